@@ -1,0 +1,54 @@
+# Helpers shared by every subsystem's CMakeLists.
+
+# The compiler's shared run-time DLLs go beside our binaries: every module links them
+# dynamically so that C++ exceptions unwind across DLL boundaries.
+function(ov_copy_runtime_dlls)
+  if(OV_ARCH STREQUAL "x86_64")
+    set(libgcc libgcc_s_seh-1.dll)
+  else()
+    set(libgcc libgcc_s_dw2-1.dll)
+  endif()
+  foreach(dll libstdc++-6.dll ${libgcc} libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+      file(GLOB path /usr/lib/gcc/${OV_TRIPLE}/*-posix/${dll} /usr/${OV_TRIPLE}/lib/${dll})
+      list(GET path 0 path)
+    endif()
+    if(NOT EXISTS "${path}")
+      message(FATAL_ERROR "compiler run-time ${dll} not found")
+    endif()
+    file(COPY ${path} DESTINATION ${OV_BIN_DIR})
+  endforeach()
+endfunction()
+
+# ov_library(<target> [OUTPUT <file name without .dll>] SOURCES ... [LINKS ...])
+# A product DLL. Its sources see <TARGET>_BUILD defined, so its export macro exports.
+function(ov_library target)
+  cmake_parse_arguments(A "" "OUTPUT" "SOURCES;LINKS" ${ARGN})
+  add_library(${target} SHARED ${A_SOURCES})
+  string(TOUPPER ${target} up)
+  target_compile_definitions(${target} PRIVATE ${up}_BUILD)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/include)
+  set_target_properties(${target} PROPERTIES PREFIX "" IMPORT_PREFIX "")
+  if(A_OUTPUT)
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${A_OUTPUT})
+  endif()
+  if(A_LINKS)
+    target_link_libraries(${target} PUBLIC ${A_LINKS})
+  endif()
+endfunction()
+
+# ov_test(<target> SOURCES ... [LINKS ...] [GUI])
+# One test executable = one CTest entry (a Wine process start is not free).
+# GUI marks tests that need the X display the test script provides.
+function(ov_test target)
+  cmake_parse_arguments(A "GUI" "" "SOURCES;LINKS" ${ARGN})
+  add_executable(${target} ${A_SOURCES})
+  target_link_libraries(${target} PRIVATE ovtestkit gtest ${A_LINKS})
+  add_test(NAME ${target} COMMAND ${target} --gtest_brief=1)
+  set_tests_properties(${target} PROPERTIES TIMEOUT 600)
+  if(A_GUI)
+    set_tests_properties(${target} PROPERTIES LABELS gui)
+  endif()
+endfunction()

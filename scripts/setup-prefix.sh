@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Creates the project's 32-bit Wine prefix once, and the ODBC driver entry and the test
+# DSN "OrvanelTest" over an SQLite database in the build tree. Idempotent.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "setup-prefix: creating Wine prefix $WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  "$OV_WINE" wineboot -i >/dev/null 2>&1
+  # A crashing test must end, not wait in the debugger for a person.
+  "$OV_WINE" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+  "$OV_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+  "$WINESERVER" -w
+fi
+
+driver=$OV_LIBDIR/odbc/libsqlite3odbc.so
+mkdir -p "$ODBCSYSINI"
+cat > "$ODBCSYSINI/odbcinst.ini" <<EOT
+[SQLite3]
+Description=SQLite3 ODBC Driver
+Driver=$driver
+Setup=$driver
+UsageCount=1
+EOT
+cat > "$ODBCSYSINI/odbc.ini" <<EOT
+[OrvanelTest]
+Description=Orvanel test database
+Driver=SQLite3
+Database=$OV_BUILD_DIR/odbc/test.db
+EOT
+rm -f "$OV_BUILD_DIR/odbc/test.db"
+sqlite3 "$OV_BUILD_DIR/odbc/test.db" \
+  "CREATE TABLE rig(id INTEGER PRIMARY KEY, name TEXT); INSERT INTO rig VALUES(1,'hello');"

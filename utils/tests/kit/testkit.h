@@ -1,0 +1,87 @@
+// Helpers for tests that run under Wine and Xvfb.
+//
+// BoxAnswerer   answers message boxes and dialogs created on the current thread, so no
+//               test waits for a person. Scripted answers are used in order; with none
+//               left, the box's default button is pressed. Each box's caption and text
+//               are recorded.
+// Screenshot    saves the virtual screen (or a window) as a PNG file, for visual checks.
+// TestDataDir   a fresh temporary folder for one test, removed at destruction.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace testkit {
+
+struct AnsweredBox {
+  std::string caption;
+  std::string text;
+  int answer;
+};
+
+class BoxAnswerer {
+public:
+  BoxAnswerer();
+  ~BoxAnswerer();
+  BoxAnswerer(const BoxAnswerer&) = delete;
+  BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+
+  // Queue the button id (IDOK, IDYES, ...) that the next box gets.
+  void Script(int id) { script_.push_back(id); }
+  const std::vector<AnsweredBox>& Boxes() const { return boxes_; }
+
+private:
+  static LRESULT CALLBACK CbtProc(int code, WPARAM wp, LPARAM lp);
+  void Answer(HWND box);
+
+  HHOOK hook_;
+  BoxAnswerer* previous_;
+  std::deque<int> script_;
+  std::vector<AnsweredBox> boxes_;
+};
+
+// 24-bit RGB pixels, rows top to bottom.
+struct Image {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+  COLORREF Pixel(int x, int y) const;
+};
+
+// Captures the screen (window == nullptr) or a window's client area.
+Image Capture(HWND window = nullptr);
+bool SavePng(const Image& image, const std::string& path);
+inline bool Screenshot(const std::string& path, HWND window = nullptr) {
+  return SavePng(Capture(window), path);
+}
+
+class TestDataDir {
+public:
+  explicit TestDataDir(const std::string& name);
+  ~TestDataDir();
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+  std::string path_;
+};
+
+// Pumps this thread's messages until pred() holds or timeoutMs passes; answers pred().
+template <class Pred>
+bool PumpUntil(Pred pred, DWORD timeoutMs = 5000) {
+  DWORD start = GetTickCount();
+  MSG msg;
+  while (!pred()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (!pred()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+}  // namespace testkit
