@@ -13,12 +13,14 @@ ov_session_stop() {
 
 ov_session_start() {
   if [ "${OV_KEEP_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
-    local n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display itself, so parallel sessions never collide.
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$fdfile" >/dev/null 2>&1 &
     OV_XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.1; done
+    export DISPLAY=":$(tr -dc 0-9 <"$fdfile")"
+    rm -f "$fdfile"
   fi
   trap ov_session_stop EXIT
   # A persistent wineserver makes each Wine process start in tens of milliseconds.
