@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Creates the project's 32-bit Wine prefix once, and the ODBC driver entry and the test
+# Creates the project's Wine prefix once, applies its settings, and the ODBC driver entry and the test
 # DSN "OrvanelTest" over an SQLite database in the build tree. Idempotent.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
@@ -8,10 +8,21 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "setup-prefix: creating Wine prefix $WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   "$OV_WINE" wineboot -i >/dev/null 2>&1
-  # A crashing test must end, not wait in the debugger for a person.
-  "$OV_WINE" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
-  "$OV_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
   "$WINESERVER" -w
+fi
+
+# Settings of the prefix, applied once per version of this list.
+stamp="$WINEPREFIX/.orvanel-settings-1"
+if [ ! -f "$stamp" ]; then
+  reg() { "$OV_WINE" reg "$@" >/dev/null 2>&1 || true; }
+  # A crashing test must end, not wait in the debugger for a person.
+  reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f
+  reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+  # Xvfb runs no window manager: unmanaged windows spare the 2 s wait Wine makes for a
+  # manager to acknowledge each hidden or destroyed top-level window.
+  reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+  "$WINESERVER" -w
+  touch "$stamp"
 fi
 
 driver=$OV_LIBDIR/odbc/libsqlite3odbc.so
