@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "allocator.h"
 #include "rwxmsg.h"
 
 size_t RWCString::initialCapac = 15;
@@ -23,9 +24,9 @@ struct EmptyRep {
 };
 EmptyRep emptyRep = {{0, 0, 0}, '\0'};
 
-// Representations come from the class-level allocator of the product.
-void* repAlloc(size_t bytes) { return ::operator new(bytes); }
-void repFree(RWCStringRef* rep) { ::operator delete(rep); }
+// Representations come from the pooled allocator of the product.
+void* repAlloc(size_t bytes) { return PoolAllocator::operator new(bytes); }
+void repFree(RWCStringRef* rep) { PoolAllocator::operator delete(rep); }
 
 inline char lowerOf(char c) { return char(tolower(static_cast<unsigned char>(c))); }
 
