@@ -108,7 +108,8 @@ public:
   RWCString& remove(size_t pos, size_t n);
   RWCString& operator+=(const char* s) { return append(s); }
   RWCString& operator+=(const RWCString& s) { return append(s); }
-  RWCString& operator+=(char c) { return append(c, 1); }
+  // Unlike append(c, n), which grows to the exact length, this rounds the capacity up.
+  RWCString& operator+=(char c) { return replace(length(), 0, &c, 1); }
   void resize(size_t n);
   size_t capacity(size_t n);
   void toLower();
