@@ -23,28 +23,26 @@ std::istream& RWCString::readUntil(std::istream& is, int delim, bool token) {
   }
   std::streambuf* sb = is.rdbuf();
   size_t n = 0;
-  bool sawDelim = false;
+  bool atEnd = false;
   for (;;) {
     int c = sb->sgetc();
     if (c == std::char_traits<char>::eof()) {
-      is.setstate(std::ios::eofbit);
+      atEnd = true;
       break;
     }
     if (token && isspace(c)) break;
     sb->sbumpc();
-    if (c == delim) {
-      sawDelim = true;
-      break;
-    }
+    if (c == delim) break;
     if (n == capacity()) {
       rep_->nchars = uint32_t(n);
       reallocExact(capacity() + inc);
     }
     rep_->data()[n++] = char(c);
   }
+  // The string is complete before setstate, which throws when the stream asks for it.
   setLength(n);
-  if (n == 0 && !sawDelim && is.eof()) is.setstate(std::ios::failbit);
   if (capacity() - n > getMaxWaste()) reallocExact(adjustCapacity(n));
+  if (atEnd) is.setstate(n == 0 ? std::ios::eofbit | std::ios::failbit : std::ios::eofbit);
   return is;
 }
 

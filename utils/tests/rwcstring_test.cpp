@@ -106,6 +106,7 @@ TEST(RWCStringCapacity, ConstructorsAndEdits) {
       {"substring", RWCString(sub(0, 16)), 31},
       {"sum", RWCString("abc") + "def", 15},
       {"append char", RWCString("abc").append('d'), 4},
+      {"+= char", RWCString("abc") += 'd', 15},
       {"append text", RWCString("abc").append("d"), 15},
       {"prepend char", RWCString("abc").prepend('d'), 15},
       {"replace growing", RWCString("abc").replace(1, 1, "0123456789abcdef"), 31},

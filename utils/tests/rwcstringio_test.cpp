@@ -71,6 +71,7 @@ TEST(RWCStringRead, CapacityGrowsByIncrementsAndShedsWaste) {
       {2, 0, 16},     // first room is one increment; 14 spare is within the waste
       {20, 0, 32},    // grown by one increment
       {100, 0, 112},  // 16 + 6 increments
+      {1000, 0, 1008},
       {2, 200, 15},   // too much spare room: back to adjustCapacity(2)
       {0, 0, 15},     // 16 spare exceeds the waste
   };
@@ -81,6 +82,17 @@ TEST(RWCStringRead, CapacityGrowsByIncrementsAndShedsWaste) {
     EXPECT_EQ(s.length(), c.length);
     EXPECT_EQ(s.capacity(), c.capacity) << c.length << " into " << c.before;
   }
+}
+
+TEST(RWCStringRead, StreamExceptionsLeaveAValidString) {
+  std::istringstream in("last");
+  in.exceptions(std::ios::failbit);
+  RWCString s;
+  EXPECT_NO_THROW(s.readLine(in));
+  EXPECT_EQ(s, "last");
+  EXPECT_THROW(s.readLine(in), std::ios::failure);
+  EXPECT_EQ(s.length(), 0u);
+  EXPECT_EQ(s.data()[0], '\0');
 }
 
 TEST(RWCStringRead, SharedTargetIsNotChanged) {
