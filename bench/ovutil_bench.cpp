@@ -21,7 +21,8 @@ double bestOf3(F f) {
   for (int run = 0; run < 3; ++run) {
     auto t0 = std::chrono::steady_clock::now();
     f();
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    auto elapsed = std::chrono::steady_clock::now() - t0;
+    double ms = std::chrono::duration<double, std::milli>(elapsed).count();
     if (ms < best) best = ms;
   }
   return best;

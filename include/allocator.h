@@ -63,6 +63,16 @@ class OVUTIL_API Allocator {
 public:
   static void* operator new(size_t size) { return PoolAllocator::operator new(size); }
   static void operator delete(void* p) noexcept(false) { PoolAllocator::operator delete(p); }
+  static void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    try {
+      return PoolAllocator::operator new(size);
+    } catch (...) {
+      return nullptr;
+    }
+  }
+  static void operator delete(void* p, const std::nothrow_t&) {
+    PoolAllocator::operator delete(p);
+  }
   // Placement forms stay usable on derived classes.
   static void* operator new(size_t, void* where) noexcept { return where; }
   static void operator delete(void*, void*) noexcept {}

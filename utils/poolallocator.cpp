@@ -5,6 +5,9 @@
 
 #include "xexception.h"
 
+static_assert(sizeof(void*) != 4 || sizeof(AllocatorData) == 32,
+              "the statistics record is eight 32-bit fields");
+
 namespace {
 
 // Caller areas are aligned like the heap's own blocks: the 32-bit word sits in the last

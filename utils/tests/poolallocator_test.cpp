@@ -251,6 +251,14 @@ TEST(PoolAllocatorTest, ChurnKeepsThePoolsConsistent) {
   std::vector<Big*> bigs;
   for (int i = 0; i < 100; ++i) bigs.push_back(new Big);
   for (int i = 0; i < 1000; ++i) EXPECT_EQ(nodes[i]->value, i);
+  Node* quiet = new (std::nothrow) Node(7);
+  ASSERT_NE(quiet, nullptr);
+  EXPECT_EQ(wordBefore(quiet), 44u);  // 40 bytes: class 10
+  delete quiet;
+  alignas(Node) char room[sizeof(Node)];
+  Node* placed = new (room) Node(3);  // placement new still works on derived classes
+  EXPECT_EQ(static_cast<void*>(placed), static_cast<void*>(room));
+  placed->~Node();
   for (Node* n : nodes) delete n;
   for (Big* b : bigs) delete b;
   Allocator::memPoolCheck();
