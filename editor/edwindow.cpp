@@ -110,6 +110,7 @@ LRESULT ed_create_window(HWND wnd, const CREATESTRUCTA* create) {
   rec->lineHeight = 14;
   set_colours(rec);
   ed_measure_font(rec);
+  ed_layout(rec);
   ed_build_tab_stops(rec);
   rec->classCursor = reinterpret_cast<HCURSOR>(GetClassLongPtrA(wnd, GCLP_HCURSOR));
 
