@@ -204,13 +204,22 @@ TEST_F(Model, UnlinkKeepsTheRecordTrue) {
   rec->currentLine = three;
   rec->lineNumber = 3;
   rec->bookmarks[0] = {two, 1, 2};
+  rec->selection.state = SEL_COMPLETE;  // a selection ending on the line must not outlive it
+  rec->selection.kind = SEL_STREAM;
+  rec->selection.anchor = {rec->firstLine, 0, 1};
+  rec->selection.end = {three, 2, 3};
   int32_t changes = rec->changes;
 
   EXPECT_EQ(ed_unlink(rec, rec->firstLine), two);
   EXPECT_EQ(rec->firstLine, two);
   EXPECT_EQ(rec->lineNumber, 2);
   EXPECT_EQ(rec->lineCount, 2);
+  EXPECT_EQ(rec->selection.state, SEL_NONE) << "its anchor went";
+  rec->selection.state = SEL_COMPLETE;
+  rec->selection.anchor = {two, 0, 1};
+  rec->selection.end = {three, 2, 2};
   EXPECT_EQ(ed_unlink(rec, three), two) << "the previous line takes the last line's place";
+  EXPECT_EQ(rec->selection.state, SEL_NONE) << "its end went";
   EXPECT_EQ(rec->currentLine, two);
   EXPECT_EQ(rec->lastLine, two);
   EXPECT_EQ(rec->lineNumber, 1);

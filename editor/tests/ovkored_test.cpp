@@ -80,6 +80,11 @@ TEST_F(Editor, LibraryRegistersTheClassOncePerProcess) {
   EXPECT_EQ(again, g_library);
   EXPECT_EQ(init(g_library), 0) << "the class is registered already";
   FreeLibrary(again);
+  // Unloading takes the class away, so the library can be loaded again.
+  ASSERT_TRUE(FreeLibrary(g_library));
+  EXPECT_FALSE(GetClassInfoExA(GetModuleHandleA(nullptr), "KorvoEdit", &wc));
+  g_library = LoadLibraryA("ovkored.dll");
+  ASSERT_NE(g_library, nullptr);
   EXPECT_NE(Make(parent_.Handle()), nullptr);
 }
 
