@@ -1,0 +1,25 @@
+// Process-wide state of the control.
+#include "edstate.h"
+
+#include <string.h>
+
+HINSTANCE g_instance;
+int g_initialised;
+EditorRecord* g_records;
+int32_t g_recordCounter;
+EditorRecord* g_pickBuffer;
+uint8_t g_wordDelimiters[256];
+WPARAM g_wParam;
+LPARAM g_lParam;
+int32_t g_repeatCount = 1;
+const CommandRow* g_previousCommand;
+int g_dbcsEnabled;
+HWND g_creatingWindow;
+int g_openDialogs;
+
+void ed_default_word_delimiters() {
+  memset(g_wordDelimiters, 1, sizeof g_wordDelimiters);
+  for (int c = 'a'; c <= 'z'; ++c) g_wordDelimiters[c] = 0;
+  for (int c = 'A'; c <= 'Z'; ++c) g_wordDelimiters[c] = 0;
+  for (int c = '0'; c <= '9'; ++c) g_wordDelimiters[c] = 0;
+}

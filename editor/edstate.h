@@ -1,0 +1,26 @@
+// Process-wide state of the editor control, shared by all its windows on the thread
+// that owns them.
+#pragma once
+
+#include <windows.h>
+#include <stdint.h>
+
+struct EditorRecord;
+struct CommandRow;
+
+extern HINSTANCE g_instance;
+extern int g_initialised;
+extern EditorRecord* g_records;  // newest first
+extern int32_t g_recordCounter;
+extern EditorRecord* g_pickBuffer;
+extern uint8_t g_wordDelimiters[256];
+extern WPARAM g_wParam;  // arguments of the message being served
+extern LPARAM g_lParam;
+extern int32_t g_repeatCount;
+extern const CommandRow* g_previousCommand;
+extern int g_dbcsEnabled;
+extern HWND g_creatingWindow;  // owner of boxes while no record exists yet
+extern int g_openDialogs;
+
+// Sets every delimiter flag but those of letters and digits.
+void ed_default_word_delimiters();

@@ -1,0 +1,119 @@
+// EditorWndProc: the one entry of every message to an editor window.
+#include "edcommand.h"
+#include "edrecord.h"
+#include "edstate.h"
+#include "edtext.h"
+#include "edview.h"
+#include "edwindow.h"
+#include "korvoedit.h"
+
+namespace {
+
+#define DLGC_ALL_KEYS_AND_SELECTION 0x0C
+#define DLGC_ARROWS_CHARS_SELECTION 0x89
+
+LRESULT set_redraw(EditorRecord* rec, WPARAM suspend) {
+  if (suspend) {
+    rec->state |= ST_UPDATES_OFF;
+  } else {
+    rec->state &= ~static_cast<uint32_t>(ST_UPDATES_OFF);
+    ed_display_update(rec);
+  }
+  return 1;
+}
+
+LRESULT set_font(EditorRecord* rec, HFONT font) {
+  rec->font = font;  // 0: the device context's font until the shared default font exists
+  ed_measure_font(rec);
+  ed_layout(rec);
+  ed_build_tab_stops(rec);
+  InvalidateRect(rec->wnd, nullptr, TRUE);
+  UpdateWindow(rec->wnd);
+  return 0;
+}
+
+LRESULT erase_background(EditorRecord* rec, HDC dc) {
+  if (!rec->windowBrush) return 0;
+  RECT client;
+  GetClientRect(rec->wnd, &client);
+  FillRect(dc, &client, rec->windowBrush);
+  return 1;
+}
+
+LRESULT paint(EditorRecord* rec) {
+  // Drawing the text belongs to the painting code; the update region is validated so
+  // that the window is not asked again.
+  PAINTSTRUCT ps;
+  BeginPaint(rec->wnd, &ps);
+  EndPaint(rec->wnd, &ps);
+  return 1;
+}
+
+// Mouse messages the parent sees first. The control's own handling of them (for a
+// parent that answers 0) comes with mouse selection.
+LRESULT offer_to_parent(EditorRecord* rec, UINT msg, WPARAM wp, LPARAM lp) {
+  if (HWND parent = GetParent(rec->wnd)) SendMessageA(parent, msg, wp, lp);
+  return 1;
+}
+
+LRESULT dialog_code(EditorRecord* rec) {
+  LONG_PTR style = GetWindowLongPtrA(rec->wnd, GWL_STYLE);
+  return (style & (ES_KE_WANTALL1 | ES_KE_WANTALL2)) ? DLGC_ALL_KEYS_AND_SELECTION
+                                                     : DLGC_ARROWS_CHARS_SELECTION;
+}
+
+// Edit-control and private messages; null for those the control does not serve.
+CommandHandler edit_message_handler(UINT msg) {
+  switch (msg) {
+    case EM_GETMODIFY: return cmd_get_modify;
+    case EM_SETMODIFY: return cmd_set_modify;
+    case EM_GETLINECOUNT: return cmd_get_line_count;
+    case EM_SETREADONLY: return cmd_set_read_only;
+    case EM_GETSEL: case EM_SETSEL: case EM_GETRECT: case EM_SETRECT: case EM_SETRECTNP:
+    case EM_LINEINDEX: case EM_LINELENGTH: case EM_REPLACESEL: case EM_GETLINE:
+    case EM_CANUNDO: case EM_LINEFROMCHAR: case EM_SETTABSTOPS: case EM_GETFIRSTVISIBLELINE:
+    case KE_PM_SELECTION_OFFSETS: case KE_PM_LINEFROMCHAR: case KE_PM_SELECT_OFFSETS:
+    case KE_PM_SELECTED_TEXT: case KE_PM_WINDOW_COLOUR: case KE_PM_GET_FORMAT:
+    case KE_PM_SET_FORMAT:
+      return cmd_not_built;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+LRESULT CALLBACK EditorWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_STYLECHANGING || msg == WM_STYLECHANGED) return DefWindowProcA(wnd, msg, wp, lp);
+  g_wParam = wp;
+  g_lParam = lp;
+  if (msg == WM_CREATE) return ed_create_window(wnd, reinterpret_cast<CREATESTRUCTA*>(lp));
+  EditorRecord* rec = ed_record(wnd);
+  if (!rec) return DefWindowProcA(wnd, msg, wp, lp);
+  if ((msg >= KE_COMMAND_FIRST && msg <= KE_COMMAND_LAST) || msg == WM_PASTE)
+    return ed_run_command(rec, msg);
+  if (CommandHandler handler = edit_message_handler(msg)) return handler(rec);
+
+  switch (msg) {
+    case WM_DESTROY: ed_destroy_window(wnd); return 1;
+    case WM_SIZE: if (wp != SIZE_MINIMIZED) ed_layout(rec); return 1;
+    case WM_SETFOCUS: ed_notify(rec, KEN_SETFOCUS); return 1;
+    case WM_KILLFOCUS: ed_notify(rec, KEN_KILLFOCUS); return 1;
+    case WM_SETREDRAW: return set_redraw(rec, wp);
+    case WM_SETTEXT: return ed_set_text(rec, reinterpret_cast<const char*>(lp));
+    case WM_GETTEXT: return ed_get_text(rec, reinterpret_cast<char*>(lp), wp);
+    case WM_GETTEXTLENGTH: return ed_text_length(rec);
+    case WM_PAINT: return paint(rec);
+    case WM_ERASEBKGND: return erase_background(rec, reinterpret_cast<HDC>(wp));
+    case WM_SETFONT: return set_font(rec, reinterpret_cast<HFONT>(wp));
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(rec->font);
+    case WM_GETDLGCODE: return dialog_code(rec);
+    case WM_CUT: return SendMessageA(wnd, KE_CUT, wp, lp);
+    case WM_COPY: return SendMessageA(wnd, KE_COPY, wp, lp);
+    case WM_CLEAR: return SendMessageA(wnd, KE_DELETE_LINE, wp, lp);
+    case WM_UNDO: case EM_UNDO: return SendMessageA(wnd, KE_UNDO, wp, lp);
+    case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+      return offer_to_parent(rec, msg, wp, lp);
+  }
+  return DefWindowProcA(wnd, msg, wp, lp);
+}

@@ -1,0 +1,62 @@
+// Shared helpers of the editor control's tests: a parent window that records what the
+// control tells it, the settings file in the Windows directory, and a hook that edits a
+// dialog's controls before the test kit's answerer presses its button.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace edtest {
+
+struct Notice {
+  WORD id;
+  WORD code;
+  HWND from;
+};
+
+// A hidden top-level window that records WM_COMMAND notices and offered mouse messages.
+class Parent {
+public:
+  Parent();
+  ~Parent();
+  HWND Handle() const { return wnd_; }
+  std::vector<Notice> notices;
+  std::vector<UINT> mouse;
+  std::vector<WORD> Codes() const;
+  void Clear() { notices.clear(); mouse.clear(); }
+
+private:
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  HWND wnd_;
+};
+
+// A hidden editor window; `parent` null makes it top-level.
+HWND MakeEditor(HWND parent, DWORD style = 0, const char* param = nullptr, int id = 77,
+                int width = 400, int height = 300);
+
+// "KORVOED.INI" in the Windows directory, written through the profile functions so the
+// control sees every change at once.
+std::string IniPath();
+void IniSet(const char* key, const char* value);
+void IniClearOptions();
+std::string IniGet(const char* key);  // "" when missing
+
+// Runs `edit` on every dialog activated on this thread before the answerer sees it.
+class DialogEditor {
+public:
+  explicit DialogEditor(std::function<void(HWND)> edit);
+  ~DialogEditor();
+
+private:
+  static LRESULT CALLBACK Proc(int, WPARAM, LPARAM);
+  HHOOK hook_;
+  std::function<void(HWND)> edit_;
+};
+
+// WM_GETTEXT with a buffer of WM_GETTEXTLENGTH + 1, the way hosts ask for the text.
+std::string Text(HWND editor);
+
+}  // namespace edtest
