@@ -104,6 +104,10 @@ public:
   T* first() const { return static_cast<T*>(firstLink()); }
   T* last() const { return static_cast<T*>(lastLink()); }
   T* get() { return static_cast<T*>(RWIsvDlist::get()); }
+  // Empties the list and deletes the items (which must come from new).
+  void clearAndDestroy() {
+    while (T* t = get()) delete t;
+  }
   T* getLast() { return static_cast<T*>(RWIsvDlist::getLast()); }
   T* removeReference(T* t) { return static_cast<T*>(RWIsvDlist::removeReference(t)); }
 };

@@ -106,5 +106,9 @@ public:
   T* first() const { return static_cast<T*>(firstLink()); }
   T* last() const { return static_cast<T*>(lastLink()); }
   T* get() { return static_cast<T*>(RWIsvSlist::get()); }
+  // Empties the list and deletes the items (which must come from new).
+  void clearAndDestroy() {
+    while (T* t = get()) delete t;
+  }
   T* removeReference(T* t) { return static_cast<T*>(RWIsvSlist::removeReference(t)); }
 };

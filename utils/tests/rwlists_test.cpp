@@ -118,6 +118,24 @@ TEST(RWIsvSlist, IteratorWalksInsertsAndRemoves) {
   RWTIsvSlist<SItem> typed;
   typed.append(&c);
   EXPECT_EQ(typed.first()->value, 3);
+  typed.clear();  // the links stay as they are
+  EXPECT_TRUE(typed.isEmpty());
+}
+
+struct Counted : RWIsvSlink {
+  static int live;
+  Counted() { ++live; }
+  ~Counted() { --live; }
+};
+int Counted::live = 0;
+
+TEST(RWIsvSlist, ClearAndDestroyDeletesTheItems) {
+  RWTIsvSlist<Counted> list;
+  for (int i = 0; i < 3; ++i) list.append(new Counted);
+  EXPECT_EQ(Counted::live, 3);
+  list.clearAndDestroy();
+  EXPECT_EQ(Counted::live, 0);
+  EXPECT_TRUE(list.isEmpty());
 }
 
 TEST(RWIsvDlist, BoundsAndRemoval) {
