@@ -159,17 +159,17 @@ void RWCRegexp::genPattern(const char* text) {
     stat_ = ILLEGAL;
     return;
   }
+  auto fail = [this] {
+    stat_ = TOOLONG;
+    pattern_[0] = kEnd;
+  };
   const unsigned kLimit = maxpat_ - 1;  // the last token is always kEnd
   unsigned n = 0;                       // tokens written
   unsigned previous = 0;                // where the previous element starts
   bool havePrevious = false;
   const char* p = text;
   while (*p) {
-    if (n >= kLimit) {
-      stat_ = TOOLONG;
-      pattern_[0] = kEnd;
-      return;
-    }
+    if (n >= kLimit) return fail();
     unsigned here = n;
     char c = *p++;
     if (c == '^' && p - 1 == text) {
@@ -180,28 +180,16 @@ void RWCRegexp::genPattern(const char* text) {
       pattern_[n++] = kAny;
     } else if (c == '*' || c == '+' || c == '?') {
       uint16_t t = havePrevious ? pattern_[previous] : kEnd;
-      if (!havePrevious || t == kEol || t == kBol || isRepeat(t)) {
-        stat_ = TOOLONG;
-        pattern_[0] = kEnd;
-        return;
-      }
+      if (!havePrevious || t == kEol || t == kBol || isRepeat(t)) return fail();
       memmove(pattern_ + previous + 1, pattern_ + previous, (n - previous) * sizeof *pattern_);
       pattern_[previous] = c == '*' ? kStar : c == '+' ? kPlus : kOpt;
       ++n;
       continue;  // the repeated element stays the previous one (and now starts with *)
     } else if (c == '[') {
-      if (kLimit - n < 1 + kClassWords) {
-        stat_ = TOOLONG;
-        pattern_[0] = kEnd;
-        return;
-      }
+      if (kLimit - n < 1 + kClassWords) return fail();
       pattern_[n] = kClass;
       p = buildClass(p, pattern_ + n + 1);
-      if (!p) {
-        stat_ = TOOLONG;
-        pattern_[0] = kEnd;
-        return;
-      }
+      if (!p) return fail();
       n += 1 + kClassWords;
     } else if (c == '\\') {
       pattern_[n++] = escapeValue(p);
@@ -320,33 +308,3 @@ size_t RWCRegexp::p_index(const RWCString& s, size_t* len, size_t start) const {
   }
   return RW_NPOS;
 }
-
-// RWCString's regular-expression searches.
-
-size_t RWCString::index(const RWCRegexp& re, size_t start) const {
-  return re.index(*this, nullptr, start);
-}
-
-size_t RWCString::index(const RWCRegexp& re, size_t* len, size_t start) const {
-  return re.index(*this, len, start);
-}
-
-size_t RWCString::p_index(const RWCRegexp& re, size_t* len, size_t start) const {
-  return re.p_index(*this, len, start);
-}
-
-RWCSubString RWCString::operator()(const RWCRegexp& re, size_t start) {
-  size_t len;
-  size_t pos = re.index(*this, &len, start);
-  return RWCSubString(*this, pos, len);
-}
-
-const RWCSubString RWCString::operator()(const RWCRegexp& re, size_t start) const {
-  size_t len;
-  size_t pos = re.index(*this, &len, start);
-  return RWCSubString(*this, pos, len);
-}
-
-RWCSubString RWCString::operator()(const RWCRegexp& re) { return (*this)(re, 0); }
-
-const RWCSubString RWCString::operator()(const RWCRegexp& re) const { return (*this)(re, 0); }

@@ -31,7 +31,8 @@ TEST(StrUtil, CountCompareDuplicate) {
               {"x", nullptr, 1}, {"a", "b", -1},  {"b", "a", 1},        {"same", "same", 0}};
   for (const CmpCase& c : cmps) {
     int r = smart_strcmp(c.a, c.b);
-    EXPECT_EQ((r > 0) - (r < 0), c.sign) << (c.a ? c.a : "(null)") << " vs " << (c.b ? c.b : "(null)");
+    EXPECT_EQ((r > 0) - (r < 0), c.sign)
+        << (c.a ? c.a : "(null)") << " vs " << (c.b ? c.b : "(null)");
   }
 
   char* keep = d;
