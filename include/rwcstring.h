@@ -24,6 +24,7 @@ const size_t RW_NPOS = ~size_t(0);
 
 class RWCString;
 class RWCSubString;
+class RWCRegexp;
 
 // Distinguishes the "empty string with room for n" constructor from RWCString(char).
 struct RWSize_T {
@@ -143,6 +144,15 @@ public:
   const RWCSubString subString(const char* pattern, size_t start = 0) const;
   RWCSubString strip(stripType type = trailing, char c = ' ');
   const RWCSubString strip(stripType type = trailing, char c = ' ') const;
+
+  // Regular-expression searches (rwcregexp.h): RW_NPOS, or the null view, when none.
+  size_t index(const RWCRegexp& re, size_t start = 0) const;
+  size_t index(const RWCRegexp& re, size_t* len, size_t start) const;
+  size_t p_index(const RWCRegexp& re, size_t* len, size_t start) const;
+  RWCSubString operator()(const RWCRegexp& re, size_t start);
+  const RWCSubString operator()(const RWCRegexp& re, size_t start) const;
+  RWCSubString operator()(const RWCRegexp& re);
+  const RWCSubString operator()(const RWCRegexp& re) const;
 
   // Reading from a stream: each replaces the contents.
   std::istream& readFile(std::istream& is);
