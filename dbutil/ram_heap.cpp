@@ -24,6 +24,7 @@ struct HeapGuard {
   ~HeapGuard() { utlHeapSemaphore().unlock(); }
 };
 
+// Sizes of free chunks are counted in freeBytes by whoever changes them.
 void unlinkFree(Block* b, uint32_t c) {
   uint32_t n = nextFree(b, c), p = prevFree(b, c);
   if (p) nextFree(b, p) = n; else b->freeList = n;
@@ -38,6 +39,55 @@ void pushFree(Block* b, uint32_t c) {
   b->freeList = c;
   b->freeCount++;
 }
+
+// The blocks sorted by address, so that a pointer finds its block by binary search.
+struct BlockIndex {
+  Block** items = nullptr;
+  uint32_t count = 0, capacity = 0;
+
+  uint32_t lowerBound(const void* p) const {
+    uint32_t lo = 0, hi = count;
+    while (lo < hi) {
+      uint32_t mid = (lo + hi) / 2;
+      if (reinterpret_cast<const char*>(items[mid]) < static_cast<const char*>(p)) lo = mid + 1;
+      else hi = mid;
+    }
+    return lo;
+  }
+  bool insert(Block* b) {
+    if (count == capacity) {
+      uint32_t n = capacity ? capacity * 2 : 64;
+      Block** grown = static_cast<Block**>(sysAlloc(n * sizeof(Block*)));
+      if (!grown) return false;
+      if (count) memcpy(grown, items, count * sizeof(Block*));
+      if (items) sysFree(items);
+      items = grown;
+      capacity = n;
+    }
+    uint32_t i = lowerBound(b);
+    memmove(items + i + 1, items + i, (count - i) * sizeof(Block*));
+    items[i] = b;
+    ++count;
+    return true;
+  }
+  void remove(Block* b) {
+    uint32_t i = lowerBound(b);
+    if (i < count && items[i] == b) {
+      memmove(items + i, items + i + 1, (count - i - 1) * sizeof(Block*));
+      --count;
+    }
+  }
+  // The block whose range holds p.
+  Block* find(const void* p) const {
+    uint32_t i = lowerBound(p);  // first block at or after p
+    if (i == 0) return nullptr;
+    Block* b = items[i - 1];
+    const char* base = reinterpret_cast<const char*>(b);
+    return static_cast<const char*>(p) < base + b->size ? b : nullptr;
+  }
+};
+
+BlockIndex g_index;
 
 // The rest of a split chunk takes the chunk's place in the free list.
 void replaceFree(Block* b, uint32_t oldChunk, uint32_t newChunk) {
@@ -58,11 +108,17 @@ Block* newBlock(uint32_t need) {
   uint32_t area = need > kMinArea ? need : kMinArea;
   Block* b = static_cast<Block*>(sysAlloc(kHeaderSize + area));
   if (!b) return nullptr;
+  if (!g_index.insert(b)) {
+    sysFree(b);
+    return nullptr;
+  }
   b->size = kHeaderSize + area;
   b->freeList = b->rover = kHeaderSize;
   b->next = b->prev = nullptr;
   b->inUse = 0;
   b->freeCount = 1;
+  b->freeBytes = area;
+  b->maxFit = area;
   word(b, kHeaderSize) = area;
   nextFree(b, kHeaderSize) = prevFree(b, kHeaderSize) = 0;
   return b;
@@ -98,23 +154,20 @@ uint32_t takeFrom(Block* b, uint32_t need, uint32_t* got) {
         unlinkFree(b, c);
         b->rover = succ ? succ : b->freeList;
       }
+      b->freeBytes -= size;
       *got = size;
       return c;
     }
     c = ringNext(b, c);
-    if (c == start) break;
+    if (c == start) {
+      b->maxFit = need - 1;  // every free run was looked at, merged as far as it goes
+      break;
+    }
   }
   return 0;
 }
 
-Block* blockOf(const void* p) {
-  const char* q = static_cast<const char*>(p);
-  for (Block* b = firstBlock(); b; b = b->next) {
-    const char* base = reinterpret_cast<const char*>(b);
-    if (q > base && q < base + b->size) return b;
-  }
-  return nullptr;
-}
+Block* blockOf(const void* p) { return g_index.find(p); }
 
 // Direct allocations: a size record, then the marker where a chunk header would be.
 struct DirectHeader {
@@ -143,7 +196,7 @@ void* allocate(uint32_t n) {
   Block* b = firstBlock();
   Block* last = nullptr;
   for (; b; last = b, b = b->next) {
-    if (b->freeList && (c = takeFrom(b, need, &got)) != 0) break;
+    if (b->freeBytes >= need && b->maxFit >= need && (c = takeFrom(b, need, &got)) != 0) break;
   }
   if (!b) {
     b = newBlock(need);
@@ -205,10 +258,13 @@ void ramFree(void* p) {
   if (--b->inUse == 0) {
     if (b->prev) b->prev->next = b->next; else *heapSlot() = b->next;
     if (b->next) b->next->prev = b->prev;
+    g_index.remove(b);
     sysFree(b);
     return;
   }
   word(b, c) &= kSizeMask;
+  b->freeBytes += word(b, c);
+  b->maxFit = 0xFFFFFFFFu;
   pushFree(b, c);
   b->rover = c;
 }
@@ -236,12 +292,15 @@ bool resizeInPlace(void* p, uint32_t n) {
     uint32_t fsize = word(b, f) & kSizeMask;
     if (size + fsize < need) return false;
     unlinkFree(b, f);
+    b->freeBytes -= fsize;
     if (f == b->rover) b->rover = b->freeList;
     size += fsize;
   }
   if (size - need >= 13) {
     uint32_t tail = c + need;
     word(b, tail) = size - need;
+    b->freeBytes += size - need;
+    b->maxFit = 0xFFFFFFFFu;
     pushFree(b, tail);
     b->rover = tail;
     size = need;

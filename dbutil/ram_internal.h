@@ -19,10 +19,13 @@ struct Block {
   Block* prev;
   uint32_t inUse;      // chunks in use
   uint32_t freeCount;  // chunks on the free list: bounds a search
+  uint32_t freeBytes;  // bytes on the free list: a block with fewer than needed is skipped
+  uint32_t maxFit;     // no free run is larger, as far as a failed search found out
 };
 
 const uint32_t kHeaderSize = (sizeof(Block) + 3) & ~3u;
-const uint32_t kMinArea = 472;
+// At least 472 bytes; larger blocks keep the block walks short.
+const uint32_t kMinArea = 8152;
 const uint32_t kInUse = 0x80000000u;
 const uint32_t kSizeMask = 0x00FFFFFFu;
 const uint32_t kSlackShift = 24;

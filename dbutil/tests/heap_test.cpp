@@ -36,6 +36,40 @@ int blockCount() {
   return n;
 }
 
+// Walks every block chunk by chunk and checks the header's books against it.
+void checkHeap() {
+  for (Block* b = firstBlock(); b; b = b->next) {
+    uint32_t inUse = 0, freeChunks = 0, freeBytes = 0, largestFree = 0, run = 0;
+    for (uint32_t c = kHeaderSize; c < b->size;) {
+      uint32_t size = word(b, c) & kSizeMask;
+      ASSERT_GE(size, 12u);
+      ASSERT_EQ(size % 4, 0u);
+      if (word(b, c) & kInUse) {
+        ++inUse;
+        run = 0;
+      } else {
+        ++freeChunks;
+        freeBytes += size;
+        run += size;
+        largestFree = std::max(largestFree, run);
+      }
+      c += size;
+      ASSERT_LE(c, b->size);
+    }
+    uint32_t listed = 0;
+    for (uint32_t c = b->freeList; c; c = nextFree(b, c)) {
+      ASSERT_EQ(word(b, c) & kInUse, 0u);
+      ASSERT_LE(++listed, freeChunks);
+    }
+    ASSERT_EQ(listed, freeChunks);
+    ASSERT_EQ(b->freeCount, freeChunks);
+    ASSERT_EQ(b->freeBytes, freeBytes);
+    ASSERT_EQ(b->inUse, inUse);
+    ASSERT_GE(b->maxFit, largestFree);
+    if (b->next) ASSERT_EQ(b->next->prev, b);
+  }
+}
+
 // Every test starts and must end with an empty heap: a leak shows as a failure here.
 class Heap : public ::testing::Test {
 protected:
@@ -90,8 +124,8 @@ TEST_F(Heap, SearchMergesFreeNeighboursOnDemand) {
 }
 
 TEST_F(Heap, EmptyBlockGoesBackAndNextBecomesFirst) {
-  void* x = ramAlloc(400);
-  void* y = ramAlloc(400);  // does not fit beside x: second block
+  void* x = ramAlloc(kMinArea - 100);
+  void* y = ramAlloc(kMinArea - 100);  // does not fit beside x: second block
   ASSERT_EQ(blockCount(), 2);
   Block* second = blockOf(y);
   EXPECT_EQ(firstBlock()->next, second);
@@ -103,8 +137,8 @@ TEST_F(Heap, EmptyBlockGoesBackAndNextBecomesFirst) {
 }
 
 TEST_F(Heap, BigRequestsGetBiggerBlocks) {
-  void* p = ramAlloc(5000);
-  EXPECT_EQ(firstBlock()->size, kHeaderSize + chunkNeed(5000));
+  void* p = ramAlloc(kMinArea + 5000);
+  EXPECT_EQ(firstBlock()->size, kHeaderSize + chunkNeed(kMinArea + 5000));
   ramFree(p);
 }
 
@@ -137,7 +171,7 @@ TEST_F(Heap, FailedAllocationReportsWithoutAllocating) {
   Block* b = firstBlock();
   uint32_t inUse = b->inUse, freeCount = b->freeCount;
   failNextSystemAllocs(1);
-  EXPECT_EQ(ramAlloc(100000), nullptr);  // needs a new block
+  EXPECT_EQ(ramAlloc(kMinArea + 100), nullptr);  // needs a new block
   EXPECT_EQ(errors.lastNumber(), 30190);
   EXPECT_STREQ(JxErrorKeeper::getLastError()->getText(), "Out of memory.");
   EXPECT_EQ(errors.list.getCount(), 0u);  // a flag, not an entry
@@ -265,6 +299,7 @@ TEST_F(Heap, RandomRunAgainstModel) {
       }
     }
     if (step % 1000 == 0) {
+      checkHeap();
       char* prevEnd = nullptr;
       for (auto& e : live) {
         ASSERT_TRUE(prevEnd == nullptr || e.first >= prevEnd) << "overlap at step " << step;
