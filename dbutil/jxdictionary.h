@@ -72,5 +72,6 @@ public:
 private:
   JxStatus append(JxAssociation* a);
   JxAssociation* assoc(unsigned short i) const { return static_cast<JxAssociation*>(at(i)); }
+  JxAssociation* found(unsigned short i) const;
   unsigned short flags_;
 };

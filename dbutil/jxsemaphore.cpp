@@ -55,6 +55,17 @@ void box(const char* caption, const char* text) {
   MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
+// The box naming the kind of one semaphore, when boxes are asked for. The caption is
+// one of g_texts' captions, filled by loadTexts before it is read.
+void kindBox(const char (&caption)[80], uint32_t system, const char* lineEnd) {
+  if (!(g_info.control & JX_SEMCONTROL_BOXES)) return;
+  loadTexts();
+  char text[128];
+  snprintf(text, sizeof text, "%s: %s%s", g_texts.allocatedType,
+           system ? g_texts.realSem : g_texts.spinSem, lineEnd);
+  box(caption, text);
+}
+
 void readSettings() {
   JxSemaphoreInfo& s = g_info;
   long count = readVariable("JX_SPIN_COUNT", 25);
@@ -121,23 +132,11 @@ void JxSemaphore::bosSemaphoreAlloc() {
   }
   system_ = handle_ ? 1 : 0;
   lockWord_ = 0;
-  if (g_info.control & JX_SEMCONTROL_BOXES) {
-    loadTexts();
-    char text[128];
-    snprintf(text, sizeof text, "%s: %s\r\n", g_texts.allocatedType,
-             system_ ? g_texts.realSem : g_texts.spinSem);
-    box(g_texts.perCaption, text);
-  }
+  kindBox(g_texts.perCaption, system_, "\r\n");
 }
 
 void JxSemaphore::bosSemaphoreFree() {
-  if (g_info.control & JX_SEMCONTROL_BOXES) {
-    loadTexts();
-    char text[128];
-    snprintf(text, sizeof text, "%s: %s\n", g_texts.allocatedType,
-             system_ ? g_texts.realSem : g_texts.spinSem);
-    box(g_texts.freeCaption, text);
-  }
+  kindBox(g_texts.freeCaption, system_, "\n");
   if (system_ && handle_) {
     CloseHandle(handle_);
     givePlace();

@@ -52,23 +52,24 @@ JxObject* JxSeqDictionary::getPtrForKey(const JxSubString* key) const {
   return i < getCount() ? assoc(i)->getPtrData() : nullptr;
 }
 
+// The association at index i, or null with message 1517 when i is the count (absent).
+JxAssociation* JxSeqDictionary::found(unsigned short i) const {
+  if (i < getCount()) return assoc(i);
+  utlErrorById(MSG_INVALID_PARAMETER);
+  return nullptr;
+}
+
 JxStatus JxSeqDictionary::changeData(unsigned long key, unsigned long data) {
-  unsigned short i = getIndexForKey(key);
-  if (i >= getCount()) {
-    utlErrorById(MSG_INVALID_PARAMETER);
-    return 1;
-  }
-  assoc(i)->setIntData(data);
+  JxAssociation* a = found(getIndexForKey(key));
+  if (!a) return 1;
+  a->setIntData(data);
   return 0;
 }
 
 JxStatus JxSeqDictionary::changeData(const JxSubString& key, JxObject* data) {
-  unsigned short i = getIndexForKey(key);
-  if (i >= getCount()) {
-    utlErrorById(MSG_INVALID_PARAMETER);
-    return 1;
-  }
-  assoc(i)->setPtrData(data);
+  JxAssociation* a = found(getIndexForKey(key));
+  if (!a) return 1;
+  a->setPtrData(data);
   return 0;
 }
 
