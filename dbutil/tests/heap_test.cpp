@@ -66,7 +66,9 @@ void checkHeap() {
     ASSERT_EQ(b->freeBytes, freeBytes);
     ASSERT_EQ(b->inUse, inUse);
     ASSERT_GE(b->maxFit, largestFree);
-    if (b->next) ASSERT_EQ(b->next->prev, b);
+    if (b->next) {
+      ASSERT_EQ(b->next->prev, b);
+    }
   }
 }
 
