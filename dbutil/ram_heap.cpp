@@ -89,6 +89,19 @@ struct BlockIndex {
 
 BlockIndex g_index;
 
+// Injected failures (tests), read and written under the heap lock.
+int g_skipAllocs, g_failAllocs;
+
+bool injectedFailure() {
+  if (g_failAllocs <= 0) return false;
+  if (g_skipAllocs > 0) {
+    --g_skipAllocs;
+    return false;
+  }
+  --g_failAllocs;
+  return true;
+}
+
 // The rest of a split chunk takes the chunk's place in the free list.
 void replaceFree(Block* b, uint32_t oldChunk, uint32_t newChunk) {
   uint32_t n = nextFree(b, oldChunk), p = prevFree(b, oldChunk);
@@ -193,6 +206,7 @@ void* allocate(uint32_t n) {
   if (n > kMaxChunkRequest) return directAlloc(n);
   uint32_t need = chunkNeed(n), got = 0, c = 0;
   HeapGuard lock;
+  if (injectedFailure()) return nullptr;
   Block* b = firstBlock();
   Block* last = nullptr;
   for (; b; last = b, b = b->next) {
@@ -215,6 +229,12 @@ void* allocate(uint32_t n) {
 namespace jxram {
 
 Block* firstBlock() { return static_cast<Block*>(*heapSlot()); }
+
+void failHeapAllocs(int skip, int n) {
+  HeapGuard lock;
+  g_skipAllocs = skip;
+  g_failAllocs = n;
+}
 
 }  // namespace jxram
 

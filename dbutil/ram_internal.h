@@ -48,8 +48,10 @@ inline uint32_t chunkHeader(const void* p) { return reinterpret_cast<const uint3
 
 // The task's first block (per-task slot 0), null when the heap is empty.
 Block* firstBlock();
-// Makes the next n system allocations fail (tests of the failure paths).
+// Tests of the failure paths: the next n system allocations fail; or, after `skip`
+// heap allocations that succeed, the next n heap allocations fail.
 void failNextSystemAllocs(int n);
+void failHeapAllocs(int skip, int n);
 // System allocator of the blocks and direct allocations.
 void* sysAlloc(size_t n);
 void sysFree(void* p);

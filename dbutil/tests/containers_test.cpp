@@ -9,6 +9,7 @@
 #include "scoped_list.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <list>
@@ -38,7 +39,10 @@ protected:
     ASSERT_EQ(jxram::firstBlock(), nullptr);
     Item::deleted = 0;
   }
-  void TearDown() override { EXPECT_EQ(jxram::firstBlock(), nullptr) << "blocks left: leak"; }
+  void TearDown() override {
+    jxram::failHeapAllocs(0, 0);
+    EXPECT_EQ(jxram::firstBlock(), nullptr) << "blocks left: leak";
+  }
 };
 
 struct GrowableArray : JxArray {
@@ -305,6 +309,67 @@ TEST_F(Containers, SortedInsertionIsStable) {
   EXPECT_EQ(u.getValue(3), 0xFFFFFFFFul);
   EXPECT_EQ(u.findIndexOf(4ul, index), 0);
   EXPECT_EQ(index, 2);
+}
+
+// Allocation failures: status 1, the memory error, and every container still whole.
+TEST_F(Containers, FailuresLeaveContainersWhole) {
+  ScopedErrorList errors;
+  JxDictionary d;
+  for (unsigned long k = 1; k <= 9; ++k) ASSERT_EQ(d.addAssoc(k, k), 0);
+  jxram::failHeapAllocs(0, 1);  // the association
+  EXPECT_EQ(d.addAssoc(10ul, 10ul), 1);
+  EXPECT_EQ(errors.lastNumber(), 30190);
+  EXPECT_EQ(d.getCount(), 9ul);
+  EXPECT_FALSE(d.doesExist(10ul));
+  JxErrorKeeper::clearLastError();
+  jxram::failHeapAllocs(2, 1);  // association and temporary array pass, the new table fails
+  EXPECT_EQ(d.addAssoc(10ul, 10ul), 1);
+  EXPECT_EQ(errors.lastNumber(), 30190);
+  EXPECT_EQ(d.getTableSize(), 13);  // the old table, whole, with the new element in it
+  EXPECT_EQ(d.getCount(), 10ul);
+  for (unsigned long k = 1; k <= 10; ++k) EXPECT_EQ(d.getIntForKey(k), k);
+  JxErrorKeeper::clearLastError();
+  EXPECT_EQ(d.addAssoc(11ul, 11ul), 0);  // the next add grows it
+  EXPECT_EQ(d.getTableSize(), 17);
+  for (unsigned long k = 1; k <= 11; ++k) EXPECT_EQ(d.getIntForKey(k), k);
+
+  JxArray a;
+  int marker;
+  for (int i = 0; i < 16; ++i) a.add(reinterpret_cast<JxObject*>(&marker));
+  jxram::failHeapAllocs(0, 1);
+  EXPECT_EQ(a.add(nullptr), 1);
+  EXPECT_EQ(a.getCount(), 16);
+  EXPECT_EQ(a.getCapacity(), 16);
+  EXPECT_EQ(a.at(15), reinterpret_cast<JxObject*>(&marker));
+  JxErrorKeeper::clearLastError();
+
+  JxSeqDictionary s;
+  s.addAssoc(1ul, 1ul);
+  jxram::failHeapAllocs(0, 1);
+  EXPECT_EQ(s.addAssoc(2ul, 2ul), 1);
+  EXPECT_EQ(s.getCount(), 1);
+  EXPECT_EQ(errors.lastNumber(), 30190);
+}
+
+// A thread whose registration cannot be allocated gets 0, and the memory error's
+// look-up of the thread's list does not wait for the lock the registration holds.
+TEST_F(Containers, ThreadRegistrationFailsCleanly) {
+  ASSERT_EQ(mdsPerThreadInit(), 1);  // a list exists: the new thread needs one record
+  struct Result { short init; void* data; } result = {-1, reinterpret_cast<void*>(1)};
+  HANDLE t = CreateThread(nullptr, 0, [](LPVOID p) -> DWORD {
+    Result* r = static_cast<Result*>(p);
+    jxram::failHeapAllocs(0, 1);
+    r->init = mdsPerThreadInit();
+    r->data = mdsGetPerThreadData(PTH_API_THREAD);
+    return 0;
+  }, &result, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(t, 5000), WAIT_OBJECT_0) << "registration hangs";
+  CloseHandle(t);
+  EXPECT_EQ(result.init, 0);
+  EXPECT_EQ(result.data, nullptr);
+  EXPECT_EQ(static_cast<JxThreadInfo*>(mdsGetPerTaskData(PTD_THREAD_LIST))->getCount(), 1u);
+  mdsPerThreadTerm();
+  EXPECT_EQ(mdsGetPerTaskData(PTD_THREAD_LIST), nullptr);
 }
 
 // Randomized runs, fixed seed, each container against its standard-library model.
