@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -114,6 +115,35 @@ TEST(ThreadData, ListHoldsEveryRegisteredThread) {
   mdsPerThreadTerm();
   EXPECT_EQ(mdsGetPerTaskData(PTD_THREAD_LIST), nullptr);
   EXPECT_EQ(bosGetProcessID(), GetCurrentProcessId());
+}
+
+}  // namespace
+
+namespace {
+
+// The library and heap semaphores are made while JXUTL04.dll loads and take their
+// places under the "JX_SEMCONTROL" limit first.
+TEST(LoadTime, SemaphoreLimitCountsTheLibrarysOwn) {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string probe(path);
+  probe = probe.substr(0, probe.find_last_of('\\') + 1) + "dbutil_semprobe.exe";
+  struct Case { const char* control; DWORD kind; } cases[] = {
+      {nullptr, 10}, {"2", 20}, {"3", 10}, {"256", 10}};
+  for (const Case& c : cases) {
+    SetEnvironmentVariableA("JX_SEMCONTROL", c.control);
+    STARTUPINFOA si = {sizeof si};
+    PROCESS_INFORMATION pi;
+    std::string cmd = "\"" + probe + "\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    EXPECT_EQ(code, c.kind) << (c.control ? c.control : "(absent)");
+  }
+  SetEnvironmentVariableA("JX_SEMCONTROL", nullptr);
 }
 
 }  // namespace
