@@ -351,18 +351,25 @@ TEST_F(Containers, FailuresLeaveContainersWhole) {
   EXPECT_EQ(errors.lastNumber(), 30190);
 }
 
+struct RegistrationResult {
+  short init;
+  void* data;
+};
+
+DWORD WINAPI registerWithoutMemory(LPVOID p) {
+  RegistrationResult* r = static_cast<RegistrationResult*>(p);
+  jxram::failHeapAllocs(0, 1);
+  r->init = mdsPerThreadInit();
+  r->data = mdsGetPerThreadData(PTH_API_THREAD);
+  return 0;
+}
+
 // A thread whose registration cannot be allocated gets 0, and the memory error's
 // look-up of the thread's list does not wait for the lock the registration holds.
 TEST_F(Containers, ThreadRegistrationFailsCleanly) {
   ASSERT_EQ(mdsPerThreadInit(), 1);  // a list exists: the new thread needs one record
-  struct Result { short init; void* data; } result = {-1, reinterpret_cast<void*>(1)};
-  HANDLE t = CreateThread(nullptr, 0, [](LPVOID p) -> DWORD {
-    Result* r = static_cast<Result*>(p);
-    jxram::failHeapAllocs(0, 1);
-    r->init = mdsPerThreadInit();
-    r->data = mdsGetPerThreadData(PTH_API_THREAD);
-    return 0;
-  }, &result, 0, nullptr);
+  RegistrationResult result = {-1, reinterpret_cast<void*>(1)};
+  HANDLE t = CreateThread(nullptr, 0, registerWithoutMemory, &result, 0, nullptr);
   ASSERT_EQ(WaitForSingleObject(t, 5000), WAIT_OBJECT_0) << "registration hangs";
   CloseHandle(t);
   EXPECT_EQ(result.init, 0);
