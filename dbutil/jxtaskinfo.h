@@ -16,7 +16,8 @@ enum PerTaskData {
   PTD_SLOT_COUNT = 11
 };
 
-struct JXMDS04_API JxTaskInfo {
+// Only JXMDS04 constructs it; the others reach the one instance through mdsGetTaskInfo.
+struct JxTaskInfo {
   JxTaskInfo();
   ~JxTaskInfo();
 
