@@ -1,0 +1,14 @@
+#include "jxobject.h"
+
+#include "jxmemory.h"
+
+JxObject::~JxObject() {}
+
+short JxObject::compare(const JxObject*) const { return 0; }
+
+void* JxObject::operator new(size_t size) noexcept {
+  if (size > 0xFFFFFFFFu) return nullptr;
+  return ramAlloc(static_cast<uint32_t>(size));
+}
+
+void JxObject::operator delete(void* p) noexcept { ramFree(p); }
