@@ -48,14 +48,13 @@ JxStatus JxString::addQuotedBytes(const JxSubString& bytes, char quote) {
   const char* p = bytes.getPtr();
   const uint32_t n = bytes.getLength();
   const uint32_t quotes = bytes.countChar(quote);
-  if (reserve(n + quotes + 2)) return 1;
-  // The bytes may lie in this string: it does not move any more, and the copy runs
-  // forward behind them.
+  // Bytes of this string itself are copied first: growing may move them.
   JxString copy;
-  if (p >= text_ && p < text_ + capacity_ && n) {
+  if (n && text_ && p >= text_ && p < text_ + capacity_) {
     if (copy.initialize(p, n)) return 1;
     p = copy.getPtr();
   }
+  if (reserve(n + quotes + 2)) return 1;
   char* d = text_ + length_;
   *d++ = quote;
   for (uint32_t i = 0; i < n; ++i) {
