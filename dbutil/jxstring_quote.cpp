@@ -39,9 +39,8 @@ JxStatus JxString::replaceSubString(const JxSubString* view, const char* text, u
     utlErrorById(MSG_INVALID_PARAMETER);
     return 1;
   }
-  const uint32_t pos = static_cast<uint32_t>(p - text_);
-  if (length == 0) return changeBytes(pos, view->getLength(), nullptr, 0);
-  return changeBytes(pos, view->getLength(), text, length);
+  // As changeBytes: a length of 0 with a text means the text's length.
+  return changeBytes(static_cast<uint32_t>(p - text_), view->getLength(), text, length);
 }
 
 JxStatus JxString::addQuotedBytes(const JxSubString& bytes, char quote) {

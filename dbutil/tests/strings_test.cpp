@@ -356,6 +356,7 @@ TEST(JxReplaceString, RewritesInPlace) {
 }
 
 TEST(SubString, SearchesAndSets) {
+  ScopedErrorList scope;
   JxSubString s("DSN=abc;UID=x", 13);
   EXPECT_EQ(s.findChar(';'), 7u);
   EXPECT_EQ(s.findChar(';', 8), 13u);
@@ -369,6 +370,24 @@ TEST(SubString, SearchesAndSets) {
   JxSubString t("ab \t\r\n", 6);
   t.rightBlankTrim();
   EXPECT_EQ(str(t), "ab");
+  JxString copy;
+  ASSERT_EQ(JxSubString("'a''b'").getCopyUnquoted(&copy), 0);
+  EXPECT_STREQ(copy.c_str(), "a'b");
+  ASSERT_EQ(JxSubString("x\"y").getCopyQuoted(&copy, '"'), 0);
+  EXPECT_STREQ(copy.c_str(), "a'b\"x\"\"y\"");
+  // Replacing the bytes that a view into the string covers.
+  JxString sql;
+  sql.initialize("SELECT a FROM t");
+  JxSubString col(sql.getPtr() + 7, 1);
+  ASSERT_EQ(sql.replaceSubString(&col, "x, y", 0), 0);
+  EXPECT_STREQ(sql.c_str(), "SELECT x, y FROM t");
+  JxSubString outside("t", 1);
+  EXPECT_EQ(sql.replaceSubString(&outside, "u", 1), 1);
+  char b[8];
+  EXPECT_EQ(strCopy(b, sizeof b, "abcdefghij") - b, 7);
+  EXPECT_STREQ(b, "abcdefg");
+  EXPECT_STREQ(strFindReverse("a.b.c", '.'), ".c");
+  EXPECT_EQ(strFindReverse("abc", '.'), nullptr);
   JxSubString h("abcdefgh", 8);
   EXPECT_EQ(h.hash(), static_cast<unsigned long>('A' + 'B' + 'C' + 'D' + 'E'));
 }
