@@ -30,7 +30,11 @@ JxStatus JxValueParser::grow() {
   if (count_ < capacity_) return 0;
   const uint32_t more = capacity_ ? capacity_ * 2 : 8;
   void* p = entries_;
-  if (p ? ramResize(&p, more * sizeof(Entry)) : !(p = ramAlloc(more * sizeof(Entry)))) return 1;
+  if (p) {
+    if (ramResize(&p, more * sizeof(Entry))) return 1;
+  } else if (!(p = ramAlloc(more * sizeof(Entry)))) {
+    return 1;
+  }
   entries_ = static_cast<Entry*>(p);
   capacity_ = more;
   return 0;
