@@ -31,6 +31,26 @@ public:
   JxStatus replaceSubString(const char* oldText, uint32_t oldLength, const char* newText,
                             uint32_t newLength);
 
+  // Quoting and line layout (jxstring_quote.cpp). Quoting encloses in the quote
+  // character and doubles every quote character inside.
+  // Replaces the bytes that view (a view into this string) covers.
+  JxStatus replaceSubString(const JxSubString* view, const char* text, uint32_t length);
+  JxStatus addQuotes(char quote);
+  // Drops the enclosing quotes (the first byte says which) and undoubles inner ones.
+  JxStatus removeQuotes();
+  JxStatus addQuotedBytes(const JxSubString& bytes, char quote);
+  // Makes the string end with n CR LF pairs, counting those already at its end.
+  JxStatus forceEol(unsigned n);
+  // Breaks lines longer than width at the last blank outside quotes (q1 = 0: no quoting).
+  JxStatus insertLineBreaks(uint32_t width, char q1, char q2, char q3);
+  // Removes every CR LF outside quotes; a blank stands for it inside the text.
+  JxStatus removeLineBreaks(char q1, char q2, char q3);
+  // Cuts the string to length (no growth) and gives back unused capacity.
+  void truncate(uint32_t length);
+  void shrinkToFit();
+  // Inserts count bytes at pos without filling them (the tail moves up).
+  JxStatus openGap(uint32_t pos, uint32_t count);
+
   uint32_t getCapacity() const { return capacity_; }
   const char* c_str() const { return text_ ? text_ : ""; }
 

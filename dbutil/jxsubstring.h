@@ -3,6 +3,8 @@
 
 #include "jxobject.h"
 
+class JxString;
+
 class JXUTL04_API JxSubString : public JxObject {
 public:
   JxSubString() : length_(0), text_(nullptr) {}
@@ -13,6 +15,24 @@ public:
   short compare(const JxObject* other) const override;
   // Sum of the upper-cased first five bytes.
   unsigned long hash() const;
+
+  // Searches and tests (jxsubstring_ops.cpp). Positions are offsets in the view; a
+  // search that finds nothing answers the length.
+  uint32_t findChar(char c, uint32_t from = 0) const;
+  uint32_t findSubString(const char* text, uint32_t from = 0) const;
+  uint32_t countChar(char c) const;
+  // Index of the first of n texts equal to the view; n when none.
+  int indexInSet(const char* const* texts, int n) const;
+  int indexInSetCi(const char* const* texts, int n) const;
+  // Shortens the view past trailing white space.
+  void rightBlankTrim();
+  // The view begins with a quote character: appends the inner text, doubled quotes made
+  // single, up to the closing quote.
+  JxStatus copyQuotedStr(JxString* out) const;
+  // Append to out the view without its first and last byte (doubled quotes made
+  // single), or the view enclosed in quote (inner quotes doubled).
+  JxStatus getCopyUnquoted(JxString* out) const;
+  JxStatus getCopyQuoted(JxString* out, char quote) const;
 
   uint32_t getLength() const { return length_; }
   const char* getPtr() const { return text_; }
