@@ -82,7 +82,10 @@ TEST(Platform, MessageBoxIsAnsweredByTheKit) {
   answerer.Script(IDNO);
   EXPECT_EQ(MessageBoxA(nullptr, "Save changes?", "Orvanel", MB_YESNO), IDNO);
   EXPECT_EQ(MessageBoxA(nullptr, "Done.", "Orvanel", MB_OK), IDOK);  // default button
-  ASSERT_EQ(answerer.Boxes().size(), 2u);
+  std::string seen;
+  for (const testkit::AnsweredBox& b : answerer.Boxes())
+    seen += b.caption + "|" + b.text + "|" + std::to_string(b.answer) + "\n";
+  ASSERT_EQ(answerer.Boxes().size(), 2u) << seen;
   EXPECT_EQ(answerer.Boxes()[0].caption, "Orvanel");
   EXPECT_EQ(answerer.Boxes()[0].text, "Save changes?");
   EXPECT_EQ(answerer.Boxes()[1].answer, IDOK);

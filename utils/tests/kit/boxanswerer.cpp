@@ -1,4 +1,6 @@
 // Answers dialog boxes (class "#32770") created on the thread that owns the answerer.
+#include <algorithm>
+
 #include "testkit.h"
 
 namespace testkit {
@@ -31,10 +33,18 @@ BoxAnswerer::~BoxAnswerer() {
 
 LRESULT CALLBACK BoxAnswerer::CbtProc(int code, WPARAM wp, LPARAM lp) {
   BoxAnswerer* self = t_current;
-  if (code == HCBT_ACTIVATE && self) {
+  if (self && (code == HCBT_ACTIVATE || code == HCBT_DESTROYWND)) {
     HWND wnd = reinterpret_cast<HWND>(wp);
-    char cls[16];
-    if (GetClassNameA(wnd, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0) self->Answer(wnd);
+    auto it = std::find(self->open_.begin(), self->open_.end(), wnd);
+    if (code == HCBT_DESTROYWND) {
+      if (it != self->open_.end()) self->open_.erase(it);
+    } else if (it == self->open_.end() &&
+               GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId()) {
+      // Wine may report the activation of another program's window here: only boxes of
+      // this thread are ours to answer.
+      char cls[16];
+      if (GetClassNameA(wnd, cls, sizeof cls) && lstrcmpA(cls, "#32770") == 0) self->Answer(wnd);
+    }
   }
   return CallNextHookEx(self ? self->hook_ : nullptr, code, wp, lp);
 }
@@ -53,6 +63,7 @@ void BoxAnswerer::Answer(HWND box) {
     rec.answer = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
   }
   boxes_.push_back(rec);
+  open_.push_back(box);
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(rec.answer, BN_CLICKED), 0);
 }
 

@@ -39,6 +39,9 @@ private:
 
   HHOOK hook_;
   BoxAnswerer* previous_;
+  // Boxes answered but not yet destroyed: a box can be activated again (when another
+  // program's window took the focus) before it reads our answer.
+  std::vector<HWND> open_;
   std::deque<int> script_;
   std::vector<AnsweredBox> boxes_;
 };
