@@ -1,6 +1,8 @@
 // RWCString: sharing, capacity policy, edits, comparison, hashing and searching.
 #include <gtest/gtest.h>
 
+#include "boundstext.h"
+
 #include <cstring>
 #include <string>
 
@@ -8,17 +10,6 @@
 #include "rwxmsg.h"
 
 namespace {
-
-// Runs f and answers the text of the RWBoundsErr it throws ("" when none).
-template <class F>
-std::string boundsText(F f) {
-  try {
-    f();
-  } catch (const RWBoundsErr& e) {
-    return e.why();
-  }
-  return "";
-}
 
 TEST(RWCStringShare, CopiesShareUntilAnEdit) {
   RWCString a("hello");

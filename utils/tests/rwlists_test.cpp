@@ -1,6 +1,8 @@
 // Intrusive lists and the pointer vector: bounds, insertion, removal and iteration.
 #include <gtest/gtest.h>
 
+#include "boundstext.h"
+
 #include <string>
 #include <vector>
 
@@ -19,16 +21,6 @@ struct DItem : RWIsvDlink {
   explicit DItem(int v) : value(v) {}
   int value;
 };
-
-template <class F>
-std::string boundsText(F f) {
-  try {
-    f();
-  } catch (const RWBoundsErr& e) {
-    return e.why();
-  }
-  return "";
-}
 
 // The values in list order, read through at(), and checked against a walk by next().
 template <class L, class Item>
