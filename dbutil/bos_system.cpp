@@ -89,7 +89,7 @@ const char* bosGetEnv(const char* name) {
   const char* result = nullptr;
   for (const char* entry = block; *entry; entry += strlen(entry) + 1) {
     // The whole name up to "=", in any case, as the system's own lookup does.
-    if (entry[n] == '=' && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, entry,
+    if (strnlen(entry, n) == n && entry[n] == '=' && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, entry,
                                           static_cast<int>(n), name, static_cast<int>(n)) == CSTR_EQUAL) {
       result = keepValue(entry + n + 1);
       break;

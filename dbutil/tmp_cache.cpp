@@ -7,6 +7,7 @@
 #include "jxbos.h"
 #include "jxerror.h"
 #include "jxmemory.h"
+#include "tmp_internal.h"
 #include "utl_messages.h"
 
 #include <string.h>
@@ -14,17 +15,6 @@
 namespace {
 
 uint32_t g_failFirstFrom = 0xFFFFFFFFu;
-
-uint32_t errorCount() {
-  JxErrorList* list = JxErrorKeeper::getErrorList();
-  return list ? list->getCount() : 0;
-}
-
-void dropNewErrors(uint32_t countBefore) {
-  JxErrorList* list = JxErrorKeeper::getErrorList();
-  if (!list) return;
-  if (list->hasMemoryError() || list->getCount() > countBefore) JxErrorKeeper::clearLastError();
-}
 
 }  // namespace
 
@@ -112,7 +102,7 @@ JxStatus JxTmpFile::writeBack(uint32_t p, const char* bytes) {
   bool haveOverflow = overflow_.name && overflow_.name[0];
   if (!haveOverflow || p < firstPages_) {
     bool beyond = p >= firstPages_;
-    uint32_t before = errorCount();
+    uint32_t before = tmpErrorCount();
     JxStatus failed;
     if (beyond && p >= g_failFirstFrom) {
       utlErrorById(MSG_DISK_FULL);
@@ -126,7 +116,7 @@ JxStatus JxTmpFile::writeBack(uint32_t p, const char* bytes) {
       return 0;
     }
     if (!beyond) return 1;
-    dropNewErrors(before);  // the page goes to the overflow file instead
+    tmpDropNewErrors(before);  // the page goes to the overflow file instead
   }
   if (writeFile(overflow_, (p - firstPages_) * PAGE_SIZE, bytes, BOS_TEMP_OTHER_DRIVE)) return 1;
   if (highestPage_ == NO_PAGE || p > highestPage_) highestPage_ = p;

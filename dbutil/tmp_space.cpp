@@ -3,23 +3,8 @@
 #include "jxtmpfile.h"
 
 #include "jxerror.h"
+#include "tmp_internal.h"
 #include "utl_messages.h"
-
-namespace {
-
-// Takes back an error this code added, leaving earlier ones alone.
-void dropNewErrors(uint32_t countBefore) {
-  JxErrorList* list = JxErrorKeeper::getErrorList();
-  if (!list) return;
-  if (list->hasMemoryError() || list->getCount() > countBefore) JxErrorKeeper::clearLastError();
-}
-
-uint32_t errorCount() {
-  JxErrorList* list = JxErrorKeeper::getErrorList();
-  return list ? list->getCount() : 0;
-}
-
-}  // namespace
 
 short TmpSpace::compare(const JxObject* other) const {
   uint32_t o = static_cast<const TmpSpace*>(other)->offset;
@@ -77,11 +62,11 @@ void JxTmpFile::tmpFreeSpace(uint32_t offset, uint32_t length) {
   if (length == ALL || static_cast<uint64_t>(offset) + length == end_) {
     end_ = offset;
   } else if (length >= MIN_KEPT_SPACE) {
-    uint32_t before = errorCount();
+    uint32_t before = tmpErrorCount();
     TmpSpace* s = new TmpSpace(offset, length);
     if (!s || free_.add(s)) {
       delete s;
-      dropNewErrors(before);  // the space is simply not reused
+      tmpDropNewErrors(before);  // the space is simply not reused
     }
   }
   mergeFree();
