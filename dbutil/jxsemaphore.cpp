@@ -2,6 +2,7 @@
 // accounting, the allocation boxes, and lock/unlock of both kinds.
 #include "jxsemaphore.h"
 
+#include "jxbos.h"
 #include "jxerror.h"
 #include "jxpertask.h"
 #include "sem_internal.h"
@@ -45,9 +46,8 @@ void loadTexts() {
 }
 
 long readVariable(const char* name, long fallback) {
-  char value[64];
-  DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-  if (n == 0 || n >= sizeof value) return fallback;
+  const char* value = bosGetEnv(name);
+  if (!value || !*value) return fallback;
   return strtol(value, nullptr, 10);
 }
 
