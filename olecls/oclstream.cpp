@@ -2,6 +2,7 @@
 #include "oclstream.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 

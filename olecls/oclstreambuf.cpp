@@ -1,6 +1,9 @@
 // A std::streambuf over an OLE stream.
 #include "oclstreambuf.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 // The byte kept in front of an unbuffered get area, and the one byte read.

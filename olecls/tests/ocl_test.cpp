@@ -10,8 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include "dllutils.h"
 #include "ocl.h"
 #include "xexception.h"
+
+TEST(OCL, LibraryRegisteredItselfWhenLoaded) {
+  EXPECT_NE(nullptr, strstr(DLLUtils::AttachedDLLs().data(), "ovole:"))
+      << DLLUtils::AttachedDLLs().data();
+}
 
 TEST(OCL, InitialisesOleAndHoldsTheTaskAllocator) {
   {

@@ -207,6 +207,14 @@ TEST(OCLStream, StreamInStorageFailsWithoutThrowing) {
   OCLStream missing(stg.storage(), "Missing", 0, kRW);
   EXPECT_FALSE(missing.is());
   EXPECT_EQ(STG_E_FILENOTFOUND, missing.result());
+  EXPECT_STRNE("", OleResult::buf);
+  try {
+    missing.size();  // no stream to use: the holder's assertion
+    ADD_FAILURE() << "used an empty stream";
+  } catch (const XAssert& e) {
+    EXPECT_EQ(66, e.Line());
+    EXPECT_STREQ("rep", e.what());
+  }
   // Creating over an existing stream opens it with its contents.
   {
     OCLStream s(stg.storage(), "Data", 1, kRW);
