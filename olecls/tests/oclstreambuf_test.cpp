@@ -23,13 +23,23 @@ std::string contents(OCLStream& s) {
 }  // namespace
 
 TEST(OCLStreamBuf, WritesAndReadsThroughStandardStreams) {
-  const bool unbuffered[] = {false, true};
-  for (bool unbuf : unbuffered) {
-    SCOPED_TRACE(unbuf ? "unbuffered" : "buffered");
+  // The library's buffer, none, and a small one of the caller's (1 byte of put-back).
+  enum Kind { kOwn, kNone, kSmall };
+  const Kind kinds[] = {kOwn, kNone, kSmall};
+  for (Kind kind : kinds) {
+    SCOPED_TRACE(kind);
+    char small[2][8];
+    auto setUp = [&](OCLStreamBuf& buf, int which) {
+      if (kind == kNone) {
+        EXPECT_EQ(&buf, buf.pubsetbuf(nullptr, 0));
+      } else if (kind == kSmall) {
+        EXPECT_EQ(&buf, buf.pubsetbuf(small[which], sizeof small[which]));
+      }
+    };
     OCLStream s;
     {
       OCLStreamBuf buf(s.stream());
-      if (unbuf) buf.pubsetbuf(nullptr, 0);
+      setUp(buf, 0);
       std::ostream out(&buf);
       out << "first line\n" << 12345 << ' ' << std::string(600, 'x') << "\nend";
       out.flush();
@@ -39,7 +49,7 @@ TEST(OCLStreamBuf, WritesAndReadsThroughStandardStreams) {
 
     s.seekTo(0);
     OCLStreamBuf buf(s.stream(), std::ios_base::in);
-    if (unbuf) buf.pubsetbuf(nullptr, 0);
+    setUp(buf, 1);
     std::istream in(&buf);
     std::string word;
     int number = 0;

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <new>
+
 #include "dllutils.h"
 #include "oclfactory.h"
 #include "oclpersist.h"
@@ -83,7 +85,9 @@ public:
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    Sample* object = new Sample(Server());
+    // Called by OLE: nothing may be thrown back into it.
+    Sample* object = new (std::nothrow) Sample(Server());
+    if (!object) return E_OUTOFMEMORY;
     IUnknown* unknown = object->OCLstdUnknown();
     HRESULT hr = unknown->QueryInterface(riid, out);
     unknown->Release();  // the constructor's reference
