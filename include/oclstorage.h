@@ -37,11 +37,12 @@ public:
   char* GetStoragePath();
   // Saves the whole compound file as file and continues on it. True at once when file
   // is already this storage's file (any case). Through IRootStorage where the storage
-  // has it, else by copying into a new compound file.
+  // has it, else (a compound file opened by path) by copying into a new compound file.
   bool SwitchTo(const char* file);
 
 private:
   HRESULT copyToNewFile(const wchar_t* file);
 
   OvlUnknown<IStorage> rep_;
+  bool fileRoot_ = false;  // opened or created by path: a whole compound file
 };

@@ -46,6 +46,7 @@ OCLStorage::OCLStorage(const char* path, int create, unsigned long mode) {
   if (create) hr = StgCreateDocfile(name, mode, 0, rep_.receive());
   if (hr == STG_E_FILEALREADYEXISTS) hr = StgOpenStorage(name, nullptr, mode, nullptr, 0, rep_.receive());
   if (FAILED(hr)) rep_.reset();
+  fileRoot_ = rep_.is();
   setResult(hr);
   Check(hr, path);
 }
@@ -102,8 +103,10 @@ bool OCLStorage::SwitchTo(const char* file) {
     // Only now that the switch can happen may a file of the new name go.
     DeleteFileA(file);
     hr = root->SwitchToFile(wfile.data());
-  } else {
+  } else if (fileRoot_) {
     hr = copyToNewFile(wfile.data());
+  } else {
+    return false;  // a sub-storage or a storage on bytes has no file to switch
   }
   setResult(hr);
   Check(hr, file);

@@ -52,6 +52,25 @@ TEST(OCLStorage, TemporaryStorageGoesWithItsLastReference) {
     s.write("temporary");
   }
   EXPECT_FALSE(exists(path));
+
+  // Saved under a name, a temporary storage's data outlives it; the temporary file not.
+  testkit::TestDataDir dir("ocltmpsave");
+  std::string saved = dir.File("saved.ole");
+  {
+    OCLStorage tmp(nullptr, 0, kRW);
+    path = pathOf(tmp);
+    {
+      OCLStream s(tmp.storage(), "Kept", 1, kRW);
+      s.write(ULONG(5));
+    }
+    ASSERT_TRUE(tmp.SwitchTo(saved.c_str())) << OleResult::buf;
+    EXPECT_EQ(saved, pathOf(tmp));
+  }
+  EXPECT_FALSE(exists(path));
+  ASSERT_TRUE(exists(saved));
+  OCLStorage reopened(saved.c_str(), 0, STGM_READ | STGM_SHARE_DENY_WRITE);
+  EXPECT_EQ(5u, valueIn(reopened.storage(), "Kept"));
+
   OCLStorage other(nullptr, 0, kRW);
   ASSERT_TRUE(other.is());
   EXPECT_NE(path, pathOf(other));
@@ -80,6 +99,9 @@ TEST(OCLStorage, OpensCreatesAndReportsFailures) {
     EXPECT_TRUE(sub.isWritable());
     OCLStream t(sub.storage(), "Inner", 1, kRW);
     t.write(ULONG(2));
+    // Only a whole compound file can be saved under another name.
+    EXPECT_FALSE(sub.SwitchTo(dir.File("sub.ole").c_str()));
+    EXPECT_FALSE(OCLStorage::IsStorageFile(dir.File("sub.ole").c_str()));
   }
   // Creating an existing file opens it; creating an existing sub-storage opens it.
   {
