@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "oclassert.h"
@@ -48,8 +47,7 @@ OCLStream::OCLStream() {
 
 ULONG OCLStream::size() {
   STATSTG st = {};
-  HRESULT hr = rep_->Stat(&st, STATFLAG_NONAME);
-  oclAssert(SUCCEEDED(hr), "SUCCEEDED(hr)", kFile, 80);
+  rep_->Stat(&st, STATFLAG_NONAME);
   return st.cbSize.u.LowPart;
 }
 
@@ -159,24 +157,33 @@ void OCLStream::read(char** p) {
     *p = nullptr;
     return;
   }
-  // A length from the stream is only believed as far as the stream's bytes go.
-  ULONG left = size() - currOffset();
+  // A length from the stream is believed only as far as bytes arrive: the buffer grows
+  // with them, so that a damaged length cannot ask for a huge allocation.
+  const ULONG kChunk = 0x10000;
+  std::vector<char> s;
+  ULONG have = 0;
   char text[160];
-  if (n > left) {
-    snprintf(text, sizeof text,
-             "Stream data is damaged: a string at offset %lu claims %lu bytes, but only %lu "
-             "are left",
-             static_cast<unsigned long>(at), static_cast<unsigned long>(n),
-             static_cast<unsigned long>(left));
-    throw OCLStreamException(text, STG_E_READFAULT);
+  while (have < n) {
+    ULONG want = n - have < kChunk ? n - have : kChunk;
+    s.resize(size_t(have) + want);
+    ULONG cb = 0;
+    rep_->Read(s.data() + have, want, &cb);
+    have += cb;
+    if (cb < want) {
+      snprintf(text, sizeof text,
+               "Stream data is damaged: a string at offset %lu claims %lu bytes, but the "
+               "stream ends after %lu",
+               static_cast<unsigned long>(at), static_cast<unsigned long>(n),
+               static_cast<unsigned long>(have));
+      throw OCLStreamException(text, STG_E_READFAULT);
+    }
   }
-  std::unique_ptr<char[]> s(new char[n]);
-  read(s.get(), n);
   if (s[n - 1] != '\0') {
     snprintf(text, sizeof text,
              "Stream data is damaged: the string at offset %lu has no terminator",
              static_cast<unsigned long>(at));
     throw OCLStreamException(text, STG_E_DOCFILECORRUPT);
   }
-  *p = s.release();
+  *p = new char[n];
+  memcpy(*p, s.data(), n);
 }

@@ -200,6 +200,25 @@ TEST(OCLStream, DamagedInputIsRejectedCleanly) {
   }
 }
 
+TEST(OCLStream, LongStringsCrossTheReadChunks) {
+  OCL ocl;
+  std::string big(200000, 'q');
+  OCLStream s;
+  s.write(big.c_str());
+  s.seekTo(0);
+  char* text = nullptr;
+  s.read(&text);
+  ASSERT_NE(nullptr, text);
+  EXPECT_EQ(big, text);
+  delete[] text;
+  // Cut short after the first chunk: damaged, not a crash or a half string.
+  s.size(4 + 70000);
+  s.seekTo(0);
+  text = nullptr;
+  EXPECT_THROW(s.read(&text), OCLStreamException);
+  EXPECT_EQ(nullptr, text);
+}
+
 TEST(OCLStream, StreamInStorageFailsWithoutThrowing) {
   OCL ocl;
   OCLStorage stg(nullptr, 0, kRW);
