@@ -1,0 +1,23 @@
+// ovole.dll's entry point: the library registers itself with the utilities' DLL list.
+#include <windows.h>
+
+#include "dllutils.h"
+
+namespace {
+HINSTANCE g_module;
+}
+
+extern "C" BOOL WINAPI DllEntryPoint(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    g_module = instance;
+    char path[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameA(instance, path, MAX_PATH);
+    path[n <= MAX_PATH ? n : 0] = '\0';
+    DLLUtils::DLLAttached(path);
+  }
+  return TRUE;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  return DllEntryPoint(instance, reason, reserved);
+}
