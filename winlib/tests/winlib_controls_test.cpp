@@ -1,0 +1,184 @@
+// Controls in use: owner-draw and list-box key messages forwarded from the parent,
+// controls attached to a dialog template with data transfer, command enabling, the
+// gauge's painting and an edit control's validator.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "testkit.h"
+#include "winlib/applicat.h"
+#include "winlib/dc.h"
+#include "winlib/dialog.h"
+#include "winlib/framewin.h"
+#include "winlib/gauge.h"
+#include "winlib/listbox.h"
+#include "winlib/static.h"
+
+namespace {
+
+class TDrawnList : public TListBox {
+public:
+  TDrawnList(TWindow* parent, int id) : TListBox(parent, id, 0, 0, 100, 100) {
+    Attr.Style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+  }
+  void MeasureItem(MEASUREITEMSTRUCT& m) override { m.itemHeight = 17; log.push_back("measure"); }
+  void ODADrawEntire(DRAWITEMSTRUCT& d) override { log.push_back("entire " + std::to_string(d.itemID)); }
+  void ODASelect(DRAWITEMSTRUCT& d) override { log.push_back("select " + std::to_string(d.itemID)); }
+  void ODAFocus(DRAWITEMSTRUCT&) override { log.push_back("focus"); }
+  int CharToItem(uint ch, uint) override { return int(ch) - 'a'; }
+  int VKeyToItem(uint, uint) override { return -2; }
+  std::vector<std::string> log;
+};
+
+TEST(WinLibControls, OwnerDrawAndListKeysForwardedToTheControl) {
+  TWindow parent(nullptr, "parent");
+  parent.Attr.Style = WS_OVERLAPPEDWINDOW;
+  auto* list = new TDrawnList(&parent, 300);
+  ASSERT_TRUE(parent.Create());
+  EXPECT_EQ(list->GetItemHeight(0), 17);  // measured at creation through the parent
+  list->AddString("one");
+  list->AddString("two");
+
+  struct { UINT action; UINT item; const char* want; } draws[] = {
+      {ODA_DRAWENTIRE, 1, "entire 1"}, {ODA_SELECT, 0, "select 0"}, {ODA_FOCUS, 1, "focus"}};
+  for (auto& d : draws) {
+    DRAWITEMSTRUCT dis = {};
+    dis.CtlType = ODT_LISTBOX;
+    dis.CtlID = 300;
+    dis.itemID = d.item;
+    dis.itemAction = d.action;
+    dis.hwndItem = list->HWindow;
+    list->log.clear();
+    parent.SendMessage(WM_DRAWITEM, 300, LPARAM(&dis));
+    EXPECT_EQ(list->log, std::vector<std::string>{d.want});
+  }
+  EXPECT_EQ(parent.SendMessage(WM_CHARTOITEM, MAKEWPARAM('c', 0), LPARAM(list->HWindow)), 2);
+  EXPECT_EQ(parent.SendMessage(WM_VKEYTOITEM, MAKEWPARAM(VK_DOWN, 0), LPARAM(list->HWindow)), -2);
+}
+
+// Controls of a template, attached by id, with their data moved through a buffer.
+struct TTestBuffer {
+  char prompt[40];
+  char edit[20];
+};
+
+class TTemplateDialog : public TDialog {
+public:
+  TTemplateDialog(TTestBuffer* data) : TDialog(nullptr, TInputDialog::ResId, GetWinLibModule()) {
+    prompt = new TStatic(this, TInputDialog::IdPrompt, sizeof data->prompt);
+    edit = new TEdit(this, TInputDialog::IdEdit, sizeof data->edit);
+    SetTransferBuffer(data);
+  }
+  TStatic* prompt;
+  TEdit* edit;
+};
+
+TEST(WinLibControls, DialogTemplateControlsAndTransfer) {
+  TApplication app("ControlsTest");
+  TTestBuffer data;
+  std::strcpy(data.prompt, "Prompt text");
+  std::strcpy(data.edit, "edit text");
+  TTemplateDialog dlg(&data);
+  ASSERT_TRUE(dlg.Create());
+  EXPECT_EQ(dlg.edit->HWindow, dlg.GetDlgItem(TInputDialog::IdEdit));
+  EXPECT_EQ(TWindow::GetWindowPtr(dlg.edit->HWindow), dlg.edit);
+  EXPECT_EQ(dlg.prompt->GetText(), "Prompt text");  // transferred in at set-up
+  EXPECT_EQ(dlg.edit->GetText(), "edit text");
+  // The edit's limit is the buffer less its terminator.
+  dlg.edit->SetText("");
+  dlg.edit->SetSelection(0, 0);
+  SendMessageA(dlg.edit->HWindow, EM_REPLACESEL, FALSE, LPARAM("0123456789012345678901234"));
+  EXPECT_EQ(dlg.edit->GetText().size(), sizeof data.edit - 1);
+  dlg.TransferData(tdGetData);
+  EXPECT_STREQ(data.edit, "0123456789012345678");
+  dlg.Destroy();
+}
+
+class TEnablingClient : public TWindow {
+public:
+  TEnablingClient() : TWindow(static_cast<TWindow*>(nullptr)) {}
+  void CeSave(TCommandEnabler& ce) { ce.Enable(canSave); }
+  bool canSave = false;
+  DECLARE_RESPONSE_TABLE(TEnablingClient);
+};
+DEFINE_RESPONSE_TABLE1(TEnablingClient, TWindow)
+  EV_COMMAND_ENABLE(77, CeSave),
+END_RESPONSE_TABLE;
+
+TEST(WinLibControls, CommandEnablingThroughFrameAndClient) {
+  auto* client = new TEnablingClient;
+  TFrameWindow frame(nullptr, "enable", client);
+  ASSERT_TRUE(frame.Create());
+  for (bool can : {false, true}) {
+    client->canSave = can;
+    TCommandEnabler ce(77);
+    frame.RouteCommandEnable(frame.HWindow, ce);
+    EXPECT_TRUE(ce.Handled());
+    EXPECT_EQ(ce.GetEnabled(), can);
+  }
+  TCommandEnabler unknown(78);
+  frame.RouteCommandEnable(frame.HWindow, unknown);
+  EXPECT_FALSE(unknown.Handled());
+
+  // A popup menu's items are greyed or enabled before it shows.
+  HMENU popup = CreatePopupMenu();
+  AppendMenuA(popup, MF_STRING, 77, "&Save");
+  client->canSave = false;
+  frame.SendMessage(WM_INITMENUPOPUP, WPARAM(popup), MAKELPARAM(0, FALSE));
+  EXPECT_TRUE(GetMenuState(popup, 77, MF_BYCOMMAND) & MF_GRAYED);
+  client->canSave = true;
+  frame.SendMessage(WM_INITMENUPOPUP, WPARAM(popup), MAKELPARAM(0, FALSE));
+  EXPECT_FALSE(GetMenuState(popup, 77, MF_BYCOMMAND) & MF_GRAYED);
+  DestroyMenu(popup);
+}
+
+TEST(WinLibControls, GaugePaintsItsValue) {
+  TWindow parent(nullptr, "gauge parent");
+  auto* gauge = new TGauge(&parent, nullptr, 1, 0, 0, 104, 24);
+  gauge->SetColor(TColor(255, 0, 0));
+  ASSERT_TRUE(parent.Create());
+  gauge->SetValue(50);
+  TScreenDC screen;
+  TMemoryDC dc(screen);
+  TBitmap bitmap(screen, 104, 24);
+  dc.SelectObject(bitmap);
+  TRect all(0, 0, 104, 24);
+  gauge->Paint(dc, true, all);
+  EXPECT_EQ(COLORREF(dc.GetPixel(20, 12)), RGB(255, 0, 0));
+  EXPECT_EQ(COLORREF(dc.GetPixel(80, 12)), GetSysColor(COLOR_BTNFACE));
+  gauge->SetLed(10, 50);  // segments: gaps between the lit parts
+  dc.FillRect(all, TBrush::Stock(WHITE_BRUSH));
+  gauge->Paint(dc, true, all);
+  int lit = 0, face = 0;
+  for (int x = 3; x < 52; ++x) {
+    COLORREF c = dc.GetPixel(x, 12);
+    lit += c == RGB(255, 0, 0);
+    face += c == GetSysColor(COLOR_BTNFACE);
+  }
+  EXPECT_GT(lit, 10);
+  EXPECT_GT(face, 10);
+}
+
+class TDigitsOnly : public TValidator {
+public:
+  bool IsValid(const char* s) override { return *s && std::strspn(s, "0123456789") == std::strlen(s); }
+  void Error(TWindow*) override { ++errors; }
+  int errors = 0;
+};
+
+TEST(WinLibControls, EditValidatorDecidesCanClose) {
+  TWindow parent(nullptr, "validator parent");
+  auto* edit = new TEdit(&parent, 5, "12a", 0, 0, 80, 20);
+  auto* validator = new TDigitsOnly;
+  edit->SetValidator(validator);
+  ASSERT_TRUE(parent.Create());
+  EXPECT_FALSE(parent.CanClose());
+  EXPECT_EQ(validator->errors, 1);
+  edit->SetText("123");
+  EXPECT_TRUE(parent.CanClose());
+}
+
+}  // namespace
