@@ -54,6 +54,7 @@ public:
   bool SetViewportOrg(const TPoint& p) { return ::SetViewportOrgEx(Handle, p.x, p.y, nullptr); }
   bool DPtoLP(TPoint* pts, int count = 1) const { return ::DPtoLP(Handle, pts, count); }
   bool LPtoDP(TPoint* pts, int count = 1) const { return ::LPtoDP(Handle, pts, count); }
+  bool SetBrushOrg(const TPoint& p) { return ::SetBrushOrgEx(Handle, p.x, p.y, nullptr); }
   int GetDeviceCaps(int index) const { return ::GetDeviceCaps(Handle, index); }
 
   // Clipping.

@@ -138,7 +138,13 @@ TEST(WinLibFrame, FrameWithClientAndControlsFromCpp) {
   client->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_BOTTOM, 0), LPARAM(client->scroll->HWindow));
   EXPECT_EQ(client->scroll->GetPosition(), 100);
 
-  testkit::Screenshot("winlib_frame.png", frame.HWindow);
+  // The child list follows the windows' Z order when asked to.
+  SetWindowPos(client->label->HWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(client->button->HWindow, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  client->AssignZOrder();
+  EXPECT_EQ(client->GetFirstChild(), client->label);
+  EXPECT_EQ(client->GetLastChild(), client->button);
+  EXPECT_EQ(client->NumChildren(), 9u);
 }
 
 TEST(WinLibFrame, CommandsNotificationsReflectionAndRegisteredMessages) {

@@ -163,6 +163,14 @@ TEST(WinLibGdi, DibFromBmpFileDrawn) {
   EXPECT_EQ(fromBitmap.Width(), 8);
   EXPECT_EQ(fromBitmap.BitsPixel(), 24);
 
+  // A pattern brush from the 8-bit DIB repeats its pixels.
+  TBrush pattern(pal);
+  c.dc.SetBrushOrg(TPoint(0, 0));
+  c.dc.FillRect(TRect(0, 0, 8, 4), pattern);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x)
+      EXPECT_EQ(COLORREF(c.dc.GetPixel(x, y)), want8[y % 2][x % 2]) << "pattern " << x << "," << y;
+
   // Files that are not bitmaps fail with the GDI exception.
   std::string bad = dir.File("bad.bmp");
   Write(bad, {'B', 'M', 1, 2, 3});
