@@ -22,7 +22,6 @@
 class TApplication;
 class TDC;
 class TModule;
-class TScroller;
 
 // Bits of the flags word. 0x0800, 0x1000, 0x2000, 0x4000 and 0x10000 upwards are left to
 // derived classes.
@@ -64,7 +63,6 @@ public:
   TWindow* Parent = nullptr;
   TWindowAttr Attr;
   TColor BkgndColor = TColor(COLORREF(0xFFFFFFFF));  // 0xFFFFFFFF: the class background
-  TScroller* Scroller = nullptr;                      // reserved for scrolling windows
 
   HWND GetHandle() const { return HWindow; }
   operator HWND() const { return HWindow; }

@@ -169,6 +169,16 @@ TEST(WinLibApplication, MainWindowCloseEndsRun) {
   EXPECT_EQ(app.GetMainWindow()->HWindow, nullptr);
 }
 
+TEST(WinLibApplication, WinMainParamsReachTheApplication) {
+  TApplication::SetWinMainParams(GetModuleHandleA(nullptr), nullptr, "-x file", SW_SHOWMINNOACTIVE);
+  TApplication app;
+  EXPECT_EQ(app.GetCmdShow(), SW_SHOWMINNOACTIVE);
+  EXPECT_EQ(app.GetCmdLine(), "-x file");
+  EXPECT_EQ(app.GetInstance(), GetModuleHandleA(nullptr));
+  EXPECT_EQ(app.GetName(), "ovgui1_test");  // no name: the program's file name
+  TApplication::SetWinMainParams(GetModuleHandleA(nullptr), nullptr, "", SW_SHOWNORMAL);
+}
+
 TEST(WinLibDialog, InputDialogRunsModallyThroughTheApplication) {
   TLoopApp app;
   char buffer[32] = "initial";

@@ -94,7 +94,23 @@ TEST(WinLibControls, DialogTemplateControlsAndTransfer) {
   EXPECT_EQ(dlg.edit->GetText().size(), sizeof data.edit - 1);
   dlg.TransferData(tdGetData);
   EXPECT_STREQ(data.edit, "0123456789012345678");
-  dlg.Destroy();
+
+  // A background colour answers the dialog's colour query.
+  dlg.SetBkgndColor(TColor::White);
+  TClientDC dc(dlg.HWindow);
+  auto brush = HBRUSH(dlg.SendMessage(WM_CTLCOLORDLG, WPARAM(HDC(dc)), LPARAM(dlg.HWindow)));
+  LOGBRUSH lb = {};
+  ASSERT_TRUE(GetObjectA(brush, sizeof lb, &lb));
+  EXPECT_EQ(lb.lbColor, RGB(255, 255, 255));
+
+  // Keys of a modeless dialog go through the application's pump: Enter presses OK,
+  // which closes it.
+  dlg.edit->SetFocus();
+  PostMessageA(dlg.edit->HWindow, WM_KEYDOWN, VK_RETURN, 0);
+  for (int i = 0; i < 300 && dlg.HWindow; ++i) {
+    if (!app.PumpWaitingMessages()) Sleep(10);
+  }
+  EXPECT_EQ(dlg.HWindow, nullptr);
 }
 
 class TEnablingClient : public TWindow {
