@@ -218,7 +218,7 @@ bool TWindow::Create() {
   Register();
   INT_PTR menuOrId = 0;
   if (Attr.Style & WS_CHILD) menuOrId = Attr.Id;
-  else if (Attr.Menu && Module) menuOrId = reinterpret_cast<INT_PTR>(Module->LoadMenu(Attr.Menu));
+  else if (Attr.Menu) menuOrId = reinterpret_cast<INT_PTR>(::LoadMenuA(ClassInstance(), Attr.Menu));
   HWND h;
   {
     WlCreatingScope creating(this);
@@ -230,7 +230,7 @@ bool TWindow::Create() {
   }
   if (!HWindow) Attach(h);  // a system class: subclassed now
   GetHWndState();
-  if (Attr.AccelTable && Module) HAccel = Module->LoadAccelerators(Attr.AccelTable);
+  if (Attr.AccelTable) HAccel = ::LoadAcceleratorsA(ClassInstance(), Attr.AccelTable);
   try {
     SetupWindow();
   } catch (...) {
@@ -401,7 +401,7 @@ void TWindow::SetBkgndColor(TColor color) {
 
 void TWindow::SetAcceleratorTable(const char* resId) {
   Attr.AccelTable = resId;
-  if (HWindow && Module) HAccel = resId ? Module->LoadAccelerators(resId) : nullptr;
+  if (HWindow) HAccel = resId ? ::LoadAcceleratorsA(ClassInstance(), resId) : nullptr;
 }
 
 TPoint TWindow::CalcCenterOnScreen(int w, int h) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "testkit.h"
+#include "winlib/applicat.h"
 #include "winlib/button.h"
 #include "winlib/combobox.h"
 #include "winlib/framewin.h"
@@ -175,6 +176,25 @@ TEST(WinLibFrame, CommandsNotificationsReflectionAndRegisteredMessages) {
   char text[32] = "";
   frame.SendMessage(WM_GETTEXT, sizeof text, LPARAM(text));
   EXPECT_STREQ(text, "Frame");
+}
+
+TEST(WinLibFrame, MenuAndAcceleratorFromResources) {
+  auto* client = new TTestClient;
+  TFrameWindow frame(nullptr, "Frame", client);
+  frame.Attr.Menu = MAKEINTRESOURCEA(7002);
+  frame.Attr.AccelTable = MAKEINTRESOURCEA(7003);
+  ASSERT_TRUE(frame.Create());
+  HMENU menu = GetMenu(frame.HWindow);
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 0), 1), UINT(CM_HELLO));
+
+  // F5 goes through the application's message filter: accelerator, command, client.
+  TApplication app("AccelTest");
+  MSG msg = {frame.HWindow, WM_KEYDOWN, VK_F5, 0, 0, {0, 0}};
+  EXPECT_TRUE(app.ProcessAppMsg(msg));
+  EXPECT_EQ(client->log, std::vector<std::string>{"hello"});
+  MSG other = {frame.HWindow, WM_KEYDOWN, VK_F6, 0, 0, {0, 0}};
+  EXPECT_FALSE(app.ProcessAppMsg(other));
 }
 
 // ---- several bases ----

@@ -182,6 +182,17 @@ TEST(WinLibGdi, DibFromBmpFileDrawn) {
   EXPECT_THROW(TDib d(bad.c_str()), TXGdi);
 }
 
+TEST(WinLibGdi, DibAndBitmapFromResources) {
+  HINSTANCE self = GetModuleHandleA(nullptr);
+  TDib dib(self, MAKEINTRESOURCEA(7001));
+  EXPECT_EQ(dib.Size(), TSize(2, 2));
+  EXPECT_EQ(dib.NumColors(), 4u);
+  EXPECT_EQ(dib.GetColor(1).GetValue(), kGreen);
+  TBitmap bitmap(self, MAKEINTRESOURCEA(7001));
+  EXPECT_EQ(bitmap.Size(), TSize(2, 2));
+  EXPECT_THROW(TDib(self, MAKEINTRESOURCEA(7999)), TXGdi);
+}
+
 TEST(WinLibGdi, MetafilePlayedIntoABitmap) {
   TMetaFileDC meta;
   TBrush red{TColor(kRed)};
