@@ -169,6 +169,35 @@ TEST(WinLibApplication, MainWindowCloseEndsRun) {
   EXPECT_EQ(app.GetMainWindow()->HWindow, nullptr);
 }
 
+// Run shows an exception that leaves the loop and asks whether to go on.
+TEST(WinLibApplication, RunShowsLoopExceptionsAndAsksToContinue) {
+  struct TThrowingApp : TLoopApp {
+    void InitMainWindow() override {
+      actions = new TActionWindow;
+      SetMainWindow(new TFrameWindow(nullptr, "Run test", actions));
+    }
+    bool IdleAction(long count) override {
+      if (step == 0) actions->Post([] { throw TXOwl("Handler failed."); });
+      if (step == 1 && goOn) GetMainWindow()->PostMessage(WM_CLOSE);
+      if (step < 2) ++step;
+      return TLoopApp::IdleAction(count);
+    }
+    TActionWindow* actions = nullptr;
+    int step = 0;
+    bool goOn = true;
+  };
+  for (int answer : {IDYES, IDNO}) {
+    testkit::BoxAnswerer answerer;
+    answerer.Script(answer);
+    TThrowingApp app;
+    app.goOn = answer == IDYES;
+    EXPECT_EQ(app.Run(), answer == IDYES ? 0 : -1);
+    ASSERT_EQ(answerer.Boxes().size(), 1u);
+    EXPECT_EQ(answerer.Boxes()[0].caption, app.LoadString(IDS_WLEXCEPTIONCAPTION));
+    EXPECT_EQ(app.loops, answer == IDYES ? 2 : 1);
+  }
+}
+
 TEST(WinLibApplication, WinMainParamsReachTheApplication) {
   TApplication::SetWinMainParams(GetModuleHandleA(nullptr), nullptr, "-x file", SW_SHOWMINNOACTIVE);
   TApplication app;
