@@ -10,6 +10,7 @@
 
 #include "testkit.h"
 #include "winlib/applicat.h"
+#include "winlib/combobox.h"
 #include "winlib/dc.h"
 #include "winlib/dialog.h"
 #include "winlib/framewin.h"
@@ -176,6 +177,83 @@ TEST(WinLibControls, GaugePaintsItsValue) {
   }
   EXPECT_GT(lit, 10);
   EXPECT_GT(face, 10);
+}
+
+// Painting: WM_PAINT reaches Paint with a paint DC; the background colour erases.
+class TPainted : public TWindow {
+public:
+  TPainted() : TWindow(static_cast<TWindow*>(nullptr), "painted") {
+    Attr.Style = WS_POPUP | WS_VISIBLE;
+    Attr.X = Attr.Y = 0;
+    Attr.W = 60;
+    Attr.H = 40;
+  }
+  void Paint(TDC& dc, bool erase, TRect& rect) override {
+    ++paints;
+    sawErase = erase;
+    painted = rect;
+    TBrush red(TColor(255, 0, 0));
+    dc.FillRect(TRect(0, 0, 20, 20), red);
+  }
+  int paints = 0;
+  bool sawErase = false;
+  TRect painted;
+};
+
+TEST(WinLibControls, PaintAndBackgroundColour) {
+  TPainted w;
+  w.SetBkgndColor(TColor(0, 255, 0));
+  ASSERT_TRUE(w.Create());
+  w.Invalidate(true);
+  w.UpdateWindow();
+  EXPECT_GE(w.paints, 1);
+  EXPECT_FALSE(w.sawErase);  // the background colour already erased it
+  EXPECT_EQ(w.painted, TRect(0, 0, 60, 40));
+  testkit::Image shot = testkit::Capture(w.HWindow);
+  ASSERT_GE(shot.width, 40);
+  EXPECT_EQ(shot.Pixel(5, 5), RGB(255, 0, 0));
+  EXPECT_EQ(shot.Pixel(40, 30), RGB(0, 255, 0));
+}
+
+TEST(WinLibControls, ListAndComboTransferData) {
+  TWindow parent(nullptr, "transfer parent");
+  auto* list = new TListBox(&parent, 1, 0, 0, 100, 100);
+  list->Attr.Style &= ~uint32_t(LBS_SORT);
+  auto* multi = new TListBox(&parent, 2, 100, 0, 100, 100);
+  multi->Attr.Style |= LBS_MULTIPLESEL;
+  auto* combo = new TComboBox(&parent, 3, 200, 0, 100, 100, CBS_DROPDOWN);
+  ASSERT_TRUE(parent.Create());
+
+  TListBoxData rows;
+  rows.AddStringItem("zeta", 26);
+  rows.AddStringItem("alpha", 1, true);
+  TListBoxData multiRows;
+  multiRows.AddString("a", true);
+  multiRows.AddString("b");
+  multiRows.AddString("c", true);
+  TComboBoxData comboRows;
+  comboRows.AddString("red");
+  comboRows.AddString("green");
+  comboRows.Selection = "typed";
+  struct { TListBoxData* l; TListBoxData* m; TComboBoxData* c; } buffer = {&rows, &multiRows, &comboRows};
+  parent.SetTransferBuffer(&buffer);
+  parent.TransferData(tdSetData);
+
+  EXPECT_EQ(list->GetString(0), "zeta");  // unsorted: the data's order
+  EXPECT_EQ(list->GetItemData(0), 26);
+  EXPECT_EQ(list->GetSelIndex(), 1);
+  EXPECT_EQ(multi->GetSelIndexes(), (std::vector<int>{0, 2}));
+  EXPECT_EQ(combo->GetCount(), 2);
+  EXPECT_EQ(combo->GetText(), "typed");
+
+  list->SetSelIndex(0);
+  multi->SetSel(1, true);
+  combo->SetSelIndex(1);
+  parent.TransferData(tdGetData);
+  EXPECT_EQ(rows.GetSelString(), "zeta");
+  EXPECT_EQ(multiRows.GetSelCount(), 3);
+  EXPECT_EQ(comboRows.Selection, "green");
+  EXPECT_EQ(comboRows.SelIndices, std::vector<int>{1});
 }
 
 class TDigitsOnly : public TValidator {
