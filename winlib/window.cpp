@@ -69,7 +69,11 @@ TWindow::~TWindow() {
       if (HWindow) Detach();  // a window of another thread or one that refused
     }
   }
-  if (Parent) Parent->RemoveChild(this);
+  if (Parent) {
+    if (auto* frame = dynamic_cast<TFrameWindow*>(Parent))
+      if (frame->GetClientWindow() == this) frame->ClientWnd = nullptr;
+    Parent->RemoveChild(this);
+  }
   if (TApplication* app = GetApplicationObject())
     if (app->GetMainWindow() && static_cast<TWindow*>(app->GetMainWindow()) == this)
       app->SetMainWindow(nullptr);

@@ -29,11 +29,20 @@ TWindow* WlClaimCreating() {
   return w;
 }
 
+// The object being created claims the first window of its own class that speaks; a
+// window of a library class made on the way (a control of a dialog template) does not.
+static bool IsCreatingWindow(HWND handle) {
+  if (!g_creating) return false;
+  char name[256];
+  return ::GetClassNameA(handle, name, sizeof name) &&
+         ::lstrcmpiA(name, g_creating->GetClassName()) == 0;
+}
+
 LRESULT CALLBACK WlStdWndProc(HWND handle, UINT msg, WPARAM p1, LPARAM p2) {
   TWindow* w = TWindow::GetWindowPtr(handle);
   if (!w) {
+    if (!IsCreatingWindow(handle)) return ::DefWindowProcA(handle, msg, p1, p2);
     w = WlClaimCreating();
-    if (!w) return ::DefWindowProcA(handle, msg, p1, p2);
     w->Attach(handle);
   }
   TCurrentEvent event(w, msg, p1, p2);

@@ -43,5 +43,6 @@ protected:
   HICON icon_ = nullptr;
   bool ownIcon_ = false;
 
+  friend class TWindow;  // a client being deleted clears ClientWnd
   DECLARE_RESPONSE_TABLE(TFrameWindow);
 };

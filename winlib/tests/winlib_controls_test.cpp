@@ -114,6 +114,28 @@ TEST(WinLibControls, DialogTemplateControlsAndTransfer) {
   EXPECT_EQ(dlg.HWindow, nullptr);
 }
 
+TEST(WinLibControls, TemplateControlOfALibraryClassIsNotTakenForTheDialog) {
+  TWindow parent(nullptr, "registers the gauge class");
+  new TGauge(&parent, nullptr, 1, 0, 0, 50, 10);
+  ASSERT_TRUE(parent.Create());
+  TDialog dlg(nullptr, 7004);
+  ASSERT_TRUE(dlg.Create());
+  EXPECT_EQ(TWindow::GetWindowPtr(dlg.HWindow), &dlg);
+  HWND item = dlg.GetDlgItem(10);
+  ASSERT_TRUE(item);
+  EXPECT_EQ(TWindow::GetWindowPtr(item), nullptr);  // no object: system defaults only
+}
+
+TEST(WinLibControls, DeletingTheClientLeavesTheFrameWithout) {
+  auto* client = new TWindow(static_cast<TWindow*>(nullptr), "client");
+  TFrameWindow frame(nullptr, "frame", client);
+  ASSERT_TRUE(frame.Create());
+  delete client;
+  EXPECT_EQ(frame.GetClientWindow(), nullptr);
+  EXPECT_EQ(frame.NumChildren(), 0u);
+  frame.MoveWindow(0, 0, 200, 100, true);  // resizing no longer touches the client
+}
+
 class TEnablingClient : public TWindow {
 public:
   TEnablingClient() : TWindow(static_cast<TWindow*>(nullptr)) {}
