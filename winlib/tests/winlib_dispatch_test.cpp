@@ -3,6 +3,10 @@
 // tables chained through several bases.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -263,6 +267,56 @@ TEST(WinLibResponseTable, FindChainsThroughBasesInOrder) {
   EXPECT_EQ(ev.Object, static_cast<void*>(static_cast<TBaseA*>(&ab)));
   TEventInfo none(WM_USER + 99);
   EXPECT_FALSE(ab.Find(none));
+}
+
+// ---- dropped files and cursors ----
+
+class TDropTarget : public TWindow {
+public:
+  TDropTarget() : TWindow(static_cast<TWindow*>(nullptr), "drop") {}
+  void EvDropFiles(TDropInfo drop) {
+    for (uint i = 0; i < drop.DragQueryFileCount(); ++i) files.push_back(drop.DragQueryFile(i));
+    TPoint p;
+    inClient = drop.DragQueryPoint(p);
+    point = p;
+    drop.DragFinish();
+  }
+  std::vector<std::string> files;
+  bool inClient = false;
+  TPoint point;
+  DECLARE_RESPONSE_TABLE(TDropTarget);
+};
+DEFINE_RESPONSE_TABLE1(TDropTarget, TWindow)
+  EV_WM_DROPFILES,
+END_RESPONSE_TABLE;
+
+TEST(WinLibWindow, DroppedFilesAndCursors) {
+  TDropTarget w;
+  ASSERT_TRUE(w.Create());
+  // An HDROP as the shell makes it: DROPFILES, then the names, then an empty name.
+  const char names[] = "C:\\a.txt\0C:\\b.bmp\0";
+  HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + sizeof names + 1);
+  auto* df = static_cast<DROPFILES*>(GlobalLock(drop));
+  df->pFiles = sizeof(DROPFILES);
+  df->pt = POINT{5, 6};
+  df->fNC = FALSE;
+  memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), names, sizeof names);
+  GlobalUnlock(drop);
+  w.SendMessage(WM_DROPFILES, WPARAM(drop), 0);
+  EXPECT_EQ(w.files, (std::vector<std::string>{"C:\\a.txt", "C:\\b.bmp"}));
+  EXPECT_TRUE(w.inClient);
+  EXPECT_EQ(w.point, TPoint(5, 6));
+
+  // The window's cursor in its client area; an application-wide one everywhere.
+  ASSERT_TRUE(w.SetCursor(nullptr, IDC_CROSS));
+  LPARAM client = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+  EXPECT_EQ(w.SendMessage(WM_SETCURSOR, WPARAM(w.HWindow), client), TRUE);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_CROSS));
+  TApplication app("CursorTest");
+  app.SetGlobalCursor(LoadCursorA(nullptr, IDC_WAIT));
+  EXPECT_EQ(w.SendMessage(WM_SETCURSOR, WPARAM(w.HWindow), MAKELPARAM(HTCAPTION, WM_MOUSEMOVE)), TRUE);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_WAIT));
+  EXPECT_FALSE(w.SetCursor(nullptr, "NoSuchCursor"));
 }
 
 // ---- alias objects ----
