@@ -123,7 +123,6 @@ TDib::TDib(int width, int height, int numColors, uint16_t usage) {
   h.biBitCount = WORD(bitCount);
   h.biCompression = BI_RGB;
   h.biClrUsed = numColors > 0 ? DWORD(numColors) : 0;
-  size_t tableEntrySize = usage == DIB_PAL_COLORS ? sizeof(WORD) : sizeof(RGBQUAD);
   size_t total = sizeof h + size_t(numColors > 0 ? numColors : 0) * sizeof(RGBQUAD) + ImageBytes(h);
   HGLOBAL g = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, total);
   if (!g) throw TXOutOfMemory();
@@ -131,11 +130,12 @@ TDib::TDib(int width, int height, int numColors, uint16_t usage) {
   ::GlobalUnlock(g);
   Adopt(g, true);
   usage_ = usage;
+  // Palette-relative: the table holds palette indices (its RGBQUAD room is kept so that
+  // the bits stay where the header says).
   if (usage == DIB_PAL_COLORS) {
     auto* indices = reinterpret_cast<WORD*>(info_->bmiColors);
     for (uint i = 0; i < numColors_; ++i) indices[i] = WORD(i);
   }
-  (void)tableEntrySize;
 }
 
 TDib::TDib(const TBitmap& bitmap, const TPalette* palette) {

@@ -193,6 +193,25 @@ TEST(WinLibGdi, DibAndBitmapFromResources) {
   EXPECT_THROW(TDib(self, MAKEINTRESOURCEA(7999)), TXGdi);
 }
 
+TEST(WinLibGdi, BlankDibs) {
+  struct { int colors; int bits; uint32_t image; } cases[] = {
+      {2, 1, 4 * 5}, {16, 4, 8 * 5}, {256, 8, 12 * 5}, {0, 24, 32 * 5}};
+  for (auto& c : cases) {
+    TDib dib(10, 5, c.colors);
+    EXPECT_EQ(dib.BitsPixel(), c.bits) << c.colors;
+    EXPECT_EQ(dib.NumColors(), uint(c.colors));
+    EXPECT_EQ(dib.SizeImage(), c.image) << c.colors;
+  }
+  TDib dib(2, 1, 2);
+  dib.SetColor(1, TColor(kBlue));
+  static_cast<unsigned char*>(dib.GetBits())[0] = 0x40;  // pixels 0, 1
+  Canvas c(2, 1);
+  c.dc.SetDIBitsToDevice(TRect(0, 0, 2, 1), TPoint(0, 0), dib);
+  EXPECT_EQ(COLORREF(c.dc.GetPixel(0, 0)), kBlack);
+  EXPECT_EQ(COLORREF(c.dc.GetPixel(1, 0)), kBlue);
+  EXPECT_THROW(TDib(0, 5, 2), TXGdi);
+}
+
 TEST(WinLibGdi, MetafilePlayedIntoABitmap) {
   TMetaFileDC meta;
   TBrush red{TColor(kRed)};
