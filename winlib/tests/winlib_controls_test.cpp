@@ -136,6 +136,23 @@ TEST(WinLibControls, DeletingTheClientLeavesTheFrameWithout) {
   frame.MoveWindow(0, 0, 200, 100, true);  // resizing no longer touches the client
 }
 
+TEST(WinLibControls, ShrinkToClientAndOwnedWindows) {
+  auto* client = new TWindow(static_cast<TWindow*>(nullptr), "client");
+  client->Attr.W = 150;
+  client->Attr.H = 80;
+  TFrameWindow frame(nullptr, "shrink", client, true);
+  frame.Attr.Style = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME;
+  ASSERT_TRUE(frame.Create());
+  EXPECT_EQ(frame.GetClientRect().Size(), TSize(150, 80));
+  EXPECT_EQ(client->GetClientRect().Size(), TSize(150, 80));
+
+  TWindow owned(nullptr, "owned");
+  owned.Attr.Style = WS_POPUP;
+  ASSERT_TRUE(owned.CreateWithOwner(&frame));
+  EXPECT_EQ(GetWindow(owned.HWindow, GW_OWNER), frame.HWindow);
+  EXPECT_EQ(owned.Parent, nullptr);
+}
+
 class TEnablingClient : public TWindow {
 public:
   TEnablingClient() : TWindow(static_cast<TWindow*>(nullptr)) {}
