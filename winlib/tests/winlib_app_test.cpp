@@ -74,8 +74,9 @@ TEST(WinLibApplication, BeginModalRunsTheVirtualLoopAndAnswersEndModal) {
   ASSERT_TRUE(w.Create());
   int inner = 0;
   bool disabledInside = false;
-  HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 40, 20,
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPED, 0, 0, 40, 20,
                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ShowWindow(other, SW_SHOWNA);  // tests in other processes keep their activation
   w.Post([&] {
     disabledInside = !IsWindowEnabled(other);  // task modal: other windows switched off
     w.Post([&] { app.EndModal(7); });
@@ -157,7 +158,10 @@ TEST(WinLibApplication, IdleProcessingAndCondemnedWindows) {
 
 TEST(WinLibApplication, MainWindowCloseEndsRun) {
   struct TRunApp : TLoopApp {
-    void InitMainWindow() override { SetMainWindow(new TFrameWindow(nullptr, "Run test")); }
+    void InitMainWindow() override {
+      SetMainWindow(new TFrameWindow(nullptr, "Run test"));
+      SetCmdShow(SW_SHOWNA);
+    }
     bool IdleAction(long count) override {
       if (!closed && GetMainWindow()) closed = GetMainWindow()->PostMessage(WM_CLOSE);
       return TLoopApp::IdleAction(count);
@@ -175,6 +179,7 @@ TEST(WinLibApplication, RunShowsLoopExceptionsAndAsksToContinue) {
     void InitMainWindow() override {
       actions = new TActionWindow;
       SetMainWindow(new TFrameWindow(nullptr, "Run test", actions));
+      SetCmdShow(SW_SHOWNA);
     }
     bool IdleAction(long count) override {
       if (step == 0) actions->Post([] { throw TXOwl("Handler failed."); });

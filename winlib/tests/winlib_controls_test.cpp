@@ -222,7 +222,7 @@ TEST(WinLibControls, GaugePaintsItsValue) {
 class TPainted : public TWindow {
 public:
   TPainted() : TWindow(static_cast<TWindow*>(nullptr), "painted") {
-    Attr.Style = WS_POPUP | WS_VISIBLE;
+    Attr.Style = WS_POPUP;
     Attr.X = Attr.Y = 0;
     Attr.W = 60;
     Attr.H = 40;
@@ -243,6 +243,7 @@ TEST(WinLibControls, PaintAndBackgroundColour) {
   TPainted w;
   w.SetBkgndColor(TColor(0, 255, 0));
   ASSERT_TRUE(w.Create());
+  w.Show(SW_SHOWNA);
   w.Invalidate(true);
   w.UpdateWindow();
   EXPECT_GE(w.paints, 1);

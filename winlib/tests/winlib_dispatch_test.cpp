@@ -91,7 +91,7 @@ TEST(WinLibFrame, FrameWithClientAndControlsFromCpp) {
   TFrameWindow frame(nullptr, "Frame", client);
   frame.Attr.X = 10; frame.Attr.Y = 10; frame.Attr.W = 400; frame.Attr.H = 320;
   ASSERT_TRUE(frame.Create());
-  frame.Show(SW_SHOW);
+  frame.Show(SW_SHOWNA);
 
   ASSERT_TRUE(client->HWindow);
   EXPECT_EQ(GetParent(client->HWindow), frame.HWindow);
