@@ -2,6 +2,7 @@
 // routing (the client window sees commands and enable queries before the frame).
 #include "winlib/framewin.h"
 
+#include "winlib/applicat.h"
 #include "winlib/dc.h"
 #include "winlib/module.h"
 
@@ -29,6 +30,10 @@ void TFrameWindow::Init(TWindow* clientWnd, bool shrinkToClient) {
 }
 
 TFrameWindow::~TFrameWindow() {
+  // The application forgets its main window; the flag stays, so that destroying the
+  // handle still ends the message loop.
+  if (TApplication* app = GetApplicationObject())
+    if (app->MainWindow == this) app->MainWindow = nullptr;
   if (icon_ && ownIcon_) ::DestroyIcon(icon_);
   if (menu_ && !HWindow) ::DestroyMenu(menu_);
 }

@@ -74,9 +74,6 @@ TWindow::~TWindow() {
       if (frame->GetClientWindow() == this) frame->ClientWnd = nullptr;
     Parent->RemoveChild(this);
   }
-  if (TApplication* app = GetApplicationObject())
-    if (app->GetMainWindow() && static_cast<TWindow*>(app->GetMainWindow()) == this)
-      app->SetMainWindow(nullptr);
   delete[] Title;
   if (bkgndBrush_) ::DeleteObject(bkgndBrush_);
 }

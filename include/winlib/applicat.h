@@ -104,6 +104,7 @@ protected:
   int nCmdShow = SW_SHOWNORMAL;
 
 private:
+  friend class TFrameWindow;  // a main window being deleted unregisters itself
   std::string cmdLine_;
   HMODULE ctl3d_ = nullptr;
   HCURSOR globalCursor_ = nullptr;

@@ -34,6 +34,7 @@ public:
 
 protected:
   TFrameWindow();
+  using TWindow::Init;
   void Init(TWindow* clientWnd, bool shrinkToClient);
   void ResizeClientWindow();
 

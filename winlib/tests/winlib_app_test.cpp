@@ -174,6 +174,20 @@ TEST(WinLibApplication, MainWindowCloseEndsRun) {
 }
 
 // Run shows an exception that leaves the loop and asks whether to go on.
+TEST(WinLibApplication, DeletingTheMainWindowEndsTheLoop) {
+  TLoopApp app;
+  auto* frame = new TFrameWindow(nullptr, "main");
+  app.SetMainWindow(frame);
+  ASSERT_TRUE(frame->Create());
+  TActionWindow w;
+  ASSERT_TRUE(w.Create());
+  w.Post([&] { delete frame; });
+  EXPECT_EQ(app.BeginModal(nullptr, MB_APPLMODAL), 0);  // ended by the quit message
+  EXPECT_EQ(app.GetMainWindow(), nullptr);
+  MSG quit;
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // passed outwards
+}
+
 TEST(WinLibApplication, RunShowsLoopExceptionsAndAsksToContinue) {
   struct TThrowingApp : TLoopApp {
     void InitMainWindow() override {
