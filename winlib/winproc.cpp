@@ -59,7 +59,8 @@ LRESULT CALLBACK WlStdWndProc(HWND handle, UINT msg, WPARAM p1, LPARAM p2) {
     if (msg == WM_NCCREATE) result = FALSE;
     if (msg == WM_DESTROY || msg == WM_NCDESTROY) w->DefWindowProc(msg, p1, p2);
   }
-  if (msg == WM_NCDESTROY) w->HandleNcDestroy();
+  // The object may have been deleted by its own handler: look it up again.
+  if (msg == WM_NCDESTROY && TWindow::GetWindowPtr(handle) == w) w->HandleNcDestroy();
   return result;
 }
 
