@@ -1,0 +1,25 @@
+// Export macro and small shared definitions of ovgui1.dll, the window class library.
+#pragma once
+
+#include <windows.h>
+
+#ifdef OVGUI1_BUILD
+#define OVGUI1_API __declspec(dllexport)
+#else
+#define OVGUI1_API __declspec(dllimport)
+#endif
+
+typedef unsigned int uint;
+
+// Resource ids of the library's own strings (winlib/ovgui1.rc).
+enum {
+  IDS_WLNOTFOUND = 32540,       // "... not found" with one %s (find dialogs)
+  IDS_WLGDIFAILURE = 32739,     // a GDI call failed
+  IDS_WLWINDOWCREATEFAIL = 32740,
+  IDS_WLOUTOFMEMORY = 32741,
+  IDS_WLCLASSREGISTERFAIL = 32742,
+  IDS_WLINVALIDMODULE = 32743,
+  IDS_WLEXCEPTIONCAPTION = 32764,  // caption of unhandled-exception boxes
+  IDS_WLOKTORESUME = 32765,        // prompt: continue after an exception?
+  IDS_WLUNKNOWNEXCEPTION = 32766,
+};
