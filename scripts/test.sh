@@ -15,4 +15,5 @@ bash "$here/build.sh"
 bash "$here/setup-prefix.sh"
 source "$here/session.sh"
 ov_session_start
+rm -f "$OV_BUILD_DIR/bin/orvanel.log"
 ctest --test-dir "$OV_BUILD_DIR" --output-on-failure -j"$(nproc)" "$@"

@@ -171,7 +171,10 @@ TEST(OrvanelLog, AppendsOneLinePerCall) {
   char path[MAX_PATH + 1];
   ASSERT_TRUE(OrvanelLogPath(path, sizeof path));
   EXPECT_NE(std::string(path).find("\\orvanel.log"), std::string::npos);
-  const std::string tag = " of process " + std::to_string(GetCurrentProcessId());
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);  // process ids come round again between runs
+  const std::string tag = " of process " + std::to_string(GetCurrentProcessId()) + " at " +
+                          std::to_string(now.QuadPart);
   OrvanelLog(("first" + tag).c_str());
   OrvanelLog(("second line" + tag).c_str());
   std::string log = readLog();
