@@ -57,6 +57,10 @@ JxTree::~JxTree() {
 // up by a split (one allocation), and the two node images of a split.
 JxStatus JxTree::ensureStarted() {
   if (entry_) return 0;
+  if (order_ < 3) {  // slots above 1018 bytes: a split would leave a node without a key
+    utlErrorById(MSG_INVALID_PARAMETER);
+    return 1;
+  }
   entry_ = static_cast<char*>(ramAllocZ(2u * entrySize_ + 2));
   work_ = static_cast<char*>(ramAllocZ(nodeSize_ + slotSize_));
   split_ = static_cast<char*>(ramAllocZ(nodeSize_));

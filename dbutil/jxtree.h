@@ -59,7 +59,8 @@ public:
   enum { MAX_ORDER = 49, NODE_ROOM = 2036, HEADER = 12 };
   enum { DELETION_MARKS = 1, POSITIONAL = 2 };
 
-  // compare null: bytewise over the key length.
+  // compare null: bytewise over the key length. Slots must hold at most 1018 bytes
+  // (order 3 or more); with larger ones every add fails with "Invalid Parameter".
   JxTree(unsigned short keyLength, unsigned short dataLength, JxTreeCompare compare,
          unsigned int deletionMarks);
   ~JxTree() override;

@@ -63,6 +63,16 @@ TEST(JxTree, NodeSizes) {
   }
 }
 
+TEST(JxTree, SlotsTooBigForTwoKeysAreRefused) {
+  ScopedErrorList scope;
+  JxTree t(1010, 4, nullptr, 0);  // order 2: a split would leave an empty node
+  char key[1010] = {}, data[4] = {};
+  unsigned found = 2;
+  EXPECT_EQ(t.add(key, data, &found), 1);
+  EXPECT_EQ(scope.lastNumber(), 1517);
+  EXPECT_EQ(t.getKeyCount(), 0u);
+}
+
 TEST(JxTree, PresentKeyIsNotOverwritten) {
   ScopedErrorList scope;
   U32Tree t;
