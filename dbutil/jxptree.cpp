@@ -28,6 +28,7 @@ JxStatus JxPTree::treeSearch(const void* key, uint32_t& nodePosition, unsigned s
   uint32_t target;
   memcpy(&target, key, 4);
   int shifting = adding_ || deleting_;
+  unsigned short depth = 0;
   for (uint32_t pos = root_; pos;) {
     char* node = nodePointer(pos, shifting);
     if (!node) return 1;
@@ -40,9 +41,11 @@ JxStatus JxPTree::treeSearch(const void* key, uint32_t& nodePosition, unsigned s
       for (uint32_t k = i; k < keys; ++k) setU32KeyAt(node, k, u32KeyAt(node, k) + (adding_ ? 1 : -1));
     }
     if (own_.push(pos, i)) return 1;
+    ++depth;
     nodePosition = pos;
     index = i;
     if (hit && !adding_) {
+      noteFoundDepth(depth);
       found = 1;
       own_.flags_ |= JxTreeIterator::POSITIONED;
       return 0;

@@ -159,7 +159,7 @@ JxStatus JxTree::treeSearch(const void* key, uint32_t& nodePosition, unsigned sh
     nodePosition = pos;
     index = i;
     if (hit) {
-      if (lastDepth_ > greatestDepth_) greatestDepth_ = lastDepth_;
+      noteFoundDepth(lastDepth_);
       found = 1;
       own_.flags_ |= JxTreeIterator::POSITIONED;
       return 0;

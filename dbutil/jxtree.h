@@ -105,6 +105,11 @@ protected:
   void setPositional() { flags_ |= POSITIONAL; }
   int isPositional() const { return (flags_ & POSITIONAL) != 0; }
   int hasMarks() const { return (flags_ & DELETION_MARKS) != 0; }
+  // Search statistics: the depth of a search that found its key.
+  void noteFoundDepth(unsigned short depth) {
+    lastDepth_ = depth;
+    if (depth > greatestDepth_) greatestDepth_ = depth;
+  }
 
   // Field access within a node image.
   uint16_t slotCount(const char* node) const;

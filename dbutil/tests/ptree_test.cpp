@@ -181,6 +181,7 @@ TEST(JxPTree, ModelRun) {
   }
   EXPECT_GT(t.getKeyCount(), 5000u);
   EXPECT_GT(t.getNodesMade(), 200u);  // several root splits
+  EXPECT_GE(t.getGreatestDepth(), 3);
   EXPECT_EQ(scope.list.getCount(), 0u);
 }
 
