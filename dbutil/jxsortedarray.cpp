@@ -1,6 +1,6 @@
 #include "jxsortedarray.h"
 
-#include <algorithm>
+#include "jxsort.h"
 
 JxSortedArray::~JxSortedArray() {}
 
@@ -43,9 +43,11 @@ JxStatus JxSortedArray::add(JxObject* element) {
 
 JxStatus JxSortedArray::resort() {
   flags_ &= ~UNORDERED;
-  std::stable_sort(storage(), storage() + getCount(),
-                   [](const JxObject* a, const JxObject* b) { return a->compare(b) < 0; });
-  return 0;
+  // The element pointers are the records; the objects' compare decides.
+  JxSort sort(sizeof(JxObject*));
+  if (sort.addKey(JxSort::OBJECT, 0, sizeof(JxObject*))) return 1;
+  sort.setBuf(getCount(), storage());
+  return sort.sortBuf();
 }
 
 JxSortedArrayU32::~JxSortedArrayU32() {}

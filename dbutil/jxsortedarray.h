@@ -16,7 +16,8 @@ public:
   int findIndexOf(const JxObject* element, unsigned short& index) const;
   // Linear scan from index 0 for the first element that compares equal.
   int seqFindIndexOf(const JxObject* element, unsigned short& index) const;
-  // Sorts the elements again (stable) and clears flag bit 0.
+  // Sorts the elements again with the sort engine (equal elements may change places)
+  // and clears flag bit 0.
   JxStatus resort();
 
   unsigned short getFlags() const { return flags_; }
