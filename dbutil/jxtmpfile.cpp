@@ -57,34 +57,28 @@ JxStatus JxTmpFile::tmpPointer(uint32_t offset, char** pointer, uint32_t* bytesL
   return mem ? 0 : 1;
 }
 
-JxStatus JxTmpFile::readHuge(uint32_t offset, void* buffer, uint32_t length) {
+// Large transfers go through the cache in pieces, under the lock for the whole transfer.
+JxStatus JxTmpFile::copyHuge(uint32_t offset, char* buffer, const char* data, uint32_t length) {
   sem_.lock();
-  char* at = static_cast<char*>(buffer);
   JxStatus s = rangeOk(offset, length) ? 0 : 1;
   while (!s && length > 0) {
     uint32_t n = length > HUGE_PIECE ? HUGE_PIECE : length;
-    s = copy(offset, at, nullptr, n);
+    s = copy(offset, buffer, data, n);
     offset += n;
-    at += n;
+    if (buffer) buffer += n;
+    if (data) data += n;
     length -= n;
   }
   sem_.unlock();
   return s;
 }
 
+JxStatus JxTmpFile::readHuge(uint32_t offset, void* buffer, uint32_t length) {
+  return copyHuge(offset, static_cast<char*>(buffer), nullptr, length);
+}
+
 JxStatus JxTmpFile::writeHuge(uint32_t offset, const void* data, uint32_t length) {
-  sem_.lock();
-  const char* at = static_cast<const char*>(data);
-  JxStatus s = rangeOk(offset, length) ? 0 : 1;
-  while (!s && length > 0) {
-    uint32_t n = length > HUGE_PIECE ? HUGE_PIECE : length;
-    s = copy(offset, nullptr, at, n);
-    offset += n;
-    at += n;
-    length -= n;
-  }
-  sem_.unlock();
-  return s;
+  return copyHuge(offset, nullptr, static_cast<const char*>(data), length);
 }
 
 void JxTmpFile::tmpLoseFocus() {

@@ -92,6 +92,7 @@ private:
   JxStatus openFile(File& f, unsigned createFlags);
   void dropFile(File& f);
   JxStatus copy(uint32_t offset, char* buffer, const char* data, uint32_t length);
+  JxStatus copyHuge(uint32_t offset, char* buffer, const char* data, uint32_t length);
   static bool rangeOk(uint32_t offset, uint32_t length);
 
   // Unlocked bodies (tmp_space.cpp).
