@@ -1,0 +1,4 @@
+// ovparse.dll entry point.
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }

@@ -1,0 +1,4 @@
+// ovstore.dll entry point.
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
