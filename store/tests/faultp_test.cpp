@@ -151,3 +151,21 @@ TEST(Faultp, StreamsThroughTheOwnersHooks) {
   holder.clear();
   EXPECT_EQ(0, Obj::alive);
 }
+
+TEST(Faultp, MarkDroppedHidesFromUncountedReferences) {
+  struct Destroyable : Obj {
+    Destroyable() : Obj(5) {}
+    void destroy() { markDropped(); }
+  };
+  Obj::alive = 0;
+  Obj::drops = 0;
+  Destroyable* d = new Destroyable();
+  Faultp<Obj> strong(d), weak(d, tUncountedIndirectReference);
+  d->destroy();
+  EXPECT_TRUE(weak.isNull());
+  EXPECT_TRUE(strong.is());
+  strong.clear();
+  EXPECT_EQ(1, Obj::drops);
+  weak.clear();
+  EXPECT_EQ(0, Obj::alive);
+}
