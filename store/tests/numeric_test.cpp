@@ -39,10 +39,13 @@ struct BinCase {
   const char* expect;  // "<t>:<text>" or "err:<id>"
 };
 
-std::string run(NumOp op, const char* a, const char* b) {
+std::string run(NumOp op, const char* a, const char* b, bool inlinePath = false) {
   ValueCellVar x = cell(a), y = cell(b), out;
   try {
-    CellBinary(op, out, x, y);
+    if (inlinePath)
+      CellOp(op, out, x, y);
+    else
+      CellBinary(op, out, x, y);
     return describe(out);
   } catch (const StoreException& e) {
     return "err:" + std::to_string(e.id());
@@ -133,9 +136,21 @@ TEST(Numeric, BinaryTable) {
       {kNumConcat, "s:n=", "i:5", "s:n=5"},
       {kNumConcat, "d:1.5", "c:2.25", "s:1.52.25"},
       {kNumConcat, "", "s:z", "s:z"},
+      // the inline paths
+      {kNumAdd, "l:-5", "l:3", "l:-2"},
+      {kNumSub, "l:-2147483647", "l:2", "err:32707"},
+      {kNumMul, "i:-181", "i:181", "i:-32761"},
+      {kNumMul, "i:182", "i:181", "err:32707"},
+      {kNumLe, "i:-3", "i:-3", "i:-1"},
+      {kNumGt, "l:1", "l:2", "i:0"},
+      {kNumSub, "d:0.5", "d:2", "d:-1.5"},
+      {kNumMul, "d:-1e200", "d:1e200", "err:32703"},
+      {kNumNe, "d:1", "d:1", "i:0"},
   };
-  for (const BinCase& k : cases)
+  for (const BinCase& k : cases) {
     EXPECT_EQ(k.expect, run(k.op, k.a, k.b)) << "op " << (int)k.op << " " << k.a << " " << k.b;
+    EXPECT_EQ(k.expect, run(k.op, k.a, k.b, true)) << "inline op " << (int)k.op << " " << k.a << " " << k.b;
+  }
 }
 
 TEST(Numeric, ResultMayAliasAnOperand) {
