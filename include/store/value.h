@@ -248,6 +248,14 @@ protected:
   H v_;
 };
 
+// A new value (count 0) holding any cell, objects included (DirectValue<H,7>; H is
+// InterObj, complete where this is called). Arrays are TypeMismatch.
+template <class H = InterObj>
+Value* ValueFromCell(const ValueCell& c) {
+  if (c.type == kTypeObject) return new DirectValue<H, kTypeObject>(H(c.obj.rep, tIndirectReference));
+  return Value::FromCell(c);
+}
+
 // A new value (count 0) of type code `code` (1..6) holding value converted: long to
 // short, long to float, double to float and every other numeric/string pair. Other codes
 // are TypeMismatch("DirectValueClassFactory").
