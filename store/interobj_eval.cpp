@@ -129,8 +129,21 @@ MethodField* InterObjRep::findEventHandler(const char* event, InterObjRep** wher
   return nullptr;
 }
 
+namespace {
+// Runs the handler m on where with args; the handler's value, or null.
+Value* RunHandler(MethodField* m, InterObjRep* where, ValueList* args) {
+  Faultp<InterObjRep> keep(where);
+  BusySpan busy;
+  try {
+    return m->invoke(*where, args, 0);
+  } catch (StoreException& e) {
+    Annotate(e, where, m->name());
+    throw;
+  }
+}
+}  // namespace
+
 int InterObjRep::evalIEvent(const char* event, ValueList* args, int flag) {
-  Value* result = nullptr;
   ArgsHold hold(args);
   InterObjRep* where = nullptr;
   MethodField* m = findEventHandler(event, &where);
@@ -145,15 +158,7 @@ int InterObjRep::evalIEvent(const char* event, ValueList* args, int flag) {
     }
   }
   if (!m) return 0;
-  Faultp<InterObjRep> keep(where);
-  BusySpan busy;
-  try {
-    result = m->invoke(*where, args, 0);
-  } catch (StoreException& e) {
-    Annotate(e, where, m->name());
-    throw;
-  }
-  if (result) result->unref();
+  if (Value* result = RunHandler(m, where, args)) result->unref();
   return 1;
 }
 
@@ -172,14 +177,7 @@ int InterObjRep::evalIEvent_Return(const char* event, ValueList* args, Value*& r
   InterObjRep* where = nullptr;
   MethodField* m = findEventHandler(event, &where);
   if (!m) return 0;
-  Faultp<InterObjRep> keep(where);
-  BusySpan busy;
-  try {
-    result = m->invoke(*where, args, 0);
-  } catch (StoreException& e) {
-    Annotate(e, where, m->name());
-    throw;
-  }
+  result = RunHandler(m, where, args);
   return 1;
 }
 

@@ -19,44 +19,16 @@
 #include "store/storeapp.h"
 #include "store/storeexcept.h"
 #include "store/value.h"
+#include "objtest_util.h"
 #include "testkit.h"
 
 namespace {
 
+using namespace objtest;
+
 struct StoreSetup {
-  StoreSetup() {
-    CoInitialize(nullptr);
-    ObjectStore::Initialize();
-  }
+  StoreSetup() { SetUpStore(); }
 } g_setup;
-
-class FnMethod : public MethodField {
-public:
-  typedef std::function<Value*(InterObjRep&, ValueList*)> Fn;
-  FnMethod(const char* name, Fn fn) : MethodField(name), fn_(fn) {}
-  Value* invoke(InterObjRep& self, ValueList* args, int) override { return fn_(self, args); }
-
-private:
-  Fn fn_;
-};
-
-long LongOf(Value* v) {
-  ValuePtr hold;
-  hold.adopt(v);
-  return v ? v->asLong() : -999;
-}
-
-std::string TextOf(Value* v) {
-  ValuePtr hold;
-  hold.adopt(v);
-  return v ? v->asString().str() : "<null>";
-}
-
-void Set(InterObjRep* obj, const char* name, Value* v) {
-  ValueList l;
-  l.ppush(v);
-  obj->eval(name, InterObjRep::kEvalSet, &l);
-}
 
 TEST(Modules, SavedToACompoundFileAndLoadedBackEqual) {
   testkit::TestDataDir dir("ovstore_module");

@@ -19,38 +19,15 @@
 #include "store/storeapp.h"
 #include "store/storeexcept.h"
 #include "store/value.h"
+#include "objtest_util.h"
 
 namespace {
 
+using namespace objtest;
+
 struct StoreSetup {
-  StoreSetup() {
-    CoInitialize(nullptr);
-    ObjectStore::Initialize();
-  }
+  StoreSetup() { SetUpStore(); }
 } g_setup;
-
-// A method whose body is a C++ function (stands in for Basic procedures).
-class FnMethod : public MethodField {
-public:
-  typedef std::function<Value*(InterObjRep&, ValueList*)> Fn;
-  FnMethod(const char* name, Fn fn) : MethodField(name), fn_(fn) {}
-  Value* invoke(InterObjRep& self, ValueList* args, int) override { return fn_(self, args); }
-
-private:
-  Fn fn_;
-};
-
-long LongOf(Value* v) {
-  ValuePtr hold;
-  hold.adopt(v);
-  return v ? v->asLong() : -999;
-}
-
-std::string TextOf(Value* v) {
-  ValuePtr hold;
-  hold.adopt(v);
-  return v ? v->asString().str() : "<null>";
-}
 
 // A fresh module for a test, unloaded at the end.
 struct ScratchModule {
