@@ -93,6 +93,18 @@ TEST(ObjectModel, PrototypesDerivationOverrideAndLookup) {
     EXPECT_EQ("Robin", e.objectName());
   }
 
+  // A copy: same parent, its own copies of the source's members and values.
+  robin->addField(InterDataField::make("Song", 6), new DirectValue<ValString, 6>(ValString("la")));
+  PrimInterObj copy(robin.get(), "Robin2", 1);
+  EXPECT_EQ(bird.get(), copy->parent());
+  EXPECT_TRUE(copy->flags() & InterObjRep::kFlagClone);
+  EXPECT_TRUE(copy->definesField("Song"));
+  EXPECT_NE(robin->findField("Song"), copy->findField("Song"));
+  EXPECT_EQ("la", TextOf(copy->evalIMember("Song", nullptr)));
+  EXPECT_EQ(2, LongOf(copy->evalIMember("Legs", nullptr)));
+  robin->removeField("Song");
+  EXPECT_EQ("la", TextOf(copy->evalIMember("Song", nullptr)));
+
   // Names: top-level objects by name; names are unique.
   EXPECT_EQ(robin.get(), ObjectStore::find("ROBIN"));
   EXPECT_TRUE(robin->isStaticObj());
