@@ -185,7 +185,11 @@ void ArraySet(ArrayData* data, int32_t off, const ValueCell& v) { data->setCell(
 
 void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, ValueCell& out) {
   if (!obj) throw StoreException(kMsgNotFound, name);
-  Field* f = obj->findField(name);
+  MemberGetField(frame, obj, obj->findField(name), name, call, out);
+}
+
+void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
+                    ValueCell& out) {
   if (!f) {
     int found = 0;
     ValueList* list = call ? BuildArgList(frame, call) : nullptr;
@@ -221,9 +225,7 @@ void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
     return;
   }
   if (call && call->argCount() > 0) throw StoreException(kMsgInvalidArgument, name);
-  Value* v = static_cast<DataField*>(f)->get(*obj);
-  CellFromValue(out, v);
-  if (v) v->unref();
+  static_cast<DataField*>(f)->getCell(*obj, out);
 }
 
 void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
@@ -238,15 +240,7 @@ void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
   }
   if (f && f->isData()) {
     if ((kind == 2 || kind == 6) && v.type != kTypeObject) throw TypeMismatch("Set");
-    Value* val = CellToValue(v);
-    val->ref();
-    try {
-      static_cast<DataField*>(f)->set(*obj, *val);
-    } catch (...) {
-      val->unref();
-      throw;
-    }
-    val->unref();
+    static_cast<DataField*>(f)->setCell(*obj, v);
     return;
   }
   if (f) throw StoreException(("Cannot assign to the method '" + std::string(name) + "'.").c_str());
