@@ -114,7 +114,9 @@ ValueList* BuildArgList(StackFrame& frame, Cid* call) {
 
 void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call, ValueCell* result) {
   size_t n = call ? call->argCount() : 0;
-  if (InterProcField* ip = dynamic_cast<InterProcField*>(m)) {
+  // Methods with Basic source of their own are this library's procedure fields.
+  if (m->hasSource()) {
+    InterProcField* ip = static_cast<InterProcField*>(m);
     ArgCells a(n);
     for (size_t i = 0; i < n; ++i) {
       ExprNode* e = call->arg(i);
