@@ -73,6 +73,31 @@ struct ArgCells {
   std::unique_ptr<ArgPass[]> heapPass_;
 };
 
+// Whether a by-reference argument that is not a plain variable names a place the
+// callee's changes can be written back to: a member data field or property, or an array
+// element. Calls, constants and other expressions are passed as copies only.
+bool WritableArgument(StackFrame& frame, ExprNode* e) {
+  if (e->isParenthesised()) return false;
+  Sid* s = nullptr;
+  bool indexed = false;
+  if (e->type() == EXPR_SID) {
+    s = static_cast<Sid*>(e);
+  } else if (e->type() == EXPR_CID) {
+    Cid* c = static_cast<Cid*>(e);
+    if (c->head() && c->head()->type() == EXPR_SID) s = static_cast<Sid*>(c->head());
+    indexed = true;
+  } else if (e->type() == EXPR_MID) {
+    return static_cast<Mid*>(e)->member()->type() == EXPR_SID;
+  }
+  if (!s) return false;
+  if (s->bind == BIND_SLOT) return true;  // a variable of another type, or an array element
+  if (s->bind != BIND_NAME) return false;
+  InterObjRep* owner = e->isDotted() ? frame.with ? frame.with->obj.rep : nullptr : frame.me;
+  Field* f = owner ? owner->findField(s->name) : nullptr;
+  if (!f || !f->isData() || f->hasFlag(Field::kReadOnly)) return false;
+  return indexed == (f->isArrayData() != 0);
+}
+
 }  // namespace
 
 Value* NewCellRefValue(ValueCell* cell) { return new CellRefValue(cell); }
@@ -138,9 +163,7 @@ void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call,
       if (param && !FieldByValue(param)) {
         CellConvertForParam(a.cells_[i], param);
         p.byRef = true;
-        if (!e->isParenthesised() && !e->isConstant() &&
-            (e->type() == EXPR_SID || e->type() == EXPR_MID || e->type() == EXPR_CID))
-          p.expr = e;
+        if (WritableArgument(frame, e)) p.expr = e;
       }
     }
     ip->call(&frame, self, a.passes_, (int)n, result);
