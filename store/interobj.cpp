@@ -331,6 +331,7 @@ void InterObjRep::Destroy() {
   if (isDestroyed()) return;
   ref();  // keeps the memory while the links are cut
   flags_ |= kFlagDestroyed;
+  markDropped();  // uncounted references read null from now on
   auto& cond = Condemned();
   for (size_t i = 0; i < cond.size(); ++i)
     if (cond[i] == this) {

@@ -4,6 +4,7 @@
 #include "interobj_util.h"
 #include "store/field.h"
 #include "store/field_data.h"
+#include "store/groups.h"
 #include "store/iinterobj.h"
 #include "store/interobj.h"
 #include "store/signature.h"
@@ -232,6 +233,11 @@ Value* InterObjRep::eval(const char* name, unsigned char kind, const ValueList* 
   if (found) *found = 1;
   try {
     if (kind == kEvalSet) {
+      for (const InterObjRep* o = this; o; o = o->parent_)
+        if (o->acl_) {
+          if (!o->acl_->allows(this, f, 1)) throw AccessDenied(name);
+          break;
+        }
       if (!args || args->entries() == 0) throw StoreException(std::string("No value to assign to '") + name + "'.");
       int n = args->entries();
       ValueList idx;

@@ -74,8 +74,16 @@ IndirectInterObj::IndirectInterObj(const char* progId, const char* name, InterOb
   ObjectStore::AddToModule(obj.get(), m);
   obj->setKind(InterObjRep::kKindClass);
   set(obj.get(), tUncountedIndirectReference);
-  // The class's own native object stands for the prototype and defines its fields.
-  IInterObj* n = ObjectStore::CreateNative(obj.get());
+  // The class's own native object stands for the prototype and defines its fields. A
+  // class that cannot be made leaves no prototype behind.
+  IInterObj* n = nullptr;
+  try {
+    n = ObjectStore::CreateNative(obj.get());
+  } catch (...) {
+    clear();
+    obj->Destroy();
+    throw;
+  }
   if (!n) return;
   obj->attachNative(n);
   SignatureRep* sig = obj->signature();

@@ -177,16 +177,18 @@ int ObjectStore::SaveModule(unsigned char m, const char* path) {
   if (own && r->store && r->storage) return r->store->writeModule(m);
   std::string target = own ? r->path : path;
   if (target.empty()) throw ModuleOpenFailed(r->name.c_str());
-  // A module saved under a new name continues on the new file.
-  delete r->store;
-  r->store = nullptr;
-  delete r->storage;
-  r->storage = nullptr;
+  // A module saved under a new name continues on the new file, which takes over what
+  // others kept in the old one (the OLE controls' storage).
   OCLStorage* stg = new OCLStorage(target.c_str(), 1, kStreamMode);
   if (!stg->is()) {
     delete stg;
     throw ModuleOpenFailed(target.c_str());
   }
+  if (r->storage && r->storage->is()) r->storage->storage()->CopyTo(0, nullptr, nullptr, stg->storage());
+  delete r->store;
+  r->store = nullptr;
+  delete r->storage;
+  r->storage = nullptr;
   r->storage = stg;
   r->path = target;
   StoreApplication* app = StoreApplication::App();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "oclstorage.h"
 #include "oclstream.h"
 #include "store/enum.h"
 #include "store/field_array.h"
@@ -147,6 +148,45 @@ TEST(Modules, SavedToACompoundFileAndLoadedBackEqual) {
   link.clear();
   ObjectStore::UnloadModule(lm, 1);
   EXPECT_EQ(before, InterObjRep::LiveObjects());
+}
+
+TEST(Modules, StorageForOleControlsSaveAsAndSaveOnUnload) {
+  testkit::TestDataDir dir("ovstore_modstg");
+  std::string first = dir.File("first.obo"), second = dir.File("second.obo");
+  unsigned char m = ObjectStore::CreateModule("stg", first.c_str());
+  {
+    OpenModuleResource open(m);
+    PrimInterObj keep("Keeper", nullptr, 0);
+    keep->addField(InterDataField::make("N", 2), nullptr);
+  }
+  EXPECT_EQ(nullptr, ObjectStore::ModuleStorage(m));
+  ObjectStore::SaveModule(m);
+  OCLStorage* stg = ObjectStore::ModuleStorage(m);
+  ASSERT_NE(nullptr, stg);
+  ASSERT_NE(nullptr, ObjectStore::ModuleStore(m));
+  EXPECT_EQ(m, ObjectStore::ModuleStore(m)->moduleNumber());
+  {
+    OCLStorage controls(stg->storage(), "OleControlStore", 1, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    ASSERT_TRUE(controls.is());
+    OCLStream count(controls.storage(), "NumberOfOleControls", 1, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    count.write((ULONG)3);
+    controls->Commit(STGC_DEFAULT);
+  }
+  // Save as: the new file has the controls' storage too; changes are saved on unload.
+  ObjectStore::SaveModule(m, second.c_str());
+  EXPECT_STREQ(second.c_str(), ObjectStore::ModulePath(m));
+  Set(ObjectStore::find("Keeper"), "N", new DirectValue<long, 2>(77));
+  EXPECT_TRUE(ObjectStore::ModuleDirty(m));
+  ObjectStore::UnloadModule(m, 0);
+  unsigned char lm = ObjectStore::LoadModule(second.c_str());
+  EXPECT_EQ(77, LongOf(ObjectStore::find("Keeper")->evalIMember("N", nullptr)));
+  OCLStorage controls(ObjectStore::ModuleStorage(lm)->storage(), "OleControlStore", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  ASSERT_TRUE(controls.is());
+  OCLStream count(controls.storage(), "NumberOfOleControls", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  ULONG n = 0;
+  count.read(&n);
+  EXPECT_EQ(3u, n);
+  ObjectStore::UnloadModule(lm, 1);
 }
 
 // An application whose text object files hold one object name per line.
