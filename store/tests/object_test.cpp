@@ -148,8 +148,10 @@ TEST(ObjectModel, CollisionsAndTheirTexts) {
   }
   // A method over an inherited method overrides it.
   EXPECT_NO_THROW(b->addField(new FnMethod("M", nullptr), nullptr));
-  // Rename and remove.
+  // Rename and remove; each change of members moves the lookup generation.
+  uint32_t gen = SignatureRep::Generation();
   a->renameField("X", "Y");
+  EXPECT_NE(gen, SignatureRep::Generation());
   EXPECT_NE(nullptr, b->findField("Y"));
   EXPECT_EQ(nullptr, b->findField("X"));
   EXPECT_THROW(a->renameField("Y", "M"), CollisionOnSelf);
