@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "store/counted.h"
@@ -97,6 +98,7 @@ public:
 
 private:
   std::vector<IdString> items_;
+  std::unordered_map<IdStringRep*, int16_t> index_;  // key() -> index
   size_t initial_;
 };
 
