@@ -23,6 +23,7 @@ class SignatureRep;
 class EnumRep;
 class Value;
 class ValueList;
+struct ValueCell;
 
 class OVSTORE_API Field : public Allocator {
 public:
@@ -111,6 +112,10 @@ public:
   // of the type when nothing was set).
   virtual Value* get(InterObjRep& self) = 0;
   virtual void set(InterObjRep& self, const Value& v) = 0;
+  // The same on cells (the interpreter's fast path; no heap value for numbers). The
+  // defaults go through get/set.
+  virtual void getCell(InterObjRep& self, ValueCell& out);
+  virtual void setCell(InterObjRep& self, const ValueCell& c);
 
   Value* evaluate(InterObjRep& self, const ValueList* args) override;
   void assign(InterObjRep& self, const ValueList* args, const Value& v) override;

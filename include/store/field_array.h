@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "store/field.h"
+#include "store/valuecell.h"
 
 class Context;
 
@@ -24,29 +25,49 @@ struct ArrayBound {
   int32_t count() const { return upper >= lower ? upper - lower + 1 : 0; }
 };
 
-// One object's elements of one array field.
-class OVSTORE_API ArrayData {
+// One object's elements of one array field: cells of the element type, the first index
+// varying slowest.
+class OVSTORE_API ArrayData : public Allocator {
 public:
-  virtual ~ArrayData() {}
-  std::vector<ArrayBound> bounds;
-  int32_t total() const;
-  // Offset of the element at indexes; throws RangeError when out of bounds.
+  explicit ArrayData(unsigned char elementType);
+  ~ArrayData();
+  ArrayData(const ArrayData&) = delete;
+  ArrayData& operator=(const ArrayData&) = delete;
+
+  unsigned char elementType() const { return type_; }
+  const std::vector<ArrayBound>& bounds() const { return bounds_; }
+  int32_t total() const { return (int32_t)cells_.size(); }
+  // Offset of the element at indexes; throws RangeError(32736) when out of bounds, and
+  // StoreException when the number of indexes is wrong.
   int32_t offsetOf(const int32_t* idx, int n) const;
-  virtual void resize(int32_t total, bool preserve) = 0;
-  virtual Value* get(int32_t off) const = 0;
-  virtual void set(int32_t off, const Value& v) = 0;
-  virtual ArrayData* clone() const = 0;
-  virtual void write(OCLStream& s) const = 0;
-  virtual void read(OCLStream& s, unsigned char module) = 0;
+  // New bounds; preserve keeps the elements at the same indexes where they survive.
+  void redim(const std::vector<ArrayBound>& bounds, bool preserve);
+  void getCell(int32_t off, ValueCell& out) const;
+  void setCell(int32_t off, const ValueCell& c);  // converted to the element type
+  const ValueCell& cell(int32_t off) const { return cells_[(size_t)off]; }
+  ArrayData* clone() const;
+  void write(OCLStream& s) const;
+  void read(OCLStream& s, unsigned char module);
+
+private:
+  unsigned char type_;
+  std::vector<ArrayBound> bounds_;
+  std::vector<ValueCell> cells_;
 };
 
 // Element storage for a type code (1-7).
 OVSTORE_API ArrayData* NewArrayData(unsigned char type);
 
+class ArrayField;
+// An array field of element type (1-7) for the module reader and the parser.
+OVSTORE_API ArrayField* MakeArrayField(const char* name, unsigned char elementType,
+                                       const char* className = "", uint16_t flags = 0);
+
 class OVSTORE_API ArrayField : public DataField {
 public:
   ArrayField(const char* name, unsigned char elementType, const char* className = "",
              uint16_t flags = 0);
+  ~ArrayField() override;
   int isArrayData() const override { return 1; }
   unsigned char elementType() const { return (unsigned char)(typeCode_ & 0x1F); }
 
@@ -80,7 +101,7 @@ public:
   unsigned char streamTag() const override { return 6; }
   void writeDef(OCLStream& s) const override;
 
-  virtual ArrayData* newData() const = 0;
+  ArrayData* newData() const { return NewArrayData(elementType()); }
 
 protected:
   std::vector<ArrayBound> declared_;
@@ -93,14 +114,12 @@ public:
     return new InterArray(name, (uint16_t)(mode == 1 ? kPrivate : mode == 2 ? kStatic : 0));
   }
   InterArray(const char* name, uint16_t flags = 0) : ArrayField(name, (unsigned char)n, "", flags) {}
-  ArrayData* newData() const override { return NewArrayData((unsigned char)n); }
 };
 
 class OVSTORE_API InterObjArrayField : public ArrayField {
 public:
   InterObjArrayField(const char* name, const char* className = "", uint16_t flags = 0)
       : ArrayField(name, 7, className, flags) {}
-  ArrayData* newData() const override;
 };
 
 class OVSTORE_API ArrayReferenceField : public ArrayField {
@@ -109,6 +128,9 @@ public:
   // Makes self's array a view of src's array field on srcObj (a by-reference argument).
   void bind(InterObjRep& self, InterObjRep& srcObj, ArrayField* src);
   ArrayData* data(InterObjRep& self) override;
-  ArrayData* newData() const override;
+
+private:
+  InterObjRep* srcObj_ = nullptr;  // not counted: a by-reference argument lives shorter
+  ArrayField* src_ = nullptr;
 };
 

@@ -16,8 +16,8 @@
 // CompProcEnumField  a Long property restricted to an enumeration (Booleans use
 //                    "Boolean": getters answer -1/0, setters get -1 or 0):
 //                      long get();  void set(long)   (int is the same on both targets)
-// CompDataField      a value read and written in place at an offset of the native
-//                    object (types 1 short, 2 long, 3 float, 4 double; 0x11 an
+// CompDataField      a value read and written in place at an offset from the start of
+//                    the complete native object (types 1 short, 2 long, 3 float, 4 double; 0x11 an
 //                    unsigned byte read and written as a Long, for byte enumerations).
 // CppProcField / CppFuncField
 //                    native methods (Sub / Function): the member is called through the
@@ -84,6 +84,8 @@ public:
                     const char* className);
   Value* get(InterObjRep& self) override;
   void set(InterObjRep& self, const Value& v) override;
+  void getCell(InterObjRep& self, ValueCell& out) override;
+  void setCell(InterObjRep& self, const ValueCell& c) override;
   const MemberFn& setter() const { return setter_; }
   const MemberFn& getter() const { return getter_; }
 
@@ -98,7 +100,7 @@ public:
   CompProcEnumField(const char* name, EnumRep* e, MemberFn setter, MemberFn getter);
   int isEnumeration() const override { return 1; }
   EnumRep* enumeration() const override { return enum_; }
-  void set(InterObjRep& self, const Value& v) override;
+  void setCell(InterObjRep& self, const ValueCell& c) override;
   bool textValue(InterObjRep& self, RWCString& out) override;
 
 private:
@@ -112,6 +114,8 @@ public:
   CompDataField(const char* name, unsigned char type, size_t offset);
   Value* get(InterObjRep& self) override;
   void set(InterObjRep& self, const Value& v) override;
+  void getCell(InterObjRep& self, ValueCell& out) override;
+  void setCell(InterObjRep& self, const ValueCell& c) override;
   size_t offset() const { return offset_; }
 
 private:
@@ -149,8 +153,13 @@ public:
 };
 
 // Parsing of native member declarations ("Function Execute() As Integer",
-// "Event Click()"): forwarded to the parser library's ParserParseCppField and
-// ParserParseCppEvent (ovparse.dll, loaded on first use). A declaration the parser
-// refuses, or a missing parser library, throws StoreException.
+// "Event Click()"): forwarded to the parser library (ovparse.dll, loaded on first use),
+// whose exports are
+//   extern "C" void ParserParseCppField(const char* decl, SignatureRep* sig,
+//                                        const MemberFn* member);
+//   extern "C" void ParserParseCppEvent(const char* decl, SignatureRep* sig);
+// They add a CppProcField/CppFuncField (with addParam per parameter) or an EventDef
+// (kind 1) to sig and throw on a declaration they refuse. A missing parser library
+// throws StoreException.
 OVSTORE_API void ParseCppField(const char* declaration, SignatureRep& sig, MemberFn member);
 OVSTORE_API void ParseCppEvent(const char* declaration, SignatureRep& sig);

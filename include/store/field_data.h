@@ -27,7 +27,8 @@ public:
   Value* get(InterObjRep& self) override;
   void set(InterObjRep& self, const Value& v) override;
   unsigned char streamTag() const override { return 1; }
-  void writeDef(OCLStream& s) const override;
+  void getCell(InterObjRep& self, ValueCell& out) override;
+  void setCell(InterObjRep& self, const ValueCell& c) override;
 };
 
 class OVSTORE_API InterEnumField : public InterDataField {
@@ -36,7 +37,7 @@ public:
   InterEnumField(const char* name, EnumRep* e, uint16_t flags);
   int isEnumeration() const override { return 1; }
   EnumRep* enumeration() const override { return enum_; }
-  void set(InterObjRep& self, const Value& v) override;
+  void setCell(InterObjRep& self, const ValueCell& c) override;
   bool textValue(InterObjRep& self, RWCString& out) override;
   RWCString declarationText(const InterObjRep* obj = nullptr) const override;
   unsigned char streamTag() const override { return 2; }
@@ -58,7 +59,7 @@ class OVSTORE_API StrictInterObjField : public InterObjField {
 public:
   static StrictInterObjField* make(const char* name, const char* className, int mode = 0);
   StrictInterObjField(const char* name, const char* className, uint16_t flags);
-  void set(InterObjRep& self, const Value& v) override;
+  void setCell(InterObjRep& self, const ValueCell& c) override;
   unsigned char streamTag() const override { return 4; }
 };
 
@@ -78,5 +79,4 @@ public:
   void set(InterObjRep& self, const Value& v) override;  // refused: StoreException
   bool textValue(InterObjRep&, RWCString&) override { return false; }
   unsigned char streamTag() const override { return 5; }
-  void writeDef(OCLStream& s) const override;
 };

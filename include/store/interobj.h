@@ -40,6 +40,9 @@ class MethodField;
 class EventDef;
 class Value;
 class ValueList;
+struct ValueCell;
+class ArrayData;
+class ArrayField;
 class ValString;
 class AccessControlRep;
 class InterObjRep;
@@ -169,16 +172,17 @@ public:
   void removeEventDef(const char* name);
   int getLocalEventCount() const;
 
-  // Data values.
-  // A new counted value of the data field (the caller releases it); null when it has none.
-  Value* getFieldValue(const DataField* field);
-  // Stores a copy of v as this object's own value of field; marks the object changed.
-  void setFieldValue(const DataField* field, const Value& v);
-  // This object's own value (no inheritance), or null. Not counted for the caller.
-  Value* ownFieldValue(const DataField* field) const;
-  // Gives this object value (taken over) as its own value of field, without marking.
-  void adoptFieldValue(const DataField* field, Value* value);
-  void dropFieldValue(const DataField* field);
+  // Data values, kept as cells per object. findCell: own cell, else the nearest
+  // parent's, else null. ownCell: this object's own cell or null. makeOwnCell: this
+  // object's own cell, made (type none) when missing. Setting marks the object changed.
+  const ValueCell* findCell(const DataField* field) const;
+  ValueCell* ownCell(const DataField* field) const;
+  ValueCell& makeOwnCell(const DataField* field);
+  void dropOwnCell(const DataField* field);
+  // Arrays: this object's own elements of field (null when none yet); setOwnArray
+  // takes data over (deleting the previous).
+  ArrayData* ownArray(const ArrayField* field) const;
+  void setOwnArray(const ArrayField* field, ArrayData* data);
 
   // --- evaluation -------------------------------------------------------------------
   // The method named "<gadget>_<event>", e.g. "Button1_Click".
@@ -225,12 +229,14 @@ public:
   // The same for the named fields (list ends with a null), whatever their origin.
   void textFieldsUnload(const char* const* names, const char* indent, RWCString& cmds);
   void textFieldUnload(const char* name, const char* indent, RWCString& cmds);
+  // The same appending to a Basic string (a native imTextUnload's cmds argument).
+  void textFieldsUnload(const char* const* names, const char* indent, ValString& cmds);
 
   // --- copy and life ------------------------------------------------------------------
   // A new object copied from this one (same parent, own values, embedded copies), with
   // the native copy protocol (clone, copy embedded, construct, attach). Named name,
   // in module.
-  InterObjRep* copy(const char* name, unsigned char module);
+  Faultp<InterObjRep> copy(const char* name, unsigned char module);
   // Marks the object changed and its module dirty.
   void changed();
   // Makes a free object a component of module m (it gets a slot in m's table).
@@ -257,6 +263,8 @@ public:
   void setAccessControl(AccessControlRep* acl) { acl_ = acl; }
   AccessControlRep* accessControl() const { return acl_; }
   Values* values() const { return values_; }
+  // Copies src's own values (cells and arrays) into this object.
+  void copyValuesFrom(const InterObjRep* src);
 
 protected:
   // End of life (last counted reference gone): the object is dropped as by Destroy.

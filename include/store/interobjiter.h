@@ -4,6 +4,8 @@
 // loop body may create or drop objects.
 #pragma once
 
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "ovstore_api.h"

@@ -17,6 +17,8 @@
 // (case-insensitive); "A.B.C" walks embedded objects by name.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "ovstore_api.h"
@@ -24,6 +26,7 @@
 
 class OCLStorage;
 class InterObjRep;
+class IInterObj;
 
 class OVSTORE_API ObjectStore : public Allocator {
 public:
@@ -92,6 +95,15 @@ public:
   static void PublishObjectDLL(const char* name);
   // The DLL being published (null outside PublishObjectDLL).
   static const char* PublishingDLL();
+  // Native classes the store makes itself (its own published classes): progId to a
+  // function that makes the native object (one reference held by the caller).
+  typedef IInterObj* (*NativeCreator)();
+  static void RegisterNativeClass(const char* progId, NativeCreator create);
+  // Makes the native object for an object of class cls (walking cls's prototype chain
+  // to the nearest class with a ProgID): the store's own classes, else the class
+  // factory of the DLL that published it (no outer IUnknown), else the class id the
+  // registry or RegisterProgId gives. Null when the chain has no native class.
+  static IInterObj* CreateNative(InterObjRep* cls);
   // Class id for a ProgID when the registry does not know it.
   static void RegisterProgId(const char* progId, const CLSID& clsid);
   static bool ClassIdOf(const char* progId, CLSID& clsid);
