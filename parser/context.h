@@ -5,14 +5,19 @@
 // object file reader makes one per file.
 #pragma once
 
+#include "ovparse_api.h"
+
 #include <istream>
+
+class InterObjRep;
+class DeadSourceList;
 
 #include "parser/entity.h"
 #include "parser/grammar.h"
 #include "parser/lexer.h"
 #include "store/block.h"
 
-class ParserContext {
+class OVPARSE_API ParserContext {
 public:
   ParserContext();
   ~ParserContext();
@@ -53,7 +58,16 @@ public:
 
   const char* text() const { return text_; }
 
+  // One token of the stream (for colouring): its number, the 1-based column where
+  // scanning began and the column of its last character; -1 at a line end or the end.
+  short nextToken(int& start, int& end);
+
+  // A temporary object holding the constants declared so far in this parse, so that
+  // later constants and array bounds may name them (made on first use).
+  InterObjRep* constScope();
+
 private:
+  void dropConstScope();
   PEntity* fetch();  // the current entity (a walked list's first member), or null
   void consume();
 
@@ -61,7 +75,8 @@ private:
   PEntityRef pending_;
   BlockDynamicVector blocks_;
   const char* text_ = nullptr;
+  InterObjRep* constScope_ = nullptr;  // counted
 };
 
 // The context of the exports.
-ParserContext& GlobalParserContext();
+OVPARSE_API ParserContext& GlobalParserContext();

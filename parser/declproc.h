@@ -6,15 +6,19 @@
 // store's CatchClause for the enclosing Try.
 #pragma once
 
+#include "ovparse_api.h"
+
 #include "parser/declvar.h"
 
 class CatchClause;
+class CppProcField;
+class MemberFn;
 class InterObjRep;
 class InterProcField;
 class SignatureRep;
 
 // Sub/Function definition.
-class ProcDecl : public Decl {
+class OVPARSE_API ProcDecl : public Decl {
 public:
   // modifier: the storage class code (5 Static; 10 Static Private; others plain).
   // Takes ownership of args (may be null).
@@ -29,9 +33,8 @@ public:
   virtual InterProcField* build(ParserContext& ctx, DeadSourceList* deadSource) = 0;
   // A field that carries only source text (when building failed).
   virtual InterProcField* uncompilable(const char* text, ParserContext& ctx) = 0;
-  // A field bound to a member function of a published class; the member function
-  // pointer is passed as its bytes.
-  virtual Field* nativeField(const void* member, unsigned memberSize, ParserContext& ctx) = 0;
+  // A field bound to a member function of a published class.
+  virtual Field* nativeField(const MemberFn& member, ParserContext& ctx) = 0;
 
   const std::string& procName() const { return name_; }
   int modifier() const { return modifier_; }
@@ -40,6 +43,8 @@ public:
 protected:
   // Declares the arguments through add(field).
   void declareArguments(ParserContext& ctx, const std::function<void(Field*)>& add);
+  // Declares the arguments as the parameters of a native method.
+  void declareParams(CppProcField& field);
   // Reads the body into a new block, checks the terminator and closes the block.
   int readBody(ParserContext& ctx, DeadSourceList* ds, PEType terminator,
                const char* construct);
@@ -49,16 +54,16 @@ protected:
   std::unique_ptr<VarGroupList> args_;
 };
 
-class SubDecl : public ProcDecl {
+class OVPARSE_API SubDecl : public ProcDecl {
 public:
   using ProcDecl::ProcDecl;
   PEType getType() const override { return PE_SUB_DECL; }
   InterProcField* build(ParserContext& ctx, DeadSourceList* deadSource) override;
   InterProcField* uncompilable(const char* text, ParserContext& ctx) override;
-  Field* nativeField(const void* member, unsigned memberSize, ParserContext& ctx) override;
+  Field* nativeField(const MemberFn& member, ParserContext& ctx) override;
 };
 
-class FuncDecl : public ProcDecl {
+class OVPARSE_API FuncDecl : public ProcDecl {
 public:
   // Takes ownership of ret (may be null: no As clause).
   FuncDecl(int line, const char* text, int modifier, const char* name, unsigned char suffix,
@@ -66,7 +71,7 @@ public:
   PEType getType() const override { return PE_FUNC_DECL; }
   InterProcField* build(ParserContext& ctx, DeadSourceList* deadSource) override;
   InterProcField* uncompilable(const char* text, ParserContext& ctx) override;
-  Field* nativeField(const void* member, unsigned memberSize, ParserContext& ctx) override;
+  Field* nativeField(const MemberFn& member, ParserContext& ctx) override;
   // The resolved return type (suffix against the As clause).
   unsigned char returnType() const;
 
@@ -77,7 +82,7 @@ private:
 };
 
 // Event name(args) [As type]
-class EventDecl : public MemberDecl {
+class OVPARSE_API EventDecl : public MemberDecl {
 public:
   EventDecl(int line, const char* text, const char* name, int kind);
   PEType getType() const override { return PE_EVENT_DECL; }
@@ -99,7 +104,7 @@ private:
 };
 
 // Property name Get getter [Set setter] [As type]
-class PropertyDecl : public MemberDecl {
+class OVPARSE_API PropertyDecl : public MemberDecl {
 public:
   // proc1, proc2: the access procedure names in source order (proc2 may be null).
   PropertyDecl(int line, const char* text, const char* name, unsigned char suffix,
@@ -117,7 +122,7 @@ private:
 };
 
 // Declare Sub/Function name Lib "lib" [Alias "alias"] (args) [As type]
-class ProcDeclare : public MemberDecl {
+class OVPARSE_API ProcDeclare : public MemberDecl {
 public:
   ProcDeclare(int line, const char* text, const char* name, const char* lib,
               const char* alias, VarGroupList* args);
@@ -135,14 +140,14 @@ protected:
   std::unique_ptr<VarGroupList> args_;
 };
 
-class SubDeclare : public ProcDeclare {
+class OVPARSE_API SubDeclare : public ProcDeclare {
 public:
   using ProcDeclare::ProcDeclare;
   PEType getType() const override { return PE_SUB_DECLARE; }
   Field* dataField(ParserContext& ctx) override;
 };
 
-class FuncDeclare : public ProcDeclare {
+class OVPARSE_API FuncDeclare : public ProcDeclare {
 public:
   FuncDeclare(int line, const char* text, const char* name, unsigned char suffix,
               const char* lib, const char* alias, VarGroupList* args, VarDeclInfo* ret);
@@ -155,7 +160,7 @@ private:
 };
 
 // Catch [name(args)]: a clause of the enclosing Try.
-class CatchDecl : public Decl {
+class OVPARSE_API CatchDecl : public Decl {
 public:
   // Takes ownership of catchExpr and vars (either may be null).
   CatchDecl(int line, const char* text, ExprNode* catchExpr, VarGroupList* vars);

@@ -8,6 +8,8 @@
 // arguments and catch variables go through the same machinery (declproc.h).
 #pragma once
 
+#include "ovparse_api.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,7 +32,7 @@ enum DeclTypeCode {
 };
 
 // One declared name.
-struct VarRecord {
+struct OVPARSE_API VarRecord {
   enum Flags { ARRAY = 1, BYVAL = 2, ARGUMENT = 4, VARIABLE = 8 };
 
   // Takes ownership of the subscripts (null when the parentheses are empty or absent).
@@ -47,7 +49,7 @@ struct VarRecord {
 };
 
 // "As <type>": a plain type, the base of the other descriptions.
-class VarDeclInfo {
+class OVPARSE_API VarDeclInfo {
 public:
   explicit VarDeclInfo(unsigned char type) : type_(type) {}
   virtual ~VarDeclInfo();
@@ -62,7 +64,7 @@ protected:
 };
 
 // "As String * n": declared as an ordinary string (the length is not kept).
-class FixedStringDeclInfo : public VarDeclInfo {
+class OVPARSE_API FixedStringDeclInfo : public VarDeclInfo {
 public:
   explicit FixedStringDeclInfo(int length) : VarDeclInfo(DT_STRING), length_(length) {}
   Field* makeField(VarRecord& v, int line, ParserContext& ctx) override;
@@ -72,7 +74,7 @@ private:
 };
 
 // "As <class or enumeration>", "<prefix> As <class>", "As New <class>".
-class ValueRefDeclInfo : public VarDeclInfo {
+class OVPARSE_API ValueRefDeclInfo : public VarDeclInfo {
 public:
   enum Kind { OBJECT_REF = 0, STRICT_REF = 1, NEW_OBJECT = 2 };
   // The name text is taken from the identifier or dotted expression (which is deleted);
@@ -89,7 +91,7 @@ private:
 };
 
 // Names sharing one type description.
-class VarNameList {
+class OVPARSE_API VarNameList {
 public:
   void add(VarRecord* v) { vars_.emplace_back(v); }  // takes ownership
   size_t size() const { return vars_.size(); }
@@ -100,7 +102,7 @@ private:
 };
 
 // The groups of one declaration or argument list, in source order.
-class VarGroupList {
+class OVPARSE_API VarGroupList {
 public:
   // Takes ownership of both; a null description means "no As clause".
   void add(VarNameList* names, VarDeclInfo* info);
@@ -127,14 +129,24 @@ private:
 // Type resolution from a name's suffix s and a declared type d: s = 0 gives d (or long
 // when d is 0 too); s and d both given and different throw DeclarationTypeMismatch with
 // the line; otherwise s.
-unsigned char ResolveDeclType(unsigned char s, unsigned char d, int line);
+OVPARSE_API unsigned char ResolveDeclType(unsigned char s, unsigned char d, int line);
+
+// Evaluates an expression at parse time (array bounds, constants) in a fresh evaluation
+// context over the context's identifiers; a counted value the caller releases.
+class Value;
+OVPARSE_API Value* EvalConstantExpr(ExprNode* e, ParserContext& ctx);
 
 // Names a class or enumeration from an identifier or dotted expression (see
 // ValueRefDeclInfo); the expression is not deleted.
-std::string DeclTypeName(ParserContext& ctx, ExprNode* expr);
+OVPARSE_API std::string DeclTypeName(ParserContext& ctx, ExprNode* expr);
+
+// The members of a Type section onto obj: declarations, then procedures, then the
+// End Type line (else ConstructError). Text object files read their Type sections
+// with it too.
+OVPARSE_API void ReadTypeBody(ParserContext& ctx, InterObjRep& obj);
 
 // A declaration: keeps its line and the text of its line.
-class Decl : public PEntity {
+class OVPARSE_API Decl : public PEntity {
 public:
   Decl(int line, const char* text) : line_(line), text_(text ? text : "") {}
   PEType getType() const override { return PE_DECL; }
@@ -148,7 +160,7 @@ protected:
 };
 
 // A declaration that may stand among an object's members.
-class MemberDecl : public Decl {
+class OVPARSE_API MemberDecl : public Decl {
 public:
   using Decl::Decl;
   PEType getType() const override { return PE_MEMBER_DECL; }
@@ -157,7 +169,7 @@ public:
 };
 
 // Dim/Static/Private ... variables.
-class SimpleVarDecl : public MemberDecl {
+class OVPARSE_API SimpleVarDecl : public MemberDecl {
 public:
   enum { KEYWORD_STATIC = 5 };
   // Takes ownership of groups.
@@ -176,7 +188,7 @@ private:
 };
 
 // Constants of one Const statement.
-class ConstDeclList {
+class OVPARSE_API ConstDeclList {
 public:
   ~ConstDeclList();
   // Takes ownership of value. declType: the declared type code (suffix or As), 0 none.
@@ -192,7 +204,7 @@ private:
   std::vector<Item> items_;
 };
 
-class ConstDecl : public MemberDecl {
+class OVPARSE_API ConstDecl : public MemberDecl {
 public:
   ConstDecl(int line, const char* text, ConstDeclList* list);  // takes ownership
   PEType getType() const override { return PE_CONST_DECL; }
@@ -205,7 +217,7 @@ private:
 };
 
 // Type name [From base] ... End Type: an embedded object type.
-class ComplexVarDecl : public MemberDecl {
+class OVPARSE_API ComplexVarDecl : public MemberDecl {
 public:
   // The name expressions are named at once (and deleted); objectDecl non-zero throws
   // 32742 (the grammar marks a declaration of an object this way).

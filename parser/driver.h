@@ -4,9 +4,12 @@
 // The grammar delivers one entity per call (ParserContext::deliver); nextEntity() asks
 // for a kind and consumes the entity only when it matches, so a request of the wrong
 // kind never loses anything. A line of several statements arrives as one StmtList whose
-// members are handed out one by one. Block bodies are read as declarations first, then
-// statements, up to the first entity that is neither (a terminator, a clause, the end).
+// members are handed out one by one. Block bodies are read as declarations and
+// statements (in any order), up to the first entity that is neither (a terminator, a
+// clause, the end).
 #pragma once
+
+#include "ovparse_api.h"
 
 #include <string>
 #include <vector>
@@ -24,7 +27,7 @@ class SignatureRep;
 class InterObj;
 
 // The non-executable source of a block (comments and declaration texts) as it is met.
-class DeadSourceList {
+class OVPARSE_API DeadSourceList {
 public:
   enum Kind { DECLARATION = 1, COMMENT = 2, COMMENT_FLAGGED = 3 };
   struct Piece {
@@ -38,7 +41,7 @@ public:
   }
   const std::vector<Piece>& pieces() const { return pieces_; }
   bool empty() const { return pieces_.empty(); }
-  // The store's dead source made from the pieces (counted; the caller holds one ref).
+  // A new store dead source made from the pieces (count 0: wrap it in a DeadSource).
   DeadSourceRep* makeRep() const;
 
 private:
@@ -48,23 +51,23 @@ private:
 // Operations on a context (the global one of the exports, or a text object reader's).
 namespace ParseDriver {
 
-// Reads declarations then statements into block (flags & 1: static locals); throws a
-// pending syntax error when the body ends on one.
-void ReadBody(ParserContext& ctx, BlockBuildRep* block, DeadSourceList* ds, int flags);
+// Reads declarations and statements into block up to the first entity that is neither
+// (flags & 1: static locals); throws a pending syntax error when the body ends on one.
+OVPARSE_API void ReadBody(ParserContext& ctx, BlockBuildRep* block, DeadSourceList* ds, int flags);
 
 // Statement text -> EvalableBlock (the text must already be started on ctx).
-EvalableBlock* BlockText(ParserContext& ctx, bool wantDeadSource);
+OVPARSE_API EvalableBlock* BlockText(ParserContext& ctx, bool wantDeadSource);
 // Expression text (started wrapped in braces) -> EvalableExpr.
-EvalableExpr* ExpressionText(ParserContext& ctx);
+OVPARSE_API EvalableExpr* ExpressionText(ParserContext& ctx);
 // Next Sub/Function -> its field; null when none (the caller throws 32757). On a build
 // failure `proc` receives an uncompilable field made from sourceText (or the standard
 // note when null) and the exception continues.
-InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText,
+OVPARSE_API InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText,
                               InterProcField*& proc);
 // Declarations onto obj until another entity comes.
-void DeclareOnto(ParserContext& ctx, InterObjRep& obj);
+OVPARSE_API void DeclareOnto(ParserContext& ctx, InterObjRep& obj);
 
 // Throws the pending syntax error, if any.
-void ThrowPendingSyntaxError(ParserContext& ctx);
+OVPARSE_API void ThrowPendingSyntaxError(ParserContext& ctx);
 
 }  // namespace ParseDriver

@@ -7,10 +7,13 @@
 // a statement list, a builder) takes a reference; the last release deletes.
 #pragma once
 
+#include "ovparse_api.h"
+
 #include <string>
 #include <vector>
 
 #include "parser/petype.h"
+#include "store/counted.h"
 
 class BlockBuildRep;
 class ExecNode;
@@ -19,12 +22,12 @@ class ParserContext;
 class DeadSourceList;
 class SyntaxError;
 
-class PEntity {
+class OVPARSE_API PEntity : public CountedObject {
 public:
   PEntity() = default;
   PEntity(const PEntity&) = delete;
   PEntity& operator=(const PEntity&) = delete;
-  virtual ~PEntity();
+  ~PEntity() override;
 
   // Declares or appends the entity into a block under construction; nothing here.
   virtual void addToBlock(BlockBuildRep* block, ParserContext& ctx);
@@ -32,14 +35,6 @@ public:
   virtual PEType getType() const = 0;
   // The source line (0-based, as the lexer counts) on which the entity stands.
   virtual int line() const { return 0; }
-
-  // Counting: entities start at 0; release asserts "count>0" and deletes at zero.
-  void addRef() { ++count_; }
-  void release();
-  short refCount() const { return count_; }
-
-private:
-  short count_ = 0;
 };
 
 // A counted holder of an entity.
@@ -69,7 +64,7 @@ private:
 using PEntityRef = EntityRef<PEntity>;
 
 // A statement: yields one execution node.
-class PEntityStmt : public PEntity {
+class OVPARSE_API PEntityStmt : public PEntity {
 public:
   explicit PEntityStmt(int line) : line_(line) {}
   PEType getType() const override { return PE_STATEMENT; }
@@ -89,7 +84,7 @@ protected:
 };
 
 // The statements of one source line, separated by ':'.
-class StmtList : public PEntity {
+class OVPARSE_API StmtList : public PEntity {
 public:
   enum { SIMPLE_STMTLIST = 0 };
   explicit StmtList(int kind = SIMPLE_STMTLIST) : kind_(kind) {}
@@ -115,7 +110,7 @@ private:
 };
 
 // An expression in braces: how expression text reaches the driver.
-class PExpression : public PEntity {
+class OVPARSE_API PExpression : public PEntity {
 public:
   explicit PExpression(ExprNode* node) : node_(node) {}
   ~PExpression() override;
@@ -128,7 +123,7 @@ private:
 };
 
 // A block terminator: End If, End Sub, Wend, End Code, the end of the text, ...
-class InterCons : public PEntity {
+class OVPARSE_API InterCons : public PEntity {
 public:
   InterCons(PEType type, int line) : type_(type), line_(line) {}
   PEType getType() const override { return type_; }
@@ -141,7 +136,7 @@ private:
 };
 
 // A comment: skipped by the driver, recorded in the dead source when that is wanted.
-class Comment : public PEntity {
+class OVPARSE_API Comment : public PEntity {
 public:
   Comment(int position, const char* text, int flag)
       : position_(position), text_(text ? text : ""), flag_(flag) {}
@@ -160,7 +155,7 @@ private:
 
 // What the grammar's error recovery makes: holds the syntax error to throw when the
 // driver needs an entity of another kind.
-class PSyntaxError : public PEntity {
+class OVPARSE_API PSyntaxError : public PEntity {
 public:
   explicit PSyntaxError(SyntaxError* error) : error_(error) {}  // takes ownership
   ~PSyntaxError() override;

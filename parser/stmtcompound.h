@@ -7,13 +7,15 @@
 // The one-line If arrives with its blocks already made.
 #pragma once
 
+#include "ovparse_api.h"
+
 #include "parser/entity.h"
 
 template <class T> class PtrList;
 class ECaseClauseBase;
 
 // If cond Then   (block form)
-class PComplexIfThen : public PEntityStmt {
+class OVPARSE_API PComplexIfThen : public PEntityStmt {
 public:
   PComplexIfThen(int line, ExprNode* cond) : PEntityStmt(line), cond_(cond) {}
   ~PComplexIfThen() override;
@@ -26,7 +28,7 @@ private:
 
 // If cond Then stmts [Else stmts]   (one line; blocks made by the grammar from the
 // statement lists, either may be null)
-class PSimpleIfThen : public PEntityStmt {
+class OVPARSE_API PSimpleIfThen : public PEntityStmt {
 public:
   // Takes over one reference of each block.
   PSimpleIfThen(int line, ExprNode* cond, BlockBuildRep* thenBlock, BlockBuildRep* elseBlock);
@@ -41,7 +43,7 @@ private:
 };
 
 // Select Case selector
-class PSelectCase : public PEntityStmt {
+class OVPARSE_API PSelectCase : public PEntityStmt {
 public:
   PSelectCase(int line, ExprNode* selector) : PEntityStmt(line), selector_(selector) {}
   ~PSelectCase() override;
@@ -65,7 +67,7 @@ enum DoLoopKind {
 };
 
 // Do [While|Until e] / While e
-class PDoLoop : public PEntityStmt {
+class OVPARSE_API PDoLoop : public PEntityStmt {
 public:
   PDoLoop(int line, int kind, ExprNode* cond) : PEntityStmt(line), kind_(kind), cond_(cond) {}
   ~PDoLoop() override;
@@ -78,7 +80,7 @@ private:
 };
 
 // For v = a To b [Step c]; For Each v In/EmbeddedIn/CopiedFrom e (start = e, no end).
-class PForNext : public PEntityStmt {
+class OVPARSE_API PForNext : public PEntityStmt {
 public:
   PForNext(int line, ExprNode* var, ExprNode* start, ExprNode* end, ExprNode* step,
            int loopType)
@@ -96,7 +98,7 @@ private:
   int loopType_;
 };
 
-class PTryBlock : public PEntityStmt {
+class OVPARSE_API PTryBlock : public PEntityStmt {
 public:
   explicit PTryBlock(int line) : PEntityStmt(line) {}
   ExecNode* build(ParserContext& ctx, DeadSourceList* ds, int flags) override;
@@ -104,7 +106,7 @@ public:
 };
 
 // With object
-class PWithBlock : public PEntityStmt {
+class OVPARSE_API PWithBlock : public PEntityStmt {
 public:
   PWithBlock(int line, ExprNode* object) : PEntityStmt(line), object_(object) {}
   ~PWithBlock() override;
@@ -117,7 +119,7 @@ private:
 
 // ElseIf cond Then [stmts], or Else [stmts] (cond null). The optional block holds the
 // statements that stood on the clause's own line.
-class PElseIf : public PEntity {
+class OVPARSE_API PElseIf : public PEntity {
 public:
   // Takes over the condition and one reference of the block.
   PElseIf(int line, ExprNode* cond, BlockBuildRep* block);
@@ -137,7 +139,7 @@ private:
 };
 
 // Case conditions...; Case Else when the list is null or empty.
-class PCaseClause : public PEntity {
+class OVPARSE_API PCaseClause : public PEntity {
 public:
   PCaseClause(int line, PtrList<ECaseClauseBase>* conditions)
       : line_(line), conditions_(conditions) {}
@@ -156,7 +158,7 @@ private:
 };
 
 // Loop [While e | Until e]: kind LOOP_END_PLAIN, LOOP_END_WHILE or LOOP_END_UNTIL.
-class PDoLoopEnd : public PEntity {
+class OVPARSE_API PDoLoopEnd : public PEntity {
 public:
   PDoLoopEnd(int line, int kind, ExprNode* cond) : line_(line), kind_(kind), cond_(cond) {}
   ~PDoLoopEnd() override;
@@ -173,7 +175,7 @@ private:
 };
 
 // Next [v]
-class PNextStmt : public PEntity {
+class OVPARSE_API PNextStmt : public PEntity {
 public:
   PNextStmt(int line, ExprNode* var) : line_(line), var_(var) {}
   ~PNextStmt() override;

@@ -3,6 +3,8 @@
 // Print is the one whose node the entity assembles itself.
 #pragma once
 
+#include "ovparse_api.h"
+
 #include "parser/entity.h"
 
 template <class T> class PtrList;
@@ -10,7 +12,7 @@ class PrintItem;
 
 // Holds a ready node; build() and takeNode() hand it over once; the destructor frees a
 // node never taken.
-class PNodeStmt : public PEntityStmt {
+class OVPARSE_API PNodeStmt : public PEntityStmt {
 public:
   PNodeStmt(int line, ExecNode* node) : PEntityStmt(line), node_(node) {}
   ~PNodeStmt() override;
@@ -22,47 +24,47 @@ private:
 };
 
 // target = value, Let/Set forms and the deep assignment ':=' (the node carries the kind).
-class PAssignment : public PNodeStmt {
+class OVPARSE_API PAssignment : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
 // A call used as a statement (name args, Call name(args), the second call keyword).
-class PFunctionCallStmt : public PNodeStmt {
+class OVPARSE_API PFunctionCallStmt : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
   const char* name() const override;
 };
 
-class PRedimStmt : public PNodeStmt {
+class OVPARSE_API PRedimStmt : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
-class PRandomizeStmt : public PNodeStmt {
+class OVPARSE_API PRandomizeStmt : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
-class PThrowStmt : public PNodeStmt {
+class OVPARSE_API PThrowStmt : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
-class PStopStmt : public PNodeStmt {
+class OVPARSE_API PStopStmt : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
 // Exit Do / For / Function / Sub (or a bare Exit).
-class PExiter : public PNodeStmt {
+class OVPARSE_API PExiter : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
 // [target.]Print items: the items and the separator that ends the statement
-// (0 ',', 1 ';', -1 none; the store's PrintSepType codes).
-class PPrint : public PEntityStmt {
+// (0 ',', 1 ';', 2 or -1 none: the line ends; the store's PrintSepType codes).
+class OVPARSE_API PPrint : public PEntityStmt {
 public:
   // Takes ownership of target and items (items may be null: no items).
   PPrint(int line, ExprNode* target, int sepType, PtrList<PrintItem>* items);
