@@ -34,7 +34,9 @@ void RunTable(const Case* cases, size_t n) {
       }
       EXPECT_FALSE(out.ok) << "returned " << out.result;
       EXPECT_NE(std::string::npos, out.error.find(part)) << out.error;
-      if (line) EXPECT_EQ(line, out.errorLine) << out.error;
+      if (line) {
+        EXPECT_EQ(line, out.errorLine) << out.error;
+      }
     } else if (want.rfind("print:", 0) == 0) {
       EXPECT_TRUE(out.ok) << out.error << " (line " << out.errorLine << ")";
       EXPECT_EQ(want.substr(6), out.printed);

@@ -208,7 +208,7 @@ TEST(ParserDeclarations, PropertyDeclareEvent) {
   EventDef* ev = obj->findEventDef("Moved");
   ASSERT_NE(nullptr, ev);
   EXPECT_STREQ("(where As Long)", ev->paramText());
-  EXPECT_EQ(1, obj->signature()->numEventDefs());
+  EXPECT_EQ(1, obj->signature()->eventCount());
 }
 
 TEST(ParserDeclarations, ProceduresAndNativeMethods) {

@@ -10,9 +10,10 @@
 #include "parser/parseexcept.h"
 #include "parser/petype.h"
 #include "store/evalable.h"
+#include "store/interobj.h"
 #include "store/objectstore.h"
 #include "store/procfield.h"
-#include "parsertestenv.h"
+#include "basicrun/storesession.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ const TermCase kTermination[] = {
 };
 
 TEST(ParserTermination, UnclosedAndMismatchedBlocks) {
-  ParserTestEnv env;
+  StoreSession session;
   for (const TermCase& c : kTermination) {
     SCOPED_TRACE(c.text);
     std::string want = std::string("Error in termination of ") + c.construct + " block\n" +
@@ -97,7 +98,7 @@ const MessageCase kBlockMessages[] = {
 };
 
 TEST(ParserTermination, BlockMessages) {
-  ParserTestEnv env;
+  StoreSession session;
   for (const MessageCase& c : kBlockMessages) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(c.message, CompileError(c.text));
@@ -107,7 +108,7 @@ TEST(ParserTermination, BlockMessages) {
 // The next compile after any failure starts clean, and the store's current module is
 // the one it was before the call.
 TEST(ParserEntry, FailureLeavesContextAndModuleClean) {
-  ParserTestEnv env;
+  StoreSession session;
   unsigned char before = ObjectStore::OpenModule();
   EXPECT_THROW(ParserGetEvalableExpression("1 +", 0), SyntaxError);
   EXPECT_EQ(before, ObjectStore::OpenModule());
@@ -123,7 +124,7 @@ TEST(ParserEntry, FailureLeavesContextAndModuleClean) {
 }
 
 TEST(ParserEntry, EmptyTexts) {
-  ParserTestEnv env;
+  StoreSession session;
   unsigned char before = ObjectStore::OpenModule();
   EXPECT_EQ(nullptr, ParserGetEvalableExpression(nullptr, 0));
   EXPECT_EQ(nullptr, ParserGetEvalableExpression("", 0));
@@ -135,7 +136,7 @@ TEST(ParserEntry, EmptyTexts) {
 }
 
 TEST(ParserEntry, MissingEntityMessages) {
-  ParserTestEnv env;
+  StoreSession session;
   auto message = [](auto fn) -> std::string {
     try {
       fn();
@@ -174,7 +175,7 @@ TEST(ParserEntry, MissingEntityMessages) {
 
 // A procedure whose body fails still hands back a field carrying its text.
 TEST(ParserEntry, UncompilableProcedureKeepsText) {
-  ParserTestEnv env;
+  StoreSession session;
   InterProcField* proc = nullptr;
   char text[] = "Sub S\n x = 1\n";
   EXPECT_THROW(ParserParseProcedure(proc, text), ConstructError);
@@ -185,7 +186,7 @@ TEST(ParserEntry, UncompilableProcedureKeepsText) {
 }
 
 TEST(ParserEntry, TokensOfALine) {
-  ParserTestEnv env;
+  StoreSession session;
   std::istringstream in("x = Len(\"ab\") ' note\n\nNext\n");
   ParserStart(&in);
   struct Tok { short token; int start, end; };
@@ -217,7 +218,7 @@ TEST(ParserEntry, TokensOfALine) {
 }
 
 TEST(ParserEntry, StartTwiceIsAnAssertion) {
-  ParserTestEnv env;
+  StoreSession session;
   std::istringstream a("x = 1\n"), b("y = 2\n");
   ParserStart(&a);
   EXPECT_THROW(ParserStart(&b), XAssert);

@@ -17,6 +17,7 @@
 #include "parser/stmtcompound.h"
 #include "parser/stmtsimple.h"
 #include "store/block.h"
+#include "store/execctrl.h"
 
 namespace {
 
@@ -141,15 +142,16 @@ Built Build(const char* text) {
   block->ref();
   try {
     ParseDriver::ReadBody(ctx, block, nullptr, 0);
-    for (int i = 0; i < block->nodeCount(); ++i) {
-      if (!b.nodes.empty()) b.nodes += " ";
-      b.nodes += Demangled(typeid(*block->node(i)));
-    }
   } catch (const XException& e) {
     b.nodes += std::string("!") + e.what();
   }
-  ctx.closeBlock(block);
-  b.blocks = ctx.blocks().entries();
+  int outer = ctx.closeBlock(block);
+  BlockRep* rep = ctx.blocks().at(outer);
+  for (size_t i = 0; rep && i < rep->nodeCount(); ++i) {
+    if (!b.nodes.empty()) b.nodes += " ";
+    b.nodes += Demangled(typeid(*rep->node(i)));
+  }
+  b.blocks = (int)ctx.blocks().entries();
   ctx.reset(1);
   return b;
 }

@@ -67,7 +67,7 @@ std::string ValueText(Value* v) {
   if (v->type() == 7) {
     ValueCellVar c;
     v->getCell(c);
-    return c.isNothing() ? "Nothing" : "<object>";
+    return c.c.obj.rep ? "<object>" : "Nothing";
   }
   if (!v->toText(s)) return "<no text>";
   return s.str();
