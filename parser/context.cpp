@@ -43,8 +43,9 @@ PEntity* ParserContext::fetch() {
       if (!out) {
         // Nothing accepted: an unrepaired error carries its syntax error, anything
         // else is the end of the text.
-        if (aborted && grammar.lastError())
-          out = new PSyntaxError(new SyntaxError(*grammar.lastError()));
+        if (aborted)
+          out = new PSyntaxError(new SyntaxError(lexer.absLineNumber(), (short)lexer.lastToken(), 0,
+                                                 lexer.readPos(), lexer.lineText()));
         else
           out = new InterCons(PE_END_OF_TEXT, lexer.lineNumber());
         out->addRef();
@@ -148,9 +149,12 @@ void ParserContext::dropConstScope() {
   if (scope) scope->unref();
 }
 
-IdDynamicVector& ParserContext::ids() { return lexer.ids; }
+IdDynamicVector& ParserContext::ids() { return lexer.ids(); }
 
-const char* ParserContext::idName(int index) { return lexer.ids.text(index); }
+const char* ParserContext::idName(int index) {
+  if (index < 0 || index >= lexer.ids().entries()) return nullptr;
+  return lexer.ids().text(index);
+}
 
 int ParserContext::currentLine() const { return lexer.lineNumber(); }
 
@@ -166,7 +170,9 @@ ParserContext& GlobalParserContext() {
 short ParserContext::nextToken(int& start, int& end) {
   start = lexer.readPos();
   SemVal value;
-  short token = lexer.next(value);
+  value.kind = SV_NONE;
+  int token = lexer.next(value);
+  if (value.kind == SV_TEXT) delete[] value.text;
   end = lexer.readPos() - 1;
-  return token;
+  return (short)token;
 }

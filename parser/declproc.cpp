@@ -108,8 +108,8 @@ Field* FuncDecl::resultField(ParserContext& ctx) {
 }
 
 InterProcField* FuncDecl::build(ParserContext& ctx, DeadSourceList* ds) {
-  Field* result = resultField(ctx);
   readBody(ctx, ds, PE_END_FUNCTION, "Function");
+  Field* result = resultField(ctx);
   DeadSource dead(ds->makeRep());
   InterFuncField* proc =
       new InterFuncField(name_.c_str(), ctx.ids(), ctx.blocks(), result, dead);

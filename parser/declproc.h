@@ -17,10 +17,13 @@ class InterObjRep;
 class InterProcField;
 class SignatureRep;
 
+// Storage-class codes of Sub and Function headers (a static one runs a static block).
+enum ProcModifier { MOD_NONE = 0, MOD_STATIC = 5, MOD_PRIVATE = 6, MOD_STATIC_PRIVATE = 10 };
+
 // Sub/Function definition.
 class OVPARSE_API ProcDecl : public Decl {
 public:
-  // modifier: the storage class code (5 Static; 10 Static Private; others plain).
+  // modifier: a ProcModifier.
   // Takes ownership of args (may be null).
   ProcDecl(int line, const char* text, int modifier, const char* name, VarGroupList* args);
   PEType getType() const override { return PE_PROC_DECL; }
@@ -38,7 +41,7 @@ public:
 
   const std::string& procName() const { return name_; }
   int modifier() const { return modifier_; }
-  bool isStatic() const { return modifier_ == 5 || modifier_ == 10; }
+  bool isStatic() const { return modifier_ == MOD_STATIC || modifier_ == MOD_STATIC_PRIVATE; }
 
 protected:
   // Declares the arguments through add(field).

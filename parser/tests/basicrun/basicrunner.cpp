@@ -96,10 +96,18 @@ bool BasicRunner::compile(const std::string& text, BasicOutcome& out) {
   std::istringstream in(text);
   std::string line, decls;
   Chunk* open = nullptr;
+  bool inType = false;  // procedures of a Type section stay with their Type
   int n = 0;
   while (std::getline(in, line)) {
     ++n;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> w = Words(line);
+    if (!open && !w.empty() && w[0] == "type") inType = true;
+    if (inType) {
+      if (w.size() >= 2 && w[0] == "end" && w[1] == "type") inType = false;
+      decls += line + "\n";
+      continue;
+    }
     if (!open) {
       std::string name = HeaderName(line);
       if (!name.empty()) {
