@@ -1,6 +1,10 @@
 // Evaluation contexts, the execution stack, the debugger hook and the per-statement poll.
 #include "store/context.h"
 
+#include <windows.h>
+
+#include <cstdint>
+
 #include "interp.h"
 #include "store/interobj.h"
 #include "store/storeapp.h"
@@ -12,6 +16,30 @@ int g_depth = 0;
 DebugHook* g_hook = nullptr;
 int g_enablers = 0;
 unsigned long long g_statements = 0;
+
+// The lowest usable address of this thread's stack (0 when the system cannot tell).
+uintptr_t StackFloor() {
+  static thread_local uintptr_t floor = 1;
+  if (floor == 1) {
+    floor = 0;
+    typedef void(WINAPI * Limits)(PULONG_PTR, PULONG_PTR);
+    Limits fn = (Limits)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCurrentThreadStackLimits");
+    if (fn) {
+      ULONG_PTR low = 0, high = 0;
+      fn(&low, &high);
+      floor = (uintptr_t)low;
+    }
+  }
+  return floor;
+}
+
+// Basic recursion ends with an error while enough stack is left to report it.
+void CheckStack() {
+  char probe;
+  uintptr_t floor = StackFloor();
+  if (floor && (uintptr_t)&probe < floor + 256 * 1024)
+    throw StoreException("Out of stack space: procedure calls nested too deeply.");
+}
 
 void UpdateHookFlags() {
   g_execHookFlags = g_hook && (!g_hook->onlyWhenEnabled() || g_enablers > 0) ? 1 : 0;
@@ -89,6 +117,7 @@ void ExecPoll() {
 
 FrameScope::FrameScope(StackFrame& frame, ProcCode& code) : frame_(frame), n_(code.slotCount()) {
   if (g_depth >= kMaxCallDepth) throw StoreException("Out of stack space: procedure calls nested too deeply.");
+  CheckStack();
   ValueCell** vars;
   if (n_ <= 12) {
     cells_ = local_;

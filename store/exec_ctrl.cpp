@@ -5,6 +5,7 @@
 
 #include "interp.h"
 #include "store/basicexcept.h"
+#include "store/field_array.h"
 #include "store/interobj.h"
 #include "store/value.h"
 

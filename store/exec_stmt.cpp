@@ -114,46 +114,6 @@ void RedimStmt::link(LinkScope& scope) {
   }
 }
 
-namespace {
-
-// A copy of old with new bounds; with preserve the elements at indexes inside both keep
-// their values.
-ArrayData* ResizedArray(ArrayData* old, unsigned char elem, const std::vector<ArrayBound>& nb,
-                        bool preserve) {
-  ArrayData* d = NewArrayData(elem);
-  d->bounds = nb;
-  d->resize(d->total(), false);
-  if (!preserve || !old || old->bounds.size() != nb.size()) return d;
-  try {
-    int n = (int)nb.size();
-    int32_t total = old->total();
-    std::vector<int32_t> idx((size_t)n);
-    for (int32_t off = 0; off < total; ++off) {
-      // Indexes of off in the old array (the first index varies slowest).
-      int32_t rest = off;
-      for (int k = n - 1; k >= 0; --k) {
-        int32_t cnt = old->bounds[(size_t)k].count();
-        idx[(size_t)k] = old->bounds[(size_t)k].lower + rest % cnt;
-        rest /= cnt;
-      }
-      bool inside = true;
-      for (int k = 0; k < n; ++k)
-        if (idx[(size_t)k] < nb[(size_t)k].lower || idx[(size_t)k] > nb[(size_t)k].upper) inside = false;
-      if (!inside) continue;
-      Value* v = old->get(off);
-      if (v) {
-        d->set(d->offsetOf(idx.data(), n), *v);
-        v->unref();
-      }
-    }
-  } catch (...) {
-    delete d;
-    throw;
-  }
-  return d;
-}
-
-}  // namespace
 
 int RedimStmt::exec(StackFrame& frame) {
   std::vector<ArrayBound> nb;
@@ -180,7 +140,17 @@ int RedimStmt::exec(StackFrame& frame) {
     if (!IsArrayType(cell->type) && !IsArrayType(frame.code->slot(name_->slot).type))
       throw StoreException(("'" + std::string(name_->name) + "' is not an array.").c_str());
     unsigned char elem = ElementType(IsArrayType(cell->type) ? cell->type : frame.code->slot(name_->slot).type);
-    ArrayData* d = ResizedArray(CellArray(*cell), elem, nb, preserve_ != 0);
+    if (ArrayData* d = CellArray(*cell)) {
+      d->redim(nb, preserve_ != 0);  // in place: a by-reference array is the caller's
+      return EXEC_NEXT;
+    }
+    ArrayData* d = NewArrayData(elem);
+    try {
+      d->redim(nb, false);
+    } catch (...) {
+      delete d;
+      throw;
+    }
     CellSetArray(*cell, d, elem);
     return EXEC_NEXT;
   }

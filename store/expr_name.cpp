@@ -1,4 +1,6 @@
 // Name nodes: simple names (Sid), calls and indexes (Cid), member access (Mid).
+#include <windows.h>
+
 #include <ostream>
 
 #include "interp.h"

@@ -163,6 +163,8 @@ void CellSetArray(ValueCell& c, ArrayData* data, unsigned char elem);  // takes 
 // whether an argument field is passed by value.
 unsigned char FieldCellType(Field* f);
 bool FieldByValue(Field* f);
+// Converts an argument's copy to the parameter's type (by-reference copies).
+void CellConvertForParam(ValueCell& c, Field* param);
 
 // --- errors ----------------------------------------------------------------------------
 
@@ -172,7 +174,7 @@ void AnnotateException(StoreException& e, const StackFrame& frame);
 [[noreturn]] void ThrowRuntime(unsigned id, const char* arg);
 
 // Depth guard for recursion.
-enum { kMaxCallDepth = 1500 };
+enum { kMaxCallDepth = 100000 };
 
 // --- members, calls and arrays (interp_call.cpp) ------------------------------------------
 

@@ -131,10 +131,15 @@ void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call,
       e->eval(frame, a.cells_[i]);
       p.cell = &a.cells_[i];
       // A by-reference parameter given a property or a variable of another type: the
-      // callee works on a copy that is written back after the call.
-      if (!FieldByValue(param) && !e->isParenthesised() && !e->isConstant() &&
-          (e->type() == EXPR_SID || e->type() == EXPR_MID || e->type() == EXPR_CID))
-        p.expr = e;
+      // callee works on a copy (of the parameter's type) that is written back after the
+      // call.
+      if (param && !FieldByValue(param)) {
+        CellConvertForParam(a.cells_[i], param);
+        p.byRef = true;
+        if (!e->isParenthesised() && !e->isConstant() &&
+            (e->type() == EXPR_SID || e->type() == EXPR_MID || e->type() == EXPR_CID))
+          p.expr = e;
+      }
     }
     ip->call(&frame, self, a.passes_, (int)n, result);
     for (size_t i = 0; i < n; ++i)
@@ -165,7 +170,7 @@ void RaiseEvent(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call
 int32_t ArrayOffset(StackFrame& frame, ArrayData* data, Cid* call) {
   size_t n = call ? call->argCount() : 0;
   if (n == 0 || n > 8) throw StoreException(kMsgInvalidArgument, "index");
-  if (n != data->bounds.size()) throw StoreException("Wrong number of dimensions in array index.");
+  if (n != data->bounds().size()) throw StoreException("Wrong number of dimensions in array index.");
   int32_t idx[8];
   for (size_t i = 0; i < n; ++i) {
     ValueCellVar c;
@@ -175,23 +180,8 @@ int32_t ArrayOffset(StackFrame& frame, ArrayData* data, Cid* call) {
   return data->offsetOf(idx, (int)n);
 }
 
-void ArrayGet(ArrayData* data, int32_t off, ValueCell& out) {
-  Value* v = data->get(off);
-  CellFromValue(out, v);
-  if (v) v->unref();
-}
-
-void ArraySet(ArrayData* data, int32_t off, const ValueCell& v) {
-  Value* val = CellToValue(v);
-  val->ref();
-  try {
-    data->set(off, *val);
-  } catch (...) {
-    val->unref();
-    throw;
-  }
-  val->unref();
-}
+void ArrayGet(ArrayData* data, int32_t off, ValueCell& out) { data->getCell(off, out); }
+void ArraySet(ArrayData* data, int32_t off, const ValueCell& v) { data->setCell(off, v); }
 
 void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, ValueCell& out) {
   if (!obj) throw StoreException(kMsgNotFound, name);

@@ -39,8 +39,14 @@ void CellInitType(ValueCell& c, unsigned char type, ArrayField* array) {
           return;
         }
         ArrayData* d = array->newData();
-        for (int i = 0; i < array->dimensions(); ++i) d->bounds.push_back(array->declaredBound(i));
-        d->resize(d->total(), false);
+        std::vector<ArrayBound> bounds;
+        for (int i = 0; i < array->dimensions(); ++i) bounds.push_back(array->declaredBound(i));
+        try {
+          d->redim(bounds, false);
+        } catch (...) {
+          delete d;
+          throw;
+        }
         CellSetArray(c, d, ElementType(type));
         return;
       }
@@ -134,7 +140,14 @@ unsigned char FieldCellType(Field* f) {
 
 // Arguments: the parser declares ByVal arguments with mode 2 (the field's by-value flag);
 // a field without it is passed by reference.
-bool FieldByValue(Field* f) { return !f || f->hasFlag(Field::kByValue) || f->hasFlag(Field::kStatic); }
+bool FieldByValue(Field* f) { return !f || f->hasFlag(Field::kByValue); }
+
+void CellConvertForParam(ValueCell& c, Field* param) {
+  unsigned char t = FieldCellType(param);
+  if (t == c.type || IsArrayType(t) || t == kTypeObject || t == kTypeNone || t == kTypeNoValue) return;
+  if (c.type == kTypeObject || IsArrayType(c.type)) throw TypeMismatch("argument");
+  CellConvert(c, t);
+}
 
 void ThrowRuntime(const char* text) { throw StoreException(text); }
 void ThrowRuntime(unsigned id, const char* arg) { throw StoreException(id, arg); }

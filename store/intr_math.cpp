@@ -54,8 +54,8 @@ void IntrBound::eval(StackFrame& frame, ValueCell& out) {
     args_[1]->eval(frame, c.c);
     dim = CellToLong(c.c);
   }
-  if (dim < 1 || dim > (int)d->bounds.size()) throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds.size(), dim);
-  const ArrayBound& b = d->bounds[(size_t)dim - 1];
+  if (dim < 1 || dim > (int)d->bounds().size()) throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds().size(), dim);
+  const ArrayBound& b = d->bounds()[(size_t)dim - 1];
   out.setLong(fn_ == 1 ? b.upper : b.lower);
 }
 

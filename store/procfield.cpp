@@ -113,6 +113,7 @@ Value* InterProcField::invoke(InterObjRep& self, ValueList* args, int) {
   int n = args ? args->entries() : 0;
   std::unique_ptr<ValueCell[]> cells(new ValueCell[(size_t)n + 1]);
   std::unique_ptr<ArgPass[]> passes(new ArgPass[(size_t)n + 1]);
+  std::unique_ptr<bool[]> writeBack(new bool[(size_t)n + 1]());
   for (int i = 0; i < n; ++i) cells[i].init();
   struct Clear {
     ValueCell* c;
@@ -135,13 +136,18 @@ Value* InterProcField::invoke(InterObjRep& self, ValueList* args, int) {
     }
     CellFromValue(cells[i], v);
     p.cell = &cells[i];
+    if (param && !FieldByValue(param)) {
+      CellConvertForParam(cells[i], param);
+      p.byRef = true;
+      writeBack[i] = true;
+    }
   }
   ValueCellVar res;
   call(ExecutionStack::top(), &self, passes.get(), n, result_ ? &res.c : nullptr);
   // By-reference parameters write back into the caller's values (IndirectValues reach
   // the caller's variables).
   for (int i = 0; i < n && i < (int)args_.size(); ++i) {
-    if (passes[i].byRef || FieldByValue(args_[(size_t)i]) || !(*args)[i]) continue;
+    if (!writeBack[i] || !(*args)[i]) continue;
     try {
       ValueFromCellWrite(*(*args)[i], cells[i]);
     } catch (TypeMismatch&) {

@@ -10,7 +10,8 @@
 // Missing arguments are an error (message 32712 naming the procedure), as are extra ones.
 // A Function's result starts as the empty value of its type; assigning to the function's
 // name inside it sets the result. Recursion is unbounded up to the C++ stack: frames live
-// on the C++ stack, a depth over 2000 raises a StoreException instead of a crash.
+// on the C++ stack; when less than 256 KB of the thread's stack is left, the call raises a
+// StoreException ("Out of stack space") instead of crashing.
 //
 // A procedure whose text did not compile is made from its text alone; invoking it
 // raises a StoreException naming it.
