@@ -134,12 +134,6 @@ DynArgs& DynArgs::addPtr(const void* v) {
   return *this;
 }
 
-bool DynMember::isNull() const {
-  for (unsigned i = 0; i < size; ++i)
-    if (bytes[i]) return false;
-  return true;
-}
-
 // g++ member pointers: {function or 1 + vtable offset, this adjustment}.
 const void* DynResolveMember(void* object, const DynMember& m, void*& self) {
   UTILS_ASSERT(m.size == 2 * sizeof(void*));

@@ -90,6 +90,12 @@ IdString::IdString(const char* text, size_t length) {
   if (text && length) rep_ = IdStringRep::Intern(text, length);
 }
 
+bool IdString::sameName(const IdString& o) const {
+  // Keys are one rep per folded spelling while the table lives; names interned on both
+  // sides of a Terminate still compare by text.
+  return key() == o.key() || (!isNull() && !o.isNull() && sameName(o.c_str()));
+}
+
 bool IdString::sameName(const char* text) const {
   const char* a = c_str();
   if (!text) text = "";

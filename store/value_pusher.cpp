@@ -67,7 +67,7 @@ public:
   }
 
 private:
-  ValuePtr value_;
+  Value* value_;  // the caller keeps it for the call (it may live on the stack)
   unsigned char type_ = 0;
   bool byRef_ = false;
   union {

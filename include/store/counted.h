@@ -41,6 +41,9 @@ protected:
   // Called once when the strong count reaches 0, before the memory may go. The object is
   // still whole; overrides detach what they own (default: nothing).
   virtual void drop();
+  // Makes uncounted references read null now, while counted ones still hold the memory
+  // (an object destroyed explicitly). drop() still runs when the strong count reaches 0.
+  void markDropped() { dropped_ = 1; }
 
 private:
   void finish();

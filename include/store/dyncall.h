@@ -72,7 +72,11 @@ struct DynMember {
     std::memcpy(bytes, &pm, sizeof(M));
   }
   // All bytes zero: no member.
-  bool isNull() const;
+  bool isNull() const {
+    for (unsigned i = 0; i < size; ++i)
+      if (bytes[i]) return false;
+    return true;
+  }
 };
 
 OVSTORE_API DynValue DynCallStdcall(const void* fn, const DynArgs& args, DynKind result);

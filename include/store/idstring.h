@@ -64,7 +64,7 @@ public:
 
   bool operator==(const IdString& o) const { return rep_.get() == o.rep_.get(); }
   bool operator!=(const IdString& o) const { return !(*this == o); }
-  bool sameName(const IdString& o) const { return key() == o.key(); }
+  bool sameName(const IdString& o) const;
   bool sameName(const char* text) const;
 
   static void Initialize();

@@ -95,7 +95,7 @@ public:
   // The value as a cell (out is cleared first). Base: by type(): 10 is StoreException
   // 32725, 7 is TypeMismatch (object values override).
   virtual void getCell(ValueCell& out);
-  // A new pusher for this value (the caller deletes it).
+  // A new pusher for this value (the caller deletes it; the value must outlive it).
   virtual StackPusher* getStackPusher();
 
   // Conveniences over get (errors as in numeric.h).
@@ -150,6 +150,8 @@ public:
   DirectValue() : v_() {}
   explicit DirectValue(const T& v) : v_(v) {}
 
+  using Value::get;
+  using Value::set;
   unsigned char type() const override { return n; }
   void getCell(ValueCell& out) override { CellFromT(out, v_); }
   Value& operator=(Value& src) override {
@@ -185,6 +187,8 @@ class IndirectValue : public Value {
 public:
   explicit IndirectValue(T& var) : p_(&var) {}
 
+  using Value::get;
+  using Value::set;
   unsigned char type() const override { return n; }
   void getCell(ValueCell& out) override { CellFromT(out, *p_); }
   Value& operator=(Value& src) override {
@@ -220,6 +224,8 @@ public:
   DirectValue() : v_() {}
   explicit DirectValue(const H& v) : v_(v) {}
 
+  using Value::get;
+  using Value::set;
   unsigned char type() const override { return kTypeObject; }
   void getCell(ValueCell& out) override {
     if (v_.isNull())
@@ -241,6 +247,14 @@ public:
 protected:
   H v_;
 };
+
+// A new value (count 0) holding any cell, objects included (DirectValue<H,7>; H is
+// InterObj, complete where this is called). Arrays are TypeMismatch.
+template <class H = InterObj>
+Value* ValueFromCell(const ValueCell& c) {
+  if (c.type == kTypeObject) return new DirectValue<H, kTypeObject>(H(c.obj.rep, tIndirectReference));
+  return Value::FromCell(c);
+}
 
 // A new value (count 0) of type code `code` (1..6) holding value converted: long to
 // short, long to float, double to float and every other numeric/string pair. Other codes
