@@ -8,8 +8,10 @@
 #pragma once
 
 #include <istream>
+#include <memory>
 
 #include "ovparse_api.h"
+#include "parser/parseexcept.h"
 
 class Lexer;
 class ParserContext;
@@ -18,6 +20,9 @@ class PEntity;
 struct GrammarState {
   bool inUse = false;  // between GrammarStart and GrammarReset
   int errorCount = 0;  // syntax errors found by the last GrammarParse
+  // The first syntax error of the last GrammarParse, or null.
+  const SyntaxError* lastError() const { return lastError_.get(); }
+  std::unique_ptr<SyntaxError> lastError_;
 };
 
 // Starts on in: asserts "!parserInUse", starts the lexer, marks the grammar in use.

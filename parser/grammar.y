@@ -30,7 +30,6 @@ static void yyerror(GrammarEnv* env, const char* message);
 %define api.pure full
 %define api.value.type {SemVal}
 %define parse.error custom
-%define lr.default-reduction consistent
 %param {GrammarEnv* env}
 
 %destructor { SemFree($$); } <>
@@ -79,11 +78,13 @@ static void yyerror(GrammarEnv* env, const char* message);
 
 /* ---- Entities ------------------------------------------------------------------------ */
 
+/* The entity is handed over here, not left as the start symbol's value (which the parser
+   frees when it accepts); $$ is always set, since the error token's value is not ours. */
 parsable_entity
-  : %empty                              { Deliver(env, Entity(new InterCons(PE_END_OF_TEXT, Line(env)))); }
-  | parsable_entity1 error              { SemFree($1); DeliverSyntaxError(env); }
-  | parsable_entity1 optional_comment   { Deliver(env, $1); }
-  | error                               { DeliverSyntaxError(env); }
+  : %empty                              { Deliver(env, Entity(new InterCons(PE_END_OF_TEXT, Line(env)))); $$ = None(); }
+  | parsable_entity1 error              { SemFree($1); DeliverSyntaxError(env); $$ = None(); }
+  | parsable_entity1 optional_comment   { Deliver(env, $1); $$ = None(); }
+  | error                               { DeliverSyntaxError(env); $$ = None(); }
   ;
 
 optional_comment
@@ -328,8 +329,8 @@ print_items
   ;
 
 print_sep
-  : ','                                 { $$ = Int(PST_COMMA); }
-  | ';'                                 { $$ = Int(PST_SEMICOLON); }
+  : ','                                 { $$ = Int(PRINT_SEP_COMMA); }
+  | ';'                                 { $$ = Int(PRINT_SEP_SEMICOLON); }
   ;
 
 print_component
@@ -584,6 +585,7 @@ static void yyerror(GrammarEnv*, const char*) {}
 /* The first error of a parse becomes the SyntaxError of the entity that recovery makes:
    where the lexer stands, the look-ahead token and the state that could not take it. */
 static int yyreport_syntax_error(const yypcontext_t* context, GrammarEnv* env) {
+  (void)yypcontext_expected_tokens;  // the expected texts come from the generated table
   if (env->pending || env->error) return 0;
   Lexer& lex = *env->lex;
   short token = (short)(lex.lastToken() < 0 ? 0 : lex.lastToken());
@@ -596,6 +598,7 @@ static int yyreport_syntax_error(const yypcontext_t* context, GrammarEnv* env) {
 void GrammarStart(GrammarState& gs, Lexer& lex, std::istream* in) {
   if (gs.inUse) utilsAssert("!parserInUse", __FILE__, __LINE__);
   gs.errorCount = 0;
+  gs.lastError_.reset();
   lex.start(in);
   gs.inUse = true;
 }
@@ -611,9 +614,10 @@ int GrammarParse(ParserContext* ctx, Lexer& lex, GrammarState& gs, PEntity*& out
   env.lex = &lex;
   env.gs = &gs;
   gs.errorCount = 0;
+  gs.lastError_.reset();
   out = nullptr;
   int status = yyparse(&env);
-  delete env.error;
+  gs.lastError_.reset(env.error);
   if (env.pending || status == 2) {
     if (env.result) env.result->release();
     if (env.pending) {

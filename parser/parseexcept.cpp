@@ -10,6 +10,7 @@
 
 #include "parser/grammarexpected.h"
 #include "parser/messages.h"
+#include "parser/petype.h"
 #include "store/types.h"
 
 namespace {
@@ -186,7 +187,7 @@ void ConstructError::Throw() const { throw *this; }
 
 void ConstructError::printError(std::ostream& os) const {
   os << "Error in termination of " << blockName_.data() << " block\n"
-     << "Expected '" << ParserEntityTypeText(expected_) << "' received: '" << received_.data()
+     << "Expected '" << PETypeText(expected_) << "' received: '" << received_.data()
      << "'\n";
 }
 
@@ -195,34 +196,3 @@ UnknownParserError::UnknownParserError(const char* text)
 UnknownParserError::~UnknownParserError() noexcept = default;
 XException* UnknownParserError::Clone() const { return new UnknownParserError(*this); }
 void UnknownParserError::Throw() const { throw *this; }
-
-// ---------------------------------------------------------------------------------------
-
-const char* ParserEntityTypeText(int type) {
-  switch (type) {
-    case 7: return "End Type";
-    case 8: return "End Function";
-    case 9: return "End Sub";
-    case 10: return "End If";
-    case 11: return "End Select";
-    case 12: return "End Try";
-    case 13: return "End With";
-    case 14: return "ElseIf";
-    case 17: return "Next";
-    case 19: return "Loop termination";
-    case 20: return "Wend";
-    case 1005: return "Procedure Declaration";
-    case 1006: return "Function Declaration";
-    case 1007: return "Sub Declaration";
-    case 1008: return "Procedural Property Declaration";
-    case 1009: return "Event Declaration";
-    case 1010: return "Procedure Declare";
-    case 1011: return "Function Declare";
-    case 1012: return "Sub Declare";
-    case 1015: return "Begin Code";
-    case 1016: return "End Code";
-  }
-  static char unknown[32];
-  std::snprintf(unknown, sizeof unknown, "Unknown(PE=%d)", type);
-  return unknown;
-}

@@ -118,7 +118,7 @@ public:
 };
 
 // A block closed by the wrong line (or not at all). expected is the entity type
-// (PEType) of the terminator that should have come.
+// (PEType) of the terminator that should have come; it prints as PETypeText gives it.
 class OVPARSE_API ConstructError : public ParserException {
 public:
   ConstructError(int line, const char* blockName, int expected, const char* received);
@@ -149,8 +149,3 @@ public:
   XException* Clone() const override;
   [[noreturn]] void Throw() const override;
 };
-
-// The text of a terminator or header entity type as messages show it ("End If", "Next",
-// "Sub Declaration", ...); any other number gives "Unknown(PE=<n>)" in one shared buffer
-// that the next such call overwrites.
-OVPARSE_API const char* ParserEntityTypeText(int type);
