@@ -177,6 +177,9 @@ const Case kControlFlow[] = {
     {"Function T()\n Dim i As Long, j As Long, s As Long\n For i = 1 To 3: For j = 1 To 3: s = s + 1: Next j: Next i\n T = s\nEnd Function\n",
      "9"},
     {"Function T()\n T = 1\n Exit Function\n T = 2\nEnd Function\n", "1"},
+    {"Function T()\n Dim a(1 To 3) As Long, v As Long, s As Long\n a(1) = 1: a(2) = 2: a(3) = 4\n"
+     " For Each v In a\n  s = s + v\n Next\n T = s\nEnd Function\n",
+     "7"},
 };
 
 TEST(BasicConformance, ControlFlow) {
