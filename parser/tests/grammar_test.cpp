@@ -268,6 +268,43 @@ TEST(GrammarLimits, OverlongLineThrows32749) {
   }
 }
 
+// Error recovery frees whatever it pops: seeded random token soup, parsed entity by
+// entity, must always give entities (a use after free or double free ends the process).
+TEST(GrammarRobustness, RandomTokenSoup) {
+  const char* words[] = {"x", "y(", ")", "(", ",", ":", "=", ":=", "+", "-", "*", "^", "Not",
+                         "And", "1", "2.5", "\"s\"", "&H1F", "If", "Then", "Else", "End",
+                         "Sub", "Function", "Dim", "As", "Long", "New", "For", "To", "Next",
+                         "Do", "Loop", "While", "Case", "Is", "==", "Select", "Print", ";",
+                         "Me", ".", "{", "}", "Left$", "Mid", "Rem", "'", "Declare", "Lib",
+                         "Property", "Get", "Set", "Event", "Type", "From", "ReDim",
+                         "Preserve", "Catch", "Try", "With", "Each", "In", "Exit", "Call",
+                         "TypeOf", "Nothing", "True", "Rnd", "IIf", "2147483648", "#", "@"};
+  const int n = sizeof words / sizeof words[0];
+  unsigned seed = 12345;
+  auto rnd = [&seed](int m) {
+    seed = seed * 1103515245u + 12345u;
+    return int((seed >> 16) % unsigned(m));
+  };
+  std::string text;
+  for (int line = 0; line < 400; ++line) {
+    int count = 1 + rnd(12);
+    for (int i = 0; i < count; ++i) text += std::string(words[rnd(n)]) + " ";
+    text += "\n";
+  }
+  GrammarRun run(text);
+  int entities = 0, errors = 0;
+  for (;;) {
+    PEntityRef e = run.next();
+    ASSERT_TRUE(e) << "after " << entities << " entities";
+    ++entities;
+    if (e->getType() == PE_SYNTAX_ERROR) ++errors;
+    if (e->getType() == PE_END_OF_TEXT) break;
+    ASSERT_LT(entities, 2000);
+  }
+  EXPECT_GT(errors, 100);
+  EXPECT_LT(errors, entities);
+}
+
 TEST(GrammarLimits, StartTwiceAsserts) {
   ParserContext ctx;
   std::istringstream a("x"), b("y");
