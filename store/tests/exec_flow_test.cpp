@@ -161,6 +161,11 @@ TEST(ExecFlow, ProceduresByValueByReferenceAndRecursion) {
   EXPECT_EQ("3628800", CallMember(o.rep, "Fact", {new DirectValue<long, kTypeLong>(10)}).text);
   // Wrong argument count.
   EXPECT_THROW(CallMember(o.rep, "Fact"), StoreException);
+  // By-reference parameters given calls and constants get copies, nothing is written back.
+  o.add(p.func("Add", kTypeLong, {p.let("Add", Add(p.id("a"), p.id("b")))}, {},
+               {ByRef("a", kTypeLong), ByRef("b", kTypeLong)}));
+  o.add(p.func("G", kTypeLong, {p.let("G", p.call("Add", {p.call("Add", {I(1), I(2)}), I(3)}))}));
+  EXPECT_EQ("6", CallMember(o.rep, "G").text);
 }
 
 TEST(ExecFlow, DeepRecursionIsAnErrorNotACrash) {
