@@ -118,8 +118,6 @@ struct ErrorCase {
 const ErrorCase kDataErrors[] = {
     {"Dim x% As Long",
      "Error in variable declaration:\nType on variable 'Integer' mismatched with declaration type 'Long'\n"},
-    {"Dim x$ As String * 3",
-     "Error in variable declaration:\nType on variable 'String' mismatched with declaration type 'String'\n"},
     {"Dim x! As String * 3",
      "Error in variable declaration:\nType on variable 'Single' mismatched with declaration type 'String'\n"},
     {"Dim a(3) As New Form", "Arrays of type 'New Object' are currently not supported."},
