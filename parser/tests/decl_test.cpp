@@ -158,13 +158,13 @@ TEST(ParserDeclarations, MismatchCarriesItsLine) {
 TEST(ParserDeclarations, ConstantsConvertAndCheckRange) {
   struct C { const char* text; const char* want; };
   const C cases[] = {
-      {"Function T()\n Const k! = 1\n T = k / 4\nEnd Function\n", "0.25"},
+      {"Function T() As Single\n Const k! = 1\n T = k / 4\nEnd Function\n", "0.25"},
       {"Function T()\n Const k% = 1.5\n T = k\nEnd Function\n",
        "Type on variable 'Integer' mismatched with declaration type 'Double'"},
       {"Function T()\n Const k% = 100000\n T = k\nEnd Function\n", "out of the range of Integer"},
       {"Function T()\n Const k% = -32768\n T = k\nEnd Function\n", "-32768"},
       {"Function T()\n Const a = 2, b = a * 3\n T = b\nEnd Function\n", "6"},
-      {"Function T()\n Const s = \"x\" & \"y\"\n T = s\nEnd Function\n", "xy"},
+      {"Function T() As String\n Const s = \"x\" & \"y\"\n T = s\nEnd Function\n", "xy"},
   };
   StoreSession s;
   for (const C& c : cases) {
