@@ -74,6 +74,21 @@ XException* FPException::Clone() const { return new FPException(*this); }
 void FPException::Throw() const { throw *this; }
 const char* FPException::className() const { return kind_.c_str(); }
 
+unsigned FPExceptionIdForCode(int subcode) {
+  switch (subcode) {
+    case 126: return kMsgIntegerOverflow;
+    case 127: return kMsgIntDivisionByZero;
+    case 129: return kMsgFPInvalid;
+    case 131: return kMsgDivisionByZero;
+    case 132: return kMsgFPOverflow;
+    case 133: return kMsgFPUnderflow;
+    case 134: return kMsgFPInexact;
+    case 135: return kMsgFPStackFault;
+    case 140: return kMsgFPRaised;
+    default: return 0;
+  }
+}
+
 DatabaseError::DatabaseError(const char* text) : StoreException(kMsgDatabaseError, text) {}
 OV_STORE_EXCEPTION_BODY(DatabaseError, "DatabaseError")
 

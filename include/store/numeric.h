@@ -95,49 +95,58 @@ OVSTORE_API bool StringToShort(const char* text, short& v);
 OVSTORE_API bool StringToLong(const char* text, long& v);
 OVSTORE_API bool StringToDouble(const char* text, double& v);
 
-// CellBinary with the common cases inline: Long/Long and Integer/Integer arithmetic and
-// comparisons without overflow, Double/Double arithmetic and comparisons. Everything else
-// (and every error) goes through CellBinary, so the results are the same.
+// CellBinary with the common cases inline: Integer and Long operands in any mix (+ - *
+// and comparisons without overflow), and Double with Double, Integer or Long (+ - * and
+// comparisons with a finite result). Everything else, and every error, goes through
+// CellBinary, so the results are the same. out may be the same cell as a or b.
 inline void CellOp(NumOp op, ValueCell& out, const ValueCell& a, const ValueCell& b) {
-  if (a.type == b.type) {
-    if (a.type == kTypeLong || a.type == kTypeShort) {
-      int32_t x = a.type == kTypeLong ? a.l : a.s, y = b.type == kTypeLong ? b.l : b.s, r;
-      bool done = true;
+  unsigned char ta = a.type, tb = b.type;
+  bool ia = ta == kTypeLong || ta == kTypeShort, ib = tb == kTypeLong || tb == kTypeShort;
+  if (ia && ib) {
+    int32_t x = ta == kTypeLong ? a.l : a.s, y = tb == kTypeLong ? b.l : b.s, r;
+    bool done;
+    switch (op) {
+      case kNumAdd: done = !__builtin_add_overflow(x, y, &r); break;
+      case kNumSub: done = !__builtin_sub_overflow(x, y, &r); break;
+      case kNumMul: done = !__builtin_mul_overflow(x, y, &r); break;
+      case kNumEq: out.setBool(x == y); return;
+      case kNumNe: out.setBool(x != y); return;
+      case kNumLt: out.setBool(x < y); return;
+      case kNumGt: out.setBool(x > y); return;
+      case kNumLe: out.setBool(x <= y); return;
+      case kNumGe: out.setBool(x >= y); return;
+      default: done = false; break;
+    }
+    if (done) {
+      if (ta == kTypeLong || tb == kTypeLong) {
+        out.setLong(r);
+        return;
+      }
+      if (r >= -32768 && r <= 32767) {
+        out.setShort((int16_t)r);
+        return;
+      }
+    }
+  } else if ((ta == kTypeDouble && (ib || tb == kTypeDouble)) || (tb == kTypeDouble && ia)) {
+    double x = ta == kTypeDouble ? a.d : ta == kTypeLong ? a.l : a.s;
+    double y = tb == kTypeDouble ? b.d : tb == kTypeLong ? b.l : b.s;
+    if (x == x && y == y) {  // NaN takes the checked path
+      double r;
       switch (op) {
-        case kNumAdd: done = !__builtin_add_overflow(x, y, &r); break;
-        case kNumSub: done = !__builtin_sub_overflow(x, y, &r); break;
-        case kNumMul: done = !__builtin_mul_overflow(x, y, &r); break;
+        case kNumAdd: r = x + y; break;
+        case kNumSub: r = x - y; break;
+        case kNumMul: r = x * y; break;
         case kNumEq: out.setBool(x == y); return;
         case kNumNe: out.setBool(x != y); return;
         case kNumLt: out.setBool(x < y); return;
         case kNumGt: out.setBool(x > y); return;
         case kNumLe: out.setBool(x <= y); return;
         case kNumGe: out.setBool(x >= y); return;
-        default: done = false; break;
+        default: CellBinary(op, out, a, b); return;
       }
-      if (done) {
-        if (a.type == kTypeLong) {
-          out.setLong(r);
-          return;
-        }
-        if (r >= -32768 && r <= 32767) {
-          out.setShort((int16_t)r);
-          return;
-        }
-      }
-    } else if (a.type == kTypeDouble && a.d == a.d && b.d == b.d) {
-      double x = a.d, y = b.d, r;
-      switch (op) {
-        case kNumAdd: r = x + y; if (__builtin_isfinite(r)) { out.setDouble(r); return; } break;
-        case kNumSub: r = x - y; if (__builtin_isfinite(r)) { out.setDouble(r); return; } break;
-        case kNumMul: r = x * y; if (__builtin_isfinite(r)) { out.setDouble(r); return; } break;
-        case kNumEq: out.setBool(x == y); return;
-        case kNumNe: out.setBool(x != y); return;
-        case kNumLt: out.setBool(x < y); return;
-        case kNumGt: out.setBool(x > y); return;
-        case kNumLe: out.setBool(x <= y); return;
-        case kNumGe: out.setBool(x >= y); return;
-        default: break;
+      if (__builtin_isfinite(r)) {
+        out.setDouble(r);
+        return;
       }
     }
   }

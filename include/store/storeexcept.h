@@ -142,6 +142,10 @@ private:
   std::string kind_;
 };
 
+// The message id for a floating-point signal's sub-code (126 integer overflow .. 140
+// raised by the program), 0 for codes that raise nothing (128, unknown ones).
+OVSTORE_API unsigned FPExceptionIdForCode(int subcode);
+
 class OVSTORE_API DatabaseError : public StoreException {
 public:
   explicit DatabaseError(const char* text);

@@ -146,6 +146,14 @@ TEST(Numeric, BinaryTable) {
       {kNumSub, "d:0.5", "d:2", "d:-1.5"},
       {kNumMul, "d:-1e200", "d:1e200", "err:32703"},
       {kNumNe, "d:1", "d:1", "i:0"},
+      {kNumAdd, "l:70000", "i:-5", "l:69995"},
+      {kNumMul, "i:200", "l:200", "l:40000"},
+      {kNumSub, "i:-2", "l:2147483647", "err:32707"},
+      {kNumLt, "i:5", "l:70000", "i:-1"},
+      {kNumAdd, "d:0.5", "i:2", "d:2.5"},
+      {kNumMul, "l:3", "d:0.5", "d:1.5"},
+      {kNumGe, "d:2", "l:2", "i:-1"},
+      {kNumDiv, "d:1", "l:0", "err:32704"},
   };
   for (const BinCase& k : cases) {
     EXPECT_EQ(k.expect, run(k.op, k.a, k.b)) << "op " << (int)k.op << " " << k.a << " " << k.b;

@@ -129,3 +129,11 @@ TEST(StoreException, LineObjectMemberAndFlags) {
     EXPECT_EQ(32687u, f.id());
   }
 }
+
+TEST(StoreException, FloatingPointSignalCodes) {
+  const struct { int code; unsigned id; } cases[] = {
+      {126, 32707}, {127, 32706}, {128, 0}, {129, 32705}, {130, 0}, {131, 32704},
+      {132, 32703}, {133, 32702}, {134, 32701}, {135, 32700}, {140, 32699}, {0, 0},
+  };
+  for (const auto& k : cases) EXPECT_EQ(k.id, FPExceptionIdForCode(k.code)) << k.code;
+}
