@@ -184,7 +184,10 @@ Value* DataField::evaluate(InterObjRep& self, const ValueList* args) {
   return get(self);
 }
 
-void DataField::assign(InterObjRep& self, const ValueList*, const Value& v) { set(self, v); }
+void DataField::assign(InterObjRep& self, const ValueList*, const Value& v) {
+  if (hasFlag(kConstant)) throw StoreException("'" + name_ + "' is a constant and cannot be assigned to.");
+  set(self, v);
+}
 
 bool DataField::textValue(InterObjRep& self, RWCString& out) {
   ValueCellVar c;

@@ -15,6 +15,7 @@
 #include "oclstorage.h"
 #include "oclstream.h"
 #include "store/field.h"
+#include "store/enum.h"
 #include "store/field_array.h"
 #include "store/iinterobj.h"
 #include "store/interobj.h"
@@ -116,8 +117,7 @@ void WriteObject(InterObjRep* obj, OCLStream& s) {
   IInterObj* n = obj->ROCDataPtr(0);
   s.write((UCHAR)(n ? 1 : 0));
   if (n) {
-    HRESULT hr = n->Save(s.stream(), TRUE);
-    if (FAILED(hr)) throw OleException(hr, obj->name());
+    n->PO_Save(s.stream(), 1);  // failures stay exceptions
   }
 }
 
@@ -132,11 +132,24 @@ int StoreWriteModule(unsigned char m, OCLStorage* stg) {
   SavingScope saving(m);
   {
     OCLStream head(stg->storage(), "Module", 1, kStreamMode);
-    if (!head.is()) throw ModuleOpenFailed(r->path.c_str());
+    if (!head.is()) throw ModuleOpenFailed(r->name.c_str());
     head.size(0);
     head.write(kMagic, 4);
     head.write(kFormat);
     head.write(r->name.c_str());
+    std::vector<EnumRep*> enums;
+    for (int i = 0; i < EnumRep::Count(); ++i)
+      if (EnumRep::At(i)->module() == m) enums.push_back(EnumRep::At(i));
+    head.write((ULONG)enums.size());
+    for (EnumRep* e : enums) {
+      head.write(e->name());
+      head.write((ULONG)e->kind());
+      head.write((ULONG)e->entries().entries());
+      for (int k = 0; k < e->entries().entries(); ++k) {
+        head.write(e->entries().at(k).text.c_str());
+        head.write((ULONG)e->entries().at(k).value);
+      }
+    }
     head.write((ULONG)r->slots.size());
     for (size_t i = 0; i < r->slots.size(); ++i)
       head.write(r->slots[i] ? StreamName(i).c_str() : nullptr);
@@ -145,7 +158,7 @@ int StoreWriteModule(unsigned char m, OCLStorage* stg) {
     InterObjRep* obj = r->slots[i];
     if (!obj) continue;
     OCLStream s(stg->storage(), StreamName(i).c_str(), 1, kStreamMode);
-    if (!s.is()) throw ModuleOpenFailed(r->path.c_str());
+    if (!s.is()) throw ModuleOpenFailed(r->name.c_str());
     s.size(0);
     WriteObject(obj, s);
   }
@@ -172,7 +185,7 @@ int ObjectStore::SaveModule(unsigned char m, const char* path) {
   OCLStorage* stg = new OCLStorage(target.c_str(), 1, kStreamMode);
   if (!stg->is()) {
     delete stg;
-    throw ModuleOpenFailed(("Couldn't open file named '" + target + "'.").c_str());
+    throw ModuleOpenFailed(target.c_str());
   }
   r->storage = stg;
   r->path = target;
@@ -201,12 +214,12 @@ unsigned char ObjectStore::LoadModule(const char* path) {
   if (!OCLStorage::IsStorageFile(path)) {
     DWORD attr = GetFileAttributesA(path);
     if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY))
-      throw ModuleOpenFailed(("Couldn't open file named '" + std::string(path) + "'.").c_str());
+      throw ModuleOpenFailed(path);
     unsigned char m = CreateModule(name.c_str(), path);
     unsigned char prev = OpenModule(m);
     try {
       if (!app || !app->ReadTextObjectFile(path, nullptr))
-        throw ModuleOpenFailed(("Couldn't read the text object file '" + std::string(path) + "'.").c_str());
+        throw ModuleOpenFailed(path);
     } catch (...) {
       OpenModule(prev);
       UnloadModule(m, 1);
@@ -224,7 +237,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
   }
   if (!stg->is()) {
     delete stg;
-    throw ModuleOpenFailed(("Couldn't open file named '" + std::string(path) + "'.").c_str());
+    throw ModuleOpenFailed(path);
   }
   unsigned char m = CreateModule(name.c_str(), path);
   ModuleRec* r = g_modules[m];
@@ -240,9 +253,24 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       head.read(&format);
     }
     if (!head.is() || memcmp(magic, kMagic, 4) != 0 || format != kFormat)
-      throw ModuleOpenFailed(("'" + std::string(path) + "' is not a module file.").c_str());
+      throw ModuleOpenFailed(path);
     std::string modName = ReadText(head);
     if (!modName.empty()) r->name = modName;
+    ULONG nenums = 0;
+    head.read(&nenums);
+    for (ULONG i = 0; i < nenums; ++i) {
+      std::string en = ReadText(head);
+      ULONG kind = 0, entries = 0;
+      head.read(&kind);
+      head.read(&entries);
+      EnumRep* e = EnumRep::find(en.c_str()) ? nullptr : new EnumRep(en.c_str(), (int)kind);
+      for (ULONG k = 0; k < entries; ++k) {
+        std::string text = ReadText(head);
+        ULONG value = 0;
+        head.read(&value);
+        if (e) e->addEntry(text.c_str(), (int32_t)value);
+      }
+    }
     head.read(&count);
     std::vector<std::unique_ptr<OCLStream>> streams(count);
     std::vector<InterObjRep*> objs(count, nullptr);
@@ -253,7 +281,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       if (sn.empty()) continue;
       streams[i].reset(new OCLStream(stg->storage(), sn.c_str(), 0, STGM_READ | STGM_SHARE_EXCLUSIVE));
       OCLStream& s = *streams[i];
-      if (!s.is()) throw ModuleOpenFailed(("'" + std::string(path) + "' lacks " + sn).c_str());
+      if (!s.is()) throw ModuleOpenFailed(path);
       UCHAR emb = 0, kind = 0, flags = 0;
       s.read(&emb);
       std::string on = ReadText(s);
@@ -327,7 +355,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
         s.read(&index);
         std::string fn = ReadText(s);
         InterObjRep* child = ModuleSlot(m, (int)index);
-        if (!child) throw ModuleOpenFailed("an embedded object is missing");
+        if (!child) throw ModuleOpenFailed(path);
         obj->addEmbed(child, fn.empty() ? nullptr : obj->findField(fn.c_str()));
       }
     }
@@ -351,8 +379,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
         }
         obj->signature()->setCompFieldsDefined(true);
       }
-      HRESULT hr = n->Load(s.stream());
-      if (FAILED(hr)) throw ObjectLoadFailed(obj->name());
+      n->PO_Load(s.stream());
     }
     for (ULONG i = 0; i < count; ++i)
       if (objs[i] && objs[i]->ROCDataPtr(0)) objs[i]->ROCDataPtr(0)->attach(m);
