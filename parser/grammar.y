@@ -616,7 +616,15 @@ int GrammarParse(ParserContext* ctx, Lexer& lex, GrammarState& gs, PEntity*& out
   gs.errorCount = 0;
   gs.lastError_.reset();
   out = nullptr;
-  int status = yyparse(&env);
+  int status;
+  try {
+    status = yyparse(&env);
+  } catch (...) {  // an action failed beyond what GUARD keeps: give up this parse
+    if (env.result) env.result->release();
+    delete env.error;
+    delete env.pending;
+    throw;
+  }
   gs.lastError_.reset(env.error);
   if (env.pending || status == 2) {
     if (env.result) env.result->release();

@@ -8,8 +8,11 @@
 
 #include "grammartesting.h"
 #include "parser/stmtcompound.h"
+#include "store/context.h"
+#include "store/evalable.h"
 #include "store/exprnode.h"
 #include "store/intrinsics.h"
+#include "store/value.h"
 
 namespace {
 
@@ -273,6 +276,54 @@ TEST(Expressions, BuiltInFunctions) {
     {"Len(a) + Abs(-1)", "(String72(a) + Math1(-1))"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.tree, Tree(c.text)) << c.text;
+}
+
+// The value of an expression of constants, evaluated by the store, as text.
+std::string Evaluated(const std::string& text) {
+  GrammarRun run("{ " + text + " }\n");
+  PEntityRef e = run.next();
+  if (!e || e->getType() != PE_EXPRESSION) return "not an expression";
+  EvalableExpr expr(static_cast<PExpression*>(e.get())->takeNode(), run.ctx().lexer.ids());
+  Context context;
+  Value* v = expr.eval(context);
+  std::string out = v->asString().c_str();
+  v->unref();  // the caller's count
+  return out;
+}
+
+// The same precedence rules seen in values: each case tells the two readings apart.
+TEST(Expressions, EvaluatedResults) {
+  const Case cases[] = {
+    {"1 + 2 * 3", "7"},
+    {"2 ^ 3 ^ 2", "64"},
+    {"-2 ^ 2", "-4"},
+    {"10 - 4 - 3", "3"},
+    {"100 / 10 / 5", "2"},
+    {"7 \\ 2 * 2", "1"},
+    {"9 Mod 6 \\ 2", "0"},
+    {"2 + 7 Mod 4", "5"},
+    {"1 + 2 & 3", "33"},
+    {"1 & 2 + 3", "15"},
+    {"1 = 1 = -1", "-1"},
+    {"Not 1 = 2", "-1"},
+    {"Not 0 And 0", "0"},
+    {"1 Or 2 And 0", "1"},
+    {"5 Xor 3 Or 1", "6"},
+    {"&H10 + &O10", "24"},
+    {"-(3) * 2", "-6"},
+    {"True + 0", "-1"},
+    {"IIf(1 > 2, 10, 20)", "20"},
+    {"Len(\"abc\") + Abs(-2)", "5"},
+    {"UCase$(\"ab\") & Left$(\"xyz\", 2)", "ABxy"},
+    {"Mid$(\"hello\", 2, 3)", "ell"},
+  };
+  for (const Case& c : cases) {
+    try {
+      EXPECT_EQ(c.tree, Evaluated(c.text)) << c.text;
+    } catch (const std::exception& x) {
+      ADD_FAILURE() << c.text << ": " << x.what();
+    }
+  }
 }
 
 TEST(Expressions, IdentifiersAreInternedOnce) {

@@ -140,6 +140,32 @@ TEST(SyntaxError, PrintsStateLineExpectedSymbolsAndTheMarkedLine) {
   }
 }
 
+// Every state's text names what may come, in the grammar's own words, spelt correctly.
+TEST(SyntaxError, ExpectedTextsOfTheGeneratedTables) {
+  ASSERT_GT(GrammarStateCount(), 300);
+  int identifier = 0, withEnd = 0, none = 0;
+  for (int s = 0; s < GrammarStateCount(); ++s) {
+    const char* t = GrammarExpectedText(s);
+    if (!t) {
+      ++none;
+      continue;
+    }
+    EXPECT_EQ(nullptr, std::strstr(t, "Identitifer")) << s;
+    EXPECT_EQ(nullptr, std::strstr(t, "error")) << s << " " << t;
+    EXPECT_NE('\0', t[0]) << s;
+    if (std::strstr(t, "Identifier")) ++identifier;
+    if (t[std::strlen(t) - 1] == '0') ++withEnd;
+  }
+  EXPECT_GT(identifier, 0);
+  EXPECT_GT(withEnd, 0);
+  EXPECT_GT(none, 0);
+  EXPECT_EQ(nullptr, GrammarExpectedText(-1));
+  EXPECT_EQ(nullptr, GrammarExpectedText(GrammarStateCount()));
+  EXPECT_TRUE(FindState([](const char* t) {
+                return t && std::strcmp(t, "KEq or > or < or KLEq or KGEq or KNEq") == 0;
+              }) >= 0);
+}
+
 TEST(SyntaxError, CaretPlacement) {
   struct { int column; const char* line; const char* printed; } cases[] = {
     {1, "abc\n", "abc^\n"},     // column 1: after the line
