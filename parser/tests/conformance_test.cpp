@@ -165,6 +165,11 @@ const Case kControlFlow[] = {
      "4"},
     {"Function T() As String\n Dim r As String\n Select Case \"b\"\n Case \"a\"\n  r = \"A\"\n Case \"b\", \"c\"\n  r = \"BC\"\n End Select\n T = r\nEnd Function\n",
      "BC"},
+    {"Function T() As String\n Dim i As Long, s As String\n For i = 1 To 6\n  Select Case i\n"
+     "  Case Is < 2\n   s = s & \"a\"\n  Case Is <= 2\n   s = s & \"b\"\n  Case Is == 3\n   s = s & \"c\"\n"
+     "  Case Is > 5\n   s = s & \"f\"\n  Case Is <> 4\n   s = s & \"e\"\n  Case Else\n   s = s & \"d\"\n"
+     "  End Select\n Next\n T = s\nEnd Function\n",
+     "abcdef"},
     {"Function T()\n Dim i As Long\n Do While i < 5\n  i = i + 1\n Loop\n T = i\nEnd Function\n", "5"},
     {"Function T()\n Dim i As Long\n Do Until i >= 5\n  i = i + 2\n Loop\n T = i\nEnd Function\n", "6"},
     {"Function T()\n Dim i As Long\n Do\n  i = i + 1\n Loop While i < 3\n T = i\nEnd Function\n", "3"},
