@@ -43,7 +43,9 @@ PEntity* ParserContext::fetch() {
       if (!out) {
         // Nothing accepted: an unrepaired error carries its syntax error, anything
         // else is the end of the text.
-        if (aborted)
+        if (aborted && grammar.lastError())
+          out = new PSyntaxError(new SyntaxError(*grammar.lastError()));
+        else if (aborted)
           out = new PSyntaxError(new SyntaxError(lexer.absLineNumber(), (short)lexer.lastToken(), 0,
                                                  lexer.readPos(), lexer.lineText()));
         else

@@ -81,6 +81,13 @@ void DefineDimensions(ArrayField* field, VarRecord& v, ParserContext& ctx) {
   }
 }
 
+// The store makes its standard enumerations on first use: Boolean is asked for by name.
+EnumRep* FindEnumeration(const char* name) {
+  EnumRep* e = EnumRep::find(name);
+  if (!e && _stricmp(name, "Boolean") == 0) e = EnumRep::Boolean();
+  return e;
+}
+
 Field* MakeArray(VarRecord& v, unsigned char type, int line, ParserContext& ctx) {
   ArrayField* field = nullptr;
   const char* name = v.name.c_str();
@@ -165,7 +172,7 @@ Field* ValueRefDeclInfo::makeField(VarRecord& v, int line, ParserContext& ctx) {
   const bool isArray = (v.flags & VarRecord::ARRAY) != 0;
   EnumRep* enumeration = nullptr;
   if (kind_ == OBJECT_REF && !name_.empty() && name_.find('.') == std::string::npos)
-    enumeration = EnumRep::find(name_.c_str());
+    enumeration = FindEnumeration(name_.c_str());
   if (enumeration) {
     if (isArray) throw ParserException(32752, "Enumeration", line, nullptr);
     return InterEnumField::make(v.name.c_str(), enumeration, DataMode(v));

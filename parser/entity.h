@@ -94,11 +94,11 @@ public:
 
   // Appends a statement entity (the list takes a reference).
   void add(PEntity* stmt);
-  PEntity* first() const { return items_.empty() ? nullptr : items_.front(); }
+  PEntity* first() const { return head_ < items_.size() ? items_[head_] : nullptr; }
   // Removes the first member and returns it; the caller takes over the list's reference.
   PEntity* removeFirst();
-  bool empty() const { return items_.empty(); }
-  size_t size() const { return items_.size(); }
+  bool empty() const { return head_ >= items_.size(); }
+  size_t size() const { return items_.size() - head_; }
   // A new block holding the members' nodes (each through addToBlock). The members are
   // consumed. The block is counted; the caller holds one reference.
   BlockBuildRep* toBlock(ParserContext& ctx);

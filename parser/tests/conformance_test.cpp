@@ -49,19 +49,24 @@ void RunTable(const Case* cases, size_t n) {
 
 #define RUN_TABLE(t) RunTable(t, sizeof(t) / sizeof(t[0]))
 
-// One-expression functions.
-#define EXPR(e, want) {"Function T()\n T = " e "\nEnd Function\n", want}
+// One-expression functions of a return type (an untyped Function returns a Long).
+#define EXPR_AS(type, e, want) {"Function T() As " type "\n T = " e "\nEnd Function\n", want}
+#define EXPR(e, want) EXPR_AS("Long", e, want)
+#define EXPR_D(e, want) EXPR_AS("Double", e, want)
+#define EXPR_S(e, want) EXPR_AS("String", e, want)
 
 const Case kArithmetic[] = {
     EXPR("1 + 2 * 3", "7"),
     EXPR("(1 + 2) * 3", "9"),
     EXPR("-2 ^ 2", "-4"),
-    EXPR("2 ^ 10", "1024"),
+    EXPR_D("2 ^ 10", "1024"),
     EXPR("7 \\ 2", "3"),
     EXPR("-7 \\ 2", "-3"),
     EXPR("7 Mod 3", "1"),
     EXPR("-7 Mod 3", "-1"),
-    EXPR("7 / 2", "3.5"),
+    EXPR_D("7 / 2", "3.5"),
+    EXPR("7 / 2", "4"),  // into a Long: 3.5 rounds half to even
+    EXPR("5 / 2", "2"),
     EXPR("10 - 4 - 3", "3"),
     EXPR("&HFF + &O17", "270"),
     EXPR("5 And 3", "1"),
@@ -81,11 +86,11 @@ const Case kArithmetic[] = {
     {"Function T() As Long\n Dim a As Long\n a = 100000\n T = a * 3\nEnd Function\n", "300000"},
     {"Function T() As Double\n Dim c As Currency\n c = 1.25\n T = c * 2\nEnd Function\n", "2.5"},
     {"Function T()\n Dim a As Integer\n a = 32767\n a = a + 1\n T = a\nEnd Function\n",
-     "error:overflow@4"},
+     "error:Overflow@4"},
     {"Function T()\n Dim a As Long\n a = 0\n T = 10 \\ a\nEnd Function\n", "error:ivision@4"},
     {"Function T()\n Const k = 6\n T = k * 7\nEnd Function\n", "42"},
     {"Function T()\n Const k% = 100000\n T = k\nEnd Function\n", "error:out of the range of Integer@2"},
-    {"Function T()\n Dim x%\n Dim y!\n x = 7\n y = x / 2\n T = y\nEnd Function\n", "3.5"},
+    {"Function T() As Single\n Dim x%\n Dim y!\n x = 7\n y = x / 2\n T = y\nEnd Function\n", "3.5"},
 };
 
 TEST(BasicConformance, ArithmeticAndConversions) {
@@ -94,23 +99,23 @@ TEST(BasicConformance, ArithmeticAndConversions) {
 }
 
 const Case kStrings[] = {
-    EXPR("\"ab\" & \"cd\"", "abcd"),
-    EXPR("\"ab\" + \"cd\"", "abcd"),
-    EXPR("\"n=\" & 5", "n=5"),
+    EXPR_S("\"ab\" & \"cd\"", "abcd"),
+    EXPR_S("\"ab\" + \"cd\"", "abcd"),
+    EXPR_S("\"n=\" & 5", "n=5"),
     EXPR("Len(\"hello\")", "5"),
-    EXPR("Left(\"hello\", 2)", "he"),
-    EXPR("Right(\"hello\", 3)", "llo"),
-    EXPR("Mid(\"hello\", 2, 3)", "ell"),
+    EXPR_S("Left(\"hello\", 2)", "he"),
+    EXPR_S("Right(\"hello\", 3)", "llo"),
+    EXPR_S("Mid(\"hello\", 2, 3)", "ell"),
     EXPR("InStr(\"hello\", \"l\")", "3"),
-    EXPR("UCase(\"MiXed\")", "MIXED"),
-    EXPR("LCase(\"MiXed\")", "mixed"),
-    EXPR("Trim(\"  x  \") & \"|\"", "x|"),
-    EXPR("Chr(65) & Asc(\"B\")", "A66"),
+    EXPR_S("UCase(\"MiXed\")", "MIXED"),
+    EXPR_S("LCase(\"MiXed\")", "mixed"),
+    EXPR_S("Trim(\"  x  \") & \"|\"", "x|"),
+    EXPR_S("Chr(65) & Asc(\"B\")", "A66"),
     EXPR("Val(\"12\") + 1", "13"),
     EXPR("\"a\" < \"b\"", "-1"),
     EXPR("\"A\" = \"a\"", "0"),
-    EXPR("\"say \"\"hi\"\"\"", "say \"hi\""),
-    {"Function T()\n Dim s As String, i As Long\n For i = 1 To 3\n  s = s & i\n Next i\n T = s\nEnd Function\n",
+    EXPR_S("\"say \"\"hi\"\"\"", "say \"hi\""),
+    {"Function T() As String\n Dim s As String, i As Long\n For i = 1 To 3\n  s = s & i\n Next i\n T = s\nEnd Function\n",
      "123"},
 };
 
@@ -127,7 +132,7 @@ const Case kArrays[] = {
      "14"},
     {"Function T()\n Dim a(1 To 2, 1 To 3) As Long\n a(2, 3) = 9\n T = a(2, 3) + UBound(a, 2)\nEnd Function\n",
      "12"},
-    {"Function T()\n Dim s(2) As String\n s(1) = \"x\"\n s(2) = \"y\"\n T = s(1) & s(2)\nEnd Function\n",
+    {"Function T() As String\n Dim s(2) As String\n s(1) = \"x\"\n s(2) = \"y\"\n T = s(1) & s(2)\nEnd Function\n",
      "xy"},
     {"Function T()\n Dim a(3) As Long\n a(4) = 1\n T = 0\nEnd Function\n", "error:@3"},
     {"Function T()\n Dim a() As Long\n ReDim a(4)\n a(4) = 2\n T = UBound(a) * a(4)\nEnd Function\n",
@@ -158,8 +163,13 @@ const Case kControlFlow[] = {
      "2"},
     {"Function T()\n Dim r As Long\n Select Case 99\n Case 1\n  r = 1\n Case Else\n  r = 4\n End Select\n T = r\nEnd Function\n",
      "4"},
-    {"Function T()\n Dim r As String\n Select Case \"b\"\n Case \"a\"\n  r = \"A\"\n Case \"b\", \"c\"\n  r = \"BC\"\n End Select\n T = r\nEnd Function\n",
+    {"Function T() As String\n Dim r As String\n Select Case \"b\"\n Case \"a\"\n  r = \"A\"\n Case \"b\", \"c\"\n  r = \"BC\"\n End Select\n T = r\nEnd Function\n",
      "BC"},
+    {"Function T() As String\n Dim i As Long, s As String\n For i = 1 To 6\n  Select Case i\n"
+     "  Case Is < 2\n   s = s & \"a\"\n  Case Is <= 2\n   s = s & \"b\"\n  Case Is == 3\n   s = s & \"c\"\n"
+     "  Case Is > 5\n   s = s & \"f\"\n  Case Is <> 4\n   s = s & \"e\"\n  Case Else\n   s = s & \"d\"\n"
+     "  End Select\n Next\n T = s\nEnd Function\n",
+     "abcdef"},
     {"Function T()\n Dim i As Long\n Do While i < 5\n  i = i + 1\n Loop\n T = i\nEnd Function\n", "5"},
     {"Function T()\n Dim i As Long\n Do Until i >= 5\n  i = i + 2\n Loop\n T = i\nEnd Function\n", "6"},
     {"Function T()\n Dim i As Long\n Do\n  i = i + 1\n Loop While i < 3\n T = i\nEnd Function\n", "3"},
@@ -204,7 +214,7 @@ const Case kProcedures[] = {
      "Function T()\n T = Add(Add(1, 2), Add(3, 4))\nEnd Function\n",
      "10"},
     {"Function Greet(s As String) As String\n Greet = \"hi \" & s\nEnd Function\n"
-     "Function T()\n T = Greet(\"bob\")\nEnd Function\n",
+     "Function T() As String\n T = Greet(\"bob\")\nEnd Function\n",
      "hi bob"},
     {"Sub S\n Print \"a\";\n Print \"b\"\nEnd Sub\nFunction T()\n S\n Call S\nEnd Function\n",
      "print:ab\r\nab\r\n"},
@@ -222,10 +232,12 @@ const Case kObjects[] = {
      "Function T()\n Bump\n Bump\n Me.Bump\n T = count\nEnd Function\n",
      "3"},
     {"Dim name As String\n"
-     "Function T()\n Me.name = \"obj\"\n T = name & Len(Me.name)\nEnd Function\n",
+     "Function T() As String\n Me.name = \"obj\"\n T = name & Len(Me.name)\nEnd Function\n",
      "obj3"},
     {"Const Answer = 42\nFunction T()\n T = Answer\nEnd Function\n", "42"},
-    {"Function T()\n Dim o As Object\n T = o Is Nothing\nEnd Function\n", "-1"},
+    {"Dim v As Long\n"
+     "Function T()\n Dim o As Object\n Set o = Me\n o.v = 5\n T = v + o.v\nEnd Function\n",
+     "10"},
     {"Dim hits As Long\n"
      "Event Ping(n As Long)\n"
      "Sub Ping(n As Long)\n hits = hits + n\nEnd Sub\n"

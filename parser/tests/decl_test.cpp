@@ -118,8 +118,6 @@ struct ErrorCase {
 const ErrorCase kDataErrors[] = {
     {"Dim x% As Long",
      "Error in variable declaration:\nType on variable 'Integer' mismatched with declaration type 'Long'\n"},
-    {"Dim x$ As String * 3",
-     "Error in variable declaration:\nType on variable 'String' mismatched with declaration type 'String'\n"},
     {"Dim x! As String * 3",
      "Error in variable declaration:\nType on variable 'Single' mismatched with declaration type 'String'\n"},
     {"Dim a(3) As New Form", "Arrays of type 'New Object' are currently not supported."},
@@ -160,13 +158,13 @@ TEST(ParserDeclarations, MismatchCarriesItsLine) {
 TEST(ParserDeclarations, ConstantsConvertAndCheckRange) {
   struct C { const char* text; const char* want; };
   const C cases[] = {
-      {"Function T()\n Const k! = 1\n T = k / 4\nEnd Function\n", "0.25"},
+      {"Function T() As Single\n Const k! = 1\n T = k / 4\nEnd Function\n", "0.25"},
       {"Function T()\n Const k% = 1.5\n T = k\nEnd Function\n",
        "Type on variable 'Integer' mismatched with declaration type 'Double'"},
       {"Function T()\n Const k% = 100000\n T = k\nEnd Function\n", "out of the range of Integer"},
       {"Function T()\n Const k% = -32768\n T = k\nEnd Function\n", "-32768"},
       {"Function T()\n Const a = 2, b = a * 3\n T = b\nEnd Function\n", "6"},
-      {"Function T()\n Const s = \"x\" & \"y\"\n T = s\nEnd Function\n", "xy"},
+      {"Function T() As String\n Const s = \"x\" & \"y\"\n T = s\nEnd Function\n", "xy"},
   };
   StoreSession s;
   for (const C& c : cases) {

@@ -109,7 +109,11 @@ TEST(ParserTermination, BlockMessages) {
 // the one it was before the call.
 TEST(ParserEntry, FailureLeavesContextAndModuleClean) {
   StoreSession session;
+  // A real module is current, so that staying on the temporary one would show.
+  unsigned char module = ObjectStore::CreateModule("ParserModuleTest");
+  unsigned char outer = ObjectStore::OpenModule(module);
   unsigned char before = ObjectStore::OpenModule();
+  ASSERT_EQ(module, before);
   EXPECT_THROW(ParserGetEvalableExpression("1 +", 0), SyntaxError);
   EXPECT_EQ(before, ObjectStore::OpenModule());
   EXPECT_THROW(ParserGetEvalableBlock("For i = 1 To 2\n", 0), ConstructError);
@@ -121,6 +125,9 @@ TEST(ParserEntry, FailureLeavesContextAndModuleClean) {
   EvalableBlock* b = ParserGetEvalableBlock("x = 1\n", 0);
   ASSERT_NE(nullptr, b);
   delete b;
+  EXPECT_EQ(before, ObjectStore::OpenModule());
+  ObjectStore::OpenModule(outer);
+  ObjectStore::UnloadModule(module, 1);
 }
 
 TEST(ParserEntry, EmptyTexts) {
