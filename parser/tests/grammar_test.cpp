@@ -162,6 +162,32 @@ TEST(GrammarEntities, WhatTheStatementsHold) {
   EXPECT_EQ("v", static_cast<ProcDecl*>(s.get())->procName());
 }
 
+// The first statement of a text's first entity (a statement list).
+PEntityRef FirstStatement(GrammarRun& run) {
+  PEntityRef e = run.next();
+  PEntityRef stmt;
+  if (e && e->getType() == PE_STMT_LIST) stmt.adopt(static_cast<StmtList*>(e.get())->removeFirst());
+  return stmt;
+}
+
+TEST(GrammarEntities, OneLineAndBlockIf) {
+  const char* oneLine[] = {"If a Then b = 1 Else b = 2", "If a Then b = 1",
+                           "If a Then b = 1 : c = 2 Else Print : Rem x", "If a Then Exit Sub"};
+  for (const char* text : oneLine) {
+    GrammarRun run(text);
+    PEntityRef s = FirstStatement(run);
+    EXPECT_TRUE(dynamic_cast<PSimpleIfThen*>(s.get())) << text;
+    EXPECT_EQ(PE_END_OF_TEXT, run.next()->getType()) << text;
+  }
+  GrammarRun block("If a Then\nb = 1\nEnd If");
+  PEntityRef s = FirstStatement(block);
+  EXPECT_TRUE(dynamic_cast<PComplexIfThen*>(s.get()));
+  // A one-line If takes simple statements only: a block statement after Then or Else is
+  // an error, not a block that could never be closed.
+  EXPECT_EQ("999 1996", Types("If a Then For i = 1 To 2"));
+  EXPECT_EQ("999 1996", Types("Else If a Then"));
+}
+
 // The syntax error of a text's first entity.
 const SyntaxError* FirstError(GrammarRun& run, PEntityRef& holder) {
   holder = run.next();
