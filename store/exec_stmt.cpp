@@ -8,6 +8,7 @@
 #include "store/basicexcept.h"
 #include "store/field_array.h"
 #include "store/interobj.h"
+#include "store/signature.h"
 #include "store/value.h"
 
 // --- ExecNode ----------------------------------------------------------------------------
@@ -17,6 +18,40 @@ void* ExecNode::operator new(size_t size) { return ::operator new(size); }
 void ExecNode::operator delete(void* p) { ::operator delete(p); }
 void ExecNode::link(LinkScope&) {}
 int ExecNode::lineAtOrAfter(int line) const { return line_ >= line ? line_ : -1; }
+
+namespace {
+
+// Deep assignment: every data member the source has (own and inherited, the nearest
+// definition of a name first) that the target also has is copied into the target;
+// arrays, embedded objects and constants are left alone.
+void DeepCopy(InterObjRep& src, InterObjRep& dst) {
+  if (&src == &dst) return;
+  std::vector<std::string> seen;
+  for (InterObjRep* o = &src; o; o = o->parent()) {
+    SignatureRep* sig = o->signature();
+    for (int i = 0; sig && i < sig->fieldCount(); ++i) {
+      Field* f = sig->field(i);
+      if (!f->isData() || f->isArrayData() || f->isEmbedObjField() || f->hasFlag(Field::kConstant)) continue;
+      bool dup = false;
+      for (const std::string& n : seen) dup = dup || strcasecmp(n.c_str(), f->name()) == 0;
+      if (dup) continue;
+      seen.push_back(f->name());
+      Field* g = dst.findField(f->name());
+      if (!g || !g->isData() || g->isArrayData() || g->hasFlag(Field::kReadOnly)) continue;
+      Value* v = static_cast<DataField*>(f)->get(src);
+      if (!v) continue;
+      try {
+        static_cast<DataField*>(g)->set(dst, *v);
+      } catch (...) {
+        v->unref();
+        throw;
+      }
+      v->unref();
+    }
+  }
+}
+
+}  // namespace
 
 // --- Assignment -----------------------------------------------------------------------------
 
@@ -36,7 +71,7 @@ void Assignment::link(LinkScope& scope) {
 int Assignment::exec(StackFrame& frame) {
   if (target_->type() == EXPR_SID) {
     Sid* s = static_cast<Sid*>(target_);
-    if (s->bind == BIND_SLOT) {
+    if (s->bind == BIND_SLOT && kind_ <= 2) {
       // The common case: a variable. Evaluate straight into a temporary, then store with
       // the variable's type.
       ValueCell* dst = frame.vars[s->slot];
@@ -51,7 +86,15 @@ int Assignment::exec(StackFrame& frame) {
   }
   ValueCellVar v;
   value_->eval(frame, v.c);
-  target_->assign(frame, v.c, kind_);
+  if (kind_ >= 4 && v.c.type == kTypeObject && v.c.obj.rep) {
+    ValueCellVar cur;
+    target_->eval(frame, cur.c);
+    if (cur.c.type == kTypeObject && cur.c.obj.rep) {
+      DeepCopy(*v.c.obj.rep, *cur.c.obj.rep);
+      return EXEC_NEXT;
+    }
+  }
+  target_->assign(frame, v.c, kind_ >= 4 ? kind_ - 4 : kind_);
   return EXEC_NEXT;
 }
 

@@ -6,6 +6,7 @@
 #include "interp.h"
 #include "store/field.h"
 #include "store/field_array.h"
+#include "store/iinterobj.h"
 #include "store/interobj.h"
 #include "store/objectstore.h"
 #include "store/procfield.h"
@@ -75,9 +76,7 @@ void Sid::eval(StackFrame& frame, ValueCell& out) {
         out.type = kTypeNoValue;
         CallMethod(frame, frame.me, static_cast<MethodField*>(f), nullptr, &out);
       } else if (frame.me) {
-        Value* v = static_cast<DataField*>(f)->get(*frame.me);
-        CellFromValue(out, v);
-        if (v) v->unref();
+        static_cast<DataField*>(f)->getCell(*frame.me, out);
       } else {
         throw StoreException(kMsgNotFound, name);
       }
@@ -85,8 +84,9 @@ void Sid::eval(StackFrame& frame, ValueCell& out) {
     }
     case BIND_NAME: {
       InterObjRep* owner = NameOwner(frame, *this);
-      if (owner && (isDotted() || owner->findField(name))) {
-        MemberGet(frame, owner, name, nullptr, out);
+      Field* f = owner ? owner->findField(name) : nullptr;
+      if (f || (owner && isDotted())) {
+        MemberGetField(frame, owner, f, name, nullptr, out);
         return;
       }
       if (InterObjRep* global = ObjectStore::find(name)) {
@@ -179,10 +179,27 @@ void Cid::link(LinkScope& scope) {
 
 void Cid::eval(StackFrame& frame, ValueCell& out) {
   if (meFirst_ || !head_) {
+    // Me(args): the native object's use with arguments, when it has one.
     if (!frame.me) throw StoreException(kMsgNotFound, "Me");
     IInterObj* native = frame.me->ROCDataPtr(0);
-    throw StoreException(native ? "The object cannot be called with arguments."
-                                : "Me cannot be called with arguments.");
+    if (!native) throw StoreException("Me cannot be called with arguments.");
+    ValueList* list = BuildArgList(frame, this);
+    int found = 0;
+    Value* v = nullptr;
+    try {
+      v = native->eval(list, &found);
+    } catch (...) {
+      list->unref();
+      throw;
+    }
+    list->unref();
+    if (!found) {
+      if (v) v->unref();
+      throw StoreException("The object cannot be called with arguments.");
+    }
+    CellFromValue(out, v);
+    if (v) v->unref();
+    return;
   }
   if (head_->type() != EXPR_SID) {
     // (expression)(args): index the value.

@@ -231,7 +231,7 @@ void BinaryOp::eval(StackFrame& frame, ValueCell& out) {
   ValueCellVar b;
   right_->eval(frame, b.c);
   if (op_ < 0 || op_ > IMP) throw StoreException("Unknown operator in expression.");
-  CellBinary(kOpMap[op_], out, a.c, b.c);
+  CellOp(kOpMap[op_], out, a.c, b.c);
 }
 
 void BinaryOp::print(std::ostream& os, const ProcCode* names) const {

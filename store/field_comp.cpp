@@ -58,8 +58,13 @@ void PushByValue(DynArgs& a, unsigned char type, const ValueCell& c, ValString& 
     case kTypeDouble: a.addDouble(CellToDouble(c)); break;
     case kTypeCurrency: a.addInt64(CellToCurrency(c).raw); break;
     case kTypeString:
+      // The null string reaches the native side as a null pointer.
+      if (c.type == kTypeString && !c.str) {
+        a.addPtr(nullptr);
+        break;
+      }
       keep = CellToString(c);
-      a.addPtr(keep.isNull() ? nullptr : keep.c_str());
+      a.addPtr(keep.c_str());
       break;
     case kTypeObject:
       if (c.type != kTypeObject) throw TypeMismatch("native argument");
@@ -313,7 +318,15 @@ void ParseCppField(const char* declaration, SignatureRep& sig, MemberFn member) 
   if (!fn)
     throw StoreException(std::string("The parser is not available to read '") +
                          (declaration ? declaration : "") + "'.");
-  fn(declaration, &sig, &member);
+  try {
+    fn(declaration, &sig, &member);
+  } catch (StoreException&) {
+    throw;
+  } catch (XAssert&) {
+    throw;
+  } catch (XException& e) {  // the parser's refusal, as a store error for PO_DefineFields
+    throw StoreException(e.what());
+  }
 }
 
 void ParseCppEvent(const char* declaration, SignatureRep& sig) {
@@ -321,5 +334,13 @@ void ParseCppEvent(const char* declaration, SignatureRep& sig) {
   if (!fn)
     throw StoreException(std::string("The parser is not available to read '") +
                          (declaration ? declaration : "") + "'.");
-  fn(declaration, &sig);
+  try {
+    fn(declaration, &sig);
+  } catch (StoreException&) {
+    throw;
+  } catch (XAssert&) {
+    throw;
+  } catch (XException& e) {
+    throw StoreException(e.what());
+  }
 }

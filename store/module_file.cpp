@@ -15,6 +15,7 @@
 #include "oclstorage.h"
 #include "oclstream.h"
 #include "store/field.h"
+#include "store/enum.h"
 #include "store/field_array.h"
 #include "store/iinterobj.h"
 #include "store/interobj.h"
@@ -38,14 +39,6 @@ unsigned char g_saving = ObjectStore::kAllModules;
 int g_loading = 0;
 
 std::string StreamName(size_t index) { return "O" + std::to_string(index); }
-
-std::string ReadText(OCLStream& s) {
-  char* p = nullptr;
-  s.read(&p);
-  std::string t = p ? p : "";
-  delete[] p;
-  return t;
-}
 
 struct SavingScope {
   unsigned char prev;
@@ -116,8 +109,7 @@ void WriteObject(InterObjRep* obj, OCLStream& s) {
   IInterObj* n = obj->ROCDataPtr(0);
   s.write((UCHAR)(n ? 1 : 0));
   if (n) {
-    HRESULT hr = n->Save(s.stream(), TRUE);
-    if (FAILED(hr)) throw OleException(hr, obj->name());
+    n->PO_Save(s.stream(), 1);  // failures stay exceptions
   }
 }
 
@@ -132,11 +124,24 @@ int StoreWriteModule(unsigned char m, OCLStorage* stg) {
   SavingScope saving(m);
   {
     OCLStream head(stg->storage(), "Module", 1, kStreamMode);
-    if (!head.is()) throw ModuleOpenFailed(r->path.c_str());
+    if (!head.is()) throw ModuleOpenFailed(r->name.c_str());
     head.size(0);
     head.write(kMagic, 4);
     head.write(kFormat);
     head.write(r->name.c_str());
+    std::vector<EnumRep*> enums;
+    for (int i = 0; i < EnumRep::Count(); ++i)
+      if (EnumRep::At(i)->module() == m) enums.push_back(EnumRep::At(i));
+    head.write((ULONG)enums.size());
+    for (EnumRep* e : enums) {
+      head.write(e->name());
+      head.write((ULONG)e->kind());
+      head.write((ULONG)e->entries().entries());
+      for (int k = 0; k < e->entries().entries(); ++k) {
+        head.write(e->entries().at(k).text.c_str());
+        head.write((ULONG)e->entries().at(k).value);
+      }
+    }
     head.write((ULONG)r->slots.size());
     for (size_t i = 0; i < r->slots.size(); ++i)
       head.write(r->slots[i] ? StreamName(i).c_str() : nullptr);
@@ -145,7 +150,7 @@ int StoreWriteModule(unsigned char m, OCLStorage* stg) {
     InterObjRep* obj = r->slots[i];
     if (!obj) continue;
     OCLStream s(stg->storage(), StreamName(i).c_str(), 1, kStreamMode);
-    if (!s.is()) throw ModuleOpenFailed(r->path.c_str());
+    if (!s.is()) throw ModuleOpenFailed(r->name.c_str());
     s.size(0);
     WriteObject(obj, s);
   }
@@ -164,16 +169,18 @@ int ObjectStore::SaveModule(unsigned char m, const char* path) {
   if (own && r->store && r->storage) return r->store->writeModule(m);
   std::string target = own ? r->path : path;
   if (target.empty()) throw ModuleOpenFailed(r->name.c_str());
-  // A module saved under a new name continues on the new file.
+  // A module saved under a new name continues on the new file, which takes over what
+  // others kept in the old one (the OLE controls' storage).
+  OCLStorage* stg = new OCLStorage(target.c_str(), 1, kStreamMode);
+  if (!stg->is()) {
+    delete stg;
+    throw ModuleOpenFailed(target.c_str());
+  }
+  if (r->storage && r->storage->is()) r->storage->storage()->CopyTo(0, nullptr, nullptr, stg->storage());
   delete r->store;
   r->store = nullptr;
   delete r->storage;
   r->storage = nullptr;
-  OCLStorage* stg = new OCLStorage(target.c_str(), 1, kStreamMode);
-  if (!stg->is()) {
-    delete stg;
-    throw ModuleOpenFailed(("Couldn't open file named '" + target + "'.").c_str());
-  }
   r->storage = stg;
   r->path = target;
   StoreApplication* app = StoreApplication::App();
@@ -201,12 +208,12 @@ unsigned char ObjectStore::LoadModule(const char* path) {
   if (!OCLStorage::IsStorageFile(path)) {
     DWORD attr = GetFileAttributesA(path);
     if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY))
-      throw ModuleOpenFailed(("Couldn't open file named '" + std::string(path) + "'.").c_str());
+      throw ModuleOpenFailed(path);
     unsigned char m = CreateModule(name.c_str(), path);
     unsigned char prev = OpenModule(m);
     try {
       if (!app || !app->ReadTextObjectFile(path, nullptr))
-        throw ModuleOpenFailed(("Couldn't read the text object file '" + std::string(path) + "'.").c_str());
+        throw ModuleOpenFailed(path);
     } catch (...) {
       OpenModule(prev);
       UnloadModule(m, 1);
@@ -224,7 +231,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
   }
   if (!stg->is()) {
     delete stg;
-    throw ModuleOpenFailed(("Couldn't open file named '" + std::string(path) + "'.").c_str());
+    throw ModuleOpenFailed(path);
   }
   unsigned char m = CreateModule(name.c_str(), path);
   ModuleRec* r = g_modules[m];
@@ -240,26 +247,41 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       head.read(&format);
     }
     if (!head.is() || memcmp(magic, kMagic, 4) != 0 || format != kFormat)
-      throw ModuleOpenFailed(("'" + std::string(path) + "' is not a module file.").c_str());
-    std::string modName = ReadText(head);
+      throw ModuleOpenFailed(path);
+    std::string modName = StoreReadText(head);
     if (!modName.empty()) r->name = modName;
+    ULONG nenums = 0;
+    head.read(&nenums);
+    for (ULONG i = 0; i < nenums; ++i) {
+      std::string en = StoreReadText(head);
+      ULONG kind = 0, entries = 0;
+      head.read(&kind);
+      head.read(&entries);
+      EnumRep* e = EnumRep::find(en.c_str()) ? nullptr : new EnumRep(en.c_str(), (int)kind);
+      for (ULONG k = 0; k < entries; ++k) {
+        std::string text = StoreReadText(head);
+        ULONG value = 0;
+        head.read(&value);
+        if (e) e->addEntry(text.c_str(), (int32_t)value);
+      }
+    }
     head.read(&count);
     std::vector<std::unique_ptr<OCLStream>> streams(count);
     std::vector<InterObjRep*> objs(count, nullptr);
     std::vector<bool> embedded(count, false);
     // Pass 1: the objects, so that references between them resolve.
     for (ULONG i = 0; i < count; ++i) {
-      std::string sn = ReadText(head);
+      std::string sn = StoreReadText(head);
       if (sn.empty()) continue;
       streams[i].reset(new OCLStream(stg->storage(), sn.c_str(), 0, STGM_READ | STGM_SHARE_EXCLUSIVE));
       OCLStream& s = *streams[i];
-      if (!s.is()) throw ModuleOpenFailed(("'" + std::string(path) + "' lacks " + sn).c_str());
+      if (!s.is()) throw ModuleOpenFailed(path);
       UCHAR emb = 0, kind = 0, flags = 0;
       s.read(&emb);
-      std::string on = ReadText(s);
+      std::string on = StoreReadText(s);
       s.read(&kind);
       s.read(&flags);
-      std::string prog = ReadText(s), dll = ReadText(s);
+      std::string prog = StoreReadText(s), dll = StoreReadText(s);
       InterObjRep* obj = new InterObjRep(nullptr, on.c_str(), m);
       obj->ref();
       obj->setKind(kind);
@@ -286,10 +308,10 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       ULONG ne = 0;
       s.read(&ne);
       for (ULONG k = 0; k < ne; ++k) {
-        std::string en = ReadText(s);
+        std::string en = StoreReadText(s);
         ULONG ek = 0, flag = 0;
         s.read(&ek);
-        std::string ep = ReadText(s);
+        std::string ep = StoreReadText(s);
         s.read(&flag);
         obj->signature()->addEventDef(new EventDef(en.c_str(), (int)ek, ep.c_str(), (int)flag));
       }
@@ -302,7 +324,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       ULONG nc = 0;
       s.read(&nc);
       for (ULONG k = 0; k < nc; ++k) {
-        std::string fn = ReadText(s);
+        std::string fn = StoreReadText(s);
         ValueCellVar c;
         ReadCell(s, c.c, m);
         Field* f = obj->findField(fn.c_str());
@@ -311,7 +333,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       ULONG na = 0;
       s.read(&na);
       for (ULONG k = 0; k < na; ++k) {
-        std::string fn = ReadText(s);
+        std::string fn = StoreReadText(s);
         Field* f = obj->findField(fn.c_str());
         ArrayData* a = NewArrayData(f && f->isArrayData() ? f->typeCode() : 0);
         a->read(s, m);
@@ -325,9 +347,9 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       for (ULONG k = 0; k < nemb; ++k) {
         ULONG index = 0;
         s.read(&index);
-        std::string fn = ReadText(s);
+        std::string fn = StoreReadText(s);
         InterObjRep* child = ModuleSlot(m, (int)index);
-        if (!child) throw ModuleOpenFailed("an embedded object is missing");
+        if (!child) throw ModuleOpenFailed(path);
         obj->addEmbed(child, fn.empty() ? nullptr : obj->findField(fn.c_str()));
       }
     }
@@ -351,8 +373,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
         }
         obj->signature()->setCompFieldsDefined(true);
       }
-      HRESULT hr = n->Load(s.stream());
-      if (FAILED(hr)) throw ObjectLoadFailed(obj->name());
+      n->PO_Load(s.stream());
     }
     for (ULONG i = 0; i < count; ++i)
       if (objs[i] && objs[i]->ROCDataPtr(0)) objs[i]->ROCDataPtr(0)->attach(m);

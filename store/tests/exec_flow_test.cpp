@@ -6,6 +6,12 @@ using namespace execkit;
 
 namespace {
 
+Value* CellToValueForTest(const ValueCell& c) {
+  Value* v = new DirectValue<InterObj, kTypeObject>(InterObj(c.obj.rep));
+  v->ref();
+  return v;
+}
+
 ExprNode* Add(ExprNode* a, ExprNode* b) { return Bin(BinaryOp::ADD, a, b); }
 ExprNode* Mul(ExprNode* a, ExprNode* b) { return Bin(BinaryOp::MUL, a, b); }
 ExprNode* Cmp(int op, ExprNode* a, ExprNode* b) { return Bin(op, a, b); }
@@ -52,6 +58,19 @@ TEST(ExecFlow, ExitForAndExitDo) {
   int loop = q.block({q.let("i", Add(q.id("i"), I(1))),
                       new SimpleIfThen(2, Cmp(BinaryOp::GT, q.id("i"), I(6)), ex, -1)});
   EXPECT_EQ("7", RunF(q, {new DoLoop(1, 7, loop, nullptr), q.let("F", q.id("i"))}, {Var("i", kTypeLong)}));
+  // Exit Function from inside a For inside a Do leaves the function with its result.
+  Prog r;
+  int ef = r.block({r.let("F", r.id("i")), new ExitStmt(3, EXIT_FUNCTION)});
+  int forBody = r.block({new SimpleIfThen(2, Cmp(BinaryOp::EQ, r.id("i"), I(3)), ef, -1)});
+  int doBody = r.block({new ForNext(1, forBody, r.id("i"), I(1), I(10), nullptr, 0, FOR_NUMERIC)});
+  EXPECT_EQ("3", RunF(r, {new DoLoop(1, 7, doBody, nullptr), r.let("F", I(99))}, {Var("i", kTypeLong)}));
+  // A plain Exit leaves the innermost loop only.
+  Prog t;
+  int plain = t.block({new ExitStmt(3, EXIT_ANY)});
+  int jBody = t.block({new SimpleIfThen(2, Cmp(BinaryOp::EQ, t.id("j"), I(2)), plain, -1), t.let("n", Add(t.id("n"), I(1)))});
+  int outer = t.block({new ForNext(1, jBody, t.id("j"), I(1), I(5), nullptr, 0, FOR_NUMERIC)});
+  EXPECT_EQ("3", RunF(t, {new ForNext(1, outer, t.id("i"), I(1), I(3), nullptr, 0, FOR_NUMERIC), t.let("F", t.id("n"))},
+                     {Var("i", kTypeLong), Var("j", kTypeLong), Var("n", kTypeLong)}));
 }
 
 // Each Do kind counts how often its body runs with i starting at 0 and the test i < 3
@@ -155,6 +174,11 @@ TEST(ExecFlow, ProceduresByValueByReferenceAndRecursion) {
   EXPECT_EQ("3628800", CallMember(o.rep, "Fact", {new DirectValue<long, kTypeLong>(10)}).text);
   // Wrong argument count.
   EXPECT_THROW(CallMember(o.rep, "Fact"), StoreException);
+  // By-reference parameters given calls and constants get copies, nothing is written back.
+  o.add(p.func("Add", kTypeLong, {p.let("Add", Add(p.id("a"), p.id("b")))}, {},
+               {ByRef("a", kTypeLong), ByRef("b", kTypeLong)}));
+  o.add(p.func("G", kTypeLong, {p.let("G", p.call("Add", {p.call("Add", {I(1), I(2)}), I(3)}))}));
+  EXPECT_EQ("6", CallMember(o.rep, "G").text);
 }
 
 TEST(ExecFlow, DeepRecursionIsAnErrorNotACrash) {
@@ -211,6 +235,50 @@ TEST(ExecFlow, ArraysBoundsAndRedimPreserve) {
   EXPECT_EQ("7", CallMember(o.rep, "F").text);
 }
 
+TEST(ExecFlow, StaticsConstantsAndForEach) {
+  Prog p;
+  Obj o;
+  // Function Counter() As Long: Static n As Long: Const step = 5: n = n + step: Counter = n
+  {
+    Faultp<BlockBuildRep> b(new BlockBuildRep(0));
+    b->addStaticLocalVar(Var("n", kTypeLong), nullptr);
+    Field* k = InterDataField::make("step", kTypeShort, 1);
+    b->addConstVar(k, new DirectValue<short, kTypeShort>(5));
+    b->addExecNode(p.let("n", Add(p.id("n"), p.id("step"))));
+    b->addExecNode(p.let("Counter", p.id("n")));
+    p.blocks.close(b.get());
+    DeadSource dead;
+    o.add(new InterFuncField("Counter", p.ids, p.blocks, InterDataField::make("", kTypeLong, 2), dead));
+    p.reset();
+  }
+  EXPECT_EQ("5", CallMember(o.rep, "Counter").text);
+  EXPECT_EQ("10", CallMember(o.rep, "Counter").text);
+  // A second declaration of a name in one block is a collision.
+  Faultp<BlockBuildRep> twice(new BlockBuildRep(0));
+  twice->addLocalVar(Var("a", kTypeLong));
+  EXPECT_THROW(twice->addLocalVar(Var("A", kTypeShort)), FieldCollision);
+  // Assigning to a constant is an error.
+  {
+    Faultp<BlockBuildRep> b(new BlockBuildRep(0));
+    b->addConstVar(InterDataField::make("k", kTypeShort, 1), new DirectValue<short, kTypeShort>(1));
+    b->addExecNode(p.let("k", I(2)));
+    p.blocks.close(b.get());
+    DeadSource dead;
+    o.add(new InterProcField("SetK", p.ids, p.blocks, dead));
+    p.reset();
+  }
+  EXPECT_THROW(CallMember(o.rep, "SetK"), StoreException);
+  // For Each e In a: s = s & e: Next
+  InterArray<ValString, kTypeString>* a = InterArray<ValString, kTypeString>::make("a", 2);
+  a->defineDimen(0, 1, 3);
+  int body = p.block({p.let("s", Bin(BinaryOp::CAT, p.id("s"), p.id("e")))});
+  o.add(p.func("Each", kTypeString,
+               {new Assignment(1, 0, p.call("a", {I(1)}), S("x")), new Assignment(1, 0, p.call("a", {I(3)}), S("z")),
+                new ForNext(2, body, p.id("e"), nullptr, p.id("a"), nullptr, 0, FOR_EACH_IN), p.let("Each", p.id("s"))},
+               {a, Var("e", kTypeString), Var("s", kTypeString)}));
+  EXPECT_EQ("xz", CallMember(o.rep, "Each").text);
+}
+
 TEST(ExecFlow, WithBlockAndMembersOfMe) {
   Prog p;
   Obj o;
@@ -225,6 +293,36 @@ TEST(ExecFlow, WithBlockAndMembersOfMe) {
   Value* v = o.rep->evalIMember("Count", nullptr, nullptr, 0);
   EXPECT_EQ(4, v->asLong());
   v->unref();
+}
+
+TEST(ExecFlow, PropertyProceduresAndDeepAssignment) {
+  Prog p;
+  Obj o;
+  o.add(InterDataField::make("Count", kTypeLong, 2));
+  o.add(InterDataField::make("Other", kTypeObject, 2));
+  // Function GetX() As Long: GetX = Count * 2 / Sub SetX(ByVal v As Long): Count = v
+  o.add(p.func("GetX", kTypeLong, {p.let("GetX", Bin(BinaryOp::MUL, p.id("Count"), I(2)))}));
+  o.add(p.sub("SetX", {p.let("Count", p.id("v"))}, {}, {ByVal("v", kTypeLong)}));
+  o.add(InterProcDataField::make("X", kTypeLong, "", "SetX", "GetX"));
+  o.add(InterProcDataField::make("RO", kTypeLong, "", nullptr, "GetX"));
+  o.add(p.func("F", kTypeLong, {p.let("X", I(5)), p.let("F", p.id("X"))}));
+  EXPECT_EQ("10", CallMember(o.rep, "F").text);
+  o.add(p.sub("W", {p.let("RO", I(1))}));
+  EXPECT_THROW(CallMember(o.rep, "W"), StoreException);
+
+  // Other := Me copies Count into the other object; Set keeps one object.
+  Obj other("Other");
+  other.add(InterDataField::make("Count", kTypeLong, 2));
+  ValueCellVar ref;
+  ref.c.setObject(other.rep);
+  Value* rv = CellToValueForTest(ref.c);
+  static_cast<DataField*>(o.rep->findField("Other"))->set(*o.rep, *rv);
+  rv->unref();
+  o.add(p.sub("Deep", {p.let("Count", I(77)), new Assignment(2, 4, p.id("Other"), new MeNode)}));
+  CallMember(o.rep, "Deep");
+  Value* c = other.rep->evalIMember("Count", nullptr, nullptr, 0);
+  EXPECT_EQ(77, c->asLong());
+  c->unref();
 }
 
 TEST(ExecFlow, TryCatchThrowInBasic) {
