@@ -61,74 +61,21 @@ const void* CDLLProcField::entry() {
 
 Value* CDLLProcField::invoke(InterObjRep&, ValueList* args, int) { return call(args); }
 
-namespace {
-
-// One argument's native storage: a scalar temporary or a text buffer.
-struct Slot {
-  union {
-    int16_t s;
-    int32_t l;
-    float f;
-    double d;
-    int64_t cy;
-  };
-  std::unique_ptr<char[]> text;
-  size_t length = 0;
-  unsigned char type = 0;
-  bool byRef = false;
-};
-
-}  // namespace
-
 Value* CDLLProcField::call(ValueList* args) {
   int n = args ? args->entries() : 0;
   if (n != (int)args_.size()) throw StoreException(kMsgInvalidArgument, name());
   const void* fn = entry();
-  std::unique_ptr<Slot[]> slots(new Slot[(size_t)n + 1]);
+  // Each argument reaches the DLL through its value's pusher (a temporary of the declared
+  // type, written back after the call when passed by reference).
+  std::vector<std::unique_ptr<StackPusher>> pushers;
   DynArgs dyn;
   for (int i = 0; i < n; ++i) {
     Field* param = args_[(size_t)i];
-    Slot& s = slots[i];
-    s.type = param->typeCode();
-    s.byRef = !FieldByValue(param);
-    ValueCellVar c;
-    CellFromValue(c.c, (*args)[i]);
-    switch (s.type) {
-      case kTypeShort:
-        s.s = CellToShort(c.c);
-        if (s.byRef) dyn.addPtr(&s.s); else dyn.addInt32(s.s);
-        break;
-      case kTypeLong:
-      case kTypeNone:
-        s.type = kTypeLong;
-        s.l = CellToLong(c.c);
-        if (s.byRef) dyn.addPtr(&s.l); else dyn.addInt32(s.l);
-        break;
-      case kTypeFloat:
-        s.f = CellToFloat(c.c);
-        if (s.byRef) dyn.addPtr(&s.f); else dyn.addFloat(s.f);
-        break;
-      case kTypeDouble:
-        s.d = CellToDouble(c.c);
-        if (s.byRef) dyn.addPtr(&s.d); else dyn.addDouble(s.d);
-        break;
-      case kTypeCurrency:
-        s.cy = CellToCurrency(c.c).raw;
-        if (s.byRef) dyn.addPtr(&s.cy); else dyn.addInt64(s.cy);
-        break;
-      case kTypeString: {
-        std::string t = CellToText(c.c);
-        s.length = t.size();
-        s.text.reset(new char[s.length + 1]);
-        memcpy(s.text.get(), t.data(), s.length);
-        s.text[s.length] = 0;
-        dyn.addPtr(s.text.get());
-        s.byRef = true;  // the DLL may fill the buffer: copy it back
-        break;
-      }
-      default:
-        throw TypeMismatch(("argument " + std::to_string(i + 1) + " of " + name()).c_str());
-    }
+    unsigned char type = param->typeCode();
+    if (type == kTypeObject || IsArrayType(type))
+      throw TypeMismatch(("argument " + std::to_string(i + 1) + " of " + name()).c_str());
+    pushers.emplace_back((*args)[i]->getStackPusher());
+    pushers.back()->push(dyn, type ? type : (unsigned char)kTypeLong, !FieldByValue(param));
   }
   DynKind kind = kDynVoid;
   switch (typeCode()) {
@@ -141,25 +88,7 @@ Value* CDLLProcField::call(ValueList* args) {
     default: kind = kDynVoid; break;
   }
   DynValue r = DynCallStdcall(fn, dyn, kind);
-  // Write back what the DLL may have changed.
-  for (int i = 0; i < n; ++i) {
-    Slot& s = slots[i];
-    if (!s.byRef) continue;
-    ValueCellVar c;
-    switch (s.type) {
-      case kTypeShort: c.c.setShort(s.s); break;
-      case kTypeLong: c.c.setLong(s.l); break;
-      case kTypeFloat: c.c.setFloat(s.f); break;
-      case kTypeDouble: c.c.setDouble(s.d); break;
-      case kTypeCurrency: c.c.setCurrency(Currency::fromRaw(s.cy)); break;
-      case kTypeString: c.c.setString(new ValStringRep(s.text.get(), s.length)); break;
-    }
-    try {
-      ValueFromCellWrite(*(*args)[i], c.c);
-    } catch (TypeMismatch&) {
-      // a value that cannot be written (a constant argument)
-    }
-  }
+  for (auto& p : pushers) p->finish();
   ValueCellVar res;
   switch (typeCode()) {
     case kTypeShort: res.c.setShort((int16_t)r.i32); break;

@@ -19,8 +19,11 @@ unsigned long long g_statements = 0;
 
 // The lowest usable address of this thread's stack (0 when the system cannot tell).
 uintptr_t StackFloor() {
-  static thread_local uintptr_t floor = 1;
-  if (floor == 1) {
+  // Basic runs on one thread; the floor is found again when another thread runs it.
+  static DWORD thread = 0;
+  static uintptr_t floor = 0;
+  if (thread != GetCurrentThreadId()) {
+    thread = GetCurrentThreadId();
     floor = 0;
     typedef void(WINAPI * Limits)(PULONG_PTR, PULONG_PTR);
     Limits fn = (Limits)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCurrentThreadStackLimits");

@@ -76,9 +76,7 @@ void Sid::eval(StackFrame& frame, ValueCell& out) {
         out.type = kTypeNoValue;
         CallMethod(frame, frame.me, static_cast<MethodField*>(f), nullptr, &out);
       } else if (frame.me) {
-        Value* v = static_cast<DataField*>(f)->get(*frame.me);
-        CellFromValue(out, v);
-        if (v) v->unref();
+        static_cast<DataField*>(f)->getCell(*frame.me, out);
       } else {
         throw StoreException(kMsgNotFound, name);
       }
@@ -86,8 +84,9 @@ void Sid::eval(StackFrame& frame, ValueCell& out) {
     }
     case BIND_NAME: {
       InterObjRep* owner = NameOwner(frame, *this);
-      if (owner && (isDotted() || owner->findField(name))) {
-        MemberGet(frame, owner, name, nullptr, out);
+      Field* f = owner ? owner->findField(name) : nullptr;
+      if (f || (owner && isDotted())) {
+        MemberGetField(frame, owner, f, name, nullptr, out);
         return;
       }
       if (InterObjRep* global = ObjectStore::find(name)) {

@@ -184,6 +184,9 @@ class InterProcField;
 // obj.name [args]: reads a data member or array element, or calls a method (out gets its
 // result, or the no-value value for a Sub).
 void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, ValueCell& out);
+// The same with the field already looked up (null: not in the signature).
+void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
+                    ValueCell& out);
 // obj.name [args] = v.
 void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
                const ValueCell& v, int kind);

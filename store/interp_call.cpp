@@ -73,6 +73,31 @@ struct ArgCells {
   std::unique_ptr<ArgPass[]> heapPass_;
 };
 
+// Whether a by-reference argument that is not a plain variable names a place the
+// callee's changes can be written back to: a member data field or property, or an array
+// element. Calls, constants and other expressions are passed as copies only.
+bool WritableArgument(StackFrame& frame, ExprNode* e) {
+  if (e->isParenthesised()) return false;
+  Sid* s = nullptr;
+  bool indexed = false;
+  if (e->type() == EXPR_SID) {
+    s = static_cast<Sid*>(e);
+  } else if (e->type() == EXPR_CID) {
+    Cid* c = static_cast<Cid*>(e);
+    if (c->head() && c->head()->type() == EXPR_SID) s = static_cast<Sid*>(c->head());
+    indexed = true;
+  } else if (e->type() == EXPR_MID) {
+    return static_cast<Mid*>(e)->member()->type() == EXPR_SID;
+  }
+  if (!s) return false;
+  if (s->bind == BIND_SLOT) return true;  // a variable of another type, or an array element
+  if (s->bind != BIND_NAME) return false;
+  InterObjRep* owner = e->isDotted() ? frame.with ? frame.with->obj.rep : nullptr : frame.me;
+  Field* f = owner ? owner->findField(s->name) : nullptr;
+  if (!f || !f->isData() || f->hasFlag(Field::kReadOnly)) return false;
+  return indexed == (f->isArrayData() != 0);
+}
+
 }  // namespace
 
 Value* NewCellRefValue(ValueCell* cell) { return new CellRefValue(cell); }
@@ -114,7 +139,9 @@ ValueList* BuildArgList(StackFrame& frame, Cid* call) {
 
 void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call, ValueCell* result) {
   size_t n = call ? call->argCount() : 0;
-  if (InterProcField* ip = dynamic_cast<InterProcField*>(m)) {
+  // Methods with Basic source of their own are this library's procedure fields.
+  if (m->hasSource()) {
+    InterProcField* ip = static_cast<InterProcField*>(m);
     ArgCells a(n);
     for (size_t i = 0; i < n; ++i) {
       ExprNode* e = call->arg(i);
@@ -136,9 +163,7 @@ void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call,
       if (param && !FieldByValue(param)) {
         CellConvertForParam(a.cells_[i], param);
         p.byRef = true;
-        if (!e->isParenthesised() && !e->isConstant() &&
-            (e->type() == EXPR_SID || e->type() == EXPR_MID || e->type() == EXPR_CID))
-          p.expr = e;
+        if (WritableArgument(frame, e)) p.expr = e;
       }
     }
     ip->call(&frame, self, a.passes_, (int)n, result);
@@ -185,7 +210,11 @@ void ArraySet(ArrayData* data, int32_t off, const ValueCell& v) { data->setCell(
 
 void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, ValueCell& out) {
   if (!obj) throw StoreException(kMsgNotFound, name);
-  Field* f = obj->findField(name);
+  MemberGetField(frame, obj, obj->findField(name), name, call, out);
+}
+
+void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
+                    ValueCell& out) {
   if (!f) {
     int found = 0;
     ValueList* list = call ? BuildArgList(frame, call) : nullptr;
@@ -221,9 +250,7 @@ void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
     return;
   }
   if (call && call->argCount() > 0) throw StoreException(kMsgInvalidArgument, name);
-  Value* v = static_cast<DataField*>(f)->get(*obj);
-  CellFromValue(out, v);
-  if (v) v->unref();
+  static_cast<DataField*>(f)->getCell(*obj, out);
 }
 
 void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
@@ -238,15 +265,7 @@ void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
   }
   if (f && f->isData()) {
     if ((kind == 2 || kind == 6) && v.type != kTypeObject) throw TypeMismatch("Set");
-    Value* val = CellToValue(v);
-    val->ref();
-    try {
-      static_cast<DataField*>(f)->set(*obj, *val);
-    } catch (...) {
-      val->unref();
-      throw;
-    }
-    val->unref();
+    static_cast<DataField*>(f)->setCell(*obj, v);
     return;
   }
   if (f) throw StoreException(("Cannot assign to the method '" + std::string(name) + "'.").c_str());

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "interp.h"
+#include "interobj_util.h"
 #include "store/field_array.h"
 #include "store/interobj.h"
 #include "store/value.h"
@@ -23,36 +24,25 @@ private:
 };
 
 void CellInitType(ValueCell& c, unsigned char type, ArrayField* array) {
-  switch (type) {
-    case kTypeShort: c.setShort(0); break;
-    case kTypeLong: c.setLong(0); break;
-    case kTypeFloat: c.setFloat(0); break;
-    case kTypeDouble: c.setDouble(0); break;
-    case kTypeCurrency: c.setCurrency(Currency::fromRaw(0)); break;
-    case kTypeString: c.setString((ValStringRep*)nullptr); break;
-    case kTypeObject: c.setNothing(); break;
-    default:
-      if (IsArrayType(type)) {
-        if (!array) {  // an array argument not bound yet
-          c.clear();
-          c.type = kTypeNoValue;
-          return;
-        }
-        ArrayData* d = array->newData();
-        std::vector<ArrayBound> bounds;
-        for (int i = 0; i < array->dimensions(); ++i) bounds.push_back(array->declaredBound(i));
-        try {
-          d->redim(bounds, false);
-        } catch (...) {
-          delete d;
-          throw;
-        }
-        CellSetArray(c, d, ElementType(type));
-        return;
-      }
-      c.clear();
-      c.type = kTypeNoValue;
+  if (!IsArrayType(type)) {
+    StoreDefaultCell(c, type);
+    return;
   }
+  if (!array) {  // an array argument not bound yet
+    c.clear();
+    c.type = kTypeNoValue;
+    return;
+  }
+  ArrayData* d = array->newData();
+  std::vector<ArrayBound> bounds;
+  for (int i = 0; i < array->dimensions(); ++i) bounds.push_back(array->declaredBound(i));
+  try {
+    d->redim(bounds, false);
+  } catch (...) {
+    delete d;
+    throw;
+  }
+  CellSetArray(c, d, ElementType(type));
 }
 
 void CellSetArray(ValueCell& c, ArrayData* data, unsigned char elem) {
@@ -92,13 +82,12 @@ void CellStore(ValueCell& dst, const ValueCell& v, int kind) {
 }
 
 Value* CellToValue(const ValueCell& c) {
-  if (c.type == kTypeObject) return new DirectValue<InterObj, kTypeObject>(InterObj(c.obj.rep));
   if (c.type == kTypeNone) {
     ValueCellVar empty;
     empty.c.type = kTypeNoValue;
     return Value::FromCell(empty.c);
   }
-  return Value::FromCell(c);
+  return ValueFromCell<InterObj>(c);
 }
 
 void CellFromValue(ValueCell& out, Value* v) {

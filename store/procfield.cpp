@@ -93,7 +93,7 @@ void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, 
       else
         CellStore(*f.vars[i], *args[i].cell);
     }
-    code_->outer()->exec(f);
+    if (code_->outer()) code_->outer()->exec(f);
   } catch (StoreException& e) {
     AnnotateException(e, f);
     throw;

@@ -16,7 +16,8 @@
 //                      by name within the block;
 //   addArgumentVar     a variable bound by the enclosing construct (Catch variables).
 // A name is resolved from the innermost block outwards, then the procedure's arguments,
-// then the members of the current object, then the global objects.
+// then the members of the current object, then the global objects; a name found nowhere
+// is a NotFound error when it is used (there are no implicit variables).
 // A second declaration of a name in the same block throws FieldCollision.
 #pragma once
 
@@ -55,6 +56,8 @@ public:
   void addArgumentVar(Field* field);
 
   int flag() const { return flag_; }
+  // Flag 1: every local of the block is static (a Static Sub's blocks).
+  void setFlag(int flag) { flag_ = flag; }
   int line() const { return line_; }
   void setLine(int line) { line_ = line; }
   size_t nodeCount() const { return nodes_.size(); }

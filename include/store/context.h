@@ -92,6 +92,21 @@ public:
   static unsigned long long statements();
 };
 
+// Walks the active frames from the newest: for (ExecutionStackIterator it; it.current(); it.next()).
+class OVSTORE_API ExecutionStackIterator {
+public:
+  ExecutionStackIterator() : frame_(ExecutionStack::top()) {}
+  StackFrame* current() const { return frame_; }
+  // Moves n frames towards the oldest; answers the new current frame (null past the end).
+  StackFrame* next(int n = 1) {
+    while (frame_ && n-- > 0) frame_ = frame_->caller;
+    return frame_;
+  }
+
+private:
+  StackFrame* frame_;
+};
+
 // Enables the debugger hook for the evaluations made while it lives.
 class OVSTORE_API DebugEnabler {
 public:

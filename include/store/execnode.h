@@ -10,7 +10,8 @@
 // Assignment kinds: 0 plain, 1 Let: store the value (converted to the target's type);
 // 2 Set: store an object reference (the value must be an object or Nothing);
 // 4, 5, 6 (":="): deep assignment: into an object-valued target, the data members of the
-// source object are copied into the target object; into any other target it acts as 0.
+// source object are copied into the target object (arrays, embedded objects and constants
+// excepted); into any other target 4, 5 and 6 act as 0, 1 and 2.
 // FunctionCallStmt kinds: 1 "name args", 2 "Call name(args)": call and drop the result;
 // 4 "RaiseEvent name(args)": raise the event name on the current object (or the object of
 // a dotted name), with by-reference arguments written back.

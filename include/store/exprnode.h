@@ -275,6 +275,7 @@ public:
   UnaryOp(int op, ExprNode* operand);
   ~UnaryOp() override;
   int op() const { return op_; }
+  ExprNode* operand() const { return operand_; }
   void eval(StackFrame& frame, ValueCell& out) override;
   void link(LinkScope& scope) override;
   void print(std::ostream& os, const ProcCode* names) const override;

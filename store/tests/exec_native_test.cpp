@@ -148,7 +148,12 @@ public:
   std::vector<int> lines;
   std::vector<std::string> calls;
   int stops = 0;
-  void statement(StackFrame&, int line) override { lines.push_back(line); }
+  int depthAt7 = 0;
+  void statement(StackFrame&, int line) override {
+    lines.push_back(line);
+    if (line == 7)
+      for (ExecutionStackIterator it; it.current(); it.next()) ++depthAt7;
+  }
   void procedureEntered(StackFrame& f) override { calls.push_back(f.procName); }
   int stop(StackFrame&) override { return ++stops; }
 };
@@ -166,6 +171,7 @@ TEST(ExecNative, DebuggerHookSeesEveryStatementAndCall) {
   EXPECT_EQ((std::vector<int>{1, 2, 7, 3}), t.lines);
   EXPECT_EQ((std::vector<std::string>{"Outer", "Inner"}), t.calls);
   EXPECT_EQ(1, t.stops);
+  EXPECT_EQ(2, t.depthAt7);  // Inner called from Outer
   EXPECT_EQ(0, ExecutionStack::activeFrames());
   CallMember(o.rep, "Inner");  // no hook: nothing recorded
   EXPECT_EQ(4u, t.lines.size());
