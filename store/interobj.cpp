@@ -330,6 +330,7 @@ void InterObjRep::changed() {
 }
 
 void InterObjRep::convertToComponent(unsigned char m) {
+  if (m == ObjectStore::kAllModules) m = ObjectStore::OpenModule();
   if (isStaticObj() && module() == m) return;
   ObjectStore::RemoveFromModule(this);
   ObjectStore::AddToModule(this, m);
