@@ -63,7 +63,10 @@ SemVal NewPrintList() {
   return Value(SV_PRINTLIST, new PrintListValue{new PtrList<PrintItem>, PRINT_END_OF_LINE});
 }
 
+// A trailing separator follows the last item and also ends the statement.
 SemVal EndPrintList(SemVal list, int sep) {
-  static_cast<PrintListValue*>(list.p)->last = sep;
+  PrintListValue* pl = static_cast<PrintListValue*>(list.p);
+  if (pl->items->last()) pl->items->last()->setSeparator(sep);
+  pl->last = sep;
   return list;
 }

@@ -9,6 +9,7 @@
 
 #include <istream>
 #include <memory>
+#include <string>
 
 #include "ovparse_api.h"
 #include "parser/parseexcept.h"
@@ -39,3 +40,8 @@ OVPARSE_API int GrammarParse(ParserContext* ctx, Lexer& lex, GrammarState& gs, P
 inline int GrammarParse(ParserContext& ctx, Lexer& lex, GrammarState& gs, PEntity*& out) {
   return GrammarParse(&ctx, lex, gs, out);
 }
+
+// The name of a token number as messages show it: 0 "end-of-statement", the literal and
+// operator tokens by their descriptions ("<integer>", "<string>", ":=", "<>", ...), a
+// keyword by its spelling, a character as itself; "<token: n>" for anything else.
+OVPARSE_API std::string GrammarTokenName(int token);

@@ -162,6 +162,32 @@ TEST(GrammarEntities, WhatTheStatementsHold) {
   EXPECT_EQ("v", static_cast<ProcDecl*>(s.get())->procName());
 }
 
+// The first statement of a text's first entity (a statement list).
+PEntityRef FirstStatement(GrammarRun& run) {
+  PEntityRef e = run.next();
+  PEntityRef stmt;
+  if (e && e->getType() == PE_STMT_LIST) stmt.adopt(static_cast<StmtList*>(e.get())->removeFirst());
+  return stmt;
+}
+
+TEST(GrammarEntities, OneLineAndBlockIf) {
+  const char* oneLine[] = {"If a Then b = 1 Else b = 2", "If a Then b = 1",
+                           "If a Then b = 1 : c = 2 Else Print : Rem x", "If a Then Exit Sub"};
+  for (const char* text : oneLine) {
+    GrammarRun run(text);
+    PEntityRef s = FirstStatement(run);
+    EXPECT_TRUE(dynamic_cast<PSimpleIfThen*>(s.get())) << text;
+    EXPECT_EQ(PE_END_OF_TEXT, run.next()->getType()) << text;
+  }
+  GrammarRun block("If a Then\nb = 1\nEnd If");
+  PEntityRef s = FirstStatement(block);
+  EXPECT_TRUE(dynamic_cast<PComplexIfThen*>(s.get()));
+  // A one-line If takes simple statements only: a block statement after Then or Else is
+  // an error, not a block that could never be closed.
+  EXPECT_EQ("999 1996", Types("If a Then For i = 1 To 2"));
+  EXPECT_EQ("999 1996", Types("Else If a Then"));
+}
+
 // The syntax error of a text's first entity.
 const SyntaxError* FirstError(GrammarRun& run, PEntityRef& holder) {
   holder = run.next();
@@ -266,6 +292,43 @@ TEST(GrammarLimits, OverlongLineThrows32749) {
     EXPECT_EQ("Line has exceeded max length of 510 characters.", e.message());
     EXPECT_EQ(1, e.line());
   }
+}
+
+// Error recovery frees whatever it pops: seeded random token soup, parsed entity by
+// entity, must always give entities (a use after free or double free ends the process).
+TEST(GrammarRobustness, RandomTokenSoup) {
+  const char* words[] = {"x", "y(", ")", "(", ",", ":", "=", ":=", "+", "-", "*", "^", "Not",
+                         "And", "1", "2.5", "\"s\"", "&H1F", "If", "Then", "Else", "End",
+                         "Sub", "Function", "Dim", "As", "Long", "New", "For", "To", "Next",
+                         "Do", "Loop", "While", "Case", "Is", "==", "Select", "Print", ";",
+                         "Me", ".", "{", "}", "Left$", "Mid", "Rem", "'", "Declare", "Lib",
+                         "Property", "Get", "Set", "Event", "Type", "From", "ReDim",
+                         "Preserve", "Catch", "Try", "With", "Each", "In", "Exit", "Call",
+                         "TypeOf", "Nothing", "True", "Rnd", "IIf", "2147483648", "#", "@"};
+  const int n = sizeof words / sizeof words[0];
+  unsigned seed = 12345;
+  auto rnd = [&seed](int m) {
+    seed = seed * 1103515245u + 12345u;
+    return int((seed >> 16) % unsigned(m));
+  };
+  std::string text;
+  for (int line = 0; line < 400; ++line) {
+    int count = 1 + rnd(12);
+    for (int i = 0; i < count; ++i) text += std::string(words[rnd(n)]) + " ";
+    text += "\n";
+  }
+  GrammarRun run(text);
+  int entities = 0, errors = 0;
+  for (;;) {
+    PEntityRef e = run.next();
+    ASSERT_TRUE(e) << "after " << entities << " entities";
+    ++entities;
+    if (e->getType() == PE_SYNTAX_ERROR) ++errors;
+    if (e->getType() == PE_END_OF_TEXT) break;
+    ASSERT_LT(entities, 2000);
+  }
+  EXPECT_GT(errors, 100);
+  EXPECT_LT(errors, entities);
 }
 
 TEST(GrammarLimits, StartTwiceAsserts) {

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "parser/grammar.h"
 #include "parser/lexer.h"
 #include "parser/parseexcept.h"
 #include "store/keytab.h"
@@ -99,6 +100,18 @@ TEST(KeyTab, TokenNumbersTheGrammarUses) {
   EXPECT_EQ(265, KeyTabStringToId(nullptr));
   EXPECT_EQ(nullptr, KeyTabIdToString(265));
   EXPECT_EQ(nullptr, KeyTabIdToString(272));
+}
+
+TEST(KeyTab, TokenNamesForMessages) {
+  struct { int token; const char* name; } cases[] = {
+    {0, "end-of-statement"}, {256, "<256>"}, {257, "<integer>"}, {258, "<long>"},
+    {259, "<hex integer>"}, {260, "<octal integer>"}, {261, "<single>"}, {262, "<double>"},
+    {263, "<currency>"}, {264, "<string>"}, {265, "<identifier>"}, {276, "<comment>"},
+    {304, ":="}, {305, "&&"}, {306, "||"}, {307, "<>"}, {308, "<="}, {309, ">="}, {310, "=="},
+    {320, "Then"}, {392, "Is"}, {'(', "("}, {'^', "^"}, {272, "<token: 272>"},
+    {999, "<token: 999>"}, {-3, "<token: -3>"},
+  };
+  for (auto& c : cases) EXPECT_EQ(c.name, GrammarTokenName(c.token)) << c.token;
 }
 
 struct Case {
