@@ -86,7 +86,7 @@ public:
   void PrintSpace(int n) override { out += "sp" + std::to_string(n); }
   void PrintTab(int n) override { out += "tab" + std::to_string(n); }
   void PrintSeparator(PrintSepType s) override { out += s == PrintSepZone ? "," : s == PrintSepNone ? ";" : "?"; }
-  void PrintDone(PrintSepType s) override { out += s == PrintSepEndOfLine ? "|" : "."; }
+  void PrintDone(PrintSepType s) override { out += s == PrintSepEndOfLine ? "|" : "."; }  // "." keeps the line
 };
 
 // The application of these tests: a print target and a counting user-break poll.
@@ -117,10 +117,13 @@ TEST(ExecNative, PrintItemsAndSeparators) {
   items.append(new PrintItem(I(4), 2));
   items.append(new PrintItem(D(2.5), 3));
   PtrList<PrintItem> none;
+  PtrList<PrintItem> trailing;  // Print "z",
+  trailing.append(new PrintItem(S("z"), 3, PrintSepZone));
   Obj o;
-  o.add(p.sub("P", {new Print(1, nullptr, PrintSepEndOfLine, items), new Print(2, nullptr, PrintSepNone, none)}));
+  o.add(p.sub("P", {new Print(1, nullptr, PrintSepEndOfLine, items), new Print(2, nullptr, PrintSepNone, none),
+                    new Print(3, nullptr, PrintSepZone, trailing)}));
   CallMember(o.rep, "P");
-  EXPECT_EQ("s1,'a';tab4;d2;|.", app.printer.out);
+  EXPECT_EQ("s1,'a';tab4;d2;|.'z'.", app.printer.out);
 }
 
 TEST(ExecNative, PollUserBreakStopsAnEndlessLoopAndBusySpans) {
