@@ -196,9 +196,7 @@ TEST(ExecNative, EvalableBlockRunsOnItsContextObject) {
   Context ctx(o.rep, 1);
   b.eval(ctx, 1);
   b.eval(ctx, 1);
-  Value* v = o.rep->evalIMember("Total", nullptr, nullptr, 0);
-  EXPECT_EQ(20, v->asLong());
-  v->unref();
+  EXPECT_EQ(20, MemberLong(o.rep, "Total"));
 }
 
 }  // namespace
