@@ -69,6 +69,7 @@ InterObjRep::~InterObjRep() {
 
 void InterObjRep::setParent(InterObjRep* p) {
   if (p == parent_) return;
+  SignatureRep::BumpGeneration();
   if (p) {
     p->ref();
     p->children_.push_back(this);
@@ -330,6 +331,7 @@ void InterObjRep::changed() {
 }
 
 void InterObjRep::convertToComponent(unsigned char m) {
+  if (m == ObjectStore::kAllModules) m = ObjectStore::OpenModule();
   if (isStaticObj() && module() == m) return;
   ObjectStore::RemoveFromModule(this);
   ObjectStore::AddToModule(this, m);

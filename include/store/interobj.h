@@ -261,8 +261,9 @@ public:
   Faultp<InterObjRep> copy(const char* name, unsigned char module);
   // Marks the object changed and its module dirty.
   void changed();
-  // Makes a free object a component of module m (it gets a slot in m's table).
-  void convertToComponent(unsigned char m);
+  // Makes a free object a component of module m (it gets a slot in m's table); 255: the
+  // current module.
+  void convertToComponent(unsigned char m = 255);
   // Drops the object now: detaches it from its module and container, releases its
   // children, fields and native object. Referenced memory stays until the last
   // counted reference goes; uncounted references read as null from then on.
