@@ -291,6 +291,13 @@ TEST(ExecFlow, WithBlockAndMembersOfMe) {
                                 p.let("F", p.id("Count"))}));
   EXPECT_EQ("4", CallMember(o.rep, "F").text);
   EXPECT_EQ(4, MemberLong(o.rep, "Count"));
+  // The member a name found is looked up again after the object's members change.
+  o.add(p.func("G", kTypeLong, {p.let("G", p.id("V"))}));
+  o.add(InterDataField::make("V", kTypeLong, 2));
+  EXPECT_EQ("0", CallMember(o.rep, "G").text);
+  o.rep->removeField("V");
+  o.add(p.func("V", kTypeLong, {p.let("V", I(9))}));
+  EXPECT_EQ("9", CallMember(o.rep, "G").text);
 }
 
 TEST(ExecFlow, PropertyProceduresAndDeepAssignment) {
