@@ -1,0 +1,182 @@
+// Compound statement nodes. Blocks are given by number in the parse's block vector (-1:
+// none) and become BlockRep pointers at link time.
+//
+// DoLoop kinds: 3 Do While c ... Loop; 5 Do Until c ... Loop; 4 Do ... Loop While c;
+// 6 Do ... Loop Until c; 1, 2 and 7 Do ... Loop without condition; 8 While c ... Wend.
+// ForNext loop types: FOR_NUMERIC "For v = a To b [Step s]": a, b and s are evaluated
+// once, b and s converted to v's type; the loop runs while v <= b (s >= 0) or v >= b
+// (s < 0); after a completed loop v holds the first value past b. FOR_EACH_IN: each
+// element of an array, or each member of a group object; FOR_EACH_EMBEDDED: each object
+// embedded in the object; FOR_EACH_COPIED: each object derived from the prototype.
+// TryBlock: the clauses are tried in order against a StoreException raised in the block
+// (Basic Throw, run-time errors and native StoreExceptions); the first that matches runs
+// and the exception is handled. A clause without name catches every StoreException except
+// PauseExecution and TerminateExecution; "Catch Name(vars)" catches a Basic exception
+// thrown with that name (its values bound to vars in order), or a store exception whose
+// class name is Name (vars: the message text, then the message number). Nothing else
+// (assertions, framework exceptions, the launcher's loop-goto) is caught.
+// WithBlock: the object is evaluated once; ".name" inside refers to its members.
+#pragma once
+
+#include "store/execnode.h"
+
+enum ForLoopType { FOR_NUMERIC = 0, FOR_EACH_IN = 1, FOR_EACH_EMBEDDED = 2, FOR_EACH_COPIED = 3 };
+
+class OVSTORE_API IfClause {
+public:
+  IfClause(ExprNode* cond, int line, int block);
+  ~IfClause();
+  IfClause(const IfClause&) = delete;
+  IfClause& operator=(const IfClause&) = delete;
+  static void* operator new(size_t size);
+  static void operator delete(void* p);
+  ExprNode* cond() const { return cond_; }
+  int line() const { return line_; }
+  int block() const { return block_; }
+
+private:
+  friend class ComplexIfThen;
+  ExprNode* cond_;
+  int line_;
+  int block_;
+  BlockRep* rep_ = nullptr;
+};
+
+class OVSTORE_API ComplexIfThen : public ExecNode {
+public:
+  // The clauses are moved out of the list.
+  ComplexIfThen(int headLine, int elseLine, int elseBlock, PtrList<IfClause>& clauses);
+  ~ComplexIfThen() override;
+  int exec(StackFrame& frame) override;
+  void link(LinkScope& scope) override;
+  int lineAtOrAfter(int line) const override;
+
+private:
+  int elseLine_;
+  int elseBlock_;
+  BlockRep* else_ = nullptr;
+  PtrList<IfClause> clauses_;
+};
+
+class OVSTORE_API SimpleIfThen : public ExecNode {
+public:
+  SimpleIfThen(int line, ExprNode* cond, int thenBlock, int elseBlock);
+  ~SimpleIfThen() override;
+  int exec(StackFrame& frame) override;
+  void link(LinkScope& scope) override;
+  int lineAtOrAfter(int line) const override;
+
+private:
+  ExprNode* cond_;
+  int thenNo_, elseNo_;
+  BlockRep* then_ = nullptr;
+  BlockRep* else_ = nullptr;
+};
+
+class OVSTORE_API SelectCase : public ExecNode {
+public:
+  // The conditions are moved out of the list.
+  SelectCase(int headLine, int endLine, ExprNode* selector, PtrList<ECaseClauseBase>& clauses,
+             int elseBlock, int elseLine);
+  ~SelectCase() override;
+  int exec(StackFrame& frame) override;
+  void link(LinkScope& scope) override;
+  int lineAtOrAfter(int line) const override;
+
+private:
+  int endLine_;
+  ExprNode* selector_;
+  PtrList<ECaseClauseBase> clauses_;
+  int elseNo_, elseLine_;
+  BlockRep* else_ = nullptr;
+  std::vector<BlockRep*> blocks_;  // per condition: the block of its Case line
+};
+
+class OVSTORE_API DoLoop : public ExecNode {
+public:
+  DoLoop(int line, int kind, int block, ExprNode* cond);
+  ~DoLoop() override;
+  int kind() const { return kind_; }
+  int exec(StackFrame& frame) override;
+  void link(LinkScope& scope) override;
+  int lineAtOrAfter(int line) const override;
+
+private:
+  int kind_;
+  int blockNo_;
+  BlockRep* body_ = nullptr;
+  ExprNode* cond_;
+};
+
+class OVSTORE_API ForNext : public ExecNode {
+public:
+  ForNext(int line, int block, ExprNode* var, ExprNode* start, ExprNode* end, ExprNode* step,
+          int nextNamed, int loopType);
+  ~ForNext() override;
+  int exec(StackFrame& frame) override;
+  void link(LinkScope& scope) override;
+  int lineAtOrAfter(int line) const override;
+
+private:
+  int execNumeric(StackFrame& frame);
+  int execEach(StackFrame& frame);
+  int blockNo_;
+  BlockRep* body_ = nullptr;
+  ExprNode* var_;
+  ExprNode* start_;
+  ExprNode* end_;
+  ExprNode* step_;
+  int nextNamed_;
+  int loopType_;
+};
+
+class OVSTORE_API CatchClause {
+public:
+  // expr: null (catch all), a Sid (name) or a Cid (name with variables; the variables
+  // themselves are declared into the block as arguments, in order).
+  CatchClause(ExprNode* expr, int block);
+  ~CatchClause();
+  CatchClause(const CatchClause&) = delete;
+  CatchClause& operator=(const CatchClause&) = delete;
+  static void* operator new(size_t size);
+  static void operator delete(void* p);
+  ExprNode* expr() const { return expr_; }
+  int block() const { return block_; }
+
+private:
+  friend class TryBlock;
+  ExprNode* expr_;
+  int block_;
+  BlockRep* rep_ = nullptr;
+  const char* name_ = nullptr;  // resolved at link
+};
+
+class OVSTORE_API TryBlock : public ExecNode {
+public:
+  // The clauses are moved out of the list.
+  TryBlock(int line, int endLine, int block, PtrList<CatchClause>& clauses);
+  ~TryBlock() override;
+  int exec(StackFrame& frame) override;
+  void link(LinkScope& scope) override;
+  int lineAtOrAfter(int line) const override;
+
+private:
+  int endLine_;
+  int blockNo_;
+  BlockRep* body_ = nullptr;
+  PtrList<CatchClause> clauses_;
+};
+
+class OVSTORE_API WithBlock : public ExecNode {
+public:
+  WithBlock(int line, int block, ExprNode* object);
+  ~WithBlock() override;
+  int exec(StackFrame& frame) override;
+  void link(LinkScope& scope) override;
+  int lineAtOrAfter(int line) const override;
+
+private:
+  int blockNo_;
+  BlockRep* body_ = nullptr;
+  ExprNode* object_;
+};

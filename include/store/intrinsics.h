@@ -1,0 +1,153 @@
+// Built-in functions, print items and Select Case conditions.
+//
+// IntrBound(type, array, dim): 1 UBound, 2 LBound; dim (1-based, default 1).
+// IntrIIf(cond, a, b): evaluates cond, then only the chosen branch.
+// IntrMath(type, e): 1 Abs, 2 Atn, 3 Cos, 4 Exp, 5 Fix, 6 Int, 7 Log, 8 Rnd, 9 Sgn, 10 Sin,
+//   11 Sqr, 12 Tan. Abs, Fix and Int keep an integer or Currency type; Sgn answers Integer;
+//   the others answer Double. Log/Sqr of a value out of domain raise the math error of the
+//   value layer. Rnd: e < 0 reseeds with e and repeats, e = 0 repeats the last number,
+//   otherwise the next number in [0, 1) (a Single).
+// IntrColor: (1, r, g, b) RGB, each clipped to 0..255 -> Long r + 256 g + 65536 b;
+//   (2, n) QBColor: the 16 standard colours, n outside 0..15 is a range error.
+// IntrString(type, dollar, args...): the string functions; with or without "$" a
+//   function that makes text answers a String.
+//   1 InStr([start,] s, find[, compare])   start 1-based; 0 when not found; compare 1 is
+//     case-insensitive, 0 (default) binary.
+//   2 Str(n)      a leading blank for non-negative numbers.
+//   67 LCase  68 UCase  69 Left(s, n)  70 Right(s, n)  71 Mid(s, start[, n])  72 Len(s)
+//   73 LTrim  74 RTrim  75 Trim  76 Asc(s) (the first byte; empty is an error)
+//   77 Val(s)  (leading blanks skipped, &H/&O prefixes, stops at the first bad character;
+//     answers Double, or Integer/Long when the text is an integer that fits)
+//   78 StrComp(a, b[, compare])  -1, 0 or 1
+//   143 String(n, c)  c a character code or the first character of a text
+//   144 Space(n)  145 Chr(n) (0..255)  146 Hex(n)  147 Oct(n)
+//   Negative lengths and start positions below 1 are errors (message of the value layer).
+#pragma once
+
+#include "store/exprnode.h"
+
+class OVSTORE_API IntrinsicNode : public ExprNode {
+public:
+  explicit IntrinsicNode(int fn, ExprNode* a = nullptr, ExprNode* b = nullptr,
+                         ExprNode* c = nullptr, ExprNode* d = nullptr);
+  ~IntrinsicNode() override;
+  int function() const { return fn_; }
+  int argCount() const;
+  ExprNode* arg(int i) const { return args_[i]; }
+  void link(LinkScope& scope) override;
+
+protected:
+  void printCall(std::ostream& os, const ProcCode* names, const char* name) const;
+  int fn_;
+  ExprNode* args_[4];
+};
+
+class OVSTORE_API IntrBound : public IntrinsicNode {
+public:
+  IntrBound(int type, ExprNode* array, ExprNode* dim);
+  void eval(StackFrame& frame, ValueCell& out) override;
+  void print(std::ostream& os, const ProcCode* names) const override;
+};
+
+class OVSTORE_API IntrIIf : public IntrinsicNode {
+public:
+  IntrIIf(ExprNode* cond, ExprNode* ifTrue, ExprNode* ifFalse);
+  void eval(StackFrame& frame, ValueCell& out) override;
+  void print(std::ostream& os, const ProcCode* names) const override;
+};
+
+class OVSTORE_API IntrMath : public IntrinsicNode {
+public:
+  IntrMath(int type, ExprNode* e);
+  void eval(StackFrame& frame, ValueCell& out) override;
+  void print(std::ostream& os, const ProcCode* names) const override;
+};
+
+class OVSTORE_API IntrColor : public IntrinsicNode {
+public:
+  IntrColor(int type, ExprNode* a, ExprNode* b = nullptr, ExprNode* c = nullptr);
+  void eval(StackFrame& frame, ValueCell& out) override;
+  void print(std::ostream& os, const ProcCode* names) const override;
+};
+
+class OVSTORE_API IntrString : public IntrinsicNode {
+public:
+  IntrString(int type, int dollar, ExprNode* a, ExprNode* b = nullptr, ExprNode* c = nullptr,
+             ExprNode* d = nullptr);
+  int dollar() const { return dollar_; }
+  void eval(StackFrame& frame, ValueCell& out) override;
+  void print(std::ostream& os, const ProcCode* names) const override;
+
+private:
+  int dollar_;
+};
+
+// One item of a Print statement: 1 Spc(e), 2 Tab(e), 3 a value. sep is the separator that
+// follows it in the source, a PrintSepType (0 ",", 1 ";" or none).
+class OVSTORE_API PrintItem {
+public:
+  PrintItem(ExprNode* e, int type, int sep = 1);
+  ~PrintItem();
+  PrintItem(const PrintItem&) = delete;
+  PrintItem& operator=(const PrintItem&) = delete;
+  static void* operator new(size_t size);
+  static void operator delete(void* p);
+
+  ExprNode* expr() const { return expr_; }
+  int type() const { return type_; }
+  int separator() const { return sep_; }
+  void setSeparator(int sep) { sep_ = sep; }
+
+private:
+  ExprNode* expr_;
+  int type_;
+  int sep_;
+};
+
+// Select Case conditions. A Case line's conditions are kept in one list over all lines;
+// the first condition of each line carries the line and the block to run, the others of
+// the same line have ECC_SUCCESSIVE added to their type.
+enum ECaseClauseType {
+  ECC_EQUAL = 0,   // Case e
+  ECC_RANGE = 1,   // Case e1 To e2
+  ECC_IS_EQ = 2,   // Case Is == e
+  ECC_IS_GT = 3,   // Case Is > e
+  ECC_IS_LT = 4,   // Case Is < e
+  ECC_IS_LE = 5,   // Case Is <= e
+  ECC_IS_GE = 6,   // Case Is >= e
+  ECC_IS_NE = 7,   // Case Is <> e
+  ECC_SUCCESSIVE = 8
+};
+
+class OVSTORE_API ECaseClauseBase {
+public:
+  ECaseClauseBase(int type, ExprNode* e1, ExprNode* e2 = nullptr);
+  virtual ~ECaseClauseBase();
+  ECaseClauseBase(const ECaseClauseBase&) = delete;
+  ECaseClauseBase& operator=(const ECaseClauseBase&) = delete;
+  static void* operator new(size_t size);
+  static void operator delete(void* p);
+
+  int type() const { return type_; }
+  int test() const { return type_ & (ECC_SUCCESSIVE - 1); }
+  bool successive() const { return type_ >= ECC_SUCCESSIVE; }
+  void markSuccessive() { if (type_ < ECC_SUCCESSIVE) type_ += ECC_SUCCESSIVE; }
+  ExprNode* expr1() const { return e1_; }
+  ExprNode* expr2() const { return e2_; }
+  int line() const { return line_; }
+  void setLine(int line) { line_ = line; }
+  int block() const { return block_; }
+  void setBlock(int block) { block_ = block; }
+
+private:
+  int type_;
+  ExprNode* e1_;
+  ExprNode* e2_;
+  int line_ = 0;
+  int block_ = -1;
+};
+
+class OVSTORE_API ECaseClause : public ECaseClauseBase {
+public:
+  ECaseClause(int type, ExprNode* e1, ExprNode* e2 = nullptr) : ECaseClauseBase(type, e1, e2) {}
+};

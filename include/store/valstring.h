@@ -1,0 +1,76 @@
+// Strings handed between the store, Basic and native published objects.
+//
+// ValStringRep is a counted, immutable-by-convention byte string (any bytes, counted
+// length, always followed by a terminating zero). Native getters return a NEW
+// ValStringRep (count 0); whoever wraps it in a ValString takes the first count.
+// ValString is the counted handle; a default ValString is the null string, which reads
+// as "" (c_str() never answers null) but isNull() tells it apart.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "store/counted.h"
+
+class OVSTORE_API ValStringRep : public CountedObject {
+public:
+  ValStringRep();
+  explicit ValStringRep(const char* text);  // null -> ""
+  ValStringRep(const char* bytes, size_t length);
+  explicit ValStringRep(const std::string& text);
+  ~ValStringRep() override;
+
+  const char* c_str() const { return data_; }
+  size_t length() const { return length_; }
+  bool isEmpty() const { return length_ == 0; }
+
+  // A new string holding the whole file's bytes; null when the file cannot be read.
+  static ValStringRep* readFile(const char* path);
+  // A new string of length bytes (zero-filled) for the caller to fill before sharing.
+  static ValStringRep* makeBuffer(size_t length);
+  char* buffer() { return data_; }
+
+private:
+  struct Uninitialized {};
+  ValStringRep(size_t length, Uninitialized);
+  void assign(const char* bytes, size_t length);
+  char* data_;
+  size_t length_;
+};
+
+class OVSTORE_API ValString {
+public:
+  ValString() : rep_(nullptr) {}
+  ValString(const char* text);  // null gives the null string
+  ValString(const char* bytes, size_t length);
+  ValString(const std::string& text);
+  // Adopts rep's first count when it has none yet (a getter's new rep) and adds one
+  // otherwise.
+  explicit ValString(ValStringRep* rep);
+  ValString(const ValString& o);
+  ValString(ValString&& o) noexcept : rep_(o.rep_) { o.rep_ = nullptr; }
+  ~ValString();
+  ValString& operator=(const ValString& o);
+  ValString& operator=(ValString&& o) noexcept;
+  ValString& operator=(const char* text);
+
+  const char* c_str() const;
+  operator const char*() const { return c_str(); }
+  size_t length() const;
+  bool isNull() const { return rep_ == nullptr; }
+  ValStringRep* rep() const { return rep_; }
+  std::string str() const { return std::string(c_str(), length()); }
+
+  bool operator==(const ValString& o) const;  // binary comparison
+  bool operator!=(const ValString& o) const { return !(*this == o); }
+  ValString operator+(const ValString& o) const;
+
+private:
+  ValStringRep* rep_;
+};
+
+// The text as a Basic expression that yields it, for showing string values: enclosed in
+// double quotes, a quote doubled, and each control character (below 32, or 127) as
+// `" & Chr$(n) & "` -- "a""b", "x" & Chr$(13) & Chr$(10) & "y". Null gives "".
+OVSTORE_API std::string MakePrintableString(const char* text);

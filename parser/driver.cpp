@@ -1,0 +1,129 @@
+// The parse driver: block bodies, statement text, expression text, procedure text and
+// module-level declarations.
+#include "parser/driver.h"
+
+#include "parser/context.h"
+#include "parser/declproc.h"
+#include "parser/parseexcept.h"
+#include "store/block.h"
+#include "store/evalable.h"
+#include "store/procfield.h"
+#include "store/ptrlist.h"
+#include "xexception.h"
+
+DeadSourceRep* DeadSourceList::makeRep() const {
+  PtrList<DSObj> list;
+  for (const Piece& p : pieces_) list.append(new DSObj(p.position, p.text.c_str(), p.kind, p.trim));
+  return new DeadSourceRep(list);
+}
+
+namespace ParseDriver {
+
+static bool RecordedDeclaration(int type) {
+  return type == PE_SIMPLE_VAR_DECL || type == PE_CONST_DECL || type == PE_PROPERTY_DECL ||
+         type == PE_FUNC_DECLARE || type == PE_SUB_DECLARE;
+}
+
+void ThrowPendingSyntaxError(ParserContext& ctx) {
+  ctx.peek();
+  if (PSyntaxError* err = ctx.pendingSyntaxError()) err->raise();
+}
+
+void ReadBody(ParserContext& ctx, BlockBuildRep* block, DeadSourceList* ds, int flags) {
+  UTILS_ASSERT((BlockBuildRep*)block);
+  const int firstLine = ctx.currentLine();
+  // Declarations may stand anywhere in the body (a local is known from the start of
+  // its block either way), so declarations and statements are read in turns.
+  for (bool more = true; more;) {
+    more = false;
+    while (PEntityRef d = ctx.nextEntity(PE_MEMBER_DECL, ds)) {
+      more = true;
+      if (ds && RecordedDeclaration(d->getType()))
+        ds->add(d->line() - firstLine, static_cast<Decl*>(d.get())->text(),
+                DeadSourceList::DECLARATION, 3);
+      d->addToBlock(block, ctx);
+    }
+    while (PEntityRef s = ctx.nextEntity(PE_STATEMENT, ds)) {
+      more = true;
+      ExecNode* node = static_cast<PEntityStmt*>(s.get())->build(ctx, ds, flags);
+      if (node) block->addExecNode(node);
+    }
+  }
+  ThrowPendingSyntaxError(ctx);
+}
+
+// After a whole text's body only the end of the text may follow: anything else (a
+// stray End If, Next, Loop, Case ...) would otherwise be dropped without a word.
+static void RequireEndOfText(ParserContext& ctx) {
+  PEntity* e = ctx.peek();
+  if (!e || e->getType() == PE_END_OF_TEXT) return;
+  ThrowPendingSyntaxError(ctx);
+  std::string text = std::string("Unexpected '") + ctx.currentEntityName() +
+                     "': no open block ends or continues here.";
+  throw ParserException(text.c_str(), e->line(), nullptr);
+}
+
+EvalableBlock* BlockText(ParserContext& ctx, bool wantDeadSource) {
+  DeadSourceList list;
+  DeadSourceList* ds = wantDeadSource ? &list : nullptr;
+  BlockBuildRep* block = new BlockBuildRep(0);
+  block->ref();
+  try {
+    ctx.setCurrentLine(1);
+    ReadBody(ctx, block, ds, 0);
+    RequireEndOfText(ctx);
+  } catch (...) {
+    block->unref();
+    throw;
+  }
+  block->setLine(ctx.currentLine());
+  ctx.closeBlock(block);
+  DeadSource dead = ds ? DeadSource(ds->makeRep()) : DeadSource();
+  return new EvalableBlock(ctx.ids(), ctx.blocks(), dead);
+}
+
+EvalableExpr* ExpressionText(ParserContext& ctx) {
+  PEntityRef e = ctx.nextEntity(PE_EXPRESSION);
+  if (!e) {
+    ThrowPendingSyntaxError(ctx);
+    throw ParserException(32764, ctx.currentLine(), nullptr);
+  }
+  ExprNode* node = static_cast<PExpression*>(e.get())->takeNode();
+  UTILS_ASSERT(node);
+  return new EvalableExpr(node, ctx.ids());
+}
+
+static const char kNoText[] =
+    "'  Member is an uncompilable procedure read from a Text file.\r\n\r\n"
+    "'  No text is available.";
+
+InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText,
+                              InterProcField*& proc) {
+  PEntityRef e = ctx.nextEntity(PE_PROC_DECL);
+  if (!e) {
+    ThrowPendingSyntaxError(ctx);
+    if (PEntity* p = ctx.peek(); p && p->getType() == PE_END_OF_TEXT)
+      ctx.nextEntity(PE_END_OF_TEXT);
+    return nullptr;
+  }
+  ProcDecl* decl = static_cast<ProcDecl*>(e.get());
+  try {
+    ctx.setCurrentLine(1);
+    DeadSourceList list;
+    proc = decl->build(ctx, &list);
+    UTILS_ASSERT(proc);
+  } catch (XAssert&) {
+    throw;
+  } catch (...) {
+    proc = decl->uncompilable(sourceText ? sourceText : kNoText, ctx);
+    throw;
+  }
+  return proc;
+}
+
+void DeclareOnto(ParserContext& ctx, InterObjRep& obj) {
+  while (PEntityRef e = ctx.nextEntity(PE_MEMBER_DECL))
+    static_cast<MemberDecl*>(e.get())->declareOnto(obj, ctx);
+}
+
+}  // namespace ParseDriver

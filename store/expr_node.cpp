@@ -1,0 +1,267 @@
+// Expression nodes: the base, constants, Me, Nothing and the operators.
+#include "store/exprnode.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+
+#include "interp.h"
+#include "store/interobj.h"
+
+// --- ExprNode --------------------------------------------------------------------------
+
+ExprNode::~ExprNode() {}
+void* ExprNode::operator new(size_t size) { return ::operator new(size); }
+void ExprNode::operator delete(void* p) { ::operator delete(p); }
+
+ExprNode* ExprNode::convertToComplex(Cid* args) {
+  // Only names take arguments; anything else keeps its value and drops them.
+  delete args;
+  return this;
+}
+
+void ExprNode::assign(StackFrame&, const ValueCell&, int) {
+  throw StoreException("Assignment to an expression that is not a variable or a property.");
+}
+
+ValueCell* ExprNode::ref(StackFrame&) { return nullptr; }
+void ExprNode::link(LinkScope&) {}
+
+void ExprNode::printOpen(std::ostream& os) const {
+  if (isParenthesised()) os << '(';
+}
+void ExprNode::printClose(std::ostream& os) const {
+  if (isParenthesised()) os << ')';
+}
+
+// --- constants ---------------------------------------------------------------------------
+
+LongConstant::LongConstant(long value, int radix) : ExprNode(EXPR_LONG), value_(value), radix_(radix) {}
+
+int LongConstant::negate() {
+  value_ = -value_;
+  return 1;
+}
+
+void LongConstant::eval(StackFrame&, ValueCell& out) {
+  if (value_ >= -32768 && value_ <= 32767)
+    out.setShort((int16_t)value_);
+  else
+    out.setLong((int32_t)value_);
+}
+
+void LongConstant::print(std::ostream& os, const ProcCode*) const {
+  printOpen(os);
+  char buf[40];
+  if (radix_ == 1)
+    snprintf(buf, sizeof buf, "&H%lX", value_);
+  else if (radix_ == 2)
+    snprintf(buf, sizeof buf, "&O%lo", value_);
+  else
+    snprintf(buf, sizeof buf, "%ld", value_);
+  os << buf;
+  printClose(os);
+}
+
+Constant<double, 4>::Constant(double value) : ExprNode(EXPR_DOUBLE), value_(value) {}
+
+int Constant<double, 4>::negate() {
+  value_ = -value_;
+  return 1;
+}
+
+void Constant<double, 4>::eval(StackFrame&, ValueCell& out) { out.setDouble(value_); }
+
+void Constant<double, 4>::print(std::ostream& os, const ProcCode*) const {
+  printOpen(os);
+  char buf[40];
+  DoubleToText(value_, buf);
+  os << buf;
+  if (!strpbrk(buf, ".E")) os << ".0";
+  printClose(os);
+}
+
+StringConstant::StringConstant(const char* text)
+    : ExprNode(EXPR_STRING), rep_(new ValStringRep(text ? text : "")) {
+  rep_->ref();
+}
+
+StringConstant::~StringConstant() { rep_->unref(); }
+const char* StringConstant::text() const { return rep_->c_str(); }
+void StringConstant::eval(StackFrame&, ValueCell& out) { out.setString(rep_); }
+
+void StringConstant::print(std::ostream& os, const ProcCode*) const {
+  printOpen(os);
+  os << '"';
+  for (const char* p = rep_->c_str(); *p; ++p) {
+    if (*p == '"') os << '"';
+    os << *p;
+  }
+  os << '"';
+  printClose(os);
+}
+
+NullObjConstant::NullObjConstant() : ExprNode(EXPR_NULLOBJ) {}
+void NullObjConstant::eval(StackFrame&, ValueCell& out) { out.setNothing(); }
+void NullObjConstant::print(std::ostream& os, const ProcCode*) const { os << "Nothing"; }
+
+MeNode::MeNode() : ExprNode(EXPR_ME) { setFlag(EF_ME); }
+
+void MeNode::eval(StackFrame& frame, ValueCell& out) {
+  if (frame.me)
+    out.setObject(frame.me);
+  else
+    out.setNothing();
+}
+
+void MeNode::print(std::ostream& os, const ProcCode*) const { os << "Me"; }
+
+// --- operators --------------------------------------------------------------------------------
+
+namespace {
+
+const NumOp kOpMap[] = {kNumAdd, kNumSub, kNumMul, kNumDiv, kNumIntDiv, kNumPow, kNumMod,
+                        kNumConcat, kNumEq, kNumNe, kNumGt, kNumLt, kNumGe, kNumLe,
+                        kNumEq /*Like*/, kNumAnd, kNumOr, kNumXor, kNumEqv, kNumImp};
+
+const char* const kOpText[] = {" + ", " - ", " * ", " / ", " \\ ", " ^ ", " Mod ", " & ",
+                               " = ", " <> ", " > ", " < ", " >= ", " <= ", " Like ",
+                               " And ", " Or ", " Xor ", " Eqv ", " Imp ", " Is ", " && ",
+                               " || "};
+
+// Like: * any run, ? one character, # one digit, [abc] [a-z] [!abc] one of (or none of).
+bool LikeMatch(const char* s, const char* p) {
+  for (; *p; ++p) {
+    switch (*p) {
+      case '*':
+        while (p[1] == '*') ++p;
+        if (!p[1]) return true;
+        for (const char* t = s; *t; ++t)
+          if (LikeMatch(t, p + 1)) return true;
+        return LikeMatch(s + strlen(s), p + 1);
+      case '?':
+        if (!*s) return false;
+        ++s;
+        break;
+      case '#':
+        if (*s < '0' || *s > '9') return false;
+        ++s;
+        break;
+      case '[': {
+        const char* q = p + 1;
+        bool negate = *q == '!';
+        if (negate) ++q;
+        bool hit = false;
+        while (*q && *q != ']') {
+          char lo = *q, hi = *q;
+          if (q[1] == '-' && q[2] && q[2] != ']') {
+            hi = q[2];
+            q += 2;
+          }
+          if ((unsigned char)*s >= (unsigned char)lo && (unsigned char)*s <= (unsigned char)hi) hit = true;
+          ++q;
+        }
+        if (!*s || hit == negate) return false;
+        ++s;
+        p = *q ? q : q - 1;
+        break;
+      }
+      default:
+        if (*s != *p) return false;
+        ++s;
+    }
+  }
+  return *s == 0;
+}
+
+}  // namespace
+
+BinaryOp::BinaryOp(int op, ExprNode* left, ExprNode* right)
+    : ExprNode(EXPR_BINARY), op_(op), left_(left), right_(right) {}
+
+BinaryOp::~BinaryOp() {
+  delete left_;
+  delete right_;
+}
+
+void BinaryOp::link(LinkScope& scope) {
+  if (left_) left_->link(scope);
+  if (right_) right_->link(scope);
+}
+
+void BinaryOp::eval(StackFrame& frame, ValueCell& out) {
+  ValueCellVar a;
+  left_->eval(frame, a.c);
+  switch (op_) {
+    case ANDALSO:
+      if (!CellIsTrue(a.c)) {
+        out.setShort(0);
+        return;
+      }
+      right_->eval(frame, a.c);
+      out.setBool(CellIsTrue(a.c));
+      return;
+    case ORELSE:
+      if (CellIsTrue(a.c)) {
+        out.setShort(-1);
+        return;
+      }
+      right_->eval(frame, a.c);
+      out.setBool(CellIsTrue(a.c));
+      return;
+    case TYPEOF: {
+      InterObjRep* obj = CellObject(a.c, "TypeOf");
+      ValueCellVar cls;
+      right_->eval(frame, cls.c);
+      InterObjRep* proto = CellObject(cls.c, "TypeOf");
+      out.setBool(obj && proto && obj->canBeTreatedAs(proto));
+      return;
+    }
+    case LIKE: {
+      ValueCellVar b;
+      right_->eval(frame, b.c);
+      std::string s = CellToText(a.c), p = CellToText(b.c);
+      out.setBool(LikeMatch(s.c_str(), p.c_str()));
+      return;
+    }
+    default:
+      break;
+  }
+  ValueCellVar b;
+  right_->eval(frame, b.c);
+  if (op_ < 0 || op_ > IMP) throw StoreException("Unknown operator in expression.");
+  CellOp(kOpMap[op_], out, a.c, b.c);
+}
+
+void BinaryOp::print(std::ostream& os, const ProcCode* names) const {
+  printOpen(os);
+  if (op_ == TYPEOF) os << "TypeOf ";
+  left_->print(os, names);
+  os << (op_ >= 0 && op_ <= ORELSE ? kOpText[op_] : " ? ");
+  right_->print(os, names);
+  printClose(os);
+}
+
+UnaryOp::UnaryOp(int op, ExprNode* operand) : ExprNode(EXPR_UNARY), op_(op), operand_(operand) {}
+UnaryOp::~UnaryOp() { delete operand_; }
+
+void UnaryOp::link(LinkScope& scope) {
+  if (operand_) operand_->link(scope);
+}
+
+void UnaryOp::eval(StackFrame& frame, ValueCell& out) {
+  ValueCellVar a;
+  operand_->eval(frame, a.c);
+  if (op_ == 0)
+    CellNegate(out, a.c);
+  else
+    CellNot(out, a.c);
+}
+
+void UnaryOp::print(std::ostream& os, const ProcCode* names) const {
+  printOpen(os);
+  os << (op_ == 0 ? "-" : "Not ");
+  operand_->print(os, names);
+  printClose(os);
+}

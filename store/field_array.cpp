@@ -1,0 +1,264 @@
+// Array fields and their per-object element storage.
+#include "store/field_array.h"
+
+#include "interobj_util.h"
+#include "oclstream.h"
+#include "store/interobj.h"
+#include "store/storeexcept.h"
+#include "store/value.h"
+
+namespace {
+const int kMaxDims = 8;
+}
+
+// --- ArrayData ------------------------------------------------------------------------
+
+ArrayData::ArrayData(unsigned char elementType) : type_(elementType) {}
+
+ArrayData::~ArrayData() {
+  for (ValueCell& c : cells_) c.clear();
+}
+
+ArrayData* NewArrayData(unsigned char type) { return new ArrayData((unsigned char)(type & 0x1F)); }
+
+int32_t ArrayData::offsetOf(const int32_t* idx, int n) const {
+  if (n != (int)bounds_.size())
+    throw StoreException("Wrong number of array indexes: " + std::to_string(n) + " given, " +
+                         std::to_string(bounds_.size()) + " expected.");
+  int32_t off = 0;
+  for (int i = 0; i < n; ++i) {
+    const ArrayBound& b = bounds_[(size_t)i];
+    if (idx[i] < b.lower || idx[i] > b.upper) throw RangeError(kMsgIndexOutOfRange, b.lower, b.upper, idx[i]);
+    off = off * b.count() + (idx[i] - b.lower);
+  }
+  return off;
+}
+
+void ArrayData::redim(const std::vector<ArrayBound>& bounds, bool preserve) {
+  if (bounds.size() > (size_t)kMaxDims) throw StoreException("Too many array dimensions.");
+  int64_t total = 1;
+  for (const ArrayBound& b : bounds) {
+    if (b.upper < b.lower) throw RangeError(kMsgIndexOutOfRange, b.lower, b.lower, b.upper);
+    total *= b.count();
+    if (total > 0x7FFFFFF) throw StoreException("Array too large.");
+  }
+  if (bounds.empty()) total = 0;
+  std::vector<ValueCell> cells((size_t)total);
+  for (ValueCell& c : cells) {
+    c.init();
+    StoreDefaultCell(c, type_);
+  }
+  if (preserve && !bounds_.empty()) {
+    if (bounds.size() != bounds_.size())
+      throw StoreException("Redim Preserve cannot change the number of dimensions.");
+    for (size_t i = 0; i + 1 < bounds.size(); ++i)
+      if (bounds[i].lower != bounds_[i].lower || bounds[i].upper != bounds_[i].upper)
+        throw StoreException("Redim Preserve can only change the last dimension.");
+    // Same leading dimensions: element (i..., j) moves to (i..., j) in the new layout.
+    size_t last = bounds.size() - 1;
+    int32_t oldLast = bounds_[last].count(), newLast = bounds[last].count();
+    int32_t rows = oldLast ? (int32_t)cells_.size() / oldLast : 0;
+    for (int32_t r = 0; r < rows; ++r)
+      for (int32_t j = 0; j < oldLast; ++j) {
+        int32_t idx = bounds_[last].lower + j;
+        if (idx < bounds[last].lower || idx > bounds[last].upper) continue;
+        cells[(size_t)(r * newLast + (idx - bounds[last].lower))].moveFrom(cells_[(size_t)(r * oldLast + j)]);
+      }
+  }
+  for (ValueCell& c : cells_) c.clear();
+  cells_.swap(cells);
+  bounds_ = bounds;
+}
+
+void ArrayData::getCell(int32_t off, ValueCell& out) const { out.copyFrom(cells_[(size_t)off]); }
+
+void ArrayData::setCell(int32_t off, const ValueCell& c) {
+  ValueCellVar v;
+  v.c.copyFrom(c);
+  if (type_ == kTypeObject) {
+    if (v.c.type != kTypeObject) throw TypeMismatch("array element");
+  } else if (type_ != kTypeNone) {
+    if (v.c.type == kTypeObject) throw TypeMismatch("array element");
+    CellConvert(v.c, type_);
+  }
+  cells_[(size_t)off].moveFrom(v.c);
+}
+
+ArrayData* ArrayData::clone() const {
+  ArrayData* d = new ArrayData(type_);
+  d->bounds_ = bounds_;
+  d->cells_.resize(cells_.size());
+  for (size_t i = 0; i < cells_.size(); ++i) {
+    d->cells_[i].init();
+    d->cells_[i].copyFrom(cells_[i]);
+  }
+  return d;
+}
+
+void WriteCell(OCLStream& s, const ValueCell& c);
+void ReadCell(OCLStream& s, ValueCell& c, unsigned char module);
+
+void ArrayData::write(OCLStream& s) const {
+  s.write((UCHAR)bounds_.size());
+  for (const ArrayBound& b : bounds_) {
+    s.write((ULONG)b.lower);
+    s.write((ULONG)b.upper);
+  }
+  for (const ValueCell& c : cells_) WriteCell(s, c);
+}
+
+void ArrayData::read(OCLStream& s, unsigned char module) {
+  UCHAR n = 0;
+  s.read(&n);
+  std::vector<ArrayBound> b(n);
+  for (ArrayBound& x : b) {
+    ULONG lo = 0, hi = 0;
+    s.read(&lo);
+    s.read(&hi);
+    x.lower = (int32_t)lo;
+    x.upper = (int32_t)hi;
+  }
+  redim(b, false);
+  for (ValueCell& c : cells_) ReadCell(s, c, module);
+}
+
+// --- ArrayField ------------------------------------------------------------------------
+
+ArrayField::ArrayField(const char* name, unsigned char elementType, const char* className,
+                       uint16_t flags)
+    : DataField(name, (unsigned char)((elementType & 0x1F) | kTypeArrayFlag), className, flags) {}
+
+ArrayField::~ArrayField() {}
+
+ArrayField* MakeArrayField(const char* name, unsigned char t, const char* cls, uint16_t flags) {
+  switch (t & 0x1F) {
+    case kTypeShort: return new InterArray<short, 1>(name, flags);
+    case kTypeLong: return new InterArray<long, 2>(name, flags);
+    case kTypeFloat: return new InterArray<float, 3>(name, flags);
+    case kTypeDouble: return new InterArray<double, 4>(name, flags);
+    case kTypeCurrency: return new InterArray<Currency, 5>(name, flags);
+    case kTypeString: return new InterArray<ValString, 6>(name, flags);
+    case kTypeObject: return new InterObjArrayField(name, cls, flags);
+    default: return new InterArray<ValueCell, 0>(name, flags);
+  }
+}
+
+void ArrayField::defineDimen(int i, int32_t lower, int32_t upper, Context*) {
+  if (i < 0 || i >= kMaxDims) throw StoreException("Too many array dimensions.");
+  if ((size_t)i >= declared_.size()) declared_.resize((size_t)i + 1, ArrayBound{0, -1});
+  declared_[(size_t)i] = ArrayBound{lower, upper};
+}
+
+RWCString ArrayField::formatDecl() const {
+  std::string t = "Dim " + name_ + "(";
+  for (size_t i = 0; i < declared_.size(); ++i) {
+    if (i) t += ", ";
+    t += std::to_string(declared_[i].lower) + " To " + std::to_string(declared_[i].upper);
+  }
+  t += ") As ";
+  t += (elementType() == kTypeObject && !class_.empty()) ? class_ : IdTypeString(elementType()).string();
+  return RWCString(t.c_str());
+}
+
+RWCString ArrayField::declarationText(const InterObjRep*) const { return formatDecl(); }
+
+ArrayData* ArrayField::data(InterObjRep& self) {
+  if (ArrayData* d = self.ownArray(this)) return d;
+  ArrayData* d = nullptr;
+  // A derived object starts from a copy of its prototype's elements.
+  for (InterObjRep* p = self.parent(); p && !d; p = p->parent())
+    if (ArrayData* pd = p->ownArray(this)) d = pd->clone();
+  if (!d) {
+    d = newData();
+    d->redim(declared_, false);
+  }
+  self.setOwnArray(this, d);
+  return d;
+}
+
+void ArrayField::redim(InterObjRep& self, const std::vector<ArrayBound>& bounds, bool preserve) {
+  data(self)->redim(bounds, preserve);
+  self.changed();
+}
+
+int32_t ArrayField::lbound(InterObjRep& self, int dim) {
+  ArrayData* d = data(self);
+  if (dim < 1 || dim > (int)d->bounds().size()) throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds().size(), dim);
+  return d->bounds()[(size_t)dim - 1].lower;
+}
+
+int32_t ArrayField::ubound(InterObjRep& self, int dim) {
+  ArrayData* d = data(self);
+  if (dim < 1 || dim > (int)d->bounds().size()) throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds().size(), dim);
+  return d->bounds()[(size_t)dim - 1].upper;
+}
+
+namespace {
+int Indexes(const ValueList& idx, int32_t* out) {
+  int n = idx.entries();
+  if (n > kMaxDims) throw StoreException("Too many array indexes.");
+  for (int i = 0; i < n; ++i) out[i] = (int32_t)idx[i]->asLong();
+  return n;
+}
+}  // namespace
+
+Value* ArrayField::getElement(InterObjRep& self, const ValueList& idx) {
+  int32_t ix[kMaxDims];
+  int n = Indexes(idx, ix);
+  ArrayData* d = data(self);
+  ValueCellVar c;
+  d->getCell(d->offsetOf(ix, n), c.c);
+  return CountedResult(StoreValueFromCell(c.c));
+}
+
+void ArrayField::setElement(InterObjRep& self, const ValueList& idx, const Value& v) {
+  int32_t ix[kMaxDims];
+  int n = Indexes(idx, ix);
+  ArrayData* d = data(self);
+  ValueCellVar c;
+  const_cast<Value&>(v).getCell(c.c);
+  d->setCell(d->offsetOf(ix, n), c.c);
+  self.changed();
+}
+
+Value* ArrayField::get(InterObjRep& self) {
+  return CountedResult<Value>(new DirectValue<long, kTypeLong>((long)data(self)->total()));
+}
+
+void ArrayField::set(InterObjRep&, const Value&) {
+  throw StoreException("Array '" + name_ + "' needs an index.");
+}
+
+Value* ArrayField::evaluate(InterObjRep& self, const ValueList* args) {
+  if (!args || args->entries() == 0) return get(self);
+  return getElement(self, *args);
+}
+
+void ArrayField::assign(InterObjRep& self, const ValueList* args, const Value& v) {
+  if (!args || args->entries() == 0) set(self, v);
+  setElement(self, *args, v);
+}
+
+void ArrayField::writeDef(OCLStream& s) const {
+  Field::writeDef(s);
+  s.write((ULONG)declared_.size());
+  for (const ArrayBound& b : declared_) {
+    s.write((ULONG)b.lower);
+    s.write((ULONG)b.upper);
+  }
+}
+
+// --- ArrayReferenceField ------------------------------------------------------------------
+
+ArrayReferenceField::ArrayReferenceField(unsigned char elementCode, const char* name)
+    : ArrayField(name, elementCode) {}
+
+void ArrayReferenceField::bind(InterObjRep&, InterObjRep& srcObj, ArrayField* src) {
+  srcObj_ = &srcObj;
+  src_ = src;
+}
+
+ArrayData* ArrayReferenceField::data(InterObjRep& self) {
+  if (src_ && srcObj_) return src_->data(*srcObj_);
+  return ArrayField::data(self);
+}

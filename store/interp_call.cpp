@@ -1,0 +1,301 @@
+// Members, method calls, events and array elements, as the name nodes use them.
+#include <memory>
+
+#include "interp.h"
+#include "store/field.h"
+#include "store/field_array.h"
+#include "store/interobj.h"
+#include "store/procfield.h"
+#include "store/signature.h"
+#include "store/value.h"
+
+namespace {
+
+// A variable seen as a Value: reads give the cell's value, writes store into the cell
+// with the variable's type rules. Native methods and event handlers get these for
+// arguments that are variables, so by-reference changes land in the variable.
+class CellRefValue : public Value {
+public:
+  explicit CellRefValue(ValueCell* cell) : cell_(cell) {}
+  unsigned char type() const override { return cell_->type; }
+  void getCell(ValueCell& out) override { out.copyFrom(*cell_); }
+  Value& operator=(Value& src) override {
+    ValueCellVar c;
+    src.getCell(c.c);
+    CellStore(*cell_, c.c);
+    return *this;
+  }
+  void get(InterObj& v) override {
+    if (cell_->type != kTypeObject) throw TypeMismatch("object argument");
+    v = InterObj(cell_->obj.rep);
+  }
+  void set(short v) override { store([&](ValueCell& c) { c.setShort(v); }); }
+  void set(long v) override { store([&](ValueCell& c) { c.setLong((int32_t)v); }); }
+  void set(float v) override { store([&](ValueCell& c) { c.setFloat(v); }); }
+  void set(double v) override { store([&](ValueCell& c) { c.setDouble(v); }); }
+  void set(const Currency& v) override { store([&](ValueCell& c) { c.setCurrency(v); }); }
+  void set(const ValString& v) override { store([&](ValueCell& c) { c.setString(v); }); }
+  void set(const InterObj& v) override {
+    store([&](ValueCell& c) {
+      if (v.isNull())
+        c.setNothing();
+      else
+        c.setObject(v.get());
+    });
+  }
+  ValueCell* cell() const { return cell_; }
+
+private:
+  template <class F>
+  void store(F fill) {
+    ValueCellVar c;
+    fill(c.c);
+    CellStore(*cell_, c.c, c.c.type == kTypeObject ? 2 : 0);
+  }
+  ValueCell* cell_;
+};
+
+// Argument cells of one call (no heap for up to eight arguments).
+struct ArgCells {
+  explicit ArgCells(size_t n) : n_(n) {
+    cells_ = n <= 8 ? local_ : (heap_.reset(new ValueCell[n]), heap_.get());
+    passes_ = n <= 8 ? localPass_ : (heapPass_.reset(new ArgPass[n]), heapPass_.get());
+    for (size_t i = 0; i < n; ++i) cells_[i].init();
+  }
+  ~ArgCells() {
+    for (size_t i = 0; i < n_; ++i) cells_[i].clear();
+  }
+  size_t n_;
+  ValueCell* cells_;
+  ArgPass* passes_;
+  ValueCell local_[8];
+  ArgPass localPass_[8];
+  std::unique_ptr<ValueCell[]> heap_;
+  std::unique_ptr<ArgPass[]> heapPass_;
+};
+
+// Whether a by-reference argument that is not a plain variable names a place the
+// callee's changes can be written back to: a member data field or property, or an array
+// element. Calls, constants and other expressions are passed as copies only.
+bool WritableArgument(StackFrame& frame, ExprNode* e) {
+  if (e->isParenthesised()) return false;
+  Sid* s = nullptr;
+  bool indexed = false;
+  if (e->type() == EXPR_SID) {
+    s = static_cast<Sid*>(e);
+  } else if (e->type() == EXPR_CID) {
+    Cid* c = static_cast<Cid*>(e);
+    if (c->head() && c->head()->type() == EXPR_SID) s = static_cast<Sid*>(c->head());
+    indexed = true;
+  } else if (e->type() == EXPR_MID) {
+    return static_cast<Mid*>(e)->member()->type() == EXPR_SID;
+  }
+  if (!s) return false;
+  if (s->bind == BIND_SLOT) return true;  // a variable of another type, or an array element
+  if (s->bind != BIND_NAME) return false;
+  InterObjRep* owner = e->isDotted() ? frame.with ? frame.with->obj.rep : nullptr : frame.me;
+  Field* f = owner ? owner->findField(s->name) : nullptr;
+  if (!f || !f->isData() || f->hasFlag(Field::kReadOnly)) return false;
+  return indexed == (f->isArrayData() != 0);
+}
+
+}  // namespace
+
+Value* NewCellRefValue(ValueCell* cell) { return new CellRefValue(cell); }
+
+ValueCell* CellRefValueCell(Value* v) {
+  CellRefValue* r = dynamic_cast<CellRefValue*>(v);
+  return r ? r->cell() : nullptr;
+}
+
+InterObjRep* WithObject(StackFrame& frame) {
+  if (!frame.with) throw StoreException("A name starting with '.' is only allowed inside a With block.");
+  InterObjRep* o = CellObject(*frame.with, "With");
+  if (!o) throw StoreException("The object of the With block is Nothing.");
+  return o;
+}
+
+ValueList* BuildArgList(StackFrame& frame, Cid* call) {
+  ValueList* list = new ValueList;
+  list->ref();
+  try {
+    size_t n = call ? call->argCount() : 0;
+    for (size_t i = 0; i < n; ++i) {
+      ExprNode* e = call->arg(i);
+      ValueCell* var = e->isParenthesised() ? nullptr : e->ref(frame);
+      if (var) {
+        list->ppush(NewCellRefValue(var));
+      } else {
+        ValueCellVar c;
+        e->eval(frame, c.c);
+        list->ppush(CellToValue(c.c));
+      }
+    }
+  } catch (...) {
+    list->unref();
+    throw;
+  }
+  return list;
+}
+
+void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call, ValueCell* result) {
+  size_t n = call ? call->argCount() : 0;
+  // Methods with Basic source of their own are this library's procedure fields.
+  if (m->hasSource()) {
+    InterProcField* ip = static_cast<InterProcField*>(m);
+    ArgCells a(n);
+    for (size_t i = 0; i < n; ++i) {
+      ExprNode* e = call->arg(i);
+      Field* param = (int)i < ip->parmCount() ? ip->argument((int)i) : nullptr;
+      ArgPass& p = a.passes_[i];
+      p.expr = nullptr;
+      p.byRef = false;
+      ValueCell* var = (FieldByValue(param) || e->isParenthesised()) ? nullptr : e->ref(frame);
+      if (var && (var->type == FieldCellType(param) || IsArrayType(var->type))) {
+        p.cell = var;
+        p.byRef = true;
+        continue;
+      }
+      e->eval(frame, a.cells_[i]);
+      p.cell = &a.cells_[i];
+      // A by-reference parameter given a property or a variable of another type: the
+      // callee works on a copy (of the parameter's type) that is written back after the
+      // call.
+      if (param && !FieldByValue(param)) {
+        CellConvertForParam(a.cells_[i], param);
+        p.byRef = true;
+        if (WritableArgument(frame, e)) p.expr = e;
+      }
+    }
+    ip->call(&frame, self, a.passes_, (int)n, result);
+    for (size_t i = 0; i < n; ++i)
+      if (a.passes_[i].expr) a.passes_[i].expr->assign(frame, a.cells_[i], 0);
+    return;
+  }
+  if (!self) throw StoreException("A method was called without an object.");
+  ValueList* list = BuildArgList(frame, call);
+  Value* r = nullptr;
+  try {
+    r = m->invoke(*self, list, 0);
+  } catch (...) {
+    list->unref();
+    throw;
+  }
+  list->unref();
+  if (result) CellFromValue(*result, r);
+  if (r) r->unref();
+}
+
+void RaiseEvent(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call) {
+  if (!obj) throw StoreException("An event was raised without an object.");
+  ValueList* list = BuildArgList(frame, call);
+  // evalIEvent takes the list over: hand it our count.
+  obj->evalIEvent(name, list, 1);
+}
+
+int32_t ArrayOffset(StackFrame& frame, ArrayData* data, Cid* call) {
+  size_t n = call ? call->argCount() : 0;
+  if (n == 0 || n > 8) throw StoreException(kMsgInvalidArgument, "index");
+  if (n != data->bounds().size()) throw StoreException("Wrong number of dimensions in array index.");
+  int32_t idx[8];
+  for (size_t i = 0; i < n; ++i) {
+    ValueCellVar c;
+    call->arg(i)->eval(frame, c.c);
+    idx[i] = c.c.type == kTypeShort ? c.c.s : c.c.type == kTypeLong ? c.c.l : CellToLong(c.c);
+  }
+  return data->offsetOf(idx, (int)n);
+}
+
+void ArrayGet(ArrayData* data, int32_t off, ValueCell& out) { data->getCell(off, out); }
+void ArraySet(ArrayData* data, int32_t off, const ValueCell& v) { data->setCell(off, v); }
+
+void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, ValueCell& out) {
+  if (!obj) throw StoreException(kMsgNotFound, name);
+  MemberGetField(frame, obj, obj->findField(name), name, call, out);
+}
+
+void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
+                    ValueCell& out) {
+  if (!f) {
+    int found = 0;
+    ValueList* list = call ? BuildArgList(frame, call) : nullptr;
+    Value* v = nullptr;
+    try {
+      v = obj->eval(name, call ? InterObjRep::kEvalCall : InterObjRep::kEvalGet, list, nullptr, &found);
+    } catch (...) {
+      if (list) list->unref();
+      throw;
+    }
+    if (list) list->unref();
+    if (!found) {
+      if (v) v->unref();
+      throw NotFound(name);
+    }
+    CellFromValue(out, v);
+    if (v) v->unref();
+    return;
+  }
+  if (f->isMethod()) {
+    out.clear();
+    out.type = kTypeNoValue;
+    CallMethod(frame, obj, static_cast<MethodField*>(f), call, &out);
+    return;
+  }
+  if (f->isArrayData()) {
+    ArrayField* af = static_cast<ArrayField*>(f);
+    ArrayData* d = af->data(*obj);
+    if (call && call->argCount() > 0)
+      ArrayGet(d, ArrayOffset(frame, d, call), out);
+    else
+      CellViewArray(out, d, af->elementType());
+    return;
+  }
+  if (call && call->argCount() > 0) throw StoreException(kMsgInvalidArgument, name);
+  static_cast<DataField*>(f)->getCell(*obj, out);
+}
+
+Field* CachedField(Sid& s, InterObjRep* obj) {
+  uint32_t gen = SignatureRep::Generation();
+  if (s.memberObj == obj && s.memberGen == gen) return s.memberField;
+  Field* f = obj->findField(s.name);
+  s.memberObj = obj;
+  s.memberGen = gen;
+  s.memberField = f;
+  return f;
+}
+
+void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
+               const ValueCell& v, int kind) {
+  if (!obj) throw StoreException(kMsgNotFound, name);
+  MemberSetField(frame, obj, obj->findField(name), name, call, v, kind);
+}
+
+void MemberSetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
+                    const ValueCell& v, int kind) {
+  if (f && f->isArrayData()) {
+    ArrayField* af = static_cast<ArrayField*>(f);
+    ArrayData* d = af->data(*obj);
+    ArraySet(d, ArrayOffset(frame, d, call), v);
+    return;
+  }
+  if (f && f->isData()) {
+    if ((kind == 2 || kind == 6) && v.type != kTypeObject) throw TypeMismatch("Set");
+    static_cast<DataField*>(f)->setCell(*obj, v);
+    return;
+  }
+  if (f) throw StoreException(("Cannot assign to the method '" + std::string(name) + "'.").c_str());
+  // Not in the signature: the native object's extension members.
+  ValueList* list = call ? BuildArgList(frame, call) : new ValueList;
+  if (!call) list->ref();
+  int found = 0;
+  try {
+    list->ppush(CellToValue(v));
+    Value* r = obj->eval(name, InterObjRep::kEvalSet, list, nullptr, &found);
+    if (r) r->unref();
+  } catch (...) {
+    list->unref();
+    throw;
+  }
+  list->unref();
+  if (!found) throw NotFound(name);
+}

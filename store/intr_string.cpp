@@ -1,0 +1,311 @@
+// Built-in string functions.
+#include "store/intrinsics.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <ostream>
+#include <string>
+
+#include "interp.h"
+
+namespace {
+
+struct StrFn {
+  int type;
+  const char* name;
+};
+
+const StrFn kStrNames[] = {{1, "InStr"}, {2, "Str"}, {67, "LCase"}, {68, "UCase"}, {69, "Left"},
+                           {70, "Right"}, {71, "Mid"}, {72, "Len"}, {73, "LTrim"}, {74, "RTrim"},
+                           {75, "Trim"}, {76, "Asc"}, {77, "Val"}, {78, "StrComp"}, {143, "String"},
+                           {144, "Space"}, {145, "Chr"}, {146, "Hex"}, {147, "Oct"}};
+
+const char* StrName(int type) {
+  for (const StrFn& f : kStrNames)
+    if (f.type == type) return f.name;
+  return "?";
+}
+
+// Text of a cell without a copy when it is a string already.
+struct Text {
+  Text(const ValueCell& c) {
+    if (c.type == kTypeString) {
+      p = c.text();
+      n = c.textLength();
+    } else {
+      own = CellToText(c);
+      p = own.c_str();
+      n = own.size();
+    }
+  }
+  const char* p;
+  size_t n;
+  std::string own;
+};
+
+int32_t Long(StackFrame& frame, ExprNode* e) {
+  ValueCellVar c;
+  e->eval(frame, c.c);
+  return c.c.type == kTypeShort ? c.c.s : c.c.type == kTypeLong ? c.c.l : CellToLong(c.c);
+}
+
+void SetText(ValueCell& out, const char* p, size_t n) { out.setString(new ValStringRep(p, n)); }
+
+void CheckLength(int32_t n, const char* what) {
+  if (n < 0) throw StoreException(kMsgInvalidArgument, what);
+}
+
+int CompareText(const char* a, size_t an, const char* b, size_t bn, bool nocase) {
+  size_t n = an < bn ? an : bn;
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = (unsigned char)a[i], y = (unsigned char)b[i];
+    if (nocase) {
+      x = (unsigned char)tolower(x);
+      y = (unsigned char)tolower(y);
+    }
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return an == bn ? 0 : (an < bn ? -1 : 1);
+}
+
+// Position (1-based) of find in s at or after start, 0 when absent.
+int32_t Find(const Text& s, const Text& find, int32_t start, bool nocase) {
+  if (start < 1) throw StoreException(kMsgInvalidArgument, "start");
+  if ((size_t)start > s.n + 1) return 0;
+  if (find.n == 0) return start;
+  for (size_t i = (size_t)start - 1; i + find.n <= s.n; ++i)
+    if (CompareText(s.p + i, find.n, find.p, find.n, nocase) == 0) return (int32_t)i + 1;
+  return 0;
+}
+
+// Val: the leading number of the text.
+void ValOf(const char* p, ValueCell& out) {
+  while (*p == ' ' || *p == '\t') ++p;
+  if (p[0] == '&' && (p[1] == 'H' || p[1] == 'h' || p[1] == 'O' || p[1] == 'o')) {
+    bool hex = p[1] == 'H' || p[1] == 'h';
+    uint32_t v = 0;
+    for (p += 2; *p; ++p) {
+      int d;
+      if (*p >= '0' && *p <= '9')
+        d = *p - '0';
+      else if (hex && isxdigit((unsigned char)*p))
+        d = tolower((unsigned char)*p) - 'a' + 10;
+      else
+        break;
+      if (!hex && d > 7) break;
+      v = v * (hex ? 16 : 8) + (uint32_t)d;
+    }
+    if (v <= 0xFFFF && (int16_t)v == (int32_t)(int16_t)v && v <= 0x7FFF)
+      out.setShort((int16_t)v);
+    else
+      out.setLong((int32_t)v);
+    return;
+  }
+  std::string digits;
+  const char* q = p;
+  if (*q == '+' || *q == '-') digits += *q++;
+  bool any = false, point = false, integral = true;
+  for (;; ++q) {
+    if (*q >= '0' && *q <= '9') {
+      digits += *q;
+      any = true;
+    } else if (*q == '.' && !point) {
+      digits += '.';
+      point = true;
+      integral = false;
+    } else if (*q == ' ') {
+      continue;  // blanks inside a number are skipped
+    } else {
+      break;
+    }
+  }
+  if (any && (*q == 'E' || *q == 'e' || *q == 'D' || *q == 'd')) {
+    std::string exp = "e";
+    const char* r = q + 1;
+    if (*r == '+' || *r == '-') exp += *r++;
+    if (*r >= '0' && *r <= '9') {
+      while (*r >= '0' && *r <= '9') exp += *r++;
+      digits += exp;
+      integral = false;
+    }
+  }
+  double d = any ? strtod(digits.c_str(), nullptr) : 0.0;
+  if (integral && d >= -32768 && d <= 32767)
+    out.setShort((int16_t)d);
+  else if (integral && d >= -2147483648.0 && d <= 2147483647.0)
+    out.setLong((int32_t)d);
+  else
+    out.setDouble(d);
+}
+
+}  // namespace
+
+IntrString::IntrString(int type, int dollar, ExprNode* a, ExprNode* b, ExprNode* c, ExprNode* d)
+    : IntrinsicNode(type, a, b, c, d), dollar_(dollar) {}
+
+void IntrString::print(std::ostream& os, const ProcCode* names) const {
+  std::string n = StrName(fn_);
+  if (dollar_) n += '$';
+  printCall(os, names, n.c_str());
+}
+
+void IntrString::eval(StackFrame& frame, ValueCell& out) {
+  ValueCellVar a;
+  switch (fn_) {
+    case 1: {  // InStr([start,] s, find[, compare])
+      int n = argCount();
+      int32_t start = 1;
+      int k = 0;
+      if (n >= 3) start = Long(frame, args_[k++]);
+      ValueCellVar s, f;
+      args_[k++]->eval(frame, s.c);
+      args_[k++]->eval(frame, f.c);
+      bool nocase = k < n && Long(frame, args_[k]) == 1;
+      out.setLong(Find(Text(s.c), Text(f.c), start, nocase));
+      return;
+    }
+    case 78: {  // StrComp(a, b[, compare])
+      ValueCellVar s, t;
+      args_[0]->eval(frame, s.c);
+      args_[1]->eval(frame, t.c);
+      bool nocase = args_[2] && Long(frame, args_[2]) == 1;
+      Text x(s.c), y(t.c);
+      out.setShort((int16_t)CompareText(x.p, x.n, y.p, y.n, nocase));
+      return;
+    }
+    case 143: {  // String(n, c)
+      int32_t n = Long(frame, args_[0]);
+      CheckLength(n, "String");
+      ValueCellVar c;
+      args_[1]->eval(frame, c.c);
+      char ch;
+      if (c.c.type == kTypeString) {
+        if (c.c.textLength() == 0) throw StoreException(kMsgInvalidArgument, "String");
+        ch = c.c.text()[0];
+      } else {
+        int32_t code = CellToLong(c.c);
+        if (code < 0 || code > 255) throw RangeError(kMsgValueOutOfRange, 0, 255, code);
+        ch = (char)code;
+      }
+      ValStringRep* r = ValStringRep::makeBuffer((size_t)n);
+      memset(r->buffer(), ch, (size_t)n);
+      out.setString(r);
+      return;
+    }
+    case 144: {  // Space(n)
+      int32_t n = Long(frame, args_[0]);
+      CheckLength(n, "Space");
+      ValStringRep* r = ValStringRep::makeBuffer((size_t)n);
+      memset(r->buffer(), ' ', (size_t)n);
+      out.setString(r);
+      return;
+    }
+    case 145: {  // Chr(n)
+      int32_t n = Long(frame, args_[0]);
+      if (n < 0 || n > 255) throw RangeError(kMsgValueOutOfRange, 0, 255, n);
+      char ch = (char)n;
+      SetText(out, &ch, 1);
+      return;
+    }
+    case 146:
+    case 147: {  // Hex, Oct
+      args_[0]->eval(frame, a.c);
+      char buf[24];
+      if (a.c.type == kTypeShort)
+        snprintf(buf, sizeof buf, fn_ == 146 ? "%X" : "%o", (unsigned)(uint16_t)a.c.s);
+      else
+        snprintf(buf, sizeof buf, fn_ == 146 ? "%X" : "%o", (unsigned)(uint32_t)CellToLong(a.c));
+      SetText(out, buf, strlen(buf));
+      return;
+    }
+    case 2: {  // Str: a leading blank for non-negative numbers
+      args_[0]->eval(frame, a.c);
+      if (a.c.type == kTypeString) throw TypeMismatch("Str");
+      std::string t = CellToText(a.c);
+      if (t.empty() || t[0] != '-') t.insert(t.begin(), ' ');
+      SetText(out, t.data(), t.size());
+      return;
+    }
+    case 77: {  // Val
+      args_[0]->eval(frame, a.c);
+      Text t(a.c);
+      std::string copy(t.p, t.n);
+      ValOf(copy.c_str(), out);
+      return;
+    }
+    default:
+      break;
+  }
+  args_[0]->eval(frame, a.c);
+  Text s(a.c);
+  switch (fn_) {
+    case 72:  // Len
+      out.setLong((int32_t)s.n);
+      return;
+    case 76:  // Asc
+      if (s.n == 0) throw StoreException(kMsgInvalidArgument, "Asc");
+      out.setShort((int16_t)(unsigned char)s.p[0]);
+      return;
+    case 67:
+    case 68: {  // LCase, UCase
+      ValStringRep* r = ValStringRep::makeBuffer(s.n);
+      for (size_t i = 0; i < s.n; ++i)
+        r->buffer()[i] = (char)(fn_ == 67 ? tolower((unsigned char)s.p[i]) : toupper((unsigned char)s.p[i]));
+      out.setString(r);
+      return;
+    }
+    case 73:
+    case 74:
+    case 75: {  // LTrim, RTrim, Trim (blanks)
+      size_t b = 0, e = s.n;
+      if (fn_ != 74)
+        while (b < e && s.p[b] == ' ') ++b;
+      if (fn_ != 73)
+        while (e > b && s.p[e - 1] == ' ') --e;
+      if (b == 0 && e == s.n && a.c.type == kTypeString)
+        out.copyFrom(a.c);
+      else
+        SetText(out, s.p + b, e - b);
+      return;
+    }
+    case 69:
+    case 70: {  // Left, Right
+      int32_t n = Long(frame, args_[1]);
+      CheckLength(n, fn_ == 69 ? "Left" : "Right");
+      size_t k = (size_t)n < s.n ? (size_t)n : s.n;
+      SetText(out, fn_ == 69 ? s.p : s.p + (s.n - k), k);
+      return;
+    }
+    case 71: {  // Mid(s, start[, n])
+      int32_t start = Long(frame, args_[1]);
+      if (start < 1) throw StoreException(kMsgInvalidArgument, "start");
+      size_t b = (size_t)start - 1 < s.n ? (size_t)start - 1 : s.n;
+      size_t k = s.n - b;
+      if (args_[2]) {
+        int32_t n = Long(frame, args_[2]);
+        CheckLength(n, "Mid");
+        if ((size_t)n < k) k = (size_t)n;
+      }
+      SetText(out, s.p + b, k);
+      return;
+    }
+    default:
+      throw StoreException("Unknown string function.");
+  }
+}
+
+// --- print items and case conditions ------------------------------------------------------------
+
+PrintItem::PrintItem(ExprNode* e, int type, int sep) : expr_(e), type_(type), sep_(sep) {}
+PrintItem::~PrintItem() { delete expr_; }
+void* PrintItem::operator new(size_t size) { return ::operator new(size); }
+void PrintItem::operator delete(void* p) { ::operator delete(p); }
+
+ECaseClauseBase::ECaseClauseBase(int type, ExprNode* e1, ExprNode* e2) : type_(type), e1_(e1), e2_(e2) {}
+ECaseClauseBase::~ECaseClauseBase() {
+  delete e1_;
+  delete e2_;
+}
+void* ECaseClauseBase::operator new(size_t size) { return ::operator new(size); }
+void ECaseClauseBase::operator delete(void* p) { ::operator delete(p); }

@@ -1,0 +1,27 @@
+// Internal: the module table behind ObjectStore (not exported).
+#pragma once
+
+#include <string>
+#include <vector>
+
+class InterObjRep;
+class ObjectStore;
+class OCLStorage;
+
+struct ModuleRec {
+  std::string name;
+  std::string path;
+  std::vector<InterObjRep*> slots;  // counted; null = free slot
+  bool dirty = false;
+  bool deleting = false;
+  ObjectStore* store = nullptr;     // the module's storage object (owned)
+  OCLStorage* storage = nullptr;    // its storage, when the module came from a file (owned)
+};
+
+extern ModuleRec* g_modules[256];
+// The record of module m (made on demand for the temporary module 254), or null.
+ModuleRec* StoreModule(unsigned char m);
+// Writes module m into stg (see objectstore.h for the layout); non-zero on success.
+int StoreWriteModule(unsigned char m, OCLStorage* stg);
+// Puts obj into slot index of module m (module loading).
+void StorePlaceInSlot(InterObjRep* obj, unsigned char m, unsigned index);

@@ -1,0 +1,177 @@
+// Basic procedures and functions: frames, argument passing, results.
+#include "store/procfield.h"
+
+#include <memory>
+
+#include "interp.h"
+#include "store/field_array.h"
+#include "store/interobj.h"
+#include "store/types.h"
+#include "store/value.h"
+
+InterProcField::InterProcField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks,
+                               DeadSource& dead)
+    : InterProcField(name, ids, blocks, nullptr, dead) {}
+
+InterProcField::InterProcField(const char* name, const char* text)
+    : InterProcField(name, nullptr, text) {}
+
+InterProcField::InterProcField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks,
+                               Field* resultField, DeadSource& dead)
+    : MethodField(name, resultField ? resultField->typeCode() : 0,
+                  resultField ? resultField->className() : ""),
+      code_(new ProcCode(ids, &blocks)),
+      result_(resultField),
+      dead_(dead) {}
+
+InterProcField::InterProcField(const char* name, Field* resultField, const char* text)
+    : MethodField(name, resultField ? resultField->typeCode() : 0,
+                  resultField ? resultField->className() : ""),
+      code_(nullptr),
+      result_(resultField),
+      text_(text ? text : "") {}
+
+InterProcField::~InterProcField() {
+  delete code_;
+  for (Field* a : args_) delete a;
+  delete result_;
+}
+
+void InterProcField::addArgument(Field* arg) {
+  UTILS_ASSERT(arg);
+  args_.push_back(arg);
+  if (code_) code_->invalidate();
+}
+
+int InterProcField::frameKind() const { return FRM_PROCEDURE; }
+
+int InterProcField::executableLineAt(int line) const { return code_ ? code_->lineAtOrAfter(line) : -1; }
+
+RWCString InterProcField::paramText() const {
+  std::string t = "(";
+  for (size_t i = 0; i < args_.size(); ++i) {
+    Field* a = args_[i];
+    if (i) t += ", ";
+    if (FieldByValue(a) && !a->isArrayData()) t += "ByVal ";
+    t += a->name();
+    if (a->isArrayData()) t += "()";
+    unsigned char type = a->isArrayData() ? static_cast<ArrayField*>(a)->elementType() : a->typeCode();
+    t += " As ";
+    t += (type == kTypeObject && a->className() && *a->className()) ? a->className()
+                                                                     : IdTypeString(type).string();
+  }
+  t += ")";
+  if (result_) {
+    t += " As ";
+    t += IdTypeString(result_->typeCode()).string();
+  }
+  return RWCString(t.c_str());
+}
+
+void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, int n,
+                          ValueCell* result) {
+  if (!code_ && !text_.empty() && compileOnCall_) {
+    compileOnCall_ = false;  // one attempt: a text that fails stays uncompilable
+    compileFromText();
+  }
+  if (!code_)
+    throw StoreException(("The procedure '" + std::string(name()) +
+                          "' cannot run: its text did not compile.").c_str());
+  if (!code_->linked()) code_->link(&args_, result_, name());
+  if (n != (int)args_.size()) {
+    StoreException e(kMsgInvalidArgument, name());
+    if (caller) AnnotateException(e, *caller);
+    throw e;
+  }
+  Faultp<InterObjRep> keep(self, tIndirectReference);  // self lives while its method runs
+  StackFrame f;
+  f.kind = frameKind();
+  f.me = self;
+  f.proc = this;
+  f.procName = name();
+  FrameScope scope(f, *code_);
+  try {
+    for (int i = 0; i < n; ++i) {
+      if (args[i].byRef)
+        f.vars[i] = args[i].cell;
+      else
+        CellStore(*f.vars[i], *args[i].cell);
+    }
+    if (code_->outer()) code_->outer()->exec(f);
+  } catch (StoreException& e) {
+    AnnotateException(e, f);
+    throw;
+  }
+  if (result) {
+    int rs = code_->resultSlot();
+    if (rs >= 0)
+      result->moveFrom(*f.vars[rs]);
+    else {
+      result->clear();
+      result->type = kTypeNoValue;
+    }
+  }
+}
+
+Value* InterProcField::invoke(InterObjRep& self, ValueList* args, int) {
+  int n = args ? args->entries() : 0;
+  std::unique_ptr<ValueCell[]> cells(new ValueCell[(size_t)n + 1]);
+  std::unique_ptr<ArgPass[]> passes(new ArgPass[(size_t)n + 1]);
+  std::unique_ptr<bool[]> writeBack(new bool[(size_t)n + 1]());
+  for (int i = 0; i < n; ++i) cells[i].init();
+  struct Clear {
+    ValueCell* c;
+    int n;
+    ~Clear() {
+      for (int i = 0; i < n; ++i) c[i].clear();
+    }
+  } clear{cells.get(), n};
+  for (int i = 0; i < n; ++i) {
+    Value* v = (*args)[i];
+    Field* param = i < (int)args_.size() ? args_[(size_t)i] : nullptr;
+    ArgPass& p = passes[i];
+    p.expr = nullptr;
+    p.byRef = false;
+    ValueCell* var = v ? CellRefValueCell(v) : nullptr;
+    if (var && !FieldByValue(param) && (var->type == FieldCellType(param) || IsArrayType(var->type))) {
+      p.cell = var;
+      p.byRef = true;
+      continue;
+    }
+    CellFromValue(cells[i], v);
+    p.cell = &cells[i];
+    if (param && !FieldByValue(param)) {
+      CellConvertForParam(cells[i], param);
+      p.byRef = true;
+      writeBack[i] = true;
+    }
+  }
+  ValueCellVar res;
+  call(ExecutionStack::top(), &self, passes.get(), n, result_ ? &res.c : nullptr);
+  // By-reference parameters write back into the caller's values (IndirectValues reach
+  // the caller's variables).
+  for (int i = 0; i < n && i < (int)args_.size(); ++i) {
+    if (!writeBack[i] || !(*args)[i]) continue;
+    try {
+      ValueFromCellWrite(*(*args)[i], cells[i]);
+    } catch (TypeMismatch&) {
+      // a read-only value: nothing to write back
+    }
+  }
+  if (!result_) return nullptr;
+  return CountedResult(CellToValue(res.c));
+}
+
+// --- InterFuncField ---------------------------------------------------------------------
+
+InterFuncField::InterFuncField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks,
+                               Field* resultField, DeadSource& dead)
+    : InterProcField(name, ids, blocks, resultField, dead) {}
+
+InterFuncField::InterFuncField(const char* name, Field* resultField, const char* text)
+    : InterProcField(name, resultField, text) {}
+
+InterFuncField::~InterFuncField() {}
+
+int InterFuncField::resultType() const { return result_ ? result_->typeCode() : 0; }
+int InterFuncField::frameKind() const { return FRM_FUNCTION; }

@@ -1,0 +1,269 @@
+// A publishing library for the object store's tests, built the way the product's object
+// libraries are: one server, a class factory per class, POD_Populate registering the
+// classes "Test" (properties with native getters and setters, methods, an event) and
+// "TestChild" (derived from "Test", defining its base's members on its own signature's
+// compiled base part).
+#include <windows.h>
+#include <ole2.h>
+
+#include <new>
+#include <string>
+
+#include "oclfactory.h"
+#include "oclstream.h"
+#include "store/enum.h"
+#include "store/field_comp.h"
+#include "store/groups.h"
+#include "store/iinterobj.h"
+#include "store/interobj.h"
+#include "store/objectstore.h"
+#include "store/signature.h"
+#include "store/storeexcept.h"
+#include "store/value.h"
+
+// Published classes bind data members by offset (CompDataField), as the product's do.
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+
+namespace {
+
+const char kTestClsid[] = "{5E0C7D10-3A41-4B7E-9D2A-6F1C0B8E2A01}";
+const char kChildClsid[] = "{5E0C7D10-3A41-4B7E-9D2A-6F1C0B8E2A02}";
+
+int g_live = 0;
+
+class TestServer : public DllServer {
+public:
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return refs > 0 ? --refs : 0; }
+  ULONG refs = 0;
+};
+
+class TestObj : public IInterObj {
+public:
+  explicit TestObj(IUnknown* outer) : IInterObj(outer) { ++g_live; }
+  ~TestObj() override { --g_live; }
+
+  static Faultp<InterObjRep>* PO_Object;
+  static void PO_InitObject();
+  static InterObjRep* PO_GetObject();
+
+  void PO_DefineFields(SignatureRep& sig) override {
+    UTILS_ASSERT(!sig.isCompFieldsDefined());
+    sig.addField(CompProcDataField::make("Value", 2, &TestObj::pdSetValue, &TestObj::pdGetValue), nullptr, 0);
+    sig.addField(CompProcDataField::make("Caption", 6, &TestObj::pdSetCaption, &TestObj::pdGetCaption), nullptr, 0);
+    sig.addField(CompProcDataField::make("Ratio", 3, &TestObj::pdSetRatio, &TestObj::pdGetRatio), nullptr, 0);
+    sig.addField(CompProcDataField::make("Small", 1, &TestObj::pdSetSmall, &TestObj::pdGetSmall), nullptr, 0);
+    sig.addField(CompProcDataField::make("Peer", 7, &TestObj::pdSetPeer, &TestObj::pdGetPeer, "Test"), nullptr, 0);
+    sig.addField(CompProcDataField::make("Serial", 2, nullptr, &TestObj::pdGetSerial), nullptr, 0);
+    sig.addField(CompProcEnumField::make("Enabled", EnumRep::find("Boolean"), &TestObj::pdSetEnabled,
+                                         &TestObj::pdGetEnabled), nullptr, 0);
+    sig.addField(CompDataField::make("Raw", 2, offsetof(TestObj, raw_)), nullptr, 0);
+    CppFuncField* add = new CppFuncField("Add", &TestObj::imAdd, 2);
+    add->addParam("a", 2, false);
+    add->addParam("b", 2, false);
+    sig.addField(add, nullptr, 0);
+    CppFuncField* fire = new CppFuncField("Fire", &TestObj::imFire, 2);
+    fire->addParam("code", 1, false);
+    sig.addField(fire, nullptr, 0);
+    CppProcField* swap = new CppProcField("Swap", &TestObj::imSwap);
+    swap->addParam("n", 2, true);
+    swap->addParam("s", 6, true);
+    sig.addField(swap, nullptr, 0);
+    CppFuncField* join = new CppFuncField("Join", &TestObj::imJoin, 6);
+    join->addParam("a", 6, false);
+    join->addParam("d", 4, false);
+    sig.addField(join, nullptr, 0);
+    sig.addEventDef(new EventDef("Changed", 1, "(code As Integer)", 1));
+    // Declarations read by the parser library, as the product's classes give them.
+    ParseCppField("Function Twice(ByVal n as long, s As String) As Long", sig, &TestObj::imTwice);
+    ParseCppEvent("Event Pinged()", sig);
+    sig.setCompFieldsDefined(true);
+  }
+
+  void PO_Load(IStream* stream) override {
+    OCLStream s(stream);
+    UCHAR rev = 0;
+    s.read(&rev);
+    if (rev > 1) throw ObjectLoadFailed("Test");
+    ULONG v = 0;
+    s.read(&v);
+    value_ = (long)v;
+    char* text = nullptr;
+    s.read(&text);
+    caption_ = text ? text : "";
+    delete[] text;
+    s.read(&ratio_);
+    peer_.read(s, store_ ? store_->module() : 254);
+    if (rev == 0 && store_) changed();
+  }
+  void PO_Save(IStream* stream, int clearDirty) override {
+    if (clearDirty) dirty_ = 0;
+    OCLStream s(stream);
+    s.write((UCHAR)1);
+    s.write((ULONG)value_);
+    s.write(caption_.c_str());
+    s.write(ratio_);
+    peer_.write(s);
+  }
+  void clone(const IInterObj& src) override {
+    const TestObj& t = dynamic_cast<const TestObj&>(src);
+    value_ = t.value_;
+    caption_ = t.caption_;
+    ratio_ = t.ratio_;
+    small_ = t.small_;
+  }
+
+  long pdGetValue() { return value_; }
+  void pdSetValue(long v) {
+    value_ = v;
+    changed();
+  }
+  ValStringRep* pdGetCaption() { return new ValStringRep(caption_.c_str()); }
+  void pdSetCaption(const char* s) { caption_ = s ? s : "<null>"; }
+  float pdGetRatio() { return ratio_; }
+  void pdSetRatio(float r) { ratio_ = r; }
+  short pdGetSmall() { return small_; }
+  void pdSetSmall(short s) { small_ = s; }
+  InterObjRep* pdGetPeer() { return peer_.get(); }
+  void pdSetPeer(InterObjRep* p) { peer_.set(p, tIndirectReference); }
+  long pdGetSerial() { return 4711; }
+  long pdGetEnabled() { return enabled_ ? -1 : 0; }
+  void pdSetEnabled(long v) { enabled_ = v != 0; }
+
+  long imAdd(long a, long b) { return a + b; }
+  // Raises "Changed" with code by reference; answers what the handler left in it.
+  long imFire(short code) {
+    short c = code;
+    ValueList* args = new ValueList;
+    args->ppush(new IndirectValue<short, 1>(c));
+    int ran = store_ ? store_->evalIEvent("Changed", args, 1) : 0;
+    return ran ? c : -1;
+  }
+  void imSwap(long* n, ValString* s) {
+    *n = *n * 2;
+    *s = ValString((std::string(s->c_str()) + "!").c_str());
+  }
+  long imTwice(long n, ValString* s) {
+    *s = ValString((std::string(s->c_str()) + std::to_string(n)).c_str());
+    return 2 * n;
+  }
+  ValStringRep* imJoin(const char* a, double d) {
+    return new ValStringRep((std::string(a ? a : "") + ":" + std::to_string((int)d)).c_str());
+  }
+
+  long raw_ = 7;
+
+protected:
+  long value_ = 0;
+  std::string caption_;
+  float ratio_ = 0;
+  short small_ = 0;
+  bool enabled_ = false;
+  Faultp<InterObjRep> peer_;
+};
+
+class TestChild : public TestObj {
+public:
+  explicit TestChild(IUnknown* outer) : TestObj(outer) {}
+  static Faultp<InterObjRep>* PO_Object;
+  static void PO_InitObject();
+
+  void PO_DefineFields(SignatureRep& sig) override {
+    UTILS_ASSERT(!sig.isCompFieldsDefined());
+    if (SignatureRep* base = sig.getCompBase()) TestObj::PO_DefineFields(*base);
+    sig.addField(CompProcDataField::make("Extra", 2, &TestChild::pdSetExtra, &TestChild::pdGetExtra), nullptr, 0);
+    // Declared again by the derived class: shadows the base's.
+    sig.addField(CompProcDataField::make("Serial", 2, nullptr, &TestChild::pdGetSerial2), nullptr, 0);
+    sig.setCompFieldsDefined(true);
+  }
+  long pdGetExtra() { return extra_; }
+  void pdSetExtra(long v) { extra_ = v; }
+  long pdGetSerial2() { return 815; }
+
+private:
+  long extra_ = 0;
+};
+
+Faultp<InterObjRep>* TestObj::PO_Object = nullptr;
+Faultp<InterObjRep>* TestChild::PO_Object = nullptr;
+
+template <class C>
+void InitClass(const char* name, InterObjRep* parent) {
+  if (C::PO_Object && C::PO_Object->is()) return;
+  delete C::PO_Object;
+  C::PO_Object = ObjectStore::RegisterPublishedClass(name, parent);
+}
+
+void TestObj::PO_InitObject() { InitClass<TestObj>("Test", nullptr); }
+InterObjRep* TestObj::PO_GetObject() {
+  if (!PO_Object || PO_Object->isNull()) PO_InitObject();
+  UTILS_ASSERT(PO_Object);
+  return PO_Object->get();
+}
+void TestChild::PO_InitObject() { InitClass<TestChild>("TestChild", TestObj::PO_GetObject()); }
+
+template <class C>
+class Factory : public OCLFactory {
+public:
+  Factory(DllServer* server, const char* clsid) : OCLFactory(server, clsid) {}
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    C* object = new (std::nothrow) C(Server());
+    if (!object) return E_OUTOFMEMORY;
+    IUnknown* unknown = object->OCLstdUnknown();
+    if (!unknown) return E_NOINTERFACE;
+    HRESULT hr = unknown->QueryInterface(riid, out);
+    if (SUCCEEDED(hr)) object->Release();
+    else delete object;
+    return hr;
+  }
+};
+
+TestServer* g_server;
+Factory<TestObj>* g_testFactory;
+Factory<TestChild>* g_childFactory;
+
+CLSID ClsidOf(const char* text) {
+  wchar_t w[60];
+  MultiByteToWideChar(CP_ACP, 0, text, -1, w, 60);
+  CLSID id;
+  CLSIDFromString(w, &id);
+  return id;
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH && !g_server) {
+    g_server = new TestServer;
+    g_testFactory = new Factory<TestObj>(g_server, kTestClsid);
+    g_childFactory = new Factory<TestChild>(g_server, kChildClsid);
+  }
+  return TRUE;
+}
+
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
+                                                                         void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (IsEqualCLSID(clsid, g_testFactory->ClassId())) return g_testFactory->QueryInterface(riid, out);
+  if (IsEqualCLSID(clsid, g_childFactory->ClassId())) return g_childFactory->QueryInterface(riid, out);
+  return E_FAIL;
+}
+
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return g_server->LockCount() == 0 && g_server->refs <= ULONG(g_server->ObjectCount()) ? S_OK : S_FALSE;
+}
+
+// The classes' ids are not in the registry: the library tells the store.
+extern "C" __declspec(dllexport) void POD_Populate() {
+  ObjectStore::RegisterProgId("Orvanel.Test", ClsidOf(kTestClsid));
+  ObjectStore::RegisterProgId("Orvanel.TestChild", ClsidOf(kChildClsid));
+  TestObj::PO_InitObject();
+  TestChild::PO_InitObject();
+}
+
+// Live native objects, for the leak tests.
+extern "C" __declspec(dllexport) int testpubLiveObjects() { return g_live; }

@@ -1,0 +1,142 @@
+// Counted strings handed to Basic.
+#include "store/valstring.h"
+
+#include <cstdio>
+#include <cstring>
+
+// The text buffer comes from the pooled allocator like the rep itself: short strings
+// are the common case and the pools serve them without the heap.
+void ValStringRep::assign(const char* bytes, size_t length) {
+  data_ = static_cast<char*>(PoolAllocator::operator new(length + 1));
+  if (length) std::memcpy(data_, bytes, length);
+  data_[length] = 0;
+  length_ = length;
+}
+
+ValStringRep::ValStringRep() { assign("", 0); }
+ValStringRep::ValStringRep(const char* text) {
+  if (!text) text = "";
+  assign(text, std::strlen(text));
+}
+ValStringRep::ValStringRep(const char* bytes, size_t length) {
+  if (!bytes) length = 0;
+  assign(bytes, length);
+}
+ValStringRep::ValStringRep(const std::string& text) { assign(text.data(), text.size()); }
+ValStringRep::~ValStringRep() { PoolAllocator::operator delete(data_); }
+
+ValStringRep::ValStringRep(size_t length, Uninitialized) {
+  data_ = static_cast<char*>(PoolAllocator::operator new(length + 1));
+  data_[length] = 0;
+  length_ = length;
+}
+
+// Callers fill the bytes at once (concatenation) or read a file into them; the zero fill
+// keeps a short read from exposing stale memory.
+ValStringRep* ValStringRep::makeBuffer(size_t length) {
+  ValStringRep* r = new ValStringRep(length, Uninitialized());
+  std::memset(r->data_, 0, length);
+  return r;
+}
+
+ValStringRep* ValStringRep::readFile(const char* path) {
+  if (!path) return nullptr;
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return nullptr;
+  ValStringRep* r = nullptr;
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    long size = std::ftell(f);
+    if (size >= 0 && std::fseek(f, 0, SEEK_SET) == 0) {
+      r = makeBuffer((size_t)size);
+      if (std::fread(r->data_, 1, (size_t)size, f) != (size_t)size) {
+        delete r;
+        r = nullptr;
+      }
+    }
+  }
+  std::fclose(f);
+  return r;
+}
+
+// ValString
+
+ValString::ValString(const char* text) : rep_(text ? new ValStringRep(text) : nullptr) {
+  if (rep_) rep_->ref();
+}
+ValString::ValString(const char* bytes, size_t length) : rep_(new ValStringRep(bytes, length)) {
+  rep_->ref();
+}
+ValString::ValString(const std::string& text) : rep_(new ValStringRep(text)) { rep_->ref(); }
+ValString::ValString(ValStringRep* rep) : rep_(rep) {
+  if (rep_) rep_->ref();
+}
+ValString::ValString(const ValString& o) : rep_(o.rep_) {
+  if (rep_) rep_->ref();
+}
+ValString::~ValString() {
+  if (rep_) rep_->unref();
+}
+
+ValString& ValString::operator=(const ValString& o) {
+  if (o.rep_) o.rep_->ref();
+  if (rep_) rep_->unref();
+  rep_ = o.rep_;
+  return *this;
+}
+
+ValString& ValString::operator=(ValString&& o) noexcept {
+  if (this != &o) {
+    ValStringRep* old = rep_;
+    rep_ = o.rep_;
+    o.rep_ = nullptr;
+    if (old) old->unref();
+  }
+  return *this;
+}
+
+ValString& ValString::operator=(const char* text) { return *this = ValString(text); }
+
+const char* ValString::c_str() const { return rep_ ? rep_->c_str() : ""; }
+size_t ValString::length() const { return rep_ ? rep_->length() : 0; }
+
+bool ValString::operator==(const ValString& o) const {
+  size_t n = length();
+  return n == o.length() && std::memcmp(c_str(), o.c_str(), n) == 0;
+}
+
+ValString ValString::operator+(const ValString& o) const {
+  size_t a = length(), b = o.length();
+  ValStringRep* r = ValStringRep::makeBuffer(a + b);
+  std::memcpy(r->buffer(), c_str(), a);
+  std::memcpy(r->buffer() + a, o.c_str(), b);
+  return ValString(r);
+}
+
+std::string MakePrintableString(const char* text) {
+  std::string out;
+  if (!text) return out;
+  bool open = false;  // inside a quoted run
+  bool any = false;
+  for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
+    if (*p < 32 || *p == 127) {
+      if (open) out += '"';
+      open = false;
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "Chr$(%u)", *p);
+      if (any) out += " & ";
+      out += buf;
+    } else {
+      if (!open) {
+        if (any) out += " & ";
+        out += '"';
+        open = true;
+      }
+      if (*p == '"') out += '"';
+      out += (char)*p;
+    }
+    any = true;
+  }
+  if (open) out += '"';
+  if (!any) out = "\"\"";
+  return out;
+}
