@@ -75,15 +75,15 @@ std::map<unsigned char, Field::Reader>& Readers() {
   static std::map<unsigned char, Field::Reader>* r = new std::map<unsigned char, Field::Reader>;
   return *r;
 }
+}  // namespace
 
-std::string ReadText(OCLStream& s) {
+std::string StoreReadText(OCLStream& s) {
   char* p = nullptr;
   s.read(&p);
   std::string t = p ? p : "";
   delete[] p;
   return t;
 }
-}  // namespace
 
 void Field::RegisterReader(unsigned char tag, Reader reader) { Readers()[tag] = reader; }
 
@@ -98,12 +98,12 @@ Field* Field::ReadField(OCLStream& s) {
   UCHAR tag = 0;
   s.read(&tag);
   if (tag >= 1 && tag <= 6) {
-    std::string name = ReadText(s);
+    std::string name = StoreReadText(s);
     USHORT flags = 0;
     s.read(&flags);
     UCHAR type = 0;
     s.read(&type);
-    std::string cls = ReadText(s);
+    std::string cls = StoreReadText(s);
     Field* f = nullptr;
     switch (tag) {
       case 1: f = new InterDataField(name.c_str(), type, cls.c_str(), flags); break;
@@ -153,6 +153,8 @@ RWCString DataField::declarationText(const InterObjRep*) const {
     t += IdTypeString(typeCode_ & 0x1F).string();
   return RWCString(t.c_str());
 }
+
+void DataField::DefaultCell(ValueCell& c, unsigned char type) { StoreDefaultCell(c, type); }
 
 InterObjRep* DataField::TypeObj() const {
   if ((typeCode_ & 0x1F) != kTypeObject || class_.empty()) return nullptr;

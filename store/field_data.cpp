@@ -156,8 +156,9 @@ InterObjRep* EmbedObjField::embeddedObject(InterObjRep& self) const {
 
 InterObjRep* EmbedObjField::makeEmbedded(InterObjRep& self) {
   if (InterObjRep* e = embeddedObject(self)) return e;
-  InterObjRep* proto = ObjectStore::find(class_.c_str());
-  if (!proto) throw NotFound(class_.c_str());
+  // No class: a plain object of its own (a Type block without From).
+  InterObjRep* proto = class_.empty() ? nullptr : ObjectStore::find(class_.c_str());
+  if (!proto && !class_.empty()) throw NotFound(class_.c_str());
   Faultp<InterObjRep> obj = StoreNewInstance(proto, self.module(), name());
   self.addEmbed(obj.get(), this);
   return obj.get();

@@ -72,6 +72,14 @@ void IInterObj::changed() {
   if (store_) store_->changed();
 }
 
+Value* IInterObj::evalIMember(const char* name, const ValueList* args, int* found, int flags) {
+  if (!store_) {
+    if (found) *found = 0;
+    return nullptr;
+  }
+  return store_->evalIMember(name, args, found, flags);
+}
+
 void IInterObj::writeMe(OCLStream& s) const {
   FaultpStreamWrite(store_, tIndirectReference, s);
 }

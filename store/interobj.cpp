@@ -284,10 +284,18 @@ void InterObjRep::setOwnArray(const ArrayField* field, ArrayData* data) {
   values_->arrays.push_back({field, data});
 }
 
+// Values of src's own fields go to this object's fields of the same names (a copy has
+// fields of its own); values of inherited fields keep their fields.
 void InterObjRep::copyValuesFrom(const InterObjRep* src) {
   if (!src->values_) return;
-  for (const auto& slot : src->values_->cells) makeOwnCell(slot.field).copyFrom(slot.cell);
-  for (const auto& a : src->values_->arrays) setOwnArray(a.first, a.second->clone());
+  auto target = [&](const Field* f) -> const Field* {
+    if (f->signature() != src->sig_) return f;
+    return sig_->findOwnField(f->name());
+  };
+  for (const auto& slot : src->values_->cells)
+    if (const Field* f = target(slot.field)) makeOwnCell(static_cast<const DataField*>(f)).copyFrom(slot.cell);
+  for (const auto& a : src->values_->arrays)
+    if (const Field* f = target(a.first)) setOwnArray(static_cast<const ArrayField*>(f), a.second->clone());
 }
 
 // Forgets every value kept for field (on this object and all objects: the field is
@@ -322,6 +330,7 @@ void InterObjRep::changed() {
 }
 
 void InterObjRep::convertToComponent(unsigned char m) {
+  if (m == ObjectStore::kAllModules) m = ObjectStore::OpenModule();
   if (isStaticObj() && module() == m) return;
   ObjectStore::RemoveFromModule(this);
   ObjectStore::AddToModule(this, m);
@@ -331,6 +340,7 @@ void InterObjRep::Destroy() {
   if (isDestroyed()) return;
   ref();  // keeps the memory while the links are cut
   flags_ |= kFlagDestroyed;
+  markDropped();  // uncounted references read null from now on
   auto& cond = Condemned();
   for (size_t i = 0; i < cond.size(); ++i)
     if (cond[i] == this) {

@@ -4,6 +4,7 @@
 #include "interobj_util.h"
 #include "store/field.h"
 #include "store/field_data.h"
+#include "store/groups.h"
 #include "store/iinterobj.h"
 #include "store/interobj.h"
 #include "store/signature.h"
@@ -128,8 +129,21 @@ MethodField* InterObjRep::findEventHandler(const char* event, InterObjRep** wher
   return nullptr;
 }
 
+namespace {
+// Runs the handler m on where with args; the handler's value, or null.
+Value* RunHandler(MethodField* m, InterObjRep* where, ValueList* args) {
+  Faultp<InterObjRep> keep(where);
+  BusySpan busy;
+  try {
+    return m->invoke(*where, args, 0);
+  } catch (StoreException& e) {
+    Annotate(e, where, m->name());
+    throw;
+  }
+}
+}  // namespace
+
 int InterObjRep::evalIEvent(const char* event, ValueList* args, int flag) {
-  Value* result = nullptr;
   ArgsHold hold(args);
   InterObjRep* where = nullptr;
   MethodField* m = findEventHandler(event, &where);
@@ -144,15 +158,7 @@ int InterObjRep::evalIEvent(const char* event, ValueList* args, int flag) {
     }
   }
   if (!m) return 0;
-  Faultp<InterObjRep> keep(where);
-  BusySpan busy;
-  try {
-    result = m->invoke(*where, args, 0);
-  } catch (StoreException& e) {
-    Annotate(e, where, m->name());
-    throw;
-  }
-  if (result) result->unref();
+  if (Value* result = RunHandler(m, where, args)) result->unref();
   return 1;
 }
 
@@ -171,14 +177,7 @@ int InterObjRep::evalIEvent_Return(const char* event, ValueList* args, Value*& r
   InterObjRep* where = nullptr;
   MethodField* m = findEventHandler(event, &where);
   if (!m) return 0;
-  Faultp<InterObjRep> keep(where);
-  BusySpan busy;
-  try {
-    result = m->invoke(*where, args, 0);
-  } catch (StoreException& e) {
-    Annotate(e, where, m->name());
-    throw;
-  }
+  result = RunHandler(m, where, args);
   return 1;
 }
 
@@ -232,6 +231,11 @@ Value* InterObjRep::eval(const char* name, unsigned char kind, const ValueList* 
   if (found) *found = 1;
   try {
     if (kind == kEvalSet) {
+      for (const InterObjRep* o = this; o; o = o->parent_)
+        if (o->acl_) {
+          if (!o->acl_->allows(this, f, 1)) throw AccessDenied(name);
+          break;
+        }
       if (!args || args->entries() == 0) throw StoreException(std::string("No value to assign to '") + name + "'.");
       int n = args->entries();
       ValueList idx;

@@ -25,6 +25,24 @@ void CopyNative(InterObjRep* src, InterObjRep* dst, unsigned char module) {
   if (dn) dn->attach(module);
 }
 
+// The source's own fields and events, through their module form (fields without one,
+// such as compiled members, stay with the class).
+void copyOwnMembers(InterObjRep* src, InterObjRep* dst) {
+  SignatureRep* from = src->signature();
+  for (int i = 0; i < from->fieldCount(); ++i) {
+    Field* f = from->field(i);
+    if (!f->streamTag()) continue;
+    OCLStream mem;
+    Field::WriteField(*f, mem);
+    mem.seekTo(0);
+    dst->signature()->addField(Field::ReadField(mem), nullptr, 0);
+  }
+  for (int i = 0; i < from->eventCount(); ++i) {
+    EventDef* e = from->eventDef(i);
+    dst->signature()->addEventDef(new EventDef(e->name(), e->kind(), e->paramText(), e->flag()));
+  }
+}
+
 }  // namespace
 
 Faultp<InterObjRep> StoreNewInstance(InterObjRep* proto, unsigned char module, const char* name) {
@@ -51,6 +69,7 @@ Faultp<InterObjRep> InterObjRep::copy(const char* name, unsigned char module) {
   obj->progId_ = progId_;
   obj->dll_ = dll_;
   obj->acl_ = acl_;
+  copyOwnMembers(this, obj.get());
   obj->copyValuesFrom(this);
   if (native_)
     if (IInterObj* n = ObjectStore::CreateNative(this)) obj->attachNative(n);
@@ -74,8 +93,16 @@ IndirectInterObj::IndirectInterObj(const char* progId, const char* name, InterOb
   ObjectStore::AddToModule(obj.get(), m);
   obj->setKind(InterObjRep::kKindClass);
   set(obj.get(), tUncountedIndirectReference);
-  // The class's own native object stands for the prototype and defines its fields.
-  IInterObj* n = ObjectStore::CreateNative(obj.get());
+  // The class's own native object stands for the prototype and defines its fields. A
+  // class that cannot be made leaves no prototype behind.
+  IInterObj* n = nullptr;
+  try {
+    n = ObjectStore::CreateNative(obj.get());
+  } catch (...) {
+    clear();
+    obj->Destroy();
+    throw;
+  }
   if (!n) return;
   obj->attachNative(n);
   SignatureRep* sig = obj->signature();

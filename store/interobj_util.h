@@ -43,3 +43,7 @@ Faultp<InterObjRep> StoreNewInstance(InterObjRep* proto, unsigned char module, c
 void StoreCopyEmbeds(InterObjRep* src, InterObjRep* dst);
 // Whether a module is being loaded (fields added then do not make embedded objects).
 bool StoreLoadingModule();
+
+class OCLStream;
+// A string read from s (the null string reads as "").
+std::string StoreReadText(OCLStream& s);

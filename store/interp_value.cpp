@@ -3,7 +3,6 @@
 #include <new>
 
 #include "interp.h"
-#include "interobj_util.h"
 #include "store/field_array.h"
 #include "store/interobj.h"
 #include "store/value.h"
@@ -25,7 +24,7 @@ private:
 
 void CellInitType(ValueCell& c, unsigned char type, ArrayField* array) {
   if (!IsArrayType(type)) {
-    StoreDefaultCell(c, type);
+    DataField::DefaultCell(c, type);
     return;
   }
   if (!array) {  // an array argument not bound yet

@@ -40,14 +40,6 @@ int g_loading = 0;
 
 std::string StreamName(size_t index) { return "O" + std::to_string(index); }
 
-std::string ReadText(OCLStream& s) {
-  char* p = nullptr;
-  s.read(&p);
-  std::string t = p ? p : "";
-  delete[] p;
-  return t;
-}
-
 struct SavingScope {
   unsigned char prev;
   explicit SavingScope(unsigned char m) : prev(g_saving) { g_saving = m; }
@@ -177,16 +169,18 @@ int ObjectStore::SaveModule(unsigned char m, const char* path) {
   if (own && r->store && r->storage) return r->store->writeModule(m);
   std::string target = own ? r->path : path;
   if (target.empty()) throw ModuleOpenFailed(r->name.c_str());
-  // A module saved under a new name continues on the new file.
-  delete r->store;
-  r->store = nullptr;
-  delete r->storage;
-  r->storage = nullptr;
+  // A module saved under a new name continues on the new file, which takes over what
+  // others kept in the old one (the OLE controls' storage).
   OCLStorage* stg = new OCLStorage(target.c_str(), 1, kStreamMode);
   if (!stg->is()) {
     delete stg;
     throw ModuleOpenFailed(target.c_str());
   }
+  if (r->storage && r->storage->is()) r->storage->storage()->CopyTo(0, nullptr, nullptr, stg->storage());
+  delete r->store;
+  r->store = nullptr;
+  delete r->storage;
+  r->storage = nullptr;
   r->storage = stg;
   r->path = target;
   StoreApplication* app = StoreApplication::App();
@@ -254,18 +248,18 @@ unsigned char ObjectStore::LoadModule(const char* path) {
     }
     if (!head.is() || memcmp(magic, kMagic, 4) != 0 || format != kFormat)
       throw ModuleOpenFailed(path);
-    std::string modName = ReadText(head);
+    std::string modName = StoreReadText(head);
     if (!modName.empty()) r->name = modName;
     ULONG nenums = 0;
     head.read(&nenums);
     for (ULONG i = 0; i < nenums; ++i) {
-      std::string en = ReadText(head);
+      std::string en = StoreReadText(head);
       ULONG kind = 0, entries = 0;
       head.read(&kind);
       head.read(&entries);
       EnumRep* e = EnumRep::find(en.c_str()) ? nullptr : new EnumRep(en.c_str(), (int)kind);
       for (ULONG k = 0; k < entries; ++k) {
-        std::string text = ReadText(head);
+        std::string text = StoreReadText(head);
         ULONG value = 0;
         head.read(&value);
         if (e) e->addEntry(text.c_str(), (int32_t)value);
@@ -277,17 +271,17 @@ unsigned char ObjectStore::LoadModule(const char* path) {
     std::vector<bool> embedded(count, false);
     // Pass 1: the objects, so that references between them resolve.
     for (ULONG i = 0; i < count; ++i) {
-      std::string sn = ReadText(head);
+      std::string sn = StoreReadText(head);
       if (sn.empty()) continue;
       streams[i].reset(new OCLStream(stg->storage(), sn.c_str(), 0, STGM_READ | STGM_SHARE_EXCLUSIVE));
       OCLStream& s = *streams[i];
       if (!s.is()) throw ModuleOpenFailed(path);
       UCHAR emb = 0, kind = 0, flags = 0;
       s.read(&emb);
-      std::string on = ReadText(s);
+      std::string on = StoreReadText(s);
       s.read(&kind);
       s.read(&flags);
-      std::string prog = ReadText(s), dll = ReadText(s);
+      std::string prog = StoreReadText(s), dll = StoreReadText(s);
       InterObjRep* obj = new InterObjRep(nullptr, on.c_str(), m);
       obj->ref();
       obj->setKind(kind);
@@ -314,10 +308,10 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       ULONG ne = 0;
       s.read(&ne);
       for (ULONG k = 0; k < ne; ++k) {
-        std::string en = ReadText(s);
+        std::string en = StoreReadText(s);
         ULONG ek = 0, flag = 0;
         s.read(&ek);
-        std::string ep = ReadText(s);
+        std::string ep = StoreReadText(s);
         s.read(&flag);
         obj->signature()->addEventDef(new EventDef(en.c_str(), (int)ek, ep.c_str(), (int)flag));
       }
@@ -330,7 +324,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       ULONG nc = 0;
       s.read(&nc);
       for (ULONG k = 0; k < nc; ++k) {
-        std::string fn = ReadText(s);
+        std::string fn = StoreReadText(s);
         ValueCellVar c;
         ReadCell(s, c.c, m);
         Field* f = obj->findField(fn.c_str());
@@ -339,7 +333,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       ULONG na = 0;
       s.read(&na);
       for (ULONG k = 0; k < na; ++k) {
-        std::string fn = ReadText(s);
+        std::string fn = StoreReadText(s);
         Field* f = obj->findField(fn.c_str());
         ArrayData* a = NewArrayData(f && f->isArrayData() ? f->typeCode() : 0);
         a->read(s, m);
@@ -353,7 +347,7 @@ unsigned char ObjectStore::LoadModule(const char* path) {
       for (ULONG k = 0; k < nemb; ++k) {
         ULONG index = 0;
         s.read(&index);
-        std::string fn = ReadText(s);
+        std::string fn = StoreReadText(s);
         InterObjRep* child = ModuleSlot(m, (int)index);
         if (!child) throw ModuleOpenFailed(path);
         obj->addEmbed(child, fn.empty() ? nullptr : obj->findField(fn.c_str()));

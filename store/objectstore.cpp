@@ -211,9 +211,13 @@ void ObjectStore::RemoveFromModule(InterObjRep* obj) {
 void ObjectStore::UnloadModule(unsigned char m, int revert) {
   ModuleRec* r = g_modules[m];
   if (!r || r->deleting) return;
-  if (StoreApplication* app = StoreApplication::App()) {
-    app->UnloadModuleForms(m);
-    (void)revert;
+  if (StoreApplication* app = StoreApplication::App()) app->UnloadModuleForms(m);
+  if (!revert && r->dirty && !r->path.empty() && !r->deleting) {
+    try {
+      SaveModule(m);
+    } catch (StoreException& e) {
+      StoreApplication::HandleException(e);
+    }
   }
   r->deleting = true;
   // Drop every object of the module, the last made first.
@@ -237,6 +241,16 @@ void ObjectStore::UnloadModule(unsigned char m, int revert) {
 void ObjectStore::UnloadAllModules(int revert) {
   for (int m = kMaxModule; m >= 0; --m)
     if (g_modules[m]) UnloadModule((unsigned char)m, revert);
+}
+
+ObjectStore* ObjectStore::ModuleStore(unsigned char m) {
+  ModuleRec* r = g_modules[m];
+  return r ? r->store : nullptr;
+}
+
+OCLStorage* ObjectStore::ModuleStorage(unsigned char m) {
+  ModuleRec* r = g_modules[m];
+  return r ? r->storage : nullptr;
 }
 
 int ObjectStore::LockState() { return g_lockState; }

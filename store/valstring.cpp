@@ -25,12 +25,17 @@ ValStringRep::ValStringRep(const char* bytes, size_t length) {
 ValStringRep::ValStringRep(const std::string& text) { assign(text.data(), text.size()); }
 ValStringRep::~ValStringRep() { PoolAllocator::operator delete(data_); }
 
+ValStringRep::ValStringRep(size_t length, Uninitialized) {
+  data_ = static_cast<char*>(PoolAllocator::operator new(length + 1));
+  data_[length] = 0;
+  length_ = length;
+}
+
+// Callers fill the bytes at once (concatenation) or read a file into them; the zero fill
+// keeps a short read from exposing stale memory.
 ValStringRep* ValStringRep::makeBuffer(size_t length) {
-  ValStringRep* r = new ValStringRep();
-  PoolAllocator::operator delete(r->data_);
-  r->data_ = static_cast<char*>(PoolAllocator::operator new(length + 1));
-  std::memset(r->data_, 0, length + 1);
-  r->length_ = length;
+  ValStringRep* r = new ValStringRep(length, Uninitialized());
+  std::memset(r->data_, 0, length);
   return r;
 }
 

@@ -105,6 +105,9 @@ public:
 
   // "Dim Name As Type" style text of the declaration (for the tools and text files).
   virtual RWCString declarationText(const InterObjRep* obj = nullptr) const;
+  // The initial cell of a type code: zero, "" (the null string), Nothing; 0 and 10
+  // give a cell with no value (type 10).
+  static void DefaultCell(ValueCell& c, unsigned char type);
   // The class object named by className for object-typed fields, or null.
   InterObjRep* TypeObj() const;
 

@@ -24,8 +24,8 @@ class OVSTORE_API AccessControlRep {
 public:
   virtual ~AccessControlRep() {}
   // Non-zero when the access is allowed (kind: 0 read, 1 write, 2 call, 3 add member,
-  // 4 delete member). The standard control allows everything but writing read-only
-  // fields.
+  // 4 delete member). The store asks it before writes by name (InterObjRep::eval); a
+  // refusal is AccessDenied. The standard control allows everything.
   virtual int allows(const InterObjRep* obj, const Field* field, int kind) const;
 };
 

@@ -107,6 +107,9 @@ public:
   // Sets the dirty word and marks the store object changed.
   void changed();
   void setDirty(bool on) { dirty_ = on ? 1 : 0; }
+  // A member of this object's store object by name (see InterObjRep::evalIMember); null
+  // when the object has no store object yet.
+  Value* evalIMember(const char* name, const ValueList* args, int* found, int flags = 0);
   // Writes a reference to this object's store object.
   void writeMe(OCLStream& s) const;
   // When ref (copied from source) refers to an object embedded in source's store

@@ -223,6 +223,28 @@ public:
   // Sets a data member by name on this object (no inheritance of the write).
   void deepDataMemberSet(const char* name, const Value& v);
 
+  // --- the native side's extension members (automation objects, VBX hosts) ---
+  int hasExtProperty(const char* name) const;
+  int getExtPropertyCount() const;
+  void getExtPropertyName(int i, RWCString& out) const;
+  void getExtMethodList(RWCString& out) const;
+  void getExtMethodProto(const char* name, RWCString& proto, int& resultType) const;
+  void getExtEventList(RWCString& out) const;
+  int getExtEventProto(const char* name, RWCString& proto, int& resultType) const;
+
+  // --- for the developer tools ---
+  // The name without its trailing digits ("Button12" -> "Button"); unnamed objects give
+  // their class's name.
+  std::string getPatternName() const;
+  // The object that text names (a name or dotted full name), or null.
+  static InterObjRep* isAlias(const char* text);
+  // Applies fn to this object and, depth first, to everything embedded in it.
+  void PropagateChangeFunction(void (*fn)(InterObjRep*, void*), void* data);
+  // The object whose methods hold this object's event handlers (its container, else
+  // itself), and the top-level object it is listed under.
+  virtual InterObjRep* handlerContainer() const;
+  virtual InterObjRep* listingOwner() const;
+
   // --- text unload --------------------------------------------------------------------
   // Appends "<indent>.<Name> = <value>\n" for every data field with a value of its own.
   void textUnload(const char* indent, RWCString& cmds);
@@ -239,8 +261,9 @@ public:
   Faultp<InterObjRep> copy(const char* name, unsigned char module);
   // Marks the object changed and its module dirty.
   void changed();
-  // Makes a free object a component of module m (it gets a slot in m's table).
-  void convertToComponent(unsigned char m);
+  // Makes a free object a component of module m (it gets a slot in m's table); 255: the
+  // current module.
+  void convertToComponent(unsigned char m = 255);
   // Drops the object now: detaches it from its module and container, releases its
   // children, fields and native object. Referenced memory stays until the last
   // counted reference goes; uncounted references read as null from then on.

@@ -96,19 +96,35 @@ OVSTORE_API bool StringToLong(const char* text, long& v);
 OVSTORE_API bool StringToDouble(const char* text, double& v);
 
 // CellBinary with the common cases inline: Integer and Long operands in any mix (+ - *
-// and comparisons without overflow), and Double with Double, Integer or Long (+ - * and
-// comparisons with a finite result). Everything else, and every error, goes through
-// CellBinary, so the results are the same. out may be the same cell as a or b.
+// \ Mod / And Or Xor and comparisons, when nothing overflows or divides by zero), and
+// Double with Double, Integer or Long (+ - * / and comparisons with a finite result).
+// Everything else, and every error, goes through CellBinary, so the results are the
+// same. out may be the same cell as a or b.
 inline void CellOp(NumOp op, ValueCell& out, const ValueCell& a, const ValueCell& b) {
   unsigned char ta = a.type, tb = b.type;
   bool ia = ta == kTypeLong || ta == kTypeShort, ib = tb == kTypeLong || tb == kTypeShort;
   if (ia && ib) {
     int32_t x = ta == kTypeLong ? a.l : a.s, y = tb == kTypeLong ? b.l : b.s, r;
-    bool done;
+    bool done = false;
     switch (op) {
       case kNumAdd: done = !__builtin_add_overflow(x, y, &r); break;
       case kNumSub: done = !__builtin_sub_overflow(x, y, &r); break;
       case kNumMul: done = !__builtin_mul_overflow(x, y, &r); break;
+      case kNumIntDiv:
+        done = y != 0 && !(y == -1 && x == INT32_MIN);
+        if (done) r = x / y;
+        break;
+      case kNumMod:
+        done = y != 0 && y != -1;
+        if (done) r = x % y;
+        break;
+      case kNumDiv:
+        if (y == 0) break;
+        out.setDouble((double)x / y);
+        return;
+      case kNumAnd: r = x & y; done = true; break;
+      case kNumOr: r = x | y; done = true; break;
+      case kNumXor: r = x ^ y; done = true; break;
       case kNumEq: out.setBool(x == y); return;
       case kNumNe: out.setBool(x != y); return;
       case kNumLt: out.setBool(x < y); return;
@@ -131,11 +147,15 @@ inline void CellOp(NumOp op, ValueCell& out, const ValueCell& a, const ValueCell
     double x = ta == kTypeDouble ? a.d : ta == kTypeLong ? a.l : a.s;
     double y = tb == kTypeDouble ? b.d : tb == kTypeLong ? b.l : b.s;
     if (x == x && y == y) {  // NaN takes the checked path
-      double r;
+      double r = __builtin_nan("");  // stays NaN when the checked path must decide
       switch (op) {
         case kNumAdd: r = x + y; break;
         case kNumSub: r = x - y; break;
         case kNumMul: r = x * y; break;
+        case kNumDiv:
+          if (y == 0) break;  // the checked path reports it
+          r = x / y;
+          break;
         case kNumEq: out.setBool(x == y); return;
         case kNumNe: out.setBool(x != y); return;
         case kNumLt: out.setBool(x < y); return;

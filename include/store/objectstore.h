@@ -70,8 +70,15 @@ public:
   static unsigned char LoadModule(const char* path);
   // Saves module m as a compound file at path (null: its own path). Non-zero on success.
   static int SaveModule(unsigned char m, const char* path = nullptr);
+  // Unloads module m: a changed module with a file is saved first unless revert is
+  // non-zero (a failed save is reported through StoreApplication::HandleException and
+  // the module unloads all the same).
   static void UnloadModule(unsigned char m, int revert);
   static void UnloadAllModules(int revert);
+  // The module's storage object and its compound file (where its OLE controls keep
+  // "OleControlStore"); null for modules without a file.
+  static ObjectStore* ModuleStore(unsigned char m);
+  static OCLStorage* ModuleStorage(unsigned char m);
   static const char* ModuleName(unsigned char m);
   static const char* ModulePath(unsigned char m);
   static int ModuleDirty(unsigned char m);

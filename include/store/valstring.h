@@ -32,6 +32,8 @@ public:
   char* buffer() { return data_; }
 
 private:
+  struct Uninitialized {};
+  ValStringRep(size_t length, Uninitialized);
   void assign(const char* bytes, size_t length);
   char* data_;
   size_t length_;

@@ -58,6 +58,19 @@ TEST(ExecFlow, ExitForAndExitDo) {
   int loop = q.block({q.let("i", Add(q.id("i"), I(1))),
                       new SimpleIfThen(2, Cmp(BinaryOp::GT, q.id("i"), I(6)), ex, -1)});
   EXPECT_EQ("7", RunF(q, {new DoLoop(1, 7, loop, nullptr), q.let("F", q.id("i"))}, {Var("i", kTypeLong)}));
+  // Exit Function from inside a For inside a Do leaves the function with its result.
+  Prog r;
+  int ef = r.block({r.let("F", r.id("i")), new ExitStmt(3, EXIT_FUNCTION)});
+  int forBody = r.block({new SimpleIfThen(2, Cmp(BinaryOp::EQ, r.id("i"), I(3)), ef, -1)});
+  int doBody = r.block({new ForNext(1, forBody, r.id("i"), I(1), I(10), nullptr, 0, FOR_NUMERIC)});
+  EXPECT_EQ("3", RunF(r, {new DoLoop(1, 7, doBody, nullptr), r.let("F", I(99))}, {Var("i", kTypeLong)}));
+  // A plain Exit leaves the innermost loop only.
+  Prog t;
+  int plain = t.block({new ExitStmt(3, EXIT_ANY)});
+  int jBody = t.block({new SimpleIfThen(2, Cmp(BinaryOp::EQ, t.id("j"), I(2)), plain, -1), t.let("n", Add(t.id("n"), I(1)))});
+  int outer = t.block({new ForNext(1, jBody, t.id("j"), I(1), I(5), nullptr, 0, FOR_NUMERIC)});
+  EXPECT_EQ("3", RunF(t, {new ForNext(1, outer, t.id("i"), I(1), I(3), nullptr, 0, FOR_NUMERIC), t.let("F", t.id("n"))},
+                     {Var("i", kTypeLong), Var("j", kTypeLong), Var("n", kTypeLong)}));
 }
 
 // Each Do kind counts how often its body runs with i starting at 0 and the test i < 3

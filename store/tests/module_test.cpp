@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "oclstorage.h"
 #include "oclstream.h"
 #include "store/enum.h"
 #include "store/field_array.h"
@@ -18,44 +19,16 @@
 #include "store/storeapp.h"
 #include "store/storeexcept.h"
 #include "store/value.h"
+#include "objtest_util.h"
 #include "testkit.h"
 
 namespace {
 
+using namespace objtest;
+
 struct StoreSetup {
-  StoreSetup() {
-    CoInitialize(nullptr);
-    ObjectStore::Initialize();
-  }
+  StoreSetup() { SetUpStore(); }
 } g_setup;
-
-class FnMethod : public MethodField {
-public:
-  typedef std::function<Value*(InterObjRep&, ValueList*)> Fn;
-  FnMethod(const char* name, Fn fn) : MethodField(name), fn_(fn) {}
-  Value* invoke(InterObjRep& self, ValueList* args, int) override { return fn_(self, args); }
-
-private:
-  Fn fn_;
-};
-
-long LongOf(Value* v) {
-  ValuePtr hold;
-  hold.adopt(v);
-  return v ? v->asLong() : -999;
-}
-
-std::string TextOf(Value* v) {
-  ValuePtr hold;
-  hold.adopt(v);
-  return v ? v->asString().str() : "<null>";
-}
-
-void Set(InterObjRep* obj, const char* name, Value* v) {
-  ValueList l;
-  l.ppush(v);
-  obj->eval(name, InterObjRep::kEvalSet, &l);
-}
 
 TEST(Modules, SavedToACompoundFileAndLoadedBackEqual) {
   testkit::TestDataDir dir("ovstore_module");
@@ -147,6 +120,45 @@ TEST(Modules, SavedToACompoundFileAndLoadedBackEqual) {
   link.clear();
   ObjectStore::UnloadModule(lm, 1);
   EXPECT_EQ(before, InterObjRep::LiveObjects());
+}
+
+TEST(Modules, StorageForOleControlsSaveAsAndSaveOnUnload) {
+  testkit::TestDataDir dir("ovstore_modstg");
+  std::string first = dir.File("first.obo"), second = dir.File("second.obo");
+  unsigned char m = ObjectStore::CreateModule("stg", first.c_str());
+  {
+    OpenModuleResource open(m);
+    PrimInterObj keep("Keeper", nullptr, 0);
+    keep->addField(InterDataField::make("N", 2), nullptr);
+  }
+  EXPECT_EQ(nullptr, ObjectStore::ModuleStorage(m));
+  ObjectStore::SaveModule(m);
+  OCLStorage* stg = ObjectStore::ModuleStorage(m);
+  ASSERT_NE(nullptr, stg);
+  ASSERT_NE(nullptr, ObjectStore::ModuleStore(m));
+  EXPECT_EQ(m, ObjectStore::ModuleStore(m)->moduleNumber());
+  {
+    OCLStorage controls(stg->storage(), "OleControlStore", 1, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    ASSERT_TRUE(controls.is());
+    OCLStream count(controls.storage(), "NumberOfOleControls", 1, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    count.write((ULONG)3);
+    controls->Commit(STGC_DEFAULT);
+  }
+  // Save as: the new file has the controls' storage too; changes are saved on unload.
+  ObjectStore::SaveModule(m, second.c_str());
+  EXPECT_STREQ(second.c_str(), ObjectStore::ModulePath(m));
+  Set(ObjectStore::find("Keeper"), "N", new DirectValue<long, 2>(77));
+  EXPECT_TRUE(ObjectStore::ModuleDirty(m));
+  ObjectStore::UnloadModule(m, 0);
+  unsigned char lm = ObjectStore::LoadModule(second.c_str());
+  EXPECT_EQ(77, LongOf(ObjectStore::find("Keeper")->evalIMember("N", nullptr)));
+  OCLStorage controls(ObjectStore::ModuleStorage(lm)->storage(), "OleControlStore", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  ASSERT_TRUE(controls.is());
+  OCLStream count(controls.storage(), "NumberOfOleControls", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  ULONG n = 0;
+  count.read(&n);
+  EXPECT_EQ(3u, n);
+  ObjectStore::UnloadModule(lm, 1);
 }
 
 // An application whose text object files hold one object name per line.

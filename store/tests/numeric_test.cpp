@@ -154,6 +154,18 @@ TEST(Numeric, BinaryTable) {
       {kNumMul, "l:3", "d:0.5", "d:1.5"},
       {kNumGe, "d:2", "l:2", "i:-1"},
       {kNumDiv, "d:1", "l:0", "err:32704"},
+      {kNumDiv, "d:1", "d:0", "err:32704"},
+      {kNumDiv, "d:-3", "d:4", "d:-0.75"},
+      {kNumDiv, "l:-3", "i:4", "d:-0.75"},
+      {kNumIntDiv, "l:-2147483647", "i:-1", "l:2147483647"},
+      {kNumIntDiv, "l:-2147483648", "i:-1", "err:32707"},
+      {kNumIntDiv, "l:7", "l:0", "err:32706"},
+      {kNumMod, "l:1000004", "l:1000003", "l:1"},
+      {kNumMod, "l:-2147483648", "i:-1", "l:0"},
+      {kNumMod, "i:5", "i:-1", "i:0"},
+      {kNumMod, "i:-32768", "i:-1", "i:0"},
+      {kNumAnd, "l:-1", "i:255", "l:255"},
+      {kNumXor, "i:-1", "i:1", "i:-2"},
   };
   for (const BinCase& k : cases) {
     EXPECT_EQ(k.expect, run(k.op, k.a, k.b)) << "op " << (int)k.op << " " << k.a << " " << k.b;

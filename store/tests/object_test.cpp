@@ -19,38 +19,15 @@
 #include "store/storeapp.h"
 #include "store/storeexcept.h"
 #include "store/value.h"
+#include "objtest_util.h"
 
 namespace {
 
+using namespace objtest;
+
 struct StoreSetup {
-  StoreSetup() {
-    CoInitialize(nullptr);
-    ObjectStore::Initialize();
-  }
+  StoreSetup() { SetUpStore(); }
 } g_setup;
-
-// A method whose body is a C++ function (stands in for Basic procedures).
-class FnMethod : public MethodField {
-public:
-  typedef std::function<Value*(InterObjRep&, ValueList*)> Fn;
-  FnMethod(const char* name, Fn fn) : MethodField(name), fn_(fn) {}
-  Value* invoke(InterObjRep& self, ValueList* args, int) override { return fn_(self, args); }
-
-private:
-  Fn fn_;
-};
-
-long LongOf(Value* v) {
-  ValuePtr hold;
-  hold.adopt(v);
-  return v ? v->asLong() : -999;
-}
-
-std::string TextOf(Value* v) {
-  ValuePtr hold;
-  hold.adopt(v);
-  return v ? v->asString().str() : "<null>";
-}
 
 // A fresh module for a test, unloaded at the end.
 struct ScratchModule {
@@ -115,6 +92,18 @@ TEST(ObjectModel, PrototypesDerivationOverrideAndLookup) {
     EXPECT_STREQ("'Fly' not found.", e.what());
     EXPECT_EQ("Robin", e.objectName());
   }
+
+  // A copy: same parent, its own copies of the source's members and values.
+  robin->addField(InterDataField::make("Song", 6), new DirectValue<ValString, 6>(ValString("la")));
+  PrimInterObj copy(robin.get(), "Robin2", 1);
+  EXPECT_EQ(bird.get(), copy->parent());
+  EXPECT_TRUE(copy->flags() & InterObjRep::kFlagClone);
+  EXPECT_TRUE(copy->definesField("Song"));
+  EXPECT_NE(robin->findField("Song"), copy->findField("Song"));
+  EXPECT_EQ("la", TextOf(copy->evalIMember("Song", nullptr)));
+  EXPECT_EQ(2, LongOf(copy->evalIMember("Legs", nullptr)));
+  robin->removeField("Song");
+  EXPECT_EQ("la", TextOf(copy->evalIMember("Song", nullptr)));
 
   // Names: top-level objects by name; names are unique.
   EXPECT_EQ(robin.get(), ObjectStore::find("ROBIN"));
@@ -279,6 +268,53 @@ TEST(ObjectModel, EveryStoreFieldKind) {
   EXPECT_STREQ("\t.Size = 0\n\t.Colour = Green\n", two.data());
 }
 
+TEST(ObjectModel, AccessControlAndClassFailures) {
+  ScratchModule mod("acl");
+  struct NoWrites : AccessControlRep {
+    int allows(const InterObjRep*, const Field*, int kind) const override { return kind != 1; }
+  } noWrites;
+  PrimInterObj guarded("Guarded", &noWrites, 0);
+  guarded->addField(InterDataField::make("V", 2), nullptr);
+  PrimInterObj inst(guarded.get(), "GuardedInst", 0);
+  ValueList one;
+  one.ppush(new DirectValue<long, 2>(1));
+  try {
+    inst->eval("V", InterObjRep::kEvalSet, &one);
+    FAIL();
+  } catch (AccessDenied& e) {
+    EXPECT_STREQ("Access denied: V", e.what());
+  }
+  EXPECT_EQ(0, LongOf(inst->evalIMember("V", nullptr)));
+  ValueList text;
+  text.ppush(new DirectValue<ValString, 6>(ValString("abc")));
+  PrimInterObj plain("PlainObj", nullptr, 0);
+  plain->addField(InterObjField::make("O"), nullptr);
+  try {
+    plain->eval("O", InterObjRep::kEvalSet, &text);
+    FAIL();
+  } catch (TypeMismatch& e) {
+    EXPECT_STREQ("Type mismatch: O", e.what());
+  }
+  // Classes whose native part cannot be made leave no prototype behind.
+  try {
+    IndirectInterObj p("Orvanel.Unknown", "UnknownClass", nullptr, nullptr, 0);
+    FAIL();
+  } catch (StoreException& e) {
+    EXPECT_STREQ("The class 'Orvanel.Unknown' is not registered.", e.what());
+  }
+  EXPECT_EQ(nullptr, ObjectStore::find("UnknownClass"));
+  CLSID nowhere = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+  ObjectStore::RegisterProgId("Orvanel.Nowhere", nowhere);
+  try {
+    IndirectInterObj p("Orvanel.Nowhere", "NowhereClass", nullptr, nullptr, 0);
+    FAIL();
+  } catch (OleException& e) {
+    EXPECT_EQ(0u, std::string(e.what()).find("OLE error"));
+    EXPECT_NE(std::string::npos, std::string(e.what()).find("Orvanel.Nowhere"));
+  }
+  EXPECT_EQ(nullptr, ObjectStore::find("NowhereClass"));
+}
+
 TEST(ObjectModel, Enumerations) {
   EnumRep* b = EnumRep::find("boolean");
   ASSERT_NE(nullptr, b);
@@ -388,6 +424,16 @@ TEST(ObjectModel, ReferenceCountsReturnToZeroAfterUnload) {
   }
   EXPECT_TRUE(weak.isNull());
   weak.clear();
+  EXPECT_EQ(before, InterObjRep::LiveObjects());
+
+  // Destroyed while still counted: uncounted references read null at once.
+  {
+    PrimInterObj held(nullptr, ObjectStore::kTempModule, 1);
+    Faultp<InterObjRep> w2(held.get(), tUncountedIndirectReference);
+    held->Destroy();
+    EXPECT_TRUE(w2.isNull());
+    EXPECT_TRUE(held->isDestroyed());
+  }
   EXPECT_EQ(before, InterObjRep::LiveObjects());
 
   // Condemned objects go on the next DeleteObjects.
