@@ -593,19 +593,6 @@ static int yyreport_syntax_error(const yypcontext_t* context, GrammarEnv* env) {
   return 0;
 }
 
-void GrammarStart(GrammarState& gs, Lexer& lex, std::istream* in) {
-  if (gs.inUse) utilsAssert("!parserInUse", __FILE__, __LINE__);
-  gs.errorCount = 0;
-  gs.lastError_.reset();
-  lex.start(in);
-  gs.inUse = true;
-}
-
-void GrammarReset(GrammarState& gs, Lexer& lex, int full) {
-  gs.inUse = false;
-  lex.reset(full);
-}
-
 int GrammarParse(ParserContext* ctx, Lexer& lex, GrammarState& gs, PEntity*& out) {
   GrammarEnv env;
   env.ctx = ctx;
