@@ -78,6 +78,7 @@ ExecNode* PComplexIfThen::build(ParserContext& ctx, DeadSourceList* ds, int flag
       line = clause->line();
       BlockBuildRep* prepared = clause->takeBlock();
       if (prepared) {
+        if (flags & 1) prepared->setFlag(1);
         block.replace(prepared);
       } else {
         block.replace(new BlockBuildRep(flags & 1));
