@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "interobj_util.h"
 #include "interp.h"
 #include "oclstream.h"
 #include "store/cdllfield.h"
@@ -19,14 +20,6 @@
 namespace {
 
 enum { kTagSub = 32, kTagFunction = 33, kTagDeclareSub = 34, kTagDeclareFunction = 35, kTagProperty = 36 };
-
-std::string ReadText(OCLStream& s) {
-  char* p = nullptr;
-  s.read(&p);
-  std::string t = p ? p : "";
-  delete[] p;
-  return t;
-}
 
 struct Head {
   std::string name;
@@ -37,10 +30,10 @@ struct Head {
 
 Head ReadHead(OCLStream& s) {
   Head h;
-  h.name = ReadText(s);
+  h.name = StoreReadText(s);
   s.read(&h.flags);
   s.read(&h.type);
-  h.cls = ReadText(s);
+  h.cls = StoreReadText(s);
   return h;
 }
 
@@ -61,7 +54,7 @@ Field* ReadOurs(OCLStream& s, unsigned char tag) {
   switch (tag) {
     case kTagSub:
     case kTagFunction: {
-      std::string text = ReadText(s);
+      std::string text = StoreReadText(s);
       std::unique_ptr<InterProcField> f;
       if (tag == kTagSub) {
         f.reset(new InterProcField(h.name.c_str(), text.c_str()));
@@ -81,7 +74,7 @@ Field* ReadOurs(OCLStream& s, unsigned char tag) {
     }
     case kTagDeclareSub:
     case kTagDeclareFunction: {
-      std::string lib = ReadText(s), alias = ReadText(s);
+      std::string lib = StoreReadText(s), alias = StoreReadText(s);
       std::unique_ptr<CDLLProcField> f(
           tag == kTagDeclareSub
               ? new CDLLProcField(h.name.c_str(), lib.c_str(), alias.empty() ? nullptr : alias.c_str())
@@ -91,7 +84,7 @@ Field* ReadOurs(OCLStream& s, unsigned char tag) {
       return f.release();
     }
     default: {
-      std::string set = ReadText(s), get = ReadText(s);
+      std::string set = StoreReadText(s), get = StoreReadText(s);
       InterProcDataField* f = InterProcDataField::make(h.name.c_str(), h.type, h.cls.c_str(), set.c_str(), get.c_str());
       f->setFieldFlags(h.flags);
       return f;
@@ -146,6 +139,7 @@ void InterProcField::compileFromText() {
   code_ = fresh->code_;
   fresh->code_ = nullptr;
   for (Field* a : args_) delete a;
+  args_.clear();
   args_.swap(fresh->args_);
   if (fresh->result_) {
     delete result_;
