@@ -9,10 +9,10 @@
 // clause, the end).
 #pragma once
 
-#include "ovparse_api.h"
-
 #include <string>
 #include <vector>
+
+#include "ovparse_api.h"
 
 class BlockBuildRep;
 class DeadSourceRep;
