@@ -24,13 +24,16 @@ void CountedObject::weakRef() {
 
 void CountedObject::weakUnref() {
   if (!(weak_ > 0)) utilsAssert("weak>0", __FILE__, __LINE__);
-  if (--weak_ == 0 && dropped_) delete this;
+  // Only a husk whose strong count already ran out goes here; an object dropped early
+  // (markDropped) still belongs to its counted references.
+  if (--weak_ == 0 && finished_) delete this;
 }
 
 // The strong count reached 0: let the object let go of what it holds, then free it
 // unless weak references still need to see it as dropped.
 void CountedObject::finish() {
   dropped_ = 1;
+  finished_ = 1;
   // drop() may take and give back counts of its own (a temporary reference to itself);
   // hold one weak count so that cannot free the object under us.
   ++weak_;

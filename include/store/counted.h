@@ -20,9 +20,9 @@
 
 class OVSTORE_API CountedObject : public Allocator {
 public:
-  CountedObject() : count_(0), weak_(0), dropped_(0) {}
+  CountedObject() : count_(0), weak_(0), dropped_(0), finished_(0) {}
   // A copy is a new object: its counts start at 0.
-  CountedObject(const CountedObject&) : count_(0), weak_(0), dropped_(0) {}
+  CountedObject(const CountedObject&) : count_(0), weak_(0), dropped_(0), finished_(0) {}
   CountedObject& operator=(const CountedObject&) { return *this; }
   virtual ~CountedObject();
 
@@ -50,7 +50,8 @@ private:
 
   int16_t count_;
   int16_t weak_;
-  uint8_t dropped_;
+  uint8_t dropped_;   // uncounted references read null
+  uint8_t finished_;  // the strong count reached 0: the memory goes with the last weak one
 };
 
 // Hands a new reference to a caller that releases it ("results are counted values the

@@ -164,6 +164,10 @@ TEST(Faultp, MarkDroppedHidesFromUncountedReferences) {
   d->destroy();
   EXPECT_TRUE(weak.isNull());
   EXPECT_TRUE(strong.is());
+  // The last weak reference going first must not free what counted ones still hold.
+  weak.clear();
+  EXPECT_EQ(1, Obj::alive);
+  EXPECT_EQ(5, strong->id);
   strong.clear();
   EXPECT_EQ(1, Obj::drops);
   weak.clear();
