@@ -280,8 +280,10 @@ simple_stmt
   | variable_ref KDeepAssign Expression { $$ = Assign(env, 4, $1, $3); }
   | KLet variable_ref KDeepAssign Expression { $$ = Assign(env, 5, $2, $4); }
   | KSet variable_ref KDeepAssign Expression { $$ = Assign(env, 6, $2, $4); }
-  | print_prefix KPrint                 { $$ = MakePrint(env, $1, None()); }
-  | print_prefix KPrint print_list      { $$ = MakePrint(env, $1, $3); }
+  | KPrint                              { $$ = MakePrint(env, Value(SV_EXPR, nullptr), None()); }
+  | KPrint print_list                   { $$ = MakePrint(env, Value(SV_EXPR, nullptr), $2); }
+  | variable_ref '.' KPrint             { $$ = MakePrint(env, $1, None()); }
+  | variable_ref '.' KPrint print_list  { $$ = MakePrint(env, $1, $4); }
   | variable_ref Arguments              { $$ = CallStmt(env, 1, $1, $2); }
   | KCall variable_ref                  { $$ = CallStmt(env, 2, $2, None()); }
   | KRaiseEvent variable_ref            { $$ = CallStmt(env, 4, $2, None()); }
@@ -308,11 +310,6 @@ exit_stmt
 optional_KPreserve
   : %empty                              { $$ = Int(0); }
   | KPreserve                           { $$ = Int(1); }
-  ;
-
-print_prefix
-  : %empty                              { $$ = Value(SV_EXPR, nullptr); }
-  | variable_ref '.'
   ;
 
 /* Items keep the separator that follows them; the list's own separator is the one that
@@ -400,20 +397,21 @@ case_expr_list
   | case_expr_list ',' case_expr_component { $$ = AddCase($1, $3); }
   ;
 
+/* "Is" may come before a comparison; equality after it is written "==". */
 case_expr_component
   : Expression                          { $$ = CaseItem(ECC_EQUAL, $1, None()); }
   | Expression KTo Expression           { $$ = CaseItem(ECC_RANGE, $1, $3); }
-  | optional_is KEq Expression          { $$ = CaseItem(ECC_IS_EQ, $3, None()); }
-  | optional_is '>' Expression          { $$ = CaseItem(ECC_IS_GT, $3, None()); }
-  | optional_is '<' Expression          { $$ = CaseItem(ECC_IS_LT, $3, None()); }
-  | optional_is KLEq Expression         { $$ = CaseItem(ECC_IS_LE, $3, None()); }
-  | optional_is KGEq Expression         { $$ = CaseItem(ECC_IS_GE, $3, None()); }
-  | optional_is KNEq Expression         { $$ = CaseItem(ECC_IS_NE, $3, None()); }
+  | case_comparison
+  | KIs case_comparison                 { $$ = $2; }
   ;
 
-optional_is
-  : %empty                              { $$ = None(); }
-  | KIs                                 { $$ = None(); }
+case_comparison
+  : KEq Expression                      { $$ = CaseItem(ECC_IS_EQ, $2, None()); }
+  | '>' Expression                      { $$ = CaseItem(ECC_IS_GT, $2, None()); }
+  | '<' Expression                      { $$ = CaseItem(ECC_IS_LT, $2, None()); }
+  | KLEq Expression                     { $$ = CaseItem(ECC_IS_LE, $2, None()); }
+  | KGEq Expression                     { $$ = CaseItem(ECC_IS_GE, $2, None()); }
+  | KNEq Expression                     { $$ = CaseItem(ECC_IS_NE, $2, None()); }
   ;
 
 if_tail

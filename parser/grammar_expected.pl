@@ -3,8 +3,8 @@
 # state prints after "Expected:") as C++, from bison's report (--report=state,lookaheads).
 #
 # A state's text lists, joined by " or ", the symbol after the dot of each kernel item; an
-# item that continues a left-recursive rule (A: A . op ...) shows A instead, so an
-# operator after an expression reads "Expression". A final 0 marks that end of statement
+# item that continues a left-recursive rule right after its first symbol (A: A . op ...)
+# shows A instead, so an operator after an expression reads "Expression". A final 0 marks that end of statement
 # is acceptable too. A state with nothing to list has no text.
 #
 # Usage: grammar_expected.pl report expected-sr expected-rr output.cpp
@@ -22,6 +22,11 @@ my %display = (
   'parsable_entity' => 'statement or declaration',
   'parsable_entity1' => 'statement or declaration',
   'stmt_list' => 'statement(s)',
+  'stmt' => 'statement',
+  'simple_stmt' => 'statement',
+  'var_decl_list' => 'variable name(s)',
+  'var_decl_group' => 'variable name(s)',
+  'case_comparison' => 'KEq or > or < or KLEq or KGEq or KNEq',
   'simple_stmt_list' => 'statement(s)',
   'variable_ref' => 'Variable',
   'variable_names' => 'variable name(s)',
@@ -69,7 +74,7 @@ sub flush {
     next unless defined $dot && $dot < $#syms;
     my $next = $syms[$dot + 1];
     next if $next eq 'error' || $next eq '$end';
-    my $name = ($dot > 0 && $syms[0] eq $left) ? show($left) : show($next);
+    my $name = ($dot == 1 && $syms[0] eq $left) ? show($left) : show($next);
     for my $atom (split / or /, $name) {
       push @names, $atom unless $seen{$atom}++;
     }

@@ -69,6 +69,7 @@ InterObjRep::~InterObjRep() {
 
 void InterObjRep::setParent(InterObjRep* p) {
   if (p == parent_) return;
+  SignatureRep::BumpGeneration();
   if (p) {
     p->ref();
     p->children_.push_back(this);

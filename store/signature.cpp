@@ -8,11 +8,19 @@
 #include "store/storeexcept.h"
 #include "store/value.h"
 
+namespace {
+uint32_t g_generation = 1;
+}
+
+uint32_t SignatureRep::Generation() { return g_generation; }
+void SignatureRep::BumpGeneration() { ++g_generation; }
+
 SignatureRep::SignatureRep(InterObjRep* obj) : obj_(obj) {}
 
 // Runs when the object is freed: its descendants (which count it) are gone, so no other
 // object keeps values for these fields.
 SignatureRep::~SignatureRep() {
+  BumpGeneration();
   for (Field* f : fields_) delete f;
   for (EventDef* e : events_) delete e;
   delete compBase_;
@@ -71,6 +79,7 @@ void SignatureRep::addField(Field* field, Value* value, int) {
   }
   field->sig_ = this;
   fields_.push_back(field);
+  BumpGeneration();
   if (value && obj_ && field->isData())
     static_cast<DataField*>(field)->set(*obj_, *value);
   if (obj_ && !obj_->isDestroyed()) {
@@ -84,6 +93,7 @@ bool SignatureRep::removeField(const char* name) {
     if (StrEqualNoCase(fields_[i]->name(), name)) {
       Field* f = fields_[i];
       fields_.erase(fields_.begin() + (long)i);
+      BumpGeneration();
       StoreForgetField(f);
       delete f;
       if (obj_) obj_->changed();
@@ -99,6 +109,7 @@ void SignatureRep::renameField(const char* oldName, const char* newName) {
   if (!f) throw NotFound(oldName);
   checkCollision(f, newName);
   f->rename(newName);
+  BumpGeneration();
   if (obj_) obj_->changed();
 }
 

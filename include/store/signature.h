@@ -65,6 +65,12 @@ public:
   int fieldCount() const { return (int)fields_.size(); }
   Field* field(int i) const { return fields_[i]; }
 
+  // A process-wide counter that changes whenever any signature gains, loses or renames
+  // a field, is deleted, or an object changes its parent: a field found by name stays
+  // valid while the counter is unchanged (lookup caches key on it).
+  static uint32_t Generation();
+  static void BumpGeneration();
+
   void addEventDef(EventDef* def);
   EventDef* findOwnEventDef(const char* name) const;
   // Own, compiled base, then parents; owner gets the signature that holds it.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 #include <string>
 
 #include "oclstream.h"
@@ -147,8 +148,10 @@ TEST(ObjectModel, CollisionsAndTheirTexts) {
   }
   // A method over an inherited method overrides it.
   EXPECT_NO_THROW(b->addField(new FnMethod("M", nullptr), nullptr));
-  // Rename and remove.
+  // Rename and remove; each change of members moves the lookup generation.
+  uint32_t gen = SignatureRep::Generation();
   a->renameField("X", "Y");
+  EXPECT_NE(gen, SignatureRep::Generation());
   EXPECT_NE(nullptr, b->findField("Y"));
   EXPECT_EQ(nullptr, b->findField("X"));
   EXPECT_THROW(a->renameField("Y", "M"), CollisionOnSelf);
@@ -313,6 +316,31 @@ TEST(ObjectModel, AccessControlAndClassFailures) {
     EXPECT_NE(std::string::npos, std::string(e.what()).find("Orvanel.Nowhere"));
   }
   EXPECT_EQ(nullptr, ObjectStore::find("NowhereClass"));
+}
+
+TEST(ObjectModel, ApplicationNotificationsAndExceptionHandling) {
+  std::vector<long> codes;
+  ScratchModule mod("notify");
+  PrimInterObj mgr("ObjectEditorMgr", nullptr, 0);
+  mgr->addField(new FnMethod("Refresh", [&](InterObjRep&, ValueList* a) -> Value* {
+                  codes.push_back((*a)[0]->asLong());
+                  return nullptr;
+                }),
+                nullptr);
+  StoreApplication* app = StoreApplication::App();
+  codes.clear();
+  app->NotifyObjectAdded();
+  StoreApplication::BatchNotifies(1);
+  app->NotifyObjectChanged();  // deferrable: held back
+  app->NotifyValuesChanged();
+  app->NotifyObjectRemoved();  // sent at once
+  StoreApplication::BatchNotifies(0);
+  EXPECT_EQ((std::vector<long>{3, 9, 13}), codes);
+  StoreException e("x");
+  int prev = StoreApplication::HandleExceptions(0);
+  EXPECT_THROW(StoreApplication::HandleException(e), StoreException);
+  StoreApplication::HandleExceptions(prev);
+  EXPECT_NE(nullptr, app->FindPrintTarget());
 }
 
 TEST(ObjectModel, Enumerations) {

@@ -74,6 +74,9 @@ public:
     join->addParam("d", 4, false);
     sig.addField(join, nullptr, 0);
     sig.addEventDef(new EventDef("Changed", 1, "(code As Integer)", 1));
+    // Declarations read by the parser library, as the product's classes give them.
+    ParseCppField("Function Twice(ByVal n as long, s As String) As Long", sig, &TestObj::imTwice);
+    ParseCppEvent("Event Pinged()", sig);
     sig.setCompFieldsDefined(true);
   }
 
@@ -139,6 +142,10 @@ public:
   void imSwap(long* n, ValString* s) {
     *n = *n * 2;
     *s = ValString((std::string(s->c_str()) + "!").c_str());
+  }
+  long imTwice(long n, ValString* s) {
+    *s = ValString((std::string(s->c_str()) + std::to_string(n)).c_str());
+    return 2 * n;
   }
   ValStringRep* imJoin(const char* a, double d) {
     return new ValStringRep((std::string(a ? a : "") + ":" + std::to_string((int)d)).c_str());
