@@ -73,7 +73,9 @@ int Print::exec(StackFrame& frame) {
       case 2: p->PrintTab((int)CellToLong(v.c)); break;
       default: PrintValue(*p, v.c); break;
     }
-    if (item->separator() == PrintSepZone || item->separator() == PrintSepNone)
+    // A trailing separator is the statement's end: PrintDone gets it, not PrintSeparator.
+    bool trailing = i + 1 == items_.entries() && last_ != PrintSepEndOfLine;
+    if (!trailing && (item->separator() == PrintSepZone || item->separator() == PrintSepNone))
       p->PrintSeparator((PrintSepType)item->separator());
   }
   p->PrintDone((PrintSepType)last_);

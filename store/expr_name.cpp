@@ -84,7 +84,7 @@ void Sid::eval(StackFrame& frame, ValueCell& out) {
     }
     case BIND_NAME: {
       InterObjRep* owner = NameOwner(frame, *this);
-      Field* f = owner ? owner->findField(name) : nullptr;
+      Field* f = owner ? CachedField(*this, owner) : nullptr;
       if (f || (owner && isDotted())) {
         MemberGetField(frame, owner, f, name, nullptr, out);
         return;
@@ -112,7 +112,7 @@ void Sid::assign(StackFrame& frame, const ValueCell& v, int kind) {
     case BIND_NAME: {
       InterObjRep* owner = NameOwner(frame, *this);
       if (!owner) throw NotFound(name);
-      MemberSet(frame, owner, name, nullptr, v, kind);
+      MemberSetField(frame, owner, CachedField(*this, owner), name, nullptr, v, kind);
       return;
     }
     case BIND_FIELD:
@@ -226,9 +226,12 @@ void Cid::eval(StackFrame& frame, ValueCell& out) {
       CallMethod(frame, frame.me, static_cast<MethodField*>(f), this, &out);
       return;
     }
-    case BIND_NAME:
-      MemberGet(frame, NameOwner(frame, *this), s->name, this, out);
+    case BIND_NAME: {
+      InterObjRep* owner = NameOwner(frame, *this);
+      if (!owner) throw StoreException(kMsgNotFound, s->name);
+      MemberGetField(frame, owner, CachedField(*s, owner), s->name, this, out);
       return;
+    }
     default:
       throw StoreException(("'" + std::string(s->name) + "' cannot take arguments.").c_str());
   }
@@ -243,7 +246,9 @@ void Cid::assign(StackFrame& frame, const ValueCell& v, int kind) {
     return;
   }
   if (s && s->bind == BIND_NAME) {
-    MemberSet(frame, NameOwner(frame, *this), s->name, this, v, kind);
+    InterObjRep* owner = NameOwner(frame, *this);
+    if (!owner) throw StoreException(kMsgNotFound, s->name);
+    MemberSetField(frame, owner, CachedField(*s, owner), s->name, this, v, kind);
     return;
   }
   ExprNode::assign(frame, v, kind);
@@ -304,13 +309,13 @@ void Mid::link(LinkScope& scope) {
 
 namespace {
 
-// The member's name and arguments.
-const char* MemberName(ExprNode* member, Cid*& call) {
+// The member's name node and arguments.
+Sid* MemberName(ExprNode* member, Cid*& call) {
   call = nullptr;
-  if (member->type() == EXPR_SID) return static_cast<Sid*>(member)->name;
+  if (member->type() == EXPR_SID) return static_cast<Sid*>(member);
   if (member->type() == EXPR_CID) {
     call = static_cast<Cid*>(member);
-    if (call->head() && call->head()->type() == EXPR_SID) return static_cast<Sid*>(call->head())->name;
+    if (call->head() && call->head()->type() == EXPR_SID) return static_cast<Sid*>(call->head());
   }
   throw StoreException("A member name was expected after '.'.");
 }
@@ -328,16 +333,16 @@ void Mid::eval(StackFrame& frame, ValueCell& out) {
   ValueCellVar holder;
   InterObjRep* o = MidObject(frame, object_, holder);
   Cid* call;
-  const char* name = MemberName(member_, call);
-  MemberGet(frame, o, name, call, out);
+  Sid* name = MemberName(member_, call);
+  MemberGetField(frame, o, CachedField(*name, o), name->name, call, out);
 }
 
 void Mid::assign(StackFrame& frame, const ValueCell& v, int kind) {
   ValueCellVar holder;
   InterObjRep* o = MidObject(frame, object_, holder);
   Cid* call;
-  const char* name = MemberName(member_, call);
-  MemberSet(frame, o, name, call, v, kind);
+  Sid* name = MemberName(member_, call);
+  MemberSetField(frame, o, CachedField(*name, o), name->name, call, v, kind);
 }
 
 void Mid::print(std::ostream& os, const ProcCode* names) const {

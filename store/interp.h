@@ -187,6 +187,11 @@ void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
 // The same with the field already looked up (null: not in the signature).
 void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
                     ValueCell& out);
+// The field name s names on obj, remembered in s while no signature changes.
+Field* CachedField(Sid& s, InterObjRep* obj);
+// obj.name [args] = v, the field already looked up (null: not in the signature).
+void MemberSetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
+                    const ValueCell& v, int kind);
 // obj.name [args] = v.
 void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
                const ValueCell& v, int kind);

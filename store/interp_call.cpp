@@ -6,6 +6,7 @@
 #include "store/field_array.h"
 #include "store/interobj.h"
 #include "store/procfield.h"
+#include "store/signature.h"
 #include "store/value.h"
 
 namespace {
@@ -253,10 +254,24 @@ void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* n
   static_cast<DataField*>(f)->getCell(*obj, out);
 }
 
+Field* CachedField(Sid& s, InterObjRep* obj) {
+  uint32_t gen = SignatureRep::Generation();
+  if (s.memberObj == obj && s.memberGen == gen) return s.memberField;
+  Field* f = obj->findField(s.name);
+  s.memberObj = obj;
+  s.memberGen = gen;
+  s.memberField = f;
+  return f;
+}
+
 void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
                const ValueCell& v, int kind) {
   if (!obj) throw StoreException(kMsgNotFound, name);
-  Field* f = obj->findField(name);
+  MemberSetField(frame, obj, obj->findField(name), name, call, v, kind);
+}
+
+void MemberSetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
+                    const ValueCell& v, int kind) {
   if (f && f->isArrayData()) {
     ArrayField* af = static_cast<ArrayField*>(f);
     ArrayData* d = af->data(*obj);

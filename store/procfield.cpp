@@ -70,6 +70,10 @@ RWCString InterProcField::paramText() const {
 
 void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, int n,
                           ValueCell* result) {
+  if (!code_ && !text_.empty() && compileOnCall_) {
+    compileOnCall_ = false;  // one attempt: a text that fails stays uncompilable
+    compileFromText();
+  }
   if (!code_)
     throw StoreException(("The procedure '" + std::string(name()) +
                           "' cannot run: its text did not compile.").c_str());

@@ -39,6 +39,8 @@ public:
   RWCString paramText() const override;
 
   Value* invoke(InterObjRep& self, ValueList* args, int flags) override;
+  unsigned char streamTag() const override;
+  void writeDef(OCLStream& s) const override;
   // The same without an object (a Declare is no member of anything).
   Value* call(ValueList* args);
 

@@ -20,6 +20,12 @@
 // RandomizeStmt: reseeds Rnd with the value, or with the clock when none.
 // ThrowStmt: "Throw Name(args)" raises a Basic exception named Name carrying the argument
 // values; plain "Throw" inside a Catch rethrows the exception being handled.
+// Print: the target is the object's Printable part (a Print with an object that has none
+// is an error), else the application's FindPrintTarget (none: the output is dropped).
+// Each item: Spc(n) PrintSpace, Tab(n) PrintTab, a value Print (Integer, Long, Single,
+// Double, text; Currency and objects as their text), then PrintSeparator with the
+// separator written after it -- except a trailing one, which is the statement's end:
+// PrintDone gets the end (2 end of line, 0/1 a trailing "," or ";").
 // StopStmt: suspends in the debugger when one is attached, else raises PauseExecution.
 // ExitStmt kinds: EXIT_ANY (plain "Exit": the innermost loop, else the procedure),
 // EXIT_DO, EXIT_FOR, EXIT_FUNCTION, EXIT_SUB.

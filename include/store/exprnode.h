@@ -18,6 +18,7 @@
 // Reserved identifier indexes: -1 is True (-1), -2 is False (0).
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 
 #include "ovstore_api.h"
@@ -30,6 +31,7 @@ class ProcCode;
 struct StackFrame;
 class LinkScope;
 class Cid;
+class Field;
 
 enum ExprKind {
   EXPR_SID = 1,
@@ -122,6 +124,10 @@ public:
   int slot = -1;
   void* cache = nullptr;
   const char* name = "";
+  // The member this name found last: on that object, while no signature changed.
+  const void* memberObj = nullptr;
+  uint32_t memberGen = 0;
+  Field* memberField = nullptr;
 
 private:
   short index_;

@@ -54,6 +54,10 @@ public:
 
   // Declares the next argument (the field is taken over).
   void addArgument(Field* arg);
+  // Forgets the argument fields without deleting them (they were handed on).
+  void releaseArguments();
+  // Read from a module: the text is compiled on the first call.
+  void compileWhenCalled() { compileOnCall_ = true; }
   int parmCount() const override { return (int)args_.size(); }
   Field* argument(int i) const { return args_[(size_t)i]; }
   int compiles() const override { return code_ != nullptr; }
@@ -67,6 +71,10 @@ public:
   RWCString paramText() const override;
 
   Value* invoke(InterObjRep& self, ValueList* args, int flags) override;
+  // Saved with modules as name, source text and arguments; a procedure read back is
+  // compiled from its text by the parser library (ovparse.dll) on its first call.
+  unsigned char streamTag() const override;
+  void writeDef(OCLStream& s) const override;
   // The interpreter's call: args already evaluated (count n); result gets a function's
   // value (may be null for a Sub or when the caller drops it).
   void call(StackFrame* caller, InterObjRep* self, ArgPass* args, int n, ValueCell* result);
@@ -76,12 +84,15 @@ protected:
                  Field* resultField, DeadSource& dead);
   InterProcField(const char* name, Field* resultField, const char* text);
   virtual int frameKind() const;
+  // A procedure read from a module: compiles its text now (throws the parser's error).
+  void compileFromText();
 
   ProcCode* code_;
   std::vector<Field*> args_;
   Field* result_;
   DeadSource dead_;
   std::string text_;
+  bool compileOnCall_ = false;  // read from a module: compile the text on the first call
 };
 
 class OVSTORE_API InterFuncField : public InterProcField {
@@ -117,6 +128,8 @@ public:
   Value* get(InterObjRep& self) override;
   void set(InterObjRep& self, const Value& v) override;
   bool textValue(InterObjRep&, RWCString&) override { return false; }
+  unsigned char streamTag() const override { return 36; }
+  void writeDef(OCLStream& s) const override;
 
 private:
   std::string set_;

@@ -290,9 +290,14 @@ TEST(ExecFlow, WithBlockAndMembersOfMe) {
   o.add(p.func("F", kTypeLong, {new WithBlock(1, body, new MeNode), p.let("Count", Add(p.id("Count"), I(1))),
                                 p.let("F", p.id("Count"))}));
   EXPECT_EQ("4", CallMember(o.rep, "F").text);
-  Value* v = o.rep->evalIMember("Count", nullptr, nullptr, 0);
-  EXPECT_EQ(4, v->asLong());
-  v->unref();
+  EXPECT_EQ(4, MemberLong(o.rep, "Count"));
+  // The member a name found is looked up again after the object's members change.
+  o.add(p.func("G", kTypeLong, {p.let("G", p.id("V"))}));
+  o.add(InterDataField::make("V", kTypeLong, 2));
+  EXPECT_EQ("0", CallMember(o.rep, "G").text);
+  o.rep->removeField("V");
+  o.add(p.func("V", kTypeLong, {p.let("V", I(9))}));
+  EXPECT_EQ("9", CallMember(o.rep, "G").text);
 }
 
 TEST(ExecFlow, PropertyProceduresAndDeepAssignment) {
@@ -320,9 +325,7 @@ TEST(ExecFlow, PropertyProceduresAndDeepAssignment) {
   rv->unref();
   o.add(p.sub("Deep", {p.let("Count", I(77)), new Assignment(2, 4, p.id("Other"), new MeNode)}));
   CallMember(o.rep, "Deep");
-  Value* c = other.rep->evalIMember("Count", nullptr, nullptr, 0);
-  EXPECT_EQ(77, c->asLong());
-  c->unref();
+  EXPECT_EQ(77, MemberLong(other.rep, "Count"));
 }
 
 TEST(ExecFlow, TryCatchThrowInBasic) {

@@ -138,6 +138,14 @@ inline Result CallMember(InterObjRep* obj, const char* name, std::initializer_li
   return res;
 }
 
+// A data member's value as a Long.
+inline long MemberLong(InterObjRep* obj, const char* name) {
+  Value* v = obj->evalIMember(name, nullptr, nullptr, 0);
+  long r = v->asLong();
+  v->unref();
+  return r;
+}
+
 // Evaluates an expression tree without an object.
 inline Result Eval(Prog& p, ExprNode* e) {
   EvalableExpr x(e, p.ids);

@@ -7,6 +7,9 @@
 #include "store/cdllfield.h"
 #include "store/iinterobj.h"
 #include "store/storeapp.h"
+#include "oclstream.h"
+
+#include <memory>
 
 using namespace execkit;
 
@@ -86,7 +89,7 @@ public:
   void PrintSpace(int n) override { out += "sp" + std::to_string(n); }
   void PrintTab(int n) override { out += "tab" + std::to_string(n); }
   void PrintSeparator(PrintSepType s) override { out += s == PrintSepZone ? "," : s == PrintSepNone ? ";" : "?"; }
-  void PrintDone(PrintSepType s) override { out += s == PrintSepEndOfLine ? "|" : "."; }
+  void PrintDone(PrintSepType s) override { out += s == PrintSepEndOfLine ? "|" : "."; }  // "." keeps the line
 };
 
 // The application of these tests: a print target and a counting user-break poll.
@@ -117,10 +120,13 @@ TEST(ExecNative, PrintItemsAndSeparators) {
   items.append(new PrintItem(I(4), 2));
   items.append(new PrintItem(D(2.5), 3));
   PtrList<PrintItem> none;
+  PtrList<PrintItem> trailing;  // Print "z",
+  trailing.append(new PrintItem(S("z"), 3, PrintSepZone));
   Obj o;
-  o.add(p.sub("P", {new Print(1, nullptr, PrintSepEndOfLine, items), new Print(2, nullptr, PrintSepNone, none)}));
+  o.add(p.sub("P", {new Print(1, nullptr, PrintSepEndOfLine, items), new Print(2, nullptr, PrintSepNone, none),
+                    new Print(3, nullptr, PrintSepZone, trailing)}));
   CallMember(o.rep, "P");
-  EXPECT_EQ("s1,'a';tab4;d2;|.", app.printer.out);
+  EXPECT_EQ("s1,'a';tab4;d2;|.'z'.", app.printer.out);
 }
 
 TEST(ExecNative, PollUserBreakStopsAnEndlessLoopAndBusySpans) {
@@ -190,9 +196,43 @@ TEST(ExecNative, EvalableBlockRunsOnItsContextObject) {
   Context ctx(o.rep, 1);
   b.eval(ctx, 1);
   b.eval(ctx, 1);
-  Value* v = o.rep->evalIMember("Total", nullptr, nullptr, 0);
-  EXPECT_EQ(20, v->asLong());
-  v->unref();
+  EXPECT_EQ(20, MemberLong(o.rep, "Total"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ExecNative, FieldsOfBasicAndDeclaresAreSavedWithModules) {
+  Prog p;
+  InterProcField* sub = p.sub("Hello", {p.let("x", I(1))}, {Var("x", kTypeLong)}, {ByVal("n", kTypeShort)});
+  sub->setSourceText("Sub Hello(ByVal n As Integer)\r\n  x = 1\r\nEnd Sub\r\n");
+  CDLLFuncField* dll = new CDLLFuncField("MulDiv", kTypeLong, "kernel32", nullptr);
+  for (const char* n : {"a", "b", "c"}) dll->addArgument(ByVal(n, kTypeLong));
+  InterProcDataField* prop = InterProcDataField::make("P", kTypeString, "", "SetP", "GetP");
+  OCLStream s;
+  for (Field* f : {(Field*)sub, (Field*)dll, (Field*)prop}) Field::WriteField(*f, s);
+  s.seekTo(0);
+  Obj o;
+  std::unique_ptr<Field> subBack(Field::ReadField(s));
+  Field* dllBack = Field::ReadField(s);
+  std::unique_ptr<Field> propBack(Field::ReadField(s));
+  o.add(dllBack);
+  EXPECT_EQ("12", CallMember(o.rep, "MulDiv", {new DirectValue<long, kTypeLong>(3), new DirectValue<long, kTypeLong>(8),
+                                               new DirectValue<long, kTypeLong>(2)}).text);
+  InterProcField* sb = static_cast<InterProcField*>(subBack.get());
+  EXPECT_STREQ("Hello", sb->name());
+  EXPECT_EQ(sub->sourceText(), std::string(sb->sourceText()));
+  ASSERT_EQ(1, sb->parmCount());
+  EXPECT_EQ(kTypeShort, sb->argument(0)->typeCode());
+  EXPECT_TRUE(sb->argument(0)->hasFlag(Field::kByValue));
+  InterProcDataField* pb = static_cast<InterProcDataField*>(propBack.get());
+  EXPECT_STREQ("SetP", pb->setterName());
+  EXPECT_STREQ("GetP", pb->getterName());
+  EXPECT_EQ(kTypeString, pb->typeCode());
+  delete sub;
+  delete dll;
+  delete prop;
 }
 
 }  // namespace
