@@ -246,6 +246,14 @@ TEST(ParserEntry, ProceduresFromAStream) {
   ParserReset(1);
   delete a;
   delete b;
+
+  // A procedure compiled from a text keeps the text.
+  char text[] = "Sub C\n x = 1\nEnd Sub\n";
+  InterProcField* c = nullptr;
+  ParserParseProcedure(c, text);
+  ASSERT_NE(nullptr, c);
+  EXPECT_STREQ(text, c->sourceText());
+  delete c;
 }
 
 TEST(ParserEntry, StartTwiceIsAnAssertion) {
