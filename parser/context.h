@@ -1,21 +1,20 @@
-// One parse's state: the lexer and grammar (lexer.h, grammar.h) and the driver's part:
+// One parse's state: the lexer and grammar (lexer.h, grammar.h) and the driver's share:
 // the pending entity, the blocks built so far for the current text and the text itself.
 //
 // The exports share one global context that lives as long as the library; the text
 // object file reader makes one per file.
 #pragma once
 
-#include "ovparse_api.h"
-
 #include <istream>
 
-class InterObjRep;
-class DeadSourceList;
-
+#include "ovparse_api.h"
 #include "parser/entity.h"
 #include "parser/grammar.h"
 #include "parser/lexer.h"
 #include "store/block.h"
+
+class InterObjRep;
+class DeadSourceList;
 
 class OVPARSE_API ParserContext {
 public:

@@ -7,7 +7,6 @@
 #pragma once
 
 #include "ovparse_api.h"
-
 #include "parser/declvar.h"
 
 class CatchClause;

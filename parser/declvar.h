@@ -8,13 +8,12 @@
 // arguments and catch variables go through the same machinery (declproc.h).
 #pragma once
 
-#include "ovparse_api.h"
-
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "ovparse_api.h"
 #include "parser/entity.h"
 
 template <class T> class PtrList;

@@ -112,6 +112,8 @@ InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText,
     DeadSourceList list;
     proc = decl->build(ctx, &list);
     UTILS_ASSERT(proc);
+    // The store keeps a procedure's text (modules save it, the tools show it).
+    if (sourceText) proc->setSourceText(sourceText);
   } catch (XAssert&) {
     throw;
   } catch (...) {

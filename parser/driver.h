@@ -1,7 +1,7 @@
 // The parse driver: pulls parsed entities from the grammar one at a time and assembles
 // the store's blocks, evaluables and fields from them.
 //
-// The grammar delivers one entity per call (ParserContext::deliver); nextEntity() asks
+// The grammar hands over one entity per call (GrammarParse); nextEntity() asks
 // for a kind and consumes the entity only when it matches, so a request of the wrong
 // kind never loses anything. A line of several statements arrives as one StmtList whose
 // members are handed out one by one. Block bodies are read as declarations and
@@ -9,22 +9,18 @@
 // clause, the end).
 #pragma once
 
-#include "ovparse_api.h"
-
 #include <string>
 #include <vector>
+
+#include "ovparse_api.h"
 
 class BlockBuildRep;
 class DeadSourceRep;
 class EvalableBlock;
 class EvalableExpr;
-class Field;
 class InterObjRep;
 class InterProcField;
 class ParserContext;
-class PEntity;
-class SignatureRep;
-class InterObj;
 
 // The non-executable source of a block (comments and declaration texts) as it is met.
 class OVPARSE_API DeadSourceList {

@@ -7,11 +7,10 @@
 // a statement list, a builder) takes a reference; the last release deletes.
 #pragma once
 
-#include "ovparse_api.h"
-
 #include <string>
 #include <vector>
 
+#include "ovparse_api.h"
 #include "parser/petype.h"
 #include "store/counted.h"
 

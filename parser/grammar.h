@@ -45,3 +45,8 @@ inline int GrammarParse(ParserContext& ctx, Lexer& lex, GrammarState& gs, PEntit
 // operator tokens by their descriptions ("<integer>", "<string>", ":=", "<>", ...), a
 // keyword by its spelling, a character as itself; "<token: n>" for anything else.
 OVPARSE_API std::string GrammarTokenName(int token);
+
+// The grammar's own name of a token number ("KThen", "T_IDENT", "'('"), or "$undefined"
+// when the grammar has no such token; lets tests hold the grammar and the keyword table
+// to the same numbers.
+OVPARSE_API const char* GrammarTokenSymbol(int token);

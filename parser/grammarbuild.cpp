@@ -47,6 +47,19 @@ void SemFree(SemVal& v) {
 
 // ---- the parse -------------------------------------------------------------------------
 
+void GrammarStart(GrammarState& gs, Lexer& lex, std::istream* in) {
+  if (gs.inUse) utilsAssert("!parserInUse", __FILE__, __LINE__);
+  gs.errorCount = 0;
+  gs.lastError_.reset();
+  lex.start(in);
+  gs.inUse = true;
+}
+
+void GrammarReset(GrammarState& gs, Lexer& lex, int full) {
+  gs.inUse = false;
+  lex.reset(full);
+}
+
 int Line(GrammarEnv* env) { return env->lex->lineNumber(); }
 
 const char* LineText(GrammarEnv* env) {

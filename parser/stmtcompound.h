@@ -8,7 +8,6 @@
 #pragma once
 
 #include "ovparse_api.h"
-
 #include "parser/entity.h"
 
 template <class T> class PtrList;

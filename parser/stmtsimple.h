@@ -4,7 +4,6 @@
 #pragma once
 
 #include "ovparse_api.h"
-
 #include "parser/entity.h"
 
 template <class T> class PtrList;

@@ -219,6 +219,12 @@ const Case kProcedures[] = {
     {"Sub S\n Print \"a\";\n Print \"b\"\nEnd Sub\nFunction T()\n S\n Call S\nEnd Function\n",
      "print:ab\r\nab\r\n"},
     {"Function T()\n Print 1, 2\nEnd Function\n", "print:1\t2\r\n"},
+    {"Static Function Cnt() As Long\n Dim n As Long\n n = n + 1\n Cnt = n\nEnd Function\n"
+     "Function T()\n Cnt\n Cnt\n T = Cnt()\nEnd Function\n",
+     "3"},
+    {"Function Cnt() As Long\n Static n As Long\n Dim m As Long\n n = n + 1\n m = m + 1\n Cnt = n * 10 + m\nEnd Function\n"
+     "Function T()\n Cnt\n T = Cnt()\nEnd Function\n",
+     "21"},
 };
 
 TEST(BasicConformance, ProceduresAndRecursion) {

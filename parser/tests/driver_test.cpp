@@ -224,6 +224,38 @@ TEST(ParserEntry, TokensOfALine) {
   EXPECT_EQ(-1, toks[10].token);
 }
 
+// With no text, procedures come one after another from the stream ParserStart set.
+TEST(ParserEntry, ProceduresFromAStream) {
+  StoreSession session;
+  std::istringstream in("' two procedures\nSub A\n x = 1\nEnd Sub\n\nFunction B() As Long\n B = 2\nEnd Function\n");
+  ParserStart(&in);
+  InterProcField* a = nullptr;
+  InterProcField* b = nullptr;
+  ParserParseProcedure(a, nullptr);
+  ParserParseProcedure(b, nullptr);
+  ASSERT_TRUE(a && b);
+  EXPECT_STREQ("A", a->name());
+  EXPECT_STREQ("B", b->name());
+  InterProcField* none = nullptr;
+  try {
+    ParserParseProcedure(none, nullptr);
+    ADD_FAILURE() << "a third procedure";
+  } catch (const ParserException& e) {
+    EXPECT_STREQ("No procedure declaration available.", e.what());
+  }
+  ParserReset(1);
+  delete a;
+  delete b;
+
+  // A procedure compiled from a text keeps the text.
+  char text[] = "Sub C\n x = 1\nEnd Sub\n";
+  InterProcField* c = nullptr;
+  ParserParseProcedure(c, text);
+  ASSERT_NE(nullptr, c);
+  EXPECT_STREQ(text, c->sourceText());
+  delete c;
+}
+
 TEST(ParserEntry, StartTwiceIsAnAssertion) {
   StoreSession session;
   std::istringstream a("x = 1\n"), b("y = 2\n");

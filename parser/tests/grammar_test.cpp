@@ -331,6 +331,24 @@ TEST(GrammarRobustness, RandomTokenSoup) {
   EXPECT_LT(errors, entities);
 }
 
+// A declaration whose type cannot name a class fails as it is read, and the parse stack
+// is cleaned up before the exception leaves.
+TEST(GrammarLimits, IllegalTypeNamesThrowFromTheParse) {
+  struct { const char* text; const char* message; } cases[] = {
+    {"Dim x As Me", "The reserved word 'Me' is not allowed in declarations."},
+    {"Dim x As f(1)", "Object declaration is illegal."},
+  };
+  for (auto& c : cases) {
+    GrammarRun run(c.text);
+    try {
+      run.next();
+      ADD_FAILURE() << "no exception: " << c.text;
+    } catch (const ParserException& e) {
+      EXPECT_EQ(c.message, e.message()) << c.text;
+    }
+  }
+}
+
 TEST(GrammarLimits, StartTwiceAsserts) {
   ParserContext ctx;
   std::istringstream a("x"), b("y");

@@ -102,6 +102,24 @@ TEST(KeyTab, TokenNumbersTheGrammarUses) {
   EXPECT_EQ(nullptr, KeyTabIdToString(272));
 }
 
+// Every keyword's number is the grammar's token for it, and every keyword token of the
+// grammar is in the table.
+TEST(KeyTab, GrammarAndTableAgree) {
+  for (int i = 0; i < KeyTabCount(); ++i) {
+    const char* text = nullptr;
+    int id = KeyTabEntry(i, &text);
+    EXPECT_EQ(std::string("K") + text, GrammarTokenSymbol(id)) << id;
+  }
+  for (int id = 266; id <= 392; ++id) {
+    std::string symbol = GrammarTokenSymbol(id);
+    if (symbol.size() > 1 && symbol[0] == 'K' && symbol.compare(0, 5, "KDeep") != 0 &&
+        symbol != "KAndAnd" && symbol != "KOrOr" && symbol != "KNEq" && symbol != "KLEq" &&
+        symbol != "KGEq" && symbol != "KEq")
+      EXPECT_TRUE(KeyTabIdToString(id)) << id << " " << symbol;
+  }
+  EXPECT_STREQ("T_IDENT", GrammarTokenSymbol(265));
+}
+
 TEST(KeyTab, TokenNamesForMessages) {
   struct { int token; const char* name; } cases[] = {
     {0, "end-of-statement"}, {256, "<256>"}, {257, "<integer>"}, {258, "<long>"},
