@@ -16,16 +16,11 @@
 
 namespace {
 
-// Registration shared by the store's classes: find the prototype by name, else make it
-// (in the temporary module, so that no user module saves it).
+// The store's own classes live in the temporary module, so that no user module saves
+// them.
 Faultp<InterObjRep>* InitPrototype(const char* name, InterObjRep* parent) {
-  InterObj found;
-  if (ObjectStore::find(name, found)) return new Faultp<InterObjRep>(found.get(), tUncountedIndirectReference);
   OpenModuleResource temp(ObjectStore::kTempModule);
-  std::string progId = std::string("Orvanel.") + name;
-  AccessControlRep* acl = StrEqualNoCase(name, "ACL") ? nullptr : iACL::Standard();
-  IndirectInterObj proto(progId.c_str(), name, parent, acl, 0);
-  return new Faultp<InterObjRep>(proto.get(), tUncountedIndirectReference);
+  return ObjectStore::RegisterPublishedClass(name, parent);
 }
 
 struct Param {

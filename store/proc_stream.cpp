@@ -139,6 +139,7 @@ void InterProcField::compileFromText() {
   code_ = fresh->code_;
   fresh->code_ = nullptr;
   for (Field* a : args_) delete a;
+  args_.clear();
   args_.swap(fresh->args_);
   if (fresh->result_) {
     delete result_;

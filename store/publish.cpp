@@ -108,6 +108,15 @@ void ObjectStore::PublishObjectDLL(const char* name) {
   populate();
 }
 
+Faultp<InterObjRep>* ObjectStore::RegisterPublishedClass(const char* name, InterObjRep* parent) {
+  InterObj found;
+  if (find(name, found)) return new Faultp<InterObjRep>(found.get(), tUncountedIndirectReference);
+  std::string progId = std::string("Orvanel.") + name;
+  AccessControlRep* acl = StrEqualNoCase(name, "ACL") ? nullptr : iACL::Standard();
+  IndirectInterObj proto(progId.c_str(), name, parent, acl, 0);
+  return new Faultp<InterObjRep>(proto.get(), tUncountedIndirectReference);
+}
+
 void ObjectStore::RegisterProgId(const char* progId, const CLSID& clsid) {
   ProgIds()[NameKey(progId)] = clsid;
 }

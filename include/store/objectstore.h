@@ -100,6 +100,11 @@ public:
   // calls its POD_Populate. A DLL published before is not published again. Failures
   // throw StoreException.
   static void PublishObjectDLL(const char* name);
+  // The registration step of a published class's PO_InitObject: an uncounted reference
+  // to the object already named name when there is one, else to a new prototype made
+  // by IndirectInterObj("Orvanel.<name>", name, parent, the standard access control, 0).
+  // The caller owns the new holder (delete it when it reads null to register again).
+  static Faultp<InterObjRep>* RegisterPublishedClass(const char* name, InterObjRep* parent);
   // The DLL being published (null outside PublishObjectDLL).
   static const char* PublishingDLL();
   // Native classes the store makes itself (its own published classes): progId to a

@@ -221,6 +221,7 @@ TEST(ExecNative, FieldsOfBasicAndDeclaresAreSavedWithModules) {
   EXPECT_EQ("12", CallMember(o.rep, "MulDiv", {new DirectValue<long, kTypeLong>(3), new DirectValue<long, kTypeLong>(8),
                                                new DirectValue<long, kTypeLong>(2)}).text);
   InterProcField* sb = static_cast<InterProcField*>(subBack.get());
+  EXPECT_EQ(0, sb->compiles());
   EXPECT_STREQ("Hello", sb->name());
   EXPECT_EQ(sub->sourceText(), std::string(sb->sourceText()));
   ASSERT_EQ(1, sb->parmCount());
@@ -230,6 +231,12 @@ TEST(ExecNative, FieldsOfBasicAndDeclaresAreSavedWithModules) {
   EXPECT_STREQ("SetP", pb->setterName());
   EXPECT_STREQ("GetP", pb->getterName());
   EXPECT_EQ(kTypeString, pb->typeCode());
+  // Read back, the procedure compiles its text through the parser library when called.
+  Obj holder;
+  holder.add(subBack.release());
+  holder.add(InterDataField::make("x", kTypeLong, 2));
+  CallMember(holder.rep, "Hello", {new DirectValue<short, kTypeShort>(5)});
+  EXPECT_EQ(1, MemberLong(holder.rep, "x"));
   delete sub;
   delete dll;
   delete prop;

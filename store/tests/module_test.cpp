@@ -405,6 +405,31 @@ TEST(Publication, NativeObjectsSaveAndLoadWithTheirModule) {
   }
 }
 
+TEST(Publication, RegistrationTakesAModulesObjectOrMakesThePrototype) {
+  ObjectStore::RegisterNativeClass("Orvanel.RegTaken", []() -> IInterObj* { return new iGroup(nullptr); });
+  unsigned char m = ObjectStore::CreateModule("reg");
+  Faultp<InterObjRep>* holder = nullptr;
+  {
+    OpenModuleResource open(m);
+    PrimInterObj taken("RegTaken", nullptr, 0);
+    holder = ObjectStore::RegisterPublishedClass("RegTaken", nullptr);
+    EXPECT_EQ(taken.get(), holder->get());
+    EXPECT_EQ(tUncountedIndirectReference, holder->kind());
+  }
+  ObjectStore::UnloadModule(m, 1);
+  EXPECT_TRUE(holder->isNull());  // dropped with its module: register again
+  delete holder;
+  holder = ObjectStore::RegisterPublishedClass("RegTaken", nullptr);
+  ASSERT_TRUE(holder->is());
+  EXPECT_TRUE((*holder)->isPrototype());
+  EXPECT_EQ(ObjectStore::kTempModule, (*holder)->module());
+  EXPECT_NE(nullptr, dynamic_cast<iGroup*>((*holder)->ROCDataPtr(0)));
+  Faultp<InterObjRep>* again = ObjectStore::RegisterPublishedClass("RegTaken", nullptr);
+  EXPECT_EQ(holder->get(), again->get());  // found, not made twice
+  delete again;
+  delete holder;
+}
+
 TEST(Publication, Failures) {
   try {
     ObjectStore::PublishObjectDLL("ovstore_no_such_library");

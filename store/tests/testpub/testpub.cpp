@@ -191,15 +191,7 @@ template <class C>
 void InitClass(const char* name, InterObjRep* parent) {
   if (C::PO_Object && C::PO_Object->is()) return;
   delete C::PO_Object;
-  C::PO_Object = nullptr;
-  InterObj found;
-  if (ObjectStore::find(name, found)) {
-    C::PO_Object = new Faultp<InterObjRep>(found.get(), tUncountedIndirectReference);
-    return;
-  }
-  std::string progId = std::string("Orvanel.") + name;
-  IndirectInterObj proto(progId.c_str(), name, parent, iACL::Standard(), 0);
-  C::PO_Object = new Faultp<InterObjRep>(proto.get(), tUncountedIndirectReference);
+  C::PO_Object = ObjectStore::RegisterPublishedClass(name, parent);
 }
 
 void TestObj::PO_InitObject() { InitClass<TestObj>("Test", nullptr); }
