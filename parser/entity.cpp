@@ -77,6 +77,6 @@ const char* PSyntaxError::name() const { return "Syntax Error"; }
 int PSyntaxError::line() const { return error_ ? error_->line() : 0; }
 
 void PSyntaxError::raise() const {
-  UTILS_ASSERT(error_);
-  error_->Throw();
+  if (!error_) utilsAssert("error_", __FILE__, __LINE__);
+  throw SyntaxError(*error_);
 }
