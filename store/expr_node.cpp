@@ -185,12 +185,45 @@ BinaryOp::~BinaryOp() {
   delete right_;
 }
 
+namespace {
+
+// The frame slot a local variable operand reads (-1: not one).
+int LocalSlot(ExprNode* e) {
+  if (!e || e->type() != EXPR_SID) return -1;
+  Sid* s = static_cast<Sid*>(e);
+  return s->bind == BIND_SLOT ? s->slot : -1;
+}
+
+}  // namespace
+
 void BinaryOp::link(LinkScope& scope) {
   if (left_) left_->link(scope);
   if (right_) right_->link(scope);
+  leftSlot_ = rightSlot_ = -1;
+  if (op_ < 0 || op_ > IMP || op_ == LIKE) return;  // short-circuit, TypeOf, Like: the general path
+  rightSlot_ = LocalSlot(right_);
+  // Reading the left local in place is only the same as reading it first when evaluating
+  // the right operand runs no code.
+  if (rightSlot_ >= 0 || (right_ && right_->isConstant())) leftSlot_ = LocalSlot(left_);
 }
 
 void BinaryOp::eval(StackFrame& frame, ValueCell& out) {
+  if (rightSlot_ >= 0 || leftSlot_ >= 0) {
+    // Locals are read in place (out may be one of them: CellOp allows that).
+    ValueCellVar ta, tb;
+    const ValueCell* a = &ta.c;
+    if (leftSlot_ >= 0)
+      a = frame.vars[leftSlot_];
+    else
+      left_->eval(frame, ta.c);
+    const ValueCell* b = &tb.c;
+    if (rightSlot_ >= 0)
+      b = frame.vars[rightSlot_];
+    else
+      right_->eval(frame, tb.c);
+    CellOp(kOpMap[op_], out, *a, *b);
+    return;
+  }
   ValueCellVar a;
   left_->eval(frame, a.c);
   switch (op_) {

@@ -273,6 +273,10 @@ private:
   int op_;
   ExprNode* left_;
   ExprNode* right_;
+  // Frame slots of operands that are plain locals, read in place instead of copied (-1:
+  // evaluate). The left one only when the right operand cannot change it.
+  int leftSlot_ = -1;
+  int rightSlot_ = -1;
 };
 
 // 0 negation, 1 Not (bitwise on integers).

@@ -126,6 +126,10 @@ const Case kStrings[] = {
     {"Function F(x As String) As String\n x = x & \"z\"\n F = \"!\"\nEnd Function\n"
      "Function T() As String\n Dim s As String\n s = \"a\"\n s = s & \"b\"\n s = s & F(s) & s\n T = s\nEnd Function\n",
      "ab!abz"},
+    // The left operand is read before the right one runs (here changing it by reference).
+    {"Function G(x As Long) As Long\n x = 10\n G = 1\nEnd Function\n"
+     "Function T()\n Dim i As Long, j As Long\n i = 2\n j = 5\n T = (i + G(i)) * 100 + i - j\nEnd Function\n",
+     "305"},
 };
 
 TEST(BasicConformance, Strings) {
