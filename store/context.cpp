@@ -85,7 +85,7 @@ void ExecutionStack::setHook(DebugHook* hook) {
 }
 
 DebugHook* ExecutionStack::hook() { return g_hook; }
-unsigned long long ExecutionStack::statements() { return g_statements; }
+unsigned long long ExecutionStack::statements() { return g_statements + (unsigned long long)(kPollEvery - g_pollCountdown); }
 
 // --- DebugHook ----------------------------------------------------------------------------
 
@@ -111,8 +111,11 @@ void ExecHookStatement(StackFrame& frame, int line) {
   if (g_hook) g_hook->statement(frame, line);
 }
 
-void ExecPoll() {
-  ++g_statements;
+int g_pollCountdown = kPollEvery;
+
+void ExecPollNow() {
+  g_statements += (unsigned long long)(kPollEvery - g_pollCountdown);
+  g_pollCountdown = kPollEvery;
   StoreApplication::App()->PollUserBreak();
 }
 

@@ -1,6 +1,7 @@
 // Simple statements: assignment, calls, Redim, Randomize, Throw, Stop, Exit.
 #include "store/execnode.h"
 
+#include <cstring>
 #include <ctime>
 #include <strings.h>
 
@@ -66,6 +67,69 @@ Assignment::~Assignment() {
 void Assignment::link(LinkScope& scope) {
   target_->link(scope);
   value_->link(scope);
+  // Spot "s = s & a & b ..." (a local on both sides) so exec can grow s in place.
+  appendCount_ = 0;
+  if (target_->type() != EXPR_SID || kind_ > 1) return;
+  Sid* t = static_cast<Sid*>(target_);
+  if (t->bind != BIND_SLOT) return;
+  ExprNode* parts[kMaxAppend];
+  int n = 0;
+  ExprNode* e = value_;
+  while (e->type() == EXPR_BINARY && static_cast<BinaryOp*>(e)->op() == BinaryOp::CAT) {
+    if (n == kMaxAppend) return;
+    parts[n++] = static_cast<BinaryOp*>(e)->right();
+    e = static_cast<BinaryOp*>(e)->left();
+  }
+  if (n == 0 || e->type() != EXPR_SID) return;
+  Sid* head = static_cast<Sid*>(e);
+  if (head->bind != BIND_SLOT || head->slot != t->slot) return;
+  for (int i = 0; i < n; ++i) appendParts_[i] = parts[n - 1 - i];
+  appendCount_ = n;
+}
+
+// "s = s & a & b" on a String variable. Evaluation order and conversions are the
+// expression's: s is read first, then each operand in turn (made text at once). The old
+// text of s is only touched when every operand is known and nobody but s and this
+// statement holds it; then the operands go straight onto its end when they fit. A fresh
+// text gets room to grow, so a loop building a string appends without copying it.
+int Assignment::execAppend(StackFrame& frame, ValueCell* dst) {
+  ValueCellVar head;
+  head.c.copyFrom(*dst);
+  ValueCellVar parts[kMaxAppend];
+  size_t extra = 0;
+  for (int i = 0; i < appendCount_; ++i) {
+    ValueCell& p = parts[i].c;
+    appendParts_[i]->eval(frame, p);
+    if (p.type != kTypeString) {
+      ValStringRep* r = CellToStringRep(p);
+      r->ref();
+      p.adoptString(r);
+    }
+    extra += p.textLength();
+  }
+  ValStringRep* h = head.c.str;
+  const size_t la = head.c.textLength();
+  if (h && dst->type == kTypeString && dst->str == h && h->count() == 2 && la + extra <= h->capacity()) {
+    for (int i = 0; i < appendCount_; ++i) h->appendInPlace(parts[i].c.text(), parts[i].c.textLength());
+    return EXEC_NEXT;
+  }
+  const size_t need = la + extra;
+  ValStringRep* r = ValStringRep::makeUninitialized(need, need + need / 2 + 16);
+  char* w = r->buffer();
+  std::memcpy(w, head.c.text(), la);
+  w += la;
+  for (int i = 0; i < appendCount_; ++i) {
+    std::memcpy(w, parts[i].c.text(), parts[i].c.textLength());
+    w += parts[i].c.textLength();
+  }
+  r->ref();
+  ValueCellVar v;
+  v.c.adoptString(r);
+  if (dst->type == kTypeString)
+    dst->moveFrom(v.c);
+  else
+    CellStore(*dst, v.c, kind_);
+  return EXEC_NEXT;
 }
 
 int Assignment::exec(StackFrame& frame) {
@@ -75,6 +139,7 @@ int Assignment::exec(StackFrame& frame) {
       // The common case: a variable. Evaluate straight into a temporary, then store with
       // the variable's type.
       ValueCell* dst = frame.vars[s->slot];
+      if (appendCount_ && dst->type == kTypeString) return execAppend(frame, dst);
       ValueCellVar v;
       value_->eval(frame, v.c);
       if (v.c.type == dst->type && kind_ <= 1)

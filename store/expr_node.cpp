@@ -178,19 +178,63 @@ bool LikeMatch(const char* s, const char* p) {
 }  // namespace
 
 BinaryOp::BinaryOp(int op, ExprNode* left, ExprNode* right)
-    : ExprNode(EXPR_BINARY), op_(op), left_(left), right_(right) {}
+    : ExprNode(EXPR_BINARY), op_(op), left_(left), right_(right) {
+  rightConst_.init();
+}
 
 BinaryOp::~BinaryOp() {
   delete left_;
   delete right_;
 }
 
+namespace {
+
+// The frame slot a local variable operand reads (-1: not one).
+int LocalSlot(ExprNode* e) {
+  if (!e || e->type() != EXPR_SID) return -1;
+  Sid* s = static_cast<Sid*>(e);
+  return s->bind == BIND_SLOT ? s->slot : -1;
+}
+
+}  // namespace
+
 void BinaryOp::link(LinkScope& scope) {
   if (left_) left_->link(scope);
   if (right_) right_->link(scope);
+  leftSlot_ = rightSlot_ = -1;
+  rightConst_.init();
+  direct_ = false;
+  if (op_ < 0 || op_ > IMP || op_ == LIKE) return;  // short-circuit, TypeOf, Like: the general path
+  rightSlot_ = LocalSlot(right_);
+  if (right_ && (right_->type() == EXPR_LONG || right_->type() == EXPR_DOUBLE)) {
+    StackFrame none;
+    right_->eval(none, rightConst_);  // literals read nothing from the frame
+  }
+  // Reading the left local in place is only the same as reading it first when evaluating
+  // the right operand runs no code.
+  if (rightSlot_ >= 0 || (right_ && right_->isConstant())) leftSlot_ = LocalSlot(left_);
+  direct_ = leftSlot_ >= 0 || rightSlot_ >= 0 || rightConst_.type != kTypeNone;
 }
 
 void BinaryOp::eval(StackFrame& frame, ValueCell& out) {
+  if (direct_) {
+    // Locals are read in place (out may be one of them: CellOp allows that).
+    ValueCellVar ta, tb;
+    const ValueCell* a = &ta.c;
+    if (leftSlot_ >= 0)
+      a = frame.vars[leftSlot_];
+    else
+      left_->eval(frame, ta.c);
+    const ValueCell* b = &tb.c;
+    if (rightSlot_ >= 0)
+      b = frame.vars[rightSlot_];
+    else if (rightConst_.type != kTypeNone)
+      b = &rightConst_;
+    else
+      right_->eval(frame, tb.c);
+    CellOp(kOpMap[op_], out, *a, *b);
+    return;
+  }
   ValueCellVar a;
   left_->eval(frame, a.c);
   switch (op_) {

@@ -138,8 +138,15 @@ private:
 // Flags tested before every statement: a debugger hook is attached / enabled.
 extern int g_execHookFlags;
 void ExecHookStatement(StackFrame& frame, int line);
-// The per-statement poll of the application (user break).
-void ExecPoll();
+// The per-statement poll of the application (user break). The virtual call goes out only
+// once every kPollEvery statements: the application rate-limits its own polling anyway, and
+// an endless loop still reaches it within microseconds.
+enum { kPollEvery = 64 };
+extern int g_pollCountdown;
+void ExecPollNow();
+inline void ExecPoll() {
+  if (--g_pollCountdown <= 0) ExecPollNow();
+}
 
 // --- values ----------------------------------------------------------------------------
 

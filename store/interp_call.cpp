@@ -199,8 +199,15 @@ int32_t ArrayOffset(StackFrame& frame, ArrayData* data, Cid* call) {
   if (n != data->bounds().size()) throw StoreException("Wrong number of dimensions in array index.");
   int32_t idx[8];
   for (size_t i = 0; i < n; ++i) {
+    ExprNode* e = call->arg(i);
+    if (e->type() == EXPR_SID && static_cast<Sid*>(e)->bind == BIND_SLOT) {
+      // A local index is read where it is, without a copy.
+      const ValueCell& c = *frame.vars[static_cast<Sid*>(e)->slot];
+      idx[i] = c.type == kTypeShort ? c.s : c.type == kTypeLong ? c.l : CellToLong(c);
+      continue;
+    }
     ValueCellVar c;
-    call->arg(i)->eval(frame, c.c);
+    e->eval(frame, c.c);
     idx[i] = c.c.type == kTypeShort ? c.c.s : c.c.type == kTypeLong ? c.c.l : CellToLong(c.c);
   }
   return data->offsetOf(idx, (int)n);

@@ -141,7 +141,7 @@ void concat(ValueCell& out, const ValueCell& a, const ValueCell& b) {
   } else {
     tb = CellToText(b), pb = tb.data(), lb = tb.size();
   }
-  ValStringRep* r = ValStringRep::makeBuffer(la + lb);
+  ValStringRep* r = ValStringRep::makeUninitialized(la + lb, la + lb);
   std::memcpy(r->buffer(), pa, la);
   std::memcpy(r->buffer() + la, pb, lb);
   r->ref();

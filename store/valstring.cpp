@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "xexception.h"
+
 // The text buffer comes from the pooled allocator like the rep itself: short strings
 // are the common case and the pools serve them without the heap.
 void ValStringRep::assign(const char* bytes, size_t length) {
@@ -11,6 +13,7 @@ void ValStringRep::assign(const char* bytes, size_t length) {
   if (length) std::memcpy(data_, bytes, length);
   data_[length] = 0;
   length_ = length;
+  capacity_ = length;
 }
 
 ValStringRep::ValStringRep() { assign("", 0); }
@@ -25,16 +28,29 @@ ValStringRep::ValStringRep(const char* bytes, size_t length) {
 ValStringRep::ValStringRep(const std::string& text) { assign(text.data(), text.size()); }
 ValStringRep::~ValStringRep() { PoolAllocator::operator delete(data_); }
 
-ValStringRep::ValStringRep(size_t length, Uninitialized) {
-  data_ = static_cast<char*>(PoolAllocator::operator new(length + 1));
+ValStringRep::ValStringRep(size_t length, size_t capacity, Uninitialized) {
+  if (capacity < length) capacity = length;
+  data_ = static_cast<char*>(PoolAllocator::operator new(capacity + 1));
   data_[length] = 0;
   length_ = length;
+  capacity_ = capacity;
+}
+
+ValStringRep* ValStringRep::makeUninitialized(size_t length, size_t capacity) {
+  return new ValStringRep(length, capacity, Uninitialized());
+}
+
+void ValStringRep::appendInPlace(const char* bytes, size_t n) {
+  UTILS_ASSERT(length_ + n <= capacity_);
+  std::memcpy(data_ + length_, bytes, n);
+  length_ += n;
+  data_[length_] = 0;
 }
 
 // Callers fill the bytes at once (concatenation) or read a file into them; the zero fill
 // keeps a short read from exposing stale memory.
 ValStringRep* ValStringRep::makeBuffer(size_t length) {
-  ValStringRep* r = new ValStringRep(length, Uninitialized());
+  ValStringRep* r = new ValStringRep(length, length, Uninitialized());
   std::memset(r->data_, 0, length);
   return r;
 }

@@ -15,7 +15,7 @@
 // debugger can keep a call history. A hook may throw TerminateExecution to end the run.
 // Without a hook, Stop raises PauseExecution.
 //
-// While Basic runs, StoreApplication::PollUserBreak is called before every statement
+// While Basic runs, StoreApplication::PollUserBreak is called every few dozen statements
 // (the application decides how often it really polls, and may throw PauseExecution).
 // A run started from outside Basic (EvalableExpr/EvalableBlock/invoke with no Basic frame
 // below) is a busy span: SignalBusy before, SignalNotBusy after.

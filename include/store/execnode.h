@@ -76,9 +76,14 @@ public:
   void link(LinkScope& scope) override;
 
 private:
+  enum { kMaxAppend = 4 };
+  int execAppend(StackFrame& frame, ValueCell* dst);
   int kind_;
   ExprNode* target_;
   ExprNode* value_;
+  // "s = s & a & b": the appended operands, left to right (0: not that form).
+  int appendCount_ = 0;
+  ExprNode* appendParts_[kMaxAppend];
 };
 
 class OVSTORE_API FunctionCallStmt : public ExecNode {

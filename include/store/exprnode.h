@@ -23,9 +23,8 @@
 
 #include "ovstore_api.h"
 #include "store/ptrlist.h"
+#include "store/valuecell.h"
 
-struct ValueCell;
-class ValStringRep;
 class IdDynamicVector;
 class ProcCode;
 struct StackFrame;
@@ -273,6 +272,13 @@ private:
   int op_;
   ExprNode* left_;
   ExprNode* right_;
+  // Frame slots of operands that are plain locals, read in place instead of copied (-1:
+  // evaluate). The left one only when the right operand cannot change it.
+  int leftSlot_ = -1;
+  int rightSlot_ = -1;
+  // A numeric literal right operand, evaluated once at link (type kTypeNone: none).
+  ValueCell rightConst_;
+  bool direct_ = false;  // any of the three above applies
 };
 
 // 0 negation, 1 Not (bitwise on integers).

@@ -29,14 +29,22 @@ public:
   static ValStringRep* readFile(const char* path);
   // A new string of length bytes (zero-filled) for the caller to fill before sharing.
   static ValStringRep* makeBuffer(size_t length);
+  // A new string of length bytes left for the caller to fill at once, with room to grow
+  // to capacity bytes (at least length) by appendInPlace.
+  static ValStringRep* makeUninitialized(size_t length, size_t capacity);
   char* buffer() { return data_; }
+  size_t capacity() const { return capacity_; }
+  // Appends within the capacity; only for a string nobody else can see yet or any more
+  // (the interpreter's "s = s & x" when s holds the only other count).
+  void appendInPlace(const char* bytes, size_t n);
 
 private:
   struct Uninitialized {};
-  ValStringRep(size_t length, Uninitialized);
+  ValStringRep(size_t length, size_t capacity, Uninitialized);
   void assign(const char* bytes, size_t length);
   char* data_;
   size_t length_;
+  size_t capacity_;
 };
 
 class OVSTORE_API ValString {

@@ -117,6 +117,19 @@ const Case kStrings[] = {
     EXPR_S("\"say \"\"hi\"\"\"", "say \"hi\""),
     {"Function T() As String\n Dim s As String, i As Long\n For i = 1 To 3\n  s = s & i\n Next i\n T = s\nEnd Function\n",
      "123"},
+    // "s = s & ..." grows s in place: a copy taken before keeps its text, operands that
+    // read or change s see it as the expression would.
+    {"Function T() As String\n Dim s As String, u As String\n s = \"a\"\n s = s & \"b\"\n u = s\n"
+     " s = s & \"c\"\n T = u & \"|\" & s\nEnd Function\n", "ab|abc"},
+    {"Function T() As String\n Dim s As String\n s = \"a\"\n s = s & \"b\"\n s = s & \"-\" & s & 1.5\n"
+     " T = s\nEnd Function\n", "ab-ab1.5"},
+    {"Function F(x As String) As String\n x = x & \"z\"\n F = \"!\"\nEnd Function\n"
+     "Function T() As String\n Dim s As String\n s = \"a\"\n s = s & \"b\"\n s = s & F(s) & s\n T = s\nEnd Function\n",
+     "ab!abz"},
+    // The left operand is read before the right one runs (here changing it by reference).
+    {"Function G(x As Long) As Long\n x = 10\n G = 1\nEnd Function\n"
+     "Function T()\n Dim i As Long, j As Long\n i = 2\n j = 5\n T = (i + G(i)) * 100 + i - j\nEnd Function\n",
+     "305"},
 };
 
 TEST(BasicConformance, Strings) {
