@@ -108,6 +108,11 @@ void ParserParseProcedure(InterProcField*& proc, char* text) {
   UTILS_ASSERT(proc);
 }
 
+void ParserCompileProcedure(InterProcField*& proc, char* text) {
+  UTILS_ASSERT(text);
+  ParserParseProcedure(proc, text);
+}
+
 void ParserReset(int full) { GlobalParserContext().reset(full); }
 
 void ParserParseCppField(const char* decl, SignatureRep& sig, const MemberFn& member) {

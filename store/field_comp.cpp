@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "interobj_util.h"
+#include "parserlink.h"
 #include "store/enum.h"
 #include "store/interobj.h"
 #include "store/signature.h"
@@ -305,12 +306,6 @@ namespace {
 typedef void (*ParseFieldFn)(const char*, SignatureRep*, const MemberFn*);
 typedef void (*ParseEventFn)(const char*, SignatureRep*);
 
-FARPROC ParserEntry(const char* name) {
-  static HMODULE parser = nullptr;
-  if (!parser) parser = LoadLibraryA("ovparse.dll");
-  if (!parser) return nullptr;
-  return GetProcAddress(parser, name);
-}
 }  // namespace
 
 void ParseCppField(const char* declaration, SignatureRep& sig, MemberFn member) {

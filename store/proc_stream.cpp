@@ -12,6 +12,7 @@
 #include <string>
 
 #include "interobj_util.h"
+#include "parserlink.h"
 #include "interp.h"
 #include "oclstream.h"
 #include "store/cdllfield.h"
@@ -115,14 +116,12 @@ void InterProcField::writeDef(OCLStream& s) const {
 
 void InterProcField::releaseArguments() { args_.clear(); }
 
-// The parser library's procedure compiler, found at run time (the parser links this
-// library, not the other way round).
+// The parser library's procedure compiler.
 void InterProcField::compileFromText() {
   typedef void (*Compile)(InterProcField*&, char*);
   static Compile compile = nullptr;
   if (!compile) {
-    HMODULE parser = LoadLibraryA("ovparse.dll");
-    if (parser) compile = (Compile)(void*)GetProcAddress(parser, "_Z20ParserParseProcedureRP14InterProcFieldPc");
+    compile = (Compile)(void*)ParserEntry("ParserCompileProcedure");
     if (!compile)
       throw StoreException(("The procedure '" + std::string(name()) +
                             "' cannot be compiled: the parser library is not available.").c_str());

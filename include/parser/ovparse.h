@@ -59,4 +59,7 @@ extern "C" {
 OVPARSE_API void ParserParseCppField(const char* decl, SignatureRep& sig, const MemberFn& member);
 // An Event declaration added to sig (none: 32747).
 OVPARSE_API void ParserParseCppEvent(const char* decl, SignatureRep& sig);
+// ParserParseProcedure with a text, for the store recompiling a procedure read from a
+// module.
+OVPARSE_API void ParserCompileProcedure(InterProcField*& proc, char* text);
 }
