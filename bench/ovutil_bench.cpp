@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "allocator.h"
-#include "rwcstring.h"
+#include "utils/allocator.h"
+#include "utils/rwcstring.h"
 
 namespace {
 

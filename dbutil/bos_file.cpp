@@ -1,10 +1,10 @@
 // bos files: open (with temporary names and the "PATH" search), read, write, seek,
 // close, delete, rename, attributes and region locks, over the run-time library's
 // low-level handles.
-#include "jxbos.h"
+#include "dbutil/jxbos.h"
 
-#include "jxerror.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/utl_messages.h"
 
 #include <windows.h>
 

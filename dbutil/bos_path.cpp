@@ -1,10 +1,10 @@
 // bos paths: splitting, building, making full and relative, the current directory.
 // Full paths come back upper-case (callers compare paths that way); the file system
 // itself always gets the caller's own spelling.
-#include "jxbos.h"
+#include "dbutil/jxbos.h"
 
-#include "jxerror.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/utl_messages.h"
 
 #include <windows.h>
 

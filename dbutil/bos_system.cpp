@@ -1,9 +1,9 @@
 // bos system services: lines of text in memory, the environment, libraries beside this
 // one, file/directory/drive listings, the Escape key, sleeping and the clock.
-#include "jxbos.h"
+#include "dbutil/jxbos.h"
 
-#include "jxmemory.h"
-#include "jxpertask.h"
+#include "dbutil/jxmemory.h"
+#include "dbutil/jxpertask.h"
 #include "utl_globals.h"
 
 #include <windows.h>

@@ -1,5 +1,5 @@
 // BUT byte and string moves, with 32-bit counts.
-#include "jxmemory.h"
+#include "dbutil/jxmemory.h"
 
 #include <string.h>
 

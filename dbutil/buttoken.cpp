@@ -1,11 +1,11 @@
 // buttoken: the engine's one-token reader into an 80-byte buffer. Every mode is bounded
 // by the buffer: a token that does not fit is refused, cut or moved to an allocation,
 // as the caller asks.
-#include "jxscanner.h"
+#include "dbutil/jxscanner.h"
 
-#include "jxerror.h"
-#include "jxmemory.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxmemory.h"
+#include "dbutil/utl_messages.h"
 
 #include <string.h>
 

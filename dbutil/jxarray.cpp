@@ -1,8 +1,8 @@
-#include "jxarray.h"
+#include "dbutil/jxarray.h"
 
-#include "jxerror.h"
-#include "jxmemory.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxmemory.h"
+#include "dbutil/utl_messages.h"
 
 #include <string.h>
 

@@ -1,4 +1,4 @@
-#include "jxassoc.h"
+#include "dbutil/jxassoc.h"
 
 JxAssociation::~JxAssociation() {}
 int JxAssociation::matchesIntKey(unsigned long) const { return 0; }

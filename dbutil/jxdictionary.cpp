@@ -1,5 +1,5 @@
 // The hashed dictionary.
-#include "jxdictionary.h"
+#include "dbutil/jxdictionary.h"
 
 JxDictionary::JxDictionary() { flags_ = 0; }
 

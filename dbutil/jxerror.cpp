@@ -1,7 +1,7 @@
 // JxError and JxErrorList.
-#include "jxerror.h"
+#include "dbutil/jxerror.h"
 
-#include "jxpertask.h"
+#include "dbutil/jxpertask.h"
 
 JxError::JxError(unsigned short number, const char* text, ErrorType type, unsigned short value,
                  unsigned long nativeCode)

@@ -1,7 +1,7 @@
 // JxErrorKeeper: the calling thread's current error list and what is added to it.
-#include "jxerror.h"
+#include "dbutil/jxerror.h"
 
-#include "jxpertask.h"
+#include "dbutil/jxpertask.h"
 #include "utl_globals.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "jxlist.h"
+#include "dbutil/jxlist.h"
 
 JxNode::~JxNode() {}
 

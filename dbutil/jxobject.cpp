@@ -1,6 +1,6 @@
-#include "jxobject.h"
+#include "dbutil/jxobject.h"
 
-#include "jxmemory.h"
+#include "dbutil/jxmemory.h"
 
 JxObject::~JxObject() {}
 

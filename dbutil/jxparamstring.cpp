@@ -1,5 +1,5 @@
 // Message texts with numbered parameters.
-#include "jxerror.h"
+#include "dbutil/jxerror.h"
 
 #include <string.h>
 

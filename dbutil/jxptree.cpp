@@ -1,9 +1,9 @@
 // JxPTree: the positional search that shifts keys on its way down, and the three
 // positional operations around JxTree's insertion and deletion.
-#include "jxptree.h"
+#include "dbutil/jxptree.h"
 
-#include "jxerror.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/utl_messages.h"
 
 #include <string.h>
 

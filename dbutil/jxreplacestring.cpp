@@ -1,4 +1,4 @@
-#include "jxreplacestring.h"
+#include "dbutil/jxreplacestring.h"
 
 #include <string.h>
 

@@ -1,9 +1,9 @@
 // JxScanner: the token reader over a counted text. Every read is bounded by the
 // length; the text needs no terminator.
-#include "jxscanner.h"
+#include "dbutil/jxscanner.h"
 
-#include "jxerror.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/utl_messages.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // JxScanner: keyword matching over several tokens, and rewriting the scanned string.
-#include "jxscanner.h"
+#include "dbutil/jxscanner.h"
 
-#include "jxerror.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/utl_messages.h"
 
 #include <string.h>
 

@@ -1,13 +1,13 @@
 // Semaphores: settings from the environment, the kind decision with its limit
 // accounting, the allocation boxes, and lock/unlock of both kinds.
-#include "jxsemaphore.h"
+#include "dbutil/jxsemaphore.h"
 
-#include "jxbos.h"
-#include "jxerror.h"
-#include "jxpertask.h"
+#include "dbutil/jxbos.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxpertask.h"
 #include "sem_internal.h"
 #include "utl_globals.h"
-#include "utl_messages.h"
+#include "dbutil/utl_messages.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // The ordered dictionary: associations in the order added, found by linear scan.
-#include "jxdictionary.h"
+#include "dbutil/jxdictionary.h"
 
-#include "jxerror.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/utl_messages.h"
 
 JxSeqDictionary::~JxSeqDictionary() {
   while (getCount()) delete removeLast();

@@ -1,7 +1,7 @@
-#include "jxset.h"
+#include "dbutil/jxset.h"
 
-#include "jxerror.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/utl_messages.h"
 
 JxSet::JxSet() : flags_(0), count_(0), size_(0), greatest_(0), loadFactor_(75), growth_(25) {}
 

@@ -1,11 +1,11 @@
 // JxSort: collecting records, key comparison, the in-memory quicksort and reading in
 // order when nothing was spilled. Runs and their merge are in jxsort_runs.cpp.
-#include "jxsort.h"
+#include "dbutil/jxsort.h"
 
-#include "jxerror.h"
-#include "jxmemory.h"
-#include "jxstrfunc.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxmemory.h"
+#include "dbutil/jxstrfunc.h"
+#include "dbutil/utl_messages.h"
 
 #include <string.h>
 

@@ -2,11 +2,11 @@
 // Record g of the file lies in 64 KB block g / perBuf at (g % perBuf) * recordSize, the
 // same placement as in the buffers, so a run moves in whole pieces of a block. While
 // merging, each run owns an equal window of the buffer space.
-#include "jxbos.h"
-#include "jxerror.h"
-#include "jxmemory.h"
+#include "dbutil/jxbos.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxmemory.h"
 #include "jxsort_state.h"
-#include "utl_messages.h"
+#include "dbutil/utl_messages.h"
 
 #include <string.h>
 

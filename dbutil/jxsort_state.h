@@ -1,7 +1,7 @@
 // Private to the sort engine's sources: state bits and the merge record of one run.
 #pragma once
 
-#include "jxsort.h"
+#include "dbutil/jxsort.h"
 
 enum { SPILLED = 1, SORTED = 2, READING = 4 };
 

@@ -1,6 +1,6 @@
-#include "jxsortedarray.h"
+#include "dbutil/jxsortedarray.h"
 
-#include "jxsort.h"
+#include "dbutil/jxsort.h"
 
 JxSortedArray::~JxSortedArray() {}
 

@@ -1,10 +1,10 @@
 // JxString: quoting, replacement of a view, line breaks, and the raw resizing that the
 // in-place rewriter needs.
-#include "jxstring.h"
+#include "dbutil/jxstring.h"
 
-#include "jxerror.h"
-#include "jxmemory.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxmemory.h"
+#include "dbutil/utl_messages.h"
 
 #include <string.h>
 

@@ -1,4 +1,4 @@
-#include "jxsubstring.h"
+#include "dbutil/jxsubstring.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // JxSubString: searches, set lookups, trimming and quoted copies.
-#include "jxstring.h"
+#include "dbutil/jxstring.h"
 
 #include <string.h>
 

@@ -1,8 +1,8 @@
 // JxTmpFile: construction, the locked read/write entries, losing focus and truncation.
-#include "jxtmpfile.h"
+#include "dbutil/jxtmpfile.h"
 
-#include "jxbos.h"
-#include "jxstring.h"
+#include "dbutil/jxbos.h"
+#include "dbutil/jxstring.h"
 
 JxTmpFile::JxTmpFile(uint32_t cacheSize)
     : cacheSize_(0), slotCount_(1), cache_(nullptr), directory_(nullptr), end_(1),

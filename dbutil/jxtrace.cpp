@@ -1,8 +1,8 @@
 // JxTrace: building lines, the trace file, and sending each finished line out.
-#include "jxtrace.h"
+#include "dbutil/jxtrace.h"
 
-#include "jxbos.h"
-#include "jxerror.h"
+#include "dbutil/jxbos.h"
+#include "dbutil/jxerror.h"
 
 JxTrace::JxTrace()
     : instance_(nullptr), window_(nullptr), edit_(nullptr), editCount_(0), file_(0),

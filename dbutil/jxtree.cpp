@@ -2,11 +2,11 @@
 // Node images that change shape (insertion, split) are read into a work buffer and
 // written back whole; look-ups and in-place edits go through tmpPointer, one node at a
 // time, since its pointer holds only until the next store operation.
-#include "jxtree.h"
+#include "dbutil/jxtree.h"
 
-#include "jxerror.h"
-#include "jxmemory.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxmemory.h"
+#include "dbutil/utl_messages.h"
 
 #include <string.h>
 

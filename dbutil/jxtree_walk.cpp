@@ -2,7 +2,7 @@
 // child slot taken; the top holds the key the iterator stands on (POSITIONED), or the
 // gap a search ended in, or one of the marks BEFORE_FIRST / AFTER_LAST at the root.
 // In positional mode the iterator's total is the base of the node on top.
-#include "jxtree.h"
+#include "dbutil/jxtree.h"
 
 #include <string.h>
 

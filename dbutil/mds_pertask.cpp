@@ -1,8 +1,8 @@
 // Per-task slots (no lock: their users serialise themselves) and the per-thread slots
 // kept in the thread list under the library semaphore.
-#include "jxpertask.h"
+#include "dbutil/jxpertask.h"
 
-#include "jxsemaphore.h"
+#include "dbutil/jxsemaphore.h"
 #include "utl_globals.h"
 
 #include <windows.h>

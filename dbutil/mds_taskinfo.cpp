@@ -1,5 +1,5 @@
 // JXMDS04.dll: holds the one JxTaskInfo of the process.
-#include "jxtaskinfo.h"
+#include "dbutil/jxtaskinfo.h"
 
 #include <windows.h>
 

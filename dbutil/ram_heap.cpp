@@ -1,10 +1,10 @@
 // The per-task small-block heap: next-fit search from a rover, coalescing only while a
 // search needs room, and blocks returned to the system as soon as they empty.
-#include "jxmemory.h"
+#include "dbutil/jxmemory.h"
 
-#include "jxerror.h"
-#include "jxpertask.h"
-#include "jxsemaphore.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxpertask.h"
+#include "dbutil/jxsemaphore.h"
 #include "ram_internal.h"
 #include "utl_globals.h"
 

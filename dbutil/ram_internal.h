@@ -7,7 +7,7 @@
 // bytes at least on 32- and 64-bit builds alike.
 #pragma once
 
-#include "jxtypes.h"
+#include "dbutil/jxtypes.h"
 
 namespace jxram {
 

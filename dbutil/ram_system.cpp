@@ -1,7 +1,7 @@
 // The system allocations under the heap, and the direct 64 KB and huge buffers.
-#include "jxmemory.h"
+#include "dbutil/jxmemory.h"
 
-#include "jxerror.h"
+#include "dbutil/jxerror.h"
 #include "ram_internal.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 // The process-wide semaphore settings, for the semaphore code and its tests.
 #pragma once
 
-#include "jxtypes.h"
+#include "dbutil/jxtypes.h"
 
 struct JxSemaphoreInfo {
   int32_t spinSleep;       // ms slept after an unsuccessful series of tries

@@ -1,5 +1,5 @@
 // Comparisons and 32-bit byte moves.
-#include "jxstrfunc.h"
+#include "dbutil/jxstrfunc.h"
 
 #include <windows.h>
 

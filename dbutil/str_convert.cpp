@@ -1,9 +1,9 @@
 // Decimal and hexadecimal conversions.
-#include "jxstrfunc.h"
+#include "dbutil/jxstrfunc.h"
 
-#include "jxerror.h"
-#include "jxstring.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxstring.h"
+#include "dbutil/utl_messages.h"
 
 #include <string.h>
 

@@ -1,7 +1,7 @@
 // Copying, quoting, searching, truth texts and dialog labels.
-#include "jxstrfunc.h"
+#include "dbutil/jxstrfunc.h"
 
-#include "jxstring.h"
+#include "dbutil/jxstring.h"
 
 #include <windows.h>
 

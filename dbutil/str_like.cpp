@@ -2,7 +2,7 @@
 // pattern is anchored at the current text position; on a later mismatch the anchor
 // moves one character on and the pattern resumes after the run. That is enough for
 // patterns of "many" and "one": a later run only ever needs the latest anchor.
-#include "jxstrfunc.h"
+#include "dbutil/jxstrfunc.h"
 
 #include <string.h>
 

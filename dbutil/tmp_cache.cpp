@@ -2,13 +2,13 @@
 // slot's two ways; the victim of a miss is the way not used last. A page leaves the
 // cache for the first file at p * 2048 while the first file can take it, else for the
 // overflow file at (p - pages of the first file) * 2048.
-#include "jxtmpfile.h"
+#include "dbutil/jxtmpfile.h"
 
-#include "jxbos.h"
-#include "jxerror.h"
-#include "jxmemory.h"
+#include "dbutil/jxbos.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxmemory.h"
 #include "tmp_internal.h"
-#include "utl_messages.h"
+#include "dbutil/utl_messages.h"
 
 #include <string.h>
 

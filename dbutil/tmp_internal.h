@@ -1,7 +1,7 @@
 // JxTmpFile's internal helpers shared by its source files.
 #pragma once
 
-#include "jxerror.h"
+#include "dbutil/jxerror.h"
 
 // Errors this code may take back: the count on the thread's list before the attempt,
 // and the removal of an error added since (or of the memory flag), leaving earlier

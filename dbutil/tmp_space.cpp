@@ -1,10 +1,10 @@
 // JxTmpFile's space allocator: an end offset that moves up and back, and a free list
 // of spaces of 256 bytes or more, reused first fit.
-#include "jxtmpfile.h"
+#include "dbutil/jxtmpfile.h"
 
-#include "jxerror.h"
+#include "dbutil/jxerror.h"
 #include "tmp_internal.h"
-#include "utl_messages.h"
+#include "dbutil/utl_messages.h"
 
 short TmpSpace::compare(const JxObject* other) const {
   uint32_t o = static_cast<const TmpSpace*>(other)->offset;

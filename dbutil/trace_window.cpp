@@ -1,10 +1,10 @@
 // The trace window: class "JxTraceClass", registered once per process, and its
 // read-only edit control, trimmed from the top in steps of ten lines.
-#include "jxtrace.h"
+#include "dbutil/jxtrace.h"
 
-#include "jxerror.h"
+#include "dbutil/jxerror.h"
 #include "utl_globals.h"
-#include "utl_messages.h"
+#include "dbutil/utl_messages.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // the heap semaphore, the static errors.
 #include "utl_globals.h"
 
-#include "jxerror.h"
-#include "jxsemaphore.h"
-#include "utl_messages.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxsemaphore.h"
+#include "dbutil/utl_messages.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "edstate.h"
 #include "edwindow.h"
-#include "korvoedit.h"
+#include "editor/korvoedit.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {

@@ -5,7 +5,7 @@
 #include "edoptions.h"
 #include "edrecord.h"
 #include "edstate.h"
-#include "korvoedit.h"
+#include "editor/korvoedit.h"
 
 namespace {
 

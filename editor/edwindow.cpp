@@ -8,7 +8,7 @@
 #include "edstate.h"
 #include "edundo.h"
 #include "edview.h"
-#include "korvoedit.h"
+#include "editor/korvoedit.h"
 
 int WINAPI KorvoEditorVersion(void) { return 1; }
 

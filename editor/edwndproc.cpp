@@ -5,7 +5,7 @@
 #include "edtext.h"
 #include "edview.h"
 #include "edwindow.h"
-#include "korvoedit.h"
+#include "editor/korvoedit.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // ovole.dll's entry point: the library registers itself with the utilities' DLL list.
 #include <windows.h>
 
-#include "dllutils.h"
+#include "utils/dllutils.h"
 
 namespace {
 HINSTANCE g_module;

@@ -1,5 +1,5 @@
 // OLE start-up and end, the task allocator, and result checking.
-#include "ocl.h"
+#include "olecls/ocl.h"
 
 #include <cstdio>
 #include <cstring>

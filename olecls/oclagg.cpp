@@ -1,5 +1,5 @@
 // Interface lookup by id.
-#include "oclagg.h"
+#include "olecls/oclagg.h"
 
 #define OCL_AGG_PART(name, group) &OCL_AGG::agg##name,
 #define OCL_AGG_NOPART(name, group) &OCL_AGG::noInterface,

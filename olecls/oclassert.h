@@ -2,7 +2,7 @@
 // users report stay the same whatever the build.
 #pragma once
 
-#include "xexception.h"
+#include "utils/xexception.h"
 
 inline void oclAssert(bool ok, const char* condition, const char* file, int line) {
   if (!ok) utilsAssert(condition, file, line);

@@ -1,7 +1,7 @@
 // The server's IUnknown and the shared class factory.
-#include "oclfactory.h"
+#include "olecls/oclfactory.h"
 
-#include "ocl.h"
+#include "olecls/ocl.h"
 
 HRESULT STDMETHODCALLTYPE DllServer::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;

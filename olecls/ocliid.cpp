@@ -1,7 +1,7 @@
 // The GUID table of the interface ids, and creating instances through class factories.
-#include "ocliid.h"
+#include "olecls/ocliid.h"
 
-#include "ocl.h"
+#include "olecls/ocl.h"
 
 namespace {
 

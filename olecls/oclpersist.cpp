@@ -1,11 +1,11 @@
 // The persist-stream interface's lookup, and the COM boundary of Load and Save.
-#include "oclpersist.h"
+#include "olecls/oclpersist.h"
 
 #include <cstdio>
 #include <new>
 
-#include "ocl.h"
-#include "oclstream.h"
+#include "olecls/ocl.h"
+#include "olecls/oclstream.h"
 
 HRESULT STDMETHODCALLTYPE OCLPersistStream::QueryInterface(REFIID riid, void** out) {
   if (!out) return E_POINTER;

@@ -1,5 +1,5 @@
 // OLE storages: compound files, storages on byte arrays, sub-storages.
-#include "oclstorage.h"
+#include "olecls/oclstorage.h"
 
 #include <cstring>
 #include <vector>

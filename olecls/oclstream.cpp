@@ -1,12 +1,12 @@
 // Typed values on an OLE stream.
-#include "oclstream.h"
+#include "olecls/oclstream.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "oclassert.h"
-#include "oclstorage.h"
+#include "olecls/oclstorage.h"
 
 namespace {
 const char kFile[] = "OCLSTRM";

@@ -1,5 +1,5 @@
 // A std::streambuf over an OLE stream.
-#include "oclstreambuf.h"
+#include "olecls/oclstreambuf.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "oclassert.h"
-#include "ocl.h"
+#include "olecls/ocl.h"
 
 int str2wide_sz(const char* s) {
   return MultiByteToWideChar(CP_ACP, 0, s ? s : "", -1, nullptr, 0);

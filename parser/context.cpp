@@ -5,7 +5,7 @@
 #include "parser/parseexcept.h"
 #include "store/block.h"
 #include "store/interobj.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 ParserContext::ParserContext() {}
 

@@ -7,7 +7,7 @@
 
 #include <istream>
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 #include "parser/entity.h"
 #include "parser/grammar.h"
 #include "parser/lexer.h"

@@ -15,7 +15,7 @@
 #include "store/interobj.h"
 #include "store/procfield.h"
 #include "store/signature.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 // ---- Sub and Function
 

@@ -6,7 +6,7 @@
 // store's CatchClause for the enclosing Try.
 #pragma once
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 #include "parser/declvar.h"
 
 class CatchClause;

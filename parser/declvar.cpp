@@ -22,7 +22,7 @@
 #include "store/types.h"
 #include "store/valstring.h"
 #include "store/value.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 Value* EvalConstantExpr(ExprNode* e, ParserContext& ctx) {
   EvalableExpr expr(e, ctx.ids());

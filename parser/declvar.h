@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 #include "parser/entity.h"
 
 template <class T> class PtrList;

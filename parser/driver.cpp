@@ -9,7 +9,7 @@
 #include "store/evalable.h"
 #include "store/procfield.h"
 #include "store/ptrlist.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 DeadSourceRep* DeadSourceList::makeRep() const {
   PtrList<DSObj> list;

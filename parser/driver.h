@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 
 class BlockBuildRep;
 class DeadSourceRep;

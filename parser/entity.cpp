@@ -6,7 +6,7 @@
 #include "parser/parseexcept.h"
 #include "store/block.h"
 #include "store/exprnode.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 PEntity::~PEntity() = default;
 

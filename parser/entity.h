@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 #include "parser/petype.h"
 #include "store/counted.h"
 

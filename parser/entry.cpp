@@ -17,7 +17,7 @@
 #include "store/procfield.h"
 #include "store/signature.h"
 #include "store/value.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 namespace {
 

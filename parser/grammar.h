@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 #include "parser/parseexcept.h"
 
 class Lexer;

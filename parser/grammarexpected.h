@@ -3,7 +3,7 @@
 // the end of the statement is acceptable too; null means only the end of the statement.
 #pragma once
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 
 // Number of parser states.
 OVPARSE_API int GrammarStateCount();

@@ -14,7 +14,7 @@
 
 #include <istream>
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 #include "parser/lexertokens.h"
 #include "parser/messages.h"
 #include "store/idstring.h"

@@ -10,9 +10,9 @@
 #include <iosfwd>
 #include <string>
 
-#include "ovparse_api.h"
-#include "rwcstring.h"
-#include "xexception.h"
+#include "parser/ovparse_api.h"
+#include "utils/rwcstring.h"
+#include "utils/xexception.h"
 
 class OVPARSE_API ParserException : public XException {
 public:

@@ -11,7 +11,7 @@
 #include "store/intrinsics.h"
 #include "store/exprnode.h"
 #include "store/ptrlist.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 // The one-line If arrives with its blocks already made.
 #pragma once
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 #include "parser/entity.h"
 
 template <class T> class PtrList;

@@ -3,7 +3,7 @@
 // Print is the one whose node the entity assembles itself.
 #pragma once
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 #include "parser/entity.h"
 
 template <class T> class PtrList;

@@ -9,7 +9,7 @@
 #include "store/field_array.h"
 #include "store/idstring.h"
 #include "store/value.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // CountedObject: strong and weak counts.
 #include "store/counted.h"
 
-#include "xexception.h"
+#include "utils/xexception.h"
 
 CountedObject::~CountedObject() {}
 

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "xexception.h"
+#include "utils/xexception.h"
 
 #if defined(__x86_64__)
 

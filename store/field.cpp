@@ -4,7 +4,7 @@
 #include <map>
 
 #include "interobj_util.h"
-#include "oclstream.h"
+#include "olecls/oclstream.h"
 #include "store/enum.h"
 #include "store/field_array.h"
 #include "store/field_data.h"

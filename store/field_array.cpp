@@ -2,7 +2,7 @@
 #include "store/field_array.h"
 
 #include "interobj_util.h"
-#include "oclstream.h"
+#include "olecls/oclstream.h"
 #include "store/interobj.h"
 #include "store/storeexcept.h"
 #include "store/value.h"

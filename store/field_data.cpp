@@ -2,7 +2,7 @@
 #include "store/field_data.h"
 
 #include "interobj_util.h"
-#include "oclstream.h"
+#include "olecls/oclstream.h"
 #include "store/enum.h"
 #include "store/interobj.h"
 #include "store/objectstore.h"

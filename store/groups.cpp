@@ -5,7 +5,7 @@
 #include <initializer_list>
 
 #include "interobj_util.h"
-#include "oclstream.h"
+#include "olecls/oclstream.h"
 #include "store/enum.h"
 #include "store/field_comp.h"
 #include "store/objectstore.h"

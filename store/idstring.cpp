@@ -7,7 +7,7 @@
 #include <unordered_map>
 
 #include "store/storeexcept.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 namespace {
 

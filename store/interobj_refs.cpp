@@ -1,6 +1,6 @@
 // Creating references (prototypes, instances, copies) and streaming references and cells.
 #include "interobj_util.h"
-#include "oclstream.h"
+#include "olecls/oclstream.h"
 #include "store/field_array.h"
 #include "store/groups.h"
 #include "store/iinterobj.h"

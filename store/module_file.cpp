@@ -12,8 +12,8 @@
 
 #include "interobj_util.h"
 #include "objectstore_modules.h"
-#include "oclstorage.h"
-#include "oclstream.h"
+#include "olecls/oclstorage.h"
+#include "olecls/oclstream.h"
 #include "store/field.h"
 #include "store/enum.h"
 #include "store/field_array.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "interobj_util.h"
-#include "oclstorage.h"
+#include "olecls/oclstorage.h"
 #include "objectstore_modules.h"
 #include "store/enum.h"
 #include "store/iinterobj.h"

@@ -14,7 +14,7 @@
 #include "interobj_util.h"
 #include "parserlink.h"
 #include "interp.h"
-#include "oclstream.h"
+#include "olecls/oclstream.h"
 #include "store/cdllfield.h"
 #include "store/procfield.h"
 

@@ -1,7 +1,7 @@
 // StoreApplication: the default operations and the static entry points.
 #include "store/storeapp.h"
 
-#include "orvanellog.h"
+#include "utils/orvanellog.h"
 #include "store/iinterobj.h"
 #include "store/interobj.h"
 #include "store/objectstore.h"

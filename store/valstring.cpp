@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "xexception.h"
+#include "utils/xexception.h"
 
 // The text buffer comes from the pooled allocator like the rep itself: short strings
 // are the common case and the pools serve them without the heap.

@@ -1,7 +1,7 @@
 // The base Value: everything from type() and getCell().
 #include "store/value.h"
 
-#include "xexception.h"
+#include "utils/xexception.h"
 
 StackPusher::~StackPusher() {}
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "orvanellog.h"
-#include "xexception.h"
+#include "utils/orvanellog.h"
+#include "utils/xexception.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // through utilsAssert, logged with its short code and caught by the caller.
 #include <cstdio>
 
-#include "filetime.h"
-#include "orvanellog.h"
-#include "xexception.h"
+#include "utils/filetime.h"
+#include "utils/orvanellog.h"
+#include "utils/xexception.h"
 
 static void checkedDivide(int a, int b) {
   UTILS_ASSERT(b != 0);

@@ -1,5 +1,5 @@
 // PushDir and the directory walker.
-#include "dirutil.h"
+#include "utils/dirutil.h"
 
 #include <cstring>
 #include <string>

@@ -1,6 +1,6 @@
 // DLLUtils: the list of attached product libraries and version resources; the entry
 // point of ovutil.dll, which registers the library itself.
-#include "dllutils.h"
+#include "utils/dllutils.h"
 
 #include <windows.h>
 

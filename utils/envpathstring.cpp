@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "pathstring.h"
-#include "strutil.h"
+#include "utils/pathstring.h"
+#include "utils/strutil.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // FILETIME arithmetic and formats.
 #include <cstdio>
 
-#include "filetime.h"
+#include "utils/filetime.h"
 
 namespace {
 

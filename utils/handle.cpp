@@ -1,5 +1,5 @@
 // Handle: one-word objects in the process-wide block array.
-#include "blockarray.h"
+#include "utils/blockarray.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "filetime.h"
-#include "orvanellog.h"
+#include "utils/filetime.h"
+#include "utils/orvanellog.h"
 
 bool OrvanelLogPath(char* buffer, unsigned size) {
   char exe[MAX_PATH + 1];

@@ -1,5 +1,5 @@
 // PathString: a normalised ';'-separated list of directories.
-#include "pathstring.h"
+#include "utils/pathstring.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "strutil.h"
+#include "utils/strutil.h"
 
 namespace {
 

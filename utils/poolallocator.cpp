@@ -1,9 +1,9 @@
 // PoolAllocator: size-class free lists with adaptive keep limits.
-#include "allocator.h"
+#include "utils/allocator.h"
 
 #include <cstring>
 
-#include "xexception.h"
+#include "utils/xexception.h"
 
 static_assert(sizeof(void*) != 4 || sizeof(AllocatorData) == 32,
               "the statistics record is eight 32-bit fields");

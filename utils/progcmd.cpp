@@ -1,5 +1,5 @@
 // The command-table driver of test programs.
-#include "progcmd.h"
+#include "utils/progcmd.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,11 +1,11 @@
 // RWCRegexp: compiling a pattern into tokens and matching the tokens by backtracking.
-#include "rwcregexp.h"
+#include "utils/rwcregexp.h"
 
 #include <cctype>
 #include <cstring>
 #include <new>
 
-#include "rwxmsg.h"
+#include "utils/rwxmsg.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // RWCString: representation management, capacity policy, edits and queries.
-#include "rwcstring.h"
+#include "utils/rwcstring.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "allocator.h"
-#include "rwxmsg.h"
+#include "utils/allocator.h"
+#include "utils/rwxmsg.h"
 
 size_t RWCString::initialCapac = 15;
 size_t RWCString::resizeInc = 16;

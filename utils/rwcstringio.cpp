@@ -3,7 +3,7 @@
 #include <istream>
 #include <ostream>
 
-#include "rwcstring.h"
+#include "utils/rwcstring.h"
 
 // Reads into the spare room, growing by the resize increment whenever it is full; stops
 // at the end of the stream or at `delim` (consumed, not stored). With `token` set, any

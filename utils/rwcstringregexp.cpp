@@ -1,5 +1,5 @@
 // RWCString's regular-expression searches, and the views of their matches.
-#include "rwcregexp.h"
+#include "utils/rwcregexp.h"
 
 size_t RWCString::index(const RWCRegexp& re, size_t start) const {
   return re.index(*this, nullptr, start);

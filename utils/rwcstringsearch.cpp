@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "rwcstring.h"
+#include "utils/rwcstring.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <cctype>
 #include <cstring>
 
-#include "rwcstring.h"
-#include "rwxmsg.h"
+#include "utils/rwcstring.h"
+#include "utils/rwxmsg.h"
 
 const char* RWCSubString::data() const {
   return str_->data() + (isNull() ? 0 : begin_);

@@ -1,7 +1,7 @@
 // RWIsvDlist and its iterator.
-#include "rwisvdlist.h"
+#include "utils/rwisvdlist.h"
 
-#include "rwxmsg.h"
+#include "utils/rwxmsg.h"
 
 RWIsvDlist::RWIsvDlist(RWIsvDlink* link) {
   init();

@@ -1,7 +1,7 @@
 // RWIsvSlist and its iterator.
-#include "rwisvslist.h"
+#include "utils/rwisvslist.h"
 
-#include "rwxmsg.h"
+#include "utils/rwxmsg.h"
 
 RWIsvSlist::RWIsvSlist(RWIsvSlink* link) {
   init();

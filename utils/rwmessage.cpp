@@ -1,5 +1,5 @@
 // The built-in message catalogue and RWMessage.
-#include "rwmessage.h"
+#include "utils/rwmessage.h"
 
 #include <cstdarg>
 #include <cstdio>

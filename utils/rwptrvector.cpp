@@ -1,9 +1,9 @@
 // RWPtrVector: a fixed-length array of untyped pointers.
-#include "rwptrvector.h"
+#include "utils/rwptrvector.h"
 
 #include <cstring>
 
-#include "rwxmsg.h"
+#include "utils/rwxmsg.h"
 
 RWPtrVector::RWPtrVector(size_t n, void* p) : npts_(n), array_(n ? new void*[n] : nullptr) {
   for (size_t i = 0; i < n; ++i) array_[i] = p;

@@ -1,5 +1,5 @@
 // The RWxmsg error classes.
-#include "rwxmsg.h"
+#include "utils/rwxmsg.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
 // String functions on NUL-terminated text.
-#include "strutil.h"
+#include "utils/strutil.h"
 
 #include <cstring>
 
-#include "xexception.h"
+#include "utils/xexception.h"
 
 char* strnewdup(const char* s) {
   if (!s) return nullptr;

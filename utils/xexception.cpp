@@ -1,5 +1,5 @@
 // The exception classes: xmsg, XException, XAssert.
-#include "xexception.h"
+#include "utils/xexception.h"
 
 xmsg::~xmsg() noexcept = default;
 

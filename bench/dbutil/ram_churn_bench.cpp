@@ -3,7 +3,7 @@
 // through ramAlloc/ramFree and through malloc/free in the same process.
 //
 //   ram_churn_bench [steps] [slots]
-#include "jxmemory.h"
+#include "dbutil/jxmemory.h"
 
 #include <windows.h>
 

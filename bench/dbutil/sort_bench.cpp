@@ -8,9 +8,9 @@
 //                      the engine keeps two buffers and merges many short runs.
 //
 //   sort_bench [records]
-#include "jxerror.h"
-#include "jxpertask.h"
-#include "jxsort.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxpertask.h"
+#include "dbutil/jxsort.h"
 
 #include <windows.h>
 

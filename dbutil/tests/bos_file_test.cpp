@@ -1,5 +1,5 @@
 // The bos layer's files, environment, libraries and listings, on the DLL.
-#include "jxbos.h"
+#include "dbutil/jxbos.h"
 #include "scoped_list.h"
 #include "testkit.h"
 

@@ -1,6 +1,6 @@
 // The bos layer's text work, on the DLL: full, built, relative and split paths, lines of
 // text in memory, the current directory and the time stamp.
-#include "jxbos.h"
+#include "dbutil/jxbos.h"
 #include "scoped_list.h"
 #include "testkit.h"
 

@@ -1,8 +1,8 @@
 // buttoken: token classes per mode, case, the 79-byte limit and its three answers.
 // Text and buffer both sit against guard pages.
 #include "guarded.h"
-#include "jxmemory.h"
-#include "jxscanner.h"
+#include "dbutil/jxmemory.h"
+#include "dbutil/jxscanner.h"
 #include "scoped_list.h"
 
 #include <gtest/gtest.h>

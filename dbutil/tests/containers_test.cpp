@@ -1,10 +1,10 @@
 // Arrays, lists, sets, dictionaries and sorted arrays (static build of the sources):
 // the cases that matter, then randomized runs against standard-library models.
-#include "jxdictionary.h"
-#include "jxerror.h"
-#include "jxlist.h"
-#include "jxmemory.h"
-#include "jxsortedarray.h"
+#include "dbutil/jxdictionary.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxlist.h"
+#include "dbutil/jxmemory.h"
+#include "dbutil/jxsortedarray.h"
 #include "ram_internal.h"
 #include "scoped_list.h"
 

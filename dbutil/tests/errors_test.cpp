@@ -1,5 +1,5 @@
 // Error lists, parameters and JXUTL04's message texts, on the DLL.
-#include "jxerror.h"
+#include "dbutil/jxerror.h"
 #include "scoped_list.h"
 
 #include <gtest/gtest.h>

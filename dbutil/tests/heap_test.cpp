@@ -1,6 +1,6 @@
 // The heap's layout and behaviour, seen from inside (static build of the sources).
-#include "jxerror.h"
-#include "jxmemory.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxmemory.h"
 #include "ram_internal.h"
 #include "scoped_list.h"
 

@@ -6,9 +6,9 @@
 // the heap's chunk chain is walked after each text (a write past a heap buffer breaks
 // the next chunk's header). Every refusal must be a numbered message of the tokenizers.
 #include "guarded.h"
-#include "jxmemory.h"
-#include "jxstrfunc.h"
-#include "jxvalueparser.h"
+#include "dbutil/jxmemory.h"
+#include "dbutil/jxstrfunc.h"
+#include "dbutil/jxvalueparser.h"
 #include "ram_internal.h"
 #include "scoped_list.h"
 

@@ -1,5 +1,5 @@
 // Per-task slots, per-thread slots and the thread list, on the DLLs.
-#include "jxpertask.h"
+#include "dbutil/jxpertask.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

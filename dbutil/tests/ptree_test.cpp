@@ -1,7 +1,7 @@
 // The positional tree on the DLL: inserting, opening holes and deleting shift the later
 // positions (also in other nodes), the inherited operations shift nothing, a shift past
 // the top position is refused, and a seeded run against a std::vector across root splits.
-#include "jxptree.h"
+#include "dbutil/jxptree.h"
 #include "scoped_list.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // JxScanner: token types, keyword matching, delimited tokens and rewriting.
 #include "guarded.h"
-#include "jxscanner.h"
+#include "dbutil/jxscanner.h"
 #include "scoped_list.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Installs an error list on the calling thread for one test.
 #pragma once
 
-#include "jxerror.h"
-#include "jxpertask.h"
+#include "dbutil/jxerror.h"
+#include "dbutil/jxpertask.h"
 
 struct ScopedErrorList {
   explicit ScopedErrorList(int keepAll = 0) : list(nullptr, keepAll) {

@@ -1,6 +1,6 @@
 // The semaphore settings come through bosGetEnv: a variable whose name only begins with
 // a setting's name is not that setting.
-#include "jxsemaphore.h"
+#include "dbutil/jxsemaphore.h"
 #include "sem_internal.h"
 
 #include <gtest/gtest.h>

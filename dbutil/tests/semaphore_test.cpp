@@ -1,7 +1,7 @@
 // Semaphores (static build of the sources, so that the settings can be read again for
 // each case): the environment settings, the kind decision and its limit, the
 // allocation boxes, mutual exclusion of both kinds, and the refused unbalanced unlock.
-#include "jxsemaphore.h"
+#include "dbutil/jxsemaphore.h"
 #include "scoped_list.h"
 #include "sem_internal.h"
 #include "testkit.h"

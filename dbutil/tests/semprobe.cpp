@@ -1,7 +1,7 @@
 // Started by dbutil_api_test with "JX_SEMCONTROL" set: answers, by exit code, the kind
 // of the first semaphore a program gets from JXUTL04.dll (10 system, 20 spin lock), so
 // that the settings read at the DLL's load are seen from outside.
-#include "jxsemaphore.h"
+#include "dbutil/jxsemaphore.h"
 
 int main() {
   JxSemaphore* s = new JxSemaphore;

@@ -1,9 +1,9 @@
 // The sort engine on the DLL: empty input, records kept in memory, spilling to runs
 // (forced by the allocation seam) and merging, every key flag, key-change numbers, key
 // look-up, re-sorting within groups, degenerate inputs, and JxSortedArray::resort.
-#include "jxbos.h"
-#include "jxsort.h"
-#include "jxsortedarray.h"
+#include "dbutil/jxbos.h"
+#include "dbutil/jxsort.h"
+#include "dbutil/jxsortedarray.h"
 #include "scoped_list.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Strings of the database library, on the DLL: JxString limits and editing, the
 // in-place rewriter and the free functions, as tables of cases.
-#include "jxreplacestring.h"
-#include "jxstrfunc.h"
+#include "dbutil/jxreplacestring.h"
+#include "dbutil/jxstrfunc.h"
 #include "scoped_list.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The temporary store on the DLL: space allocation, the two-way cache, write-back to the
 // first and the overflow file, truncation, losing focus, and a seeded run against an
 // in-memory model that goes past the old 128 MiB wrap point.
-#include "jxbos.h"
-#include "jxtmpfile.h"
+#include "dbutil/jxbos.h"
+#include "dbutil/jxtmpfile.h"
 #include "scoped_list.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The trace on the DLL: its file lines, lines dropped without outputs, the trace window
 // with its trimmed edit control, writeLine from several threads, and the window failure.
-#include "jxbos.h"
-#include "jxtrace.h"
+#include "dbutil/jxbos.h"
+#include "dbutil/jxtrace.h"
 #include "scoped_list.h"
 #include "testkit.h"
 

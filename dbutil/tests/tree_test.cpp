@@ -1,7 +1,7 @@
 // The B-tree on the DLL: node sizes, presence rules, marked entries, iterators running off
 // both ends, key sets without data, and a seeded run against std::map with enough keys
 // for several levels and a store that spills to disk.
-#include "jxtree.h"
+#include "dbutil/jxtree.h"
 #include "scoped_list.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // JxValueParser: connect strings and other attribute lists.
-#include "jxvalueparser.h"
+#include "dbutil/jxvalueparser.h"
 #include "scoped_list.h"
 
 #include <gtest/gtest.h>

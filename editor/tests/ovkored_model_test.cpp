@@ -15,7 +15,7 @@
 #include "edoptions.h"
 #include "edrecord.h"
 #include "edtesthelp.h"
-#include "korvoedit.h"
+#include "editor/korvoedit.h"
 #include "testkit.h"
 
 namespace {

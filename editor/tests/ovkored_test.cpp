@@ -9,7 +9,7 @@
 
 #include "edrecord.h"
 #include "edtesthelp.h"
-#include "korvoedit.h"
+#include "editor/korvoedit.h"
 #include "testkit.h"
 
 using edtest::Parent;

@@ -11,7 +11,7 @@
 
 #include <istream>
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 
 class EvalableBlock;
 class EvalableExpr;

@@ -6,7 +6,7 @@
 // (a ConstructError names the terminator it expected by its kind).
 #pragma once
 
-#include "ovparse_api.h"
+#include "parser/ovparse_api.h"
 
 enum PEType {
   PE_NONE = 0,

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 #include "store/storeexcept.h"
 #include "store/value.h"
 

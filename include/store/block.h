@@ -23,7 +23,7 @@
 
 #include <vector>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 #include "store/counted.h"
 #include "store/faultp.h"
 

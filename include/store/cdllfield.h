@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 #include "store/field.h"
 
 class OVSTORE_API CDLLProcField : public MethodField {

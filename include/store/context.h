@@ -21,7 +21,7 @@
 // below) is a busy span: SignalBusy before, SignalNotBusy after.
 #pragma once
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 
 class InterObjRep;
 class InterObj;

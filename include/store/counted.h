@@ -15,8 +15,8 @@
 
 #include <cstdint>
 
-#include "allocator.h"
-#include "ovstore_api.h"
+#include "utils/allocator.h"
+#include "store/ovstore_api.h"
 
 class OVSTORE_API CountedObject : public Allocator {
 public:

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 
 struct OVSTORE_API Currency {
   enum : int64_t { kScale = 10000 };

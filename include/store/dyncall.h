@@ -17,7 +17,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 
 enum DynKind : unsigned char {
   kDynVoid = 0,

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "allocator.h"
-#include "ovstore_api.h"
+#include "utils/allocator.h"
+#include "store/ovstore_api.h"
 
 class OVSTORE_API EnumEntryList {
 public:

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 #include "store/block.h"
 #include "store/counted.h"
 #include "store/faultp.h"

@@ -21,7 +21,7 @@
 #include <cstdint>
 #include <iosfwd>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 #include "store/ptrlist.h"
 #include "store/valuecell.h"
 

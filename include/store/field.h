@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <string>
 
-#include "allocator.h"
-#include "ovstore_api.h"
-#include "rwcstring.h"
+#include "utils/allocator.h"
+#include "store/ovstore_api.h"
+#include "utils/rwcstring.h"
 
 class OCLStream;
 class InterObjRep;

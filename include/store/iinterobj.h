@@ -20,9 +20,9 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "oclpersist.h"
-#include "ovstore_api.h"
-#include "rwcstring.h"
+#include "olecls/oclpersist.h"
+#include "store/ovstore_api.h"
+#include "utils/rwcstring.h"
 #include "store/faultp.h"
 
 class InterObjRep;

@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "ovstore_api.h"
-#include "rwcstring.h"
+#include "store/ovstore_api.h"
+#include "utils/rwcstring.h"
 #include "store/counted.h"
 #include "store/faultp.h"
 

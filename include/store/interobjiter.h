@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 
 class InterObjRep;
 class SignatureRep;

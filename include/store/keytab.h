@@ -6,7 +6,7 @@
 // name tokens.
 #pragma once
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 
 // Token number of a word that is no keyword.
 enum { KEYTAB_IDENTIFIER = 265 };

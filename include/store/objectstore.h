@@ -21,7 +21,7 @@
 
 #include <string>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 #include "store/interobj.h"
 
 class OCLStorage;

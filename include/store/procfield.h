@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 #include "store/field.h"
 #include "store/evalable.h"
 

@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 
 class StoreException;
 class InterObjRep;

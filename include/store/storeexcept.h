@@ -16,8 +16,8 @@
 
 #include <string>
 
-#include "ovstore_api.h"
-#include "xexception.h"
+#include "store/ovstore_api.h"
+#include "utils/xexception.h"
 
 // Message ids of the store.
 enum StoreMessageId : unsigned {

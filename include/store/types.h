@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "ovstore_api.h"
+#include "store/ovstore_api.h"
 
 enum TypeCode : unsigned char {
   kTypeNone = 0,

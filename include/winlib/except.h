@@ -11,7 +11,7 @@
 #include <string>
 
 #include "defs.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 class TModule;
 class TWindow;

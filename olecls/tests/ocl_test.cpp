@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "dllutils.h"
-#include "ocl.h"
-#include "xexception.h"
+#include "utils/dllutils.h"
+#include "olecls/ocl.h"
+#include "utils/xexception.h"
 
 TEST(OCL, LibraryRegisteredItselfWhenLoaded) {
   EXPECT_NE(nullptr, strstr(DLLUtils::AttachedDLLs().data(), "ovole:"))

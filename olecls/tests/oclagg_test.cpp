@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "oclagg.h"
-#include "ocliid.h"
-#include "oclpersist.h"
+#include "olecls/oclagg.h"
+#include "olecls/ocliid.h"
+#include "olecls/oclpersist.h"
 
 TEST(OCL_IID, GuidsAgreeWithTheSystemHeaders) {
   const GUID persist = {0x32EBFEC1, 0xFDD7, 0x101A, {0x8E, 0x82, 0x00, 0x40, 0x95, 0x12, 0x0E, 0x45}};

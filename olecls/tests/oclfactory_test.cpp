@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ocl.h"
-#include "oclfactory.h"
-#include "ocliid.h"
-#include "oclstream.h"
+#include "olecls/ocl.h"
+#include "olecls/oclfactory.h"
+#include "olecls/ocliid.h"
+#include "olecls/oclstream.h"
 
 namespace {
 

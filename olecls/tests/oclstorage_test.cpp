@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ocl.h"
-#include "oclstorage.h"
-#include "oclstream.h"
+#include "olecls/ocl.h"
+#include "olecls/oclstorage.h"
+#include "olecls/oclstream.h"
 #include "testkit.h"
 
 namespace {

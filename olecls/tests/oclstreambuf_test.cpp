@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "oclstream.h"
-#include "oclstreambuf.h"
+#include "olecls/oclstream.h"
+#include "olecls/oclstreambuf.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "store/cdllfield.h"
 #include "store/iinterobj.h"
 #include "store/storeapp.h"
-#include "oclstream.h"
+#include "olecls/oclstream.h"
 
 #include <memory>
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "store/faultp.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 namespace {
 

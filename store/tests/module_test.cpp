@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "oclstorage.h"
-#include "oclstream.h"
+#include "olecls/oclstorage.h"
+#include "olecls/oclstream.h"
 #include "store/enum.h"
 #include "store/field_array.h"
 #include "store/field_comp.h"

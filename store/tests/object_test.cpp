@@ -8,7 +8,7 @@
 #include <vector>
 #include <string>
 
-#include "oclstream.h"
+#include "olecls/oclstream.h"
 #include "store/enum.h"
 #include "store/field_array.h"
 #include "store/field_data.h"

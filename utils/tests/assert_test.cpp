@@ -9,8 +9,8 @@
 #include <regex>
 #include <string>
 
-#include "orvanellog.h"
-#include "xexception.h"
+#include "utils/orvanellog.h"
+#include "utils/xexception.h"
 
 namespace {
 

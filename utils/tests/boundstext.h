@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "rwxmsg.h"
+#include "utils/rwxmsg.h"
 
 template <class F>
 std::string boundsText(F f) {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "blockarray.h"
-#include "dllutils.h"
+#include "utils/blockarray.h"
+#include "utils/dllutils.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <regex>
 
-#include "filetime.h"
+#include "utils/filetime.h"
 
 namespace {
 

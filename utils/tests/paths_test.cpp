@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "dirutil.h"
-#include "pathstring.h"
-#include "progcmd.h"
-#include "strutil.h"
+#include "utils/dirutil.h"
+#include "utils/pathstring.h"
+#include "utils/progcmd.h"
+#include "utils/strutil.h"
 #include "testkit.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "testkit.h"
-#include "xexception.h"
+#include "utils/xexception.h"
 
 namespace {
 

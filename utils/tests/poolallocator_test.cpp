@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "allocator.h"
-#include "xexception.h"
+#include "utils/allocator.h"
+#include "utils/xexception.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "rwcregexp.h"
-#include "rwxmsg.h"
+#include "utils/rwcregexp.h"
+#include "utils/rwxmsg.h"
 
 namespace {
 

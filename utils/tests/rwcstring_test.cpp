@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "rwcstring.h"
-#include "rwxmsg.h"
+#include "utils/rwcstring.h"
+#include "utils/rwxmsg.h"
 
 namespace {
 

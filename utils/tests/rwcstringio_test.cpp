@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "rwcstring.h"
+#include "utils/rwcstring.h"
 
 namespace {
 

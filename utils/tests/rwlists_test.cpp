@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "rwisvdlist.h"
-#include "rwisvslist.h"
-#include "rwptrvector.h"
-#include "rwxmsg.h"
+#include "utils/rwisvdlist.h"
+#include "utils/rwisvslist.h"
+#include "utils/rwptrvector.h"
+#include "utils/rwxmsg.h"
 
 namespace {
 

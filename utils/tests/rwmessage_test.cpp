@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string>
 
-#include "rwmessage.h"
-#include "rwxmsg.h"
+#include "utils/rwmessage.h"
+#include "utils/rwxmsg.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include <new>
 
-#include "dllutils.h"
-#include "oclfactory.h"
-#include "oclpersist.h"
-#include "oclstream.h"
+#include "utils/dllutils.h"
+#include "olecls/oclfactory.h"
+#include "olecls/oclpersist.h"
+#include "olecls/oclstream.h"
 
 namespace {
 

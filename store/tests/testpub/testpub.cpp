@@ -9,8 +9,8 @@
 #include <new>
 #include <string>
 
-#include "oclfactory.h"
-#include "oclstream.h"
+#include "olecls/oclfactory.h"
+#include "olecls/oclstream.h"
 #include "store/enum.h"
 #include "store/field_comp.h"
 #include "store/groups.h"

@@ -1,7 +1,7 @@
 // A product-style library for the registration tests: its entry point registers it.
 #include <windows.h>
 
-#include "dllutils.h"
+#include "utils/dllutils.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
