@@ -221,12 +221,12 @@ InterObjRep* WithObject(StackFrame& frame);
 Value* NewCellRefValue(ValueCell* cell);
 ValueCell* CellRefValueCell(Value* v);  // the cell of a NewCellRefValue, else null
 
-// --- intrinsic state (intr_math.cpp) -------------------------------------------------------
+// --- intrinsic state (intrinsics_math.cpp) -------------------------------------------------------
 // Rnd: arg < 0 reseeds with arg and answers the first number; 0 repeats the last; > 0 (or
 // none) the next number in [0, 1).
 float RndNext(double arg, bool hasArg);
 void RndSeed(double seed);
 
-// The default Print target when a Print statement names no object (exec_print.cpp).
+// The default Print target when a Print statement names no object (execnode_print.cpp).
 class Printable;
 Printable* DefaultPrintTarget();
