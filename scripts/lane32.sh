@@ -88,7 +88,10 @@ lane_setup() {
   mkdir -p "$cache"
   exec 8>"$cache/lock"
   flock 8
-  [ -f "$root/.orvanel-lane32-$lane_version" ] && return
+  if [ -f "$root/.orvanel-lane32-$lane_version" ]; then
+    exec 8>&-
+    return
+  fi
   local t0=$SECONDS log=$cache/setup.log
   echo "lane32: making the trixie chroot in $root (a few minutes, once)"
   : >"$log"
@@ -107,6 +110,7 @@ lane_setup() {
   rm -f "$root"/.orvanel-lane32-*
   touch "$root/.orvanel-lane32-$lane_version"
   echo "lane32: chroot ready in $((SECONDS - t0)) s, $(du -sh "$root" | cut -f1)"
+  exec 8>&-
 }
 
 # Stage run in the namespaces: mounts the tree and runs the lane inside the chroot.
