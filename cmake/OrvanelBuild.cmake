@@ -39,16 +39,26 @@ function(ov_library target)
   endif()
 endfunction()
 
-# ov_test(<target> SOURCES ... [LINKS ...] [GUI])
+# ov_test(<target> SOURCES ... [LINKS ...] [GUI] [LANE32])
 # One test executable = one CTest entry (a Wine process start is not free).
 # GUI marks tests that need the X display the test script provides.
+# LANE32 puts the test in the 32-bit lane (scripts/lane32.sh runs the label lane32 on
+# the i686 build): tests that touch a stored layout, a calling convention or an
+# end-to-end path.
 function(ov_test target)
-  cmake_parse_arguments(A "GUI" "" "SOURCES;LINKS" ${ARGN})
+  cmake_parse_arguments(A "GUI;LANE32" "" "SOURCES;LINKS" ${ARGN})
   add_executable(${target} ${A_SOURCES})
   target_link_libraries(${target} PRIVATE ovtestkit gtest ${A_LINKS})
   add_test(NAME ${target} COMMAND ${target} --gtest_brief=1)
   set_tests_properties(${target} PROPERTIES TIMEOUT 600)
+  set(labels)
   if(A_GUI)
-    set_tests_properties(${target} PROPERTIES LABELS gui)
+    list(APPEND labels gui)
+  endif()
+  if(A_LANE32)
+    list(APPEND labels lane32)
+  endif()
+  if(labels)
+    set_tests_properties(${target} PROPERTIES LABELS "${labels}")
   endif()
 endfunction()

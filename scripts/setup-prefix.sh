@@ -12,7 +12,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 # Settings of the prefix, applied once per version of this list.
-stamp="$WINEPREFIX/.orvanel-settings-1"
+stamp="$WINEPREFIX/.orvanel-settings-2"
 if [ ! -f "$stamp" ]; then
   reg() { "$OV_WINE" reg "$@" >/dev/null 2>&1 || true; }
   # A crashing test must end, not wait in the debugger for a person.
@@ -21,6 +21,8 @@ if [ ! -f "$stamp" ]; then
   # Xvfb runs no window manager: unmanaged windows spare the 2 s wait Wine makes for a
   # manager to acknowledge each hidden or destroyed top-level window.
   reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+  # Newer Wine's odbc32 lists a unixODBC DSN only when the registry maps it to its driver.
+  reg add 'HKCU\Software\ODBC\ODBC.INI\ODBC Data Sources' /v OrvanelTest /d SQLite3 /f
   "$WINESERVER" -w
   touch "$stamp"
 fi
@@ -38,8 +40,8 @@ cat > "$ODBCSYSINI/odbc.ini" <<EOT
 [OrvanelTest]
 Description=Orvanel test database
 Driver=SQLite3
-Database=$OV_BUILD_DIR/odbc/test.db
+Database=$ODBCSYSINI/test.db
 EOT
-rm -f "$OV_BUILD_DIR/odbc/test.db"
-sqlite3 "$OV_BUILD_DIR/odbc/test.db" \
+rm -f "$ODBCSYSINI/test.db"
+sqlite3 "$ODBCSYSINI/test.db" \
   "CREATE TABLE rig(id INTEGER PRIMARY KEY, name TEXT); INSERT INTO rig VALUES(1,'hello');"

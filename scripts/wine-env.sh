@@ -15,7 +15,13 @@ fi
 export OV_ARCH
 export OV_BUILD_DIR=${OV_BUILD_DIR:-$OV_ROOT/build-$OV_ARCH}
 export WINEPREFIX=${OV_WINEPREFIX:-$OV_BUILD_DIR/wineprefix}
-if [ "$OV_ARCH" = x86_64 ]; then
+if [ "${OV_LANE32:-0}" = 1 ]; then
+  # Inside the 32-bit lane's chroot (scripts/lane32.sh): 32-bit programs in a win64
+  # prefix, started by the 64-bit loader, which hands them to the emulated 32-bit one;
+  # they load the i386 ODBC driver.
+  export WINEPREFIX=${OV_WINEPREFIX:-$OV_BUILD_DIR/wineprefix-lane32}
+  export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 OV_LIBDIR=/usr/lib/i386-linux-gnu
+elif [ "$OV_ARCH" = x86_64 ]; then
   export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 OV_LIBDIR=/usr/lib/x86_64-linux-gnu
 else
   export WINEARCH=win32 WINELOADER=/usr/lib/wine/wine OV_LIBDIR=/usr/lib/i386-linux-gnu
@@ -27,4 +33,5 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 # unixODBC (reached through Wine's odbc32) reads its driver and DSN lists from here.
 export ODBCSYSINI=$OV_BUILD_DIR/odbc
-export ODBCINI=$OV_BUILD_DIR/odbc/odbc.ini
+if [ "${OV_LANE32:-0}" = 1 ]; then ODBCSYSINI=$OV_BUILD_DIR/odbc-lane32; fi
+export ODBCINI=$ODBCSYSINI/odbc.ini

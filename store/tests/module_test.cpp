@@ -30,6 +30,35 @@ struct StoreSetup {
   StoreSetup() { SetUpStore(); }
 } g_setup;
 
+// The saved streams of the module below, byte for byte: the same on every build.
+const char kWidgetsDump[] =
+    "Module 107 "
+    "4f564d4401000000080000007769646765747300010000000b00000057696467"
+    "65744b696e6400010000000200000006000000536d616c6c0001000000060000"
+    "004c61726765000700000004000000030000004f3000030000004f3100030000"
+    "004f3200030000004f3300\n"
+    "O0 196 "
+    "0007000000576964676574000200010000000001000000000005000000010600"
+    "0000436f756e7400000002010000000001060000004c6162656c000000060100"
+    "00000002050000004b696e64000000020b0000005769646765744b696e640003"
+    "050000004c696e6b000000070100000000060500000047726964000000240100"
+    "0000000100000000000000020000000100000008000000507265737365640000"
+    "0000000c0000002878204173204c6f6e67290000000000000000000000000000"
+    "00000000\n"
+    "O1 161 "
+    "0003000000573100020001000000000100000000110000000000000000000000"
+    "000400000006000000436f756e7400020c000000060000004c6162656c000603"
+    "000000612262050000004b696e64000207000000050000004c696e6b00071102"
+    "0000000100000005000000477269640001000000000200000004000000000000"
+    "0000040000000000000000040000000000000440010000000300000000000000"
+    "00\n"
+    "O2 61 "
+    "0003000000573200020001000000000100000000110000000000000000000000"
+    "0001000000050000004c696e6b00071100000000000000000000000000\n"
+    "O3 63 "
+    "0105000000506172740003000100000000010000000011000000000000000000"
+    "0000000100000006000000436f756e74000203000000000000000000000000\n";
+
 TEST(Modules, SavedToACompoundFileAndLoadedBackEqual) {
   testkit::TestDataDir dir("ovstore_module");
   std::string path = dir.File("widgets.obo");
@@ -69,6 +98,7 @@ TEST(Modules, SavedToACompoundFileAndLoadedBackEqual) {
   EXPECT_EQ(1, ObjectStore::SaveModule(m));
   EXPECT_FALSE(ObjectStore::ModuleDirty(m));
   ObjectStore::UnloadModule(m, 1);
+  EXPECT_EQ(kWidgetsDump, DumpCompoundFile(path));
   EXPECT_EQ(before, InterObjRep::LiveObjects());
   EXPECT_EQ(nullptr, ObjectStore::find("W1"));
   EXPECT_EQ(nullptr, EnumRep::find("WidgetKind"));
@@ -304,6 +334,53 @@ TEST(Publication, TestDllRegistersItsClassesWithNativeMembers) {
     EXPECT_STREQ("'Add' takes 2 argument(s), 0 given.", e.what());
   }
 
+  // Every argument type by value, a Currency result beyond 32 bits, every type by
+  // reference written back.
+  ValueList mix;
+  mix.ppush(new DirectValue<short, kTypeShort>(-3));
+  mix.ppush(new DirectValue<long, kTypeLong>(100000));
+  mix.ppush(new DirectValue<float, kTypeFloat>(0.25f));
+  mix.ppush(new DirectValue<double, kTypeDouble>(1.5));
+  mix.ppush(new DirectValue<Currency, kTypeCurrency>(Currency::fromRaw(12345)));
+  mix.ppush(new DirectValue<ValString, kTypeString>(ValString("abcd")));
+  mix.ppush(new DirectValue<InterObj, kTypeObject>(InterObj(t.get())));
+  ValuePtr mixed;
+  mixed.adopt(t->evalIMember("Mix", &mix));
+  ASSERT_NE(nullptr, mixed.get());
+  EXPECT_EQ(kTypeDouble, mixed->type());
+  EXPECT_DOUBLE_EQ(-3 + 100000 + 0.25 + 1.5 + 1.2345 + 4 + 1000, mixed->asDouble());
+  mixed.clear();
+  ValueList scale;
+  scale.ppush(new DirectValue<Currency, kTypeCurrency>(Currency::fromRaw(5000000000000LL)));
+  scale.ppush(new DirectValue<float, kTypeFloat>(2.0f));
+  ValuePtr scaled;
+  scaled.adopt(t->evalIMember("Scale", &scale));
+  ASSERT_NE(nullptr, scaled.get());
+  EXPECT_EQ(kTypeCurrency, scaled->type());
+  Currency cy;
+  scaled->get(cy);
+  EXPECT_EQ(10000000000000LL, cy.raw);
+  scaled.clear();
+  short bs = 41;
+  float bf = 1.25f;
+  double bd = 10;
+  Currency bc = Currency::fromRaw(4294967295LL);
+  ValueList bump;
+  bump.ppush(new IndirectValue<short, kTypeShort>(bs));
+  bump.ppush(new IndirectValue<float, kTypeFloat>(bf));
+  bump.ppush(new IndirectValue<double, kTypeDouble>(bd));
+  bump.ppush(new IndirectValue<Currency, kTypeCurrency>(bc));
+  bump.ppush(new DirectValue<InterObj, kTypeObject>(InterObj(proto)));
+  EXPECT_EQ(nullptr, t->evalIMember("Bump", &bump));
+  EXPECT_EQ(42, bs);
+  EXPECT_EQ(2.5f, bf);
+  EXPECT_EQ(2.5, bd);
+  EXPECT_EQ(4294967296LL, bc.raw);
+  InterObj bo;
+  bump[4]->get(bo);
+  EXPECT_EQ(t.get(), bo.get());
+  bo.clear();
+
   // Members declared through the parser library.
   ValString tail("n=");
   ValueList twice;
@@ -352,6 +429,20 @@ TEST(Publication, TestDllRegistersItsClassesWithNativeMembers) {
   EXPECT_EQ(5, LongOf(c->evalIMember("Add", &ab)));
 }
 
+// The saved streams of the module of native objects below: the same on every build.
+const char kNativesDump[] =
+    "Module 42 "
+    "4f564d4401000000080000006e61746976657300000000000200000003000000"
+    "4f3000030000004f3100\n"
+    "O0 78 "
+    "00050000004e6174410002000100000000010000000012fe0500000054657374"
+    "00000000000000000000000000000000000000000001017b0000000600000073"
+    "6176656400000000001101000000\n"
+    "O1 69 "
+    "00050000004e6174420002000100000000010000000012fe0500000054657374"
+    "0000000000000000000000000000000000000000000101000000000100000000"
+    "0000000000\n";
+
 TEST(Publication, NativeObjectsSaveAndLoadWithTheirModule) {
   ObjectStore::PublishObjectDLL("ovstore_testpub");
   InterObjRep* proto = ObjectStore::find("Test");
@@ -372,6 +463,7 @@ TEST(Publication, NativeObjectsSaveAndLoadWithTheirModule) {
   }
   ObjectStore::SaveModule(m);
   ObjectStore::UnloadModule(m, 1);
+  EXPECT_EQ(kNativesDump, DumpCompoundFile(path));
   EXPECT_EQ(nativesBefore, TestpubLive());
   EXPECT_EQ(before, InterObjRep::LiveObjects());
 

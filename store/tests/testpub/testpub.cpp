@@ -73,6 +73,28 @@ public:
     join->addParam("a", 6, false);
     join->addParam("d", 4, false);
     sig.addField(join, nullptr, 0);
+    // Every argument type by value and by reference, and a 64-bit result: each case of
+    // the member calling convention.
+    CppFuncField* mix = new CppFuncField("Mix", &TestObj::imMix, kTypeDouble);
+    mix->addParam("s", kTypeShort, false);
+    mix->addParam("l", kTypeLong, false);
+    mix->addParam("f", kTypeFloat, false);
+    mix->addParam("d", kTypeDouble, false);
+    mix->addParam("c", kTypeCurrency, false);
+    mix->addParam("t", kTypeString, false);
+    mix->addParam("o", kTypeObject, false, "Test");
+    sig.addField(mix, nullptr, 0);
+    CppFuncField* scale = new CppFuncField("Scale", &TestObj::imScale, kTypeCurrency);
+    scale->addParam("c", kTypeCurrency, false);
+    scale->addParam("f", kTypeFloat, false);
+    sig.addField(scale, nullptr, 0);
+    CppProcField* bump = new CppProcField("Bump", &TestObj::imBump);
+    bump->addParam("s", kTypeShort, true);
+    bump->addParam("f", kTypeFloat, true);
+    bump->addParam("d", kTypeDouble, true);
+    bump->addParam("c", kTypeCurrency, true);
+    bump->addParam("o", kTypeObject, true, "Test");
+    sig.addField(bump, nullptr, 0);
     sig.addEventDef(new EventDef("Changed", 1, "(code As Integer)", 1));
     // Declarations read by the parser library, as the product's classes give them.
     ParseCppField("Function Twice(ByVal n as long, s As String) As Long", sig, &TestObj::imTwice);
@@ -149,6 +171,19 @@ public:
   }
   ValStringRep* imJoin(const char* a, double d) {
     return new ValStringRep((std::string(a ? a : "") + ":" + std::to_string((int)d)).c_str());
+  }
+
+  double imMix(short s, long l, float f, double d, long long c, const char* t, InterObjRep* o) {
+    return s + l + f + d + (double)c / 10000 + (t ? std::string(t).size() : 100) +
+           (o == store_ ? 1000 : 0);
+  }
+  long long imScale(long long c, float f) { return (long long)((double)c * f); }
+  void imBump(short* s, float* f, double* d, long long* c, InterObj* o) {
+    *s += 1;
+    *f *= 2;
+    *d /= 4;
+    *c += 1;
+    *o = InterObj(store_);
   }
 
   long raw_ = 7;
