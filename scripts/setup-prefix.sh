@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Creates the project's Wine prefix once, applies its settings, and the ODBC driver entry and the test
-# DSN "OrvanelTest" over an SQLite database in the build tree. Idempotent.
+# DSNs "OrvanelTest" and "OrvanelFiles" over SQLite databases in the build tree. Idempotent.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
@@ -26,10 +26,19 @@ if [ ! -f "$stamp" ]; then
 fi
 
 driver=$OV_LIBDIR/odbc/libsqlite3odbc.so
+# The driver manager reports a data source's driver name as its description: the
+# second entry's name carries the file pattern that marks a file driver.
+files_driver='Orvanel Files (*.ovd,*.ovx;*.ovz)'
 mkdir -p "$ODBCSYSINI"
 cat > "$ODBCSYSINI/odbcinst.ini" <<EOT
 [SQLite3]
 Description=SQLite3 ODBC Driver
+Driver=$driver
+Setup=$driver
+UsageCount=1
+
+[$files_driver]
+Description=SQLite3 ODBC Driver over Orvanel data files
 Driver=$driver
 Setup=$driver
 UsageCount=1
@@ -39,7 +48,16 @@ cat > "$ODBCSYSINI/odbc.ini" <<EOT
 Description=Orvanel test database
 Driver=SQLite3
 Database=$OV_BUILD_DIR/odbc/test.db
+
+[OrvanelFiles]
+Description=Orvanel data files (*.ovd,*.ovx;*.ovz)
+Driver=$files_driver
+Database=$OV_BUILD_DIR/odbc/files.ovd
 EOT
-rm -f "$OV_BUILD_DIR/odbc/test.db"
+# test.db: the table rig of the platform test and the database track's fixture.
+fixture=$OV_ROOT/dbsql/tests/fixture.sql
+rm -f "$OV_BUILD_DIR/odbc/test.db" "$OV_BUILD_DIR/odbc/files.ovd"
 sqlite3 "$OV_BUILD_DIR/odbc/test.db" \
   "CREATE TABLE rig(id INTEGER PRIMARY KEY, name TEXT); INSERT INTO rig VALUES(1,'hello');"
+sqlite3 "$OV_BUILD_DIR/odbc/test.db" < "$fixture"
+sqlite3 "$OV_BUILD_DIR/odbc/files.ovd" < "$fixture"
