@@ -79,6 +79,7 @@ void freeEnvironment(cmgInfo* env) {
   if (env->henv) SQLFreeEnv(env->henv);
   freeSources(env->sources, env->sourceCount);
   ramFree(env->owned);
+  ramFree(env->defaultConnect);
   delete env->lock;
   ramFree(env);
 }
@@ -112,8 +113,6 @@ cmgInfo* cmgInit(uint16_t callerFlags) {
   }
   return env;
 }
-
-JxStatus cmgLogoffRecord(cmg_capabilities* con, bool forced);
 
 JxStatus cmgTerm(cmgInfo* env) {
   if (!env) return cmgMissing("environment", "cmgTerm");
@@ -271,8 +270,10 @@ JxStatus cmgDriverResult(cmgInfo* env, SQLHDBC hdbc, SQLHSTMT hstmt, SQLRETURN r
     if (text.initialize(reinterpret_cast<char*>(state)) || text.concat(": ") ||
         text.concat(reinterpret_cast<char*>(message)))
       return 1;
-    JxErrorKeeper::addDatabaseError(info ? SQLMSG_DRIVER_WARNING : SQLMSG_DRIVER_ERROR,
-                                    static_cast<unsigned long>(native), text.c_str(),
+    // A driver error with a native code is number 4 (the code travels with it).
+    unsigned short number = info ? SQLMSG_DRIVER_WARNING
+                                 : (native ? SQLMSG_DRIVER_NATIVE : SQLMSG_DRIVER_ERROR);
+    JxErrorKeeper::addDatabaseError(number, static_cast<unsigned long>(native), text.c_str(),
                                     info ? JX_WARNING : JX_ERROR);
   }
   if (info) return 0;

@@ -44,6 +44,9 @@ JxStatus cmgDriverConnect(cmg_capabilities* con, const char* connectString, uint
 cmg_capabilities* cmgNewRecord(cmgInfo* env);
 // Frees everything the record owns, then the record (not unlinked here).
 void cmgFreeRecord(cmg_capabilities* con);
+// Logs the calling task off; forced (at termination) the record is freed whoever holds
+// it and failures of the cache file or the disconnect do not stop it.
+JxStatus cmgLogoffRecord(cmg_capabilities* con, bool forced);
 // Option defaults of a freshly profiled connection.
 void cmgSetOptionDefaults(cmg_capabilities* con);
 // The environment's entry for a data source (ignoring case), or null.
@@ -65,5 +68,6 @@ JxStatus cmgCopyOut(const char* what, const char* text, char* buffer, uint32_t s
 
 // Reports a driver call's result: 0 for success (with information, the driver's
 // warnings are added and the environment's CMG_LAST_INFO set), else 1 after the
-// driver's errors were added as 4535 (warnings 4536).
+// driver's errors were added: 4 with the driver's native code, 4535 without one,
+// warnings as 4536; the text is the SQLSTATE, ": " and the driver's message.
 JxStatus cmgDriverResult(cmgInfo* env, SQLHDBC hdbc, SQLHSTMT hstmt, SQLRETURN rc);

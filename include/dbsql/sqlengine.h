@@ -130,6 +130,11 @@ struct cmgInfo {
   uint16_t taskNumber;            // 0..63: the caller's bit in holder and current sets
   uint16_t addModifySql;
   uint16_t one;                   // 1 at creation
+  // Kept for the database API (its settings): the API behaviour level, the escape
+  // processing switch and the default connection attributes (owned).
+  uint16_t revision;
+  uint16_t escapeProcessing;
+  char* defaultConnect;
 };
 
 typedef short (*CmgCompareFn)(const char* a, const char* b);

@@ -10,6 +10,7 @@ struct cmgInfo;
 
 // Numbers of the string table that the engine's own code names.
 enum SqlMessage {
+  SQLMSG_DRIVER_NATIVE = 4,           // a driver error with a native code (no text of its own)
   SQLMSG_LOGON_ONCE = 2100,
   SQLMSG_CONNECTION_CANCELLED = 2101,
   SQLMSG_NO_COMPATIBLE_TYPE = 2102,
