@@ -86,6 +86,7 @@ void cmgSetOptionDefaults(cmg_capabilities* con) {
   con->queryTimeout = 0;
   con->maxRows = 0xFFFFFFFFu;
   con->cursorOptions = CMG_CURSOR_DEFAULT;
+  // Both additions hold 0x100: they are combined as bits, never carried into 0x200.
   if (con->flagsA & CMG_A_ACCESS_CONFLICTS) con->cursorOptions |= CMG_CURSOR_ACCESS_CONFLICTS;
   if (con->flagsA & CMG_A_ONE_STATEMENT) con->cursorOptions |= CMG_CURSOR_ONE_STATEMENT;
 }

@@ -11,7 +11,8 @@
 
 namespace {
 
-// Runs first: nothing of the library exists yet in this process.
+// Runs first: nothing of the library exists yet in this process, and none of these
+// calls creates it (else jxErr would stop answering 4105).
 TEST(ErrorFunctions, BeforeAnyStartTheyCreateNothing) {
   EXPECT_EQ(blbConvertHdbc(1, nullptr), JXS_NO_TASK);
   lib_handle* record = reinterpret_cast<lib_handle*>(1);
@@ -25,6 +26,8 @@ TEST(ErrorFunctions, BeforeAnyStartTheyCreateNothing) {
   char buffer[JX_ERRMSG_SIZE] = "old text";
   EXPECT_EQ(jxErrMsgBuf(buffer), 1);
   EXPECT_STREQ(buffer, "");
+  EXPECT_EQ(jxErr(), JXS_NO_TASK);
+  EXPECT_EQ(jxErrMsg(), nullptr);
 }
 
 TEST(MessageTable, EveryText) {

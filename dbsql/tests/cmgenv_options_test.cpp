@@ -22,9 +22,9 @@ TEST(Options, CursorOptionsWordAndItsTwoGroups) {
     uint16_t word;
   } cases[] = {
       {"DSN=A", 105},
-      {"DSN=A;CONFLICTS=1", 105 + 0x100},
-      {"DSN=A;STMT=1", 105 + 0x2D00},
-      {"DSN=A;STMT=1;CONFLICTS=1", 105 + 0x100 + 0x2D00},
+      {"DSN=A;CONFLICTS=1", 105 | 0x100},
+      {"DSN=A;STMT=1", 105 | 0x2D00},
+      {"DSN=A;STMT=1;CONFLICTS=1", 105 | 0x100 | 0x2D00},  // both set bit 0x100
   };
   for (const Case& c : cases) {
     cmg_capabilities* con = cmgLogon(s.env, nullptr, c.connect, 0);
@@ -33,11 +33,11 @@ TEST(Options, CursorOptionsWordAndItsTwoGroups) {
     EXPECT_EQ(cmgGetCursorOptions(con), c.word & 0x7F);
     EXPECT_EQ(cmgGetOneHstmtOptions(con), c.word & 0x3F80);
   }
-  cmg_capabilities* con = s.env->connections;  // 105 + 0x100 + 0x2D00
+  cmg_capabilities* con = s.env->connections;  // 105 | 0x2D00
   EXPECT_EQ(cmgSetCursorOptions(con, 0), 0);
-  EXPECT_EQ(con->cursorOptions, 0x100 + 0x2D00);
+  EXPECT_EQ(con->cursorOptions, 0x2D00);
   EXPECT_EQ(cmgSetCursorOptions(con, 0xFFFF), 0);
-  EXPECT_EQ(con->cursorOptions, 0x7F + 0x100 + 0x2D00);
+  EXPECT_EQ(con->cursorOptions, 0x7F | 0x2D00);
   EXPECT_EQ(cmgSetOneHstmtOptions(con, 0x0880), 0);
   EXPECT_EQ(con->cursorOptions, 0x7F + 0x0880);
   EXPECT_EQ(cmgGetOneHstmtOptions(con), 0x0880);

@@ -9,6 +9,9 @@
 
 #include "dbsql/sqlengine.h"
 
+// Exported with C names.
+extern "C" {
+
 // Environment.
 // The new record, or null with the message on the thread's list.
 JXSQL04_API cmgInfo* cmgInit(uint16_t callerFlags);
@@ -78,3 +81,5 @@ JXSQL04_API short cmgCompareCi(const char* a, const char* b);
 // The first place in text where the upper-case pattern stands, ignoring the case of the
 // text's letters; null when it is not there.
 JXSQL04_API const char* cmgFindCi(const char* text, const char* pattern);
+
+}  // extern "C"

@@ -43,6 +43,8 @@ enum SqlMessage {
 // Size of the buffers that message texts are loaded into (terminator included).
 const unsigned SQL_MESSAGE_SIZE = 512;
 
+extern "C" {
+
 // Adds an error (a warning) made from message n of the engine's table to the calling
 // thread's error list and answers it, so that the caller can fill "%s1", "%n1" ... in
 // order. A number the table lacks gives an empty text. When the error object cannot be
@@ -61,3 +63,5 @@ JXSQL04_API void sqlLeaveHook(cmgInfo* env);
 // Start and stop hooks the API library calls on first use and at task end.
 JXSQL04_API void sqlInitBwnwin();
 JXSQL04_API void sqlTermBwnwin();
+
+}  // extern "C"
