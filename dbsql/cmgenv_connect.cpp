@@ -41,8 +41,10 @@ char* upperCopy(const char* text) {
   return copy;
 }
 
+}  // namespace
+
 // What the manager reads of a connected driver.
-JxStatus describeDriver(cmg_capabilities* con, SQLHDBC hdbc, const char* connectString) {
+JxStatus cmgDescribeDriver(cmg_capabilities* con, SQLHDBC hdbc, const char* connectString) {
   cmgInfo* env = con->owner;
   if (infoText(con, hdbc, SQL_DATA_SOURCE_NAME, &con->sourceName) ||
       infoText(con, hdbc, SQL_USER_NAME, &con->connectUser))
@@ -106,8 +108,6 @@ JxStatus describeDriver(cmg_capabilities* con, SQLHDBC hdbc, const char* connect
   return 0;
 }
 
-}  // namespace
-
 JxStatus cmgDriverConnect(cmg_capabilities* con, const char* connectString, uint16_t promptFlags) {
   cmgInfo* env = con->owner;
   SQLHDBC hdbc = nullptr;
@@ -145,7 +145,7 @@ JxStatus cmgDriverConnect(cmg_capabilities* con, const char* connectString, uint
   ramFree(completed);
   con->hdbc = con->spareHdbc = hdbc;
   con->ownsHdbc = 1;
-  if (!con->connectString || describeDriver(con, hdbc, connectString)) {
+  if (!con->connectString || cmgDescribeDriver(con, hdbc, connectString)) {
     SQLDisconnect(hdbc);
     SQLFreeConnect(hdbc);
     con->hdbc = con->spareHdbc = nullptr;

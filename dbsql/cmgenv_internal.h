@@ -40,6 +40,10 @@ CmgConnector cmgSetConnector(CmgConnector connector);
 // The driver connection through the driver manager.
 JxStatus cmgDriverConnect(cmg_capabilities* con, const char* connectString, uint16_t promptFlags);
 
+// Reads what the manager needs of a connected driver into the record (names, user,
+// limits, identifier rules, file pattern, database) and sets the option defaults.
+JxStatus cmgDescribeDriver(cmg_capabilities* con, SQLHDBC hdbc, const char* connectString);
+
 // A zeroed record with its locks, owned by env but not in its list; null on failure.
 cmg_capabilities* cmgNewRecord(cmgInfo* env);
 // Frees everything the record owns, then the record (not unlinked here).

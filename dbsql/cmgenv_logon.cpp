@@ -181,6 +181,38 @@ cmg_capabilities* cmgLogon(cmgInfo* env, const char* logonName, const char* conn
   return con;
 }
 
+cmg_capabilities* cmgLogonWithODBCHdbc(cmgInfo* env, SQLHDBC hdbc) {
+  if (!env) {
+    cmgMissing("environment", "cmgLogonWithODBCHdbc");
+    return nullptr;
+  }
+  CmgCall call(env);
+  if (call.refused()) return nullptr;
+  if (!hdbc) {
+    cmgMissing("ODBC connection handle", "cmgLogonWithODBCHdbc");
+    return nullptr;
+  }
+  cmg_capabilities* con = cmgNewRecord(env);
+  if (!con) return nullptr;
+  con->hdbc = con->spareHdbc = hdbc;
+  con->connectString = ramAllocStr("");
+  if (!con->connectString || cmgDescribeDriver(con, hdbc, "")) {
+    con->hdbc = con->spareHdbc = nullptr;
+    cmgFreeRecord(con);
+    return nullptr;
+  }
+  CmgLock lock(env->lock);
+  if (env->taskNumber != 0 && !(con->holders & 1)) {
+    con->holders |= 1;
+    con->flagsA |= CMG_A_HELD_FOR_TASK0;
+  }
+  con->number = 1;
+  con->next = env->connections;
+  env->connections = con;
+  con->holders |= cmgTaskBit(env);
+  return con;
+}
+
 // Logs the calling task off the record. The record is disconnected and freed only when
 // no other task holds it (holder bit 0 set on another task's behalf does not count), or
 // when forced; a record others still hold just loses the caller's bits.

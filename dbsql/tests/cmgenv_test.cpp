@@ -92,6 +92,39 @@ TEST(Environment, FileDriverLogonIsFoundByExtension) {
   EXPECT_TRUE(errors.numbers().empty()) << errors.lastText();
 }
 
+TEST(Environment, AdoptedHandleStaysTheProgramsOwn) {
+  ThreadErrors errors;
+  cmgInfo* env = cmgInit(CMG_API_CALLER);
+  ASSERT_NE(env, nullptr);
+  SQLHDBC hdbc = nullptr;
+  ASSERT_EQ(SQLAllocConnect(env->henv, &hdbc), SQL_SUCCESS);
+  SQLCHAR in[] = "DSN=OrvanelTest";
+  SQLCHAR out[512];
+  SQLSMALLINT outLength = 0;
+  SQLRETURN rc = SQLDriverConnect(hdbc, nullptr, in, SQL_NTS, out, sizeof out, &outLength,
+                                  SQL_DRIVER_NOPROMPT);
+  ASSERT_TRUE(rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO);
+  cmg_capabilities* first = cmgLogon(env, nullptr, "DSN=OrvanelTest", 0);
+  cmg_capabilities* adopted = cmgLogonWithODBCHdbc(env, hdbc);
+  ASSERT_TRUE(first && adopted) << errors.lastText();
+  EXPECT_EQ(adopted->hdbc, hdbc);
+  EXPECT_STREQ(adopted->sourceName, "OrvanelTest");
+  EXPECT_STREQ(adopted->logonName, "");
+  EXPECT_EQ(adopted->number, 1);
+  EXPECT_EQ(env->connections, adopted);
+  EXPECT_EQ(cmgLogoff(adopted), 0);
+  // Still connected: the driver answers on it.
+  char name[64] = "";
+  SQLSMALLINT nameLength = 0;
+  EXPECT_EQ(SQLGetInfo(hdbc, SQL_DATA_SOURCE_NAME, name, sizeof name, &nameLength), SQL_SUCCESS);
+  EXPECT_STREQ(name, "OrvanelTest");
+  SQLDisconnect(hdbc);
+  SQLFreeConnect(hdbc);
+  EXPECT_EQ(cmgLogonWithODBCHdbc(env, nullptr), nullptr);
+  EXPECT_EQ(errors.last(), SQLMSG_MISSING_ARGUMENT);
+  EXPECT_EQ(cmgTerm(env), 0);
+}
+
 TEST(Environment, FailedLogonAddsTheDriversMessageAndKeepsNothing) {
   ThreadErrors errors;
   cmgInfo* env = cmgInit(CMG_API_CALLER);

@@ -27,6 +27,9 @@ JXSQL04_API uint32_t cmgGetLoginTimeout(cmgInfo* env);
 // the connection string, else none. Null on failure.
 JXSQL04_API cmg_capabilities* cmgLogon(cmgInfo* env, const char* logonName,
                                        const char* connectString, uint16_t promptFlags);
+// A record around a connection the program opened itself: connection number 1, an
+// empty logon name. The handle stays the program's: logoff does not disconnect it.
+JXSQL04_API cmg_capabilities* cmgLogonWithODBCHdbc(cmgInfo* env, SQLHDBC hdbc);
 // Connects an existing record through the driver.
 JXSQL04_API JxStatus cmgConnect(cmg_capabilities* con, const char* connectString,
                                 uint16_t promptFlags);
