@@ -245,6 +245,25 @@ TEST(Messages, NumberWithoutTextStillCounts) {
                "\nThe connection, statement, or query handle you provided is not valid.\n");
 }
 
+TEST(Frame, TaskTerminationEndsTheEngineAndTheNextCallStartsAgain) {
+  ASSERT_EQ(call([] {}), 0);
+  cmgInfo* before = task()->env;
+  ASSERT_NE(before, nullptr);
+  // The settings step's termination destroys the calling thread's record first.
+  lib_thread* thread = static_cast<lib_thread*>(mdsGetPerThreadData(PTH_API_THREAD));
+  mdsSetPerThreadData(PTH_API_THREAD, nullptr);
+  delete thread;
+  libTaskTerm();
+  EXPECT_EQ(task(), nullptr);
+  EXPECT_EQ(jxErr(), JXS_NO_TASK);
+  EXPECT_EQ(call([] { libErrorById(LIBMSG_INVALID_HANDLE); }), 4101);
+  ASSERT_NE(task(), nullptr);
+  EXPECT_NE(task()->env, nullptr);
+  EXPECT_EQ(task()->threadCount, 1);
+  EXPECT_EQ(task()->slotCount, LIB_FIRST_SLOTS);
+  EXPECT_EQ(jxErr(), 4101);
+}
+
 TEST(Trace, CallAndReturnLines) {
   char dir[MAX_PATH];
   GetTempPathA(sizeof dir, dir);
