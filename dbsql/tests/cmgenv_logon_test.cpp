@@ -1,6 +1,7 @@
 // Connection bookkeeping through the stand-in connector: numbering, sharing between
 // tasks, the holder set at logoff, finding records, the current connection, and a
 // logon racing a logoff.
+#include "ram_internal.h"
 #include "stand_in_connector.h"
 #include "sql_test_support.h"
 
@@ -220,6 +221,32 @@ TEST(Current, OneCurrentRecordPerTask) {
   cmgSetCurrent(s.env, nullptr);
   EXPECT_EQ(cmgGetCurrent(s.env), nullptr);
   EXPECT_EQ(b->current, 1ull << 4);
+}
+
+uint32_t chunksInUse() {
+  uint32_t n = 0;
+  for (jxram::Block* b = jxram::firstBlock(); b; b = b->next) n += b->inUse;
+  return n;
+}
+
+TEST(Environment, TermFreesEverything) {
+  ThreadErrors errors;
+  uint32_t before = chunksInUse();
+  {
+    StandInEnvironment s;
+    ASSERT_NE(s.env, nullptr);
+    s.env->taskNumber = 2;
+    cmg_capabilities* a = cmgLogon(s.env, "Kept", "DSN=One;UID=u;FILES={*.ovd}", 0);
+    ASSERT_NE(a, nullptr);
+    s.env->taskNumber = 3;
+    ASSERT_EQ(cmgLogon(s.env, "Kept", "DSN=One;UID=u", CMG_PROMPT_SHARE), a);
+    ASSERT_NE(cmgLogon(s.env, nullptr, "DSN=Two", 0), nullptr);
+    EXPECT_EQ(cmgSetTableCaching(a, CMG_CACHE_TEMPORARY), 0);
+    cmgSetCurrent(s.env, a);
+    // ~StandInEnvironment: cmgTerm logs off records other tasks still hold.
+  }
+  EXPECT_EQ(chunksInUse(), before);
+  EXPECT_TRUE(errors.numbers().empty()) << errors.lastText();
 }
 
 struct Race {
