@@ -215,7 +215,9 @@ cmg_capabilities* cmgLogonWithODBCHdbc(cmgInfo* env, SQLHDBC hdbc) {
 
 // Logs the calling task off the record. The record is disconnected and freed only when
 // no other task holds it (holder bit 0 set on another task's behalf does not count), or
-// when forced; a record others still hold just loses the caller's bits.
+// when forced; a record others still hold just loses the caller's bits. A record being
+// freed leaves the list first, so that no logon shares it meanwhile; a plain logoff
+// that fails puts it back unchanged.
 JxStatus cmgLogoffRecord(cmg_capabilities* con, bool forced) {
   cmgInfo* env = con->owner;
   uint64_t bit = cmgTaskBit(env);
@@ -229,34 +231,39 @@ JxStatus cmgLogoffRecord(cmg_capabilities* con, bool forced) {
       con->current &= ~bit;
       return 0;
     }
-  }
-  {
-    CmgLock conLock(con->lock);
-    if (con->tableCaching != CMG_CACHE_KEEP && con->cacheFile && bosexist(con->cacheFile)) {
-      if (bosFileDelete(con->cacheFile) && !forced) return 1;
-    }
-    if (forced && con->transactionMode && con->hdbc && (con->flagsB & CMG_B_TRANSACTIONS))
-      cmgDriverResult(env, con->hdbc, nullptr, SQLTransact(env->henv, con->hdbc, SQL_ROLLBACK));
-    if (con->hdbc && con->ownsHdbc) {
-      if (cmgDriverResult(env, con->hdbc, nullptr, SQLDisconnect(con->hdbc)) && !forced) return 1;
-      SQLFreeConnect(con->hdbc);
-      if (con->spareHdbc && con->spareHdbc != con->hdbc) {
-        SQLDisconnect(con->spareHdbc);
-        SQLFreeConnect(con->spareHdbc);
-      }
-    }
-    con->hdbc = con->spareHdbc = nullptr;
-    con->holders &= ~bit;
-    con->current &= ~bit;
-  }
-  {
-    CmgLock envLock(env->lock);
     for (cmg_capabilities** p = &env->connections; *p; p = &(*p)->next) {
       if (*p == con) {
         *p = con->next;
         break;
       }
     }
+  }
+  bool failed = false;
+  {
+    CmgLock conLock(con->lock);
+    if (con->tableCaching != CMG_CACHE_KEEP && con->cacheFile && bosexist(con->cacheFile) &&
+        bosFileDelete(con->cacheFile))
+      failed = !forced;
+    if (!failed && forced && con->transactionMode && con->hdbc && (con->flagsB & CMG_B_TRANSACTIONS))
+      cmgDriverResult(env, con->hdbc, nullptr, SQLTransact(env->henv, con->hdbc, SQL_ROLLBACK));
+    if (!failed && con->hdbc && con->ownsHdbc) {
+      if (cmgDriverResult(env, con->hdbc, nullptr, SQLDisconnect(con->hdbc)) && !forced) {
+        failed = true;
+      } else {
+        SQLFreeConnect(con->hdbc);
+        if (con->spareHdbc && con->spareHdbc != con->hdbc) {
+          SQLDisconnect(con->spareHdbc);
+          SQLFreeConnect(con->spareHdbc);
+        }
+      }
+    }
+    if (!failed) con->hdbc = con->spareHdbc = nullptr;
+  }
+  if (failed) {
+    CmgLock envLock(env->lock);
+    con->next = env->connections;
+    env->connections = con;
+    return 1;
   }
   cmgFreeRecord(con);
   return 0;

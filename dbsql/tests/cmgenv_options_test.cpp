@@ -160,6 +160,27 @@ TEST(TableCaching, BadModesAndFailuresChangeNothing) {
   EXPECT_STREQ(tiny, "xyz");
 }
 
+TEST(TableCaching, LogoffThatCannotDeleteTheCacheFileChangesNothing) {
+  ThreadErrors errors;
+  StandInEnvironment s;
+  cmg_capabilities* con = cmgLogon(s.env, nullptr, "DSN=A", 0);
+  ASSERT_NE(con, nullptr);
+  std::string named = tempPath("ov_table_cache_3.lst");
+  SetFileAttributesA(named.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(named.c_str());
+  ASSERT_EQ(cmgSetTableCacheFile(con, named.c_str()), 0);
+  ASSERT_TRUE(SetFileAttributesA(named.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(cmgLogoff(con), 1);
+  EXPECT_FALSE(errors.numbers().empty());
+  EXPECT_EQ(s.env->connections, con);
+  EXPECT_EQ(con->holders, 1u);
+  EXPECT_EQ(cacheFile(con), named);
+  SetFileAttributesA(named.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(cmgLogoff(con), 0);
+  EXPECT_EQ(s.env->connections, nullptr);
+  EXPECT_FALSE(exists(named));
+}
+
 std::string info(cmg_capabilities* con, uint16_t item, const char* in = "") {
   char buffer[300];
   strcpy(buffer, in);
