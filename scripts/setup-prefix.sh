@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Creates the project's Wine prefix once, applies its settings, and the ODBC driver entry and the test
-# DSN "OrvanelTest" over an SQLite database in the build tree. Idempotent.
+# DSNs "OrvanelTest" and "OrvanelFiles" over SQLite databases in the build tree. Idempotent.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
@@ -12,7 +12,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 # Settings of the prefix, applied once per version of this list.
-stamp="$WINEPREFIX/.orvanel-settings-2"
+stamp="$WINEPREFIX/.orvanel-settings-3"
 if [ ! -f "$stamp" ]; then
   reg() { "$OV_WINE" reg "$@" >/dev/null 2>&1 || true; }
   # A crashing test must end, not wait in the debugger for a person.
@@ -23,15 +23,25 @@ if [ ! -f "$stamp" ]; then
   reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
   # Newer Wine's odbc32 lists a unixODBC DSN only when the registry maps it to its driver.
   reg add 'HKCU\Software\ODBC\ODBC.INI\ODBC Data Sources' /v OrvanelTest /d SQLite3 /f
+  reg add 'HKCU\Software\ODBC\ODBC.INI\ODBC Data Sources' /v OrvanelFiles /d 'Orvanel Files (*.ovd,*.ovx;*.ovz)' /f
   "$WINESERVER" -w
   touch "$stamp"
 fi
 
 driver=$OV_LIBDIR/odbc/libsqlite3odbc.so
+# The driver manager reports a data source's driver name as its description: the
+# second entry's name carries the file pattern that marks a file driver.
+files_driver='Orvanel Files (*.ovd,*.ovx;*.ovz)'
 mkdir -p "$ODBCSYSINI"
 cat > "$ODBCSYSINI/odbcinst.ini" <<EOT
 [SQLite3]
 Description=SQLite3 ODBC Driver
+Driver=$driver
+Setup=$driver
+UsageCount=1
+
+[$files_driver]
+Description=SQLite3 ODBC Driver over Orvanel data files
 Driver=$driver
 Setup=$driver
 UsageCount=1
@@ -41,7 +51,16 @@ cat > "$ODBCSYSINI/odbc.ini" <<EOT
 Description=Orvanel test database
 Driver=SQLite3
 Database=$ODBCSYSINI/test.db
+
+[OrvanelFiles]
+Description=Orvanel data files (*.ovd,*.ovx;*.ovz)
+Driver=$files_driver
+Database=$ODBCSYSINI/files.ovd
 EOT
-rm -f "$ODBCSYSINI/test.db"
+# test.db: the table rig of the platform test and the database track's fixture.
+fixture=$OV_ROOT/dbsql/tests/fixture.sql
+rm -f "$ODBCSYSINI/test.db" "$ODBCSYSINI/files.ovd"
 sqlite3 "$ODBCSYSINI/test.db" \
   "CREATE TABLE rig(id INTEGER PRIMARY KEY, name TEXT); INSERT INTO rig VALUES(1,'hello');"
+sqlite3 "$ODBCSYSINI/test.db" < "$fixture"
+sqlite3 "$ODBCSYSINI/files.ovd" < "$fixture"
