@@ -161,12 +161,17 @@ TEST(Screen, FontFamilies) {
   EXPECT_EQ("", Basic("Screen.Fonts(-1)", "String"));
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM n) {
+  ++*reinterpret_cast<int*>(n);
+  return TRUE;
+}
+
 TEST(Screen, EnumWindowsCallsABasicMemberPerWindow) {
   InterObjRep* screen = Screen();
   HWND mine = CreateWindowA("STATIC", "oviui1 screen test", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, mine);
   int windows = 0;
-  EnumWindows([](HWND, LPARAM n) -> BOOL { return ++*reinterpret_cast<int*>(n), TRUE; }, (LPARAM)&windows);
+  EnumWindows(&CountWindow, (LPARAM)&windows);
 
   BasicRunner walker;
   BasicOutcome compiled;
