@@ -16,6 +16,7 @@
 #include "protokit.h"
 #include "store/enum.h"
 #include "store/groups.h"
+#include "store/podefine.h"
 #include "store/procfield.h"
 #include "store/signature.h"
 
@@ -131,6 +132,28 @@ TEST(Registration, PopulateTakesNamesReportsFailuresAndRegistersOnce) {
   ASSERT_NE(nullptr, own);
   EXPECT_TRUE(own->isPrototype());
   EXPECT_STREQ("Orvanel.ProtoTaken", own->progId());
+}
+
+TEST(Registration, TheFrameAssertsOnMisuse) {
+  InterObjRep* base = Published();
+  struct Case {
+    const char* what;
+    void (*act)(InterObjRep* proto);
+    const char* condition;
+  } cases[] = {
+      {"a signature defined twice", [](InterObjRep* p) { p->ROCDataPtr(0)->PO_DefineFields(*p->signature()); },
+       "!sig.isCompFieldsDefined()"},
+      {"an enumeration nobody made", [](InterObjRep*) { PO_FindEnum("ProtoNoSuchEnum"); }, "(EnumRep*)e"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      c.act(base);
+      ADD_FAILURE() << "no assertion";
+    } catch (const XAssert& e) {
+      EXPECT_NE(std::string::npos, std::string(e.what()).find(c.condition)) << e.what();
+    }
+  }
 }
 
 // Value 5, Text "ab", Extra 7: the derived revision byte, the base's complete block
