@@ -39,7 +39,7 @@ ULONG STDMETHODCALLTYPE OCLFactory::Release() { return server_->Release(); }
 HRESULT STDMETHODCALLTYPE OCLFactory::LockServer(BOOL lock) {
   if (lock)
     ++server_->lockCount;
-  else
+  else if (server_->lockCount > 0)  // an unmatched unlock must not pin the library
     --server_->lockCount;
   return S_OK;
 }

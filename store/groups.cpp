@@ -9,19 +9,13 @@
 #include "store/enum.h"
 #include "store/field_comp.h"
 #include "store/objectstore.h"
+#include "store/popublish.h"
 #include "store/signature.h"
 #include "store/storeapp.h"
 #include "store/storeexcept.h"
 #include "store/value.h"
 
 namespace {
-
-// The store's own classes live in the temporary module, so that no user module saves
-// them.
-Faultp<InterObjRep>* InitPrototype(const char* name, InterObjRep* parent) {
-  OpenModuleResource temp(ObjectStore::kTempModule);
-  return ObjectStore::RegisterPublishedClass(name, parent);
-}
 
 struct Param {
   const char* name;
@@ -36,34 +30,24 @@ void AddMethod(SignatureRep& sig, const char* name, MemberFn fn, unsigned char r
   sig.addField(f, nullptr, 0);
 }
 
-unsigned char ReadRevision(IStream* s, const char* cls) {
-  OCLStream st(s);
-  UCHAR rev = 0;
-  st.read(&rev);
-  if (rev > 1) throw ObjectLoadFailed(cls);
-  return rev;
-}
-
-void WriteRevision(IStream* s) {
-  OCLStream st(s);
-  st.write((UCHAR)1);
-}
-
 }  // namespace
 
-#define OVSTORE_CLASS_STATICS(Class, Name, Parent)                        \
-  Faultp<InterObjRep>* Class::PO_Object = nullptr;                         \
-  void Class::PO_InitObject() {                                            \
-    if (PO_Object && PO_Object->is()) return;                              \
-    delete PO_Object;                                                      \
-    PO_Object = nullptr;                                                   \
-    PO_Object = InitPrototype(Name, Parent);                               \
-  }                                                                        \
-  InterObjRep* Class::PO_GetObject() {                                     \
-    if (!PO_Object || PO_Object->isNull()) PO_InitObject();                \
-    if (!PO_Object || PO_Object->isNull()) utilsAssert("PO_Object", __FILE__, __LINE__); \
-    return PO_Object->get();                                               \
-  }
+// The store's table: no class ids (the store makes its natives itself, see
+// StorePopulateOwnClasses) and no parents.
+enum StoreClassRow { kRowACL, kRowGroup, kRowGlobals, kRowApplication, kRowModuleManager, kRowObjectModule };
+
+const POClassRow kStoreClasses[] = {
+    {nullptr, "ACL", nullptr, nullptr, &iACL::PO_InitObject},
+    {nullptr, "Group", nullptr, nullptr, &iGroup::PO_InitObject},
+    {nullptr, "Globals", nullptr, nullptr, &iGlobals::PO_InitObject},
+    {nullptr, "Application", nullptr, nullptr, &iApplication::PO_InitObject},
+    {nullptr, "ModuleManager", nullptr, nullptr, &iModuleManager::PO_InitObject},
+    {nullptr, "ObjectModule", nullptr, nullptr, &iObjectModule::PO_InitObject},
+};
+
+#define OVSTORE_CLASS_STATICS(Class, Row)             \
+  Faultp<InterObjRep>* Class::PO_Object = nullptr;     \
+  const POClassRow& Class::PO_Row() { return kStoreClasses[Row]; }
 
 // --- access control ------------------------------------------------------------------------
 
@@ -71,14 +55,9 @@ void WriteRevision(IStream* s) {
 // themselves, with their own messages.
 int AccessControlRep::allows(const InterObjRep*, const Field*, int) const { return 1; }
 
-OVSTORE_CLASS_STATICS(iACL, "ACL", nullptr)
+OVSTORE_CLASS_STATICS(iACL, kRowACL)
 
-iACL::iACL(IUnknown* outer) : IInterObj(outer) {}
-void iACL::PO_Load(IStream* s) { ReadRevision(s, "ACL"); }
-void iACL::PO_Save(IStream* s, int clearDirty) {
-  if (clearDirty) dirty_ = 0;
-  WriteRevision(s);
-}
+iACL::iACL(IUnknown* outer) : POClass(outer) {}
 
 AccessControlRep* iACL::Standard() {
   static AccessControlRep standard;
@@ -90,23 +69,19 @@ AccessControlRep* iACL::Standard() {
 
 // --- groups ----------------------------------------------------------------------------------
 
-OVSTORE_CLASS_STATICS(iGroup, "Group", nullptr)
+OVSTORE_CLASS_STATICS(iGroup, kRowGroup)
 
-iGroup::iGroup(IUnknown* outer) : IInterObj(outer) {}
+iGroup::iGroup(IUnknown* outer) : POClass(outer) {}
 
-void iGroup::PO_DefineFields(SignatureRep& sig) {
-  UTILS_ASSERT(!sig.isCompFieldsDefined());
+void iGroup::PO_DeclareFields(SignatureRep& sig) {
   sig.addField(CompProcDataField::make("Count", kTypeLong, nullptr, &iGroup::pdGetCount), nullptr, 0);
   AddMethod(sig, "Item", &iGroup::imItem, kTypeObject, {{"index", kTypeLong, false}});
   AddMethod(sig, "Add", &iGroup::imAdd, 0, {{"obj", kTypeObject, false}});
   AddMethod(sig, "Remove", &iGroup::imRemove, 0, {{"index", kTypeLong, false}});
   AddMethod(sig, "Clear", &iGroup::imClear, 0, {});
-  sig.setCompFieldsDefined(true);
 }
 
-void iGroup::PO_Load(IStream* s) {
-  ReadRevision(s, "Group");
-  OCLStream st(s);
+void iGroup::PO_Read(OCLStream& st, unsigned) {
   ULONG n = 0;
   st.read(&n);
   members_.clear();
@@ -118,10 +93,7 @@ void iGroup::PO_Load(IStream* s) {
   }
 }
 
-void iGroup::PO_Save(IStream* s, int clearDirty) {
-  if (clearDirty) dirty_ = 0;
-  WriteRevision(s);
-  OCLStream st(s);
+void iGroup::PO_Write(OCLStream& st) {
   st.write((ULONG)members_.size());
   for (auto& r : members_) r.write(st);
 }
@@ -177,19 +149,12 @@ namespace {
 Faultp<InterObjRep> g_appObject;  // uncounted: the launcher holds the application
 }
 
-OVSTORE_CLASS_STATICS(iGlobals, "Globals", nullptr)
+OVSTORE_CLASS_STATICS(iGlobals, kRowGlobals)
 
-iGlobals::iGlobals(IUnknown* outer) : IInterObj(outer) {}
-void iGlobals::PO_DefineFields(SignatureRep& sig) {
-  UTILS_ASSERT(!sig.isCompFieldsDefined());
+iGlobals::iGlobals(IUnknown* outer) : POClass(outer) {}
+void iGlobals::PO_DeclareFields(SignatureRep& sig) {
   sig.addField(CompProcDataField::make("App", kTypeObject, nullptr, &iGlobals::pdGetApp, "Application"),
                nullptr, 0);
-  sig.setCompFieldsDefined(true);
-}
-void iGlobals::PO_Load(IStream* s) { ReadRevision(s, "Globals"); }
-void iGlobals::PO_Save(IStream* s, int clearDirty) {
-  if (clearDirty) dirty_ = 0;
-  WriteRevision(s);
 }
 void iGlobals::SetApp(InterObjRep* app) { g_appObject.set(app, tUncountedIndirectReference); }
 InterObjRep* iGlobals::App() { return g_appObject.get(); }
@@ -197,12 +162,11 @@ InterObjRep* iGlobals::pdGetApp() { return App(); }
 
 // --- application -------------------------------------------------------------------------------
 
-OVSTORE_CLASS_STATICS(iApplication, "Application", nullptr)
+OVSTORE_CLASS_STATICS(iApplication, kRowApplication)
 
-iApplication::iApplication(IUnknown* outer) : IInterObj(outer) {}
+iApplication::iApplication(IUnknown* outer) : POClass(outer) {}
 
-void iApplication::PO_DefineFields(SignatureRep& sig) {
-  UTILS_ASSERT(!sig.isCompFieldsDefined());
+void iApplication::PO_DeclareFields(SignatureRep& sig) {
   sig.addField(CompProcDataField::make("MainForm", kTypeObject, &iApplication::pdSetMainForm,
                                        &iApplication::pdGetMainForm, ""),
                nullptr, 0);
@@ -214,22 +178,16 @@ void iApplication::PO_DefineFields(SignatureRep& sig) {
   sig.addEventDef(new EventDef("Startup", 1, "()", 0));
   sig.addEventDef(new EventDef("CanClose", 1, "() As Integer", 0));
   sig.addEventDef(new EventDef("Shutdown", 1, "()", 0));
-  sig.setCompFieldsDefined(true);
 }
 
-void iApplication::PO_Load(IStream* s) {
-  ReadRevision(s, "Application");
-  OCLStream st(s);
+void iApplication::PO_Read(OCLStream& st, unsigned) {
   mainForm_.read(st, store_ ? store_->module() : ObjectStore::kTempModule);
   ULONG code = 0;
   st.read(&code);
   exitCode_ = (long)code;
 }
 
-void iApplication::PO_Save(IStream* s, int clearDirty) {
-  if (clearDirty) dirty_ = 0;
-  WriteRevision(s);
-  OCLStream st(s);
+void iApplication::PO_Write(OCLStream& st) {
   mainForm_.write(st);
   st.write((ULONG)exitCode_);
 }
@@ -258,20 +216,13 @@ void iApplication::pdSetMainForm(InterObjRep* form) {
 
 // --- module manager and module objects ----------------------------------------------------------
 
-OVSTORE_CLASS_STATICS(iModuleManager, "ModuleManager", nullptr)
+OVSTORE_CLASS_STATICS(iModuleManager, kRowModuleManager)
 
-iModuleManager::iModuleManager(IUnknown* outer) : IInterObj(outer) {}
+iModuleManager::iModuleManager(IUnknown* outer) : POClass(outer) {}
 
-void iModuleManager::PO_DefineFields(SignatureRep& sig) {
-  UTILS_ASSERT(!sig.isCompFieldsDefined());
+void iModuleManager::PO_DeclareFields(SignatureRep& sig) {
   AddMethod(sig, "PublishObjectDLL", &iModuleManager::imPublishObjectDLL, 0, {{"name", kTypeString, false}});
   AddMethod(sig, "LoadModule", &iModuleManager::imLoadModule, kTypeLong, {{"name", kTypeString, false}});
-  sig.setCompFieldsDefined(true);
-}
-void iModuleManager::PO_Load(IStream* s) { ReadRevision(s, "ModuleManager"); }
-void iModuleManager::PO_Save(IStream* s, int clearDirty) {
-  if (clearDirty) dirty_ = 0;
-  WriteRevision(s);
 }
 
 void iModuleManager::imPublishObjectDLL(const char* name) { ObjectStore::PublishObjectDLL(name); }
@@ -323,21 +274,14 @@ InterObjRep* iModuleManager::imModule(int index) {
   return nullptr;
 }
 
-OVSTORE_CLASS_STATICS(iObjectModule, "ObjectModule", nullptr)
+OVSTORE_CLASS_STATICS(iObjectModule, kRowObjectModule)
 
-iObjectModule::iObjectModule(IUnknown* outer) : IInterObj(outer) {}
-void iObjectModule::PO_DefineFields(SignatureRep& sig) {
-  UTILS_ASSERT(!sig.isCompFieldsDefined());
+iObjectModule::iObjectModule(IUnknown* outer) : POClass(outer) {}
+void iObjectModule::PO_DeclareFields(SignatureRep& sig) {
   sig.addField(CompProcDataField::make("CanUnload", kTypeLong, &iObjectModule::pdSetCanUnload,
                                        &iObjectModule::pdGetCanUnload),
                nullptr, 0);
   sig.addField(CompProcDataField::make("Number", kTypeLong, nullptr, &iObjectModule::pdGetNumber), nullptr, 0);
-  sig.setCompFieldsDefined(true);
-}
-void iObjectModule::PO_Load(IStream* s) { ReadRevision(s, "ObjectModule"); }
-void iObjectModule::PO_Save(IStream* s, int clearDirty) {
-  if (clearDirty) dirty_ = 0;
-  WriteRevision(s);
 }
 
 // --- the store's own publication ----------------------------------------------------------------
@@ -356,12 +300,10 @@ void StorePopulateOwnClasses() {
   ObjectStore::RegisterNativeClass("Orvanel.Application", &Make<iApplication>);
   ObjectStore::RegisterNativeClass("Orvanel.ModuleManager", &Make<iModuleManager>);
   ObjectStore::RegisterNativeClass("Orvanel.ObjectModule", &Make<iObjectModule>);
-  iACL::PO_InitObject();
-  iGroup::PO_InitObject();
-  iGlobals::PO_InitObject();
-  iApplication::PO_InitObject();
-  iModuleManager::PO_InitObject();
-  iObjectModule::PO_InitObject();
+  // The store's own classes live in the temporary module, so that no user module saves
+  // them.
+  OpenModuleResource temp(ObjectStore::kTempModule);
+  PO_Populate(kStoreClasses);
 }
 
 namespace {

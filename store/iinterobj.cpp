@@ -24,7 +24,13 @@ ULONG STDMETHODCALLTYPE IInterObj::Release() {
   return (ULONG)n;
 }
 
-HRESULT STDMETHODCALLTYPE IInterObj::GetClassID(CLSID*) { return S_OK; }
+// A class without a class id of its own answers the null id rather than leave the
+// caller's buffer as it was.
+HRESULT STDMETHODCALLTYPE IInterObj::GetClassID(CLSID* id) {
+  if (!id) return E_POINTER;
+  *id = CLSID_NULL;
+  return S_OK;
+}
 HRESULT STDMETHODCALLTYPE IInterObj::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
 HRESULT STDMETHODCALLTYPE IInterObj::GetSizeMax(ULARGE_INTEGER* size) { return DefaultGetSizeMax(size); }
 

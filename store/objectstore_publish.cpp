@@ -32,6 +32,12 @@ std::map<std::string, CLSID>& ProgIds() {
   static auto* m = new std::map<std::string, CLSID>;
   return *m;
 }
+// The library that told the store a ProgID, for prototypes made again after their
+// first one was dropped, outside that library's publication.
+std::map<std::string, std::string>& ProgIdDLLs() {
+  static auto* m = new std::map<std::string, std::string>;
+  return *m;
+}
 std::map<std::string, ObjectStore::NativeCreator>& Creators() {
   static auto* m = new std::map<std::string, ObjectStore::NativeCreator>;
   return *m;
@@ -119,6 +125,7 @@ Faultp<InterObjRep>* ObjectStore::RegisterPublishedClass(const char* name, Inter
 
 void ObjectStore::RegisterProgId(const char* progId, const CLSID& clsid) {
   ProgIds()[NameKey(progId)] = clsid;
+  if (g_publishingActive) ProgIdDLLs()[NameKey(progId)] = g_publishing;
 }
 
 bool ObjectStore::ClassIdOf(const char* progId, CLSID& clsid) {
@@ -149,6 +156,10 @@ IInterObj* ObjectStore::CreateNative(InterObjRep* cls) {
   IClassFactory* factory = nullptr;
   HRESULT hr = E_FAIL;
   const PublishedDLL* dll = o->getDefiningDLL() ? FindDLL(o->getDefiningDLL()) : nullptr;
+  if (!dll) {
+    auto known = ProgIdDLLs().find(NameKey(progId));
+    if (known != ProgIdDLLs().end()) dll = FindDLL(known->second.c_str());
+  }
   if (dll && dll->getClassObject)
     hr = dll->getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
   else

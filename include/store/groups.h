@@ -16,6 +16,7 @@
 
 #include "store/iinterobj.h"
 #include "store/interobj.h"
+#include "store/poclass.h"
 
 class ValString;
 
@@ -29,31 +30,27 @@ public:
   virtual int allows(const InterObjRep* obj, const Field* field, int kind) const;
 };
 
-// Common head of the store's intrinsic classes: a published object with a class
-// prototype per class. Each class below has PO_InitObject/PO_GetObject like any
-// published class.
-#define OVSTORE_PUBLISHED_CLASS_STATICS                                  \
-  static void PO_InitObject();                                           \
-  static InterObjRep* PO_GetObject();                                    \
-  static Faultp<InterObjRep>* PO_Object;
+// What each of the store's classes adds to POClass: its prototype's holder and its row
+// of the store's table (no class id: the store makes these natives itself).
+#define OVSTORE_PUBLISHED_CLASS_STATICS     \
+  static Faultp<InterObjRep>* PO_Object;    \
+  static const POClassRow& PO_Row();
 
-class OVSTORE_API iACL : public IInterObj, public AccessControlRep {
+class OVSTORE_API iACL : public POClass<iACL>, public AccessControlRep {
 public:
   explicit iACL(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
-  void PO_Load(IStream* s) override;
-  void PO_Save(IStream* s, int clearDirty) override;
   // The standard access control (the prototype's native object).
   static AccessControlRep* Standard();
 };
 
-class OVSTORE_API iGroup : public IInterObj {
+class OVSTORE_API iGroup : public POClass<iGroup> {
 public:
   explicit iGroup(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
-  void PO_DefineFields(SignatureRep& sig) override;
-  void PO_Load(IStream* s) override;
-  void PO_Save(IStream* s, int clearDirty) override;
+  void PO_DeclareFields(SignatureRep& sig);
+  void PO_Read(OCLStream& s, unsigned revision);
+  void PO_Write(OCLStream& s);
   void clone(const IInterObj& source) override;
   Value* eval(const ValueList* args, int* found) override;
 
@@ -69,25 +66,23 @@ private:
   CountedIndirectInterObjList members_;
 };
 
-class OVSTORE_API iGlobals : public IInterObj {
+class OVSTORE_API iGlobals : public POClass<iGlobals> {
 public:
   explicit iGlobals(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
-  void PO_DefineFields(SignatureRep& sig) override;
-  void PO_Load(IStream* s) override;
-  void PO_Save(IStream* s, int clearDirty) override;
+  void PO_DeclareFields(SignatureRep& sig);
   static void SetApp(InterObjRep* app);
   static InterObjRep* App();
   InterObjRep* pdGetApp();
 };
 
-class OVSTORE_API iApplication : public IInterObj {
+class OVSTORE_API iApplication : public POClass<iApplication> {
 public:
   explicit iApplication(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
-  void PO_DefineFields(SignatureRep& sig) override;
-  void PO_Load(IStream* s) override;
-  void PO_Save(IStream* s, int clearDirty) override;
+  void PO_DeclareFields(SignatureRep& sig);
+  void PO_Read(OCLStream& s, unsigned revision);
+  void PO_Write(OCLStream& s);
   void clone(const IInterObj& source) override;
 
   void SetInfo(int argc, char** argv, unsigned long flags, const char* moduleList,
@@ -110,13 +105,11 @@ private:
   long exitCode_ = 0;
 };
 
-class OVSTORE_API iModuleManager : public IInterObj {
+class OVSTORE_API iModuleManager : public POClass<iModuleManager> {
 public:
   explicit iModuleManager(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
-  void PO_DefineFields(SignatureRep& sig) override;
-  void PO_Load(IStream* s) override;
-  void PO_Save(IStream* s, int clearDirty) override;
+  void PO_DeclareFields(SignatureRep& sig);
 
   // Loads each of the ";"-joined module files not loaded yet; token gets a new[] list
   // of the module numbers loaded (count byte first) that PostLoadModulesNotify takes
@@ -132,13 +125,11 @@ public:
   long imLoadModule(const char* name);
 };
 
-class OVSTORE_API iObjectModule : public IInterObj {
+class OVSTORE_API iObjectModule : public POClass<iObjectModule> {
 public:
   explicit iObjectModule(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
-  void PO_DefineFields(SignatureRep& sig) override;
-  void PO_Load(IStream* s) override;
-  void PO_Save(IStream* s, int clearDirty) override;
+  void PO_DeclareFields(SignatureRep& sig);
   void pdSetCanUnload(long on) { canUnload_ = on; }
   long pdGetCanUnload() { return canUnload_; }
   long pdGetNumber() { return module_; }

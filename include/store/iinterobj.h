@@ -13,8 +13,9 @@
 // attaches it; not counted: the store object holds the native, and Destroy cuts both).
 //
 // A published class derives from IInterObj (which brings OCLPersistStream and the
-// OCL_AGG aggregate) and implements PO_Load/PO_Save for its revision-framed block,
-// PO_DefineFields, clone and PO_GetRevisionLevel.
+// OCL_AGG aggregate) through POClass (store/poclass.h), which gives it the statics, the
+// revision-framed PO_Load/PO_Save, the PO_DefineFields frame, GetClassID and
+// PO_GetRevisionLevel; the class adds its fields, members and clone.
 #pragma once
 
 #include <windows.h>
@@ -59,7 +60,7 @@ public:
   // Persist-stream slots.
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override;  // S_OK, writes nothing
+  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override;  // S_OK, CLSID_NULL
   HRESULT STDMETHODCALLTYPE IsDirty() override;
   HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;  // E_NOTIMPL-free: 0
 

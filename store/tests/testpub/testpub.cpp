@@ -9,7 +9,8 @@
 #include <new>
 #include <string>
 
-#include "olecls/oclfactory.h"
+#include "olecls/oclclassfactory.h"
+#include "olecls/oclserver.h"
 #include "olecls/oclstream.h"
 #include "store/enum.h"
 #include "store/field_comp.h"
@@ -17,6 +18,8 @@
 #include "store/iinterobj.h"
 #include "store/interobj.h"
 #include "store/objectstore.h"
+#include "store/poclass.h"
+#include "store/popublish.h"
 #include "store/signature.h"
 #include "store/storeexcept.h"
 #include "store/value.h"
@@ -26,29 +29,20 @@
 
 namespace {
 
-const char kTestClsid[] = "{5E0C7D10-3A41-4B7E-9D2A-6F1C0B8E2A01}";
-const char kChildClsid[] = "{5E0C7D10-3A41-4B7E-9D2A-6F1C0B8E2A02}";
-
 int g_live = 0;
 
-class TestServer : public DllServer {
-public:
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-  ULONG STDMETHODCALLTYPE Release() override { return refs > 0 ? --refs : 0; }
-  ULONG refs = 0;
-};
+enum TestpubRow { kRowTest, kRowChild };
+extern const POClassRow kTestpubClasses[2];
 
-class TestObj : public IInterObj {
+class TestObj : public POClass<TestObj> {
 public:
-  explicit TestObj(IUnknown* outer) : IInterObj(outer) { ++g_live; }
+  explicit TestObj(IUnknown* outer) : POClass(outer) { ++g_live; }
   ~TestObj() override { --g_live; }
 
   static Faultp<InterObjRep>* PO_Object;
-  static void PO_InitObject();
-  static InterObjRep* PO_GetObject();
+  static const POClassRow& PO_Row() { return kTestpubClasses[kRowTest]; }
 
-  void PO_DefineFields(SignatureRep& sig) override {
-    UTILS_ASSERT(!sig.isCompFieldsDefined());
+  void PO_DeclareFields(SignatureRep& sig) {
     sig.addField(CompProcDataField::make("Value", 2, &TestObj::pdSetValue, &TestObj::pdGetValue), nullptr, 0);
     sig.addField(CompProcDataField::make("Caption", 6, &TestObj::pdSetCaption, &TestObj::pdGetCaption), nullptr, 0);
     sig.addField(CompProcDataField::make("Ratio", 3, &TestObj::pdSetRatio, &TestObj::pdGetRatio), nullptr, 0);
@@ -99,14 +93,9 @@ public:
     // Declarations read by the parser library, as the product's classes give them.
     ParseCppField("Function Twice(ByVal n as long, s As String) As Long", sig, &TestObj::imTwice);
     ParseCppEvent("Event Pinged()", sig);
-    sig.setCompFieldsDefined(true);
   }
 
-  void PO_Load(IStream* stream) override {
-    OCLStream s(stream);
-    UCHAR rev = 0;
-    s.read(&rev);
-    if (rev > 1) throw ObjectLoadFailed("Test");
+  void PO_Read(OCLStream& s, unsigned) {
     ULONG v = 0;
     s.read(&v);
     value_ = (long)v;
@@ -116,12 +105,8 @@ public:
     delete[] text;
     s.read(&ratio_);
     peer_.read(s, store_ ? store_->module() : 254);
-    if (rev == 0 && store_) changed();
   }
-  void PO_Save(IStream* stream, int clearDirty) override {
-    if (clearDirty) dirty_ = 0;
-    OCLStream s(stream);
-    s.write((UCHAR)1);
+  void PO_Write(OCLStream& s) {
     s.write((ULONG)value_);
     s.write(caption_.c_str());
     s.write(ratio_);
@@ -197,20 +182,24 @@ protected:
   Faultp<InterObjRep> peer_;
 };
 
-class TestChild : public TestObj {
+class TestChild : public POClass<TestChild, TestObj> {
 public:
-  explicit TestChild(IUnknown* outer) : TestObj(outer) {}
+  explicit TestChild(IUnknown* outer) : POClass(outer) {}
   static Faultp<InterObjRep>* PO_Object;
-  static void PO_InitObject();
+  static const POClassRow& PO_Row() { return kTestpubClasses[kRowChild]; }
 
-  void PO_DefineFields(SignatureRep& sig) override {
-    UTILS_ASSERT(!sig.isCompFieldsDefined());
-    if (SignatureRep* base = sig.getCompBase()) TestObj::PO_DefineFields(*base);
+  // The base's members go on the signature's base part first (POClass).
+  void PO_DeclareFields(SignatureRep& sig) {
     sig.addField(CompProcDataField::make("Extra", 2, &TestChild::pdSetExtra, &TestChild::pdGetExtra), nullptr, 0);
     // Declared again by the derived class: shadows the base's.
     sig.addField(CompProcDataField::make("Serial", 2, nullptr, &TestChild::pdGetSerial2), nullptr, 0);
-    sig.setCompFieldsDefined(true);
   }
+  void PO_Read(OCLStream& s, unsigned) {
+    ULONG v = 0;
+    s.read(&v);
+    extra_ = (long)v;
+  }
+  void PO_Write(OCLStream& s) { s.write((ULONG)extra_); }
   long pdGetExtra() { return extra_; }
   void pdSetExtra(long v) { extra_ = v; }
   long pdGetSerial2() { return 815; }
@@ -222,83 +211,31 @@ private:
 Faultp<InterObjRep>* TestObj::PO_Object = nullptr;
 Faultp<InterObjRep>* TestChild::PO_Object = nullptr;
 
-template <class C>
-void InitClass(const char* name, InterObjRep* parent) {
-  if (C::PO_Object && C::PO_Object->is()) return;
-  delete C::PO_Object;
-  C::PO_Object = ObjectStore::RegisterPublishedClass(name, parent);
-}
-
-void TestObj::PO_InitObject() { InitClass<TestObj>("Test", nullptr); }
-InterObjRep* TestObj::PO_GetObject() {
-  if (!PO_Object || PO_Object->isNull()) PO_InitObject();
-  UTILS_ASSERT(PO_Object);
-  return PO_Object->get();
-}
-void TestChild::PO_InitObject() { InitClass<TestChild>("TestChild", TestObj::PO_GetObject()); }
-
-template <class C>
-class Factory : public OCLFactory {
-public:
-  Factory(DllServer* server, const char* clsid) : OCLFactory(server, clsid) {}
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    C* object = new (std::nothrow) C(Server());
-    if (!object) return E_OUTOFMEMORY;
-    IUnknown* unknown = object->OCLstdUnknown();
-    if (!unknown) return E_NOINTERFACE;
-    HRESULT hr = unknown->QueryInterface(riid, out);
-    if (SUCCEEDED(hr)) object->Release();
-    else delete object;
-    return hr;
-  }
+const POClassRow kTestpubClasses[2] = {
+    {"{5E0C7D10-3A41-4B7E-9D2A-6F1C0B8E2A01}", "Test", nullptr, &OCLClassFactory<TestObj>::Make,
+     &TestObj::PO_InitObject},
+    {"{5E0C7D10-3A41-4B7E-9D2A-6F1C0B8E2A02}", "TestChild", &TestObj::PO_GetObject,
+     &OCLClassFactory<TestChild>::Make, &TestChild::PO_InitObject},
 };
 
-TestServer* g_server;
-Factory<TestObj>* g_testFactory;
-Factory<TestChild>* g_childFactory;
-
-CLSID ClsidOf(const char* text) {
-  wchar_t w[60];
-  MultiByteToWideChar(CP_ACP, 0, text, -1, w, 60);
-  CLSID id;
-  CLSIDFromString(w, &id);
-  return id;
-}
+OCLServer<2>* g_server;
 
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH && !g_server) {
-    g_server = new TestServer;
-    g_testFactory = new Factory<TestObj>(g_server, kTestClsid);
-    g_childFactory = new Factory<TestChild>(g_server, kChildClsid);
-  }
+  if (reason == DLL_PROCESS_ATTACH && !g_server) g_server = new OCLServer<2>(kTestpubClasses);
   return TRUE;
 }
 
 extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
                                                                          void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (IsEqualCLSID(clsid, g_testFactory->ClassId())) return g_testFactory->QueryInterface(riid, out);
-  if (IsEqualCLSID(clsid, g_childFactory->ClassId())) return g_childFactory->QueryInterface(riid, out);
-  return E_FAIL;
+  return g_server->GetClassObject(clsid, riid, out);
 }
 
-extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
-  return g_server->LockCount() == 0 && g_server->refs <= ULONG(g_server->ObjectCount()) ? S_OK : S_FALSE;
-}
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_server->CanUnloadNow(); }
 
-// The classes' ids are not in the registry: the library tells the store.
-extern "C" __declspec(dllexport) void POD_Populate() {
-  ObjectStore::RegisterProgId("Orvanel.Test", ClsidOf(kTestClsid));
-  ObjectStore::RegisterProgId("Orvanel.TestChild", ClsidOf(kChildClsid));
-  TestObj::PO_InitObject();
-  TestChild::PO_InitObject();
-}
+// The classes' ids are not in the registry: PO_Populate tells the store.
+extern "C" __declspec(dllexport) void POD_Populate() { PO_Populate(kTestpubClasses); }
 
 // Live native objects, for the leak tests.
 extern "C" __declspec(dllexport) int testpubLiveObjects() { return g_live; }
