@@ -42,8 +42,10 @@ int ProcDecl::readBody(ParserContext& ctx, DeadSourceList* ds, PEType terminator
   try {
     ParseDriver::ReadBody(ctx, block, ds, flag);
     PEntityRef end = ctx.nextEntity(terminator, ds);
-    if (!end)
+    if (!end) {
+      ParseDriver::ThrowPendingSyntaxError(ctx);
       throw ConstructError(ctx.currentLine(), construct, terminator, ctx.currentEntityName());
+    }
     block->setLine(end->line());
   } catch (...) {
     block->unref();
