@@ -114,9 +114,7 @@ void AnnotateException(StoreException& e, const StackFrame& frame) {
   if (e.line() < 0) e.setLine(frame.line);
   if (e.memberName().empty() && frame.procName) e.setMemberName(frame.procName);
   if (e.objectName().empty() && frame.me) {
-    char* full = frame.me->fullName();
-    e.setObjectName(full);
-    delete[] full;
+    e.setObjectName(frame.me->fullName().c_str());
   }
 }
 
