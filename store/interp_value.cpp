@@ -45,7 +45,13 @@ void CellInitType(ValueCell& c, unsigned char type, ArrayField* array) {
 }
 
 void CellSetArray(ValueCell& c, ArrayData* data, unsigned char elem) {
-  LocalArray* a = new LocalArray(data, true);
+  LocalArray* a;
+  try {
+    a = new LocalArray(data, true);
+  } catch (...) {
+    delete data;  // handed over to the cell
+    throw;
+  }
   c.setArray(a, elem);
 }
 

@@ -1,3 +1,5 @@
+' Operators, numeric types, conversions on assignment, literals and constants.
+
 Function T() As Long
  T = 1 + 2 * 3
 End Function
@@ -43,12 +45,12 @@ Function T() As Double
 End Function
 ' expect: 3.5
 
+' Into a Long: 3.5 rounds half to even.
 Function T() As Long
  T = 7 / 2
 End Function
 ' expect: 4
 
-' into a Long: 3.5 rounds half to even
 Function T() As Long
  T = 5 / 2
 End Function

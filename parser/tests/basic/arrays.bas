@@ -1,3 +1,5 @@
+' Arrays: bounds, several dimensions, ReDim, arrays passed to procedures.
+
 Function T()
  Dim a(5) As Long
  a(5) = 7

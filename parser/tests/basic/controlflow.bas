@@ -1,3 +1,5 @@
+' If, Select Case, the loops, Exit and For Each.
+
 Function T()
  Dim x As Long
  x = 5

@@ -1,3 +1,5 @@
+' Errors at compile and run time, with their lines; Try and Catch.
+
 Function T()
  Dim x As Long
  x = 1

@@ -1,3 +1,5 @@
+' Members of Me, constants and events of the module's object, With.
+
 Dim count As Long
 Sub Bump
  count = count + 1

@@ -1,3 +1,5 @@
+' Sub and Function calls: arguments, recursion, statics.
+
 Function Fact(n As Long) As Long
  If n <= 1 Then
   Fact = 1

@@ -1,3 +1,5 @@
+' String operators and functions, Like.
+
 Function T() As String
  T = "ab" & "cd"
 End Function

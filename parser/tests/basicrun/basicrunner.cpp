@@ -184,10 +184,10 @@ BasicOutcome BasicRunner::run(const std::string& name, const std::vector<long>& 
   QueryPerformanceFrequency(&f);
   QueryPerformanceCounter(&t0);
   try {
-    Value* v = obj_->evalIMember(name.c_str(), list);
+    ValuePtr v;
+    v.adopt(obj_->evalIMember(name.c_str(), list));  // the result's count is ours
     QueryPerformanceCounter(&t1);
-    out.result = ValueText(v);
-    if (v) v->unref();
+    out.result = ValueText(v.get());
     out.ok = true;
   } catch (const StoreException& e) {
     QueryPerformanceCounter(&t1);
