@@ -57,11 +57,11 @@ LRESULT ed_run_command(EditorRecord* rec, UINT message) {
   bool grouped = (row->flags & (CF_MOVES | CF_EDITS)) != 0;
   if (grouped)
     ed_undo_begin_command(rec, message == CMD_UNDO, message == CMD_REDO,
-                          is_undo_or_redo(g_previousCommand));
+                          is_undo_or_redo(rec->previousCommand));
   int32_t changesBefore = rec->changes;
   // Keystroke capture appends the message to the macro here once macros exist.
   LRESULT result = row->handler(rec);
-  g_previousCommand = row;
+  rec->previousCommand = row;
   if (grouped && message != CMD_UNDO) ed_undo_end_command(rec);
   if (rec->changes != changesBefore && rec->changes != 0) ed_notify(rec, 0x300);
   if (!(row->flags & CF_QUERY)) ed_display_update(rec);

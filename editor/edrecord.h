@@ -93,6 +93,7 @@ struct ViewRecord {
 #define ED_NO_MARK_LOW 2147483647
 
 struct FormatRecord;
+struct CommandRow;
 
 struct EditorRecord {
   EditorRecord* nextRecord;
@@ -140,6 +141,7 @@ struct EditorRecord {
   uint16_t formatCount;
   uint16_t formatCapacity;
   FormatRecord* formats;
+  const CommandRow* previousCommand;  // this window's last command (undo grouping)
 };
 
 #define CARET_ABSENT 1

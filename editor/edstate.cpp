@@ -12,7 +12,6 @@ uint8_t g_wordDelimiters[256];
 WPARAM g_wParam;
 LPARAM g_lParam;
 int32_t g_repeatCount = 1;
-const CommandRow* g_previousCommand;
 int g_dbcsEnabled;
 HWND g_creatingWindow;
 int g_openDialogs;

@@ -82,10 +82,33 @@ CommandHandler edit_message_handler(UINT msg) {
 
 }  // namespace
 
+namespace {
+
+// Makes wp and lp the parameters handlers read while one message is served; a message
+// sent while another is served (to this window or another) gives the outer one's back.
+class MessageParams {
+public:
+  MessageParams(WPARAM wp, LPARAM lp) : wp_(g_wParam), lp_(g_lParam) {
+    g_wParam = wp;
+    g_lParam = lp;
+  }
+  ~MessageParams() {
+    g_wParam = wp_;
+    g_lParam = lp_;
+  }
+  MessageParams(const MessageParams&) = delete;
+  MessageParams& operator=(const MessageParams&) = delete;
+
+private:
+  WPARAM wp_;
+  LPARAM lp_;
+};
+
+}  // namespace
+
 LRESULT CALLBACK EditorWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_STYLECHANGING || msg == WM_STYLECHANGED) return DefWindowProcA(wnd, msg, wp, lp);
-  g_wParam = wp;
-  g_lParam = lp;
+  MessageParams params(wp, lp);
   if (msg == WM_CREATE) return ed_create_window(wnd, reinterpret_cast<CREATESTRUCTA*>(lp));
   EditorRecord* rec = ed_record(wnd);
   if (!rec) return DefWindowProcA(wnd, msg, wp, lp);

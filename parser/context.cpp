@@ -132,7 +132,13 @@ PSyntaxError* ParserContext::pendingSyntaxError() {
 
 int ParserContext::closeBlock(BlockBuildRep* block) {
   if (!block) return -1;
-  int index = blocks_.close(block);
+  int index;
+  try {
+    index = blocks_.close(block);
+  } catch (...) {
+    block->unref();  // the count is ours either way
+    throw;
+  }
   block->unref();
   return index;
 }

@@ -1,6 +1,8 @@
 // Procedure, event, property and external declarations, and catch clauses.
 #include "parser/declproc.h"
 
+#include <memory>
+
 #include "parser/context.h"
 #include "parser/driver.h"
 #include "parser/parseexcept.h"
@@ -42,8 +44,10 @@ int ProcDecl::readBody(ParserContext& ctx, DeadSourceList* ds, PEType terminator
   try {
     ParseDriver::ReadBody(ctx, block, ds, flag);
     PEntityRef end = ctx.nextEntity(terminator, ds);
-    if (!end)
+    if (!end) {
+      ParseDriver::ThrowPendingSyntaxError(ctx);
       throw ConstructError(ctx.currentLine(), construct, terminator, ctx.currentEntityName());
+    }
     block->setLine(end->line());
   } catch (...) {
     block->unref();
@@ -109,10 +113,11 @@ Field* FuncDecl::resultField(ParserContext& ctx) {
 
 InterProcField* FuncDecl::build(ParserContext& ctx, DeadSourceList* ds) {
   readBody(ctx, ds, PE_END_FUNCTION, "Function");
-  Field* result = resultField(ctx);
+  std::unique_ptr<Field> result(resultField(ctx));  // the procedure's once it is made
   DeadSource dead(ds->makeRep());
   InterFuncField* proc =
-      new InterFuncField(name_.c_str(), ctx.ids(), ctx.blocks(), result, dead);
+      new InterFuncField(name_.c_str(), ctx.ids(), ctx.blocks(), result.get(), dead);
+  result.release();
   try {
     declareArguments(ctx, [&](Field* f) { proc->addArgument(f); });
   } catch (...) {

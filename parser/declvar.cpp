@@ -2,6 +2,8 @@
 // those go.
 #include "parser/declvar.h"
 
+#include <memory>
+
 #include "parser/context.h"
 #include "parser/declproc.h"
 #include "parser/driver.h"
@@ -45,6 +47,12 @@ unsigned char ResolveDeclType(unsigned char s, unsigned char d, int line) {
 
 namespace {
 
+// Owns one count of a value.
+struct Unref {
+  void operator()(Value* v) const { v->unref(); }
+};
+using CountedValue = std::unique_ptr<Value, Unref>;
+
 int DataMode(const VarRecord& v) {
   if (v.flags & VarRecord::VARIABLE) return 2;
   return (v.flags & VarRecord::BYVAL) ? 2 : 0;
@@ -56,16 +64,8 @@ bool IsArgument(const VarRecord& v) { return (v.flags & VarRecord::ARGUMENT) != 
 // bound is 0.
 int32_t EvalBound(ExprNode* e, ParserContext& ctx) {
   if (!e) return 0;
-  Value* v = EvalConstantExpr(e, ctx);
-  long n = 0;
-  try {
-    n = v->asLong();
-  } catch (...) {
-    v->unref();
-    throw;
-  }
-  v->unref();
-  return (int32_t)n;
+  CountedValue v(EvalConstantExpr(e, ctx));
+  return (int32_t)v->asLong();
 }
 
 // Defines each declared dimension, bounds evaluated under a fresh evaluation context.
@@ -276,40 +276,28 @@ ConstDecl::ConstDecl(int line, const char* text, ConstDeclList* list)
 
 namespace {
 
-// The constant's value (counted, taken over) converted to its declared type, counted.
-// Whole numbers convert to any numeric type, fractional ones to Single, Double and
-// Currency; other pairs, and whole numbers outside Integer's range for an Integer, are
-// refused. (Small literals evaluate as Integer, so Integer and Long are treated alike.)
-Value* ConvertConstant(Value* value, unsigned char declared, const std::string& name, int line) {
+// The constant's value converted to its declared type. A Long converts to Integer,
+// Single and Double, a Double to Single; any other pair of differing types is refused,
+// and so is a Long outside Integer's range for an Integer.
+CountedValue ConvertConstant(CountedValue value, unsigned char declared,
+                             const std::string& name, int line) {
   unsigned char actual = value->type();
   if (declared == 0 || declared == actual) return value;
-  bool whole = actual == DT_SHORT || actual == DT_LONG;
-  bool fractional = actual == DT_FLOAT || actual == DT_DOUBLE;
-  bool convertible = (whole && declared >= DT_SHORT && declared <= DT_CURRENCY) ||
-                     (fractional && declared >= DT_FLOAT && declared <= DT_CURRENCY);
-  if (!convertible) {
-    value->unref();
-    throw DeclarationTypeMismatch(declared, actual, line);
-  }
+  bool convertible =
+      (actual == DT_LONG && (declared == DT_SHORT || declared == DT_FLOAT || declared == DT_DOUBLE)) ||
+      (actual == DT_DOUBLE && declared == DT_FLOAT);
+  if (!convertible) throw DeclarationTypeMismatch(declared, actual, line);
   if (declared == DT_SHORT) {
     long v = value->asLong();
     if (v < -32768 || v > 32767) {
-      value->unref();
       std::string text = "Constant '" + name + "' is out of the range of Integer (" +
                          std::to_string(v) + ").";
       throw ParserException(text.c_str(), line, nullptr);
     }
   }
-  Value* converted = nullptr;
-  try {
-    converted = DirectValueClassFactory(declared, *value);
-  } catch (...) {
-    value->unref();
-    throw;
-  }
+  Value* converted = DirectValueClassFactory(declared, *value);
   converted->ref();
-  value->unref();
-  return converted;
+  return CountedValue(converted);
 }
 
 }  // namespace
@@ -319,25 +307,23 @@ void ConstDecl::apply(ParserContext& ctx, const std::function<void(Field*, Value
     UTILS_ASSERT(item.value);  // "constExpr"
     ExprNode* e = item.value;
     item.value = nullptr;
-    Value* value = EvalConstantExpr(e, ctx);
-    value = ConvertConstant(value, item.declType, item.name, line_);
+    CountedValue value(EvalConstantExpr(e, ctx));
+    value = ConvertConstant(std::move(value), item.declType, item.name, line_);
     unsigned char type = item.declType ? item.declType : value->type();
     Field* field = InterDataField::make(item.name.c_str(), type, 1, nullptr);
     UTILS_ASSERT(field);
     field->setFieldFlags(field->fieldFlags() | Field::kConstant);
     try {
-      target(field, value);
+      target(field, value.get());
     } catch (FieldCollision&) {
-      value->unref();
       throw ParserException(32738, item.name.c_str(), line_, nullptr);
     }
     // Later constants and bounds of this parse may name it.
     try {
       Field* copy = InterDataField::make(item.name.c_str(), type, 1, nullptr);
-      ctx.constScope()->addField(copy, value, 0);
+      ctx.constScope()->addField(copy, value.get(), 0);
     } catch (FieldCollision&) {
     }
-    value->unref();
   }
 }
 

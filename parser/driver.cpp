@@ -32,22 +32,17 @@ void ThrowPendingSyntaxError(ParserContext& ctx) {
 void ReadBody(ParserContext& ctx, BlockBuildRep* block, DeadSourceList* ds, int flags) {
   UTILS_ASSERT((BlockBuildRep*)block);
   const int firstLine = ctx.currentLine();
-  // Declarations may stand anywhere in the body (a local is known from the start of
-  // its block either way), so declarations and statements are read in turns.
-  for (bool more = true; more;) {
-    more = false;
-    while (PEntityRef d = ctx.nextEntity(PE_MEMBER_DECL, ds)) {
-      more = true;
-      if (ds && RecordedDeclaration(d->getType()))
-        ds->add(d->line() - firstLine, static_cast<Decl*>(d.get())->text(),
-                DeadSourceList::DECLARATION, 3);
-      d->addToBlock(block, ctx);
-    }
-    while (PEntityRef s = ctx.nextEntity(PE_STATEMENT, ds)) {
-      more = true;
-      ExecNode* node = static_cast<PEntityStmt*>(s.get())->build(ctx, ds, flags);
-      if (node) block->addExecNode(node);
-    }
+  // Declarations come first; a declaration after the first statement is left for the
+  // caller, whose terminator check reports it.
+  while (PEntityRef d = ctx.nextEntity(PE_MEMBER_DECL, ds)) {
+    if (ds && RecordedDeclaration(d->getType()))
+      ds->add(d->line() - firstLine, static_cast<Decl*>(d.get())->text(),
+              DeadSourceList::DECLARATION, 3);
+    d->addToBlock(block, ctx);
+  }
+  while (PEntityRef s = ctx.nextEntity(PE_STATEMENT, ds)) {
+    ExecNode* node = static_cast<PEntityStmt*>(s.get())->build(ctx, ds, flags);
+    if (node) block->addExecNode(node);
   }
   ThrowPendingSyntaxError(ctx);
 }

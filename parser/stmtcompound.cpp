@@ -42,7 +42,9 @@ EntityRef<T> Next(ParserContext& ctx, PEType type, DeadSourceList* ds) {
   return EntityRef<T>(static_cast<T*>(e.get()));
 }
 
+// A syntax error met while looking for the terminator is the real fault: it goes first.
 [[noreturn]] void Unterminated(ParserContext& ctx, const char* construct, PEType expected) {
+  ParseDriver::ThrowPendingSyntaxError(ctx);
   throw ConstructError(ctx.currentLine(), construct, expected, ctx.currentEntityName());
 }
 

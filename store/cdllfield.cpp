@@ -63,7 +63,8 @@ Value* CDLLProcField::invoke(InterObjRep&, ValueList* args, int) { return call(a
 
 Value* CDLLProcField::call(ValueList* args) {
   int n = args ? args->entries() : 0;
-  if (n != (int)args_.size()) throw StoreException(kMsgInvalidArgument, name());
+  if (n != (int)args_.size())
+    throw StoreException(WrongArgumentCountText(name(), (int)args_.size(), n));
   const void* fn = entry();
   // Each argument reaches the DLL through its value's pusher (a temporary of the declared
   // type, written back after the call when passed by reference).

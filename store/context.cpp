@@ -158,7 +158,15 @@ FrameScope::FrameScope(StackFrame& frame, ProcCode& code) : frame_(frame), n_(co
   }
   g_top = &frame;
   ++g_depth;
-  if (g_execHookFlags && g_hook && frame.kind != FRM_BLOCK) g_hook->procedureEntered(frame);
+  if (g_execHookFlags && g_hook && frame.kind != FRM_BLOCK) {
+    // No destructor runs for a constructor that throws: a failing hook pops the frame here.
+    try {
+      g_hook->procedureEntered(frame);
+    } catch (...) {
+      pop();
+      throw;
+    }
+  }
 }
 
 FrameScope::~FrameScope() {
@@ -168,6 +176,10 @@ FrameScope::~FrameScope() {
     } catch (...) {
     }
   }
+  pop();
+}
+
+void FrameScope::pop() {
   g_top = frame_.caller;
   --g_depth;
   for (int i = 0; i < n_; ++i) cells_[i].clear();

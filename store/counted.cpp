@@ -1,6 +1,7 @@
 // CountedObject: strong and weak counts.
 #include "store/counted.h"
 
+#include "store/storeexcept.h"
 #include "utils/xexception.h"
 
 CountedObject::~CountedObject() {}
@@ -8,7 +9,8 @@ CountedObject::~CountedObject() {}
 void CountedObject::drop() {}
 
 void CountedObject::ref() {
-  UTILS_ASSERT(count_ < 32767);
+  if (count_ >= kMaxCount)
+    throw StoreException("Too many references to one object: at most 32767 may hold it.");
   ++count_;
 }
 

@@ -271,6 +271,7 @@ int ForNext::execNumeric(StackFrame& frame) {
   const bool down = CellCompare(step.c, zero.c) < 0;
   int r = EXEC_NEXT;
   const int line0 = line();
+  bool stepFirst = false;  // the general loop takes over after a body has run
   if (v && (t == kTypeLong || t == kTypeShort)) {
     // Integer loops: compare and step without the general arithmetic; the variable is
     // re-read each time, the body may change it.
@@ -283,7 +284,10 @@ int ForNext::execNumeric(StackFrame& frame) {
       if (down ? x < e : x > e) return EXEC_NEXT;
       if (!RunBody(frame, body_, r)) return r;
       frame.line = line0;
-      if (v->type != t) break;
+      if (v->type != t) {
+        stepFirst = true;  // this pass's step is still due
+        break;
+      }
       x = t == kTypeLong ? v->l : v->s;
       int64_t nx = (int64_t)x + s;
       if (nx < lo || nx > hi) throw FPException(kMsgIntegerOverflow);
@@ -293,7 +297,17 @@ int ForNext::execNumeric(StackFrame& frame) {
         v->s = (int16_t)nx;
     }
   }
-  for (;;) {
+  for (;; stepFirst = true) {
+    if (stepFirst) {
+      if (v) {
+        CellBinary(kNumAdd, cur.c, *v, step.c);
+        CellStore(*v, cur.c);
+      } else {
+        var_->eval(frame, cur.c);
+        CellBinary(kNumAdd, cur.c, cur.c, step.c);
+        var_->assign(frame, cur.c, 0);
+      }
+    }
     if (v)
       cur.c.copyFrom(*v);
     else
@@ -302,14 +316,6 @@ int ForNext::execNumeric(StackFrame& frame) {
     if (down ? c < 0 : c > 0) return EXEC_NEXT;
     if (!RunBody(frame, body_, r)) return r;
     frame.line = line0;
-    if (v) {
-      CellBinary(kNumAdd, cur.c, *v, step.c);
-      CellStore(*v, cur.c);
-    } else {
-      var_->eval(frame, cur.c);
-      CellBinary(kNumAdd, cur.c, cur.c, step.c);
-      var_->assign(frame, cur.c, 0);
-    }
   }
 }
 
@@ -387,7 +393,8 @@ int TryBlock::lineAtOrAfter(int line) const {
 
 namespace {
 
-bool Matches(const CatchClause& c, const char* name, StoreException& e) {
+// Does a Catch naming name (none: any) take e?
+bool Matches(const char* name, StoreException& e) {
   if (!name || !*name) return true;
   if (BasicException* b = dynamic_cast<BasicException*>(&e)) return strcasecmp(b->name().c_str(), name) == 0;
   if (strcasecmp(name, "StoreException") == 0) return true;
@@ -427,7 +434,7 @@ int TryBlock::exec(StackFrame& frame) {
     AnnotateException(e, frame);
     for (size_t i = 0; i < clauses_.entries(); ++i) {
       CatchClause* c = clauses_.at(i);
-      if (!Matches(*c, c->name_, e)) continue;
+      if (!Matches(c->name_, e)) continue;
       BindCaught(frame, c->rep_, e);
       e.handled(1);
       const void* saved = frame.pending;

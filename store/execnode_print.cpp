@@ -40,9 +40,7 @@ void PrintValue(Printable& p, const ValueCell& c) {
       if (!c.obj.rep) {
         p.Print("Nothing");
       } else {
-        char* name = c.obj.rep->fullName();
-        p.Print((const char*)name);
-        delete[] name;
+        p.Print(c.obj.rep->fullName().c_str());
       }
       break;
     default: p.Print(""); break;

@@ -44,12 +44,7 @@ int LongConstant::negate() {
   return 1;
 }
 
-void LongConstant::eval(StackFrame&, ValueCell& out) {
-  if (value_ >= -32768 && value_ <= 32767)
-    out.setShort((int16_t)value_);
-  else
-    out.setLong((int32_t)value_);
-}
+void LongConstant::eval(StackFrame&, ValueCell& out) { out.setLong((int32_t)value_); }
 
 void LongConstant::print(std::ostream& os, const ProcCode*) const {
   printOpen(os);
@@ -131,48 +126,65 @@ const char* const kOpText[] = {" + ", " - ", " * ", " / ", " \\ ", " ^ ", " Mod 
                                " || "};
 
 // Like: * any run, ? one character, # one digit, [abc] [a-z] [!abc] one of (or none of).
-bool LikeMatch(const char* s, const char* p) {
-  for (; *p; ++p) {
-    switch (*p) {
-      case '*':
-        while (p[1] == '*') ++p;
-        if (!p[1]) return true;
-        for (const char* t = s; *t; ++t)
-          if (LikeMatch(t, p + 1)) return true;
-        return LikeMatch(s + strlen(s), p + 1);
-      case '?':
-        if (!*s) return false;
-        ++s;
-        break;
-      case '#':
-        if (*s < '0' || *s > '9') return false;
-        ++s;
-        break;
-      case '[': {
-        const char* q = p + 1;
-        bool negate = *q == '!';
-        if (negate) ++q;
-        bool hit = false;
-        while (*q && *q != ']') {
-          char lo = *q, hi = *q;
-          if (q[1] == '-' && q[2] && q[2] != ']') {
-            hi = q[2];
-            q += 2;
-          }
-          if ((unsigned char)*s >= (unsigned char)lo && (unsigned char)*s <= (unsigned char)hi) hit = true;
-          ++q;
+
+// Does the pattern element at p (not '*') take the character c? len is the element's
+// length in the pattern.
+bool LikeOne(const char* p, char c, size_t& len) {
+  len = 1;
+  switch (*p) {
+    case '?': return true;
+    case '#': return c >= '0' && c <= '9';
+    case '[': {
+      const char* q = p + 1;
+      bool negate = *q == '!';
+      if (negate) ++q;
+      bool hit = false;
+      while (*q && *q != ']') {
+        char lo = *q, hi = *q;
+        if (q[1] == '-' && q[2] && q[2] != ']') {
+          hi = q[2];
+          q += 2;
         }
-        if (!*s || hit == negate) return false;
-        ++s;
-        p = *q ? q : q - 1;
-        break;
+        if ((unsigned char)c >= (unsigned char)lo && (unsigned char)c <= (unsigned char)hi) hit = true;
+        ++q;
       }
-      default:
-        if (*s != *p) return false;
-        ++s;
+      len = (size_t)(q - p) + (*q ? 1 : 0);  // an unclosed class runs to the pattern's end
+      return hit != negate;
     }
+    default: return c == *p;
   }
-  return *s == 0;
+}
+
+// Only the last '*' met is ever retried, one text position further each time, so the
+// work is bounded by the text's length times the pattern's; long retries poll for a
+// user break.
+bool LikeMatch(const char* s, const char* p) {
+  const char* star = nullptr;    // the pattern after the last '*'
+  const char* resume = nullptr;  // where that '*' stopped absorbing text
+  unsigned retries = 0;
+  for (;;) {
+    if (*p == '*') {
+      while (*p == '*') ++p;
+      if (!*p) return true;
+      star = p;
+      resume = s;
+      continue;
+    }
+    size_t len;
+    if (*s) {
+      if (*p && LikeOne(p, *s, len)) {
+        ++s;
+        p += len;
+        continue;
+      }
+    } else if (!*p) {
+      return true;
+    }
+    if (!star || !*resume) return false;
+    if ((++retries & 0xFF) == 0) ExecPoll();
+    s = ++resume;
+    p = star;
+  }
 }
 
 }  // namespace

@@ -41,9 +41,7 @@ std::string StoreCellLiteral(const ValueCell& c) {
     case kTypeString: return MakePrintableString(c.text());
     case kTypeObject: {
       if (!c.obj.rep) return "Nothing";
-      char* full = c.obj.rep->fullName();
-      std::string s = full;
-      delete[] full;
+      std::string s = c.obj.rep->fullName();
       return s.empty() ? "Nothing" : s;
     }
     case kTypeNoValue:

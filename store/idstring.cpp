@@ -70,15 +70,25 @@ IdStringRep* IdStringRep::Intern(const char* text, size_t length) {
   std::string s(text, length);
   auto it = map.find(s);
   if (it != map.end()) return it->second;
-  IdStringRep* r = IdStringTable::make(text, length, hashOf(text, length));
-  map.emplace(std::move(s), r);
+  // The folded key is interned first and counted at once, so that a failure after it
+  // leaves no rep in the table that nothing will ever release.
+  IdStringRep* k = nullptr;
   if (hasUpper(text, length)) {
     std::string lower(text, length);
     for (char& c : lower) c = (char)std::tolower((unsigned char)c);
-    IdStringRep* k = Intern(lower.data(), lower.size());
+    k = Intern(lower.data(), lower.size());
     k->ref();
-    r->key_ = k;
   }
+  IdStringRep* r = nullptr;
+  try {
+    r = IdStringTable::make(text, length, hashOf(text, length));
+    map.emplace(std::move(s), r);
+  } catch (...) {
+    delete r;
+    if (k) k->unref();
+    throw;
+  }
+  r->key_ = k;
   return r;
 }
 

@@ -97,12 +97,10 @@ void InterObjRep::setProgId(const char* p, const char* dll) {
 
 // --- names ---------------------------------------------------------------------------
 
-char* InterObjRep::fullName() const {
+std::string InterObjRep::fullName() const {
   std::string full = name_;
   for (const InterObjRep* c = container_; c; c = c->container_) full = c->name_ + "." + full;
-  char* out = new char[full.size() + 1];
-  std::memcpy(out, full.c_str(), full.size() + 1);
-  return out;
+  return full;
 }
 
 const char* InterObjRep::rootname(int topLevel) const {
@@ -112,8 +110,7 @@ const char* InterObjRep::rootname(int topLevel) const {
   } else {
     while (o->parent_) o = o->parent_;
   }
-  rootBuf_ = o->name_;
-  return rootBuf_.c_str();
+  return o->name_.c_str();
 }
 
 const char* InterObjRep::getDefiningDLL() const {
@@ -302,23 +299,34 @@ void InterObjRep::copyValuesFrom(const InterObjRep* src) {
 // Forgets every value kept for field (on this object and all objects: the field is
 // going away).
 void StoreForgetField(const Field* field) {
-  for (InterObjRep* o : Live()) {
+  // Releasing a value can destroy objects (which leave the live set, and may be among the
+  // ones still to visit) or create them: walk a snapshot, skip objects gone meanwhile,
+  // and release what an object held only after its lists are no longer being walked.
+  std::vector<InterObjRep*> objects(Live().begin(), Live().end());
+  std::vector<ValueCellVar> cells;
+  std::vector<ArrayData*> arrays;
+  for (InterObjRep* o : objects) {
+    if (!Live().count(o)) continue;
     InterObjRep::Values* v = o->values();
     if (!v) continue;
     for (size_t i = 0; i < v->cells.size();)
       if (v->cells[i].field == field) {
-        v->cells[i].cell.clear();
+        cells.emplace_back();
+        cells.back().c.moveFrom(v->cells[i].cell);
         v->cells.erase(v->cells.begin() + (long)i);
       } else {
         ++i;
       }
     for (size_t i = 0; i < v->arrays.size();)
       if (v->arrays[i].first == field) {
-        delete v->arrays[i].second;
+        arrays.push_back(v->arrays[i].second);
         v->arrays.erase(v->arrays.begin() + (long)i);
       } else {
         ++i;
       }
+    cells.clear();
+    for (ArrayData* a : arrays) delete a;
+    arrays.clear();
   }
 }
 

@@ -160,16 +160,14 @@ void FaultpStreamWrite(const InterObjRep* p, unsigned char kind, OCLStream& s) {
     s.write((ULONG)p->objectIndex());
     return;
   }
-  char* full = p->fullName();
-  if (!*full) {
-    delete[] full;
+  std::string full = p->fullName();
+  if (full.empty()) {
     s.write((UCHAR)0);  // an unnamed object of no saved module cannot be found again
     return;
   }
   s.write((UCHAR)(2 | k));
   s.write((UCHAR)p->module());
-  s.write(full);
-  delete[] full;
+  s.write(full.c_str());
 }
 
 void FaultpStreamRead(OCLStream& s, unsigned char module, InterObjRep*& p, unsigned char& kind) {

@@ -125,6 +125,8 @@ public:
   ValueCell* cells() { return cells_; }
 
 private:
+  void pop();  // takes the frame off the stack and clears its cells
+
   StackFrame& frame_;
   int n_;
   ValueCell* cells_;

@@ -189,8 +189,15 @@ void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call,
 void RaiseEvent(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call) {
   if (!obj) throw StoreException("An event was raised without an object.");
   ValueList* list = BuildArgList(frame, call);
-  // evalIEvent takes the list over: hand it our count.
-  obj->evalIEvent(name, list, 1);
+  // evalIEvent holds the list while the handler runs; the count BuildArgList took is
+  // ours to give back (it was left behind on every RaiseEvent).
+  try {
+    obj->evalIEvent(name, list, 1);
+  } catch (...) {
+    list->unref();
+    throw;
+  }
+  list->unref();
 }
 
 int32_t ArrayOffset(StackFrame& frame, ArrayData* data, Cid* call) {

@@ -45,7 +45,13 @@ void CellInitType(ValueCell& c, unsigned char type, ArrayField* array) {
 }
 
 void CellSetArray(ValueCell& c, ArrayData* data, unsigned char elem) {
-  LocalArray* a = new LocalArray(data, true);
+  LocalArray* a;
+  try {
+    a = new LocalArray(data, true);
+  } catch (...) {
+    delete data;  // handed over to the cell
+    throw;
+  }
   c.setArray(a, elem);
 }
 
@@ -114,9 +120,7 @@ void AnnotateException(StoreException& e, const StackFrame& frame) {
   if (e.line() < 0) e.setLine(frame.line);
   if (e.memberName().empty() && frame.procName) e.setMemberName(frame.procName);
   if (e.objectName().empty() && frame.me) {
-    char* full = frame.me->fullName();
-    e.setObjectName(full);
-    delete[] full;
+    e.setObjectName(frame.me->fullName().c_str());
   }
 }
 

@@ -79,7 +79,7 @@ void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, 
                           "' cannot run: its text did not compile.").c_str());
   if (!code_->linked()) code_->link(&args_, result_, name());
   if (n != (int)args_.size()) {
-    StoreException e(kMsgInvalidArgument, name());
+    StoreException e(WrongArgumentCountText(name(), (int)args_.size(), n));
     if (caller) AnnotateException(e, *caller);
     throw e;
   }

@@ -56,3 +56,8 @@ const char* StoreMessageText(unsigned id) {
     if (m.id == id) return m.text;
   return nullptr;
 }
+
+std::string WrongArgumentCountText(const char* name, int expected, int given) {
+  return "wrong number of arguments for '" + std::string(name ? name : "") + "': " +
+         std::to_string(expected) + " expected, " + std::to_string(given) + " given";
+}

@@ -74,6 +74,12 @@ ValStringRep* ValStringRep::readFile(const char* path) {
   return r;
 }
 
+ValStringRep* ValStringRep::Share(ValStringRep* rep) {
+  if (rep->countFull()) rep = new ValStringRep(rep->c_str(), rep->length());
+  rep->ref();
+  return rep;
+}
+
 // ValString
 
 ValString::ValString(const char* text) : rep_(text ? new ValStringRep(text) : nullptr) {
@@ -83,20 +89,17 @@ ValString::ValString(const char* bytes, size_t length) : rep_(new ValStringRep(b
   rep_->ref();
 }
 ValString::ValString(const std::string& text) : rep_(new ValStringRep(text)) { rep_->ref(); }
-ValString::ValString(ValStringRep* rep) : rep_(rep) {
-  if (rep_) rep_->ref();
-}
-ValString::ValString(const ValString& o) : rep_(o.rep_) {
-  if (rep_) rep_->ref();
-}
+ValString::ValString(ValStringRep* rep) : rep_(rep ? ValStringRep::Share(rep) : nullptr) {}
+ValString::ValString(const ValString& o)
+    : rep_(o.rep_ ? ValStringRep::Share(o.rep_) : nullptr) {}
 ValString::~ValString() {
   if (rep_) rep_->unref();
 }
 
 ValString& ValString::operator=(const ValString& o) {
-  if (o.rep_) o.rep_->ref();
+  ValStringRep* shared = o.rep_ ? ValStringRep::Share(o.rep_) : nullptr;
   if (rep_) rep_->unref();
-  rep_ = o.rep_;
+  rep_ = shared;
   return *this;
 }
 

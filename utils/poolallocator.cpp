@@ -16,6 +16,9 @@ const size_t kLead = 2 * sizeof(void*);
 
 AllocatorData* dataArray[PoolAllocator::kClasses];
 uint32_t overflowCount;
+int32_t inUse;
+uint32_t requestCount;
+int32_t failAfter = -1;  // requests still to serve before one fails; -1: none fails
 
 inline uint32_t& wordOf(void* p) { return reinterpret_cast<uint32_t*>(p)[-1]; }
 inline void*& linkOf(void* p) { return *static_cast<void**>(p); }
@@ -53,6 +56,14 @@ void trim(AllocatorData* d) {
 }  // namespace
 
 void* PoolAllocator::operator new(size_t size) {
+  if (failAfter >= 0 && failAfter-- == 0) throw std::bad_alloc();
+  void* p = allocate(size);
+  ++inUse;
+  ++requestCount;
+  return p;
+}
+
+void* PoolAllocator::allocate(size_t size) {
   if (size == 0) size = 1;  // class 0 has no room for the free-list link
   size_t index = (size + 3) / 4;
   if (index >= kClasses) {
@@ -85,6 +96,7 @@ void* PoolAllocator::operator new(size_t size) {
 
 void PoolAllocator::operator delete(void* p) noexcept(false) {
   if (!p) return;
+  --inUse;
   uint32_t word = wordOf(p);
   if (word == kPoolOverflowWord) {
     ::operator delete(heapBlockOf(p));
@@ -135,5 +147,13 @@ void PoolAllocator::Check() {
       utilsAssert("dataArray[i]->total >= dataArray[i]->length", "POOLALLC.CPP", 100);
   }
 }
+
+int32_t PoolAllocator::InUse() { return inUse; }
+
+uint32_t PoolAllocator::Requests() { return requestCount; }
+
+void PoolAllocator::FailAfter(int32_t n) { failAfter = n < 0 ? -1 : n; }
+
+bool PoolAllocator::Armed() { return failAfter >= 0; }
 
 void Allocator::memPoolCheck() { PoolAllocator::Check(); }

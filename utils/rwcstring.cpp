@@ -200,7 +200,9 @@ RWCString& RWCString::replace(size_t pos, size_t n, const RWCString& text) {
 
 RWCString& RWCString::append(char c, size_t n) {
   size_t len = length();
-  if (rep_->refs != 0 || rep_ == &emptyRep.ref || capacity() < len + n) reallocExact(len + n);
+  // Grown like the other appends, so that one character at a time stays linear.
+  if (rep_->refs != 0 || rep_ == &emptyRep.ref || capacity() < len + n)
+    reallocExact(adjustCapacity(len + n));
   memset(rep_->data() + len, c, n);
   setLength(len + n);
   return *this;

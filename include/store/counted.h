@@ -1,8 +1,9 @@
 // CountedObject: base of everything the store shares by reference count.
 //
 // The strong count is a signed 16-bit number. New objects start at 0; the first counted
-// reference (Faultp, ValuePtr, ValueList::ppush, a ValueCell) takes it to 1. unref()
-// asserts "count>0" (utilsAssert) and, when the count reaches 0, calls the virtual drop()
+// reference (Faultp, ValuePtr, ValueList::ppush, a ValueCell) takes it to 1. A reference
+// beyond kMaxCount is refused with a StoreException (strings copy their representation
+// before that, see ValStringRep::Share). unref() asserts "count>0" (utilsAssert) and, when the count reaches 0, calls the virtual drop()
 // and then frees the object unless weak (uncounted) references are still outstanding.
 //
 // Weak references: an uncounted reference (Faultp kind tUncountedIndirectReference) must
@@ -31,6 +32,8 @@ public:
   void addRef() { ref(); }
   void release() { unref(); }
   int16_t count() const { return count_; }
+  enum : int16_t { kMaxCount = 32767 };
+  bool countFull() const { return count_ >= kMaxCount; }
 
   void weakRef();
   void weakUnref();

@@ -99,10 +99,11 @@ public:
   // The object's name ("" when unnamed).
   const char* name() const { return name_.c_str(); }
   bool hasName() const { return !name_.empty(); }
-  // "Form1.Button1" for embedded objects; new[] string, the caller deletes it.
-  char* fullName() const;
+  // "Form1.Button1" for embedded objects.
+  std::string fullName() const;
   // The name of the top-level object this one lies in (itself when top-level); with
-  // stopAtPrototype 0 the root of the prototype chain's name instead.
+  // topLevel 0 the root of the prototype chain's name instead. The text is that
+  // object's own name, valid while it lives and keeps the name.
   const char* rootname(int topLevel = 1) const;
   // The DLL that published the object's class (walking the prototype chain), or null.
   const char* getDefiningDLL() const;
@@ -313,7 +314,6 @@ private:
   std::vector<InterObjRep*> embeds_;           // counted, in embedding order
   std::vector<InterObjRep*> children_;         // uncounted: objects derived from this
   AccessControlRep* acl_ = nullptr;
-  mutable std::string rootBuf_;
 };
 
 // Marks objects changed (the store's "described object" view of an InterObjRep).

@@ -62,6 +62,9 @@ enum StoreMessageId : unsigned {
 // The table text of id (with %s placeholders), or null.
 OVSTORE_API const char* StoreMessageText(unsigned id);
 
+// "wrong number of arguments for 'name': <expected> expected, <given> given"
+OVSTORE_API std::string WrongArgumentCountText(const char* name, int expected, int given);
+
 class OVSTORE_API StoreException : public XException {
 public:
   explicit StoreException(const char* text);

@@ -21,6 +21,10 @@ public:
   explicit ValStringRep(const std::string& text);
   ~ValStringRep() override;
 
+  // rep with one more count or, when its count is full, a copy of it with one count
+  // (strings never change, so a copy serves as well).
+  static ValStringRep* Share(ValStringRep* rep);
+
   const char* c_str() const { return data_; }
   size_t length() const { return length_; }
   bool isEmpty() const { return length_ == 0; }

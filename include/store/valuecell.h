@@ -55,7 +55,7 @@ struct ValueCell {
   void setBool(bool v) { setShort(v ? -1 : 0); }
   // Takes one more count on rep (a new rep with count 0 becomes owned by the cell).
   void setString(ValStringRep* rep) {
-    if (rep) rep->ref();
+    if (rep) rep = ValStringRep::Share(rep);
     clear();
     type = kTypeString;
     str = rep;
@@ -92,6 +92,7 @@ struct ValueCell {
   // this := o (counts taken); self-assignment is safe.
   void copyFrom(const ValueCell& o) {
     if (this == &o) return;
+    if (o.type == kTypeString) return setString(o.str);  // may take a copy of a full one
     if (o.holdsCount()) o.refPayload();
     clear();
     std::memcpy(static_cast<void*>(this), &o, sizeof(ValueCell));

@@ -56,6 +56,18 @@ public:
   static uint32_t Overflow();
   // The consistency check behind Allocator::memPoolCheck (utilsAssert on failure).
   static void Check();
+
+  // Blocks handed out (pooled or from the heap) and not returned yet.
+  static int32_t InUse();
+  // Requests served since the process started.
+  static uint32_t Requests();
+  // Test seam: the request after the next n ones throws std::bad_alloc (once); a
+  // negative n turns failing off. Armed() tells whether the failure is still to come.
+  static void FailAfter(int32_t n);
+  static bool Armed();
+
+private:
+  static void* allocate(size_t size);
 };
 
 // Base of product classes: their objects are allocated by PoolAllocator.

@@ -145,7 +145,7 @@ TEST(ParserDeclarations, DataFieldErrors) {
 TEST(ParserDeclarations, MismatchCarriesItsLine) {
   StoreSession s;
   InterProcField* proc = nullptr;
-  char text[] = "Sub S\n x = 1\n\n Dim v% As Long\nEnd Sub\n";
+  char text[] = "Sub S\n Dim w As Long\n\n Dim v% As Long\nEnd Sub\n";
   try {
     ParserParseProcedure(proc, text);
     ADD_FAILURE() << "no error";

@@ -182,7 +182,6 @@ const BuildCase kBuilds[] = {
     {"Try\nx = 1\nCatch\ny = 1\nEnd Try\n", "TryBlock", 3},
     {"With Me\n.x = 1\nEnd With\n", "WithBlock", 2},
     {"Dim a As Long\nConst k = 2\nStatic s\nx = 1\n", "Assignment", 1},
-    {"x = 1\nDim a As Long\ny = a\n", "Assignment Assignment", 1},
 };
 
 TEST(ParserEntities, StatementsBuildTheirNodes) {

@@ -89,8 +89,9 @@ TEST(ExecExpr, UnaryAndPrecedenceByTree) {
   LongConstant* five = new LongConstant(5, 0);
   EXPECT_EQ(1, five->negate());
   EXPECT_EQ("-5", Eval(p, five).text);
-  EXPECT_EQ(kTypeLong, Eval(p, I(40000)).type);
-  EXPECT_EQ(kTypeShort, Eval(p, I(-32768)).type);
+  // A literal is a Long whatever its size.
+  EXPECT_EQ(kTypeLong, Eval(p, new LongConstant(40000, 0)).type);
+  EXPECT_EQ(kTypeLong, Eval(p, new LongConstant(-32768, 0)).type);
   EXPECT_EQ("-1", Eval(p, new Sid(-1, 0)).text);  // True
   EXPECT_EQ("0", Eval(p, new Sid(-2, 0)).text);   // False
 }

@@ -193,6 +193,24 @@ TEST(ExecFlow, DeepRecursionIsAnErrorNotACrash) {
   }
 }
 
+// A debugger whose procedure-entry report fails: the call fails, and the execution stack
+// is as it was before it (no frame of the failed call stays on top).
+TEST(ExecFlow, FailingEntryHookLeavesTheStackAsItWas) {
+  struct Refusing : DebugHook {
+    void statement(StackFrame&, int) override {}
+    void procedureEntered(StackFrame&) override { throw StoreException("refused"); }
+  } hook;
+  Prog p;
+  Obj o;
+  o.add(p.func("F", kTypeLong, {p.let("F", I(1))}));
+  ExecutionStack::setHook(&hook);
+  EXPECT_THROW(CallMember(o.rep, "F"), StoreException);
+  ExecutionStack::setHook(nullptr);
+  EXPECT_EQ(nullptr, ExecutionStack::top());
+  EXPECT_EQ(0, ExecutionStack::activeFrames());
+  EXPECT_EQ("1", CallMember(o.rep, "F").text);
+}
+
 InterArray<long, kTypeLong>* LongArray(const char* name, int lower, int upper) {
   InterArray<long, kTypeLong>* a = InterArray<long, kTypeLong>::make(name, 2);
   a->defineDimen(0, lower, upper);

@@ -41,7 +41,12 @@ private:
   ValueCell c_;
 };
 
-inline ExprNode* I(int v) { return new LongConstant(v, 0); }
+// An Integer constant (the parser's literals are Long: LongConstant).
+inline ExprNode* I(int v) {
+  ValueCellVar c;
+  c.c.setShort((int16_t)v);
+  return new CellConst(c.c);
+}
 inline ExprNode* D(double v) { return new Constant<double, 4>(v); }
 inline ExprNode* S(const char* t) { return new StringConstant(t); }
 inline ExprNode* F(float v) {

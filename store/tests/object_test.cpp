@@ -253,9 +253,7 @@ TEST(ObjectModel, EveryStoreFieldKind) {
   EXPECT_EQ(obj.get(), inner->embeddedIn());
   EXPECT_TRUE(inner->canBeTreatedAs(cls.get()));
   EXPECT_EQ(inner, ObjectStore::find("Square.Inner"));
-  char* full = inner->fullName();
-  EXPECT_STREQ("Square.Inner", full);
-  delete[] full;
+  EXPECT_EQ("Square.Inner", inner->fullName());
   EXPECT_EQ(InterObjRep::kKindEmbedded, inner->kind());
 
   // Text unload of own values.

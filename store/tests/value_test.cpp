@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "store/storeexcept.h"
 #include "store/value.h"
+#include "store/valuecell.h"
 
 namespace {
 
@@ -206,6 +208,28 @@ TEST(ValString, CountsAndText) {
   EXPECT_EQ("Chr$(9)", MakePrintableString("\t"));
   EXPECT_EQ("\"\"", MakePrintableString(""));
   EXPECT_EQ("", MakePrintableString(nullptr));
+}
+
+// A representation shared by more values than its count holds is copied, not
+// over-counted; any other counted object refuses the reference with a store error.
+TEST(ValString, FullCountCopiesTheRepresentation) {
+  ValStringRep* rep = new ValStringRep("shared");
+  for (int i = 0; i < CountedObject::kMaxCount; ++i) rep->ref();
+  ValString copy(rep);
+  EXPECT_NE(rep, copy.rep());
+  EXPECT_STREQ("shared", copy.c_str());
+  ValueCellVar cell;
+  cell.c.setString(rep);
+  EXPECT_NE(rep, cell.c.str);
+  EXPECT_STREQ("shared", cell.c.text());
+  EXPECT_EQ(CountedObject::kMaxCount, rep->count());
+  ValueList* list = new ValueList;
+  for (int i = 0; i < CountedObject::kMaxCount; ++i) list->ref();
+  EXPECT_THROW(list->ref(), StoreException);
+  for (int i = 1; i < CountedObject::kMaxCount; ++i) list->unref();
+  list->unref();
+  for (int i = 1; i < CountedObject::kMaxCount; ++i) rep->unref();
+  rep->unref();
 }
 
 TEST(ValString, ReadFile) {

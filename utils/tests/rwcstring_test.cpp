@@ -96,7 +96,7 @@ TEST(RWCStringCapacity, ConstructorsAndEdits) {
       {"repeated char", RWCString('x', 5), 5},
       {"substring", RWCString(sub(0, 16)), 31},
       {"sum", RWCString("abc") + "def", 15},
-      {"append char", RWCString("abc").append('d'), 4},
+      {"append char", RWCString("abc").append('d'), 15},
       {"+= char", RWCString("abc") += 'd', 15},
       {"append text", RWCString("abc").append("d"), 15},
       {"prepend char", RWCString("abc").prepend('d'), 15},

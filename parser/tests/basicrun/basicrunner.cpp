@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <new>
 #include <sstream>
 
 #include "capturedprint.h"
@@ -42,8 +43,9 @@ std::vector<std::string> Words(const std::string& line) {
   return words;
 }
 
-// "[Static|Private ...] Sub|Function Name": the name, else "".
-std::string HeaderName(const std::string& line) {
+}  // namespace
+
+std::string BasicRunner::ProcedureName(const std::string& line) {
   std::vector<std::string> w = Words(line);
   size_t i = 0;
   while (i < w.size() && (w[i] == "static" || w[i] == "private" || w[i] == "public")) ++i;
@@ -55,6 +57,8 @@ std::string HeaderName(const std::string& line) {
   }
   return "";
 }
+
+namespace {
 
 bool IsProcEnd(const std::string& line) {
   std::vector<std::string> w = Words(line);
@@ -109,7 +113,7 @@ bool BasicRunner::compile(const std::string& text, BasicOutcome& out) {
       continue;
     }
     if (!open) {
-      std::string name = HeaderName(line);
+      std::string name = ProcedureName(line);
       if (!name.empty()) {
         procs_.push_back(Chunk{n, name, ""});
         open = &procs_.back();
@@ -163,6 +167,9 @@ bool BasicRunner::compile(const std::string& text, BasicOutcome& out) {
   } catch (const XException& e) {
     out.error = e.what();
     return false;
+  } catch (const std::bad_alloc&) {
+    out.error = "Out of memory";
+    return false;
   }
   return true;
 }
@@ -177,19 +184,23 @@ BasicOutcome BasicRunner::run(const std::string& name, const std::vector<long>& 
   QueryPerformanceFrequency(&f);
   QueryPerformanceCounter(&t0);
   try {
-    Value* v = obj_->evalIMember(name.c_str(), list);
+    ValuePtr v;
+    v.adopt(obj_->evalIMember(name.c_str(), list));  // the result's count is ours
     QueryPerformanceCounter(&t1);
-    out.result = ValueText(v);
-    if (v) v->unref();
+    out.result = ValueText(v.get());
     out.ok = true;
   } catch (const StoreException& e) {
     QueryPerformanceCounter(&t1);
     out.error = e.text();
+    out.errorId = e.id();
     if (e.line() >= 0)
       out.errorLine = fileLine(e.memberName().empty() ? name : e.memberName(), e.line());
   } catch (const XException& e) {
     QueryPerformanceCounter(&t1);
     out.error = e.what();
+  } catch (const std::bad_alloc&) {
+    QueryPerformanceCounter(&t1);
+    out.error = "Out of memory";
   }
   list->unref();
   out.elapsedMs = 1000.0 * (double)(t1.QuadPart - t0.QuadPart) / (double)f.QuadPart;

@@ -1,13 +1,12 @@
 // Where Print without an object writes while basicrun or a test runs Basic: one buffer
-// for the process. Numbers are written in their plain text form (no sign column); ","
-// writes a tab, the end of a statement without a trailing separator "\r\n". A
-// CapturedPrint marks where its span began; text() answers what was printed since.
+// for the process, laid out in character columns by the Print statement's rules
+// (TextPrintable). A CapturedPrint marks where its span began; text() answers what was
+// printed since.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
-#include "store/iinterobj.h"
+#include "store/printlayout.h"
 
 class CapturedPrint {
 public:
@@ -25,33 +24,9 @@ private:
     return buffer;
   }
 
-  class Sink : public Printable {
-  public:
-    void Print(short v) override { Buffer() += std::to_string(v); }
-    void Print(long v) override { Buffer() += std::to_string(v); }
-    void Print(float v) override { Number(v, "%.7g"); }
-    void Print(double v) override { Number(v, "%.15g"); }
-    void Print(const char* text) override { Buffer() += text ? text : ""; }
-    void PrintSpace(int n) override { Buffer().append(n > 0 ? (size_t)n : 0, ' '); }
-    void PrintTab(int column) override {
-      size_t lineStart = Buffer().rfind('\n');
-      size_t col = Buffer().size() - (lineStart == std::string::npos ? 0 : lineStart + 1) + 1;
-      if (column > (int)col) Buffer().append((size_t)column - col, ' ');
-    }
-    void PrintSeparator(PrintSepType sep) override {
-      if (sep == PrintSepZone) Buffer() += "\t";
-    }
-    void PrintDone(PrintSepType sep) override {
-      if (sep == PrintSepEndOfLine) Buffer() += "\r\n";
-      else PrintSeparator(sep);
-    }
-
-  private:
-    static void Number(double v, const char* format) {
-      char text[40];
-      std::snprintf(text, sizeof text, format, v);
-      Buffer() += text;
-    }
+  class Sink : public TextPrintable {
+  protected:
+    void write(const char* text, size_t n) override { Buffer().append(text, n); }
   };
 
   size_t start_;
