@@ -328,7 +328,7 @@ void VoidDescriptionTable::fullWrite() {
   // 1. Every item into "temporary".
   if (exists(stg, kTempName)) stg->DestroyElement(kTempName);
   std::unique_ptr<OCLStream> temp(new OCLStream(stg, "temporary", 1, kMode));
-  oclAssert(temp->is(), "(IStream*)tempStream", kFile, 243);
+  if (!temp->is()) fail("creating \"temporary\"", temp->result());
   try {
     flags_ &= ~kDirty;
     total_ = 0;
@@ -386,10 +386,10 @@ void VoidDescriptionTable::fullWrite() {
     openItems();
     fail("renaming \"temporary\" to \"Items\"", hr);
   }
-  openItems();
 
   // 3. The table, last.
   try {
+    openItems();
     writeTable();
   } catch (...) {
     restoreMemory();
