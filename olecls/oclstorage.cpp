@@ -51,6 +51,12 @@ OCLStorage::OCLStorage(const char* path, int create, unsigned long mode) {
   Check(hr, path);
 }
 
+OCLStorage::OCLStorage(IStorage* stg) {
+  oclAssert(stg != nullptr, "rep", kFile, 66);
+  stg->AddRef();
+  rep_.reset(stg);
+}
+
 OCLStorage::OCLStorage(ILockBytes* bytes, unsigned long mode) {
   HRESULT hr = StgCreateDocfileOnILockBytes(bytes, mode, 0, rep_.receive());
   if (FAILED(hr)) rep_.reset();

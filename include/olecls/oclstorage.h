@@ -25,6 +25,8 @@ public:
   // The sub-storage name of parent (an empty name is passed as null).
   OCLStorage(IStorage* parent, const char* name, int create, unsigned long mode,
              IStorage* priority = nullptr, SNB exclude = nullptr);
+  // Wraps stg with a reference of its own (stg must not be null: assertion).
+  explicit OCLStorage(IStorage* stg);
   OCLStorage(const OCLStorage&) = delete;
   OCLStorage& operator=(const OCLStorage&) = delete;
 

@@ -81,6 +81,16 @@ public:
     return nullptr;
   }
 
+protected:
+  // Only before the first block: a first block sized to what is read back.
+  void setFirstSize(unsigned n) {
+    if (nblocks_ != 0) utilsAssert("nBlocks == 0", "w:\\source\\utils/blockary.cc", 40);
+    firstSize_ = n;
+  }
+  unsigned blockSize() const { return blockSize_; }
+  unsigned firstSize() const { return firstSize_; }
+  unsigned blocks() const { return nblocks_; }
+
 private:
   unsigned blockSize_;
   unsigned firstSize_;
