@@ -163,6 +163,8 @@ void ArrayField::defineDimen(int i, int32_t lower, int32_t upper, Context*) {
   if (i < 0 || i >= kMaxDims) throw StoreException("Too many array dimensions.");
   if ((size_t)i >= declared_.size()) declared_.resize((size_t)i + 1, ArrayBound{0, -1});
   declared_[(size_t)i] = ArrayBound{lower, upper};
+  // Refused where it is declared, not later where it is first used.
+  CheckedCellCount(declared_);
 }
 
 RWCString ArrayField::formatDecl() const {
