@@ -95,6 +95,9 @@ int Lexer::readChar() {
         int c = in_->get();
         if (c != '\n' && c != std::char_traits<char>::eof())
           throw ParserException(PMSG_LINE_TOO_LONG, absLine_, nullptr);
+        // A NUL would end the text where it stands and silently drop the rest.
+        if (std::memchr(buffer_, 0, size_t(n)))
+          throw ParserException("invalid character (0)", absLine_, nullptr);
         buffer_[n] = '\n';
         buffer_[n + 1] = 0;
         length_ = n + 1;
