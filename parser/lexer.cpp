@@ -9,6 +9,7 @@
 
 #include "parser/parseexcept.h"
 #include "store/keytab.h"
+#include "store/storeexcept.h"
 
 namespace {
 
@@ -343,7 +344,11 @@ int Lexer::scanWord(SemVal& v) {
     return fail(why);
   }
   v.kind = SV_ID;
-  v.id.index = (short)ids_.stringIndex(text_);
+  try {
+    v.id.index = (short)ids_.stringIndex(text_);
+  } catch (const StoreException& e) {  // the table is full: say so on this line
+    throw ParserException(e.text(), absLine_, nullptr);
+  }
   v.id.suffix = (unsigned char)suffix;
   return TOK_IDENTIFIER;
 }
