@@ -14,12 +14,12 @@ const char kFile[] = "OCLSTRM";
 
 // A transfer that moved fewer bytes than asked: on reading, the stream ends early (the
 // file is damaged); on writing, the medium refused the bytes (full disk, read-only file).
-[[noreturn]] void shortRead(ULONG at, ULONG want, ULONG got) {
+[[noreturn]] void shortRead(ULONG at, ULONG want, ULONG got, const char* what = "bytes") {
   char text[160];
   snprintf(text, sizeof text,
-           "Stream data is damaged: %lu bytes were expected at offset %lu, but the stream "
-           "ends after %lu",
-           static_cast<unsigned long>(want), static_cast<unsigned long>(at),
+           "Stream data is damaged: %lu %s were expected at offset %lu, but the stream ends "
+           "after %lu",
+           static_cast<unsigned long>(want), what, static_cast<unsigned long>(at),
            static_cast<unsigned long>(got));
   throw OCLStreamException(text, STG_E_READFAULT);
 }
@@ -212,14 +212,7 @@ void OCLStream::read(char** p) {
     ULONG cb = 0;
     rep_->Read(s.data() + have, want, &cb);
     have += cb;
-    if (cb < want) {
-      snprintf(text, sizeof text,
-               "Stream data is damaged: a string at offset %lu claims %lu bytes, but the "
-               "stream ends after %lu",
-               static_cast<unsigned long>(at), static_cast<unsigned long>(n),
-               static_cast<unsigned long>(have));
-      throw OCLStreamException(text, STG_E_READFAULT);
-    }
+    if (cb < want) shortRead(at, n, have, "bytes of a string");
   }
   if (s[n - 1] != '\0') {
     snprintf(text, sizeof text,

@@ -177,9 +177,26 @@ std::string Generate(testkit::FuzzRandom& rng) {
   }
 }
 
-bool LooksLikeAnAssertion(const std::string& text) {
-  return text.find("XAssert") != std::string::npos || text.find("Program error") != std::string::npos ||
-         text.find("assert") != std::string::npos;
+// A failure of this source: no text, or assertion text ("" when it ran or gave a clear error).
+std::string Failure(testkit::FuzzGuard& guard, BreakingApp& app, const std::string& source) {
+  guard.Begin("Basic source:\n" + source);
+  app.started = GetTickCount();
+  BasicOutcome out = BasicRunner::CompileAndRun(source, "T");
+  guard.End();
+  if (out.ok || out.error.find("Execution terminated") != std::string::npos) return "";
+  if (out.error.empty()) return "no error text";
+  return testkit::LooksLikeAnAssertion(out.error) ? "assertion text \"" + out.error + "\"" : "";
+}
+
+// The source with every line dropped that the failure does not need.
+std::string Minimal(testkit::FuzzGuard& guard, BreakingApp& app, const std::string& source) {
+  std::vector<std::string> lines = Lines(source);
+  for (size_t i = lines.size(); i-- > 0;) {
+    std::vector<std::string> fewer = lines;
+    fewer.erase(fewer.begin() + long(i));
+    if (!Failure(guard, app, Join(fewer)).empty()) lines.swap(fewer);
+  }
+  return Join(lines);
 }
 
 TEST(BasicFuzz, SourcesRunOrStopWithAClearError) {
@@ -200,8 +217,8 @@ TEST(BasicFuzz, SourcesRunOrStopWithAClearError) {
       ++results;
     } else if (out.error.find("Execution terminated") != std::string::npos) {
       ++stopped;
-    } else if (out.error.empty() || LooksLikeAnAssertion(out.error)) {
-      failures.push_back("error \"" + out.error + "\" for:\n" + source);
+    } else if (out.error.empty() || testkit::LooksLikeAnAssertion(out.error)) {
+      failures.push_back("error \"" + out.error + "\"; the smallest source that fails so:\n" + Minimal(guard, app, source));
     } else {
       ++errors;
     }

@@ -121,11 +121,6 @@ std::string Hex(const std::string& bytes) {
   return out;
 }
 
-bool LooksLikeAnAssertion(const std::string& text) {
-  return text.find("XAssert") != std::string::npos || text.find("Program error") != std::string::npos ||
-         text.find("assert") != std::string::npos;
-}
-
 struct Tally {
   int cases = 0, loaded = 0, refused = 0;
   std::vector<std::string> failures;
@@ -164,7 +159,7 @@ void TryOne(const std::string& path, const std::string& description, testkit::Fu
   } catch (const ModuleOpenFailed& e) {
     ++t.refused;
     std::string what = e.what();
-    if (LooksLikeAnAssertion(what))
+    if (testkit::LooksLikeAnAssertion(what))
       failure = "assertion text: " + what;
     else if (what.find(path) == std::string::npos)
       failure = "the error does not name the file: " + what;

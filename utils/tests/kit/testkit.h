@@ -121,4 +121,11 @@ public:
   void End();
 };
 
+// True for an error text that shows a program error (an assertion) rather than a message
+// for a person: what a fuzzed input must never produce.
+inline bool LooksLikeAnAssertion(const std::string& text) {
+  return text.find("XAssert") != std::string::npos || text.find("Program error") != std::string::npos ||
+         text.find("assert") != std::string::npos;
+}
+
 }  // namespace testkit
