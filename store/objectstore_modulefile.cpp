@@ -496,13 +496,13 @@ unsigned char ObjectStore::LoadModule(const char* path) {
   StoreApplication* app = StoreApplication::App();
   if (!OCLStorage::IsStorageFile(path)) {
     DWORD attr = GetFileAttributesA(path);
-    if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY))
-      throw ModuleOpenFailed(path);
+    if (attr == INVALID_FILE_ATTRIBUTES) throw ModuleOpenFailed(path, "The file was not found.");
+    if (attr & FILE_ATTRIBUTE_DIRECTORY) throw ModuleOpenFailed(path, "It is a folder.");
     unsigned char m = CreateModule(name.c_str(), path);
     unsigned char prev = OpenModule(m);
     try {
       if (!app || !app->ReadTextObjectFile(path, nullptr))
-        throw ModuleOpenFailed(path);
+        throw ModuleOpenFailed(path, "It is neither a module file nor a text object file.");
     } catch (...) {
       OpenModule(prev);
       UnloadModule(m, 1);
