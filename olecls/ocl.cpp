@@ -79,6 +79,44 @@ bool OleResult::Check(HRESULT result, const char* context) {
   return true;
 }
 
+const char* OleResult::Text(HRESULT result) {
+  static char text[512];
+  DWORD len = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, static_cast<DWORD>(result), 0x400, text, sizeof text,
+                             nullptr);
+  while (len > 0 && (text[len - 1] == '\r' || text[len - 1] == '\n' || text[len - 1] == ' '))
+    text[--len] = '\0';
+  if (len > 0) return text;
+  // Wine has no texts for most storage results.
+  struct Entry {
+    HRESULT hr;
+    const char* text;
+  };
+  static const Entry kTexts[] = {
+      {STG_E_MEDIUMFULL, "There is not enough space on the disk."},
+      {STG_E_WRITEFAULT, "The disk could not be written."},
+      {STG_E_READFAULT, "The disk could not be read."},
+      {STG_E_ACCESSDENIED, "Access is denied (the file or folder may be read-only)."},
+      {STG_E_FILENOTFOUND, "The file was not found."},
+      {STG_E_PATHNOTFOUND, "The folder was not found."},
+      {STG_E_FILEALREADYEXISTS, "The file already exists."},
+      {STG_E_SHAREVIOLATION, "The file is in use by another program."},
+      {STG_E_LOCKVIOLATION, "The file is locked by another program."},
+      {STG_E_INSUFFICIENTMEMORY, "There is not enough memory."},
+      {E_OUTOFMEMORY, "There is not enough memory."},
+      {STG_E_INVALIDHEADER, "The file is not a compound file or its header is damaged."},
+      {STG_E_DOCFILECORRUPT, "The compound file is damaged."},
+      {STG_E_INVALIDNAME, "The name is not valid."},
+      {STG_E_TOOMANYOPENFILES, "Too many files are open."},
+      {STG_E_INVALIDFUNCTION, "The operation is not valid here."},
+      {STG_E_REVERTED, "The storage was reverted."},
+      {STG_E_CANTSAVE, "The data could not be saved."},
+  };
+  for (const Entry& e : kTexts)
+    if (e.hr == result) return e.text;
+  return nullptr;
+}
+
 bool OleResult::logerror(HRESULT result) {
   result_ = result;
   return Check(result, nullptr);

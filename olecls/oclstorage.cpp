@@ -22,9 +22,7 @@ bool empty(const char* s) { return !s || !*s; }
 
 bool OCLStorage::IsStorageFile(const char* path) {
   if (empty(path)) return false;
-  wchar_t w[1024];
-  str2wide(path, w, 1024);
-  return StgIsStorageFile(w) == S_OK;
+  return StgIsStorageFile(wide(path).data()) == S_OK;  // whole, however long
 }
 
 bool OCLStorage::isWritable(IStorage* stg) {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "oclassert.h"
@@ -10,8 +11,32 @@
 
 namespace {
 const char kFile[] = "OCLSTRM";
+
+// A transfer that moved fewer bytes than asked: on reading, the stream ends early (the
+// file is damaged); on writing, the medium refused the bytes (full disk, read-only file).
+[[noreturn]] void shortRead(ULONG at, ULONG want, ULONG got, const char* what = "bytes") {
+  char text[160];
+  snprintf(text, sizeof text,
+           "Stream data is damaged: %lu %s were expected at offset %lu, but the stream ends "
+           "after %lu",
+           static_cast<unsigned long>(want), what, static_cast<unsigned long>(at),
+           static_cast<unsigned long>(got));
+  throw OCLStreamException(text, STG_E_READFAULT);
 }
 
+[[noreturn]] void failedWrite(HRESULT hr, DWORD lastError, const char* what) {
+  if (SUCCEEDED(hr)) hr = STG_E_WRITEFAULT;
+  // The storage says only that the write failed; the file system said why.
+  if (lastError == ERROR_DISK_FULL || lastError == ERROR_HANDLE_DISK_FULL) hr = STG_E_MEDIUMFULL;
+  if (lastError == ERROR_ACCESS_DENIED || lastError == ERROR_WRITE_PROTECT) hr = STG_E_ACCESSDENIED;
+  char code[16];
+  snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+  const char* known = OleResult::Text(hr);
+  std::string text = std::string("The data could not be ") + what + ": " +
+                     (known ? known : "OLE error") + " (" + code + ")";
+  throw OCLStreamException(text.c_str(), hr);
+}
+}  // namespace
 OCLStreamException::OCLStreamException(const char* text, HRESULT result)
     : XException(text), result_(result) {}
 OCLStreamException::~OCLStreamException() noexcept {}
@@ -77,20 +102,21 @@ void OCLStream::seekForward(ULONG increment) {
 ULONG OCLStream::size(ULONG newSize) {
   ULARGE_INTEGER n;
   n.QuadPart = newSize;
-  rep_->SetSize(n);
-  oclAssert(newSize == size(), "newSize == size()", kFile, 142);
+  SetLastError(0);
+  HRESULT hr = rep_->SetSize(n);
+  DWORD err = GetLastError();
+  if (FAILED(hr) || newSize != size()) failedWrite(hr, err, "resized");
   return newSize;
 }
 
 void OCLStream::copyTo(IStream* dest, ULONG sz) {
   ULARGE_INTEGER n, cbRead = {}, cbWritten = {};
   n.QuadPart = sz;
-  rep_->CopyTo(dest, n, &cbRead, &cbWritten);
-  oclAssert(cbRead.u.LowPart == sz && cbWritten.u.LowPart == sz && cbRead.u.HighPart == 0 &&
-                cbWritten.u.HighPart == 0,
-            "cbRead.u.LowPart == sz && cbWritten.u.LowPart == sz && cbRead.u.HighPart == 0 && "
-            "cbWritten.u.HighPart == 0",
-            kFile, 160);
+  ULONG at = currOffset();
+  SetLastError(0);
+  HRESULT hr = rep_->CopyTo(dest, n, &cbRead, &cbWritten);
+  if (cbRead.QuadPart != sz) shortRead(at, sz, cbRead.u.LowPart);
+  if (FAILED(hr) || cbWritten.QuadPart != sz) failedWrite(hr, GetLastError(), "copied");
 }
 
 // The fixed-width values: ULONG is 4 bytes on every Windows target (LLP64 included).
@@ -98,12 +124,8 @@ static_assert(sizeof(ULONG) == 4 && sizeof(USHORT) == 2 && sizeof(UCHAR) == 1 &&
                   sizeof(float) == 4 && sizeof(double) == 8,
               "stream value widths");
 
-#define OCL_WRITE_VALUE(type, line)                                           \
-  void OCLStream::write(type v) {                                             \
-    ULONG cb = 0;                                                             \
-    rep_->Write(&v, sizeof v, &cb);                                           \
-    oclAssert(cb == sizeof(type), "cb == sizeof(" #type ")", kFile, line);    \
-  }
+#define OCL_WRITE_VALUE(type, line) \
+  void OCLStream::write(type v) { write(&v, sizeof v); }
 OCL_WRITE_VALUE(ULONG, 172)
 OCL_WRITE_VALUE(USHORT, 184)
 OCL_WRITE_VALUE(UCHAR, 196)
@@ -113,8 +135,10 @@ OCL_WRITE_VALUE(double, 243)
 
 void OCLStream::write(const void* p, ULONG sz, ULONG* written) {
   ULONG cb = 0;
-  rep_->Write(p, sz, &cb);
-  oclAssert(cb == sz, "cb == sz", kFile, 208);
+  SetLastError(0);
+  HRESULT hr = rep_->Write(p, sz, &cb);
+  DWORD err = GetLastError();
+  if (FAILED(hr) || cb != sz) failedWrite(hr, err, "written");
   if (written) *written = cb;
 }
 
@@ -131,9 +155,7 @@ void OCLStream::write(const char* s) {
 #define OCL_READ_VALUE(type, name, nameLine, line)                          \
   void OCLStream::read(type* name) {                                        \
     if (nameLine) oclAssert(name != nullptr, #name, kFile, nameLine);       \
-    ULONG cb = 0;                                                           \
-    rep_->Read(name, sizeof(type), &cb);                                    \
-    oclAssert(cb == sizeof(type), "cb == sizeof(" #type ")", kFile, line);  \
+    read(name, sizeof(type));                                               \
   }
 OCL_READ_VALUE(ULONG, pul, 251, 257)
 OCL_READ_VALUE(USHORT, pus, 265, 271)
@@ -143,10 +165,31 @@ OCL_READ_VALUE(double, pd, 0, 335)
 #undef OCL_READ_VALUE
 
 void OCLStream::read(void* p, ULONG sz, ULONG* got) {
+  ULONG at = got ? 0 : currOffset();
   ULONG cb = 0;
   rep_->Read(p, sz, &cb);
-  oclAssert(cb == sz, "cb == sz", kFile, 297);
-  if (got) *got = cb;
+  if (got) {
+    *got = cb;  // the caller takes what there is
+    return;
+  }
+  if (cb != sz) shortRead(at, sz, cb);
+}
+
+ULONG OCLStream::left() {
+  ULONG end = size(), at = currOffset();
+  return at < end ? end - at : 0;
+}
+
+void OCLStream::checkCount(ULONG count, ULONG bytesEach, const char* what) {
+  if (bytesEach == 0) bytesEach = 1;
+  if (count <= left() / bytesEach) return;
+  char text[200];
+  snprintf(text, sizeof text,
+           "Stream data is damaged: %s at offset %lu claims %lu entries, more than the %lu "
+           "bytes left can hold",
+           what, static_cast<unsigned long>(currOffset()), static_cast<unsigned long>(count),
+           static_cast<unsigned long>(left()));
+  throw OCLStreamException(text, STG_E_DOCFILECORRUPT);
 }
 
 void OCLStream::read(char** p) {
@@ -169,14 +212,7 @@ void OCLStream::read(char** p) {
     ULONG cb = 0;
     rep_->Read(s.data() + have, want, &cb);
     have += cb;
-    if (cb < want) {
-      snprintf(text, sizeof text,
-               "Stream data is damaged: a string at offset %lu claims %lu bytes, but the "
-               "stream ends after %lu",
-               static_cast<unsigned long>(at), static_cast<unsigned long>(n),
-               static_cast<unsigned long>(have));
-      throw OCLStreamException(text, STG_E_READFAULT);
-    }
+    if (cb < want) shortRead(at, n, have, "bytes of a string");
   }
   if (s[n - 1] != '\0') {
     snprintf(text, sizeof text,

@@ -2,12 +2,15 @@
 // module-level declarations.
 #include "parser/driver.h"
 
+#include <cstdio>
+
 #include "parser/context.h"
 #include "parser/declproc.h"
 #include "parser/parseexcept.h"
 #include "store/block.h"
 #include "store/evalable.h"
 #include "store/procfield.h"
+#include "store/storeexcept.h"
 #include "store/ptrlist.h"
 #include "utils/xexception.h"
 
@@ -29,19 +32,47 @@ void ThrowPendingSyntaxError(ParserContext& ctx) {
   if (PSyntaxError* err = ctx.pendingSyntaxError()) err->raise();
 }
 
+// Compound statements read their bodies through ReadBody, so each open block is a level
+// of recursion here, and later in linking, running and freeing the tree: a limit keeps a
+// deep text from overflowing the stack anywhere.
+enum { kMaxBlockNesting = 256 };
+static thread_local int t_nesting = 0;
+
 void ReadBody(ParserContext& ctx, BlockBuildRep* block, DeadSourceList* ds, int flags) {
   UTILS_ASSERT((BlockBuildRep*)block);
   const int firstLine = ctx.currentLine();
+  struct Level {
+    Level(ParserContext& c) {
+      if (t_nesting >= kMaxBlockNesting) {
+        char text[96];
+        std::snprintf(text, sizeof text, "Blocks are nested too deeply (more than %d levels).",
+                      int(kMaxBlockNesting));
+        throw ParserException(text, c.currentLine(), nullptr);
+      }
+      ++t_nesting;
+    }
+    ~Level() { --t_nesting; }
+  } level(ctx);
   // Declarations come first; a declaration after the first statement is left for the
-  // caller, whose terminator check reports it.
+  // caller, whose terminator check reports it. Store errors raised while building carry
+  // the line of the entity that raised them.
   while (PEntityRef d = ctx.nextEntity(PE_MEMBER_DECL, ds)) {
     if (ds && RecordedDeclaration(d->getType()))
       ds->add(d->line() - firstLine, static_cast<Decl*>(d.get())->text(),
               DeadSourceList::DECLARATION, 3);
-    d->addToBlock(block, ctx);
+    try {
+      d->addToBlock(block, ctx);
+    } catch (const StoreException& e) {
+      throw ParserException(e.text(), d->line(), nullptr);
+    }
   }
   while (PEntityRef s = ctx.nextEntity(PE_STATEMENT, ds)) {
-    ExecNode* node = static_cast<PEntityStmt*>(s.get())->build(ctx, ds, flags);
+    ExecNode* node = nullptr;
+    try {
+      node = static_cast<PEntityStmt*>(s.get())->build(ctx, ds, flags);
+    } catch (const StoreException& e) {
+      throw ParserException(e.text(), s->line(), nullptr);
+    }
     if (node) block->addExecNode(node);
   }
   ThrowPendingSyntaxError(ctx);
@@ -119,8 +150,13 @@ InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText,
 }
 
 void DeclareOnto(ParserContext& ctx, InterObjRep& obj) {
-  while (PEntityRef e = ctx.nextEntity(PE_MEMBER_DECL))
-    static_cast<MemberDecl*>(e.get())->declareOnto(obj, ctx);
+  while (PEntityRef e = ctx.nextEntity(PE_MEMBER_DECL)) {
+    try {
+      static_cast<MemberDecl*>(e.get())->declareOnto(obj, ctx);
+    } catch (const StoreException& x) {
+      throw ParserException(x.text(), e->line(), nullptr);  // with its line
+    }
+  }
 }
 
 }  // namespace ParseDriver

@@ -9,6 +9,7 @@
 
 #include "parser/parseexcept.h"
 #include "store/keytab.h"
+#include "store/storeexcept.h"
 
 namespace {
 
@@ -95,6 +96,9 @@ int Lexer::readChar() {
         int c = in_->get();
         if (c != '\n' && c != std::char_traits<char>::eof())
           throw ParserException(PMSG_LINE_TOO_LONG, absLine_, nullptr);
+        // A NUL would end the text where it stands and silently drop the rest.
+        if (std::memchr(buffer_, 0, size_t(n)))
+          throw ParserException("invalid character (0)", absLine_, nullptr);
         buffer_[n] = '\n';
         buffer_[n + 1] = 0;
         length_ = n + 1;
@@ -340,7 +344,11 @@ int Lexer::scanWord(SemVal& v) {
     return fail(why);
   }
   v.kind = SV_ID;
-  v.id.index = (short)ids_.stringIndex(text_);
+  try {
+    v.id.index = (short)ids_.stringIndex(text_);
+  } catch (const StoreException& e) {  // the table is full: say so on this line
+    throw ParserException(e.text(), absLine_, nullptr);
+  }
   v.id.suffix = (unsigned char)suffix;
   return TOK_IDENTIFIER;
 }

@@ -1,6 +1,7 @@
 // Evaluable expressions and statement texts; dead source.
 #include "store/evalable.h"
 
+#include <new>
 #include <ostream>
 
 #include "interp.h"
@@ -57,6 +58,10 @@ Value* EvalableExpr::eval(Context& context, int) {
   } catch (StoreException& e) {
     AnnotateException(e, f);
     throw;
+  } catch (const std::bad_alloc&) {
+    OutOfMemory e;
+    AnnotateException(e, f);
+    throw e;
   }
   return CountedResult(CellToValue(v.c));
 }
@@ -84,5 +89,9 @@ void EvalableBlock::eval(Context& context, int) {
   } catch (StoreException& e) {
     AnnotateException(e, f);
     throw;
+  } catch (const std::bad_alloc&) {
+    OutOfMemory e;
+    AnnotateException(e, f);
+    throw e;
   }
 }

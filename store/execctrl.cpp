@@ -1,6 +1,7 @@
 // Compound statements: If, Select Case, loops, Try/Catch, With.
 #include "store/execctrl.h"
 
+#include <new>
 #include <strings.h>
 
 #include "interp.h"
@@ -427,7 +428,11 @@ void BindCaught(StackFrame& frame, BlockRep* block, StoreException& e) {
 int TryBlock::exec(StackFrame& frame) {
   ValueCell* with = frame.with;
   try {
-    return body_ ? body_->exec(frame) : EXEC_NEXT;
+    try {
+      return body_ ? body_->exec(frame) : EXEC_NEXT;
+    } catch (const std::bad_alloc&) {
+      throw OutOfMemory();  // caught below like any error of the program
+    }
   } catch (StoreException& e) {
     if (dynamic_cast<PauseExecution*>(&e) || dynamic_cast<TerminateExecution*>(&e)) throw;
     frame.with = with;

@@ -238,8 +238,7 @@ int RedimStmt::exec(StackFrame& frame) {
       ExprNode* upper = p->second ? p->second : p->first;
       upper->eval(frame, c.c);
       b.upper = CellToLong(c.c);
-      if (b.upper < b.lower - 1) throw RangeError(kMsgIndexOutOfRange, b.lower, b.lower, b.upper);
-      nb.push_back(b);
+      nb.push_back(b);  // the array checks its bounds
     }
   }
   if (nb.size() > 8) throw StoreException("An array may have at most 8 dimensions.");

@@ -2,6 +2,7 @@
 #include "store/field.h"
 
 #include <map>
+#include <memory>
 
 #include "interobj_util.h"
 #include "olecls/oclstream.h"
@@ -92,7 +93,24 @@ void Field::WriteField(const Field& f, OCLStream& s) {
 
 // Built-in tags: 1 InterDataField, 2 InterEnumField, 3 InterObjField,
 // 4 StrictInterObjField, 5 EmbedObjField, 6 arrays. Each starts with name and flags.
+namespace {
+// Fields nest through procedure arguments and results; a damaged stream may claim any depth.
+const int kMaxFieldNesting = 32;
+thread_local int t_fieldDepth = 0;
+
+struct FieldDepth {
+  FieldDepth() {
+    if (++t_fieldDepth > kMaxFieldNesting) {
+      --t_fieldDepth;
+      throw StoreException("Stream data is damaged: field definitions are nested too deeply.");
+    }
+  }
+  ~FieldDepth() { --t_fieldDepth; }
+};
+}  // namespace
+
 Field* Field::ReadField(OCLStream& s) {
+  FieldDepth depth;
   UCHAR tag = 0;
   s.read(&tag);
   if (tag >= 1 && tag <= 6) {
@@ -115,16 +133,17 @@ Field* Field::ReadField(OCLStream& s) {
       case 4: f = new StrictInterObjField(name.c_str(), cls.c_str(), flags); break;
       case 5: f = new EmbedObjField(name.c_str(), cls.c_str()); f->setFieldFlags(flags); break;
       case 6: {
-        ArrayField* a = MakeArrayField(name.c_str(), type, cls.c_str(), flags);
+        std::unique_ptr<ArrayField> a(MakeArrayField(name.c_str(), type, cls.c_str(), flags));
         ULONG dims = 0;
         s.read(&dims);
+        s.checkCount(dims, 8, "an array's dimension count");
         for (ULONG i = 0; i < dims; ++i) {
           ULONG lo = 0, hi = 0;
           s.read(&lo);
           s.read(&hi);
           a->defineDimen((int)i, (int32_t)lo, (int32_t)hi);
         }
-        f = a;
+        f = a.release();
         break;
       }
     }

@@ -1,6 +1,9 @@
 // Array fields and their per-object element storage.
 #include "store/field_array.h"
 
+#include <algorithm>
+#include <string>
+
 #include "interobj_util.h"
 #include "olecls/oclstream.h"
 #include "store/interobj.h"
@@ -9,6 +12,24 @@
 
 namespace {
 const int kMaxDims = 8;
+// The most one array's cells may take: the 32-bit product has under 2 GB for everything.
+const uint64_t kMaxArrayBytes = 0x40000000;
+
+// The element count of bounds, refusing inverted bounds and arrays beyond the byte cap.
+size_t CheckedCellCount(const std::vector<ArrayBound>& bounds) {
+  if (bounds.size() > (size_t)kMaxDims) throw StoreException("Too many array dimensions.");
+  if (bounds.empty()) return 0;
+  uint64_t total = 1;
+  for (const ArrayBound& b : bounds) {
+    // lower - 1 is an empty dimension (ReDim a(-1)).
+    if ((int64_t)b.upper < (int64_t)b.lower - 1)
+      throw StoreException("Array bounds are inverted: the upper bound " + std::to_string(b.upper) +
+                           " is below the lower bound " + std::to_string(b.lower) + ".");
+    total *= (uint64_t)b.count();
+    if (total > kMaxArrayBytes / sizeof(ValueCell)) throw StoreException("Array too large.");
+  }
+  return (size_t)total;
+}
 }
 
 // --- ArrayData ------------------------------------------------------------------------
@@ -25,25 +46,18 @@ int32_t ArrayData::offsetOf(const int32_t* idx, int n) const {
   if (n != (int)bounds_.size())
     throw StoreException("Wrong number of array indexes: " + std::to_string(n) + " given, " +
                          std::to_string(bounds_.size()) + " expected.");
-  int32_t off = 0;
+  int64_t off = 0;  // below the byte cap, so it fits 32 bits at the end
   for (int i = 0; i < n; ++i) {
     const ArrayBound& b = bounds_[(size_t)i];
     if (idx[i] < b.lower || idx[i] > b.upper) throw RangeError(kMsgIndexOutOfRange, b.lower, b.upper, idx[i]);
-    off = off * b.count() + (idx[i] - b.lower);
+    off = off * b.count() + ((int64_t)idx[i] - b.lower);
   }
-  return off;
+  return (int32_t)off;
 }
 
 void ArrayData::redim(const std::vector<ArrayBound>& bounds, bool preserve) {
-  if (bounds.size() > (size_t)kMaxDims) throw StoreException("Too many array dimensions.");
-  int64_t total = 1;
-  for (const ArrayBound& b : bounds) {
-    if (b.upper < b.lower) throw RangeError(kMsgIndexOutOfRange, b.lower, b.lower, b.upper);
-    total *= b.count();
-    if (total > 0x7FFFFFF) throw StoreException("Array too large.");
-  }
-  if (bounds.empty()) total = 0;
-  std::vector<ValueCell> cells((size_t)total);
+  size_t total = CheckedCellCount(bounds);
+  std::vector<ValueCell> cells(total);
   for (ValueCell& c : cells) {
     c.init();
     StoreDefaultCell(c, type_);
@@ -56,11 +70,11 @@ void ArrayData::redim(const std::vector<ArrayBound>& bounds, bool preserve) {
         throw StoreException("Redim Preserve can only change the last dimension.");
     // Same leading dimensions: element (i..., j) moves to (i..., j) in the new layout.
     size_t last = bounds.size() - 1;
-    int32_t oldLast = bounds_[last].count(), newLast = bounds[last].count();
-    int32_t rows = oldLast ? (int32_t)cells_.size() / oldLast : 0;
-    for (int32_t r = 0; r < rows; ++r)
-      for (int32_t j = 0; j < oldLast; ++j) {
-        int32_t idx = bounds_[last].lower + j;
+    int64_t oldLast = bounds_[last].count(), newLast = bounds[last].count();
+    int64_t rows = oldLast ? (int64_t)cells_.size() / oldLast : 0;
+    for (int64_t r = 0; r < rows; ++r)
+      for (int64_t j = 0; j < oldLast; ++j) {
+        int64_t idx = bounds_[last].lower + j;
         if (idx < bounds[last].lower || idx > bounds[last].upper) continue;
         cells[(size_t)(r * newLast + (idx - bounds[last].lower))].moveFrom(cells_[(size_t)(r * oldLast + j)]);
       }
@@ -118,6 +132,8 @@ void ArrayData::read(OCLStream& s, unsigned char module) {
     x.lower = (int32_t)lo;
     x.upper = (int32_t)hi;
   }
+  // Every element takes at least its type byte: bounds beyond the bytes left are damage.
+  s.checkCount((ULONG)std::min<size_t>(CheckedCellCount(b), 0xFFFFFFFFu), 1, "an array");
   redim(b, false);
   for (ValueCell& c : cells_) ReadCell(s, c, module);
 }
@@ -147,6 +163,8 @@ void ArrayField::defineDimen(int i, int32_t lower, int32_t upper, Context*) {
   if (i < 0 || i >= kMaxDims) throw StoreException("Too many array dimensions.");
   if ((size_t)i >= declared_.size()) declared_.resize((size_t)i + 1, ArrayBound{0, -1});
   declared_[(size_t)i] = ArrayBound{lower, upper};
+  // Refused where it is declared, not later where it is first used.
+  CheckedCellCount(declared_);
 }
 
 RWCString ArrayField::formatDecl() const {

@@ -140,7 +140,9 @@ int16_t IdDynamicVector::find(const char* text) const {
 int16_t IdDynamicVector::stringIndex(const char* text) {
   int16_t i = find(text);
   if (i >= 0) return i;
-  UTILS_ASSERT(items_.size() < 32767);
+  // Indexes are 16-bit in the compiled code.
+  if (items_.size() >= 32766)
+    throw StoreException("Too many different names in one text: at most 32,766 are allowed.");
   if (items_.capacity() == 0) items_.reserve(initial_);
   items_.emplace_back(text);
   i = (int16_t)(items_.size() - 1);

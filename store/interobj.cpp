@@ -69,6 +69,11 @@ InterObjRep::~InterObjRep() {
 
 void InterObjRep::setParent(InterObjRep* p) {
   if (p == parent_) return;
+  // A prototype chain that returns to this object would make every member search loop.
+  for (InterObjRep* q = p; q; q = q->parent_)
+    if (q == this)
+      throw StoreException(std::string("The object '") + name() +
+                           "' cannot be its own prototype, directly or through others.");
   SignatureRep::BumpGeneration();
   if (p) {
     p->ref();
@@ -181,8 +186,17 @@ InterObjRep* InterObjRep::findEmbed(const char* name) const {
 }
 
 void InterObjRep::addEmbed(InterObjRep* child, const Field* field) {
-  UTILS_ASSERT(child && child != this);
+  UTILS_ASSERT(child);
   if (child->container_ == this) return;
+  // Embedding is a tree: no object holds itself, one of its holders, or its own prototype.
+  for (InterObjRep* q = this; q; q = q->container_)
+    if (q == child)
+      throw StoreException(std::string("The object '") + child->name() +
+                           "' cannot be embedded in itself, directly or through others.");
+  for (InterObjRep* q = parent_; q; q = q->parent_)
+    if (q == child)
+      throw StoreException(std::string("The object '") + child->name() +
+                           "' is the prototype of '" + name() + "' and cannot be embedded in it.");
   if (child->hasName() && findEmbed(child->name()))
     throw StoreException(std::string("The name '") + child->name() + "' is already used.");
   child->ref();

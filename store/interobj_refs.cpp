@@ -181,7 +181,7 @@ void FaultpStreamRead(OCLStream& s, unsigned char module, InterObjRep*& p, unsig
     case 1: {
       ULONG index = 0;
       s.read(&index);
-      if ((int)index < ObjectStore::ModuleSlotCount(module)) p = ObjectStore::ModuleSlot(module, (int)index);
+      if (index < (ULONG)ObjectStore::ModuleSlotCount(module)) p = ObjectStore::ModuleSlot(module, (int)index);
       return;
     }
     case 2: {
@@ -226,9 +226,10 @@ void ReadCell(OCLStream& s, ValueCell& c, unsigned char module) {
     case kTypeString: {
       ULONG n = 0;
       s.read(&n);
+      s.checkCount(n, 1, "a string");
       ValStringRep* rep = ValStringRep::makeBuffer(n);
+      c.setString(rep);  // the cell owns it before a short read can throw
       if (n) s.read(rep->buffer(), n);
-      c.setString(rep);
       break;
     }
     case kTypeObject: {
@@ -238,9 +239,13 @@ void ReadCell(OCLStream& s, ValueCell& c, unsigned char module) {
       if (p) c.setObject(p); else c.setNothing();
       break;
     }
-    default:
+    case kTypeNone:
+    case kTypeNoValue:
       c.clear();
       c.type = t;
       break;
+    default:
+      // Any other type would take its payload for a counted pointer.
+      throw StoreException("Stream data is damaged: unknown value type " + std::to_string(t) + ".");
   }
 }

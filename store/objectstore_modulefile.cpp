@@ -8,7 +8,12 @@
 // block (pass 4).
 #include <windows.h>
 
+#include <cstdio>
+#include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
+#include <string>
 
 #include "interobj_util.h"
 #include "objectstore_modules.h"
@@ -124,7 +129,7 @@ int StoreWriteModule(unsigned char m, OCLStorage* stg) {
   SavingScope saving(m);
   {
     OCLStream head(stg->storage(), "Module", 1, kStreamMode);
-    if (!head.is()) throw ModuleOpenFailed(r->name.c_str());
+    if (!head.is()) throw OleException(head.result(), "the stream 'Module'");
     head.size(0);
     head.write(kMagic, 4);
     head.write(kFormat);
@@ -150,7 +155,7 @@ int StoreWriteModule(unsigned char m, OCLStorage* stg) {
     InterObjRep* obj = r->slots[i];
     if (!obj) continue;
     OCLStream s(stg->storage(), StreamName(i).c_str(), 1, kStreamMode);
-    if (!s.is()) throw ModuleOpenFailed(r->name.c_str());
+    if (!s.is()) throw OleException(s.result(), ("the stream '" + StreamName(i) + "'").c_str());
     s.size(0);
     WriteObject(obj, s);
   }
@@ -162,31 +167,145 @@ int StoreWriteModule(unsigned char m, OCLStorage* stg) {
   return 1;
 }
 
+namespace {
+
+// The reason an exception gives, for a message that also names the file.
+std::string ReasonOf(std::exception_ptr e) {
+  try {
+    std::rethrow_exception(e);
+  } catch (const XAssert&) {
+    throw;  // a program error stays one
+  } catch (const XException& x) {
+    return x.what();
+  } catch (const std::bad_alloc&) {
+    return "There is not enough memory.";
+  } catch (const std::exception& x) {
+    return x.what();
+  }
+}
+
+std::string OleReason(HRESULT hr) {
+  const char* t = OleResult::Text(hr);
+  char code[16];
+  snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+  return std::string(t ? t : "OLE error") + " (" + code + ")";
+}
+
+// The folder part of path ("." when it has none).
+std::string FolderOf(const std::string& path) {
+  size_t cut = path.find_last_of("\\/");
+  if (cut == std::string::npos) return ".";
+  if (cut == 0 || (cut == 2 && path[1] == ':')) return path.substr(0, cut + 1);
+  return path.substr(0, cut);
+}
+
+// Refuses a target that cannot be written, before anything is written.
+void CheckSaveTarget(const std::string& target) {
+  DWORD folder = GetFileAttributesA(FolderOf(target).c_str());
+  if (folder == INVALID_FILE_ATTRIBUTES || !(folder & FILE_ATTRIBUTE_DIRECTORY))
+    throw ModuleSaveFailed(target.c_str(), "The folder does not exist.");
+  DWORD attr = GetFileAttributesA(target.c_str());
+  if (attr == INVALID_FILE_ATTRIBUTES) return;
+  if (attr & FILE_ATTRIBUTE_DIRECTORY) throw ModuleSaveFailed(target.c_str(), "A folder has that name.");
+  // Checked here: the file system does not refuse everyone (an administrator may write).
+  if (attr & FILE_ATTRIBUTE_READONLY) throw ModuleSaveFailed(target.c_str(), "The file is read-only.");
+}
+
+}  // namespace
+
 int ObjectStore::SaveModule(unsigned char m, const char* path) {
   ModuleRec* r = StoreModule(m);
-  if (!r || m == kTempModule) throw ModuleOpenFailed(("module " + std::to_string(m)).c_str());
+  if (!r || m == kTempModule) throw ModuleSaveFailed(("module " + std::to_string(m)).c_str(), "");
   bool own = !path || !*path || StrEqualNoCase(path, r->path.c_str());
-  if (own && r->store && r->storage) return r->store->writeModule(m);
-  std::string target = own ? r->path : path;
-  if (target.empty()) throw ModuleOpenFailed(r->name.c_str());
-  // A module saved under a new name continues on the new file, which takes over what
-  // others kept in the old one (the OLE controls' storage).
-  OCLStorage* stg = new OCLStorage(target.c_str(), 1, kStreamMode);
-  if (!stg->is()) {
-    delete stg;
-    throw ModuleOpenFailed(target.c_str());
+  if (own && r->store && r->storage) {
+    // In place: the storage is transacted, so the file changes only at the commit.
+    if (!r->storage->isWritable())
+      throw ModuleSaveFailed(r->path.c_str(), "The file was opened read-only.");
+    DWORD attr = GetFileAttributesA(r->path.c_str());
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY))
+      throw ModuleSaveFailed(r->path.c_str(), "The file is read-only.");
+    try {
+      return r->store->writeModule(m);
+    } catch (...) {
+      std::string why = ReasonOf(std::current_exception());
+      r->storage->storage()->Revert();
+      throw ModuleSaveFailed(r->path.c_str(), why);
+    }
   }
-  if (r->storage && r->storage->is()) r->storage->storage()->CopyTo(0, nullptr, nullptr, stg->storage());
-  delete r->store;
-  r->store = nullptr;
-  delete r->storage;
-  r->storage = nullptr;
-  r->storage = stg;
-  r->path = target;
+  std::string target = own ? r->path : path;
+  if (target.empty()) throw ModuleSaveFailed(r->name.c_str(), "The module has no file name.");
+  CheckSaveTarget(target);
+  // The module is written whole into a new file beside the target, which replaces the
+  // target only when every byte is written: a full disk or any other failure leaves the
+  // old file as it was. The module then continues on the new file, which takes over what
+  // others kept in the old one (the OLE controls' storage).
+  char temp[MAX_PATH];
+  if (!GetTempFileNameA(FolderOf(target).c_str(), "ovm", 0, temp))
+    throw ModuleSaveFailed(target.c_str(), "No temporary file could be made beside it (" +
+                                                std::to_string(GetLastError()) + ").");
+  OCLStorage* stg = new OCLStorage(temp, 1, kStreamMode);
+  if (!stg->is()) {
+    HRESULT hr = stg->result();
+    delete stg;
+    DeleteFileA(temp);
+    throw ModuleSaveFailed(target.c_str(), OleReason(hr));
+  }
   StoreApplication* app = StoreApplication::App();
+  ObjectStore* store = nullptr;
+  ObjectStore* oldStore = r->store;
+  OCLStorage* oldStorage = r->storage;
+  std::string oldPath = r->path;
+  bool oldDirty = r->dirty;
+  try {
+    if (oldStorage && oldStorage->is()) {
+      HRESULT hr = oldStorage->storage()->CopyTo(0, nullptr, nullptr, stg->storage());
+      if (FAILED(hr)) throw OleException(hr, "copying the module's storage");
+    }
+    store = app ? app->NewModuleStore(stg) : new ObjectStore(stg);
+    store->setModuleNumber(m);
+    // Writers that reach the module's storage through the record find the new one.
+    r->store = store;
+    r->storage = stg;
+    r->path = target;
+    store->writeModule(m);
+    r->store = nullptr;
+    r->storage = nullptr;
+    delete store;
+    store = nullptr;
+    delete stg;  // closes the file
+    stg = nullptr;
+    if (!MoveFileExA(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      ThrowSystemError(GetLastError(), "replacing the old file");
+  } catch (...) {
+    std::string why = ReasonOf(std::current_exception());
+    r->store = oldStore;
+    r->storage = oldStorage;
+    r->path = oldPath;
+    r->dirty = oldDirty;
+    for (InterObjRep* o : r->slots)
+      if (o && oldDirty) o->setFlag(InterObjRep::kFlagDirty, true);
+    delete store;
+    delete stg;
+    DeleteFileA(temp);
+    throw ModuleSaveFailed(target.c_str(), why);
+  }
+  delete oldStore;
+  delete oldStorage;
+  r->store = nullptr;
+  r->storage = nullptr;
+  r->path = target;
+  // Continue on the new file as a loaded module does.
+  stg = new OCLStorage(target.c_str(), 0, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED);
+  if (!stg->is()) {
+    HRESULT hr = stg->result();
+    delete stg;
+    throw ModuleOpenFailed(target.c_str(), "It was saved but could not be opened again: " + OleReason(hr));
+  }
+  r->storage = stg;
   r->store = app ? app->NewModuleStore(stg) : new ObjectStore(stg);
   r->store->setModuleNumber(m);
-  return r->store->writeModule(m);
+  r->dirty = false;
+  return 1;
 }
 
 void StorePlaceInSlot(InterObjRep* obj, unsigned char m, unsigned index) {
@@ -199,6 +318,176 @@ void StorePlaceInSlot(InterObjRep* obj, unsigned char m, unsigned index) {
   obj->setFlag(InterObjRep::kFlagStatic, true);
 }
 
+namespace {
+
+// The smallest stream image of one entry of each counted list: a count read from the
+// stream is checked against the bytes left before it sizes or drives anything.
+enum MinBytes : ULONG {
+  kMinEnum = 12,       // name, kind, entry count
+  kMinEnumEntry = 8,   // text, value
+  kMinSlot = 4,        // stream name
+  kMinField = 12,      // tag, name, flags, type, class
+  kMinEvent = 16,      // name, kind, parameters, flag
+  kMinCell = 5,        // field name, type byte
+  kMinEmbed = 8,       // slot index, field name
+};
+
+ULONG ReadCount(OCLStream& s, ULONG bytesEach, const char* what) {
+  ULONG n = 0;
+  s.read(&n);
+  s.checkCount(n, bytesEach, what);
+  return n;
+}
+
+[[noreturn]] void Damaged(const std::string& what) {
+  throw StoreException("Stream data is damaged: " + what);
+}
+
+// Reads module m's streams from stg (see the layout at the top); throws on any damage,
+// leaving the caller to unload what was made.
+void ReadModuleStreams(unsigned char m, OCLStorage* stg) {
+  ModuleRec* r = g_modules[m];
+  OCLStream head(stg->storage(), "Module", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  if (!head.is()) throw StoreException("It is not a module file: it has no stream 'Module'.");
+  char magic[4] = {};
+  ULONG format = 0;
+  head.read(magic, 4);
+  head.read(&format);
+  if (memcmp(magic, kMagic, 4) != 0) throw StoreException("It is not a module file.");
+  if (format != kFormat)
+    throw StoreException("Its format " + std::to_string(format) + " is not known to this version.");
+  std::string modName = StoreReadText(head);
+  if (!modName.empty()) r->name = modName;
+  ULONG nenums = ReadCount(head, kMinEnum, "an enumeration count");
+  for (ULONG i = 0; i < nenums; ++i) {
+    std::string en = StoreReadText(head);
+    ULONG kind = 0;
+    head.read(&kind);
+    ULONG entries = ReadCount(head, kMinEnumEntry, "an enumeration's entry count");
+    EnumRep* e = EnumRep::find(en.c_str()) ? nullptr : new EnumRep(en.c_str(), (int)kind);
+    for (ULONG k = 0; k < entries; ++k) {
+      std::string text = StoreReadText(head);
+      ULONG value = 0;
+      head.read(&value);
+      if (e) e->addEntry(text.c_str(), (int32_t)value);
+    }
+  }
+  ULONG count = ReadCount(head, kMinSlot, "the slot count");
+  std::vector<std::unique_ptr<OCLStream>> streams(count);
+  std::vector<InterObjRep*> objs(count, nullptr);
+  // Pass 1: the objects, so that references between them resolve.
+  for (ULONG i = 0; i < count; ++i) {
+    std::string sn = StoreReadText(head);
+    if (sn.empty()) continue;
+    streams[i].reset(new OCLStream(stg->storage(), sn.c_str(), 0, STGM_READ | STGM_SHARE_EXCLUSIVE));
+    OCLStream& s = *streams[i];
+    if (!s.is()) Damaged("the object stream '" + sn + "' is missing.");
+    UCHAR emb = 0, kind = 0, flags = 0;
+    s.read(&emb);
+    std::string on = StoreReadText(s);
+    s.read(&kind);
+    s.read(&flags);
+    std::string prog = StoreReadText(s), dll = StoreReadText(s);
+    InterObjRep* obj = new InterObjRep(nullptr, on.c_str(), m);
+    obj->ref();
+    obj->setKind(kind);
+    obj->setFlag(flags & kSavedFlags, true);
+    obj->setProgId(prog.c_str(), dll.empty() ? nullptr : dll.c_str());
+    try {
+      StorePlaceInSlot(obj, m, i);
+    } catch (...) {
+      obj->unref();
+      throw;
+    }
+    obj->unref();
+    objs[i] = obj;
+    if (!emb && obj->hasName()) ObjectStore::registerTopLevel(obj);
+  }
+  // Pass 2: parents, fields and events.
+  for (ULONG i = 0; i < count; ++i) {
+    if (!objs[i]) continue;
+    OCLStream& s = *streams[i];
+    InterObjRep* obj = objs[i];
+    InterObjRep* parent = nullptr;
+    unsigned char kind = 0;
+    FaultpStreamRead(s, m, parent, kind);
+    obj->setParent(parent);  // refuses a chain that returns to obj
+    ULONG nf = ReadCount(s, kMinField, "a field count");
+    for (ULONG k = 0; k < nf; ++k) {
+      std::unique_ptr<Field> f(Field::ReadField(s));
+      obj->signature()->addField(f.release(), nullptr, 0);
+    }
+    ULONG ne = ReadCount(s, kMinEvent, "an event count");
+    for (ULONG k = 0; k < ne; ++k) {
+      std::string en = StoreReadText(s);
+      ULONG ek = 0, flag = 0;
+      s.read(&ek);
+      std::string ep = StoreReadText(s);
+      s.read(&flag);
+      obj->signature()->addEventDef(new EventDef(en.c_str(), (int)ek, ep.c_str(), (int)flag));
+    }
+  }
+  // Pass 3: values and embedding.
+  for (ULONG i = 0; i < count; ++i) {
+    if (!objs[i]) continue;
+    OCLStream& s = *streams[i];
+    InterObjRep* obj = objs[i];
+    ULONG nc = ReadCount(s, kMinCell, "a value count");
+    for (ULONG k = 0; k < nc; ++k) {
+      std::string fn = StoreReadText(s);
+      ValueCellVar c;
+      ReadCell(s, c.c, m);
+      Field* f = obj->findField(fn.c_str());
+      if (f && f->isData() && !f->isArrayData()) obj->makeOwnCell(static_cast<DataField*>(f)).copyFrom(c.c);
+    }
+    ULONG na = ReadCount(s, kMinCell, "an array count");
+    for (ULONG k = 0; k < na; ++k) {
+      std::string fn = StoreReadText(s);
+      Field* f = obj->findField(fn.c_str());
+      std::unique_ptr<ArrayData> a(NewArrayData(f && f->isArrayData() ? f->typeCode() : 0));
+      a->read(s, m);
+      if (f && f->isArrayData()) obj->setOwnArray(static_cast<ArrayField*>(f), a.release());
+    }
+    ULONG nemb = ReadCount(s, kMinEmbed, "an embedded object count");
+    for (ULONG k = 0; k < nemb; ++k) {
+      ULONG index = 0;
+      s.read(&index);
+      std::string fn = StoreReadText(s);
+      InterObjRep* child = index < count ? objs[index] : nullptr;
+      if (!child) Damaged("an embedded object names slot " + std::to_string(index) + ", which is empty.");
+      if (child->embeddedIn() && child->embeddedIn() != obj)
+        Damaged(std::string("the object '") + child->name() + "' is embedded twice.");
+      obj->addEmbed(child, fn.empty() ? nullptr : obj->findField(fn.c_str()));  // refuses cycles
+    }
+  }
+  // Pass 4: native objects, made by their classes and loaded from their blocks.
+  for (ULONG i = 0; i < count; ++i) {
+    if (!objs[i]) continue;
+    OCLStream& s = *streams[i];
+    InterObjRep* obj = objs[i];
+    UCHAR hasNative = 0;
+    s.read(&hasNative);
+    if (!hasNative) continue;
+    IInterObj* n = ObjectStore::CreateNative(obj);
+    if (!n) throw ObjectLoadFailed(obj->progId()[0] ? obj->progId() : obj->name());
+    obj->attachNative(n);
+    if (obj->isPrototype() && !obj->signature()->isCompFieldsDefined()) {
+      if (obj->parent() && obj->parent()->ROCDataPtr(0)) obj->signature()->makeCompBase();
+      try {
+        n->PO_DefineFields(*obj->signature());
+      } catch (StoreException& e) {
+        StoreApplication::HandleException(e);
+      }
+      obj->signature()->setCompFieldsDefined(true);
+    }
+    n->PO_Load(s.stream());
+  }
+  for (ULONG i = 0; i < count; ++i)
+    if (objs[i] && objs[i]->ROCDataPtr(0)) objs[i]->ROCDataPtr(0)->attach(m);
+}
+
+}  // namespace
+
 unsigned char ObjectStore::LoadModule(const char* path) {
   if (!path || !*path) throw ModuleOpenFailed("");
   std::string name = path;
@@ -207,13 +496,13 @@ unsigned char ObjectStore::LoadModule(const char* path) {
   StoreApplication* app = StoreApplication::App();
   if (!OCLStorage::IsStorageFile(path)) {
     DWORD attr = GetFileAttributesA(path);
-    if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY))
-      throw ModuleOpenFailed(path);
+    if (attr == INVALID_FILE_ATTRIBUTES) throw ModuleOpenFailed(path, "The file was not found.");
+    if (attr & FILE_ATTRIBUTE_DIRECTORY) throw ModuleOpenFailed(path, "It is a folder.");
     unsigned char m = CreateModule(name.c_str(), path);
     unsigned char prev = OpenModule(m);
     try {
       if (!app || !app->ReadTextObjectFile(path, nullptr))
-        throw ModuleOpenFailed(path);
+        throw ModuleOpenFailed(path, "It is neither a module file nor a text object file.");
     } catch (...) {
       OpenModule(prev);
       UnloadModule(m, 1);
@@ -224,167 +513,52 @@ unsigned char ObjectStore::LoadModule(const char* path) {
     return m;
   }
 
-  OCLStorage* stg = new OCLStorage(path, 0, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED);
-  if (!stg->is()) {
-    delete stg;
-    stg = new OCLStorage(path, 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  // A file with the read-only attribute opens for reading only, whoever we are.
+  DWORD attr = GetFileAttributesA(path);
+  bool readOnly = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
+  OCLStorage* stg = nullptr;
+  if (!readOnly) {
+    stg = new OCLStorage(path, 0, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED);
+    if (!stg->is()) {
+      delete stg;
+      stg = nullptr;
+    }
   }
+  if (!stg) stg = new OCLStorage(path, 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
   if (!stg->is()) {
+    HRESULT hr = stg->result();
     delete stg;
-    throw ModuleOpenFailed(path);
+    const char* why = OleResult::Text(hr);
+    throw ModuleOpenFailed(path, why ? why : "");
   }
   unsigned char m = CreateModule(name.c_str(), path);
   ModuleRec* r = g_modules[m];
   r->storage = stg;
   LoadingScope loading;
   unsigned char prev = OpenModule(m);
+  // Whatever goes wrong, nothing of the module stays loaded: no objects to find, no
+  // registration, no enumerations half made.
+  auto unload = [&] {
+    OpenModule(prev);
+    UnloadModule(m, 1);
+  };
   try {
-    OCLStream head(stg->storage(), "Module", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
-    char magic[4] = {};
-    ULONG format = 0, count = 0;
-    if (head.is()) {
-      head.read(magic, 4);
-      head.read(&format);
-    }
-    if (!head.is() || memcmp(magic, kMagic, 4) != 0 || format != kFormat)
-      throw ModuleOpenFailed(path);
-    std::string modName = StoreReadText(head);
-    if (!modName.empty()) r->name = modName;
-    ULONG nenums = 0;
-    head.read(&nenums);
-    for (ULONG i = 0; i < nenums; ++i) {
-      std::string en = StoreReadText(head);
-      ULONG kind = 0, entries = 0;
-      head.read(&kind);
-      head.read(&entries);
-      EnumRep* e = EnumRep::find(en.c_str()) ? nullptr : new EnumRep(en.c_str(), (int)kind);
-      for (ULONG k = 0; k < entries; ++k) {
-        std::string text = StoreReadText(head);
-        ULONG value = 0;
-        head.read(&value);
-        if (e) e->addEntry(text.c_str(), (int32_t)value);
-      }
-    }
-    head.read(&count);
-    std::vector<std::unique_ptr<OCLStream>> streams(count);
-    std::vector<InterObjRep*> objs(count, nullptr);
-    std::vector<bool> embedded(count, false);
-    // Pass 1: the objects, so that references between them resolve.
-    for (ULONG i = 0; i < count; ++i) {
-      std::string sn = StoreReadText(head);
-      if (sn.empty()) continue;
-      streams[i].reset(new OCLStream(stg->storage(), sn.c_str(), 0, STGM_READ | STGM_SHARE_EXCLUSIVE));
-      OCLStream& s = *streams[i];
-      if (!s.is()) throw ModuleOpenFailed(path);
-      UCHAR emb = 0, kind = 0, flags = 0;
-      s.read(&emb);
-      std::string on = StoreReadText(s);
-      s.read(&kind);
-      s.read(&flags);
-      std::string prog = StoreReadText(s), dll = StoreReadText(s);
-      InterObjRep* obj = new InterObjRep(nullptr, on.c_str(), m);
-      obj->ref();
-      obj->setKind(kind);
-      obj->setFlag(flags, true);
-      obj->setProgId(prog.c_str(), dll.empty() ? nullptr : dll.c_str());
-      StorePlaceInSlot(obj, m, i);
-      obj->unref();
-      objs[i] = obj;
-      embedded[i] = emb != 0;
-      if (!emb && obj->hasName()) registerTopLevel(obj);
-    }
-    // Pass 2: parents, fields and events.
-    for (ULONG i = 0; i < count; ++i) {
-      if (!objs[i]) continue;
-      OCLStream& s = *streams[i];
-      InterObjRep* obj = objs[i];
-      InterObjRep* parent = nullptr;
-      unsigned char kind = 0;
-      FaultpStreamRead(s, m, parent, kind);
-      obj->setParent(parent);
-      ULONG nf = 0;
-      s.read(&nf);
-      for (ULONG k = 0; k < nf; ++k) obj->signature()->addField(Field::ReadField(s), nullptr, 0);
-      ULONG ne = 0;
-      s.read(&ne);
-      for (ULONG k = 0; k < ne; ++k) {
-        std::string en = StoreReadText(s);
-        ULONG ek = 0, flag = 0;
-        s.read(&ek);
-        std::string ep = StoreReadText(s);
-        s.read(&flag);
-        obj->signature()->addEventDef(new EventDef(en.c_str(), (int)ek, ep.c_str(), (int)flag));
-      }
-    }
-    // Pass 3: values and embedding.
-    for (ULONG i = 0; i < count; ++i) {
-      if (!objs[i]) continue;
-      OCLStream& s = *streams[i];
-      InterObjRep* obj = objs[i];
-      ULONG nc = 0;
-      s.read(&nc);
-      for (ULONG k = 0; k < nc; ++k) {
-        std::string fn = StoreReadText(s);
-        ValueCellVar c;
-        ReadCell(s, c.c, m);
-        Field* f = obj->findField(fn.c_str());
-        if (f && f->isData()) obj->makeOwnCell(static_cast<DataField*>(f)).copyFrom(c.c);
-      }
-      ULONG na = 0;
-      s.read(&na);
-      for (ULONG k = 0; k < na; ++k) {
-        std::string fn = StoreReadText(s);
-        Field* f = obj->findField(fn.c_str());
-        ArrayData* a = NewArrayData(f && f->isArrayData() ? f->typeCode() : 0);
-        a->read(s, m);
-        if (f && f->isArrayData())
-          obj->setOwnArray(static_cast<ArrayField*>(f), a);
-        else
-          delete a;
-      }
-      ULONG nemb = 0;
-      s.read(&nemb);
-      for (ULONG k = 0; k < nemb; ++k) {
-        ULONG index = 0;
-        s.read(&index);
-        std::string fn = StoreReadText(s);
-        InterObjRep* child = ModuleSlot(m, (int)index);
-        if (!child) throw ModuleOpenFailed(path);
-        obj->addEmbed(child, fn.empty() ? nullptr : obj->findField(fn.c_str()));
-      }
-    }
-    // Pass 4: native objects, made by their classes and loaded from their blocks.
-    for (ULONG i = 0; i < count; ++i) {
-      if (!objs[i]) continue;
-      OCLStream& s = *streams[i];
-      InterObjRep* obj = objs[i];
-      UCHAR hasNative = 0;
-      s.read(&hasNative);
-      if (!hasNative) continue;
-      IInterObj* n = CreateNative(obj);
-      if (!n) throw ObjectLoadFailed(obj->progId()[0] ? obj->progId() : obj->name());
-      obj->attachNative(n);
-      if (obj->isPrototype() && !obj->signature()->isCompFieldsDefined()) {
-        if (obj->parent() && obj->parent()->ROCDataPtr(0)) obj->signature()->makeCompBase();
-        try {
-          n->PO_DefineFields(*obj->signature());
-        } catch (StoreException& e) {
-          StoreApplication::HandleException(e);
-        }
-        obj->signature()->setCompFieldsDefined(true);
-      }
-      n->PO_Load(s.stream());
-    }
-    for (ULONG i = 0; i < count; ++i)
-      if (objs[i] && objs[i]->ROCDataPtr(0)) objs[i]->ROCDataPtr(0)->attach(m);
-  } catch (StoreException&) {
-    OpenModule(prev);
-    UnloadModule(m, 1);
+    ReadModuleStreams(m, stg);
+  } catch (const XAssert&) {
+    unload();
+    throw;  // a program error stays one
+  } catch (const XException& e) {
+    unload();
+    throw ModuleOpenFailed(path, e.what());
+  } catch (const std::bad_alloc&) {
+    unload();
+    throw ModuleOpenFailed(path, "There is not enough memory.");
+  } catch (const std::exception& e) {
+    unload();
+    throw ModuleOpenFailed(path, e.what());
+  } catch (...) {
+    unload();
     throw;
-  } catch (XException& e) {
-    OpenModule(prev);
-    UnloadModule(m, 1);
-    throw ModuleOpenFailed(e.what());
   }
   OpenModule(prev);
   r->store = app ? app->NewModuleStore(stg) : new ObjectStore(stg);

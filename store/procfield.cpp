@@ -1,6 +1,7 @@
 // Basic procedures and functions: frames, argument passing, results.
 #include "store/procfield.h"
 
+#include <new>
 #include <memory>
 
 #include "interp.h"
@@ -101,6 +102,10 @@ void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, 
   } catch (StoreException& e) {
     AnnotateException(e, f);
     throw;
+  } catch (const std::bad_alloc&) {
+    OutOfMemory e;
+    AnnotateException(e, f);
+    throw e;
   }
   if (result) {
     int rs = code_->resultSlot();

@@ -47,6 +47,7 @@ template <class F>
 void ReadArgs(OCLStream& s, F* field) {
   ULONG n = 0;
   s.read(&n);
+  s.checkCount(n, 12, "an argument count");  // tag, name, flags, type and class at least
   for (ULONG i = 0; i < n; ++i) field->addArgument(Field::ReadField(s));
 }
 

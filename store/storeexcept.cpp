@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "olecls/ocl.h"
+
 std::string StoreException::Format(unsigned id, const char* a1, const char* a2, const char* a3) {
   const char* text = StoreMessageText(id);
   if (!text) {
@@ -141,7 +143,18 @@ ProxyResolveFailed::ProxyResolveFailed(const char* name)
 OV_STORE_EXCEPTION_BODY(ProxyResolveFailed, "ProxyResolveFailed")
 
 ModuleOpenFailed::ModuleOpenFailed(const char* text) : StoreException(kMsgModuleOpenFailed, text) {}
+ModuleOpenFailed::ModuleOpenFailed(const char* path, const std::string& reason)
+    : StoreException(Format(kMsgModuleOpenFailed, path, nullptr, nullptr) +
+                     (reason.empty() ? "" : " " + reason)) {}
 OV_STORE_EXCEPTION_BODY(ModuleOpenFailed, "ModuleOpenFailed")
+
+OutOfMemory::OutOfMemory() : StoreException("Out of memory.") {}
+OV_STORE_EXCEPTION_BODY(OutOfMemory, "OutOfMemory")
+
+ModuleSaveFailed::ModuleSaveFailed(const char* path, const std::string& reason)
+    : StoreException(std::string("The module '") + (path ? path : "") + "' could not be saved." +
+                     (reason.empty() ? "" : " " + reason)) {}
+OV_STORE_EXCEPTION_BODY(ModuleSaveFailed, "ModuleSaveFailed")
 
 TypeMismatch::TypeMismatch(const char* context, unsigned id) : StoreException(id, context) {}
 OV_STORE_EXCEPTION_BODY(TypeMismatch, "TypeMismatch")
@@ -161,8 +174,8 @@ std::string oleText(long hr, const char* context) {
   char code[16];
   std::snprintf(code, sizeof code, "0x%08lX", (unsigned long)hr);
   std::string t = StoreException::Format(kMsgOleError, code, context ? context : "?", nullptr);
-  std::string s = systemText((unsigned long)hr);
-  if (!s.empty()) t += " " + s;
+  const char* s = OleResult::Text(hr);
+  if (s) t += std::string(" ") + s;
   return t;
 }
 

@@ -1,6 +1,7 @@
 // Counted strings handed to Basic.
 #include "store/valstring.h"
 
+#include <new>
 #include <cstdio>
 #include <cstring>
 
@@ -29,6 +30,10 @@ ValStringRep::ValStringRep(const std::string& text) { assign(text.data(), text.s
 ValStringRep::~ValStringRep() { PoolAllocator::operator delete(data_); }
 
 ValStringRep::ValStringRep(size_t length, size_t capacity, Uninitialized) {
+  // No string passes 2 GB: its length stays a valid count on every target.
+  const size_t kMaxLength = 0x7FFFFFF0;
+  if (length > kMaxLength) throw std::bad_alloc();
+  if (capacity > kMaxLength) capacity = kMaxLength;
   if (capacity < length) capacity = length;
   data_ = static_cast<char*>(PoolAllocator::operator new(capacity + 1));
   data_[length] = 0;

@@ -38,6 +38,9 @@ public:
   // with each "%1" insert replaced by context (empty when null), the text never acting
   // as a format; without a system text, "OLE error 0x80030002: context".
   static bool Check(HRESULT result, const char* context);
+  // A short text for result: the system's when it has one, else ours for the storage
+  // results (a full disk, a locked or read-only file, damaged data ...), else null.
+  static const char* Text(HRESULT result);
   // Stores result as this object's last result, then Check(result, null).
   bool logerror(HRESULT result);
 

@@ -6,9 +6,11 @@
 // Callers write signed values through the unsigned form of the same width.
 //
 // Opening failures do not throw: the result is kept (OleResult) and the object has no
-// stream (is() is false). A short transfer, failed seek or size mismatch is an assertion
-// (XAssert). Content that cannot be right (a string longer than the bytes left, or one
-// without its terminator) throws OCLStreamException.
+// stream (is() is false). A short read is a damaged file and a short write or failed size
+// change a full disk or read-only file: both throw OCLStreamException with text for a
+// person, as does content that cannot be right (a string longer than the bytes left, one
+// without its terminator, a count larger than the bytes left can hold). A failed seek is
+// an assertion (XAssert).
 #pragma once
 
 #include <windows.h>
@@ -57,6 +59,12 @@ public:
   void seekTo(ULONG offset);
   void seekForward(ULONG increment);
   void copyTo(IStream* dest, ULONG sz);
+  // The bytes between the current offset and the end.
+  ULONG left();
+  // Throws OCLStreamException when count entries of at least bytesEach bytes each
+  // cannot fit in the bytes left: a count read from the stream is checked before it sizes
+  // anything. what names the count in the text ("a slot count").
+  void checkCount(ULONG count, ULONG bytesEach, const char* what);
 
   void write(ULONG v);
   void write(USHORT v);
@@ -71,6 +79,7 @@ public:
   void read(UCHAR* puc);
   void read(float* pf);
   void read(double* pd);
+  // Without got, fewer than sz bytes throw; with got, *got tells how many arrived.
   void read(void* p, ULONG sz, ULONG* got = nullptr);
   // A new[] string the caller deletes with delete[]; null for a null string.
   void read(char** p);

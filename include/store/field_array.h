@@ -22,7 +22,8 @@ class Context;
 struct ArrayBound {
   int32_t lower;
   int32_t upper;
-  int32_t count() const { return upper >= lower ? upper - lower + 1 : 0; }
+  // In 64 bits: -2^31 To 2^31-1 holds 2^32 elements.
+  int64_t count() const { return upper >= lower ? (int64_t)upper - lower + 1 : 0; }
 };
 
 // One object's elements of one array field: cells of the element type, the first index

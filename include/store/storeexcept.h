@@ -245,7 +245,24 @@ public:
 class OVSTORE_API ModuleOpenFailed : public StoreException {
 public:
   explicit ModuleOpenFailed(const char* text);
+  // "The module 'path' could not be opened. reason"
+  ModuleOpenFailed(const char* path, const std::string& reason);
   OV_STORE_EXCEPTION_KIND(ModuleOpenFailed);
+};
+
+// "Out of memory.": an allocation failed under the interpreter (std::bad_alloc turned
+// into an error a Basic program can catch); the store stays usable.
+class OVSTORE_API OutOfMemory : public StoreException {
+public:
+  OutOfMemory();
+  OV_STORE_EXCEPTION_KIND(OutOfMemory);
+};
+
+// "The module 'path' could not be saved. reason": the old file, if any, is unchanged.
+class OVSTORE_API ModuleSaveFailed : public StoreException {
+public:
+  ModuleSaveFailed(const char* path, const std::string& reason);
+  OV_STORE_EXCEPTION_KIND(ModuleSaveFailed);
 };
 
 // A value of the wrong type: context names the operation ("DirectValue<>::get(obj)").

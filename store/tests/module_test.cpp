@@ -242,9 +242,16 @@ TEST(Modules, ModuleManagerAndTextObjectFiles) {
     ObjectStore::LoadModule(text.c_str());
     FAIL();
   } catch (ModuleOpenFailed& e) {
-    EXPECT_EQ("The module '" + text + "' could not be opened.", std::string(e.what()));
+    EXPECT_EQ("The module '" + text + "' could not be opened. It is neither a module file nor a text object file.",
+              std::string(e.what()));
   }
-  EXPECT_THROW(ObjectStore::LoadModule(dir.File("missing.obo").c_str()), ModuleOpenFailed);
+  try {
+    ObjectStore::LoadModule(dir.File("missing.obo").c_str());
+    FAIL();
+  } catch (ModuleOpenFailed& e) {
+    EXPECT_EQ("The module '" + dir.File("missing.obo") + "' could not be opened. The file was not found.",
+              std::string(e.what()));
+  }
   EXPECT_EQ(0, ObjectStore::ModuleCount());
 }
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
 #include <new>
 #include <sstream>
@@ -91,10 +92,19 @@ BasicRunner::~BasicRunner() {
 int BasicRunner::fileLine(const std::string& procName, int relLine) const {
   for (const Chunk& c : procs_)
     if (Lower(c.name) == Lower(procName)) return c.firstLine + relLine;
+  for (const Chunk& c : typeProcs_)
+    if (Lower(c.name) == Lower(procName)) return c.firstLine + relLine;
   return relLine + 1;
 }
 
 bool BasicRunner::compile(const std::string& text, BasicOutcome& out) {
+  // The compiler takes procedure texts as C strings: a NUL would cut one short unseen.
+  size_t nul = text.find('\0');
+  if (nul != std::string::npos) {
+    out.error = "invalid character (0)";
+    out.errorLine = 1 + int(std::count(text.begin(), text.begin() + long(nul), '\n'));
+    return false;
+  }
   // Split into procedures; everything else stays in the declarations text, on its
   // own line numbers (procedure lines blanked).
   std::istringstream in(text);
@@ -109,6 +119,8 @@ bool BasicRunner::compile(const std::string& text, BasicOutcome& out) {
     if (!open && !w.empty() && w[0] == "type") inType = true;
     if (inType) {
       if (w.size() >= 2 && w[0] == "end" && w[1] == "type") inType = false;
+      std::string name = HeaderName(line);
+      if (!name.empty()) typeProcs_.push_back(Chunk{n, name, ""});
       decls += line + "\n";
       continue;
     }
@@ -156,7 +168,13 @@ bool BasicRunner::compile(const std::string& text, BasicOutcome& out) {
         delete proc;
         throw;
       }
-      obj_->addField(proc, nullptr, 0);
+      try {
+        obj_->addField(proc, nullptr, 0);
+      } catch (const StoreException& e) {  // a second procedure of the same name (freed)
+        out.error = e.text();
+        out.errorLine = c.firstLine;
+        return false;
+      }
     }
   } catch (const ParserException& e) {
     std::ostringstream os;

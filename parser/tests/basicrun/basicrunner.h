@@ -52,5 +52,6 @@ private:
 
   InterObjRep* obj_ = nullptr;
   std::vector<Chunk> procs_;
+  std::vector<Chunk> typeProcs_;  // procedures of Type sections: their header lines only
   int declFirstLine_ = 1;
 };

@@ -6,6 +6,8 @@
 //               are recorded.
 // Screenshot    saves the virtual screen (or a window) as a PNG file, for visual checks.
 // TestDataDir   a fresh temporary folder for one test, removed at destruction.
+// FuzzRandom    a small seeded generator: the same seed gives the same cases everywhere.
+// FuzzGuard     names the case being tried when the process crashes, aborts or hangs.
 #pragma once
 
 #include <windows.h>
@@ -85,6 +87,45 @@ bool PumpUntil(Pred pred, DWORD timeoutMs = 5000) {
     if (!pred()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
   return true;
+}
+
+// xorshift64*: cheap, and the same sequence on every target.
+class FuzzRandom {
+public:
+  explicit FuzzRandom(unsigned long long seed) : state_(seed ? seed : 0x9E3779B97F4A7C15ull) {}
+  unsigned long long Next() {
+    state_ ^= state_ >> 12;
+    state_ ^= state_ << 25;
+    state_ ^= state_ >> 27;
+    return state_ * 0x2545F4914F6CDD1Dull;
+  }
+  // 0 .. n-1 (n > 0).
+  unsigned Below(unsigned n) { return unsigned(Next() % n); }
+
+private:
+  unsigned long long state_;
+};
+
+// One per process while fuzzing. Begin() names the case about to run; if the process
+// then crashes, calls terminate or abort, or the case runs past limitMs, the guard
+// writes "FUZZ FAILURE (<what>) in case: <description>" to standard error and ends the
+// process with exit code 3, so the test fails with the input that did it.
+class FuzzGuard {
+public:
+  explicit FuzzGuard(DWORD limitMs);
+  ~FuzzGuard();
+  FuzzGuard(const FuzzGuard&) = delete;
+  FuzzGuard& operator=(const FuzzGuard&) = delete;
+
+  void Begin(const std::string& description);
+  void End();
+};
+
+// True for an error text that shows a program error (an assertion) rather than a message
+// for a person: what a fuzzed input must never produce.
+inline bool LooksLikeAnAssertion(const std::string& text) {
+  return text.find("XAssert") != std::string::npos || text.find("Program error") != std::string::npos ||
+         text.find("assert") != std::string::npos;
 }
 
 }  // namespace testkit
