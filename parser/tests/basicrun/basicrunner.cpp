@@ -119,7 +119,7 @@ bool BasicRunner::compile(const std::string& text, BasicOutcome& out) {
     if (!open && !w.empty() && w[0] == "type") inType = true;
     if (inType) {
       if (w.size() >= 2 && w[0] == "end" && w[1] == "type") inType = false;
-      std::string name = HeaderName(line);
+      std::string name = ProcedureName(line);
       if (!name.empty()) typeProcs_.push_back(Chunk{n, name, ""});
       decls += line + "\n";
       continue;
