@@ -182,8 +182,10 @@ void AnnotateException(StoreException& e, const StackFrame& frame);
 [[noreturn]] void ThrowRuntime(const char* text);
 [[noreturn]] void ThrowRuntime(unsigned id, const char* arg);
 
-// Depth guard for recursion.
-enum { kMaxCallDepth = 100000 };
+// Depth guard for recursion. Each active call of a procedure holds a counted reference
+// to its object, whose count is 16-bit: stop well before 32767 calls so that deep
+// recursion always ends in "Out of stack space", whatever the frame size of the build.
+enum { kMaxCallDepth = 30000 };
 
 // --- members, calls and arrays (interp_call.cpp) ------------------------------------------
 
