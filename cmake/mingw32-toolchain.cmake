@@ -26,3 +26,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # Every executable run by CTest goes through Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+
+# Several work trees of one machine share compiled objects through ccache (paths are
+# made relative to CCACHE_BASEDIR by scripts/build.sh).
+find_program(OV_CCACHE ccache)
+if(OV_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${OV_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${OV_CCACHE})
+endif()

@@ -5,6 +5,9 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 mkdir -p "$OV_BUILD_DIR"
+# ccache keys on paths relative to the tree's parent, so sibling work trees share hits.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$OV_ROOT")}
+export CCACHE_NOHASHDIR=1 CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-20G}
 log=$OV_BUILD_DIR/build.log
 echo "build: $OV_ARCH into $OV_BUILD_DIR"
 if ! { cmake -S "$OV_ROOT" -B "$OV_BUILD_DIR" \

@@ -7,7 +7,7 @@ set -euo pipefail
 # Both Wine loaders and both sets of ODBC/OpenGL libraries: the 32-bit ones run the
 # product; the 64-bit ones run the tests on hosts that cannot execute 32-bit programs.
 PKGS=(
-  cmake make bison
+  cmake make bison ccache
   mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine wine32 libwine:i386 wine64 libwine:amd64
