@@ -34,6 +34,6 @@ done
 if [ ${#need_install[@]} -gt 0 ]; then
   echo "install-deps: installing ${need_install[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need_install[@]}" >/dev/null
+  apt-get -o DPkg::Lock::Timeout=600 update -qq
+  apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${need_install[@]}" >/dev/null
 fi
