@@ -484,6 +484,7 @@ TEST(Creation, ReCreatedKeepsItsZOrderAndRaisesNoSetup) {
   kid->SetParentWindow(p.get());
   kid->Create();
   EXPECT_EQ(1, counter.count());
+  EXPECT_EQ("Kid", ValString(kid->pdGetName()).str());
   kid->pdSetZOrder(2);
   ASSERT_EQ(2, kid->pdGetZOrder());
   // The 3-D look switched off re-creates the window.
@@ -560,11 +561,23 @@ TEST(Ctl3d, WithoutTheLibraryAndWithTheFakeOne) {
   counts(n, &last);
   EXPECT_EQ(1, n[3]);
   EXPECT_EQ(q->HWindow, last);
+  // A window loaded with the look gets it at setup.
+  Owned<IWWindow> saved(new IWWindow(nullptr));
+  saved->Attr.Style = WS_CHILD | WS_VISIBLE;
+  saved->SetFlag(IWWindow::kCtrl3d);
+  Owned<IWWindow> loaded(new IWWindow(nullptr));
+  LoadBlock(*loaded, SaveBlock(*saved));
+  loaded->SetParent(holder.window());
+  loaded->Create();
+  counts(n, &last);
+  EXPECT_EQ(2, n[3]);
+  EXPECT_EQ(loaded->HWindow, last);
+  loaded->Destroy();
   // Switched on later, the existing window is subclassed then.
   p->ClearFlag(IWWindow::kCtrl3d);
   p->pdSetCtrl3d(-1);
   counts(n, &last);
-  EXPECT_EQ(2, n[3]);
+  EXPECT_EQ(3, n[3]);
   EXPECT_EQ(p->HWindow, last);
   EXPECT_EQ(-1, p->pdGetCtrl3d());
 
