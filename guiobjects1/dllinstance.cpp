@@ -2,6 +2,7 @@
 #include "guiobjects1/dllinstance.h"
 
 #include "guiobjects1/iwscreen.h"
+#include "guiobjects1/iwwindow.h"
 #include "olecls/oclclassfactory.h"
 #include "store/popublish.h"
 #include "utils/dllutils.h"
@@ -17,7 +18,8 @@ namespace {
 const POClassRow kClasses[kOviui1RowCount] = {
     {"{785a0280-acda-11ce-8d9a-0040900071a7}", "Screen", nullptr, &OCLClassFactory<IWScreen>::Make,
      &IWScreen::PO_InitObject},
-    {"{785a0281-acda-11ce-8d9a-0040900071a7}", "Window", nullptr, nullptr, nullptr},
+    {"{785a0281-acda-11ce-8d9a-0040900071a7}", "Window", nullptr, &OCLClassFactory<IWWindow>::Make,
+     &IWWindow::PO_InitObject},
     {"{785a0282-acda-11ce-8d9a-0040900071a7}", "Form", nullptr, nullptr, nullptr},
     {"{785a0283-acda-11ce-8d9a-0040900071a7}", "ObjectBox", nullptr, nullptr, nullptr},
     {"{785a0284-acda-11ce-8d9a-0040900071a7}", "Control", nullptr, nullptr, nullptr},

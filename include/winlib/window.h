@@ -23,8 +23,9 @@ class TApplication;
 class TDC;
 class TModule;
 
-// Bits of the flags word. 0x0800, 0x1000, 0x2000, 0x4000 and 0x10000 upwards are left to
-// derived classes.
+// Bits of the flags word. 0x0800 (moving), 0x2000 (3-D look) and 0x4000 (in setup or
+// being re-created) belong to the published window base of oviui1: this library never
+// sets, clears or reads them. 0x1000 and 0x10000 upwards are left to derived classes.
 enum TWindowFlag : uint32_t {
   wfAlias = 0x0001,           // wraps a window this object did not create
   wfAutoCreate = 0x0002,      // created with its parent

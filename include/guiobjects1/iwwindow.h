@@ -1,0 +1,215 @@
+// IWWindow: the published "Window" (a root class), base of every published window. It
+// joins a store object to a window of the window library (TWindow, reached through the
+// drag-and-drop part IWDndWindow), keeps the geometry in twips, publishes the common
+// properties, methods, events and the shared enumerations, and saves and loads the
+// common window block.
+//
+// Geometry: left, top, width and height are kept in twips relative to the container and
+// shown in the container's scale units (ContainerScale; twips without one). Every
+// conversion goes through ScaleRect and the Screen's twips per pixel. Setting one of
+// Left, Top, Width, Height moves through the virtual imMove with the other three as
+// they are; imMove sets the moving flag before it moves an existing window, so that the
+// move message that follows is not taken back into the twips.
+//
+// Flags of the window library's word that belong to this class: kMoving (0x0800),
+// kCtrl3d (0x2000, the 3-D control look), kInSetup (0x4000: set while "Setup" runs and
+// while the window is rebuilt; "Setup" is not raised while it is set).
+//
+// Stream block (revision 1), after the revision byte:
+//   parent form (object reference; null unless the nearest published window above is a
+//   form), caption (string), flags word (ULONG, auto-create set, run-time state bits
+//   clear), control id, style, extended style (ULONG each), Z order (USHORT), background
+//   colour (ULONG), left, top, width, height in twips (ULONG each), foreground colour
+//   (ULONG), font (object reference), drag mode (UCHAR), mouse pointer (UCHAR), data
+//   source (object reference), data field name (string).
+// A damaged block (a parent that is not a window, a data source that is not a record
+// set, a bad reference) fails with ObjectLoadFailed("Window") and changes nothing; a font
+// that is not a font, a drag mode or pointer outside its enumeration, a null field name
+// load as the defaults (no font, no drag, default pointer, "").
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "guiobjects1/iwdndwindow.h"
+#include "guiobjects1/oviui1_api.h"
+#include "store/poclass.h"
+
+class ScaleRect;
+class ValString;
+class ValStringRep;
+class ValueList;
+
+// What a font object's native part answers the window: its GDI handle (null without
+// font data).
+class IWFontHandle {
+ public:
+  virtual HFONT FontHandle() = 0;
+
+ protected:
+  virtual ~IWFontHandle() = default;
+};
+
+class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
+ public:
+  enum : uint32_t { kMoving = 0x0800, kCtrl3d = 0x2000, kInSetup = 0x4000 };
+  // Flags that describe a running window, not its settings: never loaded from a block.
+  static const uint32_t kRunStateFlags =
+      wfAlias | wfFullyCreated | wfModalWindow | wfDetached | kMoving | kInSetup;
+  // Bit of a form's own flags: the form is being edited (the editor keeps an overlay
+  // child above all others and one below all others).
+  enum : uint8_t { kFormEditing = 2 };
+
+  explicit IWWindow(IUnknown* outer);
+  ~IWWindow() override;
+  static Faultp<InterObjRep>* PO_Object;
+  static const POClassRow& PO_Row();
+
+  void PO_DeclareFields(SignatureRep& sig);
+  void PO_Read(OCLStream& s, unsigned revision);
+  void PO_Write(OCLStream& s);
+
+  void clone(const IInterObj& source) override;
+  void construct(const IInterObj& source) override;
+  void attach(unsigned char module) override;
+
+  // ---- the window slots, in order ----
+  virtual void pdSetCaption(const char* caption);
+  virtual void imMove(float left, float top, float width, float height);
+  bool PreProcessMsg(MSG& msg) override;
+  virtual ScaleRect* Scale();                      // the window's own client coordinates; none
+  virtual ScaleRect* ContainerScale();             // the scale of the geometry; none
+  void* GetAsInterObjRep(TPoint& point) override;  // the store object
+  virtual TWindow* WindowPart();
+  void SetupWindow() override;
+  void CleanupWindow() override;
+  virtual int CallDragAndDropEvent(InterObj& source, TPoint& screenPoint, short state, unsigned long* effect);
+  virtual int CallDragStartEvent(TPoint& press);
+  virtual int CallDragDropEvent(TPoint& point, const char* name, ValueList* args);
+  virtual void AfterLButtonPress();  // after a left press; nothing
+  virtual void LButtonRelease();     // nothing
+  virtual int ClickOnRelease();      // report a click on release; no
+  virtual void* DataForReCreate();
+  virtual void DoReCreate(void* arg);
+  DECLARE_RESPONSE_TABLE(IWWindow);
+
+  // ---- properties ----
+  ValStringRep* pdGetName();
+  void pdSetName(const char* name);
+  InterObjRep* pdGetParent();
+  void pdSetParent(InterObjRep* parent);
+  ValStringRep* pdGetCaption();
+  short pdGetZOrder();
+  void pdSetZOrder(short n);
+  long pdGetBackColor();
+  void pdSetBackColor(long color);
+  long pdGetForeColor() { return foreColor_; }
+  void pdSetForeColor(long color);
+  long pdGetMousePointer();
+  void pdSetMousePointer(long pointer);
+  long pdGetEnabled();
+  void pdSetEnabled(long on);
+  long pdGetVisible();
+  void pdSetVisible(long on);
+  float pdGetLeft();
+  float pdGetTop();
+  float pdGetWidth();
+  float pdGetHeight();
+  void pdSetLeft(float v);
+  void pdSetTop(float v);
+  void pdSetWidth(float v);
+  void pdSetHeight(float v);
+  InterObjRep* pdGetFont();
+  void pdSetFont(InterObjRep* font);
+  long pdGethWnd() { return (long)(LONG_PTR)HWindow; }
+  long pdGetDragMode() { return dragMode_; }
+  void pdSetDragMode(long mode);
+  long pdGetDataChanged() { return dataChanged_ ? -1 : 0; }
+  void pdSetDataChanged(long on) { dataChanged_ = on ? 1 : 0; }
+  InterObjRep* pdGetDataSource() { return dataSource_.get(); }
+  void pdSetDataSource(InterObjRep* source);
+  ValStringRep* pdGetDataField();
+  void pdSetDataField(const char* name);
+  long pdGetCtrl3d() { return IsFlagSet(kCtrl3d) ? -1 : 0; }
+  void pdSetCtrl3d(long on);
+
+  // ---- methods ----
+  void imSetFocus();
+  void imRefresh();
+  short imTextUnload(const char* indent, ValString* cmds);
+
+  // ---- conversions ----
+  // Client coordinates in the window's own Scale() units (twips without one).
+  void Units2Pixels(float x, float y, TPoint& out);
+  void Pixels2Units(const TPoint& in, float& x, float& y);
+
+  // ---- creation, parents, the look ----
+  void CreateAndShow();
+  void SetParentWindow(IWWindow* parent);
+  void SetExStyle(unsigned long bits);
+  void ClearExStyle(unsigned long bits);
+  void makeControl3d();
+  void unmakeControl3d();
+  // Takes the 3-D library's two functions when the application has the library loaded
+  // (again only when its module changed); clears them otherwise.
+  static void ensureCtlFunctions();
+  static bool HasCtl3dFunctions();
+  void SyncSuperHwnd(int caption, int position);
+  bool CaptionIsName();
+  HFONT GetEffectiveFont();
+  InterObjRep* GetEffectiveFontObject();
+
+  // ---- data binding ----
+  void dataControlSync();
+  void evalUpdate();
+  void evalUpdateDataSource();
+
+  // ---- walks ----
+  // The top-level window of a handle (following parents while they are child windows).
+  static HWND TopParent(HWND handle);
+  // The outermost published form above (or at) a window, or null.
+  static IWWindow* TopForm(TWindow* window);
+  // The store object of the nearest published window above a window, or null.
+  static InterObjRep* ParentObject(const TWindow* window);
+  // The form whose store object holds the window's object, or null when that is not a
+  // form.
+  static IWWindow* ParentForm(const TWindow* window);
+  // Whether obj is a published form ("Form" and its descendants).
+  static bool IsAForm(const InterObjRep* obj);
+  static IWWindow* Native(InterObjRep* obj) { return POClass<IWWindow>::Native(obj); }
+
+  // ---- fields other code reads ----
+  int32_t twipsLeft() const { return left_; }
+  int32_t twipsTop() const { return top_; }
+  int32_t twipsWidth() const { return width_; }
+  int32_t twipsHeight() const { return height_; }
+  uint16_t storedZOrder() const { return zOrder_; }
+  // A form's own flags (kFormEditing); 0 for other windows. The form sets them.
+  uint8_t formFlags() const { return formFlags_; }
+  void setFormFlags(uint8_t f) { formFlags_ = f; }
+
+  // Answers WM_CTLCOLOR* for the children: see the source for the decision table.
+  HBRUSH EvCtlColor(HDC dc, HWND child, uint ctlType);
+  void EvMove(TPoint& clientOrigin);
+  void EvWindowPosChanged(WINDOWPOS& pos);
+
+ protected:
+  // Twips of the pixel attributes (after a load): X and W horizontal, Y and H vertical.
+  void pixelsFromTwips();
+  // Numbers the stored Z order of the published child windows in their window order.
+  void numberChildZOrders();
+  void leaveDataSource();
+
+  int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  long foreColor_ = -1;
+  Faultp<InterObjRep> font_;
+  long dataChanged_ = 0;
+  std::string dataField_;
+  Faultp<InterObjRep> currentField_;
+  Faultp<InterObjRep> dataSource_;
+  uint16_t zOrder_ = 0;
+  uint8_t formFlags_ = 0;
+  HBRUSH ctlBrush_ = nullptr;  // made by the last EvCtlColor
+};
