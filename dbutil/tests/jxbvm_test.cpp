@@ -38,7 +38,9 @@ class CachedFile {
     strcpy(name_, dir_.File("cached.dat").c_str());
     EXPECT_EQ(bosFileOpen(name_, BOS_CREATE, &handle), 0);
     std::vector<char> bytes = pattern(0, size);
-    if (size) EXPECT_EQ(bosFileWrite(handle, 0, bytes.data(), size), 0);
+    if (size) {
+      EXPECT_EQ(bosFileWrite(handle, 0, bytes.data(), size), 0);
+    }
     cache = bvmInit(buffers);
     EXPECT_NE(cache, nullptr);
   }
