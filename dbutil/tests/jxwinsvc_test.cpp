@@ -26,6 +26,8 @@ HWND popup(HWND owner, int x, int y, int width, int height, DWORD extraStyle = 0
                          GetModuleHandleA(nullptr), nullptr);
 }
 
+INT_PTR CALLBACK quietDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 // A modeless dialog of the given size in dialog units, owned by owner, from a template
 // built in memory.
 HWND dialog(HWND owner) {
@@ -37,7 +39,7 @@ HWND dialog(HWND owner) {
   templ.t.cx = 100;
   templ.t.cy = 50;
   return CreateDialogIndirectParamA(
-      GetModuleHandleA(nullptr), &templ.t, owner, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; },
+      GetModuleHandleA(nullptr), &templ.t, owner, quietDialog,
       0);
 }
 
