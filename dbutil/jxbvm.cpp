@@ -31,8 +31,12 @@ struct BvmPage {
 };
 static_assert(sizeof(BvmPage) == 16, "page descriptor layout");
 
-// Guards making and freeing the task's cache.
-JxSemaphore g_bvmSemaphore;
+// Guards making and freeing the task's cache; made at the first bvmInit, so that the
+// semaphores made while the library loads stay the library's and the heap's.
+JxSemaphore& bvmSemaphore() {
+  static JxSemaphore semaphore;
+  return semaphore;
+}
 // Test seam: page loads fail with this message (0: they do not).
 unsigned short g_failPageLoads;
 
@@ -47,11 +51,12 @@ struct bvm_cache : public JxObject {
   uint16_t chains[CHAINS];
   char** buffers = nullptr;  // one 64 KB buffer per eight descriptors
   BvmPage* pages = nullptr;
-  JxSemaphore lock;  // never allocated as a system semaphore: a spin lock
+  JxSemaphore lock;
   BvmCounters counters = {0, 0, 0, 0};
 
   bvm_cache() {
     for (uint16_t& c : chains) c = NONE;
+    lock.bosSemaphoreFree();  // a spin lock: the cache's operations are short
   }
 
   char* bytes(uint16_t d) const {
@@ -199,7 +204,7 @@ void dropRange(bvm_cache* c, int handle, uint32_t offset, uint32_t length) {
 }  // namespace
 
 bvm_cache* bvmInit(unsigned short buffers) {
-  Locked guard(g_bvmSemaphore);
+  Locked guard(bvmSemaphore());
   bvm_cache* c = static_cast<bvm_cache*>(mdsGetPerTaskData(PTD_PAGE_CACHE));
   if (c) {
     ++c->useCount;
@@ -227,7 +232,7 @@ bvm_cache* bvmInit(unsigned short buffers) {
 
 void bvmTerm(bvm_cache* c) {
   if (!c) return;
-  Locked guard(g_bvmSemaphore);
+  Locked guard(bvmSemaphore());
   if (--c->useCount > 0) return;
   for (uint32_t b = 0; b < c->made / BVM_PAGES_PER_BUFFER; ++b) ramFree64K(c->buffers[b]);
   ramFree(c->buffers);
