@@ -63,7 +63,7 @@ int16_t jxErr() {
   lib_thread* thread;
   if (libEnter(&task, &thread, kReadFlags) || !task || !thread) return libExit(task, thread);
   int16_t status = libExit(task, thread);
-  if (status != 0 && libTracingCalls(task)) libTraceReturn(task, "jxErr", status, thread->nativeError);
+  if (status != 0 && libTracingCalls(task)) libTraceReturn(task, thread, "jxErr", status);
   return status;
 }
 
@@ -126,7 +126,7 @@ int16_t jxErrMsgBuf(char* buffer) {
   libTraceLine(task, "jxErrMsgBuf (%p)", static_cast<void*>(buffer));
   int16_t status = libExit(task, thread);
   if (buffer) joinMessages(task, thread, buffer);
-  if (libTracingCalls(task)) libTraceReturn(task, "jxErrMsgBuf", status, thread->nativeError);
+  if (libTracingCalls(task)) libTraceReturn(task, thread, "jxErrMsgBuf", status);
   return status;
 }
 

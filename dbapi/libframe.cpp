@@ -10,8 +10,6 @@
 #include "dbutil/jxmemory.h"
 #include "dbutil/jxpertask.h"
 
-#include <stdarg.h>
-#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -49,7 +47,9 @@ JxStatus startEngine(lib_task* task) {
   env->revision = 2;
   env->escapeProcessing = 1;
   task->env = env;
-  return 0;
+  // A failed settings step fails this call; the environment stays and the settings are
+  // not read again until the next start.
+  return libReadSettings(task);
 }
 
 }  // namespace
@@ -116,11 +116,13 @@ JxStatus libEnter(lib_task** taskOut, lib_thread** threadOut, unsigned flags) {
       }
       if (!thread) return 1;
       thread->resultSize = LIB_RESULT_SIZE;
-      mdsSetPerThreadData(PTH_API_THREAD, thread);
-      if (mdsGetPerThreadData(PTH_API_THREAD) != thread) {
+      // The record holds one registration of the thread of its own, given back when
+      // the record goes.
+      if (!mdsPerThreadInit()) {
         delete thread;
         return 1;
       }
+      mdsSetPerThreadData(PTH_API_THREAD, thread);
       ++task->threadCount;
       JxErrorKeeper::setErrorList(&thread->errors);
       *threadOut = thread;
@@ -195,8 +197,10 @@ JxStatus libCopyResult(lib_thread* thread, const void* source, uint32_t length) 
   return 0;
 }
 
-void libTaskTerm() {
-  ApiLock lock;
+void libApiLock() { g_apiLock.lock(); }
+void libApiUnlock() { g_apiLock.unlock(); }
+
+void libTaskTermLocked() {
   lib_task* task = currentTask();
   if (!task) return;
   if (task->env) {
@@ -209,26 +213,24 @@ void libTaskTerm() {
   mdsPerTaskTerm();
 }
 
+void libTaskTerm() {
+  ApiLock lock;
+  libTaskTermLocked();
+}
+
+void libThreadTermLocked(lib_task* task, lib_thread* thread) {
+  if (!thread) return;
+  if (JxErrorKeeper::getErrorList() == &thread->errors) JxErrorKeeper::giveUpErrorList();
+  mdsSetPerThreadData(PTH_API_THREAD, nullptr);
+  delete thread;
+  mdsPerThreadTerm();
+  if (task) {
+    task->lock.lock();
+    if (task->threadCount) --task->threadCount;
+    task->lock.unlock();
+  }
+}
+
 bool libTracingCalls(const lib_task* task) {
   return task && (task->traceWord & LIB_TRACE_ACTIVE) && (task->traceWord & LIB_TRACE_CALLS);
-}
-
-// The line is formatted with the run-time library's printf rules into a 512-byte line
-// and written under the task lock.
-void libTraceLine(lib_task* task, const char* format, ...) {
-  if (!libTracingCalls(task)) return;
-  char line[LIB_MESSAGE_SIZE];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(line, sizeof line, format, args);
-  va_end(args);
-  task->lock.lock();
-  task->trace.writeLine(line);
-  task->lock.unlock();
-}
-
-void libTraceReturn(lib_task* task, const char* name, int16_t status, int32_t nativeError) {
-  libTraceLine(task, "%s returns (%i)", name, static_cast<int>(status));
-  if (status == JXS_DRIVER_NATIVE)
-    libTraceLine(task, "%s DBErr is (%li)", name, static_cast<long>(nativeError));
 }

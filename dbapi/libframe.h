@@ -84,14 +84,43 @@ JxStatus libEnter(lib_task** task, lib_thread** thread, unsigned flags);
 int16_t libExit(lib_task* task, lib_thread* thread);
 // Copies length bytes to the start of the result buffer, enlarging it when needed.
 JxStatus libCopyResult(lib_thread* thread, const void* source, uint32_t length);
-// Ends the engine and destroys the task record (the settings step calls it).
+// Ends the engine and destroys the task record, clearing per-task slot 2 (takes the API
+// lock; libTaskTermLocked expects it held).
 void libTaskTerm();
+void libTaskTermLocked();
+// The API lock, for the start and stop steps.
+void libApiLock();
+void libApiUnlock();
+// Destroys the calling thread's record: its error list given up, per-thread slot 1
+// cleared, the task's thread count lowered. Under the API lock.
+void libThreadTermLocked(lib_task* task, lib_thread* thread);
 
-// Trace hooks: write a call line, a return line, and the native-error line of status 4,
-// when the trace word has LIB_TRACE_ACTIVE and LIB_TRACE_CALLS.
+// The settings step of the first start: reads the settings file into the engine
+// environment and the task record, and starts tracing when it says so. 1 on failure.
+JxStatus libReadSettings(lib_task* task);
+// The settings file ("JXLIB.INI"); a bare name is looked up by the profile functions in
+// the Windows directory.
+const char* libSettingsFile();
+
+// The trace writer's time-stamp and flush flags made to follow the trace word.
+void libSyncTraceFlags(lib_task* task);
+
+// The line formatter: "%i"/"%d" (16-bit, "%li" 32-bit), "%u"/"%lu", "%s" (null as
+// "<NULL>"), "%p" (upper half, ":", lower 16 bits, in hexadecimal), "%f" (as "%g"); any
+// other character after "%" is written as it is. The line goes to the trace writer under
+// the task lock; a line that cannot be made is dropped, and the errors that its making
+// added are taken back.
+void libTraceFormat(lib_task* task, const char* format, ...);
+// libTraceFormat when the trace word has LIB_TRACE_ACTIVE and LIB_TRACE_CALLS.
 bool libTracingCalls(const lib_task* task);
 void libTraceLine(lib_task* task, const char* format, ...);
-void libTraceReturn(lib_task* task, const char* name, int16_t status, int32_t nativeError);
+// The return lines of a status function: "<name> returns (%i)" and, for status 4,
+// "<name> DBErr is (%li)" with the thread's native error (or the newest one on its list).
+void libTraceReturn(lib_task* task, const lib_thread* thread, const char* name, int16_t status);
+// A packed decimal as the formatter shows it: the hexadecimal text of its n/2 + 1 bytes,
+// n the larger of precision and scale (precision - scale when the scale is negative).
+// Allocated; the caller frees it with ramFree. Null when memory is short.
+char* libDecimalText(const void* value, int16_t precision, int16_t scale);
 
 // The shape of a status function: entry step with the flags; when tracing calls, the
 // call line written by traceCall(task); the work (given the records; it adds its errors
@@ -101,11 +130,10 @@ int16_t libStatusCall(unsigned flags, const char* name, TraceCall traceCall, Wor
   lib_task* task = nullptr;
   lib_thread* thread = nullptr;
   if (libEnter(&task, &thread, flags) == 0 && task && thread) {
-    bool tracing = libTracingCalls(task);
-    if (tracing) traceCall(task);
+    if (libTracingCalls(task)) traceCall(task);
     work(task, thread);
     int16_t status = libExit(task, thread);
-    if (tracing) libTraceReturn(task, name, status, thread->nativeError);
+    if (libTracingCalls(task)) libTraceReturn(task, thread, name, status);
     return status;
   }
   return libExit(task, thread);

@@ -7,6 +7,8 @@ namespace {
 
 HINSTANCE g_instance;
 
+}  // namespace
+
 // The module whose string table holds the messages: this DLL, or the program that links
 // the sources statically.
 HINSTANCE libInstance() {
@@ -19,6 +21,8 @@ HINSTANCE libInstance() {
   }
   return g_instance;
 }
+
+namespace {
 
 JxError* addById(unsigned short number, ErrorType type) {
   char text[LIB_MESSAGE_SIZE];

@@ -4,11 +4,15 @@
 
 #include "dbutil/jxerror.h"
 
+#include <windows.h>
+
 enum LibMessage {
   LIBMSG_TOO_MANY_HANDLES = 4100,
   LIBMSG_INVALID_HANDLE = 4101,
   LIBMSG_INVALID_COLUMN = 4103,
   LIBMSG_NO_TASK = 4105,
+  LIBMSG_TRACE_ALREADY_ON = 4120,
+  LIBMSG_TRACE_NOT_ON = 4122,
   LIBMSG_DRIVER_ERROR = 4149,
   LIBMSG_DRIVER_WARNING = 4150,
   LIBMSG_INVALIDATED = 4151,
@@ -26,3 +30,6 @@ JxError* libErrorById(unsigned short number);
 JxError* libWarningById(unsigned short number);
 // The text of message n (empty when absent) into a 512-byte buffer.
 void libLoadMessage(char* buffer512, unsigned short number);
+
+// The library's module: its string table, and the owner of the trace window.
+HINSTANCE libInstance();

@@ -75,6 +75,7 @@ public:
   unsigned long getValue(unsigned short index) const {
     return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(at(index)));
   }
+  void setValue(unsigned short index, unsigned long v) { setAt(index, toSlot(v)); }
   void deleteAtIndex(unsigned short index) { removeAtIndex(index); }
   void deleteContents();
 
