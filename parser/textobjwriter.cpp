@@ -50,14 +50,19 @@ void WriteLines(const std::string& indent, const char* text, std::string& out) {
   }
 }
 
-// "Const X As Long = 5": the store's declaration of a constant and its value.
+// "Const Limit& = 5": the grammar's form of a constant (its type by the name's suffix)
+// with the value the store holds.
 std::string ConstantDeclaration(InterObjRep& obj, DataField& f) {
-  std::string decl = f.declarationText(&obj).data();
+  static const char kSuffix[] = {0, '%', '&', '!', '#', '@', '$'};
+  std::string decl = std::string("Const ") + f.name();
+  unsigned type = f.typeCode() & 0x1F;
+  if (type < sizeof kSuffix && kSuffix[type]) decl += kSuffix[type];
   RWCString line;
-  if (!f.textValue(obj, line)) return decl;
-  std::string assignment = line.data();
-  size_t eq = assignment.find(" = ");
-  if (eq != std::string::npos) decl += assignment.substr(eq);
+  if (f.textValue(obj, line)) {
+    std::string assignment = line.data();
+    size_t eq = assignment.find(" = ");
+    if (eq != std::string::npos) decl += assignment.substr(eq);
+  }
   return decl;
 }
 

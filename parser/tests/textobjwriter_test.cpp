@@ -208,3 +208,52 @@ TEST_F(TextObjectWriting, FailedCopyLeavesTheTargetAndNamesTheTemporaryFile) {
                   .text.substr(std::string("Text write failed, partial write left in:\n\n").size())
                   .c_str());
 }
+
+// Every kind of declaration a Type block holds is written so that it reads back the same.
+TEST_F(TextObjectWriting, DeclarationsReadBackTheSame) {
+  testkit::TestDataDir dir("textobj_decls");
+  std::string first = dir.File("decls.txt");
+  WriteFile(first,
+            "Type Decls\n"
+            "  Dim Grid(1 To 3) As Long\n"
+            "  Const Limit& = 5\n"
+            "  Dim Kind As Boolean\n"
+            "  Dim Other As Decls\n"
+            "  Property Size Get GetSize Set SetSize As Long\n"
+            "  Dim Stored As Long\n"
+            "  Event Moved(ByVal x As Long, y As String)\n"
+            "  Function GetSize() As Long\n"
+            "    GetSize = Stored + Limit\n"
+            "  End Function\n"
+            "  Sub SetSize(ByVal v As Long)\n"
+            "    Stored = v\n"
+            "  End Sub\n"
+            "End Type\n"
+            "Begin Code\n"
+            "  Decls.Size = 4\n"
+            "  Decls.Kind = True\n"
+            "End Code\n");
+  Boxes boxes;
+  unsigned char m = 0;
+  ASSERT_NO_THROW(m = ObjectStore::LoadModule(first.c_str())) << boxes.Seen()[0].text;
+  InterObjRep* decls = ObjectStore::find("Decls");
+  ASSERT_NE(nullptr, decls);
+  EXPECT_EQ("9", ValueText(decls, "Size"));
+  std::string once = dir.File("once.txt");
+  ASSERT_EQ(1, StoreApplication::App()->WriteTextObjectFile(once.c_str(), m));
+  ObjectStore::UnloadModule(m, 1);
+  ASSERT_NO_THROW(m = ObjectStore::LoadModule(once.c_str())) << boxes.Seen()[0].text << "\n"
+                                                             << ReadFile(once);
+  decls = ObjectStore::find("Decls");
+  ASSERT_NE(nullptr, decls);
+  EXPECT_EQ("9", ValueText(decls, "Size"));
+  EXPECT_EQ("-1", ValueText(decls, "Kind"));
+  std::string twice = dir.File("twice.txt");
+  ASSERT_EQ(1, StoreApplication::App()->WriteTextObjectFile(twice.c_str(), m));
+  EXPECT_EQ(ReadFile(once), ReadFile(twice));
+  EXPECT_TRUE(boxes.Seen().empty()) << boxes.Seen()[0].text;
+  std::string text = ReadFile(once);
+  for (const char* line : {"  Dim Grid(1 To 3) As Long\n", "  Const Limit& = 5\n",
+                           "  Property Size Get GetSize Set SetSize As Long\n", "  Event Moved("})
+    EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
+}
