@@ -1,5 +1,5 @@
 // Commands served by the control's core: text copy, counts, the change counter, the
-// read-only switch, the caret report, and the placeholder for rows built later.
+// read-only switch, the caret report, and the refusal that rows without a handler share.
 #include "edcommand.h"
 #include "edrecord.h"
 #include "edstate.h"
