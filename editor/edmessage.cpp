@@ -80,9 +80,9 @@ int exclamation_box(HWND owner, const char* text, const char* caption) {
 const char* fixed_text(FixedText which) { return kFixedTexts[which]; }
 
 HWND box_owner(const EditorRecord* rec) {
-  if (rec && rec->wnd) return rec->wnd;
-  if (g_creatingWindow) return GetParent(g_creatingWindow);
-  return nullptr;
+  if (g_creatingWindow && (!rec || !rec->wnd || rec->wnd == g_creatingWindow))
+    return GetParent(g_creatingWindow);
+  return rec ? rec->wnd : nullptr;
 }
 
 int fixed_box(const EditorRecord* rec, FixedText which) {

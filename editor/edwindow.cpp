@@ -109,6 +109,7 @@ LRESULT create_window(HWND wnd, const CREATESTRUCTA* create) {
     rec->state |= ST_FORMATTED;
     make_format_table(rec);
   }
+  rec->wnd = wnd;  // the parent hears of the load's progress
   build_tab_stops(rec);  // the reader expands tabs to the stops
   load_at_creation(rec, name);
   if ((rec->state & ST_FORMATTED) && !(style & ES_KE_FORMATTED))
@@ -119,7 +120,6 @@ LRESULT create_window(HWND wnd, const CREATESTRUCTA* create) {
   rec->lineNumber = 1;
   ++rec->positionChanges;
 
-  rec->wnd = wnd;
   SetWindowLongPtrA(wnd, 0, reinterpret_cast<LONG_PTR>(rec));
   make_view(rec);
   rec->lineHeight = 14;

@@ -268,9 +268,20 @@ TEST_F(Files, ProgressReports) {
     }
     EXPECT_EQ(record_of(w)->lineCount, 100);
   }
+  // A window created with the file reports to its parent too.
+  edtest::IniSet("LinesForReadNotify", "40");
+  parent_.Clear();
+  HWND created = Make(path);
+  EXPECT_EQ(record_of(created)->lineCount, 100);
+  std::vector<WPARAM> stages;
+  for (const edtest::ProgressNotice& p : parent_.progress) stages.push_back(p.stage);
+  EXPECT_EQ(stages, (std::vector<WPARAM>{0, 1, 1, 2}));
+  edtest::IniClearOptions();
+
   // The parent stops the load: at the start nothing is read; later the lines so far stay.
   HWND w = Make("");
   SendMessageA(w, KE_SET_READ_NOTIFY_LINES, 30, 0);
+  parent_.Clear();
   parent_.progressAnswer = 0;
   SendMessageA(w, KE_LOAD_FILE, 0, reinterpret_cast<LPARAM>(path.c_str()));
   EXPECT_EQ(record_of(w)->lineCount, 1);
