@@ -6,6 +6,8 @@
 #include "edwindow.h"
 #include "editor/korvoedit.h"
 
+using namespace ked;
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     if (!g_initialised) {
@@ -13,7 +15,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
       return InitEditor(instance);
     }
   } else if (reason == DLL_PROCESS_DETACH && !reserved) {
-    ed_shutdown();
+    shutdown_library();
   }
   return TRUE;
 }

@@ -1,9 +1,11 @@
 // Commands served by the control's core: text copy, counts, the change counter, the
-// read-only switch, the caret report, and the placeholder for rows built later.
+// read-only switch, the caret report, and the refusal that rows without a handler share.
 #include "edcommand.h"
 #include "edrecord.h"
 #include "edstate.h"
 #include "edtext.h"
+
+namespace ked {
 
 LRESULT cmd_not_built(EditorRecord*) { return 0; }
 
@@ -26,7 +28,7 @@ LRESULT cmd_set_read_notify_lines(EditorRecord* rec) {
 }
 
 LRESULT cmd_get_text(EditorRecord* rec) {
-  return ed_get_text(rec, reinterpret_cast<char*>(g_lParam), static_cast<size_t>(g_wParam));
+  return get_text(rec, reinterpret_cast<char*>(g_lParam), static_cast<size_t>(g_wParam));
 }
 
 LRESULT cmd_get_line_count(EditorRecord* rec) { return rec->lineCount; }
@@ -50,3 +52,5 @@ LRESULT cmd_set_read_only(EditorRecord* rec) {
   SetWindowLongPtrA(rec->wnd, GWL_STYLE, style);
   return 1;
 }
+
+}  // namespace ked

@@ -1,132 +1,135 @@
 // The 115 command rows, sorted by message number, and their binary search.
 #include "edcommand.h"
+#include "edclipboard.h"
+#include "edfile.h"
+#include "edformat.h"
+#include "edinsert.h"
+#include "edmessage.h"
 #include "edoptions.h"
+#include "edpaint.h"
 
-#define M CF_MOVES
-#define E CF_EDITS
-#define Q CF_QUERY
-#define LATER cmd_not_built  // the row's work comes with a later part of the control
+namespace ked {
 
-const CommandRow g_commandTable[ED_COMMAND_ROWS] = {
-    {0x922, E, LATER},  // find forward
-    {0x923, E, LATER},  // find backward
-    {0x924, E, LATER},  // replace forward
-    {0x925, E, LATER},  // replace backward
-    {0x926, E, LATER},  // delete line / cut selection
-    {0x927, E, LATER},  // open a line after
-    {0x928, E, LATER},  // open lines before
-    {0x929, E, LATER},  // cut
-    {0x92A, E, LATER},  // cut and append
-    {0x92B, 0, LATER},  // release the selection
-    {0x92C, E, LATER},  // copy
-    {0x92D, E, LATER},  // duplicate the line
-    {0x92E, E, LATER},  // insert the pick buffer (repeat count)
-    {0x92F, E, LATER},  // delete before the caret
-    {0x930, E, LATER},  // delete word
-    {0x931, E, LATER},  // delete at the caret
-    {0x932, E, LATER},  // delete to the end of the line
-    {0x933, 0, LATER},  // insert mode
-    {0x934, E, LATER},  // tab / indent
-    {0x935, 0, LATER},  // outdent
-    {0x936, E, LATER},  // undo
-    {0x937, E, LATER},  // redo
-    {0x938, E, LATER},  // find again
-    {0x939, E, LATER},  // replace again
-    {0x93F, M, LATER},  // line up
-    {0x940, M, LATER},  // line down
-    {0x941, M, LATER},  // character left
-    {0x942, M, LATER},  // character right
-    {0x943, M, LATER},  // start of line
-    {0x944, M, LATER},  // end of line
-    {0x945, M, LATER},  // word right
-    {0x946, M, LATER},  // word left
-    {0x947, M, LATER},  // next paragraph
-    {0x948, M, LATER},  // previous paragraph
-    {0x949, M, LATER},  // first visible line
-    {0x94A, M, LATER},  // last visible line
-    {0x94B, M, LATER},  // page down
-    {0x94C, M, LATER},  // page up
-    {0x94D, M, LATER},  // start of text
-    {0x94E, M, LATER},  // end of text
-    {0x94F, M, LATER},  // go to bookmark
-    {0x950, 0, LATER},  // set bookmark
-    {0x951, M, LATER},  // go to line
-    {0x952, 0, LATER},  // clear bookmark
-    {0x953, E, LATER},  // matching brace
-    {0x954, 0, LATER},  // mark or unmark the line
-    {0x955, 0, LATER},  // mark to here
-    {0x956, E, LATER},  // type a character
-    {0x957, E, LATER},  // insert the pick buffer once
-    {0x958, 0, LATER},  // stream selection
-    {0x959, 0, LATER},  // column selection
-    {0x95A, 0, LATER},  // lower case
-    {0x95B, 0, LATER},  // upper case
-    {0x95D, 0, LATER},  // load a file
-    {0x95E, 0, LATER},  // save the file
-    {0x967, 0, LATER},  // window colour
-    {0x968, 0, LATER},  // text colour
+const CommandRow g_commandTable[kCommandRows] = {
+    {0x922, CF_EDITS, cmd_not_built},  // find forward
+    {0x923, CF_EDITS, cmd_not_built},  // find backward
+    {0x924, CF_EDITS, cmd_not_built},  // replace forward
+    {0x925, CF_EDITS, cmd_not_built},  // replace backward
+    {0x926, CF_EDITS, cmd_not_built},  // delete line / cut selection
+    {0x927, CF_EDITS, cmd_not_built},  // open a line after
+    {0x928, CF_EDITS, cmd_not_built},  // open lines before
+    {0x929, CF_EDITS, cmd_not_built},  // cut
+    {0x92A, CF_EDITS, cmd_not_built},  // cut and append
+    {0x92B, 0, cmd_not_built},         // release the selection
+    {0x92C, CF_EDITS, cmd_not_built},  // copy
+    {0x92D, CF_EDITS, cmd_not_built},  // duplicate the line
+    {0x92E, CF_EDITS, cmd_not_built},  // insert the pick buffer (repeat count)
+    {0x92F, CF_EDITS, cmd_not_built},  // delete before the caret
+    {0x930, CF_EDITS, cmd_not_built},  // delete word
+    {0x931, CF_EDITS, cmd_not_built},  // delete at the caret
+    {0x932, CF_EDITS, cmd_not_built},  // delete to the end of the line
+    {0x933, 0, cmd_not_built},         // insert mode
+    {0x934, CF_EDITS, cmd_not_built},  // tab / indent
+    {0x935, 0, cmd_not_built},         // outdent
+    {0x936, CF_EDITS, cmd_not_built},  // undo
+    {0x937, CF_EDITS, cmd_not_built},  // redo
+    {0x938, CF_EDITS, cmd_not_built},  // find again
+    {0x939, CF_EDITS, cmd_not_built},  // replace again
+    {0x93F, CF_MOVES, cmd_not_built},  // line up
+    {0x940, CF_MOVES, cmd_not_built},  // line down
+    {0x941, CF_MOVES, cmd_not_built},  // character left
+    {0x942, CF_MOVES, cmd_not_built},  // character right
+    {0x943, CF_MOVES, cmd_not_built},  // start of line
+    {0x944, CF_MOVES, cmd_not_built},  // end of line
+    {0x945, CF_MOVES, cmd_not_built},  // word right
+    {0x946, CF_MOVES, cmd_not_built},  // word left
+    {0x947, CF_MOVES, cmd_not_built},  // next paragraph
+    {0x948, CF_MOVES, cmd_not_built},  // previous paragraph
+    {0x949, CF_MOVES, cmd_not_built},  // first visible line
+    {0x94A, CF_MOVES, cmd_not_built},  // last visible line
+    {0x94B, CF_MOVES, cmd_not_built},  // page down
+    {0x94C, CF_MOVES, cmd_not_built},  // page up
+    {0x94D, CF_MOVES, cmd_not_built},  // start of text
+    {0x94E, CF_MOVES, cmd_not_built},  // end of text
+    {0x94F, CF_MOVES, cmd_not_built},  // go to bookmark
+    {0x950, 0, cmd_not_built},         // set bookmark
+    {0x951, CF_MOVES, cmd_not_built},  // go to line
+    {0x952, 0, cmd_not_built},         // clear bookmark
+    {0x953, CF_EDITS, cmd_not_built},  // matching brace
+    {0x954, 0, cmd_not_built},         // mark or unmark the line
+    {0x955, 0, cmd_not_built},         // mark to here
+    {0x956, CF_EDITS, cmd_not_built},  // type a character
+    {0x957, CF_EDITS, cmd_not_built},  // insert the pick buffer once
+    {0x958, 0, cmd_not_built},         // stream selection
+    {0x959, 0, cmd_not_built},         // column selection
+    {0x95A, 0, cmd_not_built},         // lower case
+    {0x95B, 0, cmd_not_built},         // upper case
+    {0x95D, 0, cmd_load_file},
+    {0x95E, 0, cmd_save_file},
+    {0x967, 0, cmd_window_colour},
+    {0x968, 0, cmd_text_colour},
     {0x969, 0, cmd_set_option},
-    {0x96A, Q, cmd_get_option},
+    {0x96A, CF_QUERY, cmd_get_option},
     {0x96B, 0, cmd_options_dialog},
-    {0x96D, 0, LATER},  // word wrap
-    {0x96E, 0, LATER},  // selection background colour
-    {0x96F, 0, LATER},  // selected-text colour
-    {0x971, 0, LATER},  // help on the word
-    {0x972, Q, LATER},  // word at the caret
-    {0x97B, 0, LATER},  // capture keystrokes
-    {0x97C, 0, LATER},  // replay keystrokes
-    {0x97D, 0, LATER},  // pause capturing
+    {0x96D, 0, cmd_not_built},  // word wrap
+    {0x96E, 0, cmd_selection_colour},
+    {0x96F, 0, cmd_selected_text_colour},
+    {0x971, 0, cmd_word_help},
+    {0x972, CF_QUERY, cmd_get_word},
+    {0x97B, 0, cmd_not_built},  // capture keystrokes
+    {0x97C, 0, cmd_not_built},  // replay keystrokes
+    {0x97D, 0, cmd_not_built},  // pause capturing
     {0x97E, 0, cmd_nothing},
-    {0x985, Q, LATER},  // last search text
-    {0x986, Q, cmd_caret_report},
-    {0x987, 0, LATER},  // insert text
-    {0x988, Q, LATER},  // item data
-    {0x989, 0, LATER},  // set item data
-    {0x98A, Q, LATER},  // item height
-    {0x98B, 0, LATER},  // set item height
-    {0x98C, Q, LATER},  // count words
-    {0x98D, 0, LATER},  // trim blanks
-    {0x98E, 0, LATER},  // centre the line
-    {0x98F, 0, LATER},  // reformat the paragraph
-    {0x990, 0, LATER},  // reformat the text
-    {0x991, Q, LATER},  // list bookmarks
-    {0x992, 0, LATER},  // insert a picture
-    {0x993, Q, LATER},  // dump the undo records
+    {0x985, CF_QUERY, cmd_not_built},  // last search text
+    {0x986, CF_QUERY, cmd_caret_report},
+    {0x987, 0, cmd_insert_text},
+    {0x988, CF_QUERY, cmd_not_built},  // item data
+    {0x989, 0, cmd_not_built},         // set item data
+    {0x98A, CF_QUERY, cmd_not_built},  // item height
+    {0x98B, 0, cmd_not_built},         // set item height
+    {0x98C, CF_QUERY, cmd_not_built},  // count words
+    {0x98D, 0, cmd_not_built},         // trim blanks
+    {0x98E, 0, cmd_not_built},         // centre the line
+    {0x98F, 0, cmd_not_built},         // reformat the paragraph
+    {0x990, 0, cmd_not_built},         // reformat the text
+    {0x991, CF_QUERY, cmd_not_built},  // list bookmarks
+    {0x992, 0, cmd_not_built},         // insert a picture
+    {0x993, CF_QUERY, cmd_not_built},  // dump the undo records
     {0x997, 0, cmd_set_read_notify_lines},
-    {0x999, M, LATER},  // caret to a display column
-    {0x99B, 0, LATER},  // measure every line again
-    {0x9A3, Q, LATER},  // EM_GETFIRSTVISIBLELINE
-    {0x9A4, Q, LATER},  // EM_GETLINE
-    {0x9A5, Q, cmd_get_line_count},
-    {0x9A6, Q, LATER},  // EM_LINEFROMCHAR
-    {0x9A7, Q, LATER},  // EM_LINEFROMCHAR
-    {0x9A8, Q, LATER},  // EM_LINEINDEX
-    {0x9A9, Q, LATER},  // EM_LINELENGTH
-    {0x9AA, Q, cmd_get_modify},
+    {0x999, CF_MOVES, cmd_not_built},  // caret to a display column
+    {0x99B, 0, cmd_not_built},         // measure every line again
+    {0x9A3, CF_QUERY, cmd_not_built},  // EM_GETFIRSTVISIBLELINE
+    {0x9A4, CF_QUERY, cmd_not_built},  // EM_GETLINE
+    {0x9A5, CF_QUERY, cmd_get_line_count},
+    {0x9A6, CF_QUERY, cmd_not_built},  // EM_LINEFROMCHAR
+    {0x9A7, CF_QUERY, cmd_not_built},  // EM_LINEFROMCHAR
+    {0x9A8, CF_QUERY, cmd_not_built},  // EM_LINEINDEX
+    {0x9A9, CF_QUERY, cmd_not_built},  // EM_LINELENGTH
+    {0x9AA, CF_QUERY, cmd_get_modify},
     {0x9AB, 0, cmd_set_modify},
-    {0x9AC, Q, LATER},  // EM_GETSEL
-    {0x9AD, Q, LATER},  // selection offsets
-    {0x9AE, Q, LATER},  // selected text
-    {0x9AF, 0, LATER},  // EM_REPLACESEL
-    {0x9B0, 0, LATER},  // EM_SETSEL
-    {0x9B1, 0, LATER},  // selection from offsets
+    {0x9AC, CF_QUERY, cmd_not_built},  // EM_GETSEL
+    {0x9AD, CF_QUERY, cmd_not_built},  // selection offsets
+    {0x9AE, CF_QUERY, cmd_not_built},  // selected text
+    {0x9AF, 0, cmd_not_built},         // EM_REPLACESEL
+    {0x9B0, 0, cmd_not_built},         // EM_SETSEL
+    {0x9B1, 0, cmd_not_built},         // selection from offsets
     {0x9B2, 0, cmd_set_read_only},
-    {0x9B3, 0, LATER},  // EM_SETTABSTOPS
-    {0x9B4, 0, LATER},  // window colour, answering the old one
-    {0x9B5, Q, LATER},  // get the line's format
-    {0x9B6, 0, LATER},  // set the line's format
-    {0x9B7, Q, LATER},  // EM_GETRECT
-    {0x9B8, 0, LATER},  // EM_SETRECTNP
-    {0x9B9, 0, LATER},  // EM_SETRECT
-    {0x9BA, Q, cmd_get_text},
-    {0x9BB, Q, LATER},  // copy a line
-    {0x9BC, Q, LATER},  // word class of some characters
-    {0x9BD, Q, LATER},  // word class of all characters
-    {0x9BE, Q, LATER},  // default word classes
+    {0x9B3, 0, cmd_not_built},  // EM_SETTABSTOPS
+    {0x9B4, 0, cmd_swap_window_colour},
+    {0x9B5, CF_QUERY, cmd_get_format},
+    {0x9B6, 0, cmd_set_format},
+    {0x9B7, CF_QUERY, cmd_not_built},  // EM_GETRECT
+    {0x9B8, 0, cmd_not_built},         // EM_SETRECTNP
+    {0x9B9, 0, cmd_not_built},         // EM_SETRECT
+    {0x9BA, CF_QUERY, cmd_get_text},
+    {0x9BB, CF_QUERY, cmd_not_built},  // copy a line
+    {0x9BC, CF_QUERY, cmd_not_built},  // word class of some characters
+    {0x9BD, CF_QUERY, cmd_not_built},  // word class of all characters
+    {0x9BE, CF_QUERY, cmd_not_built},  // default word classes
 };
 
-const CommandRow* ed_find_command(UINT message) {
-  int low = 0, high = ED_COMMAND_ROWS - 1;
+const CommandRow* find_command(UINT message) {
+  int low = 0, high = kCommandRows - 1;
   while (low <= high) {
     int middle = (low + high) / 2;
     if (message == g_commandTable[middle].message) return &g_commandTable[middle];
@@ -137,3 +140,5 @@ const CommandRow* ed_find_command(UINT message) {
   }
   return nullptr;
 }
+
+}  // namespace ked

@@ -7,14 +7,16 @@
 #include "edrecord.h"
 #include "edstate.h"
 
+namespace ked {
+
 namespace {
 
 HWND box_owner(EditorRecord* rec) { return rec && rec->wnd ? rec->wnd : g_creatingWindow; }
 
 void free_line(EditorRecord*, LineRecord* line) {
   // Owner-drawn windows will tell the parent to forget the line here.
-  if (!(line->flags & LF_NOT_OWNED)) ed_free(line->text);
-  ed_free(line);
+  if (!(line->flags & LF_NOT_OWNED)) free_block(line->text);
+  free_block(line);
 }
 
 // Drops every reference the record holds to a line that is about to go.
@@ -49,14 +51,14 @@ bool is_before_current(EditorRecord* rec, LineRecord* line) {
 
 }  // namespace
 
-int32_t ed_line_capacity(int32_t length) { return length ? (length / 16 + 1) * 16 : 8; }
+int32_t line_capacity(int32_t length) { return length ? (length / 16 + 1) * 16 : 8; }
 
-LineRecord* ed_make_line(int32_t capacity, EditorRecord* rec) {
+LineRecord* make_line(int32_t capacity, EditorRecord* rec) {
   if (capacity < 9) capacity = 8;
-  LineRecord* line = static_cast<LineRecord*>(ed_alloc_silent(sizeof(LineRecord)));
-  char* text = line ? static_cast<char*>(ed_alloc_silent(capacity)) : nullptr;
+  LineRecord* line = static_cast<LineRecord*>(alloc_zeroed_silent(sizeof(LineRecord)));
+  char* text = line ? static_cast<char*>(alloc_zeroed_silent(capacity)) : nullptr;
   if (!text) {
-    ed_free(line);
+    free_block(line);
     MessageBoxA(box_owner(rec), "init_line() - MEM_ALLOC returns NULL", "", MB_OK);
     return nullptr;
   }
@@ -69,7 +71,7 @@ LineRecord* ed_make_line(int32_t capacity, EditorRecord* rec) {
   return line;
 }
 
-void ed_link_after(LineRecord* line, LineRecord* after, EditorRecord* rec) {
+void link_after(LineRecord* line, LineRecord* after, EditorRecord* rec) {
   if (!after) {
     line->previous = nullptr;
     line->next = rec->firstLine;
@@ -93,10 +95,10 @@ void ed_link_after(LineRecord* line, LineRecord* after, EditorRecord* rec) {
   ++rec->lineCount;
 }
 
-void ed_link_before_current(LineRecord* line, EditorRecord* rec) {
+void link_before_current(LineRecord* line, EditorRecord* rec) {
   LineRecord* current = rec->currentLine;
   if (!current) {
-    ed_link_after(line, nullptr, rec);
+    link_after(line, nullptr, rec);
     return;
   }
   line->next = current;
@@ -110,10 +112,10 @@ void ed_link_before_current(LineRecord* line, EditorRecord* rec) {
   ++rec->lineNumber;
 }
 
-LineRecord* ed_unlink(EditorRecord* rec, LineRecord* line) {
+LineRecord* unlink_line(EditorRecord* rec, LineRecord* line) {
   if (!line->previous && !line->next) {
     // The replacement is made first, so that a failed allocation leaves the text alone.
-    LineRecord* fresh = ed_make_line(ED_EMPTY_LINE_CAPACITY, rec);
+    LineRecord* fresh = make_line(kEmptyLineCapacity, rec);
     if (!fresh) return nullptr;
     forget_line(rec, line);
     free_line(rec, line);
@@ -151,7 +153,7 @@ LineRecord* ed_unlink(EditorRecord* rec, LineRecord* line) {
   return replacement;
 }
 
-void ed_free_list(EditorRecord* rec, LineRecord* from) {
+void free_list(EditorRecord* rec, LineRecord* from) {
   if (!from) return;
   bool currentGoes = false;
   LineRecord* before = from->previous;
@@ -177,7 +179,7 @@ void ed_free_list(EditorRecord* rec, LineRecord* from) {
   }
 }
 
-void ed_free_chain(EditorRecord* rec, LineRecord* first) {
+void free_chain(EditorRecord* rec, LineRecord* first) {
   while (first) {
     LineRecord* next = first->next;
     free_line(rec, first);
@@ -185,28 +187,28 @@ void ed_free_chain(EditorRecord* rec, LineRecord* first) {
   }
 }
 
-LineRecord* ed_step(EditorRecord*, LineRecord* from, int32_t n) {
+LineRecord* step_lines(EditorRecord*, LineRecord* from, int32_t n) {
   if (!from) return nullptr;
   for (; n > 0 && from->next; --n) from = from->next;
   for (; n < 0 && from->previous; ++n) from = from->previous;
   return from;
 }
 
-int32_t ed_line_number(EditorRecord* rec, LineRecord* line) {
+int32_t line_number(EditorRecord* rec, LineRecord* line) {
   int32_t number = 1;
   for (LineRecord* l = rec->firstLine; l; l = l->next, ++number)
     if (l == line) return number;
   return 0;
 }
 
-bool ed_ensure_line(EditorRecord* rec) {
+bool ensure_line(EditorRecord* rec) {
   if (rec->currentLine) return true;
   if (rec->firstLine) {
     rec->currentLine = rec->firstLine;
     rec->lineNumber = 1;
     return true;
   }
-  LineRecord* line = ed_make_line(ED_EMPTY_LINE_CAPACITY, rec);
+  LineRecord* line = make_line(kEmptyLineCapacity, rec);
   if (!line) return false;
   rec->firstLine = rec->lastLine = rec->currentLine = line;
   rec->lineCount = 1;
@@ -214,7 +216,7 @@ bool ed_ensure_line(EditorRecord* rec) {
   return true;
 }
 
-void ed_reset(EditorRecord* rec) {
+void reset_text(EditorRecord* rec) {
   rec->firstLine = rec->lastLine = rec->currentLine = nullptr;
   rec->lineNumber = 0;
   rec->lineCount = 0;
@@ -224,10 +226,12 @@ void ed_reset(EditorRecord* rec) {
   rec->selection = Selection();
   for (TextPosition& mark : rec->bookmarks) mark = TextPosition();
   rec->markedCount = 0;
-  rec->markLow = ED_NO_MARK_LOW;
+  rec->markLow = kNoMarkLow;
   rec->markHigh = 0;
   rec->markFirst = rec->markLast = nullptr;
   if (rec->view) rec->view->firstLine = rec->view->lastLine = nullptr;
   rec->caret.row = 1;
   rec->caret.column = 0;
 }
+
+}  // namespace ked

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <string.h>
 
+namespace ked {
+
 namespace {
 int s_failAfter = -1;
 
@@ -15,26 +17,28 @@ bool seam_refuses() {
 }
 }  // namespace
 
-void ed_fail_allocations_after(int count) { s_failAfter = count; }
+void fail_allocations_after(int count) { s_failAfter = count; }
 
-void* ed_alloc_silent(size_t size) {
+void* alloc_zeroed_silent(size_t size) {
   if (seam_refuses()) return nullptr;
   return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size ? size : 1);
 }
 
-void* ed_alloc(size_t size) {
-  void* block = ed_alloc_silent(size);
+void* alloc_zeroed(size_t size) {
+  void* block = alloc_zeroed_silent(size);
   if (!block) MessageBoxA(nullptr, "OUT OF MEMORY!!! CAN'T CONTINUE!!!", "", MB_OK);
   return block;
 }
 
-void ed_free(void* block) {
+void free_block(void* block) {
   if (block) HeapFree(GetProcessHeap(), 0, block);
 }
 
-char* ed_strdup(const char* text) {
+char* copy_string(const char* text) {
   size_t n = strlen(text) + 1;
-  char* copy = static_cast<char*>(ed_alloc(n));
+  char* copy = static_cast<char*>(alloc_zeroed(n));
   if (copy) memcpy(copy, text, n);
   return copy;
 }
+
+}  // namespace ked

@@ -7,6 +7,8 @@
 #include "edstate.h"
 #include "editor/korvoedit.h"
 
+using namespace ked;
+
 namespace {
 
 enum ControlKind { CHECK, NUMBER };
@@ -31,7 +33,7 @@ EditorOptions s_scratch;
 
 void fill_controls(HWND dlg) {
   for (const DialogRow& row : kRows) {
-    int32_t value = ed_option_get(&s_scratch, ed_find_option(row.option));
+    int32_t value = option_get(&s_scratch, find_option(row.option));
     if (row.kind == CHECK)
       CheckDlgButton(dlg, row.control, value ? BST_CHECKED : BST_UNCHECKED);
     else
@@ -44,17 +46,17 @@ void read_controls(HWND dlg) {
     int32_t value = row.kind == CHECK
                         ? (IsDlgButtonChecked(dlg, row.control) == BST_CHECKED)
                         : static_cast<int32_t>(GetDlgItemInt(dlg, row.control, nullptr, TRUE));
-    ed_option_put(&s_scratch, ed_find_option(row.option), value);  // a byte keeps 8 bits
+    option_put(&s_scratch, find_option(row.option), value);  // a byte keeps 8 bits
   }
 }
 
 void apply(HWND dlg, EditorRecord* rec, bool save) {
   int32_t oldIncrement = rec->options.TabIncrement;
   read_controls(dlg);
-  s_scratch.TabIncrement = ed_usable_tab_increment(s_scratch.TabIncrement);
+  s_scratch.TabIncrement = usable_tab_increment(s_scratch.TabIncrement);
   rec->options = s_scratch;
-  if (rec->options.TabIncrement != oldIncrement) ed_build_tab_stops(rec);
-  if (save) ed_write_settings(rec);
+  if (rec->options.TabIncrement != oldIncrement) build_tab_stops(rec);
+  if (save) write_settings(rec);
 }
 
 }  // namespace
@@ -86,6 +88,8 @@ INT_PTR CALLBACK OptionsDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 
+namespace ked {
+
 LRESULT cmd_options_dialog(EditorRecord* rec) {
   ++g_openDialogs;
   INT_PTR result = DialogBoxParamA(g_instance, "DlgOptions", GetParent(rec->wnd), OptionsDlgProc,
@@ -94,3 +98,5 @@ LRESULT cmd_options_dialog(EditorRecord* rec) {
   if (result >= 1) InvalidateRect(rec->wnd, nullptr, TRUE);
   return result;
 }
+
+}  // namespace ked

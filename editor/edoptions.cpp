@@ -7,6 +7,8 @@
 #include "edrecord.h"
 #include "edstate.h"
 
+namespace ked {
+
 const EditorOptions g_compiledOptions = {
     1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1,
     0,  // IgnoreSetCursor: 0 until the settings file has been read (table default 1)
@@ -17,27 +19,39 @@ const EditorOptions g_compiledOptions = {
 
 EditorOptions g_options = g_compiledOptions;
 
-#define ROW(field, type, value) {&g_options.field, type, #field, value}
-const OptionKey g_optionKeys[ED_OPTION_COUNT] = {
-    ROW(GoFreeSpace, OPT_FLAG, 1),       ROW(UseRealTabs, OPT_FLAG, 1),
-    ROW(HighBitsOff, OPT_FLAG, 0),       ROW(EntabLine, OPT_FLAG, 0),
-    ROW(Wordwrap, OPT_FLAG, 0),          ROW(AutoReformat, OPT_FLAG, 0),
-    ROW(Justify, OPT_FLAG, 0),           ROW(TwoSpaces, OPT_FLAG, 0),
-    ROW(CompressSpaces, OPT_FLAG, 1),    ROW(InsertMode, OPT_FLAG, 1),
-    ROW(AutoIndent, OPT_FLAG, 1),        ROW(UndoEnabled, OPT_FLAG, 1),
-    ROW(ClearSelOnMove, OPT_FLAG, 1),    ROW(IgnoreSetCursor, OPT_FLAG, 1),
-    ROW(CtrlKeyMarksRect, OPT_FLAG, 0),  ROW(WindowsScrolling, OPT_FLAG, 0),
-    ROW(TabFill, OPT_BYTE, 32),          ROW(TabIncrement, OPT_INT, 8),
-    ROW(IndentAmount, OPT_INT, 2),       ROW(RightMargin, OPT_INT, 80),
-    ROW(ScrollBars, OPT_INT, 0),         ROW(LeftOffset, OPT_INT, 0),
-    ROW(TopOffset, OPT_INT, 0),          ROW(RightOffset, OPT_INT, 0),
-    ROW(BottomOffset, OPT_INT, 0),       ROW(WindowsCompatibility, OPT_INT, 21),
-    ROW(LinesForReadNotify, OPT_INT, 0), ROW(OwnerDrawn, OPT_INT, 0),
-    ROW(UseSoftReturns, OPT_FLAG, 0),
+const OptionKey g_optionKeys[kOptionCount] = {
+    {&g_options.GoFreeSpace, OPT_FLAG, "GoFreeSpace", 1},
+    {&g_options.UseRealTabs, OPT_FLAG, "UseRealTabs", 1},
+    {&g_options.HighBitsOff, OPT_FLAG, "HighBitsOff", 0},
+    {&g_options.EntabLine, OPT_FLAG, "EntabLine", 0},
+    {&g_options.Wordwrap, OPT_FLAG, "Wordwrap", 0},
+    {&g_options.AutoReformat, OPT_FLAG, "AutoReformat", 0},
+    {&g_options.Justify, OPT_FLAG, "Justify", 0},
+    {&g_options.TwoSpaces, OPT_FLAG, "TwoSpaces", 0},
+    {&g_options.CompressSpaces, OPT_FLAG, "CompressSpaces", 1},
+    {&g_options.InsertMode, OPT_FLAG, "InsertMode", 1},
+    {&g_options.AutoIndent, OPT_FLAG, "AutoIndent", 1},
+    {&g_options.UndoEnabled, OPT_FLAG, "UndoEnabled", 1},
+    {&g_options.ClearSelOnMove, OPT_FLAG, "ClearSelOnMove", 1},
+    {&g_options.IgnoreSetCursor, OPT_FLAG, "IgnoreSetCursor", 1},
+    {&g_options.CtrlKeyMarksRect, OPT_FLAG, "CtrlKeyMarksRect", 0},
+    {&g_options.WindowsScrolling, OPT_FLAG, "WindowsScrolling", 0},
+    {&g_options.TabFill, OPT_BYTE, "TabFill", 32},
+    {&g_options.TabIncrement, OPT_INT, "TabIncrement", 8},
+    {&g_options.IndentAmount, OPT_INT, "IndentAmount", 2},
+    {&g_options.RightMargin, OPT_INT, "RightMargin", 80},
+    {&g_options.ScrollBars, OPT_INT, "ScrollBars", 0},
+    {&g_options.LeftOffset, OPT_INT, "LeftOffset", 0},
+    {&g_options.TopOffset, OPT_INT, "TopOffset", 0},
+    {&g_options.RightOffset, OPT_INT, "RightOffset", 0},
+    {&g_options.BottomOffset, OPT_INT, "BottomOffset", 0},
+    {&g_options.WindowsCompatibility, OPT_INT, "WindowsCompatibility", 21},
+    {&g_options.LinesForReadNotify, OPT_INT, "LinesForReadNotify", 0},
+    {&g_options.OwnerDrawn, OPT_INT, "OwnerDrawn", 0},
+    {&g_options.UseSoftReturns, OPT_FLAG, "UseSoftReturns", 0},
 };
-#undef ROW
 
-const OptionKey* ed_find_option(const char* name) {
+const OptionKey* find_option(const char* name) {
   if (!name) return nullptr;
   for (const OptionKey& key : g_optionKeys)
     if (strcmp(key.name, name) == 0) return &key;
@@ -52,7 +66,7 @@ char* field_in(const EditorOptions* block, const OptionKey* key) {
 }
 }  // namespace
 
-int32_t ed_option_get(const EditorOptions* block, const OptionKey* key) {
+int32_t option_get(const EditorOptions* block, const OptionKey* key) {
   char* field = field_in(block, key);
   if (key->type == OPT_BYTE) return *reinterpret_cast<uint8_t*>(field);
   int32_t value;
@@ -60,7 +74,7 @@ int32_t ed_option_get(const EditorOptions* block, const OptionKey* key) {
   return value;
 }
 
-void ed_option_put(EditorOptions* block, const OptionKey* key, int32_t value) {
+void option_put(EditorOptions* block, const OptionKey* key, int32_t value) {
   char* field = field_in(block, key);
   if (key->type == OPT_BYTE)
     *reinterpret_cast<uint8_t*>(field) = static_cast<uint8_t>(value);
@@ -68,33 +82,33 @@ void ed_option_put(EditorOptions* block, const OptionKey* key, int32_t value) {
     memcpy(field, &value, sizeof value);
 }
 
-int32_t ed_usable_tab_increment(int32_t value) { return value < 1 ? 2 : value; }
+int32_t usable_tab_increment(int32_t value) { return value < 1 ? 2 : value; }
 
-int ed_read_settings(EditorRecord* rec) {
+int read_settings(EditorRecord* rec) {
   g_options = g_compiledOptions;
   for (const OptionKey& key : g_optionKeys)
-    ed_option_put(&g_options, &key,
-                  static_cast<int32_t>(GetPrivateProfileIntA(ED_SETTINGS_SECTION, key.name,
-                                                             key.defaultValue, ED_SETTINGS_FILE)));
-  g_options.TabIncrement = ed_usable_tab_increment(g_options.TabIncrement);
+    option_put(&g_options, &key,
+                  static_cast<int32_t>(GetPrivateProfileIntA(kSettingsSection, key.name,
+                                                             key.defaultValue, kSettingsFile)));
+  g_options.TabIncrement = usable_tab_increment(g_options.TabIncrement);
   rec->options = g_options;
-  if (rec->wnd) ed_build_tab_stops(rec);
+  if (rec->wnd) build_tab_stops(rec);
   return 1;
 }
 
-void ed_write_settings(EditorRecord* rec) {
+void write_settings(EditorRecord* rec) {
   g_options = rec->options;
   char value[16];
   for (const OptionKey& key : g_optionKeys) {
-    snprintf(value, sizeof value, "%d", static_cast<int>(ed_option_get(&g_options, &key)));
-    WritePrivateProfileStringA(ED_SETTINGS_SECTION, key.name, value, ED_SETTINGS_FILE);
+    snprintf(value, sizeof value, "%d", static_cast<int>(option_get(&g_options, &key)));
+    WritePrivateProfileStringA(kSettingsSection, key.name, value, kSettingsFile);
   }
 }
 
-void ed_build_tab_stops(EditorRecord* rec) {
-  int32_t step = ed_usable_tab_increment(rec->options.TabIncrement);
+void build_tab_stops(EditorRecord* rec) {
+  int32_t step = usable_tab_increment(rec->options.TabIncrement);
   memset(rec->tabMarks, 0, sizeof rec->tabMarks);
-  for (int32_t column = step; column < ED_TAB_MARKS; column += step) rec->tabMarks[column] = 1;
+  for (int32_t column = step; column < kTabMarks; column += step) rec->tabMarks[column] = 1;
   int32_t spaceWidth = rec->averageWidth;
   if (rec->wnd) {
     HDC dc = GetDC(rec->wnd);
@@ -110,16 +124,16 @@ void ed_build_tab_stops(EditorRecord* rec) {
 
 LRESULT cmd_set_option(EditorRecord* rec) {
   g_options = rec->options;
-  const OptionKey* key = ed_find_option(reinterpret_cast<const char*>(g_lParam));
+  const OptionKey* key = find_option(reinterpret_cast<const char*>(g_lParam));
   if (!key) return 0;
   int32_t value = static_cast<int32_t>(g_wParam);
   if (key->type == OPT_FLAG && value == 'y') value = 1;
   if (key->type == OPT_FLAG && value == 'n') value = 0;
-  ed_option_put(&g_options, key, value);
+  option_put(&g_options, key, value);
   if (key->field == &g_options.TabIncrement) {
     if (g_options.TabIncrement < 3) g_options.TabIncrement = 2;
     rec->options.TabIncrement = g_options.TabIncrement;
-    ed_build_tab_stops(rec);
+    build_tab_stops(rec);
   }
   rec->options = g_options;
   return 1;
@@ -127,6 +141,8 @@ LRESULT cmd_set_option(EditorRecord* rec) {
 
 LRESULT cmd_get_option(EditorRecord* rec) {
   g_options = rec->options;
-  const OptionKey* key = ed_find_option(reinterpret_cast<const char*>(g_lParam));
-  return key ? ed_option_get(&g_options, key) : -1;
+  const OptionKey* key = find_option(reinterpret_cast<const char*>(g_lParam));
+  return key ? option_get(&g_options, key) : -1;
 }
+
+}  // namespace ked

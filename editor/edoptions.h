@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <stdint.h>
 
+namespace ked {
+
 struct EditorRecord;
 
 #pragma pack(push, 1)
@@ -57,31 +59,33 @@ struct OptionKey {
   int32_t defaultValue;
 };
 
-#define ED_OPTION_COUNT 29
-#define ED_SETTINGS_FILE "KORVOED.INI"
-#define ED_SETTINGS_SECTION "Options"
+constexpr int kOptionCount = 29;
+constexpr const char kSettingsFile[] = "KORVOED.INI";
+constexpr const char kSettingsSection[] = "Options";
 
 extern const EditorOptions g_compiledOptions;
 extern EditorOptions g_options;  // process-wide block
-extern const OptionKey g_optionKeys[ED_OPTION_COUNT];
+extern const OptionKey g_optionKeys[kOptionCount];
 
 // Row by exact, case-sensitive key name, or null.
-const OptionKey* ed_find_option(const char* name);
+const OptionKey* find_option(const char* name);
 // Value of a field of `block` described by `key` (a byte as its unsigned value).
-int32_t ed_option_get(const EditorOptions* block, const OptionKey* key);
-void ed_option_put(EditorOptions* block, const OptionKey* key, int32_t value);
+int32_t option_get(const EditorOptions* block, const OptionKey* key);
+void option_put(EditorOptions* block, const OptionKey* key, int32_t value);
 
 // Fills the process-wide block and the window's copy from the settings file; rebuilds the
 // tab stops when the window exists. Answers 1.
-int ed_read_settings(EditorRecord* rec);
+int read_settings(EditorRecord* rec);
 // Writes every key of the window's block to the settings file.
-void ed_write_settings(EditorRecord* rec);
+void write_settings(EditorRecord* rec);
 // Rebuilds the 257 tab-stop marks and the pixel tab width from TabIncrement.
-void ed_build_tab_stops(EditorRecord* rec);
+void build_tab_stops(EditorRecord* rec);
 // A TabIncrement that cannot build a tab-stop table (below 1) is stored as 2.
-int32_t ed_usable_tab_increment(int32_t value);
+int32_t usable_tab_increment(int32_t value);
 
 // Command handlers (table rows 0x969, 0x96A, 0x96B).
 LRESULT cmd_set_option(EditorRecord* rec);
 LRESULT cmd_get_option(EditorRecord* rec);
 LRESULT cmd_options_dialog(EditorRecord* rec);
+
+}  // namespace ked

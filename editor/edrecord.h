@@ -8,16 +8,23 @@
 #include "edoptions.h"
 #include "edundo.h"
 
-// Line flags.
-#define LF_MARKED       0x001
-#define LF_TABS_EXPANDED 0x004
-#define LF_BOOKMARK     0x008
-#define LF_HAS_TABS     0x010
-#define LF_NOT_OWNED    0x020
-#define LF_ENDED_BREAK  0x040
-#define LF_CENTRED      0x100
-#define LF_PICTURE      0x200
-#define LF_HARD_BREAK   0x400
+namespace ked {
+
+struct EditorRecord;
+struct FormatRecord;
+struct CommandRow;
+
+enum LineFlag : uint16_t {
+  LF_MARKED = 0x001,
+  LF_TABS_EXPANDED = 0x004,
+  LF_BOOKMARK = 0x008,
+  LF_HAS_TABS = 0x010,
+  LF_NOT_OWNED = 0x020,
+  LF_ENDED_BREAK = 0x040,  // pick-buffer lines: the line's break was taken with it
+  LF_CENTRED = 0x100,
+  LF_PICTURE = 0x200,
+  LF_HARD_BREAK = 0x400,  // kept only while UseSoftReturns is on
+};
 
 struct LineRecord {
   char* text;  // NUL-terminated; owned unless LF_NOT_OWNED
@@ -32,26 +39,29 @@ struct LineRecord {
   uint16_t itemHeight;    // pixels; 0 = the window's line height
 };
 
-// Window state flags.
-#define ST_MACRO_CAPTURE    0x00000008
-#define ST_PAINT_DC         0x00000010
-#define ST_CARET_LOCKED     0x00000020
-#define ST_IN_PAINT         0x00000080
-#define ST_UPDATES_OFF      0x00000400
-#define ST_SCROLL_HID_CARET 0x00000800
-#define ST_MACRO_REPLAY     0x00001000
-#define ST_MACRO_PAUSED     0x00002000
-#define ST_READ_ONLY        0x00020000
-#define ST_OWNER_DRAWN      0x00040000
-#define ST_FORMATTED        0x00080000
-#define ST_PROPORTIONAL     0x00100000
+enum StateFlag : uint32_t {
+  ST_MACRO_CAPTURE = 0x00000008,
+  ST_PAINT_DC = 0x00000010,
+  ST_CARET_LOCKED = 0x00000020,
+  ST_IN_PAINT = 0x00000080,
+  ST_UPDATES_OFF = 0x00000400,
+  ST_SCROLL_HID_CARET = 0x00000800,
+  ST_MACRO_REPLAY = 0x00001000,
+  ST_MACRO_PAUSED = 0x00002000,
+  ST_READ_ONLY = 0x00020000,
+  ST_OWNER_DRAWN = 0x00040000,
+  ST_FORMATTED = 0x00080000,
+  ST_PROPORTIONAL = 0x00100000,
+};
 
 // Window style bits the control reads.
-#define ES_KE_READONLY   0x0800
-#define ES_KE_WANTALL1   0x1000
-#define ES_KE_FORMATTED  0x2000
-#define ES_KE_OWNERDRAWN 0x4000
-#define ES_KE_WANTALL2   0x8000
+enum StyleBit : uint32_t {
+  ES_KE_READONLY = 0x0800,
+  ES_KE_WANTALL1 = 0x1000,
+  ES_KE_FORMATTED = 0x2000,
+  ES_KE_OWNERDRAWN = 0x4000,
+  ES_KE_WANTALL2 = 0x8000,
+};
 
 struct TextPosition {
   LineRecord* line;
@@ -59,13 +69,8 @@ struct TextPosition {
   int32_t number;  // 1-based line number
 };
 
-// Selection kind bits and states.
-#define SEL_STREAM    1
-#define SEL_COLUMN    2
-#define SEL_EXCLUSIVE 4
-#define SEL_NONE      0
-#define SEL_ANCHORED  1
-#define SEL_COMPLETE  2
+enum SelectionKind : uint8_t { SEL_STREAM = 1, SEL_COLUMN = 2, SEL_EXCLUSIVE = 4 };
+enum SelectionState : uint8_t { SEL_NONE = 0, SEL_ANCHORED = 1, SEL_COMPLETE = 2 };
 
 struct Selection {
   uint8_t kind;
@@ -87,13 +92,12 @@ struct ViewRecord {
   EditorRecord* editor;
 };
 
-#define ED_BOOKMARKS 26
-#define ED_TAB_MARKS 257
-#define ED_MAX_TAB_STOPS 256
-#define ED_NO_MARK_LOW 2147483647
+constexpr int kBookmarks = 26;
+constexpr int kTabMarks = 257;
+constexpr int kMaxTabStops = 256;
+constexpr int32_t kNoMarkLow = 2147483647;
 
-struct FormatRecord;
-struct CommandRow;
+enum CaretFlag : uint32_t { CARET_ABSENT = 1, CARET_REMAKE = 2 };
 
 struct EditorRecord {
   EditorRecord* nextRecord;
@@ -114,14 +118,14 @@ struct EditorRecord {
   LineRecord* markFirst;
   LineRecord* markLast;
   Selection selection;
-  TextPosition bookmarks[ED_BOOKMARKS];
+  TextPosition bookmarks[kBookmarks];
   UndoState* undo;
   int32_t caretRow;  // row of the current line in the window, -1 when not visible
   int32_t caretColumn;
   EditorOptions options;
   int32_t tabCount;
-  int32_t tabPositions[ED_MAX_TAB_STOPS];
-  uint8_t tabMarks[ED_TAB_MARKS];
+  int32_t tabPositions[kMaxTabStops];
+  uint8_t tabMarks[kTabMarks];
   int32_t visibleRows;
   HWND wnd;
   HFONT font;
@@ -144,10 +148,9 @@ struct EditorRecord {
   const CommandRow* previousCommand;  // this window's last command (undo grouping)
 };
 
-#define CARET_ABSENT 1
-#define CARET_REMAKE 2
-
 // The window's record, or null before WM_CREATE made one (or when it failed).
-inline EditorRecord* ed_record(HWND wnd) {
+inline EditorRecord* record_of(HWND wnd) {
   return reinterpret_cast<EditorRecord*>(GetWindowLongPtrA(wnd, 0));
 }
+
+}  // namespace ked

@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+namespace ked {
+
 HINSTANCE g_instance;
 int g_initialised;
 EditorRecord* g_records;
@@ -16,9 +18,11 @@ int g_dbcsEnabled;
 HWND g_creatingWindow;
 int g_openDialogs;
 
-void ed_default_word_delimiters() {
+void default_word_delimiters() {
   memset(g_wordDelimiters, 1, sizeof g_wordDelimiters);
   for (int c = 'a'; c <= 'z'; ++c) g_wordDelimiters[c] = 0;
   for (int c = 'A'; c <= 'Z'; ++c) g_wordDelimiters[c] = 0;
   for (int c = '0'; c <= '9'; ++c) g_wordDelimiters[c] = 0;
 }
+
+}  // namespace ked

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <stdint.h>
 
+namespace ked {
+
 struct EditorRecord;
 
 extern HINSTANCE g_instance;
@@ -22,4 +24,6 @@ extern HWND g_creatingWindow;  // owner of boxes while no record exists yet
 extern int g_openDialogs;
 
 // Sets every delimiter flag but those of letters and digits.
-void ed_default_word_delimiters();
+void default_word_delimiters();
+
+}  // namespace ked

@@ -6,10 +6,12 @@
 #include "edlines.h"
 #include "edrecord.h"
 
+namespace ked {
+
 namespace {
 
 LineRecord* make_text_line(EditorRecord* rec, const char* from, int32_t length) {
-  LineRecord* line = ed_make_line(ed_line_capacity(length), rec);
+  LineRecord* line = make_line(line_capacity(length), rec);
   if (!line) return nullptr;
   memcpy(line->text, from, length);
   line->length = length;
@@ -19,7 +21,7 @@ LineRecord* make_text_line(EditorRecord* rec, const char* from, int32_t length) 
 
 }  // namespace
 
-int ed_set_text(EditorRecord* rec, const char* text) {
+int set_text(EditorRecord* rec, const char* text) {
   if (text) {
     // The new lines are built aside first: a failed line leaves the old text in place.
     LineRecord* first = nullptr;
@@ -30,7 +32,7 @@ int ed_set_text(EditorRecord* rec, const char* text) {
       while (*p && *p != '\r' && *p != '\n') ++p;
       LineRecord* line = make_text_line(rec, start, static_cast<int32_t>(p - start));
       if (!line) {
-        ed_free_chain(rec, first);
+        free_chain(rec, first);
         return 0;
       }
       line->previous = last;
@@ -43,13 +45,17 @@ int ed_set_text(EditorRecord* rec, const char* text) {
       if (!*p) break;
       p += (p[0] == '\r' && p[1] == '\n') ? 2 : 1;
     }
-    ed_free_list(rec, rec->firstLine);
-    ed_reset(rec);
+    free_list(rec, rec->firstLine);
+    reset_text(rec);
     rec->firstLine = rec->currentLine = first;
     rec->lastLine = last;
     rec->lineCount = count;
     rec->lineNumber = 1;
     rec->caretColumn = 0;
+    if (rec->view) {
+      rec->view->firstLine = first;
+      rec->view->firstNumber = 1;
+    }
     ++rec->changes;
     ++rec->positionChanges;
   }
@@ -57,7 +63,7 @@ int ed_set_text(EditorRecord* rec, const char* text) {
   return 1;
 }
 
-LRESULT ed_get_text(EditorRecord* rec, char* buffer, size_t size) {
+LRESULT get_text(EditorRecord* rec, char* buffer, size_t size) {
   if (!buffer || size == 0) return 0;
   size_t room = size - 1, copied = 0;
   for (LineRecord* line = rec->firstLine; line && copied < room; line = line->next) {
@@ -71,10 +77,12 @@ LRESULT ed_get_text(EditorRecord* rec, char* buffer, size_t size) {
   return static_cast<LRESULT>(copied + 1);
 }
 
-LRESULT ed_text_length(EditorRecord* rec) {
+LRESULT text_length(EditorRecord* rec) {
   if (!rec->firstLine) return 0;
   if (rec->lineCount == 1) return rec->firstLine->length;
   LRESULT total = 0;
   for (LineRecord* line = rec->firstLine; line; line = line->next) total += line->length + 2;
   return total;
 }
+
+}  // namespace ked

@@ -4,17 +4,19 @@
 #include "edmem.h"
 #include "edrecord.h"
 
-UndoState* ed_undo_create() {
-  UndoState* undo = static_cast<UndoState*>(ed_alloc(sizeof(UndoState)));
+namespace ked {
+
+UndoState* undo_create() {
+  UndoState* undo = static_cast<UndoState*>(alloc_zeroed(sizeof(UndoState)));
   if (!undo) return nullptr;
   for (UndoRecord& slot : undo->slots) slot.type = UNDO_EMPTY;
-  undo->slotCount = UNDO_SLOTS;
+  undo->slotCount = kUndoSlots;
   undo->current = -1;
   undo->redoLimit = -1;
   return undo;
 }
 
-void ed_undo_free(UndoState* undo) { ed_free(undo); }
+void undo_free(UndoState* undo) { free_block(undo); }
 
 namespace {
 
@@ -32,7 +34,7 @@ void drop_redo(UndoState* undo) {
 
 }  // namespace
 
-void ed_undo_begin_command(EditorRecord* rec, bool isUndo, bool isRedo, bool afterUndoOrRedo) {
+void undo_begin_command(EditorRecord* rec, bool isUndo, bool isRedo, bool afterUndoOrRedo) {
   UndoState* undo = rec->undo;
   if (!undo) return;
   if (isUndo) {
@@ -43,10 +45,12 @@ void ed_undo_begin_command(EditorRecord* rec, bool isUndo, bool isRedo, bool aft
   undo->groupOpen = 1;
 }
 
-void ed_undo_end_command(EditorRecord* rec) {
+void undo_end_command(EditorRecord* rec) {
   UndoState* undo = rec->undo;
   if (!undo) return;
   undo->groupOpen = 0;
   if (undo->current >= 0 && undo->slots[undo->current].type != UNDO_EMPTY)
     undo->slots[undo->current].type &= ~UNDO_GROUPED;
 }
+
+}  // namespace ked

@@ -1,23 +1,27 @@
 // View measures, layout and parent notifications.
 #include "edview.h"
 
+#include "edcaret.h"
 #include "edlines.h"
+#include "edpaint.h"
 #include "edrecord.h"
 
-void ed_notify(EditorRecord* rec, WORD code) {
+namespace ked {
+
+void notify(EditorRecord* rec, WORD code) {
   HWND parent = GetParent(rec->wnd);
   if (!parent) return;
   WORD id = static_cast<WORD>(GetWindowLongPtrA(rec->wnd, GWLP_ID));
   SendMessageA(parent, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(rec->wnd));
 }
 
-void ed_notify_position(EditorRecord* rec) {
+void notify_position(EditorRecord* rec) {
   if (!rec->positionChanges) return;
   rec->positionChanges = 0;
-  ed_notify(rec, 0x9E9);
+  notify(rec, 0x9E9);
 }
 
-void ed_measure_font(EditorRecord* rec) {
+void measure_font(EditorRecord* rec) {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
   HDC dc = GetDC(rec->wnd);
   HGDIOBJ old = rec->font ? SelectObject(dc, rec->font) : nullptr;
@@ -40,7 +44,7 @@ void ed_measure_font(EditorRecord* rec) {
   if (rec->averageWidth < 1) rec->averageWidth = 1;  // layout divides by it
 }
 
-void ed_layout(EditorRecord* rec) {
+void layout(EditorRecord* rec) {
   ViewRecord* view = rec->view;
   if (!view) return;
   RECT client;
@@ -52,21 +56,26 @@ void ed_layout(EditorRecord* rec) {
   view->lastColumn = width / rec->averageWidth + view->firstColumn - 1;
   view->rightEdge = view->pixelOffset + width;
   rec->visibleRows = height / rec->lineHeight;
-  // The caret is placed again by the painting code once it exists.
+  if (rec->state & (ST_OWNER_DRAWN | ST_FORMATTED)) count_visible_rows(rec);
+  rec->caretRow = view_row_of_current(rec);
+  place_caret(rec, rec->caretColumn, rec->caretRow);
+  update_scroll_bars(rec);
 }
 
-int ed_view_row_of_current(EditorRecord* rec) {
+int view_row_of_current(EditorRecord* rec) {
   ViewRecord* view = rec->view;
   if (!view || !view->firstLine || !rec->currentLine) return -1;
   int row = rec->lineNumber - view->firstNumber;
   return row >= 0 && row < rec->visibleRows ? row : -1;
 }
 
-void ed_bring_current_into_view(EditorRecord* rec) {
+void bring_current_into_view(EditorRecord* rec) {
   ViewRecord* view = rec->view;
   if (!view || !rec->currentLine) return;
   int row = rec->visibleRows / 2;
   if (row > rec->lineNumber - 1) row = rec->lineNumber - 1;
-  view->firstLine = ed_step(rec, rec->currentLine, -row);
+  view->firstLine = step_lines(rec, rec->currentLine, -row);
   view->firstNumber = rec->lineNumber - row;
 }
+
+}  // namespace ked

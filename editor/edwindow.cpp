@@ -1,6 +1,10 @@
 // Class registration, window creation and destruction.
 #include "edwindow.h"
 
+#include "edcaret.h"
+#include "edfile.h"
+#include "edfont.h"
+#include "edformat.h"
 #include "edlines.h"
 #include "edmem.h"
 #include "edoptions.h"
@@ -9,6 +13,8 @@
 #include "edundo.h"
 #include "edview.h"
 #include "editor/korvoedit.h"
+
+using namespace ked;
 
 int WINAPI KorvoEditorVersion(void) { return 1; }
 
@@ -23,18 +29,20 @@ int WINAPI InitEditor(HINSTANCE instance) {
   wc.lpszClassName = KORVOEDIT_CLASS;
   if (!RegisterClassA(&wc)) return 0;
   g_instance = instance;
-  ed_default_word_delimiters();
-  g_pickBuffer = static_cast<EditorRecord*>(ed_alloc(sizeof(EditorRecord)));
+  default_word_delimiters();
+  g_pickBuffer = static_cast<EditorRecord*>(alloc_zeroed(sizeof(EditorRecord)));
   g_dbcsEnabled = GetSystemMetrics(SM_DBCSENABLED);
   g_initialised = 1;
   return 1;
 }
 
-void ed_shutdown() {
+namespace ked {
+
+void shutdown_library() {
   if (!g_initialised) return;
   UnregisterClassA(KORVOEDIT_CLASS, g_instance);
-  if (g_pickBuffer) ed_free_list(g_pickBuffer, g_pickBuffer->firstLine);
-  ed_free(g_pickBuffer);
+  if (g_pickBuffer) free_list(g_pickBuffer, g_pickBuffer->firstLine);
+  free_block(g_pickBuffer);
   g_pickBuffer = nullptr;
   g_initialised = 0;
 }
@@ -43,25 +51,24 @@ namespace {
 
 const char* creation_file_name(const CREATESTRUCTA* create) {
   const char* name = static_cast<const char*>(create->lpCreateParams);
-  if (GetPrivateProfileIntA(ED_SETTINGS_SECTION, "IgnoreCreateParams", 0, ED_SETTINGS_FILE))
-    name = nullptr;
+  if (GetPrivateProfileIntA(kSettingsSection, "IgnoreCreateParams", 0, kSettingsFile)) name = nullptr;
   return name && *name ? name : "Untitled";
 }
 
 EditorRecord* make_record() {
-  EditorRecord* rec = static_cast<EditorRecord*>(ed_alloc(sizeof(EditorRecord)));
+  EditorRecord* rec = static_cast<EditorRecord*>(alloc_zeroed(sizeof(EditorRecord)));
   if (!rec) return nullptr;
   rec->id = ++g_recordCounter;
   rec->nextRecord = g_records;
   g_records = rec;
-  rec->markLow = ED_NO_MARK_LOW;
-  rec->undo = ed_undo_create();
-  ed_read_settings(rec);
+  rec->markLow = kNoMarkLow;
+  rec->undo = undo_create();
+  read_settings(rec);
   return rec;
 }
 
 void make_view(EditorRecord* rec) {
-  ViewRecord* view = static_cast<ViewRecord*>(ed_alloc(sizeof(ViewRecord)));
+  ViewRecord* view = static_cast<ViewRecord*>(alloc_zeroed(sizeof(ViewRecord)));
   rec->view = view;
   if (!view) return;
   view->marginLeft = rec->options.LeftOffset;
@@ -84,7 +91,7 @@ void set_colours(EditorRecord* rec) {
 
 }  // namespace
 
-LRESULT ed_create_window(HWND wnd, const CREATESTRUCTA* create) {
+LRESULT create_window(HWND wnd, const CREATESTRUCTA* create) {
   g_creatingWindow = wnd;
   const char* name = creation_file_name(create);
   EditorRecord* rec = make_record();
@@ -92,26 +99,36 @@ LRESULT ed_create_window(HWND wnd, const CREATESTRUCTA* create) {
     g_creatingWindow = nullptr;
     return 0;
   }
+  rec->caret.flags = CARET_ABSENT;
   LONG style = create->style;
   if (style & ES_KE_OWNERDRAWN) {
     rec->state |= ST_OWNER_DRAWN;
     rec->options.OwnerDrawn |= 1;
   }
-  if (style & ES_KE_FORMATTED) rec->state |= ST_FORMATTED;
-  // Until files can be loaded, every window starts as one empty line.
-  ed_ensure_line(rec);
-  rec->fileName = ed_strdup(name);
+  if (style & ES_KE_FORMATTED) {
+    rec->state |= ST_FORMATTED;
+    make_format_table(rec);
+  }
+  rec->wnd = wnd;  // the parent hears of the load's progress
+  build_tab_stops(rec);  // the reader expands tabs to the stops
+  load_at_creation(rec, name);
+  if ((rec->state & ST_FORMATTED) && !(style & ES_KE_FORMATTED))
+    SetWindowLongA(wnd, GWL_STYLE, GetWindowLongA(wnd, GWL_STYLE) | ES_KE_FORMATTED);
+  ensure_line(rec);
+  if (!rec->fileName) rec->fileName = copy_string(name);
+  rec->currentLine = rec->firstLine;
   rec->lineNumber = 1;
   ++rec->positionChanges;
 
-  rec->wnd = wnd;
   SetWindowLongPtrA(wnd, 0, reinterpret_cast<LONG_PTR>(rec));
   make_view(rec);
   rec->lineHeight = 14;
   set_colours(rec);
-  ed_measure_font(rec);
-  ed_layout(rec);
-  ed_build_tab_stops(rec);
+  rec->font = choose_font(rec);
+  measure_font(rec);
+  if (rec->state & ST_FORMATTED) set_default_format(rec);
+  layout(rec);
+  build_tab_stops(rec);
   rec->classCursor = reinterpret_cast<HCURSOR>(GetClassLongPtrA(wnd, GCLP_HCURSOR));
 
   if (style & ES_KE_READONLY) rec->state |= ST_READ_ONLY;
@@ -122,8 +139,8 @@ LRESULT ed_create_window(HWND wnd, const CREATESTRUCTA* create) {
   return 1;
 }
 
-void ed_destroy_window(HWND wnd) {
-  EditorRecord* rec = ed_record(wnd);
+void destroy_window(HWND wnd) {
+  EditorRecord* rec = record_of(wnd);
   if (!rec) return;
   for (EditorRecord** link = &g_records; *link; link = &(*link)->nextRecord) {
     if ((*link)->id == rec->id) {
@@ -131,12 +148,16 @@ void ed_destroy_window(HWND wnd) {
       break;
     }
   }
-  ed_free_list(rec, rec->firstLine);
-  ed_undo_free(rec->undo);
+  caret_focus_lost(rec);
+  free_list(rec, rec->firstLine);
+  free_format_table(rec);
+  undo_free(rec->undo);
   if (rec->windowBrush) DeleteObject(rec->windowBrush);
   if (rec->selectionBrush) DeleteObject(rec->selectionBrush);
-  ed_free(rec->view);
-  ed_free(rec->fileName);
-  ed_free(rec);
+  free_block(rec->view);
+  free_block(rec->fileName);
+  free_block(rec);
   SetWindowLongPtrA(wnd, 0, 0);
 }
+
+}  // namespace ked

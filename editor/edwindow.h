@@ -3,9 +3,13 @@
 
 #include <windows.h>
 
+namespace ked {
+
 // WM_CREATE: makes the record; 1 when it was made, else 0.
-LRESULT ed_create_window(HWND wnd, const CREATESTRUCTA* create);
+LRESULT create_window(HWND wnd, const CREATESTRUCTA* create);
 // WM_DESTROY: frees the record and everything it owns.
-void ed_destroy_window(HWND wnd);
+void destroy_window(HWND wnd);
 // Library unload (not process end): the class and the pick buffer go.
-void ed_shutdown();
+void shutdown_library();
+
+}  // namespace ked

@@ -1,5 +1,9 @@
 // EditorWndProc: the one entry of every message to an editor window.
+#include "edcaret.h"
 #include "edcommand.h"
+#include "edfont.h"
+#include "edformat.h"
+#include "edpaint.h"
 #include "edrecord.h"
 #include "edstate.h"
 #include "edtext.h"
@@ -7,26 +11,30 @@
 #include "edwindow.h"
 #include "editor/korvoedit.h"
 
+using namespace ked;
+
 namespace {
 
-#define DLGC_ALL_KEYS_AND_SELECTION 0x0C
-#define DLGC_ARROWS_CHARS_SELECTION 0x89
+constexpr LRESULT kDialogCodeAllKeys = 0x0C;     // wants all keys, has a selection
+constexpr LRESULT kDialogCodeArrowsChars = 0x89;  // arrows, characters, selection
 
 LRESULT set_redraw(EditorRecord* rec, WPARAM suspend) {
   if (suspend) {
     rec->state |= ST_UPDATES_OFF;
   } else {
     rec->state &= ~static_cast<uint32_t>(ST_UPDATES_OFF);
-    ed_display_update(rec);
+    display_update(rec);
   }
   return 1;
 }
 
 LRESULT set_font(EditorRecord* rec, HFONT font) {
-  rec->font = font;  // 0: the device context's font until the shared default font exists
-  ed_measure_font(rec);
-  ed_layout(rec);
-  ed_build_tab_stops(rec);
+  rec->font = font ? font : choose_font(rec);
+  measure_font(rec);
+  layout(rec);
+  build_tab_stops(rec);
+  if (rec->caret.height) rec->caret.flags |= CARET_REMAKE;
+  make_caret(rec);
   InvalidateRect(rec->wnd, nullptr, TRUE);
   UpdateWindow(rec->wnd);
   return 0;
@@ -40,17 +48,7 @@ LRESULT erase_background(EditorRecord* rec, HDC dc) {
   return 1;
 }
 
-LRESULT paint(EditorRecord* rec) {
-  // Drawing the text belongs to the painting code; the update region is validated so
-  // that the window is not asked again.
-  PAINTSTRUCT ps;
-  BeginPaint(rec->wnd, &ps);
-  EndPaint(rec->wnd, &ps);
-  return 1;
-}
-
-// Mouse messages the parent sees first. The control's own handling of them (for a
-// parent that answers 0) comes with mouse selection.
+// Mouse messages the parent sees first.
 LRESULT offer_to_parent(EditorRecord* rec, UINT msg, WPARAM wp, LPARAM lp) {
   if (HWND parent = GetParent(rec->wnd)) SendMessageA(parent, msg, wp, lp);
   return 1;
@@ -58,8 +56,7 @@ LRESULT offer_to_parent(EditorRecord* rec, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT dialog_code(EditorRecord* rec) {
   LONG_PTR style = GetWindowLongPtrA(rec->wnd, GWL_STYLE);
-  return (style & (ES_KE_WANTALL1 | ES_KE_WANTALL2)) ? DLGC_ALL_KEYS_AND_SELECTION
-                                                     : DLGC_ARROWS_CHARS_SELECTION;
+  return (style & (ES_KE_WANTALL1 | ES_KE_WANTALL2)) ? kDialogCodeAllKeys : kDialogCodeArrowsChars;
 }
 
 // Edit-control and private messages; null for those the control does not serve.
@@ -73,9 +70,11 @@ CommandHandler edit_message_handler(UINT msg) {
     case EM_LINEINDEX: case EM_LINELENGTH: case EM_REPLACESEL: case EM_GETLINE:
     case EM_CANUNDO: case EM_LINEFROMCHAR: case EM_SETTABSTOPS: case EM_GETFIRSTVISIBLELINE:
     case KE_PM_SELECTION_OFFSETS: case KE_PM_LINEFROMCHAR: case KE_PM_SELECT_OFFSETS:
-    case KE_PM_SELECTED_TEXT: case KE_PM_WINDOW_COLOUR: case KE_PM_GET_FORMAT:
-    case KE_PM_SET_FORMAT:
+    case KE_PM_SELECTED_TEXT:
       return cmd_not_built;
+    case KE_PM_WINDOW_COLOUR: return cmd_swap_window_colour;
+    case KE_PM_GET_FORMAT: return cmd_get_format;
+    case KE_PM_SET_FORMAT: return cmd_set_format;
   }
   return nullptr;
 }
@@ -109,22 +108,28 @@ private:
 LRESULT CALLBACK EditorWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_STYLECHANGING || msg == WM_STYLECHANGED) return DefWindowProcA(wnd, msg, wp, lp);
   MessageParams params(wp, lp);
-  if (msg == WM_CREATE) return ed_create_window(wnd, reinterpret_cast<CREATESTRUCTA*>(lp));
-  EditorRecord* rec = ed_record(wnd);
+  if (msg == WM_CREATE) return create_window(wnd, reinterpret_cast<CREATESTRUCTA*>(lp));
+  EditorRecord* rec = record_of(wnd);
   if (!rec) return DefWindowProcA(wnd, msg, wp, lp);
   if ((msg >= KE_COMMAND_FIRST && msg <= KE_COMMAND_LAST) || msg == WM_PASTE)
-    return ed_run_command(rec, msg);
+    return run_command(rec, msg);
   if (CommandHandler handler = edit_message_handler(msg)) return handler(rec);
 
   switch (msg) {
-    case WM_DESTROY: ed_destroy_window(wnd); return 1;
-    case WM_SIZE: if (wp != SIZE_MINIMIZED) ed_layout(rec); return 1;
-    case WM_SETFOCUS: ed_notify(rec, KEN_SETFOCUS); return 1;
-    case WM_KILLFOCUS: ed_notify(rec, KEN_KILLFOCUS); return 1;
+    case WM_DESTROY: destroy_window(wnd); return 1;
+    case WM_SIZE: if (wp != SIZE_MINIMIZED) layout(rec); return 1;
+    case WM_SETFOCUS:
+      if (wp) caret_focus_gained(rec);
+      notify(rec, KEN_SETFOCUS);
+      return 1;
+    case WM_KILLFOCUS:
+      caret_focus_lost(rec);
+      notify(rec, KEN_KILLFOCUS);
+      return 1;
     case WM_SETREDRAW: return set_redraw(rec, wp);
-    case WM_SETTEXT: return ed_set_text(rec, reinterpret_cast<const char*>(lp));
-    case WM_GETTEXT: return ed_get_text(rec, reinterpret_cast<char*>(lp), wp);
-    case WM_GETTEXTLENGTH: return ed_text_length(rec);
+    case WM_SETTEXT: return set_text(rec, reinterpret_cast<const char*>(lp));
+    case WM_GETTEXT: return get_text(rec, reinterpret_cast<char*>(lp), wp);
+    case WM_GETTEXTLENGTH: return text_length(rec);
     case WM_PAINT: return paint(rec);
     case WM_ERASEBKGND: return erase_background(rec, reinterpret_cast<HDC>(wp));
     case WM_SETFONT: return set_font(rec, reinterpret_cast<HFONT>(wp));

@@ -13,6 +13,11 @@ LRESULT CALLBACK Parent::Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       s_parent->notices.push_back({LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)});
       return 0;
     }
+    if (msg == 0x998) {
+      const int32_t* record = reinterpret_cast<const int32_t*>(lp);
+      s_parent->progress.push_back({wp, record[0], record[4], record[3]});
+      return wp == 1 ? s_parent->reportAnswer : s_parent->progressAnswer;
+    }
     if (msg == WM_RBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_MBUTTONDOWN) {
       s_parent->mouse.push_back(msg);
       return 1;

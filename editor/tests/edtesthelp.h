@@ -4,12 +4,21 @@
 #pragma once
 
 #include <windows.h>
+#include <stdint.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace edtest {
+
+// One load-progress message (0x998) as the parent saw it.
+struct ProgressNotice {
+  WPARAM stage;
+  int32_t percent;
+  int32_t lineCount;
+  int32_t fileLength;
+};
 
 struct Notice {
   WORD id;
@@ -25,8 +34,15 @@ public:
   HWND Handle() const { return wnd_; }
   std::vector<Notice> notices;
   std::vector<UINT> mouse;
+  std::vector<ProgressNotice> progress;
+  LRESULT progressAnswer = 1;  // what the parent answers to 0x998 at the start
+  LRESULT reportAnswer = 1;    // and to its reports
   std::vector<WORD> Codes() const;
-  void Clear() { notices.clear(); mouse.clear(); }
+  void Clear() {
+    notices.clear();
+    mouse.clear();
+    progress.clear();
+  }
 
 private:
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);

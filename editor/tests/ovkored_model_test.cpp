@@ -18,6 +18,8 @@
 #include "editor/korvoedit.h"
 #include "testkit.h"
 
+using namespace ked;
+
 namespace {
 
 static_assert(sizeof(EditorOptions) == 113, "packed option block");
@@ -29,7 +31,7 @@ class Model : public ::testing::Test {
 protected:
   static void SetUpTestSuite() { ASSERT_EQ(InitEditor(GetModuleHandleA(nullptr)), 1); }
   void TearDown() override {
-    ed_fail_allocations_after(-1);
+    fail_allocations_after(-1);
     for (HWND w : windows_) DestroyWindow(w);
   }
   HWND Make() {
@@ -71,7 +73,7 @@ TEST_F(Model, CommandTableRowsAndFlags) {
   std::map<uint32_t, uint32_t> expected = ExpectedRows();
   ASSERT_EQ(expected.size(), 115u);
   std::map<uint32_t, uint32_t> actual;
-  for (int i = 0; i < ED_COMMAND_ROWS; ++i) {
+  for (int i = 0; i < kCommandRows; ++i) {
     actual[g_commandTable[i].message] = g_commandTable[i].flags;
     if (i > 0) {
       EXPECT_LT(g_commandTable[i - 1].message, g_commandTable[i].message) << "sorted";
@@ -80,21 +82,23 @@ TEST_F(Model, CommandTableRowsAndFlags) {
   }
   EXPECT_EQ(actual, expected);
   for (const auto& row : expected) {
-    const CommandRow* found = ed_find_command(row.first);
+    const CommandRow* found = find_command(row.first);
     ASSERT_NE(found, nullptr) << std::hex << row.first;
     EXPECT_EQ(found->message, row.first);
   }
   for (uint32_t m = 0x900; m <= 0xA00; ++m) {
     if (!expected.count(m)) {
-      EXPECT_EQ(ed_find_command(m), nullptr) << std::hex << m;
+      EXPECT_EQ(find_command(m), nullptr) << std::hex << m;
     }
   }
 }
 
 TEST_F(Model, RowsServedByTheCore) {
-  // Every other row waits for the part of the control that does its work.
-  const std::vector<uint32_t> served = {0x969, 0x96A, 0x96B, 0x97E, 0x986, 0x997,
-                                        0x9A5, 0x9AA, 0x9AB, 0x9B2, 0x9BA};
+  // The rows with a handler of their own; every other row answers 0 and changes nothing.
+  const std::vector<uint32_t> served = {0x95D, 0x95E, 0x967, 0x968, 0x969, 0x96A, 0x96B,
+                                        0x96E, 0x96F, 0x971, 0x972, 0x97E, 0x986, 0x987,
+                                        0x997, 0x9A5, 0x9AA, 0x9AB, 0x9B2, 0x9B4, 0x9B5,
+                                        0x9B6, 0x9BA};
   std::vector<uint32_t> actual;
   for (const CommandRow& row : g_commandTable) {
     if (row.handler != cmd_not_built) {
@@ -106,7 +110,7 @@ TEST_F(Model, RowsServedByTheCore) {
 
 TEST_F(Model, UndoGroupMarksAroundCommands) {
   HWND w = Make();
-  EditorRecord* rec = ed_record(w);
+  EditorRecord* rec = record_of(w);
   UndoState* undo = rec->undo;
   ASSERT_NE(undo, nullptr);
   auto fill = [&](int current, int redoLimit) {
@@ -153,7 +157,7 @@ TEST_F(Model, OptionTable) {
     const char* name;
     uint16_t type;
     int32_t value;
-  } rows[ED_OPTION_COUNT] = {
+  } rows[kOptionCount] = {
       {"GoFreeSpace", 0, 1},       {"UseRealTabs", 0, 1},       {"HighBitsOff", 0, 0},
       {"EntabLine", 0, 0},         {"Wordwrap", 0, 0},          {"AutoReformat", 0, 0},
       {"Justify", 0, 0},           {"TwoSpaces", 0, 0},         {"CompressSpaces", 0, 1},
@@ -167,7 +171,7 @@ TEST_F(Model, OptionTable) {
   };
   const char* base = reinterpret_cast<const char*>(&g_options);
   ptrdiff_t offset = 0;
-  for (int i = 0; i < ED_OPTION_COUNT; ++i) {
+  for (int i = 0; i < kOptionCount; ++i) {
     SCOPED_TRACE(rows[i].name);
     const OptionKey& key = g_optionKeys[i];
     EXPECT_STREQ(key.name, rows[i].name);
@@ -175,20 +179,20 @@ TEST_F(Model, OptionTable) {
     EXPECT_EQ(key.defaultValue, rows[i].value);
     EXPECT_EQ(static_cast<const char*>(key.field) - base, offset) << "fields in block order";
     offset += key.type == OPT_BYTE ? 1 : 4;
-    int32_t compiled = ed_option_get(&g_compiledOptions, &key);
+    int32_t compiled = option_get(&g_compiledOptions, &key);
     EXPECT_EQ(compiled, std::string(key.name) == "IgnoreSetCursor" ? 0 : rows[i].value);
-    EXPECT_EQ(ed_find_option(rows[i].name), &key);
+    EXPECT_EQ(find_option(rows[i].name), &key);
   }
   EXPECT_EQ(offset, 113);
-  EXPECT_EQ(ed_find_option("tabfill"), nullptr) << "names are case-sensitive";
-  EXPECT_EQ(ed_find_option(nullptr), nullptr);
+  EXPECT_EQ(find_option("tabfill"), nullptr) << "names are case-sensitive";
+  EXPECT_EQ(find_option(nullptr), nullptr);
 }
 
 TEST_F(Model, ReadingTheSettingsSetsIgnoreSetCursor) {
   EditorRecord rec = {};
   g_options = g_compiledOptions;
   EXPECT_EQ(g_options.IgnoreSetCursor, 0);
-  EXPECT_EQ(ed_read_settings(&rec), 1);
+  EXPECT_EQ(read_settings(&rec), 1);
   EXPECT_EQ(g_options.IgnoreSetCursor, 1);
   EXPECT_EQ(rec.options.IgnoreSetCursor, 1);
 }
@@ -197,7 +201,7 @@ TEST_F(Model, ReadingTheSettingsSetsIgnoreSetCursor) {
 
 TEST_F(Model, UnlinkKeepsTheRecordTrue) {
   HWND w = Make();
-  EditorRecord* rec = ed_record(w);
+  EditorRecord* rec = record_of(w);
   SendMessageA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("one\r\ntwo\r\nthree"));
   LineRecord* two = rec->firstLine->next;
   LineRecord* three = rec->lastLine;
@@ -210,7 +214,7 @@ TEST_F(Model, UnlinkKeepsTheRecordTrue) {
   rec->selection.end = {three, 2, 3};
   int32_t changes = rec->changes;
 
-  EXPECT_EQ(ed_unlink(rec, rec->firstLine), two);
+  EXPECT_EQ(unlink_line(rec, rec->firstLine), two);
   EXPECT_EQ(rec->firstLine, two);
   EXPECT_EQ(rec->lineNumber, 2);
   EXPECT_EQ(rec->lineCount, 2);
@@ -218,14 +222,14 @@ TEST_F(Model, UnlinkKeepsTheRecordTrue) {
   rec->selection.state = SEL_COMPLETE;
   rec->selection.anchor = {two, 0, 1};
   rec->selection.end = {three, 2, 2};
-  EXPECT_EQ(ed_unlink(rec, three), two) << "the previous line takes the last line's place";
+  EXPECT_EQ(unlink_line(rec, three), two) << "the previous line takes the last line's place";
   EXPECT_EQ(rec->selection.state, SEL_NONE) << "its end went";
   EXPECT_EQ(rec->currentLine, two);
   EXPECT_EQ(rec->lastLine, two);
   EXPECT_EQ(rec->lineNumber, 1);
   EXPECT_EQ(rec->changes, changes + 2);
 
-  LineRecord* fresh = ed_unlink(rec, two);
+  LineRecord* fresh = unlink_line(rec, two);
   ASSERT_NE(fresh, nullptr);
   EXPECT_EQ(rec->bookmarks[0].line, nullptr) << "bookmark on the line cleared";
   EXPECT_EQ(rec->firstLine, fresh);
@@ -241,23 +245,23 @@ TEST_F(Model, UnlinkKeepsTheRecordTrue) {
 
 TEST_F(Model, LinkAndStep) {
   HWND w = Make();
-  EditorRecord* rec = ed_record(w);
+  EditorRecord* rec = record_of(w);
   SendMessageA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("b\r\nd"));
   rec->currentLine = rec->lastLine;
   rec->lineNumber = 2;
-  LineRecord* a = ed_make_line(3, rec);
+  LineRecord* a = make_line(3, rec);
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a->capacity, 8);
-  ed_link_after(a, nullptr, rec);
+  link_after(a, nullptr, rec);
   EXPECT_EQ(rec->firstLine, a);
   EXPECT_EQ(rec->lineNumber, 3);
-  ed_link_before_current(ed_make_line(16, rec), rec);
+  link_before_current(make_line(16, rec), rec);
   EXPECT_EQ(rec->lineNumber, 4);
   EXPECT_EQ(rec->lineCount, 4);
-  EXPECT_EQ(ed_line_number(rec, rec->currentLine), 4);
-  EXPECT_EQ(ed_step(rec, rec->firstLine, 10), rec->lastLine);
-  EXPECT_EQ(ed_step(rec, rec->lastLine, -2), rec->firstLine->next);
-  EXPECT_EQ(ed_step(rec, rec->lastLine, -9), rec->firstLine);
+  EXPECT_EQ(line_number(rec, rec->currentLine), 4);
+  EXPECT_EQ(step_lines(rec, rec->firstLine, 10), rec->lastLine);
+  EXPECT_EQ(step_lines(rec, rec->lastLine, -2), rec->firstLine->next);
+  EXPECT_EQ(step_lines(rec, rec->lastLine, -9), rec->firstLine);
 }
 
 // ---- running out of memory ----
@@ -270,9 +274,9 @@ TEST_F(Model, FailedLineShowsOneBoxAndKeepsTheText) {
   for (int succeed : {0, 1, 5}) {
     SCOPED_TRACE(succeed);
     size_t boxesBefore = boxes_.Boxes().size();
-    ed_fail_allocations_after(succeed);
+    fail_allocations_after(succeed);
     EXPECT_EQ(SendMessageA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("a\r\nb\r\nc\r\nd")), 0);
-    ed_fail_allocations_after(-1);
+    fail_allocations_after(-1);
     ASSERT_EQ(boxes_.Boxes().size(), boxesBefore + 1) << "one box, not one per retry";
     EXPECT_EQ(boxes_.Boxes().back().text, "init_line() - MEM_ALLOC returns NULL");
     EXPECT_EQ(boxes_.Boxes().back().caption, "");
@@ -280,22 +284,22 @@ TEST_F(Model, FailedLineShowsOneBoxAndKeepsTheText) {
     EXPECT_EQ(SendMessageA(w, EM_GETMODIFY, 0, 0), 0);
   }
   // The only line cannot be replaced: it stays.
-  EditorRecord* rec = ed_record(w);
+  EditorRecord* rec = record_of(w);
   SendMessageA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("last"));
-  ed_fail_allocations_after(0);
-  EXPECT_EQ(ed_unlink(rec, rec->firstLine), nullptr);
-  ed_fail_allocations_after(-1);
+  fail_allocations_after(0);
+  EXPECT_EQ(unlink_line(rec, rec->firstLine), nullptr);
+  fail_allocations_after(-1);
   EXPECT_EQ(edtest::Text(w), "last");
   EXPECT_EQ(rec->lineCount, 1);
   EXPECT_EQ(boxes_.Boxes().size(), 4u);
 }
 
 TEST_F(Model, WindowWithoutRecordIgnoresCommands) {
-  ed_fail_allocations_after(0);
+  fail_allocations_after(0);
   HWND w = Make();
-  ed_fail_allocations_after(-1);
+  fail_allocations_after(-1);
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(ed_record(w), nullptr);
+  EXPECT_EQ(record_of(w), nullptr);
   ASSERT_EQ(boxes_.Boxes().size(), 1u);
   EXPECT_EQ(boxes_.Boxes()[0].text, "OUT OF MEMORY!!! CAN'T CONTINUE!!!");
   EXPECT_EQ(SendMessageA(w, KE_NOTHING, 0, 0), 0) << "default handling";

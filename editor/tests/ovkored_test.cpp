@@ -12,6 +12,8 @@
 #include "editor/korvoedit.h"
 #include "testkit.h"
 
+using namespace ked;
+
 using edtest::Parent;
 using edtest::MakeEditor;
 
@@ -108,7 +110,7 @@ TEST_F(Editor, CreationNamesTheDocument) {
     edtest::IniClearOptions();
     if (c.ignore) edtest::IniSet("IgnoreCreateParams", c.ignore);
     HWND w = Make(parent_.Handle(), 0, c.param);
-    EditorRecord* rec = ed_record(w);
+    EditorRecord* rec = record_of(w);
     ASSERT_TRUE(rec && rec->fileName);
     EXPECT_EQ(lstrcmpiA(rec->fileName, c.name), 0) << rec->fileName;
     EXPECT_EQ(Send(w, WM_GETTEXTLENGTH), 0);
@@ -120,11 +122,11 @@ TEST_F(Editor, CreationNamesTheDocument) {
 
 TEST_F(Editor, RecordIdsDifferAfterDestruction) {
   HWND first = MakeEditor(parent_.Handle());
-  int32_t firstId = ed_record(first)->id;
+  int32_t firstId = record_of(first)->id;
   DestroyWindow(first);
   HWND second = Make(parent_.Handle());
-  EXPECT_NE(ed_record(second)->id, firstId);
-  EXPECT_GT(ed_record(second)->id, 0);
+  EXPECT_NE(record_of(second)->id, firstId);
+  EXPECT_GT(record_of(second)->id, 0);
 }
 
 // ---- text ----
@@ -149,7 +151,7 @@ TEST_F(Editor, SetTextCutsLines) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
     ASSERT_EQ(Send(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.text)), 1);
-    EditorRecord* rec = ed_record(w);
+    EditorRecord* rec = record_of(w);
     std::vector<std::string> lines;
     std::vector<int> capacities;
     for (LineRecord* l = rec->firstLine; l; l = l->next) {
@@ -168,8 +170,8 @@ TEST_F(Editor, SetTextCutsLines) {
     EXPECT_EQ(Send(w, EM_GETMODIFY), 1) << "a new text counts as one change";
   }
   Send(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("tab\there\r\nplain"));
-  EXPECT_TRUE(ed_record(w)->firstLine->flags & LF_HAS_TABS);
-  EXPECT_FALSE(ed_record(w)->lastLine->flags & LF_HAS_TABS);
+  EXPECT_TRUE(record_of(w)->firstLine->flags & LF_HAS_TABS);
+  EXPECT_FALSE(record_of(w)->lastLine->flags & LF_HAS_TABS);
 
   EXPECT_EQ(Send(w, WM_SETTEXT, 0, 0), 1) << "no text: only a repaint";
   EXPECT_EQ(edtest::Text(w), "tab\there\r\nplain\r\n");
@@ -231,7 +233,7 @@ TEST_F(Editor, ReadOnlyWindowRefusesEditingCommands) {
   Send(w, EM_SETMODIFY, 0);
   EXPECT_EQ(Send(w, EM_SETREADONLY, 1), 1);
   EXPECT_TRUE(GetWindowLongA(w, GWL_STYLE) & ES_KE_READONLY);
-  EXPECT_TRUE(ed_record(w)->state & ST_READ_ONLY);
+  EXPECT_TRUE(record_of(w)->state & ST_READ_ONLY);
   parent_.Clear();
   struct Case {
     UINT msg;
@@ -252,9 +254,9 @@ TEST_F(Editor, ReadOnlyWindowRefusesEditingCommands) {
 
   EXPECT_EQ(Send(w, KE_EM_SETREADONLY, 0), 1);
   EXPECT_FALSE(GetWindowLongA(w, GWL_STYLE) & ES_KE_READONLY);
-  EXPECT_FALSE(ed_record(w)->state & ST_READ_ONLY);
+  EXPECT_FALSE(record_of(w)->state & ST_READ_ONLY);
   HWND created = Make(parent_.Handle(), ES_KE_READONLY);
-  EXPECT_TRUE(ed_record(created)->state & ST_READ_ONLY);
+  EXPECT_TRUE(record_of(created)->state & ST_READ_ONLY);
 }
 
 TEST_F(Editor, ModifyCounterAndDialogCode) {
@@ -384,7 +386,7 @@ TEST_F(Editor, OptionsByName) {
     EXPECT_EQ(Option(w, c.key), c.stored);
   }
   EXPECT_EQ(Option(w, "TabIncrement"), 3);
-  EditorRecord* rec = ed_record(w);
+  EditorRecord* rec = record_of(w);
   EXPECT_EQ(rec->tabMarks[3], 1);
   EXPECT_EQ(rec->tabMarks[4], 0);
   EXPECT_EQ(rec->tabMarks[255], 1);
@@ -407,7 +409,7 @@ TEST_F(Editor, SettingsFileIsReadForEveryNewWindow) {
   EXPECT_EQ(Option(after, "RightMargin"), 72);
   EXPECT_EQ(Option(after, "TabFill"), 255);
   EXPECT_EQ(Option(after, "GoFreeSpace"), 1);
-  EXPECT_EQ(ed_record(after)->tabMarks[4], 1);
+  EXPECT_EQ(record_of(after)->tabMarks[4], 1);
   EXPECT_EQ(Option(before, "RightMargin"), 80) << "a window keeps its own copy";
   edtest::IniSet("TabIncrement", "0");
   EXPECT_EQ(Option(Make(parent_.Handle()), "TabIncrement"), 2) << "no usable tab table from 0";
@@ -434,7 +436,7 @@ TEST_F(Editor, OptionsDialogOkAppliesCancelDoesNot) {
   EXPECT_EQ(Option(w, "TabFill"), 0x2D);
   EXPECT_EQ(Option(w, "Wordwrap"), 1);
   EXPECT_EQ(Option(w, "InsertMode"), 0);
-  EXPECT_EQ(ed_record(w)->tabMarks[4], 1) << "tab stops follow the new increment";
+  EXPECT_EQ(record_of(w)->tabMarks[4], 1) << "tab stops follow the new increment";
   EXPECT_EQ(edtest::IniGet("RightMargin"), "") << "OK does not save";
   ASSERT_EQ(boxes_.Boxes().size(), 2u);
   EXPECT_EQ(boxes_.Boxes()[0].caption, "Editor Options");
@@ -463,7 +465,7 @@ TEST_F(Editor, SaveButtonWritesEveryKey) {
   HWND fresh = Make(parent_.Handle());
   EXPECT_EQ(Option(fresh, "RightMargin"), 66);
   EXPECT_EQ(Option(fresh, "LeftOffset"), 3);
-  EXPECT_EQ(ed_record(fresh)->view->marginLeft, 3);
+  EXPECT_EQ(record_of(fresh)->view->marginLeft, 3);
   expectedBoxes_ = 1;
 }
 

@@ -1,0 +1,33 @@
+// Putting text in at the caret as if it were typed, deleting a complete selection, and
+// the word at the caret.
+#pragma once
+
+#include <windows.h>
+#include <stdint.h>
+
+namespace ked {
+
+struct EditorRecord;
+struct LineRecord;
+
+// Puts `count` characters (none a line break) at the caret, padding free space with
+// blanks first; inserted, or written over the line's characters when `overwrite`. The
+// caret moves past them. False when the line cannot grow.
+bool put_run(EditorRecord* rec, const char* text, int32_t count, bool overwrite);
+// Types one character: CR or LF splits the line at the caret (AutoIndent applies when
+// nothing moved to the new line), a tab goes in as a tab or as TabFill characters up to
+// the next tab stop, anything else as by put_run.
+bool type_char(EditorRecord* rec, char c, bool overwrite);
+// Inserts `text` at the caret with AutoIndent off: cut at every character below 32 and
+// at every backslash, CR LF giving one line break. Answers 1, 0 for no or empty text.
+int insert_text(EditorRecord* rec, const char* text, bool overwrite);
+// Deletes a complete selection (stream or column); the caret goes to its start.
+bool delete_selection(EditorRecord* rec);
+// Letters, digits and "_".
+bool is_word_char(unsigned char c);
+
+// Commands 0x987 (insert text) and 0x972 (word at the caret).
+LRESULT cmd_insert_text(EditorRecord* rec);
+LRESULT cmd_get_word(EditorRecord* rec);
+
+}  // namespace ked
