@@ -249,41 +249,21 @@ JxStatus cmgKeywordValue(const char* text, const char* keyword, JxString* out) {
   return 0;
 }
 
-JxStatus cmgDriverResult(cmgInfo* env, SQLHDBC hdbc, SQLHSTMT hstmt, SQLRETURN rc) {
-  if (rc == SQL_SUCCESS) return 0;
-  bool info = rc == SQL_SUCCESS_WITH_INFO;
-  if (env) {
-    if (info) env->callerFlags |= CMG_LAST_INFO;
-    else env->callerFlags &= ~CMG_LAST_INFO;
+bool cmgParseNumber(const char* text, long min, long max, long* out) {
+  const char* p = text;
+  while (*p == ' ' || *p == '\t') ++p;
+  bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  if (*p < '0' || *p > '9') return false;
+  long value = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > 100000000L) return false;
   }
-  bool any = false;
-  SQLHENV henv = env ? env->henv : nullptr;
-  for (int i = 0; i < 32; ++i) {
-    SQLCHAR state[6] = {0};
-    SQLCHAR message[SQL_MESSAGE_SIZE];
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    SQLRETURN r = SQLError(henv, hdbc, hstmt, state, &native, message, sizeof message, &length);
-    if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO) break;
-    any = true;
-    JxString text;
-    if (text.initialize(reinterpret_cast<char*>(state)) || text.concat(": ") ||
-        text.concat(reinterpret_cast<char*>(message)))
-      return 1;
-    // A driver error with a native code is number 4 (the code travels with it).
-    unsigned short number = info ? SQLMSG_DRIVER_WARNING
-                                 : (native ? SQLMSG_DRIVER_NATIVE : SQLMSG_DRIVER_ERROR);
-    JxErrorKeeper::addDatabaseError(number, static_cast<unsigned long>(native), text.c_str(),
-                                    info ? JX_WARNING : JX_ERROR);
-  }
-  if (info) return 0;
-  if (!any && rc == SQL_INVALID_HANDLE) {
-    sqlErrorById(SQLMSG_INVALID_ODBC_HANDLE);
-  } else if (!any) {
-    char text[64] = "The ODBC driver manager answered ";
-    utlDecimal(text + strlen(text), static_cast<long>(rc));
-    strcat(text, ".");
-    JxErrorKeeper::addDatabaseError(SQLMSG_DRIVER_ERROR, 0, text, JX_ERROR);
-  }
-  return 1;
+  while (*p == ' ' || *p == '\t') ++p;
+  if (*p) return false;
+  if (negative) value = -value;
+  if (value < min || value > max) return false;
+  *out = value;
+  return true;
 }
