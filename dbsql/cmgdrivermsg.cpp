@@ -19,16 +19,14 @@ struct StatePair {
 };
 
 const StatePair kStateMap[] = {
-    {"07005", "24000"}, {"07009", "S1002"}, {"42000", "37000"}, {"42S01", "S0001"},
-    {"42S02", "S0002"}, {"42S11", "S0011"}, {"42S12", "S0012"}, {"42S21", "S0021"},
-    {"42S22", "S0022"}, {"HY000", "S1000"}, {"HY001", "S1001"}, {"HY003", "S1003"},
-    {"HY004", "S1004"}, {"HY008", "S1008"}, {"HY009", "S1009"}, {"HY010", "S1010"},
-    {"HY011", "S1011"}, {"HY012", "S1012"}, {"HY090", "S1090"}, {"HY091", "S1091"},
-    {"HY092", "S1092"}, {"HY096", "S1096"}, {"HY097", "S1097"}, {"HY098", "S1098"},
-    {"HY099", "S1099"}, {"HY100", "S1100"}, {"HY101", "S1101"}, {"HY103", "S1103"},
-    {"HY104", "S1104"}, {"HY105", "S1105"}, {"HY106", "S1106"}, {"HY107", "S1107"},
-    {"HY109", "S1109"}, {"HY110", "S1110"}, {"HY111", "S1111"}, {"HYC00", "S1C00"},
-    {"HYT00", "S1T00"}, {"HYT01", "S1T00"},
+    {"07005", "24000"}, {"07009", "S1002"}, {"42000", "37000"}, {"42S01", "S0001"}, {"42S02", "S0002"},
+    {"42S11", "S0011"}, {"42S12", "S0012"}, {"42S21", "S0021"}, {"42S22", "S0022"}, {"HY000", "S1000"},
+    {"HY001", "S1001"}, {"HY003", "S1003"}, {"HY004", "S1004"}, {"HY008", "S1008"}, {"HY009", "S1009"},
+    {"HY010", "S1010"}, {"HY011", "S1011"}, {"HY012", "S1012"}, {"HY090", "S1090"}, {"HY091", "S1091"},
+    {"HY092", "S1092"}, {"HY096", "S1096"}, {"HY097", "S1097"}, {"HY098", "S1098"}, {"HY099", "S1099"},
+    {"HY100", "S1100"}, {"HY101", "S1101"}, {"HY103", "S1103"}, {"HY104", "S1104"}, {"HY105", "S1105"},
+    {"HY106", "S1106"}, {"HY107", "S1107"}, {"HY109", "S1109"}, {"HY110", "S1110"}, {"HY111", "S1111"},
+    {"HYC00", "S1C00"}, {"HYT00", "S1T00"}, {"HYT01", "S1T00"},
 };
 
 // A driver that never stops answering SQLError is cut off after this many messages.
@@ -92,8 +90,10 @@ int cmgSetDriverError(cmgInfo* env, SQLHDBC hdbc, SQLHSTMT hstmt, SQLRETURN rc) 
   if (rc == SQL_SUCCESS) return 0;
   bool info = rc == SQL_SUCCESS_WITH_INFO;
   if (env) {
-    if (info) env->callerFlags |= CMG_LAST_INFO;
-    else env->callerFlags &= ~CMG_LAST_INFO;
+    if (info)
+      env->callerFlags |= CMG_LAST_INFO;
+    else
+      env->callerFlags &= ~CMG_LAST_INFO;
   }
   if (rc == SQL_INVALID_HANDLE) {
     sqlErrorById(SQLMSG_INVALID_ODBC_HANDLE);

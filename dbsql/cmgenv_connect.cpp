@@ -55,8 +55,7 @@ JxStatus numberValue(const JxSubString& key, const JxSubString& value, uint16_t*
 
 JxStatus appendItem(JxString* out, const JxSubString& key, const char* value, uint32_t valueLength) {
   if (out->getLength() && out->concat(';')) return 1;
-  return out->concat(key.getPtr(), key.getLength()) || out->concat('=') ||
-         out->concat(value, valueLength);
+  return out->concat(key.getPtr(), key.getLength()) || out->concat('=') || out->concat(value, valueLength);
 }
 
 // A text item of the driver (buffer of size bytes) into *dst; empty when the call
@@ -109,7 +108,8 @@ JxStatus cmgRewriteConnectString(const char* connectString, const char* logonNam
         JxString name;
         if (name.initialize(value.getPtr(), value.getLength())) return 1;
         char* v = const_cast<char*>(name.c_str());
-        if (toupper(static_cast<unsigned char>(v[0])) == 'J' && toupper(static_cast<unsigned char>(v[1])) == 'W')
+        if (toupper(static_cast<unsigned char>(v[0])) == 'J' &&
+            toupper(static_cast<unsigned char>(v[1])) == 'W')
           v[1] = 'X';
         if (appendItem(out, JxSubString("DSN"), v, name.getLength())) return 1;
         hasDsn = true;
@@ -196,9 +196,9 @@ JxStatus cmgDriverConnect(cmg_capabilities* con, const char* connectString, uint
   char* completed = static_cast<char*>(ramAllocZ(kOutSize));
   if (!completed) return fail(false);
   SQLSMALLINT completedLength = 0;
-  SQLRETURN rc = SQLDriverConnect(hdbc, prompt ? env->window : nullptr,
-                                  reinterpret_cast<SQLCHAR*>(const_cast<char*>(rewritten.c_str())), SQL_NTS,
-                                  reinterpret_cast<SQLCHAR*>(completed), kOutSize, &completedLength, completion);
+  SQLRETURN rc = SQLDriverConnect(
+      hdbc, prompt ? env->window : nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(rewritten.c_str())),
+      SQL_NTS, reinterpret_cast<SQLCHAR*>(completed), kOutSize, &completedLength, completion);
   if (rc == SQL_NO_DATA_FOUND) {
     sqlErrorById(SQLMSG_CONNECTION_CANCELLED);
     ramFree(completed);
@@ -210,13 +210,14 @@ JxStatus cmgDriverConnect(cmg_capabilities* con, const char* connectString, uint
   }
   con->ownsHdbc = 1;
   if (request.allowLocks) SQLSetConnectOption(hdbc, CMG_OPTION_ALLOW_LOCKS, 1);
-  con->connectString = ramAllocStr(completedLength >= 0 && completedLength < kOutSize ? completed
-                                                                                      : rewritten.c_str());
+  con->connectString =
+      ramAllocStr(completedLength >= 0 && completedLength < kOutSize ? completed : rewritten.c_str());
   ramFree(completed);
   if (!con->connectString) return fail(true);
   JxString source, user;
   char* database = nullptr;
-  if (cmgKeywordValue(con->connectString, "DSN=", &source) || cmgKeywordValue(con->connectString, "UID=", &user) ||
+  if (cmgKeywordValue(con->connectString, "DSN=", &source) ||
+      cmgKeywordValue(con->connectString, "UID=", &user) ||
       infoText(con, hdbc, SQL_DATABASE_NAME, 256, true, &database))
     return fail(true);
   JxStatus profiled = cmgDriverProfile(con, hdbc, source.c_str(), user.c_str(), database);

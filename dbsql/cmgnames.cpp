@@ -15,9 +15,7 @@ namespace {
 
 // Codes 192-222 (but 215) and 223-255 (but 247) are the accented capitals and small
 // letters of the Windows Latin page, whatever the run-time library's locale says.
-bool isCapital(unsigned char c) {
-  return c < 128 ? isupper(c) != 0 : (c >= 192 && c <= 222 && c != 215);
-}
+bool isCapital(unsigned char c) { return c < 128 ? isupper(c) != 0 : (c >= 192 && c <= 222 && c != 215); }
 bool isSmall(unsigned char c) { return c < 128 ? islower(c) != 0 : (c >= 223 && c != 247); }
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
@@ -50,9 +48,11 @@ const char* findItem(const char* list, F match) {
 // The reserved-word test of length bytes of text.
 short reserved(const cmg_capabilities* con, const char* text, size_t length, short clauseType) {
   char local[65];
-  char* word = length < sizeof local ? local : static_cast<char*>(ramAlloc(static_cast<uint32_t>(length + 1)));
+  char* word =
+      length < sizeof local ? local : static_cast<char*>(ramAlloc(static_cast<uint32_t>(length + 1)));
   if (!word) return 0;
-  for (size_t i = 0; i < length; ++i) word[i] = static_cast<char>(toupper(static_cast<unsigned char>(text[i])));
+  for (size_t i = 0; i < length; ++i)
+    word[i] = static_cast<char>(toupper(static_cast<unsigned char>(text[i])));
   word[length] = 0;
   short found = 0;
   int lo = 0, hi = static_cast<int>(con->reservedCount) - 1;
@@ -63,8 +63,10 @@ short reserved(const cmg_capabilities* con, const char* text, size_t length, sho
       found = 1;
       break;
     }
-    if (c < 0) hi = mid - 1;
-    else lo = mid + 1;
+    if (c < 0)
+      hi = mid - 1;
+    else
+      lo = mid + 1;
   }
   if (!found && clauseType != CLAUSE_COLUMN &&
       findItem(con->fromReserved, [&](const char* item) { return strcmp(item, word) == 0; }))
@@ -124,8 +126,8 @@ short cmgSpecialIsValidName(const cmg_capabilities* con, const char* name, short
 JxStatus cmgMakeValidName(const cmg_capabilities* con, char* name, uint32_t size, short isColumn) {
   if (!con) return cmgMissing("connection", "cmgMakeValidName");
   if (!name) return cmgMissing("name", "cmgMakeValidName");
-  const char* separator = con->qualifierSeparator && con->qualifierSeparator[0] ? con->qualifierSeparator
-                                                                                : nullptr;
+  const char* separator =
+      con->qualifierSeparator && con->qualifierSeparator[0] ? con->qualifierSeparator : nullptr;
   size_t sepLength = separator ? strlen(separator) : 0;
   char q = static_cast<char>(con->quoteChar);
   JxString out;
@@ -150,8 +152,7 @@ JxStatus cmgMakeValidName(const cmg_capabilities* con, char* name, uint32_t size
         *sqlErrorById(SQLMSG_CANNOT_QUOTE) << part.c_str();
       return 1;
     }
-    if ((quote && out.concat(q)) || out.concat(p, static_cast<uint32_t>(length)) ||
-        (quote && out.concat(q)))
+    if ((quote && out.concat(q)) || out.concat(p, static_cast<uint32_t>(length)) || (quote && out.concat(q)))
       return 1;
     if (!*end) break;
     // The part ends at a "." or at the whole separator text.

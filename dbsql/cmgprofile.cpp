@@ -18,29 +18,225 @@ const char kSettingsFile[] = "ODBC.INI";
 // Text settings and driver answers are read into buffers of this size.
 const uint16_t kTextSize = 1024;
 
-const char* const kBuiltinReserved[] = {
-    "ABSOLUTE", "ADA", "ADD", "ALL", "ALLOCATE", "ALTER", "AND", "ANY", "ARE", "AS", "ASC", "ASSERTION", "AT",
-    "AUTHORIZATION", "AVG", "BEGIN", "BETWEEN", "BIT", "BIT_LENGTH", "BY", "CASCADE", "CASCADED", "CASE", "CAST",
-    "CATALOG", "CHAR", "CHARACTER", "CHARACTER_LENGTH", "CHAR_LENGTH", "CHECK", "CLOSE", "COALESCE", "COBOL",
-    "COLLATE", "COLLATION", "COLUMN", "COMMIT", "COMPUTE", "CONNECT", "CONNECTION", "CONSTRAINT", "CONSTRAINTS",
-    "CONTINUE", "CONVERT", "CORRESPONDING", "COUNT", "CREATE", "CURRENT", "CURRENT_DATE", "CURRENT_TIME",
-    "CURRENT_TIMESTAMP", "CURSOR", "DATE", "DAY", "DEALLOCATE", "DEC", "DECIMAL", "DECLARE", "DEFERRABLE",
-    "DEFERRED", "DELETE", "DESC", "DESCRIBE", "DESCRIPTOR", "DIAGNOSTICS", "DICTIONARY", "DISCONNECT",
-    "DISPLACEMENT", "DISTINCT", "DOMAIN", "DOUBLE", "DROP", "ELSE", "END", "END-EXEC", "ESCAPE", "EXCEPT",
-    "EXCEPTION", "EXEC", "EXECUTE", "EXISTS", "EXTERNAL", "EXTRACT", "FALSE", "FETCH", "FIRST", "FLOAT", "FOR",
-    "FOREIGN", "FORTRAN", "FOUND", "FROM", "FULL", "GET", "GLOBAL", "GO", "GOTO", "GRANT", "GROUP", "HAVING",
-    "HOUR", "IDENTITY", "IGNORE", "IMMEDIATE", "IN", "INCLUDE", "INDEX", "INDICATOR", "INITIALLY", "INNER",
-    "INPUT", "INSENSITIVE", "INSERT", "INTEGER", "INTERSECT", "INTERVAL", "INTO", "IS", "ISOLATION", "JOIN",
-    "KEY", "LANGUAGE", "LAST", "LEFT", "LEVEL", "LIKE", "LOCAL", "LOWER", "MATCH", "MAX", "MIN", "MINUTE",
-    "MODULE", "MONTH", "MUMPS", "NAMES", "NATIONAL", "NCHAR", "NEXT", "NONE", "NOT", "NULL", "NULLIF",
-    "NUMERIC", "OCTET_LENGTH", "OF", "OFF", "ON", "ONLY", "OPEN", "OPTION", "OPTIONS", "OR", "ORDER", "OUTER",
-    "OUTPUT", "OVERLAPS", "PARTIAL", "PASCAL", "PLI", "POSITION", "PRECISION", "PREPARE", "PRESERVE",
-    "PRIMARY", "PRIOR", "PRIVILEGES", "PROCEDURE", "PUBLIC", "RESTRICT", "REVOKE", "RIGHT", "ROLLBACK", "ROWS",
-    "SCHEMA", "SCROLL", "SECOND", "SECTION", "SELECT", "SEQUENCE", "SET", "SIZE", "SMALLINT", "SOME", "SQL",
-    "SQLCA", "SQLCODE", "SQLERROR", "SQLSTATE", "SQLWARNING", "SUBSTRING", "SUM", "SYSTEM", "TABLE",
-    "TEMPORARY", "THEN", "TIME", "TIMESTAMP", "TIMEZONE_HOUR", "TIMEZONE_MINUTE", "TO", "TRANSACTION",
-    "TRANSLATE", "TRANSLATION", "TRUE", "UNION", "UNIQUE", "UNKNOWN", "UPDATE", "UPPER", "USAGE", "USER",
-    "USING", "WHEN", "WHENEVER", "WHERE", "WITH", "WORK", "YEAR"};
+const char* const kBuiltinReserved[] = {"ABSOLUTE",
+                                        "ADA",
+                                        "ADD",
+                                        "ALL",
+                                        "ALLOCATE",
+                                        "ALTER",
+                                        "AND",
+                                        "ANY",
+                                        "ARE",
+                                        "AS",
+                                        "ASC",
+                                        "ASSERTION",
+                                        "AT",
+                                        "AUTHORIZATION",
+                                        "AVG",
+                                        "BEGIN",
+                                        "BETWEEN",
+                                        "BIT",
+                                        "BIT_LENGTH",
+                                        "BY",
+                                        "CASCADE",
+                                        "CASCADED",
+                                        "CASE",
+                                        "CAST",
+                                        "CATALOG",
+                                        "CHAR",
+                                        "CHARACTER",
+                                        "CHARACTER_LENGTH",
+                                        "CHAR_LENGTH",
+                                        "CHECK",
+                                        "CLOSE",
+                                        "COALESCE",
+                                        "COBOL",
+                                        "COLLATE",
+                                        "COLLATION",
+                                        "COLUMN",
+                                        "COMMIT",
+                                        "COMPUTE",
+                                        "CONNECT",
+                                        "CONNECTION",
+                                        "CONSTRAINT",
+                                        "CONSTRAINTS",
+                                        "CONTINUE",
+                                        "CONVERT",
+                                        "CORRESPONDING",
+                                        "COUNT",
+                                        "CREATE",
+                                        "CURRENT",
+                                        "CURRENT_DATE",
+                                        "CURRENT_TIME",
+                                        "CURRENT_TIMESTAMP",
+                                        "CURSOR",
+                                        "DATE",
+                                        "DAY",
+                                        "DEALLOCATE",
+                                        "DEC",
+                                        "DECIMAL",
+                                        "DECLARE",
+                                        "DEFERRABLE",
+                                        "DEFERRED",
+                                        "DELETE",
+                                        "DESC",
+                                        "DESCRIBE",
+                                        "DESCRIPTOR",
+                                        "DIAGNOSTICS",
+                                        "DICTIONARY",
+                                        "DISCONNECT",
+                                        "DISPLACEMENT",
+                                        "DISTINCT",
+                                        "DOMAIN",
+                                        "DOUBLE",
+                                        "DROP",
+                                        "ELSE",
+                                        "END",
+                                        "END-EXEC",
+                                        "ESCAPE",
+                                        "EXCEPT",
+                                        "EXCEPTION",
+                                        "EXEC",
+                                        "EXECUTE",
+                                        "EXISTS",
+                                        "EXTERNAL",
+                                        "EXTRACT",
+                                        "FALSE",
+                                        "FETCH",
+                                        "FIRST",
+                                        "FLOAT",
+                                        "FOR",
+                                        "FOREIGN",
+                                        "FORTRAN",
+                                        "FOUND",
+                                        "FROM",
+                                        "FULL",
+                                        "GET",
+                                        "GLOBAL",
+                                        "GO",
+                                        "GOTO",
+                                        "GRANT",
+                                        "GROUP",
+                                        "HAVING",
+                                        "HOUR",
+                                        "IDENTITY",
+                                        "IGNORE",
+                                        "IMMEDIATE",
+                                        "IN",
+                                        "INCLUDE",
+                                        "INDEX",
+                                        "INDICATOR",
+                                        "INITIALLY",
+                                        "INNER",
+                                        "INPUT",
+                                        "INSENSITIVE",
+                                        "INSERT",
+                                        "INTEGER",
+                                        "INTERSECT",
+                                        "INTERVAL",
+                                        "INTO",
+                                        "IS",
+                                        "ISOLATION",
+                                        "JOIN",
+                                        "KEY",
+                                        "LANGUAGE",
+                                        "LAST",
+                                        "LEFT",
+                                        "LEVEL",
+                                        "LIKE",
+                                        "LOCAL",
+                                        "LOWER",
+                                        "MATCH",
+                                        "MAX",
+                                        "MIN",
+                                        "MINUTE",
+                                        "MODULE",
+                                        "MONTH",
+                                        "MUMPS",
+                                        "NAMES",
+                                        "NATIONAL",
+                                        "NCHAR",
+                                        "NEXT",
+                                        "NONE",
+                                        "NOT",
+                                        "NULL",
+                                        "NULLIF",
+                                        "NUMERIC",
+                                        "OCTET_LENGTH",
+                                        "OF",
+                                        "OFF",
+                                        "ON",
+                                        "ONLY",
+                                        "OPEN",
+                                        "OPTION",
+                                        "OPTIONS",
+                                        "OR",
+                                        "ORDER",
+                                        "OUTER",
+                                        "OUTPUT",
+                                        "OVERLAPS",
+                                        "PARTIAL",
+                                        "PASCAL",
+                                        "PLI",
+                                        "POSITION",
+                                        "PRECISION",
+                                        "PREPARE",
+                                        "PRESERVE",
+                                        "PRIMARY",
+                                        "PRIOR",
+                                        "PRIVILEGES",
+                                        "PROCEDURE",
+                                        "PUBLIC",
+                                        "RESTRICT",
+                                        "REVOKE",
+                                        "RIGHT",
+                                        "ROLLBACK",
+                                        "ROWS",
+                                        "SCHEMA",
+                                        "SCROLL",
+                                        "SECOND",
+                                        "SECTION",
+                                        "SELECT",
+                                        "SEQUENCE",
+                                        "SET",
+                                        "SIZE",
+                                        "SMALLINT",
+                                        "SOME",
+                                        "SQL",
+                                        "SQLCA",
+                                        "SQLCODE",
+                                        "SQLERROR",
+                                        "SQLSTATE",
+                                        "SQLWARNING",
+                                        "SUBSTRING",
+                                        "SUM",
+                                        "SYSTEM",
+                                        "TABLE",
+                                        "TEMPORARY",
+                                        "THEN",
+                                        "TIME",
+                                        "TIMESTAMP",
+                                        "TIMEZONE_HOUR",
+                                        "TIMEZONE_MINUTE",
+                                        "TO",
+                                        "TRANSACTION",
+                                        "TRANSLATE",
+                                        "TRANSLATION",
+                                        "TRUE",
+                                        "UNION",
+                                        "UNIQUE",
+                                        "UNKNOWN",
+                                        "UPDATE",
+                                        "UPPER",
+                                        "USAGE",
+                                        "USER",
+                                        "USING",
+                                        "WHEN",
+                                        "WHENEVER",
+                                        "WHERE",
+                                        "WITH",
+                                        "WORK",
+                                        "YEAR"};
 const uint16_t kBuiltinReservedCount = sizeof kBuiltinReserved / sizeof kBuiltinReserved[0];
 static_assert(sizeof kBuiltinReserved / sizeof kBuiltinReserved[0] == 219, "219 built-in reserved words");
 
@@ -52,13 +248,15 @@ struct KindName {
   uint16_t kind;
 };
 const KindName kPrefixedKinds[] = {
-    {"DBF", CMG_DB_DBASE}, {"TXT", CMG_DB_TEXT}, {"XLS", CMG_DB_EXCEL}, {"SS", CMG_DB_SS},
-    {"EE", CMG_DB_EE},     {"ORA", CMG_DB_ORA},  {"PDX", CMG_DB_PDX},   {"DB2", CMG_DB_DB2},
-    {"XQL", CMG_DB_XQL},   {"BTR", CMG_DB_BTRIEVE}, {"ING", CMG_DB_ING}, {"XDB", CMG_DB_XDB},
-    {"GUP", CMG_DB_GUP},   {"INF", CMG_DB_INF},  {"PRO", CMG_DB_PRO},   {"TDM", CMG_DB_TDM},
+    {"DBF", CMG_DB_DBASE}, {"TXT", CMG_DB_TEXT},    {"XLS", CMG_DB_EXCEL}, {"SS", CMG_DB_SS},
+    {"EE", CMG_DB_EE},     {"ORA", CMG_DB_ORA},     {"PDX", CMG_DB_PDX},   {"DB2", CMG_DB_DB2},
+    {"XQL", CMG_DB_XQL},   {"BTR", CMG_DB_BTRIEVE}, {"ING", CMG_DB_ING},   {"XDB", CMG_DB_XDB},
+    {"GUP", CMG_DB_GUP},   {"INF", CMG_DB_INF},     {"PRO", CMG_DB_PRO},   {"TDM", CMG_DB_TDM},
 };
-const KindName kNamedKinds[] = {
-    {"dBaseFile", CMG_DB_DBASE}, {"TextFile", CMG_DB_TEXT}, {"ExcelFile", CMG_DB_EXCEL}, {"Btrieve", CMG_DB_BTRIEVE}};
+const KindName kNamedKinds[] = {{"dBaseFile", CMG_DB_DBASE},
+                                {"TextFile", CMG_DB_TEXT},
+                                {"ExcelFile", CMG_DB_EXCEL},
+                                {"Btrieve", CMG_DB_BTRIEVE}};
 
 const char kOuterJoinProbe[] = "{oj T1 LEFT OUTER JOIN T2 ON T1.f1 = T2.f2}";
 
@@ -89,7 +287,7 @@ JxStatus eachItem(const char* list, F f) {
 // The reader of the profile's settings: the driver first (for the keys that have an
 // information type), then the data source's section of "ODBC.INI".
 class SettingsReader {
-public:
+ public:
   SettingsReader(cmg_capabilities* con, SQLHDBC hdbc, const char* section)
       : con_(con), hdbc_(hdbc), section_(section ? section : "") {}
 
@@ -130,7 +328,8 @@ public:
         fromDriver = true;
         if (length >= static_cast<SQLSMALLINT>(kTextSize) || rc == SQL_SUCCESS_WITH_INFO) {
           ramFree(buffer);
-          *sqlErrorById(SQLMSG_SETTING_TOO_LONG) << key << section_ << static_cast<unsigned long>(kTextSize - 1);
+          *sqlErrorById(SQLMSG_SETTING_TOO_LONG)
+              << key << section_ << static_cast<unsigned long>(kTextSize - 1);
           return 1;
         }
       }
@@ -140,7 +339,8 @@ public:
       DWORD n = GetPrivateProfileStringA(section_, key, "", buffer, kTextSize, kSettingsFile);
       if (n >= kTextSize - 1u) {
         ramFree(buffer);
-        *sqlErrorById(SQLMSG_SETTING_TOO_LONG) << key << section_ << static_cast<unsigned long>(kTextSize - 2);
+        *sqlErrorById(SQLMSG_SETTING_TOO_LONG)
+            << key << section_ << static_cast<unsigned long>(kTextSize - 2);
         return 1;
       }
     }
@@ -149,7 +349,7 @@ public:
     return 0;
   }
 
-private:
+ private:
   cmg_capabilities* con_;
   SQLHDBC hdbc_;
   const char* section_;
@@ -229,7 +429,8 @@ JxStatus reservedWordsOf(const char* list, char*** words, uint16_t* count) {
   });
   if (!items) return 0;
   if (items > 0xFFFF - kBuiltinReservedCount) {
-    *sqlErrorById(SQLMSG_DRIVER_ANSWER) << "jxSqlReservedWords" << "too many words";
+    *sqlErrorById(SQLMSG_DRIVER_ANSWER) << "jxSqlReservedWords"
+                                        << "too many words";
     return 1;
   }
   char** array = static_cast<char**>(ramAllocZ(items * sizeof(char*)));
@@ -297,8 +498,8 @@ JxStatus readSettings(cmg_capabilities* con, SQLHDBC hdbc) {
   JxStatus status = reservedWordsOf(text, &extra, &extraCount);
   freeText();
   if (status) return 1;
-  con->reservedWords = cmgMergeReservedWords(kBuiltinReserved, kBuiltinReservedCount, extra, extraCount,
-                                             &con->reservedCount);
+  con->reservedWords =
+      cmgMergeReservedWords(kBuiltinReserved, kBuiltinReservedCount, extra, extraCount, &con->reservedCount);
   for (uint16_t i = 0; i < extraCount; ++i) ramFree(extra[i]);
   ramFree(extra);
   if (!con->reservedWords) return 1;
@@ -419,8 +620,8 @@ JxStatus readTypes(cmg_capabilities* con) {
                   {SQL_C_LONG, &row.money, sizeof row.money}};
   for (SQLUSMALLINT c = 0; !status && c < 11; ++c)
     if (sqlCheckHstmt(con, hstmt,
-                      SQLBindCol(hstmt, static_cast<SQLUSMALLINT>(c + 1), bindings[c].cType, bindings[c].target,
-                                 bindings[c].size, &ind[c])))
+                      SQLBindCol(hstmt, static_cast<SQLUSMALLINT>(c + 1), bindings[c].cType,
+                                 bindings[c].target, bindings[c].size, &ind[c])))
       status = 1;
   while (!status) {
     memset(&row, 0, sizeof row);
@@ -482,8 +683,10 @@ uint16_t outerJoinSyntax(SQLHDBC hdbc) {
   if (succeeded(SQLNativeSql(hdbc, reinterpret_cast<SQLCHAR*>(const_cast<char*>(kOuterJoinProbe)), SQL_NTS,
                              reinterpret_cast<SQLCHAR*>(text), kTextSize, &length))) {
     text[kTextSize - 1] = 0;
-    if (strstr(text, "(+)")) syntax = CMG_OJ_PLUS;
-    else if (cmgFindCi(text, "OUTER")) syntax = CMG_OJ_OUTER;
+    if (strstr(text, "(+)"))
+      syntax = CMG_OJ_PLUS;
+    else if (cmgFindCi(text, "OUTER"))
+      syntax = CMG_OJ_OUTER;
     if (strstr(text, "*=") || strstr(text, "=*")) syntax = static_cast<uint16_t>(syntax | CMG_OJ_STAR);
   }
   ramFree(text);
@@ -501,8 +704,10 @@ JxStatus readCapabilities(cmg_capabilities* con, SQLHDBC hdbc) {
   char yn[8] = "";
   SQLGetInfo(hdbc, SQL_OUTER_JOINS, yn, sizeof yn, nullptr);
   con->outerJoins = static_cast<uint8_t>(yn[0]);
-  if (con->filePattern) con->flagsB |= CMG_B_FILE_PATTERN;
-  else con->flagsA |= CMG_A_NO_FILE_PATTERN;
+  if (con->filePattern)
+    con->flagsB |= CMG_B_FILE_PATTERN;
+  else
+    con->flagsA |= CMG_A_NO_FILE_PATTERN;
   if (hasFunction(con, hdbc, SQL_API_SQLPRIMARYKEYS, &exists)) return 1;
   if (exists) con->flagsA |= CMG_A_PRIMARY_KEYS;
   uint32_t strings = 0;
@@ -535,7 +740,8 @@ JxStatus readCapabilities(cmg_capabilities* con, SQLHDBC hdbc) {
   if (hasFunction(con, hdbc, SQL_API_SQLPROCEDURES, &exists)) return 1;
   if (exists) con->flagsA |= CMG_A_PROCEDURES;
   SQLUINTEGER directions = 0;
-  if (!succeeded(SQLGetInfo(hdbc, SQL_FETCH_DIRECTION, &directions, sizeof directions, nullptr))) directions = 0;
+  if (!succeeded(SQLGetInfo(hdbc, SQL_FETCH_DIRECTION, &directions, sizeof directions, nullptr)))
+    directions = 0;
   bool extended = probeFunction(hdbc, SQL_API_SQLEXTENDEDFETCH);
   if (extended && probeFunction(hdbc, SQL_API_SQLSETSCROLLOPTIONS) && (directions & SQL_FD_FETCH_ABSOLUTE))
     con->flagsA |= CMG_A_RANDOM_FETCH;
@@ -587,8 +793,10 @@ char** cmgMergeReservedWords(const char* const* a, uint16_t ca, const char* cons
   uint32_t i = 0, j = 0, n = 0;
   while (i < ca || j < cb) {
     const char* next;
-    if (j >= cb) next = a[i++];
-    else if (i >= ca) next = b[j++];
+    if (j >= cb)
+      next = a[i++];
+    else if (i >= ca)
+      next = b[j++];
     else {
       int c = strcmp(a[i], b[j]);
       next = c <= 0 ? a[i] : b[j];

@@ -38,8 +38,10 @@ JxStatus openExtraHdbc(cmg_capabilities* con, SQLHDBC* out) {
   if (env->loginTimeout) SQLSetConnectOption(hdbc, SQL_LOGIN_TIMEOUT, env->loginTimeout);
   SQLCHAR completed[513];
   SQLSMALLINT length = 0;
-  rc = SQLDriverConnect(hdbc, nullptr, reinterpret_cast<SQLCHAR*>(con->connectString ? con->connectString : const_cast<char*>("")),
-                        SQL_NTS, completed, sizeof completed, &length, SQL_DRIVER_NOPROMPT);
+  rc = SQLDriverConnect(
+      hdbc, nullptr,
+      reinterpret_cast<SQLCHAR*>(con->connectString ? con->connectString : const_cast<char*>("")), SQL_NTS,
+      completed, sizeof completed, &length, SQL_DRIVER_NOPROMPT);
   if (cmgSetDriverError(env, hdbc, nullptr, rc)) {
     SQLFreeConnect(hdbc);
     return 1;
@@ -55,9 +57,10 @@ JxStatus openExtraHdbc(cmg_capabilities* con, SQLHDBC* out) {
     bool failed = text.initialize("USE ") || text.concat(qualifier) ||
                   cmgSetDriverError(env, hdbc, nullptr, SQLAllocStmt(hdbc, &use));
     if (!failed) {
-      failed = cmgSetDriverError(env, hdbc, use,
-                                 SQLExecDirect(use, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())),
-                                               SQL_NTS)) != 0;
+      failed =
+          cmgSetDriverError(
+              env, hdbc, use,
+              SQLExecDirect(use, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())), SQL_NTS)) != 0;
       SQLFreeStmt(use, SQL_DROP);
     }
     if (failed) {

@@ -20,8 +20,13 @@ TEST(DriverMessages, StateNumbers) {
   struct Case {
     const char* state;
     int32_t number;
-  } cases[] = {{"S1000", 47075904}, {"08001", 373249}, {"00000", 0},     {"01004", 46660},
-               {"S1091", 47075904 + 36 * 9 + 1}, {"ZZZZZ", 60466175}, {"HY000", 30139776}};
+  } cases[] = {{"S1000", 47075904},
+               {"08001", 373249},
+               {"00000", 0},
+               {"01004", 46660},
+               {"S1091", 47075904 + 36 * 9 + 1},
+               {"ZZZZZ", 60466175},
+               {"HY000", 30139776}};
   for (const Case& c : cases) EXPECT_EQ(cmgStateNumber(c.state), c.number) << c.state;
 }
 
@@ -98,30 +103,32 @@ TEST(DriverMessages, ReturnCodesTable) {
   REQUIRE_FAKE_DRIVER();
   struct Case {
     const char* name;
-    const char* script;       // scripted outcome of SQLExecDirect
+    const char* script;  // scripted outcome of SQLExecDirect
     int result;
-    unsigned short number;    // 0: nothing added
+    unsigned short number;  // 0: nothing added
     bool warning;
     unsigned long native;
     const char* text;
-    const char* state;        // the kept state
+    const char* state;  // the kept state
   } cases[] = {
       {"success", "", 0, 0, false, 0, "", nullptr},
       {"info", "return SQLExecDirect 1 01004 0 [fake] cut\n", 0, 4536, true, 0, "[fake] cut", "01004"},
-      {"error", "return SQLExecDirect -1 S1000 0 [fake] broken\n", 1, 4535, false, 0, "[fake] broken", "S1000"},
-      {"native", "return SQLExecDirect -1 S1000 2601 [fake] duplicate\n", 1, 4, false, 2601, "[fake] duplicate",
+      {"error", "return SQLExecDirect -1 S1000 0 [fake] broken\n", 1, 4535, false, 0, "[fake] broken",
        "S1000"},
-      {"native_warning", "return SQLExecDirect 1 01000 77 [fake] note\n", 0, 4, true, 77, "[fake] note", "01000"},
+      {"native", "return SQLExecDirect -1 S1000 2601 [fake] duplicate\n", 1, 4, false, 2601,
+       "[fake] duplicate", "S1000"},
+      {"native_warning", "return SQLExecDirect 1 01000 77 [fake] note\n", 0, 4, true, 77, "[fake] note",
+       "01000"},
       // Three messages: the first error state stays. The driver manager hands errors
       // on before warnings, so the warning's text comes last.
       {"three",
        "return SQLExecDirect -1 01004 0 one.\nreturn SQLExecDirect -1 S1000 0 two.\n"
        "return SQLExecDirect -1 08001 5 three.\n",
        1, 4, false, 5, "two.three.one.", "S1000"},
-      {"odbc3_state", "return SQLExecDirect -1 HY091 0 [fake] new style\n", 1, 4535, false, 0, "[fake] new style",
-       "S1091"},
-      {"no_data", "return SQLExecDirect 100\n", 1, 4530, false, 0, "EOF. Returned when there is no row to return.",
-       nullptr},
+      {"odbc3_state", "return SQLExecDirect -1 HY091 0 [fake] new style\n", 1, 4535, false, 0,
+       "[fake] new style", "S1091"},
+      {"no_data", "return SQLExecDirect 100\n", 1, 4530, false, 0,
+       "EOF. Returned when there is no row to return.", nullptr},
       {"silent_error", "return SQLExecDirect -1\n", 1, 4535, false, 0, "The ODBC driver manager answered -1.",
        nullptr},
   };
@@ -133,7 +140,8 @@ TEST(DriverMessages, ReturnCodesTable) {
     SQLRETURN rc = raw.exec("UPDATE t SET a = 1");
     if (c.state) {
       CmgDriverMessages m;
-      EXPECT_EQ(cmgCollectDriverMessages(raw.env, raw.hdbc, raw.hstmt, &m), cmgStateNumber(c.state)) << c.name;
+      EXPECT_EQ(cmgCollectDriverMessages(raw.env, raw.hdbc, raw.hstmt, &m), cmgStateNumber(c.state))
+          << c.name;
       EXPECT_STREQ(m.text, c.text) << c.name;
       EXPECT_EQ(m.nativeCode, static_cast<int32_t>(c.native)) << c.name;
       rc = raw.exec("UPDATE t SET a = 1");
@@ -163,7 +171,8 @@ TEST(DriverMessages, ReturnCodesTable) {
 TEST(DriverMessages, LongTextsCut) {
   REQUIRE_FAKE_DRIVER();
   std::string script;
-  for (int i = 0; i < 4; ++i) script += "return SQLExecDirect -1 01004 0 " + std::string(400, char('a' + i)) + "\n";
+  for (int i = 0; i < 4; ++i)
+    script += "return SQLExecDirect -1 01004 0 " + std::string(400, char('a' + i)) + "\n";
   script += "return SQLExecDirect -1 S1001 0 last\n";
   FakeDriver fake("msg_long", script);
   Raw raw(fake.connect());
@@ -186,7 +195,8 @@ TEST(DriverMessages, StatementLevelChecks) {
   ThreadErrors errors;
   cmgInfo* env = cmgInit(CMG_API_CALLER);
   ASSERT_NE(env, nullptr);
-  FakeDriver fake("msg_statement", "info 1 short 1\nreturn SQLExecDirect -1 S1000 0 [fake] statement failed\n");
+  FakeDriver fake("msg_statement",
+                  "info 1 short 1\nreturn SQLExecDirect -1 S1000 0 [fake] statement failed\n");
   cmg_capabilities* con = cmgLogon(env, nullptr, fake.connect().c_str(), 0);
   ASSERT_NE(con, nullptr) << errors.lastText();
   SQLHSTMT a = nullptr, b = nullptr;

@@ -18,8 +18,8 @@ TEST(ConnectString, RewriteTable) {
     const char* text;
     const char* logon;
     uint16_t modifySql;
-    const char* out;        // null: refused
-    unsigned short error;   // the message of a refusal
+    const char* out;       // null: refused
+    unsigned short error;  // the message of a refusal
     CmgConnectRequest request;
   } cases[] = {
       {"DSN=a;DLG=1;UID=u", "", 0, "DSN=a;UID=u", 0, {0, 0, 0}},
@@ -97,7 +97,8 @@ TEST(ConnectString, WhatReachesTheDriver) {
   FakeDriver fake("connect_reach", "");
   e.env->addModifySql = 1;
   cmg_capabilities* con = cmgLogon(
-      e.env, nullptr, (fake.connect(";DLG=1;PWD={p;DLG=2};LOGN=Me;REREADAFTERINSERT=1;ALLOWLOCKS=1;UID=ann")).c_str(), 0);
+      e.env, nullptr,
+      (fake.connect(";DLG=1;PWD={p;DLG=2};LOGN=Me;REREADAFTERINSERT=1;ALLOWLOCKS=1;UID=ann")).c_str(), 0);
   ASSERT_NE(con, nullptr) << errors.lastText();
   std::vector<std::string> lines = fake.logLines("SQLDriverConnect ");
   ASSERT_EQ(lines.size(), 1u);
@@ -127,15 +128,16 @@ TEST(ConnectString, FailuresLeaveNoHandle) {
   struct Case {
     const char* name;
     const char* script;
-    const char* more;          // added to the connection string
-    const char* iniKey;        // a bad "ODBC.INI" setting of the data source
+    const char* more;    // added to the connection string
+    const char* iniKey;  // a bad "ODBC.INI" setting of the data source
     const char* iniValue;
     unsigned short error;
-    bool connected;            // the driver had connected before the failure
+    bool connected;  // the driver had connected before the failure
   } cases[] = {
       {"cancelled", "return SQLDriverConnect 100\n", "", nullptr, nullptr, 2101, false},
       {"refused", "return SQLDriverConnect -1 08001 0 [fake] no server\n", "", nullptr, nullptr, 4535, false},
-      {"refused_native", "return SQLDriverConnect -1 08004 1017 [fake] bad password\n", "", nullptr, nullptr, 4, false},
+      {"refused_native", "return SQLDriverConnect -1 08004 1017 [fake] bad password\n", "", nullptr, nullptr,
+       4, false},
       {"not_number", "", ";REREADAFTERUPDATE=yes", nullptr, nullptr, 2113, false},
       {"ini_not_number", "", "", "JxDatabaseIsA", "two", 2110, true},
       {"ini_too_long", "", "", "jxPseudoColumns", nullptr, 2111, true},

@@ -49,10 +49,18 @@ TEST(Names, ReservedWords) {
     const char* word;
     short clause;
     short reserved;
-  } cases[] = {{"ORDER", CLAUSE_COLUMN, 1},  {"order", CLAUSE_COLUMN, 1}, {"Zone", CLAUSE_COLUMN, 1},
-               {"ABSOLUTE", 0, 1},           {"YEAR", 0, 1},              {"END-EXEC", 0, 1},
-               {"ORDERS", CLAUSE_COLUMN, 0}, {"", 0, 0},                  {"sample", CLAUSE_COLUMN, 0},
-               {"sample", CLAUSE_FROM, 1},   {"TableSpace", CLAUSE_FROM, 1}, {"SAMPLES", CLAUSE_FROM, 0}};
+  } cases[] = {{"ORDER", CLAUSE_COLUMN, 1},
+               {"order", CLAUSE_COLUMN, 1},
+               {"Zone", CLAUSE_COLUMN, 1},
+               {"ABSOLUTE", 0, 1},
+               {"YEAR", 0, 1},
+               {"END-EXEC", 0, 1},
+               {"ORDERS", CLAUSE_COLUMN, 0},
+               {"", 0, 0},
+               {"sample", CLAUSE_COLUMN, 0},
+               {"sample", CLAUSE_FROM, 1},
+               {"TableSpace", CLAUSE_FROM, 1},
+               {"SAMPLES", CLAUSE_FROM, 0}};
   for (const Case& c : cases) EXPECT_EQ(cmgIsReservedWord(&p.con, c.word, c.clause), c.reserved) << c.word;
   // A word longer than the stack copy goes through the heap copy.
   std::string longWord(300, 'Q');
@@ -68,13 +76,12 @@ TEST(Names, ValidNames) {
     short column;
     short validChars, valid, special;
   } cases[] = {
-      {"NAME", 1, 1, 1, 1},         {"Name", 1, 0, 0, 0},        {"name", 1, 0, 0, 0},  // small letters later
-      {"N", 1, 1, 1, 1},            {"n", 1, 1, 1, 1},           {"A_1", 1, 1, 1, 1},
-      {"A$", 1, 1, 1, 1},           {"A$", 0, 0, 0, 0},          {"#T", 0, 1, 1, 1},
-      {"#T", 1, 0, 0, 0},           {"1A", 1, 0, 0, 0},          {"_A", 1, 0, 0, 0},
-      {"ORDER", 1, 1, 0, 0},        {"\"order x\"", 1, 1, 1, 1}, {"A B", 1, 0, 0, 0},
-      {"\xC4R", 1, 1, 1, 1},        {"A\xD7", 1, 0, 0, 0},       {"SAMPLE", 0, 1, 0, 0},
-      {"SAMPLE", 1, 1, 1, 1},       {"", 1, 0, 0, 0},
+      {"NAME", 1, 1, 1, 1},  {"Name", 1, 0, 0, 0},  {"name", 1, 0, 0, 0},  // small letters later
+      {"N", 1, 1, 1, 1},     {"n", 1, 1, 1, 1},     {"A_1", 1, 1, 1, 1},         {"A$", 1, 1, 1, 1},
+      {"A$", 0, 0, 0, 0},    {"#T", 0, 1, 1, 1},    {"#T", 1, 0, 0, 0},          {"1A", 1, 0, 0, 0},
+      {"_A", 1, 0, 0, 0},    {"ORDER", 1, 1, 0, 0}, {"\"order x\"", 1, 1, 1, 1}, {"A B", 1, 0, 0, 0},
+      {"\xC4R", 1, 1, 1, 1}, {"A\xD7", 1, 0, 0, 0}, {"SAMPLE", 0, 1, 0, 0},      {"SAMPLE", 1, 1, 1, 1},
+      {"", 1, 0, 0, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(cmgValidCharacters(&p.con, c.name, c.column), c.validChars) << c.name;
@@ -108,10 +115,10 @@ TEST(Names, Quoting) {
       {"Name", 1, "\"Name\""},
       {"ORDER", 1, "\"ORDER\""},
       {"owner.Orders", 0, "\"owner\".\"Orders\""},
-      {"sales.ORDERS", 0, "\"sales\".ORDERS"},          // quoted first part, bare second
+      {"sales.ORDERS", 0, "\"sales\".ORDERS"},  // quoted first part, bare second
       {"SALES.order", 0, "SALES.\"order\""},
       {"A.B.C", 0, "A.B.C"},
-      {"\"x y\".T", 0, "\"x y\".T"},                     // a quoted part stays
+      {"\"x y\".T", 0, "\"x y\".T"},  // a quoted part stays
       {"SAMPLE", 0, "\"SAMPLE\""},
       {"SAMPLE", 1, "SAMPLE"},
   };
@@ -145,7 +152,7 @@ TEST(Names, QuotingBufferSizes) {
       {"a.b", 7, 1, "a.b"},
       {"Ab", 5, 0, "\"Ab\""},
       {"Ab", 4, 1, "Ab"},
-      {"AB", 3, 0, "AB"},                   // nothing to quote needs no room
+      {"AB", 3, 0, "AB"},  // nothing to quote needs no room
   };
   for (const Case& c : cases) {
     ThreadErrors errors;
@@ -183,13 +190,16 @@ TEST(Names, ParserTokens) {
     const char* token;
     const char* pseudo;
     short terminator;
-  } cases[] = {{"rowid", "ROWID", 0},  {"ROWNUM", "ROWNUM AS N", 0}, {"ROW", nullptr, 0}, {"limit", nullptr, 1},
-               {"Order", nullptr, 1}, {"ORDERS", nullptr, 0},         {"compute", nullptr, 1}};
+  } cases[] = {{"rowid", "ROWID", 0},  {"ROWNUM", "ROWNUM AS N", 0}, {"ROW", nullptr, 0},
+               {"limit", nullptr, 1},  {"Order", nullptr, 1},        {"ORDERS", nullptr, 0},
+               {"compute", nullptr, 1}};
   for (const Case& c : cases) {
     JxSubString t(c.token);
     const char* found = cmgPseudoColumn(&p.con, &t);
-    if (c.pseudo) EXPECT_STREQ(found, c.pseudo) << c.token;
-    else EXPECT_EQ(found, nullptr) << c.token;
+    if (c.pseudo)
+      EXPECT_STREQ(found, c.pseudo) << c.token;
+    else
+      EXPECT_EQ(found, nullptr) << c.token;
     EXPECT_EQ(cmgIsWhereTerminator(&p.con, &t), c.terminator) << c.token;
   }
 }
@@ -207,7 +217,8 @@ TEST(Names, MergeSizedFromTheLists) {
   std::vector<const char*> ptrs;
   for (const std::string& s : extra) ptrs.push_back(s.c_str());
   uint16_t count = 0;
-  char** merged = cmgMergeReservedWords(words, builtin, ptrs.data(), static_cast<uint16_t>(ptrs.size()), &count);
+  char** merged =
+      cmgMergeReservedWords(words, builtin, ptrs.data(), static_cast<uint16_t>(ptrs.size()), &count);
   ASSERT_NE(merged, nullptr);
   EXPECT_EQ(count, 219 + 1500);
   for (uint16_t i = 1; i < count; ++i) EXPECT_LT(strcmp(merged[i - 1], merged[i]), 0) << i;

@@ -101,7 +101,8 @@ TEST(Profile, SqliteLogon) {
   SQLINTEGER nativeLength = 0;
   SQLRETURN probe = SQLNativeSql(h, (SQLCHAR*)"{oj T1 LEFT OUTER JOIN T2 ON T1.f1 = T2.f2}", SQL_NTS,
                                  (SQLCHAR*)native, sizeof native, &nativeLength);
-  bool probed = askText(h, SQL_OUTER_JOINS) == "Y" && (probe == SQL_SUCCESS || probe == SQL_SUCCESS_WITH_INFO);
+  bool probed =
+      askText(h, SQL_OUTER_JOINS) == "Y" && (probe == SQL_SUCCESS || probe == SQL_SUCCESS_WITH_INFO);
   EXPECT_EQ(con->outerJoinSyntax, probed && strstr(native, "OUTER") ? CMG_OJ_OUTER : CMG_OJ_NONE)
       << askText(h, SQL_OUTER_JOINS) << " " << probe << " " << native;
   uint16_t expected = CMG_CURSOR_DEFAULT;
@@ -166,11 +167,11 @@ TEST(Profile, DatabaseKindOfName) {
   struct Case {
     const char* name;
     uint16_t kind;
-  } cases[] = {{"JXORA", 8},     {"jxora", 8},      {"JXDBF", 4},     {"JWTXT", 3},      {"J1XLS", 7},
-               {"JXSS", 5},      {"JXEE", 6},       {"JXPDX", 9},     {"JXDB2", 10},     {"JXXQL", 11},
-               {"JXBTR", 12},    {"JXING", 13},     {"JXXDB", 14},    {"JXGUP", 15},     {"JXINF", 16},
-               {"JXPRO", 17},    {"JXTDM", 18},     {"JXORACLE", 19}, {"JX", 19},        {"J", 19},
-               {"dBaseFile", 4}, {"TEXTFILE", 3},   {"excelfile", 7}, {"Btrieve", 12},   {"dBase", 19},
+  } cases[] = {{"JXORA", 8},        {"jxora", 8},    {"JXDBF", 4},     {"JWTXT", 3},    {"J1XLS", 7},
+               {"JXSS", 5},         {"JXEE", 6},     {"JXPDX", 9},     {"JXDB2", 10},   {"JXXQL", 11},
+               {"JXBTR", 12},       {"JXING", 13},   {"JXXDB", 14},    {"JXGUP", 15},   {"JXINF", 16},
+               {"JXPRO", 17},       {"JXTDM", 18},   {"JXORACLE", 19}, {"JX", 19},      {"J", 19},
+               {"dBaseFile", 4},    {"TEXTFILE", 3}, {"excelfile", 7}, {"Btrieve", 12}, {"dBase", 19},
                {"OrvanelTest", 19}, {"", 19}};
   for (const Case& c : cases) EXPECT_EQ(cmgDatabaseKindOfName(c.name), c.kind) << c.name;
   EXPECT_EQ(cmgDatabaseKindOfName(nullptr), 19);
@@ -194,9 +195,9 @@ TEST(Profile, SettingsTable) {
   REQUIRE_FAKE_DRIVER();
   struct Case {
     const char* name;
-    const char* key;      // an "ODBC.INI" key
+    const char* key;  // an "ODBC.INI" key
     const char* value;
-    const char* script;   // or a driver answer
+    const char* script;  // or a driver answer
     uint32_t flagsA, flagsB;
     uint16_t cursor;
   } cases[] = {
@@ -214,8 +215,8 @@ TEST(Profile, SettingsTable) {
       {"capability_byte", nullptr, nullptr, "info 1025 int 0xA8000000\n", CMG_A_DRIVER_BITS,
        CMG_B_DRIVER_BIT7 | CMG_B_DRIVER_BIT5 | CMG_B_DRIVER_BIT3, 105},
       {"one_statement", nullptr, nullptr, "info 1 short 1\n", CMG_A_ONE_STATEMENT, 0, 105 | 0x2D00},
-      {"both", nullptr, nullptr, "info 1 short 1\ninfo 1022 short 1\n", CMG_A_ONE_STATEMENT | CMG_A_ACCESS_CONFLICTS,
-       0, 105 | 0x2D00},
+      {"both", nullptr, nullptr, "info 1 short 1\ninfo 1022 short 1\n",
+       CMG_A_ONE_STATEMENT | CMG_A_ACCESS_CONFLICTS, 0, 105 | 0x2D00},
       {"one_connection", nullptr, nullptr, "info 0 short 1\n", CMG_A_ONE_CONNECTION, 0, 105},
       {"no_owners", nullptr, nullptr, "info 32 short 0\n", CMG_A_NO_OWNERS, 0, 105},
       {"no_ucase", nullptr, nullptr, "info 50 int 0\n", 0, 0, 105},
@@ -301,7 +302,8 @@ TEST(Profile, OuterJoinProbe) {
     ASSERT_NE(l.con, nullptr) << c.name << ": " << errors.lastText();
     EXPECT_EQ(l.con->outerJoinSyntax, c.syntax) << c.name;
     bool asked = std::string(c.name) != "not_supported";
-    EXPECT_EQ(l.fake.count("SQLNativeSql {oj T1 LEFT OUTER JOIN T2 ON T1.f1 = T2.f2}"), asked ? 1u : 0u) << c.name;
+    EXPECT_EQ(l.fake.count("SQLNativeSql {oj T1 LEFT OUTER JOIN T2 ON T1.f1 = T2.f2}"), asked ? 1u : 0u)
+        << c.name;
   }
 }
 
@@ -310,18 +312,19 @@ TEST(Profile, OuterJoinProbe) {
 TEST(Profile, TypeTable) {
   REQUIRE_FAKE_DRIVER();
   ThreadErrors errors;
-  FakeLogon l("types",
-              "result TYPEINFO\n"
-              "columns TYPE_NAME:text DATA_TYPE:short PRECISION:short LITERAL_PREFIX:text LITERAL_SUFFIX:text "
-              "CREATE_PARAMS:text NULLABLE:short CASE_SENSITIVE:short SEARCHABLE:short UNSIGNED_ATTRIBUTE:short "
-              "MONEY:short\n"
-              "row CHAR | 1 | 254 | ' | ' | max length | 1 | 1 | 3 | \\N | 0\n"
-              "row VARCHAR | 12 | 2000 | ' | ' | max length | 1 | 1 | 3 | \\N | 0\n"
-              "row ODD | 4 | -5 | \\N | \\N | | 0 | 0 | -1 | 1 | 1\n"
-              "row BLOB | -4 | \\N | \\N | \\N | \\N | 1 | 0 | 0 | \\N | 0\n"
-              "row DECIMAL | 3 | 18 | \\N | \\N | precision,scale | 1 | 0 | 2 | 0 | 0\n"
-              "row DATE | 9 | 10 | {d ' | '} | | 1 | 0 | 2 | \\N | 0\n"
-              "row BIT | -7 | 1 | | | | 1 | 0 | 2 | \\N | 0\n");
+  FakeLogon l(
+      "types",
+      "result TYPEINFO\n"
+      "columns TYPE_NAME:text DATA_TYPE:short PRECISION:short LITERAL_PREFIX:text LITERAL_SUFFIX:text "
+      "CREATE_PARAMS:text NULLABLE:short CASE_SENSITIVE:short SEARCHABLE:short UNSIGNED_ATTRIBUTE:short "
+      "MONEY:short\n"
+      "row CHAR | 1 | 254 | ' | ' | max length | 1 | 1 | 3 | \\N | 0\n"
+      "row VARCHAR | 12 | 2000 | ' | ' | max length | 1 | 1 | 3 | \\N | 0\n"
+      "row ODD | 4 | -5 | \\N | \\N | | 0 | 0 | -1 | 1 | 1\n"
+      "row BLOB | -4 | \\N | \\N | \\N | \\N | 1 | 0 | 0 | \\N | 0\n"
+      "row DECIMAL | 3 | 18 | \\N | \\N | precision,scale | 1 | 0 | 2 | 0 | 0\n"
+      "row DATE | 9 | 10 | {d ' | '} | | 1 | 0 | 2 | \\N | 0\n"
+      "row BIT | -7 | 1 | | | | 1 | 0 | 2 | \\N | 0\n");
   ASSERT_NE(l.con, nullptr) << errors.lastText();
   ASSERT_EQ(l.con->typeCount, 7);
   const CmgTypeEntry* t = l.con->types;

@@ -68,7 +68,7 @@ struct OdbcIniKeys {
   std::vector<std::string> keys;
 };
 
-#define REQUIRE_FAKE_DRIVER()                                                        \
-  do {                                                                               \
+#define REQUIRE_FAKE_DRIVER()                                                              \
+  do {                                                                                     \
     if (!FakeDriver::available()) GTEST_SKIP() << "the scripted test driver is not built"; \
   } while (0)

@@ -198,7 +198,8 @@ TEST(Statements, RefusedExtraConnection) {
   SQLHSTMT a = nullptr, b = nullptr;
   ASSERT_EQ(sqlAllocHstmt(con, &a, SQL_HSTMT_ANY), 0);
   // From now on the driver refuses connections.
-  std::ofstream(FakeDriver::winPath(fake.scriptPath), std::ios::app) << "return SQLDriverConnect -1 08004 0 full\n";
+  std::ofstream(FakeDriver::winPath(fake.scriptPath), std::ios::app)
+      << "return SQLDriverConnect -1 08004 0 full\n";
   EXPECT_EQ(sqlAllocHstmt(con, &b, SQL_HSTMT_ANY), 1);
   EXPECT_EQ(b, nullptr);
   EXPECT_EQ(errors.lastText(), "full");

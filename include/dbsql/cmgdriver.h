@@ -46,8 +46,8 @@ struct CmgConnectRequest {
 
 // Messages collected from the driver by SQLError.
 struct CmgDriverMessages {
-  char text[1024];       // the messages one after the other, cut at 1024 bytes
-  int32_t nativeCode;    // the first non-zero one
+  char text[1024];     // the messages one after the other, cut at 1024 bytes
+  int32_t nativeCode;  // the first non-zero one
   uint16_t length;
 };
 
@@ -75,8 +75,8 @@ JXSQL04_API JxStatus cmgDriverProfile(cmg_capabilities* con, SQLHDBC hdbc, const
 // Reserved words merged: both lists sorted (byte order) and upper case; a word in
 // both is taken once. The result holds at most ca + cb words; *count is set. Null on
 // an allocation failure. Each word is a new copy (ramAlloc).
-JXSQL04_API char** cmgMergeReservedWords(const char* const* a, uint16_t ca, const char* const* b,
-                                         uint16_t cb, uint16_t* count);
+JXSQL04_API char** cmgMergeReservedWords(const char* const* a, uint16_t ca, const char* const* b, uint16_t cb,
+                                         uint16_t* count);
 // The built-in reserved words (sorted, 219 of them).
 JXSQL04_API const char* const* cmgBuiltinReservedWords(uint16_t* count);
 
@@ -84,17 +84,14 @@ JXSQL04_API const char* const* cmgBuiltinReservedWords(uint16_t* count);
 JXSQL04_API short cmgIsReservedWord(const cmg_capabilities* con, const char* word, short clauseType);
 JXSQL04_API short cmgValidCharacters(const cmg_capabilities* con, const char* name, short isColumn);
 JXSQL04_API short cmgIsValidName(const cmg_capabilities* con, const char* name, short isColumn);
-JXSQL04_API short cmgSpecialIsValidName(const cmg_capabilities* con, const char* name,
-                                        short isColumn);
+JXSQL04_API short cmgSpecialIsValidName(const cmg_capabilities* con, const char* name, short isColumn);
 // Quotes, in place, each part of a qualified name that is not valid. size is the
 // buffer's size: what does not fit is refused with 2109 and the name left as it was; a
 // part that needs quotes on a driver without a quote character is refused with 2112.
-JXSQL04_API JxStatus cmgMakeValidName(const cmg_capabilities* con, char* name, uint32_t size,
-                                      short isColumn);
+JXSQL04_API JxStatus cmgMakeValidName(const cmg_capabilities* con, char* name, uint32_t size, short isColumn);
 // For the SQL parser: the reserved-word test of a token, the pseudo column that a
 // token names (null when none) and the WHERE-terminator test.
-JXSQL04_API short cmgIsReservedToken(const cmg_capabilities* con, const JxSubString* token,
-                                     short clauseType);
+JXSQL04_API short cmgIsReservedToken(const cmg_capabilities* con, const JxSubString* token, short clauseType);
 JXSQL04_API const char* cmgPseudoColumn(const cmg_capabilities* con, const JxSubString* token);
 JXSQL04_API short cmgIsWhereTerminator(const cmg_capabilities* con, const JxSubString* token);
 

@@ -10,8 +10,8 @@
 
 // How a new statement chooses its connection.
 enum SqlHstmtMode {
-  SQL_HSTMT_ANY = 0,      // any free connection
-  SQL_HSTMT_PRIMARY = 1   // the chosen connection becomes the primary one
+  SQL_HSTMT_ANY = 0,     // any free connection
+  SQL_HSTMT_PRIMARY = 1  // the chosen connection becomes the primary one
 };
 
 extern "C" {

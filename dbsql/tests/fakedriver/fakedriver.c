@@ -200,10 +200,11 @@ static void readScript(Dbc* dbc, const char* path) {
       char* kind;
       info->type = atoi(word(&p));
       kind = word(&p);
-      info->kind = !strcmp(kind, "short") ? ANSWER_SHORT : !strcmp(kind, "int") ? ANSWER_INT
-                                                                                : ANSWER_TEXT;
-      if (info->kind == ANSWER_TEXT) info->text = strdup(p);
-      else info->number = strtol(p, NULL, 0);
+      info->kind = !strcmp(kind, "short") ? ANSWER_SHORT : !strcmp(kind, "int") ? ANSWER_INT : ANSWER_TEXT;
+      if (info->kind == ANSWER_TEXT)
+        info->text = strdup(p);
+      else
+        info->number = strtol(p, NULL, 0);
       info->next = dbc->script.infos;
       dbc->script.infos = info;
     } else if (!strcmp(verb, "missing")) {
@@ -472,7 +473,8 @@ SQLRETURN SQL_API SQLGetInfo(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER out, 
   snprintf(call, sizeof call, "SQLGetInfo:%u", (unsigned)type);
   rc = outcome(dbc, &dbc->messages, call, SQL_SUCCESS);
   if (rc != SQL_SUCCESS) return rc;
-  for (info = dbc->script.infos; info && info->type != type; info = info->next) {}
+  for (info = dbc->script.infos; info && info->type != type; info = info->next) {
+  }
   if (!info) info = defaultInfo(type);
   if (!info) {
     logLine(dbc, "SQLGetInfo %u unknown", (unsigned)type);
@@ -685,8 +687,10 @@ static void putValue(const char* value, int sqlType, SQLSMALLINT cType, SQLPOINT
     case SQL_C_LONG:
     case SQL_C_SLONG:
       if (target) {
-        if (sqlType == SQL_SMALLINT) *(SQLSMALLINT*)target = (SQLSMALLINT)strtol(value, NULL, 0);
-        else *(SQLINTEGER*)target = (SQLINTEGER)strtol(value, NULL, 0);
+        if (sqlType == SQL_SMALLINT)
+          *(SQLSMALLINT*)target = (SQLSMALLINT)strtol(value, NULL, 0);
+        else
+          *(SQLINTEGER*)target = (SQLINTEGER)strtol(value, NULL, 0);
       }
       if (indicator) *indicator = sqlType == SQL_SMALLINT ? 2 : 4;
       return;
@@ -732,7 +736,7 @@ SQLRETURN SQL_API SQLCancel(SQLHSTMT handle) {
 
 SQLRETURN SQL_API SQLError(SQLHENV henv, SQLHDBC hdbc, SQLHSTMT hstmt, SQLCHAR* state, SQLINTEGER* native,
                            SQLCHAR* text, SQLSMALLINT size, SQLSMALLINT* length) {
-  Message** list = hstmt ? &((Stmt*)hstmt)->messages
+  Message** list = hstmt  ? &((Stmt*)hstmt)->messages
                    : hdbc ? &((Dbc*)hdbc)->messages
                    : henv ? &((Env*)henv)->messages
                           : NULL;
@@ -749,14 +753,14 @@ SQLRETURN SQL_API SQLError(SQLHENV henv, SQLHDBC hdbc, SQLHSTMT hstmt, SQLCHAR* 
 }
 
 /* Catalogue functions: empty results (a script may give rows with "result"). */
-SQLRETURN SQL_API SQLPrimaryKeys(SQLHSTMT handle, SQLCHAR* q, SQLSMALLINT ql, SQLCHAR* o, SQLSMALLINT ol, SQLCHAR* t,
-                                 SQLSMALLINT tl) {
+SQLRETURN SQL_API SQLPrimaryKeys(SQLHSTMT handle, SQLCHAR* q, SQLSMALLINT ql, SQLCHAR* o, SQLSMALLINT ol,
+                                 SQLCHAR* t, SQLSMALLINT tl) {
   (void)q, (void)ql, (void)o, (void)ol, (void)t, (void)tl;
   return openResult(handle, "SQLPrimaryKeys", "PRIMARYKEYS");
 }
 
-SQLRETURN SQL_API SQLProcedures(SQLHSTMT handle, SQLCHAR* q, SQLSMALLINT ql, SQLCHAR* o, SQLSMALLINT ol, SQLCHAR* p,
-                                SQLSMALLINT pl) {
+SQLRETURN SQL_API SQLProcedures(SQLHSTMT handle, SQLCHAR* q, SQLSMALLINT ql, SQLCHAR* o, SQLSMALLINT ol,
+                                SQLCHAR* p, SQLSMALLINT pl) {
   (void)q, (void)ql, (void)o, (void)ol, (void)p, (void)pl;
   return openResult(handle, "SQLProcedures", "PROCEDURES");
 }
