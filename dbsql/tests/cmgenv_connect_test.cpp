@@ -84,7 +84,9 @@ TEST(ConnectString, RewriteTable) {
 struct Env {
   Env() : env(cmgInit(CMG_API_CALLER)) {}
   ~Env() {
-    if (env) EXPECT_EQ(cmgTerm(env), 0);
+    if (env) {
+      EXPECT_EQ(cmgTerm(env), 0);
+    }
   }
   cmgInfo* env;
 };
@@ -164,7 +166,9 @@ TEST(ConnectString, FailuresLeaveNoHandle) {
     // Every connection the driver saw was disconnected and freed.
     size_t connects = fake.count("SQLDriverConnect ");
     EXPECT_EQ(fake.count(" SQLDisconnect"), c.connected ? connects : 0u) << c.name << "\n" << fake.log();
-    if (c.connected) EXPECT_EQ(fake.count(" SQLFreeConnect"), connects) << c.name;
+    if (c.connected) {
+      EXPECT_EQ(fake.count(" SQLFreeConnect"), connects) << c.name;
+    }
   }
   ThreadErrors errors;
   Env e;

@@ -18,7 +18,9 @@ namespace {
 struct Env {
   Env() : env(cmgInit(CMG_API_CALLER)) {}
   ~Env() {
-    if (env) EXPECT_EQ(cmgTerm(env), 0);
+    if (env) {
+      EXPECT_EQ(cmgTerm(env), 0);
+    }
   }
   cmgInfo* env;
 };
@@ -118,7 +120,9 @@ TEST(Profile, SqliteLogon) {
     ASSERT_NE(t.name, nullptr);
     if (t.sqlType == SQL_INTEGER) integer = true;
     if (t.sqlType == SQL_VARCHAR || t.sqlType == SQL_CHAR) text = true;
-    if (t.createParams) EXPECT_NE(t.createParams[0], 0);
+    if (t.createParams) {
+      EXPECT_NE(t.createParams[0], 0);
+    }
   }
   EXPECT_TRUE(integer && text);
   EXPECT_GT(con->longestChar, 0);
@@ -184,7 +188,9 @@ struct FakeLogon {
     con = cmgLogon(e.env, nullptr, fake.connect(more).c_str(), 0);
   }
   ~FakeLogon() {
-    if (con) EXPECT_EQ(cmgLogoff(con), 0);
+    if (con) {
+      EXPECT_EQ(cmgLogoff(con), 0);
+    }
   }
   Env e;
   FakeDriver fake;

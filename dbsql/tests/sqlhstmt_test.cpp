@@ -16,7 +16,9 @@ namespace {
 struct Env {
   Env() : env(cmgInit(CMG_API_CALLER)) {}
   ~Env() {
-    if (env) EXPECT_EQ(cmgTerm(env), 0);
+    if (env) {
+      EXPECT_EQ(cmgTerm(env), 0);
+    }
   }
   cmgInfo* env;
 };
