@@ -238,17 +238,39 @@ JxStatus sqlCloseAllHdbc(cmg_capabilities* con) {
     return closeHdbc(env, hdbc);
   };
   if (!con->ownsHdbc && con->hdbc) closed[closedCount++] = con->hdbc;
-  if (close(con->hdbc) || close(con->spareHdbc)) return 1;
-  if (JxTree* map = mapOf(con)) {
+  // Statements still allocated are dropped first: some driver managers refuse to
+  // disconnect a connection that has any. Their connections follow.
+  JxTree* map = mapOf(con);
+  uint32_t count = map ? map->getKeyCount() : 0;
+  struct Pair {
+    SQLHSTMT hstmt;
+    SQLHDBC hdbc;
+  };
+  Pair* pairs = count ? static_cast<Pair*>(ramAlloc(count * sizeof(Pair))) : nullptr;
+  if (count && !pairs) return 1;
+  uint32_t n = 0;
+  if (map) {
     SQLHSTMT hstmt = nullptr;
     SQLHDBC hdbc = nullptr;
     unsigned int found = 0;
-    if (map->getFirst(&hstmt, &hdbc, &found)) return 1;
-    while (found) {
-      if (close(hdbc)) return 1;
-      if (map->getNext(&hstmt, &hdbc, &found)) return 1;
+    JxStatus walk = map->getFirst(&hstmt, &hdbc, &found);
+    while (!walk && found && n < count) {
+      pairs[n].hstmt = hstmt;
+      pairs[n++].hdbc = hdbc;
+      walk = map->getNext(&hstmt, &hdbc, &found);
+    }
+    if (walk) {
+      ramFree(pairs);
+      return 1;
     }
   }
+  JxStatus status = 0;
+  for (uint32_t i = 0; i < n && !status; ++i)
+    status = cmgSetDriverError(env, pairs[i].hdbc, nullptr, SQLFreeStmt(pairs[i].hstmt, SQL_DROP)) ? 1 : 0;
+  if (!status) status = close(con->hdbc) || close(con->spareHdbc);
+  for (uint32_t i = 0; i < n && !status; ++i) status = close(pairs[i].hdbc);
+  ramFree(pairs);
+  if (status) return 1;
   sqlFreeStatementMap(con);
   con->hdbc = con->spareHdbc = nullptr;
   return 0;
