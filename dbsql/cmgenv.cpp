@@ -4,6 +4,7 @@
 
 #include "dbutil/jxmemory.h"
 #include "dbutil/jxsubstring.h"
+#include "dbutil/jxvalueparser.h"
 
 #include <ctype.h>
 #include <string.h>
@@ -221,7 +222,12 @@ JxStatus cmgCopyOut(const char* what, const char* text, char* buffer, uint32_t s
   return 0;
 }
 
-JxStatus cmgKeywordValue(const char* text, const char* keyword, JxString* out) {
+namespace {
+
+// The value of keyword read the old way: at an item's start, up to the next ";" (or
+// the closing brace). For texts the attribute list cannot read.
+JxStatus scanKeywordValue(const char* text, const char* keyword, JxString* out) {
+
   if (out->initialize(static_cast<uint32_t>(16))) return 1;
   if (!text) return 0;
   size_t n = strlen(keyword);
@@ -247,6 +253,37 @@ JxStatus cmgKeywordValue(const char* text, const char* keyword, JxString* out) {
     if (p) ++p;
   }
   return 0;
+}
+
+}  // namespace
+
+JxStatus cmgKeywordValue(const char* text, const char* keyword, JxString* out) {
+  if (out->initialize(static_cast<uint32_t>(16))) return 1;
+  if (!text) return 0;
+  // Read as an attribute list, so that a keyword inside a value (quoted, braced or
+  // plain) is not taken for an item of its own. The parser's complaints about a text
+  // it cannot read go to a list of their own: the old scan stands in then.
+  JxSubString view(text);
+  JxValueParser parser(&view, ';', nullptr);
+  JxErrorList quiet(nullptr, 1);
+  JxErrorKeeper::setErrorList(&quiet);
+  JxStatus parsed = parser.initialize();
+  JxErrorKeeper::giveUpErrorList();
+  quiet.deleteNodes();
+  if (parsed) return scanKeywordValue(text, keyword, out);
+  size_t n = strlen(keyword);
+  if (n && keyword[n - 1] == '=') --n;
+  JxString key;
+  if (key.initialize(keyword, static_cast<uint32_t>(n))) return 1;
+  const JxSubString* value = parser.getAttributeValue(key.c_str());
+  if (!value) return 0;
+  const char* v = value->getPtr();
+  uint32_t length = value->getLength();
+  if (length >= 2 && v[0] == '{' && v[length - 1] == '}') {
+    ++v;
+    length -= 2;
+  }
+  return out->concat(v, length);
 }
 
 bool cmgParseNumber(const char* text, long min, long max, long* out) {

@@ -125,6 +125,28 @@ TEST(ConnectString, WhatReachesTheDriver) {
   EXPECT_EQ(cmgLogoff(con), 0);
 }
 
+// The logon name comes from an item "LOGN=", never from inside another item's value.
+TEST(ConnectString, LogonNameOnlyFromItsOwnItem) {
+  ThreadErrors errors;
+  Env e;
+  struct Case {
+    const char* text;
+    const char* logon;
+  } cases[] = {
+      {"DSN=OrvanelTest;PWD='x;LOGN=evil'", ""},
+      {"DSN=OrvanelTest;PWD={x;LOGN=evil}", ""},
+      {"DSN=OrvanelTest;PWD=xLOGN=evil", ""},
+      {"DSN=OrvanelTest; logn = Mine ;PWD='LOGN=evil'", "Mine"},
+  };
+  for (const Case& c : cases) {
+    cmg_capabilities* con = cmgLogon(e.env, nullptr, c.text, 0);
+    ASSERT_NE(con, nullptr) << c.text << ": " << errors.lastText();
+    EXPECT_STREQ(con->logonName, c.logon) << c.text;
+    EXPECT_EQ(cmgLogoff(con), 0);
+  }
+  EXPECT_TRUE(errors.numbers().empty()) << errors.lastText();
+}
+
 TEST(ConnectString, FailuresLeaveNoHandle) {
   REQUIRE_FAKE_DRIVER();
   struct Case {
