@@ -4,6 +4,7 @@
 
 #include "dbutil/jxmemory.h"
 #include "dbutil/jxsubstring.h"
+#include "dbutil/jxvalueparser.h"
 
 #include <ctype.h>
 #include <string.h>
@@ -221,7 +222,12 @@ JxStatus cmgCopyOut(const char* what, const char* text, char* buffer, uint32_t s
   return 0;
 }
 
-JxStatus cmgKeywordValue(const char* text, const char* keyword, JxString* out) {
+namespace {
+
+// The value of keyword read the old way: at an item's start, up to the next ";" (or
+// the closing brace). For texts the attribute list cannot read.
+JxStatus scanKeywordValue(const char* text, const char* keyword, JxString* out) {
+
   if (out->initialize(static_cast<uint32_t>(16))) return 1;
   if (!text) return 0;
   size_t n = strlen(keyword);
@@ -249,41 +255,52 @@ JxStatus cmgKeywordValue(const char* text, const char* keyword, JxString* out) {
   return 0;
 }
 
-JxStatus cmgDriverResult(cmgInfo* env, SQLHDBC hdbc, SQLHSTMT hstmt, SQLRETURN rc) {
-  if (rc == SQL_SUCCESS) return 0;
-  bool info = rc == SQL_SUCCESS_WITH_INFO;
-  if (env) {
-    if (info) env->callerFlags |= CMG_LAST_INFO;
-    else env->callerFlags &= ~CMG_LAST_INFO;
+}  // namespace
+
+JxStatus cmgKeywordValue(const char* text, const char* keyword, JxString* out) {
+  if (out->initialize(static_cast<uint32_t>(16))) return 1;
+  if (!text) return 0;
+  // Read as an attribute list, so that a keyword inside a value (quoted, braced or
+  // plain) is not taken for an item of its own. The parser's complaints about a text
+  // it cannot read go to a list of their own: the old scan stands in then.
+  JxSubString view(text);
+  JxValueParser parser(&view, ';', nullptr);
+  JxErrorList quiet(nullptr, 1);
+  JxErrorKeeper::setErrorList(&quiet);
+  JxStatus parsed = parser.initialize();
+  JxErrorKeeper::giveUpErrorList();
+  quiet.deleteNodes();
+  if (parsed) return scanKeywordValue(text, keyword, out);
+  size_t n = strlen(keyword);
+  if (n && keyword[n - 1] == '=') --n;
+  JxString key;
+  if (key.initialize(keyword, static_cast<uint32_t>(n))) return 1;
+  const JxSubString* value = parser.getAttributeValue(key.c_str());
+  if (!value) return 0;
+  const char* v = value->getPtr();
+  uint32_t length = value->getLength();
+  if (length >= 2 && v[0] == '{' && v[length - 1] == '}') {
+    ++v;
+    length -= 2;
   }
-  bool any = false;
-  SQLHENV henv = env ? env->henv : nullptr;
-  for (int i = 0; i < 32; ++i) {
-    SQLCHAR state[6] = {0};
-    SQLCHAR message[SQL_MESSAGE_SIZE];
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    SQLRETURN r = SQLError(henv, hdbc, hstmt, state, &native, message, sizeof message, &length);
-    if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO) break;
-    any = true;
-    JxString text;
-    if (text.initialize(reinterpret_cast<char*>(state)) || text.concat(": ") ||
-        text.concat(reinterpret_cast<char*>(message)))
-      return 1;
-    // A driver error with a native code is number 4 (the code travels with it).
-    unsigned short number = info ? SQLMSG_DRIVER_WARNING
-                                 : (native ? SQLMSG_DRIVER_NATIVE : SQLMSG_DRIVER_ERROR);
-    JxErrorKeeper::addDatabaseError(number, static_cast<unsigned long>(native), text.c_str(),
-                                    info ? JX_WARNING : JX_ERROR);
+  return out->concat(v, length);
+}
+
+bool cmgParseNumber(const char* text, long min, long max, long* out) {
+  const char* p = text;
+  while (*p == ' ' || *p == '\t') ++p;
+  bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  if (*p < '0' || *p > '9') return false;
+  long value = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > 100000000L) return false;
   }
-  if (info) return 0;
-  if (!any && rc == SQL_INVALID_HANDLE) {
-    sqlErrorById(SQLMSG_INVALID_ODBC_HANDLE);
-  } else if (!any) {
-    char text[64] = "The ODBC driver manager answered ";
-    utlDecimal(text + strlen(text), static_cast<long>(rc));
-    strcat(text, ".");
-    JxErrorKeeper::addDatabaseError(SQLMSG_DRIVER_ERROR, 0, text, JX_ERROR);
-  }
-  return 1;
+  while (*p == ' ' || *p == '\t') ++p;
+  if (*p) return false;
+  if (negative) value = -value;
+  if (value < min || value > max) return false;
+  *out = value;
+  return true;
 }

@@ -67,6 +67,13 @@ JxStatus cmgMissing(const char* what, const char* where);
 JxStatus cmgKeywordValue(const char* text, const char* keyword, JxString* out);
 // The display name (information item 1).
 JxStatus cmgDisplayName(const cmg_capabilities* con, JxString* out);
+// A decimal number between min and max (blanks round it, one sign); false, with no
+// message, for anything else.
+bool cmgParseNumber(const char* text, long min, long max, long* out);
+// The driver profile's types and literals freed.
+void cmgFreeProfile(cmg_capabilities* con);
+// The statement map freed (its handles are not touched).
+void sqlFreeStatementMap(cmg_capabilities* con);
 // Copies text into a caller's buffer of size bytes; 2109 when it does not fit.
 JxStatus cmgCopyOut(const char* what, const char* text, char* buffer, uint32_t size);
 

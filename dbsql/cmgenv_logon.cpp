@@ -1,6 +1,7 @@
 // Connection records: logon with sharing between tasks and running numbers, logoff,
 // the current connection of a task, and finding a record from a name.
 #include "cmgenv_internal.h"
+#include "dbsql/sqlhstmt.h"
 
 #include "dbutil/jxbos.h"
 #include "dbutil/jxmemory.h"
@@ -105,8 +106,8 @@ void cmgFreeRecord(cmg_capabilities* con) {
     for (uint16_t i = 0; i < con->reservedCount; ++i) ramFree(con->reservedWords[i]);
     ramFree(con->reservedWords);
   }
-  ramFree(con->literals);
-  ramFree(con->types);
+  cmgFreeProfile(con);
+  sqlFreeStatementMap(con);
   delete con->lock;
   delete con->statementLock;
   ramFree(con);
@@ -246,19 +247,10 @@ JxStatus cmgLogoffRecord(cmg_capabilities* con, bool forced) {
       failed = !forced;
     if (!failed && forced && con->transactionMode && con->hdbc && (con->flagsB & CMG_B_TRANSACTIONS))
       cmgDriverResult(env, con->hdbc, nullptr, SQLTransact(env->henv, con->hdbc, SQL_ROLLBACK));
-    if (!failed && con->hdbc && con->ownsHdbc) {
-      if (cmgDriverResult(env, con->hdbc, nullptr, SQLDisconnect(con->hdbc)) && !forced) {
-        failed = true;
-      } else {
-        SQLFreeConnect(con->hdbc);
-        if (con->spareHdbc && con->spareHdbc != con->hdbc) {
-          SQLDisconnect(con->spareHdbc);
-          SQLFreeConnect(con->spareHdbc);
-        }
-      }
-    }
-    if (!failed) con->hdbc = con->spareHdbc = nullptr;
   }
+  // Every connection of the record and its statement map (the environment lock first).
+  if (!failed && sqlCloseAllHdbc(con) && !forced) failed = true;
+  if (!failed) con->hdbc = con->spareHdbc = nullptr;
   if (failed) {
     CmgLock envLock(env->lock);
     con->next = env->connections;

@@ -244,6 +244,19 @@ void JxScanner::getDelimitedToken(JxToken& token, char delimiter) {
   }
   char open = 0;
   uint32_t end = start;
+  // A value that begins with "{" runs to its closing "}" ("}}" inside stands for one
+  // "}"), as braced values of connect strings do; an open brace runs to the end.
+  if (text_[start] == '{') {
+    for (++end; end < length_; ++end) {
+      if (text_[end] != '}') continue;
+      if (end + 1 < length_ && text_[end + 1] == '}') {
+        ++end;
+        continue;
+      }
+      ++end;
+      break;
+    }
+  }
   for (; end < length_; ++end) {
     const char c = text_[end];
     if (open) {

@@ -149,7 +149,8 @@ const JxSubString* JxValueParser::getAttributeKey(uint32_t index) const {
 
 JxStatus JxValueParser::setValue(Entry& entry, const char* value) {
   const uint32_t n = static_cast<uint32_t>(strlen(value));
-  bool quote = n && (value[0] == ' ' || (value[0] >= '\t' && value[0] <= '\r') ||
+  // A leading "{" would be read back as a braced group.
+  bool quote = n && (value[0] == ' ' || value[0] == '{' || (value[0] >= '\t' && value[0] <= '\r') ||
                      value[n - 1] == ' ' || (value[n - 1] >= '\t' && value[n - 1] <= '\r'));
   for (uint32_t i = 0; i < n && !quote; ++i)
     quote = value[i] == '\'' || value[i] == '"' || value[i] == '`' || value[i] == separator_;

@@ -17,6 +17,7 @@ PKGS=(
   googletest
   unixodbc:i386 libodbc2:i386 odbcinst1debian2:i386 libsqliteodbc:i386
   libodbc2:amd64 odbcinst1debian2:amd64 libsqliteodbc:amd64 sqlite3
+  gcc unixodbc-dev
   libgsf-bin
 )
 

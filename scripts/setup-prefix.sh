@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Creates the project's Wine prefix once, applies its settings, and the ODBC driver entry and the test
-# DSNs "OrvanelTest" and "OrvanelFiles" over SQLite databases in the build tree. Idempotent.
+# DSNs "OrvanelTest" and "OrvanelFiles" over SQLite databases in the build tree, and
+# "OrvanelFake" over the scripted test driver (dbsql/tests/fakedriver), built here with the
+# host's C compiler when its headers are there. Idempotent.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
@@ -33,6 +35,16 @@ driver=$OV_LIBDIR/odbc/libsqlite3odbc.so
 # second entry's name carries the file pattern that marks a file driver.
 files_driver='Orvanel Files (*.ovd,*.ovx;*.ovz)'
 mkdir -p "$ODBCSYSINI"
+# The scripted test driver: a native shared object of the host (the driver manager loads
+# drivers as such), rebuilt when its source is newer. Hosts without a C compiler or
+# unixODBC's headers (the 32-bit lane's chroot) go without it; its tests then skip.
+fake_src=$OV_ROOT/dbsql/tests/fakedriver/fakedriver.c
+fake_so=$ODBCSYSINI/libovfakeodbc.so
+if [ "${OV_LANE32:-0}" != 1 ] && command -v cc >/dev/null && [ -f /usr/include/sql.h ] &&
+   { [ ! -f "$fake_so" ] || [ "$fake_src" -nt "$fake_so" ]; }; then
+  cc -shared -fPIC -O1 -Wall -o "$fake_so.tmp" "$fake_src" -lodbcinst && mv "$fake_so.tmp" "$fake_so"
+fi
+mkdir -p "$ODBCSYSINI/fake"
 cat > "$ODBCSYSINI/odbcinst.ini" <<EOT
 [SQLite3]
 Description=SQLite3 ODBC Driver
@@ -45,6 +57,11 @@ Description=SQLite3 ODBC Driver over Orvanel data files
 Driver=$driver
 Setup=$driver
 UsageCount=1
+
+[Orvanel Fake]
+Description=Orvanel scripted test driver
+Driver=$fake_so
+UsageCount=1
 EOT
 cat > "$ODBCSYSINI/odbc.ini" <<EOT
 [OrvanelTest]
@@ -56,6 +73,11 @@ Database=$ODBCSYSINI/test.db
 Description=Orvanel data files (*.ovd,*.ovx;*.ovz)
 Driver=$files_driver
 Database=$ODBCSYSINI/files.ovd
+
+[OrvanelFake]
+Description=Orvanel scripted test driver
+Driver=Orvanel Fake
+Log=$ODBCSYSINI/fake/OrvanelFake.log
 EOT
 # test.db: the table rig of the platform test and the database track's fixture.
 fixture=$OV_ROOT/dbsql/tests/fixture.sql

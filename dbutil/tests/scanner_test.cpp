@@ -144,6 +144,10 @@ TEST(ScannerDelimited, QuotedDelimiterAndBlanks) {
       {"   ", ',', TOK_END, "", ""},
       {"abc", ';', TOK_DELIMITED, "abc", ""},
       {"'open;x", ';', TOK_DELIMITED, "'open;x", ""},     // an open quote runs to the end
+      {"{a;b};c", ';', TOK_DELIMITED, "{a;b}", ";c"},      // a braced value keeps its separator
+      {"{a}};b} x;c", ';', TOK_DELIMITED, "{a}};b} x", ";c"},  // "}}" is a brace inside
+      {"{open;x", ';', TOK_DELIMITED, "{open;x", ""},     // an open brace runs to the end
+      {"a{b;c}", ';', TOK_DELIMITED, "a{b", ";c}"},        // only a leading brace groups
   };
   for (const Case& c : cases) {
     const size_t n = strlen(c.text);

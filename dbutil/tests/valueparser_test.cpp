@@ -49,6 +49,8 @@ TEST(ValueParser, ParseTable) {
       {"A=1 B=2", {{"A", "1 B=2"}}, ""},
       {"A=1;;B=2", {{"A", "1"}}, "2704 Error parsing connect string at offset 4. "},
       {"1A=2", {}, "2704 Error parsing connect string at offset 0. "},
+      {"PWD={a;b};UID=x", {{"PWD", "{a;b}"}, {"UID", "x"}}, ""},   // braced values stay whole
+      {"DRIVER={SQLite3 ODBC};X={p}};q}", {{"DRIVER", "{SQLite3 ODBC}"}, {"X", "{p}};q}"}}, ""},
   };
   for (const Case& c : cases) {
     std::string error;

@@ -28,23 +28,109 @@ enum CmgSourceFlags {
 
 // Capability flags, word A.
 enum CmgFlagsA : uint32_t {
+  CMG_A_UCASE = 0x1,                    // an upper-case string function exists
+  CMG_A_RANDOM_FETCH = 0x2,             // absolute fetches with SQLExtendedFetch
+  CMG_A_PROFILE_DONE = 0x4,
   CMG_A_FILE_DRIVER = 0x8,              // the data source has a file pattern
+  CMG_A_DRIVER_BITS = 0x10,             // the driver capability byte has bits 3-7
+  CMG_A_SET_PARAM = 0x40,               // SQLSetParam exists
   CMG_A_NO_FILE_PATTERN = 0x80,
+  CMG_A_SOURCE_UNPROFILED = 0x100,      // while profiling: the source entry lacks flag 8
   CMG_A_ONE_CONNECTION = 0x1000,        // SQL_ACTIVE_CONNECTIONS is 1
+  CMG_A_NOT_NULLABLE_TYPE = 0x2000,     // some type is not nullable
   CMG_A_HELD_FOR_TASK0 = 0x4000,        // holder bit 0 was set for another task's logon
+  CMG_A_PRIMARY_KEYS = 0x8000,          // SQLPrimaryKeys exists
+  CMG_A_ROLLBACK_CLOSES = 0x20000,      // cursors do not survive a rollback
+  CMG_A_FAST_SPECIAL = 0x40000,         // fast special columns setting 1-65534
+  CMG_A_COMMIT_CLOSES = 0x80000,        // cursors do not survive a commit
+  CMG_A_PROCEDURES = 0x200000,          // SQLProcedures exists
   CMG_A_ACCESS_CONFLICTS = 0x400000,
+  CMG_A_WIDE_DECIMAL = 0x800000,        // decimals of more than 15 digits
   CMG_A_ONE_STATEMENT = 0x1000000,      // SQL_ACTIVE_STATEMENTS is 1
   CMG_A_NO_OWNERS = 0x20000000,         // SQL_MAX_OWNER_NAME_LEN is 0
+  CMG_A_SOURCE_DIRECTORY = 0x40000000,  // the source entry has flag 16
   CMG_A_PROFILED = 0x80000000u
 };
 
 // Capability flags, word B.
 enum CmgFlagsB : uint32_t {
   CMG_B_TRANSACTIONS = 0x1,
+  CMG_B_DRIVER_BIT7 = 0x8,              // bits of the driver capability byte
+  CMG_B_DRIVER_BIT6 = 0x10,
+  CMG_B_DRIVER_BIT4 = 0x20,
+  CMG_B_DRIVER_BIT3 = 0x40,
+  CMG_B_DRIVER_BIT5 = 0x80,
+  CMG_B_HOLDLOCK = 0x100,               // locking syntax "HOLDLOCK"
+  CMG_B_LOCK_DURATION1 = 0x200,
+  CMG_B_LOCK_DURATION2 = 0x400,
   CMG_B_USE_STATEMENT = 0x800,          // databases are switched with "USE "
+  CMG_B_REREAD_INSERT = 0x1000,
+  CMG_B_REREAD_UPDATE = 0x2000,
+  CMG_B_ROLLBACK_NOT_PRESERVE = 0x4000,
+  CMG_B_COMMIT_NOT_PRESERVE = 0x8000,
+  CMG_B_ROLLBACK_CLOSE = 0x10000,
+  CMG_B_COMMIT_CLOSE = 0x20000,
+  CMG_B_DICTIONARY = 0x100000,          // data dictionary extensions
   CMG_B_FILE_PATTERN = 0x200000,
   CMG_B_DATABASE_IS_A = 0x400000,
-  CMG_B_PLACE_CHANGED = 0x800000        // current directory or database was changed
+  CMG_B_PLACE_CHANGED = 0x800000,       // current directory or database was changed
+  CMG_B_SET_POS = 0x1000000,            // SQLSetPos exists
+  CMG_B_REMOVE_COMMENTS = 0x2000000,
+  CMG_B_NO_SQL_COLUMNS = 0x4000000      // use-SQL-columns setting is 0
+};
+
+// Database kind codes, from the data-source name or "JxDatabaseDriver".
+enum CmgDatabaseKind : uint16_t {
+  CMG_DB_TEXT = 3,
+  CMG_DB_DBASE = 4,
+  CMG_DB_SS = 5,
+  CMG_DB_EE = 6,
+  CMG_DB_EXCEL = 7,
+  CMG_DB_ORA = 8,
+  CMG_DB_PDX = 9,
+  CMG_DB_DB2 = 10,
+  CMG_DB_XQL = 11,
+  CMG_DB_BTRIEVE = 12,
+  CMG_DB_ING = 13,
+  CMG_DB_XDB = 14,
+  CMG_DB_GUP = 15,
+  CMG_DB_INF = 16,
+  CMG_DB_PRO = 17,
+  CMG_DB_TDM = 18,
+  CMG_DB_OTHER = 19
+};
+
+// Outer-join syntax: one form, plus CMG_OJ_STAR when the driver writes "*=" or "=*".
+enum CmgOuterJoinSyntax : uint16_t {
+  CMG_OJ_NONE = 0,
+  CMG_OJ_OUTER = 1,
+  CMG_OJ_STAR = 2,
+  CMG_OJ_PLUS = 4
+};
+
+// Attribute flags of a type table entry.
+enum CmgTypeAttributes : uint16_t {
+  CMG_TYPE_UNSIGNED = 1,
+  CMG_TYPE_MONEY = 2,
+  CMG_TYPE_NULLABLE = 4,
+  CMG_TYPE_CASE_SENSITIVE = 8
+};
+
+// One type of the driver (a row of SQLGetTypeInfo), in the driver's order.
+struct CmgTypeEntry {
+  int16_t sqlType;
+  uint16_t searchable;
+  int32_t precision;      // -1 when the driver gave none
+  uint16_t attributes;    // CmgTypeAttributes
+  char* name;
+  char* createParams;     // null when the driver gave an empty text
+};
+
+// A literal form of a type whose literals need a prefix or suffix.
+struct CmgLiteral {
+  int16_t sqlType;
+  char* prefix;
+  char* suffix;
 };
 
 // Table-name caching modes.
@@ -151,7 +237,7 @@ struct cmg_capabilities {
   uint64_t holders;               // one bit per task that logged on
   uint64_t current;               // one bit per task whose current connection this is
   char* qualifierSeparator;
-  void* literals;
+  CmgLiteral* literals;           // literalCount of them
   char* filePattern;
   char* logonName;                // empty text when none was given
   char* sourceName;
@@ -167,16 +253,16 @@ struct cmg_capabilities {
   char* columnChars;
   char* tableFirstChars;
   char* tableChars;
-  char** reservedWords;
-  char* fromReserved;
-  char* whereTerminators;
-  char* pseudoColumns;
+  char** reservedWords;           // sorted, upper case; reservedCount of them
+  char* fromReserved;             // texts, each ended by a zero; an empty text ends the list
+  char* whereTerminators;         // as fromReserved
+  char* pseudoColumns;            // as fromReserved
   uint32_t queryTimeout;
   char* cacheFile;                // table-name cache file, or null
   uint32_t maxRows;               // 0xFFFFFFFF: no limit
   char* currentDirectory;
   char* databaseName;
-  void* types;
+  CmgTypeEntry* types;            // typeCount of them
   JxSemaphore* lock;              // the connection lock
   JxSemaphore* statementLock;
   uint16_t lockOptions;
@@ -197,4 +283,5 @@ struct cmg_capabilities {
   uint8_t quoteChar;              // 0 when the driver reports a blank
   uint8_t escapeChar;
   uint8_t ownsHdbc;               // the record connected the handle and disconnects it
+  uint8_t driverBits;             // the driver capability byte (information type 1025)
 };

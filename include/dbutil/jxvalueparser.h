@@ -3,7 +3,8 @@
 // (keys compared without regard to case), answers lookups under a keyword or a pair of
 // synonyms, tells which attributes nobody asked for, edits the list and writes it back.
 //
-// Values are kept raw (quotes included). Parsed keys and values are views into the
+// Values are kept raw (quotes and braces included); a value that begins with "{" runs
+// to its closing "}", separators inside included. Parsed keys and values are views into the
 // text, which must outlive the parser; added ones are owned copies.
 #pragma once
 
@@ -31,7 +32,7 @@ public:
   uint32_t getCount() const { return count_; }
 
   // The value is quoted in apostrophes when it holds a quote character or the
-  // separator, or begins or ends with white space. An existing key (else an existing
+  // separator, begins with "{", or begins or ends with white space. An existing key (else an existing
   // synonym, keeping its key) gets the new value; otherwise the pair is appended.
   JxStatus addAttribute(const char* key, const char* value, const char* synonym = nullptr);
   void removeAttribute(const char* key);
