@@ -1,11 +1,11 @@
 // Procedure, event, property and external declarations, and catch clauses.
-#include "parser/declproc.h"
+#include "declproc.h"
 
 #include <memory>
 
-#include "parser/context.h"
-#include "parser/driver.h"
-#include "parser/parseexcept.h"
+#include "context.h"
+#include "driver.h"
+#include "parseexcept.h"
 #include "store/block.h"
 #include "store/cdllfield.h"
 #include "store/execctrl.h"

@@ -1,13 +1,13 @@
 // Variable, array, type and constant declarations: the fields they make and where
 // those go.
-#include "parser/declvar.h"
+#include "declvar.h"
 
 #include <memory>
 
-#include "parser/context.h"
-#include "parser/declproc.h"
-#include "parser/driver.h"
-#include "parser/parseexcept.h"
+#include "context.h"
+#include "declproc.h"
+#include "driver.h"
+#include "parseexcept.h"
 #include "store/block.h"
 #include "store/procfield.h"
 #include "store/context.h"

@@ -1,12 +1,12 @@
 // The parse driver: block bodies, statement text, expression text, procedure text and
 // module-level declarations.
-#include "parser/driver.h"
+#include "driver.h"
 
 #include <cstdio>
 
-#include "parser/context.h"
-#include "parser/declproc.h"
-#include "parser/parseexcept.h"
+#include "context.h"
+#include "declproc.h"
+#include "parseexcept.h"
 #include "store/block.h"
 #include "store/evalable.h"
 #include "store/procfield.h"

@@ -5,10 +5,10 @@
 #include <sstream>
 #include <string>
 
-#include "parser/context.h"
-#include "parser/declproc.h"
-#include "parser/driver.h"
-#include "parser/parseexcept.h"
+#include "context.h"
+#include "declproc.h"
+#include "driver.h"
+#include "parseexcept.h"
 #include "store/context.h"
 #include "store/evalable.h"
 #include "store/field_comp.h"

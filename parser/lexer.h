@@ -14,12 +14,11 @@
 
 #include <istream>
 
-#include "parser/ovparse_api.h"
-#include "parser/lexertokens.h"
-#include "parser/messages.h"
+#include "lexertokens.h"
+#include "messages.h"
 #include "store/idstring.h"
 
-class OVPARSE_API Lexer {
+class Lexer {
 public:
   Lexer();
   Lexer(const Lexer&) = delete;

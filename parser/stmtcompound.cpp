@@ -1,10 +1,10 @@
 // Compound statements: each reads its inner blocks and clauses from the entity stream.
-#include "parser/stmtcompound.h"
+#include "stmtcompound.h"
 
-#include "parser/context.h"
-#include "parser/declproc.h"
-#include "parser/driver.h"
-#include "parser/parseexcept.h"
+#include "context.h"
+#include "declproc.h"
+#include "driver.h"
+#include "parseexcept.h"
 #include "store/block.h"
 #include "store/execctrl.h"
 #include "store/execnode.h"

@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "parser/context.h"
+#include "context.h"
 #include "parser/ovparse.h"
-#include "parser/parseexcept.h"
+#include "parseexcept.h"
 #include "parser/petype.h"
 #include "store/evalable.h"
 #include "store/interobj.h"

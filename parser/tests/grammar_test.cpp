@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "grammartesting.h"
-#include "parser/declproc.h"
-#include "parser/declvar.h"
-#include "parser/parseexcept.h"
-#include "parser/stmtcompound.h"
-#include "parser/stmtsimple.h"
+#include "declproc.h"
+#include "declvar.h"
+#include "parseexcept.h"
+#include "stmtcompound.h"
+#include "stmtsimple.h"
 #include "store/execnode.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <sstream>
 #include <string>
 
-#include "parser/grammar.h"
-#include "parser/lexer.h"
-#include "parser/parseexcept.h"
+#include "grammar.h"
+#include "lexer.h"
+#include "parseexcept.h"
 #include "store/keytab.h"
 
 namespace {

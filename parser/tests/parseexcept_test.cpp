@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "parser/grammarexpected.h"
-#include "parser/parseexcept.h"
+#include "grammarexpected.h"
+#include "parseexcept.h"
 
 namespace {
 
