@@ -88,7 +88,7 @@ public:
   EventDecl(int line, const char* text, const char* name, int kind);
   PEType getType() const override { return PE_EVENT_DECL; }
   const char* name() const override;
-  // Throws 32748: events are not declared inside blocks.
+  // Throws PMSG_EVENT_IN_BLOCK: events are not declared inside blocks.
   void addToBlock(BlockBuildRep* block, ParserContext& ctx) override;
   // Replaces the object's own event definition of that name.
   void declareOnto(InterObjRep& obj, ParserContext& ctx) override;

@@ -76,7 +76,7 @@ class ValueRefDeclInfo : public VarDeclInfo {
 public:
   enum Kind { OBJECT_REF = 0, STRICT_REF = 1, NEW_OBJECT = 2 };
   // The name text is taken from the identifier or dotted expression (which is deleted);
-  // an illegal expression throws 32742 or 32739 with the current line.
+  // an illegal expression throws PMSG_OBJECT_DECL_ILLEGAL or PMSG_ME_IN_DECLARATION with the current line.
   ValueRefDeclInfo(ParserContext& ctx, ExprNode* typeExpr, int kind);
   ValueRefDeclInfo(const char* typeName, int kind);
   const char* className() const override { return name_.c_str(); }
@@ -111,7 +111,7 @@ public:
 
   // Makes each variable's field and hands it to target, in source order. Arguments get
   // flag ARGUMENT, variables VARIABLE; byValNonObjects marks every variable whose group
-  // type is not an object as ByVal. A FieldCollision from target becomes 32738 with the
+  // type is not an object as ByVal. A FieldCollision from target becomes PMSG_VAR_DEFINED_TWICE with the
   // variable's name and the line.
   void apply(ParserContext& ctx, int line, bool asArguments, bool byValNonObjects,
              const std::function<void(Field*, VarRecord&)>& target);
@@ -175,7 +175,7 @@ public:
   PEType getType() const override { return PE_SIMPLE_VAR_DECL; }
   void addToBlock(BlockBuildRep* block, ParserContext& ctx) override;
   void declareOnto(InterObjRep& obj, ParserContext& ctx) override;
-  // The one variable's field; more than one variable throws 32741.
+  // The one variable's field; more than one variable throws PMSG_TOO_MANY_VARIABLES.
   virtual Field* dataField(ParserContext& ctx);
   const VarGroupList& groups() const { return *groups_; }
   int keyword() const { return keyword_; }
@@ -218,12 +218,12 @@ private:
 class ComplexVarDecl : public MemberDecl {
 public:
   // The name expressions are named at once (and deleted); objectDecl non-zero throws
-  // 32742 (the grammar marks a declaration of an object this way).
+  // PMSG_OBJECT_DECL_ILLEGAL (the grammar marks a declaration of an object this way).
   ComplexVarDecl(ParserContext& ctx, int line, const char* text, ExprNode* nameExpr,
                  ExprNode* baseExpr, int objectDecl);
   ComplexVarDecl(int line, const char* text, const char* typeName, const char* baseName);
   PEType getType() const override { return PE_COMPLEX_VAR_DECL; }
-  // Throws 32755: Type statements are not allowed inside blocks.
+  // Throws PMSG_TYPE_IN_BLOCK: Type statements are not allowed inside blocks.
   void addToBlock(BlockBuildRep* block, ParserContext& ctx) override;
   // Adds the embedded type to obj and reads its members up to End Type.
   void declareOnto(InterObjRep& obj, ParserContext& ctx) override;

@@ -6,6 +6,7 @@
 
 #include "context.h"
 #include "declproc.h"
+#include "messages.h"
 #include "parseexcept.h"
 #include "store/block.h"
 #include "store/evalable.h"
@@ -112,7 +113,7 @@ EvalableExpr* ExpressionText(ParserContext& ctx) {
   PEntityRef e = ctx.nextEntity(PE_EXPRESSION);
   if (!e) {
     ThrowPendingSyntaxError(ctx);
-    throw ParserException(32764, ctx.currentLine(), nullptr);
+    throw ParserException(PMSG_SYNTAX_ERROR, ctx.currentLine(), nullptr);
   }
   ExprNode* node = static_cast<PExpression*>(e.get())->takeNode();
   UTILS_ASSERT(node);

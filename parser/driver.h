@@ -54,7 +54,7 @@ void ReadBody(ParserContext& ctx, BlockBuildRep* block, DeadSourceList* ds, int 
 EvalableBlock* BlockText(ParserContext& ctx, bool wantDeadSource);
 // Expression text (started wrapped in braces) -> EvalableExpr.
 EvalableExpr* ExpressionText(ParserContext& ctx);
-// Next Sub/Function -> its field; null when none (the caller throws 32757). On a build
+// Next Sub/Function -> its field; null when none (the caller throws PMSG_NO_PROCEDURE). On a build
 // failure `proc` receives an uncompilable field made from sourceText (or the standard
 // note when null) and the exception continues.
 InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText,

@@ -33,8 +33,8 @@ void GrammarReset(GrammarState& gs, Lexer& lex, int full);
 // Parses one entity. Returns 0 with out set to the entity (a counted reference that the
 // caller takes over), or 1 when the parse was aborted (out null). ctx is handed to the
 // entities that need it (one-line If blocks, declared type names); it may be null for
-// texts that hold no such construct. Throws ParserException 32749 for an overlong line,
-// 32750 when the parse stack overflows, and what an entity's construction throws.
+// texts that hold no such construct. Throws ParserException PMSG_LINE_TOO_LONG for an overlong line,
+// PMSG_TABLE_OVERFLOW when the parse stack overflows, and what an entity's construction throws.
 int GrammarParse(ParserContext* ctx, Lexer& lex, GrammarState& gs, PEntity*& out);
 inline int GrammarParse(ParserContext& ctx, Lexer& lex, GrammarState& gs, PEntity*& out) {
   return GrammarParse(&ctx, lex, gs, out);

@@ -172,7 +172,7 @@ TEST(ParserEntry, MissingEntityMessages) {
               char text[] = "Dim x";
               ParserParseProcedure(p, text);
             }));
-  // A procedure text with a syntax error reports the syntax error, not 32757.
+  // A procedure text with a syntax error reports the syntax error, not PMSG_NO_PROCEDURE.
   EXPECT_EQ("SyntaxError", message([] {
               InterProcField* p = nullptr;
               char text[] = "Sub S(\n";

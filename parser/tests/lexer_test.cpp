@@ -206,7 +206,7 @@ TEST(Lexer, LiteralsOutOfRangeAreErrorsWithAReason) {
   }
 }
 
-TEST(Lexer, LineOf510CharactersIsReadAnd511Throws32749) {
+TEST(Lexer, LineOf510CharactersIsReadAnd511ThrowsLineTooLong) {
   std::string ok = "x = \"" + std::string(504, 'a') + "\"";
   ASSERT_EQ(510u, ok.size());
   EXPECT_EQ("265<x,0> '=' 264\"" + std::string(504, 'a') + "\" $", Lex(ok));
