@@ -41,7 +41,7 @@ VarRecord::VarRecord(const char* n, unsigned char s, unsigned f, BoundsList* sub
 VarRecord::~VarRecord() { delete subscripts; }
 
 unsigned char ResolveDeclType(unsigned char s, unsigned char d, int line) {
-  if (s == 0) return d ? d : DT_LONG;
+  if (s == 0) return d ? d : (unsigned char)DT_LONG;
   if (d != 0 && s != d) throw DeclarationTypeMismatch(s, d, line);
   return s;
 }

@@ -561,7 +561,9 @@ TEST(DescriptionTable, FullWriteFailingAtEveryStepKeepsOldOrNew) {
       }
       plan.armed = false;
       // The last step drops the old items; its failure only leaves them for the next open.
-      if (plan.seen < k) EXPECT_FALSE(threw);
+      if (plan.seen < k) {
+        EXPECT_FALSE(threw);
+      }
       if (threw) {
         // After a failure the table in memory is the stored one: a later write works.
         EXPECT_TRUE(t.description(1).isChanged());

@@ -114,8 +114,9 @@ TEST(KeyTab, GrammarAndTableAgree) {
     std::string symbol = GrammarTokenSymbol(id);
     if (symbol.size() > 1 && symbol[0] == 'K' && symbol.compare(0, 5, "KDeep") != 0 &&
         symbol != "KAndAnd" && symbol != "KOrOr" && symbol != "KNEq" && symbol != "KLEq" &&
-        symbol != "KGEq" && symbol != "KEq")
+        symbol != "KGEq" && symbol != "KEq") {
       EXPECT_TRUE(KeyTabIdToString(id)) << id << " " << symbol;
+    }
   }
   EXPECT_STREQ("T_IDENT", GrammarTokenSymbol(265));
 }
