@@ -111,9 +111,10 @@ function(ov_check_layers)
         set(may ${allowed})
         list(REMOVE_ITEM may ${owners})
         list(REMOVE_DUPLICATES may)
+        list(JOIN may " " may)
         message(FATAL_ERROR
           "Layer check: ${t} (${folder}/, layer ${owner_text}) links ${item} (layer ${layer}), "
-          "a layer above or beside ${owner_text}. "
+          "a layer above or beside ${owner_text}; "
           "${owner_text} may link only: ${may} (see cmake/OrvanelLayers.cmake)")
       endif()
     endforeach()
