@@ -22,21 +22,66 @@ function(ov_copy_runtime_dlls)
   endforeach()
 endfunction()
 
-# ov_library(<target> [OUTPUT <file name without .dll>] SOURCES ... [LINKS ...])
-# A product DLL. Its sources see <TARGET>_BUILD defined, so its export macro exports.
+# ov_library(<target> [OUTPUT <file name without .dll>] [OBJECTS]
+#            SOURCES ... [DLL_ONLY ...] [LINKS ...])
+# A product DLL. Its sources see <TARGET>_BUILD defined, so its export macro exports, and
+# find the private headers beside them by plain name; other targets see only include/.
+# OBJECTS compiles the sources (resources included) once, into the OBJECT library
+# <target>_obj; linking <target>_objects puts those objects into the DLL and into the
+# library's white-box tests, which thereby reach its internals and private headers
+# without their being exported. Files under DLL_ONLY (DllMain) go into the DLL alone.
+# A LINKS entry that has objects of its own is referenced without dllimport
+# (<LINK>_STATIC), so that a test may link the objects of a whole chain of libraries.
 function(ov_library target)
-  cmake_parse_arguments(A "" "OUTPUT" "SOURCES;LINKS" ${ARGN})
-  add_library(${target} SHARED ${A_SOURCES})
+  cmake_parse_arguments(A "OBJECTS" "OUTPUT" "SOURCES;DLL_ONLY;LINKS" ${ARGN})
   string(TOUPPER ${target} up)
+  if(A_OBJECTS)
+    set(compiled ${target}_obj)
+    add_library(${compiled} OBJECT ${A_SOURCES})
+    target_compile_definitions(${compiled} PUBLIC ${up}_BUILD)
+    target_include_directories(${compiled} PUBLIC ${PROJECT_SOURCE_DIR}/include
+                                                  ${CMAKE_CURRENT_SOURCE_DIR})
+    foreach(link ${A_LINKS})
+      if(TARGET ${link}_objects)
+        string(TOUPPER ${link} link_up)
+        target_compile_definitions(${compiled} PRIVATE ${link_up}_STATIC)
+      endif()
+    endforeach()
+    if(A_LINKS)
+      target_link_libraries(${compiled} PUBLIC ${A_LINKS})
+    endif()
+    # The objects themselves travel with the usage requirements, so that they reach the
+    # final link even through a helper library (an archive would drop the resources).
+    add_library(${target}_objects INTERFACE)
+    target_link_libraries(${target}_objects INTERFACE ${compiled} $<TARGET_OBJECTS:${compiled}>)
+    set_target_properties(${compiled} ${target}_objects PROPERTIES OV_DELIVERABLE ${target})
+    add_library(${target} SHARED ${A_DLL_ONLY} $<TARGET_OBJECTS:${compiled}>)
+  else()
+    add_library(${target} SHARED ${A_SOURCES} ${A_DLL_ONLY})
+  endif()
   target_compile_definitions(${target} PRIVATE ${up}_BUILD)
+  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/include)
-  set_target_properties(${target} PROPERTIES PREFIX "" IMPORT_PREFIX "")
+  set_target_properties(${target} PROPERTIES PREFIX "" IMPORT_PREFIX "" OV_DELIVERABLE ${target})
   if(A_OUTPUT)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${A_OUTPUT})
   endif()
   if(A_LINKS)
     target_link_libraries(${target} PUBLIC ${A_LINKS})
   endif()
+  set_property(GLOBAL APPEND PROPERTY OV_DELIVERABLES ${target})
+  ov_folder_of(folder ${CMAKE_CURRENT_SOURCE_DIR})
+  set_property(GLOBAL APPEND PROPERTY OV_FOLDER_DELIVERABLES_${folder} ${target})
+endfunction()
+
+# The top-level folder of the tree that dir lies in ("" outside the tree).
+function(ov_folder_of out dir)
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${dir})
+  if(rel MATCHES "^\\.\\.")
+    set(rel "")
+  endif()
+  string(REGEX REPLACE "/.*" "" folder "${rel}")
+  set(${out} "${folder}" PARENT_SCOPE)
 endfunction()
 
 # ov_test(<target> SOURCES ... [LINKS ...] [GUI] [LANE32])
@@ -49,6 +94,9 @@ function(ov_test target)
   cmake_parse_arguments(A "GUI;LANE32" "" "SOURCES;LINKS" ${ARGN})
   add_executable(${target} ${A_SOURCES})
   target_link_libraries(${target} PRIVATE ovtestkit gtest ${A_LINKS})
+  set_target_properties(${target} PROPERTIES OV_TEST ON)
+  # A test runs beside every DLL of the product (the store loads the parser by name).
+  add_dependencies(${target} ov_deliverables)
   add_test(NAME ${target} COMMAND ${target} --gtest_brief=1)
   set_tests_properties(${target} PROPERTIES TIMEOUT 600)
   set(labels)

@@ -9,8 +9,8 @@ HINSTANCE g_instance;
 
 }  // namespace
 
-// The module whose string table holds the messages: this DLL, or the program that links
-// the sources statically.
+// The module whose string table holds the messages: this DLL, or the test program that
+// links its objects.
 HINSTANCE libInstance() {
   if (!g_instance) {
     HMODULE module = nullptr;
@@ -40,12 +40,3 @@ void libLoadMessage(char* buffer512, unsigned short number) {
 JxError* libErrorById(unsigned short number) { return addById(number, JX_ERROR); }
 
 JxError* libWarningById(unsigned short number) { return addById(number, JX_WARNING); }
-
-#ifndef JXLIB_STATIC
-// The first call keeps the instance handle (the settings file's name joins it with the
-// settings step).
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
-  if (!g_instance) g_instance = instance;
-  return TRUE;
-}
-#endif

@@ -21,8 +21,8 @@ JxError* addById(unsigned short number, ErrorType type) {
 
 }  // namespace
 
-// The module whose string table holds the messages: this DLL, or the program that
-// links the sources statically.
+// The module whose string table holds the messages: this DLL, or the test program
+// that links its objects.
 HINSTANCE sqlInstance() {
   if (!g_instance) {
     HMODULE module = nullptr;
@@ -50,12 +50,3 @@ void sqlLeaveHook(cmgInfo*) {}
 void sqlInitBwnwin() {}
 
 void sqlTermBwnwin() {}
-
-#ifndef JXSQL04_STATIC
-// The first call keeps the instance handle; the conversion start-up joins it when the
-// conversions are built.
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
-  if (!g_instance) g_instance = instance;
-  return TRUE;
-}
-#endif

@@ -47,7 +47,7 @@ uint32_t render(const uchar* s, const uchar* e, Kind kind, bool upper, char* out
 // An error whose parameter is the text at s, cut to a readable length.
 void refuse(unsigned short number, const char* s, uint32_t n) {
   char shown[BUT_MAX_TOKEN + 4];
-  uint32_t cut = n > BUT_MAX_TOKEN ? BUT_MAX_TOKEN : n;
+  uint32_t cut = n > BUT_MAX_TOKEN ? uint32_t(BUT_MAX_TOKEN) : n;
   memcpy(shown, s, cut);
   if (cut < n) memcpy(shown + cut, "...", 3), cut += 3;
   shown[cut] = 0;
@@ -168,7 +168,7 @@ JxStatus buttoken(char* buffer, const char** textp, unsigned short flags) {
     refuse(MSG_TOKEN_TOO_BIG, reinterpret_cast<const char*>(p), static_cast<uint32_t>(e - p));
     return 1;
   } else {
-    const uint32_t kept = length > BUT_MAX_TOKEN ? BUT_MAX_TOKEN : length;
+    const uint32_t kept = length > BUT_MAX_TOKEN ? uint32_t(BUT_MAX_TOKEN) : length;
     render(p, e, kind, upper, buffer, kept);
     buffer[kept] = 0;
   }

@@ -62,7 +62,7 @@ JxStatus JxTmpFile::copyHuge(uint32_t offset, char* buffer, const char* data, ui
   sem_.lock();
   JxStatus s = rangeOk(offset, length) ? 0 : 1;
   while (!s && length > 0) {
-    uint32_t n = length > HUGE_PIECE ? HUGE_PIECE : length;
+    uint32_t n = length > HUGE_PIECE ? uint32_t(HUGE_PIECE) : length;
     s = copy(offset, buffer, data, n);
     offset += n;
     if (buffer) buffer += n;

@@ -117,7 +117,7 @@ JxStatus JxTree::climb(JxTreeIterator* it, int forward, unsigned int* more) {
   }
   it->total_ = 0;
   it->flags_ &= ~JxTreeIterator::POSITIONED;
-  return it->push(root_, forward ? AFTER_LAST : JxTreeIterator::BEFORE_FIRST);
+  return it->push(root_, forward ? AFTER_LAST : uint32_t(JxTreeIterator::BEFORE_FIRST));
 }
 
 JxStatus JxTree::step(JxTreeIterator* it, int forward, void* key, void* data, unsigned int* found) {

@@ -20,8 +20,8 @@ JxError g_inertError(0, g_inertText, sizeof g_inertText, JxError::INERT);
 
 }  // namespace
 
-// The module whose string table holds the messages: this DLL, or the program that
-// links the sources statically.
+// The module whose string table holds the messages: this DLL, or the test program
+// that links its objects.
 HINSTANCE utlInstance() {
   if (!g_instance) {
     HMODULE module = nullptr;
@@ -38,10 +38,3 @@ JxSemaphore& utlHeapSemaphore() { return g_heapSemaphore; }
 
 JxError* JxError::memoryError() { return &g_memoryError; }
 JxError* JxError::inertError() { return &g_inertError; }
-
-#ifndef JXUTL04_STATIC
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
-  if (!g_instance) g_instance = instance;
-  return TRUE;
-}
-#endif

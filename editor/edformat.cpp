@@ -52,8 +52,12 @@ void set_default_format(EditorRecord* rec) {
   FormatRecord& entry = rec->formats[0];
   LOGFONTA lf = {};
   if (rec->font) GetObjectA(rec->font, sizeof lf, &lf);
-  entry.attributes = (lf.lfWeight >= kBoldWeight ? FA_BOLD : 0) | (lf.lfItalic ? FA_ITALIC : 0) |
-                     (lf.lfUnderline ? FA_UNDERLINE : 0) | (lf.lfStrikeOut ? FA_STRIKEOUT : 0);
+  unsigned attributes = 0;
+  if (lf.lfWeight >= kBoldWeight) attributes |= FA_BOLD;
+  if (lf.lfItalic) attributes |= FA_ITALIC;
+  if (lf.lfUnderline) attributes |= FA_UNDERLINE;
+  if (lf.lfStrikeOut) attributes |= FA_STRIKEOUT;
+  entry.attributes = attributes;
   int32_t height = lf.lfHeight ? abs(lf.lfHeight) : rec->lineHeight;
   entry.height = height * kTwips;
   entry.offset = 0;

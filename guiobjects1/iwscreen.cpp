@@ -115,7 +115,7 @@ void IWScreen::pdSetMousePointer(long n) {
   HCURSOR cursor = id ? LoadCursorA(nullptr, MAKEINTRESOURCEA(id)) : nullptr;
   if (TApplication* app = GetApplicationObject()) app->SetGlobalCursor(cursor);
   if (cursor) SetCursor(cursor);
-  g_pointer = cursor ? n : kPointerDefault;
+  g_pointer = cursor ? n : long(kPointerDefault);
 }
 
 float IWScreen::pdGetWidth() {

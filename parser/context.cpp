@@ -1,8 +1,8 @@
 // The parser context: entity stream and block table of one parse.
-#include "parser/context.h"
+#include "context.h"
 
-#include "parser/driver.h"
-#include "parser/parseexcept.h"
+#include "driver.h"
+#include "parseexcept.h"
 #include "store/block.h"
 #include "store/interobj.h"
 #include "utils/xexception.h"

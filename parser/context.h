@@ -9,16 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "parser/ovparse_api.h"
-#include "parser/entity.h"
-#include "parser/grammar.h"
-#include "parser/lexer.h"
+#include "entity.h"
+#include "grammar.h"
+#include "lexer.h"
 #include "store/block.h"
 
 class InterObjRep;
 class DeadSourceList;
 
-class OVPARSE_API ParserContext {
+class ParserContext {
 public:
   ParserContext();
   ~ParserContext();
@@ -88,4 +87,4 @@ private:
 };
 
 // The context of the exports.
-OVPARSE_API ParserContext& GlobalParserContext();
+ParserContext& GlobalParserContext();

@@ -1,11 +1,12 @@
 // Procedure, event, property and external declarations, and catch clauses.
-#include "parser/declproc.h"
+#include "declproc.h"
 
 #include <memory>
 
-#include "parser/context.h"
-#include "parser/driver.h"
-#include "parser/parseexcept.h"
+#include "context.h"
+#include "driver.h"
+#include "messages.h"
+#include "parseexcept.h"
 #include "store/block.h"
 #include "store/cdllfield.h"
 #include "store/execctrl.h"
@@ -157,7 +158,7 @@ EventDecl::EventDecl(int line, const char* text, const char* name, int kind)
 const char* EventDecl::name() const { return "Event Declaration"; }
 
 void EventDecl::addToBlock(BlockBuildRep*, ParserContext&) {
-  throw ParserException(32748, line_, nullptr);
+  throw ParserException(PMSG_EVENT_IN_BLOCK, line_, nullptr);
 }
 
 std::string EventDecl::parameterText() const {

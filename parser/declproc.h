@@ -6,8 +6,7 @@
 // store's CatchClause for the enclosing Try.
 #pragma once
 
-#include "parser/ovparse_api.h"
-#include "parser/declvar.h"
+#include "declvar.h"
 
 class CatchClause;
 class CppProcField;
@@ -20,7 +19,7 @@ class SignatureRep;
 enum ProcModifier { MOD_NONE = 0, MOD_STATIC = 5, MOD_PRIVATE = 6, MOD_STATIC_PRIVATE = 10 };
 
 // Sub/Function definition.
-class OVPARSE_API ProcDecl : public Decl {
+class ProcDecl : public Decl {
 public:
   // modifier: a ProcModifier.
   // Takes ownership of args (may be null).
@@ -56,7 +55,7 @@ protected:
   std::unique_ptr<VarGroupList> args_;
 };
 
-class OVPARSE_API SubDecl : public ProcDecl {
+class SubDecl : public ProcDecl {
 public:
   using ProcDecl::ProcDecl;
   PEType getType() const override { return PE_SUB_DECL; }
@@ -65,7 +64,7 @@ public:
   Field* nativeField(const MemberFn& member, ParserContext& ctx) override;
 };
 
-class OVPARSE_API FuncDecl : public ProcDecl {
+class FuncDecl : public ProcDecl {
 public:
   // Takes ownership of ret (may be null: no As clause).
   FuncDecl(int line, const char* text, int modifier, const char* name, unsigned char suffix,
@@ -84,12 +83,12 @@ private:
 };
 
 // Event name(args) [As type]
-class OVPARSE_API EventDecl : public MemberDecl {
+class EventDecl : public MemberDecl {
 public:
   EventDecl(int line, const char* text, const char* name, int kind);
   PEType getType() const override { return PE_EVENT_DECL; }
   const char* name() const override;
-  // Throws 32748: events are not declared inside blocks.
+  // Throws PMSG_EVENT_IN_BLOCK: events are not declared inside blocks.
   void addToBlock(BlockBuildRep* block, ParserContext& ctx) override;
   // Replaces the object's own event definition of that name.
   void declareOnto(InterObjRep& obj, ParserContext& ctx) override;
@@ -106,7 +105,7 @@ private:
 };
 
 // Property name Get getter [Set setter] [As type]
-class OVPARSE_API PropertyDecl : public MemberDecl {
+class PropertyDecl : public MemberDecl {
 public:
   // proc1, proc2: the access procedure names in source order (proc2 may be null).
   PropertyDecl(int line, const char* text, const char* name, unsigned char suffix,
@@ -124,7 +123,7 @@ private:
 };
 
 // Declare Sub/Function name Lib "lib" [Alias "alias"] (args) [As type]
-class OVPARSE_API ProcDeclare : public MemberDecl {
+class ProcDeclare : public MemberDecl {
 public:
   ProcDeclare(int line, const char* text, const char* name, const char* lib,
               const char* alias, VarGroupList* args);
@@ -142,14 +141,14 @@ protected:
   std::unique_ptr<VarGroupList> args_;
 };
 
-class OVPARSE_API SubDeclare : public ProcDeclare {
+class SubDeclare : public ProcDeclare {
 public:
   using ProcDeclare::ProcDeclare;
   PEType getType() const override { return PE_SUB_DECLARE; }
   Field* dataField(ParserContext& ctx) override;
 };
 
-class OVPARSE_API FuncDeclare : public ProcDeclare {
+class FuncDeclare : public ProcDeclare {
 public:
   FuncDeclare(int line, const char* text, const char* name, unsigned char suffix,
               const char* lib, const char* alias, VarGroupList* args, VarDeclInfo* ret);
@@ -162,7 +161,7 @@ private:
 };
 
 // Catch [name(args)]: a clause of the enclosing Try.
-class OVPARSE_API CatchDecl : public Decl {
+class CatchDecl : public Decl {
 public:
   // Takes ownership of catchExpr and vars (either may be null).
   CatchDecl(int line, const char* text, ExprNode* catchExpr, VarGroupList* vars);

@@ -1,14 +1,15 @@
 // Variable, array, type and constant declarations: the fields they make and where
 // those go.
-#include "parser/declvar.h"
+#include "declvar.h"
 
 #include <memory>
 
-#include "parser/context.h"
-#include "parser/declproc.h"
-#include "parser/driver.h"
+#include "context.h"
+#include "declproc.h"
+#include "driver.h"
+#include "messages.h"
+#include "parseexcept.h"
 #include "parser/ovparse.h"
-#include "parser/parseexcept.h"
 #include "store/block.h"
 #include "store/procfield.h"
 #include "store/context.h"
@@ -41,7 +42,7 @@ VarRecord::VarRecord(const char* n, unsigned char s, unsigned f, BoundsList* sub
 VarRecord::~VarRecord() { delete subscripts; }
 
 unsigned char ResolveDeclType(unsigned char s, unsigned char d, int line) {
-  if (s == 0) return d ? d : DT_LONG;
+  if (s == 0) return d ? d : (unsigned char)DT_LONG;
   if (d != 0 && s != d) throw DeclarationTypeMismatch(s, d, line);
   return s;
 }
@@ -100,7 +101,7 @@ Field* MakeArray(VarRecord& v, unsigned char type, int line, ParserContext& ctx)
     case DT_CURRENCY: field = new InterArray<Currency, 5>(name); break;
     case DT_STRING: field = new InterArray<ValString, 6>(name); break;
     default:
-      throw ParserException(32752, IdTypeString(type).string(), line, nullptr);
+      throw ParserException(PMSG_ARRAY_TYPE_UNSUPPORTED, IdTypeString(type).string(), line, nullptr);
   }
   try {
     DefineDimensions(field, v, ctx);
@@ -147,8 +148,8 @@ std::string DeclTypeName(ParserContext& ctx, ExprNode* expr) {
     return DeclTypeName(ctx, mid->object()) + "." + DeclTypeName(ctx, mid->member());
   }
   if (expr->type() == 2 || (expr->flags() & 2))
-    throw ParserException(32742, ctx.currentLine(), nullptr);
-  if (expr->flags() & 8) throw ParserException(32739, ctx.currentLine(), nullptr);
+    throw ParserException(PMSG_OBJECT_DECL_ILLEGAL, ctx.currentLine(), nullptr);
+  if (expr->flags() & 8) throw ParserException(PMSG_ME_IN_DECLARATION, ctx.currentLine(), nullptr);
   int index = static_cast<Sid*>(expr)->index();
   const char* text = index >= 0 ? ctx.idName(index) : nullptr;
   UTILS_ASSERT(text);
@@ -175,13 +176,13 @@ Field* ValueRefDeclInfo::makeField(VarRecord& v, int line, ParserContext& ctx) {
   if (kind_ == OBJECT_REF && !name_.empty() && name_.find('.') == std::string::npos)
     enumeration = FindEnumeration(name_.c_str());
   if (enumeration) {
-    if (isArray) throw ParserException(32752, "Enumeration", line, nullptr);
+    if (isArray) throw ParserException(PMSG_ARRAY_TYPE_UNSUPPORTED, "Enumeration", line, nullptr);
     return InterEnumField::make(v.name.c_str(), enumeration, DataMode(v));
   }
-  if (v.flags & VarRecord::BYVAL) throw ParserException(32751, line, nullptr);
+  if (v.flags & VarRecord::BYVAL) throw ParserException(PMSG_OBJECT_BYVAL, line, nullptr);
   if (isArray) {
     if (IsArgument(v)) return MakeArrayReference(v, DT_OBJECT);
-    if (kind_ == NEW_OBJECT) throw ParserException(32752, "New Object", line, nullptr);
+    if (kind_ == NEW_OBJECT) throw ParserException(PMSG_ARRAY_TYPE_UNSUPPORTED, "New Object", line, nullptr);
     InterObjArrayField* field = new InterObjArrayField(v.name.c_str(), name_.c_str());
     try {
       DefineDimensions(field, v, ctx);
@@ -225,7 +226,7 @@ void VarGroupList::apply(ParserContext& ctx, int line, bool asArguments, bool by
       try {
         target(field, v);
       } catch (FieldCollision&) {
-        throw ParserException(32738, v.name.c_str(), line, nullptr);
+        throw ParserException(PMSG_VAR_DEFINED_TWICE, v.name.c_str(), line, nullptr);
       }
     }
   }
@@ -256,7 +257,7 @@ void SimpleVarDecl::declareOnto(InterObjRep& obj, ParserContext& ctx) {
 
 Field* SimpleVarDecl::dataField(ParserContext& ctx) {
   if (groups_->size() != 1 || groups_->names(0).size() != 1)
-    throw ParserException(32741, line_, nullptr);
+    throw ParserException(PMSG_TOO_MANY_VARIABLES, line_, nullptr);
   VarRecord& v = groups_->names(0).at(0);
   v.flags |= VarRecord::VARIABLE;
   return groups_->info(0).makeField(v, line_, ctx);
@@ -317,7 +318,7 @@ void ConstDecl::apply(ParserContext& ctx, const std::function<void(Field*, Value
     try {
       target(field, value.get());
     } catch (FieldCollision&) {
-      throw ParserException(32738, item.name.c_str(), line_, nullptr);
+      throw ParserException(PMSG_VAR_DEFINED_TWICE, item.name.c_str(), line_, nullptr);
     }
     // Later constants and bounds of this parse may name it.
     try {
@@ -342,7 +343,7 @@ ComplexVarDecl::ComplexVarDecl(ParserContext& ctx, int line, const char* text,
                                ExprNode* nameExpr, ExprNode* baseExpr, int objectDecl)
     : MemberDecl(line, text) {
   std::unique_ptr<ExprNode> n(nameExpr), b(baseExpr);
-  if (objectDecl) throw ParserException(32742, ctx.currentLine(), nullptr);
+  if (objectDecl) throw ParserException(PMSG_OBJECT_DECL_ILLEGAL, ctx.currentLine(), nullptr);
   if (nameExpr) typeName_ = DeclTypeName(ctx, nameExpr);
   if (baseExpr) baseName_ = DeclTypeName(ctx, baseExpr);
 }
@@ -353,7 +354,7 @@ ComplexVarDecl::ComplexVarDecl(int line, const char* text, const char* typeName,
       baseName_(baseName ? baseName : "") {}
 
 void ComplexVarDecl::addToBlock(BlockBuildRep*, ParserContext&) {
-  throw ParserException(32755, line_, nullptr);
+  throw ParserException(PMSG_TYPE_IN_BLOCK, line_, nullptr);
 }
 
 void ComplexVarDecl::declareOnto(InterObjRep& obj, ParserContext& ctx) {

@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "parser/ovparse_api.h"
-#include "parser/entity.h"
+#include "entity.h"
 
 template <class T> class PtrList;
 template <class A, class B> class PtrPair;
@@ -31,7 +30,7 @@ enum DeclTypeCode {
 };
 
 // One declared name.
-struct OVPARSE_API VarRecord {
+struct VarRecord {
   enum Flags { ARRAY = 1, BYVAL = 2, ARGUMENT = 4, VARIABLE = 8 };
 
   // Takes ownership of the subscripts (null when the parentheses are empty or absent).
@@ -48,7 +47,7 @@ struct OVPARSE_API VarRecord {
 };
 
 // "As <type>": a plain type, the base of the other descriptions.
-class OVPARSE_API VarDeclInfo {
+class VarDeclInfo {
 public:
   explicit VarDeclInfo(unsigned char type) : type_(type) {}
   virtual ~VarDeclInfo();
@@ -63,7 +62,7 @@ protected:
 };
 
 // "As String * n": declared as an ordinary string (the length is not kept).
-class OVPARSE_API FixedStringDeclInfo : public VarDeclInfo {
+class FixedStringDeclInfo : public VarDeclInfo {
 public:
   explicit FixedStringDeclInfo(int length) : VarDeclInfo(DT_STRING), length_(length) {}
   Field* makeField(VarRecord& v, int line, ParserContext& ctx) override;
@@ -73,11 +72,11 @@ private:
 };
 
 // "As <class or enumeration>", "<prefix> As <class>", "As New <class>".
-class OVPARSE_API ValueRefDeclInfo : public VarDeclInfo {
+class ValueRefDeclInfo : public VarDeclInfo {
 public:
   enum Kind { OBJECT_REF = 0, STRICT_REF = 1, NEW_OBJECT = 2 };
   // The name text is taken from the identifier or dotted expression (which is deleted);
-  // an illegal expression throws 32742 or 32739 with the current line.
+  // an illegal expression throws PMSG_OBJECT_DECL_ILLEGAL or PMSG_ME_IN_DECLARATION with the current line.
   ValueRefDeclInfo(ParserContext& ctx, ExprNode* typeExpr, int kind);
   ValueRefDeclInfo(const char* typeName, int kind);
   const char* className() const override { return name_.c_str(); }
@@ -90,7 +89,7 @@ private:
 };
 
 // Names sharing one type description.
-class OVPARSE_API VarNameList {
+class VarNameList {
 public:
   void add(VarRecord* v) { vars_.emplace_back(v); }  // takes ownership
   size_t size() const { return vars_.size(); }
@@ -101,7 +100,7 @@ private:
 };
 
 // The groups of one declaration or argument list, in source order.
-class OVPARSE_API VarGroupList {
+class VarGroupList {
 public:
   // Takes ownership of both; a null description means "no As clause".
   void add(VarNameList* names, VarDeclInfo* info);
@@ -112,7 +111,7 @@ public:
 
   // Makes each variable's field and hands it to target, in source order. Arguments get
   // flag ARGUMENT, variables VARIABLE; byValNonObjects marks every variable whose group
-  // type is not an object as ByVal. A FieldCollision from target becomes 32738 with the
+  // type is not an object as ByVal. A FieldCollision from target becomes PMSG_VAR_DEFINED_TWICE with the
   // variable's name and the line.
   void apply(ParserContext& ctx, int line, bool asArguments, bool byValNonObjects,
              const std::function<void(Field*, VarRecord&)>& target);
@@ -128,24 +127,24 @@ private:
 // Type resolution from a name's suffix s and a declared type d: s = 0 gives d (or long
 // when d is 0 too); s and d both given and different throw DeclarationTypeMismatch with
 // the line; otherwise s.
-OVPARSE_API unsigned char ResolveDeclType(unsigned char s, unsigned char d, int line);
+unsigned char ResolveDeclType(unsigned char s, unsigned char d, int line);
 
 // Evaluates an expression at parse time (array bounds, constants) in a fresh evaluation
 // context over the context's identifiers; a counted value the caller releases.
 class Value;
-OVPARSE_API Value* EvalConstantExpr(ExprNode* e, ParserContext& ctx);
+Value* EvalConstantExpr(ExprNode* e, ParserContext& ctx);
 
 // Names a class or enumeration from an identifier or dotted expression (see
 // ValueRefDeclInfo); the expression is not deleted.
-OVPARSE_API std::string DeclTypeName(ParserContext& ctx, ExprNode* expr);
+std::string DeclTypeName(ParserContext& ctx, ExprNode* expr);
 
 // The members of a Type section onto obj: declarations, then procedures, then the
 // End Type line (else ConstructError). Text object files read their Type sections
 // with it too.
-OVPARSE_API void ReadTypeBody(ParserContext& ctx, InterObjRep& obj);
+void ReadTypeBody(ParserContext& ctx, InterObjRep& obj);
 
 // A declaration: keeps its line and the text of its line.
-class OVPARSE_API Decl : public PEntity {
+class Decl : public PEntity {
 public:
   Decl(int line, const char* text) : line_(line), text_(text ? text : "") {}
   PEType getType() const override { return PE_DECL; }
@@ -159,7 +158,7 @@ protected:
 };
 
 // A declaration that may stand among an object's members.
-class OVPARSE_API MemberDecl : public Decl {
+class MemberDecl : public Decl {
 public:
   using Decl::Decl;
   PEType getType() const override { return PE_MEMBER_DECL; }
@@ -168,7 +167,7 @@ public:
 };
 
 // Dim/Static/Private ... variables.
-class OVPARSE_API SimpleVarDecl : public MemberDecl {
+class SimpleVarDecl : public MemberDecl {
 public:
   enum { KEYWORD_STATIC = 5 };
   // Takes ownership of groups.
@@ -176,7 +175,7 @@ public:
   PEType getType() const override { return PE_SIMPLE_VAR_DECL; }
   void addToBlock(BlockBuildRep* block, ParserContext& ctx) override;
   void declareOnto(InterObjRep& obj, ParserContext& ctx) override;
-  // The one variable's field; more than one variable throws 32741.
+  // The one variable's field; more than one variable throws PMSG_TOO_MANY_VARIABLES.
   virtual Field* dataField(ParserContext& ctx);
   const VarGroupList& groups() const { return *groups_; }
   int keyword() const { return keyword_; }
@@ -187,7 +186,7 @@ private:
 };
 
 // Constants of one Const statement.
-class OVPARSE_API ConstDeclList {
+class ConstDeclList {
 public:
   ~ConstDeclList();
   // Takes ownership of value. declType: the declared type code (suffix or As), 0 none.
@@ -203,7 +202,7 @@ private:
   std::vector<Item> items_;
 };
 
-class OVPARSE_API ConstDecl : public MemberDecl {
+class ConstDecl : public MemberDecl {
 public:
   ConstDecl(int line, const char* text, ConstDeclList* list);  // takes ownership
   PEType getType() const override { return PE_CONST_DECL; }
@@ -216,15 +215,15 @@ private:
 };
 
 // Type name [From base] ... End Type: an embedded object type.
-class OVPARSE_API ComplexVarDecl : public MemberDecl {
+class ComplexVarDecl : public MemberDecl {
 public:
   // The name expressions are named at once (and deleted); objectDecl non-zero throws
-  // 32742 (the grammar marks a declaration of an object this way).
+  // PMSG_OBJECT_DECL_ILLEGAL (the grammar marks a declaration of an object this way).
   ComplexVarDecl(ParserContext& ctx, int line, const char* text, ExprNode* nameExpr,
                  ExprNode* baseExpr, int objectDecl);
   ComplexVarDecl(int line, const char* text, const char* typeName, const char* baseName);
   PEType getType() const override { return PE_COMPLEX_VAR_DECL; }
-  // Throws 32755: Type statements are not allowed inside blocks.
+  // Throws PMSG_TYPE_IN_BLOCK: Type statements are not allowed inside blocks.
   void addToBlock(BlockBuildRep* block, ParserContext& ctx) override;
   // Adds the embedded type to obj and reads its members up to End Type.
   void declareOnto(InterObjRep& obj, ParserContext& ctx) override;

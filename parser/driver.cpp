@@ -1,12 +1,13 @@
 // The parse driver: block bodies, statement text, expression text, procedure text and
 // module-level declarations.
-#include "parser/driver.h"
+#include "driver.h"
 
 #include <cstdio>
 
-#include "parser/context.h"
-#include "parser/declproc.h"
-#include "parser/parseexcept.h"
+#include "context.h"
+#include "declproc.h"
+#include "messages.h"
+#include "parseexcept.h"
 #include "store/block.h"
 #include "store/evalable.h"
 #include "store/procfield.h"
@@ -112,7 +113,7 @@ EvalableExpr* ExpressionText(ParserContext& ctx) {
   PEntityRef e = ctx.nextEntity(PE_EXPRESSION);
   if (!e) {
     ThrowPendingSyntaxError(ctx);
-    throw ParserException(32764, ctx.currentLine(), nullptr);
+    throw ParserException(PMSG_SYNTAX_ERROR, ctx.currentLine(), nullptr);
   }
   ExprNode* node = static_cast<PExpression*>(e.get())->takeNode();
   UTILS_ASSERT(node);

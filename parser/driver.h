@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "parser/ovparse_api.h"
 
 class BlockBuildRep;
 class DeadSourceRep;
@@ -23,7 +22,7 @@ class InterProcField;
 class ParserContext;
 
 // The non-executable source of a block (comments and declaration texts) as it is met.
-class OVPARSE_API DeadSourceList {
+class DeadSourceList {
 public:
   enum Kind { DECLARATION = 1, COMMENT = 2, COMMENT_FLAGGED = 3 };
   struct Piece {
@@ -49,21 +48,21 @@ namespace ParseDriver {
 
 // Reads declarations and statements into block up to the first entity that is neither
 // (flags & 1: static locals); throws a pending syntax error when the body ends on one.
-OVPARSE_API void ReadBody(ParserContext& ctx, BlockBuildRep* block, DeadSourceList* ds, int flags);
+void ReadBody(ParserContext& ctx, BlockBuildRep* block, DeadSourceList* ds, int flags);
 
 // Statement text -> EvalableBlock (the text must already be started on ctx).
-OVPARSE_API EvalableBlock* BlockText(ParserContext& ctx, bool wantDeadSource);
+EvalableBlock* BlockText(ParserContext& ctx, bool wantDeadSource);
 // Expression text (started wrapped in braces) -> EvalableExpr.
-OVPARSE_API EvalableExpr* ExpressionText(ParserContext& ctx);
-// Next Sub/Function -> its field; null when none (the caller throws 32757). On a build
+EvalableExpr* ExpressionText(ParserContext& ctx);
+// Next Sub/Function -> its field; null when none (the caller throws PMSG_NO_PROCEDURE). On a build
 // failure `proc` receives an uncompilable field made from sourceText (or the standard
 // note when null) and the exception continues.
-OVPARSE_API InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText,
+InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText,
                               InterProcField*& proc);
 // Declarations onto obj until another entity comes.
-OVPARSE_API void DeclareOnto(ParserContext& ctx, InterObjRep& obj);
+void DeclareOnto(ParserContext& ctx, InterObjRep& obj);
 
 // Throws the pending syntax error, if any.
-OVPARSE_API void ThrowPendingSyntaxError(ParserContext& ctx);
+void ThrowPendingSyntaxError(ParserContext& ctx);
 
 }  // namespace ParseDriver

@@ -1,9 +1,9 @@
 // Entity base, statement lists, expression, terminator, comment and syntax-error
 // entities.
-#include "parser/entity.h"
+#include "entity.h"
 
-#include "parser/context.h"
-#include "parser/parseexcept.h"
+#include "context.h"
+#include "parseexcept.h"
 #include "store/block.h"
 #include "store/exprnode.h"
 #include "utils/xexception.h"

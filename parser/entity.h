@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "parser/ovparse_api.h"
 #include "parser/petype.h"
 #include "store/counted.h"
 
@@ -21,7 +20,7 @@ class ParserContext;
 class DeadSourceList;
 class SyntaxError;
 
-class OVPARSE_API PEntity : public CountedObject {
+class PEntity : public CountedObject {
 public:
   PEntity() = default;
   PEntity(const PEntity&) = delete;
@@ -63,7 +62,7 @@ private:
 using PEntityRef = EntityRef<PEntity>;
 
 // A statement: yields one execution node.
-class OVPARSE_API PEntityStmt : public PEntity {
+class PEntityStmt : public PEntity {
 public:
   explicit PEntityStmt(int line) : line_(line) {}
   PEType getType() const override { return PE_STATEMENT; }
@@ -83,7 +82,7 @@ protected:
 };
 
 // The statements of one source line, separated by ':'.
-class OVPARSE_API StmtList : public PEntity {
+class StmtList : public PEntity {
 public:
   enum { SIMPLE_STMTLIST = 0 };
   explicit StmtList(int kind = SIMPLE_STMTLIST) : kind_(kind) {}
@@ -109,7 +108,7 @@ private:
 };
 
 // An expression in braces: how expression text reaches the driver.
-class OVPARSE_API PExpression : public PEntity {
+class PExpression : public PEntity {
 public:
   explicit PExpression(ExprNode* node) : node_(node) {}
   ~PExpression() override;
@@ -122,7 +121,7 @@ private:
 };
 
 // A block terminator: End If, End Sub, Wend, End Code, the end of the text, ...
-class OVPARSE_API InterCons : public PEntity {
+class InterCons : public PEntity {
 public:
   InterCons(PEType type, int line) : type_(type), line_(line) {}
   PEType getType() const override { return type_; }
@@ -135,7 +134,7 @@ private:
 };
 
 // A comment: skipped by the driver, recorded in the dead source when that is wanted.
-class OVPARSE_API Comment : public PEntity {
+class Comment : public PEntity {
 public:
   Comment(int position, const char* text, int flag)
       : position_(position), text_(text ? text : ""), flag_(flag) {}
@@ -154,7 +153,7 @@ private:
 
 // What the grammar's error recovery makes: holds the syntax error to throw when the
 // driver needs an entity of another kind.
-class OVPARSE_API PSyntaxError : public PEntity {
+class PSyntaxError : public PEntity {
 public:
   explicit PSyntaxError(SyntaxError* error) : error_(error) {}  // takes ownership
   ~PSyntaxError() override;

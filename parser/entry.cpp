@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "parser/context.h"
-#include "parser/declproc.h"
-#include "parser/driver.h"
-#include "parser/parseexcept.h"
-#include "parser/textobjreader.h"
-#include "parser/textobjwriter.h"
+#include "context.h"
+#include "declproc.h"
+#include "driver.h"
+#include "messages.h"
+#include "parseexcept.h"
+#include "textobjreader.h"
+#include "textobjwriter.h"
 #include "store/groups.h"
 #include "store/context.h"
 #include "store/evalable.h"
@@ -56,7 +57,7 @@ private:
 bool Empty(const char* text) { return !text || !*text; }
 
 // The requested entity, or the pending syntax error, or ParserException(messageId).
-PEntityRef Require(ParserContext& ctx, int kind, unsigned messageId) {
+PEntityRef Require(ParserContext& ctx, int kind, ParserMessageId messageId) {
   PEntityRef e = ctx.nextEntity(kind);
   if (e) return e;
   ParseDriver::ThrowPendingSyntaxError(ctx);
@@ -107,7 +108,7 @@ void ParserParseProcedure(InterProcField*& proc, char* text) {
   proc = nullptr;
   if (!ParseDriver::ProcedureText(ctx, text, proc)) {
     ParseDriver::ThrowPendingSyntaxError(ctx);
-    throw ParserException(32757, ctx.currentLine(), nullptr);
+    throw ParserException(PMSG_NO_PROCEDURE, ctx.currentLine(), nullptr);
   }
   UTILS_ASSERT(proc);
 }
@@ -124,7 +125,7 @@ void ParserParseCppField(const char* decl, SignatureRep& sig, const MemberFn& me
   std::istringstream in(decl ? decl : "");
   ParserContext& ctx = GlobalParserContext();
   ctx.start(&in, decl);
-  PEntityRef e = Require(ctx, PE_PROC_DECL, 32757);
+  PEntityRef e = Require(ctx, PE_PROC_DECL, PMSG_NO_PROCEDURE);
   Field* field = static_cast<ProcDecl*>(e.get())->nativeField(member, ctx);
   UTILS_ASSERT(field);  // "proc"
   sig.addField(field, nullptr, 0);
@@ -135,7 +136,7 @@ void ParserParseCppEvent(const char* decl, SignatureRep& sig) {
   std::istringstream in(decl ? decl : "");
   ParserContext& ctx = GlobalParserContext();
   ctx.start(&in, decl);
-  PEntityRef e = Require(ctx, PE_EVENT_DECL, 32747);
+  PEntityRef e = Require(ctx, PE_EVENT_DECL, PMSG_NO_EVENT);
   static_cast<EventDecl*>(e.get())->addToSignature(sig);
 }
 
@@ -144,7 +145,7 @@ void ParserParseEvent(const char* decl, InterObj& obj) {
   std::istringstream in(decl ? decl : "");
   ParserContext& ctx = GlobalParserContext();
   ctx.start(&in, decl);
-  PEntityRef e = Require(ctx, PE_EVENT_DECL, 32747);
+  PEntityRef e = Require(ctx, PE_EVENT_DECL, PMSG_NO_EVENT);
   UTILS_ASSERT(!obj.isNull());
   static_cast<EventDecl*>(e.get())->declareOnto(*obj.get(), ctx);
 }
@@ -154,7 +155,7 @@ Field* ParserParseProperty(const char* decl) {
   std::istringstream in(decl ? decl : "");
   ParserContext& ctx = GlobalParserContext();
   ctx.start(&in, decl);
-  PEntityRef e = Require(ctx, PE_PROPERTY_DECL, 32744);
+  PEntityRef e = Require(ctx, PE_PROPERTY_DECL, PMSG_NO_PROPERTY);
   return static_cast<PropertyDecl*>(e.get())->dataField(ctx);
 }
 
@@ -163,7 +164,7 @@ Field* ParserParseDeclare(const char* decl) {
   std::istringstream in(decl ? decl : "");
   ParserContext& ctx = GlobalParserContext();
   ctx.start(&in, decl);
-  PEntityRef e = Require(ctx, PE_PROC_DECLARE, 32746);
+  PEntityRef e = Require(ctx, PE_PROC_DECLARE, PMSG_NO_DECLARE);
   return static_cast<ProcDeclare*>(e.get())->dataField(ctx);
 }
 
@@ -172,7 +173,7 @@ Field* ParserParseInterDataField(const char* decl) {
   std::istringstream in(decl ? decl : "");
   ParserContext& ctx = GlobalParserContext();
   ctx.start(&in, decl);
-  PEntityRef e = Require(ctx, PE_SIMPLE_VAR_DECL, 32740);
+  PEntityRef e = Require(ctx, PE_SIMPLE_VAR_DECL, PMSG_NO_DECLARATION);
   return static_cast<SimpleVarDecl*>(e.get())->dataField(ctx);
 }
 

@@ -1,6 +1,6 @@
 // Grammar actions that build expression nodes, bound pairs, case conditions and print
 // items from stack values.
-#include "parser/grammarbuild.h"
+#include "grammarbuild.h"
 
 SemVal Binary(int op, SemVal left, SemVal right) {
   UTILS_ASSERT(X(left) && X(right));

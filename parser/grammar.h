@@ -11,8 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "parser/ovparse_api.h"
-#include "parser/parseexcept.h"
+#include "parseexcept.h"
 
 class Lexer;
 class ParserContext;
@@ -27,16 +26,16 @@ struct GrammarState {
 };
 
 // Starts on in: asserts "!parserInUse", starts the lexer, marks the grammar in use.
-OVPARSE_API void GrammarStart(GrammarState& gs, Lexer& lex, std::istream* in);
+void GrammarStart(GrammarState& gs, Lexer& lex, std::istream* in);
 // Not in use any more; clears the lexer's identifier table (full: gives up its storage).
-OVPARSE_API void GrammarReset(GrammarState& gs, Lexer& lex, int full);
+void GrammarReset(GrammarState& gs, Lexer& lex, int full);
 
 // Parses one entity. Returns 0 with out set to the entity (a counted reference that the
 // caller takes over), or 1 when the parse was aborted (out null). ctx is handed to the
 // entities that need it (one-line If blocks, declared type names); it may be null for
-// texts that hold no such construct. Throws ParserException 32749 for an overlong line,
-// 32750 when the parse stack overflows, and what an entity's construction throws.
-OVPARSE_API int GrammarParse(ParserContext* ctx, Lexer& lex, GrammarState& gs, PEntity*& out);
+// texts that hold no such construct. Throws ParserException PMSG_LINE_TOO_LONG for an overlong line,
+// PMSG_TABLE_OVERFLOW when the parse stack overflows, and what an entity's construction throws.
+int GrammarParse(ParserContext* ctx, Lexer& lex, GrammarState& gs, PEntity*& out);
 inline int GrammarParse(ParserContext& ctx, Lexer& lex, GrammarState& gs, PEntity*& out) {
   return GrammarParse(&ctx, lex, gs, out);
 }
@@ -44,9 +43,9 @@ inline int GrammarParse(ParserContext& ctx, Lexer& lex, GrammarState& gs, PEntit
 // The name of a token number as messages show it: 0 "end-of-statement", the literal and
 // operator tokens by their descriptions ("<integer>", "<string>", ":=", "<>", ...), a
 // keyword by its spelling, a character as itself; "<token: n>" for anything else.
-OVPARSE_API std::string GrammarTokenName(int token);
+std::string GrammarTokenName(int token);
 
 // The grammar's own name of a token number ("KThen", "T_IDENT", "'('"), or "$undefined"
 // when the grammar has no such token; lets tests hold the grammar and the keyword table
 // to the same numbers.
-OVPARSE_API const char* GrammarTokenSymbol(int token);
+const char* GrammarTokenSymbol(int token);

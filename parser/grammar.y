@@ -16,15 +16,15 @@
    (a name followed by " .x" reads as a member access). */
 
 %code requires {
-#include "parser/lexertokens.h"
+#include "lexertokens.h"
 struct GrammarEnv;
 }
 
 %code {
 #include <memory>
 
-#include "parser/grammarbuild.h"
-#include "parser/messages.h"
+#include "grammarbuild.h"
+#include "messages.h"
 
 static int yylex(SemVal* value, GrammarEnv* env);
 static void yyerror(GrammarEnv* env, const char* message);

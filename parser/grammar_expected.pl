@@ -123,7 +123,7 @@ die "grammar_expected.pl: $rr reduce/reduce conflicts, expected $wantRr\n" if $r
 open(STDOUT, '>', $output) or die "grammar_expected.pl: cannot write $output: $!\n";
 my $n = scalar @texts;
 print "// Generated from grammar.y by grammar_expected.pl: do not edit.\n";
-print "#include \"parser/grammarexpected.h\"\n\n";
+print "#include \"grammarexpected.h\"\n\n";
 print "static const char* const kTexts[$n] = {\n";
 for my $i (0 .. $n - 1) {
   my $t = $texts[$i];

@@ -1,6 +1,6 @@
 // Grammar actions that build parsed entities (statements, clauses, terminators and
 // declarations), and the stack values' bookkeeping.
-#include "parser/grammarbuild.h"
+#include "grammarbuild.h"
 
 #include <cstring>
 

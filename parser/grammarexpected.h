@@ -3,9 +3,8 @@
 // the end of the statement is acceptable too; null means only the end of the statement.
 #pragma once
 
-#include "parser/ovparse_api.h"
 
 // Number of parser states.
-OVPARSE_API int GrammarStateCount();
+int GrammarStateCount();
 // The expected text of state, or null (also for a state outside the tables).
-OVPARSE_API const char* GrammarExpectedText(int state);
+const char* GrammarExpectedText(int state);

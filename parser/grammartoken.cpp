@@ -1,7 +1,7 @@
 // Names of the grammar's tokens for messages.
 #include <cstdio>
 
-#include "parser/grammar.h"
+#include "grammar.h"
 #include "store/keytab.h"
 
 std::string GrammarTokenName(int token) {

@@ -1,5 +1,5 @@
 // The Basic lexer; see lexer.h.
-#include "parser/lexer.h"
+#include "lexer.h"
 
 #include <cerrno>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "parser/parseexcept.h"
+#include "parseexcept.h"
 #include "store/keytab.h"
 #include "store/storeexcept.h"
 

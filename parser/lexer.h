@@ -14,12 +14,11 @@
 
 #include <istream>
 
-#include "parser/ovparse_api.h"
-#include "parser/lexertokens.h"
-#include "parser/messages.h"
+#include "lexertokens.h"
+#include "messages.h"
 #include "store/idstring.h"
 
-class OVPARSE_API Lexer {
+class Lexer {
 public:
   Lexer();
   Lexer(const Lexer&) = delete;
@@ -32,7 +31,7 @@ public:
   // Clears the identifier table; full also gives up its storage.
   void reset(int full);
 
-  // The next token (and its value in v). Throws ParserException 32749 for a line longer
+  // The next token (and its value in v). Throws ParserException PMSG_LINE_TOO_LONG for a line longer
   // than PARSER_MAX_LINE characters. A literal out of range gives TOK_ERROR with
   // errorText() saying why.
   int next(SemVal& v);

@@ -1,5 +1,5 @@
 // Parser exceptions: construction from the string table and printing.
-#include "parser/parseexcept.h"
+#include "parseexcept.h"
 
 #include <windows.h>
 
@@ -8,8 +8,8 @@
 #include <ostream>
 #include <sstream>
 
-#include "parser/grammarexpected.h"
-#include "parser/messages.h"
+#include "grammarexpected.h"
+#include "messages.h"
 #include "parser/petype.h"
 #include "store/types.h"
 
@@ -69,7 +69,12 @@ const char* ParserException::what() const noexcept {
 
 std::string ParserException::ResourceIdToString(int* found, unsigned id) {
   char buffer[128];
-  HMODULE module = GetModuleHandleA("ovparse");
+  // The string table is in the module holding this code: ovparse.dll, or the test
+  // program that links the parser's objects.
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&ParserException::ResourceIdToString), &module);
   int n = module ? LoadStringA(module, id, buffer, sizeof buffer) : 0;
   if (n <= 0) {
     if (found) *found = 0;

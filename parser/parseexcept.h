@@ -10,11 +10,10 @@
 #include <iosfwd>
 #include <string>
 
-#include "parser/ovparse_api.h"
 #include "utils/rwcstring.h"
 #include "utils/xexception.h"
 
-class OVPARSE_API ParserException : public XException {
+class ParserException : public XException {
 public:
   ParserException(const char* message, int line, const char* extra);
   ParserException(const std::string& message, int line, const char* extra);
@@ -58,7 +57,7 @@ private:
 
 // A statement the grammar could not read. Printed with the expected symbols of the
 // parser state in which the error was found and the line with a ^ at the column.
-class OVPARSE_API SyntaxError : public ParserException {
+class SyntaxError : public ParserException {
 public:
   SyntaxError(int line, short token, short state, int column, const char* lineText);
   // The same with an explanation printed in place of the expected symbols (a literal the
@@ -88,7 +87,7 @@ private:
 };
 
 // A suffix type on a variable that contradicts its As type.
-class OVPARSE_API DeclarationTypeMismatch : public ParserException {
+class DeclarationTypeMismatch : public ParserException {
 public:
   DeclarationTypeMismatch(unsigned char varType, unsigned char declType, int line);
   DeclarationTypeMismatch(const DeclarationTypeMismatch& other) = default;
@@ -107,7 +106,7 @@ private:
 };
 
 // A declared type (class or base type) that the store does not know.
-class OVPARSE_API TypeNotFound : public ParserException {
+class TypeNotFound : public ParserException {
 public:
   TypeNotFound(int line, const char* typeName);
   TypeNotFound(const TypeNotFound& other) = default;
@@ -119,7 +118,7 @@ public:
 
 // A block closed by the wrong line (or not at all). expected is the entity type
 // (PEType) of the terminator that should have come; it prints as PETypeText gives it.
-class OVPARSE_API ConstructError : public ParserException {
+class ConstructError : public ParserException {
 public:
   ConstructError(int line, const char* blockName, int expected, const char* received);
   ConstructError(const ConstructError& other) = default;
@@ -140,7 +139,7 @@ private:
 };
 
 // Anything else that went wrong while parsing; line 0.
-class OVPARSE_API UnknownParserError : public ParserException {
+class UnknownParserError : public ParserException {
 public:
   explicit UnknownParserError(const char* text);
   UnknownParserError(const UnknownParserError& other) = default;

@@ -1,10 +1,11 @@
 // Compound statements: each reads its inner blocks and clauses from the entity stream.
-#include "parser/stmtcompound.h"
+#include "stmtcompound.h"
 
-#include "parser/context.h"
-#include "parser/declproc.h"
-#include "parser/driver.h"
-#include "parser/parseexcept.h"
+#include "context.h"
+#include "declproc.h"
+#include "driver.h"
+#include "messages.h"
+#include "parseexcept.h"
 #include "store/block.h"
 #include "store/execctrl.h"
 #include "store/execnode.h"
@@ -68,7 +69,7 @@ ExecNode* PComplexIfThen::build(ParserContext& ctx, DeadSourceList* ds, int flag
       ParseDriver::ReadBody(ctx, block.get(), ds, flags);
       EntityRef<PElseIf> clause = Next<PElseIf>(ctx, PE_ELSEIF, ds);
       if (!clause) break;
-      if (inElse) throw ParserException(32758, ctx.currentLine(), nullptr);
+      if (inElse) throw ParserException(PMSG_ELSE_NOT_LAST, ctx.currentLine(), nullptr);
       int blockNo = block.close(ctx, clause->line());
       if (cond) {
         IfClause* ifClause = new IfClause(cond, line, blockNo);
@@ -195,7 +196,7 @@ ExecNode* PDoLoop::build(ParserContext& ctx, DeadSourceList* ds, int flags) {
         kind = LOOP_FOREVER;
       }
     } else if (kind == LOOP_HEAD_WHILE || kind == LOOP_HEAD_UNTIL) {
-      if (end->kind() != LOOP_END_PLAIN) throw ParserException(32760, ctx.currentLine(), nullptr);
+      if (end->kind() != LOOP_END_PLAIN) throw ParserException(PMSG_LOOP_ENDING, ctx.currentLine(), nullptr);
     }
     blockNo = block.close(ctx, end->line());
   }

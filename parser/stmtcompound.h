@@ -7,14 +7,13 @@
 // The one-line If arrives with its blocks already made.
 #pragma once
 
-#include "parser/ovparse_api.h"
-#include "parser/entity.h"
+#include "entity.h"
 
 template <class T> class PtrList;
 class ECaseClauseBase;
 
 // If cond Then   (block form)
-class OVPARSE_API PComplexIfThen : public PEntityStmt {
+class PComplexIfThen : public PEntityStmt {
 public:
   PComplexIfThen(int line, ExprNode* cond) : PEntityStmt(line), cond_(cond) {}
   ~PComplexIfThen() override;
@@ -27,7 +26,7 @@ private:
 
 // If cond Then stmts [Else stmts]   (one line; blocks made by the grammar from the
 // statement lists, either may be null)
-class OVPARSE_API PSimpleIfThen : public PEntityStmt {
+class PSimpleIfThen : public PEntityStmt {
 public:
   // Takes over one reference of each block.
   PSimpleIfThen(int line, ExprNode* cond, BlockBuildRep* thenBlock, BlockBuildRep* elseBlock);
@@ -42,7 +41,7 @@ private:
 };
 
 // Select Case selector
-class OVPARSE_API PSelectCase : public PEntityStmt {
+class PSelectCase : public PEntityStmt {
 public:
   PSelectCase(int line, ExprNode* selector) : PEntityStmt(line), selector_(selector) {}
   ~PSelectCase() override;
@@ -66,7 +65,7 @@ enum DoLoopKind {
 };
 
 // Do [While|Until e] / While e
-class OVPARSE_API PDoLoop : public PEntityStmt {
+class PDoLoop : public PEntityStmt {
 public:
   PDoLoop(int line, int kind, ExprNode* cond) : PEntityStmt(line), kind_(kind), cond_(cond) {}
   ~PDoLoop() override;
@@ -79,7 +78,7 @@ private:
 };
 
 // For v = a To b [Step c]; For Each v In/EmbeddedIn/CopiedFrom e (start = e, no end).
-class OVPARSE_API PForNext : public PEntityStmt {
+class PForNext : public PEntityStmt {
 public:
   PForNext(int line, ExprNode* var, ExprNode* start, ExprNode* end, ExprNode* step,
            int loopType)
@@ -97,7 +96,7 @@ private:
   int loopType_;
 };
 
-class OVPARSE_API PTryBlock : public PEntityStmt {
+class PTryBlock : public PEntityStmt {
 public:
   explicit PTryBlock(int line) : PEntityStmt(line) {}
   ExecNode* build(ParserContext& ctx, DeadSourceList* ds, int flags) override;
@@ -105,7 +104,7 @@ public:
 };
 
 // With object
-class OVPARSE_API PWithBlock : public PEntityStmt {
+class PWithBlock : public PEntityStmt {
 public:
   PWithBlock(int line, ExprNode* object) : PEntityStmt(line), object_(object) {}
   ~PWithBlock() override;
@@ -118,7 +117,7 @@ private:
 
 // ElseIf cond Then [stmts], or Else [stmts] (cond null). The optional block holds the
 // statements that stood on the clause's own line.
-class OVPARSE_API PElseIf : public PEntity {
+class PElseIf : public PEntity {
 public:
   // Takes over the condition and one reference of the block.
   PElseIf(int line, ExprNode* cond, BlockBuildRep* block);
@@ -138,7 +137,7 @@ private:
 };
 
 // Case conditions...; Case Else when the list is null or empty.
-class OVPARSE_API PCaseClause : public PEntity {
+class PCaseClause : public PEntity {
 public:
   PCaseClause(int line, PtrList<ECaseClauseBase>* conditions)
       : line_(line), conditions_(conditions) {}
@@ -157,7 +156,7 @@ private:
 };
 
 // Loop [While e | Until e]: kind LOOP_END_PLAIN, LOOP_END_WHILE or LOOP_END_UNTIL.
-class OVPARSE_API PDoLoopEnd : public PEntity {
+class PDoLoopEnd : public PEntity {
 public:
   PDoLoopEnd(int line, int kind, ExprNode* cond) : line_(line), kind_(kind), cond_(cond) {}
   ~PDoLoopEnd() override;
@@ -174,7 +173,7 @@ private:
 };
 
 // Next [v]
-class OVPARSE_API PNextStmt : public PEntity {
+class PNextStmt : public PEntity {
 public:
   PNextStmt(int line, ExprNode* var) : line_(line), var_(var) {}
   ~PNextStmt() override;

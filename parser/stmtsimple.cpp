@@ -1,5 +1,5 @@
 // Simple statements.
-#include "parser/stmtsimple.h"
+#include "stmtsimple.h"
 
 #include "store/execnode.h"
 #include "store/exprnode.h"

@@ -3,15 +3,14 @@
 // Print is the one whose node the entity assembles itself.
 #pragma once
 
-#include "parser/ovparse_api.h"
-#include "parser/entity.h"
+#include "entity.h"
 
 template <class T> class PtrList;
 class PrintItem;
 
 // Holds a ready node; build() and takeNode() hand it over once; the destructor frees a
 // node never taken.
-class OVPARSE_API PNodeStmt : public PEntityStmt {
+class PNodeStmt : public PEntityStmt {
 public:
   PNodeStmt(int line, ExecNode* node) : PEntityStmt(line), node_(node) {}
   ~PNodeStmt() override;
@@ -23,47 +22,47 @@ private:
 };
 
 // target = value, Let/Set forms and the deep assignment ':=' (the node carries the kind).
-class OVPARSE_API PAssignment : public PNodeStmt {
+class PAssignment : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
 // A call used as a statement (name args, Call name(args), the second call keyword).
-class OVPARSE_API PFunctionCallStmt : public PNodeStmt {
+class PFunctionCallStmt : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
   const char* name() const override;
 };
 
-class OVPARSE_API PRedimStmt : public PNodeStmt {
+class PRedimStmt : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
-class OVPARSE_API PRandomizeStmt : public PNodeStmt {
+class PRandomizeStmt : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
-class OVPARSE_API PThrowStmt : public PNodeStmt {
+class PThrowStmt : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
-class OVPARSE_API PStopStmt : public PNodeStmt {
+class PStopStmt : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
 // Exit Do / For / Function / Sub (or a bare Exit).
-class OVPARSE_API PExiter : public PNodeStmt {
+class PExiter : public PNodeStmt {
 public:
   using PNodeStmt::PNodeStmt;
 };
 
 // [target.]Print items: the items and the separator that ends the statement
 // (0 ',', 1 ';', 2 or -1 none: the line ends; the store's PrintSepType codes).
-class OVPARSE_API PPrint : public PEntityStmt {
+class PPrint : public PEntityStmt {
 public:
   // Takes ownership of target and items (items may be null: no items).
   PPrint(int line, ExprNode* target, int sepType, PtrList<PrintItem>* items);

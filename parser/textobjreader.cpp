@@ -1,5 +1,5 @@
 // The text object file reader.
-#include "parser/textobjreader.h"
+#include "textobjreader.h"
 
 #include <windows.h>
 
@@ -9,11 +9,11 @@
 #include <memory>
 #include <sstream>
 
-#include "parser/context.h"
-#include "parser/declvar.h"
-#include "parser/driver.h"
-#include "parser/messages.h"
-#include "parser/parseexcept.h"
+#include "context.h"
+#include "declvar.h"
+#include "driver.h"
+#include "messages.h"
+#include "parseexcept.h"
 #include "store/block.h"
 #include "store/context.h"
 #include "store/evalable.h"

@@ -27,7 +27,7 @@ class ParserContext;
 class ParserException;
 class StoreException;
 
-class OVPARSE_API TextObjectReader {
+class TextObjectReader {
  public:
   // What read() answers.
   enum Result { kComplete = 1, kPartial = 2 };

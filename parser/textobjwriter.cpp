@@ -1,5 +1,5 @@
 // The text object file writer.
-#include "parser/textobjwriter.h"
+#include "textobjwriter.h"
 
 #include <windows.h>
 

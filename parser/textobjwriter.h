@@ -25,7 +25,7 @@
 
 class InterObjRep;
 
-class OVPARSE_API TextObjectWriter {
+class TextObjectWriter {
  public:
   // Copying the finished temporary file over the target; tests replace it to make the
   // copy fail. Answers non-zero on success (CopyFileA's contract).

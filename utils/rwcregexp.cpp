@@ -179,7 +179,7 @@ void RWCRegexp::genPattern(const char* text) {
     } else if (c == '.') {
       pattern_[n++] = kAny;
     } else if (c == '*' || c == '+' || c == '?') {
-      uint16_t t = havePrevious ? pattern_[previous] : kEnd;
+      uint16_t t = havePrevious ? pattern_[previous] : uint16_t(kEnd);
       if (!havePrevious || t == kEol || t == kBol || isRepeat(t)) return fail();
       memmove(pattern_ + previous + 1, pattern_ + previous, (n - previous) * sizeof *pattern_);
       pattern_[previous] = c == '*' ? kStar : c == '+' ? kPlus : kOpt;

@@ -45,7 +45,7 @@ TCheckBox::TCheckBox(TWindow* parent, int resourceId, TGroupBox* group, TModule*
 }
 
 uint TCheckBox::GetCheck() const {
-  return HWindow ? uint(SendMessage(BM_GETCHECK)) : BF_UNCHECKED;
+  return HWindow ? uint(SendMessage(BM_GETCHECK)) : uint(BF_UNCHECKED);
 }
 
 void TCheckBox::SetCheck(uint state) {

@@ -1,7 +1,7 @@
 // The bos layer's files, environment, libraries and listings, on the DLL.
 #include "dbutil/jxbos.h"
 #include "scoped_list.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // text in memory, the current directory and the time stamp.
 #include "dbutil/jxbos.h"
 #include "scoped_list.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 #include <gtest/gtest.h>
 

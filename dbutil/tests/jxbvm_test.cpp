@@ -7,7 +7,7 @@
 #include "dbutil/jxbvm.h"
 #include "dbutil/jxpertask.h"
 #include "scoped_list.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // user may have written (odd lines, missing sections, out-of-range numbers).
 #include "dbutil/jxini.h"
 #include "scoped_list.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 #include <gtest/gtest.h>
 

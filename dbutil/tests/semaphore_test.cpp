@@ -4,7 +4,7 @@
 #include "dbutil/jxsemaphore.h"
 #include "scoped_list.h"
 #include "sem_internal.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -3,7 +3,7 @@
 #include "dbutil/jxbos.h"
 #include "dbutil/jxtrace.h"
 #include "scoped_list.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 #include <gtest/gtest.h>
 

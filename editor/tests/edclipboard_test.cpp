@@ -15,7 +15,7 @@
 #include "edstate.h"
 #include "edtesthelp.h"
 #include "editor/korvoedit.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 using namespace ked;
 

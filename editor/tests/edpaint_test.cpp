@@ -14,7 +14,7 @@
 #include "edrecord.h"
 #include "edtesthelp.h"
 #include "editor/korvoedit.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 using namespace ked;
 

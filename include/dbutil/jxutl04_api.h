@@ -1,5 +1,6 @@
-// Export macro of JXUTL04.dll. The white-box test library builds the same sources
-// statically (JXUTL04_STATIC), where nothing is imported or exported.
+// Export macro of JXUTL04.dll. The objects of a library above it are compiled with
+// JXUTL04_STATIC: they name its entries without dllimport, so that they link both
+// against the DLL and, in white-box tests, against this library's own objects.
 #pragma once
 
 #if defined(JXUTL04_STATIC)

@@ -13,7 +13,7 @@
 #include "olecls/ocl.h"
 #include "olecls/oclstorage.h"
 #include "olecls/oclstream.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 #include "utils/blockarraywithfreelist.h"
 
 namespace {
@@ -561,7 +561,9 @@ TEST(DescriptionTable, FullWriteFailingAtEveryStepKeepsOldOrNew) {
       }
       plan.armed = false;
       // The last step drops the old items; its failure only leaves them for the next open.
-      if (plan.seen < k) EXPECT_FALSE(threw);
+      if (plan.seen < k) {
+        EXPECT_FALSE(threw);
+      }
       if (threw) {
         // After a failure the table in memory is the stored one: a later write works.
         EXPECT_TRUE(t.description(1).isChanged());

@@ -11,7 +11,7 @@
 #include "olecls/ocl.h"
 #include "olecls/oclstorage.h"
 #include "olecls/oclstream.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 namespace {
 

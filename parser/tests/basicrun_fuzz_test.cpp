@@ -18,7 +18,7 @@
 #include "basicrun/storesession.h"
 #include "store/storeapp.h"
 #include "store/storeexcept.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "parser/ovparse.h"
-#include "parser/parseexcept.h"
+#include "parseexcept.h"
 #include "basicrun/basicrunner.h"
 #include "basicrun/storesession.h"
 #include "store/enum.h"

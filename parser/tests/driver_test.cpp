@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "parser/context.h"
+#include "context.h"
 #include "parser/ovparse.h"
-#include "parser/parseexcept.h"
+#include "parseexcept.h"
 #include "parser/petype.h"
 #include "store/evalable.h"
 #include "store/interobj.h"
@@ -172,7 +172,7 @@ TEST(ParserEntry, MissingEntityMessages) {
               char text[] = "Dim x";
               ParserParseProcedure(p, text);
             }));
-  // A procedure text with a syntax error reports the syntax error, not 32757.
+  // A procedure text with a syntax error reports the syntax error, not PMSG_NO_PROCEDURE.
   EXPECT_EQ("SyntaxError", message([] {
               InterProcField* p = nullptr;
               char text[] = "Sub S(\n";

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "basicrun/storesession.h"
-#include "parser/context.h"
-#include "parser/declproc.h"
-#include "parser/driver.h"
-#include "parser/parseexcept.h"
-#include "parser/stmtcompound.h"
-#include "parser/stmtsimple.h"
+#include "context.h"
+#include "declproc.h"
+#include "driver.h"
+#include "parseexcept.h"
+#include "stmtcompound.h"
+#include "stmtsimple.h"
 #include "store/block.h"
 #include "store/execctrl.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "grammartesting.h"
-#include "parser/stmtcompound.h"
+#include "stmtcompound.h"
 #include "store/context.h"
 #include "store/evalable.h"
 #include "store/exprnode.h"

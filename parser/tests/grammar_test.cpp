@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "grammartesting.h"
-#include "parser/declproc.h"
-#include "parser/declvar.h"
-#include "parser/parseexcept.h"
-#include "parser/stmtcompound.h"
-#include "parser/stmtsimple.h"
+#include "declproc.h"
+#include "declvar.h"
+#include "parseexcept.h"
+#include "stmtcompound.h"
+#include "stmtsimple.h"
 #include "store/execnode.h"
 
 namespace {
@@ -282,7 +282,7 @@ TEST(GrammarLimits, DeepNestingOverflowsTheParseStack) {
   EXPECT_EQ(PE_EXPRESSION, ok.next()->getType());
 }
 
-TEST(GrammarLimits, OverlongLineThrows32749) {
+TEST(GrammarLimits, OverlongLineThrowsLineTooLong) {
   // The overlong line is read with the line end of the statement before it.
   GrammarRun run("x = 1\ny = \"" + std::string(600, 'a') + "\"\n");
   try {

@@ -4,10 +4,10 @@
 #include <sstream>
 #include <string>
 
-#include "parser/context.h"
-#include "parser/entity.h"
-#include "parser/grammar.h"
-#include "parser/lexer.h"
+#include "context.h"
+#include "entity.h"
+#include "grammar.h"
+#include "lexer.h"
 
 class GrammarRun {
 public:

@@ -6,9 +6,9 @@
 #include <sstream>
 #include <string>
 
-#include "parser/grammar.h"
-#include "parser/lexer.h"
-#include "parser/parseexcept.h"
+#include "grammar.h"
+#include "lexer.h"
+#include "parseexcept.h"
 #include "store/keytab.h"
 
 namespace {
@@ -114,8 +114,9 @@ TEST(KeyTab, GrammarAndTableAgree) {
     std::string symbol = GrammarTokenSymbol(id);
     if (symbol.size() > 1 && symbol[0] == 'K' && symbol.compare(0, 5, "KDeep") != 0 &&
         symbol != "KAndAnd" && symbol != "KOrOr" && symbol != "KNEq" && symbol != "KLEq" &&
-        symbol != "KGEq" && symbol != "KEq")
+        symbol != "KGEq" && symbol != "KEq") {
       EXPECT_TRUE(KeyTabIdToString(id)) << id << " " << symbol;
+    }
   }
   EXPECT_STREQ("T_IDENT", GrammarTokenSymbol(265));
 }
@@ -206,7 +207,7 @@ TEST(Lexer, LiteralsOutOfRangeAreErrorsWithAReason) {
   }
 }
 
-TEST(Lexer, LineOf510CharactersIsReadAnd511Throws32749) {
+TEST(Lexer, LineOf510CharactersIsReadAnd511ThrowsLineTooLong) {
   std::string ok = "x = \"" + std::string(504, 'a') + "\"";
   ASSERT_EQ(510u, ok.size());
   EXPECT_EQ("265<x,0> '=' 264\"" + std::string(504, 'a') + "\" $", Lex(ok));

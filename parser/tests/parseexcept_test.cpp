@@ -7,8 +7,9 @@
 #include <sstream>
 #include <string>
 
-#include "parser/grammarexpected.h"
-#include "parser/parseexcept.h"
+#include "grammarexpected.h"
+#include "messages.h"
+#include "parseexcept.h"
 
 namespace {
 
@@ -51,10 +52,10 @@ TEST(ParserMessages, EveryIdHasItsText) {
     "Declaration type '%s' Not found",
     "Type mismatch in declaration",
   };
-  for (unsigned id = 32738; id <= 32767; ++id) {
+  for (unsigned id = PMSG_VAR_DEFINED_TWICE; id <= PMSG_TYPE_MISMATCH; ++id) {
     int found = -1;
     std::string text = ParserException::ResourceIdToString(&found, id);
-    EXPECT_EQ(texts[id - 32738], text) << id;
+    EXPECT_EQ(texts[id - PMSG_VAR_DEFINED_TWICE], text) << id;
     EXPECT_EQ(int(text.size()), found) << id;
   }
 }
@@ -70,8 +71,8 @@ TEST(ParserMessages, MissingStringGivesTheFallbackNamingTheId) {
 }
 
 TEST(ParserMessages, FormattedWithTheArgument) {
-  EXPECT_EQ("Variable 'Total' is defined twice.", ParserException::StringMsg(32738, "Total"));
-  ParserException e(32752u, "New Object", 7, "extra");
+  EXPECT_EQ("Variable 'Total' is defined twice.", ParserException::StringMsg(PMSG_VAR_DEFINED_TWICE, "Total"));
+  ParserException e(PMSG_ARRAY_TYPE_UNSUPPORTED, "New Object", 7, "extra");
   EXPECT_EQ("Arrays of type 'New Object' are currently not supported.", Printed(e));
   EXPECT_EQ(7, e.line());
   EXPECT_STREQ("extra", e.extra());
@@ -86,7 +87,7 @@ TEST(ParserException, ConstructorsWhatAndCopies) {
   ParserException c(b);
   EXPECT_STREQ("more", c.extra());
   EXPECT_NE(b.extra(), c.extra());  // each copy owns its text
-  ParserException d(32750u, 9, nullptr);
+  ParserException d(PMSG_TABLE_OVERFLOW, 9, nullptr);
   EXPECT_STREQ("Parser table overflow.", d.what());
   std::unique_ptr<XException> clone(d.Clone());
   EXPECT_TRUE(dynamic_cast<ParserException*>(clone.get()));

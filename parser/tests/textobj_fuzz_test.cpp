@@ -14,7 +14,7 @@
 #include "store/interobj.h"
 #include "store/objectstore.h"
 #include "store/storeexcept.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 #include "textobj_kit.h"
 
 using namespace textobj;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "parser/ovparse.h"
-#include "parser/textobjreader.h"
+#include "textobjreader.h"
 #include "store/field.h"
 #include "store/groups.h"
 #include "store/signature.h"
@@ -16,7 +16,7 @@
 #include "store/storeexcept.h"
 #include "store/value.h"
 #include "olecls/oclstorage.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 #include "textobj_kit.h"
 
 using namespace textobj;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "parser/ovparse.h"
-#include "parser/textobjreader.h"
-#include "parser/textobjwriter.h"
+#include "textobjreader.h"
+#include "textobjwriter.h"
 #include "store/field.h"
 #include "store/groups.h"
 #include "store/signature.h"
@@ -19,7 +19,7 @@
 #include "store/storeapp.h"
 #include "store/storeexcept.h"
 #include "store/value.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 #include "utils/xexception.h"
 #include "textobj_kit.h"
 

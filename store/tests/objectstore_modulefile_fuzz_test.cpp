@@ -25,7 +25,7 @@
 #include "store/storeexcept.h"
 #include "store/value.h"
 #include "objtest_util.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 namespace {
 

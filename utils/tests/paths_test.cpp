@@ -11,7 +11,7 @@
 #include "utils/pathstring.h"
 #include "utils/progcmd.h"
 #include "utils/strutil.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "testkit.h"
+#include "testkit/testkit.h"
 #include "utils/xexception.h"
 
 namespace {

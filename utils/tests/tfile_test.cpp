@@ -11,7 +11,7 @@
 #include <string>
 
 #include "utils/tfile.h"
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 namespace {
 

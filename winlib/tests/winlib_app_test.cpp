@@ -6,7 +6,7 @@
 #include <functional>
 #include <stdexcept>
 
-#include "testkit.h"
+#include "testkit/testkit.h"
 #include "winlib/applicat.h"
 #include "winlib/dialog.h"
 #include "winlib/except.h"

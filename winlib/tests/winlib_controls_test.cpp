@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "testkit.h"
+#include "testkit/testkit.h"
 #include "winlib/applicat.h"
 #include "winlib/combobox.h"
 #include "winlib/dc.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "testkit.h"
+#include "testkit/testkit.h"
 #include "winlib/applicat.h"
 #include "winlib/button.h"
 #include "winlib/combobox.h"

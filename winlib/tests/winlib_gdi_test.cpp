@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "testkit.h"
+#include "testkit/testkit.h"
 #include "winlib/dc.h"
 #include "winlib/dib.h"
 #include "winlib/except.h"

@@ -9,10 +9,10 @@
 #include <sstream>
 
 #include "capturedprint.h"
-#include "parser/context.h"
-#include "parser/driver.h"
+#include "context.h"
+#include "driver.h"
 #include "parser/ovparse.h"
-#include "parser/parseexcept.h"
+#include "parseexcept.h"
 #include "store/interobj.h"
 #include "store/procfield.h"
 #include "store/storeexcept.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 namespace testkit {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <exception>
 
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 namespace testkit {
 

@@ -1,7 +1,7 @@
 // Answers dialog boxes (class "#32770") created on the thread that owns the answerer.
 #include <algorithm>
 
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 namespace testkit {
 namespace {

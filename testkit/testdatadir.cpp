@@ -1,5 +1,5 @@
 // Temporary folders for tests.
-#include "testkit.h"
+#include "testkit/testkit.h"
 
 namespace testkit {
 namespace {
