@@ -127,6 +127,8 @@ void App::InitApplication() {
   ReadExitCode();
 }
 
+InterObjRep* App::ApplicationObject() const { return appObject_.isNull() ? nullptr : appObject_.get(); }
+
 void App::ReadExitCode() {
   if (iApplication* native = appObject_.isNull() ? nullptr : iApplication::Native(appObject_.get()))
     exitCode_ = native->pdGetExitCode();

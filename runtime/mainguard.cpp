@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <float.h>
+
 #include <cstdio>
 #include <cstring>
 

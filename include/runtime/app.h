@@ -93,7 +93,7 @@ class App : public TApplication, public StoreApplication {
   // The application object's ExitCode as last read (after "Startup", and after
   // "Shutdown"); 0 until then.
   long ExitCode() const { return exitCode_; }
-  InterObjRep* ApplicationObject() const { return appObject_.get(); }
+  InterObjRep* ApplicationObject() const;  // null after "Shutdown"
   ATOM HotKeyAtom() const { return hotKey_; }
   int IdleSlotCount() const { return int(idleWindows_.size()); }
   HWND IdleSlot(int i) const { return idleWindows_[size_t(i)]; }

@@ -91,7 +91,7 @@ InterObjRep* Compile(const std::vector<std::string>& members) {
   return obj;
 }
 
-long Run(InterObjRep* obj, const char* name) {
+long CallLong(InterObjRep* obj, const char* name) {
   Value* v = obj->evalIMember(name, nullptr, nullptr, 0);
   ValuePtr hold;
   hold.adopt(v);
@@ -107,17 +107,17 @@ TEST(LauncherGuard, ADivisionByZeroInNativeCodeBecomesFPException) {
       "Function\n",
       "Function Fine() As Long\n Fine = DivideBy(12, 4)\nEnd Function\n",
   });
-  EXPECT_EQ(3, Run(obj, "Fine"));
+  EXPECT_EQ(3, CallLong(obj, "Fine"));
   try {
-    Run(obj, "Plain");
+    CallLong(obj, "Plain");
     FAIL();
   } catch (FPException& e) {
     EXPECT_EQ(32706u, e.id());
   }
-  EXPECT_EQ(-5, Run(obj, "Guarded"));
+  EXPECT_EQ(-5, CallLong(obj, "Guarded"));
   // The guard leaves the program as it was: the same call works again.
-  EXPECT_EQ(3, Run(obj, "Fine"));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(-5, Run(obj, "Guarded"));
+  EXPECT_EQ(3, CallLong(obj, "Fine"));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(-5, CallLong(obj, "Guarded"));
   obj->unref();
 }
 
