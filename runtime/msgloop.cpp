@@ -49,30 +49,80 @@ bool ReadBusy() {
   return busy;
 }
 
+// A unit of work is open between a start and a stop signal. The events only wake the
+// watchdog; what it decides on is this state, read under the busy lock, so that a stop
+// signal without a unit (a box, a nested loop, switching auto-busy off) cannot pair
+// with the next unit's start and leave every later unit untimed.
+bool g_unitOpen = false;
+unsigned long g_unitSerial = 0;
+
 void SignalStart() {
   if (!g_startEvent) return;
   InterlockedIncrement(&g_signals);
+  EnterCriticalSection(&g_busyLock);
+  g_unitOpen = true;
+  ++g_unitSerial;
+  LeaveCriticalSection(&g_busyLock);
   SetEvent(g_startEvent);
 }
 
 void SignalStop() {
   if (!g_stopEvent) return;
   InterlockedIncrement(&g_signals);
+  EnterCriticalSection(&g_busyLock);
+  g_unitOpen = false;
+  LeaveCriticalSection(&g_busyLock);
   SetEvent(g_stopEvent);
+}
+
+// True while unit serial is still open.
+bool UnitOpen(unsigned long serial) {
+  EnterCriticalSection(&g_busyLock);
+  bool open = g_unitOpen && g_unitSerial == serial;
+  LeaveCriticalSection(&g_busyLock);
+  return open;
+}
+
+// Waits until unit serial has ended (or the program ends).
+void WaitUnitEnd(unsigned long serial) {
+  while (!g_quitWatchdog && UnitOpen(serial)) WaitForSingleObject(g_stopEvent, INFINITE);
 }
 
 // Times one unit at a time. It runs until the program ends (StopWatchdog): a unit that
 // ends before the first message loop starts (the store marking "Startup" busy) must not
 // stop it, or no busy cursor would show for the whole run.
 DWORD WINAPI WatchdogThread(void*) {
-  WaitForSingleObject(g_startEvent, INFINITE);  // the first unit is not timed
-  WaitForSingleObject(g_stopEvent, INFINITE);
+  bool first = true;  // the first unit is not timed
   while (!g_quitWatchdog) {
     WaitForSingleObject(g_startEvent, INFINITE);
     if (g_quitWatchdog) break;
-    if (WaitForSingleObject(g_stopEvent, DWORD(g_threshold)) == WAIT_TIMEOUT) {
-      SetBusy(1);
-      WaitForSingleObject(g_stopEvent, INFINITE);
+    EnterCriticalSection(&g_busyLock);
+    bool open = g_unitOpen;
+    unsigned long serial = g_unitSerial;
+    LeaveCriticalSection(&g_busyLock);
+    if (!open) continue;  // it ended already
+    if (first) {
+      first = false;
+      WaitUnitEnd(serial);
+      continue;
+    }
+    DWORD begin = GetTickCount();
+    for (;;) {
+      DWORD elapsed = GetTickCount() - begin, threshold = DWORD(g_threshold);
+      DWORD r = WaitForSingleObject(g_stopEvent, elapsed >= threshold ? 0 : threshold - elapsed);
+      if (g_quitWatchdog) break;
+      EnterCriticalSection(&g_busyLock);
+      bool same = g_unitOpen && g_unitSerial == serial;
+      // Only while automatic busy signalling is on: switching it off clears the flag
+      // under the same lock, so a unit that timed out just then cannot set it again.
+      if (same && r == WAIT_TIMEOUT && g_autoBusy) g_busy = 1;
+      LeaveCriticalSection(&g_busyLock);
+      if (!same) break;  // ended, or another began: its start signal wakes us again
+      if (r == WAIT_TIMEOUT) {
+        WaitUnitEnd(serial);
+        break;
+      }
+      // a stop signal of no unit: this one goes on
     }
   }
   return 0;
@@ -192,15 +242,16 @@ int App::MessageLoop() {
   const bool nested = index > 0;
   requestedLoop_ = index;
   long idleCount = 0;
-  auto endWith = [this](int status) {
-    MessageLoopResult = status;
-    if (status != 0) {
-      PostQuitMessage(status);
-      BreakMessageLoop = true;
-    }
+  // A non-zero status ends the program: the quit message ends this loop (and every
+  // other) when the pump takes it.
+  auto endWith = [](int status) {
+    if (status != 0) PostQuitMessage(status);
   };
   while (!BreakMessageLoop) {
     try {
+      // An exception held while a box's own loop ran our windows' messages: nothing
+      // would resume it before the next message otherwise.
+      TApplication::ResumeThrow();
       if (!IdleAction(idleCount++) && !BreakMessageLoop &&
           !((flags & kCheckQueue) && GetQueueStatus(QS_ALLINPUT)))
         WaitMessage();
@@ -324,11 +375,11 @@ void App::SignalNotBusyV() {
 
 void App::EnableAutoBusy(long on) {
   LONG was = g_autoBusy;
-  if (was && !on) {
-    SetBusy(0);
-    SignalStop();
-  }
+  if (g_lockMade) EnterCriticalSection(&g_busyLock);
   g_autoBusy = on ? 1 : 0;
+  if (was && !on) g_busy = 0;
+  if (g_lockMade) LeaveCriticalSection(&g_busyLock);
+  if (was && !on) SignalStop();
   if (!was && on) SignalStart();
 }
 

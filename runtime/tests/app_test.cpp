@@ -149,7 +149,7 @@ TEST(LauncherApp, RunFailuresShowTheErrorBoxAndEndWithMinusOne) {
     EXPECT_EQ(-1, RunApplication(args));
     ASSERT_EQ(1u, boxes.Boxes().size());
     EXPECT_EQ("Error", boxes.Boxes()[0].caption);
-    EXPECT_NE(std::string::npos, boxes.Boxes()[0].text.find(c.text)) << boxes.Boxes()[0].text;
+    EXPECT_NE(std::string::npos, boxes.Boxes()[0].text.find(c.text)) << "[" << boxes.Boxes()[0].text << "]";
     EXPECT_EQ(0, ObjectStore::ModuleCount());
   }
 }

@@ -99,7 +99,8 @@ void PostTask(std::function<void()> fn) {
 }
 
 int NativeCallCount() {
-  HMODULE lib = GetModuleHandleA("ovrun_testnative.dll");
+  // Loaded here too, so that the counter outlives the modules that declare it.
+  static HMODULE lib = LoadLibraryA("ovrun_testnative.dll");
   auto fn = lib ? reinterpret_cast<int(WINAPI*)()>(GetProcAddress(lib, "CallCount")) : nullptr;
   return fn ? fn() : 0;
 }

@@ -67,7 +67,7 @@ TEST(LauncherGuard, AMathErrorIsHeldUntilTheNextPoll) {
     FAIL();
   } catch (FPException& e) {
     EXPECT_STREQ("Domain Error: log", e.what());
-    EXPECT_STREQ("FPException", e.className());
+    EXPECT_STREQ("MathError", e.className());  // the kind is the caption
   }
   EXPECT_EQ(nullptr, PendingMathError());
   ThrowPendingMathError();  // nothing held: nothing thrown

@@ -91,8 +91,8 @@ TEST(LauncherSplash, ABitmapSizesTheWindowAndTheStatusLineDrawsOnIt) {
   SIZE s = WindowSize(splash);
   EXPECT_EQ(2 * GetSystemMetrics(SM_CXDLGFRAME) + 120 + 2, s.cx);
   EXPECT_EQ(2 * GetSystemMetrics(SM_CYDLGFRAME) + 80 + 2, s.cy);
+  Pump();  // the first paint
   ShowStatus("Preloading modules");
-  Pump();
   testkit::Image shot = testkit::Capture(splash);
   ASSERT_GT(shot.width, 10);
   EXPECT_EQ(RGB(200, 30, 30), shot.Pixel(shot.width / 2, 5));

@@ -46,6 +46,7 @@ private:
   // Boxes answered but not yet destroyed: a box can be activated again (when another
   // program's window took the focus) before it reads our answer.
   std::vector<HWND> open_;
+  std::vector<size_t> openRecord_;  // the record in boxes_ of each open_ entry
   std::deque<int> script_;
   std::vector<AnsweredBox> boxes_;
 };
