@@ -166,7 +166,9 @@ const char* ParserContext::idName(int index) {
 
 int ParserContext::currentLine() const { return lexer.lineNumber(); }
 
-void ParserContext::setCurrentLine(int line) { lexer.setLineNumber(line); }
+void ParserContext::setCurrentLine(int line) {
+  if (!fileLines_) lexer.setLineNumber(line);
+}
 
 int ParserContext::absoluteLine() const { return lexer.absLineNumber(); }
 

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <istream>
+#include <string>
+#include <vector>
 
 #include "parser/ovparse_api.h"
 #include "parser/entity.h"
@@ -57,6 +59,13 @@ public:
 
   const char* text() const { return text_; }
 
+  // A text object file's lines (without line ends), for the procedures of its Type
+  // sections to keep their own text. While they are set, lines are counted from the
+  // start of the file throughout (setCurrentLine does nothing), so that every message
+  // names a line of the file. Not owned; null for ordinary texts.
+  void setFileLines(const std::vector<std::string>* lines) { fileLines_ = lines; }
+  const std::vector<std::string>* fileLines() const { return fileLines_; }
+
   // One token of the stream (for colouring): its number, the 1-based column where
   // scanning began and the column of its last character; -1 at a line end or the end.
   short nextToken(int& start, int& end);
@@ -75,6 +84,7 @@ private:
   BlockDynamicVector blocks_;
   const char* text_ = nullptr;
   InterObjRep* constScope_ = nullptr;  // counted
+  const std::vector<std::string>* fileLines_ = nullptr;
 };
 
 // The context of the exports.

@@ -175,7 +175,8 @@ void EventDecl::declareOnto(InterObjRep& obj, ParserContext&) {
 void EventDecl::addToSignature(SignatureRep& sig) {
   SignatureRep* owner = nullptr;
   if (sig.findEventDef(name_.c_str(), &owner) && owner == &sig) sig.removeEventDef(name_.c_str());
-  sig.addEventDef(new EventDef(name_.c_str(), kind_, parameterText().c_str(), 0));
+  // Declared for a native class (ParseCppEvent): kind 1, written by no text file.
+  sig.addEventDef(new EventDef(name_.c_str(), 1, parameterText().c_str(), 0));
 }
 
 // ---- Property

@@ -7,6 +7,7 @@
 #include "parser/context.h"
 #include "parser/declproc.h"
 #include "parser/driver.h"
+#include "parser/ovparse.h"
 #include "parser/parseexcept.h"
 #include "store/block.h"
 #include "store/procfield.h"
@@ -365,10 +366,67 @@ void ComplexVarDecl::declareOnto(InterObjRep& obj, ParserContext& ctx) {
   ReadTypeBody(ctx, *inner);
 }
 
+namespace {
+
+// Lines first..last of a text object file as a procedure's own text: the indent of its
+// first line taken off every line (so that writing it back under the same indent gives
+// the same file), each line ended by CR LF.
+std::string ProcedureFileText(const std::vector<std::string>& lines, int first, int last) {
+  if (first < 0) first = 0;
+  if (last >= (int)lines.size()) last = (int)lines.size() - 1;
+  std::string text;
+  if (first > last) return text;
+  const std::string& head = lines[(size_t)first];
+  size_t indent = head.find_first_not_of(" \t");
+  if (indent == std::string::npos) indent = 0;
+  for (int i = first; i <= last; ++i) {
+    const std::string& l = lines[(size_t)i];
+    size_t cut = 0;
+    while (cut < indent && cut < l.size() && (l[cut] == ' ' || l[cut] == '\t')) ++cut;
+    text.append(l, cut, std::string::npos);
+    text += "\r\n";
+  }
+  return text;
+}
+
+// The next procedure of a text object file's Type section. It is read on the file's
+// context (its messages name lines of the file), then compiled again from its own text,
+// as a procedure read from a module is, so that its lines count from its first line and
+// the store keeps its text.
+bool FileProcedure(ParserContext& ctx, InterProcField*& proc) {
+  PEntity* head = ctx.peek();
+  int first = head ? head->line() : 0;
+  InterProcField* parsed = nullptr;
+  try {
+    if (!ParseDriver::ProcedureText(ctx, nullptr, parsed)) return false;
+  } catch (...) {
+    delete parsed;
+    throw;
+  }
+  delete parsed;
+  ctx.blocks().clear();
+  std::string text = ProcedureFileText(*ctx.fileLines(), first, ctx.absoluteLine());
+  try {
+    ParserParseProcedure(proc, &text[0]);
+  } catch (...) {
+    delete proc;
+    proc = nullptr;
+    throw;
+  }
+  return true;
+}
+
+}  // namespace
+
 void ReadTypeBody(ParserContext& ctx, InterObjRep& obj) {
   ParseDriver::DeclareOnto(ctx, obj);
   for (;;) {
     InterProcField* proc = nullptr;
+    if (ctx.fileLines()) {
+      if (!FileProcedure(ctx, proc)) break;
+      obj.addField(proc, 0, 0);
+      continue;
+    }
     try {
       if (!ParseDriver::ProcedureText(ctx, nullptr, proc)) break;
     } catch (...) {

@@ -4,11 +4,15 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "parser/context.h"
 #include "parser/declproc.h"
 #include "parser/driver.h"
 #include "parser/parseexcept.h"
+#include "parser/textobjreader.h"
+#include "parser/textobjwriter.h"
+#include "store/groups.h"
 #include "store/context.h"
 #include "store/evalable.h"
 #include "store/field_comp.h"
@@ -175,3 +179,28 @@ Field* ParserParseInterDataField(const char* decl) {
 void ParserStart(std::istream* in) { GlobalParserContext().start(in, nullptr); }
 
 short ParserGetToken(int& start, int& end) { return GlobalParserContext().nextToken(start, end); }
+
+int ParserReadTextObjectFile(const char* file, InterObj& group, int run) {
+  return TextObjectReader(file, group.get(), run).read();
+}
+
+int ParserReadTextObjects(const char* file, InterObjRep* group, int run) {
+  return TextObjectReader(file, group, run).read();
+}
+
+void ParserWriteTextObjects(const char* file, int append, InterObjRep* group) {
+  iGroup* g = iGroup::Native(group);
+  if (!g) utilsAssert("list", __FILE__, __LINE__);
+  std::vector<InterObjRep*> objects;
+  for (const CountedIndirectInterObj& r : g->members()) objects.push_back(r.get());
+  TextObjectWriter(objects).write(file, append);
+}
+
+void ParserWriteTextObjectsFile(const char* file, int append, InterObj& group) {
+  ParserWriteTextObjects(file, append, group.get());
+}
+
+void ParserWriteTextObjectFile(const char* file, int append, InterObj& obj) {
+  std::vector<InterObjRep*> objects{obj.get()};
+  TextObjectWriter(objects).write(file, append);
+}

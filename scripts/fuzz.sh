@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A longer fuzz run by hand: the Basic-source and module-file fuzz tests at SCALE times
+# A longer fuzz run by hand: the Basic-source, module-file and text-object-file fuzz tests at SCALE times
 # the suite's cases (default 20), with SEED (default: the time). A failure prints the
 # input that did it. Usage: scripts/fuzz.sh [SCALE [SEED]]
 set -euo pipefail
@@ -16,4 +16,5 @@ status=0
 for t in parser_fuzz_test ovstore_modulefile_fuzz_test; do
   "$here/wine-run.sh" "$OV_BUILD_DIR/bin/$t.exe" --gtest_brief=1 || status=1
 done
+"$here/wine-run.sh" "$OV_BUILD_DIR/bin/parser_textobj_test.exe" --gtest_brief=1 --gtest_filter='*Fuzz*' || status=1
 exit $status

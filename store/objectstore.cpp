@@ -146,6 +146,16 @@ int ObjectStore::ModuleDirty(unsigned char m) {
   return r && r->dirty ? 1 : 0;
 }
 
+int ObjectStore::ModuleIsText(unsigned char m) {
+  ModuleRec* r = StoreModule(m);
+  return r && r->text ? 1 : 0;
+}
+
+int ObjectStore::ModuleReadInPart(unsigned char m) {
+  ModuleRec* r = StoreModule(m);
+  return r && r->partial ? 1 : 0;
+}
+
 void ObjectStore::MarkModuleDirty(unsigned char m) {
   if (ModuleRec* r = StoreModule(m)) r->dirty = true;
 }

@@ -213,10 +213,33 @@ void CheckSaveTarget(const std::string& target) {
 
 }  // namespace
 
+// A module read from a text object file is written back as text, through the
+// application (the parser library's writer: the file changes only when the whole text
+// was written). One read only in part is refused: its file holds more than the module.
+static int SaveTextModule(unsigned char m, ModuleRec* r) {
+  if (r->partial)
+    throw ModuleSaveFailed(r->path.c_str(),
+                           "Only part of its text object file was read; save it under another name.");
+  CheckSaveTarget(r->path);
+  StoreApplication* app = StoreApplication::App();
+  int written = 0;
+  try {
+    written = app ? app->WriteTextObjectFile(r->path.c_str(), m) : 0;
+  } catch (...) {
+    throw ModuleSaveFailed(r->path.c_str(), ReasonOf(std::current_exception()));
+  }
+  if (!written) throw ModuleSaveFailed(r->path.c_str(), "No text object file writer is available.");
+  r->dirty = false;
+  for (InterObjRep* o : r->slots)
+    if (o) o->setFlag(InterObjRep::kFlagDirty, false);
+  return 1;
+}
+
 int ObjectStore::SaveModule(unsigned char m, const char* path) {
   ModuleRec* r = StoreModule(m);
   if (!r || m == kTempModule) throw ModuleSaveFailed(("module " + std::to_string(m)).c_str(), "");
   bool own = !path || !*path || StrEqualNoCase(path, r->path.c_str());
+  if (own && r->text) return SaveTextModule(m, r);
   if (own && r->store && r->storage) {
     // In place: the storage is transacted, so the file changes only at the commit.
     if (!r->storage->isWritable())
@@ -305,6 +328,9 @@ int ObjectStore::SaveModule(unsigned char m, const char* path) {
   r->store = app ? app->NewModuleStore(stg) : new ObjectStore(stg);
   r->store->setModuleNumber(m);
   r->dirty = false;
+  // Saved whole under the new name: the module is a compound file from now on.
+  r->text = false;
+  r->partial = false;
   return 1;
 }
 
@@ -500,16 +526,22 @@ unsigned char ObjectStore::LoadModule(const char* path) {
     if (attr & FILE_ATTRIBUTE_DIRECTORY) throw ModuleOpenFailed(path, "It is a folder.");
     unsigned char m = CreateModule(name.c_str(), path);
     unsigned char prev = OpenModule(m);
+    int read = 0;
     try {
-      if (!app || !app->ReadTextObjectFile(path, nullptr))
-        throw ModuleOpenFailed(path, "It is neither a module file nor a text object file.");
+      read = app ? app->ReadTextObjectFile(path, nullptr) : 0;
+      if (!read) throw ModuleOpenFailed(path, "It is neither a module file nor a text object file.");
     } catch (...) {
       OpenModule(prev);
       UnloadModule(m, 1);
       throw;
     }
     OpenModule(prev);
-    g_modules[m]->dirty = false;
+    ModuleRec* r = g_modules[m];
+    r->text = true;
+    r->partial = read == 2;
+    r->dirty = false;
+    for (InterObjRep* o : r->slots)
+      if (o) o->setFlag(InterObjRep::kFlagDirty, false);
     return m;
   }
 

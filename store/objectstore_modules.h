@@ -14,6 +14,11 @@ struct ModuleRec {
   std::vector<InterObjRep*> slots;  // counted; null = free slot
   bool dirty = false;
   bool deleting = false;
+  // Read from a text object file: saved in place as text, never as a compound file.
+  bool text = false;
+  // Only part of the text was read (the user kept it after an error): never written
+  // back over its file.
+  bool partial = false;
   ObjectStore* store = nullptr;     // the module's storage object (owned)
   OCLStorage* storage = nullptr;    // its storage, when the module came from a file (owned)
 };

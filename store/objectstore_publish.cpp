@@ -84,7 +84,16 @@ const char* ObjectStore::PublishingDLL() { return g_publishingActive ? g_publish
 void ObjectStore::PublishObjectDLL(const char* name) {
   std::string base = BaseName(name);
   if (base.empty()) throw StoreException("PublishObjectDLL needs a library name.");
-  if (FindDLL(base.c_str())) return;
+  if (const PublishedDLL* known = FindDLL(base.c_str())) {
+    // Published before: its classes are registered again where the module that held
+    // them was unloaded since (registering is a no-op for classes still there).
+    if (known->getClassObject) {
+      auto populate = reinterpret_cast<PopulateFn>(GetProcAddress(known->module, "POD_Populate"));
+      PublishingScope scope(known->name);
+      if (populate) populate();
+    }
+    return;
+  }
   if (StrEqualNoCase(base.c_str(), "ovstore")) {
     DLLs().push_back(PublishedDLL{base, GetModuleHandleA("ovstore.dll"), nullptr});
     PublishingScope scope(base);

@@ -2,6 +2,8 @@
 #include "store/storeapp.h"
 
 #include "utils/orvanellog.h"
+#include "parserlink.h"
+#include "store/groups.h"
 #include "store/iinterobj.h"
 #include "store/interobj.h"
 #include "store/objectstore.h"
@@ -145,8 +147,24 @@ int StoreApplication::MessageBoxV(HWND owner, const char* text, const char* capt
 
 ObjectStore* StoreApplication::NewModuleStore(OCLStorage* storage) { return new ObjectStore(storage); }
 int StoreApplication::Unnamed1() { return 1; }
-int StoreApplication::ReadTextObjectFile(const char*, InterObjRep*) { return 0; }
-int StoreApplication::WriteTextObjectFile(const char*, int) { return 0; }
+// Text object files go through the parser library (0 when it is missing).
+int StoreApplication::ReadTextObjectFile(const char* file, InterObjRep* target) {
+  typedef int (*ReadFn)(const char*, InterObjRep*, int);
+  auto read = reinterpret_cast<ReadFn>(ParserEntry("ParserReadTextObjects"));
+  if (!read) return 0;
+  return read(file, target, 1);
+}
+
+// Module m's top-level objects, collected in a group of the temporary module.
+int StoreApplication::WriteTextObjectFile(const char* file, int module) {
+  typedef void (*WriteFn)(const char*, int, InterObjRep*);
+  auto write = reinterpret_cast<WriteFn>(ParserEntry("ParserWriteTextObjects"));
+  if (!write) return 0;
+  PrimInterObj group(iGroup::PO_GetObject(), ObjectStore::kTempModule, 1);
+  ObjectStore::GetStaticObjects((unsigned char)module, group.get(), 1);
+  write(file, 0, group.get());
+  return 1;
+}
 const char* StoreApplication::GetTextResourceFileV() { return nullptr; }
 int StoreApplication::WriteTextResourceV(const void*, long, int) { return 0; }
 void* StoreApplication::ReadTextResourceV(const char*, long, long& len, int) {

@@ -17,6 +17,7 @@ class EvalableBlock;
 class EvalableExpr;
 class Field;
 class InterObj;
+class InterObjRep;
 class InterProcField;
 class MemberFn;
 class SignatureRep;
@@ -52,6 +53,19 @@ OVPARSE_API void ParserStart(std::istream* in);
 // the token's last character.
 OVPARSE_API short ParserGetToken(int& start, int& end);
 
+// Text object files (parser/textobjreader.h and textobjwriter.h tell the format).
+// Reads file into the store's current module; objects made are appended to group when
+// it is a "Group" object. run: zero parses Code blocks without running them. Answers 1
+// when the whole file was read, 2 when the user chose to keep what was read before an
+// error (the rest of the file was not read). Failures the user refused are thrown as
+// user-handled StoreExceptions.
+OVPARSE_API int ParserReadTextObjectFile(const char* file, InterObj& group, int run);
+// Writes the objects of group's list (a "Group" object), or obj alone, as a text object
+// file; append: after the file's current text. The file changes only when the whole
+// text was written.
+OVPARSE_API void ParserWriteTextObjectsFile(const char* file, int append, InterObj& group);
+OVPARSE_API void ParserWriteTextObjectFile(const char* file, int append, InterObj& obj);
+
 // For the store's ParseCppField/ParseCppEvent, found with GetProcAddress.
 extern "C" {
 // A Sub/Function header of a native method -> a field bound to member, added to sig
@@ -62,4 +76,8 @@ OVPARSE_API void ParserParseCppEvent(const char* decl, SignatureRep& sig);
 // ParserParseProcedure with a text, for the store recompiling a procedure read from a
 // module.
 OVPARSE_API void ParserCompileProcedure(InterProcField*& proc, char* text);
+// ParserReadTextObjectFile and ParserWriteTextObjectsFile for the store's application
+// (a module that is a text object file): group may be null when reading.
+OVPARSE_API int ParserReadTextObjects(const char* file, InterObjRep* group, int run);
+OVPARSE_API void ParserWriteTextObjects(const char* file, int append, InterObjRep* group);
 }

@@ -68,8 +68,15 @@ public:
   // Loads a module file (compound or text object file); returns its number. Failures
   // throw ModuleOpenFailed.
   static unsigned char LoadModule(const char* path);
-  // Saves module m as a compound file at path (null: its own path). Non-zero on success.
+  // Saves module m at path (null: its own path). Non-zero on success. A module read from
+  // a text object file is saved in place as text (StoreApplication::WriteTextObjectFile);
+  // one of which only part was read is refused. Under another name a module is saved as
+  // a compound file and goes on as one.
   static int SaveModule(unsigned char m, const char* path = nullptr);
+  // Whether module m was read from a text object file, and whether only in part (the
+  // user kept what was read before an error).
+  static int ModuleIsText(unsigned char m);
+  static int ModuleReadInPart(unsigned char m);
   // Unloads module m: a changed module with a file is saved first unless revert is
   // non-zero (a failed save is reported through StoreApplication::HandleException and
   // the module unloads all the same).

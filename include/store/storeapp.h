@@ -62,7 +62,10 @@ public:
   // The module storage object for a module's storage (default: a plain ObjectStore).
   virtual ObjectStore* NewModuleStore(OCLStorage* storage);
   virtual int Unnamed1();  // returns 1
-  // Text object files (the parser library) and text resources. Non-zero on success.
+  // Text object files (the parser library) and text resources. Non-zero on success;
+  // ReadTextObjectFile answers 2 when the user kept only part of the file after an
+  // error. The default application reads (running the Code blocks) and writes module
+  // m's top-level objects through ovparse.dll, and answers 0 without it.
   virtual int ReadTextObjectFile(const char* file, InterObjRep* target);
   virtual int WriteTextObjectFile(const char* file, int module);
   virtual const char* GetTextResourceFileV();

@@ -207,6 +207,11 @@ public:
   }
 };
 
+class NoTextApp : public StoreApplication {
+public:
+  int ReadTextObjectFile(const char*, InterObjRep*) override { return 0; }
+};
+
 TEST(Modules, ModuleManagerAndTextObjectFiles) {
   testkit::TestDataDir dir("ovstore_modmgr");
   std::string text = dir.File("app.txt");
@@ -237,13 +242,17 @@ TEST(Modules, ModuleManagerAndTextObjectFiles) {
   }
   EXPECT_EQ(nullptr, ObjectStore::find("TextObjA"));
   EXPECT_EQ(0, ObjectStore::ModuleCount());
-  // Without a text reader, and for missing files: ModuleOpenFailed.
-  try {
-    ObjectStore::LoadModule(text.c_str());
-    FAIL();
-  } catch (ModuleOpenFailed& e) {
-    EXPECT_EQ("The module '" + text + "' could not be opened. It is neither a module file nor a text object file.",
-              std::string(e.what()));
+  // Without a text reader (an application that reads no text object files), and for
+  // missing files: ModuleOpenFailed.
+  {
+    NoTextApp none;
+    try {
+      ObjectStore::LoadModule(text.c_str());
+      FAIL();
+    } catch (ModuleOpenFailed& e) {
+      EXPECT_EQ("The module '" + text + "' could not be opened. It is neither a module file nor a text object file.",
+                std::string(e.what()));
+    }
   }
   try {
     ObjectStore::LoadModule(dir.File("missing.obo").c_str());

@@ -89,6 +89,11 @@ public:
     bump->addParam("c", kTypeCurrency, true);
     bump->addParam("o", kTypeObject, true, "Test");
     sig.addField(bump, nullptr, 0);
+    // Text unload of the compiled properties (text object files call it).
+    CppFuncField* unload = new CppFuncField("TextUnload", &TestObj::imTextUnload, kTypeShort);
+    unload->addParam("indent", kTypeString, false);
+    unload->addParam("cmds", kTypeString, true);
+    sig.addField(unload, nullptr, 0);
     sig.addEventDef(new EventDef("Changed", 1, "(code As Integer)", 1));
     // Declarations read by the parser library, as the product's classes give them.
     ParseCppField("Function Twice(ByVal n as long, s As String) As Long", sig, &TestObj::imTwice);
@@ -137,6 +142,16 @@ public:
   long pdGetEnabled() { return enabled_ ? -1 : 0; }
   void pdSetEnabled(long v) { enabled_ = v != 0; }
 
+  // The lines that give an object its compiled properties back; -1 (True).
+  short imTextUnload(const char* indent, ValString* cmds) {
+    static const char* const kFields[] = {"Value", "Ratio", "Small", "Enabled", nullptr};
+    if (!store_) return 0;
+    store_->textFieldsUnload(kFields, indent, *cmds);
+    // An empty caption is not written: reading "" back would set the null string.
+    static const char* const kCaption[] = {"Caption", nullptr};
+    if (!caption_.empty()) store_->textFieldsUnload(kCaption, indent, *cmds);
+    return -1;
+  }
   long imAdd(long a, long b) { return a + b; }
   // Raises "Changed" with code by reference; answers what the handler left in it.
   long imFire(short code) {
@@ -193,6 +208,17 @@ public:
     sig.addField(CompProcDataField::make("Extra", 2, &TestChild::pdSetExtra, &TestChild::pdGetExtra), nullptr, 0);
     // Declared again by the derived class: shadows the base's.
     sig.addField(CompProcDataField::make("Serial", 2, nullptr, &TestChild::pdGetSerial2), nullptr, 0);
+    // The base's text, then the derived class's own property.
+    CppFuncField* unload = new CppFuncField("TextUnload", &TestChild::imTextUnloadChild, kTypeShort);
+    unload->addParam("indent", kTypeString, false);
+    unload->addParam("cmds", kTypeString, true);
+    sig.addField(unload, nullptr, 0);
+  }
+  short imTextUnloadChild(const char* indent, ValString* cmds) {
+    imTextUnload(indent, cmds);
+    static const char* const kFields[] = {"Extra", nullptr};
+    if (store_) store_->textFieldsUnload(kFields, indent, *cmds);
+    return -1;
   }
   void PO_Read(OCLStream& s, unsigned) {
     ULONG v = 0;
