@@ -126,9 +126,15 @@ TEST(Ovrun, BadInputEndsWithABoxAndMinusOne) {
     testkit::ProcessOutcome out = boxes.Run(Ovrun() + " " + c.line, 60000, dir.Path().c_str());
     ASSERT_TRUE(out.finished);
     EXPECT_EQ(kMinusOne, out.exitCode);
-    ASSERT_EQ(1u, out.boxes.size());
-    EXPECT_EQ("Error", out.boxes[0].caption);
-    EXPECT_NE(std::string::npos, out.boxes[0].text.find(c.text)) << out.boxes[0].text;
+    // A damaged file is read as a text object file too, whose reader may ask first;
+    // the launcher's own box comes last.
+    ASSERT_FALSE(out.boxes.empty());
+    EXPECT_EQ("Error", out.boxes.back().caption);
+    const std::string& text = out.boxes.back().text;
+    if (std::string(c.line).find("junk") != std::string::npos)  // refused as a module, or as text
+      EXPECT_TRUE(text.find(c.text) != std::string::npos || text == "Parse Error") << text;
+    else
+      EXPECT_NE(std::string::npos, text.find(c.text)) << text;
   }
 }
 
