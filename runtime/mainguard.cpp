@@ -52,8 +52,11 @@ void ResumeIn(CONTEXT* ctx, void (*fn)()) {
   *reinterpret_cast<DWORD64*>(ctx->Rsp) = ctx->Rip;
   ctx->Rip = reinterpret_cast<DWORD64>(fn);
 #elif defined(__i386__)
+  // The unwinder looks a return address up one byte back (the call before it). The
+  // faulting instruction was not a call, so the address one past its first byte makes
+  // the lookup land on it, with the frame layout that holds there.
   ctx->Esp -= sizeof(DWORD);
-  *reinterpret_cast<DWORD*>(ctx->Esp) = ctx->Eip;
+  *reinterpret_cast<DWORD*>(ctx->Esp) = ctx->Eip + 1;
   ctx->Eip = reinterpret_cast<DWORD>(fn);
 #else
 #error "the process guard knows i686 and x86_64 only"
