@@ -37,7 +37,15 @@ LRESULT CALLBACK BoxAnswerer::CbtProc(int code, WPARAM wp, LPARAM lp) {
     HWND wnd = reinterpret_cast<HWND>(wp);
     auto it = std::find(self->open_.begin(), self->open_.end(), wnd);
     if (code == HCBT_DESTROYWND) {
-      if (it != self->open_.end()) self->open_.erase(it);
+      if (it != self->open_.end()) {
+        // A message box may fill in its text after it is first activated: read it
+        // again while the box is still whole.
+        size_t i = size_t(it - self->open_.begin());
+        AnsweredBox& rec = self->boxes_[self->openRecord_[i]];
+        if (rec.text.empty()) EnumChildWindows(wnd, collectStatic, reinterpret_cast<LPARAM>(&rec.text));
+        self->open_.erase(it);
+        self->openRecord_.erase(self->openRecord_.begin() + long(i));
+      }
     } else if (it == self->open_.end() &&
                GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId()) {
       // Wine may report the activation of another program's window here: only boxes of
@@ -64,6 +72,7 @@ void BoxAnswerer::Answer(HWND box) {
   }
   boxes_.push_back(rec);
   open_.push_back(box);
+  openRecord_.push_back(boxes_.size() - 1);
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(rec.answer, BN_CLICKED), 0);
 }
 

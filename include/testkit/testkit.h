@@ -5,6 +5,8 @@
 //               left, the box's default button is pressed. Each box's caption and text
 //               are recorded.
 // Screenshot    saves the virtual screen (or a window) as a PNG file, for visual checks.
+// ProcessBoxes  starts another program and answers its message boxes by caption while
+//               it runs, so tests of whole programs never wait for a person.
 // TestDataDir   a fresh temporary folder for one test, removed at destruction.
 // FuzzRandom    a small seeded generator: the same seed gives the same cases everywhere.
 // FuzzGuard     names the case being tried when the process crashes, aborts or hangs.
@@ -44,8 +46,34 @@ private:
   // Boxes answered but not yet destroyed: a box can be activated again (when another
   // program's window took the focus) before it reads our answer.
   std::vector<HWND> open_;
+  std::vector<size_t> openRecord_;  // the record in boxes_ of each open_ entry
   std::deque<int> script_;
   std::vector<AnsweredBox> boxes_;
+};
+
+// What a program started by ProcessBoxes did.
+struct ProcessOutcome {
+  bool started = false;   // CreateProcess succeeded
+  bool finished = false;  // it ended within the time limit (otherwise it was killed)
+  DWORD exitCode = 0;
+  std::vector<AnsweredBox> boxes;  // the boxes it showed, in order
+};
+
+class ProcessBoxes {
+public:
+  // Boxes whose caption starts with captionPrefix get button id, in the order queued;
+  // boxes with no queued answer get their default button.
+  void Answer(const std::string& captionPrefix, int id) { answers_.push_back({captionPrefix, id}); }
+  // Runs commandLine (in directory dir when given) until it ends or timeoutMs passes,
+  // answering the top-level dialog boxes of the process as they appear.
+  ProcessOutcome Run(const std::string& commandLine, DWORD timeoutMs = 60000, const char* dir = nullptr);
+
+private:
+  struct Queued {
+    std::string prefix;
+    int id;
+  };
+  std::deque<Queued> answers_;
 };
 
 // 24-bit RGB pixels, rows top to bottom.
