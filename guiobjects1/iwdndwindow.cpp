@@ -38,8 +38,9 @@ bool IWDndWindow::SetDragMode(uint8_t mode) {
 void IWDndWindow::DragPress(uint8_t button, unsigned keyFlags, const TPoint& point) {
   pressState_ = 0;
   if (DragButton(dragMode_) != button) return;
-  uint8_t held = uint8_t(((keyFlags & MK_SHIFT) ? kDragShift : 0) | ((keyFlags & MK_CONTROL) ? kDragControl : 0) |
-                         (::GetAsyncKeyState(VK_MENU) ? kDragAlt : 0));
+  uint8_t held =
+      uint8_t(((keyFlags & MK_SHIFT) ? kDragShift : 0) | ((keyFlags & MK_CONTROL) ? kDragControl : 0) |
+              (::GetAsyncKeyState(VK_MENU) ? kDragAlt : 0));
   if (held != DragModifiers(dragMode_)) return;
   pressState_ = 1;
   pressPoint_ = point;

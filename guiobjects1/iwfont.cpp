@@ -112,9 +112,7 @@ void IWFont::clone(const IInterObj& source) {
 
 // ---- conversions ----
 
-long IWFont::PointsToHeight(double points) {
-  return -(long)std::trunc(points * 20.0 / TwipsY() + 0.5);
-}
+long IWFont::PointsToHeight(double points) { return -(long)std::trunc(points * 20.0 / TwipsY() + 0.5); }
 
 float IWFont::HeightToPoints(long height) {
   long h = height < 0 ? -height : height;
