@@ -250,13 +250,16 @@ TEST(Font, CloneCopiesTheStoredDescription) {
 // ---- stream ----
 
 Bytes Golden(uint8_t revision, uint8_t style, const char* face, float size) {
-  Bytes b{revision, style};
   char name[32] = {};
   std::strncpy(name, face, 31);
-  b.insert(b.end(), name, name + 32);
   uint8_t raw[4];
   std::memcpy(raw, &size, 4);
-  b.insert(b.end(), raw, raw + 4);
+  Bytes b;
+  b.reserve(38);
+  b.push_back(revision);
+  b.push_back(style);
+  for (char ch : name) b.push_back((uint8_t)ch);
+  for (uint8_t r : raw) b.push_back(r);
   return b;
 }
 
