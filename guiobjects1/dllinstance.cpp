@@ -1,6 +1,7 @@
 // oviui1.dll: its server and table, the entry point and the exports.
 #include "guiobjects1/dllinstance.h"
 
+#include "guiobjects1/iwfont.h"
 #include "guiobjects1/iwscreen.h"
 #include "guiobjects1/iwwindow.h"
 #include "olecls/oclclassfactory.h"
@@ -26,7 +27,8 @@ const POClassRow kClasses[kOviui1RowCount] = {
     {"{785a0285-acda-11ce-8d9a-0040900071a7}", "Button", nullptr, nullptr, nullptr},
     {"{785a0286-acda-11ce-8d9a-0040900071a7}", "ButtonGadget", nullptr, nullptr, nullptr},
     {"{785a0287-acda-11ce-8d9a-0040900071a7}", "Bitmap", nullptr, nullptr, nullptr},
-    {"{785a0288-acda-11ce-8d9a-0040900071a7}", "Font", nullptr, nullptr, nullptr},
+    {"{785a0288-acda-11ce-8d9a-0040900071a7}", "Font", nullptr, &OCLClassFactory<IWFont>::Make,
+     &IWFont::PO_InitObject},
     {"{785a0289-acda-11ce-8d9a-0040900071a7}", "XferData", nullptr, nullptr, nullptr},
     {"{785a028a-acda-11ce-8d9a-0040900071a7}", "ControlGroup", nullptr, nullptr, nullptr},
     {"{785a028b-acda-11ce-8d9a-0040900071a7}", "Menu", nullptr, nullptr, nullptr},

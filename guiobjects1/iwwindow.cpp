@@ -2,6 +2,7 @@
 // copying, creation and the walks over parents.
 #include "guiobjects1/iwwindow.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -121,8 +122,13 @@ bool IsEditOrList(uint kind) { return kind == CTLCOLOR_EDIT || kind == CTLCOLOR_
 Faultp<InterObjRep>* IWWindow::PO_Object = nullptr;
 const POClassRow& IWWindow::PO_Row() { return DllInstance::Row(kOviui1Window); }
 
+// Own entries first, then the drag-and-drop part's (which hold the left button), then
+// TWindow's. The left button's events come from PreProcessMsg; the focus entries belong
+// to the derived classes' tables. A new row is one line here.
 DEFINE_RESPONSE_TABLE1(IWWindow, IWDndWindow)
-EV_WM_CTLCOLOR, EV_WM_MOVE, EV_WM_WINDOWPOSCHANGED, END_RESPONSE_TABLE;
+EV_WM_CTLCOLOR, EV_WM_MOVE, EV_WM_WINDOWPOSCHANGED, EV_WM_MOUSEMOVE,
+    WL_MSG(WM_MBUTTONDOWN, Mouse, EvMButtonDown), WL_MSG(WM_MBUTTONUP, Mouse, EvMButtonUp),
+    EV_WM_RBUTTONDOWN, EV_WM_RBUTTONUP, EV_WM_KEYDOWN, EV_WM_KEYUP, EV_WM_CHAR, END_RESPONSE_TABLE;
 
 IWWindow::IWWindow(IUnknown* outer) : POClass(outer) {
   Init(nullptr, nullptr, DllInstance::Module());
@@ -439,14 +445,7 @@ void IWWindow::attach(unsigned char) {
 void IWWindow::construct(const IInterObj& source) {
   const IWWindow* src = dynamic_cast<const IWWindow*>(&source);
   if (!src || !storeObj() || !src->storeObj()) return;
-  if (dataSource_.isNull() && src->dataSource_.is()) {
-    if (IDataControl* dc = DataControlOf(src->dataSource_.get())) {
-      dataField_ = src->dataField_;
-      dataSource_ = src->dataSource_;
-      dc->addControl(InterObj(storeObj()));
-      dataControlSync();
-    }
-  }
+  if (src->dataSource_.is()) fixupCopiedDataSource(InterObj(src->storeObj()));
   fixupCopiedReferenceToEmbed(font_, source);
 }
 
@@ -767,6 +766,7 @@ InterObjRep* IWWindow::GetEffectiveFontObject() {
 
 HFONT IWWindow::GetEffectiveFont() {
   InterObjRep* font = GetEffectiveFontObject();
+  if (font && font->isDestroyed()) return nullptr;
   IWFontHandle* h = font ? dynamic_cast<IWFontHandle*>(font->ROCDataPtr(0)) : nullptr;
   return h ? h->FontHandle() : nullptr;
 }
@@ -951,10 +951,16 @@ void IWWindow::SyncSuperHwnd(int caption, int position) {
 }
 
 bool IWWindow::PreProcessMsg(MSG& msg) {
-  if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONUP) && HWindow && msg.hwnd == HWindow)
+  if ((msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONUP) && HWindow && msg.hwnd == HWindow) {
+    TPoint point((short)LOWORD(msg.lParam), (short)HIWORD(msg.lParam));
+    if (msg.message == WM_LBUTTONDOWN)
+      LButtonDown((unsigned)msg.wParam, point);
+    else
+      LButtonUp((unsigned)msg.wParam, point);
     SetFlag(kMoving);
-  else
+  } else {
     ClearFlag(kMoving);
+  }
   return IWDndWindow::PreProcessMsg(msg);
 }
 
@@ -986,6 +992,163 @@ short IWWindow::imTextUnload(const char* indent, ValString* cmds) {
   *cmds = ValString(cmds->str() + indent + move);
   return -1;
 }
+
+// ---- events ----
+
+namespace {
+
+// Runs an action when the scope ends, also when a handler's failure passes.
+template <class F>
+class AtExit {
+ public:
+  explicit AtExit(F f) : f_(f) {}
+  ~AtExit() { f_(); }
+  AtExit(const AtExit&) = delete;
+  AtExit& operator=(const AtExit&) = delete;
+
+ private:
+  F f_;
+};
+
+}  // namespace
+
+short IWWindow::MouseShift(unsigned keyFlags) {
+  short s = 0;
+  if (keyFlags & MK_SHIFT) s |= kShiftShift;
+  if (keyFlags & MK_CONTROL) s |= kShiftControl;
+  if (::GetAsyncKeyState(VK_MENU)) s |= kShiftAlt;
+  return s;
+}
+
+short IWWindow::KeyShift() {
+  short s = 0;
+  if (::GetKeyState(VK_SHIFT) < 0) s |= kShiftShift;
+  if (::GetKeyState(VK_CONTROL) < 0) s |= kShiftControl;
+  if (::GetKeyState(VK_MENU) < 0) s |= kShiftAlt;
+  return s;
+}
+
+int IWWindow::evalWindowEventSSFF(const char* name, short a, short b, float x, float y) {
+  return PO_RaiseEvent(storeObj(), name, a, b, x, y);
+}
+
+void IWWindow::NotifyMouse(const char* name, short button, unsigned keyFlags, TPoint& point) {
+  float x = 0, y = 0;
+  Pixels2Units(point, x, y);
+  evalWindowEventSSFF(name, button, MouseShift(keyFlags), x, y);
+}
+
+int IWWindow::NotifyKey(unsigned message, unsigned key, unsigned& wParam) {
+  short code = (short)key;
+  const short given = code;
+  int ran = 0;
+  switch (message) {
+    case WM_KEYDOWN:
+      ran = PO_RaiseEvent(storeObj(), "KeyDown", &code, KeyShift());
+      break;
+    case WM_KEYUP:
+      ran = PO_RaiseEvent(storeObj(), "KeyUp", &code, KeyShift());
+      break;
+    case WM_CHAR:
+      ran = PO_RaiseEvent(storeObj(), "KeyPress", &code);
+      break;
+    default:
+      utilsAssert("\"ERROR: bad NotifyKey message\" && 0", __FILE__, __LINE__);
+      return 0;
+  }
+  if (!ran || code == given) return 0;
+  if (code == 0) return 1;  // swallowed
+  wParam = (unsigned)(unsigned short)code;
+  return 0;
+}
+
+void IWWindow::keyMessage(unsigned message, unsigned key) {
+  TCurrentEvent* ev = TApplication::GetCurrentEvent();
+  bool mine = ev && ev->Win == this && ev->Message == message;
+  unsigned wParam = mine ? (unsigned)ev->Param1 : key;
+  if (NotifyKey(message, key, wParam)) return;
+  if (mine) ev->Param1 = wParam;
+  DefaultProcessing();
+}
+
+void IWWindow::EvKeyDown(uint key, uint, uint) { keyMessage(WM_KEYDOWN, key); }
+void IWWindow::EvKeyUp(uint key, uint, uint) { keyMessage(WM_KEYUP, key); }
+void IWWindow::EvChar(uint key, uint, uint) { keyMessage(WM_CHAR, key); }
+
+int IWWindow::NotifyClick() { return PO_RaiseEvent(storeObj(), "Click"); }
+int IWWindow::NotifyDblClick() { return PO_RaiseEvent(storeObj(), "DblClick"); }
+void IWWindow::NotifyGotFocus() { PO_RaiseEventNoThrow(storeObj(), "GotFocus"); }
+void IWWindow::NotifyLostFocus() { PO_RaiseEventNoThrow(storeObj(), "LostFocus"); }
+
+void IWWindow::EvSetFocus(HWND) {
+  NotifyGotFocus();
+  DefaultProcessing();
+}
+
+void IWWindow::EvKillFocus(HWND gained) {
+  NotifyLostFocus();
+  TWindow::EvKillFocus(gained);
+}
+
+void IWWindow::EvLButtonDblClk(uint, TPoint&) {
+  DefaultProcessing();
+  NotifyDblClick();
+}
+
+void IWWindow::EvMouseMove(uint keyFlags, TPoint& point) {
+  DragMove(keyFlags, point);
+  short button = (short)(((keyFlags & MK_LBUTTON) ? kButtonLeft : 0) | ((keyFlags & MK_RBUTTON) ? kButtonRight : 0) |
+                         ((keyFlags & MK_MBUTTON) ? kButtonMiddle : 0));
+  NotifyMouse("MouseMove", button, keyFlags, point);
+}
+
+void IWWindow::EvMButtonDown(uint keyFlags, TPoint& point) {
+  DragPress(kDragMiddle, keyFlags, point);
+  ::SetCapture(HWindow);
+  NotifyMouse("MouseDown", kButtonMiddle, keyFlags, point);
+}
+
+void IWWindow::EvMButtonUp(uint keyFlags, TPoint& point) {
+  DragRelease();
+  // The capture goes also when the handler fails.
+  auto release = [] { ::ReleaseCapture(); };
+  AtExit<decltype(release)> guard(release);
+  NotifyMouse("MouseUp", kButtonMiddle, keyFlags, point);
+}
+
+void IWWindow::EvRButtonDown(uint keyFlags, TPoint& point) {
+  DragPress(kDragRight, keyFlags, point);
+  ::SetCapture(HWindow);
+  NotifyMouse("MouseDown", kButtonRight, keyFlags, point);
+}
+
+void IWWindow::EvRButtonUp(uint keyFlags, TPoint& point) {
+  DragRelease();
+  auto release = [] { ::ReleaseCapture(); };
+  AtExit<decltype(release)> guard(release);
+  NotifyMouse("MouseUp", kButtonRight, keyFlags, point);
+}
+
+void IWWindow::LButtonDown(unsigned keyFlags, TPoint& point) {
+  DragPress(kDragLeft, keyFlags, point);
+  AfterLButtonPress();
+  NotifyMouse("MouseDown", kButtonLeft, keyFlags, point);
+}
+
+void IWWindow::LButtonUp(unsigned keyFlags, TPoint& point) {
+  DragRelease();
+  // The release slot runs also when a handler fails (it gives back what the press took).
+  auto release = [this] { LButtonRelease(); };
+  AtExit<decltype(release)> guard(release);
+  NotifyMouse("MouseUp", kButtonLeft, keyFlags, point);
+  if (ClickOnRelease() && ::GetCapture()) {
+    POINT screen = {point.x, point.y};
+    ::ClientToScreen(HWindow, &screen);
+    if (::WindowFromPoint(screen) == HWindow) NotifyClick();
+  }
+}
+
+int IWWindow::DragGesture(TPoint& point) { return CallDragStartEvent(point); }
 
 // ---- drag and drop hooks ----
 
@@ -1042,10 +1205,50 @@ void IWWindow::pdSetDataSource(InterObjRep* source) {
   }
   leaveDataSource();
   changed();
-  if (!target) return;
+  bindTo(target);
+}
+
+void IWWindow::bindTo(InterObjRep* target) {
+  IDataControl* dc = DataControlOf(target);
+  if (!dc) return;
   dataSource_ = target;
-  if (storeObj()) DataControlOf(target)->addControl(InterObj(storeObj()));
+  if (storeObj()) dc->addControl(InterObj(storeObj()));
   dataControlSync();
+}
+
+void IWWindow::fixupCopiedDataSource(const InterObj& source) {
+  UTILS_ASSERT(source.is());
+  leaveDataSource();
+  InterObjRep* me = storeObj();
+  if (!source.is() || !me || me->isPrototype()) return;
+  IWWindow* src = Native(source.get());
+  UTILS_ASSERT(src != nullptr);
+  if (!src) return;
+  dataField_ = src->dataField_;
+  InterObjRep* set = src->dataSource_.get();
+  if (!DataControlOf(set)) return;
+  InterObjRep* holder = set->embeddedIn();
+  if (!holder || holder != source.get()->embeddedIn() || source.get()->isPrototype()) {
+    bindTo(set);
+    return;
+  }
+  // The source's container holds the record set under a member: bind to what this
+  // window's container holds under the same member (its own copy of the record set).
+  const Field* member = set->containingField();
+  UTILS_ASSERT(member != nullptr);
+  InterObjRep* mine = me->embeddedIn();
+  InterObjRep* target = set;
+  if (member && mine) {
+    int found = 0;
+    ValuePtr v;
+    v.adopt(mine->evalIMember(member->name(), nullptr, &found, InterObjRep::kEvalQuiet));
+    if (found && v && v->type() == kTypeObject) {
+      InterObj o;
+      v->get(o);
+      if (DataControlOf(o.get())) target = o.get();
+    }
+  }
+  bindTo(target);
 }
 
 ValStringRep* IWWindow::pdGetDataField() { return new ValStringRep(dataField_.c_str()); }
@@ -1071,9 +1274,7 @@ void IWWindow::evalUpdate() {
   if (!field) return;
   ValString value(field->pdGetValue());
   std::string text = value.str();
-  while (!text.empty() &&
-         (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n'))
-    text.pop_back();
+  while (!text.empty() && std::isspace((unsigned char)text.back())) text.pop_back();
   ValString arg(text);
   PO_RaiseEvent(storeObj(), "Update", &arg);
   dataChanged_ = 0;
@@ -1084,8 +1285,12 @@ void IWWindow::evalUpdateDataSource() {
   iDynaset* field = DynasetOf(currentField_.get());
   if (!field) return;
   ValString value("");
-  PO_RaiseEvent(storeObj(), "UpdateDataSource", &value);
-  if (!value.isNull()) field->pdSetValue(value.c_str());
+  if (!PO_RaiseEvent(storeObj(), "UpdateDataSource", &value)) {
+    // No handler: the window's own text, so that a cleared field is stored as "".
+    std::string own = HWindow ? GetWindowText() : std::string(Title ? Title : "");
+    value = ValString(own);
+  }
+  field->pdSetValue(value.isNull() ? "" : value.c_str());
   dataChanged_ = 0;
 }
 

@@ -6,6 +6,7 @@
 // part).
 #pragma once
 
+#include "store/iinterobj.h"
 #include "store/interobj.h"
 
 class ValStringRep;

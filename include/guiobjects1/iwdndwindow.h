@@ -44,6 +44,28 @@ class OVIUI1_API IWDndWindow : public virtual TWindow {
   static uint8_t DragModifiers(uint8_t mode) { return uint8_t(mode & kDragModifierMask); }
 
  protected:
+  // Press tracking: a press of the mode's button with its modifiers (MK_* key flags;
+  // Alt from the asynchronous key state) may become a drag; a move farther than the
+  // system's drag distance while it may is a drag gesture (DragGesture); a release ends
+  // it. button is one of kDragLeft, kDragRight, kDragMiddle.
+  void DragPress(uint8_t button, unsigned keyFlags, const TPoint& point);
+  void DragMove(unsigned keyFlags, TPoint& point);
+  void DragRelease();
+  // A drag gesture was recognised at point (client pixels); nothing here.
+  virtual int DragGesture(TPoint& point);
+
+  // The part's own entries: tracking, then default processing. The published window
+  // hides the button and move members with its own, which track through the calls above.
+  void EvLButtonDown(uint keyFlags, TPoint& point);
+  void EvLButtonUp(uint keyFlags, TPoint& point);
+  void EvMButtonDown(uint keyFlags, TPoint& point);
+  void EvMButtonUp(uint keyFlags, TPoint& point);
+  void EvRButtonDown(uint keyFlags, TPoint& point);
+  void EvRButtonUp(uint keyFlags, TPoint& point);
+  void EvMouseMove(uint keyFlags, TPoint& point);
+  void EvTimer(uint timerId);
+  void EvDropFiles(TDropInfo drop);
+
   uint8_t dragMode_ = kDragNone;
   UINT_PTR dragTimer_ = 0;
   int pressState_ = 0;  // 1 while a press of the drag button may become a drag

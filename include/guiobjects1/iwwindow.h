@@ -161,10 +161,55 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
   HFONT GetEffectiveFont();
   InterObjRep* GetEffectiveFontObject();
 
+  // ---- events ----
+  // Button codes of the mouse events and shift codes of the mouse and key events.
+  enum MouseButton : short { kButtonLeft = 1, kButtonRight = 2, kButtonMiddle = 4 };
+  enum ShiftState : short { kShiftShift = 1, kShiftControl = 2, kShiftAlt = 4 };
+  // Shift from a message's MK_* key flags, Alt from the asynchronous key state.
+  static short MouseShift(unsigned keyFlags);
+  // Shift, Control and Alt from the synchronous key state.
+  static short KeyShift();
+  // Raises a mouse event with x and y in Scale() units; a handler's failure propagates.
+  void NotifyMouse(const char* name, short button, unsigned keyFlags, TPoint& point);
+  int evalWindowEventSSFF(const char* name, short a, short b, float x, float y);
+  // Raises "KeyDown", "KeyUp" or "KeyPress" with the key by reference (and the shift
+  // state for the first two). A handler that changed the key to another code puts it
+  // into wParam; one that set 0 swallows the message (answers non-zero).
+  int NotifyKey(unsigned message, unsigned key, unsigned& wParam);
+  int NotifyClick();
+  int NotifyDblClick();
+  // A failing handler is reported by the store and swallowed.
+  void NotifyGotFocus();
+  void NotifyLostFocus();
+  // The left button, from PreProcessMsg.
+  void LButtonDown(unsigned keyFlags, TPoint& point);
+  void LButtonUp(unsigned keyFlags, TPoint& point);
+  // Handlers the derived classes list in their tables.
+  void EvLButtonDblClk(uint keyFlags, TPoint& point);
+  void EvSetFocus(HWND lost);
+  void EvKillFocus(HWND gained);
+  // This class's own entries.
+  void EvMouseMove(uint keyFlags, TPoint& point);
+  void EvMButtonDown(uint keyFlags, TPoint& point);
+  void EvMButtonUp(uint keyFlags, TPoint& point);
+  void EvRButtonDown(uint keyFlags, TPoint& point);
+  void EvRButtonUp(uint keyFlags, TPoint& point);
+  void EvKeyDown(uint key, uint repeatCount, uint flags);
+  void EvKeyUp(uint key, uint repeatCount, uint flags);
+  void EvChar(uint key, uint repeatCount, uint flags);
+
   // ---- data binding ----
+  // "Update" gets the field's value with its trailing white space cut. Before the
+  // record set writes a row, "UpdateDataSource" runs when the data changed: what its
+  // handler leaves in the value is written, "" included (a handler that wants the field
+  // kept as it is sets the value back); without a handler the window's own text is
+  // written, so a cleared field stores "".
   void dataControlSync();
   void evalUpdate();
   void evalUpdateDataSource();
+  // After a copy from source: binds to source's record set, or to the copy of it that
+  // this window's container holds under the same member.
+  void fixupCopiedDataSource(const InterObj& source);
 
   // ---- walks ----
   // The top-level window of a handle (following parents while they are child windows).
@@ -196,11 +241,16 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
   void EvWindowPosChanged(WINDOWPOS& pos);
 
  protected:
+  int DragGesture(TPoint& point) override;
+  // The key messages: NotifyKey, then default processing with the (changed) key.
+  void keyMessage(unsigned message, unsigned key);
   // Twips of the pixel attributes (after a load): X and W horizontal, Y and H vertical.
   void pixelsFromTwips();
   // Numbers the stored Z order of the published child windows in their window order.
   void numberChildZOrders();
   void leaveDataSource();
+  // Registers with the record set target and synchronises (nothing for a non-record set).
+  void bindTo(InterObjRep* target);
 
   int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   long foreColor_ = -1;
