@@ -309,7 +309,7 @@ void UnaryOp::link(LinkScope& scope) {
 void UnaryOp::eval(StackFrame& frame, ValueCell& out) {
   ValueCellVar a;
   operand_->eval(frame, a.c);
-  if (op_ == 0)
+  if (op_ == UNARY_NEGATE)
     CellNegate(out, a.c);
   else
     CellNot(out, a.c);
@@ -317,7 +317,7 @@ void UnaryOp::eval(StackFrame& frame, ValueCell& out) {
 
 void UnaryOp::print(std::ostream& os, const ProcCode* names) const {
   printOpen(os);
-  os << (op_ == 0 ? "-" : "Not ");
+  os << (op_ == UNARY_NEGATE ? "-" : "Not ");
   operand_->print(os, names);
   printClose(os);
 }
