@@ -32,6 +32,21 @@ class BlockDynamicVector;
 
 // --- frames --------------------------------------------------------------------------
 
+// Scratch memory of the running Basic calls, taken and given back in LIFO order: frame
+// cells and argument lists live here rather than on the C stack, so a Basic call costs
+// little C stack. Memory comes in chunks that never move while in use.
+class ValueStack {
+public:
+  struct Mark {
+    size_t chunk;
+    size_t used;
+  };
+  static Mark mark();
+  static void release(const Mark& m);
+  // bytes of memory aligned for any cell, valid until the mark before it is released.
+  static void* take(size_t bytes);
+};
+
 // Pushes frame on the execution stack for its scope (and reports it to the debugger).
 class FrameScope {
 public:
@@ -47,10 +62,7 @@ private:
   StackFrame& frame_;
   int n_;
   ValueCell* cells_;
-  ValueCell local_[12];
-  ValueCell* localVars_[12];
-  std::unique_ptr<ValueCell[]> heapCells_;
-  std::unique_ptr<ValueCell*[]> heapVars_;
+  ValueStack::Mark mark_;
   bool busy_ = false;
 };
 

@@ -57,23 +57,23 @@ private:
   ValueCell* cell_;
 };
 
-// Argument cells of one call (no heap for up to eight arguments).
+// Argument cells of one call, on the value stack.
 struct ArgCells {
-  explicit ArgCells(size_t n) : n_(n) {
-    cells_ = n <= 8 ? local_ : (heap_.reset(new ValueCell[n]), heap_.get());
-    passes_ = n <= 8 ? localPass_ : (heapPass_.reset(new ArgPass[n]), heapPass_.get());
+  explicit ArgCells(size_t n) : n_(n), mark_(ValueStack::mark()) {
+    cells_ = static_cast<ValueCell*>(ValueStack::take(n * (sizeof(ValueCell) + sizeof(ArgPass))));
+    passes_ = reinterpret_cast<ArgPass*>(cells_ + n);
     for (size_t i = 0; i < n; ++i) cells_[i].init();
   }
   ~ArgCells() {
     for (size_t i = 0; i < n_; ++i) cells_[i].clear();
+    ValueStack::release(mark_);
   }
+  ArgCells(const ArgCells&) = delete;
+  ArgCells& operator=(const ArgCells&) = delete;
   size_t n_;
+  ValueStack::Mark mark_;
   ValueCell* cells_;
   ArgPass* passes_;
-  ValueCell local_[8];
-  ArgPass localPass_[8];
-  std::unique_ptr<ValueCell[]> heap_;
-  std::unique_ptr<ArgPass[]> heapPass_;
 };
 
 // Whether a by-reference argument that is not a plain variable names a place the

@@ -81,6 +81,7 @@ void ProcCode::link(const std::vector<Field*>* args, Field* result, const char* 
     resultSlot_ = addSlot(info);
   }
   if (outer_) outer_->link(scope);
+  makeTemplate();
   linked_ = true;
 }
 
@@ -88,7 +89,29 @@ void ProcCode::linkExpr(ExprNode* node) {
   if (linked_) return;
   LinkScope scope(*this, nullptr, nullptr, nullptr);
   node->link(scope);
+  makeTemplate();
   linked_ = true;
+}
+
+void ProcCode::makeTemplate() {
+  // Empty numbers, the null string and Nothing hold no counts: their cells copy as bytes.
+  plainFrame_ = true;
+  template_.assign(slots_.size(), ValueCell());
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    const SlotInfo& s = slots_[i];
+    ValueCell& c = template_[i];
+    c.init();
+    if (s.statik >= 0 || IsArrayType(s.type)) {
+      plainFrame_ = false;
+      continue;
+    }
+    CellInitType(c, s.type, nullptr);
+    if (c.holdsCount() && !(c.type == kTypeString && !c.str) &&
+        !(c.type == kTypeObject && !c.obj.rep)) {
+      plainFrame_ = false;
+      c.clear();
+    }
+  }
 }
 
 int ProcCode::lineAtOrAfter(int line) const { return outer_ ? outer_->lineAtOrAfter(line) : -1; }

@@ -52,14 +52,20 @@ public:
   // A cell holding a constant's value for the life of the code.
   ValueCell* addConstant(Value* v);
   int lineAtOrAfter(int line) const;
+  // The starting cells of a frame when every slot starts as a plain empty value (no
+  // arrays, no statics): a frame then starts as one copy of these. Null otherwise.
+  const ValueCell* frameTemplate() const { return plainFrame_ ? template_.data() : nullptr; }
 
 private:
+  void makeTemplate();
   std::vector<std::string> ids_;
   std::vector<Faultp<BlockRep>> blocks_;
   BlockRep* outer_ = nullptr;
   std::vector<SlotInfo> slots_;
   std::vector<std::unique_ptr<ValueCell, void (*)(ValueCell*)>> statics_;
   std::vector<std::unique_ptr<ValueCell, void (*)(ValueCell*)>> constants_;
+  std::vector<ValueCell> template_;
+  bool plainFrame_ = false;
   int resultSlot_ = -1;
   bool linked_ = false;
 };
