@@ -9,8 +9,7 @@
 #include "store/field.h"
 #include "utils/xexception.h"
 
-LinkScope::LinkScope(ProcCode& code, const std::vector<Field*>* args, Field* result,
-                     const char* procName)
+LinkScope::LinkScope(ProcCode& code, const std::vector<Field*>* args, Field* result, const char* procName)
     : code_(code), args_(args), result_(result), procName_(procName ? procName : "") {}
 
 BlockRep* LinkScope::block(int no) {
@@ -23,8 +22,14 @@ BlockRep* LinkScope::block(int no) {
 void LinkScope::resolve(int index, unsigned char& bind, int& slot, void*& cache) {
   slot = -1;
   cache = nullptr;
-  if (index == -1) { bind = BIND_TRUE; return; }
-  if (index == -2) { bind = BIND_FALSE; return; }
+  if (index == -1) {
+    bind = BIND_TRUE;
+    return;
+  }
+  if (index == -2) {
+    bind = BIND_FALSE;
+    return;
+  }
   const char* name = idText(index);
   for (size_t k = chain_.size(); k-- > 0;) {
     BlockRep* b = chain_[k];

@@ -13,16 +13,16 @@ class Field;
 // How a name was resolved.
 enum Bind : unsigned char {
   BIND_NONE = 0,
-  BIND_SLOT,     // argument, local, static or a function's result: frame.vars[slot]
-  BIND_CONST,    // a constant: cache_ is its ValueCell
+  BIND_SLOT,   // argument, local, static or a function's result: frame.vars[slot]
+  BIND_CONST,  // a constant: cache_ is its ValueCell
   BIND_TRUE,
   BIND_FALSE,
-  BIND_FIELD,    // a field declared in a block (Declare, property): cache_ is the Field
-  BIND_NAME,     // member of the current object, else a global object (run time)
+  BIND_FIELD,  // a field declared in a block (Declare, property): cache_ is the Field
+  BIND_NAME,   // member of the current object, else a global object (run time)
 };
 
 class LinkScope {
-public:
+ public:
   LinkScope(ProcCode& code, const std::vector<Field*>* args, Field* result, const char* procName);
 
   ProcCode& code() { return code_; }
@@ -35,7 +35,7 @@ public:
   // Resolves a simple name: bind kind, slot and cache (constant cell or field).
   void resolve(int index, unsigned char& bind, int& slot, void*& cache);
 
-private:
+ private:
   ProcCode& code_;
   const std::vector<Field*>* args_;
   Field* result_;

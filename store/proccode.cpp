@@ -106,8 +106,7 @@ void ProcCode::makeTemplate() {
       continue;
     }
     CellInitType(c, s.type, nullptr);
-    if (c.holdsCount() && !(c.type == kTypeString && !c.str) &&
-        !(c.type == kTypeObject && !c.obj.rep)) {
+    if (c.holdsCount() && !(c.type == kTypeString && !c.str) && !(c.type == kTypeObject && !c.obj.rep)) {
       plainFrame_ = false;
       c.clear();
     }
@@ -115,4 +114,3 @@ void ProcCode::makeTemplate() {
 }
 
 int ProcCode::lineAtOrAfter(int line) const { return outer_ ? outer_->lineAtOrAfter(line) : -1; }
-

@@ -21,14 +21,14 @@ class Value;
 
 // How a frame slot starts.
 struct SlotInfo {
-  unsigned char type = 0;        // type code of the cell (array: element | 0x20)
-  ArrayField* array = nullptr;   // declared array: the field with its dimensions
-  int statik = -1;               // index of the persistent cell, or -1
+  unsigned char type = 0;       // type code of the cell (array: element | 0x20)
+  ArrayField* array = nullptr;  // declared array: the field with its dimensions
+  int statik = -1;              // index of the persistent cell, or -1
   const char* name = "";
 };
 
 class ProcCode {
-public:
+ public:
   ProcCode(IdDynamicVector& ids, BlockDynamicVector* blocks);
   ~ProcCode();
 
@@ -56,7 +56,7 @@ public:
   // arrays, no statics): a frame then starts as one copy of these. Null otherwise.
   const ValueCell* frameTemplate() const { return plainFrame_ ? template_.data() : nullptr; }
 
-private:
+ private:
   void makeTemplate();
   std::vector<std::string> ids_;
   std::vector<Faultp<BlockRep>> blocks_;

@@ -88,7 +88,6 @@ End Function
 ' A member that is an object keeps the Set rules on the fast path.
 Dim o As Object
 Function T() As String
- Set o = Me
  Try
   o = 5
  Catch
