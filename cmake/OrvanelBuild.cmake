@@ -22,6 +22,20 @@ function(ov_copy_runtime_dlls)
   endforeach()
 endfunction()
 
+# Shipped images leave their debug information in <file>.debug beside them (debuggers
+# find it through the debug link) and keep sections at page offsets in the file, so that
+# Wine maps an image instead of reading and copying it at every start.
+function(ov_split_debug target)
+  target_link_options(${target} PRIVATE -Wl,--file-alignment=0x1000)
+  set(objcopy ${OV_TRIPLE}-objcopy)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${objcopy} --only-keep-debug $<TARGET_FILE_NAME:${target}>
+            $<TARGET_FILE_NAME:${target}>.debug
+    COMMAND ${objcopy} --strip-debug --file-alignment 0x1000
+            --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug $<TARGET_FILE_NAME:${target}>
+    WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}> VERBATIM)
+endfunction()
+
 # ov_library(<target> [OUTPUT <file name without .dll>] [OBJECTS]
 #            SOURCES ... [DLL_ONLY ...] [LINKS ...])
 # A product DLL. Its sources see <TARGET>_BUILD defined, so its export macro exports, and
@@ -69,6 +83,7 @@ function(ov_library target)
   if(A_LINKS)
     target_link_libraries(${target} PUBLIC ${A_LINKS})
   endif()
+  ov_split_debug(${target})
   set_property(GLOBAL APPEND PROPERTY OV_DELIVERABLES ${target})
   ov_folder_of(folder ${CMAKE_CURRENT_SOURCE_DIR})
   set_property(GLOBAL APPEND PROPERTY OV_FOLDER_DELIVERABLES_${folder} ${target})

@@ -4,6 +4,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
 
 #include "interp.h"
 #include "store/interobj.h"
@@ -19,11 +23,19 @@ unsigned long long g_statements = 0;
 
 // The lowest usable address of this thread's stack (0 when the system cannot tell).
 uintptr_t StackFloor() {
-  // Basic runs on one thread; the floor is found again when another thread runs it.
-  static DWORD thread = 0;
+  // Basic runs on one thread; the floor is found again when another thread runs it (a
+  // thread is told by its stack's base in its information block: no system call).
+  static void* base = nullptr;
   static uintptr_t floor = 0;
-  if (thread != GetCurrentThreadId()) {
-    thread = GetCurrentThreadId();
+  NT_TIB* tib;
+#if defined(__x86_64__)
+  __asm__("movq %%gs:0x30, %0" : "=r"(tib));
+#else
+  __asm__("movl %%fs:0x18, %0" : "=r"(tib));
+#endif
+  void* b = tib->StackBase;
+  if (b != base) {
+    base = b;
     floor = 0;
     typedef void(WINAPI * Limits)(PULONG_PTR, PULONG_PTR);
     Limits fn = (Limits)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCurrentThreadStackLimits");
@@ -119,37 +131,91 @@ void ExecPollNow() {
   StoreApplication::App()->PollUserBreak();
 }
 
+// --- ValueStack ------------------------------------------------------------------------------
+
+namespace {
+
+struct Chunk {
+  char* base;
+  size_t size;
+  size_t used;
+};
+std::vector<Chunk> g_chunks;
+size_t g_chunk = 0;
+const size_t kChunkBytes = 256 * 1024;
+
+}  // namespace
+
+ValueStack::Mark ValueStack::mark() {
+  return Mark{g_chunk, g_chunks.empty() ? 0 : g_chunks[g_chunk].used};
+}
+
+void ValueStack::release(const Mark& m) {
+  if (g_chunks.empty()) return;
+  g_chunk = m.chunk;
+  g_chunks[g_chunk].used = m.used;
+}
+
+void* ValueStack::take(size_t bytes) {
+  bytes = (bytes + 15) & ~(size_t)15;
+  if (!g_chunks.empty()) {
+    Chunk& c = g_chunks[g_chunk];
+    if (c.size - c.used >= bytes) {
+      void* p = c.base + c.used;
+      c.used += bytes;
+      return p;
+    }
+  }
+  // On to the next chunk (chunks after the current one are unused), made or made larger.
+  size_t next = g_chunks.empty() ? 0 : g_chunk + 1;
+  if (next < g_chunks.size() && g_chunks[next].size < bytes) {
+    for (size_t i = next; i < g_chunks.size(); ++i) std::free(g_chunks[i].base);
+    g_chunks.erase(g_chunks.begin() + (long)next, g_chunks.end());
+  }
+  if (next >= g_chunks.size()) {
+    size_t size = bytes > kChunkBytes ? bytes : kChunkBytes;
+    g_chunks.reserve(next + 1);
+    char* base = static_cast<char*>(std::malloc(size));
+    if (!base) throw std::bad_alloc();
+    g_chunks.push_back(Chunk{base, size, 0});
+  }
+  g_chunk = next;
+  Chunk& c = g_chunks[g_chunk];
+  c.used = bytes;
+  return c.base;
+}
+
 // --- FrameScope ------------------------------------------------------------------------------
 
-FrameScope::FrameScope(StackFrame& frame, ProcCode& code) : frame_(frame), n_(code.slotCount()) {
+FrameScope::FrameScope(StackFrame& frame, ProcCode& code)
+    : frame_(frame), n_(code.slotCount()), mark_(ValueStack::mark()) {
   if (g_depth >= kMaxCallDepth) throw StoreException("Out of stack space: procedure calls nested too deeply.");
   CheckStack();
-  ValueCell** vars;
-  if (n_ <= 12) {
-    cells_ = local_;
-    vars = localVars_;
-  } else {
-    heapCells_.reset(new ValueCell[(size_t)n_]);
-    heapVars_.reset(new ValueCell*[(size_t)n_]);
-    cells_ = heapCells_.get();
-    vars = heapVars_.get();
-  }
-  for (int i = 0; i < n_; ++i) cells_[i].init();
+  cells_ = static_cast<ValueCell*>(ValueStack::take((size_t)n_ * (sizeof(ValueCell) + sizeof(ValueCell*))));
+  ValueCell** vars = reinterpret_cast<ValueCell**>(cells_ + n_);
   frame.vars = vars;
   frame.code = &code;
-  try {
-    for (int i = 0; i < n_; ++i) {
-      const SlotInfo& s = code.slot(i);
-      if (s.statik >= 0) {
-        vars[i] = code.staticCell(s.statik);
-      } else {
-        vars[i] = &cells_[i];
-        CellInitType(cells_[i], s.type, s.array);
+  if (const ValueCell* t = code.frameTemplate()) {
+    // Plain empty values: one copy, no counts.
+    std::memcpy(static_cast<void*>(cells_), t, (size_t)n_ * sizeof(ValueCell));
+    for (int i = 0; i < n_; ++i) vars[i] = &cells_[i];
+  } else {
+    for (int i = 0; i < n_; ++i) cells_[i].init();
+    try {
+      for (int i = 0; i < n_; ++i) {
+        const SlotInfo& s = code.slot(i);
+        if (s.statik >= 0) {
+          vars[i] = code.staticCell(s.statik);
+        } else {
+          vars[i] = &cells_[i];
+          CellInitType(cells_[i], s.type, s.array);
+        }
       }
+    } catch (...) {
+      for (int i = 0; i < n_; ++i) cells_[i].clear();
+      ValueStack::release(mark_);
+      throw;
     }
-  } catch (...) {
-    for (int i = 0; i < n_; ++i) cells_[i].clear();
-    throw;
   }
   frame.caller = g_top;
   if (!g_top) {
@@ -183,5 +249,6 @@ void FrameScope::pop() {
   g_top = frame_.caller;
   --g_depth;
   for (int i = 0; i < n_; ++i) cells_[i].clear();
+  ValueStack::release(mark_);
   if (busy_) StoreApplication::SignalNotBusy();
 }

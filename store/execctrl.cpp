@@ -180,11 +180,11 @@ int DoLoop::exec(StackFrame& frame) {
   const bool empty = !body_ || body_->nodeCount() == 0;
   for (;;) {
     switch (kind_) {
-      case 3:
-      case 8:
+      case LOOP_WHILE:
+      case LOOP_WEND:
         if (!Test(frame, cond_)) return EXEC_NEXT;
         break;
-      case 5:
+      case LOOP_UNTIL:
         if (Test(frame, cond_)) return EXEC_NEXT;
         break;
       default:
@@ -198,8 +198,8 @@ int DoLoop::exec(StackFrame& frame) {
       if (r != EXEC_NEXT) return r;
     }
     frame.line = line();
-    if (kind_ == 4 && !Test(frame, cond_)) return EXEC_NEXT;
-    if (kind_ == 6 && Test(frame, cond_)) return EXEC_NEXT;
+    if (kind_ == LOOP_WHILE_AFTER && !Test(frame, cond_)) return EXEC_NEXT;
+    if (kind_ == LOOP_UNTIL_AFTER && Test(frame, cond_)) return EXEC_NEXT;
   }
 }
 

@@ -151,7 +151,7 @@ int Assignment::exec(StackFrame& frame) {
   }
   ValueCellVar v;
   value_->eval(frame, v.c);
-  if (kind_ >= 4 && v.c.type == kTypeObject && v.c.obj.rep) {
+  if (kind_ >= ASSIGN_DEEP && v.c.type == kTypeObject && v.c.obj.rep) {
     ValueCellVar cur;
     target_->eval(frame, cur.c);
     if (cur.c.type == kTypeObject && cur.c.obj.rep) {
@@ -159,7 +159,7 @@ int Assignment::exec(StackFrame& frame) {
       return EXEC_NEXT;
     }
   }
-  target_->assign(frame, v.c, kind_ >= 4 ? kind_ - 4 : kind_);
+  target_->assign(frame, v.c, kind_ >= ASSIGN_DEEP ? kind_ - ASSIGN_DEEP : kind_);
   return EXEC_NEXT;
 }
 
@@ -173,7 +173,7 @@ FunctionCallStmt::~FunctionCallStmt() { delete call_; }
 void FunctionCallStmt::link(LinkScope& scope) { call_->link(scope); }
 
 int FunctionCallStmt::exec(StackFrame& frame) {
-  if (kind_ == 4) {
+  if (kind_ == CALL_RAISE_EVENT) {
     // Raise an event: name(args) on Me / the With object, or obj.name(args).
     ExprNode* n = call_;
     InterObjRep* obj = n->isDotted() ? WithObject(frame) : frame.me;

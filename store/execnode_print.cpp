@@ -67,8 +67,8 @@ int Print::exec(StackFrame& frame) {
     ValueCellVar v;
     if (item->expr()) item->expr()->eval(frame, v.c);
     switch (item->type()) {
-      case 1: p->PrintSpace((int)CellToLong(v.c)); break;
-      case 2: p->PrintTab((int)CellToLong(v.c)); break;
+      case PRINT_SPC: p->PrintSpace((int)CellToLong(v.c)); break;
+      case PRINT_TAB: p->PrintTab((int)CellToLong(v.c)); break;
       default: PrintValue(*p, v.c); break;
     }
     // A trailing separator is the statement's end: PrintDone gets it, not PrintSeparator.

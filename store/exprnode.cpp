@@ -1,6 +1,8 @@
 // Expression nodes: the base, constants, Me, Nothing and the operators.
 #include "store/exprnode.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -208,6 +210,75 @@ int LocalSlot(ExprNode* e) {
   return s->bind == BIND_SLOT ? s->slot : -1;
 }
 
+// Long with Long (an Integer operand widens): the operations whose result the value
+// layer's rules give as Long or as an Integer truth value, done in place. Answers false
+// to leave the case to CellOp (overflow, division by zero, other operators), which
+// raises the errors.
+inline bool LongOp(int op, ValueCell& out, int32_t x, int32_t y) {
+  int32_t r;
+  switch (op) {
+    case BinaryOp::ADD: if (__builtin_add_overflow(x, y, &r)) return false; break;
+    case BinaryOp::SUB: if (__builtin_sub_overflow(x, y, &r)) return false; break;
+    case BinaryOp::MUL: if (__builtin_mul_overflow(x, y, &r)) return false; break;
+    case BinaryOp::IDIV:
+      if (y == 0 || (y == -1 && x == INT32_MIN)) return false;
+      r = x / y;
+      break;
+    case BinaryOp::MOD:
+      if (y == 0 || (y == -1 && x == INT32_MIN)) return false;
+      r = x % y;
+      break;
+    case BinaryOp::EQ: out.setShort(x == y ? -1 : 0); return true;
+    case BinaryOp::NE: out.setShort(x != y ? -1 : 0); return true;
+    case BinaryOp::GT: out.setShort(x > y ? -1 : 0); return true;
+    case BinaryOp::LT: out.setShort(x < y ? -1 : 0); return true;
+    case BinaryOp::GE: out.setShort(x >= y ? -1 : 0); return true;
+    case BinaryOp::LE: out.setShort(x <= y ? -1 : 0); return true;
+    default: return false;
+  }
+  out.setLong(r);
+  return true;
+}
+
+// Double with Double (or with a Long or Integer): + - * and the comparisons; a result
+// that is not finite goes to CellOp for its error.
+inline bool DoubleOp(int op, ValueCell& out, double x, double y) {
+  double r;
+  switch (op) {
+    case BinaryOp::ADD: r = x + y; break;
+    case BinaryOp::SUB: r = x - y; break;
+    case BinaryOp::MUL: r = x * y; break;
+    case BinaryOp::EQ: out.setShort(x == y ? -1 : 0); return true;
+    case BinaryOp::NE: out.setShort(x != y ? -1 : 0); return true;
+    case BinaryOp::GT: out.setShort(x > y ? -1 : 0); return true;
+    case BinaryOp::LT: out.setShort(x < y ? -1 : 0); return true;
+    case BinaryOp::GE: out.setShort(x >= y ? -1 : 0); return true;
+    case BinaryOp::LE: out.setShort(x <= y ? -1 : 0); return true;
+    default: return false;
+  }
+  if (!std::isfinite(r)) return false;
+  out.setDouble(r);
+  return true;
+}
+
+// The typed cases above for two cells; false: not one of them.
+inline bool TypedOp(int op, ValueCell& out, const ValueCell& a, const ValueCell& b) {
+  const unsigned char ta = a.type, tb = b.type;
+  if (ta == kTypeLong) {
+    if (tb == kTypeLong) return LongOp(op, out, a.l, b.l);
+    if (tb == kTypeShort) return LongOp(op, out, a.l, b.s);
+    if (tb == kTypeDouble) return DoubleOp(op, out, a.l, b.d);
+  } else if (ta == kTypeDouble) {
+    if (tb == kTypeDouble) return DoubleOp(op, out, a.d, b.d);
+    if (tb == kTypeLong) return DoubleOp(op, out, a.d, b.l);
+    if (tb == kTypeShort) return DoubleOp(op, out, a.d, b.s);
+  } else if (ta == kTypeShort) {
+    if (tb == kTypeLong) return LongOp(op, out, a.s, b.l);
+    if (tb == kTypeDouble) return DoubleOp(op, out, a.s, b.d);
+  }
+  return false;
+}
+
 }  // namespace
 
 void BinaryOp::link(LinkScope& scope) {
@@ -244,6 +315,7 @@ void BinaryOp::eval(StackFrame& frame, ValueCell& out) {
       b = &rightConst_;
     else
       right_->eval(frame, tb.c);
+    if (TypedOp(op_, out, *a, *b)) return;
     CellOp(kOpMap[op_], out, *a, *b);
     return;
   }
@@ -287,6 +359,7 @@ void BinaryOp::eval(StackFrame& frame, ValueCell& out) {
   ValueCellVar b;
   right_->eval(frame, b.c);
   if (op_ < 0 || op_ > IMP) throw StoreException("Unknown operator in expression.");
+  if (TypedOp(op_, out, a.c, b.c)) return;
   CellOp(kOpMap[op_], out, a.c, b.c);
 }
 
@@ -309,7 +382,7 @@ void UnaryOp::link(LinkScope& scope) {
 void UnaryOp::eval(StackFrame& frame, ValueCell& out) {
   ValueCellVar a;
   operand_->eval(frame, a.c);
-  if (op_ == 0)
+  if (op_ == UNARY_NEGATE)
     CellNegate(out, a.c);
   else
     CellNot(out, a.c);
@@ -317,7 +390,7 @@ void UnaryOp::eval(StackFrame& frame, ValueCell& out) {
 
 void UnaryOp::print(std::ostream& os, const ProcCode* names) const {
   printOpen(os);
-  os << (op_ == 0 ? "-" : "Not ");
+  os << (op_ == UNARY_NEGATE ? "-" : "Not ");
   operand_->print(os, names);
   printClose(os);
 }

@@ -86,7 +86,7 @@ void Sid::eval(StackFrame& frame, ValueCell& out) {
       InterObjRep* owner = NameOwner(frame, *this);
       Field* f = owner ? CachedField(*this, owner) : nullptr;
       if (f || (owner && isDotted())) {
-        MemberGetField(frame, owner, f, name, nullptr, out);
+        MemberRead(frame, owner, *this, nullptr, out);
         return;
       }
       if (InterObjRep* global = ObjectStore::find(name)) {
@@ -112,7 +112,7 @@ void Sid::assign(StackFrame& frame, const ValueCell& v, int kind) {
     case BIND_NAME: {
       InterObjRep* owner = NameOwner(frame, *this);
       if (!owner) throw NotFound(name);
-      MemberSetField(frame, owner, CachedField(*this, owner), name, nullptr, v, kind);
+      MemberWrite(frame, owner, *this, nullptr, v, kind);
       return;
     }
     case BIND_FIELD:
@@ -321,28 +321,47 @@ Sid* MemberName(ExprNode* member, Cid*& call) {
 }
 
 InterObjRep* MidObject(StackFrame& frame, ExprNode* object, ValueCellVar& holder) {
+  // Me lives while its method runs: no count needed.
+  if (object->type() == EXPR_ME && frame.me) return frame.me;
   object->eval(frame, holder.c);
   InterObjRep* o = CellObject(holder.c, "member access");
   if (!o) throw StoreException("Object variable is Nothing.");
   return o;
 }
 
+// Embedded.member of a plain data member: the embedded object without a count (null: the
+// general path).
+InterObjRep* DirectEmbedded(StackFrame& frame, ExprNode* object, Sid* name, Cid* call) {
+  if (call || object->type() != EXPR_SID) return nullptr;
+  Sid* s = static_cast<Sid*>(object);
+  if (s->bind != BIND_NAME || s->isDotted() || !frame.me) return nullptr;
+  return EmbeddedForPlainAccess(frame.me, *s, *name);
+}
+
 }  // namespace
 
 void Mid::eval(StackFrame& frame, ValueCell& out) {
-  ValueCellVar holder;
-  InterObjRep* o = MidObject(frame, object_, holder);
   Cid* call;
   Sid* name = MemberName(member_, call);
-  MemberGetField(frame, o, CachedField(*name, o), name->name, call, out);
+  if (InterObjRep* e = DirectEmbedded(frame, object_, name, call)) {
+    MemberRead(frame, e, *name, nullptr, out);
+    return;
+  }
+  ValueCellVar holder;
+  InterObjRep* o = MidObject(frame, object_, holder);
+  MemberRead(frame, o, *name, call, out);
 }
 
 void Mid::assign(StackFrame& frame, const ValueCell& v, int kind) {
-  ValueCellVar holder;
-  InterObjRep* o = MidObject(frame, object_, holder);
   Cid* call;
   Sid* name = MemberName(member_, call);
-  MemberSetField(frame, o, CachedField(*name, o), name->name, call, v, kind);
+  if (InterObjRep* e = DirectEmbedded(frame, object_, name, call)) {
+    MemberWrite(frame, e, *name, nullptr, v, kind);
+    return;
+  }
+  ValueCellVar holder;
+  InterObjRep* o = MidObject(frame, object_, holder);
+  MemberWrite(frame, o, *name, call, v, kind);
 }
 
 void Mid::print(std::ostream& os, const ProcCode* names) const {

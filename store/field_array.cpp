@@ -2,6 +2,10 @@
 #include "store/field_array.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "interobj_util.h"
@@ -37,10 +41,22 @@ size_t CheckedCellCount(const std::vector<ArrayBound>& bounds) {
 ArrayData::ArrayData(unsigned char elementType) : type_(elementType) {}
 
 ArrayData::~ArrayData() {
+  std::free(raw_);
   for (ValueCell& c : cells_) c.clear();
 }
 
 ArrayData* NewArrayData(unsigned char type) { return new ArrayData((unsigned char)(type & 0x1F)); }
+
+size_t ArrayData::RawSize(unsigned char type) {
+  switch (type) {
+    case kTypeShort: return sizeof(int16_t);
+    case kTypeLong: return sizeof(int32_t);
+    case kTypeFloat: return sizeof(float);
+    case kTypeDouble: return sizeof(double);
+    case kTypeCurrency: return sizeof(int64_t);
+    default: return 0;
+  }
+}
 
 int32_t ArrayData::offsetOf(const int32_t* idx, int n) const {
   if (n != (int)bounds_.size())
@@ -57,36 +73,62 @@ int32_t ArrayData::offsetOf(const int32_t* idx, int n) const {
 
 void ArrayData::redim(const std::vector<ArrayBound>& bounds, bool preserve) {
   size_t total = CheckedCellCount(bounds);
-  std::vector<ValueCell> cells(total);
-  for (ValueCell& c : cells) {
-    c.init();
-    StoreDefaultCell(c, type_);
-  }
   if (preserve && !bounds_.empty()) {
     if (bounds.size() != bounds_.size())
       throw StoreException("Redim Preserve cannot change the number of dimensions.");
     for (size_t i = 0; i + 1 < bounds.size(); ++i)
       if (bounds[i].lower != bounds_[i].lower || bounds[i].upper != bounds_[i].upper)
         throw StoreException("Redim Preserve can only change the last dimension.");
+  }
+  const size_t raw = RawSize(type_);
+  // The new elements: raw numbers in one zero fill, or cells of the type's empty value.
+  void* newRaw = nullptr;
+  std::vector<ValueCell> cells;
+  if (raw) {
+    if (total) {
+      newRaw = std::calloc(total, raw);
+      if (!newRaw) throw std::bad_alloc();
+    }
+  } else {
+    cells.resize(total);
+    for (ValueCell& c : cells) {
+      c.init();
+      StoreDefaultCell(c, type_);
+    }
+  }
+  if (preserve && !bounds_.empty()) {
     // Same leading dimensions: element (i..., j) moves to (i..., j) in the new layout.
     size_t last = bounds.size() - 1;
     int64_t oldLast = bounds_[last].count(), newLast = bounds[last].count();
-    int64_t rows = oldLast ? (int64_t)cells_.size() / oldLast : 0;
+    int64_t rows = oldLast ? (int64_t)count_ / oldLast : 0;
     for (int64_t r = 0; r < rows; ++r)
       for (int64_t j = 0; j < oldLast; ++j) {
         int64_t idx = bounds_[last].lower + j;
         if (idx < bounds[last].lower || idx > bounds[last].upper) continue;
-        cells[(size_t)(r * newLast + (idx - bounds[last].lower))].moveFrom(cells_[(size_t)(r * oldLast + j)]);
+        size_t to = (size_t)(r * newLast + (idx - bounds[last].lower)), from = (size_t)(r * oldLast + j);
+        if (raw)
+          std::memcpy(static_cast<char*>(newRaw) + to * raw, static_cast<char*>(raw_) + from * raw, raw);
+        else
+          cells[to].moveFrom(cells_[from]);
       }
   }
+  std::free(raw_);
+  raw_ = newRaw;
   for (ValueCell& c : cells_) c.clear();
   cells_.swap(cells);
+  count_ = total;
   bounds_ = bounds;
 }
 
-void ArrayData::getCell(int32_t off, ValueCell& out) const { out.copyFrom(cells_[(size_t)off]); }
+void ArrayData::getCellOther(int32_t off, ValueCell& out) const {
+  switch (type_) {
+    case kTypeFloat: out.setFloat(static_cast<const float*>(raw_)[off]); return;
+    case kTypeCurrency: out.setCurrency(Currency::fromRaw(static_cast<const int64_t*>(raw_)[off])); return;
+    default: out.copyFrom(cells_[(size_t)off]); return;
+  }
+}
 
-void ArrayData::setCell(int32_t off, const ValueCell& c) {
+void ArrayData::setCellOther(int32_t off, const ValueCell& c) {
   ValueCellVar v;
   v.c.copyFrom(c);
   if (type_ == kTypeObject) {
@@ -95,18 +137,34 @@ void ArrayData::setCell(int32_t off, const ValueCell& c) {
     if (v.c.type == kTypeObject) throw TypeMismatch("array element");
     CellConvert(v.c, type_);
   }
-  cells_[(size_t)off].moveFrom(v.c);
+  switch (type_) {
+    case kTypeShort: static_cast<int16_t*>(raw_)[off] = v.c.s; return;
+    case kTypeLong: static_cast<int32_t*>(raw_)[off] = v.c.l; return;
+    case kTypeFloat: static_cast<float*>(raw_)[off] = v.c.f; return;
+    case kTypeDouble: static_cast<double*>(raw_)[off] = v.c.d; return;
+    case kTypeCurrency: static_cast<int64_t*>(raw_)[off] = v.c.cy; return;
+    default: cells_[(size_t)off].moveFrom(v.c); return;
+  }
 }
 
 ArrayData* ArrayData::clone() const {
-  ArrayData* d = new ArrayData(type_);
+  std::unique_ptr<ArrayData> d(new ArrayData(type_));
   d->bounds_ = bounds_;
-  d->cells_.resize(cells_.size());
-  for (size_t i = 0; i < cells_.size(); ++i) {
-    d->cells_[i].init();
-    d->cells_[i].copyFrom(cells_[i]);
+  if (size_t raw = RawSize(type_)) {
+    if (count_) {
+      d->raw_ = std::malloc(count_ * raw);
+      if (!d->raw_) throw std::bad_alloc();
+      std::memcpy(d->raw_, raw_, count_ * raw);
+    }
+  } else {
+    d->cells_.resize(cells_.size());
+    for (size_t i = 0; i < cells_.size(); ++i) {
+      d->cells_[i].init();
+      d->cells_[i].copyFrom(cells_[i]);
+    }
   }
-  return d;
+  d->count_ = count_;
+  return d.release();
 }
 
 void WriteCell(OCLStream& s, const ValueCell& c);
@@ -117,6 +175,14 @@ void ArrayData::write(OCLStream& s) const {
   for (const ArrayBound& b : bounds_) {
     s.write((ULONG)b.lower);
     s.write((ULONG)b.upper);
+  }
+  if (RawSize(type_)) {
+    ValueCellVar c;
+    for (size_t i = 0; i < count_; ++i) {
+      getCell((int32_t)i, c.c);
+      WriteCell(s, c.c);
+    }
+    return;
   }
   for (const ValueCell& c : cells_) WriteCell(s, c);
 }
@@ -135,6 +201,14 @@ void ArrayData::read(OCLStream& s, unsigned char module) {
   // Every element takes at least its type byte: bounds beyond the bytes left are damage.
   s.checkCount((ULONG)std::min<size_t>(CheckedCellCount(b), 0xFFFFFFFFu), 1, "an array");
   redim(b, false);
+  if (RawSize(type_)) {
+    ValueCellVar c;
+    for (size_t i = 0; i < count_; ++i) {
+      ReadCell(s, c.c, module);
+      setCell((int32_t)i, c.c);
+    }
+    return;
+  }
   for (ValueCell& c : cells_) ReadCell(s, c, module);
 }
 

@@ -169,6 +169,13 @@ Value* EmbedObjField::get(InterObjRep& self) {
   return CountedResult<Value>(new DirectValue<InterObj, kTypeObject>(InterObj(e)));
 }
 
+void EmbedObjField::getCell(InterObjRep& self, ValueCell& out) {
+  if (InterObjRep* e = embeddedObject(self))
+    out.setObject(e);
+  else
+    out.setNothing();
+}
+
 void EmbedObjField::set(InterObjRep&, const Value&) {
   throw StoreException("'" + name_ + "' holds an embedded object and cannot be assigned to.");
 }

@@ -258,6 +258,25 @@ ValueCell* InterObjRep::ownCell(const DataField* field) const {
   return nullptr;
 }
 
+ValueCell* InterObjRep::ownCellAt(const DataField* field, uint32_t& hint) const {
+  if (!values_) return nullptr;
+  auto& v = values_->cells;
+  if (hint < v.size() && v[hint].field == field) return &v[hint].cell;
+  for (size_t i = 0; i < v.size(); ++i)
+    if (v[i].field == field) {
+      hint = (uint32_t)i;
+      return &v[i].cell;
+    }
+  return nullptr;
+}
+
+ValueCell& InterObjRep::makeOwnCellAt(const DataField* field, uint32_t& hint) {
+  if (ValueCell* c = ownCellAt(field, hint)) return *c;
+  ValueCell& c = makeOwnCell(field);
+  hint = (uint32_t)values_->cells.size() - 1;
+  return c;
+}
+
 ValueCell& InterObjRep::makeOwnCell(const DataField* field) {
   if (ValueCell* c = ownCell(field)) return *c;
   if (!values_) values_ = new Values;

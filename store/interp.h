@@ -1,13 +1,5 @@
 // Store-internal parts of the interpreter shared by the node, block and field sources.
 //
-// ProcCode: the compiled form a procedure, evaluable block or expression runs: its own
-// copy of the identifier texts and block references of the parse, the arguments, and
-// after link() the frame layout (slot count, how each slot starts) and the cells of
-// static locals and constants.
-//
-// LinkScope: name resolution while linking (innermost block first, then arguments, the
-// function's result, then members and globals at run time).
-//
 // FrameScope: pushes a StackFrame for its lifetime, initialising the slots.
 #pragma once
 
@@ -20,9 +12,12 @@
 #include "store/exprnode.h"
 #include "store/execnode.h"
 #include "store/faultp.h"
+#include "store/field_array.h"
 #include "store/numeric.h"
 #include "store/storeexcept.h"
 #include "store/valuecell.h"
+#include "linkscope.h"
+#include "proccode.h"
 
 class Field;
 class DataField;
@@ -35,85 +30,22 @@ class ValueList;
 class IdDynamicVector;
 class BlockDynamicVector;
 
-// How a name was resolved.
-enum Bind : unsigned char {
-  BIND_NONE = 0,
-  BIND_SLOT,     // argument, local, static or a function's result: frame.vars[slot]
-  BIND_CONST,    // a constant: cache_ is its ValueCell
-  BIND_TRUE,
-  BIND_FALSE,
-  BIND_FIELD,    // a field declared in a block (Declare, property): cache_ is the Field
-  BIND_NAME,     // member of the current object, else a global object (run time)
-};
-
-// How a frame slot starts.
-struct SlotInfo {
-  unsigned char type = 0;        // type code of the cell (array: element | 0x20)
-  ArrayField* array = nullptr;   // declared array: the field with its dimensions
-  int statik = -1;               // index of the persistent cell, or -1
-  const char* name = "";
-};
-
-class ProcCode {
-public:
-  ProcCode(IdDynamicVector& ids, BlockDynamicVector* blocks);
-  ~ProcCode();
-
-  const char* idText(int index) const;
-  BlockRep* block(int no) const;
-  BlockRep* outer() const { return outer_; }
-
-  // Links once (throws on a bad tree; a failed link is retried at the next run).
-  void link(const std::vector<Field*>* args, Field* result, const char* procName);
-  void linkExpr(ExprNode* node);
-  bool linked() const { return linked_; }
-  // Forget the link (the arguments changed); the next run links again.
-  void invalidate() { linked_ = false; }
-  int slotCount() const { return (int)slots_.size(); }
-  const SlotInfo& slot(int i) const { return slots_[(size_t)i]; }
-  int resultSlot() const { return resultSlot_; }
-  int addSlot(const SlotInfo& info);
-  // A persistent cell for a static local; answers its index.
-  int addStatic(unsigned char type, ArrayField* array);
-  ValueCell* staticCell(int i) { return statics_[(size_t)i].get(); }
-  // A cell holding a constant's value for the life of the code.
-  ValueCell* addConstant(Value* v);
-  int lineAtOrAfter(int line) const;
-
-private:
-  std::vector<std::string> ids_;
-  std::vector<Faultp<BlockRep>> blocks_;
-  BlockRep* outer_ = nullptr;
-  std::vector<SlotInfo> slots_;
-  std::vector<std::unique_ptr<ValueCell, void (*)(ValueCell*)>> statics_;
-  std::vector<std::unique_ptr<ValueCell, void (*)(ValueCell*)>> constants_;
-  int resultSlot_ = -1;
-  bool linked_ = false;
-};
-
-class LinkScope {
-public:
-  LinkScope(ProcCode& code, const std::vector<Field*>* args, Field* result, const char* procName);
-
-  ProcCode& code() { return code_; }
-  const char* idText(int index) const { return code_.idText(index); }
-  // The block of number no (null for -1); asserts it exists.
-  BlockRep* block(int no);
-  void push(BlockRep* b) { chain_.push_back(b); }
-  void pop() { chain_.pop_back(); }
-
-  // Resolves a simple name: bind kind, slot and cache (constant cell or field).
-  void resolve(int index, unsigned char& bind, int& slot, void*& cache);
-
-private:
-  ProcCode& code_;
-  const std::vector<Field*>* args_;
-  Field* result_;
-  std::string procName_;
-  std::vector<BlockRep*> chain_;
-};
-
 // --- frames --------------------------------------------------------------------------
+
+// Scratch memory of the running Basic calls, taken and given back in LIFO order: frame
+// cells and argument lists live here rather than on the C stack, so a Basic call costs
+// little C stack. Memory comes in chunks that never move while in use.
+class ValueStack {
+public:
+  struct Mark {
+    size_t chunk;
+    size_t used;
+  };
+  static Mark mark();
+  static void release(const Mark& m);
+  // bytes of memory aligned for any cell, valid until the mark before it is released.
+  static void* take(size_t bytes);
+};
 
 // Pushes frame on the execution stack for its scope (and reports it to the debugger).
 class FrameScope {
@@ -130,10 +62,7 @@ private:
   StackFrame& frame_;
   int n_;
   ValueCell* cells_;
-  ValueCell local_[12];
-  ValueCell* localVars_[12];
-  std::unique_ptr<ValueCell[]> heapCells_;
-  std::unique_ptr<ValueCell*[]> heapVars_;
+  ValueStack::Mark mark_;
   bool busy_ = false;
 };
 
@@ -198,8 +127,27 @@ void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
 // The same with the field already looked up (null: not in the signature).
 void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
                     ValueCell& out);
+// What a name's cached member is, for the fast paths of member access.
+enum MemberKind : unsigned char {
+  MEMBER_OTHER = 0,   // anything: the general path
+  MEMBER_PLAIN = 1,   // a plain data field: the object's own cell is read and written in place
+  MEMBER_EMBED = 2    // an embedded object
+};
+// Bumped whenever any signature changes (store/signature.cpp).
+extern uint32_t g_generation;
+Field* CachedFieldLookup(Sid& s, InterObjRep* obj);
 // The field name s names on obj, remembered in s while no signature changes.
-Field* CachedField(Sid& s, InterObjRep* obj);
+inline Field* CachedField(Sid& s, InterObjRep* obj) {
+  if (s.memberObj == obj && s.memberGen == g_generation) return s.memberField;
+  return CachedFieldLookup(s, obj);
+}
+// obj.name read or written through the member cache of s (call: arguments, may be null).
+void MemberRead(StackFrame& frame, InterObjRep* obj, Sid& s, Cid* call, ValueCell& out);
+void MemberWrite(StackFrame& frame, InterObjRep* obj, Sid& s, Cid* call, const ValueCell& v,
+                 int kind);
+// The object name s names on obj when it is an embedded object and can be used without a
+// count for one plain data member access (null: use the general path).
+InterObjRep* EmbeddedForPlainAccess(InterObjRep* obj, Sid& s, Sid& member);
 // obj.name [args] = v, the field already looked up (null: not in the signature).
 void MemberSetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
                     const ValueCell& v, int kind);
@@ -216,8 +164,8 @@ void RaiseEvent(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call
 ValueList* BuildArgList(StackFrame& frame, Cid* call);
 // Offset of the element named by call's arguments in data (bounds checked).
 int32_t ArrayOffset(StackFrame& frame, ArrayData* data, Cid* call);
-void ArrayGet(ArrayData* data, int32_t off, ValueCell& out);
-void ArraySet(ArrayData* data, int32_t off, const ValueCell& v);
+inline void ArrayGet(ArrayData* data, int32_t off, ValueCell& out) { data->getCell(off, out); }
+inline void ArraySet(ArrayData* data, int32_t off, const ValueCell& v) { data->setCell(off, v); }
 void CellViewArray(ValueCell& c, ArrayData* data, unsigned char elem);
 // The object of the innermost With block (error when none or not an object).
 InterObjRep* WithObject(StackFrame& frame);

@@ -1,9 +1,11 @@
 // Members, method calls, events and array elements, as the name nodes use them.
 #include <memory>
+#include <typeinfo>
 
 #include "interp.h"
 #include "store/field.h"
 #include "store/field_array.h"
+#include "store/field_data.h"
 #include "store/interobj.h"
 #include "store/procfield.h"
 #include "store/signature.h"
@@ -55,23 +57,23 @@ private:
   ValueCell* cell_;
 };
 
-// Argument cells of one call (no heap for up to eight arguments).
+// Argument cells of one call, on the value stack.
 struct ArgCells {
-  explicit ArgCells(size_t n) : n_(n) {
-    cells_ = n <= 8 ? local_ : (heap_.reset(new ValueCell[n]), heap_.get());
-    passes_ = n <= 8 ? localPass_ : (heapPass_.reset(new ArgPass[n]), heapPass_.get());
+  explicit ArgCells(size_t n) : n_(n), mark_(ValueStack::mark()) {
+    cells_ = static_cast<ValueCell*>(ValueStack::take(n * (sizeof(ValueCell) + sizeof(ArgPass))));
+    passes_ = reinterpret_cast<ArgPass*>(cells_ + n);
     for (size_t i = 0; i < n; ++i) cells_[i].init();
   }
   ~ArgCells() {
     for (size_t i = 0; i < n_; ++i) cells_[i].clear();
+    ValueStack::release(mark_);
   }
+  ArgCells(const ArgCells&) = delete;
+  ArgCells& operator=(const ArgCells&) = delete;
   size_t n_;
+  ValueStack::Mark mark_;
   ValueCell* cells_;
   ArgPass* passes_;
-  ValueCell local_[8];
-  ArgPass localPass_[8];
-  std::unique_ptr<ValueCell[]> heap_;
-  std::unique_ptr<ArgPass[]> heapPass_;
 };
 
 // Whether a by-reference argument that is not a plain variable names a place the
@@ -202,6 +204,16 @@ void RaiseEvent(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call
 
 int32_t ArrayOffset(StackFrame& frame, ArrayData* data, Cid* call) {
   size_t n = call ? call->argCount() : 0;
+  if (n == 1 && data->bounds().size() == 1) {
+    ExprNode* e = call->arg(0);
+    if (e->type() == EXPR_SID && static_cast<Sid*>(e)->bind == BIND_SLOT) {
+      const ValueCell& c = *frame.vars[static_cast<Sid*>(e)->slot];
+      if (c.type == kTypeLong) return data->offsetOf1(c.l);
+    }
+    ValueCellVar c;
+    e->eval(frame, c.c);
+    return data->offsetOf1(c.c.type == kTypeLong ? c.c.l : c.c.type == kTypeShort ? c.c.s : CellToLong(c.c));
+  }
   if (n == 0 || n > 8) throw StoreException(kMsgInvalidArgument, "index");
   if (n != data->bounds().size()) throw StoreException("Wrong number of dimensions in array index.");
   int32_t idx[8];
@@ -220,8 +232,6 @@ int32_t ArrayOffset(StackFrame& frame, ArrayData* data, Cid* call) {
   return data->offsetOf(idx, (int)n);
 }
 
-void ArrayGet(ArrayData* data, int32_t off, ValueCell& out) { data->getCell(off, out); }
-void ArraySet(ArrayData* data, int32_t off, const ValueCell& v) { data->setCell(off, v); }
 
 void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, ValueCell& out) {
   if (!obj) throw StoreException(kMsgNotFound, name);
@@ -268,14 +278,51 @@ void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* n
   static_cast<DataField*>(f)->getCell(*obj, out);
 }
 
-Field* CachedField(Sid& s, InterObjRep* obj) {
-  uint32_t gen = SignatureRep::Generation();
-  if (s.memberObj == obj && s.memberGen == gen) return s.memberField;
+Field* CachedFieldLookup(Sid& s, InterObjRep* obj) {
   Field* f = obj->findField(s.name);
   s.memberObj = obj;
-  s.memberGen = gen;
+  s.memberGen = g_generation;
   s.memberField = f;
+  s.memberKind = !f                                  ? MEMBER_OTHER
+                 : typeid(*f) == typeid(InterDataField) ? MEMBER_PLAIN
+                 : f->isEmbedObjField()              ? MEMBER_EMBED
+                                                     : MEMBER_OTHER;
   return f;
+}
+
+void MemberRead(StackFrame& frame, InterObjRep* obj, Sid& s, Cid* call, ValueCell& out) {
+  Field* f = CachedField(s, obj);
+  if (s.memberKind == MEMBER_PLAIN && !call) {
+    if (const ValueCell* c = obj->ownCellAt(static_cast<DataField*>(f), s.memberHint)) {
+      out.copyFrom(*c);
+      return;
+    }
+  }
+  MemberGetField(frame, obj, f, s.name, call, out);
+}
+
+void MemberWrite(StackFrame& frame, InterObjRep* obj, Sid& s, Cid* call, const ValueCell& v,
+                 int kind) {
+  Field* f = CachedField(s, obj);
+  // A value of the field's own type needs no conversion (objects keep the general checks).
+  if (s.memberKind == MEMBER_PLAIN && !call && v.type == (f->typeCode() & 0x1F) &&
+      v.type != kTypeObject && v.type != kTypeNone) {
+    obj->makeOwnCellAt(static_cast<DataField*>(f), s.memberHint).copyFrom(v);
+    obj->changed();
+    return;
+  }
+  MemberSetField(frame, obj, f, s.name, call, v, kind);
+}
+
+InterObjRep* EmbeddedForPlainAccess(InterObjRep* obj, Sid& s, Sid& member) {
+  Field* f = CachedField(s, obj);
+  if (s.memberKind != MEMBER_EMBED) return nullptr;
+  InterObjRep* e = static_cast<EmbedObjField*>(f)->embeddedObject(*obj);
+  if (!e) return nullptr;
+  CachedField(member, e);
+  // The container holds its embedded object; a plain data access runs no code that could
+  // drop it.
+  return member.memberKind == MEMBER_PLAIN ? e : nullptr;
 }
 
 void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
@@ -293,7 +340,7 @@ void MemberSetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* n
     return;
   }
   if (f && f->isData()) {
-    if ((kind == 2 || kind == 6) && v.type != kTypeObject) throw TypeMismatch("Set");
+    if ((kind == ASSIGN_SET || kind == ASSIGN_DEEP_SET) && v.type != kTypeObject) throw TypeMismatch("Set");
     static_cast<DataField*>(f)->setCell(*obj, v);
     return;
   }

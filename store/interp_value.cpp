@@ -68,7 +68,7 @@ ArrayData* CellArray(const ValueCell& c) {
 
 void CellStore(ValueCell& dst, const ValueCell& v, int kind) {
   unsigned char t = dst.type;
-  if (kind == 2 || kind == 6) {  // Set
+  if (kind == ASSIGN_SET || kind == ASSIGN_DEEP_SET) {  // Set
     if (v.type != kTypeObject || (t != kTypeObject && t != kTypeNone && t != kTypeNoValue))
       throw TypeMismatch("Set");
     dst.copyFrom(v);

@@ -47,7 +47,7 @@ void IntrBound::eval(StackFrame& frame, ValueCell& out) {
   ValueCellVar a;
   args_[0]->eval(frame, a.c);
   ArrayData* d = CellArray(a.c);
-  if (!d) throw TypeMismatch(fn_ == 1 ? "UBound" : "LBound");
+  if (!d) throw TypeMismatch(fn_ == BOUND_UPPER ? "UBound" : "LBound");
   int dim = 1;
   if (args_[1]) {
     ValueCellVar c;
@@ -56,11 +56,11 @@ void IntrBound::eval(StackFrame& frame, ValueCell& out) {
   }
   if (dim < 1 || dim > (int)d->bounds().size()) throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds().size(), dim);
   const ArrayBound& b = d->bounds()[(size_t)dim - 1];
-  out.setLong(fn_ == 1 ? b.upper : b.lower);
+  out.setLong(fn_ == BOUND_UPPER ? b.upper : b.lower);
 }
 
 void IntrBound::print(std::ostream& os, const ProcCode* names) const {
-  printCall(os, names, fn_ == 1 ? "UBound" : "LBound");
+  printCall(os, names, fn_ == BOUND_UPPER ? "UBound" : "LBound");
 }
 
 // --- IIf --------------------------------------------------------------------------------------
@@ -119,7 +119,7 @@ IntrMath::IntrMath(int type, ExprNode* e) : IntrinsicNode(type, e) {}
 
 void IntrMath::eval(StackFrame& frame, ValueCell& out) {
   ValueCellVar a;
-  if (fn_ == 8) {
+  if (fn_ == MATH_RND) {
     double arg = 1;
     if (args_[0]) {
       args_[0]->eval(frame, a.c);
@@ -131,7 +131,7 @@ void IntrMath::eval(StackFrame& frame, ValueCell& out) {
   args_[0]->eval(frame, a.c);
   const unsigned char t = a.c.type;
   switch (fn_) {
-    case 1:  // Abs keeps the type
+    case MATH_ABS:  // Abs keeps the type
       if (t == kTypeShort || t == kTypeLong || t == kTypeFloat || t == kTypeDouble || t == kTypeCurrency) {
         ValueCellVar zero;
         zero.c.setShort(0);
@@ -143,28 +143,28 @@ void IntrMath::eval(StackFrame& frame, ValueCell& out) {
       }
       out.setDouble(std::fabs(CellToDouble(a.c)));
       return;
-    case 5:  // Fix: toward zero
-    case 6:  // Int: toward minus infinity
+    case MATH_FIX:  // Fix: toward zero
+    case MATH_INT:  // Int: toward minus infinity
       if (t == kTypeShort || t == kTypeLong) {
         out.copyFrom(a.c);
         return;
       }
       if (t == kTypeCurrency) {
         int64_t r = a.c.cy, q = r / Currency::kScale * Currency::kScale;
-        if (fn_ == 6 && q > r) q -= Currency::kScale;
+        if (fn_ == MATH_INT && q > r) q -= Currency::kScale;
         out.setCurrency(Currency::fromRaw(q));
         return;
       }
       {
         double d = CellToDouble(a.c);
-        d = fn_ == 5 ? std::trunc(d) : std::floor(d);
+        d = fn_ == MATH_FIX ? std::trunc(d) : std::floor(d);
         if (t == kTypeFloat)
           out.setFloat((float)d);
         else
           out.setDouble(d);
       }
       return;
-    case 9: {  // Sgn
+    case MATH_SGN: {  // Sgn
       ValueCellVar zero;
       zero.c.setShort(0);
       out.setShort((int16_t)CellCompare(a.c, zero.c));
@@ -175,26 +175,26 @@ void IntrMath::eval(StackFrame& frame, ValueCell& out) {
   }
   double d = CellToDouble(a.c);
   switch (fn_) {
-    case 2: d = std::atan(d); break;
-    case 3: d = std::cos(d); break;
-    case 4: d = Checked(std::exp(d), "Exp"); break;
-    case 7:
+    case MATH_ATN: d = std::atan(d); break;
+    case MATH_COS: d = std::cos(d); break;
+    case MATH_EXP: d = Checked(std::exp(d), "Exp"); break;
+    case MATH_LOG:
       if (d <= 0) throw FPException(kMsgFPInvalid);
       d = std::log(d);
       break;
-    case 10: d = std::sin(d); break;
-    case 11:
+    case MATH_SIN: d = std::sin(d); break;
+    case MATH_SQR:
       if (d < 0) throw FPException(kMsgFPInvalid);
       d = std::sqrt(d);
       break;
-    case 12: d = Checked(std::tan(d), "Tan"); break;
+    case MATH_TAN: d = Checked(std::tan(d), "Tan"); break;
     default: throw StoreException("Unknown mathematical function.");
   }
   out.setDouble(d);
 }
 
 void IntrMath::print(std::ostream& os, const ProcCode* names) const {
-  if (fn_ == 8 && !args_[0]) {
+  if (fn_ == MATH_RND && !args_[0]) {
     os << "Rnd";
     return;
   }
@@ -210,7 +210,7 @@ void IntrColor::eval(StackFrame& frame, ValueCell& out) {
                                   0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
                                   0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
   ValueCellVar c;
-  if (fn_ == 2) {
+  if (fn_ == COLOR_QBCOLOR) {
     args_[0]->eval(frame, c.c);
     int32_t n = CellToLong(c.c);
     if (n < 0 || n > 15) throw RangeError(kMsgValueOutOfRange, 0, 15, n);
@@ -227,5 +227,5 @@ void IntrColor::eval(StackFrame& frame, ValueCell& out) {
 }
 
 void IntrColor::print(std::ostream& os, const ProcCode* names) const {
-  printCall(os, names, fn_ == 2 ? "QBColor" : "RGB");
+  printCall(os, names, fn_ == COLOR_QBCOLOR ? "QBColor" : "RGB");
 }

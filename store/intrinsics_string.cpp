@@ -153,7 +153,7 @@ void IntrString::print(std::ostream& os, const ProcCode* names) const {
 void IntrString::eval(StackFrame& frame, ValueCell& out) {
   ValueCellVar a;
   switch (fn_) {
-    case 1: {  // InStr([start,] s, find[, compare])
+    case STR_INSTR: {  // InStr([start,] s, find[, compare])
       int n = argCount();
       int32_t start = 1;
       int k = 0;
@@ -165,7 +165,7 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
       out.setLong(Find(Text(s.c), Text(f.c), start, nocase));
       return;
     }
-    case 78: {  // StrComp(a, b[, compare])
+    case STR_STRCOMP: {  // StrComp(a, b[, compare])
       ValueCellVar s, t;
       args_[0]->eval(frame, s.c);
       args_[1]->eval(frame, t.c);
@@ -174,7 +174,7 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
       out.setShort((int16_t)CompareText(x.p, x.n, y.p, y.n, nocase));
       return;
     }
-    case 143: {  // String(n, c)
+    case STR_STRING: {  // String(n, c)
       int32_t n = Long(frame, args_[0]);
       CheckLength(n, "String");
       ValueCellVar c;
@@ -193,7 +193,7 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
       out.setString(r);
       return;
     }
-    case 144: {  // Space(n)
+    case STR_SPACE: {  // Space(n)
       int32_t n = Long(frame, args_[0]);
       CheckLength(n, "Space");
       ValStringRep* r = ValStringRep::makeBuffer((size_t)n);
@@ -201,25 +201,25 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
       out.setString(r);
       return;
     }
-    case 145: {  // Chr(n)
+    case STR_CHR: {  // Chr(n)
       int32_t n = Long(frame, args_[0]);
       if (n < 0 || n > 255) throw RangeError(kMsgValueOutOfRange, 0, 255, n);
       char ch = (char)n;
       SetText(out, &ch, 1);
       return;
     }
-    case 146:
-    case 147: {  // Hex, Oct
+    case STR_HEX:
+    case STR_OCT: {  // Hex, Oct
       args_[0]->eval(frame, a.c);
       char buf[24];
       if (a.c.type == kTypeShort)
-        snprintf(buf, sizeof buf, fn_ == 146 ? "%X" : "%o", (unsigned)(uint16_t)a.c.s);
+        snprintf(buf, sizeof buf, fn_ == STR_HEX ? "%X" : "%o", (unsigned)(uint16_t)a.c.s);
       else
-        snprintf(buf, sizeof buf, fn_ == 146 ? "%X" : "%o", (unsigned)(uint32_t)CellToLong(a.c));
+        snprintf(buf, sizeof buf, fn_ == STR_HEX ? "%X" : "%o", (unsigned)(uint32_t)CellToLong(a.c));
       SetText(out, buf, strlen(buf));
       return;
     }
-    case 2: {  // Str: a leading blank for non-negative numbers
+    case STR_STR: {  // Str: a leading blank for non-negative numbers
       args_[0]->eval(frame, a.c);
       if (a.c.type == kTypeString) throw TypeMismatch("Str");
       std::string t = CellToText(a.c);
@@ -227,7 +227,7 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
       SetText(out, t.data(), t.size());
       return;
     }
-    case 77: {  // Val
+    case STR_VAL: {  // Val
       args_[0]->eval(frame, a.c);
       Text t(a.c);
       std::string copy(t.p, t.n);
@@ -240,28 +240,28 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
   args_[0]->eval(frame, a.c);
   Text s(a.c);
   switch (fn_) {
-    case 72:  // Len
+    case STR_LEN:  // Len
       out.setLong((int32_t)s.n);
       return;
-    case 76:  // Asc
+    case STR_ASC:  // Asc
       if (s.n == 0) throw StoreException(kMsgInvalidArgument, "Asc");
       out.setShort((int16_t)(unsigned char)s.p[0]);
       return;
-    case 67:
-    case 68: {  // LCase, UCase
+    case STR_LCASE:
+    case STR_UCASE: {  // LCase, UCase
       ValStringRep* r = ValStringRep::makeBuffer(s.n);
       for (size_t i = 0; i < s.n; ++i)
-        r->buffer()[i] = (char)(fn_ == 67 ? tolower((unsigned char)s.p[i]) : toupper((unsigned char)s.p[i]));
+        r->buffer()[i] = (char)(fn_ == STR_LCASE ? tolower((unsigned char)s.p[i]) : toupper((unsigned char)s.p[i]));
       out.setString(r);
       return;
     }
-    case 73:
-    case 74:
-    case 75: {  // LTrim, RTrim, Trim (blanks)
+    case STR_LTRIM:
+    case STR_RTRIM:
+    case STR_TRIM: {  // LTrim, RTrim, Trim (blanks)
       size_t b = 0, e = s.n;
-      if (fn_ != 74)
+      if (fn_ != STR_RTRIM)
         while (b < e && s.p[b] == ' ') ++b;
-      if (fn_ != 73)
+      if (fn_ != STR_LTRIM)
         while (e > b && s.p[e - 1] == ' ') --e;
       if (b == 0 && e == s.n && a.c.type == kTypeString)
         out.copyFrom(a.c);
@@ -269,15 +269,15 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
         SetText(out, s.p + b, e - b);
       return;
     }
-    case 69:
-    case 70: {  // Left, Right
+    case STR_LEFT:
+    case STR_RIGHT: {  // Left, Right
       int32_t n = Long(frame, args_[1]);
-      CheckLength(n, fn_ == 69 ? "Left" : "Right");
+      CheckLength(n, fn_ == STR_LEFT ? "Left" : "Right");
       size_t k = (size_t)n < s.n ? (size_t)n : s.n;
-      SetText(out, fn_ == 69 ? s.p : s.p + (s.n - k), k);
+      SetText(out, fn_ == STR_LEFT ? s.p : s.p + (s.n - k), k);
       return;
     }
-    case 71: {  // Mid(s, start[, n])
+    case STR_MID: {  // Mid(s, start[, n])
       int32_t start = Long(frame, args_[1]);
       if (start < 1) throw StoreException(kMsgInvalidArgument, "start");
       size_t b = (size_t)start - 1 < s.n ? (size_t)start - 1 : s.n;

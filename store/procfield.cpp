@@ -93,10 +93,16 @@ void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, 
   FrameScope scope(f, *code_);
   try {
     for (int i = 0; i < n; ++i) {
-      if (args[i].byRef)
+      if (args[i].byRef) {
         f.vars[i] = args[i].cell;
-      else
-        CellStore(*f.vars[i], *args[i].cell);
+      } else {
+        ValueCell& dst = *f.vars[i];
+        const ValueCell& src = *args[i].cell;
+        if (src.type == dst.type && !src.holdsCount())
+          dst = src;  // a number of the parameter's own type
+        else
+          CellStore(dst, src);
+      }
     }
     if (code_->outer()) code_->outer()->exec(f);
   } catch (StoreException& e) {

@@ -8,9 +8,7 @@
 #include "store/storeexcept.h"
 #include "store/value.h"
 
-namespace {
 uint32_t g_generation = 1;
-}
 
 uint32_t SignatureRep::Generation() { return g_generation; }
 void SignatureRep::BumpGeneration() { ++g_generation; }

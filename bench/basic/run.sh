@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# Runs the five Basic programs in our dialect (basicrun.exe under Wine) and the same
-# five in the Gambas 3 scripter, and prints the time of each and the ratio
-# Gambas time / our time (above 1: ours is faster). Times are measured inside each
-# program around the run itself, so neither side pays for its process start-up; each
-# side's best of three runs counts.
+# Runs the Basic programs of ours/ (basicrun.exe under Wine) and their twins of gambas/
+# in the Gambas 3 scripter, and prints the time of each side and the ratio
+# our time / Gambas time (below 1: ours is faster; the goal column is the target).
+# Times are measured inside each program around the run itself, so neither side pays
+# for its process start-up. The runs of both sides are interleaved and each side's best
+# run counts, so that a busy machine disturbs less. The sieve's line also gives the peak
+# resident memory of each process (MB).
+# Then the start-up: an empty Basic program's whole basicrun.exe run against a bare
+# hello.exe under the same Wine (best wall-clock time of the runs).
 # Installs gambas3-scripter with apt-get when gbs3 is missing (only here, never in tests).
-# Usage: bash bench/basic/run.sh [build dir]   (default: build-$OV_ARCH of the tree)
+# Usage: bash bench/basic/run.sh [-n RUNS] [build dir] [program...]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
+runs=5
+if [ "${1:-}" = -n ]; then runs=$2; shift 2; fi
 source "$root/scripts/wine-env.sh"
 build=${1:-$OV_BUILD_DIR}
+[ $# -gt 0 ] && shift
 runner=$build/bin/basicrun.exe
 [ -f "$runner" ] || { echo "no $runner: build first (bash scripts/build.sh)"; exit 1; }
 if ! command -v gbs3 >/dev/null; then
@@ -20,27 +27,59 @@ bash "$root/scripts/setup-prefix.sh" >/dev/null
 source "$root/scripts/session.sh"
 ov_session_start >/dev/null
 
-field() { sed -n "s/^$1[: ]*//p" | tr -d '\r' | head -1; }
+programs=("$@")
+[ ${#programs[@]} -gt 0 ] || programs=(fib30 calls formod dblloop append midinstr sort3000
+  sieve mefield ptfield plainfield field50 plainvar intloop floatloop strings fib sort)
 
-printf '%-10s %12s %12s %10s  %s\n' program ours_ms gambas_ms ratio results
-# The best of three runs of each side, so that a busy machine disturbs less.
-best() { sort -n | head -1; }
-for name in intloop floatloop strings fib sort; do
-  oms= gms=
-  for run in 1 2 3; do
-    ours=$("$OV_WINE" "$runner" -time "$here/ours/$name.bas" Main 2>&1)
-    gb=$(gbs3 "$here/gambas/$name.gbs" 2>&1)
+field() { sed -n "s/^$1[: ]*//p" | tr -d '\r' | head -1; }
+best() { tr ' ' '\n' | grep . | sort -n | head -1; }
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"; ov_session_stop' EXIT
+
+printf '%-11s %9s %9s %7s %5s  %s\n' program ours_ms gb_ms ratio goal results
+for name in "${programs[@]}"; do
+  oms= gms= omem= gmem=
+  for ((run = 1; run <= runs; run++)); do
+    ours=$(/usr/bin/time -f 'maxrss %M' -o "$tmp/om" "$OV_WINE" "$runner" -time \
+      "$here/ours/$name.bas" Main 2>&1 || true)
+    gb=$(/usr/bin/time -f 'maxrss %M' -o "$tmp/gm" gbs3 "$here/gambas/$name.gbs" 2>&1 || true)
     oms="$oms $(echo "$ours" | field elapsed_ms)"
     gms="$gms $(echo "$gb" | field elapsed_ms)"
+    omem="$omem $(field maxrss <"$tmp/om")"
+    gmem="$gmem $(field maxrss <"$tmp/gm")"
   done
-  oms=$(echo $oms | tr ' ' '\n' | grep . | best || true)
-  gms=$(echo $gms | tr ' ' '\n' | grep . | best || true)
+  oms=$(echo "$oms" | best || true)
+  gms=$(echo "$gms" | best || true)
   ores=$(echo "$ours" | field result)
   gres=$(echo "$gb" | field result)
   if [ -z "$oms" ] || [ -z "$gms" ]; then
-    printf '%-10s failed\n--- ours:\n%s\n--- gambas:\n%s\n' "$name" "$ours" "$gb"
+    printf '%-11s failed\n--- ours:\n%s\n--- gambas:\n%s\n' "$name" "$ours" "$gb"
     continue
   fi
-  ratio=$(awk -v g="$gms" -v o="$oms" 'BEGIN { if (o < 1) o = 1; printf "%.2f", g / o }')
-  printf '%-10s %12s %12s %10s  %s / %s\n' "$name" "$oms" "$gms" "$ratio" "$ores" "$gres"
+  ratio=$(awk -v g="$gms" -v o="$oms" 'BEGIN { if (g < 1) g = 1; printf "%.2f", o / g }')
+  mem=
+  if [ "$name" = sieve ]; then
+    mem=$(awk -v o="$(echo "$omem" | best)" -v g="$(echo "$gmem" | best)" \
+      'BEGIN { printf "  memory %d MB / %d MB", o / 1024, g / 1024 }')
+  fi
+  printf '%-11s %9s %9s %7s %5s  %s / %s%s\n' "$name" "$oms" "$gms" "$ratio" 0.5 "$ores" "$gres" "$mem"
 done
+
+# Start-up: an empty program against a bare hello.exe (both whole processes).
+cat >"$tmp/hello.c" <<'EOF'
+#include <stdio.h>
+int main(void) { puts("hello"); return 0; }
+EOF
+cc=x86_64-w64-mingw32-gcc
+[ "$OV_ARCH" = i686 ] && cc=i686-w64-mingw32-gcc
+$cc -O2 -o "$tmp/hello.exe" "$tmp/hello.c"
+printf 'Function Main() As Long\n  Main = 0\nEnd Function\n' >"$tmp/empty.bas"
+now() { date +%s%N; }
+se= sh=
+for ((run = 1; run <= runs * 2; run++)); do
+  t=$(now); "$OV_WINE" "$runner" "$tmp/empty.bas" Main >/dev/null 2>&1; se="$se $((($(now) - t) / 1000000))"
+  t=$(now); "$OV_WINE" "$tmp/hello.exe" >/dev/null 2>&1; sh="$sh $((($(now) - t) / 1000000))"
+done
+se=$(echo "$se" | best)
+sh=$(echo "$sh" | best)
+awk -v e="$se" -v h="$sh" 'BEGIN { printf "start-up   empty program %d ms, hello.exe %d ms, ratio %.2f (goal 1.5)\n", e, h, e / h }'

@@ -1,26 +1,31 @@
 // Compound statement nodes. Blocks are given by number in the parse's block vector (-1:
 // none) and become BlockRep pointers at link time.
-//
-// DoLoop kinds: 3 Do While c ... Loop; 5 Do Until c ... Loop; 4 Do ... Loop While c;
-// 6 Do ... Loop Until c; 1, 2 and 7 Do ... Loop without condition; 8 While c ... Wend.
-// ForNext loop types: FOR_NUMERIC "For v = a To b [Step s]": a, b and s are evaluated
-// once, b and s converted to v's type; the loop runs while v <= b (s >= 0) or v >= b
-// (s < 0); after a completed loop v holds the first value past b. FOR_EACH_IN: each
-// element of an array, or each member of a group object; FOR_EACH_EMBEDDED: each object
-// embedded in the object; FOR_EACH_COPIED: each object derived from the prototype.
-// TryBlock: the clauses are tried in order against a StoreException raised in the block
-// (Basic Throw, run-time errors and native StoreExceptions); the first that matches runs
-// and the exception is handled. A clause without name catches every StoreException except
-// PauseExecution and TerminateExecution; "Catch Name(vars)" catches a Basic exception
-// thrown with that name (its values bound to vars in order), or a store exception whose
-// class name is Name (vars: the message text, then the message number). Nothing else
-// (assertions, framework exceptions, the launcher's loop-goto) is caught.
-// WithBlock: the object is evaluated once; ".name" inside refers to its members.
 #pragma once
 
 #include "store/execnode.h"
 
-enum ForLoopType { FOR_NUMERIC = 0, FOR_EACH_IN = 1, FOR_EACH_EMBEDDED = 2, FOR_EACH_COPIED = 3 };
+// The forms of a DoLoop.
+enum LoopKind {
+  LOOP_PLAIN = 1,         // Do ... Loop (no condition; 2 and 7 are the same)
+  LOOP_PLAIN_2 = 2,
+  LOOP_WHILE = 3,         // Do While c ... Loop: tested before each pass
+  LOOP_WHILE_AFTER = 4,   // Do ... Loop While c: tested after each pass
+  LOOP_UNTIL = 5,         // Do Until c ... Loop
+  LOOP_UNTIL_AFTER = 6,   // Do ... Loop Until c
+  LOOP_PLAIN_7 = 7,
+  LOOP_WEND = 8           // While c ... Wend (as LOOP_WHILE)
+};
+
+// The forms of a ForNext.
+enum ForLoopType {
+  // "For v = a To b [Step s]": a, b and s are evaluated once, b and s converted to v's
+  // type; the loop runs while v <= b (s >= 0) or v >= b (s < 0); after a completed loop
+  // v holds the first value past b.
+  FOR_NUMERIC = 0,
+  FOR_EACH_IN = 1,        // each element of an array, or each member of a group object
+  FOR_EACH_EMBEDDED = 2,  // each object embedded in the object
+  FOR_EACH_COPIED = 3     // each object derived from the prototype
+};
 
 class OVSTORE_API IfClause {
 public:
@@ -92,6 +97,7 @@ private:
   std::vector<BlockRep*> blocks_;  // per condition: the block of its Case line
 };
 
+// Do/Loop and While/Wend; kind is a LoopKind.
 class OVSTORE_API DoLoop : public ExecNode {
 public:
   DoLoop(int line, int kind, int block, ExprNode* cond);
@@ -108,6 +114,7 @@ private:
   ExprNode* cond_;
 };
 
+// For/Next and For Each; loopType is a ForLoopType.
 class OVSTORE_API ForNext : public ExecNode {
 public:
   ForNext(int line, int block, ExprNode* var, ExprNode* start, ExprNode* end, ExprNode* step,
@@ -151,6 +158,14 @@ private:
   const char* name_ = nullptr;  // resolved at link
 };
 
+// Try/Catch: the clauses are tried in order against a StoreException raised in the
+// block (Basic Throw, run-time errors and native StoreExceptions); the first that
+// matches runs and the exception is handled. A clause without name catches every
+// StoreException except PauseExecution and TerminateExecution; "Catch Name(vars)"
+// catches a Basic exception thrown with that name (its values bound to vars in order),
+// or a store exception whose class name is Name (vars: the message text, then the
+// message number). Nothing else (assertions, framework exceptions, the launcher's
+// loop-goto) is caught.
 class OVSTORE_API TryBlock : public ExecNode {
 public:
   // The clauses are moved out of the list.
@@ -167,6 +182,7 @@ private:
   PtrList<CatchClause> clauses_;
 };
 
+// With: the object is evaluated once; ".name" inside refers to its members.
 class OVSTORE_API WithBlock : public ExecNode {
 public:
   WithBlock(int line, int block, ExprNode* object);

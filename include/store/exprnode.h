@@ -127,6 +127,8 @@ public:
   const void* memberObj = nullptr;
   uint32_t memberGen = 0;
   Field* memberField = nullptr;
+  uint32_t memberHint = 0;          // where the object's own cell of the member was last
+  unsigned char memberKind = 0;     // MemberKind of memberField
 
 private:
   short index_;
@@ -248,17 +250,18 @@ public:
   void print(std::ostream& os, const ProcCode* names) const override;
 };
 
-// Binary operations:
-//  0 +   1 -   2 *   3 /   4 \   5 ^   6 Mod   7 &
-//  8 =   9 <>  10 >  11 <  12 >=  13 <=  14 Like
-//  15 And  16 Or  (bitwise on integers)   17 Xor  18 Eqv  19 Imp
-//  20 TypeOf obj Is Class   21 && (short-circuit)   22 || (short-circuit)
+// Binary operations; op is a BinaryOp::Operator.
 // Arithmetic, comparison and bitwise rules are the value layer's (numeric.h); a comparison
 // answers Integer -1 or 0. Like matches * ? # [list] [!list], case-sensitive.
 class OVSTORE_API BinaryOp : public ExprNode {
 public:
-  enum { ADD, SUB, MUL, DIV, IDIV, POW, MOD, CAT, EQ, NE, GT, LT, GE, LE, LIKE, AND, OR, XOR,
-         EQV, IMP, TYPEOF, ANDALSO, ORELSE };
+  enum Operator {
+    ADD, SUB, MUL, DIV, IDIV, POW, MOD, CAT,  // + - * / \ ^ Mod &
+    EQ, NE, GT, LT, GE, LE, LIKE,             // = <> > < >= <= Like
+    AND, OR, XOR, EQV, IMP,                   // bitwise on integers
+    TYPEOF,                                   // TypeOf obj Is Class
+    ANDALSO, ORELSE                           // && and || (short-circuit)
+  };
   BinaryOp(int op, ExprNode* left, ExprNode* right);
   ~BinaryOp() override;
   int op() const { return op_; }
@@ -281,7 +284,13 @@ private:
   bool direct_ = false;  // any of the three above applies
 };
 
-// 0 negation, 1 Not (bitwise on integers).
+// The operators of a UnaryOp.
+enum UnaryOperator {
+  UNARY_NEGATE = 0,
+  UNARY_NOT = 1  // bitwise on integers
+};
+
+// A unary operation; op is a UnaryOperator.
 class OVSTORE_API UnaryOp : public ExprNode {
 public:
   UnaryOp(int op, ExprNode* operand);

@@ -4,6 +4,7 @@
 // ArrayField              the common part: dimensions, index checking, Redim.
 // InterArray<T,n>         elements of one type (short 1, long 2, float 3, double 4,
 //                         Currency 5, ValString 6); type code n + 0x20.
+// ArrayData               one object's elements.
 // InterObjArrayField      elements are object references (0x27).
 // ArrayReferenceField     an array passed by reference: it views another object's array.
 //
@@ -26,8 +27,9 @@ struct ArrayBound {
   int64_t count() const { return upper >= lower ? (int64_t)upper - lower + 1 : 0; }
 };
 
-// One object's elements of one array field: cells of the element type, the first index
-// varying slowest.
+// One object's elements of one array field, the first index varying slowest. Numbers
+// (Integer, Long, Single, Double, Currency) are kept raw and contiguous in their own
+// width, zero-filled when made; texts, objects and Variants as cells.
 class OVSTORE_API ArrayData : public Allocator {
 public:
   explicit ArrayData(unsigned char elementType);
@@ -37,23 +39,53 @@ public:
 
   unsigned char elementType() const { return type_; }
   const std::vector<ArrayBound>& bounds() const { return bounds_; }
-  int32_t total() const { return (int32_t)cells_.size(); }
+  int32_t total() const { return (int32_t)count_; }
   // Offset of the element at indexes; throws RangeError(32736) when out of bounds, and
   // StoreException when the number of indexes is wrong.
   int32_t offsetOf(const int32_t* idx, int n) const;
+  // Offset of a one-dimensional array's element i (bounds checked as offsetOf).
+  int32_t offsetOf1(int32_t i) const {
+    if (bounds_.size() == 1 && i >= bounds_[0].lower && i <= bounds_[0].upper)
+      return i - bounds_[0].lower;
+    return offsetOf(&i, 1);
+  }
   // New bounds; preserve keeps the elements at the same indexes where they survive.
   void redim(const std::vector<ArrayBound>& bounds, bool preserve);
-  void getCell(int32_t off, ValueCell& out) const;
-  void setCell(int32_t off, const ValueCell& c);  // converted to the element type
-  const ValueCell& cell(int32_t off) const { return cells_[(size_t)off]; }
+  void getCell(int32_t off, ValueCell& out) const {
+    switch (type_) {
+      case kTypeShort: out.setShort(static_cast<const int16_t*>(raw_)[off]); return;
+      case kTypeLong: out.setLong(static_cast<const int32_t*>(raw_)[off]); return;
+      case kTypeDouble: out.setDouble(static_cast<const double*>(raw_)[off]); return;
+      default: getCellOther(off, out); return;
+    }
+  }
+  // Converted to the element type.
+  void setCell(int32_t off, const ValueCell& c) {
+    if (c.type == type_) {
+      switch (type_) {
+        case kTypeShort: static_cast<int16_t*>(raw_)[off] = c.s; return;
+        case kTypeLong: static_cast<int32_t*>(raw_)[off] = c.l; return;
+        case kTypeDouble: static_cast<double*>(raw_)[off] = c.d; return;
+        default: break;
+      }
+    }
+    setCellOther(off, c);
+  }
   ArrayData* clone() const;
   void write(OCLStream& s) const;
   void read(OCLStream& s, unsigned char module);
 
 private:
+  void getCellOther(int32_t off, ValueCell& out) const;
+  void setCellOther(int32_t off, const ValueCell& c);
+  // Bytes per element of the raw types, 0 for cells.
+  static size_t RawSize(unsigned char type);
+
   unsigned char type_;
   std::vector<ArrayBound> bounds_;
-  std::vector<ValueCell> cells_;
+  size_t count_ = 0;
+  void* raw_ = nullptr;           // the numbers (malloc'd), for raw types
+  std::vector<ValueCell> cells_;  // the elements of the other types
 };
 
 // Element storage for a type code (1-7).

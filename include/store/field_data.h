@@ -77,6 +77,7 @@ public:
   InterObjRep* embeddedObject(InterObjRep& self) const;
   Value* get(InterObjRep& self) override;
   void set(InterObjRep& self, const Value& v) override;  // refused: StoreException
+  void getCell(InterObjRep& self, ValueCell& out) override;
   bool textValue(InterObjRep&, RWCString&) override { return false; }
   unsigned char streamTag() const override { return 5; }
 };

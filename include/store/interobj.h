@@ -52,7 +52,7 @@ class InterObjRep;
 // derived from a template (the object editor's).
 typedef int tInterObjType;
 
-// A value that a caller may hold where the digest's callers expect a result holder.
+// A counted reference to an object, as callers hold a result.
 typedef Faultp<InterObjRep> InterObjRef;
 
 class OVSTORE_API InterObjRep : public CountedObject {
@@ -179,6 +179,10 @@ public:
   const ValueCell* findCell(const DataField* field) const;
   ValueCell* ownCell(const DataField* field) const;
   ValueCell& makeOwnCell(const DataField* field);
+  // The same starting at position hint of the object's own cells (the interpreter keeps
+  // the position a member was found at, so a hit costs one comparison); hint is updated.
+  ValueCell* ownCellAt(const DataField* field, uint32_t& hint) const;
+  ValueCell& makeOwnCellAt(const DataField* field, uint32_t& hint);
   void dropOwnCell(const DataField* field);
   // Arrays: this object's own elements of field (null when none yet); setOwnArray
   // takes data over (deleting the previous).

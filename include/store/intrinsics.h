@@ -1,30 +1,73 @@
 // Built-in functions, print items and Select Case conditions.
-//
-// IntrBound(type, array, dim): 1 UBound, 2 LBound; dim (1-based, default 1).
-// IntrIIf(cond, a, b): evaluates cond, then only the chosen branch.
-// IntrMath(type, e): 1 Abs, 2 Atn, 3 Cos, 4 Exp, 5 Fix, 6 Int, 7 Log, 8 Rnd, 9 Sgn, 10 Sin,
-//   11 Sqr, 12 Tan. Abs, Fix and Int keep an integer or Currency type; Sgn answers Integer;
-//   the others answer Double. Log/Sqr of a value out of domain raise the math error of the
-//   value layer. Rnd: e < 0 reseeds with e and repeats, e = 0 repeats the last number,
-//   otherwise the next number in [0, 1) (a Single).
-// IntrColor: (1, r, g, b) RGB, each clipped to 0..255 -> Long r + 256 g + 65536 b;
-//   (2, n) QBColor: the 16 standard colours, n outside 0..15 is a range error.
-// IntrString(type, dollar, args...): the string functions; with or without "$" a
-//   function that makes text answers a String.
-//   1 InStr([start,] s, find[, compare])   start 1-based; 0 when not found; compare 1 is
-//     case-insensitive, 0 (default) binary.
-//   2 Str(n)      a leading blank for non-negative numbers.
-//   67 LCase  68 UCase  69 Left(s, n)  70 Right(s, n)  71 Mid(s, start[, n])  72 Len(s)
-//   73 LTrim  74 RTrim  75 Trim  76 Asc(s) (the first byte; empty is an error)
-//   77 Val(s)  (leading blanks skipped, &H/&O prefixes, stops at the first bad character;
-//     answers Double, or Integer/Long when the text is an integer that fits)
-//   78 StrComp(a, b[, compare])  -1, 0 or 1
-//   143 String(n, c)  c a character code or the first character of a text
-//   144 Space(n)  145 Chr(n) (0..255)  146 Hex(n)  147 Oct(n)
-//   Negative lengths and start positions below 1 are errors (message of the value layer).
 #pragma once
 
 #include "store/exprnode.h"
+
+// The functions of IntrBound.
+enum BoundFunction {
+  BOUND_UPPER = 1,  // UBound(array[, dim]); dim 1-based, default 1
+  BOUND_LOWER = 2   // LBound(array[, dim])
+};
+
+// The functions of IntrMath. Abs, Fix and Int keep an integer or Currency type; Sgn
+// answers Integer; the others answer Double. Log/Sqr of a value out of domain raise the
+// math error of the value layer.
+enum MathFunction {
+  MATH_ABS = 1,
+  MATH_ATN = 2,
+  MATH_COS = 3,
+  MATH_EXP = 4,
+  MATH_FIX = 5,
+  MATH_INT = 6,
+  MATH_LOG = 7,
+  // e < 0 reseeds with e and repeats, e = 0 repeats the last number, otherwise the next
+  // number in [0, 1) (a Single).
+  MATH_RND = 8,
+  MATH_SGN = 9,
+  MATH_SIN = 10,
+  MATH_SQR = 11,
+  MATH_TAN = 12
+};
+
+// The functions of IntrColor.
+enum ColorFunction {
+  COLOR_RGB = 1,    // RGB(r, g, b): each clipped to 0..255 -> Long r + 256 g + 65536 b
+  COLOR_QBCOLOR = 2 // QBColor(n): the 16 standard colours, n outside 0..15 a range error
+};
+
+// The functions of IntrString (the keyword table's numbering). With or without "$" a
+// function that makes text answers a String. Negative lengths and start positions below
+// 1 are errors (message of the value layer).
+enum StringFunction {
+  STR_INSTR = 1,      // InStr([start,] s, find[, compare]): start 1-based; 0 when not
+                      // found; compare 1 case-insensitive, 0 (default) binary
+  STR_STR = 2,        // Str(n): a leading blank for non-negative numbers
+  STR_LCASE = 67,
+  STR_UCASE = 68,
+  STR_LEFT = 69,      // Left(s, n)
+  STR_RIGHT = 70,     // Right(s, n)
+  STR_MID = 71,       // Mid(s, start[, n])
+  STR_LEN = 72,
+  STR_LTRIM = 73,
+  STR_RTRIM = 74,
+  STR_TRIM = 75,
+  STR_ASC = 76,       // the first byte; empty is an error
+  STR_VAL = 77,       // leading blanks skipped, &H/&O prefixes, stops at the first bad
+                      // character; Double, or Integer/Long when an integer that fits
+  STR_STRCOMP = 78,   // StrComp(a, b[, compare]): -1, 0 or 1
+  STR_STRING = 143,   // String(n, c): c a character code or the first character of a text
+  STR_SPACE = 144,
+  STR_CHR = 145,      // Chr(n), n in 0..255
+  STR_HEX = 146,
+  STR_OCT = 147
+};
+
+// The kinds of a PrintItem.
+enum PrintItemKind {
+  PRINT_SPC = 1,   // Spc(e)
+  PRINT_TAB = 2,   // Tab(e)
+  PRINT_VALUE = 3  // a value
+};
 
 class OVSTORE_API IntrinsicNode : public ExprNode {
 public:
@@ -42,6 +85,7 @@ protected:
   ExprNode* args_[4];
 };
 
+// UBound/LBound; type is a BoundFunction.
 class OVSTORE_API IntrBound : public IntrinsicNode {
 public:
   IntrBound(int type, ExprNode* array, ExprNode* dim);
@@ -49,6 +93,7 @@ public:
   void print(std::ostream& os, const ProcCode* names) const override;
 };
 
+// IIf(cond, a, b): evaluates cond, then only the chosen branch.
 class OVSTORE_API IntrIIf : public IntrinsicNode {
 public:
   IntrIIf(ExprNode* cond, ExprNode* ifTrue, ExprNode* ifFalse);
@@ -56,6 +101,7 @@ public:
   void print(std::ostream& os, const ProcCode* names) const override;
 };
 
+// type is a MathFunction.
 class OVSTORE_API IntrMath : public IntrinsicNode {
 public:
   IntrMath(int type, ExprNode* e);
@@ -63,6 +109,7 @@ public:
   void print(std::ostream& os, const ProcCode* names) const override;
 };
 
+// type is a ColorFunction.
 class OVSTORE_API IntrColor : public IntrinsicNode {
 public:
   IntrColor(int type, ExprNode* a, ExprNode* b = nullptr, ExprNode* c = nullptr);
@@ -70,6 +117,7 @@ public:
   void print(std::ostream& os, const ProcCode* names) const override;
 };
 
+// type is a StringFunction; dollar: written with "$".
 class OVSTORE_API IntrString : public IntrinsicNode {
 public:
   IntrString(int type, int dollar, ExprNode* a, ExprNode* b = nullptr, ExprNode* c = nullptr,
@@ -82,7 +130,7 @@ private:
   int dollar_;
 };
 
-// One item of a Print statement: 1 Spc(e), 2 Tab(e), 3 a value. sep is the separator that
+// One item of a Print statement; type is a PrintItemKind. sep is the separator that
 // follows it in the source, a PrintSepType (0 ",", 1 ";" or none).
 class OVSTORE_API PrintItem {
 public:

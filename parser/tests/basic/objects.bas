@@ -54,3 +54,44 @@ Function T()
  T = v
 End Function
 ' expect: 4
+
+' A member written with a value of another type is converted; the same type is stored as is.
+Dim n As Integer
+Dim d As Double
+Function T() As String
+ Dim i As Long
+ For i = 1 To 3
+  n = n + 1
+  d = d + 0.5
+ Next i
+ n = 2.6
+ Me.d = Me.d * 2
+ T = n & " " & d
+End Function
+' expect: 3 3
+
+' A Type object's members, read and written in a loop, keep their own types.
+Type Pt
+ Dim x As Long
+ Dim s As String
+End Type
+Function T() As String
+ Dim i As Long
+ For i = 1 To 5
+  Pt.x = Pt.x + i
+  Pt.s = Pt.s & i
+ Next i
+ T = Pt.x & " " & Pt.s
+End Function
+' expect: 15 12345
+
+' A member that is an object keeps the Set rules on the fast path.
+Dim o As Object
+Function T() As String
+ Try
+  o = 5
+ Catch
+  T = "refused"
+ End Try
+End Function
+' expect: refused
