@@ -85,7 +85,7 @@ void iGroup::PO_Read(OCLStream& st, unsigned) {
   ULONG n = 0;
   st.read(&n);
   members_.clear();
-  unsigned char m = store_ ? store_->module() : ObjectStore::kTempModule;
+  unsigned char m = store_ ? store_->module() : (unsigned char)ObjectStore::kTempModule;
   for (ULONG i = 0; i < n; ++i) {
     CountedIndirectInterObj r;
     r.read(st, m);
@@ -181,7 +181,7 @@ void iApplication::PO_DeclareFields(SignatureRep& sig) {
 }
 
 void iApplication::PO_Read(OCLStream& st, unsigned) {
-  mainForm_.read(st, store_ ? store_->module() : ObjectStore::kTempModule);
+  mainForm_.read(st, store_ ? store_->module() : (unsigned char)ObjectStore::kTempModule);
   ULONG code = 0;
   st.read(&code);
   exitCode_ = (long)code;
