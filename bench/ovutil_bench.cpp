@@ -88,8 +88,14 @@ struct RWS : RWCString {
   RWS(const RWS&) = default;
   RWS& operator=(const RWS& o) = default;
   size_t find(const char* p) const { return index(p); }
-  RWS& operator+=(const char* p) { append(p); return *this; }
-  RWS& operator+=(char c) { RWCString::operator+=(c); return *this; }
+  RWS& operator+=(const char* p) {
+    append(p);
+    return *this;
+  }
+  RWS& operator+=(char c) {
+    RWCString::operator+=(c);
+    return *this;
+  }
 };
 
 template <size_t N>
@@ -113,10 +119,18 @@ void churn(int rounds) {
     size_t i = (seed >> 8) % slots.size();
     if (slots[i]) {
       switch (kinds[i]) {
-        case 0: delete static_cast<T<12>*>(slots[i]); break;
-        case 1: delete static_cast<T<40>*>(slots[i]); break;
-        case 2: delete static_cast<T<100>*>(slots[i]); break;
-        default: delete static_cast<T<180>*>(slots[i]); break;
+        case 0:
+          delete static_cast<T<12>*>(slots[i]);
+          break;
+        case 1:
+          delete static_cast<T<40>*>(slots[i]);
+          break;
+        case 2:
+          delete static_cast<T<100>*>(slots[i]);
+          break;
+        default:
+          delete static_cast<T<180>*>(slots[i]);
+          break;
       }
       slots[i] = nullptr;
       --live;
@@ -124,10 +138,18 @@ void churn(int rounds) {
       int k = int((seed >> 20) % 4);
       kinds[i] = k;
       switch (k) {
-        case 0: slots[i] = new T<12>; break;
-        case 1: slots[i] = new T<40>; break;
-        case 2: slots[i] = new T<100>; break;
-        default: slots[i] = new T<180>; break;
+        case 0:
+          slots[i] = new T<12>;
+          break;
+        case 1:
+          slots[i] = new T<40>;
+          break;
+        case 2:
+          slots[i] = new T<100>;
+          break;
+        default:
+          slots[i] = new T<180>;
+          break;
       }
       ++live;
     }
@@ -135,10 +157,18 @@ void churn(int rounds) {
   for (size_t i = 0; i < slots.size(); ++i) {
     if (!slots[i]) continue;
     switch (kinds[i]) {
-      case 0: delete static_cast<T<12>*>(slots[i]); break;
-      case 1: delete static_cast<T<40>*>(slots[i]); break;
-      case 2: delete static_cast<T<100>*>(slots[i]); break;
-      default: delete static_cast<T<180>*>(slots[i]); break;
+      case 0:
+        delete static_cast<T<12>*>(slots[i]);
+        break;
+      case 1:
+        delete static_cast<T<40>*>(slots[i]);
+        break;
+      case 2:
+        delete static_cast<T<100>*>(slots[i]);
+        break;
+      default:
+        delete static_cast<T<180>*>(slots[i]);
+        break;
     }
   }
   sink = live;
@@ -165,8 +195,7 @@ int main(int argc, char** argv) {
          bestOf3([&] { buildLines<std::string>(20000 * scale); }));
   report("build 200-char lines (+= char)", bestOf3([&] { buildByChars<RWS>(5000 * scale); }),
          bestOf3([&] { buildByChars<std::string>(5000 * scale); }));
-  report("copy and compare 64 strings",
-         bestOf3([&] { copyAndCompare<RWS>(20000 * scale); }),
+  report("copy and compare 64 strings", bestOf3([&] { copyAndCompare<RWS>(20000 * scale); }),
          bestOf3([&] { copyAndCompare<std::string>(20000 * scale); }));
   report("find and replace in a sentence", bestOf3([&] { searchReplace<RWS>(200000 * scale); }),
          bestOf3([&] { searchReplace<std::string>(200000 * scale); }));

@@ -143,8 +143,10 @@ int16_t convert(const char* name, int16_t handle, uint16_t kind, lib_handle** ou
         lib_handle* record = nullptr;
         if (libValidate(task, thread, handle, kind, &record)) return;
         if (out) *out = record;
-        if (kind == LIB_H_STATEMENT) libReleaseStatement(task, record);
-        else libRelease(record);
+        if (kind == LIB_H_STATEMENT)
+          libReleaseStatement(task, record);
+        else
+          libRelease(record);
       });
 }
 

@@ -55,8 +55,13 @@ JxStatus startEngine(lib_task* task) {
 }  // namespace
 
 lib_task::lib_task()
-    : slotCount(0), handles(nullptr), env(nullptr), traceWord(LIB_TRACE_DEFAULT),
-      workArounds(0), threadCount(0), traceFile(nullptr) {}
+    : slotCount(0),
+      handles(nullptr),
+      env(nullptr),
+      traceWord(LIB_TRACE_DEFAULT),
+      workArounds(0),
+      threadCount(0),
+      traceFile(nullptr) {}
 
 lib_task::~lib_task() {
   if (handles) {
@@ -68,8 +73,13 @@ lib_task::~lib_task() {
 }
 
 lib_thread::lib_thread()
-    : errors(this, 1), status(0), warning(0), nativeError(0), errorText(nullptr),
-      result(nullptr), resultSize(0) {}
+    : errors(this, 1),
+      status(0),
+      warning(0),
+      nativeError(0),
+      errorText(nullptr),
+      result(nullptr),
+      resultSize(0) {}
 
 lib_thread::~lib_thread() {
   ramFree(errorText);
@@ -160,23 +170,25 @@ int16_t libExit(lib_task* task, lib_thread* thread) {
       int16_t number = static_cast<int16_t>(e->getNumber());
       if (e->isWarning()) {
         thread->warning = number;
-        if (thread->status == 0 && revision == 1 && (number == -1 || number == -2))
-          thread->status = number;
+        if (thread->status == 0 && revision == 1 && (number == -1 || number == -2)) thread->status = number;
       } else {
         thread->status = number;
       }
       if (e->getNativeCode()) thread->nativeError = static_cast<int32_t>(e->getNativeCode());
     };
-    for (JxNode* n = thread->errors.first(); n; n = thread->errors.after(n))
-      visit(static_cast<JxError*>(n));
+    for (JxNode* n = thread->errors.first(); n; n = thread->errors.after(n)) visit(static_cast<JxError*>(n));
     if (thread->errors.hasMemoryError()) visit(JxError::memoryError());
   }
   if (thread->status != 0) {
     uint16_t s = static_cast<uint16_t>(thread->status);
-    if (s == ENGINE_EOF) thread->status = JXS_EOF;
-    else if (s == ENGINE_DRIVER_ERROR) thread->status = LIBMSG_DRIVER_ERROR;
-    else if (s == ENGINE_CANCELLED) thread->status = JXS_LOGON_CANCELLED;
-    else if (s == ENGINE_ABORTED || thread->nativeError == NATIVE_ABORTED) thread->status = 2;
+    if (s == ENGINE_EOF)
+      thread->status = JXS_EOF;
+    else if (s == ENGINE_DRIVER_ERROR)
+      thread->status = LIBMSG_DRIVER_ERROR;
+    else if (s == ENGINE_CANCELLED)
+      thread->status = JXS_LOGON_CANCELLED;
+    else if (s == ENGINE_ABORTED || thread->nativeError == NATIVE_ABORTED)
+      thread->status = 2;
     if ((task->workArounds & LIB_WA_NATIVE_4036) && thread->nativeError == NATIVE_4036)
       thread->nativeError = NATIVE_4036_AS;
   }

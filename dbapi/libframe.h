@@ -34,47 +34,47 @@ enum LibTraceBits : uint16_t {
 // Bits of lib_task::workArounds.
 enum LibWorkArounds : uint16_t {
   LIB_WA_CONNECTION_FLAG = 0x0001,
-  LIB_WA_NATIVE_4036 = 0x0002   // report the native code 4036 as 1052
+  LIB_WA_NATIVE_4036 = 0x0002  // report the native code 4036 as 1052
 };
 
 // Flags of the entry step.
 enum LibEntryFlags {
-  LIB_NO_TASK = 0x01,       // do not create the task record
-  LIB_KEEP_ERRORS = 0x02,   // keep the previous call's outcome
-  LIB_NO_THREAD = 0x04,     // do not create the thread record
-  LIB_RESULT_40 = 0x08      // the result buffer holds at least 40 bytes
+  LIB_NO_TASK = 0x01,      // do not create the task record
+  LIB_KEEP_ERRORS = 0x02,  // keep the previous call's outcome
+  LIB_NO_THREAD = 0x04,    // do not create the thread record
+  LIB_RESULT_40 = 0x08     // the result buffer holds at least 40 bytes
 };
 
 const uint16_t LIB_FIRST_SLOTS = 6;
 const uint32_t LIB_RESULT_SIZE = 256;
 
 class lib_task : public JxObject {
-public:
+ public:
   lib_task();
   ~lib_task() override;
 
   uint16_t slotCount;
-  lib_handle** handles;        // entry 0 never used
-  cmgInfo* env;                // null until the engine's first start
+  lib_handle** handles;  // entry 0 never used
+  cmgInfo* env;          // null until the engine's first start
   JxTrace trace;
-  uint16_t traceWord;          // LibTraceBits
-  uint16_t workArounds;        // LibWorkArounds
-  JxSemaphore lock;            // the task lock
+  uint16_t traceWord;    // LibTraceBits
+  uint16_t workArounds;  // LibWorkArounds
+  JxSemaphore lock;      // the task lock
   uint16_t threadCount;
   char* traceFile;
 };
 
 class lib_thread : public JxObject {
-public:
+ public:
   lib_thread();
   ~lib_thread() override;
 
-  JxErrorList errors;          // the current call's errors, oldest first
+  JxErrorList errors;  // the current call's errors, oldest first
   int16_t status;
   int16_t warning;
   int32_t nativeError;
-  char* errorText;             // 512 bytes, made by the first jxErrMsg
-  char* result;                // texts the API returns point here
+  char* errorText;  // 512 bytes, made by the first jxErrMsg
+  char* result;     // texts the API returns point here
   uint32_t resultSize;
 };
 

@@ -37,8 +37,7 @@ void changeParentUse(lib_task* task, lib_handle* r, int16_t amount) {
 }  // namespace
 
 lib_handle::lib_handle()
-    : flags(0), parent(0), engine(nullptr), owned(nullptr), statement(nullptr), query(nullptr),
-      useCount(0) {}
+    : flags(0), parent(0), engine(nullptr), owned(nullptr), statement(nullptr), query(nullptr), useCount(0) {}
 
 lib_handle::~lib_handle() {
   ramFree(owned);
@@ -95,8 +94,7 @@ void libFreeHandle(lib_task* task, int16_t handle) {
   r->useCount = 0;
 }
 
-JxStatus libValidate(lib_task* task, lib_thread*, int16_t handle, uint16_t kinds,
-                     lib_handle** record) {
+JxStatus libValidate(lib_task* task, lib_thread*, int16_t handle, uint16_t kinds, lib_handle** record) {
   *record = nullptr;
   bool skipTxnTest = (kinds & LIB_H_SKIP_TXN_TEST) != 0;
   kinds &= static_cast<uint16_t>(~LIB_H_SKIP_TXN_TEST);

@@ -51,8 +51,8 @@ void pack(const uint8_t* digits, const BcvDecimalShape& shape, uint8_t sign, uin
 // Places an integer digit string and fraction digits on the target's point, with the
 // overflow rules of numbers: too many integer digits, or a negative value filling every
 // integer place when the length word keeps room for the sign.
-short placeNumber(const uint8_t* intDigits, int intCount, const uint8_t* fracDigits,
-                  int fracCount, bool negative, const BcvDecimalShape& shape, uint8_t* out) {
+short placeNumber(const uint8_t* intDigits, int intCount, const uint8_t* fracDigits, int fracCount,
+                  bool negative, const BcvDecimalShape& shape, uint8_t* out) {
   while (intCount > 0 && intDigits[0] == 0) intDigits++, intCount--;
   bool zero = intCount == 0;
   for (int i = 0; i < fracCount && zero; i++) zero = fracDigits[i] == 0;
@@ -99,8 +99,10 @@ short placeDouble(double v, int significant, const BcvDecimalShape& shape, uint8
   if (roundUp) {
     int i = width - 1;
     while (i >= 0 && grid[i] == 9) grid[i--] = 0;
-    if (i >= 0) grid[i]++;
-    else carryPos = -1;  // carry out of the first digit
+    if (i >= 0)
+      grid[i]++;
+    else
+      carryPos = -1;  // carry out of the first digit
   }
   uint8_t full[403];
   int fullCount = 0;
@@ -120,8 +122,7 @@ int twoDigits(const char* s, bool* ok) {
 
 // The day number and the time fraction of a date/time text. An empty date (year 0) is
 // day 0; a time-only value has no day and a date-only value no time.
-short dateTimeParts(const char* src, uint16_t srcLen, int32_t word, int32_t* day,
-                    double* fraction) {
+short dateTimeParts(const char* src, uint16_t srcLen, int32_t word, int32_t* day, double* fraction) {
   char t[BCV_DATETIME_LENGTH + 1];
   memcpy(t, BCV_DATETIME_ZERO, sizeof t);
   memcpy(t, src, srcLen < BCV_DATETIME_LENGTH ? srcLen : BCV_DATETIME_LENGTH);
@@ -174,9 +175,9 @@ short dayToText(double value, bool keepTime, char* out26) {
   }
   long long seconds = micro / 1000000;
   char text[64];
-  snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%06d", y, m, d,
-           static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
-           static_cast<int>(seconds % 60), static_cast<int>(micro % 1000000));
+  snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%06d", y, m, d, static_cast<int>(seconds / 3600),
+           static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60),
+           static_cast<int>(micro % 1000000));
   memcpy(out26, text, BCV_DATETIME_LENGTH);
   return BCV_OK;
 }
@@ -258,8 +259,7 @@ short bcvtodec(void* out, int32_t outWord, const void* src, uint16_t srcLen, uin
     }
     case BCV_LONG:
     case BCV_SHORT: {
-      int64_t v = srcType == BCV_LONG ? *static_cast<const int32_t*>(src)
-                                      : *static_cast<const int16_t*>(src);
+      int64_t v = srcType == BCV_LONG ? *static_cast<const int32_t*>(src) : *static_cast<const int16_t*>(src);
       bool negative = v < 0;
       uint64_t magnitude = negative ? static_cast<uint64_t>(-v) : static_cast<uint64_t>(v);
       uint8_t digits[20];
@@ -318,8 +318,7 @@ short bcvtos32(int32_t* out, const void* src, uint16_t srcLen, uint16_t srcType,
       return BCV_OK;
     case BCV_FLOAT:
     case BCV_DOUBLE: {
-      double v = srcType == BCV_FLOAT ? *static_cast<const float*>(src)
-                                      : *static_cast<const double*>(src);
+      double v = srcType == BCV_FLOAT ? *static_cast<const float*>(src) : *static_cast<const double*>(src);
       if (!(v >= -2147483648.0 && v <= 2147483647.0)) return fail(overflow);
       *out = static_cast<int32_t>(v);
       return BCV_OK;
@@ -462,11 +461,17 @@ int32_t bcvmaxlen(uint16_t type, int32_t word, int withTerminator) {
       if (s <= p) return p / 2 + 1;
       return s;
     }
-    case BCV_LONG: return 4;
-    case BCV_SHORT: return 2;
-    case BCV_FLOAT: return 4;
-    case BCV_DOUBLE: return 8;
-    case BCV_DATETIME: return BCV_DATETIME_LENGTH + (withTerminator ? 1 : 0);
-    default: return -1;
+    case BCV_LONG:
+      return 4;
+    case BCV_SHORT:
+      return 2;
+    case BCV_FLOAT:
+      return 4;
+    case BCV_DOUBLE:
+      return 8;
+    case BCV_DATETIME:
+      return BCV_DATETIME_LENGTH + (withTerminator ? 1 : 0);
+    default:
+      return -1;
   }
 }

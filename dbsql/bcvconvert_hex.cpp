@@ -49,8 +49,10 @@ short bcvValidateDecimal(const uint8_t* value, uint16_t count) {
   for (uint16_t i = 0; i < count; i++) {
     uint8_t high = value[i] >> 4, low = value[i] & 0xF;
     unsigned long bad = 0;
-    if (high > 9) bad = 2ul * i + 1;
-    else if (i + 1 < count && low > 9) bad = 2ul * i + 2;
+    if (high > 9)
+      bad = 2ul * i + 1;
+    else if (i + 1 < count && low > 9)
+      bad = 2ul * i + 2;
     if (bad) {
       JxError* e = sqlErrorById(BCV_BAD_DIGIT);
       if (e) *e << bad;

@@ -46,8 +46,8 @@ JxStatus readSources(cmgInfo* env) {
     SQLCHAR description[512];
     SQLSMALLINT nameLength = 0, descriptionLength = 0;
     name[0] = description[0] = 0;
-    SQLRETURN rc = SQLDataSources(env->henv, direction, name, sizeof name, &nameLength,
-                                  description, sizeof description, &descriptionLength);
+    SQLRETURN rc = SQLDataSources(env->henv, direction, name, sizeof name, &nameLength, description,
+                                  sizeof description, &descriptionLength);
     if (rc == SQL_NO_DATA) break;
     if (cmgDriverResult(env, nullptr, nullptr, rc) || count == 0xFFFF) {
       freeSources(table, count);
@@ -103,8 +103,7 @@ cmgInfo* cmgInit(uint16_t callerFlags) {
   if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
     env->henv = nullptr;
     JxErrorKeeper::addDatabaseError(SQLMSG_DRIVER_ERROR, 0,
-                                    "The ODBC driver manager gave no environment handle.",
-                                    JX_ERROR);
+                                    "The ODBC driver manager gave no environment handle.", JX_ERROR);
     freeEnvironment(env);
     return nullptr;
   }
@@ -214,8 +213,8 @@ JxStatus cmgMissing(const char* what, const char* where) {
 JxStatus cmgCopyOut(const char* what, const char* text, char* buffer, uint32_t size) {
   uint32_t length = static_cast<uint32_t>(strlen(text));
   if (!buffer || length >= size) {
-    *sqlErrorById(SQLMSG_BUFFER_TOO_SMALL) << what << static_cast<unsigned long>(length + 1)
-                                           << static_cast<unsigned long>(buffer ? size : 0);
+    *sqlErrorById(SQLMSG_BUFFER_TOO_SMALL)
+        << what << static_cast<unsigned long>(length + 1) << static_cast<unsigned long>(buffer ? size : 0);
     return 1;
   }
   memcpy(buffer, text, length + 1);
@@ -227,7 +226,6 @@ namespace {
 // The value of keyword read the old way: at an item's start, up to the next ";" (or
 // the closing brace). For texts the attribute list cannot read.
 JxStatus scanKeywordValue(const char* text, const char* keyword, JxString* out) {
-
   if (out->initialize(static_cast<uint32_t>(16))) return 1;
   if (!text) return 0;
   size_t n = strlen(keyword);

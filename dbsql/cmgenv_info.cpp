@@ -48,8 +48,7 @@ JxStatus listLabel(const char* term, JxString* out) {
   sqlLoadMessage(SQLMSG_LIST_LABEL, label);
   const char* at = strstr(label, "%s");
   if (!at) return out->concat(label);
-  return out->concat(label, static_cast<uint32_t>(at - label)) || out->concat(term) ||
-         out->concat(at + 2);
+  return out->concat(label, static_cast<uint32_t>(at - label)) || out->concat(term) || out->concat(at + 2);
 }
 
 JxStatus messageText(unsigned short number, JxString* out) {
@@ -82,7 +81,10 @@ void enterConnectPlace(cmg_capabilities* con) {
       }
       char* cut = strrchr(place, '\\');
       if (!cut) cut = strrchr(place, ':');
-      if (!cut) place[0] = 0; else cut[cut[0] == ':' ? 1 : 0] = 0;
+      if (!cut)
+        place[0] = 0;
+      else
+        cut[cut[0] == ':' ? 1 : 0] = 0;
     }
   }
   if (place[0] && bosstcwd(place)) JxErrorKeeper::clearLastError();
@@ -118,9 +120,8 @@ JxStatus quoted(JxString* out, const char* part, char quote) {
 JxStatus qualifiedTable(cmg_capabilities* con, const char* name, JxString* out) {
   if (con && con->maxQualifierName == 0 && !isFileDriver(con)) return out->concat(name);
   bool file = isFileDriver(con);
-  const char* sep = con && con->qualifierSeparator && con->qualifierSeparator[0]
-                        ? con->qualifierSeparator
-                        : (file ? "\\" : ".");
+  const char* sep = con && con->qualifierSeparator && con->qualifierSeparator[0] ? con->qualifierSeparator
+                                                                                 : (file ? "\\" : ".");
   size_t sepLength = strlen(sep);
   uint16_t syntax = con ? con->qualifierSyntax : 0;
   JxString drive, directory;
@@ -137,14 +138,14 @@ JxStatus qualifiedTable(cmg_capabilities* con, const char* name, JxString* out) 
   }
   if (syntax & CMG_QUALIFIER_DOUBLE) {
     if (holdsTwice(name, sep)) return out->concat(name);
-    return out->concat(database) || out->concat(sep) ||
-           (!strstr(name, sep) && out->concat(sep)) || out->concat(name);
+    return out->concat(database) || out->concat(sep) || (!strstr(name, sep) && out->concat(sep)) ||
+           out->concat(name);
   }
   if (file) {
     if (strncmp(name, sep, sepLength) == 0 || strchr(name, ':')) return out->concat(name);
     char quote = con ? static_cast<char>(con->quoteChar) : 0;
-    return quoted(out, drive.c_str(), quote) || out->concat(':') ||
-           quoted(out, directory.c_str(), quote) || out->concat(sep) || out->concat(name);
+    return quoted(out, drive.c_str(), quote) || out->concat(':') || quoted(out, directory.c_str(), quote) ||
+           out->concat(sep) || out->concat(name);
   }
   if (holdsTwice(name, sep) || !database[0]) return out->concat(name);
   return out->concat(database) || out->concat(sep) || out->concat(name);
@@ -181,15 +182,14 @@ JxStatus bracketed(cmg_capabilities* con, const char* name, JxString* out) {
 JxStatus upperFunction(cmg_capabilities* con, JxString* out) {
   if (!con || !con->hdbc) return 0;
   SQLUINTEGER functions = 0;
-  if (SQLGetInfo(con->hdbc, SQL_STRING_FUNCTIONS, &functions, sizeof functions, nullptr) !=
-          SQL_SUCCESS ||
+  if (SQLGetInfo(con->hdbc, SQL_STRING_FUNCTIONS, &functions, sizeof functions, nullptr) != SQL_SUCCESS ||
       !(functions & SQL_FN_STR_UCASE))
     return 0;
   char native[256] = {0};
   SQLINTEGER length = 0;
   SQLCHAR in[] = "{fn UCASE(t)}";
-  SQLRETURN rc = SQLNativeSql(con->hdbc, in, SQL_NTS, reinterpret_cast<SQLCHAR*>(native),
-                              sizeof native, &length);
+  SQLRETURN rc =
+      SQLNativeSql(con->hdbc, in, SQL_NTS, reinterpret_cast<SQLCHAR*>(native), sizeof native, &length);
   if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return 0;
   const char* open = strchr(native, '(');
   return open ? out->concat(native, static_cast<uint32_t>(open - native + 1)) : 0;
@@ -212,11 +212,10 @@ JxStatus infoText(cmg_capabilities* con, uint16_t item, const char* in, JxString
     case CMG_INFO_OWNER_TERM:
     case CMG_INFO_OWNER_LIST: {
       if (file)
-        return messageText(item == CMG_INFO_OWNER_TERM ? SQLMSG_DIRECTORY_LABEL
-                                                       : SQLMSG_DIRECTORIES_LABEL, out);
+        return messageText(item == CMG_INFO_OWNER_TERM ? SQLMSG_DIRECTORY_LABEL : SQLMSG_DIRECTORIES_LABEL,
+                           out);
       JxString term;
-      if (term.initialize(static_cast<uint32_t>(80)) || driverText(con, SQL_OWNER_TERM, &term))
-        return 1;
+      if (term.initialize(static_cast<uint32_t>(80)) || driverText(con, SQL_OWNER_TERM, &term)) return 1;
       const char* t = term.getLength() ? term.c_str() : "Owner";
       return item == CMG_INFO_OWNER_TERM ? out->concat(t) : listLabel(t, out);
     }
@@ -251,7 +250,7 @@ JxStatus infoText(cmg_capabilities* con, uint16_t item, const char* in, JxString
     case CMG_INFO_USER:
       if (!con) return 0;
       return out->concat(con->databaseName && con->databaseName[0] ? text(con->connectUser)
-                                                                    : text(con->defaultOwner));
+                                                                   : text(con->defaultOwner));
     case CMG_INFO_OWNER_TABLE: {
       if (!file && con->defaultOwner && con->defaultOwner[0] &&
           strCompareCi(con->defaultOwner, "PUBLIC") != 0 && !(con->flagsA & CMG_A_NO_OWNERS) &&
@@ -294,9 +293,8 @@ JxStatus cmgGetInfo(cmg_capabilities* con, uint16_t item, char* buffer, uint32_t
   if (takesName) {
     const char* end = static_cast<const char*>(memchr(buffer, 0, size));
     if (!end) {
-      *sqlErrorById(SQLMSG_BUFFER_TOO_SMALL) << "cmgGetInfo name"
-                                             << static_cast<unsigned long>(size + 1)
-                                             << static_cast<unsigned long>(size);
+      *sqlErrorById(SQLMSG_BUFFER_TOO_SMALL)
+          << "cmgGetInfo name" << static_cast<unsigned long>(size + 1) << static_cast<unsigned long>(size);
       return 1;
     }
     if (in.initialize(buffer)) return 1;

@@ -7,34 +7,33 @@
 
 // Brackets an exported operation with the entry and leave hooks.
 class CmgCall {
-public:
+ public:
   explicit CmgCall(cmgInfo* env) : env_(env), refused_(sqlEnterHook(env) != 0) {}
   ~CmgCall() {
     if (!refused_) sqlLeaveHook(env_);
   }
   bool refused() const { return refused_; }
 
-private:
+ private:
   cmgInfo* env_;
   bool refused_;
 };
 
 class CmgLock {
-public:
+ public:
   explicit CmgLock(JxSemaphore* s) : s_(s) { s_->lock(); }
   ~CmgLock() { s_->unlock(); }
   CmgLock(const CmgLock&) = delete;
   CmgLock& operator=(const CmgLock&) = delete;
 
-private:
+ private:
   JxSemaphore* s_;
 };
 
 // Connects a new record (its owner and logon name set) with the connection string and
 // the prompt flags: on success its handles, data-source name, user id, flags and option
 // defaults are set. JxStatus.
-typedef JxStatus (*CmgConnector)(cmg_capabilities* con, const char* connectString,
-                                 uint16_t promptFlags);
+typedef JxStatus (*CmgConnector)(cmg_capabilities* con, const char* connectString, uint16_t promptFlags);
 // Installs a connector and answers the one it replaces (null restores the driver's).
 CmgConnector cmgSetConnector(CmgConnector connector);
 // The driver connection through the driver manager.

@@ -19,12 +19,10 @@ bool same(const char* a, const char* b) { return strCompareCi(a ? a : "", b ? b 
 // Prompt flag 1: a record another task opened is shared when the connection string's
 // "UID=" (if any) names the record's user and its "SRVR=" (if any) holds the record's
 // data-source name.
-bool shareable(const cmg_capabilities* con, const char* connectString, uint64_t bit,
-               bool* failed) {
+bool shareable(const cmg_capabilities* con, const char* connectString, uint64_t bit, bool* failed) {
   if (con->holders & bit) return false;
   JxString uid, server, source;
-  if (cmgKeywordValue(connectString, "UID=", &uid) ||
-      cmgKeywordValue(connectString, "SRVR=", &server) ||
+  if (cmgKeywordValue(connectString, "UID=", &uid) || cmgKeywordValue(connectString, "SRVR=", &server) ||
       source.initialize(con->sourceName ? con->sourceName : "")) {
     *failed = true;
     return false;
@@ -94,13 +92,13 @@ void cmgSetOptionDefaults(cmg_capabilities* con) {
 
 void cmgFreeRecord(cmg_capabilities* con) {
   if (!con) return;
-  char** texts[] = {&con->connectString, &con->qualifierSeparator, &con->filePattern,
-                    &con->logonName, &con->sourceName, &con->userId, &con->directory,
-                    &con->connectUser, &con->currentOwner, &con->defaultOwner,
-                    &con->columnFirstChars, &con->columnChars, &con->tableFirstChars,
-                    &con->tableChars, &con->fromReserved, &con->whereTerminators,
-                    &con->pseudoColumns, &con->cacheFile, &con->currentDirectory,
-                    &con->databaseName};
+  char** texts[] = {&con->connectString,    &con->qualifierSeparator, &con->filePattern,
+                    &con->logonName,        &con->sourceName,         &con->userId,
+                    &con->directory,        &con->connectUser,        &con->currentOwner,
+                    &con->defaultOwner,     &con->columnFirstChars,   &con->columnChars,
+                    &con->tableFirstChars,  &con->tableChars,         &con->fromReserved,
+                    &con->whereTerminators, &con->pseudoColumns,      &con->cacheFile,
+                    &con->currentDirectory, &con->databaseName};
   for (char** t : texts) freeText(t);
   if (con->reservedWords) {
     for (uint16_t i = 0; i < con->reservedCount; ++i) ramFree(con->reservedWords[i]);
@@ -300,9 +298,8 @@ cmg_capabilities* cmgGetCurrent(cmgInfo* env) {
 JxStatus cmgDisplayName(const cmg_capabilities* con, JxString* out) {
   const char* source = con->sourceName && con->sourceName[0] ? con->sourceName : con->logonName;
   if (out->initialize(source ? source : "")) return 1;
-  if (con->number >= 2 &&
-      (out->concat(static_cast<unsigned long>(con->number)) || out->concat('-') ||
-       out->concat(con->sourceName ? con->sourceName : "")))
+  if (con->number >= 2 && (out->concat(static_cast<unsigned long>(con->number)) || out->concat('-') ||
+                           out->concat(con->sourceName ? con->sourceName : "")))
     return 1;
   return 0;
 }
@@ -321,9 +318,8 @@ bool namesRecord(const cmg_capabilities* con, const char* text, bool* failed) {
   if (!con->logonName || !con->logonName[0]) return false;
   JxString byLogon;
   if (byLogon.initialize(con->logonName) ||
-      (con->number >= 2 &&
-       (byLogon.concat(static_cast<unsigned long>(con->number)) || byLogon.concat('-') ||
-        byLogon.concat(con->sourceName ? con->sourceName : "")))) {
+      (con->number >= 2 && (byLogon.concat(static_cast<unsigned long>(con->number)) || byLogon.concat('-') ||
+                            byLogon.concat(con->sourceName ? con->sourceName : "")))) {
     *failed = true;
     return false;
   }
@@ -345,8 +341,8 @@ bool matchesPattern(const cmg_capabilities* con, const char* fileName) {
       ++e;
       size_t len = n - static_cast<size_t>(e - p);
       while (len && e[len - 1] == ' ') --len;
-      if (len == extLength && strCompareCi(e, static_cast<uint32_t>(len), ext,
-                                           static_cast<uint32_t>(extLength)) == 0)
+      if (len == extLength &&
+          strCompareCi(e, static_cast<uint32_t>(len), ext, static_cast<uint32_t>(extLength)) == 0)
         return true;
     }
     p += n;

@@ -11,7 +11,8 @@
 namespace {
 
 // Runs f on the record under its lock; a null record is refused with a message.
-template <class R, class F> R withRecord(cmg_capabilities* con, const char* where, R failure, F f) {
+template <class R, class F>
+R withRecord(cmg_capabilities* con, const char* where, R failure, F f) {
   if (!con) {
     cmgMissing("connection", where);
     return failure;
@@ -29,9 +30,9 @@ JxStatus makeCacheFile(const char* name, char** made) {
   int handle = 0;
   if (name && name[0]) {
     if (strlen(name) >= sizeof path) {
-      *sqlErrorById(SQLMSG_BUFFER_TOO_SMALL) << "table cache file name"
-                                             << static_cast<unsigned long>(strlen(name) + 1)
-                                             << static_cast<unsigned long>(sizeof path);
+      *sqlErrorById(SQLMSG_BUFFER_TOO_SMALL)
+          << "table cache file name" << static_cast<unsigned long>(strlen(name) + 1)
+          << static_cast<unsigned long>(sizeof path);
       return 1;
     }
     strcpy(path, name);
@@ -120,8 +121,8 @@ uint16_t cmgGetAutoUpdate(cmg_capabilities* con) {
 
 JxStatus cmgSetCursorOptions(cmg_capabilities* con, uint16_t options) {
   return withRecord<JxStatus>(con, "cmgSetCursorOptions", 1, [&] {
-    con->cursorOptions = static_cast<uint16_t>((con->cursorOptions & ~CMG_CURSOR_BITS) |
-                                               (options & CMG_CURSOR_BITS));
+    con->cursorOptions =
+        static_cast<uint16_t>((con->cursorOptions & ~CMG_CURSOR_BITS) | (options & CMG_CURSOR_BITS));
     return JxStatus(0);
   });
 }
@@ -133,8 +134,8 @@ uint16_t cmgGetCursorOptions(cmg_capabilities* con) {
 
 JxStatus cmgSetOneHstmtOptions(cmg_capabilities* con, uint16_t options) {
   return withRecord<JxStatus>(con, "cmgSetOneHstmtOptions", 1, [&] {
-    con->cursorOptions = static_cast<uint16_t>((con->cursorOptions & ~CMG_ONE_HSTMT_BITS) |
-                                               (options & CMG_ONE_HSTMT_BITS));
+    con->cursorOptions =
+        static_cast<uint16_t>((con->cursorOptions & ~CMG_ONE_HSTMT_BITS) | (options & CMG_ONE_HSTMT_BITS));
     return JxStatus(0);
   });
 }
@@ -169,8 +170,7 @@ uint16_t cmgGetTableCaching(cmg_capabilities* con) {
 }
 
 JxStatus cmgSetTableCacheFile(cmg_capabilities* con, const char* name) {
-  return withRecord<JxStatus>(con, "cmgSetTableCacheFile", 1,
-                              [&] { return setCacheFile(con, name); });
+  return withRecord<JxStatus>(con, "cmgSetTableCacheFile", 1, [&] { return setCacheFile(con, name); });
 }
 
 JxStatus cmgGetTableCacheFile(cmg_capabilities* con, char* buffer, uint32_t size) {

@@ -26,41 +26,76 @@ bool isDateTime(int16_t t) { return t == SQL_DATE || t == SQL_TIME || t == SQL_T
 
 uint16_t sqlODBCtoSQLdatatype(int16_t t) {
   switch (t) {
-    case SQL_BIT: case SQL_TINYINT: case SQL_SMALLINT: return BCV_SHORT;
-    case SQL_BIGINT: case SQL_NUMERIC: case SQL_DECIMAL: return BCV_DECIMAL;
-    case SQL_LONGVARBINARY: case SQL_VARBINARY: case SQL_LONGVARCHAR: case SQL_VARCHAR:
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+      return BCV_SHORT;
+    case SQL_BIGINT:
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+      return BCV_DECIMAL;
+    case SQL_LONGVARBINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARCHAR:
+    case SQL_VARCHAR:
       return BCV_VARCHAR;
-    case SQL_BINARY: case SQL_CHAR: return BCV_CHAR;
-    case SQL_INTEGER: return BCV_LONG;
-    case SQL_FLOAT: case SQL_DOUBLE: return BCV_DOUBLE;
-    case SQL_REAL: return BCV_FLOAT;
-    case SQL_DATE: case SQL_TIME: case SQL_TIMESTAMP: return BCV_DATETIME;
-    default: return BCV_UNKNOWN;
+    case SQL_BINARY:
+    case SQL_CHAR:
+      return BCV_CHAR;
+    case SQL_INTEGER:
+      return BCV_LONG;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+      return BCV_DOUBLE;
+    case SQL_REAL:
+      return BCV_FLOAT;
+    case SQL_DATE:
+    case SQL_TIME:
+    case SQL_TIMESTAMP:
+      return BCV_DATETIME;
+    default:
+      return BCV_UNKNOWN;
   }
 }
 
 int16_t sqlBindCType(int16_t t) {
   switch (t) {
-    case SQL_BIT: case SQL_TINYINT: case SQL_SMALLINT: return SQL_C_SHORT;
-    case SQL_BIGINT: case SQL_LONGVARCHAR: case SQL_CHAR: case SQL_NUMERIC: case SQL_DECIMAL:
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+      return SQL_C_SHORT;
+    case SQL_BIGINT:
+    case SQL_LONGVARCHAR:
+    case SQL_CHAR:
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
     case SQL_VARCHAR:
       return SQL_C_CHAR;
-    case SQL_BINARY: case SQL_VARBINARY: case SQL_LONGVARBINARY: return SQL_C_BINARY;
-    case SQL_INTEGER: return SQL_C_LONG;
-    case SQL_FLOAT: case SQL_DOUBLE: return SQL_C_DOUBLE;
-    case SQL_REAL: return SQL_C_FLOAT;
-    case SQL_DATE: return SQL_C_DATE;
-    case SQL_TIME: return SQL_C_TIME;
-    case SQL_TIMESTAMP: return SQL_C_TIMESTAMP;
-    default: return BCV_UNKNOWN;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+      return SQL_C_BINARY;
+    case SQL_INTEGER:
+      return SQL_C_LONG;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+      return SQL_C_DOUBLE;
+    case SQL_REAL:
+      return SQL_C_FLOAT;
+    case SQL_DATE:
+      return SQL_C_DATE;
+    case SQL_TIME:
+      return SQL_C_TIME;
+    case SQL_TIMESTAMP:
+      return SQL_C_TIMESTAMP;
+    default:
+      return BCV_UNKNOWN;
   }
 }
 
 int16_t sqlParamCType(int16_t t) { return sqlBindCType(t); }
 
-int16_t sqlTimestampCType(int16_t t) {
-  return isDateTime(t) ? SQL_C_TIMESTAMP : sqlBindCType(t);
-}
+int16_t sqlTimestampCType(int16_t t) { return isDateTime(t) ? SQL_C_TIMESTAMP : sqlBindCType(t); }
 
 int sqlLayerBinding(uint16_t layer, SqlLayerBinding* out) {
   static const struct {
@@ -84,8 +119,7 @@ int sqlLayerBinding(uint16_t layer, SqlLayerBinding* out) {
       *out = row.binding;
       return 1;
     }
-  *out = SqlLayerBinding{static_cast<int16_t>(BCV_UNKNOWN), static_cast<int16_t>(BCV_UNKNOWN),
-                         32767};
+  *out = SqlLayerBinding{static_cast<int16_t>(BCV_UNKNOWN), static_cast<int16_t>(BCV_UNKNOWN), 32767};
   return 0;
 }
 
@@ -96,13 +130,22 @@ int32_t sqlfldtoODBCprecision(const SqlColumnShape* c) {
   if (isNumeric(t)) return c->precision;
   if (isCharacter(t) || isBinary(t)) return c->length;
   switch (t) {
-    case SQL_INTEGER: return 10;
-    case SQL_SMALLINT: return 5;
-    case SQL_FLOAT: case SQL_DOUBLE: return 15;
-    case SQL_REAL: return 7;
-    case SQL_DATE: case SQL_TIMESTAMP: return c->length + 1;
-    case SQL_TIME: return 8;
-    default: return 0;
+    case SQL_INTEGER:
+      return 10;
+    case SQL_SMALLINT:
+      return 5;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+      return 15;
+    case SQL_REAL:
+      return 7;
+    case SQL_DATE:
+    case SQL_TIMESTAMP:
+      return c->length + 1;
+    case SQL_TIME:
+      return 8;
+    default:
+      return 0;
   }
 }
 
@@ -254,8 +297,7 @@ short sqlTextToTimestamp(const char* text, int32_t length, int32_t word, TIMESTA
   }
   static const uint32_t factors[] = {0, 100000000, 10000000, 1000000, 100000, 10000, 1000};
   if (fractionDigits > 0) {
-    if (!fractionOk || fraction > 999999000u / factors[fractionDigits])
-      return fail(BCV_INVALID_FRACTION);
+    if (!fractionOk || fraction > 999999000u / factors[fractionDigits]) return fail(BCV_INVALID_FRACTION);
     fraction *= factors[fractionDigits];
   }
   if (start <= 0) {
@@ -288,12 +330,11 @@ void sqlTimestampToText(const TIMESTAMP_STRUCT* in, int timeOnly, char* out26) {
   char text[64];
   unsigned micro = static_cast<unsigned>(in->fraction / 1000 % 1000000);
   if (timeOnly)
-    snprintf(text, sizeof text, "0000-00-00 %02u:%02u:%02u.%06u", in->hour % 100u,
-             in->minute % 100u, in->second % 100u, micro);
-  else
-    snprintf(text, sizeof text, "%04d-%02u-%02u %02u:%02u:%02u.%06u", in->year % 10000,
-             in->month % 100u, in->day % 100u, in->hour % 100u, in->minute % 100u,
+    snprintf(text, sizeof text, "0000-00-00 %02u:%02u:%02u.%06u", in->hour % 100u, in->minute % 100u,
              in->second % 100u, micro);
+  else
+    snprintf(text, sizeof text, "%04d-%02u-%02u %02u:%02u:%02u.%06u", in->year % 10000, in->month % 100u,
+             in->day % 100u, in->hour % 100u, in->minute % 100u, in->second % 100u, micro);
   memcpy(out26, text, BCV_DATETIME_LENGTH);
 }
 
@@ -372,28 +413,48 @@ void sqlConvFree(SqlConvChain* chain) {
   *chain = SqlConvChain{};
 }
 
-uint16_t sqlDBColType(const cmgInfo* env, int16_t odbcType, uint16_t driverKind,
-                      uint16_t layerType, const char* typeName) {
+uint16_t sqlDBColType(const cmgInfo* env, int16_t odbcType, uint16_t driverKind, uint16_t layerType,
+                      const char* typeName) {
   if (env && env->revision > 1) {
     switch (odbcType) {
-      case SQL_BIT: return API_BIT;
-      case SQL_TINYINT: return API_TINYINT;
-      case SQL_BIGINT: return API_BIGINT;
-      case SQL_LONGVARBINARY: return API_LONGVARBINARY;
-      case SQL_VARBINARY: return API_VARBINARY;
-      case SQL_BINARY: return API_BINARY;
-      case SQL_LONGVARCHAR: return API_LONGVARCHAR;
-      case SQL_CHAR: return API_CHAR;
-      case SQL_NUMERIC: case SQL_DECIMAL: return API_DECIMAL;
-      case SQL_INTEGER: return API_LONG;
-      case SQL_SMALLINT: return API_SHORT;
-      case SQL_FLOAT: case SQL_DOUBLE: return API_DOUBLE;
-      case SQL_REAL: return API_FLOAT;
-      case SQL_DATE: return API_DATE;
-      case SQL_TIME: return API_TIME;
-      case SQL_TIMESTAMP: return API_DATETIME;
-      case SQL_VARCHAR: return API_VARCHAR;
-      default: break;
+      case SQL_BIT:
+        return API_BIT;
+      case SQL_TINYINT:
+        return API_TINYINT;
+      case SQL_BIGINT:
+        return API_BIGINT;
+      case SQL_LONGVARBINARY:
+        return API_LONGVARBINARY;
+      case SQL_VARBINARY:
+        return API_VARBINARY;
+      case SQL_BINARY:
+        return API_BINARY;
+      case SQL_LONGVARCHAR:
+        return API_LONGVARCHAR;
+      case SQL_CHAR:
+        return API_CHAR;
+      case SQL_NUMERIC:
+      case SQL_DECIMAL:
+        return API_DECIMAL;
+      case SQL_INTEGER:
+        return API_LONG;
+      case SQL_SMALLINT:
+        return API_SHORT;
+      case SQL_FLOAT:
+      case SQL_DOUBLE:
+        return API_DOUBLE;
+      case SQL_REAL:
+        return API_FLOAT;
+      case SQL_DATE:
+        return API_DATE;
+      case SQL_TIME:
+        return API_TIME;
+      case SQL_TIMESTAMP:
+        return API_DATETIME;
+      case SQL_VARCHAR:
+        return API_VARCHAR;
+      default:
+        break;
     }
   }
   // Revision 1: the driver kind's table. Only the rows below are settled; every other
@@ -404,8 +465,7 @@ uint16_t sqlDBColType(const cmgInfo* env, int16_t odbcType, uint16_t driverKind,
   };
   switch (driverKind) {
     case 3:
-      if (layerType == BCV_VARCHAR || layerType == BCV_DECIMAL || layerType == BCV_DOUBLE)
-        return layerType;
+      if (layerType == BCV_VARCHAR || layerType == BCV_DECIMAL || layerType == BCV_DOUBLE) return layerType;
       if (layerType == BCV_DATETIME) return API_DATE;
       return API_UNKNOWN;
     case 4:
@@ -420,14 +480,18 @@ uint16_t sqlDBColType(const cmgInfo* env, int16_t odbcType, uint16_t driverKind,
   }
 }
 
-short sqlGetXferType_Length(const cmgInfo* env, uint16_t driverKind, int16_t odbcType,
-                            const char* typeName, int32_t length, int32_t precision,
-                            int16_t scale, uint16_t* layerType, int32_t* size) {
+short sqlGetXferType_Length(const cmgInfo* env, uint16_t driverKind, int16_t odbcType, const char* typeName,
+                            int32_t length, int32_t precision, int16_t scale, uint16_t* layerType,
+                            int32_t* size) {
   uint16_t layer = sqlODBCtoSQLdatatype(odbcType);
   (void)env, (void)driverKind, (void)typeName;
   *layerType = layer;
   switch (layer) {
-    case BCV_CHAR: case BCV_VARCHAR: case BCV_LONG: case BCV_SHORT: case BCV_FLOAT:
+    case BCV_CHAR:
+    case BCV_VARCHAR:
+    case BCV_LONG:
+    case BCV_SHORT:
+    case BCV_FLOAT:
     case BCV_DOUBLE:
       *size = length;
       break;
@@ -437,9 +501,12 @@ short sqlGetXferType_Length(const cmgInfo* env, uint16_t driverKind, int16_t odb
       break;
     case BCV_DATETIME:
       // By the column's SQL type: timestamps and times; dates take 9.
-      if (odbcType == SQL_TIMESTAMP) *size = precision - 1;
-      else if (odbcType == SQL_TIME) *size = (11 << 16) + 18;
-      else *size = 9;
+      if (odbcType == SQL_TIMESTAMP)
+        *size = precision - 1;
+      else if (odbcType == SQL_TIME)
+        *size = (11 << 16) + 18;
+      else
+        *size = 9;
       break;
     default:
       break;

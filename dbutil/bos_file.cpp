@@ -102,13 +102,27 @@ bool seekTo(int handle, uint32_t offset) {
 JxError* bosRunTimeError(int runTimeError, const char* name) {
   unsigned short number;
   switch (runTimeError) {
-    case 2: number = MSG_FILE_NOT_FOUND; break;
-    case 9: number = MSG_INVALID_HANDLE; break;
-    case 12: number = MSG_NO_MEMORY_FOR_COMMAND; break;
-    case 13: number = MSG_ACCESS_DENIED; break;
-    case 24: number = MSG_TOO_MANY_FILES; break;
-    case 36: number = MSG_REGION_LOCKED; break;
-    default: number = MSG_FILE_IO; break;
+    case 2:
+      number = MSG_FILE_NOT_FOUND;
+      break;
+    case 9:
+      number = MSG_INVALID_HANDLE;
+      break;
+    case 12:
+      number = MSG_NO_MEMORY_FOR_COMMAND;
+      break;
+    case 13:
+      number = MSG_ACCESS_DENIED;
+      break;
+    case 24:
+      number = MSG_TOO_MANY_FILES;
+      break;
+    case 36:
+      number = MSG_REGION_LOCKED;
+      break;
+    default:
+      number = MSG_FILE_IO;
+      break;
   }
   return errorWithName(number, name);
 }
@@ -173,9 +187,10 @@ JxStatus bosFileWrite(int handle, uint32_t offset, const void* data, uint32_t le
 }
 
 uint32_t bosFileSeek(int handle, uint32_t offset, int origin) {
-  __int64 pos = _lseeki64(handle, origin == SEEK_SET ? static_cast<__int64>(offset)
-                                                     : static_cast<__int64>(static_cast<int32_t>(offset)),
-                          origin);
+  __int64 pos = _lseeki64(
+      handle,
+      origin == SEEK_SET ? static_cast<__int64>(offset) : static_cast<__int64>(static_cast<int32_t>(offset)),
+      origin);
   if (pos < 0) {
     bosRunTimeError(errno, nullptr);
     return 0xFFFFFFFFu;
@@ -218,8 +233,8 @@ short bosexist(const char* name) { return bosfattr(name) == 1 || bosfattr(name) 
 
 short bosftest(const char* name) {
   UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  HANDLE h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   SetErrorMode(oldMode);
   if (h == INVALID_HANDLE_VALUE) return 0;
   CloseHandle(h);

@@ -134,11 +134,10 @@ void bosmpath(char* path) {
   size_t c = strlen(cwd);
   // Only a cut that keeps the path's meaning: the whole current directory, else the
   // drive of the current directory (the rest then starts at that drive's root).
-  if (strlen(path) >= c && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path,
-                                          static_cast<int>(c), cwd, static_cast<int>(c)) == CSTR_EQUAL) {
+  if (strlen(path) >= c && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, static_cast<int>(c),
+                                          cwd, static_cast<int>(c)) == CSTR_EQUAL) {
     memmove(path, path + c, strlen(path + c) + 1);
-  } else if (path[0] && path[1] == ':' && isSlash(path[2]) &&
-             (path[0] & ~0x20) == (cwd[0] & ~0x20)) {
+  } else if (path[0] && path[1] == ':' && isSlash(path[2]) && (path[0] & ~0x20) == (cwd[0] & ~0x20)) {
     memmove(path, path + 2, strlen(path + 2) + 1);
   }
 }

@@ -38,8 +38,10 @@ short bosgetbl(const char* text, uint32_t* pos, char* line, uint32_t max, short*
       }
     }
     if (comment && len == 1) continue;  // a comment line keeps only its ";"
-    if (len < max) line[len++] = c;
-    else cut = true;
+    if (len < max)
+      line[len++] = c;
+    else
+      cut = true;
   }
   line[len] = 0;
   if (*p == '\n') ++p;
@@ -89,8 +91,9 @@ const char* bosGetEnv(const char* name) {
   const char* result = nullptr;
   for (const char* entry = block; *entry; entry += strlen(entry) + 1) {
     // The whole name up to "=", in any case, as the system's own lookup does.
-    if (strnlen(entry, n) == n && entry[n] == '=' && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, entry,
-                                          static_cast<int>(n), name, static_cast<int>(n)) == CSTR_EQUAL) {
+    if (strnlen(entry, n) == n && entry[n] == '=' &&
+        CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, entry, static_cast<int>(n), name,
+                       static_cast<int>(n)) == CSTR_EQUAL) {
       result = keepValue(entry + n + 1);
       break;
     }

@@ -79,9 +79,11 @@ JxStatus buttoken(char* buffer, const char** textp, unsigned short flags) {
   } else if (mode == 1 && !oneOf(",/()|", c)) {
     while (*e && *e > ' ' && *e != 127 && !oneOf(",/()|", *e)) {
       if (*e == '`') {  // backquotes quote the characters that would end the word
-        const uchar* close = reinterpret_cast<const uchar*>(strchr(reinterpret_cast<const char*>(e + 1), '`'));
+        const uchar* close =
+            reinterpret_cast<const uchar*>(strchr(reinterpret_cast<const char*>(e + 1), '`'));
         if (!close) {
-          refuse(MSG_UNMATCHED_QUOTE, reinterpret_cast<const char*>(p), static_cast<uint32_t>(strlen(reinterpret_cast<const char*>(p))));
+          refuse(MSG_UNMATCHED_QUOTE, reinterpret_cast<const char*>(p),
+                 static_cast<uint32_t>(strlen(reinterpret_cast<const char*>(p))));
           return 1;
         }
         e = close;
@@ -139,7 +141,8 @@ JxStatus buttoken(char* buffer, const char** textp, unsigned short flags) {
   } else if (c == '{') {
     const char* close = strchr(reinterpret_cast<const char*>(p), '}');
     if (!close) {
-      refuse(MSG_UNMATCHED_QUOTE, reinterpret_cast<const char*>(p), static_cast<uint32_t>(strlen(reinterpret_cast<const char*>(p))));
+      refuse(MSG_UNMATCHED_QUOTE, reinterpret_cast<const char*>(p),
+             static_cast<uint32_t>(strlen(reinterpret_cast<const char*>(p))));
       return 1;
     }
     e = reinterpret_cast<const uchar*>(close) + 1;

@@ -24,13 +24,11 @@ void JxIntPtrKey::deleteKeyAndData() {
 JxSubPtrKey::~JxSubPtrKey() {}
 
 int JxSubPtrKey::matchesSubKey(const JxSubString* key) const {
-  return key_ && key &&
-         strCompare(key_->getPtr(), key_->getLength(), key->getPtr(), key->getLength()) == 0;
+  return key_ && key && strCompare(key_->getPtr(), key_->getLength(), key->getPtr(), key->getLength()) == 0;
 }
 
 int JxSubPtrKey::matchesSubKeyNoCase(const JxSubString* key) const {
-  return key_ && key &&
-         strCompareCi(key_->getPtr(), key_->getLength(), key->getPtr(), key->getLength()) == 0;
+  return key_ && key && strCompareCi(key_->getPtr(), key_->getLength(), key->getPtr(), key->getLength()) == 0;
 }
 
 void JxSubPtrKey::deleteKeyAndData() {

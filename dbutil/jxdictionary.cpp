@@ -29,7 +29,9 @@ JxStatus JxDictionary::add(JxAssociation* a) {
   return st;
 }
 
-JxStatus JxDictionary::addAssoc(unsigned long key, unsigned long data) { return add(new JxIntIntKey(key, data)); }
+JxStatus JxDictionary::addAssoc(unsigned long key, unsigned long data) {
+  return add(new JxIntIntKey(key, data));
+}
 JxStatus JxDictionary::addAssoc(unsigned long key, JxObject* data) { return add(new JxIntPtrKey(key, data)); }
 JxStatus JxDictionary::addAssoc(JxSubString* key, JxObject* data) { return add(new JxSubPtrKey(key, data)); }
 

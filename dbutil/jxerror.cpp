@@ -5,8 +5,7 @@
 
 JxError::JxError(unsigned short number, const char* text, ErrorType type, unsigned short value,
                  unsigned long nativeCode)
-    : number_(number), flags_(type == JX_WARNING ? WARNING : 0), value_(value),
-      nativeCode_(nativeCode) {
+    : number_(number), flags_(type == JX_WARNING ? WARNING : 0), value_(value), nativeCode_(nativeCode) {
   text_.initialize(text);
 }
 
@@ -23,7 +22,8 @@ void JxError::release(JxError* e) {
   if (e && !e->isStatic()) delete e;
 }
 
-template <class T> JxError& JxError::fillNext(const T& value) {
+template <class T>
+JxError& JxError::fillNext(const T& value) {
   if (flags_ & INERT) return *this;
   if (text_.hasFailed() || text_.setParam(value)) return *inertError();
   return *this;
@@ -77,7 +77,10 @@ int JxErrorList::holdsError() const {
 ErrorsMix JxErrorList::getErrorsMix() const {
   bool errors = memoryFlag_ != 0, warnings = false;
   for (JxNode* n = first(); n; n = after(n)) {
-    if (static_cast<JxError*>(n)->isWarning()) warnings = true; else errors = true;
+    if (static_cast<JxError*>(n)->isWarning())
+      warnings = true;
+    else
+      errors = true;
   }
   if (errors && warnings) return JX_MIX_BOTH;
   if (errors) return JX_MIX_ERRORS;

@@ -75,8 +75,8 @@ void* JxErrorKeeper::getOwnerOfList() {
   return list ? list->owner_ : nullptr;
 }
 
-JxError* JxErrorKeeper::addDatabaseError(unsigned short number, unsigned long nativeCode,
-                                         const char* text, ErrorType type) {
+JxError* JxErrorKeeper::addDatabaseError(unsigned short number, unsigned long nativeCode, const char* text,
+                                         ErrorType type) {
   return addError(new JxError(number, text, type, 0, nativeCode));
 }
 

@@ -2,9 +2,7 @@
 
 #include <string.h>
 
-JxReplaceString::JxReplaceString(JxString* target) : target_(target), write_(0), read_(0) {
-  refresh();
-}
+JxReplaceString::JxReplaceString(JxString* target) : target_(target), write_(0), read_(0) { refresh(); }
 
 JxReplaceString::~JxReplaceString() {
   if (!target_->getPtr()) return;

@@ -15,8 +15,8 @@ struct WordTable {
   bool word[256];
   WordTable() {
     for (int c = 0; c < 256; ++c) {
-      word[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
-                (c >= 192 && c <= 214) || (c >= 216 && c <= 222) || (c >= 223 && c != 247) ||
+      word[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || (c >= 192 && c <= 214) ||
+                (c >= 216 && c <= 222) || (c >= 223 && c != 247) ||
                 (c >= 128 && c < 192 && IsCharAlphaA(static_cast<char>(c)));
     }
   }
@@ -28,10 +28,10 @@ struct Operator {
   const char* seconds;
 };
 const Operator kOperators[] = {
-    {'?', ""},  {',', ""},  {'(', ""},  {')', ""},    {'.', ""},   {'=', "=*<>"}, {'+', "+"},
-    {'&', "&"}, {'|', "|"}, {'-', "-"}, {'/', "/"},   {'*', "*="}, {'>', "="},    {'<', "=>"},
-    {'!', "=<>"}, {';', ""}, {':', ""}, {'{', ""},    {'}', ""},   {'$', ""},     {'#', ""},
-    {'%', ""},  {'@', ""},  {'"', ""},  {'\'', ""},   {'`', ""},
+    {'?', ""},    {',', ""},  {'(', ""},  {')', ""},  {'.', ""},   {'=', "=*<>"}, {'+', "+"},
+    {'&', "&"},   {'|', "|"}, {'-', "-"}, {'/', "/"}, {'*', "*="}, {'>', "="},    {'<', "=>"},
+    {'!', "=<>"}, {';', ""},  {':', ""},  {'{', ""},  {'}', ""},   {'$', ""},     {'#', ""},
+    {'%', ""},    {'@', ""},  {'"', ""},  {'\'', ""}, {'`', ""},
 };
 
 bool inSet(const JxSubString& set, char c) { return set.getLength() && set.findChar(c) < set.getLength(); }
@@ -92,9 +92,7 @@ void JxScanner::setScanString(JxString* text) {
   string_ = text;
 }
 
-bool JxScanner::isQuote(char c) const {
-  return c && (c == quotes_[0] || c == quotes_[1] || c == quotes_[2]);
-}
+bool JxScanner::isQuote(char c) const { return c && (c == quotes_[0] || c == quotes_[1] || c == quotes_[2]); }
 
 bool JxScanner::isWhite(char c) const {
   return (c == ' ' || (c >= '\t' && c <= '\r')) && !inSet(wordChars_, c);
@@ -153,9 +151,12 @@ unsigned short JxScanner::getToken(JxToken& token, SearchType search) {
   bool closed = true;
 
   char groupClose = 0;
-  if ((groups_ & GROUP_PARENTHESES) && c == '(') groupClose = ')';
-  else if ((groups_ & GROUP_BRACES) && c == '{') groupClose = '}';
-  else if (userOpen_ && c == userOpen_) groupClose = userClose_;
+  if ((groups_ & GROUP_PARENTHESES) && c == '(')
+    groupClose = ')';
+  else if ((groups_ & GROUP_BRACES) && c == '{')
+    groupClose = '}';
+  else if (userOpen_ && c == userOpen_)
+    groupClose = userClose_;
 
   if (isQuote(c)) {
     end = skipQuoted(start, &closed);

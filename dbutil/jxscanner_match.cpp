@@ -80,8 +80,10 @@ JxStatus JxScanner::changeToken(const JxToken* token, const JxSubString& text) {
   if (string_->changeBytes(pos, oldLength, newLength ? copy.getPtr() : nullptr, newLength)) return 1;
   text_ = string_->getPtr();
   length_ = string_->getLength();
-  if (position_ >= pos + oldLength) position_ = position_ - oldLength + newLength;
-  else if (position_ > pos) position_ = pos + newLength;
+  if (position_ >= pos + oldLength)
+    position_ = position_ - oldLength + newLength;
+  else if (position_ > pos)
+    position_ = pos + newLength;
   return 0;
 }
 

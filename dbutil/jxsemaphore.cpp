@@ -61,8 +61,8 @@ void kindBox(const char (&caption)[80], uint32_t system, const char* lineEnd) {
   if (!(g_info.control & JX_SEMCONTROL_BOXES)) return;
   loadTexts();
   char text[128];
-  snprintf(text, sizeof text, "%s: %s%s", g_texts.allocatedType,
-           system ? g_texts.realSem : g_texts.spinSem, lineEnd);
+  snprintf(text, sizeof text, "%s: %s%s", g_texts.allocatedType, system ? g_texts.realSem : g_texts.spinSem,
+           lineEnd);
   box(caption, text);
 }
 
@@ -79,10 +79,9 @@ void readSettings() {
     loadTexts();
     char text[256];
     snprintf(text, sizeof text, "%s: %s\r\n%s: %d\r\n%s: %d\r\n%s: %d\r\n", g_texts.requestType,
-             (s.control & JX_SEMCONTROL_SPIN_REQUEST) ? g_texts.spinSem : g_texts.realSem,
-             g_texts.osLimit, static_cast<int>(s.control & JX_SEMCONTROL_LIMIT_MASK),
-             g_texts.spinCount, static_cast<int>(s.spinCount), g_texts.yieldTime,
-             static_cast<int>(s.spinSleep));
+             (s.control & JX_SEMCONTROL_SPIN_REQUEST) ? g_texts.spinSem : g_texts.realSem, g_texts.osLimit,
+             static_cast<int>(s.control & JX_SEMCONTROL_LIMIT_MASK), g_texts.spinCount,
+             static_cast<int>(s.spinCount), g_texts.yieldTime, static_cast<int>(s.spinSleep));
     box(g_texts.poolCaption, text);
   }
 }
@@ -111,15 +110,11 @@ HANDLE createSystemSemaphore() {
 
 JxSemaphoreInfo& semSettings() { return g_info; }
 
-void semResetSettings() {
-  g_info = JxSemaphoreInfo();
-}
+void semResetSettings() { g_info = JxSemaphoreInfo(); }
 
 void semFailNextCreations(int n) { InterlockedExchange(&g_failCreations, n); }
 
-JxSemaphore::JxSemaphore() : owner_(0), system_(0), handle_(nullptr), lockWord_(0) {
-  bosSemaphoreAlloc();
-}
+JxSemaphore::JxSemaphore() : owner_(0), system_(0), handle_(nullptr), lockWord_(0) { bosSemaphoreAlloc(); }
 
 JxSemaphore::~JxSemaphore() { bosSemaphoreFree(); }
 

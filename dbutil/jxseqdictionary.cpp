@@ -17,9 +17,15 @@ JxStatus JxSeqDictionary::append(JxAssociation* a) {
   return 0;
 }
 
-JxStatus JxSeqDictionary::addAssoc(unsigned long key, unsigned long data) { return append(new JxIntIntKey(key, data)); }
-JxStatus JxSeqDictionary::addAssoc(unsigned long key, JxObject* data) { return append(new JxIntPtrKey(key, data)); }
-JxStatus JxSeqDictionary::addAssoc(JxSubString* key, JxObject* data) { return append(new JxSubPtrKey(key, data)); }
+JxStatus JxSeqDictionary::addAssoc(unsigned long key, unsigned long data) {
+  return append(new JxIntIntKey(key, data));
+}
+JxStatus JxSeqDictionary::addAssoc(unsigned long key, JxObject* data) {
+  return append(new JxIntPtrKey(key, data));
+}
+JxStatus JxSeqDictionary::addAssoc(JxSubString* key, JxObject* data) {
+  return append(new JxSubPtrKey(key, data));
+}
 
 unsigned short JxSeqDictionary::getIndexForKey(unsigned long key) const {
   unsigned short i = 0;
@@ -31,9 +37,7 @@ unsigned short JxSeqDictionary::getIndexForKey(const JxSubString& key) const { r
 
 unsigned short JxSeqDictionary::getIndexForKey(const JxSubString* key) const {
   unsigned short i = 0;
-  while (i < getCount() &&
-         !(flags_ ? assoc(i)->matchesSubKeyNoCase(key) : assoc(i)->matchesSubKey(key)))
-    ++i;
+  while (i < getCount() && !(flags_ ? assoc(i)->matchesSubKeyNoCase(key) : assoc(i)->matchesSubKey(key))) ++i;
   return i;
 }
 

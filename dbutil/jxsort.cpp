@@ -12,7 +12,7 @@
 #include "jxsort_state.h"
 
 namespace {
-const uint32_t SMALL_RANGE = 4;      // sorted directly
+const uint32_t SMALL_RANGE = 4;  // sorted directly
 const uint32_t MEDIAN_OF_THREE = 151;
 volatile int g_allocOKAnswers = -1;
 
@@ -34,10 +34,29 @@ uint32_t textLength(const char* p, uint32_t max) {
 void JxSort::testAllocOKAnswers(int answers) { g_allocOKAnswers = answers; }
 
 JxSort::JxSort(unsigned short recordSize)
-    : recSize_(recordSize ? recordSize : 1), nBufs_(0), ext_(nullptr), nKeys_(0), startKey_(0), greatestDepth_(0),
-      count_(0), fill_(0), cursor_(0), runs_(0), runRecords_(0), lastRun_(0), state_(0),
-      pivot_(nullptr), previous_(nullptr), havePrevious_(0), runFile_(0), merge_(nullptr),
-      order_(nullptr), live_(0), pending_(NO_RUN), window_(0), ownWindows_(nullptr) {
+    : recSize_(recordSize ? recordSize : 1),
+      nBufs_(0),
+      ext_(nullptr),
+      nKeys_(0),
+      startKey_(0),
+      greatestDepth_(0),
+      count_(0),
+      fill_(0),
+      cursor_(0),
+      runs_(0),
+      runRecords_(0),
+      lastRun_(0),
+      state_(0),
+      pivot_(nullptr),
+      previous_(nullptr),
+      havePrevious_(0),
+      runFile_(0),
+      merge_(nullptr),
+      order_(nullptr),
+      live_(0),
+      pending_(NO_RUN),
+      window_(0),
+      ownWindows_(nullptr) {
   perBuf_ = BUFFER_SIZE / recSize_;
   memset(bufs_, 0, sizeof bufs_);
   runName_[0] = 0;
@@ -190,8 +209,10 @@ JxStatus JxSort::quickSort(uint32_t first, uint32_t last) {
         stack[depth].hi = keepHi;
         if (++depth > greatestDepth_) greatestDepth_ = depth;
       }
-      if (leftSmaller) hi = j;
-      else lo = i;
+      if (leftSmaller)
+        hi = j;
+      else
+        lo = i;
     }
     if (!depth) return 0;
     --depth;
@@ -272,8 +293,10 @@ JxStatus JxSort::getFirstRecordWithKey(const void* keyRecord, void** record) {
   uint32_t lo = 0, hi = fill_;  // the first record not below the key
   while (lo < hi) {
     uint32_t mid = lo + (hi - lo) / 2;
-    if (compareAll(rec(mid), key) < 0) lo = mid + 1;
-    else hi = mid;
+    if (compareAll(rec(mid), key) < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   cursor_ = lo;
   if (lo < fill_ && compareAll(rec(lo), key) == 0) *record = rec(cursor_++);

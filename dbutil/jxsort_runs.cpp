@@ -107,8 +107,10 @@ uint32_t JxSort::findPlace(uint32_t r, uint32_t lo, uint32_t hi) const {
     uint32_t mid = lo + (hi - lo) / 2;
     uint32_t other = order_[mid];
     short c = compareAll(head, windowSlot(other, merge_[other].pos));
-    if (c > 0 || (c == 0 && r > other)) lo = mid + 1;
-    else hi = mid;
+    if (c > 0 || (c == 0 && r > other))
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return lo;
 }
@@ -187,11 +189,12 @@ JxStatus JxSort::seekRuns(const void* keyRecord) {
       uint32_t mid = lo + (hi - lo) / 2;
       uint32_t g = run.base + mid;
       unsigned long got = 0;
-      if (bosFileRead(runFile_, g / perBuf_ * BUFFER_SIZE + g % perBuf_ * recSize_, pivot_, recSize_,
-                      &got))
+      if (bosFileRead(runFile_, g / perBuf_ * BUFFER_SIZE + g % perBuf_ * recSize_, pivot_, recSize_, &got))
         return 1;
-      if (compareAll(pivot_, static_cast<const char*>(keyRecord)) < 0) lo = mid + 1;
-      else hi = mid;
+      if (compareAll(pivot_, static_cast<const char*>(keyRecord)) < 0)
+        lo = mid + 1;
+      else
+        hi = mid;
     }
     run.next = lo;
     if (fillWindow(run)) return 1;

@@ -11,8 +11,10 @@ int JxSortedArray::findIndexOf(const JxObject* element, unsigned short& index) c
   while (lo <= hi) {
     mid = (lo + hi) / 2;
     r = element->compare(at(static_cast<unsigned short>(mid)));
-    if (r > 0) lo = mid + 1;
-    else if (r < 0) hi = mid - 1;
+    if (r > 0)
+      lo = mid + 1;
+    else if (r < 0)
+      hi = mid - 1;
     else {
       index = static_cast<unsigned short>(mid);
       return 1;
@@ -34,8 +36,7 @@ int JxSortedArray::seqFindIndexOf(const JxObject* element, unsigned short& index
 }
 
 JxStatus JxSortedArray::add(JxObject* element) {
-  if (getCount() == 0 || (flags_ & (UNORDERED | UNORDERED_HELD)))
-    return addAtIndex(element, getCount());
+  if (getCount() == 0 || (flags_ & (UNORDERED | UNORDERED_HELD))) return addAtIndex(element, getCount());
   unsigned short index;
   if (findIndexOf(element, index)) index = findIndexOfLastKey(element, index);
   return addAtIndex(element, index);
@@ -61,8 +62,10 @@ int JxSortedArrayU32::findIndexOf(unsigned long value, unsigned short& index) co
     mid = (lo + hi) / 2;
     unsigned long v = getValue(static_cast<unsigned short>(mid));
     greater = value > v;
-    if (greater) lo = mid + 1;
-    else if (value < v) hi = mid - 1;
+    if (greater)
+      lo = mid + 1;
+    else if (value < v)
+      hi = mid - 1;
     else {
       index = static_cast<unsigned short>(mid);
       return 1;

@@ -122,8 +122,8 @@ JxStatus JxString::insertLineBreaks(uint32_t width, char q1, char q2, char q3) {
   JxString out;
   if (out.initialize(length_ + length_ / (width ? width : 1) + 8)) return 1;
   QuoteState qs = {q1, q2, q3, 0};
-  uint32_t lineStart = 0;       // in out
-  uint32_t lastBlank = 0;       // in out, + 1; 0 when none since the last break
+  uint32_t lineStart = 0;  // in out
+  uint32_t lastBlank = 0;  // in out, + 1; 0 when none since the last break
   for (uint32_t i = 0; i < length_; ++i) {
     const char c = text_[i];
     const bool outside = qs.step(c);

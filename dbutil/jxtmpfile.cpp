@@ -5,8 +5,15 @@
 #include "dbutil/jxstring.h"
 
 JxTmpFile::JxTmpFile(uint32_t cacheSize)
-    : cacheSize_(0), slotCount_(1), cache_(nullptr), directory_(nullptr), end_(1),
-      first_{nullptr, 0}, overflow_{nullptr, 0}, firstPages_(0), highestPage_(NO_PAGE) {
+    : cacheSize_(0),
+      slotCount_(1),
+      cache_(nullptr),
+      directory_(nullptr),
+      end_(1),
+      first_{nullptr, 0},
+      overflow_{nullptr, 0},
+      firstPages_(0),
+      highestPage_(NO_PAGE) {
   // Slots of two pages; their count a power of two so that page mod slots is a mask.
   uint32_t slots = cacheSize / (2 * PAGE_SIZE);
   while (slots > 1 && (slots & (slots - 1))) slots &= slots - 1;

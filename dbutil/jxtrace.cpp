@@ -5,7 +5,11 @@
 #include "dbutil/jxerror.h"
 
 JxTrace::JxTrace()
-    : instance_(nullptr), window_(nullptr), edit_(nullptr), editCount_(0), file_(0),
+    : instance_(nullptr),
+      window_(nullptr),
+      edit_(nullptr),
+      editCount_(0),
+      file_(0),
       flags_(LINE_START | FLUSH) {}
 
 JxTrace::~JxTrace() { resetTrace(); }
@@ -49,7 +53,9 @@ JxStatus JxTrace::writeString(const char* text) {
   return writeString(text, text ? static_cast<uint32_t>(lstrlenA(text)) : 0);
 }
 
-JxStatus JxTrace::writeString(const JxSubString& text) { return writeString(text.getPtr(), text.getLength()); }
+JxStatus JxTrace::writeString(const JxSubString& text) {
+  return writeString(text.getPtr(), text.getLength());
+}
 
 JxStatus JxTrace::writeString(const char* text, uint32_t length) {
   if (beginLine()) return 1;
@@ -65,8 +71,10 @@ JxStatus JxTrace::writeEol() {
     return 1;
   }
   if (file_) {
-    if (bosFileWrite(file_, BOS_CURRENT, line_.getPtr(), line_.getLength())) status = 1;
-    else if (flags_ & FLUSH) bosupdir(file_);
+    if (bosFileWrite(file_, BOS_CURRENT, line_.getPtr(), line_.getLength()))
+      status = 1;
+    else if (flags_ & FLUSH)
+      bosupdir(file_);
   }
   if (edit_ && (flags_ & TO_WINDOW)) appendToWindow(line_.getPtr(), line_.getLength());
   line_.truncate(0);

@@ -31,10 +31,19 @@ static short bytewiseCompare(const void* a, const void* b, unsigned long n) {
 
 JxTree::JxTree(unsigned short keyLength, unsigned short dataLength, JxTreeCompare compare,
                unsigned int deletionMarks)
-    : tmp_(JxTmpFile::DEFAULT_CACHE), root_(0), keyCount_(0), keyLength_(keyLength),
-      dataLength_(dataLength), compare_(compare ? compare : bytewiseCompare),
-      flags_(deletionMarks ? DELETION_MARKS : 0), entry_(nullptr), work_(nullptr),
-      split_(nullptr), nodesMade_(0), greatestDepth_(0), lastDepth_(0) {
+    : tmp_(JxTmpFile::DEFAULT_CACHE),
+      root_(0),
+      keyCount_(0),
+      keyLength_(keyLength),
+      dataLength_(dataLength),
+      compare_(compare ? compare : bytewiseCompare),
+      flags_(deletionMarks ? DELETION_MARKS : 0),
+      entry_(nullptr),
+      work_(nullptr),
+      split_(nullptr),
+      nodesMade_(0),
+      greatestDepth_(0),
+      lastDepth_(0) {
   unsigned mark = deletionMarks ? 1 : 0;
   unsigned slot = (keyLength + dataLength + 4 + mark + 3) & ~3u;
   unsigned order = NODE_ROOM / slot + 1;
@@ -185,8 +194,10 @@ JxStatus JxTree::add(const void* key, const void* data, unsigned int* found) {
   if (ensureStarted()) return 1;
   memcpy(entry_, key, keyLength_);
   if (dataLength_) {
-    if (data) memcpy(entry_ + keyLength_, data, dataLength_);
-    else memset(entry_ + keyLength_, 0, dataLength_);
+    if (data)
+      memcpy(entry_ + keyLength_, data, dataLength_);
+    else
+      memset(entry_ + keyLength_, 0, dataLength_);
   }
   if (hasMarks()) entry_[keyLength_ + dataLength_] = 0;
   if (!root_) {

@@ -53,8 +53,7 @@ JxStatus JxTree::getPrevious(void* key, void* data, unsigned int* found, JxTreeI
   return step(it ? it : &own_, 0, key, data, found);
 }
 
-JxStatus JxTree::getFirstOrLast(void* key, void* data, unsigned int* found, JxTreeIterator* it,
-                                int first) {
+JxStatus JxTree::getFirstOrLast(void* key, void* data, unsigned int* found, JxTreeIterator* it, int first) {
   if (!it) it = &own_;
   *found = 0;
   if (it->tree_ != this && it->initialize(this)) return 1;
@@ -126,8 +125,7 @@ JxStatus JxTree::step(JxTreeIterator* it, int forward, void* key, void* data, un
   for (;;) {
     if (!it->depth()) return getFirstOrLast(key, data, found, it, forward);
     uint32_t i = it->topIndex();
-    if (i == JxTreeIterator::BEFORE_FIRST)
-      return forward ? getFirstOrLast(key, data, found, it, 1) : 0;
+    if (i == JxTreeIterator::BEFORE_FIRST) return forward ? getFirstOrLast(key, data, found, it, 1) : 0;
     if (i == AFTER_LAST) return forward ? 0 : getFirstOrLast(key, data, found, it, 0);
     const char* p = nodePointer(it->topNode(), 0);
     if (!p) return 1;

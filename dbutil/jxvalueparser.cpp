@@ -7,7 +7,12 @@
 #include <string.h>
 
 JxValueParser::JxValueParser(const JxSubString* text, char separator, const char* name)
-    : scanner_(text), separator_(separator), name_(name), entries_(nullptr), count_(0), capacity_(0),
+    : scanner_(text),
+      separator_(separator),
+      name_(name),
+      entries_(nullptr),
+      count_(0),
+      capacity_(0),
       cursor_(0) {}
 
 JxValueParser::~JxValueParser() {
@@ -22,8 +27,10 @@ void JxValueParser::release(Entry& entry) {
 }
 
 void JxValueParser::parseError(uint32_t offset) {
-  if (name_) *utlErrorById(MSG_PARSE_AT_OFFSET) << static_cast<unsigned long>(offset) << name_;
-  else *utlErrorById(MSG_CONNECT_PARSE) << static_cast<unsigned long>(offset);
+  if (name_)
+    *utlErrorById(MSG_PARSE_AT_OFFSET) << static_cast<unsigned long>(offset) << name_;
+  else
+    *utlErrorById(MSG_CONNECT_PARSE) << static_cast<unsigned long>(offset);
 }
 
 JxStatus JxValueParser::grow() {

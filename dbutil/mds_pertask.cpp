@@ -12,9 +12,7 @@ namespace {
 bool validTaskSlot(PerTaskData slot) { return slot >= 0 && slot < PTD_SLOT_COUNT; }
 bool validThreadSlot(PerThreadData slot) { return slot >= 0 && slot < PTH_SLOT_COUNT; }
 
-JxThreadInfo* threadList() {
-  return static_cast<JxThreadInfo*>(mdsGetTaskInfo()->slots[PTD_THREAD_LIST]);
-}
+JxThreadInfo* threadList() { return static_cast<JxThreadInfo*>(mdsGetTaskInfo()->slots[PTD_THREAD_LIST]); }
 
 JxThreadInfo* findThread(uint32_t id) {
   JxThreadInfo* head = threadList();
@@ -33,9 +31,7 @@ struct LibraryLock {
 
 }  // namespace
 
-JxThreadInfo::JxThreadInfo(uint32_t threadId) : key(threadId), useCount(1) {
-  slots[0] = slots[1] = nullptr;
-}
+JxThreadInfo::JxThreadInfo(uint32_t threadId) : key(threadId), useCount(1) { slots[0] = slots[1] = nullptr; }
 
 JxThreadInfo::~JxThreadInfo() {}
 

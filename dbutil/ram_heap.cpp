@@ -27,7 +27,10 @@ struct HeapGuard {
 // Sizes of free chunks are counted in freeBytes by whoever changes them.
 void unlinkFree(Block* b, uint32_t c) {
   uint32_t n = nextFree(b, c), p = prevFree(b, c);
-  if (p) nextFree(b, p) = n; else b->freeList = n;
+  if (p)
+    nextFree(b, p) = n;
+  else
+    b->freeList = n;
   if (n) prevFree(b, n) = p;
   b->freeCount--;
 }
@@ -49,8 +52,10 @@ struct BlockIndex {
     uint32_t lo = 0, hi = count;
     while (lo < hi) {
       uint32_t mid = (lo + hi) / 2;
-      if (reinterpret_cast<const char*>(items[mid]) < static_cast<const char*>(p)) lo = mid + 1;
-      else hi = mid;
+      if (reinterpret_cast<const char*>(items[mid]) < static_cast<const char*>(p))
+        lo = mid + 1;
+      else
+        hi = mid;
     }
     return lo;
   }
@@ -107,7 +112,10 @@ void replaceFree(Block* b, uint32_t oldChunk, uint32_t newChunk) {
   uint32_t n = nextFree(b, oldChunk), p = prevFree(b, oldChunk);
   nextFree(b, newChunk) = n;
   prevFree(b, newChunk) = p;
-  if (p) nextFree(b, p) = newChunk; else b->freeList = newChunk;
+  if (p)
+    nextFree(b, p) = newChunk;
+  else
+    b->freeList = newChunk;
   if (n) prevFree(b, n) = newChunk;
 }
 
@@ -216,7 +224,10 @@ void* allocate(uint32_t n) {
     b = newBlock(need);
     if (!b) return nullptr;
     b->prev = last;
-    if (last) last->next = b; else *heapSlot() = b;
+    if (last)
+      last->next = b;
+    else
+      *heapSlot() = b;
     c = takeFrom(b, need, &got);
   }
   word(b, c) = got | ((got - n) << kSlackShift) | kInUse;
@@ -276,7 +287,10 @@ void ramFree(void* p) {
   uint32_t c = static_cast<uint32_t>(static_cast<char*>(p) - reinterpret_cast<char*>(b)) - 4;
   if (!(word(b, c) & kInUse)) return;  // freed already
   if (--b->inUse == 0) {
-    if (b->prev) b->prev->next = b->next; else *heapSlot() = b->next;
+    if (b->prev)
+      b->prev->next = b->next;
+    else
+      *heapSlot() = b->next;
     if (b->next) b->next->prev = b->prev;
     g_index.remove(b);
     sysFree(b);

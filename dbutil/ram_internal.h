@@ -12,9 +12,9 @@
 namespace jxram {
 
 struct Block {
-  uint32_t size;       // bytes, header included
-  uint32_t freeList;   // offset of the first free chunk, 0 when none
-  uint32_t rover;      // offset of the free chunk where the next search starts
+  uint32_t size;      // bytes, header included
+  uint32_t freeList;  // offset of the first free chunk, 0 when none
+  uint32_t rover;     // offset of the free chunk where the next search starts
   Block* next;
   Block* prev;
   uint32_t inUse;      // chunks in use

@@ -4,10 +4,10 @@
 #include "dbutil/jxtypes.h"
 
 struct JxSemaphoreInfo {
-  int32_t spinSleep;       // ms slept after an unsuccessful series of tries
-  int32_t spinCount;       // tries per series, at least 1
-  volatile long sysLeft;   // system semaphores still allowed when a limit is set
-  uint32_t control;        // "JX_SEMCONTROL"
+  int32_t spinSleep;      // ms slept after an unsuccessful series of tries
+  int32_t spinCount;      // tries per series, at least 1
+  volatile long sysLeft;  // system semaphores still allowed when a limit is set
+  uint32_t control;       // "JX_SEMCONTROL"
   int32_t initialised;
 };
 

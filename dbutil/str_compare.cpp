@@ -39,9 +39,7 @@ short strCompareIntl(const char* a, uint32_t la, const char* b, uint32_t lb) {
   return strCompareIntl(x, y);
 }
 
-short strCompareWithMaxLength(const char* a, const char* b, uint32_t n) {
-  return sign(strncmp(a, b, n));
-}
+short strCompareWithMaxLength(const char* a, const char* b, uint32_t n) { return sign(strncmp(a, b, n)); }
 
 short floatCompare(const void* a, const void* b) {
   const unsigned char* x = static_cast<const unsigned char*>(a);

@@ -32,8 +32,8 @@ int convert(char* buffer, int width, unsigned long value, int leftAlign) {
 namespace {
 
 // Parses text into a magnitude and a sign. limitPos/limitNeg bound the magnitude.
-JxStatus parse(const char* text, bool signedForm, uint64_t limitPos, uint64_t limitNeg,
-               uint64_t* magnitude, bool* negative) {
+JxStatus parse(const char* text, bool signedForm, uint64_t limitPos, uint64_t limitNeg, uint64_t* magnitude,
+               bool* negative) {
   const char* p = text;
   bool minus = false;
   while (*p == ' ' || *p == '+' || (signedForm && !minus && *p == '-')) {
@@ -64,7 +64,8 @@ JxStatus parse(const char* text, bool signedForm, uint64_t limitPos, uint64_t li
   return 0;
 }
 
-template <class T> JxStatus parseUnsigned(const char* text, T* out, uint64_t max) {
+template <class T>
+JxStatus parseUnsigned(const char* text, T* out, uint64_t max) {
   uint64_t v;
   bool neg;
   if (parse(text, false, max, 0, &v, &neg)) return 1;
@@ -72,7 +73,8 @@ template <class T> JxStatus parseUnsigned(const char* text, T* out, uint64_t max
   return 0;
 }
 
-template <class T> JxStatus parseSigned(const char* text, T* out, uint64_t maxPos) {
+template <class T>
+JxStatus parseSigned(const char* text, T* out, uint64_t maxPos) {
   uint64_t v;
   bool neg;
   if (parse(text, true, maxPos, maxPos + 1, &v, &neg)) return 1;

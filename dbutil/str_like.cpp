@@ -53,8 +53,7 @@ short strLike(const char* text, uint32_t tn, const char* pattern, uint32_t pn, c
   }
 }
 
-short strLike(const char* text, const char* pattern, char many, char one, char escape,
-              int caseSensitive) {
-  return strLike(text, static_cast<uint32_t>(strlen(text)), pattern,
-                 static_cast<uint32_t>(strlen(pattern)), many, one, escape, caseSensitive);
+short strLike(const char* text, const char* pattern, char many, char one, char escape, int caseSensitive) {
+  return strLike(text, static_cast<uint32_t>(strlen(text)), pattern, static_cast<uint32_t>(strlen(pattern)),
+                 many, one, escape, caseSensitive);
 }

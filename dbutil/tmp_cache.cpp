@@ -61,13 +61,17 @@ char* JxTmpFile::page(uint32_t p, Access access) {
     d.page[way] = NO_PAGE;
     if (access != FOR_OVERWRITE) {
       // A page above the highest one written back has never been on disk.
-      if (highestPage_ == NO_PAGE || p > highestPage_) memset(mem, 0, PAGE_SIZE);
-      else if (readPage(p, mem)) return nullptr;
+      if (highestPage_ == NO_PAGE || p > highestPage_)
+        memset(mem, 0, PAGE_SIZE);
+      else if (readPage(p, mem))
+        return nullptr;
     }
     d.page[way] = p;
   }
-  if (way) d.flags |= WAY1_LAST;
-  else d.flags = static_cast<uint16_t>(d.flags & ~WAY1_LAST);
+  if (way)
+    d.flags |= WAY1_LAST;
+  else
+    d.flags = static_cast<uint16_t>(d.flags & ~WAY1_LAST);
   if (access != FOR_READ) d.flags |= static_cast<uint16_t>(DIRTY0 << way);
   return cache_ + (2 * s + way) * PAGE_SIZE;
 }

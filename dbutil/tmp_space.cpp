@@ -82,7 +82,8 @@ void JxTmpFile::mergeFree() {
     const TmpSpace* b = getFreeSpace(i + 1);
     if (static_cast<uint64_t>(a->offset) + a->length >= b->offset) {
       uint64_t bEnd = static_cast<uint64_t>(b->offset) + b->length;
-      if (bEnd > static_cast<uint64_t>(a->offset) + a->length) a->length = static_cast<uint32_t>(bEnd - a->offset);
+      if (bEnd > static_cast<uint64_t>(a->offset) + a->length)
+        a->length = static_cast<uint32_t>(bEnd - a->offset);
       free_.deleteAtIndex(i + 1);
     } else {
       ++i;

@@ -13,9 +13,7 @@ const char* const TITLE = "J+X Trace Window";
 volatile LONG g_classRegistered;
 volatile LONG g_failCreations;
 
-bool failThisCreation() {
-  return g_failCreations > 0 && InterlockedDecrement(&g_failCreations) >= 0;
-}
+bool failThisCreation() { return g_failCreations > 0 && InterlockedDecrement(&g_failCreations) >= 0; }
 
 bool registerClassOnce(WNDPROC proc) {
   if (g_classRegistered) return true;
@@ -54,8 +52,8 @@ JxStatus JxTrace::makeWindow() {
   HWND focus = GetFocus();
   HWND w = nullptr, e = nullptr;
   if (registerClassOnce(windowProc) && !failThisCreation())
-    w = CreateWindowExA(0, CLASS_NAME, TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
+    w = CreateWindowExA(0, CLASS_NAME, TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
   if (w && !failThisCreation()) {
     RECT r;
     GetClientRect(w, &r);

@@ -25,8 +25,7 @@ JxError g_inertError(0, g_inertText, sizeof g_inertText, JxError::INERT);
 HINSTANCE utlInstance() {
   if (!g_instance) {
     HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCSTR>(&utlInstance), &module);
     g_instance = module;
   }

@@ -60,8 +60,7 @@ LRESULT run_command(EditorRecord* rec, UINT message) {
   }
   bool grouped = (row->flags & (CF_MOVES | CF_EDITS)) != 0;
   if (grouped)
-    undo_begin_command(rec, message == KE_UNDO, message == KE_REDO,
-                          is_undo_or_redo(rec->previousCommand));
+    undo_begin_command(rec, message == KE_UNDO, message == KE_REDO, is_undo_or_redo(rec->previousCommand));
   int32_t changesBefore = rec->changes;
   LRESULT result = row->handler(rec);
   rec->previousCommand = row;

@@ -89,8 +89,7 @@ void link_after(LineRecord* line, LineRecord* after, EditorRecord* rec) {
     else
       rec->lastLine = line;
     after->next = line;
-    if (rec->currentLine && after != rec->currentLine && is_before_current(rec, after))
-      ++rec->lineNumber;
+    if (rec->currentLine && after != rec->currentLine && is_before_current(rec, after)) ++rec->lineNumber;
   }
   ++rec->lineCount;
 }

@@ -20,12 +20,12 @@ struct DialogRow {
 };
 
 const DialogRow kRows[] = {
-    {IDC_OPT_INSERTMODE, "InsertMode", CHECK},     {IDC_OPT_GOFREESPACE, "GoFreeSpace", CHECK},
-    {IDC_OPT_AUTOINDENT, "AutoIndent", CHECK},     {IDC_OPT_HIGHBITSOFF, "HighBitsOff", CHECK},
+    {IDC_OPT_INSERTMODE, "InsertMode", CHECK},      {IDC_OPT_GOFREESPACE, "GoFreeSpace", CHECK},
+    {IDC_OPT_AUTOINDENT, "AutoIndent", CHECK},      {IDC_OPT_HIGHBITSOFF, "HighBitsOff", CHECK},
     {IDC_OPT_INDENTAMOUNT, "IndentAmount", NUMBER}, {IDC_OPT_USEREALTABS, "UseRealTabs", CHECK},
-    {IDC_OPT_ENTABLINE, "EntabLine", CHECK},       {IDC_OPT_TABINCREMENT, "TabIncrement", NUMBER},
-    {IDC_OPT_TABFILL, "TabFill", NUMBER},          {IDC_OPT_WORDWRAP, "Wordwrap", CHECK},
-    {IDC_OPT_UNDOENABLED, "UndoEnabled", CHECK},   {IDC_OPT_RIGHTMARGIN, "RightMargin", NUMBER},
+    {IDC_OPT_ENTABLINE, "EntabLine", CHECK},        {IDC_OPT_TABINCREMENT, "TabIncrement", NUMBER},
+    {IDC_OPT_TABFILL, "TabFill", NUMBER},           {IDC_OPT_WORDWRAP, "Wordwrap", CHECK},
+    {IDC_OPT_UNDOENABLED, "UndoEnabled", CHECK},    {IDC_OPT_RIGHTMARGIN, "RightMargin", NUMBER},
     {IDC_OPT_AUTOREFORMAT, "AutoReformat", CHECK},
 };
 
@@ -43,9 +43,8 @@ void fill_controls(HWND dlg) {
 
 void read_controls(HWND dlg) {
   for (const DialogRow& row : kRows) {
-    int32_t value = row.kind == CHECK
-                        ? (IsDlgButtonChecked(dlg, row.control) == BST_CHECKED)
-                        : static_cast<int32_t>(GetDlgItemInt(dlg, row.control, nullptr, TRUE));
+    int32_t value = row.kind == CHECK ? (IsDlgButtonChecked(dlg, row.control) == BST_CHECKED)
+                                      : static_cast<int32_t>(GetDlgItemInt(dlg, row.control, nullptr, TRUE));
     option_put(&s_scratch, find_option(row.option), value);  // a byte keeps 8 bits
   }
 }

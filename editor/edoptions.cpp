@@ -10,11 +10,11 @@
 namespace ked {
 
 const EditorOptions g_compiledOptions = {
-    1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1,
+    1,  1, 0,  0, 0, 0, 0, 0, 1,  1, 1, 1, 1,
     0,  // IgnoreSetCursor: 0 until the settings file has been read (table default 1)
-    0, 0,
+    0,  0,
     32,  // TabFill
-    8, 2, 80, 0, 0, 0, 0, 0, 21, 0, 0, 0,
+    8,  2, 80, 0, 0, 0, 0, 0, 21, 0, 0, 0,
 };
 
 EditorOptions g_options = g_compiledOptions;
@@ -88,8 +88,8 @@ int read_settings(EditorRecord* rec) {
   g_options = g_compiledOptions;
   for (const OptionKey& key : g_optionKeys)
     option_put(&g_options, &key,
-                  static_cast<int32_t>(GetPrivateProfileIntA(kSettingsSection, key.name,
-                                                             key.defaultValue, kSettingsFile)));
+               static_cast<int32_t>(
+                   GetPrivateProfileIntA(kSettingsSection, key.name, key.defaultValue, kSettingsFile)));
   g_options.TabIncrement = usable_tab_increment(g_options.TabIncrement);
   rec->options = g_options;
   if (rec->wnd) build_tab_stops(rec);

@@ -109,7 +109,7 @@ LRESULT create_window(HWND wnd, const CREATESTRUCTA* create) {
     rec->state |= ST_FORMATTED;
     make_format_table(rec);
   }
-  rec->wnd = wnd;  // the parent hears of the load's progress
+  rec->wnd = wnd;        // the parent hears of the load's progress
   build_tab_stops(rec);  // the reader expands tabs to the stops
   load_at_creation(rec, name);
   if ((rec->state & ST_FORMATTED) && !(style & ES_KE_FORMATTED))

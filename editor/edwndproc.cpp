@@ -15,7 +15,7 @@ using namespace ked;
 
 namespace {
 
-constexpr LRESULT kDialogCodeAllKeys = 0x0C;     // wants all keys, has a selection
+constexpr LRESULT kDialogCodeAllKeys = 0x0C;      // wants all keys, has a selection
 constexpr LRESULT kDialogCodeArrowsChars = 0x89;  // arrows, characters, selection
 
 LRESULT set_redraw(EditorRecord* rec, WPARAM suspend) {
@@ -62,19 +62,38 @@ LRESULT dialog_code(EditorRecord* rec) {
 // Edit-control and private messages; null for those the control does not serve.
 CommandHandler edit_message_handler(UINT msg) {
   switch (msg) {
-    case EM_GETMODIFY: return cmd_get_modify;
-    case EM_SETMODIFY: return cmd_set_modify;
-    case EM_GETLINECOUNT: return cmd_get_line_count;
-    case EM_SETREADONLY: return cmd_set_read_only;
-    case EM_GETSEL: case EM_SETSEL: case EM_GETRECT: case EM_SETRECT: case EM_SETRECTNP:
-    case EM_LINEINDEX: case EM_LINELENGTH: case EM_REPLACESEL: case EM_GETLINE:
-    case EM_CANUNDO: case EM_LINEFROMCHAR: case EM_SETTABSTOPS: case EM_GETFIRSTVISIBLELINE:
-    case KE_PM_SELECTION_OFFSETS: case KE_PM_LINEFROMCHAR: case KE_PM_SELECT_OFFSETS:
+    case EM_GETMODIFY:
+      return cmd_get_modify;
+    case EM_SETMODIFY:
+      return cmd_set_modify;
+    case EM_GETLINECOUNT:
+      return cmd_get_line_count;
+    case EM_SETREADONLY:
+      return cmd_set_read_only;
+    case EM_GETSEL:
+    case EM_SETSEL:
+    case EM_GETRECT:
+    case EM_SETRECT:
+    case EM_SETRECTNP:
+    case EM_LINEINDEX:
+    case EM_LINELENGTH:
+    case EM_REPLACESEL:
+    case EM_GETLINE:
+    case EM_CANUNDO:
+    case EM_LINEFROMCHAR:
+    case EM_SETTABSTOPS:
+    case EM_GETFIRSTVISIBLELINE:
+    case KE_PM_SELECTION_OFFSETS:
+    case KE_PM_LINEFROMCHAR:
+    case KE_PM_SELECT_OFFSETS:
     case KE_PM_SELECTED_TEXT:
       return cmd_not_built;
-    case KE_PM_WINDOW_COLOUR: return cmd_swap_window_colour;
-    case KE_PM_GET_FORMAT: return cmd_get_format;
-    case KE_PM_SET_FORMAT: return cmd_set_format;
+    case KE_PM_WINDOW_COLOUR:
+      return cmd_swap_window_colour;
+    case KE_PM_GET_FORMAT:
+      return cmd_get_format;
+    case KE_PM_SET_FORMAT:
+      return cmd_set_format;
   }
   return nullptr;
 }
@@ -86,7 +105,7 @@ namespace {
 // Makes wp and lp the parameters handlers read while one message is served; a message
 // sent while another is served (to this window or another) gives the outer one's back.
 class MessageParams {
-public:
+ public:
   MessageParams(WPARAM wp, LPARAM lp) : wp_(g_wParam), lp_(g_lParam) {
     g_wParam = wp;
     g_lParam = lp;
@@ -98,7 +117,7 @@ public:
   MessageParams(const MessageParams&) = delete;
   MessageParams& operator=(const MessageParams&) = delete;
 
-private:
+ private:
   WPARAM wp_;
   LPARAM lp_;
 };
@@ -111,13 +130,16 @@ LRESULT CALLBACK EditorWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_CREATE) return create_window(wnd, reinterpret_cast<CREATESTRUCTA*>(lp));
   EditorRecord* rec = record_of(wnd);
   if (!rec) return DefWindowProcA(wnd, msg, wp, lp);
-  if ((msg >= KE_COMMAND_FIRST && msg <= KE_COMMAND_LAST) || msg == WM_PASTE)
-    return run_command(rec, msg);
+  if ((msg >= KE_COMMAND_FIRST && msg <= KE_COMMAND_LAST) || msg == WM_PASTE) return run_command(rec, msg);
   if (CommandHandler handler = edit_message_handler(msg)) return handler(rec);
 
   switch (msg) {
-    case WM_DESTROY: destroy_window(wnd); return 1;
-    case WM_SIZE: if (wp != SIZE_MINIMIZED) layout(rec); return 1;
+    case WM_DESTROY:
+      destroy_window(wnd);
+      return 1;
+    case WM_SIZE:
+      if (wp != SIZE_MINIMIZED) layout(rec);
+      return 1;
     case WM_SETFOCUS:
       if (wp) caret_focus_gained(rec);
       notify(rec, KEN_SETFOCUS);
@@ -126,20 +148,37 @@ LRESULT CALLBACK EditorWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
       caret_focus_lost(rec);
       notify(rec, KEN_KILLFOCUS);
       return 1;
-    case WM_SETREDRAW: return set_redraw(rec, wp);
-    case WM_SETTEXT: return set_text(rec, reinterpret_cast<const char*>(lp));
-    case WM_GETTEXT: return get_text(rec, reinterpret_cast<char*>(lp), wp);
-    case WM_GETTEXTLENGTH: return text_length(rec);
-    case WM_PAINT: return paint(rec);
-    case WM_ERASEBKGND: return erase_background(rec, reinterpret_cast<HDC>(wp));
-    case WM_SETFONT: return set_font(rec, reinterpret_cast<HFONT>(wp));
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(rec->font);
-    case WM_GETDLGCODE: return dialog_code(rec);
-    case WM_CUT: return SendMessageA(wnd, KE_CUT, wp, lp);
-    case WM_COPY: return SendMessageA(wnd, KE_COPY, wp, lp);
-    case WM_CLEAR: return SendMessageA(wnd, KE_DELETE_LINE, wp, lp);
-    case WM_UNDO: case EM_UNDO: return SendMessageA(wnd, KE_UNDO, wp, lp);
-    case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_MBUTTONDOWN:
+    case WM_SETREDRAW:
+      return set_redraw(rec, wp);
+    case WM_SETTEXT:
+      return set_text(rec, reinterpret_cast<const char*>(lp));
+    case WM_GETTEXT:
+      return get_text(rec, reinterpret_cast<char*>(lp), wp);
+    case WM_GETTEXTLENGTH:
+      return text_length(rec);
+    case WM_PAINT:
+      return paint(rec);
+    case WM_ERASEBKGND:
+      return erase_background(rec, reinterpret_cast<HDC>(wp));
+    case WM_SETFONT:
+      return set_font(rec, reinterpret_cast<HFONT>(wp));
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(rec->font);
+    case WM_GETDLGCODE:
+      return dialog_code(rec);
+    case WM_CUT:
+      return SendMessageA(wnd, KE_CUT, wp, lp);
+    case WM_COPY:
+      return SendMessageA(wnd, KE_COPY, wp, lp);
+    case WM_CLEAR:
+      return SendMessageA(wnd, KE_DELETE_LINE, wp, lp);
+    case WM_UNDO:
+    case EM_UNDO:
+      return SendMessageA(wnd, KE_UNDO, wp, lp);
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK:
       return offer_to_parent(rec, msg, wp, lp);
   }

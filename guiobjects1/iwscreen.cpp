@@ -14,7 +14,7 @@ namespace {
 
 // Value -> system cursor, in "MousePointerSelector" order (none for Default).
 const LPCSTR kCursors[kPointerCount] = {
-    nullptr,     IDC_ARROW,  IDC_CROSS,    IDC_IBEAM, IDC_ICON, IDC_SIZEALL, IDC_SIZENESW,
+    nullptr,    IDC_ARROW,    IDC_CROSS,  IDC_IBEAM,   IDC_ICON, IDC_SIZEALL, IDC_SIZENESW,
     IDC_SIZENS, IDC_SIZENWSE, IDC_SIZEWE, IDC_UPARROW, IDC_WAIT, IDC_NO,      IDC_HELP,
 };
 
@@ -90,7 +90,8 @@ void IWScreen::PO_DeclareFields(SignatureRep& sig) {
   PO_Property(sig, "pixelsPerInchX", kTypeShort, nullptr, &IWScreen::pdGetpixelsPerInchX);
   PO_Property(sig, "pixelsPerInchY", kTypeShort, nullptr, &IWScreen::pdGetpixelsPerInchY);
   PO_Method(sig, "Function Fonts(ByVal index as Integer) as String", &IWScreen::imFonts);
-  PO_Method(sig, "Function EnumWindows(o as Object, ByVal methodName As String) as Long", &IWScreen::imEnumWindows);
+  PO_Method(sig, "Function EnumWindows(o as Object, ByVal methodName As String) as Long",
+            &IWScreen::imEnumWindows);
 }
 
 short IWScreen::TwipsPerPixelX() { return TwipsPerPixel(LOGPIXELSX); }

@@ -127,8 +127,8 @@ const POClassRow& IWWindow::PO_Row() { return DllInstance::Row(kOviui1Window); }
 // to the derived classes' tables. A new row is one line here.
 DEFINE_RESPONSE_TABLE1(IWWindow, IWDndWindow)
 EV_WM_CTLCOLOR, EV_WM_MOVE, EV_WM_WINDOWPOSCHANGED, EV_WM_MOUSEMOVE,
-    WL_MSG(WM_MBUTTONDOWN, Mouse, EvMButtonDown), WL_MSG(WM_MBUTTONUP, Mouse, EvMButtonUp),
-    EV_WM_RBUTTONDOWN, EV_WM_RBUTTONUP, EV_WM_KEYDOWN, EV_WM_KEYUP, EV_WM_CHAR, END_RESPONSE_TABLE;
+    WL_MSG(WM_MBUTTONDOWN, Mouse, EvMButtonDown), WL_MSG(WM_MBUTTONUP, Mouse, EvMButtonUp), EV_WM_RBUTTONDOWN,
+    EV_WM_RBUTTONUP, EV_WM_KEYDOWN, EV_WM_KEYUP, EV_WM_CHAR, END_RESPONSE_TABLE;
 
 IWWindow::IWWindow(IUnknown* outer) : POClass(outer) {
   Init(nullptr, nullptr, DllInstance::Module());
@@ -1097,8 +1097,9 @@ void IWWindow::EvLButtonDblClk(uint, TPoint&) {
 
 void IWWindow::EvMouseMove(uint keyFlags, TPoint& point) {
   DragMove(keyFlags, point);
-  short button = (short)(((keyFlags & MK_LBUTTON) ? kButtonLeft : 0) | ((keyFlags & MK_RBUTTON) ? kButtonRight : 0) |
-                         ((keyFlags & MK_MBUTTON) ? kButtonMiddle : 0));
+  short button =
+      (short)(((keyFlags & MK_LBUTTON) ? kButtonLeft : 0) | ((keyFlags & MK_RBUTTON) ? kButtonRight : 0) |
+              ((keyFlags & MK_MBUTTON) ? kButtonMiddle : 0));
   NotifyMouse("MouseMove", button, keyFlags, point);
 }
 

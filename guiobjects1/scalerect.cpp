@@ -29,13 +29,20 @@ uint32_t WordOf(float f) {
 // others.
 double FixedTwips(ScaleMode m, bool vertical) {
   switch (m) {
-    case kScaleTwip: return 1;
-    case kScalePoint: return 20;
-    case kScaleCharacter: return vertical ? 240 : 120;
-    case kScaleInch: return 1440;
-    case kScaleMillimeter: return kTwipsPerMillimeter;
-    case kScaleCentimeter: return kTwipsPerCentimeter;
-    default: return 0;
+    case kScaleTwip:
+      return 1;
+    case kScalePoint:
+      return 20;
+    case kScaleCharacter:
+      return vertical ? 240 : 120;
+    case kScaleInch:
+      return 1440;
+    case kScaleMillimeter:
+      return kTwipsPerMillimeter;
+    case kScaleCentimeter:
+      return kTwipsPerCentimeter;
+    default:
+      return 0;
   }
 }
 
@@ -67,8 +74,10 @@ void ScaleRect::checkExtentY() const {
 
 long double ScaleRect::TwipsPerUnitX() const {
   switch (mode_) {
-    case kScaleCustom: return FloatOf(hword_);
-    case kScalePixel: return devX_;
+    case kScaleCustom:
+      return FloatOf(hword_);
+    case kScalePixel:
+      return devX_;
     case kScaleProportional:
       checkExtentX();
       return (long double)(int32_t)hword_ * devX_ / ScaleWidth;
@@ -80,8 +89,10 @@ long double ScaleRect::TwipsPerUnitX() const {
 
 long double ScaleRect::TwipsPerUnitY() const {
   switch (mode_) {
-    case kScaleCustom: return FloatOf(vword_);
-    case kScalePixel: return devY_;
+    case kScaleCustom:
+      return FloatOf(vword_);
+    case kScalePixel:
+      return devY_;
     case kScaleProportional:
       checkExtentY();
       return (long double)(int32_t)vword_ * devY_ / ScaleHeight;
@@ -96,7 +107,8 @@ long double ScaleRect::PixelsPerUnitX() const {
     case kScaleProportional:
       checkExtentX();
       return (long double)(int32_t)hword_ / ScaleWidth;
-    case kScalePixel: return 1;
+    case kScalePixel:
+      return 1;
     default:
       if (mode_ >= kScaleModeCount) return IllegalMode();
       return devX_ != 0 ? TwipsPerUnitX() / devX_ : 0;
@@ -108,7 +120,8 @@ long double ScaleRect::PixelsPerUnitY() const {
     case kScaleProportional:
       checkExtentY();
       return (long double)(int32_t)vword_ / ScaleHeight;
-    case kScalePixel: return 1;
+    case kScalePixel:
+      return 1;
     default:
       if (mode_ >= kScaleModeCount) return IllegalMode();
       return devY_ != 0 ? TwipsPerUnitY() / devY_ : 0;
@@ -205,7 +218,8 @@ void ScaleRect::Read(OCLStream& s, const char* owner) {
 
 LongRect ScaleRect::UnitsToTwips(const ScaleRect* s, const UnitRect& r) {
   if (!s)
-    return {Truncate(r.left + 0.5L), Truncate(r.top + 0.5L), Truncate(r.width + 0.5L), Truncate(r.height + 0.5L)};
+    return {Truncate(r.left + 0.5L), Truncate(r.top + 0.5L), Truncate(r.width + 0.5L),
+            Truncate(r.height + 0.5L)};
   long double tx = s->TwipsPerUnitX(), ty = s->TwipsPerUnitY();
   return {Truncate(tx * (r.left - s->ScaleLeft)), Truncate(ty * (r.top - s->ScaleTop)),
           Truncate((tx < 0 ? -tx : tx) * r.width), Truncate((ty < 0 ? -ty : ty) * r.height)};

@@ -26,8 +26,7 @@ int skipReclaim = 0;
 }
 
 [[noreturn]] void corrupt(const std::string& why) {
-  throw OCLStreamException(("Description table is corrupt: " + why).c_str(),
-                           STG_E_DOCFILECORRUPT);
+  throw OCLStreamException(("Description table is corrupt: " + why).c_str(), STG_E_DOCFILECORRUPT);
 }
 
 void seek(IStream* s, ULONG at, const std::string& step) {
@@ -87,12 +86,12 @@ const char* Description::check(const unsigned char* p) {
 
 // --- VoidDescriptionTable ------------------------------------------------------------
 
-VoidDescriptionTable::VoidDescriptionTable(OCLStorage& parent, const char* name,
-                                           unsigned long tag, unsigned long value)
+VoidDescriptionTable::VoidDescriptionTable(OCLStorage& parent, const char* name, unsigned long tag,
+                                           unsigned long value)
     : descs_(32), tag_(tag), value_(value) {
   storage_.reset(new OCLStorage(parent.storage(), name, 1, kMode));
-  if (!storage_->is()) fail(std::string("opening the storage \"") + (name ? name : "") + "\"",
-                            storage_->result());
+  if (!storage_->is())
+    fail(std::string("opening the storage \"") + (name ? name : "") + "\"", storage_->result());
   recover();
   descStream_.reset(new OCLStream(storage_->storage(), "Description table", 1, kMode));
   if (!descStream_->is()) fail("opening \"Description table\"", descStream_->result());
@@ -113,8 +112,7 @@ void VoidDescriptionTable::openItems() {
 // is the size of its "Items", which tells the two apart.
 void VoidDescriptionTable::recover() {
   IStorage* stg = storage_->storage();
-  if (!exists(stg, kItemsName) && exists(stg, kPreviousName))
-    stg->RenameElement(kPreviousName, kItemsName);
+  if (!exists(stg, kItemsName) && exists(stg, kPreviousName)) stg->RenameElement(kPreviousName, kItemsName);
   if (exists(stg, kTempName)) stg->DestroyElement(kTempName);
   if (!exists(stg, kPreviousName)) return;
   ULONG total = 0;
@@ -122,8 +120,7 @@ void VoidDescriptionTable::recover() {
     OCLStream desc(stg, "Description table", 0, kMode);
     unsigned char head[8];
     ULONG cb = 0;
-    if (desc.is() && SUCCEEDED(desc->Read(head, 8, &cb)) && cb == 8)
-      total = Array::getU32(head + 4);
+    if (desc.is() && SUCCEEDED(desc->Read(head, 8, &cb)) && cb == 8) total = Array::getU32(head + 4);
   }
   ULONG itemsSize = 0;
   {
@@ -240,8 +237,7 @@ void VoidDescriptionTable::readTable() {
   if (wasted_ > total_) corrupt("more wasted bytes than used ones");
   for (unsigned i = 0; i < descs_.count(); ++i) {
     const Description& d = descs_[i];
-    if (d.isUsed() && !d.isDeleted() &&
-        (unsigned long long)d.offset + d.size > (unsigned long long)total_)
+    if (d.isUsed() && !d.isDeleted() && (unsigned long long)d.offset + d.size > (unsigned long long)total_)
       corrupt("description " + std::to_string(i) + " lies past the end of \"Items\"");
   }
 }

@@ -52,14 +52,12 @@ bool OleResult::Check(HRESULT result, const char* context) {
   buf[0] = '\0';
   if (!FAILED(result)) return false;
   char text[1024];
-  DWORD len = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(result), 0x400, text, sizeof text,
-                             nullptr);
+  DWORD len = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             static_cast<DWORD>(result), 0x400, text, sizeof text, nullptr);
   if (len == 0) {
     // No system text (Wine has none for most OLE results): say at least what failed.
     if (context && *context)
-      snprintf(buf, sizeof buf, "OLE error 0x%08lX: %s", static_cast<unsigned long>(result),
-               context);
+      snprintf(buf, sizeof buf, "OLE error 0x%08lX: %s", static_cast<unsigned long>(result), context);
     else
       snprintf(buf, sizeof buf, "OLE error 0x%08lX", static_cast<unsigned long>(result));
     return true;
@@ -81,9 +79,8 @@ bool OleResult::Check(HRESULT result, const char* context) {
 
 const char* OleResult::Text(HRESULT result) {
   static char text[512];
-  DWORD len = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(result), 0x400, text, sizeof text,
-                             nullptr);
+  DWORD len = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             static_cast<DWORD>(result), 0x400, text, sizeof text, nullptr);
   while (len > 0 && (text[len - 1] == '\r' || text[len - 1] == '\n' || text[len - 1] == ' '))
     text[--len] = '\0';
   if (len > 0) return text;

@@ -23,9 +23,7 @@ int OCL_AGG::NumberOfInterfaces() { return OCL_IID::kCount; }
 
 IUnknown* OCL_AGG::OCLstdUnknown() { return aggOCLPersistStream(); }
 
-HRESULT STDMETHODCALLTYPE OCL_AGG::QueryInterface(REFIID riid, void** out) {
-  return OCLstdQuery(riid, out);
-}
+HRESULT STDMETHODCALLTYPE OCL_AGG::QueryInterface(REFIID riid, void** out) { return OCLstdQuery(riid, out); }
 
 ULONG STDMETHODCALLTYPE OCL_AGG::AddRef() { return aggCount_++; }
 

@@ -21,12 +21,10 @@ const GUID kGuids[OCL_IID::kCount] = {OCL_IID_LIST(OCL_IID_GUID, OCL_IID_GUID, O
 }  // namespace
 
 #define OCL_IID_PTR(name, group) &kGuids[OCL_IID::iid##name],
-const GUID* const OCL_IID::GuidTable[OCL_IID::kCount] = {
-    OCL_IID_LIST(OCL_IID_PTR, OCL_IID_PTR, OCL_IID_PTR)};
+const GUID* const OCL_IID::GuidTable[OCL_IID::kCount] = {OCL_IID_LIST(OCL_IID_PTR, OCL_IID_PTR, OCL_IID_PTR)};
 #undef OCL_IID_PTR
 
-HRESULT OCL_IID::CreateInstance(IClassFactory*& factory, const GUID& clsid, iid id,
-                                void** out) {
+HRESULT OCL_IID::CreateInstance(IClassFactory*& factory, const GUID& clsid, iid id, void** out) {
   if (!factory) {
     HRESULT hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                                   reinterpret_cast<void**>(&factory));

@@ -21,9 +21,7 @@ HRESULT STDMETHODCALLTYPE OCLPersistStream::QueryInterface(REFIID riid, void** o
 
 namespace {
 
-void keepText(const char* text) {
-  snprintf(OleResult::buf, sizeof OleResult::buf, "%s", text);
-}
+void keepText(const char* text) { snprintf(OleResult::buf, sizeof OleResult::buf, "%s", text); }
 
 }  // namespace
 

@@ -61,8 +61,8 @@ OCLStorage::OCLStorage(ILockBytes* bytes, unsigned long mode) {
   logerror(hr);
 }
 
-OCLStorage::OCLStorage(IStorage* parent, const char* name, int create, unsigned long mode,
-                       IStorage* priority, SNB exclude) {
+OCLStorage::OCLStorage(IStorage* parent, const char* name, int create, unsigned long mode, IStorage* priority,
+                       SNB exclude) {
   oclAssert(parent != nullptr, "stg", kFile, 116);
   bool writable = isWritable(parent);
   if (!writable) mode &= ~3ul;
@@ -70,8 +70,7 @@ OCLStorage::OCLStorage(IStorage* parent, const char* name, int create, unsigned 
   const wchar_t* wn = empty(name) ? nullptr : wname.data();
   HRESULT hr = STG_E_FILEALREADYEXISTS;
   if (writable && create) hr = parent->CreateStorage(wn, mode, 0, 0, rep_.receive());
-  if (hr == STG_E_FILEALREADYEXISTS)
-    hr = parent->OpenStorage(wn, priority, mode, exclude, 0, rep_.receive());
+  if (hr == STG_E_FILEALREADYEXISTS) hr = parent->OpenStorage(wn, priority, mode, exclude, 0, rep_.receive());
   if (FAILED(hr)) rep_.reset();
   setResult(hr);
   Check(hr, name);

@@ -32,8 +32,8 @@ const char kFile[] = "OCLSTRM";
   char code[16];
   snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
   const char* known = OleResult::Text(hr);
-  std::string text = std::string("The data could not be ") + what + ": " +
-                     (known ? known : "OLE error") + " (" + code + ")";
+  std::string text =
+      std::string("The data could not be ") + what + ": " + (known ? known : "OLE error") + " (" + code + ")";
   throw OCLStreamException(text.c_str(), hr);
 }
 }  // namespace
@@ -51,8 +51,7 @@ OCLStream::OCLStream(IStorage* stg, const char* name, int create, unsigned long 
   str2wide(name, wname.data(), int(wname.size()));
   HRESULT hr = STG_E_FILEALREADYEXISTS;
   if (writable && create) hr = stg->CreateStream(wname.data(), mode, 0, 0, rep_.receive());
-  if (hr == STG_E_FILEALREADYEXISTS)
-    hr = stg->OpenStream(wname.data(), nullptr, mode, 0, rep_.receive());
+  if (hr == STG_E_FILEALREADYEXISTS) hr = stg->OpenStream(wname.data(), nullptr, mode, 0, rep_.receive());
   if (FAILED(hr)) rep_.reset();
   setResult(hr);
   Check(hr, name);
@@ -95,8 +94,7 @@ void OCLStream::seekForward(ULONG increment) {
   LARGE_INTEGER by;
   by.QuadPart = increment;
   rep_->Seek(by, STREAM_SEEK_CUR, nullptr);
-  oclAssert(oldPos + increment == currOffset(), "(oldPos+increment) == currOffset()", kFile,
-            127);
+  oclAssert(oldPos + increment == currOffset(), "(oldPos+increment) == currOffset()", kFile, 127);
 }
 
 ULONG OCLStream::size(ULONG newSize) {
@@ -120,8 +118,8 @@ void OCLStream::copyTo(IStream* dest, ULONG sz) {
 }
 
 // The fixed-width values: ULONG is 4 bytes on every Windows target (LLP64 included).
-static_assert(sizeof(ULONG) == 4 && sizeof(USHORT) == 2 && sizeof(UCHAR) == 1 &&
-                  sizeof(float) == 4 && sizeof(double) == 8,
+static_assert(sizeof(ULONG) == 4 && sizeof(USHORT) == 2 && sizeof(UCHAR) == 1 && sizeof(float) == 4 &&
+                  sizeof(double) == 8,
               "stream value widths");
 
 #define OCL_WRITE_VALUE(type, line) \
@@ -152,10 +150,10 @@ void OCLStream::write(const char* s) {
   write(static_cast<const void*>(s), n);
 }
 
-#define OCL_READ_VALUE(type, name, nameLine, line)                          \
-  void OCLStream::read(type* name) {                                        \
-    if (nameLine) oclAssert(name != nullptr, #name, kFile, nameLine);       \
-    read(name, sizeof(type));                                               \
+#define OCL_READ_VALUE(type, name, nameLine, line)                    \
+  void OCLStream::read(type* name) {                                  \
+    if (nameLine) oclAssert(name != nullptr, #name, kFile, nameLine); \
+    read(name, sizeof(type));                                         \
   }
 OCL_READ_VALUE(ULONG, pul, 251, 257)
 OCL_READ_VALUE(USHORT, pus, 265, 271)
@@ -215,8 +213,7 @@ void OCLStream::read(char** p) {
     if (cb < want) shortRead(at, n, have, "bytes of a string");
   }
   if (s[n - 1] != '\0') {
-    snprintf(text, sizeof text,
-             "Stream data is damaged: the string at offset %lu has no terminator",
+    snprintf(text, sizeof text, "Stream data is damaged: the string at offset %lu has no terminator",
              static_cast<unsigned long>(at));
     throw OCLStreamException(text, STG_E_DOCFILECORRUPT);
   }

@@ -11,8 +11,7 @@ const int kSingleSize = 2;
 
 }  // namespace
 
-OCLStreamBuf::OCLStreamBuf(IStream* stream, std::ios_base::openmode mode)
-    : stream_(stream), mode_(mode) {
+OCLStreamBuf::OCLStreamBuf(IStream* stream, std::ios_base::openmode mode) : stream_(stream), mode_(mode) {
   if (stream_) stream_->AddRef();
 }
 

@@ -76,9 +76,9 @@ void ParserContext::consume() {
 static bool KindMatches(int kind, int type) {
   switch (kind) {
     case PE_MEMBER_DECL:
-      return type == PE_COMPLEX_VAR_DECL || type == PE_SIMPLE_VAR_DECL ||
-             type == PE_CONST_DECL || type == PE_PROPERTY_DECL || type == PE_EVENT_DECL ||
-             type == PE_FUNC_DECLARE || type == PE_SUB_DECLARE;
+      return type == PE_COMPLEX_VAR_DECL || type == PE_SIMPLE_VAR_DECL || type == PE_CONST_DECL ||
+             type == PE_PROPERTY_DECL || type == PE_EVENT_DECL || type == PE_FUNC_DECLARE ||
+             type == PE_SUB_DECLARE;
     case PE_PROC_DECL:
       return type == PE_FUNC_DECL || type == PE_SUB_DECL;
     case PE_PROC_DECLARE:
@@ -119,8 +119,7 @@ PEntity* ParserContext::peek() {
 
 const char* ParserContext::currentEntityName() {
   if (!pending_) return "Nothing";
-  PEntity* e = state_ == PE_STMT_LIST ? static_cast<StmtList*>(pending_.get())->first()
-                                      : pending_.get();
+  PEntity* e = state_ == PE_STMT_LIST ? static_cast<StmtList*>(pending_.get())->first() : pending_.get();
   if (!e || e->getType() == PE_END_OF_TEXT) return "Nothing";
   return e->name();
 }

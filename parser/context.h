@@ -18,7 +18,7 @@ class InterObjRep;
 class DeadSourceList;
 
 class ParserContext {
-public:
+ public:
   ParserContext();
   ~ParserContext();
   ParserContext(const ParserContext&) = delete;
@@ -73,12 +73,12 @@ public:
   // later constants and array bounds may name them (made on first use).
   InterObjRep* constScope();
 
-private:
+ private:
   void dropConstScope();
   PEntity* fetch();  // the current entity (a walked list's first member), or null
   void consume();
 
-  int state_ = 0;       // 0: nothing pending, else the pending entity's kind
+  int state_ = 0;  // 0: nothing pending, else the pending entity's kind
   PEntityRef pending_;
   BlockDynamicVector blocks_;
   const char* text_ = nullptr;

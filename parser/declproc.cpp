@@ -22,10 +22,8 @@
 
 // ---- Sub and Function
 
-ProcDecl::ProcDecl(int line, const char* text, int modifier, const char* name,
-                   VarGroupList* args)
-    : Decl(line, text), modifier_(modifier), name_(name ? name : ""),
-      args_(args ? args : new VarGroupList) {}
+ProcDecl::ProcDecl(int line, const char* text, int modifier, const char* name, VarGroupList* args)
+    : Decl(line, text), modifier_(modifier), name_(name ? name : ""), args_(args ? args : new VarGroupList) {}
 
 const char* ProcDecl::name() const { return "Procedure Definition"; }
 
@@ -35,8 +33,7 @@ void ProcDecl::declareArguments(ParserContext& ctx, const std::function<void(Fie
   args_->apply(ctx, line_, true, false, [&](Field* f, VarRecord&) { add(f); });
 }
 
-int ProcDecl::readBody(ParserContext& ctx, DeadSourceList* ds, PEType terminator,
-                       const char* construct) {
+int ProcDecl::readBody(ParserContext& ctx, DeadSourceList* ds, PEType terminator, const char* construct) {
   UTILS_ASSERT(ds);  // "deadSource"
   ds->add(0, text_, DeadSourceList::DECLARATION, 3);
   const int flag = isStatic() ? 1 : 0;
@@ -98,14 +95,13 @@ Field* SubDecl::nativeField(const MemberFn& member, ParserContext&) {
   return field;
 }
 
-FuncDecl::FuncDecl(int line, const char* text, int modifier, const char* name,
-                   unsigned char suffix, VarGroupList* args, VarDeclInfo* ret)
-    : ProcDecl(line, text, modifier, name, args), suffix_(suffix),
+FuncDecl::FuncDecl(int line, const char* text, int modifier, const char* name, unsigned char suffix,
+                   VarGroupList* args, VarDeclInfo* ret)
+    : ProcDecl(line, text, modifier, name, args),
+      suffix_(suffix),
       ret_(ret ? ret : new VarDeclInfo(DT_NONE)) {}
 
-unsigned char FuncDecl::returnType() const {
-  return ResolveDeclType(suffix_, ret_->type(), line_);
-}
+unsigned char FuncDecl::returnType() const { return ResolveDeclType(suffix_, ret_->type(), line_); }
 
 Field* FuncDecl::resultField(ParserContext& ctx) {
   VarRecord result("", returnType(), 0, nullptr);
@@ -116,8 +112,7 @@ InterProcField* FuncDecl::build(ParserContext& ctx, DeadSourceList* ds) {
   readBody(ctx, ds, PE_END_FUNCTION, "Function");
   std::unique_ptr<Field> result(resultField(ctx));  // the procedure's once it is made
   DeadSource dead(ds->makeRep());
-  InterFuncField* proc =
-      new InterFuncField(name_.c_str(), ctx.ids(), ctx.blocks(), result.get(), dead);
+  InterFuncField* proc = new InterFuncField(name_.c_str(), ctx.ids(), ctx.blocks(), result.get(), dead);
   result.release();
   try {
     declareArguments(ctx, [&](Field* f) { proc->addArgument(f); });
@@ -184,8 +179,12 @@ void EventDecl::addToSignature(SignatureRep& sig) {
 
 PropertyDecl::PropertyDecl(int line, const char* text, const char* name, unsigned char suffix,
                            const char* proc1, const char* proc2, VarDeclInfo* info)
-    : MemberDecl(line, text), name_(name ? name : ""), proc1_(proc1 ? proc1 : ""),
-      proc2_(proc2 ? proc2 : ""), suffix_(suffix), info_(info ? info : new VarDeclInfo(DT_NONE)) {}
+    : MemberDecl(line, text),
+      name_(name ? name : ""),
+      proc1_(proc1 ? proc1 : ""),
+      proc2_(proc2 ? proc2 : ""),
+      suffix_(suffix),
+      info_(info ? info : new VarDeclInfo(DT_NONE)) {}
 
 const char* PropertyDecl::name() const { return "Procedural Property Definition"; }
 
@@ -199,16 +198,17 @@ void PropertyDecl::addToBlock(BlockBuildRep* block, ParserContext& ctx) {
   block->addStaticField(dataField(ctx));
 }
 
-void PropertyDecl::declareOnto(InterObjRep& obj, ParserContext& ctx) {
-  obj.addField(dataField(ctx), 0, 0);
-}
+void PropertyDecl::declareOnto(InterObjRep& obj, ParserContext& ctx) { obj.addField(dataField(ctx), 0, 0); }
 
 // ---- Declare
 
-ProcDeclare::ProcDeclare(int line, const char* text, const char* name, const char* lib,
-                         const char* alias, VarGroupList* args)
-    : MemberDecl(line, text), name_(name ? name : ""), lib_(lib ? lib : ""),
-      alias_(alias ? alias : ""), args_(args ? args : new VarGroupList) {}
+ProcDeclare::ProcDeclare(int line, const char* text, const char* name, const char* lib, const char* alias,
+                         VarGroupList* args)
+    : MemberDecl(line, text),
+      name_(name ? name : ""),
+      lib_(lib ? lib : ""),
+      alias_(alias ? alias : ""),
+      args_(args ? args : new VarGroupList) {}
 
 const char* ProcDeclare::name() const { return "Procedure Declaration"; }
 
@@ -220,27 +220,25 @@ void ProcDeclare::addToBlock(BlockBuildRep* block, ParserContext& ctx) {
   block->addStaticField(dataField(ctx));
 }
 
-void ProcDeclare::declareOnto(InterObjRep& obj, ParserContext& ctx) {
-  obj.addField(dataField(ctx), 0, 0);
-}
+void ProcDeclare::declareOnto(InterObjRep& obj, ParserContext& ctx) { obj.addField(dataField(ctx), 0, 0); }
 
 Field* SubDeclare::dataField(ParserContext& ctx) {
-  CDLLProcField* field = new CDLLProcField(name_.c_str(), lib_.c_str(),
-                                           alias_.empty() ? nullptr : alias_.c_str());
+  CDLLProcField* field =
+      new CDLLProcField(name_.c_str(), lib_.c_str(), alias_.empty() ? nullptr : alias_.c_str());
   declareArguments(ctx, [&](Field* f) { field->addArgument(f); });
   return field;
 }
 
-FuncDeclare::FuncDeclare(int line, const char* text, const char* name, unsigned char suffix,
-                         const char* lib, const char* alias, VarGroupList* args,
-                         VarDeclInfo* ret)
-    : ProcDeclare(line, text, name, lib, alias, args), suffix_(suffix),
+FuncDeclare::FuncDeclare(int line, const char* text, const char* name, unsigned char suffix, const char* lib,
+                         const char* alias, VarGroupList* args, VarDeclInfo* ret)
+    : ProcDeclare(line, text, name, lib, alias, args),
+      suffix_(suffix),
       ret_(ret ? ret : new VarDeclInfo(DT_NONE)) {}
 
 Field* FuncDeclare::dataField(ParserContext& ctx) {
   unsigned char type = ResolveDeclType(suffix_, ret_->type(), line_);
-  CDLLFuncField* field = new CDLLFuncField(name_.c_str(), type, lib_.c_str(),
-                                           alias_.empty() ? nullptr : alias_.c_str());
+  CDLLFuncField* field =
+      new CDLLFuncField(name_.c_str(), type, lib_.c_str(), alias_.empty() ? nullptr : alias_.c_str());
   declareArguments(ctx, [&](Field* f) { field->addArgument(f); });
   return field;
 }

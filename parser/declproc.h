@@ -20,7 +20,7 @@ enum ProcModifier { MOD_NONE = 0, MOD_STATIC = 5, MOD_PRIVATE = 6, MOD_STATIC_PR
 
 // Sub/Function definition.
 class ProcDecl : public Decl {
-public:
+ public:
   // modifier: a ProcModifier.
   // Takes ownership of args (may be null).
   ProcDecl(int line, const char* text, int modifier, const char* name, VarGroupList* args);
@@ -41,14 +41,13 @@ public:
   int modifier() const { return modifier_; }
   bool isStatic() const { return modifier_ == MOD_STATIC || modifier_ == MOD_STATIC_PRIVATE; }
 
-protected:
+ protected:
   // Declares the arguments through add(field).
   void declareArguments(ParserContext& ctx, const std::function<void(Field*)>& add);
   // Declares the arguments as the parameters of a native method.
   void declareParams(CppProcField& field);
   // Reads the body into a new block, checks the terminator and closes the block.
-  int readBody(ParserContext& ctx, DeadSourceList* ds, PEType terminator,
-               const char* construct);
+  int readBody(ParserContext& ctx, DeadSourceList* ds, PEType terminator, const char* construct);
 
   int modifier_;
   std::string name_;
@@ -56,7 +55,7 @@ protected:
 };
 
 class SubDecl : public ProcDecl {
-public:
+ public:
   using ProcDecl::ProcDecl;
   PEType getType() const override { return PE_SUB_DECL; }
   InterProcField* build(ParserContext& ctx, DeadSourceList* deadSource) override;
@@ -65,7 +64,7 @@ public:
 };
 
 class FuncDecl : public ProcDecl {
-public:
+ public:
   // Takes ownership of ret (may be null: no As clause).
   FuncDecl(int line, const char* text, int modifier, const char* name, unsigned char suffix,
            VarGroupList* args, VarDeclInfo* ret);
@@ -76,7 +75,7 @@ public:
   // The resolved return type (suffix against the As clause).
   unsigned char returnType() const;
 
-private:
+ private:
   Field* resultField(ParserContext& ctx);
   unsigned char suffix_;
   std::unique_ptr<VarDeclInfo> ret_;
@@ -84,7 +83,7 @@ private:
 
 // Event name(args) [As type]
 class EventDecl : public MemberDecl {
-public:
+ public:
   EventDecl(int line, const char* text, const char* name, int kind);
   PEType getType() const override { return PE_EVENT_DECL; }
   const char* name() const override;
@@ -99,24 +98,24 @@ public:
   const std::string& eventName() const { return name_; }
   int kind() const { return kind_; }
 
-private:
+ private:
   std::string name_;
   int kind_;
 };
 
 // Property name Get getter [Set setter] [As type]
 class PropertyDecl : public MemberDecl {
-public:
+ public:
   // proc1, proc2: the access procedure names in source order (proc2 may be null).
-  PropertyDecl(int line, const char* text, const char* name, unsigned char suffix,
-               const char* proc1, const char* proc2, VarDeclInfo* info);
+  PropertyDecl(int line, const char* text, const char* name, unsigned char suffix, const char* proc1,
+               const char* proc2, VarDeclInfo* info);
   PEType getType() const override { return PE_PROPERTY_DECL; }
   const char* name() const override;
   void addToBlock(BlockBuildRep* block, ParserContext& ctx) override;
   void declareOnto(InterObjRep& obj, ParserContext& ctx) override;
   virtual Field* dataField(ParserContext& ctx);
 
-private:
+ private:
   std::string name_, proc1_, proc2_;
   unsigned char suffix_;
   std::unique_ptr<VarDeclInfo> info_;
@@ -124,9 +123,9 @@ private:
 
 // Declare Sub/Function name Lib "lib" [Alias "alias"] (args) [As type]
 class ProcDeclare : public MemberDecl {
-public:
-  ProcDeclare(int line, const char* text, const char* name, const char* lib,
-              const char* alias, VarGroupList* args);
+ public:
+  ProcDeclare(int line, const char* text, const char* name, const char* lib, const char* alias,
+              VarGroupList* args);
   PEType getType() const override { return PE_PROC_DECLARE; }
   const char* name() const override;
   void addToBlock(BlockBuildRep* block, ParserContext& ctx) override;
@@ -135,34 +134,34 @@ public:
   const std::string& library() const { return lib_; }
   const std::string& alias() const { return alias_; }
 
-protected:
+ protected:
   void declareArguments(ParserContext& ctx, const std::function<void(Field*)>& add);
   std::string name_, lib_, alias_;
   std::unique_ptr<VarGroupList> args_;
 };
 
 class SubDeclare : public ProcDeclare {
-public:
+ public:
   using ProcDeclare::ProcDeclare;
   PEType getType() const override { return PE_SUB_DECLARE; }
   Field* dataField(ParserContext& ctx) override;
 };
 
 class FuncDeclare : public ProcDeclare {
-public:
-  FuncDeclare(int line, const char* text, const char* name, unsigned char suffix,
-              const char* lib, const char* alias, VarGroupList* args, VarDeclInfo* ret);
+ public:
+  FuncDeclare(int line, const char* text, const char* name, unsigned char suffix, const char* lib,
+              const char* alias, VarGroupList* args, VarDeclInfo* ret);
   PEType getType() const override { return PE_FUNC_DECLARE; }
   Field* dataField(ParserContext& ctx) override;
 
-private:
+ private:
   unsigned char suffix_;
   std::unique_ptr<VarDeclInfo> ret_;
 };
 
 // Catch [name(args)]: a clause of the enclosing Try.
 class CatchDecl : public Decl {
-public:
+ public:
   // Takes ownership of catchExpr and vars (either may be null).
   CatchDecl(int line, const char* text, ExprNode* catchExpr, VarGroupList* vars);
   ~CatchDecl() override;
@@ -171,7 +170,7 @@ public:
   // Reads the clause's body and makes its CatchClause (flags & 1: static block).
   CatchClause* buildClause(ParserContext& ctx, DeadSourceList* ds, int flags);
 
-private:
+ private:
   ExprNode* catchExpr_;
   std::unique_ptr<VarGroupList> vars_;
 };

@@ -94,12 +94,24 @@ Field* MakeArray(VarRecord& v, unsigned char type, int line, ParserContext& ctx)
   ArrayField* field = nullptr;
   const char* name = v.name.c_str();
   switch (type) {
-    case DT_SHORT: field = new InterArray<short, 1>(name); break;
-    case DT_LONG: field = new InterArray<long, 2>(name); break;
-    case DT_FLOAT: field = new InterArray<float, 3>(name); break;
-    case DT_DOUBLE: field = new InterArray<double, 4>(name); break;
-    case DT_CURRENCY: field = new InterArray<Currency, 5>(name); break;
-    case DT_STRING: field = new InterArray<ValString, 6>(name); break;
+    case DT_SHORT:
+      field = new InterArray<short, 1>(name);
+      break;
+    case DT_LONG:
+      field = new InterArray<long, 2>(name);
+      break;
+    case DT_FLOAT:
+      field = new InterArray<float, 3>(name);
+      break;
+    case DT_DOUBLE:
+      field = new InterArray<double, 4>(name);
+      break;
+    case DT_CURRENCY:
+      field = new InterArray<Currency, 5>(name);
+      break;
+    case DT_STRING:
+      field = new InterArray<ValString, 6>(name);
+      break;
     default:
       throw ParserException(PMSG_ARRAY_TYPE_UNSUPPORTED, IdTypeString(type).string(), line, nullptr);
   }
@@ -133,8 +145,8 @@ Field* FixedStringDeclInfo::makeField(VarRecord& v, int line, ParserContext& ctx
   if (v.suffix != 0 && v.suffix != DT_STRING) throw DeclarationTypeMismatch(v.suffix, DT_STRING, line);
   if (!(v.flags & VarRecord::ARRAY)) {
     if (IsArgument(v))
-      throw ParserException("Fixed length string declarations are not allowed in argument lists",
-                            line, nullptr);
+      throw ParserException("Fixed length string declarations are not allowed in argument lists", line,
+                            nullptr);
     return InterDataField::make(v.name.c_str(), DT_STRING, 2, nullptr);
   }
   if (IsArgument(v)) return MakeArrayReference(v, DT_STRING);
@@ -193,9 +205,12 @@ Field* ValueRefDeclInfo::makeField(VarRecord& v, int line, ParserContext& ctx) {
     return field;
   }
   switch (kind_) {
-    case STRICT_REF: return StrictInterObjField::make(v.name.c_str(), name_.c_str(), DataMode(v));
-    case NEW_OBJECT: return EmbedObjField::make(v.name.c_str(), name_.c_str());
-    default: return InterObjField::make(v.name.c_str(), name_.c_str(), DataMode(v));
+    case STRICT_REF:
+      return StrictInterObjField::make(v.name.c_str(), name_.c_str(), DataMode(v));
+    case NEW_OBJECT:
+      return EmbedObjField::make(v.name.c_str(), name_.c_str());
+    default:
+      return InterObjField::make(v.name.c_str(), name_.c_str(), DataMode(v));
   }
 }
 
@@ -251,8 +266,7 @@ void SimpleVarDecl::addToBlock(BlockBuildRep* block, ParserContext& ctx) {
 }
 
 void SimpleVarDecl::declareOnto(InterObjRep& obj, ParserContext& ctx) {
-  groups_->apply(ctx, line_, false, false,
-                 [&](Field* f, VarRecord&) { obj.addField(f, 0, 0); });
+  groups_->apply(ctx, line_, false, false, [&](Field* f, VarRecord&) { obj.addField(f, 0, 0); });
 }
 
 Field* SimpleVarDecl::dataField(ParserContext& ctx) {
@@ -281,8 +295,7 @@ namespace {
 // The constant's value converted to its declared type. A Long converts to Integer,
 // Single and Double, a Double to Single; any other pair of differing types is refused,
 // and so is a Long outside Integer's range for an Integer.
-CountedValue ConvertConstant(CountedValue value, unsigned char declared,
-                             const std::string& name, int line) {
+CountedValue ConvertConstant(CountedValue value, unsigned char declared, const std::string& name, int line) {
   unsigned char actual = value->type();
   if (declared == 0 || declared == actual) return value;
   bool convertible =
@@ -292,8 +305,8 @@ CountedValue ConvertConstant(CountedValue value, unsigned char declared,
   if (declared == DT_SHORT) {
     long v = value->asLong();
     if (v < -32768 || v > 32767) {
-      std::string text = "Constant '" + name + "' is out of the range of Integer (" +
-                         std::to_string(v) + ").";
+      std::string text =
+          "Constant '" + name + "' is out of the range of Integer (" + std::to_string(v) + ").";
       throw ParserException(text.c_str(), line, nullptr);
     }
   }
@@ -339,8 +352,8 @@ void ConstDecl::declareOnto(InterObjRep& obj, ParserContext& ctx) {
 
 // ---- Type ... End Type
 
-ComplexVarDecl::ComplexVarDecl(ParserContext& ctx, int line, const char* text,
-                               ExprNode* nameExpr, ExprNode* baseExpr, int objectDecl)
+ComplexVarDecl::ComplexVarDecl(ParserContext& ctx, int line, const char* text, ExprNode* nameExpr,
+                               ExprNode* baseExpr, int objectDecl)
     : MemberDecl(line, text) {
   std::unique_ptr<ExprNode> n(nameExpr), b(baseExpr);
   if (objectDecl) throw ParserException(PMSG_OBJECT_DECL_ILLEGAL, ctx.currentLine(), nullptr);
@@ -348,10 +361,8 @@ ComplexVarDecl::ComplexVarDecl(ParserContext& ctx, int line, const char* text,
   if (baseExpr) baseName_ = DeclTypeName(ctx, baseExpr);
 }
 
-ComplexVarDecl::ComplexVarDecl(int line, const char* text, const char* typeName,
-                               const char* baseName)
-    : MemberDecl(line, text), typeName_(typeName ? typeName : ""),
-      baseName_(baseName ? baseName : "") {}
+ComplexVarDecl::ComplexVarDecl(int line, const char* text, const char* typeName, const char* baseName)
+    : MemberDecl(line, text), typeName_(typeName ? typeName : ""), baseName_(baseName ? baseName : "") {}
 
 void ComplexVarDecl::addToBlock(BlockBuildRep*, ParserContext&) {
   throw ParserException(PMSG_TYPE_IN_BLOCK, line_, nullptr);
@@ -437,6 +448,5 @@ void ReadTypeBody(ParserContext& ctx, InterObjRep& obj) {
     obj.addField(proc, 0, 0);
   }
   if (!ctx.nextEntity(PE_END_TYPE))
-    throw ConstructError(ctx.currentLine(), "Type...EndType", PE_END_TYPE,
-                         ctx.currentEntityName());
+    throw ConstructError(ctx.currentLine(), "Type...EndType", PE_END_TYPE, ctx.currentEntityName());
 }

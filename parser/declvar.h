@@ -15,8 +15,10 @@
 
 #include "entity.h"
 
-template <class T> class PtrList;
-template <class A, class B> class PtrPair;
+template <class T>
+class PtrList;
+template <class A, class B>
+class PtrPair;
 class Field;
 class InterObjRep;
 
@@ -25,8 +27,14 @@ using BoundsList = PtrList<PtrPair<ExprNode, ExprNode>>;
 
 // Type codes of declarations (the store's identifier types); 0 = not given.
 enum DeclTypeCode {
-  DT_NONE = 0, DT_SHORT = 1, DT_LONG = 2, DT_FLOAT = 3, DT_DOUBLE = 4,
-  DT_CURRENCY = 5, DT_STRING = 6, DT_OBJECT = 7
+  DT_NONE = 0,
+  DT_SHORT = 1,
+  DT_LONG = 2,
+  DT_FLOAT = 3,
+  DT_DOUBLE = 4,
+  DT_CURRENCY = 5,
+  DT_STRING = 6,
+  DT_OBJECT = 7
 };
 
 // One declared name.
@@ -34,8 +42,7 @@ struct VarRecord {
   enum Flags { ARRAY = 1, BYVAL = 2, ARGUMENT = 4, VARIABLE = 8 };
 
   // Takes ownership of the subscripts (null when the parentheses are empty or absent).
-  VarRecord(const char* name, unsigned char suffix, unsigned flags = 0,
-            BoundsList* subscripts = nullptr);
+  VarRecord(const char* name, unsigned char suffix, unsigned flags = 0, BoundsList* subscripts = nullptr);
   ~VarRecord();
   VarRecord(const VarRecord&) = delete;
   VarRecord& operator=(const VarRecord&) = delete;
@@ -48,7 +55,7 @@ struct VarRecord {
 
 // "As <type>": a plain type, the base of the other descriptions.
 class VarDeclInfo {
-public:
+ public:
   explicit VarDeclInfo(unsigned char type) : type_(type) {}
   virtual ~VarDeclInfo();
   // Class or enumeration name (null for plain and fixed-string types).
@@ -57,23 +64,23 @@ public:
   virtual Field* makeField(VarRecord& v, int line, ParserContext& ctx);
   unsigned char type() const { return type_; }
 
-protected:
+ protected:
   unsigned char type_;
 };
 
 // "As String * n": declared as an ordinary string (the length is not kept).
 class FixedStringDeclInfo : public VarDeclInfo {
-public:
+ public:
   explicit FixedStringDeclInfo(int length) : VarDeclInfo(DT_STRING), length_(length) {}
   Field* makeField(VarRecord& v, int line, ParserContext& ctx) override;
 
-private:
+ private:
   int length_;
 };
 
 // "As <class or enumeration>", "<prefix> As <class>", "As New <class>".
 class ValueRefDeclInfo : public VarDeclInfo {
-public:
+ public:
   enum Kind { OBJECT_REF = 0, STRICT_REF = 1, NEW_OBJECT = 2 };
   // The name text is taken from the identifier or dotted expression (which is deleted);
   // an illegal expression throws PMSG_OBJECT_DECL_ILLEGAL or PMSG_ME_IN_DECLARATION with the current line.
@@ -83,25 +90,25 @@ public:
   Field* makeField(VarRecord& v, int line, ParserContext& ctx) override;
   int kind() const { return kind_; }
 
-private:
+ private:
   std::string name_;
   int kind_;
 };
 
 // Names sharing one type description.
 class VarNameList {
-public:
+ public:
   void add(VarRecord* v) { vars_.emplace_back(v); }  // takes ownership
   size_t size() const { return vars_.size(); }
   VarRecord& at(size_t i) const { return *vars_[i]; }
 
-private:
+ private:
   std::vector<std::unique_ptr<VarRecord>> vars_;
 };
 
 // The groups of one declaration or argument list, in source order.
 class VarGroupList {
-public:
+ public:
   // Takes ownership of both; a null description means "no As clause".
   void add(VarNameList* names, VarDeclInfo* info);
   size_t size() const { return groups_.size(); }
@@ -116,7 +123,7 @@ public:
   void apply(ParserContext& ctx, int line, bool asArguments, bool byValNonObjects,
              const std::function<void(Field*, VarRecord&)>& target);
 
-private:
+ private:
   struct Group {
     std::unique_ptr<VarNameList> names;
     std::unique_ptr<VarDeclInfo> info;
@@ -145,21 +152,21 @@ void ReadTypeBody(ParserContext& ctx, InterObjRep& obj);
 
 // A declaration: keeps its line and the text of its line.
 class Decl : public PEntity {
-public:
+ public:
   Decl(int line, const char* text) : line_(line), text_(text ? text : "") {}
   PEType getType() const override { return PE_DECL; }
   const char* name() const override;
   int line() const override { return line_; }
   virtual const std::string& text() const { return text_; }
 
-protected:
+ protected:
   int line_;
   std::string text_;
 };
 
 // A declaration that may stand among an object's members.
 class MemberDecl : public Decl {
-public:
+ public:
   using Decl::Decl;
   PEType getType() const override { return PE_MEMBER_DECL; }
   const char* name() const override;
@@ -168,7 +175,7 @@ public:
 
 // Dim/Static/Private ... variables.
 class SimpleVarDecl : public MemberDecl {
-public:
+ public:
   enum { KEYWORD_STATIC = 5 };
   // Takes ownership of groups.
   SimpleVarDecl(int line, const char* text, VarGroupList* groups, int keyword);
@@ -180,14 +187,14 @@ public:
   const VarGroupList& groups() const { return *groups_; }
   int keyword() const { return keyword_; }
 
-private:
+ private:
   std::unique_ptr<VarGroupList> groups_;
   int keyword_;
 };
 
 // Constants of one Const statement.
 class ConstDeclList {
-public:
+ public:
   ~ConstDeclList();
   // Takes ownership of value. declType: the declared type code (suffix or As), 0 none.
   void add(const char* name, unsigned char declType, ExprNode* value);
@@ -198,29 +205,29 @@ public:
   };
   std::vector<Item>& items() { return items_; }
 
-private:
+ private:
   std::vector<Item> items_;
 };
 
 class ConstDecl : public MemberDecl {
-public:
+ public:
   ConstDecl(int line, const char* text, ConstDeclList* list);  // takes ownership
   PEType getType() const override { return PE_CONST_DECL; }
   void addToBlock(BlockBuildRep* block, ParserContext& ctx) override;
   void declareOnto(InterObjRep& obj, ParserContext& ctx) override;
 
-private:
+ private:
   void apply(ParserContext& ctx, const std::function<void(Field*, class Value*)>& target);
   std::unique_ptr<ConstDeclList> list_;
 };
 
 // Type name [From base] ... End Type: an embedded object type.
 class ComplexVarDecl : public MemberDecl {
-public:
+ public:
   // The name expressions are named at once (and deleted); objectDecl non-zero throws
   // PMSG_OBJECT_DECL_ILLEGAL (the grammar marks a declaration of an object this way).
-  ComplexVarDecl(ParserContext& ctx, int line, const char* text, ExprNode* nameExpr,
-                 ExprNode* baseExpr, int objectDecl);
+  ComplexVarDecl(ParserContext& ctx, int line, const char* text, ExprNode* nameExpr, ExprNode* baseExpr,
+                 int objectDecl);
   ComplexVarDecl(int line, const char* text, const char* typeName, const char* baseName);
   PEType getType() const override { return PE_COMPLEX_VAR_DECL; }
   // Throws PMSG_TYPE_IN_BLOCK: Type statements are not allowed inside blocks.
@@ -230,7 +237,7 @@ public:
   const std::string& typeName() const { return typeName_; }
   const std::string& baseName() const { return baseName_; }
 
-private:
+ private:
   std::string typeName_;
   std::string baseName_;
 };

@@ -59,8 +59,7 @@ void ReadBody(ParserContext& ctx, BlockBuildRep* block, DeadSourceList* ds, int 
   // the line of the entity that raised them.
   while (PEntityRef d = ctx.nextEntity(PE_MEMBER_DECL, ds)) {
     if (ds && RecordedDeclaration(d->getType()))
-      ds->add(d->line() - firstLine, static_cast<Decl*>(d.get())->text(),
-              DeadSourceList::DECLARATION, 3);
+      ds->add(d->line() - firstLine, static_cast<Decl*>(d.get())->text(), DeadSourceList::DECLARATION, 3);
     try {
       d->addToBlock(block, ctx);
     } catch (const StoreException& e) {
@@ -85,8 +84,8 @@ static void RequireEndOfText(ParserContext& ctx) {
   PEntity* e = ctx.peek();
   if (!e || e->getType() == PE_END_OF_TEXT) return;
   ThrowPendingSyntaxError(ctx);
-  std::string text = std::string("Unexpected '") + ctx.currentEntityName() +
-                     "': no open block ends or continues here.";
+  std::string text =
+      std::string("Unexpected '") + ctx.currentEntityName() + "': no open block ends or continues here.";
   throw ParserException(text.c_str(), e->line(), nullptr);
 }
 
@@ -124,13 +123,11 @@ static const char kNoText[] =
     "'  Member is an uncompilable procedure read from a Text file.\r\n\r\n"
     "'  No text is available.";
 
-InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText,
-                              InterProcField*& proc) {
+InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText, InterProcField*& proc) {
   PEntityRef e = ctx.nextEntity(PE_PROC_DECL);
   if (!e) {
     ThrowPendingSyntaxError(ctx);
-    if (PEntity* p = ctx.peek(); p && p->getType() == PE_END_OF_TEXT)
-      ctx.nextEntity(PE_END_OF_TEXT);
+    if (PEntity* p = ctx.peek(); p && p->getType() == PE_END_OF_TEXT) ctx.nextEntity(PE_END_OF_TEXT);
     return nullptr;
   }
   ProcDecl* decl = static_cast<ProcDecl*>(e.get());

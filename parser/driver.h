@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-
 class BlockBuildRep;
 class DeadSourceRep;
 class EvalableBlock;
@@ -23,7 +22,7 @@ class ParserContext;
 
 // The non-executable source of a block (comments and declaration texts) as it is met.
 class DeadSourceList {
-public:
+ public:
   enum Kind { DECLARATION = 1, COMMENT = 2, COMMENT_FLAGGED = 3 };
   struct Piece {
     int position;
@@ -39,7 +38,7 @@ public:
   // A new store dead source made from the pieces (count 0: wrap it in a DeadSource).
   DeadSourceRep* makeRep() const;
 
-private:
+ private:
   std::vector<Piece> pieces_;
 };
 
@@ -57,8 +56,7 @@ EvalableExpr* ExpressionText(ParserContext& ctx);
 // Next Sub/Function -> its field; null when none (the caller throws PMSG_NO_PROCEDURE). On a build
 // failure `proc` receives an uncompilable field made from sourceText (or the standard
 // note when null) and the exception continues.
-InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText,
-                              InterProcField*& proc);
+InterProcField* ProcedureText(ParserContext& ctx, const char* sourceText, InterProcField*& proc);
 // Declarations onto obj until another entity comes.
 void DeclareOnto(ParserContext& ctx, InterObjRep& obj);
 

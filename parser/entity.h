@@ -21,7 +21,7 @@ class DeadSourceList;
 class SyntaxError;
 
 class PEntity : public CountedObject {
-public:
+ public:
   PEntity() = default;
   PEntity(const PEntity&) = delete;
   PEntity& operator=(const PEntity&) = delete;
@@ -38,24 +38,47 @@ public:
 // A counted holder of an entity.
 template <class T>
 class EntityRef {
-public:
+ public:
   EntityRef() = default;
-  EntityRef(T* p) : p_(p) { if (p_) p_->addRef(); }
+  EntityRef(T* p) : p_(p) {
+    if (p_) p_->addRef();
+  }
   EntityRef(const EntityRef& o) : EntityRef(o.p_) {}
   ~EntityRef() { reset(); }
-  EntityRef& operator=(const EntityRef& o) { EntityRef(o).swap(*this); return *this; }
-  EntityRef& operator=(T* p) { EntityRef(p).swap(*this); return *this; }
-  void reset() { T* p = p_; p_ = nullptr; if (p) p->release(); }
+  EntityRef& operator=(const EntityRef& o) {
+    EntityRef(o).swap(*this);
+    return *this;
+  }
+  EntityRef& operator=(T* p) {
+    EntityRef(p).swap(*this);
+    return *this;
+  }
+  void reset() {
+    T* p = p_;
+    p_ = nullptr;
+    if (p) p->release();
+  }
   // Takes over a reference the caller already holds.
-  void adopt(T* p) { reset(); p_ = p; }
+  void adopt(T* p) {
+    reset();
+    p_ = p;
+  }
   // Gives up the held reference to the caller.
-  T* detach() { T* p = p_; p_ = nullptr; return p; }
-  void swap(EntityRef& o) { T* t = p_; p_ = o.p_; o.p_ = t; }
+  T* detach() {
+    T* p = p_;
+    p_ = nullptr;
+    return p;
+  }
+  void swap(EntityRef& o) {
+    T* t = p_;
+    p_ = o.p_;
+    o.p_ = t;
+  }
   T* get() const { return p_; }
   T* operator->() const { return p_; }
   explicit operator bool() const { return p_ != nullptr; }
 
-private:
+ private:
   T* p_ = nullptr;
 };
 
@@ -63,7 +86,7 @@ using PEntityRef = EntityRef<PEntity>;
 
 // A statement: yields one execution node.
 class PEntityStmt : public PEntity {
-public:
+ public:
   explicit PEntityStmt(int line) : line_(line) {}
   PEType getType() const override { return PE_STATEMENT; }
   const char* name() const override;
@@ -77,13 +100,13 @@ public:
   // The ready node, handed over once (null afterwards and for compound statements).
   virtual ExecNode* takeNode() = 0;
 
-protected:
+ protected:
   int line_;
 };
 
 // The statements of one source line, separated by ':'.
 class StmtList : public PEntity {
-public:
+ public:
   enum { SIMPLE_STMTLIST = 0 };
   explicit StmtList(int kind = SIMPLE_STMTLIST) : kind_(kind) {}
   ~StmtList() override;
@@ -101,7 +124,7 @@ public:
   // consumed. The block is counted; the caller holds one reference.
   BlockBuildRep* toBlock(ParserContext& ctx);
 
-private:
+ private:
   int kind_;
   std::vector<PEntity*> items_;  // counted references, in source order
   size_t head_ = 0;              // removed from the front
@@ -109,33 +132,37 @@ private:
 
 // An expression in braces: how expression text reaches the driver.
 class PExpression : public PEntity {
-public:
+ public:
   explicit PExpression(ExprNode* node) : node_(node) {}
   ~PExpression() override;
   PEType getType() const override { return PE_EXPRESSION; }
   const char* name() const override;
-  ExprNode* takeNode() { ExprNode* n = node_; node_ = nullptr; return n; }
+  ExprNode* takeNode() {
+    ExprNode* n = node_;
+    node_ = nullptr;
+    return n;
+  }
 
-private:
+ private:
   ExprNode* node_;
 };
 
 // A block terminator: End If, End Sub, Wend, End Code, the end of the text, ...
 class InterCons : public PEntity {
-public:
+ public:
   InterCons(PEType type, int line) : type_(type), line_(line) {}
   PEType getType() const override { return type_; }
   const char* name() const override;
   int line() const override { return line_; }
 
-private:
+ private:
   PEType type_;
   int line_;
 };
 
 // A comment: skipped by the driver, recorded in the dead source when that is wanted.
 class Comment : public PEntity {
-public:
+ public:
   Comment(int position, const char* text, int flag)
       : position_(position), text_(text ? text : ""), flag_(flag) {}
   PEType getType() const override { return PE_COMMENT; }
@@ -145,7 +172,7 @@ public:
   int flag() const { return flag_; }
   int line() const override { return position_; }
 
-private:
+ private:
   int position_;
   std::string text_;
   int flag_;
@@ -154,7 +181,7 @@ private:
 // What the grammar's error recovery makes: holds the syntax error to throw when the
 // driver needs an entity of another kind.
 class PSyntaxError : public PEntity {
-public:
+ public:
   explicit PSyntaxError(SyntaxError* error) : error_(error) {}  // takes ownership
   ~PSyntaxError() override;
   PEType getType() const override { return PE_SYNTAX_ERROR; }
@@ -164,6 +191,6 @@ public:
   // Throws a copy of the held error.
   [[noreturn]] void raise() const;
 
-private:
+ private:
   SyntaxError* error_;
 };

@@ -32,7 +32,7 @@ const unsigned char kTemporaryModule = 254;
 // when the call switched to the temporary module (also after an exception, so that a
 // syntax error does not leave the store in module 254).
 class ParseScope {
-public:
+ public:
   explicit ParseScope(bool temporaryModule) {
     if (temporaryModule) {
       previous_ = ObjectStore::OpenModule(kTemporaryModule);
@@ -49,7 +49,7 @@ public:
   ParseScope(const ParseScope&) = delete;
   ParseScope& operator=(const ParseScope&) = delete;
 
-private:
+ private:
   unsigned char previous_ = 0;
   bool switched_ = false;
 };

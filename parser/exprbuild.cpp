@@ -53,8 +53,7 @@ SemVal AddCase(SemVal list, SemVal item) {
 // sepBefore: the separator between the previous item and this one (-1 for the first).
 SemVal AddPrintItem(SemVal list, int sepBefore, SemVal item) {
   PrintListValue* pl = static_cast<PrintListValue*>(list.p);
-  if (sepBefore >= 0 && pl->items->last())
-    pl->items->last()->setSeparator(sepBefore);
+  if (sepBefore >= 0 && pl->items->last()) pl->items->last()->setSeparator(sepBefore);
   pl->items->append(static_cast<PrintItem*>(item.p));
   return list;
 }

@@ -8,14 +8,26 @@
 
 void SemFree(SemVal& v) {
   switch (v.kind) {
-    case SV_TEXT: delete[] v.text; break;
-    case SV_PAIR: delete static_cast<PtrPair<ExprNode, ExprNode>*>(v.p); break;
+    case SV_TEXT:
+      delete[] v.text;
+      break;
+    case SV_PAIR:
+      delete static_cast<PtrPair<ExprNode, ExprNode>*>(v.p);
+      break;
     case SV_SID:
     case SV_CID:
-    case SV_EXPR: delete X(v); break;
-    case SV_CASELIST: delete CaseList(v); break;
-    case SV_PAIRLIST: delete Bounds(v); break;
-    case SV_PRINTITEM: delete static_cast<PrintItem*>(v.p); break;
+    case SV_EXPR:
+      delete X(v);
+      break;
+    case SV_CASELIST:
+      delete CaseList(v);
+      break;
+    case SV_PAIRLIST:
+      delete Bounds(v);
+      break;
+    case SV_PRINTITEM:
+      delete static_cast<PrintItem*>(v.p);
+      break;
     case SV_ENTITY:
       if (v.p) static_cast<PEntity*>(v.p)->release();
       break;
@@ -25,12 +37,24 @@ void SemFree(SemVal& v) {
       delete pl;
       break;
     }
-    case SV_VARGROUPS: delete Groups(v); break;
-    case SV_VARNAMES: delete static_cast<VarNameList*>(v.p); break;
-    case SV_VARRECORD: delete static_cast<VarRecord*>(v.p); break;
-    case SV_DECLINFO: delete static_cast<VarDeclInfo*>(v.p); break;
-    case SV_CONSTLIST: delete Consts(v); break;
-    case SV_CASEITEM: delete static_cast<ECaseClauseBase*>(v.p); break;
+    case SV_VARGROUPS:
+      delete Groups(v);
+      break;
+    case SV_VARNAMES:
+      delete static_cast<VarNameList*>(v.p);
+      break;
+    case SV_VARRECORD:
+      delete static_cast<VarRecord*>(v.p);
+      break;
+    case SV_DECLINFO:
+      delete static_cast<VarDeclInfo*>(v.p);
+      break;
+    case SV_CONSTLIST:
+      delete Consts(v);
+      break;
+    case SV_CASEITEM:
+      delete static_cast<ECaseClauseBase*>(v.p);
+      break;
     case SV_GROUP: {
       GroupValue* g = static_cast<GroupValue*>(v.p);
       if (g) {
@@ -76,9 +100,7 @@ ParserContext& Ctx(GrammarEnv* env) {
 
 int InternName(GrammarEnv* env, const char* name) { return env->lex->ids().stringIndex(name); }
 
-const char* IdText(GrammarEnv* env, const SemVal& ident) {
-  return env->lex->ids().text(ident.id.index);
-}
+const char* IdText(GrammarEnv* env, const SemVal& ident) { return env->lex->ids().text(ident.id.index); }
 
 void Deliver(GrammarEnv* env, SemVal entity) {
   UTILS_ASSERT(entity.kind == SV_ENTITY && entity.p);
@@ -89,10 +111,9 @@ void Deliver(GrammarEnv* env, SemVal entity) {
 // Recovery reduces "error" once per token it skips; every time the entity is the first
 // error of the parse.
 void DeliverSyntaxError(GrammarEnv* env) {
-  SyntaxError* error = env->error
-      ? new SyntaxError(*env->error)
-      : new SyntaxError(env->lex->absLineNumber(), 0, -1, env->lex->readPos(),
-                        env->lex->lineText());
+  SyntaxError* error = env->error ? new SyntaxError(*env->error)
+                                  : new SyntaxError(env->lex->absLineNumber(), 0, -1, env->lex->readPos(),
+                                                    env->lex->lineText());
   Deliver(env, Entity(new PSyntaxError(error)));
 }
 
@@ -102,9 +123,7 @@ void Stash(GrammarEnv* env, const XException& e) {
 
 // ---- statements and clauses ------------------------------------------------------------
 
-SemVal Terminator(GrammarEnv* env, PEType type) {
-  return Entity(new InterCons(type, Line(env)));
-}
+SemVal Terminator(GrammarEnv* env, PEType type) { return Entity(new InterCons(type, Line(env))); }
 
 // keywordForm: 1 for the comment keyword, 0 for an apostrophe.
 SemVal MakeComment(GrammarEnv* env, SemVal text, int keywordForm) {
@@ -196,8 +215,8 @@ SemVal AddName(SemVal list, SemVal var) {
 }
 
 SemVal MakeGroup(SemVal names, SemVal info) {
-  return Value(SV_GROUP, new GroupValue{static_cast<VarNameList*>(names.p),
-                                        static_cast<VarDeclInfo*>(info.p)});
+  return Value(SV_GROUP,
+               new GroupValue{static_cast<VarNameList*>(names.p), static_cast<VarDeclInfo*>(info.p)});
 }
 
 SemVal AddGroup(SemVal list, SemVal group) {
@@ -214,9 +233,8 @@ SemVal AddConst(GrammarEnv* env, SemVal list, SemVal ident, SemVal value) {
 }
 
 SemVal MakeFunction(GrammarEnv* env, int modifier, SemVal ident, SemVal args, SemVal ret) {
-  return Entity(new FuncDecl(Line(env), LineText(env), modifier, IdText(env, ident),
-                             ident.id.suffix, Groups(args),
-                             static_cast<VarDeclInfo*>(ret.p)));
+  return Entity(new FuncDecl(Line(env), LineText(env), modifier, IdText(env, ident), ident.id.suffix,
+                             Groups(args), static_cast<VarDeclInfo*>(ret.p)));
 }
 
 SemVal MakeSub(GrammarEnv* env, int modifier, SemVal ident, SemVal args) {
@@ -225,16 +243,14 @@ SemVal MakeSub(GrammarEnv* env, int modifier, SemVal ident, SemVal args) {
 
 // Declare Function/Sub name Lib "library" [Alias "alias"] (args) [As type]; ret is null
 // for a Sub.
-SemVal MakeDeclare(GrammarEnv* env, SemVal ident, SemVal lib, SemVal alias, SemVal args,
-                   SemVal* ret) {
+SemVal MakeDeclare(GrammarEnv* env, SemVal ident, SemVal lib, SemVal alias, SemVal args, SemVal* ret) {
   const char* aliasText = alias.kind == SV_TEXT ? alias.text : nullptr;
   PEntity* e;
   if (ret)
-    e = new FuncDeclare(Line(env), LineText(env), IdText(env, ident), ident.id.suffix,
-                        lib.text, aliasText, Groups(args), static_cast<VarDeclInfo*>(ret->p));
+    e = new FuncDeclare(Line(env), LineText(env), IdText(env, ident), ident.id.suffix, lib.text, aliasText,
+                        Groups(args), static_cast<VarDeclInfo*>(ret->p));
   else
-    e = new SubDeclare(Line(env), LineText(env), IdText(env, ident), lib.text, aliasText,
-                       Groups(args));
+    e = new SubDeclare(Line(env), LineText(env), IdText(env, ident), lib.text, aliasText, Groups(args));
   delete[] lib.text;
   if (alias.kind == SV_TEXT) delete[] alias.text;
   return Entity(e);

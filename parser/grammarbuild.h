@@ -62,9 +62,9 @@ struct GrammarEnv {
   ParserContext* ctx;
   Lexer* lex;
   GrammarState* gs;
-  PEntity* result = nullptr;     // counted; what the parse hands over
-  SyntaxError* error = nullptr;  // the first syntax error of this parse
-  XException* pending = nullptr; // thrown by the lexer or an action, rethrown after
+  PEntity* result = nullptr;      // counted; what the parse hands over
+  SyntaxError* error = nullptr;   // the first syntax error of this parse
+  XException* pending = nullptr;  // thrown by the lexer or an action, rethrown after
   std::string lineCopy;
 };
 
@@ -109,12 +109,12 @@ void Stash(GrammarEnv* env, const XException& e);
 
 // An action whose construction may throw a parser exception: the exception is kept and
 // the parse abandoned; GrammarParse throws it once the stack is cleaned up.
-#define GUARD(stmt)                    \
-  try {                                \
-    stmt;                              \
-  } catch (const XException& e) {      \
-    Stash(env, e);                     \
-    YYABORT;                           \
+#define GUARD(stmt)               \
+  try {                           \
+    stmt;                         \
+  } catch (const XException& e) { \
+    Stash(env, e);                \
+    YYABORT;                      \
   }
 
 // ---- expressions (exprbuild.cpp) ----
@@ -149,7 +149,6 @@ SemVal AddGroup(SemVal list, SemVal group);
 SemVal AddConst(GrammarEnv* env, SemVal list, SemVal ident, SemVal value);
 SemVal MakeFunction(GrammarEnv* env, int modifier, SemVal ident, SemVal args, SemVal ret);
 SemVal MakeSub(GrammarEnv* env, int modifier, SemVal ident, SemVal args);
-SemVal MakeDeclare(GrammarEnv* env, SemVal ident, SemVal lib, SemVal alias, SemVal args,
-                   SemVal* ret);
+SemVal MakeDeclare(GrammarEnv* env, SemVal ident, SemVal lib, SemVal alias, SemVal args, SemVal* ret);
 SemVal MakeProperty(GrammarEnv* env, SemVal ident, SemVal get, SemVal set, SemVal info);
 SemVal MakeEvent(GrammarEnv* env, SemVal ident, SemVal args, int kind);

@@ -3,7 +3,6 @@
 // the end of the statement is acceptable too; null means only the end of the statement.
 #pragma once
 
-
 // Number of parser states.
 int GrammarStateCount();
 // The expected text of state, or null (also for a state outside the tables).

@@ -14,13 +14,9 @@
 namespace {
 
 // The standard space class, spelt out so that bytes above 127 never count as space.
-bool isSpace(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool isSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool isDigit(int c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(int c) {
-  return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool isHexDigit(int c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 // Letters start words; bytes above 127 count as letters so that names in a national
 // character set read as names.
 bool isLetter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c >= 128; }
@@ -28,12 +24,18 @@ bool isWordChar(int c) { return isLetter(c) || isDigit(c) || c == '_'; }
 
 int suffixCode(int c) {
   switch (c) {
-    case '%': return 1;
-    case '&': return 2;
-    case '!': return 3;
-    case '#': return 4;
-    case '@': return 5;
-    case '$': return 6;
+    case '%':
+      return 1;
+    case '&':
+      return 2;
+    case '!':
+      return 3;
+    case '#':
+      return 4;
+    case '@':
+      return 5;
+    case '$':
+      return 6;
   }
   return 0;
 }
@@ -169,20 +171,38 @@ int Lexer::scan(SemVal& v) {
   advance();
   switch (c) {
     case ':':
-      if (look_ == '=') { advance(); return TOK_DEEPASSIGN; }
+      if (look_ == '=') {
+        advance();
+        return TOK_DEEPASSIGN;
+      }
       return ':';
     case '=':
-      if (look_ == '=') { advance(); return TOK_EQEQ; }
+      if (look_ == '=') {
+        advance();
+        return TOK_EQEQ;
+      }
       return '=';
     case '<':
-      if (look_ == '>') { advance(); return TOK_NE; }
-      if (look_ == '=') { advance(); return TOK_LE; }
+      if (look_ == '>') {
+        advance();
+        return TOK_NE;
+      }
+      if (look_ == '=') {
+        advance();
+        return TOK_LE;
+      }
       return '<';
     case '>':
-      if (look_ == '=') { advance(); return TOK_GE; }
+      if (look_ == '=') {
+        advance();
+        return TOK_GE;
+      }
       return '>';
     case '|':
-      if (look_ == '|') { advance(); return TOK_OROR; }
+      if (look_ == '|') {
+        advance();
+        return TOK_OROR;
+      }
       return '|';
     case '#':
       // #C: the column of the C; #L: the line, counted from 0.
@@ -278,8 +298,7 @@ int Lexer::scanNumber(SemVal& v) {
   for (size_t i = 0; i < n; ++i) {
     value = value * 10 + unsigned(text_[i] - '0');
     if (value > 2147483647ULL) {
-      std::snprintf(why, sizeof why,
-                    "Integer constant out of range (largest is 2147483647): %.40s", text_);
+      std::snprintf(why, sizeof why, "Integer constant out of range (largest is 2147483647): %.40s", text_);
       return fail(why);
     }
   }
@@ -292,10 +311,15 @@ int Lexer::scanNumber(SemVal& v) {
 int Lexer::scanAmpersand(SemVal& v) {
   advance();
   int radix = 0;
-  if (look_ == 'H' || look_ == 'h') radix = 16;
-  else if (look_ == 'O' || look_ == 'o') radix = 8;
-  else if (look_ == '&') { advance(); return TOK_ANDAND; }
-  else return '&';
+  if (look_ == 'H' || look_ == 'h')
+    radix = 16;
+  else if (look_ == 'O' || look_ == 'o')
+    radix = 8;
+  else if (look_ == '&') {
+    advance();
+    return TOK_ANDAND;
+  } else
+    return '&';
   int prefix = look_;
   advance();
   size_t n = 0;
@@ -311,8 +335,7 @@ int Lexer::scanAmpersand(SemVal& v) {
   text_[n] = 0;
   if (overflow) {
     char why[96];
-    std::snprintf(why, sizeof why, "Integer constant out of range (more than 32 bits): &%c%s",
-                  prefix, text_);
+    std::snprintf(why, sizeof why, "Integer constant out of range (more than 32 bits): &%c%s", prefix, text_);
     return fail(why);
   }
   v.kind = SV_INT;
@@ -339,8 +362,8 @@ int Lexer::scanWord(SemVal& v) {
   if (suffix) advance();
   if (n > kMaxIdentifier) {
     char why[96];
-    std::snprintf(why, sizeof why, "Name longer than %u characters: %.24s...",
-                  unsigned(kMaxIdentifier), text_);
+    std::snprintf(why, sizeof why, "Name longer than %u characters: %.24s...", unsigned(kMaxIdentifier),
+                  text_);
     return fail(why);
   }
   v.kind = SV_ID;

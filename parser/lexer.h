@@ -19,7 +19,7 @@
 #include "store/idstring.h"
 
 class Lexer {
-public:
+ public:
   Lexer();
   Lexer(const Lexer&) = delete;
   Lexer& operator=(const Lexer&) = delete;
@@ -54,7 +54,7 @@ public:
   IdDynamicVector& ids() { return ids_; }
   const IdDynamicVector& ids() const { return ids_; }
 
-private:
+ private:
   int readChar();
   void advance() { look_ = readChar(); }
   int scan(SemVal& v);
@@ -67,12 +67,12 @@ private:
 
   std::istream* in_ = nullptr;
   char buffers_[2][PARSER_MAX_LINE + 2];
-  char* buffer_;        // current line buffer
-  int length_ = 0;      // characters in it, including the appended line feed
-  int index_ = 0;       // next character to hand out
-  int look_ = -1;       // lookahead character; -1 end of input
+  char* buffer_;    // current line buffer
+  int length_ = 0;  // characters in it, including the appended line feed
+  int index_ = 0;   // next character to hand out
+  int look_ = -1;   // lookahead character; -1 end of input
   int lastToken_ = 0;
-  bool comment_ = false;          // next call returns the rest of the line
+  bool comment_ = false;  // next call returns the rest of the line
   bool lineEndReturned_ = false;
   bool atLineStart_ = true;
   int line_ = 0;

@@ -3,8 +3,8 @@
 #pragma once
 
 enum LexerToken {
-  TOK_END = -1,           // line end after a statement, or end of input
-  TOK_ERROR = 256,        // a literal that could not be read (see Lexer::errorText)
+  TOK_END = -1,     // line end after a statement, or end of input
+  TOK_ERROR = 256,  // a literal that could not be read (see Lexer::errorText)
   TOK_INTEGER = 257,
   TOK_LONG = 258,
   TOK_HEXINT = 259,
@@ -14,15 +14,15 @@ enum LexerToken {
   TOK_CURRENCY = 263,
   TOK_STRING = 264,
   TOK_IDENTIFIER = 265,
-  TOK_REM = 275,          // the comment keyword
-  TOK_COMMENT = 276,      // '
-  TOK_DEEPASSIGN = 304,   // :=
-  TOK_ANDAND = 305,       // &&
-  TOK_OROR = 306,         // ||
-  TOK_NE = 307,           // <>
-  TOK_LE = 308,           // <=
-  TOK_GE = 309,           // >=
-  TOK_EQEQ = 310,         // ==
+  TOK_REM = 275,         // the comment keyword
+  TOK_COMMENT = 276,     // '
+  TOK_DEEPASSIGN = 304,  // :=
+  TOK_ANDAND = 305,      // &&
+  TOK_OROR = 306,        // ||
+  TOK_NE = 307,          // <>
+  TOK_LE = 308,          // <=
+  TOK_GE = 309,          // >=
+  TOK_EQEQ = 310,        // ==
 };
 
 // Kinds of the semantic value a token leaves (SemVal::kind) as the lexer sets them.

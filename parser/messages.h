@@ -2,12 +2,12 @@
 #pragma once
 
 enum ParserMessageId : unsigned {
-  PMSG_VAR_DEFINED_TWICE = 32738,      // "Variable '%s' is defined twice."
+  PMSG_VAR_DEFINED_TWICE = 32738,  // "Variable '%s' is defined twice."
   PMSG_ME_IN_DECLARATION = 32739,
   PMSG_NO_DECLARATION = 32740,
   PMSG_TOO_MANY_VARIABLES = 32741,
   PMSG_OBJECT_DECL_ILLEGAL = 32742,
-  PMSG_OBJECT_EXISTS = 32743,          // %s
+  PMSG_OBJECT_EXISTS = 32743,  // %s
   PMSG_NO_PROPERTY = 32744,
   PMSG_EXPECTED_TYPE_OR_CODE = 32745,  // %s
   PMSG_NO_DECLARE = 32746,
@@ -16,7 +16,7 @@ enum ParserMessageId : unsigned {
   PMSG_LINE_TOO_LONG = 32749,
   PMSG_TABLE_OVERFLOW = 32750,
   PMSG_OBJECT_BYVAL = 32751,
-  PMSG_ARRAY_TYPE_UNSUPPORTED = 32752, // %s
+  PMSG_ARRAY_TYPE_UNSUPPORTED = 32752,  // %s
   PMSG_FIXED_STRING = 32753,
   PMSG_CONST_TYPE = 32754,
   PMSG_TYPE_IN_BLOCK = 32755,
@@ -25,15 +25,14 @@ enum ParserMessageId : unsigned {
   PMSG_ELSE_NOT_LAST = 32758,
   PMSG_FOR_WITHOUT_NEXT = 32759,
   PMSG_LOOP_ENDING = 32760,
-  PMSG_FILE_NOT_OPENED = 32761,        // %s
-  PMSG_OBJECT_NOT_FOUND = 32762,       // %s
+  PMSG_FILE_NOT_OPENED = 32761,   // %s
+  PMSG_OBJECT_NOT_FOUND = 32762,  // %s
   PMSG_CONSTRUCTION_ERROR = 32763,
   PMSG_SYNTAX_ERROR = 32764,
-  PMSG_UNKNOWN_ERROR = 32765,          // %s
-  PMSG_TYPE_NOT_FOUND = 32766,         // %s
+  PMSG_UNKNOWN_ERROR = 32765,   // %s
+  PMSG_TYPE_NOT_FOUND = 32766,  // %s
   PMSG_TYPE_MISMATCH = 32767,
 };
 
 // The longest line the lexer reads, in characters (without the line end).
 enum { PARSER_MAX_LINE = 510 };
-

@@ -72,8 +72,7 @@ std::string ParserException::ResourceIdToString(int* found, unsigned id) {
   // The string table is in the module holding this code: ovparse.dll, or the test
   // program that links the parser's objects.
   HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                      reinterpret_cast<LPCSTR>(&ParserException::ResourceIdToString), &module);
   int n = module ? LoadStringA(module, id, buffer, sizeof buffer) : 0;
   if (n <= 0) {
@@ -157,11 +156,8 @@ void SyntaxError::printLine(std::ostream& os) const {
 // ---------------------------------------------------------------------------------------
 // DeclarationTypeMismatch, TypeNotFound, ConstructError, UnknownParserError
 
-DeclarationTypeMismatch::DeclarationTypeMismatch(unsigned char varType, unsigned char declType,
-                                                 int line)
-    : ParserException(PMSG_TYPE_MISMATCH, line, nullptr),
-      varType_(varType),
-      declType_(declType) {}
+DeclarationTypeMismatch::DeclarationTypeMismatch(unsigned char varType, unsigned char declType, int line)
+    : ParserException(PMSG_TYPE_MISMATCH, line, nullptr), varType_(varType), declType_(declType) {}
 
 DeclarationTypeMismatch::~DeclarationTypeMismatch() noexcept = default;
 XException* DeclarationTypeMismatch::Clone() const { return new DeclarationTypeMismatch(*this); }
@@ -169,8 +165,8 @@ void DeclarationTypeMismatch::Throw() const { throw *this; }
 
 void DeclarationTypeMismatch::printError(std::ostream& os) const {
   os << "Error in variable declaration:\n"
-     << "Type on variable '" << IdTypeString(varType_).string()
-     << "' mismatched with declaration type '" << IdTypeString(declType_).string() << "'\n";
+     << "Type on variable '" << IdTypeString(varType_).string() << "' mismatched with declaration type '"
+     << IdTypeString(declType_).string() << "'\n";
 }
 
 TypeNotFound::TypeNotFound(int line, const char* typeName)
@@ -179,8 +175,7 @@ TypeNotFound::~TypeNotFound() noexcept = default;
 XException* TypeNotFound::Clone() const { return new TypeNotFound(*this); }
 void TypeNotFound::Throw() const { throw *this; }
 
-ConstructError::ConstructError(int line, const char* blockName, int expected,
-                               const char* received)
+ConstructError::ConstructError(int line, const char* blockName, int expected, const char* received)
     : ParserException(PMSG_CONSTRUCTION_ERROR, line, nullptr),
       blockName_(blockName ? blockName : ""),
       expected_(expected),
@@ -192,8 +187,7 @@ void ConstructError::Throw() const { throw *this; }
 
 void ConstructError::printError(std::ostream& os) const {
   os << "Error in termination of " << blockName_.data() << " block\n"
-     << "Expected '" << PETypeText(expected_) << "' received: '" << received_.data()
-     << "'\n";
+     << "Expected '" << PETypeText(expected_) << "' received: '" << received_.data() << "'\n";
 }
 
 UnknownParserError::UnknownParserError(const char* text)

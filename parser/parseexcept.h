@@ -14,7 +14,7 @@
 #include "utils/xexception.h"
 
 class ParserException : public XException {
-public:
+ public:
   ParserException(const char* message, int line, const char* extra);
   ParserException(const std::string& message, int line, const char* extra);
   // The message is the string-table text of id.
@@ -46,10 +46,10 @@ public:
   // The text of id formatted with arg (one %s); the fallback text unformatted.
   static std::string StringMsg(unsigned id, const char* arg);
 
-protected:
+ protected:
   void setExtra(const char* extra);
 
-private:
+ private:
   int line_;
   char* extra_ = nullptr;
   mutable std::string whatText_;
@@ -58,12 +58,11 @@ private:
 // A statement the grammar could not read. Printed with the expected symbols of the
 // parser state in which the error was found and the line with a ^ at the column.
 class SyntaxError : public ParserException {
-public:
+ public:
   SyntaxError(int line, short token, short state, int column, const char* lineText);
   // The same with an explanation printed in place of the expected symbols (a literal the
   // lexer could not convert, for example).
-  SyntaxError(int line, short token, short state, int column, const char* lineText,
-              const char* explanation);
+  SyntaxError(int line, short token, short state, int column, const char* lineText, const char* explanation);
   SyntaxError(const SyntaxError& other) = default;
   ~SyntaxError() noexcept override;
 
@@ -79,7 +78,7 @@ public:
   short state() const { return state_; }
   const RWCString& lineText() const { return lineText_; }
 
-private:
+ private:
   int column_;
   RWCString lineText_;
   short token_;
@@ -88,7 +87,7 @@ private:
 
 // A suffix type on a variable that contradicts its As type.
 class DeclarationTypeMismatch : public ParserException {
-public:
+ public:
   DeclarationTypeMismatch(unsigned char varType, unsigned char declType, int line);
   DeclarationTypeMismatch(const DeclarationTypeMismatch& other) = default;
   ~DeclarationTypeMismatch() noexcept override;
@@ -100,14 +99,14 @@ public:
   unsigned char varType() const { return varType_; }
   unsigned char declType() const { return declType_; }
 
-private:
+ private:
   unsigned char varType_;
   unsigned char declType_;
 };
 
 // A declared type (class or base type) that the store does not know.
 class TypeNotFound : public ParserException {
-public:
+ public:
   TypeNotFound(int line, const char* typeName);
   TypeNotFound(const TypeNotFound& other) = default;
   ~TypeNotFound() noexcept override;
@@ -119,7 +118,7 @@ public:
 // A block closed by the wrong line (or not at all). expected is the entity type
 // (PEType) of the terminator that should have come; it prints as PETypeText gives it.
 class ConstructError : public ParserException {
-public:
+ public:
   ConstructError(int line, const char* blockName, int expected, const char* received);
   ConstructError(const ConstructError& other) = default;
   ~ConstructError() noexcept override;
@@ -132,7 +131,7 @@ public:
   int expected() const { return expected_; }
   const RWCString& received() const { return received_; }
 
-private:
+ private:
   RWCString blockName_;
   int expected_;
   RWCString received_;
@@ -140,7 +139,7 @@ private:
 
 // Anything else that went wrong while parsing; line 0.
 class UnknownParserError : public ParserException {
-public:
+ public:
   explicit UnknownParserError(const char* text);
   UnknownParserError(const UnknownParserError& other) = default;
   ~UnknownParserError() noexcept override;

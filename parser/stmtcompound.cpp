@@ -18,10 +18,12 @@ namespace {
 
 // A counted block under construction, released unless handed to closeBlock.
 class NewBlock {
-public:
+ public:
   explicit NewBlock(int flag) : block_(new BlockBuildRep(flag)) { block_->ref(); }
   explicit NewBlock(BlockBuildRep* adopted) : block_(adopted) {}
-  ~NewBlock() { if (block_) block_->unref(); }
+  ~NewBlock() {
+    if (block_) block_->unref();
+  }
   BlockBuildRep* get() const { return block_; }
   // Closes the block into the context's table; its number.
   int close(ParserContext& ctx, int line) {
@@ -31,9 +33,12 @@ public:
     block_ = nullptr;
     return ctx.closeBlock(b);
   }
-  void replace(BlockBuildRep* adopted) { if (block_) block_->unref(); block_ = adopted; }
+  void replace(BlockBuildRep* adopted) {
+    if (block_) block_->unref();
+    block_ = adopted;
+  }
 
-private:
+ private:
   BlockBuildRep* block_;
 };
 
@@ -112,8 +117,7 @@ ExecNode* PComplexIfThen::build(ParserContext& ctx, DeadSourceList* ds, int flag
 
 // ---- one-line If
 
-PSimpleIfThen::PSimpleIfThen(int line, ExprNode* cond, BlockBuildRep* thenBlock,
-                             BlockBuildRep* elseBlock)
+PSimpleIfThen::PSimpleIfThen(int line, ExprNode* cond, BlockBuildRep* thenBlock, BlockBuildRep* elseBlock)
     : PEntityStmt(line), cond_(cond), then_(thenBlock), else_(elseBlock) {}
 
 PSimpleIfThen::~PSimpleIfThen() {
@@ -220,8 +224,8 @@ ExecNode* PForNext::build(ParserContext& ctx, DeadSourceList* ds, int flags) {
   EntityRef<PNextStmt> next = Next<PNextStmt>(ctx, PE_NEXT, ds);
   if (!next) Unterminated(ctx, "For..Next", PE_NEXT);
   int blockNo = block.close(ctx, next->line());
-  ExecNode* node = new ForNext(line_, blockNo, var_, start_, end_, step_,
-                               next->variable() ? 1 : 0, loopType_);
+  ExecNode* node =
+      new ForNext(line_, blockNo, var_, start_, end_, step_, next->variable() ? 1 : 0, loopType_);
   var_ = start_ = end_ = step_ = nullptr;
   return node;
 }
@@ -262,8 +266,7 @@ ExecNode* PWithBlock::build(ParserContext& ctx, DeadSourceList* ds, int flags) {
 
 // ---- clause entities
 
-PElseIf::PElseIf(int line, ExprNode* cond, BlockBuildRep* block)
-    : line_(line), cond_(cond), block_(block) {}
+PElseIf::PElseIf(int line, ExprNode* cond, BlockBuildRep* block) : line_(line), cond_(cond), block_(block) {}
 
 PElseIf::~PElseIf() {
   delete cond_;

@@ -53,8 +53,7 @@ const void* CDLLProcField::entry() {
   const char* want = alias_.empty() ? name() : alias_.c_str();
   FARPROC p = GetProcAddress((HMODULE)module_, want);
   if (!p && alias_.empty()) p = GetProcAddress((HMODULE)module_, (std::string(want) + "A").c_str());
-  if (!p)
-    throw StoreException(("The library '" + lib_ + "' has no procedure '" + want + "'.").c_str());
+  if (!p) throw StoreException(("The library '" + lib_ + "' has no procedure '" + want + "'.").c_str());
   fn_ = (const void*)p;
   return fn_;
 }
@@ -63,8 +62,7 @@ Value* CDLLProcField::invoke(InterObjRep&, ValueList* args, int) { return call(a
 
 Value* CDLLProcField::call(ValueList* args) {
   int n = args ? args->entries() : 0;
-  if (n != (int)args_.size())
-    throw StoreException(WrongArgumentCountText(name(), (int)args_.size(), n));
+  if (n != (int)args_.size()) throw StoreException(WrongArgumentCountText(name(), (int)args_.size(), n));
   const void* fn = entry();
   // Each argument reaches the DLL through its value's pusher (a temporary of the declared
   // type, written back after the call when passed by reference).
@@ -81,24 +79,49 @@ Value* CDLLProcField::call(ValueList* args) {
   DynKind kind = kDynVoid;
   switch (typeCode()) {
     case kTypeShort:
-    case kTypeLong: kind = kDynInt32; break;
-    case kTypeFloat: kind = kDynFloat; break;
-    case kTypeDouble: kind = kDynDouble; break;
-    case kTypeCurrency: kind = kDynInt64; break;
-    case kTypeString: kind = kDynPtr; break;
-    default: kind = kDynVoid; break;
+    case kTypeLong:
+      kind = kDynInt32;
+      break;
+    case kTypeFloat:
+      kind = kDynFloat;
+      break;
+    case kTypeDouble:
+      kind = kDynDouble;
+      break;
+    case kTypeCurrency:
+      kind = kDynInt64;
+      break;
+    case kTypeString:
+      kind = kDynPtr;
+      break;
+    default:
+      kind = kDynVoid;
+      break;
   }
   DynValue r = DynCallStdcall(fn, dyn, kind);
   for (auto& p : pushers) p->finish();
   ValueCellVar res;
   switch (typeCode()) {
-    case kTypeShort: res.c.setShort((int16_t)r.i32); break;
-    case kTypeLong: res.c.setLong(r.i32); break;
-    case kTypeFloat: res.c.setFloat(r.f); break;
-    case kTypeDouble: res.c.setDouble(r.d); break;
-    case kTypeCurrency: res.c.setCurrency(Currency::fromRaw(r.i64)); break;
-    case kTypeString: res.c.setString(new ValStringRep(r.p ? (const char*)r.p : "")); break;
-    default: return nullptr;
+    case kTypeShort:
+      res.c.setShort((int16_t)r.i32);
+      break;
+    case kTypeLong:
+      res.c.setLong(r.i32);
+      break;
+    case kTypeFloat:
+      res.c.setFloat(r.f);
+      break;
+    case kTypeDouble:
+      res.c.setDouble(r.d);
+      break;
+    case kTypeCurrency:
+      res.c.setCurrency(Currency::fromRaw(r.i64));
+      break;
+    case kTypeString:
+      res.c.setString(new ValStringRep(r.p ? (const char*)r.p : ""));
+      break;
+    default:
+      return nullptr;
   }
   return CountedResult(CellToValue(res.c));
 }

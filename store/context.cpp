@@ -38,7 +38,8 @@ uintptr_t StackFloor() {
     base = b;
     floor = 0;
     typedef void(WINAPI * Limits)(PULONG_PTR, PULONG_PTR);
-    Limits fn = (Limits)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCurrentThreadStackLimits");
+    Limits fn =
+        (Limits)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCurrentThreadStackLimits");
     if (fn) {
       ULONG_PTR low = 0, high = 0;
       fn(&low, &high);
@@ -56,9 +57,7 @@ void CheckStack() {
     throw StoreException("Out of stack space: procedure calls nested too deeply.");
 }
 
-void UpdateHookFlags() {
-  g_execHookFlags = g_hook && (!g_hook->onlyWhenEnabled() || g_enablers > 0) ? 1 : 0;
-}
+void UpdateHookFlags() { g_execHookFlags = g_hook && (!g_hook->onlyWhenEnabled() || g_enablers > 0) ? 1 : 0; }
 
 }  // namespace
 
@@ -97,7 +96,9 @@ void ExecutionStack::setHook(DebugHook* hook) {
 }
 
 DebugHook* ExecutionStack::hook() { return g_hook; }
-unsigned long long ExecutionStack::statements() { return g_statements + (unsigned long long)(kPollEvery - g_pollCountdown); }
+unsigned long long ExecutionStack::statements() {
+  return g_statements + (unsigned long long)(kPollEvery - g_pollCountdown);
+}
 
 // --- DebugHook ----------------------------------------------------------------------------
 
@@ -146,9 +147,7 @@ const size_t kChunkBytes = 256 * 1024;
 
 }  // namespace
 
-ValueStack::Mark ValueStack::mark() {
-  return Mark{g_chunk, g_chunks.empty() ? 0 : g_chunks[g_chunk].used};
-}
+ValueStack::Mark ValueStack::mark() { return Mark{g_chunk, g_chunks.empty() ? 0 : g_chunks[g_chunk].used}; }
 
 void ValueStack::release(const Mark& m) {
   if (g_chunks.empty()) return;
@@ -189,7 +188,8 @@ void* ValueStack::take(size_t bytes) {
 
 FrameScope::FrameScope(StackFrame& frame, ProcCode& code)
     : frame_(frame), n_(code.slotCount()), mark_(ValueStack::mark()) {
-  if (g_depth >= kMaxCallDepth) throw StoreException("Out of stack space: procedure calls nested too deeply.");
+  if (g_depth >= kMaxCallDepth)
+    throw StoreException("Out of stack space: procedure calls nested too deeply.");
   CheckStack();
   cells_ = static_cast<ValueCell*>(ValueStack::take((size_t)n_ * (sizeof(ValueCell) + sizeof(ValueCell*))));
   ValueCell** vars = reinterpret_cast<ValueCell**>(cells_ + n_);

@@ -92,8 +92,8 @@ bool Currency::fromText(const char* text, Currency& c) {
   }
   uint64_t frac = 0;
   int places = 0;
-  int next = -1;       // the fifth decimal
-  bool rest = false;   // a non-zero decimal after the fifth
+  int next = -1;      // the fifth decimal
+  bool rest = false;  // a non-zero decimal after the fifth
   if (*p == '.') {
     for (++p; std::isdigit((unsigned char)*p); ++p) {
       any = true;
@@ -138,8 +138,8 @@ char* Currency::toText(char* buf) const {
   int n = 4;
   while (n > 0 && frac[n - 1] == '0') --n;
   frac[n] = 0;
-  std::snprintf(buf, 26, "%s%llu%s%s", raw < 0 ? "-" : "", (unsigned long long)(m / kScale),
-                n ? "." : "", frac);
+  std::snprintf(buf, 26, "%s%llu%s%s", raw < 0 ? "-" : "", (unsigned long long)(m / kScale), n ? "." : "",
+                frac);
   return buf;
 }
 

@@ -11,8 +11,8 @@
 #if defined(__x86_64__)
 
 // rcx fn, rdx regs[4], r8 stack slots, r9d slot count, [entry rsp+40] out[2] (rax, xmm0).
-extern "C" void ov_dyncall_x64(const void* fn, const uint64_t* regs, const uint64_t* stack,
-                               int nstack, uint64_t* out);
+extern "C" void ov_dyncall_x64(const void* fn, const uint64_t* regs, const uint64_t* stack, int nstack,
+                               uint64_t* out);
 asm(R"(
   .text
   .globl ov_dyncall_x64
@@ -66,8 +66,8 @@ ov_dyncall_x64:
 #elif defined(__i386__)
 
 // cdecl: fn, words, nwords, this (ECX), fp (0 none, 1 store ST0), fpOut.
-extern "C" uint64_t ov_dyncall_x86(const void* fn, const uint32_t* words, int nwords,
-                                   void* self, int fp, double* fpOut);
+extern "C" uint64_t ov_dyncall_x86(const void* fn, const uint32_t* words, int nwords, void* self, int fp,
+                                   double* fpOut);
 asm(R"(
   .text
   .globl _ov_dyncall_x86
@@ -123,10 +123,30 @@ DynValue& DynArgs::next() {
   return v;
 }
 
-DynArgs& DynArgs::addInt32(int32_t v) { DynValue& a = next(); a.kind = kDynInt32; a.i32 = v; return *this; }
-DynArgs& DynArgs::addInt64(int64_t v) { DynValue& a = next(); a.kind = kDynInt64; a.i64 = v; return *this; }
-DynArgs& DynArgs::addFloat(float v) { DynValue& a = next(); a.kind = kDynFloat; a.f = v; return *this; }
-DynArgs& DynArgs::addDouble(double v) { DynValue& a = next(); a.kind = kDynDouble; a.d = v; return *this; }
+DynArgs& DynArgs::addInt32(int32_t v) {
+  DynValue& a = next();
+  a.kind = kDynInt32;
+  a.i32 = v;
+  return *this;
+}
+DynArgs& DynArgs::addInt64(int64_t v) {
+  DynValue& a = next();
+  a.kind = kDynInt64;
+  a.i64 = v;
+  return *this;
+}
+DynArgs& DynArgs::addFloat(float v) {
+  DynValue& a = next();
+  a.kind = kDynFloat;
+  a.f = v;
+  return *this;
+}
+DynArgs& DynArgs::addDouble(double v) {
+  DynValue& a = next();
+  a.kind = kDynDouble;
+  a.d = v;
+  return *this;
+}
 DynArgs& DynArgs::addPtr(const void* v) {
   DynValue& a = next();
   a.kind = kDynPtr;
@@ -171,21 +191,38 @@ DynValue call(const void* fn, void* self, const DynArgs& args, DynKind result) {
     const DynValue& a = args.at(i);
     uint64_t bits = 0;
     switch (a.kind) {
-      case kDynInt32: bits = (uint64_t)(int64_t)a.i32; break;
-      case kDynFloat: std::memcpy(&bits, &a.f, sizeof a.f); break;
-      default: std::memcpy(&bits, &a.i64, sizeof bits); break;  // int64, double, pointer
+      case kDynInt32:
+        bits = (uint64_t)(int64_t)a.i32;
+        break;
+      case kDynFloat:
+        std::memcpy(&bits, &a.f, sizeof a.f);
+        break;
+      default:
+        std::memcpy(&bits, &a.i64, sizeof bits);
+        break;  // int64, double, pointer
     }
     put(bits);
   }
   uint64_t out[2] = {0, 0};
   ov_dyncall_x64(fn, regs, stack, nstack, out);
   switch (result) {
-    case kDynInt32: r.i32 = (int32_t)out[0]; break;
-    case kDynInt64: r.i64 = (int64_t)out[0]; break;
-    case kDynPtr: r.p = (void*)(uintptr_t)out[0]; break;
-    case kDynFloat: std::memcpy(&r.f, &out[1], sizeof r.f); break;
-    case kDynDouble: std::memcpy(&r.d, &out[1], sizeof r.d); break;
-    default: break;
+    case kDynInt32:
+      r.i32 = (int32_t)out[0];
+      break;
+    case kDynInt64:
+      r.i64 = (int64_t)out[0];
+      break;
+    case kDynPtr:
+      r.p = (void*)(uintptr_t)out[0];
+      break;
+    case kDynFloat:
+      std::memcpy(&r.f, &out[1], sizeof r.f);
+      break;
+    case kDynDouble:
+      std::memcpy(&r.d, &out[1], sizeof r.d);
+      break;
+    default:
+      break;
   }
 #else
   uint32_t words[2 * DynArgs::kMax];
@@ -194,22 +231,43 @@ DynValue call(const void* fn, void* self, const DynArgs& args, DynKind result) {
     const DynValue& a = args.at(i);
     switch (a.kind) {
       case kDynInt64:
-      case kDynDouble: std::memcpy(&words[n], &a.i64, 8); n += 2; break;
-      case kDynFloat: std::memcpy(&words[n], &a.f, 4); ++n; break;
-      case kDynPtr: words[n++] = (uint32_t)(uintptr_t)a.p; break;
-      default: words[n++] = (uint32_t)a.i32; break;
+      case kDynDouble:
+        std::memcpy(&words[n], &a.i64, 8);
+        n += 2;
+        break;
+      case kDynFloat:
+        std::memcpy(&words[n], &a.f, 4);
+        ++n;
+        break;
+      case kDynPtr:
+        words[n++] = (uint32_t)(uintptr_t)a.p;
+        break;
+      default:
+        words[n++] = (uint32_t)a.i32;
+        break;
     }
   }
   double fp = 0;
   bool floating = result == kDynFloat || result == kDynDouble;
   uint64_t raw = ov_dyncall_x86(fn, words, n, self, floating ? 1 : 0, &fp);
   switch (result) {
-    case kDynInt32: r.i32 = (int32_t)raw; break;
-    case kDynInt64: r.i64 = (int64_t)raw; break;
-    case kDynPtr: r.p = (void*)(uintptr_t)(uint32_t)raw; break;
-    case kDynFloat: r.f = (float)fp; break;
-    case kDynDouble: r.d = fp; break;
-    default: break;
+    case kDynInt32:
+      r.i32 = (int32_t)raw;
+      break;
+    case kDynInt64:
+      r.i64 = (int64_t)raw;
+      break;
+    case kDynPtr:
+      r.p = (void*)(uintptr_t)(uint32_t)raw;
+      break;
+    case kDynFloat:
+      r.f = (float)fp;
+      break;
+    case kDynDouble:
+      r.d = fp;
+      break;
+    default:
+      break;
   }
 #endif
   return r;

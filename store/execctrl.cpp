@@ -135,19 +135,32 @@ int SelectCase::exec(StackFrame& frame) {
     bool hit = false;
     switch (c->test()) {
       case ECC_EQUAL:
-      case ECC_IS_EQ: hit = cmp == 0; break;
+      case ECC_IS_EQ:
+        hit = cmp == 0;
+        break;
       case ECC_RANGE: {
         ValueCellVar b;
         c->expr2()->eval(frame, b.c);
         hit = cmp >= 0 && CellCompare(sel.c, b.c) <= 0;
         break;
       }
-      case ECC_IS_GT: hit = cmp > 0; break;
-      case ECC_IS_LT: hit = cmp < 0; break;
-      case ECC_IS_LE: hit = cmp <= 0; break;
-      case ECC_IS_GE: hit = cmp >= 0; break;
-      case ECC_IS_NE: hit = cmp != 0; break;
-      default: break;
+      case ECC_IS_GT:
+        hit = cmp > 0;
+        break;
+      case ECC_IS_LT:
+        hit = cmp < 0;
+        break;
+      case ECC_IS_LE:
+        hit = cmp <= 0;
+        break;
+      case ECC_IS_GE:
+        hit = cmp >= 0;
+        break;
+      case ECC_IS_NE:
+        hit = cmp != 0;
+        break;
+      default:
+        break;
     }
     if (hit) return blocks_[i] ? blocks_[i]->exec(frame) : EXEC_NEXT;
   }
@@ -203,14 +216,22 @@ int DoLoop::exec(StackFrame& frame) {
   }
 }
 
-int DoLoop::lineAtOrAfter(int line) const { return MinLine(ExecNode::lineAtOrAfter(line), BlockLine(body_, line)); }
+int DoLoop::lineAtOrAfter(int line) const {
+  return MinLine(ExecNode::lineAtOrAfter(line), BlockLine(body_, line));
+}
 
 // --- For ---------------------------------------------------------------------------------------------
 
 ForNext::ForNext(int line, int block, ExprNode* var, ExprNode* start, ExprNode* end, ExprNode* step,
                  int nextNamed, int loopType)
-    : ExecNode(line), blockNo_(block), var_(var), start_(start), end_(end), step_(step),
-      nextNamed_(nextNamed), loopType_(loopType) {}
+    : ExecNode(line),
+      blockNo_(block),
+      var_(var),
+      start_(start),
+      end_(end),
+      step_(step),
+      nextNamed_(nextNamed),
+      loopType_(loopType) {}
 
 ForNext::~ForNext() {
   delete var_;
@@ -228,7 +249,9 @@ void ForNext::link(LinkScope& scope) {
   if (body_) body_->link(scope);
 }
 
-int ForNext::lineAtOrAfter(int line) const { return MinLine(ExecNode::lineAtOrAfter(line), BlockLine(body_, line)); }
+int ForNext::lineAtOrAfter(int line) const {
+  return MinLine(ExecNode::lineAtOrAfter(line), BlockLine(body_, line));
+}
 
 int ForNext::exec(StackFrame& frame) {
   return loopType_ == FOR_NUMERIC ? execNumeric(frame) : execEach(frame);
@@ -457,7 +480,8 @@ int TryBlock::exec(StackFrame& frame) {
 
 // --- With ----------------------------------------------------------------------------------------------
 
-WithBlock::WithBlock(int line, int block, ExprNode* object) : ExecNode(line), blockNo_(block), object_(object) {}
+WithBlock::WithBlock(int line, int block, ExprNode* object)
+    : ExecNode(line), blockNo_(block), object_(object) {}
 WithBlock::~WithBlock() { delete object_; }
 
 void WithBlock::link(LinkScope& scope) {
@@ -466,7 +490,9 @@ void WithBlock::link(LinkScope& scope) {
   if (body_) body_->link(scope);
 }
 
-int WithBlock::lineAtOrAfter(int line) const { return MinLine(ExecNode::lineAtOrAfter(line), BlockLine(body_, line)); }
+int WithBlock::lineAtOrAfter(int line) const {
+  return MinLine(ExecNode::lineAtOrAfter(line), BlockLine(body_, line));
+}
 
 int WithBlock::exec(StackFrame& frame) {
   ValueCellVar obj;

@@ -222,7 +222,6 @@ void RedimStmt::link(LinkScope& scope) {
   }
 }
 
-
 int RedimStmt::exec(StackFrame& frame) {
   std::vector<ArrayBound> nb;
   if (bounds_) {
@@ -246,7 +245,8 @@ int RedimStmt::exec(StackFrame& frame) {
     ValueCell* cell = frame.vars[name_->slot];
     if (!IsArrayType(cell->type) && !IsArrayType(frame.code->slot(name_->slot).type))
       throw StoreException(("'" + std::string(name_->name) + "' is not an array.").c_str());
-    unsigned char elem = ElementType(IsArrayType(cell->type) ? cell->type : frame.code->slot(name_->slot).type);
+    unsigned char elem =
+        ElementType(IsArrayType(cell->type) ? cell->type : frame.code->slot(name_->slot).type);
     if (ArrayData* d = CellArray(*cell)) {
       d->redim(nb, preserve_ != 0);  // in place: a by-reference array is the caller's
       return EXEC_NEXT;
@@ -263,7 +263,8 @@ int RedimStmt::exec(StackFrame& frame) {
   }
   InterObjRep* owner = name_->isDotted() ? WithObject(frame) : frame.me;
   Field* f = owner ? owner->findField(name_->name) : nullptr;
-  if (!f || !f->isArrayData()) throw StoreException(("'" + std::string(name_->name) + "' is not an array.").c_str());
+  if (!f || !f->isArrayData())
+    throw StoreException(("'" + std::string(name_->name) + "' is not an array.").c_str());
   static_cast<ArrayField*>(f)->redim(*owner, nb, preserve_ != 0);
   return EXEC_NEXT;
 }
@@ -343,11 +344,15 @@ ExitStmt::ExitStmt(int line, int kind) : ExecNode(line), kind_(kind) {}
 
 int ExitStmt::exec(StackFrame&) {
   switch (kind_) {
-    case EXIT_DO: return EXEC_EXIT_DO;
-    case EXIT_FOR: return EXEC_EXIT_FOR;
+    case EXIT_DO:
+      return EXEC_EXIT_DO;
+    case EXIT_FOR:
+      return EXEC_EXIT_FOR;
     case EXIT_FUNCTION:
-    case EXIT_SUB: return EXEC_EXIT_PROC;
-    default: return EXEC_EXIT_LOOP;
+    case EXIT_SUB:
+      return EXEC_EXIT_PROC;
+    default:
+      return EXEC_EXIT_LOOP;
   }
 }
 

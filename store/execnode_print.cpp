@@ -25,17 +25,27 @@ namespace {
 
 void PrintValue(Printable& p, const ValueCell& c) {
   switch (c.type) {
-    case kTypeShort: p.Print((short)c.s); break;
-    case kTypeLong: p.Print((long)c.l); break;
-    case kTypeFloat: p.Print(c.f); break;
-    case kTypeDouble: p.Print(c.d); break;
+    case kTypeShort:
+      p.Print((short)c.s);
+      break;
+    case kTypeLong:
+      p.Print((long)c.l);
+      break;
+    case kTypeFloat:
+      p.Print(c.f);
+      break;
+    case kTypeDouble:
+      p.Print(c.d);
+      break;
     case kTypeCurrency: {
       char buf[32];
       c.currency().toText(buf);
       p.Print((const char*)buf);
       break;
     }
-    case kTypeString: p.Print(c.text()); break;
+    case kTypeString:
+      p.Print(c.text());
+      break;
     case kTypeObject:
       if (!c.obj.rep) {
         p.Print("Nothing");
@@ -43,7 +53,9 @@ void PrintValue(Printable& p, const ValueCell& c) {
         p.Print(c.obj.rep->fullName().c_str());
       }
       break;
-    default: p.Print(""); break;
+    default:
+      p.Print("");
+      break;
   }
 }
 
@@ -67,9 +79,15 @@ int Print::exec(StackFrame& frame) {
     ValueCellVar v;
     if (item->expr()) item->expr()->eval(frame, v.c);
     switch (item->type()) {
-      case PRINT_SPC: p->PrintSpace((int)CellToLong(v.c)); break;
-      case PRINT_TAB: p->PrintTab((int)CellToLong(v.c)); break;
-      default: PrintValue(*p, v.c); break;
+      case PRINT_SPC:
+        p->PrintSpace((int)CellToLong(v.c));
+        break;
+      case PRINT_TAB:
+        p->PrintTab((int)CellToLong(v.c));
+        break;
+      default:
+        PrintValue(*p, v.c);
+        break;
     }
     // A trailing separator is the statement's end: PrintDone gets it, not PrintSeparator.
     bool trailing = i + 1 == items_.entries() && last_ != PrintSepEndOfLine;

@@ -118,14 +118,13 @@ void MeNode::print(std::ostream& os, const ProcCode*) const { os << "Me"; }
 
 namespace {
 
-const NumOp kOpMap[] = {kNumAdd, kNumSub, kNumMul, kNumDiv, kNumIntDiv, kNumPow, kNumMod,
-                        kNumConcat, kNumEq, kNumNe, kNumGt, kNumLt, kNumGe, kNumLe,
-                        kNumEq /*Like*/, kNumAnd, kNumOr, kNumXor, kNumEqv, kNumImp};
+const NumOp kOpMap[] = {kNumAdd,         kNumSub, kNumMul, kNumDiv, kNumIntDiv, kNumPow, kNumMod,
+                        kNumConcat,      kNumEq,  kNumNe,  kNumGt,  kNumLt,     kNumGe,  kNumLe,
+                        kNumEq /*Like*/, kNumAnd, kNumOr,  kNumXor, kNumEqv,    kNumImp};
 
-const char* const kOpText[] = {" + ", " - ", " * ", " / ", " \\ ", " ^ ", " Mod ", " & ",
-                               " = ", " <> ", " > ", " < ", " >= ", " <= ", " Like ",
-                               " And ", " Or ", " Xor ", " Eqv ", " Imp ", " Is ", " && ",
-                               " || "};
+const char* const kOpText[] = {" + ",  " - ",   " * ",   " / ",   " \\ ", " ^ ",  " Mod ",  " & ",
+                               " = ",  " <> ",  " > ",   " < ",   " >= ", " <= ", " Like ", " And ",
+                               " Or ", " Xor ", " Eqv ", " Imp ", " Is ", " && ", " || "};
 
 // Like: * any run, ? one character, # one digit, [abc] [a-z] [!abc] one of (or none of).
 
@@ -134,8 +133,10 @@ const char* const kOpText[] = {" + ", " - ", " * ", " / ", " \\ ", " ^ ", " Mod 
 bool LikeOne(const char* p, char c, size_t& len) {
   len = 1;
   switch (*p) {
-    case '?': return true;
-    case '#': return c >= '0' && c <= '9';
+    case '?':
+      return true;
+    case '#':
+      return c >= '0' && c <= '9';
     case '[': {
       const char* q = p + 1;
       bool negate = *q == '!';
@@ -153,7 +154,8 @@ bool LikeOne(const char* p, char c, size_t& len) {
       len = (size_t)(q - p) + (*q ? 1 : 0);  // an unclosed class runs to the pattern's end
       return hit != negate;
     }
-    default: return c == *p;
+    default:
+      return c == *p;
   }
 }
 
@@ -217,9 +219,15 @@ int LocalSlot(ExprNode* e) {
 inline bool LongOp(int op, ValueCell& out, int32_t x, int32_t y) {
   int32_t r;
   switch (op) {
-    case BinaryOp::ADD: if (__builtin_add_overflow(x, y, &r)) return false; break;
-    case BinaryOp::SUB: if (__builtin_sub_overflow(x, y, &r)) return false; break;
-    case BinaryOp::MUL: if (__builtin_mul_overflow(x, y, &r)) return false; break;
+    case BinaryOp::ADD:
+      if (__builtin_add_overflow(x, y, &r)) return false;
+      break;
+    case BinaryOp::SUB:
+      if (__builtin_sub_overflow(x, y, &r)) return false;
+      break;
+    case BinaryOp::MUL:
+      if (__builtin_mul_overflow(x, y, &r)) return false;
+      break;
     case BinaryOp::IDIV:
       if (y == 0 || (y == -1 && x == INT32_MIN)) return false;
       r = x / y;
@@ -228,13 +236,26 @@ inline bool LongOp(int op, ValueCell& out, int32_t x, int32_t y) {
       if (y == 0 || (y == -1 && x == INT32_MIN)) return false;
       r = x % y;
       break;
-    case BinaryOp::EQ: out.setShort(x == y ? -1 : 0); return true;
-    case BinaryOp::NE: out.setShort(x != y ? -1 : 0); return true;
-    case BinaryOp::GT: out.setShort(x > y ? -1 : 0); return true;
-    case BinaryOp::LT: out.setShort(x < y ? -1 : 0); return true;
-    case BinaryOp::GE: out.setShort(x >= y ? -1 : 0); return true;
-    case BinaryOp::LE: out.setShort(x <= y ? -1 : 0); return true;
-    default: return false;
+    case BinaryOp::EQ:
+      out.setShort(x == y ? -1 : 0);
+      return true;
+    case BinaryOp::NE:
+      out.setShort(x != y ? -1 : 0);
+      return true;
+    case BinaryOp::GT:
+      out.setShort(x > y ? -1 : 0);
+      return true;
+    case BinaryOp::LT:
+      out.setShort(x < y ? -1 : 0);
+      return true;
+    case BinaryOp::GE:
+      out.setShort(x >= y ? -1 : 0);
+      return true;
+    case BinaryOp::LE:
+      out.setShort(x <= y ? -1 : 0);
+      return true;
+    default:
+      return false;
   }
   out.setLong(r);
   return true;
@@ -245,16 +266,35 @@ inline bool LongOp(int op, ValueCell& out, int32_t x, int32_t y) {
 inline bool DoubleOp(int op, ValueCell& out, double x, double y) {
   double r;
   switch (op) {
-    case BinaryOp::ADD: r = x + y; break;
-    case BinaryOp::SUB: r = x - y; break;
-    case BinaryOp::MUL: r = x * y; break;
-    case BinaryOp::EQ: out.setShort(x == y ? -1 : 0); return true;
-    case BinaryOp::NE: out.setShort(x != y ? -1 : 0); return true;
-    case BinaryOp::GT: out.setShort(x > y ? -1 : 0); return true;
-    case BinaryOp::LT: out.setShort(x < y ? -1 : 0); return true;
-    case BinaryOp::GE: out.setShort(x >= y ? -1 : 0); return true;
-    case BinaryOp::LE: out.setShort(x <= y ? -1 : 0); return true;
-    default: return false;
+    case BinaryOp::ADD:
+      r = x + y;
+      break;
+    case BinaryOp::SUB:
+      r = x - y;
+      break;
+    case BinaryOp::MUL:
+      r = x * y;
+      break;
+    case BinaryOp::EQ:
+      out.setShort(x == y ? -1 : 0);
+      return true;
+    case BinaryOp::NE:
+      out.setShort(x != y ? -1 : 0);
+      return true;
+    case BinaryOp::GT:
+      out.setShort(x > y ? -1 : 0);
+      return true;
+    case BinaryOp::LT:
+      out.setShort(x < y ? -1 : 0);
+      return true;
+    case BinaryOp::GE:
+      out.setShort(x >= y ? -1 : 0);
+      return true;
+    case BinaryOp::LE:
+      out.setShort(x <= y ? -1 : 0);
+      return true;
+    default:
+      return false;
   }
   if (!std::isfinite(r)) return false;
   out.setDouble(r);

@@ -23,13 +23,27 @@ void StoreCellFromValue(ValueCell& out, Value& v) { v.getCell(out); }
 
 void StoreDefaultCell(ValueCell& c, unsigned char type) {
   switch (type & 0x1F) {
-    case kTypeShort: c.setShort(0); break;
-    case kTypeLong: c.setLong(0); break;
-    case kTypeFloat: c.setFloat(0); break;
-    case kTypeDouble: c.setDouble(0); break;
-    case kTypeCurrency: c.setCurrency(Currency::fromRaw(0)); break;
-    case kTypeString: c.setString((ValStringRep*)nullptr); break;
-    case kTypeObject: c.setNothing(); break;
+    case kTypeShort:
+      c.setShort(0);
+      break;
+    case kTypeLong:
+      c.setLong(0);
+      break;
+    case kTypeFloat:
+      c.setFloat(0);
+      break;
+    case kTypeDouble:
+      c.setDouble(0);
+      break;
+    case kTypeCurrency:
+      c.setCurrency(Currency::fromRaw(0));
+      break;
+    case kTypeString:
+      c.setString((ValStringRep*)nullptr);
+      break;
+    case kTypeObject:
+      c.setNothing();
+      break;
     default:
       c.clear();
       c.type = kTypeNoValue;
@@ -39,15 +53,18 @@ void StoreDefaultCell(ValueCell& c, unsigned char type) {
 
 std::string StoreCellLiteral(const ValueCell& c) {
   switch (c.type) {
-    case kTypeString: return MakePrintableString(c.text());
+    case kTypeString:
+      return MakePrintableString(c.text());
     case kTypeObject: {
       if (!c.obj.rep) return "Nothing";
       std::string s = c.obj.rep->fullName();
       return s.empty() ? "Nothing" : s;
     }
     case kTypeNoValue:
-    case kTypeNone: return "Empty";
-    default: return CellToText(c);
+    case kTypeNone:
+      return "Empty";
+    default:
+      return CellToText(c);
   }
 }
 
@@ -122,16 +139,25 @@ Field* Field::ReadField(OCLStream& s) {
     std::string cls = StoreReadText(s);
     Field* f = nullptr;
     switch (tag) {
-      case 1: f = new InterDataField(name.c_str(), type, cls.c_str(), flags); break;
+      case 1:
+        f = new InterDataField(name.c_str(), type, cls.c_str(), flags);
+        break;
       case 2: {
         EnumRep* e = EnumRep::find(cls.c_str());
         if (!e) throw NotFound(cls.c_str());
         f = new InterEnumField(name.c_str(), e, flags);
         break;
       }
-      case 3: f = new InterObjField(name.c_str(), cls.c_str(), flags); break;
-      case 4: f = new StrictInterObjField(name.c_str(), cls.c_str(), flags); break;
-      case 5: f = new EmbedObjField(name.c_str(), cls.c_str()); f->setFieldFlags(flags); break;
+      case 3:
+        f = new InterObjField(name.c_str(), cls.c_str(), flags);
+        break;
+      case 4:
+        f = new StrictInterObjField(name.c_str(), cls.c_str(), flags);
+        break;
+      case 5:
+        f = new EmbedObjField(name.c_str(), cls.c_str());
+        f->setFieldFlags(flags);
+        break;
       case 6: {
         std::unique_ptr<ArrayField> a(MakeArrayField(name.c_str(), type, cls.c_str(), flags));
         ULONG dims = 0;
@@ -156,8 +182,7 @@ Field* Field::ReadField(OCLStream& s) {
 
 // --- DataField --------------------------------------------------------------------------
 
-DataField::DataField(const char* name, unsigned char typeCode, const char* className,
-                     uint16_t flags)
+DataField::DataField(const char* name, unsigned char typeCode, const char* className, uint16_t flags)
     : Field(name, flags), typeCode_(typeCode), class_(className ? className : "") {}
 
 RWCString DataField::declarationText(const InterObjRep*) const {
@@ -218,8 +243,7 @@ bool DataField::textValue(InterObjRep& self, RWCString& out) {
 
 // --- MethodField -------------------------------------------------------------------------
 
-MethodField::MethodField(const char* name, unsigned char resultType, const char* className,
-                         uint16_t flags)
+MethodField::MethodField(const char* name, unsigned char resultType, const char* className, uint16_t flags)
     : Field(name, flags), resultType_(resultType), class_(className ? className : "") {}
 
 Value* MethodField::evaluate(InterObjRep& self, const ValueList* args) {

@@ -34,7 +34,7 @@ size_t CheckedCellCount(const std::vector<ArrayBound>& bounds) {
   }
   return (size_t)total;
 }
-}
+}  // namespace
 
 // --- ArrayData ------------------------------------------------------------------------
 
@@ -49,12 +49,18 @@ ArrayData* NewArrayData(unsigned char type) { return new ArrayData((unsigned cha
 
 size_t ArrayData::RawSize(unsigned char type) {
   switch (type) {
-    case kTypeShort: return sizeof(int16_t);
-    case kTypeLong: return sizeof(int32_t);
-    case kTypeFloat: return sizeof(float);
-    case kTypeDouble: return sizeof(double);
-    case kTypeCurrency: return sizeof(int64_t);
-    default: return 0;
+    case kTypeShort:
+      return sizeof(int16_t);
+    case kTypeLong:
+      return sizeof(int32_t);
+    case kTypeFloat:
+      return sizeof(float);
+    case kTypeDouble:
+      return sizeof(double);
+    case kTypeCurrency:
+      return sizeof(int64_t);
+    default:
+      return 0;
   }
 }
 
@@ -122,9 +128,15 @@ void ArrayData::redim(const std::vector<ArrayBound>& bounds, bool preserve) {
 
 void ArrayData::getCellOther(int32_t off, ValueCell& out) const {
   switch (type_) {
-    case kTypeFloat: out.setFloat(static_cast<const float*>(raw_)[off]); return;
-    case kTypeCurrency: out.setCurrency(Currency::fromRaw(static_cast<const int64_t*>(raw_)[off])); return;
-    default: out.copyFrom(cells_[(size_t)off]); return;
+    case kTypeFloat:
+      out.setFloat(static_cast<const float*>(raw_)[off]);
+      return;
+    case kTypeCurrency:
+      out.setCurrency(Currency::fromRaw(static_cast<const int64_t*>(raw_)[off]));
+      return;
+    default:
+      out.copyFrom(cells_[(size_t)off]);
+      return;
   }
 }
 
@@ -138,12 +150,24 @@ void ArrayData::setCellOther(int32_t off, const ValueCell& c) {
     CellConvert(v.c, type_);
   }
   switch (type_) {
-    case kTypeShort: static_cast<int16_t*>(raw_)[off] = v.c.s; return;
-    case kTypeLong: static_cast<int32_t*>(raw_)[off] = v.c.l; return;
-    case kTypeFloat: static_cast<float*>(raw_)[off] = v.c.f; return;
-    case kTypeDouble: static_cast<double*>(raw_)[off] = v.c.d; return;
-    case kTypeCurrency: static_cast<int64_t*>(raw_)[off] = v.c.cy; return;
-    default: cells_[(size_t)off].moveFrom(v.c); return;
+    case kTypeShort:
+      static_cast<int16_t*>(raw_)[off] = v.c.s;
+      return;
+    case kTypeLong:
+      static_cast<int32_t*>(raw_)[off] = v.c.l;
+      return;
+    case kTypeFloat:
+      static_cast<float*>(raw_)[off] = v.c.f;
+      return;
+    case kTypeDouble:
+      static_cast<double*>(raw_)[off] = v.c.d;
+      return;
+    case kTypeCurrency:
+      static_cast<int64_t*>(raw_)[off] = v.c.cy;
+      return;
+    default:
+      cells_[(size_t)off].moveFrom(v.c);
+      return;
   }
 }
 
@@ -214,22 +238,29 @@ void ArrayData::read(OCLStream& s, unsigned char module) {
 
 // --- ArrayField ------------------------------------------------------------------------
 
-ArrayField::ArrayField(const char* name, unsigned char elementType, const char* className,
-                       uint16_t flags)
+ArrayField::ArrayField(const char* name, unsigned char elementType, const char* className, uint16_t flags)
     : DataField(name, (unsigned char)((elementType & 0x1F) | kTypeArrayFlag), className, flags) {}
 
 ArrayField::~ArrayField() {}
 
 ArrayField* MakeArrayField(const char* name, unsigned char t, const char* cls, uint16_t flags) {
   switch (t & 0x1F) {
-    case kTypeShort: return new InterArray<short, 1>(name, flags);
-    case kTypeLong: return new InterArray<long, 2>(name, flags);
-    case kTypeFloat: return new InterArray<float, 3>(name, flags);
-    case kTypeDouble: return new InterArray<double, 4>(name, flags);
-    case kTypeCurrency: return new InterArray<Currency, 5>(name, flags);
-    case kTypeString: return new InterArray<ValString, 6>(name, flags);
-    case kTypeObject: return new InterObjArrayField(name, cls, flags);
-    default: return new InterArray<ValueCell, 0>(name, flags);
+    case kTypeShort:
+      return new InterArray<short, 1>(name, flags);
+    case kTypeLong:
+      return new InterArray<long, 2>(name, flags);
+    case kTypeFloat:
+      return new InterArray<float, 3>(name, flags);
+    case kTypeDouble:
+      return new InterArray<double, 4>(name, flags);
+    case kTypeCurrency:
+      return new InterArray<Currency, 5>(name, flags);
+    case kTypeString:
+      return new InterArray<ValString, 6>(name, flags);
+    case kTypeObject:
+      return new InterObjArrayField(name, cls, flags);
+    default:
+      return new InterArray<ValueCell, 0>(name, flags);
   }
 }
 
@@ -275,13 +306,15 @@ void ArrayField::redim(InterObjRep& self, const std::vector<ArrayBound>& bounds,
 
 int32_t ArrayField::lbound(InterObjRep& self, int dim) {
   ArrayData* d = data(self);
-  if (dim < 1 || dim > (int)d->bounds().size()) throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds().size(), dim);
+  if (dim < 1 || dim > (int)d->bounds().size())
+    throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds().size(), dim);
   return d->bounds()[(size_t)dim - 1].lower;
 }
 
 int32_t ArrayField::ubound(InterObjRep& self, int dim) {
   ArrayData* d = data(self);
-  if (dim < 1 || dim > (int)d->bounds().size()) throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds().size(), dim);
+  if (dim < 1 || dim > (int)d->bounds().size())
+    throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds().size(), dim);
   return d->bounds()[(size_t)dim - 1].upper;
 }
 

@@ -16,48 +16,74 @@ namespace {
 IInterObj* NativeOf(InterObjRep& self, const Field& f) {
   IInterObj* n = self.ROCDataPtr(0);
   if (!n)
-    throw StoreException(std::string("Object '") + self.name() + "' has no native part for '" +
-                         f.name() + "'.");
+    throw StoreException(std::string("Object '") + self.name() + "' has no native part for '" + f.name() +
+                         "'.");
   return n;
 }
 
 DynKind ResultKind(unsigned char type) {
   switch (type & 0x1F) {
-    case 0: return kDynVoid;
-    case kTypeFloat: return kDynFloat;
-    case kTypeDouble: return kDynDouble;
-    case kTypeCurrency: return kDynInt64;
+    case 0:
+      return kDynVoid;
+    case kTypeFloat:
+      return kDynFloat;
+    case kTypeDouble:
+      return kDynDouble;
+    case kTypeCurrency:
+      return kDynInt64;
     case kTypeString:
-    case kTypeObject: return kDynPtr;
-    default: return kDynInt32;
+    case kTypeObject:
+      return kDynPtr;
+    default:
+      return kDynInt32;
   }
 }
 
 // The cell for a native result of type.
 void CellFromResult(ValueCell& out, unsigned char type, const DynValue& r) {
   switch (type & 0x1F) {
-    case kTypeShort: out.setShort((int16_t)r.i32); break;
-    case kTypeFloat: out.setFloat(r.f); break;
-    case kTypeDouble: out.setDouble(r.d); break;
-    case kTypeCurrency: out.setCurrency(Currency::fromRaw(r.i64)); break;
-    case kTypeString: out.setString(static_cast<ValStringRep*>(r.p)); break;
+    case kTypeShort:
+      out.setShort((int16_t)r.i32);
+      break;
+    case kTypeFloat:
+      out.setFloat(r.f);
+      break;
+    case kTypeDouble:
+      out.setDouble(r.d);
+      break;
+    case kTypeCurrency:
+      out.setCurrency(Currency::fromRaw(r.i64));
+      break;
+    case kTypeString:
+      out.setString(static_cast<ValStringRep*>(r.p));
+      break;
     case kTypeObject:
       if (r.p)
         out.setObject(static_cast<InterObjRep*>(r.p));
       else
         out.setNothing();
       break;
-    default: out.setLong(r.i32); break;
+    default:
+      out.setLong(r.i32);
+      break;
   }
 }
 
 // Adds a by-value argument of type from cell c; keep holds strings for the call.
 void PushByValue(DynArgs& a, unsigned char type, const ValueCell& c, ValString& keep) {
   switch (type & 0x1F) {
-    case kTypeShort: a.addInt32(CellToShort(c)); break;
-    case kTypeFloat: a.addFloat(CellToFloat(c)); break;
-    case kTypeDouble: a.addDouble(CellToDouble(c)); break;
-    case kTypeCurrency: a.addInt64(CellToCurrency(c).raw); break;
+    case kTypeShort:
+      a.addInt32(CellToShort(c));
+      break;
+    case kTypeFloat:
+      a.addFloat(CellToFloat(c));
+      break;
+    case kTypeDouble:
+      a.addDouble(CellToDouble(c));
+      break;
+    case kTypeCurrency:
+      a.addInt64(CellToCurrency(c).raw);
+      break;
     case kTypeString:
       // The null string reaches the native side as a null pointer.
       if (c.type == kTypeString && !c.str) {
@@ -71,7 +97,9 @@ void PushByValue(DynArgs& a, unsigned char type, const ValueCell& c, ValString& 
       if (c.type != kTypeObject) throw TypeMismatch("native argument");
       a.addPtr(c.obj.rep);
       break;
-    default: a.addInt32(CellToLong(c)); break;
+    default:
+      a.addInt32(CellToLong(c));
+      break;
   }
 }
 
@@ -84,11 +112,12 @@ CompProcDataField* CompProcDataField::make(const char* name, unsigned char type,
   return new CompProcDataField(name, type, setter, getter, className);
 }
 
-CompProcDataField::CompProcDataField(const char* name, unsigned char type, MemberFn setter,
-                                     MemberFn getter, const char* className)
+CompProcDataField::CompProcDataField(const char* name, unsigned char type, MemberFn setter, MemberFn getter,
+                                     const char* className)
     : DataField(name, type, className ? className : "",
                 (uint16_t)(kCompiled | (setter.isNull() ? kReadOnly : 0))),
-      setter_(setter), getter_(getter) {}
+      setter_(setter),
+      getter_(getter) {}
 
 Value* CompProcDataField::get(InterObjRep& self) {
   ValueCellVar c;
@@ -121,8 +150,7 @@ void CompProcDataField::setCell(InterObjRep& self, const ValueCell& c) {
 
 // --- CompProcEnumField --------------------------------------------------------------------
 
-CompProcEnumField* CompProcEnumField::make(const char* name, EnumRep* e, MemberFn setter,
-                                           MemberFn getter) {
+CompProcEnumField* CompProcEnumField::make(const char* name, EnumRep* e, MemberFn setter, MemberFn getter) {
   return new CompProcEnumField(name, e, setter, getter);
 }
 
@@ -160,7 +188,8 @@ CompDataField* CompDataField::make(const char* name, unsigned char type, size_t 
 
 CompDataField::CompDataField(const char* name, unsigned char type, size_t offset)
     : DataField(name, type == kByteAsLong ? (unsigned char)kTypeLong : type, "", kCompiled),
-      storeType_(type), offset_(offset) {}
+      storeType_(type),
+      offset_(offset) {}
 
 namespace {
 char* FieldAddress(InterObjRep& self, const Field& f, size_t offset) {
@@ -172,24 +201,46 @@ char* FieldAddress(InterObjRep& self, const Field& f, size_t offset) {
 void CompDataField::getCell(InterObjRep& self, ValueCell& out) {
   char* p = FieldAddress(self, *this, offset_);
   switch (storeType_) {
-    case kTypeShort: out.setShort(*reinterpret_cast<int16_t*>(p)); break;
-    case kTypeLong: out.setLong(*reinterpret_cast<int32_t*>(p)); break;
-    case kTypeFloat: out.setFloat(*reinterpret_cast<float*>(p)); break;
-    case kTypeDouble: out.setDouble(*reinterpret_cast<double*>(p)); break;
-    case kByteAsLong: out.setLong(*reinterpret_cast<uint8_t*>(p)); break;
-    default: throw TypeMismatch(name());
+    case kTypeShort:
+      out.setShort(*reinterpret_cast<int16_t*>(p));
+      break;
+    case kTypeLong:
+      out.setLong(*reinterpret_cast<int32_t*>(p));
+      break;
+    case kTypeFloat:
+      out.setFloat(*reinterpret_cast<float*>(p));
+      break;
+    case kTypeDouble:
+      out.setDouble(*reinterpret_cast<double*>(p));
+      break;
+    case kByteAsLong:
+      out.setLong(*reinterpret_cast<uint8_t*>(p));
+      break;
+    default:
+      throw TypeMismatch(name());
   }
 }
 
 void CompDataField::setCell(InterObjRep& self, const ValueCell& c) {
   char* p = FieldAddress(self, *this, offset_);
   switch (storeType_) {
-    case kTypeShort: *reinterpret_cast<int16_t*>(p) = CellToShort(c); break;
-    case kTypeLong: *reinterpret_cast<int32_t*>(p) = CellToLong(c); break;
-    case kTypeFloat: *reinterpret_cast<float*>(p) = CellToFloat(c); break;
-    case kTypeDouble: *reinterpret_cast<double*>(p) = CellToDouble(c); break;
-    case kByteAsLong: *reinterpret_cast<uint8_t*>(p) = (uint8_t)CellToLong(c); break;
-    default: throw TypeMismatch(name());
+    case kTypeShort:
+      *reinterpret_cast<int16_t*>(p) = CellToShort(c);
+      break;
+    case kTypeLong:
+      *reinterpret_cast<int32_t*>(p) = CellToLong(c);
+      break;
+    case kTypeFloat:
+      *reinterpret_cast<float*>(p) = CellToFloat(c);
+      break;
+    case kTypeDouble:
+      *reinterpret_cast<double*>(p) = CellToDouble(c);
+      break;
+    case kByteAsLong:
+      *reinterpret_cast<uint8_t*>(p) = (uint8_t)CellToLong(c);
+      break;
+    default:
+      throw TypeMismatch(name());
   }
   self.changed();
 }
@@ -231,8 +282,8 @@ RWCString CppProcField::paramText() const {
 Value* CppProcField::invoke(InterObjRep& self, ValueList* args, int) {
   int given = args ? args->entries() : 0;
   if (given != (int)params_.size())
-    throw StoreException("'" + name_ + "' takes " + std::to_string(params_.size()) +
-                         " argument(s), " + std::to_string(given) + " given.");
+    throw StoreException("'" + name_ + "' takes " + std::to_string(params_.size()) + " argument(s), " +
+                         std::to_string(given) + " given.");
   IInterObj* n = NativeOf(self, *this);
   size_t np = params_.size();
   // By-reference temporaries live here during the call.
@@ -258,17 +309,35 @@ Value* CppProcField::invoke(InterObjRep& self, ValueList* args, int) {
       continue;
     }
     switch (t) {
-      case kTypeShort: scalars[i].s = CellToShort(c.c); a.addPtr(&scalars[i].s); break;
-      case kTypeFloat: scalars[i].f = CellToFloat(c.c); a.addPtr(&scalars[i].f); break;
-      case kTypeDouble: scalars[i].d = CellToDouble(c.c); a.addPtr(&scalars[i].d); break;
-      case kTypeCurrency: scalars[i].cy = CellToCurrency(c.c).raw; a.addPtr(&scalars[i].cy); break;
-      case kTypeString: strings[i] = CellToString(c.c); a.addPtr(&strings[i]); break;
+      case kTypeShort:
+        scalars[i].s = CellToShort(c.c);
+        a.addPtr(&scalars[i].s);
+        break;
+      case kTypeFloat:
+        scalars[i].f = CellToFloat(c.c);
+        a.addPtr(&scalars[i].f);
+        break;
+      case kTypeDouble:
+        scalars[i].d = CellToDouble(c.c);
+        a.addPtr(&scalars[i].d);
+        break;
+      case kTypeCurrency:
+        scalars[i].cy = CellToCurrency(c.c).raw;
+        a.addPtr(&scalars[i].cy);
+        break;
+      case kTypeString:
+        strings[i] = CellToString(c.c);
+        a.addPtr(&strings[i]);
+        break;
       case kTypeObject:
         if (c.c.type != kTypeObject) throw TypeMismatch(p.name.c_str());
         objs[i] = InterObj(c.c.obj.rep);
         a.addPtr(&objs[i]);
         break;
-      default: scalars[i].l = CellToLong(c.c); a.addPtr(&scalars[i].l); break;
+      default:
+        scalars[i].l = CellToLong(c.c);
+        a.addPtr(&scalars[i].l);
+        break;
     }
   }
   DynValue r = DynCallMember(member_.target(n), member_.member(), a, ResultKind(resultType_));
@@ -278,13 +347,27 @@ Value* CppProcField::invoke(InterObjRep& self, ValueList* args, int) {
     if (!p.byRef) continue;
     Value* v = (*args)[(int)i];
     switch (p.type & 0x1F) {
-      case kTypeShort: v->set((short)scalars[i].s); break;
-      case kTypeFloat: v->set(scalars[i].f); break;
-      case kTypeDouble: v->set(scalars[i].d); break;
-      case kTypeCurrency: v->set(Currency::fromRaw(scalars[i].cy)); break;
-      case kTypeString: v->set(strings[i]); break;
-      case kTypeObject: v->set(objs[i]); break;
-      default: v->set((long)scalars[i].l); break;
+      case kTypeShort:
+        v->set((short)scalars[i].s);
+        break;
+      case kTypeFloat:
+        v->set(scalars[i].f);
+        break;
+      case kTypeDouble:
+        v->set(scalars[i].d);
+        break;
+      case kTypeCurrency:
+        v->set(Currency::fromRaw(scalars[i].cy));
+        break;
+      case kTypeString:
+        v->set(strings[i]);
+        break;
+      case kTypeObject:
+        v->set(objs[i]);
+        break;
+      default:
+        v->set((long)scalars[i].l);
+        break;
     }
   }
   if (!resultType_) return nullptr;
@@ -293,8 +376,7 @@ Value* CppProcField::invoke(InterObjRep& self, ValueList* args, int) {
   return CountedResult(StoreValueFromCell(out.c));
 }
 
-CppFuncField::CppFuncField(const char* name, MemberFn member, unsigned char returnType,
-                           const char* className)
+CppFuncField::CppFuncField(const char* name, MemberFn member, unsigned char returnType, const char* className)
     : CppProcField(name, member) {
   resultType_ = returnType;
   class_ = className ? className : "";

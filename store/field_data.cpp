@@ -12,22 +12,23 @@
 namespace {
 uint16_t ModeFlags(int mode) {
   switch (mode) {
-    case 1: return Field::kConstant;
-    case 2: return Field::kByValue;
-    default: return 0;
+    case 1:
+      return Field::kConstant;
+    case 2:
+      return Field::kByValue;
+    default:
+      return 0;
   }
 }
 }  // namespace
 
 // --- InterDataField -----------------------------------------------------------------
 
-InterDataField* InterDataField::make(const char* name, unsigned char type, int mode,
-                                     const char* className) {
+InterDataField* InterDataField::make(const char* name, unsigned char type, int mode, const char* className) {
   return new InterDataField(name, type, className, ModeFlags(mode));
 }
 
-InterDataField::InterDataField(const char* name, unsigned char type, const char* className,
-                               uint16_t flags)
+InterDataField::InterDataField(const char* name, unsigned char type, const char* className, uint16_t flags)
     : DataField(name, type, className, flags) {}
 
 void InterDataField::getCell(InterObjRep& self, ValueCell& out) {

@@ -45,8 +45,8 @@ const POClassRow kStoreClasses[] = {
     {nullptr, "ObjectModule", nullptr, nullptr, &iObjectModule::PO_InitObject},
 };
 
-#define OVSTORE_CLASS_STATICS(Class, Row)             \
-  Faultp<InterObjRep>* Class::PO_Object = nullptr;     \
+#define OVSTORE_CLASS_STATICS(Class, Row)          \
+  Faultp<InterObjRep>* Class::PO_Object = nullptr; \
   const POClassRow& Class::PO_Row() { return kStoreClasses[Row]; }
 
 // --- access control ------------------------------------------------------------------------
@@ -173,8 +173,8 @@ void iApplication::PO_DeclareFields(SignatureRep& sig) {
   sig.addField(CompProcDataField::make("ExitCode", kTypeLong, &iApplication::pdSetExitCode,
                                        &iApplication::pdGetExitCode),
                nullptr, 0);
-  sig.addField(CompProcDataField::make("ArgCount", kTypeLong, nullptr, &iApplication::pdGetArgCount),
-               nullptr, 0);
+  sig.addField(CompProcDataField::make("ArgCount", kTypeLong, nullptr, &iApplication::pdGetArgCount), nullptr,
+               0);
   sig.addEventDef(new EventDef("Startup", 1, "()", 0));
   sig.addEventDef(new EventDef("CanClose", 1, "() As Integer", 0));
   sig.addEventDef(new EventDef("Shutdown", 1, "()", 0));
@@ -240,7 +240,8 @@ int iModuleManager::LoadModules(const char* names, int, unsigned char*& token) {
     if (one.empty()) continue;
     bool already = false;
     for (int m = 0; m <= ObjectStore::kMaxModule && !already; ++m)
-      if (ObjectStore::ValidIndex((unsigned char)m) && StrEqualNoCase(ObjectStore::ModulePath((unsigned char)m), one.c_str()))
+      if (ObjectStore::ValidIndex((unsigned char)m) &&
+          StrEqualNoCase(ObjectStore::ModulePath((unsigned char)m), one.c_str()))
         already = true;
     if (!already) loaded.push_back(ObjectStore::LoadModule(one.c_str()));
   }
@@ -281,7 +282,8 @@ void iObjectModule::PO_DeclareFields(SignatureRep& sig) {
   sig.addField(CompProcDataField::make("CanUnload", kTypeLong, &iObjectModule::pdSetCanUnload,
                                        &iObjectModule::pdGetCanUnload),
                nullptr, 0);
-  sig.addField(CompProcDataField::make("Number", kTypeLong, nullptr, &iObjectModule::pdGetNumber), nullptr, 0);
+  sig.addField(CompProcDataField::make("Number", kTypeLong, nullptr, &iObjectModule::pdGetNumber), nullptr,
+               0);
 }
 
 // --- the store's own publication ----------------------------------------------------------------

@@ -27,7 +27,7 @@ bool hasUpper(const char* p, size_t n) {
 
 // The interning table: spelling -> rep. Reps leave it when they are dropped.
 class IdStringTable {
-public:
+ public:
   static std::unordered_map<std::string, IdStringRep*>* map;
 
   static std::unordered_map<std::string, IdStringRep*>& get() {

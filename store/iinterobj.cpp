@@ -86,9 +86,7 @@ Value* IInterObj::evalIMember(const char* name, const ValueList* args, int* foun
   return store_->evalIMember(name, args, found, flags);
 }
 
-void IInterObj::writeMe(OCLStream& s) const {
-  FaultpStreamWrite(store_, tIndirectReference, s);
-}
+void IInterObj::writeMe(OCLStream& s) const { FaultpStreamWrite(store_, tIndirectReference, s); }
 
 void IInterObj::fixupCopiedReferenceToEmbed(Faultp<InterObjRep>& ref, const IInterObj& source) const {
   InterObjRep* target = ref.get();

@@ -44,9 +44,7 @@ std::vector<InterObjRep*>& Condemned() {
 }  // namespace
 
 bool StoreObjectIsLive(InterObjRep* obj) { return Live().count(obj) != 0; }
-void StoreLiveObjects(std::vector<InterObjRep*>& out) {
-  out.assign(Live().begin(), Live().end());
-}
+void StoreLiveObjects(std::vector<InterObjRep*>& out) { out.assign(Live().begin(), Live().end()); }
 
 InterObjRep::InterObjRep(InterObjRep* parent, const char* name, unsigned char module)
     : descriptor_((uint32_t)module << kModuleShift), name_(name ? name : "") {
@@ -195,8 +193,8 @@ void InterObjRep::addEmbed(InterObjRep* child, const Field* field) {
                            "' cannot be embedded in itself, directly or through others.");
   for (InterObjRep* q = parent_; q; q = q->parent_)
     if (q == child)
-      throw StoreException(std::string("The object '") + child->name() +
-                           "' is the prototype of '" + name() + "' and cannot be embedded in it.");
+      throw StoreException(std::string("The object '") + child->name() + "' is the prototype of '" + name() +
+                           "' and cannot be embedded in it.");
   if (child->hasName() && findEmbed(child->name()))
     throw StoreException(std::string("The name '") + child->name() + "' is already used.");
   child->ref();
@@ -324,7 +322,8 @@ void InterObjRep::copyValuesFrom(const InterObjRep* src) {
     return sig_->findOwnField(f->name());
   };
   for (const auto& slot : src->values_->cells)
-    if (const Field* f = target(slot.field)) makeOwnCell(static_cast<const DataField*>(f)).copyFrom(slot.cell);
+    if (const Field* f = target(slot.field))
+      makeOwnCell(static_cast<const DataField*>(f)).copyFrom(slot.cell);
   for (const auto& a : src->values_->arrays)
     if (const Field* f = target(a.first)) setOwnArray(static_cast<const ArrayField*>(f), a.second->clone());
 }

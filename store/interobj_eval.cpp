@@ -17,7 +17,7 @@ namespace {
 // Takes over an argument list for the length of a call: a list nobody counts goes when
 // the call ends; a counted one stays with its holders.
 class ArgsHold {
-public:
+ public:
   explicit ArgsHold(ValueList* l) : l_(l) {
     if (l_) l_->ref();
   }
@@ -25,13 +25,13 @@ public:
     if (l_) l_->unref();
   }
 
-private:
+ private:
   ValueList* l_;
 };
 
 // Brackets a handler's run for the busy watchdog.
 class BusySpan {
-public:
+ public:
   BusySpan() { StoreApplication::SignalBusy(); }
   ~BusySpan() { StoreApplication::SignalNotBusy(); }
 };
@@ -47,9 +47,7 @@ void Annotate(StoreException& e, const InterObjRep* obj, const char* member) {
 
 Field* InterObjRep::findField(const char* name) const { return sig_ ? sig_->findField(name) : nullptr; }
 
-int InterObjRep::definesField(const char* name) const {
-  return sig_ && sig_->findOwnField(name) ? 1 : 0;
-}
+int InterObjRep::definesField(const char* name) const { return sig_ && sig_->findOwnField(name) ? 1 : 0; }
 
 InterObjRep* InterObjRep::findDefiningObject(const char* name) const {
   for (const InterObjRep* o = this; o; o = o->parent_)
@@ -189,7 +187,8 @@ Value* InterObjRep::evalIMember(const char* name, const ValueList* args, int* fo
   if (f) {
     if (found) *found = 1;
     try {
-      if (f->isMethod()) return static_cast<MethodField*>(f)->invoke(*this, const_cast<ValueList*>(args), flags);
+      if (f->isMethod())
+        return static_cast<MethodField*>(f)->invoke(*this, const_cast<ValueList*>(args), flags);
       return f->evaluate(*this, args);
     } catch (StoreException& e) {
       Annotate(e, this, name);
@@ -218,8 +217,8 @@ Value* InterObjRep::evalIMember(const char* name, long arg, int* found, int flag
   return evalIMember(name, l, found, flags);
 }
 
-Value* InterObjRep::eval(const char* name, unsigned char kind, const ValueList* args,
-                         SignatureRep* sig, int* found) {
+Value* InterObjRep::eval(const char* name, unsigned char kind, const ValueList* args, SignatureRep* sig,
+                         int* found) {
   Faultp<InterObjRep> keep(this);
   Field* f = sig ? sig->findField(name) : findField(name);
   if (!f) {
@@ -236,7 +235,8 @@ Value* InterObjRep::eval(const char* name, unsigned char kind, const ValueList* 
           if (!o->acl_->allows(this, f, 1)) throw AccessDenied(name);
           break;
         }
-      if (!args || args->entries() == 0) throw StoreException(std::string("No value to assign to '") + name + "'.");
+      if (!args || args->entries() == 0)
+        throw StoreException(std::string("No value to assign to '") + name + "'.");
       int n = args->entries();
       ValueList idx;
       for (int i = 0; i + 1 < n; ++i) idx.ppush((*args)[i]);

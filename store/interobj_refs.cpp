@@ -128,8 +128,7 @@ PrimInterObj::PrimInterObj(InterObjRep* parent, const char* name, tInterObjType 
   unsigned char m = ObjectStore::OpenModule();
   if (name && *name && ObjectStore::find(name))
     throw StoreException(std::string("The name '") + name + "' is already used.");
-  Faultp<InterObjRep> obj = (type == 1 && parent) ? parent->copy(name, m)
-                                                  : StoreNewInstance(parent, m, name);
+  Faultp<InterObjRep> obj = (type == 1 && parent) ? parent->copy(name, m) : StoreNewInstance(parent, m, name);
   ObjectStore::AddToModule(obj.get(), m);
   set(obj.get(), tPrimaryReference);
 }
@@ -177,11 +176,13 @@ void FaultpStreamRead(OCLStream& s, unsigned char module, InterObjRep*& p, unsig
   kind = (unsigned char)((tag >> 4) & 0x0F);
   if (kind > tUncountedIndirectReference) kind = tIndirectReference;
   switch (tag & 0x0F) {
-    case 0: return;
+    case 0:
+      return;
     case 1: {
       ULONG index = 0;
       s.read(&index);
-      if (index < (ULONG)ObjectStore::ModuleSlotCount(module)) p = ObjectStore::ModuleSlot(module, (int)index);
+      if (index < (ULONG)ObjectStore::ModuleSlotCount(module))
+        p = ObjectStore::ModuleSlot(module, (int)index);
       return;
     }
     case 2: {
@@ -193,24 +194,38 @@ void FaultpStreamRead(OCLStream& s, unsigned char module, InterObjRep*& p, unsig
       delete[] name;
       return;
     }
-    default: throw StoreException("Bad object reference in stream.");
+    default:
+      throw StoreException("Bad object reference in stream.");
   }
 }
 
 void WriteCell(OCLStream& s, const ValueCell& c) {
   s.write((UCHAR)c.type);
   switch (c.type) {
-    case kTypeShort: s.write((USHORT)c.s); break;
-    case kTypeLong: s.write((ULONG)c.l); break;
-    case kTypeFloat: s.write(c.f); break;
-    case kTypeDouble: s.write(c.d); break;
-    case kTypeCurrency: s.write(&c.cy, 8); break;
+    case kTypeShort:
+      s.write((USHORT)c.s);
+      break;
+    case kTypeLong:
+      s.write((ULONG)c.l);
+      break;
+    case kTypeFloat:
+      s.write(c.f);
+      break;
+    case kTypeDouble:
+      s.write(c.d);
+      break;
+    case kTypeCurrency:
+      s.write(&c.cy, 8);
+      break;
     case kTypeString:
       s.write((ULONG)c.textLength());
       s.write(c.text(), (ULONG)c.textLength());
       break;
-    case kTypeObject: FaultpStreamWrite(c.obj.rep, tIndirectReference, s); break;
-    default: break;
+    case kTypeObject:
+      FaultpStreamWrite(c.obj.rep, tIndirectReference, s);
+      break;
+    default:
+      break;
   }
 }
 
@@ -218,11 +233,36 @@ void ReadCell(OCLStream& s, ValueCell& c, unsigned char module) {
   UCHAR t = 0;
   s.read(&t);
   switch (t) {
-    case kTypeShort: { USHORT v = 0; s.read(&v); c.setShort((int16_t)v); break; }
-    case kTypeLong: { ULONG v = 0; s.read(&v); c.setLong((int32_t)v); break; }
-    case kTypeFloat: { float v = 0; s.read(&v); c.setFloat(v); break; }
-    case kTypeDouble: { double v = 0; s.read(&v); c.setDouble(v); break; }
-    case kTypeCurrency: { int64_t v = 0; s.read(&v, 8); c.setCurrency(Currency::fromRaw(v)); break; }
+    case kTypeShort: {
+      USHORT v = 0;
+      s.read(&v);
+      c.setShort((int16_t)v);
+      break;
+    }
+    case kTypeLong: {
+      ULONG v = 0;
+      s.read(&v);
+      c.setLong((int32_t)v);
+      break;
+    }
+    case kTypeFloat: {
+      float v = 0;
+      s.read(&v);
+      c.setFloat(v);
+      break;
+    }
+    case kTypeDouble: {
+      double v = 0;
+      s.read(&v);
+      c.setDouble(v);
+      break;
+    }
+    case kTypeCurrency: {
+      int64_t v = 0;
+      s.read(&v, 8);
+      c.setCurrency(Currency::fromRaw(v));
+      break;
+    }
     case kTypeString: {
       ULONG n = 0;
       s.read(&n);
@@ -236,7 +276,10 @@ void ReadCell(OCLStream& s, ValueCell& c, unsigned char module) {
       InterObjRep* p = nullptr;
       unsigned char kind = 0;
       FaultpStreamRead(s, module, p, kind);
-      if (p) c.setObject(p); else c.setNothing();
+      if (p)
+        c.setObject(p);
+      else
+        c.setNothing();
       break;
     }
     case kTypeNone:

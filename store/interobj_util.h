@@ -10,9 +10,7 @@ class InterObjRep;
 class Field;
 
 // Basic names compare without regard to case (ASCII).
-inline bool StrEqualNoCase(const char* a, const char* b) {
-  return _stricmp(a ? a : "", b ? b : "") == 0;
-}
+inline bool StrEqualNoCase(const char* a, const char* b) { return _stricmp(a ? a : "", b ? b : "") == 0; }
 inline std::string NameKey(const char* s) {
   std::string k = s ? s : "";
   for (char& c : k)

@@ -36,7 +36,7 @@ class BlockDynamicVector;
 // cells and argument lists live here rather than on the C stack, so a Basic call costs
 // little C stack. Memory comes in chunks that never move while in use.
 class ValueStack {
-public:
+ public:
   struct Mark {
     size_t chunk;
     size_t used;
@@ -49,14 +49,14 @@ public:
 
 // Pushes frame on the execution stack for its scope (and reports it to the debugger).
 class FrameScope {
-public:
+ public:
   FrameScope(StackFrame& frame, ProcCode& code);
   ~FrameScope();
   FrameScope(const FrameScope&) = delete;
   FrameScope& operator=(const FrameScope&) = delete;
   ValueCell* cells() { return cells_; }
 
-private:
+ private:
   void pop();  // takes the frame off the stack and clears its cells
 
   StackFrame& frame_;
@@ -87,14 +87,14 @@ void CellInitType(ValueCell& c, unsigned char type, ArrayField* array);
 // kTypeNone/no-value dst take v as it is). kind 2 (Set) requires an object.
 void CellStore(ValueCell& dst, const ValueCell& v, int kind = 0);
 // Heap values at API boundaries.
-Value* CellToValue(const ValueCell& c);          // new value, count 0
-void CellFromValue(ValueCell& out, Value* v);    // v may be null (no value)
+Value* CellToValue(const ValueCell& c);        // new value, count 0
+void CellFromValue(ValueCell& out, Value* v);  // v may be null (no value)
 void ValueFromCellWrite(Value& v, const ValueCell& c);
 InterObjRep* CellObject(const ValueCell& c, const char* what);  // TypeMismatch unless an object
 
 // Arrays held in cells.
 class LocalArray;
-ArrayData* CellArray(const ValueCell& c);     // null when c is no array
+ArrayData* CellArray(const ValueCell& c);                              // null when c is no array
 void CellSetArray(ValueCell& c, ArrayData* data, unsigned char elem);  // takes data over
 
 // Fields as frame cells: the cell type of a declared field (arrays: element | 0x20) and
@@ -129,9 +129,9 @@ void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* n
                     ValueCell& out);
 // What a name's cached member is, for the fast paths of member access.
 enum MemberKind : unsigned char {
-  MEMBER_OTHER = 0,   // anything: the general path
-  MEMBER_PLAIN = 1,   // a plain data field: the object's own cell is read and written in place
-  MEMBER_EMBED = 2    // an embedded object
+  MEMBER_OTHER = 0,  // anything: the general path
+  MEMBER_PLAIN = 1,  // a plain data field: the object's own cell is read and written in place
+  MEMBER_EMBED = 2   // an embedded object
 };
 // Bumped whenever any signature changes (store/signature.cpp).
 extern uint32_t g_generation;
@@ -143,8 +143,7 @@ inline Field* CachedField(Sid& s, InterObjRep* obj) {
 }
 // obj.name read or written through the member cache of s (call: arguments, may be null).
 void MemberRead(StackFrame& frame, InterObjRep* obj, Sid& s, Cid* call, ValueCell& out);
-void MemberWrite(StackFrame& frame, InterObjRep* obj, Sid& s, Cid* call, const ValueCell& v,
-                 int kind);
+void MemberWrite(StackFrame& frame, InterObjRep* obj, Sid& s, Cid* call, const ValueCell& v, int kind);
 // The object name s names on obj when it is an embedded object and can be used without a
 // count for one plain data member access (null: use the general path).
 InterObjRep* EmbeddedForPlainAccess(InterObjRep* obj, Sid& s, Sid& member);
@@ -152,8 +151,8 @@ InterObjRep* EmbeddedForPlainAccess(InterObjRep* obj, Sid& s, Sid& member);
 void MemberSetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* name, Cid* call,
                     const ValueCell& v, int kind);
 // obj.name [args] = v.
-void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
-               const ValueCell& v, int kind);
+void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, const ValueCell& v,
+               int kind);
 // Calls method m on self with the arguments of call (may be null); result may be null.
 void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call, ValueCell* result);
 // Raises event name on obj with the arguments of call (by reference: handlers' changes

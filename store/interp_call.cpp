@@ -17,7 +17,7 @@ namespace {
 // with the variable's type rules. Native methods and event handlers get these for
 // arguments that are variables, so by-reference changes land in the variable.
 class CellRefValue : public Value {
-public:
+ public:
   explicit CellRefValue(ValueCell* cell) : cell_(cell) {}
   unsigned char type() const override { return cell_->type; }
   void getCell(ValueCell& out) override { out.copyFrom(*cell_); }
@@ -31,12 +31,24 @@ public:
     if (cell_->type != kTypeObject) throw TypeMismatch("object argument");
     v = InterObj(cell_->obj.rep);
   }
-  void set(short v) override { store([&](ValueCell& c) { c.setShort(v); }); }
-  void set(long v) override { store([&](ValueCell& c) { c.setLong((int32_t)v); }); }
-  void set(float v) override { store([&](ValueCell& c) { c.setFloat(v); }); }
-  void set(double v) override { store([&](ValueCell& c) { c.setDouble(v); }); }
-  void set(const Currency& v) override { store([&](ValueCell& c) { c.setCurrency(v); }); }
-  void set(const ValString& v) override { store([&](ValueCell& c) { c.setString(v); }); }
+  void set(short v) override {
+    store([&](ValueCell& c) { c.setShort(v); });
+  }
+  void set(long v) override {
+    store([&](ValueCell& c) { c.setLong((int32_t)v); });
+  }
+  void set(float v) override {
+    store([&](ValueCell& c) { c.setFloat(v); });
+  }
+  void set(double v) override {
+    store([&](ValueCell& c) { c.setDouble(v); });
+  }
+  void set(const Currency& v) override {
+    store([&](ValueCell& c) { c.setCurrency(v); });
+  }
+  void set(const ValString& v) override {
+    store([&](ValueCell& c) { c.setString(v); });
+  }
   void set(const InterObj& v) override {
     store([&](ValueCell& c) {
       if (v.isNull())
@@ -47,7 +59,7 @@ public:
   }
   ValueCell* cell() const { return cell_; }
 
-private:
+ private:
   template <class F>
   void store(F fill) {
     ValueCellVar c;
@@ -232,7 +244,6 @@ int32_t ArrayOffset(StackFrame& frame, ArrayData* data, Cid* call) {
   return data->offsetOf(idx, (int)n);
 }
 
-
 void MemberGet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, ValueCell& out) {
   if (!obj) throw StoreException(kMsgNotFound, name);
   MemberGetField(frame, obj, obj->findField(name), name, call, out);
@@ -283,10 +294,10 @@ Field* CachedFieldLookup(Sid& s, InterObjRep* obj) {
   s.memberObj = obj;
   s.memberGen = g_generation;
   s.memberField = f;
-  s.memberKind = !f                                  ? MEMBER_OTHER
+  s.memberKind = !f                                     ? MEMBER_OTHER
                  : typeid(*f) == typeid(InterDataField) ? MEMBER_PLAIN
-                 : f->isEmbedObjField()              ? MEMBER_EMBED
-                                                     : MEMBER_OTHER;
+                 : f->isEmbedObjField()                 ? MEMBER_EMBED
+                                                        : MEMBER_OTHER;
   return f;
 }
 
@@ -301,12 +312,11 @@ void MemberRead(StackFrame& frame, InterObjRep* obj, Sid& s, Cid* call, ValueCel
   MemberGetField(frame, obj, f, s.name, call, out);
 }
 
-void MemberWrite(StackFrame& frame, InterObjRep* obj, Sid& s, Cid* call, const ValueCell& v,
-                 int kind) {
+void MemberWrite(StackFrame& frame, InterObjRep* obj, Sid& s, Cid* call, const ValueCell& v, int kind) {
   Field* f = CachedField(s, obj);
   // A value of the field's own type needs no conversion (objects keep the general checks).
-  if (s.memberKind == MEMBER_PLAIN && !call && v.type == (f->typeCode() & 0x1F) &&
-      v.type != kTypeObject && v.type != kTypeNone) {
+  if (s.memberKind == MEMBER_PLAIN && !call && v.type == (f->typeCode() & 0x1F) && v.type != kTypeObject &&
+      v.type != kTypeNone) {
     obj->makeOwnCellAt(static_cast<DataField*>(f), s.memberHint).copyFrom(v);
     obj->changed();
     return;
@@ -325,8 +335,8 @@ InterObjRep* EmbeddedForPlainAccess(InterObjRep* obj, Sid& s, Sid& member) {
   return member.memberKind == MEMBER_PLAIN ? e : nullptr;
 }
 
-void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call,
-               const ValueCell& v, int kind) {
+void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, const ValueCell& v,
+               int kind) {
   if (!obj) throw StoreException(kMsgNotFound, name);
   MemberSetField(frame, obj, obj->findField(name), name, call, v, kind);
 }

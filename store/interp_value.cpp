@@ -10,14 +10,14 @@
 // Array storage held by a cell: owns the elements of a local array, or views the
 // elements of an object's array field (owned by the object).
 class LocalArray : public CountedObject {
-public:
+ public:
   LocalArray(ArrayData* data, bool owned) : data_(data), owned_(owned) {}
   ~LocalArray() override {
     if (owned_) delete data_;
   }
   ArrayData* data() const { return data_; }
 
-private:
+ private:
   ArrayData* data_;
   bool owned_;
 };

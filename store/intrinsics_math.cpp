@@ -54,7 +54,8 @@ void IntrBound::eval(StackFrame& frame, ValueCell& out) {
     args_[1]->eval(frame, c.c);
     dim = CellToLong(c.c);
   }
-  if (dim < 1 || dim > (int)d->bounds().size()) throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds().size(), dim);
+  if (dim < 1 || dim > (int)d->bounds().size())
+    throw RangeError(kMsgIndexOutOfRange, 1, (long)d->bounds().size(), dim);
   const ArrayBound& b = d->bounds()[(size_t)dim - 1];
   out.setLong(fn_ == BOUND_UPPER ? b.upper : b.lower);
 }
@@ -79,8 +80,8 @@ void IntrIIf::print(std::ostream& os, const ProcCode* names) const { printCall(o
 
 namespace {
 
-const char* const kMathNames[] = {"?", "Abs", "Atn", "Cos", "Exp", "Fix", "Int", "Log",
-                                  "Rnd", "Sgn", "Sin", "Sqr", "Tan"};
+const char* const kMathNames[] = {"?",   "Abs", "Atn", "Cos", "Exp", "Fix", "Int",
+                                  "Log", "Rnd", "Sgn", "Sin", "Sqr", "Tan"};
 
 // The generator of Rnd: a 24-bit linear congruential sequence, so that a seed repeats
 // its numbers.
@@ -175,20 +176,31 @@ void IntrMath::eval(StackFrame& frame, ValueCell& out) {
   }
   double d = CellToDouble(a.c);
   switch (fn_) {
-    case MATH_ATN: d = std::atan(d); break;
-    case MATH_COS: d = std::cos(d); break;
-    case MATH_EXP: d = Checked(std::exp(d), "Exp"); break;
+    case MATH_ATN:
+      d = std::atan(d);
+      break;
+    case MATH_COS:
+      d = std::cos(d);
+      break;
+    case MATH_EXP:
+      d = Checked(std::exp(d), "Exp");
+      break;
     case MATH_LOG:
       if (d <= 0) throw FPException(kMsgFPInvalid);
       d = std::log(d);
       break;
-    case MATH_SIN: d = std::sin(d); break;
+    case MATH_SIN:
+      d = std::sin(d);
+      break;
     case MATH_SQR:
       if (d < 0) throw FPException(kMsgFPInvalid);
       d = std::sqrt(d);
       break;
-    case MATH_TAN: d = Checked(std::tan(d), "Tan"); break;
-    default: throw StoreException("Unknown mathematical function.");
+    case MATH_TAN:
+      d = Checked(std::tan(d), "Tan");
+      break;
+    default:
+      throw StoreException("Unknown mathematical function.");
   }
   out.setDouble(d);
 }

@@ -16,10 +16,10 @@ struct StrFn {
   const char* name;
 };
 
-const StrFn kStrNames[] = {{1, "InStr"}, {2, "Str"}, {67, "LCase"}, {68, "UCase"}, {69, "Left"},
-                           {70, "Right"}, {71, "Mid"}, {72, "Len"}, {73, "LTrim"}, {74, "RTrim"},
-                           {75, "Trim"}, {76, "Asc"}, {77, "Val"}, {78, "StrComp"}, {143, "String"},
-                           {144, "Space"}, {145, "Chr"}, {146, "Hex"}, {147, "Oct"}};
+const StrFn kStrNames[] = {{1, "InStr"},   {2, "Str"},   {67, "LCase"}, {68, "UCase"},   {69, "Left"},
+                           {70, "Right"},  {71, "Mid"},  {72, "Len"},   {73, "LTrim"},   {74, "RTrim"},
+                           {75, "Trim"},   {76, "Asc"},  {77, "Val"},   {78, "StrComp"}, {143, "String"},
+                           {144, "Space"}, {145, "Chr"}, {146, "Hex"},  {147, "Oct"}};
 
 const char* StrName(int type) {
   for (const StrFn& f : kStrNames)
@@ -251,7 +251,8 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
     case STR_UCASE: {  // LCase, UCase
       ValStringRep* r = ValStringRep::makeBuffer(s.n);
       for (size_t i = 0; i < s.n; ++i)
-        r->buffer()[i] = (char)(fn_ == STR_LCASE ? tolower((unsigned char)s.p[i]) : toupper((unsigned char)s.p[i]));
+        r->buffer()[i] =
+            (char)(fn_ == STR_LCASE ? tolower((unsigned char)s.p[i]) : toupper((unsigned char)s.p[i]));
       out.setString(r);
       return;
     }

@@ -12,26 +12,39 @@ namespace {
 
 int rank(unsigned char t) {
   switch (t) {
-    case kTypeShort: return 1;
-    case kTypeLong: return 2;
-    case kTypeFloat: return 3;
-    case kTypeDouble: return 4;
-    default: return 0;
+    case kTypeShort:
+      return 1;
+    case kTypeLong:
+      return 2;
+    case kTypeFloat:
+      return 3;
+    case kTypeDouble:
+      return 4;
+    default:
+      return 0;
   }
 }
 
 // A number cell (no counts) for an operand: empty reads as Integer 0, strings are parsed.
 void loadNumber(const ValueCell& c, ValueCell& n) {
   switch (c.type) {
-    case kTypeNone: n.setShort(0); return;
-    case kTypeShort: case kTypeLong: case kTypeFloat: case kTypeDouble: case kTypeCurrency:
+    case kTypeNone:
+      n.setShort(0);
+      return;
+    case kTypeShort:
+    case kTypeLong:
+    case kTypeFloat:
+    case kTypeDouble:
+    case kTypeCurrency:
       std::memcpy(static_cast<void*>(&n), &c, sizeof c);
       return;
     case kTypeString:
       n.setDouble(CellToDouble(c));
       return;
-    case kTypeNoValue: throw StoreException(kMsgNoValue);
-    default: throw TypeMismatch((std::string(IdTypeString(c.type).string()) + " in arithmetic").c_str());
+    case kTypeNoValue:
+      throw StoreException(kMsgNoValue);
+    default:
+      throw TypeMismatch((std::string(IdTypeString(c.type).string()) + " in arithmetic").c_str());
   }
 }
 
@@ -56,7 +69,8 @@ int32_t checkedLong(int64_t v) {
 void arith(NumOp op, ValueCell& out, const ValueCell& x, const ValueCell& y) {
   unsigned char t = WidenedType(x.type, y.type);
   switch (t) {
-    case kTypeShort: case kTypeLong: {
+    case kTypeShort:
+    case kTypeLong: {
       int64_t a = CellToLong(x), b = CellToLong(y);
       int64_t r = op == kNumAdd ? a + b : op == kNumSub ? a - b : a * b;
       if (t == kTypeShort)
@@ -113,11 +127,21 @@ void bitwise(NumOp op, ValueCell& out, const ValueCell& x, const ValueCell& y) {
   bool small = x.type == kTypeShort && y.type == kTypeShort;
   int32_t a = CellToLong(x), b = CellToLong(y), r;
   switch (op) {
-    case kNumAnd: r = a & b; break;
-    case kNumOr: r = a | b; break;
-    case kNumXor: r = a ^ b; break;
-    case kNumEqv: r = ~(a ^ b); break;
-    default: r = ~a | b; break;  // Imp
+    case kNumAnd:
+      r = a & b;
+      break;
+    case kNumOr:
+      r = a | b;
+      break;
+    case kNumXor:
+      r = a ^ b;
+      break;
+    case kNumEqv:
+      r = ~(a ^ b);
+      break;
+    default:
+      r = ~a | b;
+      break;  // Imp
   }
   if (small)
     out.setShort((int16_t)r);
@@ -161,7 +185,9 @@ int compareText(const ValueCell& a, const ValueCell& b) {
 }
 
 template <class T>
-int cmp3(T a, T b) { return a < b ? -1 : a > b ? 1 : 0; }
+int cmp3(T a, T b) {
+  return a < b ? -1 : a > b ? 1 : 0;
+}
 
 }  // namespace
 
@@ -175,13 +201,20 @@ unsigned char WidenedType(unsigned char a, unsigned char b) {
 
 bool CellIsTrue(const ValueCell& a) {
   switch (a.type) {
-    case kTypeNone: return false;
-    case kTypeShort: return a.s != 0;
-    case kTypeLong: return a.l != 0;
-    case kTypeFloat: return a.f != 0;
-    case kTypeDouble: return a.d != 0;
-    case kTypeCurrency: return a.cy != 0;
-    default: return CellToDouble(a) != 0;
+    case kTypeNone:
+      return false;
+    case kTypeShort:
+      return a.s != 0;
+    case kTypeLong:
+      return a.l != 0;
+    case kTypeFloat:
+      return a.f != 0;
+    case kTypeDouble:
+      return a.d != 0;
+    case kTypeCurrency:
+      return a.cy != 0;
+    default:
+      return CellToDouble(a) != 0;
   }
 }
 
@@ -198,8 +231,11 @@ int CellCompare(const ValueCell& a, const ValueCell& b) {
   loadNumber(a, x);
   loadNumber(b, y);
   switch (WidenedType(x.type, y.type)) {
-    case kTypeShort: case kTypeLong: return cmp3(CellToLong(x), CellToLong(y));
-    case kTypeCurrency: return cmp3(CellToCurrency(x).raw, CellToCurrency(y).raw);
+    case kTypeShort:
+    case kTypeLong:
+      return cmp3(CellToLong(x), CellToLong(y));
+    case kTypeCurrency:
+      return cmp3(CellToCurrency(x).raw, CellToCurrency(y).raw);
     default: {
       double p = CellToDouble(x), q = CellToDouble(y);
       if (std::isnan(p) || std::isnan(q)) throw FPException(kMsgFPInvalid);
@@ -214,8 +250,12 @@ void CellBinary(NumOp op, ValueCell& out, const ValueCell& a, const ValueCell& b
     if ((a.type == kTypeObject || b.type == kTypeObject) && op != kNumEq && op != kNumNe)
       throw TypeMismatch("objects can only be compared for equality");
     int c = CellCompare(a, b);
-    bool r = op == kNumEq ? c == 0 : op == kNumNe ? c != 0 : op == kNumLt ? c < 0
-             : op == kNumGt ? c > 0 : op == kNumLe ? c <= 0 : c >= 0;
+    bool r = op == kNumEq   ? c == 0
+             : op == kNumNe ? c != 0
+             : op == kNumLt ? c < 0
+             : op == kNumGt ? c > 0
+             : op == kNumLe ? c <= 0
+                            : c >= 0;
     out.setBool(r);
     return;
   }
@@ -226,11 +266,24 @@ void CellBinary(NumOp op, ValueCell& out, const ValueCell& a, const ValueCell& b
   loadNumber(a, x);
   loadNumber(b, y);
   switch (op) {
-    case kNumAdd: case kNumSub: case kNumMul: arith(op, out, x, y); return;
-    case kNumDiv: divide(out, x, y); return;
-    case kNumIntDiv: case kNumMod: intDivMod(op, out, x, y); return;
-    case kNumPow: power(out, x, y); return;
-    default: bitwise(op, out, x, y); return;
+    case kNumAdd:
+    case kNumSub:
+    case kNumMul:
+      arith(op, out, x, y);
+      return;
+    case kNumDiv:
+      divide(out, x, y);
+      return;
+    case kNumIntDiv:
+    case kNumMod:
+      intDivMod(op, out, x, y);
+      return;
+    case kNumPow:
+      power(out, x, y);
+      return;
+    default:
+      bitwise(op, out, x, y);
+      return;
   }
 }
 
@@ -239,11 +292,21 @@ void CellNegate(ValueCell& out, const ValueCell& a) {
   x.init();
   loadNumber(a, x);
   switch (x.type) {
-    case kTypeShort: out.setShort(checkedShort(-(int32_t)x.s)); return;
-    case kTypeLong: out.setLong(checkedLong(-(int64_t)x.l)); return;
-    case kTypeFloat: out.setFloat(-x.f); return;
-    case kTypeCurrency: out.setCurrency(-x.currency()); return;
-    default: out.setDouble(-x.d); return;
+    case kTypeShort:
+      out.setShort(checkedShort(-(int32_t)x.s));
+      return;
+    case kTypeLong:
+      out.setLong(checkedLong(-(int64_t)x.l));
+      return;
+    case kTypeFloat:
+      out.setFloat(-x.f);
+      return;
+    case kTypeCurrency:
+      out.setCurrency(-x.currency());
+      return;
+    default:
+      out.setDouble(-x.d);
+      return;
   }
 }
 

@@ -89,7 +89,7 @@ bool TextToNumber(const char* text, ValueCell& out) {
     if (!base) return false;
     uint64_t v = 0;
     for (const char* q = p + 2; q < end; ++q) {
-      int d = std::isdigit((unsigned char)*q) ? *q - '0'
+      int d = std::isdigit((unsigned char)*q)    ? *q - '0'
               : std::isxdigit((unsigned char)*q) ? std::toupper((unsigned char)*q) - 'A' + 10
                                                  : 99;
       if (d >= base) return false;
@@ -157,13 +157,17 @@ bool StringToLong(const char* text, long& v) {
 
 int16_t CellToShort(const ValueCell& c) {
   switch (c.type) {
-    case kTypeNone: return 0;
-    case kTypeShort: return c.s;
+    case kTypeNone:
+      return 0;
+    case kTypeShort:
+      return c.s;
     case kTypeLong:
       if (c.l < -32768 || c.l > 32767) overflow();
       return (int16_t)c.l;
-    case kTypeFloat: return DoubleToShort(c.f);
-    case kTypeDouble: return DoubleToShort(c.d);
+    case kTypeFloat:
+      return DoubleToShort(c.f);
+    case kTypeDouble:
+      return DoubleToShort(c.d);
     case kTypeCurrency: {
       int32_t l = CellToLong(c);
       if (l < -32768 || l > 32767) overflow();
@@ -175,23 +179,28 @@ int16_t CellToShort(const ValueCell& c) {
       parseNumber(c, n);
       return CellToShort(n);
     }
-    default: wrongType(c, "Integer");
+    default:
+      wrongType(c, "Integer");
   }
 }
 
 int32_t CellToLong(const ValueCell& c) {
   switch (c.type) {
-    case kTypeNone: return 0;
-    case kTypeShort: return c.s;
-    case kTypeLong: return c.l;
-    case kTypeFloat: return DoubleToLong(c.f);
-    case kTypeDouble: return DoubleToLong(c.d);
+    case kTypeNone:
+      return 0;
+    case kTypeShort:
+      return c.s;
+    case kTypeLong:
+      return c.l;
+    case kTypeFloat:
+      return DoubleToLong(c.f);
+    case kTypeDouble:
+      return DoubleToLong(c.d);
     case kTypeCurrency: {
       // Exact: whole part plus half-even rounding of the four decimals.
       int64_t whole = c.cy / Currency::kScale, frac = c.cy % Currency::kScale;
       int64_t twice = 2 * (frac < 0 ? -frac : frac);
-      if (twice > Currency::kScale || (twice == Currency::kScale && (whole & 1)))
-        whole += c.cy < 0 ? -1 : 1;
+      if (twice > Currency::kScale || (twice == Currency::kScale && (whole & 1))) whole += c.cy < 0 ? -1 : 1;
       if (whole < INT32_MIN || whole > INT32_MAX) overflow();
       return (int32_t)whole;
     }
@@ -201,25 +210,33 @@ int32_t CellToLong(const ValueCell& c) {
       parseNumber(c, n);
       return CellToLong(n);
     }
-    default: wrongType(c, "Long");
+    default:
+      wrongType(c, "Long");
   }
 }
 
 double CellToDouble(const ValueCell& c) {
   switch (c.type) {
-    case kTypeNone: return 0;
-    case kTypeShort: return c.s;
-    case kTypeLong: return c.l;
-    case kTypeFloat: return c.f;
-    case kTypeDouble: return c.d;
-    case kTypeCurrency: return (double)c.cy / Currency::kScale;
+    case kTypeNone:
+      return 0;
+    case kTypeShort:
+      return c.s;
+    case kTypeLong:
+      return c.l;
+    case kTypeFloat:
+      return c.f;
+    case kTypeDouble:
+      return c.d;
+    case kTypeCurrency:
+      return (double)c.cy / Currency::kScale;
     case kTypeString: {
       ValueCell n;
       n.init();
       parseNumber(c, n);
       return CellToDouble(n);
     }
-    default: wrongType(c, "Double");
+    default:
+      wrongType(c, "Double");
   }
 }
 
@@ -230,12 +247,18 @@ float CellToFloat(const ValueCell& c) {
 
 Currency CellToCurrency(const ValueCell& c) {
   switch (c.type) {
-    case kTypeNone: return Currency::fromRaw(0);
-    case kTypeShort: return Currency::fromLong(c.s);
-    case kTypeLong: return Currency::fromLong(c.l);
-    case kTypeFloat: return Currency::fromDouble(c.f);
-    case kTypeDouble: return Currency::fromDouble(c.d);
-    case kTypeCurrency: return c.currency();
+    case kTypeNone:
+      return Currency::fromRaw(0);
+    case kTypeShort:
+      return Currency::fromLong(c.s);
+    case kTypeLong:
+      return Currency::fromLong(c.l);
+    case kTypeFloat:
+      return Currency::fromDouble(c.f);
+    case kTypeDouble:
+      return Currency::fromDouble(c.d);
+    case kTypeCurrency:
+      return c.currency();
     case kTypeString: {
       Currency v;
       if (Currency::fromText(c.text(), v)) return v;
@@ -244,21 +267,32 @@ Currency CellToCurrency(const ValueCell& c) {
       parseNumber(c, n);  // not a number: TypeMismatch; a number out of range: overflow
       return CellToCurrency(n);
     }
-    default: wrongType(c, "Currency");
+    default:
+      wrongType(c, "Currency");
   }
 }
 
 std::string CellToText(const ValueCell& c) {
   char buf[40];
   switch (c.type) {
-    case kTypeNone: return std::string();
-    case kTypeShort: std::snprintf(buf, sizeof buf, "%d", c.s); return buf;
-    case kTypeLong: std::snprintf(buf, sizeof buf, "%ld", (long)c.l); return buf;
-    case kTypeFloat: return FloatToText(c.f, buf);
-    case kTypeDouble: return DoubleToText(c.d, buf);
-    case kTypeCurrency: return c.currency().toText(buf);
-    case kTypeString: return std::string(c.text(), c.textLength());
-    default: wrongType(c, "String");
+    case kTypeNone:
+      return std::string();
+    case kTypeShort:
+      std::snprintf(buf, sizeof buf, "%d", c.s);
+      return buf;
+    case kTypeLong:
+      std::snprintf(buf, sizeof buf, "%ld", (long)c.l);
+      return buf;
+    case kTypeFloat:
+      return FloatToText(c.f, buf);
+    case kTypeDouble:
+      return DoubleToText(c.d, buf);
+    case kTypeCurrency:
+      return c.currency().toText(buf);
+    case kTypeString:
+      return std::string(c.text(), c.textLength());
+    default:
+      wrongType(c, "String");
   }
 }
 
@@ -275,17 +309,28 @@ ValString CellToString(const ValueCell& c) {
 void CellConvert(ValueCell& c, unsigned char t) {
   if (c.type == t) return;
   switch (t) {
-    case kTypeShort: c.setShort(CellToShort(c)); return;
-    case kTypeLong: c.setLong(CellToLong(c)); return;
-    case kTypeFloat: c.setFloat(CellToFloat(c)); return;
-    case kTypeDouble: c.setDouble(CellToDouble(c)); return;
-    case kTypeCurrency: c.setCurrency(CellToCurrency(c)); return;
+    case kTypeShort:
+      c.setShort(CellToShort(c));
+      return;
+    case kTypeLong:
+      c.setLong(CellToLong(c));
+      return;
+    case kTypeFloat:
+      c.setFloat(CellToFloat(c));
+      return;
+    case kTypeDouble:
+      c.setDouble(CellToDouble(c));
+      return;
+    case kTypeCurrency:
+      c.setCurrency(CellToCurrency(c));
+      return;
     case kTypeString: {
       ValStringRep* r = CellToStringRep(c);
       r->ref();
       c.adoptString(r);
       return;
     }
-    default: wrongType(c, IdTypeString(t).string());
+    default:
+      wrongType(c, IdTypeString(t).string());
   }
 }

@@ -38,7 +38,8 @@ namespace {
 const char kMagic[4] = {'O', 'V', 'M', 'D'};
 const ULONG kFormat = 1;
 const DWORD kStreamMode = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
-const UCHAR kSavedFlags = InterObjRep::kFlagPrototype | InterObjRep::kFlagClone | InterObjRep::kFlagEditorMark;
+const UCHAR kSavedFlags =
+    InterObjRep::kFlagPrototype | InterObjRep::kFlagClone | InterObjRep::kFlagEditorMark;
 
 unsigned char g_saving = ObjectStore::kAllModules;
 int g_loading = 0;
@@ -148,8 +149,7 @@ int StoreWriteModule(unsigned char m, OCLStorage* stg) {
       }
     }
     head.write((ULONG)r->slots.size());
-    for (size_t i = 0; i < r->slots.size(); ++i)
-      head.write(r->slots[i] ? StreamName(i).c_str() : nullptr);
+    for (size_t i = 0; i < r->slots.size(); ++i) head.write(r->slots[i] ? StreamName(i).c_str() : nullptr);
   }
   for (size_t i = 0; i < r->slots.size(); ++i) {
     InterObjRep* obj = r->slots[i];
@@ -242,8 +242,7 @@ int ObjectStore::SaveModule(unsigned char m, const char* path) {
   if (own && r->text) return SaveTextModule(m, r);
   if (own && r->store && r->storage) {
     // In place: the storage is transacted, so the file changes only at the commit.
-    if (!r->storage->isWritable())
-      throw ModuleSaveFailed(r->path.c_str(), "The file was opened read-only.");
+    if (!r->storage->isWritable()) throw ModuleSaveFailed(r->path.c_str(), "The file was opened read-only.");
     DWORD attr = GetFileAttributesA(r->path.c_str());
     if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY))
       throw ModuleSaveFailed(r->path.c_str(), "The file is read-only.");
@@ -265,7 +264,7 @@ int ObjectStore::SaveModule(unsigned char m, const char* path) {
   char temp[MAX_PATH];
   if (!GetTempFileNameA(FolderOf(target).c_str(), "ovm", 0, temp))
     throw ModuleSaveFailed(target.c_str(), "No temporary file could be made beside it (" +
-                                                std::to_string(GetLastError()) + ").");
+                                               std::to_string(GetLastError()) + ").");
   OCLStorage* stg = new OCLStorage(temp, 1, kStreamMode);
   if (!stg->is()) {
     HRESULT hr = stg->result();
@@ -349,13 +348,13 @@ namespace {
 // The smallest stream image of one entry of each counted list: a count read from the
 // stream is checked against the bytes left before it sizes or drives anything.
 enum MinBytes : ULONG {
-  kMinEnum = 12,       // name, kind, entry count
-  kMinEnumEntry = 8,   // text, value
-  kMinSlot = 4,        // stream name
-  kMinField = 12,      // tag, name, flags, type, class
-  kMinEvent = 16,      // name, kind, parameters, flag
-  kMinCell = 5,        // field name, type byte
-  kMinEmbed = 8,       // slot index, field name
+  kMinEnum = 12,      // name, kind, entry count
+  kMinEnumEntry = 8,  // text, value
+  kMinSlot = 4,       // stream name
+  kMinField = 12,     // tag, name, flags, type, class
+  kMinEvent = 16,     // name, kind, parameters, flag
+  kMinCell = 5,       // field name, type byte
+  kMinEmbed = 8,      // slot index, field name
 };
 
 ULONG ReadCount(OCLStream& s, ULONG bytesEach, const char* what) {

@@ -19,8 +19,8 @@ struct ModuleRec {
   // Only part of the text was read (the user kept it after an error): never written
   // back over its file.
   bool partial = false;
-  ObjectStore* store = nullptr;     // the module's storage object (owned)
-  OCLStorage* storage = nullptr;    // its storage, when the module came from a file (owned)
+  ObjectStore* store = nullptr;   // the module's storage object (owned)
+  OCLStorage* storage = nullptr;  // its storage, when the module came from a file (owned)
 };
 
 extern ModuleRec* g_modules[256];

@@ -102,8 +102,7 @@ void ObjectStore::PublishObjectDLL(const char* name) {
   }
   if (!FindDLL("ovstore")) PublishObjectDLL("ovstore");  // the store's classes come first
   std::string file = name;
-  if (file.find('.') == std::string::npos || file.rfind('.') < file.find_last_of("\\/") + 1)
-    file += ".dll";
+  if (file.find('.') == std::string::npos || file.rfind('.') < file.find_last_of("\\/") + 1) file += ".dll";
   HMODULE h = LoadLibraryA(file.c_str());
   if (!h) {
     char path[MAX_PATH];
@@ -161,7 +160,8 @@ IInterObj* ObjectStore::CreateNative(InterObjRep* cls) {
   if (creator != Creators().end()) return creator->second();
 
   CLSID clsid;
-  if (!ClassIdOf(progId, clsid)) throw StoreException(std::string("The class '") + progId + "' is not registered.");
+  if (!ClassIdOf(progId, clsid))
+    throw StoreException(std::string("The class '") + progId + "' is not registered.");
   IClassFactory* factory = nullptr;
   HRESULT hr = E_FAIL;
   const PublishedDLL* dll = o->getDefiningDLL() ? FindDLL(o->getDefiningDLL()) : nullptr;

@@ -14,8 +14,7 @@ InterProcField::InterProcField(const char* name, IdDynamicVector& ids, BlockDyna
                                DeadSource& dead)
     : InterProcField(name, ids, blocks, nullptr, dead) {}
 
-InterProcField::InterProcField(const char* name, const char* text)
-    : InterProcField(name, nullptr, text) {}
+InterProcField::InterProcField(const char* name, const char* text) : InterProcField(name, nullptr, text) {}
 
 InterProcField::InterProcField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks,
                                Field* resultField, DeadSource& dead)
@@ -59,7 +58,7 @@ RWCString InterProcField::paramText() const {
     unsigned char type = a->isArrayData() ? static_cast<ArrayField*>(a)->elementType() : a->typeCode();
     t += " As ";
     t += (type == kTypeObject && a->className() && *a->className()) ? a->className()
-                                                                     : IdTypeString(type).string();
+                                                                    : IdTypeString(type).string();
   }
   t += ")";
   if (result_) {
@@ -69,15 +68,14 @@ RWCString InterProcField::paramText() const {
   return RWCString(t.c_str());
 }
 
-void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, int n,
-                          ValueCell* result) {
+void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, int n, ValueCell* result) {
   if (!code_ && !text_.empty() && compileOnCall_) {
     compileOnCall_ = false;  // one attempt: a text that fails stays uncompilable
     compileFromText();
   }
   if (!code_)
-    throw StoreException(("The procedure '" + std::string(name()) +
-                          "' cannot run: its text did not compile.").c_str());
+    throw StoreException(
+        ("The procedure '" + std::string(name()) + "' cannot run: its text did not compile.").c_str());
   if (!code_->linked()) code_->link(&args_, result_, name());
   if (n != (int)args_.size()) {
     StoreException e(WrongArgumentCountText(name(), (int)args_.size(), n));

@@ -11,8 +11,8 @@ InterProcDataField* InterProcDataField::make(const char* name, int type, const c
   return new InterProcDataField(name, type, className, setName, getName);
 }
 
-InterProcDataField::InterProcDataField(const char* name, int type, const char* className,
-                                       const char* setName, const char* getName)
+InterProcDataField::InterProcDataField(const char* name, int type, const char* className, const char* setName,
+                                       const char* getName)
     : DataField(name, (unsigned char)type, className ? className : ""),
       set_(setName ? setName : ""),
       get_(getName ? getName : "") {

@@ -80,14 +80,16 @@ Field* ReadOurs(OCLStream& s, unsigned char tag) {
       std::unique_ptr<CDLLProcField> f(
           tag == kTagDeclareSub
               ? new CDLLProcField(h.name.c_str(), lib.c_str(), alias.empty() ? nullptr : alias.c_str())
-              : new CDLLFuncField(h.name.c_str(), h.type, lib.c_str(), alias.empty() ? nullptr : alias.c_str()));
+              : new CDLLFuncField(h.name.c_str(), h.type, lib.c_str(),
+                                  alias.empty() ? nullptr : alias.c_str()));
       ReadArgs(s, f.get());
       f->setFieldFlags(h.flags);
       return f.release();
     }
     default: {
       std::string set = StoreReadText(s), get = StoreReadText(s);
-      InterProcDataField* f = InterProcDataField::make(h.name.c_str(), h.type, h.cls.c_str(), set.c_str(), get.c_str());
+      InterProcDataField* f =
+          InterProcDataField::make(h.name.c_str(), h.type, h.cls.c_str(), set.c_str(), get.c_str());
       f->setFieldFlags(h.flags);
       return f;
     }
@@ -125,7 +127,8 @@ void InterProcField::compileFromText() {
     compile = (Compile)(void*)ParserEntry("ParserCompileProcedure");
     if (!compile)
       throw StoreException(("The procedure '" + std::string(name()) +
-                            "' cannot be compiled: the parser library is not available.").c_str());
+                            "' cannot be compiled: the parser library is not available.")
+                               .c_str());
   }
   std::string text = text_;
   InterProcField* fresh = nullptr;

@@ -78,8 +78,7 @@ void SignatureRep::addField(Field* field, Value* value, int) {
   field->sig_ = this;
   fields_.push_back(field);
   BumpGeneration();
-  if (value && obj_ && field->isData())
-    static_cast<DataField*>(field)->set(*obj_, *value);
+  if (value && obj_ && field->isData()) static_cast<DataField*>(field)->set(*obj_, *value);
   if (obj_ && !obj_->isDestroyed()) {
     obj_->changed();
     if (StoreApplication* app = StoreApplication::App()) app->NotifyFieldsChanged();

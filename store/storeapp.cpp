@@ -25,7 +25,7 @@ class DefaultApplication : public StoreApplication {};
 
 // Text output of Print when nothing else prints: the debugger's output.
 class DebugOutput : public Printable {
-public:
+ public:
   void Print(short v) override { out(std::to_string(v)); }
   void Print(long v) override { out(std::to_string(v)); }
   void Print(float v) override { out(std::to_string(v)); }
@@ -40,7 +40,7 @@ public:
     if (s == PrintSepEndOfLine) out("\n");
   }
 
-private:
+ private:
   void out(const std::string& s) { OutputDebugStringA(s.c_str()); }
 };
 

@@ -51,14 +51,13 @@ XException* StoreException::Clone() const { return new StoreException(*this); }
 void StoreException::Throw() const { throw *this; }
 const char* StoreException::className() const { return "StoreException"; }
 
-#define OV_STORE_EXCEPTION_BODY(Name, Caption)                  \
-  Name::~Name() noexcept {}                                     \
-  XException* Name::Clone() const { return new Name(*this); }   \
-  void Name::Throw() const { throw *this; }                     \
+#define OV_STORE_EXCEPTION_BODY(Name, Caption)                \
+  Name::~Name() noexcept {}                                   \
+  XException* Name::Clone() const { return new Name(*this); } \
+  void Name::Throw() const { throw *this; }                   \
   const char* Name::className() const { return Caption; }
 
-ObjectLoadFailed::ObjectLoadFailed(const char* className)
-    : StoreException(kMsgObjectLoadFailed, className) {}
+ObjectLoadFailed::ObjectLoadFailed(const char* className) : StoreException(kMsgObjectLoadFailed, className) {}
 OV_STORE_EXCEPTION_BODY(ObjectLoadFailed, "ObjectLoadFailed")
 
 PauseExecution::PauseExecution() : StoreException(kMsgPauseExecution) {}
@@ -69,8 +68,7 @@ OV_STORE_EXCEPTION_BODY(TerminateExecution, "TerminateExecution")
 
 FPException::FPException(const char* text, const char* kind)
     : StoreException(text), kind_(kind ? kind : "MathError") {}
-FPException::FPException(unsigned id, const char* kind)
-    : StoreException(id), kind_(kind ? kind : "FPE") {}
+FPException::FPException(unsigned id, const char* kind) : StoreException(id), kind_(kind ? kind : "FPE") {}
 FPException::~FPException() noexcept {}
 XException* FPException::Clone() const { return new FPException(*this); }
 void FPException::Throw() const { throw *this; }
@@ -78,16 +76,26 @@ const char* FPException::className() const { return kind_.c_str(); }
 
 unsigned FPExceptionIdForCode(int subcode) {
   switch (subcode) {
-    case 126: return kMsgIntegerOverflow;
-    case 127: return kMsgIntDivisionByZero;
-    case 129: return kMsgFPInvalid;
-    case 131: return kMsgDivisionByZero;
-    case 132: return kMsgFPOverflow;
-    case 133: return kMsgFPUnderflow;
-    case 134: return kMsgFPInexact;
-    case 135: return kMsgFPStackFault;
-    case 140: return kMsgFPRaised;
-    default: return 0;
+    case 126:
+      return kMsgIntegerOverflow;
+    case 127:
+      return kMsgIntDivisionByZero;
+    case 129:
+      return kMsgFPInvalid;
+    case 131:
+      return kMsgDivisionByZero;
+    case 132:
+      return kMsgFPOverflow;
+    case 133:
+      return kMsgFPUnderflow;
+    case 134:
+      return kMsgFPInexact;
+    case 135:
+      return kMsgFPStackFault;
+    case 140:
+      return kMsgFPRaised;
+    default:
+      return 0;
   }
 }
 
@@ -105,16 +113,13 @@ OV_STORE_EXCEPTION_BODY(MatchingFieldCollision, "MatchingFieldCollision")
 CollisionOnSelf::CollisionOnSelf(const char* name) : FieldCollision(kMsgCollisionOnSelf, name) {}
 OV_STORE_EXCEPTION_BODY(CollisionOnSelf, "CollisionOnSelf")
 
-CollisionOnParent::CollisionOnParent(const char* name)
-    : FieldCollision(kMsgCollisionOnParent, name) {}
+CollisionOnParent::CollisionOnParent(const char* name) : FieldCollision(kMsgCollisionOnParent, name) {}
 OV_STORE_EXCEPTION_BODY(CollisionOnParent, "CollisionOnParent")
 
-MethodDataCollision::MethodDataCollision(const char* name)
-    : FieldCollision(kMsgMethodDataCollision, name) {}
+MethodDataCollision::MethodDataCollision(const char* name) : FieldCollision(kMsgMethodDataCollision, name) {}
 OV_STORE_EXCEPTION_BODY(MethodDataCollision, "MethodDataCollision")
 
-DataMethodCollision::DataMethodCollision(const char* name)
-    : FieldCollision(kMsgDataMethodCollision, name) {}
+DataMethodCollision::DataMethodCollision(const char* name) : FieldCollision(kMsgDataMethodCollision, name) {}
 OV_STORE_EXCEPTION_BODY(DataMethodCollision, "DataMethodCollision")
 
 namespace {
@@ -123,7 +128,9 @@ std::string num(long v) { return std::to_string(v); }
 
 RangeError::RangeError(unsigned id, long low, long high, long value)
     : StoreException(id, num(value).c_str(), num(low).c_str(), num(high).c_str()),
-      low_(low), high_(high), value_(value) {}
+      low_(low),
+      high_(high),
+      value_(value) {}
 OV_STORE_EXCEPTION_BODY(RangeError, "RangeError")
 
 NotFound::NotFound(const char* name) : StoreException(kMsgNotFound, name) {}
@@ -138,8 +145,7 @@ OV_STORE_EXCEPTION_BODY(UnnamedSignature, "UnnamedSignature")
 ConvertFailed::ConvertFailed(const char* what) : StoreException(kMsgConvertFailed, what) {}
 OV_STORE_EXCEPTION_BODY(ConvertFailed, "ConvertFailed")
 
-ProxyResolveFailed::ProxyResolveFailed(const char* name)
-    : StoreException(kMsgProxyResolveFailed, name) {}
+ProxyResolveFailed::ProxyResolveFailed(const char* name) : StoreException(kMsgProxyResolveFailed, name) {}
 OV_STORE_EXCEPTION_BODY(ProxyResolveFailed, "ProxyResolveFailed")
 
 ModuleOpenFailed::ModuleOpenFailed(const char* text) : StoreException(kMsgModuleOpenFailed, text) {}
@@ -164,8 +170,8 @@ namespace {
 // The system's text for a code, without the trailing line break.
 std::string systemText(unsigned long code) {
   char buf[512] = "";
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           (DWORD)code, 0, buf, sizeof buf, nullptr);
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, (DWORD)code,
+                           0, buf, sizeof buf, nullptr);
   while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' ')) buf[--n] = 0;
   return buf;
 }
@@ -181,8 +187,7 @@ std::string oleText(long hr, const char* context) {
 
 }  // namespace
 
-OleException::OleException(long hr, const char* context)
-    : StoreException(oleText(hr, context)), hr_(hr) {}
+OleException::OleException(long hr, const char* context) : StoreException(oleText(hr, context)), hr_(hr) {}
 OV_STORE_EXCEPTION_BODY(OleException, "OleException")
 
 long OleException::Check(long hr, const char* context) {

@@ -10,7 +10,8 @@ struct Message {
 };
 
 const Message kMessages[] = {
-    {kMsgObjectLoadFailed, "The stored data of class '%s' was written by a newer version and cannot be loaded."},
+    {kMsgObjectLoadFailed,
+     "The stored data of class '%s' was written by a newer version and cannot be loaded."},
     {kMsgPauseExecution, "Execution paused."},
     {kMsgTerminateExecution, "Execution terminated."},
     {kMsgDatabaseError, "Database error: %s"},
@@ -58,6 +59,6 @@ const char* StoreMessageText(unsigned id) {
 }
 
 std::string WrongArgumentCountText(const char* name, int expected, int given) {
-  return "wrong number of arguments for '" + std::string(name ? name : "") + "': " +
-         std::to_string(expected) + " expected, " + std::to_string(given) + " given";
+  return "wrong number of arguments for '" + std::string(name ? name : "") +
+         "': " + std::to_string(expected) + " expected, " + std::to_string(given) + " given";
 }

@@ -5,13 +5,20 @@
 
 unsigned char TypeCodeForSuffix(char suffix) {
   switch (suffix) {
-    case '%': return kTypeShort;
-    case '&': return kTypeLong;
-    case '!': return kTypeFloat;
-    case '#': return kTypeDouble;
-    case '@': return kTypeCurrency;
-    case '$': return kTypeString;
-    default: return 0;
+    case '%':
+      return kTypeShort;
+    case '&':
+      return kTypeLong;
+    case '!':
+      return kTypeFloat;
+    case '#':
+      return kTypeDouble;
+    case '@':
+      return kTypeCurrency;
+    case '$':
+      return kTypeString;
+    default:
+      return 0;
   }
 }
 
@@ -21,7 +28,7 @@ char SuffixForTypeCode(unsigned code) {
 }
 
 IdTypeString::IdTypeString(unsigned code) {
-  static const char* const kNames[] = {"Variant", "Integer", "Long", "Single",
+  static const char* const kNames[] = {"Variant", "Integer",  "Long",   "Single",
                                        "Double",  "Currency", "String", "Object"};
   unsigned base = code & ~(unsigned)kTypeArrayFlag;
   const char* name;

@@ -95,8 +95,7 @@ ValString::ValString(const char* bytes, size_t length) : rep_(new ValStringRep(b
 }
 ValString::ValString(const std::string& text) : rep_(new ValStringRep(text)) { rep_->ref(); }
 ValString::ValString(ValStringRep* rep) : rep_(rep ? ValStringRep::Share(rep) : nullptr) {}
-ValString::ValString(const ValString& o)
-    : rep_(o.rep_ ? ValStringRep::Share(o.rep_) : nullptr) {}
+ValString::ValString(const ValString& o) : rep_(o.rep_ ? ValStringRep::Share(o.rep_) : nullptr) {}
 ValString::~ValString() {
   if (rep_) rep_->unref();
 }

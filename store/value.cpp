@@ -13,14 +13,22 @@ Value* Value::eval(const ValueList*) { return CountedResult(this); }
 
 Value* Value::FromCell(const ValueCell& c) {
   switch (c.type) {
-    case kTypeShort: return new DirectValue<short, kTypeShort>(c.s);
-    case kTypeLong: return new DirectValue<long, kTypeLong>(c.l);
-    case kTypeFloat: return new DirectValue<float, kTypeFloat>(c.f);
-    case kTypeDouble: return new DirectValue<double, kTypeDouble>(c.d);
-    case kTypeCurrency: return new DirectValue<Currency, kTypeCurrency>(c.currency());
-    case kTypeString: return new DirectValue<ValString, kTypeString>(CellToString(c));
-    case kTypeNone: return new DirectValue<short, kTypeShort>(0);
-    default: throw TypeMismatch("Value::FromCell");
+    case kTypeShort:
+      return new DirectValue<short, kTypeShort>(c.s);
+    case kTypeLong:
+      return new DirectValue<long, kTypeLong>(c.l);
+    case kTypeFloat:
+      return new DirectValue<float, kTypeFloat>(c.f);
+    case kTypeDouble:
+      return new DirectValue<double, kTypeDouble>(c.d);
+    case kTypeCurrency:
+      return new DirectValue<Currency, kTypeCurrency>(c.currency());
+    case kTypeString:
+      return new DirectValue<ValString, kTypeString>(CellToString(c));
+    case kTypeNone:
+      return new DirectValue<short, kTypeShort>(0);
+    default:
+      throw TypeMismatch("Value::FromCell");
   }
 }
 
@@ -66,12 +74,36 @@ Value& Value::operator=(Value& src) {
   return *this;
 }
 
-void Value::get(short& v) { ValueCellVar c; getCell(c); v = CellToShort(c); }
-void Value::get(long& v) { ValueCellVar c; getCell(c); v = CellToLong(c); }
-void Value::get(float& v) { ValueCellVar c; getCell(c); v = CellToFloat(c); }
-void Value::get(double& v) { ValueCellVar c; getCell(c); v = CellToDouble(c); }
-void Value::get(Currency& v) { ValueCellVar c; getCell(c); v = CellToCurrency(c); }
-void Value::get(ValString& v) { ValueCellVar c; getCell(c); v = CellToString(c); }
+void Value::get(short& v) {
+  ValueCellVar c;
+  getCell(c);
+  v = CellToShort(c);
+}
+void Value::get(long& v) {
+  ValueCellVar c;
+  getCell(c);
+  v = CellToLong(c);
+}
+void Value::get(float& v) {
+  ValueCellVar c;
+  getCell(c);
+  v = CellToFloat(c);
+}
+void Value::get(double& v) {
+  ValueCellVar c;
+  getCell(c);
+  v = CellToDouble(c);
+}
+void Value::get(Currency& v) {
+  ValueCellVar c;
+  getCell(c);
+  v = CellToCurrency(c);
+}
+void Value::get(ValString& v) {
+  ValueCellVar c;
+  getCell(c);
+  v = CellToString(c);
+}
 void Value::get(InterObj&) {
   if (type() == kTypeNoValue) throw StoreException(kMsgNoValue);
   throw TypeMismatch("DirectValue<>::get(obj)");
@@ -88,35 +120,99 @@ void Value::set(const InterObj&) { throw TypeMismatch("DirectValue<>::set(obj)")
 void Value::getCell(ValueCell& out) {
   out.clear();
   switch (type()) {
-    case kTypeShort: { short v; get(v); out.setShort(v); return; }
-    case kTypeLong: { long v; get(v); out.setLong((int32_t)v); return; }
-    case kTypeFloat: { float v; get(v); out.setFloat(v); return; }
-    case kTypeDouble: { double v; get(v); out.setDouble(v); return; }
-    case kTypeCurrency: { Currency v; get(v); out.setCurrency(v); return; }
-    case kTypeString: { ValString v; get(v); out.setString(v); return; }
-    case kTypeNone: return;
-    case kTypeNoValue: throw StoreException(kMsgNoValue);
-    default: throw TypeMismatch("Value::getCell");
+    case kTypeShort: {
+      short v;
+      get(v);
+      out.setShort(v);
+      return;
+    }
+    case kTypeLong: {
+      long v;
+      get(v);
+      out.setLong((int32_t)v);
+      return;
+    }
+    case kTypeFloat: {
+      float v;
+      get(v);
+      out.setFloat(v);
+      return;
+    }
+    case kTypeDouble: {
+      double v;
+      get(v);
+      out.setDouble(v);
+      return;
+    }
+    case kTypeCurrency: {
+      Currency v;
+      get(v);
+      out.setCurrency(v);
+      return;
+    }
+    case kTypeString: {
+      ValString v;
+      get(v);
+      out.setString(v);
+      return;
+    }
+    case kTypeNone:
+      return;
+    case kTypeNoValue:
+      throw StoreException(kMsgNoValue);
+    default:
+      throw TypeMismatch("Value::getCell");
   }
 }
 
 void Value::setCell(const ValueCell& c) {
   switch (c.type) {
-    case kTypeNone: set((short)0); return;
-    case kTypeShort: set((short)c.s); return;
-    case kTypeLong: set((long)c.l); return;
-    case kTypeFloat: set(c.f); return;
-    case kTypeDouble: set(c.d); return;
-    case kTypeCurrency: set(c.currency()); return;
-    case kTypeString: set(CellToString(c)); return;
-    default: throw TypeMismatch("Value::set(cell)");
+    case kTypeNone:
+      set((short)0);
+      return;
+    case kTypeShort:
+      set((short)c.s);
+      return;
+    case kTypeLong:
+      set((long)c.l);
+      return;
+    case kTypeFloat:
+      set(c.f);
+      return;
+    case kTypeDouble:
+      set(c.d);
+      return;
+    case kTypeCurrency:
+      set(c.currency());
+      return;
+    case kTypeString:
+      set(CellToString(c));
+      return;
+    default:
+      throw TypeMismatch("Value::set(cell)");
   }
 }
 
-short Value::asShort() { short v; get(v); return v; }
-long Value::asLong() { long v; get(v); return v; }
-double Value::asDouble() { double v; get(v); return v; }
-ValString Value::asString() { ValString v; get(v); return v; }
+short Value::asShort() {
+  short v;
+  get(v);
+  return v;
+}
+long Value::asLong() {
+  long v;
+  get(v);
+  return v;
+}
+double Value::asDouble() {
+  double v;
+  get(v);
+  return v;
+}
+ValString Value::asString() {
+  ValString v;
+  get(v);
+  return v;
+}
 
 bool Value::toText(ValString& out) {
   try {

@@ -7,7 +7,7 @@
 namespace {
 
 class CellStackPusher : public StackPusher {
-public:
+ public:
   explicit CellStackPusher(Value* v) : value_(v) {}
 
   void push(DynArgs& args, unsigned char declType, bool byRef) override {
@@ -18,23 +18,38 @@ public:
     switch (type_) {
       case kTypeShort:
         temp_.s = CellToShort(c);
-        if (byRef) args.addPtr(&temp_.s); else args.addInt32(temp_.s);
+        if (byRef)
+          args.addPtr(&temp_.s);
+        else
+          args.addInt32(temp_.s);
         break;
       case kTypeLong:
         temp_.l = CellToLong(c);
-        if (byRef) args.addPtr(&temp_.l); else args.addInt32(temp_.l);
+        if (byRef)
+          args.addPtr(&temp_.l);
+        else
+          args.addInt32(temp_.l);
         break;
       case kTypeFloat:
         temp_.f = CellToFloat(c);
-        if (byRef) args.addPtr(&temp_.f); else args.addFloat(temp_.f);
+        if (byRef)
+          args.addPtr(&temp_.f);
+        else
+          args.addFloat(temp_.f);
         break;
       case kTypeDouble:
         temp_.d = CellToDouble(c);
-        if (byRef) args.addPtr(&temp_.d); else args.addDouble(temp_.d);
+        if (byRef)
+          args.addPtr(&temp_.d);
+        else
+          args.addDouble(temp_.d);
         break;
       case kTypeCurrency:
         temp_.cy = CellToCurrency(c).raw;
-        if (byRef) args.addPtr(&temp_.cy); else args.addInt64(temp_.cy);
+        if (byRef)
+          args.addPtr(&temp_.cy);
+        else
+          args.addInt64(temp_.cy);
         break;
       case kTypeString: {
         // Both ways the callee gets a writable buffer of the string's length, as API
@@ -53,20 +68,33 @@ public:
   void finish() override {
     try {
       switch (type_) {
-        case kTypeShort: if (byRef_) value_->set((short)temp_.s); break;
-        case kTypeLong: if (byRef_) value_->set((long)temp_.l); break;
-        case kTypeFloat: if (byRef_) value_->set(temp_.f); break;
-        case kTypeDouble: if (byRef_) value_->set(temp_.d); break;
-        case kTypeCurrency: if (byRef_) value_->set(Currency::fromRaw(temp_.cy)); break;
-        case kTypeString: value_->set(ValString(text_.data(), text_.size() - 1)); break;
-        default: break;
+        case kTypeShort:
+          if (byRef_) value_->set((short)temp_.s);
+          break;
+        case kTypeLong:
+          if (byRef_) value_->set((long)temp_.l);
+          break;
+        case kTypeFloat:
+          if (byRef_) value_->set(temp_.f);
+          break;
+        case kTypeDouble:
+          if (byRef_) value_->set(temp_.d);
+          break;
+        case kTypeCurrency:
+          if (byRef_) value_->set(Currency::fromRaw(temp_.cy));
+          break;
+        case kTypeString:
+          value_->set(ValString(text_.data(), text_.size() - 1));
+          break;
+        default:
+          break;
       }
     } catch (const TypeMismatch&) {
       if (byRef_) throw;  // a by-value string into a value that cannot be written
     }
   }
 
-private:
+ private:
   Value* value_;  // the caller keeps it for the call (it may live on the stack)
   unsigned char type_ = 0;
   bool byRef_ = false;

@@ -46,8 +46,7 @@ LRESULT CALLBACK BoxAnswerer::CbtProc(int code, WPARAM wp, LPARAM lp) {
         self->open_.erase(it);
         self->openRecord_.erase(self->openRecord_.begin() + long(i));
       }
-    } else if (it == self->open_.end() &&
-               GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId()) {
+    } else if (it == self->open_.end() && GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId()) {
       // Wine may report the activation of another program's window here: only boxes of
       // this thread are ours to answer.
       char cls[16];

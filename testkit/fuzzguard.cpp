@@ -45,8 +45,7 @@ LONG WINAPI Unhandled(EXCEPTION_POINTERS* info) {
 
 // A stack overflow may leave too little stack for the unhandled-exception path.
 LONG WINAPI Vectored(EXCEPTION_POINTERS* info) {
-  if (info->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW && g_active)
-    Report("stack overflow");
+  if (info->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW && g_active) Report("stack overflow");
   return EXCEPTION_CONTINUE_SEARCH;
 }
 

@@ -73,8 +73,7 @@ void put32(std::vector<unsigned char>& v, unsigned x) {
   for (int s = 24; s >= 0; s -= 8) v.push_back((unsigned char)(x >> s));
 }
 
-void chunk(std::vector<unsigned char>& out, const char* type,
-           const std::vector<unsigned char>& data) {
+void chunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data) {
   put32(out, unsigned(data.size()));
   size_t start = out.size();
   out.insert(out.end(), type, type + 4);

@@ -17,11 +17,16 @@ unsigned charCode(char c) {
   if (u == 0) return 0;
   if (u >= 'A' && u <= 'Z') return u - 64;
   switch (u) {
-    case '_': return 27;
-    case '1': return 28;
-    case '2': return 29;
-    case '.': return 30;
-    default: return 31;
+    case '_':
+      return 27;
+    case '1':
+      return 28;
+    case '2':
+      return 29;
+    case '.':
+      return 30;
+    default:
+      return 31;
   }
 }
 
@@ -55,8 +60,7 @@ void utilsEncodeAssert(const char* path, int line, char* buffer) {
       word |= charCode(name[len - 1]) << (5 * n);
     }
   }
-  std::snprintf(buffer, 15, "%04x.%04x-%04x", word >> 16, word & 0xFFFF,
-                unsigned(line) & 0xFFFF);
+  std::snprintf(buffer, 15, "%04x.%04x-%04x", word >> 16, word & 0xFFFF, unsigned(line) & 0xFFFF);
 }
 
 void utilsDecodeAssert(const char* code, char* sketch, int* line) {

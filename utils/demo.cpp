@@ -21,8 +21,8 @@ int main() {
     int line = 0;
     utilsEncodeAssert(e.Path().c_str(), e.Line(), code);
     utilsDecodeAssert(code, sketch, &line);
-    std::printf("caught assertion \"%s\": Error %s (file %s, line %d)\n", e.why().c_str(),
-                code, sketch, line);
+    std::printf("caught assertion \"%s\": Error %s (file %s, line %d)\n", e.why().c_str(), code, sketch,
+                line);
   }
   char log[MAX_PATH + 1];
   if (OrvanelLogPath(log, sizeof log)) std::printf("logged to %s\n", log);

@@ -20,8 +20,7 @@ PushDir::~PushDir() {
   if (saved_[0]) SetCurrentDirectoryA(saved_);
 }
 
-EnumDirException::EnumDirException(const char* text, int error)
-    : XException(text), error_(error) {}
+EnumDirException::EnumDirException(const char* text, int error) : XException(text), error_(error) {}
 
 EnumDirException::~EnumDirException() noexcept {}
 
@@ -33,9 +32,7 @@ namespace {
 
 const char kEnumError[] = "Enum dir contents error";
 
-inline bool isDots(const char* name) {
-  return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
-}
+inline bool isDots(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
 
 // Calls each(found) for every entry of the search spec except "." and "..", until it
 // answers non-zero. A search without matches is no failure.
@@ -62,8 +59,7 @@ int search(const std::string& spec, F each) {
 
 }  // namespace
 
-int EnumDirContents(EnumDirFn fn, void* userData, const char* dir, const char* pattern,
-                    int recurse) {
+int EnumDirContents(EnumDirFn fn, void* userData, const char* dir, const char* pattern, int recurse) {
   if (!fn) return -1;
   char current[MAX_PATH];
   if (!dir || !*dir) {
@@ -74,13 +70,10 @@ int EnumDirContents(EnumDirFn fn, void* userData, const char* dir, const char* p
   }
   if (strlen(dir) >= MAX_PATH) throw EnumDirException("Path length exceeds maximum allowed.", 0);
   if (!pattern || !*pattern) pattern = "*";
-  if (strlen(pattern) >= MAX_PATH)
-    throw EnumDirException("Pattern length exceeds maximum allowed.", 0);
+  if (strlen(pattern) >= MAX_PATH) throw EnumDirException("Pattern length exceeds maximum allowed.", 0);
 
   std::string base(dir);
-  int r = search(base + "\\" + pattern, [&](const WIN32_FIND_DATAA& d) {
-    return fn(dir, &d, userData);
-  });
+  int r = search(base + "\\" + pattern, [&](const WIN32_FIND_DATAA& d) { return fn(dir, &d, userData); });
   if (r || !recurse) return r;
   return search(base + "\\*", [&](const WIN32_FIND_DATAA& d) {
     if (!(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;

@@ -22,8 +22,7 @@ const VS_FIXEDFILEINFO* fixedInfo(const void* data) {
   if (!data) return nullptr;
   void* info = nullptr;
   UINT len = 0;
-  if (!VerQueryValueA(data, "\\", &info, &len) || !info || len < sizeof(VS_FIXEDFILEINFO))
-    return nullptr;
+  if (!VerQueryValueA(data, "\\", &info, &len) || !info || len < sizeof(VS_FIXEDFILEINFO)) return nullptr;
   return static_cast<const VS_FIXEDFILEINFO*>(info);
 }
 

@@ -22,8 +22,7 @@ HKEY openEnvironmentKey() {
 
 }  // namespace
 
-EnvironmentPathString::EnvironmentPathString(const char* name, NoLoad)
-    : name_(strnewdup(name)) {}
+EnvironmentPathString::EnvironmentPathString(const char* name, NoLoad) : name_(strnewdup(name)) {}
 
 EnvironmentPathString::EnvironmentPathString(const char* name) : name_(strnewdup(name)) {
   if (!name_ || !*name_) return;
@@ -42,14 +41,12 @@ bool EnvironmentPathString::SetVariable() {
   return SetEnvironmentVariableA(name_, Text()) != 0;
 }
 
-RegistryEnvPathString::RegistryEnvPathString(const char* name)
-    : EnvironmentPathString(name, NoLoad()) {
+RegistryEnvPathString::RegistryEnvPathString(const char* name) : EnvironmentPathString(name, NoLoad()) {
   if (!name || !*name) return;
   HKEY key = openEnvironmentKey();
   if (!key) return;
   DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-      type == REG_SZ) {
+  if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ) {
     std::string value(size + 1, '\0');
     if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value[0]), &size) ==
         ERROR_SUCCESS)
@@ -70,7 +67,7 @@ bool RegistryEnvPathString::SetVariable() {
   }
   // A hung window must not hang the caller: each gets a bounded time to answer.
   DWORD_PTR result;
-  SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
-                      reinterpret_cast<LPARAM>(kEnvironmentKey), SMTO_ABORTIFHUNG, 2000, &result);
+  SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(kEnvironmentKey),
+                      SMTO_ABORTIFHUNG, 2000, &result);
   return env && reg;
 }

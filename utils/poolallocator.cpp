@@ -103,8 +103,7 @@ void PoolAllocator::operator delete(void* p) noexcept(false) {
     return;
   }
   uint32_t index = (word - 1) / 4;
-  if (index >= kClasses || word % 4 != 0)
-    utilsAssert("block word of a pooled block", "POOLALLC.CPP", 170);
+  if (index >= kClasses || word % 4 != 0) utilsAssert("block word of a pooled block", "POOLALLC.CPP", 170);
   AllocatorData* d = dataArray[index];
   if (!d) utilsAssert("data", "POOLALLC.CPP", 185);
   linkOf(p) = d->head;
@@ -143,8 +142,7 @@ void PoolAllocator::Check() {
     int32_t len = 0;
     for (void* p = d->head; p; p = linkOf(p)) ++len;
     if (len != d->length) utilsAssert("len == dataArray[i]->length", "POOLALLC.CPP", 98);
-    if (d->total < d->length)
-      utilsAssert("dataArray[i]->total >= dataArray[i]->length", "POOLALLC.CPP", 100);
+    if (d->total < d->length) utilsAssert("dataArray[i]->total >= dataArray[i]->length", "POOLALLC.CPP", 100);
   }
 }
 

@@ -29,19 +29,27 @@ unsigned char escapeValue(const char*& p) {
   if (c == '\0') return '\\';
   ++p;
   switch (tolower(static_cast<unsigned char>(c))) {
-    case 'b': return 8;
-    case 'e': return 27;
-    case 'f': return 12;
-    case 'n': return 10;
-    case 'r': return 13;
-    case 's': return 32;
-    case 't': return 9;
+    case 'b':
+      return 8;
+    case 'e':
+      return 27;
+    case 'f':
+      return 12;
+    case 'n':
+      return 10;
+    case 'r':
+      return 13;
+    case 's':
+      return 32;
+    case 't':
+      return 9;
     case 'x': {
       int v = 0;
       for (int i = 0; i < 2 && hexValue(*p) >= 0; ++i) v = v * 16 + hexValue(*p++);
       return static_cast<unsigned char>(v);
     }
-    default: break;
+    default:
+      break;
   }
   if (c == '^' && *p != '\0')
     return static_cast<unsigned char>(toupper(static_cast<unsigned char>(*p++)) - 64);

@@ -124,9 +124,7 @@ RWCString& RWCString::operator=(const RWCString& other) {
   return *this;
 }
 
-RWCString& RWCString::operator=(const char* s) {
-  return replace(0, length(), s, s ? strlen(s) : 0);
-}
+RWCString& RWCString::operator=(const char* s) { return replace(0, length(), s, s ? strlen(s) : 0); }
 
 // ---- capacity policy --------------------------------------------------------------
 
@@ -173,8 +171,8 @@ RWCString& RWCString::replace(size_t pos, size_t n, const char* text, size_t m) 
   size_t rem = len - pos - n;
   const char* own = data();
   bool inside = text && text >= own && text < own + len + 1;
-  if (rep_->refs == 0 && rep_ != &emptyRep.ref && capacity() >= tot &&
-      capacity() - tot <= getMaxWaste() && !inside) {
+  if (rep_->refs == 0 && rep_ != &emptyRep.ref && capacity() >= tot && capacity() - tot <= getMaxWaste() &&
+      !inside) {
     char* p = rep_->data();
     if (rem && m != n) memmove(p + pos + m, p + pos + n, rem);
     if (m) memcpy(p + pos, text, m);
@@ -201,8 +199,7 @@ RWCString& RWCString::replace(size_t pos, size_t n, const RWCString& text) {
 RWCString& RWCString::append(char c, size_t n) {
   size_t len = length();
   // Grown like the other appends, so that one character at a time stays linear.
-  if (rep_->refs != 0 || rep_ == &emptyRep.ref || capacity() < len + n)
-    reallocExact(adjustCapacity(len + n));
+  if (rep_->refs != 0 || rep_ == &emptyRep.ref || capacity() < len + n) reallocExact(adjustCapacity(len + n));
   memset(rep_->data() + len, c, n);
   setLength(len + n);
   return *this;
@@ -210,9 +207,7 @@ RWCString& RWCString::append(char c, size_t n) {
 
 RWCString& RWCString::append(const char* s) { return replace(length(), 0, s); }
 RWCString& RWCString::append(const char* s, size_t n) { return replace(length(), 0, s, n); }
-RWCString& RWCString::append(const RWCString& s) {
-  return replace(length(), 0, s.data(), s.length());
-}
+RWCString& RWCString::append(const RWCString& s) { return replace(length(), 0, s.data(), s.length()); }
 
 RWCString& RWCString::prepend(char c, size_t n) {
   size_t len = length();
@@ -232,9 +227,7 @@ RWCString& RWCString::prepend(char c, size_t n) {
 RWCString& RWCString::prepend(const char* s) { return replace(0, 0, s); }
 RWCString& RWCString::prepend(const RWCString& s) { return replace(0, 0, s.data(), s.length()); }
 RWCString& RWCString::insert(size_t pos, const char* s) { return replace(pos, 0, s); }
-RWCString& RWCString::insert(size_t pos, const RWCString& s) {
-  return replace(pos, 0, s.data(), s.length());
-}
+RWCString& RWCString::insert(size_t pos, const RWCString& s) { return replace(pos, 0, s.data(), s.length()); }
 RWCString& RWCString::remove(size_t pos) { return replace(pos, length() - pos, nullptr, 0); }
 RWCString& RWCString::remove(size_t pos, size_t n) { return replace(pos, n, nullptr, 0); }
 
@@ -254,8 +247,7 @@ void RWCString::toLower() {
 void RWCString::toUpper() {
   cow();
   char* p = rep_->data();
-  for (size_t i = 0, n = length(); i < n; ++i)
-    p[i] = char(toupper(static_cast<unsigned char>(p[i])));
+  for (size_t i = 0, n = length(); i < n; ++i) p[i] = char(toupper(static_cast<unsigned char>(p[i])));
 }
 
 void RWCString::clone() { cow(); }
@@ -263,15 +255,13 @@ void RWCString::clone() { cow(); }
 RWCString RWCString::copy() const { return RWCString(data(), length()); }
 
 char& RWCString::at(size_t i) {
-  if (i >= length())
-    throw RWBoundsErr(RWMessage(RWTOOL_INDEX, unsigned(i), unsigned(length() - 1)));
+  if (i >= length()) throw RWBoundsErr(RWMessage(RWTOOL_INDEX, unsigned(i), unsigned(length() - 1)));
   cow();
   return rep_->data()[i];
 }
 
 char RWCString::at(size_t i) const {
-  if (i >= length())
-    throw RWBoundsErr(RWMessage(RWTOOL_INDEX, unsigned(i), unsigned(length() - 1)));
+  if (i >= length()) throw RWBoundsErr(RWMessage(RWTOOL_INDEX, unsigned(i), unsigned(length() - 1)));
   return data()[i];
 }
 

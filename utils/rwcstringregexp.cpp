@@ -1,9 +1,7 @@
 // RWCString's regular-expression searches, and the views of their matches.
 #include "utils/rwcregexp.h"
 
-size_t RWCString::index(const RWCRegexp& re, size_t start) const {
-  return re.index(*this, nullptr, start);
-}
+size_t RWCString::index(const RWCRegexp& re, size_t start) const { return re.index(*this, nullptr, start); }
 
 size_t RWCString::index(const RWCRegexp& re, size_t* len, size_t start) const {
   return re.index(*this, len, start);

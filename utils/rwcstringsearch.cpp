@@ -33,8 +33,7 @@ unsigned RWCString::hash(caseCompare cmp) const {
   }
   size_t words = n / 4;
   for (size_t i = 0; i < words; ++i, p += 4)
-    h = rotl5(h) ^ (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                    uint32_t(p[3]) << 24);
+    h = rotl5(h) ^ (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
   if (size_t rest = n % 4) {
     uint32_t v = 0;
     for (size_t i = 0; i < rest; ++i)  // each byte sign-extended, as the table was built
@@ -112,8 +111,7 @@ size_t RWCString::last(char c) const {
   return RW_NPOS;
 }
 
-size_t RWCString::index(const char* pattern, size_t patLen, size_t start,
-                        caseCompare cmp) const {
+size_t RWCString::index(const char* pattern, size_t patLen, size_t start, caseCompare cmp) const {
   size_t n = length();
   if (!pattern) patLen = 0;
   if (start > n || patLen > n - start) return RW_NPOS;
@@ -160,9 +158,7 @@ int RWCString::mbLength() const {
 
 // ---- views ------------------------------------------------------------------------
 
-RWCSubString RWCString::operator()(size_t start, size_t len) {
-  return RWCSubString(*this, start, len);
-}
+RWCSubString RWCString::operator()(size_t start, size_t len) { return RWCSubString(*this, start, len); }
 const RWCSubString RWCString::operator()(size_t start, size_t len) const {
   return RWCSubString(*this, start, len);
 }

@@ -5,9 +5,7 @@
 #include "utils/rwcstring.h"
 #include "utils/rwxmsg.h"
 
-const char* RWCSubString::data() const {
-  return str_->data() + (isNull() ? 0 : begin_);
-}
+const char* RWCSubString::data() const { return str_->data() + (isNull() ? 0 : begin_); }
 
 RWCSubString& RWCSubString::operator=(const RWCString& s) {
   if (!isNull()) {
@@ -48,9 +46,7 @@ char RWCSubString::operator[](size_t i) const {
 char& RWCSubString::operator()(size_t i) { return (*str_)(begin_ + i); }
 char RWCSubString::operator()(size_t i) const { return str_->data()[begin_ + i]; }
 
-bool RWCSubString::equals(const char* s, size_t n) const {
-  return n == extent_ && memcmp(data(), s, n) == 0;
-}
+bool RWCSubString::equals(const char* s, size_t n) const { return n == extent_ && memcmp(data(), s, n) == 0; }
 
 bool RWCSubString::operator==(const char* s) const {
   if (!s) s = "";
@@ -74,6 +70,5 @@ void RWCSubString::toUpper() {
 }
 
 void RWCSubString::subStringError(size_t length, size_t start, size_t extent) const {
-  throw RWBoundsErr(
-      RWMessage(RWTOOL_SUBSTRING, int(start), unsigned(extent), unsigned(length)));
+  throw RWBoundsErr(RWMessage(RWTOOL_SUBSTRING, int(start), unsigned(extent), unsigned(length)));
 }

@@ -7,8 +7,7 @@
 #include "utils/tdate.h"
 
 const unsigned char RWDate::daysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-const unsigned RWDate::firstDayOfEachMonth[12] = {1,   32,  60,  91,  121, 152,
-                                                  182, 213, 244, 274, 305, 335};
+const unsigned RWDate::firstDayOfEachMonth[12] = {1, 32, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335};
 
 RWDate RWDate::fromJulian(uint32_t jd) {
   RWDate d(0u, 0u);
@@ -18,8 +17,7 @@ RWDate RWDate::fromJulian(uint32_t jd) {
 
 RWDate::RWDate() : julnum_(TDate().Julian()) {}
 RWDate::RWDate(unsigned day, unsigned year) : julnum_(TDate(day, year).Julian()) {}
-RWDate::RWDate(unsigned day, const char* monthName, unsigned year, const RWLocale& locale)
-    : julnum_(0) {
+RWDate::RWDate(unsigned day, const char* monthName, unsigned year, const RWLocale& locale) : julnum_(0) {
   int m = monthName ? locale.monthIndex(monthName) : 0;
   if (m > 0) julnum_ = jday(unsigned(m), day, year);
 }
@@ -43,16 +41,12 @@ bool RWDate::dayWithinMonth(unsigned m, unsigned d, unsigned y) {
   return TDate::DayWithinMonth(m, d, y) != 0;
 }
 
-void RWDate::mdy(unsigned& m, unsigned& d, unsigned& y) const {
-  TDate::FromJulian(julnum_).Mdy(m, d, y);
-}
+void RWDate::mdy(unsigned& m, unsigned& d, unsigned& y) const { TDate::FromJulian(julnum_).Mdy(m, d, y); }
 unsigned RWDate::day() const { return TDate::FromJulian(julnum_).Day(); }
 unsigned RWDate::dayOfMonth() const { return TDate::FromJulian(julnum_).DayOfMonth(); }
 unsigned RWDate::month() const { return TDate::FromJulian(julnum_).Month(); }
 unsigned RWDate::year() const { return TDate::FromJulian(julnum_).Year(); }
-unsigned RWDate::firstDayOfMonth() const {
-  return TDate::FromJulian(julnum_).FirstDayOfMonth(month());
-}
+unsigned RWDate::firstDayOfMonth() const { return TDate::FromJulian(julnum_).FirstDayOfMonth(month()); }
 
 unsigned RWDate::weekDay() const { return julnum_ ? julnum_ % 7 + 1 : 0; }
 

@@ -64,9 +64,7 @@ RWIsvSlink* RWIsvSlist::removeReference(RWIsvSlink* link) {
   return left ? removeRight(left) : nullptr;
 }
 
-bool RWIsvSlist::containsReference(const RWIsvSlink* link) const {
-  return findLeftIsv(link) != nullptr;
-}
+bool RWIsvSlist::containsReference(const RWIsvSlink* link) const { return findLeftIsv(link) != nullptr; }
 
 RWIsvSlink* RWIsvSlistIterator::operator+=(size_t n) {
   while (n-- && here_ != list_->tail()) here_ = here_->next_;

@@ -13,14 +13,12 @@
 
 namespace {
 
-const char* const kMonths[12] = {"January", "February", "March",     "April",
-                                 "May",     "June",     "July",      "August",
-                                 "September", "October", "November", "December"};
+const char* const kMonths[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                 "July",    "August",   "September", "October", "November", "December"};
 const char* const kMonthsShort[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 // Sunday first, as tm_wday counts.
-const char* const kDays[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                              "Thursday", "Friday", "Saturday"};
+const char* const kDays[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 const char* const kDaysShort[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
 const RWLocale* g_global = nullptr;
@@ -129,24 +127,42 @@ RWCString RWLocaleDefault::asString(const struct tm* t, char f, const RWZone& zo
   int hour12 = t->tm_hour % 12 == 0 ? 12 : t->tm_hour % 12;
   int yday = t->tm_yday;
   switch (f) {
-    case 'A': return dayOk ? kDays[t->tm_wday] : "";
-    case 'a': return dayOk ? kDaysShort[t->tm_wday] : "";
-    case 'B': return monOk ? kMonths[t->tm_mon] : "";
-    case 'b': return monOk ? kMonthsShort[t->tm_mon] : "";
-    case 'H': return format("%02d", t->tm_hour).c_str();
-    case 'I': return format("%02d", hour12).c_str();
-    case 'M': return format("%02d", t->tm_min).c_str();
-    case 'S': return format("%02d", t->tm_sec).c_str();
-    case 'U': return format("%02d", (yday + 7 - t->tm_wday) / 7).c_str();
-    case 'W': return format("%02d", (yday + 7 - (t->tm_wday + 6) % 7) / 7).c_str();
-    case 'd': return format("%02d", t->tm_mday).c_str();
-    case 'm': return format("%02d", t->tm_mon + 1).c_str();
-    case 'y': return format("%02d", (t->tm_year % 100 + 100) % 100).c_str();
-    case 'Y': return format("%04d", t->tm_year + 1900).c_str();
-    case 'j': return format("%03d", yday + 1).c_str();
-    case 'w': return format("%1d", t->tm_wday).c_str();
-    case 'p': return t->tm_hour < 12 ? "am" : "pm";
-    case 'X': return format("%02d:%02d:%02d", t->tm_hour, t->tm_min, t->tm_sec).c_str();
+    case 'A':
+      return dayOk ? kDays[t->tm_wday] : "";
+    case 'a':
+      return dayOk ? kDaysShort[t->tm_wday] : "";
+    case 'B':
+      return monOk ? kMonths[t->tm_mon] : "";
+    case 'b':
+      return monOk ? kMonthsShort[t->tm_mon] : "";
+    case 'H':
+      return format("%02d", t->tm_hour).c_str();
+    case 'I':
+      return format("%02d", hour12).c_str();
+    case 'M':
+      return format("%02d", t->tm_min).c_str();
+    case 'S':
+      return format("%02d", t->tm_sec).c_str();
+    case 'U':
+      return format("%02d", (yday + 7 - t->tm_wday) / 7).c_str();
+    case 'W':
+      return format("%02d", (yday + 7 - (t->tm_wday + 6) % 7) / 7).c_str();
+    case 'd':
+      return format("%02d", t->tm_mday).c_str();
+    case 'm':
+      return format("%02d", t->tm_mon + 1).c_str();
+    case 'y':
+      return format("%02d", (t->tm_year % 100 + 100) % 100).c_str();
+    case 'Y':
+      return format("%04d", t->tm_year + 1900).c_str();
+    case 'j':
+      return format("%03d", yday + 1).c_str();
+    case 'w':
+      return format("%1d", t->tm_wday).c_str();
+    case 'p':
+      return t->tm_hour < 12 ? "am" : "pm";
+    case 'X':
+      return format("%02d:%02d:%02d", t->tm_hour, t->tm_min, t->tm_sec).c_str();
     case 'x':
       if (t->tm_year >= 1 && t->tm_year <= 99)
         return format("%02d/%02d/%02d", t->tm_mon + 1, t->tm_mday, t->tm_year).c_str();
@@ -160,7 +176,8 @@ RWCString RWLocaleDefault::asString(const struct tm* t, char f, const RWZone& zo
     case 'Z':
       if (t->tm_isdst > 1) return RWCString();
       return t->tm_isdst == 1 ? zone.altZoneName() : zone.timeZoneName();
-    default: return RWCString();
+    default:
+      return RWCString();
   }
 }
 
@@ -285,8 +302,7 @@ bool RWLocaleDefault::stringToDate(const RWCString& text, struct tm* out) const 
 }
 
 bool RWLocaleDefault::stringToMoney(const RWCString& text, double* out, CurrSymbol symbol) const {
-  if (!out || symbol == NONE || text.length() > kMaxText ||
-      std::strlen(text.data()) != text.length())
+  if (!out || symbol == NONE || text.length() > kMaxText || std::strlen(text.data()) != text.length())
     return false;
   const char* p = skipSpace(text.data());
   bool negative = false, paren = false, signSeen = false;

@@ -82,13 +82,13 @@ RWLocaleSnapshot::RWLocaleSnapshot(const char* name) : valid_(true), digitNames_
   name_ = now ? now : "";
 
   const struct lconv* lc = std::localeconv();
-  const char* texts[10] = {lc->decimal_point,  lc->thousands_sep,     lc->grouping,
-                           lc->int_curr_symbol, lc->currency_symbol,  lc->mon_decimal_point,
-                           lc->mon_thousands_sep, lc->mon_grouping,   lc->positive_sign,
+  const char* texts[10] = {lc->decimal_point,     lc->thousands_sep,   lc->grouping,
+                           lc->int_curr_symbol,   lc->currency_symbol, lc->mon_decimal_point,
+                           lc->mon_thousands_sep, lc->mon_grouping,    lc->positive_sign,
                            lc->negative_sign};
   for (int i = 0; i < 10; ++i) text_[i] = texts[i] ? texts[i] : "";
-  int raw[8] = {lc->int_frac_digits, lc->frac_digits,   lc->p_cs_precedes, lc->p_sep_by_space,
-                lc->n_cs_precedes,   lc->n_sep_by_space, lc->p_sign_posn,  lc->n_sign_posn};
+  int raw[8] = {lc->int_frac_digits, lc->frac_digits,    lc->p_cs_precedes, lc->p_sep_by_space,
+                lc->n_cs_precedes,   lc->n_sep_by_space, lc->p_sign_posn,   lc->n_sign_posn};
   for (int i = 0; i < 8; ++i) mon_[i] = raw[i];
   for (int i = 0; i < 2; ++i)
     if (mon_[i] < 0 || mon_[i] > 18) mon_[i] = 0;
@@ -144,7 +144,10 @@ RWLocaleSnapshot::RWLocaleSnapshot(const char* name) : valid_(true), digitNames_
         if (k > 0 && (comp == Day || comp == Month)) {
           // Does the locale pad a one-digit day or month with a blank?
           struct tm two = ref;
-          if (comp == Day) two.tm_mday = 2; else two.tm_mon = 1;
+          if (comp == Day)
+            two.tm_mday = 2;
+          else
+            two.tm_mon = 1;
           std::string t2 = strf(whole[k], two);
           if (t2.size() == text.size() && t2[at] == ' ')
             comp = comp == Day ? DayBlank : MonthBlank;
@@ -171,10 +174,24 @@ RWLocaleSnapshot::RWLocaleSnapshot(const char* name) : valid_(true), digitNames_
   int day = -1, month = -1, year = -1, i = 0;
   for (const Piece& p : formats_[1].pieces) {
     switch (p.component) {
-      case Day: case DayBlank: case DayPlain: if (day < 0) day = i++; break;
-      case Month: case MonthBlank: case MonthPlain: case MonthName: case MonthAbbr: if (month < 0) month = i++; break;
-      case Year4: case Year2: if (year < 0) year = i++; break;
-      default: break;
+      case Day:
+      case DayBlank:
+      case DayPlain:
+        if (day < 0) day = i++;
+        break;
+      case Month:
+      case MonthBlank:
+      case MonthPlain:
+      case MonthName:
+      case MonthAbbr:
+        if (month < 0) month = i++;
+        break;
+      case Year4:
+      case Year2:
+        if (year < 0) year = i++;
+        break;
+      default:
+        break;
     }
   }
   if (day >= 0 && month >= 0 && year >= 0) {
@@ -204,9 +221,8 @@ std::string RWLocaleSnapshot::group(const std::string& digits, const std::string
   return out;
 }
 
-std::string RWLocaleSnapshot::number(double v, int precision, bool showpoint,
-                                     const std::string& point, const std::string& sep,
-                                     const std::string& grouping) const {
+std::string RWLocaleSnapshot::number(double v, int precision, bool showpoint, const std::string& point,
+                                     const std::string& sep, const std::string& grouping) const {
   if (precision < 0) precision = 6;
   if (precision > 60) precision = 60;
   char buf[512];
@@ -235,8 +251,7 @@ RWCString RWLocaleSnapshot::asString(double v, int precision, int showpoint) con
   return number(v, precision, showpoint != 0, decimalPoint(), thousandsSep(), grouping()).c_str();
 }
 
-std::string RWLocaleSnapshot::component(Component c, const struct tm* t,
-                                        const RWZone& zone) const {
+std::string RWLocaleSnapshot::component(Component c, const struct tm* t, const RWZone& zone) const {
   char buf[32];
   auto num = [&](const char* f, int v) {
     std::snprintf(buf, sizeof buf, f, v);
@@ -244,36 +259,57 @@ std::string RWLocaleSnapshot::component(Component c, const struct tm* t,
   };
   bool monOk = t->tm_mon >= 0 && t->tm_mon < 12, dayOk = t->tm_wday >= 0 && t->tm_wday < 7;
   switch (c) {
-    case Year4: return num("%04d", t->tm_year + 1900);
-    case Year2: return num("%02d", (t->tm_year % 100 + 100) % 100);
-    case DayOfYear: return num("%03d", t->tm_yday + 1);
-    case Second: return num("%02d", t->tm_sec);
-    case Minute: return num("%02d", t->tm_min);
-    case Hour12: return num("%02d", t->tm_hour % 12 == 0 ? 12 : t->tm_hour % 12);
-    case Hour24: return num("%02d", t->tm_hour);
-    case Month: return num("%02d", t->tm_mon + 1);
-    case MonthName: return monOk ? months_[t->tm_mon] : "";
-    case MonthAbbr: return monOk ? monthsAbbr_[t->tm_mon] : "";
-    case WeekdayName: return dayOk ? days_[t->tm_wday] : "";
-    case WeekdayAbbr: return dayOk ? daysAbbr_[t->tm_wday] : "";
-    case AmPm: return t->tm_hour < 12 ? am_ : pm_;
-    case Day: return num("%02d", t->tm_mday);
+    case Year4:
+      return num("%04d", t->tm_year + 1900);
+    case Year2:
+      return num("%02d", (t->tm_year % 100 + 100) % 100);
+    case DayOfYear:
+      return num("%03d", t->tm_yday + 1);
+    case Second:
+      return num("%02d", t->tm_sec);
+    case Minute:
+      return num("%02d", t->tm_min);
+    case Hour12:
+      return num("%02d", t->tm_hour % 12 == 0 ? 12 : t->tm_hour % 12);
+    case Hour24:
+      return num("%02d", t->tm_hour);
+    case Month:
+      return num("%02d", t->tm_mon + 1);
+    case MonthName:
+      return monOk ? months_[t->tm_mon] : "";
+    case MonthAbbr:
+      return monOk ? monthsAbbr_[t->tm_mon] : "";
+    case WeekdayName:
+      return dayOk ? days_[t->tm_wday] : "";
+    case WeekdayAbbr:
+      return dayOk ? daysAbbr_[t->tm_wday] : "";
+    case AmPm:
+      return t->tm_hour < 12 ? am_ : pm_;
+    case Day:
+      return num("%02d", t->tm_mday);
     case ZoneName:
       if (t->tm_isdst > 1) return "";
       return (t->tm_isdst == 1 ? zone.altZoneName() : zone.timeZoneName()).data();
-    case WeekOfYearSun: return num("%02d", (t->tm_yday + 7 - t->tm_wday) / 7);
-    case WeekOfYearMon: return num("%02d", (t->tm_yday + 7 - (t->tm_wday + 6) % 7) / 7);
-    case WeekdayNumber: return num("%1d", t->tm_wday);
-    case DayBlank: return num("%2d", t->tm_mday);
-    case MonthBlank: return num("%2d", t->tm_mon + 1);
-    case DayPlain: return num("%d", t->tm_mday);
-    case MonthPlain: return num("%d", t->tm_mon + 1);
-    default: return "";
+    case WeekOfYearSun:
+      return num("%02d", (t->tm_yday + 7 - t->tm_wday) / 7);
+    case WeekOfYearMon:
+      return num("%02d", (t->tm_yday + 7 - (t->tm_wday + 6) % 7) / 7);
+    case WeekdayNumber:
+      return num("%1d", t->tm_wday);
+    case DayBlank:
+      return num("%2d", t->tm_mday);
+    case MonthBlank:
+      return num("%2d", t->tm_mon + 1);
+    case DayPlain:
+      return num("%d", t->tm_mday);
+    case MonthPlain:
+      return num("%d", t->tm_mon + 1);
+    default:
+      return "";
   }
 }
 
-std::string RWLocaleSnapshot::render(const Format& f, const struct tm* t,
-                                     const RWZone& zone) const {
+std::string RWLocaleSnapshot::render(const Format& f, const struct tm* t, const RWZone& zone) const {
   std::string out;
   size_t at = 0;
   for (const Piece& p : f.pieces) {
@@ -287,10 +323,14 @@ std::string RWLocaleSnapshot::render(const Format& f, const struct tm* t,
 RWCString RWLocaleSnapshot::asString(const struct tm* t, char format, const RWZone& zone) const {
   if (!t) return RWCString();
   switch (format) {
-    case 'X': return render(formats_[0], t, zone).c_str();
-    case 'x': return render(formats_[1], t, zone).c_str();
-    case 'c': return render(formats_[2], t, zone).c_str();
-    default: break;
+    case 'X':
+      return render(formats_[0], t, zone).c_str();
+    case 'x':
+      return render(formats_[1], t, zone).c_str();
+    case 'c':
+      return render(formats_[2], t, zone).c_str();
+    default:
+      break;
   }
   const char* c = format ? std::strchr(kConversions, format) : nullptr;
   return c ? component(Component(c - kConversions), t, zone).c_str() : "";
@@ -300,23 +340,20 @@ RWCString RWLocaleSnapshot::moneyAsString(double x, CurrSymbol symbol) const {
   bool negative = x < 0;
   double a = negative ? -x : x;
   if (symbol == INTL) {
-    std::string n = number(a / intScale_, mon_[0], false, monDecimalPoint(), monThousandsSep(),
-                           monGrouping());
+    std::string n =
+        number(a / intScale_, mon_[0], false, monDecimalPoint(), monThousandsSep(), monGrouping());
     return (intCurrSymbol() + (negative ? "-" : "") + n).c_str();
   }
-  std::string n =
-      number(a / scale_, mon_[1], false, monDecimalPoint(), monThousandsSep(), monGrouping());
+  std::string n = number(a / scale_, mon_[1], false, monDecimalPoint(), monThousandsSep(), monGrouping());
   int precedes = negative ? mon_[4] : mon_[2], spaced = negative ? mon_[5] : mon_[3];
   int posn = negative ? mon_[7] : mon_[6];
-  return placeMoney(n, symbol == LOCAL ? currencySymbol() : "",
-                    negative ? negativeSign() : positiveSign(), posn, precedes != 0,
-                    spaced != 0)
+  return placeMoney(n, symbol == LOCAL ? currencySymbol() : "", negative ? negativeSign() : positiveSign(),
+                    posn, precedes != 0, spaced != 0)
       .c_str();
 }
 
 std::string RWLocaleSnapshot::placeMoney(const std::string& n, const std::string& sym,
-                                         const std::string& sign, int posn, bool precedes,
-                                         bool spaced) {
+                                         const std::string& sign, int posn, bool precedes, bool spaced) {
   static const char* const kAfter[5] = {"(m $", "-m $", "m $-", "m- $", "m $-"};
   static const char* const kBefore[5] = {"($ m", "-$ m", "$ m-", "-$ m", "$ -m"};
   if (posn < 0 || posn > 4) posn = 0;
@@ -325,17 +362,25 @@ std::string RWLocaleSnapshot::placeMoney(const std::string& n, const std::string
   bool paren = pattern[0] == '(';
   for (const char* p = pattern + (paren ? 1 : 0); *p; ++p) {
     switch (*p) {
-      case '$': out += sym; break;
-      case '-': out += sign; break;
-      case 'm': out += n; break;
-      case ' ': if (spaced && !sym.empty()) out += ' '; break;
+      case '$':
+        out += sym;
+        break;
+      case '-':
+        out += sign;
+        break;
+      case 'm':
+        out += n;
+        break;
+      case ' ':
+        if (spaced && !sym.empty()) out += ' ';
+        break;
     }
   }
   return paren ? "(" + out + ")" : out;
 }
 
-bool RWLocaleSnapshot::groupsOk(const std::vector<int>& groups, bool trailingSep,
-                                const std::string& sep, const std::string& grouping) const {
+bool RWLocaleSnapshot::groupsOk(const std::vector<int>& groups, bool trailingSep, const std::string& sep,
+                                const std::string& grouping) const {
   if (groups.size() <= 1 && !trailingSep) return true;  // no separator seen
   if (trailingSep && sep != " ") return false;
   if (groups.size() <= 1) return true;
@@ -352,8 +397,8 @@ bool RWLocaleSnapshot::groupsOk(const std::vector<int>& groups, bool trailingSep
 }
 
 // Digits in groups separated by sep; the digits without separators go to digits.
-bool RWLocaleSnapshot::readGrouped(const char*& p, const std::string& sep,
-                                   const std::string& grouping, std::string& digits) const {
+bool RWLocaleSnapshot::readGrouped(const char*& p, const std::string& sep, const std::string& grouping,
+                                   std::string& digits) const {
   std::vector<int> groups;
   int run = 0;
   bool trailing = false;
@@ -507,10 +552,18 @@ bool RWLocaleSnapshot::stringToDate(const RWCString& text, struct tm* out) const
   } else {
     if (count != 3) return false;
     switch (order_) {
-      case DMY: d = n[0], m = n[1], y = n[2]; break;
-      case MDY: m = n[0], d = n[1], y = n[2]; break;
-      case YDM: y = n[0], d = n[1], m = n[2]; break;
-      case YMD: y = n[0], m = n[1], d = n[2]; break;
+      case DMY:
+        d = n[0], m = n[1], y = n[2];
+        break;
+      case MDY:
+        m = n[0], d = n[1], y = n[2];
+        break;
+      case YDM:
+        y = n[0], d = n[1], m = n[2];
+        break;
+      case YMD:
+        y = n[0], m = n[1], d = n[2];
+        break;
     }
   }
   if (y < 100) y += 1900;
@@ -524,8 +577,7 @@ bool RWLocaleSnapshot::stringToDate(const RWCString& text, struct tm* out) const
   return true;
 }
 
-bool RWLocaleSnapshot::stringToMoney(const RWCString& text, double* out,
-                                     CurrSymbol symbol) const {
+bool RWLocaleSnapshot::stringToMoney(const RWCString& text, double* out, CurrSymbol symbol) const {
   if (!out || symbol == NONE || !plainText(text, kMaxText)) return false;
   bool intl = symbol == INTL;
   const std::string& sym = intl ? intCurrSymbol() : currencySymbol();
@@ -601,8 +653,7 @@ int RWLocaleSnapshot::monthIndex(const RWCString& s) const {
 
 int RWLocaleSnapshot::weekdayIndex(const RWCString& s) const {
   for (int i = 7; i > 0; --i)
-    if (_stricmp(s.data(), days_[i - 1].c_str()) == 0 ||
-        _stricmp(s.data(), daysAbbr_[i - 1].c_str()) == 0)
+    if (_stricmp(s.data(), days_[i - 1].c_str()) == 0 || _stricmp(s.data(), daysAbbr_[i - 1].c_str()) == 0)
       return i == 1 ? 7 : i - 1;  // Sunday first here
   return 0;
 }

@@ -4,9 +4,7 @@
 #include <cstring>
 
 RWxmsg::RWxmsg(const char* text) : msg_(nullptr), doFree_(0) { makeCopy(text); }
-RWxmsg::RWxmsg(const RWMessage& message) : msg_(nullptr), doFree_(0) {
-  makeCopy(message.str());
-}
+RWxmsg::RWxmsg(const RWMessage& message) : msg_(nullptr), doFree_(0) { makeCopy(message.str()); }
 RWxmsg::RWxmsg(const char* text, int copy) : msg_(nullptr), doFree_(0) {
   if (copy)
     makeCopy(text);
@@ -52,8 +50,7 @@ void RWxmsg::makeCopy(const char* text) {
 
 void RWxmsg::raise() { throw RWxmsg(*this); }
 
-RWxalloc::RWxalloc(size_t size)
-    : RWxmsg(rwMsgLookup(RWCORE_NOMEM), 0), size_(unsigned(size)) {}
+RWxalloc::RWxalloc(size_t size) : RWxmsg(rwMsgLookup(RWCORE_NOMEM), 0), size_(unsigned(size)) {}
 RWxalloc::~RWxalloc() = default;
 
 RWExternalErr::RWExternalErr(const char* text) : RWxmsg(text) {}
@@ -66,8 +63,7 @@ RWFileErr::RWFileErr(const RWMessage& message, FILE* file, errType type)
     : RWExternalErr(message), file_(file), type_(type) {}
 RWFileErr::~RWFileErr() = default;
 
-RWStreamErr::RWStreamErr(const char* text, std::ios& stream)
-    : RWExternalErr(text), stream_(stream) {}
+RWStreamErr::RWStreamErr(const char* text, std::ios& stream) : RWExternalErr(text), stream_(stream) {}
 RWStreamErr::RWStreamErr(const RWMessage& message, std::ios& stream)
     : RWExternalErr(message), stream_(stream) {}
 RWStreamErr::~RWStreamErr() = default;

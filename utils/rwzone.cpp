@@ -30,10 +30,10 @@ const RWDaylightRule kNa2007 = {&kNa1987, 2007, 1, {2, 1, 0, 120}, {10, 0, 0, 12
 const RWDaylightRule kWe0 = {nullptr, 0, 1, {2, 4, 0, 120}, {8, 4, 0, 120}};
 const RWDaylightRule kWe1996 = {&kWe0, 1996, 1, {2, 4, 0, 120}, {9, 4, 0, 120}};
 
-const char* const kNames[12][2] = {
-    {"GMT", "WET DST"},   {"GMT-1", "GMT-2"},   {"GMT-2", "GMT-3"}, {"GMT-3", "GMT-4"},
-    {"GMT-4", "GMT-5"},   {"EST", "EDT"},       {"CST", "CDT"},     {"MST", "MDT"},
-    {"PST", "PDT"},       {"YST", "YDT"},       {"GMT-10", "GMT-11"}, {"GMT-11", "GMT-12"}};
+const char* const kNames[12][2] = {{"GMT", "WET DST"}, {"GMT-1", "GMT-2"},   {"GMT-2", "GMT-3"},
+                                   {"GMT-3", "GMT-4"}, {"GMT-4", "GMT-5"},   {"EST", "EDT"},
+                                   {"CST", "CDT"},     {"MST", "MDT"},       {"PST", "PDT"},
+                                   {"YST", "YDT"},     {"GMT-10", "GMT-11"}, {"GMT-11", "GMT-12"}};
 
 const RWZone* g_local = nullptr;
 const RWZone* g_standard = nullptr;
@@ -43,8 +43,8 @@ const RWZone& builtLocal() {
   static const RWZoneSimple* z = [] {
     _tzset();
     const RWDaylightRule* rule = _daylight ? RWZone::dstRule(RWZone::NoAm) : nullptr;
-    return new RWZoneSimple(rule, _timezone, _tzname[0] ? _tzname[0] : "",
-                            _timezone - 3600, _tzname[1] ? _tzname[1] : "");
+    return new RWZoneSimple(rule, _timezone, _tzname[0] ? _tzname[0] : "", _timezone - 3600,
+                            _tzname[1] ? _tzname[1] : "");
   }();
   return *z;
 }
@@ -94,9 +94,12 @@ RWZone::~RWZone() {}
 
 const RWDaylightRule* RWZone::dstRule(DstRule r) {
   switch (r) {
-    case NoAm: return &kNa2007;
-    case WeEu: return &kWe1996;
-    default: return nullptr;
+    case NoAm:
+      return &kNa2007;
+    case WeEu:
+      return &kWe1996;
+    default:
+      return nullptr;
   }
 }
 
@@ -135,13 +138,16 @@ RWZoneSimple::RWZoneSimple(StdZone zone, DstRule rule) { init(zone, dstRule(rule
 RWZoneSimple::RWZoneSimple(StdZone zone, const RWDaylightRule* rule) { init(zone, rule); }
 
 RWZoneSimple::RWZoneSimple(long offset, const RWCString& name)
-    : rule_(nullptr), observed_(false), offset_(offset), name_(name), altOffset_(offset),
-      altName_(name) {}
+    : rule_(nullptr), observed_(false), offset_(offset), name_(name), altOffset_(offset), altName_(name) {}
 
-RWZoneSimple::RWZoneSimple(const RWDaylightRule* rule, long offset, const RWCString& name,
-                           long altOffset, const RWCString& altName)
-    : rule_(rule), observed_(rule != nullptr), offset_(offset), name_(name),
-      altOffset_(rule ? altOffset : offset), altName_(rule ? altName : name) {}
+RWZoneSimple::RWZoneSimple(const RWDaylightRule* rule, long offset, const RWCString& name, long altOffset,
+                           const RWCString& altName)
+    : rule_(rule),
+      observed_(rule != nullptr),
+      offset_(offset),
+      name_(name),
+      altOffset_(rule ? altOffset : offset),
+      altName_(rule ? altName : name) {}
 
 const RWDaylightRule* RWZoneSimple::ruleFor(int year) const {
   for (const RWDaylightRule* r = rule_; r; r = r->next)

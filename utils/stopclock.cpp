@@ -26,8 +26,7 @@ static_assert(sizeof(FILETIME) == 8, "spans are 64-bit in both builds");
 StopClock::Marker::Marker(const char* t, const FILETIME& when) : text(strnewdup(t)), time(when) {}
 StopClock::Marker::~Marker() { delete[] text; }
 
-StopClock::StopClock() : flags_(0), start_(kZero), lastStart_(kZero), stop_(kZero),
-                         accumulated_(kZero) {}
+StopClock::StopClock() : flags_(0), start_(kZero), lastStart_(kZero), stop_(kZero), accumulated_(kZero) {}
 
 StopClock::~StopClock() { marks_.clearAndDestroy(); }
 
@@ -81,11 +80,20 @@ void StopClock::Stop() {
 
 void StopClock::GoToState(long state) {
   switch (state) {
-    case kReset: Reset(); break;
-    case kStopped: Stop(); break;
-    case kPaused: Pause(); break;
-    case kRunning: Start(); break;
-    default: break;
+    case kReset:
+      Reset();
+      break;
+    case kStopped:
+      Stop();
+      break;
+    case kPaused:
+      Pause();
+      break;
+    case kRunning:
+      Start();
+      break;
+    default:
+      break;
   }
 }
 
@@ -134,8 +142,7 @@ const StopClock::Marker* StopClock::marker(int i) const {
 
 int StopClock::MarkIndex(const char* text, unsigned from) const {
   int i = 0;
-  for (const RWIsvSlink* l = marks_.firstLink(); l && unsigned(i) < MarkCount();
-       l = l->next(), ++i) {
+  for (const RWIsvSlink* l = marks_.firstLink(); l && unsigned(i) < MarkCount(); l = l->next(), ++i) {
     if (unsigned(i) < from) continue;
     const Marker* m = static_cast<const Marker*>(l);
     bool same = (!m->text || !text) ? m->text == text : std::strcmp(m->text, text) == 0;

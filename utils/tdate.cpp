@@ -9,9 +9,8 @@
 
 namespace {
 
-const char* const kMonthNames[12] = {"January", "February", "March",     "April",
-                                     "May",     "June",     "July",      "August",
-                                     "September", "October", "November", "December"};
+const char* const kMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                     "July",    "August",   "September", "October", "November", "December"};
 const char* const kDayNames[7] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                   "Friday", "Saturday", "Sunday"};
 const unsigned kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -31,9 +30,7 @@ unsigned prefixIndex(const char* text, const char* const* names, unsigned n) {
 
 }  // namespace
 
-int TDate::LeapYear(unsigned year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+int TDate::LeapYear(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 unsigned TDate::DaysInYear(unsigned year) { return LeapYear(fullYear(year)) ? 366 : 365; }
 
@@ -49,14 +46,11 @@ uint32_t TDate::Jday(unsigned m, unsigned d, unsigned y) {
   if (!DayWithinMonth(m, d, y)) return 0;
   unsigned long long yy = m < 3 ? y - 1 : y;
   unsigned long long mm = m < 3 ? m + 9 : m - 3;
-  return uint32_t((153 * mm + 2) / 5 + (yy / 100) * 146097 / 4 + ((yy % 100) * 1461) / 4 + d +
-                  1721119);
+  return uint32_t((153 * mm + 2) / 5 + (yy / 100) * 146097 / 4 + ((yy % 100) * 1461) / 4 + d + 1721119);
 }
 
 const char* TDate::DayName(unsigned i) { return i >= 1 && i <= 7 ? kDayNames[i - 1] : nullptr; }
-const char* TDate::MonthName(unsigned i) {
-  return i >= 1 && i <= 12 ? kMonthNames[i - 1] : nullptr;
-}
+const char* TDate::MonthName(unsigned i) { return i >= 1 && i <= 12 ? kMonthNames[i - 1] : nullptr; }
 unsigned TDate::DayOfWeek(const char* name) { return prefixIndex(name, kDayNames, 7); }
 unsigned TDate::IndexOfMonth(const char* name) { return prefixIndex(name, kMonthNames, 12); }
 
@@ -151,9 +145,7 @@ TDate TDate::Previous(unsigned weekDay) const {
 
 TDate TDate::Previous(const char* dayName) const { return Previous(DayOfWeek(dayName)); }
 
-int TDate::CompareTo(const TDate& d) const {
-  return julnum_ < d.julnum_ ? -1 : julnum_ > d.julnum_ ? 1 : 0;
-}
+int TDate::CompareTo(const TDate& d) const { return julnum_ < d.julnum_ ? -1 : julnum_ > d.julnum_ ? 1 : 0; }
 
 TDate TDate::operator+(long days) const {
   if (!julnum_) return *this;

@@ -30,9 +30,7 @@ bool daylightUsed() {
 long long floorDiv(long long a, long long b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 // Seconds between 1 January 1601 (FILETIME) and 1 January 1901.
-long long secondsFrom1601() {
-  return (long long)(TDate::kEpoch - TDate::Jday(1, 1, 1601)) * kDay;
-}
+long long secondsFrom1601() { return (long long)(TDate::kEpoch - TDate::Jday(1, 1, 1601)) * kDay; }
 
 template <class T>
 void swapEach(T* p, unsigned count) {
@@ -84,13 +82,11 @@ TTime::TTime() : sec_(0) {
   sec_ = FromFileTime(now).sec_;
 }
 
-TTime::TTime(unsigned hour, unsigned minute, unsigned second)
-    : TTime(TDate(), hour, minute, second) {}
+TTime::TTime(unsigned hour, unsigned minute, unsigned second) : TTime(TDate(), hour, minute, second) {}
 
 TTime::TTime(const TDate& date, unsigned h, unsigned m, unsigned s) : sec_(0) {
   if (!AssertDate(date)) return;
-  long long t = (long long)(date.Julian() - TDate::kEpoch) * kDay + 3600LL * h + 60LL * m + s -
-                3600;
+  long long t = (long long)(date.Julian() - TDate::kEpoch) * kDay + 3600LL * h + 60LL * m + s - 3600;
   if (t != 0) t += zoneOffset();
   if (inDST(t)) {
     t += 3600;
@@ -123,8 +119,7 @@ long long TTime::boundary(unsigned year, bool begin) {
     else
       day = TDate(31, 10, year).Previous(TDate::kSunday);
   }
-  return ((long long)day.Julian() - TDate::kEpoch) * kDay + (begin ? 2 : 1) * 3600LL +
-         zoneOffset();
+  return ((long long)day.Julian() - TDate::kEpoch) * kDay + (begin ? 2 : 1) * 3600LL + zoneOffset();
 }
 
 bool TTime::inDST(long long gmt) {

@@ -19,8 +19,8 @@ struct WinMainParams {
 } g_params;
 
 TApplication* g_application = nullptr;
-TCurrentEvent* g_event = nullptr;       // top of the dispatch stack
-std::exception_ptr g_pending;           // first exception held from a callback
+TCurrentEvent* g_event = nullptr;  // top of the dispatch stack
+std::exception_ptr g_pending;      // first exception held from a callback
 std::vector<TWindow*> g_condemned;
 int g_modalDepth = 0;
 
@@ -30,8 +30,8 @@ TCurrentEvent::~TCurrentEvent() = default;
 
 TApplication* GetApplicationObject() { return g_application; }
 
-void TApplication::SetWinMainParams(HINSTANCE instance, HINSTANCE prevInstance,
-                                    const char* cmdLine, int cmdShow) {
+void TApplication::SetWinMainParams(HINSTANCE instance, HINSTANCE prevInstance, const char* cmdLine,
+                                    int cmdShow) {
   g_params.instance = instance;
   g_params.prevInstance = prevInstance;
   g_params.cmdLine = cmdLine ? cmdLine : "";
@@ -103,9 +103,7 @@ int TApplication::Run() {
   }
 }
 
-bool TApplication::CanClose() {
-  return !MainWindow || MainWindow->CanClose();
-}
+bool TApplication::CanClose() { return !MainWindow || MainWindow->CanClose(); }
 
 int TApplication::MessageLoop() {
   long idleCount = 0;
@@ -144,7 +142,7 @@ bool TApplication::PumpWaitingMessages() {
 // Offers the message to the library windows from its target up to the top-level window
 // (dialog keys, accelerators).
 bool TApplication::ProcessAppMsg(MSG& msg) {
-  for (HWND h = msg.hwnd; h; ) {
+  for (HWND h = msg.hwnd; h;) {
     if (TWindow* w = TWindow::GetWindowPtr(h))
       if (w->PreProcessMsg(msg)) return true;
     if (!(::GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) break;
@@ -166,13 +164,18 @@ int TApplication::BeginModal(TWindow* window, int flags) {
     disabled = DisableEnabledTopLevelWindows(handle);
   } else if (handle) {
     owner = ::GetWindow(handle, GW_OWNER);
-    if (owner && ::IsWindowEnabled(owner)) ::EnableWindow(owner, FALSE);
-    else owner = nullptr;
+    if (owner && ::IsWindowEnabled(owner))
+      ::EnableWindow(owner, FALSE);
+    else
+      owner = nullptr;
   }
   if (window) window->SetFlag(wfModalWindow);
   ++g_modalDepth;
   struct Restore {
-    TWindow* window; TDisabledWindows* disabled; HWND owner; TApplication* app;
+    TWindow* window;
+    TDisabledWindows* disabled;
+    HWND owner;
+    TApplication* app;
     ~Restore() {
       --g_modalDepth;
       if (window) window->ClearFlag(wfModalWindow);

@@ -6,8 +6,8 @@
 
 TButton::TButton() = default;
 
-TButton::TButton(TWindow* parent, int id, const char* text, int x, int y, int w, int h,
-                 bool isDefault, TModule* module) {
+TButton::TButton(TWindow* parent, int id, const char* text, int x, int y, int w, int h, bool isDefault,
+                 TModule* module) {
   TWindow::Init(parent, text, module);
   InitControl(id, x, y, w, h);
   Attr.Style |= isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
@@ -24,13 +24,12 @@ const char* TButton::GetClassName() { return "BUTTON"; }
 // ---- TCheckBox ----
 
 DEFINE_RESPONSE_TABLE1(TCheckBox, TButton)
-  EV_BN_CLICKED(BNClicked),
-END_RESPONSE_TABLE;
+EV_BN_CLICKED(BNClicked), END_RESPONSE_TABLE;
 
 TCheckBox::TCheckBox() : Group(nullptr) {}
 
-TCheckBox::TCheckBox(TWindow* parent, int id, const char* title, int x, int y, int w, int h,
-                     TGroupBox* group, TModule* module)
+TCheckBox::TCheckBox(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TGroupBox* group,
+                     TModule* module)
     : Group(group) {
   TWindow::Init(parent, title, module);
   InitControl(id, x, y, w, h);
@@ -38,15 +37,12 @@ TCheckBox::TCheckBox(TWindow* parent, int id, const char* title, int x, int y, i
   SetFlag(wfTransfer);
 }
 
-TCheckBox::TCheckBox(TWindow* parent, int resourceId, TGroupBox* group, TModule* module)
-    : Group(group) {
+TCheckBox::TCheckBox(TWindow* parent, int resourceId, TGroupBox* group, TModule* module) : Group(group) {
   TWindow::Init(parent, nullptr, module);
   InitResource(resourceId);
 }
 
-uint TCheckBox::GetCheck() const {
-  return HWindow ? uint(SendMessage(BM_GETCHECK)) : uint(BF_UNCHECKED);
-}
+uint TCheckBox::GetCheck() const { return HWindow ? uint(SendMessage(BM_GETCHECK)) : uint(BF_UNCHECKED); }
 
 void TCheckBox::SetCheck(uint state) {
   if (HWindow) SendMessage(BM_SETCHECK, state);
@@ -59,8 +55,10 @@ void TCheckBox::Toggle() {
 
 uint TCheckBox::Transfer(void* buffer, TTransferDirection direction) {
   auto* state = static_cast<uint16_t*>(buffer);
-  if (direction == tdGetData) *state = uint16_t(GetCheck());
-  else if (direction == tdSetData) SetCheck(*state);
+  if (direction == tdGetData)
+    *state = uint16_t(GetCheck());
+  else if (direction == tdSetData)
+    SetCheck(*state);
   return sizeof(uint16_t);
 }
 
@@ -74,11 +72,10 @@ void TCheckBox::BNClicked() {
 // ---- TRadioButton ----
 
 DEFINE_RESPONSE_TABLE1(TRadioButton, TCheckBox)
-  EV_BN_CLICKED(BNClicked),
-END_RESPONSE_TABLE;
+EV_BN_CLICKED(BNClicked), END_RESPONSE_TABLE;
 
-TRadioButton::TRadioButton(TWindow* parent, int id, const char* title, int x, int y, int w,
-                           int h, TGroupBox* group, TModule* module) {
+TRadioButton::TRadioButton(TWindow* parent, int id, const char* title, int x, int y, int w, int h,
+                           TGroupBox* group, TModule* module) {
   Group = group;
   TWindow::Init(parent, title, module);
   InitControl(id, x, y, w, h);

@@ -1,8 +1,8 @@
 // TComboBox: the list operations with CB_* messages, the edit text and its transfer.
 #include "winlib/combobox.h"
 
-TComboBox::TComboBox(TWindow* parent, int id, int x, int y, int w, int h, uint32_t style,
-                     uint textLimit, TModule* module)
+TComboBox::TComboBox(TWindow* parent, int id, int x, int y, int w, int h, uint32_t style, uint textLimit,
+                     TModule* module)
     : TextLimit(textLimit) {
   TWindow::Init(parent, nullptr, module);
   InitControl(id, x, y, w, h);
@@ -32,8 +32,10 @@ uint TComboBox::Transfer(void* buffer, TTransferDirection direction) {
       int row = AddString(data->Strings[i].c_str());
       if (i < data->ItemDatas.size()) SetItemData(row, data->ItemDatas[i]);
     }
-    if (!data->SelIndices.empty()) SetSelIndex(data->SelIndices.front());
-    else SetText(data->Selection.c_str());
+    if (!data->SelIndices.empty())
+      SetSelIndex(data->SelIndices.front());
+    else
+      SetText(data->Selection.c_str());
   } else if (data && direction == tdGetData) {
     data->ResetSelections();
     int row = GetSelIndex();
@@ -76,7 +78,8 @@ int TComboBox::DirectoryList(uint attrs, const char* fileSpec) {
 
 void TComboBox::SetText(const char* text) {
   int row = text && *text ? FindExactString(text) : -1;
-  if (row >= 0) SetSelIndex(row);
+  if (row >= 0)
+    SetSelIndex(row);
   else {
     SetSelIndex(-1);
     SetWindowText(text);

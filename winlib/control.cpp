@@ -6,8 +6,7 @@ END_RESPONSE_TABLE;
 
 TControl::TControl() = default;
 
-TControl::TControl(TWindow* parent, int id, const char* title, int x, int y, int w, int h,
-                   TModule* module) {
+TControl::TControl(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TModule* module) {
   TWindow::Init(parent, title, module);
   InitControl(id, x, y, w, h);
 }
@@ -21,7 +20,10 @@ TControl::~TControl() = default;
 
 void TControl::InitControl(int id, int x, int y, int w, int h) {
   Attr.Id = id;
-  Attr.X = x; Attr.Y = y; Attr.W = w; Attr.H = h;
+  Attr.X = x;
+  Attr.Y = y;
+  Attr.W = w;
+  Attr.H = h;
   Attr.Style = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP;
 }
 
@@ -38,9 +40,15 @@ void TControl::MeasureItem(MEASUREITEMSTRUCT&) {}
 
 void TControl::DrawItem(DRAWITEMSTRUCT& draw) {
   switch (draw.itemAction) {
-    case ODA_DRAWENTIRE: ODADrawEntire(draw); break;
-    case ODA_FOCUS: ODAFocus(draw); break;
-    case ODA_SELECT: ODASelect(draw); break;
+    case ODA_DRAWENTIRE:
+      ODADrawEntire(draw);
+      break;
+    case ODA_FOCUS:
+      ODAFocus(draw);
+      break;
+    case ODA_SELECT:
+      ODASelect(draw);
+      break;
   }
 }
 

@@ -55,9 +55,15 @@ void TDC::SelectStockObject(int index) {
   HGDIOBJ old = ::SelectObject(Handle, stock);
   TXGdi::Check(old);
   switch (::GetObjectType(stock)) {
-    case OBJ_PEN: if (!origPen_) origPen_ = old; break;
-    case OBJ_BRUSH: if (!origBrush_) origBrush_ = old; break;
-    case OBJ_FONT: if (!origFont_) origFont_ = old; break;
+    case OBJ_PEN:
+      if (!origPen_) origPen_ = old;
+      break;
+    case OBJ_BRUSH:
+      if (!origBrush_) origBrush_ = old;
+      break;
+    case OBJ_FONT:
+      if (!origFont_) origFont_ = old;
+      break;
   }
 }
 
@@ -96,14 +102,14 @@ int TDC::SetROP2(int mode) {
 }
 
 bool TDC::StretchBlt(const TRect& dst, const TDC& src, const TRect& s, uint32_t rop) {
-  return ::StretchBlt(Handle, dst.left, dst.top, dst.Width(), dst.Height(), src, s.left, s.top,
-                      s.Width(), s.Height(), rop);
+  return ::StretchBlt(Handle, dst.left, dst.top, dst.Width(), dst.Height(), src, s.left, s.top, s.Width(),
+                      s.Height(), rop);
 }
 
-int TDC::StretchDIBits(const TRect& dst, const TRect& src, const void* bits,
-                       const BITMAPINFO& info, uint usage, uint32_t rop) {
-  return ::StretchDIBits(Handle, dst.left, dst.top, dst.Width(), dst.Height(), src.left, src.top,
-                         src.Width(), src.Height(), bits, &info, usage, rop);
+int TDC::StretchDIBits(const TRect& dst, const TRect& src, const void* bits, const BITMAPINFO& info,
+                       uint usage, uint32_t rop) {
+  return ::StretchDIBits(Handle, dst.left, dst.top, dst.Width(), dst.Height(), src.left, src.top, src.Width(),
+                         src.Height(), bits, &info, usage, rop);
 }
 
 int TDC::StretchDIBits(const TRect& dst, const TRect& src, const TDib& dib, uint32_t rop) {
@@ -111,9 +117,8 @@ int TDC::StretchDIBits(const TRect& dst, const TRect& src, const TDib& dib, uint
 }
 
 int TDC::SetDIBitsToDevice(const TRect& dst, const TPoint& src, const TDib& dib) {
-  return ::SetDIBitsToDevice(Handle, dst.left, dst.top, DWORD(dst.Width()), DWORD(dst.Height()),
-                             src.x, src.y, 0, UINT(dib.Height()), dib.GetBits(), dib.GetInfo(),
-                             dib.Usage());
+  return ::SetDIBitsToDevice(Handle, dst.left, dst.top, DWORD(dst.Width()), DWORD(dst.Height()), src.x, src.y,
+                             0, UINT(dib.Height()), dib.GetBits(), dib.GetInfo(), dib.Usage());
 }
 
 bool TDC::TextOut(int x, int y, const char* text, int len) {
@@ -158,9 +163,7 @@ TScreenDC::TScreenDC() {
   Init(::GetDC(nullptr), false);
 }
 
-TPaintDC::TPaintDC(HWND window) : Wnd(window) {
-  Init(::BeginPaint(window, &Ps), false);
-}
+TPaintDC::TPaintDC(HWND window) : Wnd(window) { Init(::BeginPaint(window, &Ps), false); }
 
 TPaintDC::~TPaintDC() {
   RestoreObjects();

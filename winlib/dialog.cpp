@@ -7,12 +7,8 @@
 #include "winproc.h"
 
 DEFINE_RESPONSE_TABLE1(TDialog, TWindow)
-  EV_COMMAND(IDOK, CmOk),
-  EV_COMMAND(IDCANCEL, CmCancel),
-  EV_WM_CLOSE,
-  EV_WM_CTLCOLOR,
-  EV_MESSAGE(WM_INITDIALOG, EvInitDialog),
-END_RESPONSE_TABLE;
+EV_COMMAND(IDOK, CmOk), EV_COMMAND(IDCANCEL, CmCancel), EV_WM_CLOSE, EV_WM_CTLCOLOR,
+    EV_MESSAGE(WM_INITDIALOG, EvInitDialog), END_RESPONSE_TABLE;
 
 TDialog::TDialog() = default;
 
@@ -172,8 +168,8 @@ HBRUSH TDialog::EvCtlColor(HDC dc, HWND child, uint ctlType) {
 
 // ---- TInputDialog ----
 
-TInputDialog::TInputDialog(TWindow* parent, const char* title, const char* prompt,
-                           char* buffer, int bufferSize, TModule* module)
+TInputDialog::TInputDialog(TWindow* parent, const char* title, const char* prompt, char* buffer,
+                           int bufferSize, TModule* module)
     : prompt_(prompt ? prompt : ""), buffer_(buffer), bufferSize_(bufferSize) {
   TWindow::Init(parent, title, module ? module : GetWinLibModule());
   InitDialog(MAKEINTRESOURCEA(ResId));

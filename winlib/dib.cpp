@@ -35,10 +35,10 @@ size_t ImageBytes(const BITMAPINFOHEADER& h) {
 bool HeaderOk(const void* data, size_t size) {
   if (size < sizeof(BITMAPINFOHEADER)) return false;
   auto* h = static_cast<const BITMAPINFOHEADER*>(data);
-  return h->biSize >= sizeof(BITMAPINFOHEADER) && h->biSize <= size && h->biWidth > 0 &&
-         h->biHeight != 0 && h->biPlanes == 1 &&
-         (h->biBitCount == 1 || h->biBitCount == 4 || h->biBitCount == 8 ||
-          h->biBitCount == 16 || h->biBitCount == 24 || h->biBitCount == 32);
+  return h->biSize >= sizeof(BITMAPINFOHEADER) && h->biSize <= size && h->biWidth > 0 && h->biHeight != 0 &&
+         h->biPlanes == 1 &&
+         (h->biBitCount == 1 || h->biBitCount == 4 || h->biBitCount == 8 || h->biBitCount == 16 ||
+          h->biBitCount == 24 || h->biBitCount == 32);
 }
 
 }  // namespace
@@ -94,8 +94,7 @@ TDib::TDib(const char* fileName) {
   // The bits start at bfOffBits, which may leave a gap after the colour table.
   size_t head = h.biSize + TableBytes(h);
   size_t image = ImageBytes(h);
-  if (head > rest || fh.bfOffBits < sizeof fh + head || fh.bfOffBits + image > data.size())
-    TXGdi::Raise();
+  if (head > rest || fh.bfOffBits < sizeof fh + head || fh.bfOffBits + image > data.size()) TXGdi::Raise();
   std::vector<char> block(head + image);
   std::memcpy(block.data(), packed, head);
   std::memcpy(block.data() + head, data.data() + fh.bfOffBits, image);

@@ -5,8 +5,8 @@
 #include "winlib/static.h"
 #include "winlib/validator.h"
 
-TEdit::TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h,
-             uint textLimit, bool multiline, TModule* module) {
+TEdit::TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h, uint textLimit,
+             bool multiline, TModule* module) {
   TWindow::Init(parent, text, module);
   InitControl(id, x, y, w, h);
   TextLimit = textLimit;
@@ -47,9 +47,7 @@ uint TEdit::Transfer(void* buffer, TTransferDirection direction) {
   return TStatic::Transfer(buffer, direction);
 }
 
-bool TEdit::CanClose() {
-  return TStatic::CanClose() && (!HWindow || IsValid(true));
-}
+bool TEdit::CanClose() { return TStatic::CanClose() && (!HWindow || IsValid(true)); }
 
 void TEdit::GetSelection(uint& start, uint& end) const {
   DWORD s = 0, e = 0;

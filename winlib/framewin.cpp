@@ -7,18 +7,13 @@
 #include "winlib/module.h"
 
 DEFINE_RESPONSE_TABLE1(TFrameWindow, TWindow)
-  EV_WM_SIZE,
-  EV_WM_PAINT,
-  EV_WM_ERASEBKGND,
-  EV_WM_QUERYDRAGICON,
-  EV_WM_SETFOCUS,
-  EV_WM_INITMENUPOPUP,
-END_RESPONSE_TABLE;
+EV_WM_SIZE, EV_WM_PAINT, EV_WM_ERASEBKGND, EV_WM_QUERYDRAGICON, EV_WM_SETFOCUS, EV_WM_INITMENUPOPUP,
+    END_RESPONSE_TABLE;
 
 TFrameWindow::TFrameWindow() = default;
 
-TFrameWindow::TFrameWindow(TWindow* parent, const char* title, TWindow* clientWnd,
-                           bool shrinkToClient, TModule* module) {
+TFrameWindow::TFrameWindow(TWindow* parent, const char* title, TWindow* clientWnd, bool shrinkToClient,
+                           TModule* module) {
   TWindow::Init(parent, title, module);
   Init(clientWnd, shrinkToClient);
 }
@@ -42,8 +37,8 @@ TWindow* TFrameWindow::SetClientWindow(TWindow* clientWnd) {
   TWindow* previous = ClientWnd;
   ClientWnd = clientWnd;
   if (clientWnd) {
-    clientWnd->Attr.Style = (clientWnd->Attr.Style & ~(WS_POPUP | WS_OVERLAPPEDWINDOW)) |
-                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    clientWnd->Attr.Style =
+        (clientWnd->Attr.Style & ~(WS_POPUP | WS_OVERLAPPEDWINDOW)) | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     if (clientWnd->Attr.X == int(CW_USEDEFAULT)) clientWnd->Attr.X = clientWnd->Attr.Y = 0;
     if (clientWnd->Attr.W == int(CW_USEDEFAULT)) clientWnd->Attr.W = clientWnd->Attr.H = 0;
     clientWnd->SetFlag(wfAutoCreate);
@@ -105,9 +100,8 @@ void TFrameWindow::SetIcon(TModule* module, const char* resId) {
 }
 
 TWindow* TFrameWindow::FirstChildWithTab() {
-  return FirstThat([](TWindow* w, void*) {
-    return w->HWindow && (w->GetStyle() & WS_TABSTOP) != 0;
-  }, nullptr);
+  return FirstThat([](TWindow* w, void*) { return w->HWindow && (w->GetStyle() & WS_TABSTOP) != 0; },
+                   nullptr);
 }
 
 bool TFrameWindow::HoldFocusHWnd(HWND, HWND gain) {
@@ -125,8 +119,7 @@ bool TFrameWindow::PreProcessMsg(MSG& msg) { return TWindow::PreProcessMsg(msg);
 LRESULT TFrameWindow::EvCommand(uint id, HWND hWndCtl, uint notifyCode) {
   if (!hWndCtl && ClientWnd && ClientWnd->HWindow) {
     TEventInfo cmd(WM_COMMAND, id, 0, ekCommand);
-    if (ClientWnd->Find(cmd))
-      return cmd.Dispatch(MAKEWPARAM(id, notifyCode), 0);
+    if (ClientWnd->Find(cmd)) return cmd.Dispatch(MAKEWPARAM(id, notifyCode), 0);
   }
   return TWindow::EvCommand(id, hWndCtl, notifyCode);
 }
@@ -159,9 +152,7 @@ bool TFrameWindow::EvEraseBkgnd(HDC dc) {
   return TWindow::EvEraseBkgnd(dc);
 }
 
-HICON TFrameWindow::EvQueryDragIcon() {
-  return icon_ ? icon_ : TWindow::EvQueryDragIcon();
-}
+HICON TFrameWindow::EvQueryDragIcon() { return icon_ ? icon_ : TWindow::EvQueryDragIcon(); }
 
 void TFrameWindow::EvSetFocus(HWND lostFocus) {
   if (HWndRestoreFocus && ::IsWindow(HWndRestoreFocus) && ::IsChild(HWindow, HWndRestoreFocus)) {

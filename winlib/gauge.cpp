@@ -6,11 +6,10 @@
 #include "winlib/dc.h"
 
 DEFINE_RESPONSE_TABLE1(TGauge, TControl)
-  EV_WM_ERASEBKGND,
-END_RESPONSE_TABLE;
+EV_WM_ERASEBKGND, END_RESPONSE_TABLE;
 
-TGauge::TGauge(TWindow* parent, const char* title, int id, int x, int y, int w, int h,
-               bool isHorizontal, int margin, TModule* module)
+TGauge::TGauge(TWindow* parent, const char* title, int id, int x, int y, int w, int h, bool isHorizontal,
+               int margin, TModule* module)
     : Margin(margin), IsHorizontal(isHorizontal), BarColor(TColor::Sys(COLOR_HIGHLIGHT)) {
   TWindow::Init(parent, title, module);
   InitControl(id, x, y, w, h);
@@ -62,15 +61,19 @@ void TGauge::Paint(TDC& dc, bool, TRect&) {
   if (r.IsEmpty()) return;
   TBrush face(TColor::Sys(COLOR_BTNFACE));
   dc.FillRect(r, face);
-  if (LedSpacing > 0) PaintLeds(dc, r);
-  else PaintBar(dc, r);
+  if (LedSpacing > 0)
+    PaintLeds(dc, r);
+  else
+    PaintBar(dc, r);
 }
 
 void TGauge::PaintBar(TDC& dc, TRect& r) {
   int range = Max - Min;
   TRect bar = r;
-  if (IsHorizontal) bar.right = r.left + int((long long)r.Width() * (Value - Min) / range);
-  else bar.top = r.bottom - int((long long)r.Height() * (Value - Min) / range);
+  if (IsHorizontal)
+    bar.right = r.left + int((long long)r.Width() * (Value - Min) / range);
+  else
+    bar.top = r.bottom - int((long long)r.Height() * (Value - Min) / range);
   if (!BarColor.IsNone()) {
     TBrush brush(BarColor);
     dc.FillRect(bar, brush);

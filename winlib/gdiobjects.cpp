@@ -42,13 +42,12 @@ TBrush::TBrush(const TDib& dib) {
 
 TFont::TFont(const LOGFONTA& logFont) { SetHandle(::CreateFontIndirectA(&logFont), true); }
 
-TFont::TFont(const char* facename, int height, int width, int escapement, int orientation,
-             int weight, uint8_t pitchAndFamily, uint8_t italic, uint8_t underline,
-             uint8_t strikeout, uint8_t charSet) {
-  SetHandle(::CreateFontA(height, width, escapement, orientation, weight, italic, underline,
-                          strikeout, charSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, pitchAndFamily, facename),
-            true);
+TFont::TFont(const char* facename, int height, int width, int escapement, int orientation, int weight,
+             uint8_t pitchAndFamily, uint8_t italic, uint8_t underline, uint8_t strikeout, uint8_t charSet) {
+  SetHandle(
+      ::CreateFontA(height, width, escapement, orientation, weight, italic, underline, strikeout, charSet,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitchAndFamily, facename),
+      true);
 }
 
 TPalette::TPalette(const LOGPALETTE* logPalette) { SetHandle(::CreatePalette(logPalette), true); }
@@ -79,9 +78,7 @@ uint TPalette::GetNumEntries() const {
   return n;
 }
 
-TBitmap::TBitmap(HINSTANCE instance, const char* resId) {
-  SetHandle(::LoadBitmapA(instance, resId), true);
-}
+TBitmap::TBitmap(HINSTANCE instance, const char* resId) { SetHandle(::LoadBitmapA(instance, resId), true); }
 
 TBitmap::TBitmap(int width, int height, uint8_t planes, uint8_t bitCount, const void* bits) {
   SetHandle(::CreateBitmap(width, height, planes, bitCount, bits), true);
@@ -98,8 +95,8 @@ TBitmap::TBitmap(const TDib& dib, const TPalette* palette) {
     old = ::SelectPalette(screen, *palette, FALSE);
     ::RealizePalette(screen);
   }
-  HBITMAP h = ::CreateDIBitmap(screen, dib.GetInfoHeader(), CBM_INIT, dib.GetBits(),
-                               dib.GetInfo(), dib.Usage());
+  HBITMAP h =
+      ::CreateDIBitmap(screen, dib.GetInfoHeader(), CBM_INIT, dib.GetBits(), dib.GetInfo(), dib.Usage());
   if (palette) ::SelectPalette(screen, old, FALSE);
   ::ReleaseDC(nullptr, screen);
   SetHandle(h, true);

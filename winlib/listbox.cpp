@@ -12,8 +12,7 @@ void TListBoxData::AddStringItem(const char* s, LPARAM itemData, bool isSelected
 }
 
 void TListBoxData::Select(int index) {
-  if (std::find(SelIndices.begin(), SelIndices.end(), index) == SelIndices.end())
-    SelIndices.push_back(index);
+  if (std::find(SelIndices.begin(), SelIndices.end(), index) == SelIndices.end()) SelIndices.push_back(index);
 }
 
 std::string TListBoxData::GetSelString(int i) const {
@@ -55,8 +54,10 @@ uint TListBox::Transfer(void* buffer, TTransferDirection direction) {
     }
   } else if (data && direction == tdGetData) {
     data->ResetSelections();
-    if (IsMultipleSel()) data->SelIndices = GetSelIndexes();
-    else if (GetSelIndex() >= 0) data->Select(GetSelIndex());
+    if (IsMultipleSel())
+      data->SelIndices = GetSelIndexes();
+    else if (GetSelIndex() >= 0)
+      data->Select(GetSelIndex());
   }
   return sizeof(TListBoxData*);
 }
@@ -110,7 +111,9 @@ int TListBox::GetSelCount() const {
 }
 
 LPARAM TListBox::GetItemData(int index) const { return LPARAM(SendMessage(LB_GETITEMDATA, WPARAM(index))); }
-int TListBox::SetItemData(int index, LPARAM data) { return int(SendMessage(LB_SETITEMDATA, WPARAM(index), data)); }
+int TListBox::SetItemData(int index, LPARAM data) {
+  return int(SendMessage(LB_SETITEMDATA, WPARAM(index), data));
+}
 int TListBox::DirectoryList(uint attrs, const char* fileSpec) {
   return int(SendMessage(LB_DIR, attrs, LPARAM(fileSpec)));
 }

@@ -64,8 +64,7 @@ int TModule::Error(const xmsg& x, uint captionResId, uint promptResId) {
   if (text.empty()) text = LoadString(IDS_WLUNKNOWNEXCEPTION);
   if (promptResId) {
     text += "\n\n" + LoadString(promptResId);
-    int answer = ::MessageBoxA(nullptr, text.c_str(), caption.c_str(),
-                               MB_YESNO | MB_ICONSTOP | MB_TASKMODAL);
+    int answer = ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_YESNO | MB_ICONSTOP | MB_TASKMODAL);
     return answer == IDYES ? 0 : -1;
   }
   ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);

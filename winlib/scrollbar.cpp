@@ -2,9 +2,7 @@
 #include "winlib/scrollbar.h"
 
 DEFINE_RESPONSE_TABLE1(TScrollBar, TControl)
-  EV_WM_HSCROLL,
-  EV_WM_VSCROLL,
-END_RESPONSE_TABLE;
+EV_WM_HSCROLL, EV_WM_VSCROLL, END_RESPONSE_TABLE;
 
 TScrollBar::TScrollBar(TWindow* parent, int id, int x, int y, int w, int h, bool isHScrollBar,
                        TModule* module) {
@@ -31,8 +29,10 @@ void TScrollBar::SetupWindow() {
 // The buffer holds an int position.
 uint TScrollBar::Transfer(void* buffer, TTransferDirection direction) {
   int* pos = static_cast<int*>(buffer);
-  if (direction == tdGetData) *pos = GetPosition();
-  else if (direction == tdSetData) SetPosition(*pos);
+  if (direction == tdGetData)
+    *pos = GetPosition();
+  else if (direction == tdSetData)
+    SetPosition(*pos);
   return sizeof(int);
 }
 
@@ -67,15 +67,33 @@ void TScrollBar::SBBottom() {
 
 void TScrollBar::ScrollCode(uint code, uint pos) {
   switch (code) {
-    case SB_LINEUP: SBLineUp(); break;
-    case SB_LINEDOWN: SBLineDown(); break;
-    case SB_PAGEUP: SBPageUp(); break;
-    case SB_PAGEDOWN: SBPageDown(); break;
-    case SB_THUMBPOSITION: SBThumbPosition(int(pos)); break;
-    case SB_THUMBTRACK: SBThumbTrack(int(pos)); break;
-    case SB_TOP: SBTop(); break;
-    case SB_BOTTOM: SBBottom(); break;
-    case SB_ENDSCROLL: SBEndScroll(); break;
+    case SB_LINEUP:
+      SBLineUp();
+      break;
+    case SB_LINEDOWN:
+      SBLineDown();
+      break;
+    case SB_PAGEUP:
+      SBPageUp();
+      break;
+    case SB_PAGEDOWN:
+      SBPageDown();
+      break;
+    case SB_THUMBPOSITION:
+      SBThumbPosition(int(pos));
+      break;
+    case SB_THUMBTRACK:
+      SBThumbTrack(int(pos));
+      break;
+    case SB_TOP:
+      SBTop();
+      break;
+    case SB_BOTTOM:
+      SBBottom();
+      break;
+    case SB_ENDSCROLL:
+      SBEndScroll();
+      break;
   }
 }
 

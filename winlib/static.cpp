@@ -5,16 +5,15 @@
 
 TStatic::TStatic() : TextLimit(0) {}
 
-TStatic::TStatic(TWindow* parent, int id, const char* title, int x, int y, int w, int h,
-                 uint textLimit, TModule* module)
+TStatic::TStatic(TWindow* parent, int id, const char* title, int x, int y, int w, int h, uint textLimit,
+                 TModule* module)
     : TextLimit(textLimit) {
   TWindow::Init(parent, title, module);
   InitControl(id, x, y, w, h);
   Attr.Style = (Attr.Style | SS_LEFT) & ~uint32_t(WS_TABSTOP);
 }
 
-TStatic::TStatic(TWindow* parent, int resourceId, uint textLimit, TModule* module)
-    : TextLimit(textLimit) {
+TStatic::TStatic(TWindow* parent, int resourceId, uint textLimit, TModule* module) : TextLimit(textLimit) {
   TWindow::Init(parent, nullptr, module);
   InitResource(resourceId);
 }
@@ -38,8 +37,7 @@ uint TStatic::Transfer(void* buffer, TTransferDirection direction) {
   return TextLimit;
 }
 
-TGroupBox::TGroupBox(TWindow* parent, int id, const char* text, int x, int y, int w, int h,
-                     TModule* module) {
+TGroupBox::TGroupBox(TWindow* parent, int id, const char* text, int x, int y, int w, int h, TModule* module) {
   TWindow::Init(parent, text, module);
   InitControl(id, x, y, w, h);
   Attr.Style = (Attr.Style | BS_GROUPBOX) & ~uint32_t(WS_TABSTOP);

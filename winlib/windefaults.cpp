@@ -7,20 +7,9 @@
 #include "winlib/window.h"
 
 DEFINE_RESPONSE_TABLE(TWindow)
-  EV_WM_PAINT,
-  EV_WM_ERASEBKGND,
-  EV_WM_CLOSE,
-  EV_WM_DESTROY,
-  EV_WM_SETCURSOR,
-  EV_WM_DRAWITEM,
-  EV_WM_MEASUREITEM,
-  EV_WM_COMPAREITEM,
-  EV_WM_DELETEITEM,
-  EV_WM_CHARTOITEM,
-  EV_WM_VKEYTOITEM,
-  EV_WM_HSCROLL,
-  EV_WM_VSCROLL,
-END_RESPONSE_TABLE;
+EV_WM_PAINT, EV_WM_ERASEBKGND, EV_WM_CLOSE, EV_WM_DESTROY, EV_WM_SETCURSOR, EV_WM_DRAWITEM, EV_WM_MEASUREITEM,
+    EV_WM_COMPAREITEM, EV_WM_DELETEITEM, EV_WM_CHARTOITEM, EV_WM_VKEYTOITEM, EV_WM_HSCROLL, EV_WM_VSCROLL,
+    END_RESPONSE_TABLE;
 
 namespace {
 TControl* ControlOf(HWND h) { return dynamic_cast<TControl*>(TWindow::GetWindowPtr(h)); }
@@ -29,8 +18,10 @@ TControl* ControlOf(HWND h) { return dynamic_cast<TControl*>(TWindow::GetWindowP
 int TWindow::EvCreate(CREATESTRUCTA&) { return int(DefaultProcessing()); }
 
 void TWindow::EvClose() {
-  if (IsFlagSet(wfPredefinedClass)) DefaultProcessing();
-  else CloseWindow(0);
+  if (IsFlagSet(wfPredefinedClass))
+    DefaultProcessing();
+  else
+    CloseWindow(0);
 }
 
 void TWindow::EvDestroy() {
@@ -49,8 +40,7 @@ void TWindow::EvPaint() {
 }
 
 bool TWindow::EvEraseBkgnd(HDC dc) {
-  if (IsFlagSet(wfPredefinedClass) || BkgndColor.GetValue() == 0xFFFFFFFF)
-    return DefaultProcessing() != 0;
+  if (IsFlagSet(wfPredefinedClass) || BkgndColor.GetValue() == 0xFFFFFFFF) return DefaultProcessing() != 0;
   if (BkgndColor.IsNone()) return true;
   if (!bkgndBrush_) bkgndBrush_ = ::CreateSolidBrush(BkgndColor.Resolved());
   RECT r;
@@ -94,8 +84,10 @@ int TWindow::EvCompareItem(uint, COMPAREITEMSTRUCT& compare) {
 }
 
 void TWindow::EvDeleteItem(uint, DELETEITEMSTRUCT& del) {
-  if (TControl* c = ControlOf(del.hwndItem)) c->DeleteItem(del);
-  else DefaultProcessing();
+  if (TControl* c = ControlOf(del.hwndItem))
+    c->DeleteItem(del);
+  else
+    DefaultProcessing();
 }
 
 int TWindow::EvCharToItem(uint key, HWND listBox, uint caretIndex) {
@@ -112,15 +104,19 @@ int TWindow::EvVKeyToItem(uint key, HWND listBox, uint caretIndex) {
 void TWindow::EvHScroll(uint code, uint pos, HWND ctl) {
   TWindow* c = GetWindowPtr(ctl);
   TEventInfo ev(WM_HSCROLL);
-  if (c && c != this && c->Find(ev)) ev.Dispatch(MAKEWPARAM(code, pos), reinterpret_cast<LPARAM>(ctl));
-  else DefaultProcessing();
+  if (c && c != this && c->Find(ev))
+    ev.Dispatch(MAKEWPARAM(code, pos), reinterpret_cast<LPARAM>(ctl));
+  else
+    DefaultProcessing();
 }
 
 void TWindow::EvVScroll(uint code, uint pos, HWND ctl) {
   TWindow* c = GetWindowPtr(ctl);
   TEventInfo ev(WM_VSCROLL);
-  if (c && c != this && c->Find(ev)) ev.Dispatch(MAKEWPARAM(code, pos), reinterpret_cast<LPARAM>(ctl));
-  else DefaultProcessing();
+  if (c && c != this && c->Find(ev))
+    ev.Dispatch(MAKEWPARAM(code, pos), reinterpret_cast<LPARAM>(ctl));
+  else
+    DefaultProcessing();
 }
 
 // Handlers whose default is the system's.

@@ -22,9 +22,7 @@ char* CopyTitle(const char* title) {
 
 TWindow::TWindow() = default;
 
-TWindow::TWindow(TWindow* parent, const char* title, TModule* module) {
-  Init(parent, title, module);
-}
+TWindow::TWindow(TWindow* parent, const char* title, TModule* module) { Init(parent, title, module); }
 
 TWindow::TWindow(HWND handle, TModule* module) {
   Module = module;
@@ -62,7 +60,8 @@ TWindow::~TWindow() {
   TApplication::Uncondemn(this);
   while (ChildList) delete GetFirstChild();
   if (HWindow) {
-    if (IsFlagSet(wfAlias)) Detach();
+    if (IsFlagSet(wfAlias))
+      Detach();
     else {
       HWND h = HWindow;
       ::DestroyWindow(h);
@@ -101,7 +100,8 @@ void TWindow::RemoveChild(TWindow* child) {
   TWindow* prev = ChildList;
   do {
     if (prev->SiblingList == child) {
-      if (prev == child) ChildList = nullptr;  // the only one
+      if (prev == child)
+        ChildList = nullptr;  // the only one
       else {
         prev->SiblingList = child->SiblingList;
         if (ChildList == child) ChildList = prev;
@@ -123,7 +123,10 @@ TWindow* TWindow::Previous() const {
 uint TWindow::NumChildren() const {
   uint n = 0;
   if (TWindow* w = GetFirstChild()) {
-    do { ++n; w = w->SiblingList; } while (w != GetFirstChild());
+    do {
+      ++n;
+      w = w->SiblingList;
+    } while (w != GetFirstChild());
   }
   return n;
 }
@@ -132,7 +135,10 @@ void TWindow::ForEach(void (*action)(TWindow*, void*), void* args) {
   // The next child is taken before the action, which may delete the current one.
   std::vector<TWindow*> children;
   if (TWindow* w = GetFirstChild()) {
-    do { children.push_back(w); w = w->SiblingList; } while (w != GetFirstChild());
+    do {
+      children.push_back(w);
+      w = w->SiblingList;
+    } while (w != GetFirstChild());
   }
   for (TWindow* c : children) action(c, args);
 }
@@ -209,17 +215,18 @@ bool TWindow::CreateWithOwner(TWindow* owner) {
 HWND TWindow::PerformCreate(INT_PTR menuOrId) {
   HWND parent = Parent ? Parent->HWindow : nullptr;
   if (!(Attr.Style & WS_CHILD) && owner_) parent = owner_;
-  return ::CreateWindowExA(Attr.ExStyle, GetClassName(), Title, Attr.Style, Attr.X, Attr.Y,
-                           Attr.W, Attr.H, parent, reinterpret_cast<HMENU>(menuOrId),
-                           ClassInstance(), Attr.Param);
+  return ::CreateWindowExA(Attr.ExStyle, GetClassName(), Title, Attr.Style, Attr.X, Attr.Y, Attr.W, Attr.H,
+                           parent, reinterpret_cast<HMENU>(menuOrId), ClassInstance(), Attr.Param);
 }
 
 bool TWindow::Create() {
   if (HWindow) return true;
   Register();
   INT_PTR menuOrId = 0;
-  if (Attr.Style & WS_CHILD) menuOrId = Attr.Id;
-  else if (Attr.Menu) menuOrId = reinterpret_cast<INT_PTR>(::LoadMenuA(ClassInstance(), Attr.Menu));
+  if (Attr.Style & WS_CHILD)
+    menuOrId = Attr.Id;
+  else if (Attr.Menu)
+    menuOrId = reinterpret_cast<INT_PTR>(::LoadMenuA(ClassInstance(), Attr.Menu));
   HWND h;
   {
     WlCreatingScope creating(this);
@@ -287,8 +294,10 @@ bool TWindow::CanClose() {
 void TWindow::CloseWindow(int retVal) {
   bool ok;
   TApplication* app = GetApplicationObject();
-  if (IsFlagSet(wfMainWindow) && app) ok = app->CanClose();
-  else ok = CanClose();
+  if (IsFlagSet(wfMainWindow) && app)
+    ok = app->CanClose();
+  else
+    ok = CanClose();
   if (ok) Destroy(retVal);
 }
 
@@ -312,8 +321,7 @@ void TWindow::Detach() {
   if (!HWindow) return;
   if (::IsWindow(HWindow)) {
     ::RemovePropA(HWindow, WlPropName);
-    if (DefaultProc &&
-        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(HWindow, GWLP_WNDPROC)) == WlStdWndProc)
+    if (DefaultProc && reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(HWindow, GWLP_WNDPROC)) == WlStdWndProc)
       ::SetWindowLongPtrA(HWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefaultProc));
   }
   DefaultProc = nullptr;
@@ -418,7 +426,10 @@ bool TWindow::ShowWindow(int cmdShow) { return HWindow && ::ShowWindow(HWindow, 
 
 bool TWindow::MoveWindow(int x, int y, int w, int h, bool repaint) {
   if (!HWindow) {
-    Attr.X = x; Attr.Y = y; Attr.W = w; Attr.H = h;
+    Attr.X = x;
+    Attr.Y = y;
+    Attr.W = w;
+    Attr.H = h;
     return true;
   }
   return ::MoveWindow(HWindow, x, y, w, h, repaint);
@@ -460,8 +471,10 @@ std::string TWindow::GetWindowText() const {
 }
 
 void TWindow::SetWindowText(const char* text) {
-  if (HWindow) ::SetWindowTextA(HWindow, text ? text : "");
-  else SetCaption(text);
+  if (HWindow)
+    ::SetWindowTextA(HWindow, text ? text : "");
+  else
+    SetCaption(text);
 }
 
 // ---- transfer ----

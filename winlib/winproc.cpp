@@ -34,8 +34,7 @@ TWindow* WlClaimCreating() {
 static bool IsCreatingWindow(HWND handle) {
   if (!g_creating) return false;
   char name[256];
-  return ::GetClassNameA(handle, name, sizeof name) &&
-         ::lstrcmpiA(name, g_creating->GetClassName()) == 0;
+  return ::GetClassNameA(handle, name, sizeof name) && ::lstrcmpiA(name, g_creating->GetClassName()) == 0;
 }
 
 LRESULT CALLBACK WlStdWndProc(HWND handle, UINT msg, WPARAM p1, LPARAM p2) {

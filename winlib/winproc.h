@@ -9,10 +9,10 @@ extern const char WlPropName[];
 TWindow* WlClaimCreating();  // the object being created, once
 
 class WlCreatingScope {
-public:
+ public:
   explicit WlCreatingScope(TWindow* window);
   ~WlCreatingScope();
 
-private:
+ private:
   TWindow* previous_;
 };

@@ -16,7 +16,9 @@
 
 namespace {
 
-struct Op { uint32_t slot, size; };
+struct Op {
+  uint32_t slot, size;
+};
 
 double seconds() {
   LARGE_INTEGER f, t;

@@ -104,8 +104,10 @@ int main(int argc, char** argv) {
   printf("%zu records of 16 bytes\n", n);
   printf("std::sort               %8.3f s\n", tStd);
   printf("JxSort in memory        %8.3f s   %.2f x std::sort\n", tMem, tMem / tStd);
-  printf("JxSort with %3u runs    %8.3f s   %.2f x std::sort (adding and reading)\n", runs, tRuns, tRuns / tStd);
-  printf("JxSort, 2 buffers, %3u  %8.3f s   %.2f x std::sort (adding and reading)\n", runs2, tTwo, tTwo / tStd);
+  printf("JxSort with %3u runs    %8.3f s   %.2f x std::sort (adding and reading)\n", runs, tRuns,
+         tRuns / tStd);
+  printf("JxSort, 2 buffers, %3u  %8.3f s   %.2f x std::sort (adding and reading)\n", runs2, tTwo,
+         tTwo / tStd);
   JxErrorKeeper::giveUpErrorList();
   errors.deleteNodes();
   return 0;

@@ -62,9 +62,10 @@ int main(int argc, char** argv) {
 
   BasicRunner runner;
   BasicOutcome out;
-  if (!runner.compile("Dim n As Long\nSub BW_MouseMove(button As Integer, shift As Integer, x As Single, y As "
-                      "Single)\n  n = n + 1\nEnd Sub\n",
-                      out)) {
+  if (!runner.compile(
+          "Dim n As Long\nSub BW_MouseMove(button As Integer, shift As Integer, x As Single, y As "
+          "Single)\n  n = n + 1\nEnd Sub\n",
+          out)) {
     std::printf("compile: %s\n", out.error.c_str());
     return 1;
   }
@@ -83,8 +84,8 @@ int main(int argc, char** argv) {
   double native = Run(plain.HWindow, n);
   ValuePtr counted;
   counted.adopt(runner.object()->evalIMember("n", nullptr));
-  std::printf("messages: %ld (Basic handler counted %ld, C++ handler %ld)\n", n, counted ? counted->asLong() : -1,
-              plain.count);
+  std::printf("messages: %ld (Basic handler counted %ld, C++ handler %ld)\n", n,
+              counted ? counted->asLong() : -1, plain.count);
   std::printf("Basic handler: %.0f messages/s\n", n / basic);
   std::printf("C++ handler:   %.0f messages/s\n", n / native);
   std::printf("ratio (Basic time / C++ time): %.1f\n", basic / native);

@@ -94,12 +94,13 @@ int main() {
     int b1 = p.block({p.let("t", Bin(BinaryOp::CAT, S("item "), p.id("i"))),
                       p.let("n", Bin(BinaryOp::ADD, p.id("n"), new IntrString(72, 0, p.id("t"))))});
     int b2 = p.block({p.let("u", Bin(BinaryOp::CAT, p.id("u"), S("x")))});
-    obj->addField(p.func("Strings", kTypeLong,
-                         {new ForNext(1, b1, p.id("i"), I(1), I(200000), nullptr, 0, FOR_NUMERIC),
-                          new ForNext(2, b2, p.id("i"), I(1), I(20000), nullptr, 0, FOR_NUMERIC),
-                          p.let("Strings", Bin(BinaryOp::ADD, p.id("n"), new IntrString(72, 0, p.id("u"))))},
-                         {Var("i", kTypeLong), Var("n", kTypeLong), Var("t", kTypeString), Var("u", kTypeString)}),
-                  nullptr, 0);
+    obj->addField(
+        p.func("Strings", kTypeLong,
+               {new ForNext(1, b1, p.id("i"), I(1), I(200000), nullptr, 0, FOR_NUMERIC),
+                new ForNext(2, b2, p.id("i"), I(1), I(20000), nullptr, 0, FOR_NUMERIC),
+                p.let("Strings", Bin(BinaryOp::ADD, p.id("n"), new IntrString(72, 0, p.id("u"))))},
+               {Var("i", kTypeLong), Var("n", kTypeLong), Var("t", kTypeString), Var("u", kTypeString)}),
+        nullptr, 0);
   }
   // Function Add1(ByVal x As Long) As Long: Add1 = x + 1
   // Function Calls() As Long: For i = 1 To 1000000: s = Add1(s): Next: Calls = s

@@ -29,9 +29,7 @@ lib_task* task() { return static_cast<lib_task*>(mdsGetPerTaskData(PTD_API_TASK)
 void engineError(unsigned short n, unsigned long native = 0) {
   JxErrorKeeper::addDatabaseError(n, native, "engine text", JX_ERROR);
 }
-void engineWarning(unsigned short n) {
-  JxErrorKeeper::addDatabaseError(n, 0, "engine warning", JX_WARNING);
-}
+void engineWarning(unsigned short n) { JxErrorKeeper::addDatabaseError(n, 0, "engine warning", JX_WARNING); }
 
 TEST(Frame, FirstCreatingCallStartsTheEngine) {
   EXPECT_EQ(call([] {}), 0);
@@ -54,8 +52,9 @@ TEST(Frame, EachCallStartsWithAnEmptyList) {
             }),
             4103);
   EXPECT_EQ(jxErr(), 4103);
-  EXPECT_STREQ(jxErrMsg(), "You provided an invalid column number.  Column numbers must be "
-                           "between 1 and the number of columns returned by the SELECT statement.");
+  EXPECT_STREQ(jxErrMsg(),
+               "You provided an invalid column number.  Column numbers must be "
+               "between 1 and the number of columns returned by the SELECT statement.");
   EXPECT_EQ(call([] {}), 0);
   EXPECT_EQ(jxErr(), 0);
   EXPECT_STREQ(jxErrMsg(), "");
@@ -112,7 +111,10 @@ TEST(Frame, ExitMapping) {
   for (const Case& c : cases) {
     task()->workArounds = c.workArounds;
     int16_t status = call([&] {
-      if (c.warning) engineWarning(c.number); else engineError(c.number, c.native);
+      if (c.warning)
+        engineWarning(c.number);
+      else
+        engineError(c.number, c.native);
     });
     task()->workArounds = 0;
     EXPECT_EQ(status, c.status) << c.name;
@@ -241,8 +243,7 @@ TEST(Messages, NumberWithoutTextStillCounts) {
               libErrorById(4108);
             }),
             4108);
-  EXPECT_STREQ(jxErrMsg(),
-               "\nThe connection, statement, or query handle you provided is not valid.\n");
+  EXPECT_STREQ(jxErrMsg(), "\nThe connection, statement, or query handle you provided is not valid.\n");
 }
 
 TEST(Frame, TaskTerminationEndsTheEngineAndTheNextCallStartsAgain) {

@@ -17,7 +17,8 @@
 namespace {
 
 int16_t callWith(const std::function<void(lib_task*, lib_thread*)>& work) {
-  return libStatusCall(0, "handleTest", [](lib_task*) {}, work);
+  return libStatusCall(
+      0, "handleTest", [](lib_task*) {}, work);
 }
 
 lib_task* startedTask() {
@@ -47,8 +48,7 @@ TEST(Handles, TableGrowsByFiveAndReusesTheLowestFreeHandle) {
   lib_task* t = startedTask();
   ASSERT_NE(t, nullptr);
   ASSERT_EQ(t->slotCount, LIB_FIRST_SLOTS);
-  for (int16_t expected = 1; expected <= 5; ++expected)
-    EXPECT_EQ(newConnection(t), expected);
+  for (int16_t expected = 1; expected <= 5; ++expected) EXPECT_EQ(newConnection(t), expected);
   EXPECT_EQ(t->slotCount, 6);
   EXPECT_EQ(newConnection(t), 6);
   EXPECT_EQ(t->slotCount, 11);
@@ -123,8 +123,7 @@ DWORD WINAPI validateElsewhere(void* p) {
   Borrow* b = static_cast<Borrow*>(p);
   b->status = callWith([&](lib_task* task, lib_thread* thread) {
     lib_handle* r;
-    if (libValidate(task, thread, b->handle, LIB_H_STATEMENT, &r) == 0)
-      libReleaseStatement(task, r);
+    if (libValidate(task, thread, b->handle, LIB_H_STATEMENT, &r) == 0) libReleaseStatement(task, r);
   });
   const char* text = jxErrMsg();
   b->text = text ? text : "";
@@ -190,12 +189,12 @@ TEST(Handles, ColumnNumbers) {
   struct Case {
     uint16_t column;
     int16_t status;
-  } cases[] = {{0, JXS_INVALID_COLUMN}, {1, 0}, {3, 0}, {4, JXS_INVALID_COLUMN}, {0xFFFF, JXS_INVALID_COLUMN}};
+  } cases[] = {
+      {0, JXS_INVALID_COLUMN}, {1, 0}, {3, 0}, {4, JXS_INVALID_COLUMN}, {0xFFFF, JXS_INVALID_COLUMN}};
   for (const Case& c : cases) {
     EXPECT_EQ(callWith([&](lib_task* task, lib_thread* thread) {
                 lib_handle* r;
-                if (libValidateColumn(task, thread, stmt, c.column, &r) == 0)
-                  libReleaseStatement(task, r);
+                if (libValidateColumn(task, thread, stmt, c.column, &r) == 0) libReleaseStatement(task, r);
               }),
               c.status)
         << c.column;

@@ -53,8 +53,7 @@ TEST(DecimalLayout, PackedFromLongs) {
   for (const Case& c : cases) {
     ThreadErrors errors;
     short status;
-    Bytes got = toDec(bcvDecimalWord(c.precision, c.scale, c.signRoom), &c.value, BCV_LONG, 0,
-                      &status);
+    Bytes got = toDec(bcvDecimalWord(c.precision, c.scale, c.signRoom), &c.value, BCV_LONG, 0, &status);
     EXPECT_EQ(status, c.status) << c.value << " p" << c.precision;
     if (c.status == 0) {
       EXPECT_EQ(got, c.bytes) << c.value << " p" << c.precision;
@@ -70,8 +69,7 @@ TEST(DecimalLayout, PackedFromLongs) {
   EXPECT_EQ(toDec(bcvDecimalWord(3, -2), &v, BCV_LONG, 0, &status),
             toDec(bcvDecimalWord(5, 0), &v, BCV_LONG, 0, &status));
   int16_t s = -32768;
-  EXPECT_EQ(toDec(bcvDecimalWord(5, 0), &s, BCV_SHORT, 0, &status),
-            (Bytes{0x32, 0x76, 0x8D}));
+  EXPECT_EQ(toDec(bcvDecimalWord(5, 0), &s, BCV_SHORT, 0, &status), (Bytes{0x32, 0x76, 0x8D}));
   EXPECT_EQ(status, 0);
 }
 
@@ -84,11 +82,11 @@ TEST(DecimalLayout, FromDoublesRoundHalfUp) {
   } cases[] = {
       {123.45, 5, 2, 0, {0x12, 0x34, 0x5C}},
       {-1.5, 3, 1, 0, {0x01, 0x5D}},
-      {2.675, 5, 2, 0, {0x00, 0x26, 0x8C}},   // 2675000000000000 rounds up
+      {2.675, 5, 2, 0, {0x00, 0x26, 0x8C}},  // 2675000000000000 rounds up
       {-2.675, 5, 2, 0, {0x00, 0x26, 0x8D}},
-      {999.995, 5, 2, 3512, {}},              // the carry adds an integer digit
-      {99.5, 3, 0, 0, {0x10, 0x0C}},          // 100
-      {0.004, 3, 2, 0, {0x00, 0x0C}},         // rounds to zero, positive sign
+      {999.995, 5, 2, 3512, {}},       // the carry adds an integer digit
+      {99.5, 3, 0, 0, {0x10, 0x0C}},   // 100
+      {0.004, 3, 2, 0, {0x00, 0x0C}},  // rounds to zero, positive sign
       {-0.004, 3, 2, 0, {0x00, 0x0C}},
       {0.005, 3, 2, 0, {0x00, 0x1C}},
       {1e20, 10, 0, 3512, {}},
@@ -100,8 +98,10 @@ TEST(DecimalLayout, FromDoublesRoundHalfUp) {
     short status;
     Bytes got = toDec(bcvDecimalWord(c.precision, c.scale), &c.value, BCV_DOUBLE, 0, &status);
     EXPECT_EQ(status, c.status) << c.value;
-    if (c.status == 0) EXPECT_EQ(got, c.bytes) << c.value;
-    else EXPECT_EQ(errors.last(), c.status);
+    if (c.status == 0)
+      EXPECT_EQ(got, c.bytes) << c.value;
+    else
+      EXPECT_EQ(errors.last(), c.status);
   }
   ThreadErrors errors;
   short status;
@@ -118,8 +118,7 @@ TEST(DecimalLayout, FromDecimalsTruncatesAndKeepsTheSign) {
     Bytes bytes;
   } cases[] = {
       {{0x12, 0x34, 0x5D}, bcvDecimalWord(5, 2), bcvDecimalWord(4, 1), 0, {0x01, 0x23, 0x4D}},
-      {{0x12, 0x34, 0x5C}, bcvDecimalWord(5, 2), bcvDecimalWord(7, 4), 0,
-       {0x12, 0x34, 0x50, 0x0C}},
+      {{0x12, 0x34, 0x5C}, bcvDecimalWord(5, 2), bcvDecimalWord(7, 4), 0, {0x12, 0x34, 0x50, 0x0C}},
       {{0x12, 0x34, 0x5F}, bcvDecimalWord(5, 2), bcvDecimalWord(5, 2), 0, {0x12, 0x34, 0x5F}},
       {{0x12, 0x34, 0x5C}, bcvDecimalWord(5, 2), bcvDecimalWord(3, 1), 3512, {}},
       {{0x01, 0x23, 0x4C}, bcvDecimalWord(5, 2), bcvDecimalWord(3, 1), 0, {0x12, 0x3C}},
@@ -131,8 +130,10 @@ TEST(DecimalLayout, FromDecimalsTruncatesAndKeepsTheSign) {
     short status;
     Bytes got = toDec(c.targetWord, c.source.data(), BCV_DECIMAL, c.sourceWord, &status);
     EXPECT_EQ(status, c.status);
-    if (c.status == 0) EXPECT_EQ(got, c.bytes);
-    else EXPECT_EQ(errors.last(), c.status);
+    if (c.status == 0)
+      EXPECT_EQ(got, c.bytes);
+    else
+      EXPECT_EQ(errors.last(), c.status);
   }
 }
 
@@ -188,15 +189,21 @@ TEST(IntegerConversions, Table) {
     ThreadErrors errors;
     int32_t out32 = 0x5A5A5A5A;
     EXPECT_EQ(bcvtos32(&out32, c.src, 26, c.type, c.word), c.s32) << c.value;
-    if (c.s32 == 0) EXPECT_EQ(out32, c.value);
-    else EXPECT_EQ(out32, 0x5A5A5A5A);
+    if (c.s32 == 0)
+      EXPECT_EQ(out32, c.value);
+    else
+      EXPECT_EQ(out32, 0x5A5A5A5A);
     int16_t out16 = 0x5A5A;
     EXPECT_EQ(bcvtos16(&out16, c.src, 26, c.type, c.word), c.s16) << c.value;
-    if (c.s16 == 0) EXPECT_EQ(out16, c.value);
-    else EXPECT_EQ(out16, 0x5A5A);
+    if (c.s16 == 0)
+      EXPECT_EQ(out16, c.value);
+    else
+      EXPECT_EQ(out16, 0x5A5A);
     std::vector<unsigned short> expected;
-    if (c.s32) expected.push_back(c.s32);
-    else if (c.s16) expected.push_back(c.s16);
+    if (c.s32)
+      expected.push_back(c.s32);
+    else if (c.s16)
+      expected.push_back(c.s16);
     if (c.s32 && c.s16) expected.push_back(c.s16);
     EXPECT_EQ(errors.numbers(), expected) << c.value;
   }
@@ -231,13 +238,16 @@ TEST(FloatConversions, Table) {
   for (const Case& c : cases) {
     ThreadErrors errors;
     double out = -1;
-    uint16_t len = c.type == BCV_DATETIME ? static_cast<uint16_t>(strlen(static_cast<const char*>(c.src))) : 0;
+    uint16_t len =
+        c.type == BCV_DATETIME ? static_cast<uint16_t>(strlen(static_cast<const char*>(c.src))) : 0;
     EXPECT_EQ(bcvtof64(&out, c.src, len, c.type, c.word), 0);
     EXPECT_DOUBLE_EQ(out, c.f64);
     float f = -1;
     EXPECT_EQ(bcvtof32(&f, c.src, len, c.type, c.word), c.f32status) << c.f64;
-    if (c.f32status == 0) EXPECT_FLOAT_EQ(f, static_cast<float>(c.f64));
-    else EXPECT_EQ(f, -1.0f);
+    if (c.f32status == 0)
+      EXPECT_FLOAT_EQ(f, static_cast<float>(c.f64));
+    else
+      EXPECT_EQ(f, -1.0f);
     EXPECT_EQ(errors.last(), c.f32status);
   }
 }
@@ -275,8 +285,7 @@ TEST(DateConversions, DayNumbersBothWays) {
     EXPECT_EQ(bcvtodat(out, &b.day, 0, BCV_LONG, 0, 0), 3530);
     EXPECT_STREQ(out, "untouched");
     EXPECT_EQ(errors.last(), 3530);
-    EXPECT_EQ(errors.lastText(), std::string("The number '") + b.param +
-                                     "' cannot be converted to a date.");
+    EXPECT_EQ(errors.lastText(), std::string("The number '") + b.param + "' cannot be converted to a date.");
   }
 }
 
@@ -318,16 +327,26 @@ TEST(MaxLength, PerType) {
     int terminator;
     int32_t length;
   } cases[] = {
-      {BCV_CHAR, 10, 0, 10},   {BCV_CHAR, 10, 1, 11},       {BCV_VARCHAR, 255, 1, 256},
-      {BCV_DECIMAL, bcvDecimalWord(7, 2), 0, 4},            {BCV_DECIMAL, bcvDecimalWord(7, 2), 1, 4},
-      {BCV_DECIMAL, bcvDecimalWord(5, 2), 0, 3},            {BCV_DECIMAL, bcvDecimalWord(3, -2), 0, 3},
-      {BCV_DECIMAL, bcvDecimalWord(2, 5), 0, 5},            {BCV_LONG, 0, 1, 4},
-      {BCV_SHORT, 0, 1, 2},    {BCV_FLOAT, 0, 0, 4},        {BCV_DOUBLE, 0, 1, 8},
-      {BCV_DATETIME, 26, 0, 26}, {BCV_DATETIME, 26, 1, 27}, {BCV_BINARY, 10, 0, -1},
-      {BCV_DATE, 10, 0, -1},   {BCV_TIME, 8, 1, -1},        {0, 0, 0, -1},
+      {BCV_CHAR, 10, 0, 10},
+      {BCV_CHAR, 10, 1, 11},
+      {BCV_VARCHAR, 255, 1, 256},
+      {BCV_DECIMAL, bcvDecimalWord(7, 2), 0, 4},
+      {BCV_DECIMAL, bcvDecimalWord(7, 2), 1, 4},
+      {BCV_DECIMAL, bcvDecimalWord(5, 2), 0, 3},
+      {BCV_DECIMAL, bcvDecimalWord(3, -2), 0, 3},
+      {BCV_DECIMAL, bcvDecimalWord(2, 5), 0, 5},
+      {BCV_LONG, 0, 1, 4},
+      {BCV_SHORT, 0, 1, 2},
+      {BCV_FLOAT, 0, 0, 4},
+      {BCV_DOUBLE, 0, 1, 8},
+      {BCV_DATETIME, 26, 0, 26},
+      {BCV_DATETIME, 26, 1, 27},
+      {BCV_BINARY, 10, 0, -1},
+      {BCV_DATE, 10, 0, -1},
+      {BCV_TIME, 8, 1, -1},
+      {0, 0, 0, -1},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(bcvmaxlen(c.type, c.word, c.terminator), c.length) << c.type;
+  for (const Case& c : cases) EXPECT_EQ(bcvmaxlen(c.type, c.word, c.terminator), c.length) << c.type;
 }
 
 TEST(HexText, BothWays) {
@@ -358,8 +377,7 @@ TEST(HexText, BothWays) {
     EXPECT_EQ(bcvDehexify(out, bad, static_cast<uint16_t>(strlen(bad))), 0) << bad;
     EXPECT_EQ(Bytes(out, out + 4), (Bytes{0x55, 0x55, 0x55, 0x55}));
     EXPECT_EQ(errors.last(), 3525);
-    EXPECT_EQ(errors.lastText(), std::string("This string cannot be converted to a number: '") +
-                                     bad + "'");
+    EXPECT_EQ(errors.lastText(), std::string("This string cannot be converted to a number: '") + bad + "'");
   }
 }
 
@@ -382,8 +400,10 @@ TEST(DecimalCheck, DigitsAndSigns) {
   for (const Case& c : cases) {
     ThreadErrors errors;
     EXPECT_EQ(bcvValidateDecimal(c.bytes.data(), static_cast<uint16_t>(c.bytes.size())), c.status);
-    if (c.text) EXPECT_EQ(errors.lastText(), c.text);
-    else EXPECT_TRUE(errors.numbers().empty());
+    if (c.text)
+      EXPECT_EQ(errors.lastText(), c.text);
+    else
+      EXPECT_TRUE(errors.numbers().empty());
   }
   EXPECT_EQ(xlmchkjx(), 0);
 }

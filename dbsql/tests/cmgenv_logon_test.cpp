@@ -59,16 +59,12 @@ TEST(Logon, FindModes) {
     const char* text;
     cmg_capabilities* expected;
   } cases[] = {
-      {CMG_FIND_LOGON_NAME, "ledger", files},
-      {CMG_FIND_LOGON_NAME, "MAIN", plain},
-      {CMG_FIND_LOGON_NAME, "none", nullptr},
-      {CMG_FIND_FILE_NAME, "d:\\books\\y2024.ovd", files},
+      {CMG_FIND_LOGON_NAME, "ledger", files},    {CMG_FIND_LOGON_NAME, "MAIN", plain},
+      {CMG_FIND_LOGON_NAME, "none", nullptr},    {CMG_FIND_FILE_NAME, "d:\\books\\y2024.ovd", files},
       {CMG_FIND_FILE_NAME, "y2024.OVX", files},  // "," separates patterns
       {CMG_FIND_FILE_NAME, "y2024.ovz", files},  // and so does ";"
-      {CMG_FIND_FILE_NAME, "y2024.ov", nullptr},
-      {CMG_FIND_FILE_NAME, "ovd", nullptr},
-      {CMG_FIND_SOURCE_NAME, "books", files},
-      {CMG_FIND_SOURCE_NAME, "SERVER", plain},
+      {CMG_FIND_FILE_NAME, "y2024.ov", nullptr}, {CMG_FIND_FILE_NAME, "ovd", nullptr},
+      {CMG_FIND_SOURCE_NAME, "books", files},    {CMG_FIND_SOURCE_NAME, "SERVER", plain},
       {CMG_FIND_SOURCE_NAME, "Serv", nullptr},
   };
   for (const Case& c : cases)
@@ -105,10 +101,10 @@ TEST(Logon, SingleConnectionDriversAndSharing) {
     const char* connect;
     bool shared;
   } cases[] = {
-      {3, CMG_PROMPT_SHARE, "DSN=One", false},               // the task holds it already
-      {5, 0, "DSN=One", false},                               // sharing not asked for
-      {5, CMG_PROMPT_SHARE, "DSN=One;UID=bob", false},       // another user
-      {5, CMG_PROMPT_SHARE, "DSN=One;SRVR=two", false},      // another data source
+      {3, CMG_PROMPT_SHARE, "DSN=One", false},           // the task holds it already
+      {5, 0, "DSN=One", false},                          // sharing not asked for
+      {5, CMG_PROMPT_SHARE, "DSN=One;UID=bob", false},   // another user
+      {5, CMG_PROMPT_SHARE, "DSN=One;SRVR=two", false},  // another data source
       {5, CMG_PROMPT_SHARE, "DSN=One;UID=ANN;SRVR=the one box", true},
   };
   for (const Case& c : cases) {

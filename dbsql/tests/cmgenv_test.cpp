@@ -101,8 +101,8 @@ TEST(Environment, AdoptedHandleStaysTheProgramsOwn) {
   SQLCHAR in[] = "DSN=OrvanelTest";
   SQLCHAR out[512];
   SQLSMALLINT outLength = 0;
-  SQLRETURN rc = SQLDriverConnect(hdbc, nullptr, in, SQL_NTS, out, sizeof out, &outLength,
-                                  SQL_DRIVER_NOPROMPT);
+  SQLRETURN rc =
+      SQLDriverConnect(hdbc, nullptr, in, SQL_NTS, out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
   ASSERT_TRUE(rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO);
   cmg_capabilities* first = cmgLogon(env, nullptr, "DSN=OrvanelTest", 0);
   cmg_capabilities* adopted = cmgLogonWithODBCHdbc(env, hdbc);

@@ -23,8 +23,7 @@ struct ThreadErrors {
 
   std::vector<unsigned short> numbers() const {
     std::vector<unsigned short> out;
-    for (JxNode* n = list.first(); n; n = list.after(n))
-      out.push_back(static_cast<JxError*>(n)->getNumber());
+    for (JxNode* n = list.first(); n; n = list.after(n)) out.push_back(static_cast<JxError*>(n)->getNumber());
     return out;
   }
   unsigned short last() const { return JxErrorKeeper::getLastErrorNumber(); }

@@ -52,7 +52,7 @@ TEST(Statements, SqliteUsesThePrimaryConnection) {
   EXPECT_EQ(sqlDropHstmt(con, s[0], SQL_CLOSE), 0);
   EXPECT_EQ(sqlHstmtCount(con), 4u);  // closed, not dropped
   for (SQLHSTMT h : s) EXPECT_EQ(sqlDropHstmt(con, h, SQL_DROP), 0);
-  EXPECT_EQ(sqlHstmtCount(con), 1u);  // the one left
+  EXPECT_EQ(sqlHstmtCount(con), 1u);                                            // the one left
   EXPECT_EQ(sqlFreeHstmtUnder(con->statementLock, con, nullptr, SQL_DROP), 1);  // a bad handle is reported
   EXPECT_EQ(errors.last(), 4525);
   errors.clear();

@@ -78,10 +78,12 @@ TEST(EngineMessages, LoadedTexts) {
       {23101, "5.0.4"},
       {23102, "4PARAMETER.CLEAR"},
       {23103, "4PARAMETER.ITEM"},
-      {4531, "The value of a field is longer than the maximum length that can be stored in the "
-             "database or generation of a SQL statement has run out of space (> 65000 bytes)."},
-      {2103, "No connection dialog is offered; give the connection's settings in its connection "
-             "string."},
+      {4531,
+       "The value of a field is longer than the maximum length that can be stored in the "
+       "database or generation of a SQL statement has run out of space (> 65000 bytes)."},
+      {2103,
+       "No connection dialog is offered; give the connection's settings in its connection "
+       "string."},
       {4542, ""},
   };
   for (const Case& c : cases) {

@@ -61,11 +61,16 @@ TEST(TypeMaps, LayerTypesToParameterBindings) {
     int16_t cType, sqlType;
     int32_t precision;
   } cases[] = {
-      {1, SQL_C_CHAR, SQL_VARCHAR, 65023},       {2, SQL_C_CHAR, SQL_VARCHAR, 65023},
-      {3, SQL_C_CHAR, SQL_VARCHAR, 32767},       {4, SQL_C_LONG, SQL_INTEGER, 10},
-      {5, SQL_C_SHORT, SQL_SMALLINT, 5},         {6, SQL_C_FLOAT, SQL_REAL, 7},
-      {7, SQL_C_DOUBLE, SQL_DOUBLE, 15},         {8, SQL_C_TIMESTAMP, SQL_TIMESTAMP, 32767},
-      {101, SQL_C_BINARY, SQL_VARBINARY, 65023}, {111, SQL_C_DATE, SQL_DATE, 10},
+      {1, SQL_C_CHAR, SQL_VARCHAR, 65023},
+      {2, SQL_C_CHAR, SQL_VARCHAR, 65023},
+      {3, SQL_C_CHAR, SQL_VARCHAR, 32767},
+      {4, SQL_C_LONG, SQL_INTEGER, 10},
+      {5, SQL_C_SHORT, SQL_SMALLINT, 5},
+      {6, SQL_C_FLOAT, SQL_REAL, 7},
+      {7, SQL_C_DOUBLE, SQL_DOUBLE, 15},
+      {8, SQL_C_TIMESTAMP, SQL_TIMESTAMP, 32767},
+      {101, SQL_C_BINARY, SQL_VARBINARY, 65023},
+      {111, SQL_C_DATE, SQL_DATE, 10},
       {112, SQL_C_TIME, SQL_TIME, 8},
   };
   for (const Case& c : cases) {
@@ -91,9 +96,9 @@ TEST(TypeMaps, PrecisionsBufferSizesAndParameterLengths) {
       {{SQL_INTEGER, 0, 4, 10}, 10, 4, 7},
       {{SQL_BIGINT, 0, 20, 19}, 19, 22, SQL_NTS},
       {{SQL_DECIMAL, 2, 7, 7}, 7, 10, SQL_NTS},
-      {{SQL_NUMERIC, 2, 8, 8}, 8, 12, SQL_NTS},     // 8 made odd is 9
-      {{SQL_NUMERIC, -2, 5, 5}, 5, 10, SQL_NTS},    // 5 + 2 + 3
-      {{SQL_NUMERIC, 9, 3, 3}, 3, 12, SQL_NTS},     // the scale is larger
+      {{SQL_NUMERIC, 2, 8, 8}, 8, 12, SQL_NTS},   // 8 made odd is 9
+      {{SQL_NUMERIC, -2, 5, 5}, 5, 10, SQL_NTS},  // 5 + 2 + 3
+      {{SQL_NUMERIC, 9, 3, 3}, 3, 12, SQL_NTS},   // the scale is larger
       {{SQL_CHAR, 0, 10, 10}, 10, 11, 7},
       {{SQL_VARCHAR, 0, 255, 255}, 255, 256, 7},
       {{SQL_LONGVARCHAR, 0, 1000, 1000}, 1000, 1001, 7},
@@ -122,12 +127,9 @@ TEST(DecimalText, BothWays) {
     int precision, scale;
     const char* text;
   } cases[] = {
-      {{0x12, 0x34, 0x5C}, 5, 2, "123.45"},
-      {{0x00, 0x00, 0x5C}, 5, 2, "0.05"},
-      {{0x00, 0x00, 0x0C}, 5, 2, "0"},
-      {{0x00, 0x00, 0x0D}, 5, 2, "0"},
-      {{0x01, 0x5D}, 3, 1, "-1.5"},
-      {{0x12, 0x34, 0x5D}, 5, 0, "-12345"},
+      {{0x12, 0x34, 0x5C}, 5, 2, "123.45"}, {{0x00, 0x00, 0x5C}, 5, 2, "0.05"},
+      {{0x00, 0x00, 0x0C}, 5, 2, "0"},      {{0x00, 0x00, 0x0D}, 5, 2, "0"},
+      {{0x01, 0x5D}, 3, 1, "-1.5"},         {{0x12, 0x34, 0x5D}, 5, 0, "-12345"},
       {{0x12, 0x30, 0x0C}, 3, -2, "12300"},  // five digits: the scale was folded
       {{0x12, 0x3C}, 2, 3, "0.123"},
   };
@@ -151,8 +153,8 @@ TEST(DecimalText, BothWays) {
     Bytes bytes;
   } packing[] = {
       {"  -007.5", 3, 1, 0, {0x07, 0x5D}},
-      {"+1.999", 4, 2, 0, {0x00, 0x19, 0x9C}},   // fraction digits beyond the scale go
-      {"12345.6", 5, 2, 3512, {}},               // refused, not 345.60
+      {"+1.999", 4, 2, 0, {0x00, 0x19, 0x9C}},  // fraction digits beyond the scale go
+      {"12345.6", 5, 2, 3512, {}},              // refused, not 345.60
       {"12a", 5, 2, 3525, {}},
       {"", 3, 0, 0, {0x00, 0x0C}},
   };
@@ -161,9 +163,9 @@ TEST(DecimalText, BothWays) {
     char buffer[40];
     strcpy(buffer, c.text);
     int32_t length = static_cast<int32_t>(strlen(buffer));
-    EXPECT_EQ(sqlTextToDecimal(buffer, bcvDecimalWord(c.precision, c.scale), &length), c.status)
-        << c.text;
-    if (c.status == 0) EXPECT_EQ(Bytes(buffer, buffer + length), c.bytes) << c.text;
+    EXPECT_EQ(sqlTextToDecimal(buffer, bcvDecimalWord(c.precision, c.scale), &length), c.status) << c.text;
+    if (c.status == 0)
+      EXPECT_EQ(Bytes(buffer, buffer + length), c.bytes) << c.text;
     else {
       EXPECT_STREQ(buffer, c.text);
       EXPECT_EQ(errors.last(), c.status);
@@ -260,10 +262,10 @@ TEST(Normalising, EachLayerType) {
 
 TEST(ConversionBlocks, ChainGrowsInFortyByteBlocks) {
   SqlConvChain chain = {};
-  uint8_t* a = sqlConvReserve(&chain, 7, 1);          // block 1, bytes 0-6
-  uint8_t* b = sqlConvReserve(&chain, 16, 4);         // aligned to 8, bytes 8-23
-  uint8_t* c = sqlConvReserve(&chain, 16, 4);         // bytes 24-39: fills block 1
-  uint8_t* d = sqlConvReserve(&chain, 1, 1);          // block 2
+  uint8_t* a = sqlConvReserve(&chain, 7, 1);   // block 1, bytes 0-6
+  uint8_t* b = sqlConvReserve(&chain, 16, 4);  // aligned to 8, bytes 8-23
+  uint8_t* c = sqlConvReserve(&chain, 16, 4);  // bytes 24-39: fills block 1
+  uint8_t* d = sqlConvReserve(&chain, 1, 1);   // block 2
   ASSERT_TRUE(a && b && c && d);
   EXPECT_EQ(chain.count, 2u);
   EXPECT_EQ(b - a, 8);
@@ -289,9 +291,18 @@ TEST(ApiTypeCodes, RevisionOneTablesAndTransferSizes) {
     const char* name;
     uint16_t code;
   } cases[] = {
-      {3, 2, "", 2},  {3, 3, "", 3},      {3, 7, "", 7},        {3, 8, "", 111},
-      {3, 4, "", 32767}, {4, 2, "MEMO", 100}, {4, 2, "memo", 100}, {4, 2, "CHAR EXPR", 2},
-      {4, 2, "TEXT", 32767}, {4, 3, "FLOAT", 1000}, {4, 3, "DECIMAL", 32767}, {19, 2, "", 32767},
+      {3, 2, "", 2},
+      {3, 3, "", 3},
+      {3, 7, "", 7},
+      {3, 8, "", 111},
+      {3, 4, "", 32767},
+      {4, 2, "MEMO", 100},
+      {4, 2, "memo", 100},
+      {4, 2, "CHAR EXPR", 2},
+      {4, 2, "TEXT", 32767},
+      {4, 3, "FLOAT", 1000},
+      {4, 3, "DECIMAL", 32767},
+      {19, 2, "", 32767},
   };
   for (const Case& c : cases)
     EXPECT_EQ(sqlDBColType(&env, SQL_VARCHAR, c.kind, c.layer, c.name), c.code) << c.kind << c.name;
@@ -305,19 +316,15 @@ TEST(ApiTypeCodes, RevisionOneTablesAndTransferSizes) {
     uint16_t layer;
     int32_t size;
   } xfer[] = {
-      {SQL_CHAR, 10, 10, 0, 1, 10},
-      {SQL_INTEGER, 4, 10, 0, 4, 4},
-      {SQL_DOUBLE, 8, 15, 0, 7, 8},
-      {SQL_DECIMAL, 9, 7, 2, 3, (2 << 16) + 7},
-      {SQL_DATE, 10, 10, 0, 8, 9},
-      {SQL_TIME, 8, 8, 0, 8, (11 << 16) + 18},
+      {SQL_CHAR, 10, 10, 0, 1, 10},      {SQL_INTEGER, 4, 10, 0, 4, 4},
+      {SQL_DOUBLE, 8, 15, 0, 7, 8},      {SQL_DECIMAL, 9, 7, 2, 3, (2 << 16) + 7},
+      {SQL_DATE, 10, 10, 0, 8, 9},       {SQL_TIME, 8, 8, 0, 8, (11 << 16) + 18},
       {SQL_TIMESTAMP, 26, 26, 0, 8, 25},
   };
   for (const Xfer& x : xfer) {
     uint16_t layer = 0;
     int32_t size = -7;
-    EXPECT_EQ(sqlGetXferType_Length(&env, 3, x.odbc, "", x.length, x.precision, x.scale, &layer,
-                                    &size), 0);
+    EXPECT_EQ(sqlGetXferType_Length(&env, 3, x.odbc, "", x.length, x.precision, x.scale, &layer, &size), 0);
     EXPECT_EQ(layer, x.layer) << x.odbc;
     EXPECT_EQ(size, x.size) << x.odbc;
   }

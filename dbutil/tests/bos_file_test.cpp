@@ -25,7 +25,12 @@ std::string upper(std::string s) {
 }
 
 TEST(BosFile, RunTimeErrorsBecomeMessages) {
-  struct Case { int error; const char* name; unsigned short number; const char* text; } cases[] = {
+  struct Case {
+    int error;
+    const char* name;
+    unsigned short number;
+    const char* text;
+  } cases[] = {
       {2, "a.txt", 1509, "File not found 'a.txt'."},
       {9, "a.txt", 1507, "Invalid file handle."},
       {12, nullptr, 1503, "Not enough memory for this command."},
@@ -67,8 +72,12 @@ TEST(BosFile, CreateWriteReadDelete) {
   bosFileClose(h);
   bosFileClose(0);  // no file: ignored
 
-  struct Attr { std::string name; short attr, exist, test; } attrs[] = {
-      {name, 1, 1, 1}, {dir.Path(), 2, 0, 0}, {dir.File("missing"), 0, 0, 0}, {"..", 2, 0, 0}, {"C:\\", 2, 0, 0},
+  struct Attr {
+    std::string name;
+    short attr, exist, test;
+  } attrs[] = {
+      {name, 1, 1, 1}, {dir.Path(), 2, 0, 0}, {dir.File("missing"), 0, 0, 0},
+      {"..", 2, 0, 0}, {"C:\\", 2, 0, 0},
   };
   for (const Attr& a : attrs) {
     EXPECT_EQ(bosfattr(a.name.c_str()), a.attr) << a.name;
@@ -114,8 +123,10 @@ TEST(BosFile, TemporaryNames) {
     char root[4] = {d, ':', '\\', 0};
     if (d != tempDir[0] && GetDriveTypeA(root) == DRIVE_FIXED) otherRoot = root;
   }
-  struct Case { unsigned flag; std::string dir; } cases[] = {
-      {BOS_TEMP_NAME, tempDir}, {BOS_TEMP_OTHER_DRIVE, otherRoot.empty() ? tempDir : otherRoot}};
+  struct Case {
+    unsigned flag;
+    std::string dir;
+  } cases[] = {{BOS_TEMP_NAME, tempDir}, {BOS_TEMP_OTHER_DRIVE, otherRoot.empty() ? tempDir : otherRoot}};
   for (const Case& c : cases) {
     char name[BOS_NAME_SIZE] = "ignored";
     int h = 0;
@@ -245,7 +256,8 @@ TEST(BosListings, FilesDirectoriesAndDrives) {
   char old[MAX_PATH];
   GetCurrentDirectoryA(sizeof old, old);
   SetCurrentDirectoryA(dir.Path().c_str());
-  EXPECT_EQ(listAll(bosGetDirectoryNames, ""), (std::set<std::string>{"alpha", "beta"}));  // current directory
+  EXPECT_EQ(listAll(bosGetDirectoryNames, ""),
+            (std::set<std::string>{"alpha", "beta"}));  // current directory
   SetCurrentDirectoryA(old);
 
   std::set<std::string> drives = listAll(bosGetFileSystems, "");

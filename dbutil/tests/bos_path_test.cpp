@@ -37,17 +37,19 @@ TEST(BosPath, FullPaths) {
   InFolder in("bosfpath");
   const std::string cwd = upper(in.here);
   const std::string drive = cwd.substr(0, 2);
-  struct Case { std::string in, out; } cases[] = {
+  struct Case {
+    std::string in, out;
+  } cases[] = {
       {"name.txt", cwd + "\\NAME.TXT"},
       {"sub\\..\\b.txt", cwd + "\\B.TXT"},
       {"a\\b\\..\\..\\c", cwd + "\\C"},
-      {"\\x\\y.txt", drive + "\\X\\Y.TXT"},                // keeps only the drive
-      {drive + "f.txt", cwd + "\\F.TXT"},                  // the drive's current directory
-      {"c:\\dir\\f", "C:\\DIR\\F"},                        // already full
+      {"\\x\\y.txt", drive + "\\X\\Y.TXT"},  // keeps only the drive
+      {drive + "f.txt", cwd + "\\F.TXT"},    // the drive's current directory
+      {"c:\\dir\\f", "C:\\DIR\\F"},          // already full
       {"c:\\a\\b\\..\\c", "C:\\A\\C"},
-      {"c:\\..\\x", "C:\\X"},                              // nothing above the root
+      {"c:\\..\\x", "C:\\X"},                                    // nothing above the root
       {"\\\\server\\share\\..\\f", "\\\\SERVER\\SHARE\\..\\F"},  // UNC: upper-cased only
-      {"abc:def", "ABC:DEF"},                              // a colon elsewhere: upper-cased only
+      {"abc:def", "ABC:DEF"},                                    // a colon elsewhere: upper-cased only
   };
   for (const Case& c : cases) {
     char path[BOS_NAME_SIZE];
@@ -61,16 +63,19 @@ TEST(BosPath, BuiltPaths) {
   ScopedErrorList scope;
   InFolder in("bospath");
   const std::string cwd = upper(in.here);
-  struct Case { const char *dir, *name, *ext; std::string out; } cases[] = {
+  struct Case {
+    const char *dir, *name, *ext;
+    std::string out;
+  } cases[] = {
       {"c:\\d", "f", "ext", "C:\\D\\F.EXT"},
-      {"c:\\d\\", "f.x", "ext", "C:\\D\\F.X"},         // has an extension
-      {"c:\\d", "name.", "txt", "C:\\D\\NAME.TXT"},     // a trailing single dot goes first
-      {"c:\\d", "f  \t", "x", "C:\\D\\F.X"},            // trailing white space dropped
-      {"c:\\d", "e:\\g\\f", "ext", "E:\\G\\F.EXT"},     // a name with a drive keeps it
-      {"c:\\d", "g\\f", nullptr, cwd + "\\G\\F"},       // a directory part: no directory put before
+      {"c:\\d\\", "f.x", "ext", "C:\\D\\F.X"},       // has an extension
+      {"c:\\d", "name.", "txt", "C:\\D\\NAME.TXT"},  // a trailing single dot goes first
+      {"c:\\d", "f  \t", "x", "C:\\D\\F.X"},         // trailing white space dropped
+      {"c:\\d", "e:\\g\\f", "ext", "E:\\G\\F.EXT"},  // a name with a drive keeps it
+      {"c:\\d", "g\\f", nullptr, cwd + "\\G\\F"},    // a directory part: no directory put before
       {"sub", "f", "dat", cwd + "\\SUB\\F.DAT"},
       {nullptr, "f", "", cwd + "\\F"},
-      {"c:\\d", "..", nullptr, "C:\\D\\.."},            // ".." keeps its dots
+      {"c:\\d", "..", nullptr, "C:\\D\\.."},  // ".." keeps its dots
   };
   for (const Case& c : cases) {
     char out[BOS_NAME_SIZE];
@@ -84,9 +89,11 @@ TEST(BosPath, RelativePaths) {
   InFolder in("bosmpath");
   const std::string cwd = in.here;
   std::string otherDrive = cwd[0] == 'Q' ? "R:\\x\\f" : "Q:\\x\\f";
-  struct Case { std::string in, out; } cases[] = {
+  struct Case {
+    std::string in, out;
+  } cases[] = {
       {cwd + "\\sub\\f.txt", "sub\\f.txt"},
-      {upper(cwd) + "\\F.TXT", "F.TXT"},  // compared without regard to case
+      {upper(cwd) + "\\F.TXT", "F.TXT"},                        // compared without regard to case
       {cwd.substr(0, 2) + "\\elsewhere\\f", "\\elsewhere\\f"},  // same drive only
       {otherDrive, otherDrive},
       {"plain.txt", "plain.txt"},
@@ -100,7 +107,9 @@ TEST(BosPath, RelativePaths) {
 }
 
 TEST(BosPath, SplitPaths) {
-  struct Case { const char *in, *path, *name, *ext; } cases[] = {
+  struct Case {
+    const char *in, *path, *name, *ext;
+  } cases[] = {
       {"C:\\DIR\\LONGFILENAME.TEXT", "C:\\DIR\\", "LONGFILE", "TEX"},
       {"f.c", "", "f", "c"},
       {"c:name", "c:", "name", ""},
@@ -118,7 +127,11 @@ TEST(BosPath, SplitPaths) {
 }
 
 TEST(BosText, LinesOfText) {
-  struct Case { const char* text; uint32_t max; std::vector<std::string> lines; } cases[] = {
+  struct Case {
+    const char* text;
+    uint32_t max;
+    std::vector<std::string> lines;
+  } cases[] = {
       {"first line\r\nsecond\n", 80, {"first line", "second"}},
       {"a \"quoted\nline\" end\nnext", 80, {"a \"quoted\nline\" end", "next"}},
       {"\"a 'b\"\nc' d\"\nnext", 80, {"\"a 'b\"\nc' d\"", "next"}},  // inner quotes

@@ -37,31 +37,36 @@ V tokens(const char* text, unsigned short flags) {
 }
 
 TEST(Buttoken, ClassesByMode) {
-  struct Case { const char* text; unsigned short flags; V expected; } cases[] = {
+  struct Case {
+    const char* text;
+    unsigned short flags;
+    V expected;
+  } cases[] = {
       {"select Name, x.y from t", 0, {"SELECT", "NAME", ",", "X", ".", "Y", "FROM", "T"}},
       {"select Name", BUT_KEEP_CASE, {"select", "Name"}},
-      {"'it''s' x", 0, {"'it's'", "X"}},                  // a doubled quote is copied as one
+      {"'it''s' x", 0, {"'it's'", "X"}},  // a doubled quote is copied as one
       {"`a b` \"c\"", 0, {"`a b`", "\"c\""}},
       {"'abc", 0, {"!2703"}},
       {"12.5.3 x", 0, {"12.5", ".3", "X"}},
-      {"12. a.b. c", 3, {"12", ".", "A.B", ".", "C"}},     // mode 3 hands a final "." back
-      {"12ab:c.d x", 4, {"12AB:C.D", "X"}},                // mode 4: numbers read like names
+      {"12. a.b. c", 3, {"12", ".", "A.B", ".", "C"}},  // mode 3 hands a final "." back
+      {"12ab:c.d x", 4, {"12AB:C.D", "X"}},             // mode 4: numbers read like names
       {":param, x", 4, {":PARAM", ",", "X"}},
       {":param", 0, {":", "PARAM"}},
       {"#tmp$x a\\-b c\\d", 2, {"#TMP$X", "A-B", "C", "\\", "D"}},
       {"#tmp$x a\\*b", 6, {"#TMP$X", "A*B"}},
       {"#tmp", 0, {"#", "TMP"}},
-      {"rest of  text ", 5, {"REST OF  TEXT "}},          // mode 5: a name runs to the end
+      {"rest of  text ", 5, {"REST OF  TEXT "}},  // mode 5: a name runs to the end
       {"c:\\d\\f.txt,`a,b`x (y)", 1, {"C:\\D\\F.TXT", ",", "`A,B`X", "(", "Y", ")"}},
       {"a`b", 1, {"!2703"}},
       {"{fn now()} x", 0, {"{fn now()}", "X"}},
       {"{fn", 0, {"!2703"}},
       {"a<>b<=c(+)d", 0, {"A", "<>", "B", "<=", "C", "(+)", "D"}},
-      {"a||b !< c =* d ** e *= f != g !> h >= i", 0,
+      {"a||b !< c =* d ** e *= f != g !> h >= i",
+       0,
        {"A", "||", "B", "!<", "C", "=*", "D", "**", "E", "*=", "F", "!=", "G", "!>", "H", ">=", "I"}},
       {"a<b=c(+", 0, {"A", "<", "B", "=", "C", "(", "+"}},
       {"?abc ? x", 0, {"?ABC", "?", "X"}},
-      {"\xE9t\xE9 \xF7", 0, {"\xC9T\xC9", "\xF7"}},       // upper-cased by the system
+      {"\xE9t\xE9 \xF7", 0, {"\xC9T\xC9", "\xF7"}},  // upper-cased by the system
       {"   ", 0, {}},
   };
   for (const Case& c : cases) EXPECT_EQ(tokens(c.text, c.flags), c.expected) << c.text << " / " << c.flags;
@@ -85,7 +90,8 @@ TEST(Buttoken, LimitOf79InEveryMode) {
   char buffer[BUT_BUFFER_SIZE];
   const char* p = over.c_str();
   EXPECT_EQ(buttoken(buffer, &p, 0), 1);
-  EXPECT_EQ(std::string(JxErrorKeeper::getLastError()->getText()), "Token too big: " + std::string(79, 'n') + "...");
+  EXPECT_EQ(std::string(JxErrorKeeper::getLastError()->getText()),
+            "Token too big: " + std::string(79, 'n') + "...");
 }
 
 TEST(Buttoken, GrowIntoAnAllocation) {

@@ -34,7 +34,7 @@ struct Item : JxNode {
 int Item::deleted = 0;
 
 class Containers : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ASSERT_EQ(jxram::firstBlock(), nullptr);
     Item::deleted = 0;
@@ -51,10 +51,14 @@ struct GrowableArray : JxArray {
 
 TEST_F(Containers, ArrayGrowthAndTheLimit) {
   ScopedErrorList errors;
-  struct Case { unsigned short initial, step; unsigned int clamp; unsigned short after; JxStatus st; } cases[] = {
-      {0, 16, 1, 16, 0},          {15990, 16, 1, 16000, 0}, {16000, 16, 1, 16000, 1},
-      {9000, 0, 1, 16000, 0},     {9000, 0, 0, 9000, 1},    {100, 0, 0, 200, 0},
-      {15990, 16, 0, 15990, 1},
+  struct Case {
+    unsigned short initial, step;
+    unsigned int clamp;
+    unsigned short after;
+    JxStatus st;
+  } cases[] = {
+      {0, 16, 1, 16, 0},     {15990, 16, 1, 16000, 0}, {16000, 16, 1, 16000, 1}, {9000, 0, 1, 16000, 0},
+      {9000, 0, 0, 9000, 1}, {100, 0, 0, 200, 0},      {15990, 16, 0, 15990, 1},
   };
   for (const Case& c : cases) {
     GrowableArray a;
@@ -148,7 +152,7 @@ TEST_F(Containers, SeqDictionaryAbsentKeys) {
   EXPECT_EQ(d.getPtrForKey(&absent), nullptr);
   EXPECT_EQ(d.getIndexForKey(&upper), 2);  // case counts...
   d.setCaseInsensitive(1);
-  EXPECT_EQ(d.getIndexForKey(upper), 1);   // ...unless the flag is set
+  EXPECT_EQ(d.getIndexForKey(upper), 1);  // ...unless the flag is set
   EXPECT_EQ(d.getPtrForKey(&upper), &item);
   EXPECT_EQ(d.getIntForKey(7ul), 70ul);
   EXPECT_EQ(d.changeData(7ul, 71ul), 0);
@@ -173,8 +177,11 @@ TEST_F(Containers, RingList) {
   EXPECT_EQ(a.getNext(), nullptr);
   EXPECT_EQ(l.getCount(), 0u);
 
-  struct Case { const char* build; JxNode* unlinkIt; std::vector<long> left; } cases[] = {
-      {"abc", &a, {2, 3}}, {"abc", &b, {1, 3}}, {"abc", &c, {1, 2}}, {"cba", &a, {3, 2}}};
+  struct Case {
+    const char* build;
+    JxNode* unlinkIt;
+    std::vector<long> left;
+  } cases[] = {{"abc", &a, {2, 3}}, {"abc", &b, {1, 3}}, {"abc", &c, {1, 2}}, {"cba", &a, {3, 2}}};
   for (const Case& k : cases) {
     JxList m;
     for (const char* p = k.build; *p; ++p) m.append(*p == 'a' ? &a : *p == 'b' ? &b : &c);
@@ -183,7 +190,8 @@ TEST_F(Containers, RingList) {
     for (JxNode* n = m.getFirstNode(); n; n = m.getNextNode()) got.push_back(static_cast<Item*>(n)->key);
     EXPECT_EQ(got, k.left) << k.build;
     EXPECT_EQ(m.getCount(), 2u);
-    while (m.removeLastNode()) {}
+    while (m.removeLastNode()) {
+    }
   }
   JxList m;
   m.append(&b);
@@ -480,7 +488,8 @@ TEST_F(Containers, RandomAgainstModels) {
     auto it = model.begin();
     for (JxNode* n = l.getFirstNode(); n; n = l.getNextNode(), ++it) ASSERT_EQ(n, *it);
     ASSERT_EQ(it, model.end());
-    while (l.removeFirstNode()) {}
+    while (l.removeFirstNode()) {
+    }
     for (Item* p : pool) delete p;
   }
 }

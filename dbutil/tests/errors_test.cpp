@@ -13,7 +13,10 @@ JxError* make(unsigned short n, ErrorType t) { return new JxError(n, "text", t);
 
 TEST(ErrorList, OneErrorAgainstKeepAll) {
   // W = warning, E = error: what each kind of list keeps of the same sequence.
-  struct Case { int keepAll; const char* kept; } cases[] = {{0, "WE"}, {1, "WEEW"}};
+  struct Case {
+    int keepAll;
+    const char* kept;
+  } cases[] = {{0, "WE"}, {1, "WEEW"}};
   for (const Case& c : cases) {
     ScopedErrorList scope(c.keepAll);
     const ErrorType seq[] = {JX_WARNING, JX_ERROR, JX_ERROR, JX_WARNING};
@@ -61,9 +64,12 @@ TEST(ErrorParams, FilledInOrder) {
     JxError* e = JxErrorKeeper::addError(new JxError(77, c.text));
     JxError* r = e;
     for (const std::string& p : c.params) {
-      if (p[0] == '#') r = &(*r << std::stoul(p.substr(1)));
-      else if (p[0] == '-' && p.size() > 1 && p[1] == '-') r = &(*r << std::stol(p.substr(1)));
-      else r = &(*r << p.c_str());
+      if (p[0] == '#')
+        r = &(*r << std::stoul(p.substr(1)));
+      else if (p[0] == '-' && p.size() > 1 && p[1] == '-')
+        r = &(*r << std::stol(p.substr(1)));
+      else
+        r = &(*r << p.c_str());
     }
     EXPECT_EQ(r, e);
     EXPECT_STREQ(e->getText(), c.expected) << c.text;
@@ -86,7 +92,12 @@ TEST(ErrorParams, QuotedAndAppended) {
 
 TEST(ErrorList, MemoryErrorFlag) {
   // Before: entries; after addMemoryError: last number; after clearLastError: last number.
-  struct Case { int keepAll; ErrorType first; unsigned short after, cleared; uint32_t count; } cases[] = {
+  struct Case {
+    int keepAll;
+    ErrorType first;
+    unsigned short after, cleared;
+    uint32_t count;
+  } cases[] = {
       {1, JX_ERROR, 30190, 11, 1},    // keep-all: the error stays under the flag
       {0, JX_ERROR, 30190, 0, 0},     // one-error list: the error makes room for it
       {0, JX_WARNING, 30190, 11, 1},  // a warning is no error: it stays
@@ -110,14 +121,16 @@ TEST(ErrorList, MemoryErrorFlag) {
 }
 
 TEST(ErrorList, ErrorsMix) {
-  struct Case { const char* adds; int memory; ErrorsMix mix; } cases[] = {
-      {"", 0, JX_MIX_EMPTY}, {"W", 0, JX_MIX_WARNINGS}, {"E", 0, JX_MIX_ERRORS},
-      {"EW", 0, JX_MIX_BOTH}, {"WW", 0, JX_MIX_WARNINGS}, {"", 1, JX_MIX_ERRORS},
-      {"W", 1, JX_MIX_BOTH}};
+  struct Case {
+    const char* adds;
+    int memory;
+    ErrorsMix mix;
+  } cases[] = {{"", 0, JX_MIX_EMPTY},  {"W", 0, JX_MIX_WARNINGS},  {"E", 0, JX_MIX_ERRORS},
+               {"EW", 0, JX_MIX_BOTH}, {"WW", 0, JX_MIX_WARNINGS}, {"", 1, JX_MIX_ERRORS},
+               {"W", 1, JX_MIX_BOTH}};
   for (const Case& c : cases) {
     ScopedErrorList scope(1);
-    for (const char* p = c.adds; *p; ++p)
-      JxErrorKeeper::addError(make(3, *p == 'W' ? JX_WARNING : JX_ERROR));
+    for (const char* p = c.adds; *p; ++p) JxErrorKeeper::addError(make(3, *p == 'W' ? JX_WARNING : JX_ERROR));
     if (c.memory) JxErrorKeeper::addMemoryError();
     EXPECT_EQ(scope.list.getErrorsMix(), c.mix) << c.adds << " memory " << c.memory;
   }
@@ -159,7 +172,10 @@ TEST(ErrorList, NestedListsAndOwner) {
 }
 
 TEST(Messages, StringTable) {
-  struct Case { unsigned short number; const char* text; } cases[] = {
+  struct Case {
+    unsigned short number;
+    const char* text;
+  } cases[] = {
       {1500, "Not enough memory for data transfer - message truncated."},
       {1501, "Cannot create file '%s1'."},
       {1502, "Cannot delete file: '%s1'."},
@@ -171,7 +187,8 @@ TEST(Messages, StringTable) {
       {1508, "Access to file denied '%s1'."},
       {1509, "File not found '%s1'."},
       {1510, "Path not found '%s1'."},
-      {1511, "You must run SHARE when locking is enabled or you must set Locking=NONE in your ODBC.INI file."},
+      {1511,
+       "You must run SHARE when locking is enabled or you must set Locking=NONE in your ODBC.INI file."},
       {1512, "Whole or part of the region has already been locked."},
       {1513, "Unable to unlock record."},
       {1514, "Lock failed!  OS file locking resources have been exceeded."},
@@ -233,7 +250,8 @@ TEST(Messages, StringTable) {
     EXPECT_STREQ(buffer, c.text) << c.number;
   }
   ScopedErrorList scope;
-  *utlErrorById(30042) << "old.txt" << "new.txt";
+  *utlErrorById(30042) << "old.txt"
+                       << "new.txt";
   EXPECT_STREQ(JxErrorKeeper::getLastError()->getText(), "Cannot rename 'old.txt' to 'new.txt'.");
   EXPECT_EQ(JxErrorKeeper::getLastErrorNumber(), 30042);
 }

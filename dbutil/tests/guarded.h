@@ -9,7 +9,7 @@
 #include <string.h>
 
 class GuardedBytes {
-public:
+ public:
   // Room for up to capacity bytes; place() puts them against the upper guard page.
   explicit GuardedBytes(size_t capacity) {
     SYSTEM_INFO si;
@@ -17,8 +17,8 @@ public:
     page_ = si.dwPageSize;
     dataPages_ = (capacity + page_ - 1) / page_;
     if (dataPages_ == 0) dataPages_ = 1;
-    base_ = static_cast<char*>(VirtualAlloc(nullptr, (dataPages_ + 2) * page_, MEM_COMMIT | MEM_RESERVE,
-                                            PAGE_READWRITE));
+    base_ = static_cast<char*>(
+        VirtualAlloc(nullptr, (dataPages_ + 2) * page_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     DWORD old;
     VirtualProtect(base_, page_, PAGE_NOACCESS, &old);
     VirtualProtect(base_ + (dataPages_ + 1) * page_, page_, PAGE_NOACCESS, &old);
@@ -43,7 +43,7 @@ public:
     return p;
   }
 
-private:
+ private:
   char* base_;
   size_t page_;
   size_t dataPages_;

@@ -74,14 +74,15 @@ void checkHeap() {
 
 // Every test starts and must end with an empty heap: a leak shows as a failure here.
 class Heap : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { ASSERT_EQ(firstBlock(), nullptr); }
   void TearDown() override { EXPECT_EQ(firstBlock(), nullptr) << "blocks left: leak"; }
 };
 
 TEST_F(Heap, ChunkSizeTable) {
-  struct Case { uint32_t request, chunk; } cases[] = {
-      {0, 12}, {1, 12}, {5, 12}, {8, 12}, {9, 16}, {12, 16}, {13, 20}, {100, 104}, {469, 476}};
+  struct Case {
+    uint32_t request, chunk;
+  } cases[] = {{0, 12}, {1, 12}, {5, 12}, {8, 12}, {9, 16}, {12, 16}, {13, 20}, {100, 104}, {469, 476}};
   for (const Case& c : cases) {
     void* p = ramAlloc(c.request);
     ASSERT_NE(p, nullptr);
@@ -254,7 +255,10 @@ TEST_F(Heap, ByteAndStringMoves) {
 
 // A model of the live allocations: each filled with its own byte.
 TEST_F(Heap, RandomRunAgainstModel) {
-  struct Live { uint32_t size; unsigned char fill; };
+  struct Live {
+    uint32_t size;
+    unsigned char fill;
+  };
   std::map<char*, Live> live;
   std::mt19937 rng(1234);
   auto sizeOf = [&]() -> uint32_t {

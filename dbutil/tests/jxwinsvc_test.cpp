@@ -38,9 +38,7 @@ HWND dialog(HWND owner) {
   templ.t.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
   templ.t.cx = 100;
   templ.t.cy = 50;
-  return CreateDialogIndirectParamA(
-      GetModuleHandleA(nullptr), &templ.t, owner, quietDialog,
-      0);
+  return CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &templ.t, owner, quietDialog, 0);
 }
 
 RECT rectOf(HWND w) {

@@ -100,22 +100,35 @@ struct MutationRun {
     const char* text = page.place(s.data(), n);  // no terminator
     JxScanner sc(text, n);
     switch (variant % 5) {
-      case 1: sc.setComments(1); break;
-      case 2: sc.setGroupFlags(JxScanner::GROUP_BRACES | JxScanner::GROUP_PARENTHESES); break;
-      case 3: sc.setUserGroup('[', ']'); sc.setWordChars(JxSubString("@")); break;
-      case 4: sc.setDelimiters(JxSubString(";,")); sc.setContinuationChars(JxSubString("-.")); break;
+      case 1:
+        sc.setComments(1);
+        break;
+      case 2:
+        sc.setGroupFlags(JxScanner::GROUP_BRACES | JxScanner::GROUP_PARENTHESES);
+        break;
+      case 3:
+        sc.setUserGroup('[', ']');
+        sc.setWordChars(JxSubString("@"));
+        break;
+      case 4:
+        sc.setDelimiters(JxSubString(";,"));
+        sc.setContinuationChars(JxSubString("-."));
+        break;
     }
     const SearchType search = static_cast<SearchType>(variant % 3);
     JxToken t;
     for (uint32_t i = 0; i <= n + 1; ++i) {
-      const unsigned short type = (i % 4 == 3) ? (sc.getDelimitedToken(t, ';'), t.getType()) : sc.getToken(t, search);
+      const unsigned short type =
+          (i % 4 == 3) ? (sc.getDelimitedToken(t, ';'), t.getType()) : sc.getToken(t, search);
       ASSERT_GE(t.getPtr(), text);
       ASSERT_LE(t.getPtr() + t.getLength(), text + n);
       if (type == TOK_END) return;
       ++tokens;
       if (i % 7 == 0) sc.isEqualCi(t, "ORDER BY");
-      if (type != TOK_BY_POSITION) ASSERT_GT(t.getLength(), 0u);
-      else sc.setPosition(sc.getPosition() + 1);  // past an empty delimited token
+      if (type != TOK_BY_POSITION)
+        ASSERT_GT(t.getLength(), 0u);
+      else
+        sc.setPosition(sc.getPosition() + 1);  // past an empty delimited token
     }
     FAIL() << "the scanner made no progress";
   }
@@ -151,7 +164,8 @@ struct MutationRun {
       ++refusals;
       return;
     }
-    while (p.getUnusedAttribute()) {}
+    while (p.getUnusedAttribute()) {
+    }
     JxString back;
     ASSERT_EQ(back.initialize(nullptr, 0), 0);
     ASSERT_EQ(p.buildString(&back), 0);

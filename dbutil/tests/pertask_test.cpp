@@ -44,8 +44,11 @@ TEST(TaskData, SlotTable) {
 }
 
 TEST(TaskData, CountDBLibInits) {
-  struct Step { short flag; unsigned short result; intptr_t stored; } steps[] = {
-      {1, 0, 1}, {1, 1, 2}, {0, 1, 1}, {0, 0, 0}};
+  struct Step {
+    short flag;
+    unsigned short result;
+    intptr_t stored;
+  } steps[] = {{1, 0, 1}, {1, 1, 2}, {0, 1, 1}, {0, 0, 0}};
   for (const Step& s : steps) {
     EXPECT_EQ(countDBLibInits(s.flag), s.result) << "flag " << s.flag;
     EXPECT_EQ(reinterpret_cast<intptr_t>(mdsGetPerTaskData(PTD_INIT_COUNT)), s.stored);
@@ -75,7 +78,9 @@ TEST(ThreadData, InitInitTermTermOnSeveralThreads) {
   for (int i = 0; i < kThreads; ++i) {
     threads.emplace_back([&, i] {
       int mine = i;
-      auto expect = [&](bool ok) { if (!ok) ++failures; };
+      auto expect = [&](bool ok) {
+        if (!ok) ++failures;
+      };
       expect(mdsPerThreadInit() == 1);
       expect(mdsPerThreadInit() == 1);
       mdsSetPerThreadData(PTH_API_THREAD, &mine);
@@ -128,8 +133,10 @@ TEST(LoadTime, SemaphoreLimitCountsTheLibrarysOwn) {
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string probe(path);
   probe = probe.substr(0, probe.find_last_of('\\') + 1) + "dbutil_semprobe.exe";
-  struct Case { const char* control; DWORD kind; } cases[] = {
-      {nullptr, 10}, {"2", 20}, {"3", 10}, {"256", 10}};
+  struct Case {
+    const char* control;
+    DWORD kind;
+  } cases[] = {{nullptr, 10}, {"2", 20}, {"3", 10}, {"256", 10}};
   for (const Case& c : cases) {
     SetEnvironmentVariableA("JX_SEMCONTROL", c.control);
     STARTUPINFOA si = {sizeof si};

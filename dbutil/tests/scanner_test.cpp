@@ -33,10 +33,17 @@ const std::string NE = std::to_string(jxOperator('<', '>'));
 const std::string LT = std::to_string(jxOperator('<'));
 
 TEST(ScannerTokens, Table) {
-  struct Case { const char* text; void (*setup)(JxScanner&); SearchType search; V tokens; } cases[] = {
+  struct Case {
+    const char* text;
+    void (*setup)(JxScanner&);
+    SearchType search;
+    V tokens;
+  } cases[] = {
       {"a<>b", nullptr, SEARCH_ORDINARY, {"2:a", NE + ":<>", "2:b"}},
       {"a<b", nullptr, SEARCH_ORDINARY, {"2:a", LT + ":<", "2:b"}},
-      {"x!=1 y==2 a||b", nullptr, SEARCH_ORDINARY,
+      {"x!=1 y==2 a||b",
+       nullptr,
+       SEARCH_ORDINARY,
        {"2:x", std::to_string(jxOperator('!', '=')) + ":!=", "5:1", "2:y",
         std::to_string(jxOperator('=', '=')) + ":==", "5:2", "2:a",
         std::to_string(jxOperator('|', '|')) + ":||", "2:b"}},
@@ -44,31 +51,44 @@ TEST(ScannerTokens, Table) {
       {"\"a b\"", nullptr, SEARCH_ORDINARY, {"3:\"a b\""}},
       {"'it''s", nullptr, SEARCH_ORDINARY, {"4:'it''s"}},  // no closing quote
       {"12 3.5 x", nullptr, SEARCH_ORDINARY, {"5:12", "5:3.5", "2:x"}},
-      {"3.5", nullptr, SEARCH_ORDINARY, {"9:3.5"}},       // a decimal number at the very end
+      {"3.5", nullptr, SEARCH_ORDINARY, {"9:3.5"}},  // a decimal number at the very end
       {"1.2.3", nullptr, SEARCH_ORDINARY, {"5:1.2", "9:.3"}},
       {"x .5", nullptr, SEARCH_ORDINARY, {"2:x", "9:.5"}},
       {"12", nullptr, SEARCH_ORDINARY, {"5:12"}},
-      {"a -- note\nb", [](JxScanner& s) { s.setComments(1); }, SEARCH_ORDINARY,
-       {"2:a", "11:-- note", "2:b"}},                     // ends before the line feed
-      {"a/* x */b /* open", [](JxScanner& s) { s.setComments(1); }, SEARCH_ORDINARY,
+      {"a -- note\nb",
+       [](JxScanner& s) { s.setComments(1); },
+       SEARCH_ORDINARY,
+       {"2:a", "11:-- note", "2:b"}},  // ends before the line feed
+      {"a/* x */b /* open",
+       [](JxScanner& s) { s.setComments(1); },
+       SEARCH_ORDINARY,
        {"2:a", "11:/* x */", "2:b", "11:/* open"}},
       {"a -- b", nullptr, SEARCH_ORDINARY, {"2:a", std::to_string(jxOperator('-', '-')) + ":--", "2:b"}},
-      {"f(a, (b), ')') z", [](JxScanner& s) { s.setGroupFlags(JxScanner::GROUP_PARENTHESES); },
-       SEARCH_ORDINARY, {"2:f", "3:(a, (b), ')')", "2:z"}},
-      {"f(a", [](JxScanner& s) { s.setGroupFlags(JxScanner::GROUP_PARENTHESES); }, SEARCH_ORDINARY,
+      {"f(a, (b), ')') z",
+       [](JxScanner& s) { s.setGroupFlags(JxScanner::GROUP_PARENTHESES); },
+       SEARCH_ORDINARY,
+       {"2:f", "3:(a, (b), ')')", "2:z"}},
+      {"f(a",
+       [](JxScanner& s) { s.setGroupFlags(JxScanner::GROUP_PARENTHESES); },
+       SEARCH_ORDINARY,
        {"2:f", "4:(a"}},
-      {"{fn now()} x", [](JxScanner& s) { s.setGroupFlags(JxScanner::GROUP_BRACES); }, SEARCH_ORDINARY,
+      {"{fn now()} x",
+       [](JxScanner& s) { s.setGroupFlags(JxScanner::GROUP_BRACES); },
+       SEARCH_ORDINARY,
        {"3:{fn now()}", "2:x"}},
       {"[my col]", [](JxScanner& s) { s.setUserGroup('[', ']'); }, SEARCH_ORDINARY, {"3:[my col]"}},
       {"f(a)", nullptr, SEARCH_ORDINARY, {"2:f", "40:(", "2:a", "41:)"}},
       {"~\x01", nullptr, SEARCH_ORDINARY, {"10:~", "10:\x01"}},
       {"c:\\dir\\f.txt,x", nullptr, SEARCH_TO_BLANK, {"6:c:\\dir\\f.txt", "44:,", "6:x"}},
       {"#tmp$1 x", nullptr, SEARCH_IDENTIFIER, {"7:#tmp$1", "7:x"}},
-      {"@var x", [](JxScanner& s) { s.setWordChars(JxSubString("@")); }, SEARCH_ORDINARY,
-       {"2:@var", "2:x"}},
-      {"a-b c", [](JxScanner& s) { s.setContinuationChars(JxSubString("-")); }, SEARCH_ORDINARY,
+      {"@var x", [](JxScanner& s) { s.setWordChars(JxSubString("@")); }, SEARCH_ORDINARY, {"2:@var", "2:x"}},
+      {"a-b c",
+       [](JxScanner& s) { s.setContinuationChars(JxSubString("-")); },
+       SEARCH_ORDINARY,
        {"2:a-b", "2:c"}},
-      {"a b;1+c", [](JxScanner& s) { s.setDelimiters(JxSubString(";")); }, SEARCH_ORDINARY,
+      {"a b;1+c",
+       [](JxScanner& s) { s.setDelimiters(JxSubString(";")); },
+       SEARCH_ORDINARY,
        {"2:a b", "59:;", "2:1+c"}},
       {"  \t\r\n ", nullptr, SEARCH_ORDINARY, {}},
       {"", nullptr, SEARCH_ORDINARY, {}},
@@ -100,8 +120,14 @@ TEST(ScannerTokens, EndAndRanges) {
 }
 
 TEST(ScannerKeywords, SeveralWords) {
-  struct Case { const char* text; const char* keyword; short result; const char* covered; const char* next; } cases[] = {
-      {"order   BY x", "ORDER BY", 1, "order   BY", "x"},   // several blanks between
+  struct Case {
+    const char* text;
+    const char* keyword;
+    short result;
+    const char* covered;
+    const char* next;
+  } cases[] = {
+      {"order   BY x", "ORDER BY", 1, "order   BY", "x"},  // several blanks between
       {"ORDER x", "ORDER BY", 0, "ORDER", "x"},            // position restored
       {"order", "ORDER BY", 0, "order", ""},
       {"group by", "GROUP", 1, "group", "by"},
@@ -137,17 +163,23 @@ TEST(ScannerKeywords, SeveralWords) {
 }
 
 TEST(ScannerDelimited, QuotedDelimiterAndBlanks) {
-  struct Case { const char* text; char delimiter; unsigned short type; const char* token; const char* rest; } cases[] = {
+  struct Case {
+    const char* text;
+    char delimiter;
+    unsigned short type;
+    const char* token;
+    const char* rest;
+  } cases[] = {
       {"  'a,b'   , next", ',', TOK_DELIMITED, "'a,b'", ", next"},
       {"x \"q,\" y ,z", ',', TOK_DELIMITED, "x \"q,\" y", ",z"},
-      {", z", ',', TOK_BY_POSITION, "", ", z"},            // empty: the delimiter stays
+      {", z", ',', TOK_BY_POSITION, "", ", z"},  // empty: the delimiter stays
       {"   ", ',', TOK_END, "", ""},
       {"abc", ';', TOK_DELIMITED, "abc", ""},
-      {"'open;x", ';', TOK_DELIMITED, "'open;x", ""},     // an open quote runs to the end
-      {"{a;b};c", ';', TOK_DELIMITED, "{a;b}", ";c"},      // a braced value keeps its separator
+      {"'open;x", ';', TOK_DELIMITED, "'open;x", ""},          // an open quote runs to the end
+      {"{a;b};c", ';', TOK_DELIMITED, "{a;b}", ";c"},          // a braced value keeps its separator
       {"{a}};b} x;c", ';', TOK_DELIMITED, "{a}};b} x", ";c"},  // "}}" is a brace inside
-      {"{open;x", ';', TOK_DELIMITED, "{open;x", ""},     // an open brace runs to the end
-      {"a{b;c}", ';', TOK_DELIMITED, "a{b", ";c}"},        // only a leading brace groups
+      {"{open;x", ';', TOK_DELIMITED, "{open;x", ""},          // an open brace runs to the end
+      {"a{b;c}", ';', TOK_DELIMITED, "a{b", ";c}"},            // only a leading brace groups
   };
   for (const Case& c : cases) {
     const size_t n = strlen(c.text);

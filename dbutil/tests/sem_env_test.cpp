@@ -9,11 +9,14 @@
 namespace {
 
 TEST(SemaphoreEnvironment, LongerNamesAreOtherVariables) {
-  struct Case { const char *name, *value; int count, sleep; } cases[] = {
+  struct Case {
+    const char *name, *value;
+    int count, sleep;
+  } cases[] = {
       {"JX_SPIN_COUNTER", "99", 25, 0},
-      {"JX_SPIN_COUNT1", "99", 25, 0},   // "JX_SPIN_COUNT1=" sorts before "JX_SPIN_COUNT="
+      {"JX_SPIN_COUNT1", "99", 25, 0},  // "JX_SPIN_COUNT1=" sorts before "JX_SPIN_COUNT="
       {"JX_SPIN_SLEEPY", "40", 25, 0},
-      {"jx_spin_count", "12", 12, 0},    // the name in any case is the variable itself
+      {"jx_spin_count", "12", 12, 0},  // the name in any case is the variable itself
   };
   for (const Case& c : cases) {
     SetEnvironmentVariableA(c.name, c.value);

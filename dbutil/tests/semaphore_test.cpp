@@ -32,16 +32,18 @@ void useEnvironment(const Env& env) {
 }
 
 class Semaphores : public ::testing::Test {
-protected:
+ protected:
   void TearDown() override { useEnvironment({nullptr, nullptr, nullptr}); }
 };
 
 TEST_F(Semaphores, SettingsFromTheEnvironment) {
-  struct Case { Env env; int count, sleep; uint32_t control; } cases[] = {
-      {{nullptr, nullptr, nullptr}, 25, 0, 0},
-      {{"0", nullptr, nullptr}, 1, 0, 0},
-      {{"-4", "-1", nullptr}, 1, 0, 0},
-      {{"7", "5", "2"}, 7, 5, 2},
+  struct Case {
+    Env env;
+    int count, sleep;
+    uint32_t control;
+  } cases[] = {
+      {{nullptr, nullptr, nullptr}, 25, 0, 0},   {{"0", nullptr, nullptr}, 1, 0, 0},
+      {{"-4", "-1", nullptr}, 1, 0, 0},          {{"7", "5", "2"}, 7, 5, 2},
       {{"100", "0", "131075"}, 100, 0, 0x20003},
   };
   testkit::BoxAnswerer boxes;
@@ -91,11 +93,13 @@ TEST_F(Semaphores, AllocationBoxes) {
     useEnvironment({nullptr, nullptr, "589825"});  // 0x90001: names the spin lock type
     { JxSemaphore one; }
     ASSERT_EQ(boxes.Boxes().size(), 3u);
-    EXPECT_NE(boxes.Boxes()[0].text.find("Semaphore Request Type: Spin Lock Semaphore"),
-              std::string::npos);
+    EXPECT_NE(boxes.Boxes()[0].text.find("Semaphore Request Type: Spin Lock Semaphore"), std::string::npos);
     EXPECT_NE(boxes.Boxes()[1].text.find("Real System Semaphore"), std::string::npos);
   }
-  struct Case { const char* control; const char* request; } cases[] = {
+  struct Case {
+    const char* control;
+    const char* request;
+  } cases[] = {
       {"65537", "Semaphore Request Type: Real System Semaphore"},
   };
   for (const Case& c : cases) {
@@ -145,9 +149,13 @@ long hammer(JxSemaphore* lock, int threads, int rounds) {
 TEST_F(Semaphores, MutualExclusionOfBothKinds) {
   const int kThreads = 4, kRounds = 4000;
   bool lost = false;  // the lock matters: without it updates get lost
-  for (int attempt = 0; attempt < 5 && !lost; ++attempt) lost = hammer(nullptr, kThreads, kRounds) < kThreads * kRounds;
+  for (int attempt = 0; attempt < 5 && !lost; ++attempt)
+    lost = hammer(nullptr, kThreads, kRounds) < kThreads * kRounds;
   EXPECT_TRUE(lost);
-  struct Case { Env env; bool system; } cases[] = {
+  struct Case {
+    Env env;
+    bool system;
+  } cases[] = {
       {{nullptr, nullptr, nullptr}, true},
       {{"25", "0", "1"}, false},  // the first takes the one place: the second spins
       {{"0", "1", "1"}, false},   // spin count 0 acts as 1

@@ -163,7 +163,10 @@ TEST(JxSort, KeyFlags) {
   } cases[] = {
       {"bytes", 0, {"a", "B", "", "ab"}, {"", "B", "a", "ab"}},
       {"descending", JxSort::DESCENDING, {"a", "B", "", "ab"}, {"ab", "a", "B", ""}},
-      {"empty first", JxSort::DESCENDING | JxSort::EMPTY_FIRST, {"a", "", "B", "ab", ""}, {"", "", "ab", "a", "B"}},
+      {"empty first",
+       JxSort::DESCENDING | JxSort::EMPTY_FIRST,
+       {"a", "", "B", "ab", ""},
+       {"", "", "ab", "a", "B"}},
       {"locale", JxSort::LOCALE, {"B", "a", "c"}, {"a", "B", "c"}},
       {"locale descending", JxSort::LOCALE | JxSort::DESCENDING, {"B", "a", "c"}, {"c", "B", "a"}},
   };
@@ -178,7 +181,8 @@ TEST(JxSort, KeyFlags) {
     }
     std::vector<std::string> got;
     void* r;
-    for (s.getSorted(&r); r; s.getSorted(&r)) got.push_back(std::string(static_cast<char*>(r), strnlen(static_cast<char*>(r), 8)));
+    for (s.getSorted(&r); r; s.getSorted(&r))
+      got.push_back(std::string(static_cast<char*>(r), strnlen(static_cast<char*>(r), 8)));
     EXPECT_EQ(got, c.out);
   }
 }
@@ -208,7 +212,8 @@ TEST(JxSort, ObjectCompareAndSecondKey) {
   for (R& r : in) s.addRecord(&r);
   std::vector<std::pair<long, int>> got;
   void* r;
-  for (s.getSorted(&r); r; s.getSorted(&r)) got.push_back({static_cast<R*>(r)->item->key, static_cast<R*>(r)->tag});
+  for (s.getSorted(&r); r; s.getSorted(&r))
+    got.push_back({static_cast<R*>(r)->item->key, static_cast<R*>(r)->tag});
   EXPECT_EQ(got, (std::vector<std::pair<long, int>>{{1, 9}, {1, 1}, {2, 6}, {2, 5}, {3, 1}}));
 }
 

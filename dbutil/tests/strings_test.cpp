@@ -45,19 +45,22 @@ TEST(JxStringLimit, CallersBufferNeverGrows) {
 }
 
 TEST(StrCompare, ResultsAre16BitOneMinusOneZero) {
-  struct Case { const char *a, *b; unsigned short plain, ci, pad; } cases[] = {
+  struct Case {
+    const char *a, *b;
+    unsigned short plain, ci, pad;
+  } cases[] = {
       {"abc", "abc", 0, 0, 0},
       {"abc", "abd", 0xffff, 0xffff, 0xffff},
       {"abd", "abc", 1, 1, 1},
       {"abc", "ABC", 1, 0, 1},
-      {"abc", "abc   ", 0xffff, 0xffff, 0},   // trailing blanks: equal only when padded
+      {"abc", "abc   ", 0xffff, 0xffff, 0},  // trailing blanks: equal only when padded
       {"abc   ", "abc", 1, 1, 0},
       {"abc", "abc  x", 0xffff, 0xffff, 0xffff},  // any other character: greater
       {"abc", "abc\t", 0xffff, 0xffff, 0xffff},
       {"abc\t", "abc", 1, 1, 1},
       {"", "", 0, 0, 0},
       {"", "  ", 0xffff, 0xffff, 0},
-      {"\xE9", "e", 1, 1, 1},                 // bytes compare unsigned
+      {"\xE9", "e", 1, 1, 1},  // bytes compare unsigned
   };
   for (const Case& c : cases) {
     const uint32_t la = static_cast<uint32_t>(strlen(c.a)), lb = static_cast<uint32_t>(strlen(c.b));
@@ -74,23 +77,30 @@ TEST(StrCompare, ResultsAre16BitOneMinusOneZero) {
 }
 
 TEST(StrCompare, FloatsBySignThenMagnitude) {
-  struct Case { double a, b; short r; } cases[] = {
-      {1.0, 2.0, -1}, {2.0, 1.0, 1}, {-1.0, 1.0, -1}, {1.0, -1.0, 1},
-      {-2.0, -1.0, -1}, {-1.0, -2.0, 1}, {3.5, 3.5, 0}, {0.0, 1e-300, -1},
+  struct Case {
+    double a, b;
+    short r;
+  } cases[] = {
+      {1.0, 2.0, -1},   {2.0, 1.0, 1},   {-1.0, 1.0, -1}, {1.0, -1.0, 1},
+      {-2.0, -1.0, -1}, {-1.0, -2.0, 1}, {3.5, 3.5, 0},   {0.0, 1e-300, -1},
   };
   for (const Case& c : cases) EXPECT_EQ(floatCompare(&c.a, &c.b), c.r) << c.a << " " << c.b;
 }
 
 TEST(NumberParse, Table) {
-  struct Case { const char* text; unsigned short error; unsigned long value; } cases[] = {
-      {"4294967295", 0, 4294967295ul},     // 2^32-1
-      {"42949672950", 2701, 0},            // one digit more
+  struct Case {
+    const char* text;
+    unsigned short error;
+    unsigned long value;
+  } cases[] = {
+      {"4294967295", 0, 4294967295ul},  // 2^32-1
+      {"42949672950", 2701, 0},         // one digit more
       {"4294967296", 2701, 0},
       {"99999999999999999999999", 2701, 0},
-      {"12a", 2702, 0},                    // digit then letter
-      {"  ++ 17  ", 0, 17},                // blanks and plus signs before, blanks after
+      {"12a", 2702, 0},      // digit then letter
+      {"  ++ 17  ", 0, 17},  // blanks and plus signs before, blanks after
       {"+0", 0, 0},
-      {"-1", 2702, 0},                     // no sign for an unsigned form
+      {"-1", 2702, 0},  // no sign for an unsigned form
       {"1 2", 2702, 0},
       {"12.5", 2702, 0},
       {"", 0, 0},
@@ -100,24 +110,32 @@ TEST(NumberParse, Table) {
     unsigned long v = 12345;
     EXPECT_EQ(convert(c.text, &v), c.error ? 1 : 0) << c.text;
     EXPECT_EQ(scope.lastNumber(), c.error) << c.text;
-    if (!c.error) { EXPECT_EQ(v, c.value) << c.text; }
+    if (!c.error) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
     if (c.error) {
-      const std::string expected = std::string(c.error == 2701 ? "Number too large: "
-                                                               : "Number contains an invalid character: ") + c.text;
+      const std::string expected =
+          std::string(c.error == 2701 ? "Number too large: " : "Number contains an invalid character: ") +
+          c.text;
       EXPECT_EQ(JxErrorKeeper::getLastError()->getText(), expected);
     }
   }
 }
 
 TEST(NumberParse, SignedAndSmallForms) {
-  struct Case { const char* text; int type; unsigned short error; long value; } cases[] = {
+  struct Case {
+    const char* text;
+    int type;
+    unsigned short error;
+    long value;
+  } cases[] = {
       // type: 0 long, 1 short, 2 unsigned short, 3 char, 4 unsigned char
       {"-2147483648", 0, 0, -2147483647L - 1},  // the most negative long
       {"-2147483649", 0, 2701, 0},
       {"2147483647", 0, 0, 2147483647L},
       {"2147483648", 0, 2701, 0},
       {" + -5", 0, 0, -5},
-      {"--5", 0, 2702, 0},                      // one minus sign only
+      {"--5", 0, 2702, 0},  // one minus sign only
       {"-32768", 1, 0, -32768},
       {"32768", 1, 2701, 0},
       {"65535", 2, 0, 65535},
@@ -132,15 +150,42 @@ TEST(NumberParse, SignedAndSmallForms) {
     long got = 0;
     JxStatus st = 1;
     switch (c.type) {
-      case 0: { long v; st = convert(c.text, &v); got = v; break; }
-      case 1: { short v; st = convert(c.text, &v); got = v; break; }
-      case 2: { unsigned short v; st = convert(c.text, &v); got = v; break; }
-      case 3: { char v; st = convert(c.text, &v); got = static_cast<signed char>(v); break; }
-      case 4: { unsigned char v; st = convert(c.text, &v); got = v; break; }
+      case 0: {
+        long v;
+        st = convert(c.text, &v);
+        got = v;
+        break;
+      }
+      case 1: {
+        short v;
+        st = convert(c.text, &v);
+        got = v;
+        break;
+      }
+      case 2: {
+        unsigned short v;
+        st = convert(c.text, &v);
+        got = v;
+        break;
+      }
+      case 3: {
+        char v;
+        st = convert(c.text, &v);
+        got = static_cast<signed char>(v);
+        break;
+      }
+      case 4: {
+        unsigned char v;
+        st = convert(c.text, &v);
+        got = v;
+        break;
+      }
     }
     EXPECT_EQ(st, c.error ? 1 : 0) << c.text;
     EXPECT_EQ(scope.lastNumber(), c.error) << c.text;
-    if (!c.error) { EXPECT_EQ(got, c.value) << c.text; }
+    if (!c.error) {
+      EXPECT_EQ(got, c.value) << c.text;
+    }
   }
   ScopedErrorList scope;
   unsigned short v = 0;
@@ -152,12 +197,18 @@ TEST(NumberParse, SignedAndSmallForms) {
 }
 
 TEST(NumberFormat, FieldsAsterisksAndAlignment) {
-  struct Case { int width; unsigned long value; int left; const char* text; int result; } cases[] = {
-      {3, 1234, 0, "** ", 0},               // overflow: all digit positions but the last
+  struct Case {
+    int width;
+    unsigned long value;
+    int left;
+    const char* text;
+    int result;
+  } cases[] = {
+      {3, 1234, 0, "** ", 0},  // overflow: all digit positions but the last
       {3, 1234, 1, "** ", 0},
       {5, 42, 0, "   42", 2},
       {5, 42, 1, "42   ", 2},
-      {5, 0, 0, "     ", 0},                // leading zeros stay blank
+      {5, 0, 0, "     ", 0},  // leading zeros stay blank
       {12, 4294967295ul, 0, "  4294967295", 10},
       {12, 4294967295ul, 1, "4294967295  ", 10},
       {10, 4294967295ul, 0, "4294967295", 10},
@@ -178,25 +229,30 @@ TEST(NumberFormat, FieldsAsterisksAndAlignment) {
 }
 
 TEST(StrLike, Table) {
-  struct Case { const char *text, *pattern; char esc; int cs; short r; } cases[] = {
+  struct Case {
+    const char *text, *pattern;
+    char esc;
+    int cs;
+    short r;
+  } cases[] = {
       {"apple", "a%", 0, 0, 1},
       {"a", "a%", 0, 0, 1},
       {"banana", "a%", 0, 0, 0},
       {"Apple", "a%", 0, 0, 1},
-      {"Apple", "a%", 0, 1, 0},            // case-sensitive
-      {"apple   ", "apple", 0, 1, 1},      // trailing blanks of the text
-      {"apple", "apple   ", 0, 1, 1},      // and of the pattern
+      {"Apple", "a%", 0, 1, 0},        // case-sensitive
+      {"apple   ", "apple", 0, 1, 1},  // trailing blanks of the text
+      {"apple", "apple   ", 0, 1, 1},  // and of the pattern
       {"apple", "a_ple", 0, 1, 1},
       {"aple", "a_ple", 0, 1, 0},
-      {"abcabd", "%abd", 0, 1, 1},         // the anchor moves on after a mismatch
+      {"abcabd", "%abd", 0, 1, 1},  // the anchor moves on after a mismatch
       {"abcab", "%abd", 0, 1, 0},
       {"xaybzc", "%a%b%c", 0, 1, 1},
       {"xaybz", "%a%b%c", 0, 1, 0},
-      {"100%", "100!%", '!', 1, 1},        // an escaped many matches only itself
+      {"100%", "100!%", '!', 1, 1},  // an escaped many matches only itself
       {"1000", "100!%", '!', 1, 0},
       {"a_b", "a!_b", '!', 1, 1},
       {"axb", "a!_b", '!', 1, 0},
-      {"abc", "abc!", '!', 1, 0},          // an escape at the very end matches nothing
+      {"abc", "abc!", '!', 1, 0},  // an escape at the very end matches nothing
       {"", "%", 0, 1, 1},
       {"", "%%", 0, 1, 1},
       {"", "_", 0, 1, 0},
@@ -209,8 +265,11 @@ TEST(StrLike, Table) {
 
 TEST(Hex, Table) {
   char b[40];
-  struct V { unsigned long v; int min; const char* text; } values[] = {
-      {0, 0, "0"}, {0, 3, "000"}, {255, 0, "FF"}, {255, 4, "00FF"}, {0xDEADBEEF, 0, "DEADBEEF"}};
+  struct V {
+    unsigned long v;
+    int min;
+    const char* text;
+  } values[] = {{0, 0, "0"}, {0, 3, "000"}, {255, 0, "FF"}, {255, 4, "00FF"}, {0xDEADBEEF, 0, "DEADBEEF"}};
   for (const V& v : values) {
     EXPECT_EQ(hexify(b, v.v, v.min), static_cast<int>(strlen(v.text)));
     EXPECT_STREQ(b, v.text);
@@ -232,7 +291,8 @@ TEST(Hex, Table) {
   EXPECT_EQ(isHexString("0aG9", 4), 0);
   EXPECT_EQ(dehexify(out, "12x4", 4), 1);
   EXPECT_EQ(scope.lastNumber(), 2708);
-  EXPECT_STREQ(JxErrorKeeper::getLastError()->getText(), "Invalid hexidecimal character found during conversion.");
+  EXPECT_STREQ(JxErrorKeeper::getLastError()->getText(),
+               "Invalid hexidecimal character found during conversion.");
 }
 
 TEST(Quoting, DoubledQuotes) {
@@ -247,9 +307,15 @@ TEST(Quoting, DoubledQuotes) {
   EXPECT_STREQ(b, "");
 
   ScopedErrorList scope;
-  struct Case { const char* text; char quote; const char* quoted; } cases[] = {
-      {"plain", '\'', "'plain'"}, {"it's", '\'', "'it''s'"}, {"''", '\'', "''''''"},
-      {"say \"hi\"", '"', "\"say \"\"hi\"\"\""}, {"", '`', "``"}};
+  struct Case {
+    const char* text;
+    char quote;
+    const char* quoted;
+  } cases[] = {{"plain", '\'', "'plain'"},
+               {"it's", '\'', "'it''s'"},
+               {"''", '\'', "''''''"},
+               {"say \"hi\"", '"', "\"say \"\"hi\"\"\""},
+               {"", '`', "``"}};
   for (const Case& c : cases) {
     JxString s;
     ASSERT_EQ(s.initialize(c.text), 0);
@@ -273,12 +339,17 @@ TEST(Quoting, DoubledQuotes) {
 
 TEST(LineBreaks, InsertAndRemoveOutsideQuotes) {
   ScopedErrorList scope;
-  struct Case { const char* text; uint32_t width; char q; const char* broken; } cases[] = {
+  struct Case {
+    const char* text;
+    uint32_t width;
+    char q;
+    const char* broken;
+  } cases[] = {
       {"aaa bbb ccc", 5, '\'', "aaa\r\nbbb\r\nccc"},
-      {"aaa bbb ccc", 20, '\'', "aaa bbb ccc"},          // short enough: unchanged
-      {"aaaaaaaaaa bbb", 5, '\'', "aaaaaaaaaa\r\nbbb"},  // a long word stays whole
+      {"aaa bbb ccc", 20, '\'', "aaa bbb ccc"},               // short enough: unchanged
+      {"aaaaaaaaaa bbb", 5, '\'', "aaaaaaaaaa\r\nbbb"},       // a long word stays whole
       {"x 'a b c d e' y", 4, '\'', "x\r\n'a b c d e'\r\ny"},  // no break inside quotes
-      {"x 'a b c d e' y", 4, 0, "x 'a\r\nb c\r\nd e'\r\ny"}, // q1 = 0: quoting ignored
+      {"x 'a b c d e' y", 4, 0, "x 'a\r\nb c\r\nd e'\r\ny"},  // q1 = 0: quoting ignored
   };
   for (const Case& c : cases) {
     JxString s;
@@ -286,10 +357,12 @@ TEST(LineBreaks, InsertAndRemoveOutsideQuotes) {
     ASSERT_EQ(s.insertLineBreaks(c.width, c.q, '"', 0), 0);
     EXPECT_STREQ(s.c_str(), c.broken) << c.text;
   }
-  struct Back { const char *text, *joined; } backs[] = {
+  struct Back {
+    const char *text, *joined;
+  } backs[] = {
       {"aaa\r\nbbb\r\nccc", "aaa bbb ccc"},
-      {"a\r\n\r\nb", "a b"},           // a CR LF before another one leaves no blank
-      {"a\r\n", "a"},                  // nor one at the end
+      {"a\r\n\r\nb", "a b"},  // a CR LF before another one leaves no blank
+      {"a\r\n", "a"},         // nor one at the end
       {"'x\r\ny' z\r\nw", "'x\r\ny' z w"},
   };
   for (const Back& b : backs) {
@@ -396,12 +469,14 @@ TEST(DialogText, AcceleratorsPickFreeCharacters) {
   ScopedErrorList scope;
   unsigned char set[32] = {0};
   setAcceleratorKey(set, "&Open");
-  struct Case { const char *label, *arg, *text; } cases[] = {
-      {"Options", nullptr, "O&ptions"},   // o is taken
-      {"  Print", nullptr, "  P&rint"},   // p now too; white space is skipped
+  struct Case {
+    const char *label, *arg, *text;
+  } cases[] = {
+      {"Options", nullptr, "O&ptions"},  // o is taken
+      {"  Print", nullptr, "  P&rint"},  // p now too; white space is skipped
       {"Save %s", "File", "&Save File"},
-      {"S&ave", nullptr, "S&ave"},        // an "&" stays
-      {"op", nullptr, "&op"},             // all taken: before the first character
+      {"S&ave", nullptr, "S&ave"},  // an "&" stays
+      {"op", nullptr, "&op"},       // all taken: before the first character
   };
   for (const Case& c : cases) {
     JxString out;

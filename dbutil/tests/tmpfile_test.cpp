@@ -64,7 +64,9 @@ TEST(TmpSpace, FirstFitReuseAndMerging) {
   EXPECT_EQ(f.getFreeSpace(0)->offset, 1001u);
   EXPECT_EQ(f.getFreeSpace(0)->length, 3000u);
 
-  struct Step { uint32_t length, offset, freeCount; } steps[] = {
+  struct Step {
+    uint32_t length, offset, freeCount;
+  } steps[] = {
       {500, 1001, 1},   // from the front of the first fit
       {2300, 1501, 0},  // 200 bytes would be left: the whole space leaves the list
       {100, 5001, 0},   // nothing in the list: taken at the end
@@ -90,12 +92,13 @@ TEST(TmpSpace, FirstFitReuseAndMerging) {
 
 TEST(TmpSpace, ContiguousSpaceNeverCrossesAPage) {
   ScopedErrorList scope;
-  struct Case { uint32_t end, length, offset; } cases[] = {
-      {1, 10, 4},          // rounded up to a multiple of 4
-      {2040, 8, 2040},     // fits exactly at the end of the page
-      {2041, 8, 2048},     // 2044 + 8 would cross: next page
-      {2047, 100, 2048},
-      {4097, 2048, 6144},  // a whole page: from a boundary
+  struct Case {
+    uint32_t end, length, offset;
+  } cases[] = {
+      {1, 10, 4},                             // rounded up to a multiple of 4
+      {2040, 8, 2040},                        // fits exactly at the end of the page
+      {2041, 8, 2048},                        // 2044 + 8 would cross: next page
+      {2047, 100, 2048}, {4097, 2048, 6144},  // a whole page: from a boundary
       {6000, 40, 6000},
   };
   for (const Case& c : cases) {
@@ -186,7 +189,10 @@ TEST(TmpCache, OverflowFileWhenTheFirstCannotTakeAPage) {
 TEST(TmpCache, PagesPast128MiBDoNotWrap) {
   ScopedErrorList scope;
   JxTmpFile f(4096);
-  struct Piece { uint32_t offset; int seed; } pieces[] = {
+  struct Piece {
+    uint32_t offset;
+    int seed;
+  } pieces[] = {
       {5 * PAGE, 10}, {128 * MIB + 5 * PAGE, 11}, {256 * MIB + 5 * PAGE, 12}, {7, 13}, {3 * 1024u * MIB, 14}};
   for (const Piece& p : pieces) {
     std::vector<char> d = pattern(3000, p.seed);

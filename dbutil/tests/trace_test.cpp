@@ -28,7 +28,8 @@ std::string readFile(const std::string& name) {
 std::vector<std::string> splitCrLf(const std::string& text) {
   std::vector<std::string> lines;
   size_t at = 0;
-  for (size_t e; (e = text.find("\r\n", at)) != std::string::npos; at = e + 2) lines.push_back(text.substr(at, e - at));
+  for (size_t e; (e = text.find("\r\n", at)) != std::string::npos; at = e + 2)
+    lines.push_back(text.substr(at, e - at));
   EXPECT_EQ(at, text.size()) << "text after the last CR LF";
   return lines;
 }
@@ -74,8 +75,10 @@ TEST(Trace, FileLinesWithAndWithoutTimeStamps) {
   EXPECT_FALSE(t.getFlags() & JxTrace::ACTIVE);
   std::vector<std::string> lines = splitCrLf(readFile(name));
   ASSERT_EQ(lines.size(), 6u);
-  struct Expect { bool stamped; const char* text; } expect[] = {
-      {false, "first"}, {true, "second"}, {true, "abcd"}, {true, ""}, {false, ""}, {false, "last"}};
+  struct Expect {
+    bool stamped;
+    const char* text;
+  } expect[] = {{false, "first"}, {true, "second"}, {true, "abcd"}, {true, ""}, {false, ""}, {false, "last"}};
   for (size_t i = 0; i < lines.size(); ++i) {
     EXPECT_EQ(isStamp(lines[i]), expect[i].stamped) << lines[i];
     EXPECT_EQ(lines[i].substr(expect[i].stamped ? 12 : 0), expect[i].text) << i;

@@ -46,12 +46,11 @@ TEST(JxTree, NodeSizes) {
     unsigned marks;
     unsigned short slot, order, node;
   } cases[] = {
-      {4, 4, 0, 12, 49, 588},    // order 170, capped
-      {4, 4, 1, 16, 49, 780},    // 13 rounded up to 16; order 128, capped
-      {20, 20, 0, 44, 47, 2036}, // the largest node
-      {4, 0, 1, 12, 49, 588},    // a set of keys
-      {100, 0, 1, 108, 19, 1956},
-      {1010, 4, 0, 1020, 2, 1032},
+      {4, 4, 0, 12, 49, 588},     // order 170, capped
+      {4, 4, 1, 16, 49, 780},     // 13 rounded up to 16; order 128, capped
+      {20, 20, 0, 44, 47, 2036},  // the largest node
+      {4, 0, 1, 12, 49, 588},     // a set of keys
+      {100, 0, 1, 108, 19, 1956}, {1010, 4, 0, 1020, 2, 1032},
   };
   for (const Case& c : cases) {
     JxTree t(c.key, c.data, nullptr, c.marks);

@@ -17,7 +17,8 @@ typedef std::vector<std::pair<std::string, std::string>> Pairs;
 std::string str(const JxSubString* s) { return s ? std::string(s->getPtr(), s->getLength()) : "<null>"; }
 
 // Parses and answers the pairs with raw values, or "!" and the error text.
-Pairs parse(const std::string& text, char sep = ';', const char* name = nullptr, std::string* error = nullptr) {
+Pairs parse(const std::string& text, char sep = ';', const char* name = nullptr,
+            std::string* error = nullptr) {
   ScopedErrorList scope;
   JxSubString view(text.data(), static_cast<uint32_t>(text.size()));
   JxValueParser p(&view, sep, name);
@@ -27,29 +28,35 @@ Pairs parse(const std::string& text, char sep = ';', const char* name = nullptr,
     const JxSubString* k = p.getAttributeKey(i);
     out.emplace_back(str(k), str(p.getAttributeValue(*k)));
   }
-  if (error) *error = st ? std::to_string(scope.lastNumber()) + " " + JxErrorKeeper::getLastError()->getText() : "";
+  if (error)
+    *error = st ? std::to_string(scope.lastNumber()) + " " + JxErrorKeeper::getLastError()->getText() : "";
   return out;
 }
 
 TEST(ValueParser, ParseTable) {
-  struct Case { std::string text; Pairs pairs; std::string error; } cases[] = {
+  struct Case {
+    std::string text;
+    Pairs pairs;
+    std::string error;
+  } cases[] = {
       {"", {}, ""},
       {"   ", {}, ""},
       {"DSN=Sales;UID=ann;PWD=", {{"DSN", "Sales"}, {"UID", "ann"}, {"PWD", ""}}, ""},
       {" DSN = Sales  ; UID=ann ", {{"DSN", "Sales"}, {"UID", "ann"}}, ""},
-      {"PWD='a;b';X=\"c;d\"", {{"PWD", "'a;b'"}, {"X", "\"c;d\""}}, ""},   // quoted separator kept
+      {"PWD='a;b';X=\"c;d\"", {{"PWD", "'a;b'"}, {"X", "\"c;d\""}}, ""},  // quoted separator kept
       {"A='it''s;x'", {{"A", "'it''s;x'"}}, ""},
-      {"DSN=x;", {{"DSN", "x"}}, ""},                        // a separator may end the list
+      {"DSN=x;", {{"DSN", "x"}}, ""},  // a separator may end the list
       {"PWD=*x;A=<b;B==c", {{"PWD", "*x"}, {"A", "<b"}, {"B", "=c"}}, ""},
-      {"DSN=a;dsn=b", {{"DSN", "a"}},
+      {"DSN=a;dsn=b",
+       {{"DSN", "a"}},
        "2704 Error parsing connect string at offset 6.  Attribute 'dsn' specified more than once."},
-      {"DSN;UID=x", {}, "2704 Error parsing connect string at offset 3. "},   // no "="
+      {"DSN;UID=x", {}, "2704 Error parsing connect string at offset 3. "},  // no "="
       {"DSN", {}, "2704 Error parsing connect string at offset 3. "},
       {"=x", {}, "2704 Error parsing connect string at offset 0. "},
       {"A=1 B=2", {{"A", "1 B=2"}}, ""},
       {"A=1;;B=2", {{"A", "1"}}, "2704 Error parsing connect string at offset 4. "},
       {"1A=2", {}, "2704 Error parsing connect string at offset 0. "},
-      {"PWD={a;b};UID=x", {{"PWD", "{a;b}"}, {"UID", "x"}}, ""},   // braced values stay whole
+      {"PWD={a;b};UID=x", {{"PWD", "{a;b}"}, {"UID", "x"}}, ""},  // braced values stay whole
       {"DRIVER={SQLite3 ODBC};X={p}};q}", {{"DRIVER", "{SQLite3 ODBC}"}, {"X", "{p}};q}"}}, ""},
   };
   for (const Case& c : cases) {
@@ -91,7 +98,8 @@ TEST(ValueParser, LookupsSynonymsAndUnused) {
   EXPECT_EQ(q.getAttributeValue("UID", "USER", &v), 1);
   EXPECT_EQ(scope.lastNumber(), 2704);
   EXPECT_STREQ(JxErrorKeeper::getLastError()->getText(),
-               "Error parsing connect string at offset 12.  Attribute specified twice using keywords 'UID' and 'USER'.");
+               "Error parsing connect string at offset 12.  Attribute specified twice using keywords 'UID' "
+               "and 'USER'.");
 }
 
 TEST(ValueParser, EditAndBuild) {
@@ -100,9 +108,9 @@ TEST(ValueParser, EditAndBuild) {
   JxSubString view(text);
   JxValueParser p(&view, ';', nullptr);
   ASSERT_EQ(p.initialize(), 0);
-  ASSERT_EQ(p.addAttribute("dsn", "new"), 0);                 // replaced, key kept
-  ASSERT_EQ(p.addAttribute("USER", "ann", "UID"), 0);         // synonym replaced, its key kept
-  ASSERT_EQ(p.addAttribute("DATABASE", "x;y"), 0);            // appended, quoted
+  ASSERT_EQ(p.addAttribute("dsn", "new"), 0);          // replaced, key kept
+  ASSERT_EQ(p.addAttribute("USER", "ann", "UID"), 0);  // synonym replaced, its key kept
+  ASSERT_EQ(p.addAttribute("DATABASE", "x;y"), 0);     // appended, quoted
   ASSERT_EQ(p.addAttribute("Q", "it's"), 0);
   ASSERT_EQ(p.addAttribute("B", " pad "), 0);
   p.removeAttribute("pwd");
@@ -111,8 +119,9 @@ TEST(ValueParser, EditAndBuild) {
   ASSERT_EQ(p.buildString(&out), 0);
   EXPECT_STREQ(out.c_str(), "DSN=new;UID=ann;DATABASE='x;y';Q='it''s';B=' pad '");
   EXPECT_EQ(p.getUnusedCount(), 0u);
-  EXPECT_EQ(parse(out.c_str()), (Pairs{{"DSN", "new"}, {"UID", "ann"}, {"DATABASE", "'x;y'"},
-                                      {"Q", "'it''s'"}, {"B", "' pad '"}}));
+  EXPECT_EQ(
+      parse(out.c_str()),
+      (Pairs{{"DSN", "new"}, {"UID", "ann"}, {"DATABASE", "'x;y'"}, {"Q", "'it''s'"}, {"B", "' pad '"}}));
 }
 
 // Property: lists made with addAttribute, written with buildString, parse back to the
@@ -144,8 +153,10 @@ TEST(ValueParser, BuildStringRoundTrip) {
       const JxSubString* raw = again.getAttributeValue(*again.getAttributeKey(i));
       EXPECT_EQ(str(raw), str(built.getAttributeValue(*built.getAttributeKey(i)))) << text.c_str();
       JxString plain;
-      if (raw->getLength() && raw->getPtr()[0] == '\'') ASSERT_EQ(raw->copyQuotedStr(&plain), 0);
-      else plain.initialize(raw->getPtr(), raw->getLength());
+      if (raw->getLength() && raw->getPtr()[0] == '\'')
+        ASSERT_EQ(raw->copyQuotedStr(&plain), 0);
+      else
+        plain.initialize(raw->getPtr(), raw->getLength());
       EXPECT_EQ(std::string(plain.c_str()), logical[i].second) << text.c_str();
     }
   }

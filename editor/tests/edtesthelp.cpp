@@ -33,8 +33,8 @@ Parent::Parent() {
   wc.lpszClassName = kParentClass;
   RegisterClassA(&wc);  // fails harmlessly when already registered
   s_parent = this;
-  wnd_ = CreateWindowA(kParentClass, "parent", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr,
-                       nullptr, wc.hInstance, nullptr);
+  wnd_ = CreateWindowA(kParentClass, "parent", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr, nullptr,
+                       wc.hInstance, nullptr);
 }
 
 Parent::~Parent() {

@@ -28,7 +28,7 @@ struct Notice {
 
 // A hidden top-level window that records WM_COMMAND notices and offered mouse messages.
 class Parent {
-public:
+ public:
   Parent();
   ~Parent();
   HWND Handle() const { return wnd_; }
@@ -44,14 +44,14 @@ public:
     progress.clear();
   }
 
-private:
+ private:
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
   HWND wnd_;
 };
 
 // A hidden editor window; `parent` null makes it top-level.
-HWND MakeEditor(HWND parent, DWORD style = 0, const char* param = nullptr, int id = 77,
-                int width = 400, int height = 300);
+HWND MakeEditor(HWND parent, DWORD style = 0, const char* param = nullptr, int id = 77, int width = 400,
+                int height = 300);
 
 // "KORVOED.INI" in the Windows directory, written through the profile functions so the
 // control sees every change at once.
@@ -62,11 +62,11 @@ std::string IniGet(const char* key);  // "" when missing
 
 // Runs `edit` on every dialog activated on this thread before the answerer sees it.
 class DialogEditor {
-public:
+ public:
   explicit DialogEditor(std::function<void(HWND)> edit);
   ~DialogEditor();
 
-private:
+ private:
   static LRESULT CALLBACK Proc(int, WPARAM, LPARAM);
   HHOOK hook_;
   std::function<void(HWND)> edit_;

@@ -28,7 +28,7 @@ static_assert(offsetof(EditorOptions, TabIncrement) == offsetof(EditorOptions, T
               "TabIncrement follows TabFill directly");
 
 class Model : public ::testing::Test {
-protected:
+ protected:
   static void SetUpTestSuite() { ASSERT_EQ(InitEditor(GetModuleHandleA(nullptr)), 1); }
   void TearDown() override {
     fail_allocations_after(-1);
@@ -95,10 +95,9 @@ TEST_F(Model, CommandTableRowsAndFlags) {
 
 TEST_F(Model, RowsServedByTheCore) {
   // The rows with a handler of their own; every other row answers 0 and changes nothing.
-  const std::vector<uint32_t> served = {0x95D, 0x95E, 0x967, 0x968, 0x969, 0x96A, 0x96B,
-                                        0x96E, 0x96F, 0x971, 0x972, 0x97E, 0x986, 0x987,
-                                        0x997, 0x9A5, 0x9AA, 0x9AB, 0x9B2, 0x9B4, 0x9B5,
-                                        0x9B6, 0x9BA};
+  const std::vector<uint32_t> served = {0x95D, 0x95E, 0x967, 0x968, 0x969, 0x96A, 0x96B, 0x96E,
+                                        0x96F, 0x971, 0x972, 0x97E, 0x986, 0x987, 0x997, 0x9A5,
+                                        0x9AA, 0x9AB, 0x9B2, 0x9B4, 0x9B5, 0x9B6, 0x9BA};
   std::vector<uint32_t> actual;
   for (const CommandRow& row : g_commandTable) {
     if (row.handler != cmd_not_built) {
@@ -158,16 +157,35 @@ TEST_F(Model, OptionTable) {
     uint16_t type;
     int32_t value;
   } rows[kOptionCount] = {
-      {"GoFreeSpace", 0, 1},       {"UseRealTabs", 0, 1},       {"HighBitsOff", 0, 0},
-      {"EntabLine", 0, 0},         {"Wordwrap", 0, 0},          {"AutoReformat", 0, 0},
-      {"Justify", 0, 0},           {"TwoSpaces", 0, 0},         {"CompressSpaces", 0, 1},
-      {"InsertMode", 0, 1},        {"AutoIndent", 0, 1},        {"UndoEnabled", 0, 1},
-      {"ClearSelOnMove", 0, 1},    {"IgnoreSetCursor", 0, 1},   {"CtrlKeyMarksRect", 0, 0},
-      {"WindowsScrolling", 0, 0},  {"TabFill", 1, 32},          {"TabIncrement", 2, 8},
-      {"IndentAmount", 2, 2},      {"RightMargin", 2, 80},      {"ScrollBars", 2, 0},
-      {"LeftOffset", 2, 0},        {"TopOffset", 2, 0},         {"RightOffset", 2, 0},
-      {"BottomOffset", 2, 0},      {"WindowsCompatibility", 2, 21},
-      {"LinesForReadNotify", 2, 0}, {"OwnerDrawn", 2, 0},       {"UseSoftReturns", 0, 0},
+      {"GoFreeSpace", 0, 1},
+      {"UseRealTabs", 0, 1},
+      {"HighBitsOff", 0, 0},
+      {"EntabLine", 0, 0},
+      {"Wordwrap", 0, 0},
+      {"AutoReformat", 0, 0},
+      {"Justify", 0, 0},
+      {"TwoSpaces", 0, 0},
+      {"CompressSpaces", 0, 1},
+      {"InsertMode", 0, 1},
+      {"AutoIndent", 0, 1},
+      {"UndoEnabled", 0, 1},
+      {"ClearSelOnMove", 0, 1},
+      {"IgnoreSetCursor", 0, 1},
+      {"CtrlKeyMarksRect", 0, 0},
+      {"WindowsScrolling", 0, 0},
+      {"TabFill", 1, 32},
+      {"TabIncrement", 2, 8},
+      {"IndentAmount", 2, 2},
+      {"RightMargin", 2, 80},
+      {"ScrollBars", 2, 0},
+      {"LeftOffset", 2, 0},
+      {"TopOffset", 2, 0},
+      {"RightOffset", 2, 0},
+      {"BottomOffset", 2, 0},
+      {"WindowsCompatibility", 2, 21},
+      {"LinesForReadNotify", 2, 0},
+      {"OwnerDrawn", 2, 0},
+      {"UseSoftReturns", 0, 0},
   };
   const char* base = reinterpret_cast<const char*>(&g_options);
   ptrdiff_t offset = 0;

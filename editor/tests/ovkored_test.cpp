@@ -14,15 +14,15 @@
 
 using namespace ked;
 
-using edtest::Parent;
 using edtest::MakeEditor;
+using edtest::Parent;
 
 namespace {
 
 HMODULE g_library;
 
 class Editor : public ::testing::Test {
-protected:
+ protected:
   static void SetUpTestSuite() {
     edtest::IniClearOptions();
     g_library = LoadLibraryA("ovkored.dll");
@@ -45,9 +45,7 @@ protected:
     windows_.push_back(w);
     return w;
   }
-  static LRESULT Send(HWND w, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
-    return SendMessageA(w, msg, wp, lp);
-  }
+  static LRESULT Send(HWND w, UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return SendMessageA(w, msg, wp, lp); }
   static LRESULT Option(HWND w, const char* key) {
     return Send(w, KE_GET_OPTION, 0, reinterpret_cast<LPARAM>(key));
   }
@@ -71,8 +69,7 @@ TEST_F(Editor, LibraryRegistersTheClassOncePerProcess) {
   EXPECT_TRUE(GetClassInfoExA(g_library, "KORVOEDIT", &wc)) << "class names ignore case";
 
   auto init = reinterpret_cast<InitEditorFn>(GetProcAddress(g_library, "InitEditor"));
-  auto version =
-      reinterpret_cast<KorvoEditorVersionFn>(GetProcAddress(g_library, "KorvoEditorVersion"));
+  auto version = reinterpret_cast<KorvoEditorVersionFn>(GetProcAddress(g_library, "KorvoEditorVersion"));
   ASSERT_TRUE(init && version);
   EXPECT_NE(GetProcAddress(g_library, "EditorWndProc"), nullptr);
   EXPECT_NE(GetProcAddress(g_library, "OptionsDlgProc"), nullptr);
@@ -101,9 +98,8 @@ TEST_F(Editor, CreationNamesTheDocument) {
     const char* ignore;
     const char* name;
   } cases[] = {
-      {nullptr, nullptr, "Untitled"}, {"notes.txt", nullptr, "notes.txt"},
-      {"UNTITLED", nullptr, "untitled"}, {"notes.txt", "1", "Untitled"},
-      {nullptr, "1", "Untitled"},      {"notes.txt", "0", "notes.txt"},
+      {nullptr, nullptr, "Untitled"}, {"notes.txt", nullptr, "notes.txt"}, {"UNTITLED", nullptr, "untitled"},
+      {"notes.txt", "1", "Untitled"}, {nullptr, "1", "Untitled"},          {"notes.txt", "0", "notes.txt"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.param ? c.param : "(none)") + " ignore=" + (c.ignore ? c.ignore : "-"));
@@ -186,8 +182,7 @@ TEST_F(Editor, GetTextIsBoundedByTheBuffer) {
     LRESULT result;
     const char* text;
   } cases[] = {
-      {8, 8, "ab\r\nc\r\n"}, {7, 7, "ab\r\nc\r"}, {6, 6, "ab\r\nc"},
-      {1, 1, ""},            {100, 8, "ab\r\nc\r\n"},
+      {8, 8, "ab\r\nc\r\n"}, {7, 7, "ab\r\nc\r"}, {6, 6, "ab\r\nc"}, {1, 1, ""}, {100, 8, "ab\r\nc\r\n"},
   };
   for (UINT msg : {static_cast<UINT>(WM_GETTEXT), static_cast<UINT>(KE_GET_TEXT)}) {
     for (const Case& c : cases) {
@@ -240,9 +235,9 @@ TEST_F(Editor, ReadOnlyWindowRefusesEditingCommands) {
     WPARAM wp;
     LPARAM lp;
   } cases[] = {
-      {KE_TYPE_CHAR, 'x', 0}, {KE_BACKSPACE, 0, 0},   {KE_DELETE_CHAR, 0, 0},
+      {KE_TYPE_CHAR, 'x', 0},     {KE_BACKSPACE, 0, 0},   {KE_DELETE_CHAR, 0, 0},
       {KE_OPEN_LINE_AFTER, 0, 0}, {KE_DELETE_LINE, 0, 0}, {KE_INSERT_TEXT, 0, (LPARAM) "new"},
-      {WM_PASTE, 0, 0},       {KE_TAB, 0, 0},
+      {WM_PASTE, 0, 0},           {KE_TAB, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.msg);
@@ -295,11 +290,11 @@ TEST_F(Editor, ParentHearsFocusChangesAndPositions) {
       {KE_NOTHING, 0, nullptr, {KEN_POSITION}},  // creation placed the caret
       {KE_NOTHING, 0, nullptr, {}},
       {KE_EM_SETMODIFY, 5, nullptr, {KEN_CHANGE}},
-      {KE_EM_SETMODIFY, 5, nullptr, {}},          // counter unchanged
-      {KE_EM_SETMODIFY, 0, nullptr, {}},          // changed, but to 0
-      {EM_SETMODIFY, 3, nullptr, {}},             // not a command: no wrapper
-      {WM_SETTEXT, 0, "moved\r\ntext", {}},       // not a command either
-      {KE_NOTHING, 0, nullptr, {KEN_POSITION}},   // the caret moved to line 1
+      {KE_EM_SETMODIFY, 5, nullptr, {}},         // counter unchanged
+      {KE_EM_SETMODIFY, 0, nullptr, {}},         // changed, but to 0
+      {EM_SETMODIFY, 3, nullptr, {}},            // not a command: no wrapper
+      {WM_SETTEXT, 0, "moved\r\ntext", {}},      // not a command either
+      {KE_NOTHING, 0, nullptr, {KEN_POSITION}},  // the caret moved to line 1
       {KE_CARET_REPORT, 0, nullptr, {}},
       {KE_GET_OPTION, 0, "TabIncrement", {}},
   };
@@ -354,9 +349,9 @@ TEST_F(Editor, DefaultsWithoutSettingsFile) {
     const char* key;
     LRESULT value;
   } cases[] = {
-      {"IgnoreSetCursor", 1}, {"UseRealTabs", 1},  {"TabIncrement", 8},
-      {"RightMargin", 80},    {"WindowsCompatibility", 21}, {"TabFill", 32},
-      {"InsertMode", 1},      {"ScrollBars", 0},   {"UseSoftReturns", 0},
+      {"IgnoreSetCursor", 1},       {"UseRealTabs", 1}, {"TabIncrement", 8}, {"RightMargin", 80},
+      {"WindowsCompatibility", 21}, {"TabFill", 32},    {"InsertMode", 1},   {"ScrollBars", 0},
+      {"UseSoftReturns", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(Option(w, c.key), c.value) << c.key;
   HWND bars = Make(parent_.Handle(), WS_VSCROLL | WS_HSCROLL);
@@ -374,11 +369,13 @@ TEST_F(Editor, OptionsByName) {
     LRESULT result;
     LRESULT stored;
   } cases[] = {
-      {"TabIncrement", 0, 1, 2},   {"TabIncrement", 1, 1, 2},  {"TabIncrement", 2, 1, 2},
-      {"TabIncrement", (WPARAM)-4, 1, 2}, {"TabIncrement", 3, 1, 3},
-      {"Wordwrap", 'y', 1, 1},     {"Wordwrap", 'n', 1, 0},    {"Wordwrap", 5, 1, 5},
-      {"TabFill", 0x141, 1, 0x41}, {"TabFill", 'y', 1, 'y'},   {"RightMargin", 'y', 1, 'y'},
-      {"IndentAmount", 4, 1, 4},   {"tabincrement", 4, 0, -1}, {"NoSuchKey", 1, 0, -1},
+      {"TabIncrement", 0, 1, 2},    {"TabIncrement", 1, 1, 2},
+      {"TabIncrement", 2, 1, 2},    {"TabIncrement", (WPARAM)-4, 1, 2},
+      {"TabIncrement", 3, 1, 3},    {"Wordwrap", 'y', 1, 1},
+      {"Wordwrap", 'n', 1, 0},      {"Wordwrap", 5, 1, 5},
+      {"TabFill", 0x141, 1, 0x41},  {"TabFill", 'y', 1, 'y'},
+      {"RightMargin", 'y', 1, 'y'}, {"IndentAmount", 4, 1, 4},
+      {"tabincrement", 4, 0, -1},   {"NoSuchKey", 1, 0, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.key << "=" << (long long)c.value);
@@ -449,13 +446,35 @@ TEST_F(Editor, SaveButtonWritesEveryKey) {
   edtest::DialogEditor edit([](HWND dlg) { SetDlgItemInt(dlg, IDC_OPT_RIGHTMARGIN, 66, TRUE); });
   boxes_.Script(IDC_OPT_SAVEDEFAULTS);
   EXPECT_EQ(Send(w, KE_OPTIONS_DIALOG), 1);
-  const char* keys[] = {
-      "GoFreeSpace", "UseRealTabs", "HighBitsOff", "EntabLine", "Wordwrap", "AutoReformat",
-      "Justify", "TwoSpaces", "CompressSpaces", "InsertMode", "AutoIndent", "UndoEnabled",
-      "ClearSelOnMove", "IgnoreSetCursor", "CtrlKeyMarksRect", "WindowsScrolling", "TabFill",
-      "TabIncrement", "IndentAmount", "RightMargin", "ScrollBars", "LeftOffset", "TopOffset",
-      "RightOffset", "BottomOffset", "WindowsCompatibility", "LinesForReadNotify",
-      "OwnerDrawn", "UseSoftReturns"};
+  const char* keys[] = {"GoFreeSpace",
+                        "UseRealTabs",
+                        "HighBitsOff",
+                        "EntabLine",
+                        "Wordwrap",
+                        "AutoReformat",
+                        "Justify",
+                        "TwoSpaces",
+                        "CompressSpaces",
+                        "InsertMode",
+                        "AutoIndent",
+                        "UndoEnabled",
+                        "ClearSelOnMove",
+                        "IgnoreSetCursor",
+                        "CtrlKeyMarksRect",
+                        "WindowsScrolling",
+                        "TabFill",
+                        "TabIncrement",
+                        "IndentAmount",
+                        "RightMargin",
+                        "ScrollBars",
+                        "LeftOffset",
+                        "TopOffset",
+                        "RightOffset",
+                        "BottomOffset",
+                        "WindowsCompatibility",
+                        "LinesForReadNotify",
+                        "OwnerDrawn",
+                        "UseSoftReturns"};
   for (const char* key : keys) EXPECT_NE(edtest::IniGet(key), "") << key;
   EXPECT_EQ(edtest::IniGet("RightMargin"), "66");
   EXPECT_EQ(edtest::IniGet("LeftOffset"), "3");

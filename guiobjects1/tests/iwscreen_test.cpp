@@ -27,8 +27,8 @@ InterObjRep* Screen() {
 
 // The value of a Basic expression (of type: "Long", "String" ...) as text.
 std::string Basic(const std::string& expression, const char* type = "Long") {
-  BasicOutcome out =
-      BasicRunner::CompileAndRun("Function F() As " + std::string(type) + "\n  F = " + expression + "\nEnd Function\n", "F");
+  BasicOutcome out = BasicRunner::CompileAndRun(
+      "Function F() As " + std::string(type) + "\n  F = " + expression + "\nEnd Function\n", "F");
   EXPECT_TRUE(out.ok) << expression << ": " << out.error;
   return out.result;
 }
@@ -103,7 +103,8 @@ TEST(Screen, PublishedAndReadFromBasic) {
       {"pixelsPerInchX", dpiX},
       {"pixelsPerInchY", dpiY},
   };
-  for (const Row& r : rows) EXPECT_EQ(std::to_string(r.value), Basic(std::string("Screen.") + r.property)) << r.property;
+  for (const Row& r : rows)
+    EXPECT_EQ(std::to_string(r.value), Basic(std::string("Screen.") + r.property)) << r.property;
   EXPECT_EQ(15, IWScreen::TwipsPerPixelX() * dpiX / 96);
   // Read-only.
   BasicOutcome out = BasicRunner::CompileAndRun("Sub S()\n  Screen.Width = 5\nEnd Sub\n", "S");
@@ -113,8 +114,9 @@ TEST(Screen, PublishedAndReadFromBasic) {
 TEST(Screen, MousePointerThroughTheGlobalCursor) {
   Screen();
   TApplication app("oviui1_screen_test");
-  const LPCSTR cursors[] = {nullptr,      IDC_ARROW,  IDC_CROSS,   IDC_IBEAM, IDC_ICON, IDC_SIZEALL, IDC_SIZENESW,
-                            IDC_SIZENS, IDC_SIZENWSE, IDC_SIZEWE, IDC_UPARROW, IDC_WAIT, IDC_NO,      IDC_HELP};
+  const LPCSTR cursors[] = {nullptr,     IDC_ARROW,    IDC_CROSS,  IDC_IBEAM,    IDC_ICON,
+                            IDC_SIZEALL, IDC_SIZENESW, IDC_SIZENS, IDC_SIZENWSE, IDC_SIZEWE,
+                            IDC_UPARROW, IDC_WAIT,     IDC_NO,     IDC_HELP};
   struct Row {
     long set;
     long reads;
@@ -129,9 +131,10 @@ TEST(Screen, MousePointerThroughTheGlobalCursor) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.set);
     EXPECT_TRUE(Basic("0") == "0");
-    BasicOutcome out = BasicRunner::CompileAndRun(
-        "Function F() As Long\n  Screen.MousePointer = " + std::to_string(r.set) + "\n  F = Screen.MousePointer\nEnd Function\n",
-        "F");
+    BasicOutcome out =
+        BasicRunner::CompileAndRun("Function F() As Long\n  Screen.MousePointer = " + std::to_string(r.set) +
+                                       "\n  F = Screen.MousePointer\nEnd Function\n",
+                                   "F");
     EXPECT_TRUE(out.ok) << out.error;
     EXPECT_EQ(std::to_string(r.reads), out.result);
     EXPECT_EQ(r.cursor ? LoadCursorA(nullptr, r.cursor) : nullptr, app.GetGlobalCursor());
@@ -169,24 +172,25 @@ BOOL CALLBACK CountWindow(HWND, LPARAM n) {
 
 TEST(Screen, EnumWindowsCallsABasicMemberPerWindow) {
   InterObjRep* screen = Screen();
-  HWND mine = CreateWindowA("STATIC", "oviui1 screen test", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND mine = CreateWindowA("STATIC", "oviui1 screen test", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                            nullptr, nullptr);
   ASSERT_NE(nullptr, mine);
   int windows = 0;
   EnumWindows(&CountWindow, (LPARAM)&windows);
 
   BasicRunner walker;
   BasicOutcome compiled;
-  ASSERT_TRUE(walker.compile(
-      "Dim calls As Long\n"
-      "Function Visit(ByVal h As Long) As Long\n"
-      "  calls = calls + 1\n"
-      "  Visit = 0\n"
-      "End Function\n"
-      "Function StopHere(ByVal h As Long) As Long\n"
-      "  calls = calls + 1\n"
-      "  StopHere = 5\n"
-      "End Function\n",
-      compiled))
+  ASSERT_TRUE(
+      walker.compile("Dim calls As Long\n"
+                     "Function Visit(ByVal h As Long) As Long\n"
+                     "  calls = calls + 1\n"
+                     "  Visit = 0\n"
+                     "End Function\n"
+                     "Function StopHere(ByVal h As Long) As Long\n"
+                     "  calls = calls + 1\n"
+                     "  StopHere = 5\n"
+                     "End Function\n",
+                     compiled))
       << compiled.error;
   IWScreen* native = dynamic_cast<IWScreen*>(screen->ROCDataPtr(0));
   ASSERT_NE(nullptr, native);

@@ -45,34 +45,38 @@ TEST(Server, CountTable) {
     HRESULT result;
     unsigned long refs;  // over the baseline
     unsigned long locks;
-    int live;            // objects alive
-    HRESULT unload;      // DllCanUnloadNow afterwards
+    int live;        // objects alive
+    HRESULT unload;  // DllCanUnloadNow afterwards
   };
   const Step steps[] = {
       {"nothing held", [&] { return S_OK; }, S_OK, 0, 0, 0, S_OK},
-      {"factory of a class", [&] { return getClassObject(ClassId(kBase), IID_IClassFactory, (void**)&factory); },
-       S_OK, 1, 0, 0, S_FALSE},
-      {"an outer IUnknown is refused",
-       [&] { return factory->CreateInstance(factory, IID_IUnknown, (void**)&other); }, CLASS_E_NOAGGREGATION, 1, 0,
-       0, S_FALSE},
-      {"an object", [&] { return factory->CreateInstance(nullptr, IID_IPersistStream, (void**)&object); }, S_OK, 2, 0,
-       1, S_FALSE},
-      {"an interface the object lacks leaves nothing",
-       [&] { return factory->CreateInstance(nullptr, IID_IDispatch, (void**)&other); }, E_NOINTERFACE, 2, 0, 1,
+      {"factory of a class",
+       [&] { return getClassObject(ClassId(kBase), IID_IClassFactory, (void**)&factory); }, S_OK, 1, 0, 0,
        S_FALSE},
+      {"an outer IUnknown is refused",
+       [&] { return factory->CreateInstance(factory, IID_IUnknown, (void**)&other); }, CLASS_E_NOAGGREGATION,
+       1, 0, 0, S_FALSE},
+      {"an object", [&] { return factory->CreateInstance(nullptr, IID_IPersistStream, (void**)&object); },
+       S_OK, 2, 0, 1, S_FALSE},
+      {"an interface the object lacks leaves nothing",
+       [&] { return factory->CreateInstance(nullptr, IID_IDispatch, (void**)&other); }, E_NOINTERFACE, 2, 0,
+       1, S_FALSE},
       {"the object released", [&] { return object->Release() == 0 ? S_OK : E_FAIL; }, S_OK, 1, 0, 0, S_FALSE},
       {"a lock", [&] { return factory->LockServer(TRUE); }, S_OK, 1, 1, 0, S_FALSE},
-      {"the factory released under the lock", [&] { return factory->Release(), S_OK; }, S_OK, 0, 1, 0, S_FALSE},
-      {"a second factory", [&] { return getClassObject(ClassId(kBase), IID_IUnknown, (void**)&again); }, S_OK, 1, 1,
-       0, S_FALSE},
+      {"the factory released under the lock", [&] { return factory->Release(), S_OK; }, S_OK, 0, 1, 0,
+       S_FALSE},
+      {"a second factory", [&] { return getClassObject(ClassId(kBase), IID_IUnknown, (void**)&again); }, S_OK,
+       1, 1, 0, S_FALSE},
       {"surplus releases stop at the baseline, lock or not",
        [&] { return again->Release(), again->Release(), again->Release(), S_OK; }, S_OK, 0, 1, 0, S_FALSE},
       {"unlocked", [&] { return again->LockServer(FALSE); }, S_OK, 0, 0, 0, S_OK},
       {"an unmatched unlock is ignored", [&] { return again->LockServer(FALSE); }, S_OK, 0, 0, 0, S_OK},
-      {"a class id no library has", [&] { return getClassObject(ClassId(kStranger), IID_IClassFactory, (void**)&other); },
-       E_FAIL, 0, 0, 0, S_OK},
-      {"a row without a class", [&] { return getClassObject(ClassId(kLater), IID_IClassFactory, (void**)&other); },
-       E_FAIL, 0, 0, 0, S_OK},
+      {"a class id no library has",
+       [&] { return getClassObject(ClassId(kStranger), IID_IClassFactory, (void**)&other); }, E_FAIL, 0, 0, 0,
+       S_OK},
+      {"a row without a class",
+       [&] { return getClassObject(ClassId(kLater), IID_IClassFactory, (void**)&other); }, E_FAIL, 0, 0, 0,
+       S_OK},
       {"a class whose objects cannot be made",
        [&] {
          IClassFactory* f = nullptr;

@@ -141,7 +141,8 @@ TEST(Registration, TheFrameAssertsOnMisuse) {
     void (*act)(InterObjRep* proto);
     const char* condition;
   } cases[] = {
-      {"a signature defined twice", [](InterObjRep* p) { p->ROCDataPtr(0)->PO_DefineFields(*p->signature()); },
+      {"a signature defined twice",
+       [](InterObjRep* p) { p->ROCDataPtr(0)->PO_DefineFields(*p->signature()); },
        "!sig.isCompFieldsDefined()"},
       {"an enumeration nobody made", [](InterObjRep*) { PO_FindEnum("ProtoNoSuchEnum"); }, "(EnumRep*)e"},
   };
@@ -158,7 +159,8 @@ TEST(Registration, TheFrameAssertsOnMisuse) {
 
 // Value 5, Text "ab", Extra 7: the derived revision byte, the base's complete block
 // (its revision byte, Value, Text), then Extra.
-const Bytes kDerivedBlock = {0x01, 0x01, 0x05, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 'a', 'b', 0x00, 0x07, 0x00};
+const Bytes kDerivedBlock = {0x01, 0x01, 0x05, 0x00, 0x00, 0x00, 0x03, 0x00,
+                             0x00, 0x00, 'a',  'b',  0x00, 0x07, 0x00};
 
 TEST(Streams, DerivedBlockNestsTheBaseBlock) {
   InterObjRep* derived = (Published(), ObjectStore::find("ProtoDerived"));
@@ -189,13 +191,33 @@ TEST(Streams, DerivedBlockNestsTheBaseBlock) {
   const Case cases[] = {
       {"the current revision", kDerivedBlock, nullptr, 15, S_FALSE, 5, 7},
       {"revision 0 loads and marks the object changed",
-       {0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00}, nullptr, 13, S_OK, 9, 3},
+       {0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00},
+       nullptr,
+       13,
+       S_OK,
+       9,
+       3},
       {"a newer derived block is refused before anything else is read",
-       {0x02, 0x01, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00}, "ProtoDerived", 1, S_FALSE, 5, 7},
+       {0x02, 0x01, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00},
+       "ProtoDerived",
+       1,
+       S_FALSE,
+       5,
+       7},
       {"a newer base block is refused with the base's name",
-       {0x01, 0x02, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00}, "ProtoBase", 2, S_FALSE, 5, 7},
+       {0x01, 0x02, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00},
+       "ProtoBase",
+       2,
+       S_FALSE,
+       5,
+       7},
       {"a damaged text fails the load",
-       {0x01, 0x01, 0x09, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 'a'}, "ProtoBase", 11, S_FALSE, 5, 7},
+       {0x01, 0x01, 0x09, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 'a'},
+       "ProtoBase",
+       11,
+       S_FALSE,
+       5,
+       7},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

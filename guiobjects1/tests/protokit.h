@@ -18,7 +18,7 @@ namespace protokit {
 
 // Records every reported store error.
 class RecordingApp : public StoreApplication {
-public:
+ public:
   int ReportStoreError(StoreException& e) override {
     reports.push_back(e.what());
     return 1;

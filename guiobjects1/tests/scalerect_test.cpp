@@ -28,9 +28,9 @@ ScaleRect Start() {
 TEST(ScaleRect, ModeTable) {
   struct Row {
     ScaleMode mode;
-    double twipsX, twipsY;     // twips per unit
-    double pixelsX, pixelsY;   // pixels per unit
-    double width, height;      // ScaleWidth, ScaleHeight after the switch
+    double twipsX, twipsY;    // twips per unit
+    double pixelsX, pixelsY;  // pixels per unit
+    double width, height;     // ScaleWidth, ScaleHeight after the switch
     bool keepsOrigin;
     double resizedWidth, resizedTwipsX;  // after the surface grows to 400 pixels across
   };
@@ -42,9 +42,11 @@ TEST(ScaleRect, ModeTable) {
       {kScaleCharacter, 120, 240, 8, 16, 25, 6.25, false, 50, 120},
       {kScaleInch, 1440, 1440, 96, 96, 3000 / 1440.0, 1500 / 1440.0, false, 6000 / 1440.0, 1440},
       {kScaleMillimeter, 56.69291338582677, 56.69291338582677, 56.69291338582677 / 15, 56.69291338582677 / 15,
-       3000 / 56.69291338582677, 1500 / 56.69291338582677, false, 6000 / 56.69291338582677, 56.69291338582677},
+       3000 / 56.69291338582677, 1500 / 56.69291338582677, false, 6000 / 56.69291338582677,
+       56.69291338582677},
       {kScaleCentimeter, 566.9291338582677, 566.9291338582677, 566.9291338582677 / 15, 566.9291338582677 / 15,
-       3000 / 566.9291338582677, 1500 / 566.9291338582677, false, 6000 / 566.9291338582677, 566.9291338582677},
+       3000 / 566.9291338582677, 1500 / 566.9291338582677, false, 6000 / 566.9291338582677,
+       566.9291338582677},
       // The extent stays; the factors follow the surface.
       {kScaleProportional, 1, 1, 200 / 3000.0, 100 / 1500.0, 3000, 1500, true, 3000, 2},
   };
@@ -85,18 +87,22 @@ TEST(ScaleRect, ZeroExtentIsRefusedNamingTheProperty) {
   } cases[] = {
       {"Custom with no width", [](ScaleRect& r) { r.ScaleWidth = 0, r.SetScaleMode(kScaleCustom, 200, 100); },
        "ScaleWidth"},
-      {"Custom with no height", [](ScaleRect& r) { r.ScaleHeight = 0, r.SetScaleMode(kScaleCustom, 200, 100); },
-       "ScaleHeight"},
-      {"Proportional width", [](ScaleRect& r) {
+      {"Custom with no height",
+       [](ScaleRect& r) { r.ScaleHeight = 0, r.SetScaleMode(kScaleCustom, 200, 100); }, "ScaleHeight"},
+      {"Proportional width",
+       [](ScaleRect& r) {
          r.SetScaleMode(kScaleProportional, 200, 100);
          r.ScaleWidth = 0;
          r.PixelsPerUnitX();
-       }, "ScaleWidth"},
-      {"Proportional height", [](ScaleRect& r) {
+       },
+       "ScaleWidth"},
+      {"Proportional height",
+       [](ScaleRect& r) {
          r.SetScaleMode(kScaleProportional, 200, 100);
          r.ScaleHeight = 0;
          r.TwipsPerUnitY();
-       }, "ScaleHeight"},
+       },
+       "ScaleHeight"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -127,9 +133,13 @@ TEST(ScaleRect, RectangleConversionsRoundHalfThenTruncateTowardZero) {
     const char* what;
     LongRect got, want;
   } cases[] = {
-      {"units to twips, no scale", ScaleRect::UnitsToTwips(nullptr, {-1.7f, 0.4f, 2.6f, -0.5f}), {-1, 0, 3, 0}},
+      {"units to twips, no scale",
+       ScaleRect::UnitsToTwips(nullptr, {-1.7f, 0.4f, 2.6f, -0.5f}),
+       {-1, 0, 3, 0}},
       {"units to twips, Twip scale", ScaleRect::UnitsToTwips(&twip, {98.3f, 0.9f, 2.9f, 3}), {-1, 0, 2, 3}},
-      {"units to pixels, Pixel scale", ScaleRect::UnitsToPixels(&pixel, {-1.7f, 1.4f, 2.6f, 0}), {-1, 1, 3, 0}},
+      {"units to pixels, Pixel scale",
+       ScaleRect::UnitsToPixels(&pixel, {-1.7f, 1.4f, 2.6f, 0}),
+       {-1, 1, 3, 0}},
       {"units to pixels, Twip scale", ScaleRect::UnitsToPixels(&twip, {130, 22, 7, -30}), {2, 1, 0, -1}},
   };
   for (const Case& c : cases) {
@@ -142,7 +152,8 @@ TEST(ScaleRect, RectangleConversionsRoundHalfThenTruncateTowardZero) {
   // Without a scale the screen's twips per pixel convert.
   short tx = IWScreen::TwipsPerPixelX(), ty = IWScreen::TwipsPerPixelY();
   ASSERT_GT(tx, 0);
-  LongRect p = ScaleRect::UnitsToPixels(nullptr, {(float)(2 * tx), (float)(3 * ty), (float)(tx / 2), -1.5f * tx});
+  LongRect p =
+      ScaleRect::UnitsToPixels(nullptr, {(float)(2 * tx), (float)(3 * ty), (float)(tx / 2), -1.5f * tx});
   EXPECT_EQ(2, p.left);
   EXPECT_EQ(3, p.top);
   EXPECT_EQ(tx / 2 * 2 + 1 > tx ? 1 : 0, p.width);
@@ -199,7 +210,8 @@ TEST(ScaleRect, StreamBlock) {
   std::vector<unsigned char> b = BytesOf(p);
   ASSERT_EQ(25u, b.size());
   EXPECT_EQ(8, b[16]);
-  EXPECT_EQ(std::vector<unsigned char>({200, 0, 0, 0, 100, 0, 0, 0}), std::vector<unsigned char>(b.begin() + 17, b.end()));
+  EXPECT_EQ(std::vector<unsigned char>({200, 0, 0, 0, 100, 0, 0, 0}),
+            std::vector<unsigned char>(b.begin() + 17, b.end()));
   ScaleRect prop2(15, 15);
   p.seekTo(0);
   prop2.Read(p, "Form");

@@ -11,8 +11,8 @@
 // Statuses. The negative ones are message numbers 65528-65535 read as signed values.
 enum JxApiStatus {
   JXS_OK = 0,
-  JXS_TRUNCATED = -1,          // a warning; the status only under Revision 1
-  JXS_NULL_VALUE = -2,         // a warning; the status only under Revision 1
+  JXS_TRUNCATED = -1,   // a warning; the status only under Revision 1
+  JXS_NULL_VALUE = -2,  // a warning; the status only under Revision 1
   JXS_OUT_OF_MEMORY = -3,
   JXS_LOGON_CANCELLED = -4,
   JXS_EOF = -5,
@@ -20,11 +20,11 @@ enum JxApiStatus {
   JXS_ROWS_LOCKED = -7,
   JXS_ROW_CHANGED = -8,
   JXS_ABORTED = 2,
-  JXS_DRIVER_NATIVE = 4,       // jxDBErr gives the native code
+  JXS_DRIVER_NATIVE = 4,  // jxDBErr gives the native code
   JXS_TOO_MANY_HANDLES = 4100,
   JXS_INVALID_HANDLE = 4101,
   JXS_INVALID_COLUMN = 4103,
-  JXS_NO_TASK = 4105,          // the library was not started in this process
+  JXS_NO_TASK = 4105,  // the library was not started in this process
   JXS_DRIVER_ERROR = 4149,
   JXS_DRIVER_WARNING = 4150,
   JXS_INVALIDATED = 4151,

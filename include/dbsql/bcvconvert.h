@@ -12,14 +12,14 @@
 
 // Value type codes of the engine and the API.
 enum BcvType : uint16_t {
-  BCV_CHAR = 1,       // fixed-length text
-  BCV_VARCHAR = 2,    // variable-length text
-  BCV_DECIMAL = 3,    // packed decimal
-  BCV_LONG = 4,       // signed 32-bit
-  BCV_SHORT = 5,      // signed 16-bit
-  BCV_FLOAT = 6,      // 32-bit float
-  BCV_DOUBLE = 7,     // 64-bit float
-  BCV_DATETIME = 8,   // "YYYY-MM-DD HH:MM:SS.FFFFFF"
+  BCV_CHAR = 1,      // fixed-length text
+  BCV_VARCHAR = 2,   // variable-length text
+  BCV_DECIMAL = 3,   // packed decimal
+  BCV_LONG = 4,      // signed 32-bit
+  BCV_SHORT = 5,     // signed 16-bit
+  BCV_FLOAT = 6,     // 32-bit float
+  BCV_DOUBLE = 7,    // 64-bit float
+  BCV_DATETIME = 8,  // "YYYY-MM-DD HH:MM:SS.FFFFFF"
   BCV_BINARY = 101,
   BCV_DATE = 111,
   BCV_TIME = 112,
@@ -59,8 +59,7 @@ enum BcvSign : uint8_t { BCV_PLUS = 0xC, BCV_MINUS = 0xD, BCV_UNSIGNED = 0xF };
 const uint32_t BCV_SIGN_ROOM = 0x80000000u;
 inline int32_t bcvDecimalWord(int precision, int scale, bool signRoom = false) {
   return static_cast<int32_t>((static_cast<uint32_t>(precision) & 0xFFFF) |
-                              ((static_cast<uint32_t>(scale) & 0xFF) << 16) |
-                              (signRoom ? BCV_SIGN_ROOM : 0));
+                              ((static_cast<uint32_t>(scale) & 0xFF) << 16) | (signRoom ? BCV_SIGN_ROOM : 0));
 }
 
 // The date/time text and its zero value.
@@ -72,20 +71,16 @@ extern "C" {
 // Conversions to a decimal, integers, floats and date/time text. The source is read
 // through its type (bit BCV_WANT_SHORT of the type only changes bcvtos32's overflow
 // message), its length (text) and its length word.
-JXSQL04_API short bcvtodec(void* out, int32_t outWord, const void* src, uint16_t srcLen,
-                           uint16_t srcType, int32_t srcWord);
-JXSQL04_API short bcvtos32(int32_t* out, const void* src, uint16_t srcLen, uint16_t srcType,
+JXSQL04_API short bcvtodec(void* out, int32_t outWord, const void* src, uint16_t srcLen, uint16_t srcType,
                            int32_t srcWord);
-JXSQL04_API short bcvtos16(int16_t* out, const void* src, uint16_t srcLen, uint16_t srcType,
-                           int32_t srcWord);
-JXSQL04_API short bcvtof64(double* out, const void* src, uint16_t srcLen, uint16_t srcType,
-                           int32_t srcWord);
-JXSQL04_API short bcvtof32(float* out, const void* src, uint16_t srcLen, uint16_t srcType,
-                           int32_t srcWord);
+JXSQL04_API short bcvtos32(int32_t* out, const void* src, uint16_t srcLen, uint16_t srcType, int32_t srcWord);
+JXSQL04_API short bcvtos16(int16_t* out, const void* src, uint16_t srcLen, uint16_t srcType, int32_t srcWord);
+JXSQL04_API short bcvtof64(double* out, const void* src, uint16_t srcLen, uint16_t srcType, int32_t srcWord);
+JXSQL04_API short bcvtof32(float* out, const void* src, uint16_t srcLen, uint16_t srcType, int32_t srcWord);
 // Writes the 26 characters (no terminator). Without keepTime a number's fraction is
 // dropped and the time is midnight.
-JXSQL04_API short bcvtodat(char* out26, const void* src, uint16_t srcLen, uint16_t srcType,
-                           int32_t srcWord, int keepTime);
+JXSQL04_API short bcvtodat(char* out26, const void* src, uint16_t srcLen, uint16_t srcType, int32_t srcWord,
+                           int keepTime);
 // The widest text or storage of a value of the type; -1 for types not converted here.
 JXSQL04_API int32_t bcvmaxlen(uint16_t type, int32_t word, int withTerminator);
 
@@ -104,8 +99,8 @@ JXSQL04_API int xlmchkjx();
 
 // Helpers shared by the conversions and the type maps.
 struct BcvDecimalShape {
-  int precision;   // after folding a negative scale and raising to the scale
-  int scale;       // 0 or more
+  int precision;  // after folding a negative scale and raising to the scale
+  int scale;      // 0 or more
   bool signRoom;
   int bytes() const { return precision / 2 + 1; }
   int integerPlaces() const { return precision - scale; }

@@ -25,14 +25,13 @@ JXSQL04_API uint32_t cmgGetLoginTimeout(cmgInfo* env);
 // A record shared with another task (prompt flag 1) or a new record connected with the
 // connection string (kept whole, however long). logonName null or empty: "LOGN=" of
 // the connection string, else none. Null on failure.
-JXSQL04_API cmg_capabilities* cmgLogon(cmgInfo* env, const char* logonName,
-                                       const char* connectString, uint16_t promptFlags);
+JXSQL04_API cmg_capabilities* cmgLogon(cmgInfo* env, const char* logonName, const char* connectString,
+                                       uint16_t promptFlags);
 // A record around a connection the program opened itself: connection number 1, an
 // empty logon name. The handle stays the program's: logoff does not disconnect it.
 JXSQL04_API cmg_capabilities* cmgLogonWithODBCHdbc(cmgInfo* env, SQLHDBC hdbc);
 // Connects an existing record through the driver.
-JXSQL04_API JxStatus cmgConnect(cmg_capabilities* con, const char* connectString,
-                                uint16_t promptFlags);
+JXSQL04_API JxStatus cmgConnect(cmg_capabilities* con, const char* connectString, uint16_t promptFlags);
 // Clears the calling task's bits; the record is disconnected and freed once no task
 // holds it any more.
 JXSQL04_API JxStatus cmgLogoff(cmg_capabilities* con);
@@ -75,8 +74,7 @@ JXSQL04_API JxStatus cmgGetTableCacheFile(cmg_capabilities* con, char* buffer, u
 // Information items (CmgInfoItem) as text into buffer (size bytes). Items 10 to 13 take
 // the caller's name from the buffer and write the result over it. A null connection
 // answers as a file driver does.
-JXSQL04_API JxStatus cmgGetInfo(cmg_capabilities* con, uint16_t item, char* buffer,
-                                uint32_t size);
+JXSQL04_API JxStatus cmgGetInfo(cmg_capabilities* con, uint16_t item, char* buffer, uint32_t size);
 
 // Name comparisons: exact, and ignoring case. Negative, 0 or positive.
 JXSQL04_API short cmgCompare(const char* a, const char* b);

@@ -15,35 +15,32 @@ struct cmg_capabilities;
 
 // Bits of cmgInfo::callerFlags (the argument of cmgInit).
 enum CmgCallerFlags {
-  CMG_READ_ONLY = 2,       // every new connection is read-only
-  CMG_API_CALLER = 8,      // the database API's environment
-  CMG_LAST_INFO = 16       // the last checked driver call answered SQL_SUCCESS_WITH_INFO
+  CMG_READ_ONLY = 2,   // every new connection is read-only
+  CMG_API_CALLER = 8,  // the database API's environment
+  CMG_LAST_INFO = 16   // the last checked driver call answered SQL_SUCCESS_WITH_INFO
 };
 
 // Bits of CmgDataSource::flags.
-enum CmgSourceFlags {
-  CMG_SOURCE_PROFILED = 8,
-  CMG_SOURCE_DIRECTORY = 16
-};
+enum CmgSourceFlags { CMG_SOURCE_PROFILED = 8, CMG_SOURCE_DIRECTORY = 16 };
 
 // Capability flags, word A.
 enum CmgFlagsA : uint32_t {
-  CMG_A_UCASE = 0x1,                    // an upper-case string function exists
-  CMG_A_RANDOM_FETCH = 0x2,             // absolute fetches with SQLExtendedFetch
+  CMG_A_UCASE = 0x1,         // an upper-case string function exists
+  CMG_A_RANDOM_FETCH = 0x2,  // absolute fetches with SQLExtendedFetch
   CMG_A_PROFILE_DONE = 0x4,
-  CMG_A_FILE_DRIVER = 0x8,              // the data source has a file pattern
-  CMG_A_DRIVER_BITS = 0x10,             // the driver capability byte has bits 3-7
-  CMG_A_SET_PARAM = 0x40,               // SQLSetParam exists
+  CMG_A_FILE_DRIVER = 0x8,   // the data source has a file pattern
+  CMG_A_DRIVER_BITS = 0x10,  // the driver capability byte has bits 3-7
+  CMG_A_SET_PARAM = 0x40,    // SQLSetParam exists
   CMG_A_NO_FILE_PATTERN = 0x80,
-  CMG_A_SOURCE_UNPROFILED = 0x100,      // while profiling: the source entry lacks flag 8
-  CMG_A_ONE_CONNECTION = 0x1000,        // SQL_ACTIVE_CONNECTIONS is 1
-  CMG_A_NOT_NULLABLE_TYPE = 0x2000,     // some type is not nullable
-  CMG_A_HELD_FOR_TASK0 = 0x4000,        // holder bit 0 was set for another task's logon
-  CMG_A_PRIMARY_KEYS = 0x8000,          // SQLPrimaryKeys exists
-  CMG_A_ROLLBACK_CLOSES = 0x20000,      // cursors do not survive a rollback
-  CMG_A_FAST_SPECIAL = 0x40000,         // fast special columns setting 1-65534
-  CMG_A_COMMIT_CLOSES = 0x80000,        // cursors do not survive a commit
-  CMG_A_PROCEDURES = 0x200000,          // SQLProcedures exists
+  CMG_A_SOURCE_UNPROFILED = 0x100,   // while profiling: the source entry lacks flag 8
+  CMG_A_ONE_CONNECTION = 0x1000,     // SQL_ACTIVE_CONNECTIONS is 1
+  CMG_A_NOT_NULLABLE_TYPE = 0x2000,  // some type is not nullable
+  CMG_A_HELD_FOR_TASK0 = 0x4000,     // holder bit 0 was set for another task's logon
+  CMG_A_PRIMARY_KEYS = 0x8000,       // SQLPrimaryKeys exists
+  CMG_A_ROLLBACK_CLOSES = 0x20000,   // cursors do not survive a rollback
+  CMG_A_FAST_SPECIAL = 0x40000,      // fast special columns setting 1-65534
+  CMG_A_COMMIT_CLOSES = 0x80000,     // cursors do not survive a commit
+  CMG_A_PROCEDURES = 0x200000,       // SQLProcedures exists
   CMG_A_ACCESS_CONFLICTS = 0x400000,
   CMG_A_WIDE_DECIMAL = 0x800000,        // decimals of more than 15 digits
   CMG_A_ONE_STATEMENT = 0x1000000,      // SQL_ACTIVE_STATEMENTS is 1
@@ -55,28 +52,28 @@ enum CmgFlagsA : uint32_t {
 // Capability flags, word B.
 enum CmgFlagsB : uint32_t {
   CMG_B_TRANSACTIONS = 0x1,
-  CMG_B_DRIVER_BIT7 = 0x8,              // bits of the driver capability byte
+  CMG_B_DRIVER_BIT7 = 0x8,  // bits of the driver capability byte
   CMG_B_DRIVER_BIT6 = 0x10,
   CMG_B_DRIVER_BIT4 = 0x20,
   CMG_B_DRIVER_BIT3 = 0x40,
   CMG_B_DRIVER_BIT5 = 0x80,
-  CMG_B_HOLDLOCK = 0x100,               // locking syntax "HOLDLOCK"
+  CMG_B_HOLDLOCK = 0x100,  // locking syntax "HOLDLOCK"
   CMG_B_LOCK_DURATION1 = 0x200,
   CMG_B_LOCK_DURATION2 = 0x400,
-  CMG_B_USE_STATEMENT = 0x800,          // databases are switched with "USE "
+  CMG_B_USE_STATEMENT = 0x800,  // databases are switched with "USE "
   CMG_B_REREAD_INSERT = 0x1000,
   CMG_B_REREAD_UPDATE = 0x2000,
   CMG_B_ROLLBACK_NOT_PRESERVE = 0x4000,
   CMG_B_COMMIT_NOT_PRESERVE = 0x8000,
   CMG_B_ROLLBACK_CLOSE = 0x10000,
   CMG_B_COMMIT_CLOSE = 0x20000,
-  CMG_B_DICTIONARY = 0x100000,          // data dictionary extensions
+  CMG_B_DICTIONARY = 0x100000,  // data dictionary extensions
   CMG_B_FILE_PATTERN = 0x200000,
   CMG_B_DATABASE_IS_A = 0x400000,
-  CMG_B_PLACE_CHANGED = 0x800000,       // current directory or database was changed
-  CMG_B_SET_POS = 0x1000000,            // SQLSetPos exists
+  CMG_B_PLACE_CHANGED = 0x800000,  // current directory or database was changed
+  CMG_B_SET_POS = 0x1000000,       // SQLSetPos exists
   CMG_B_REMOVE_COMMENTS = 0x2000000,
-  CMG_B_NO_SQL_COLUMNS = 0x4000000      // use-SQL-columns setting is 0
+  CMG_B_NO_SQL_COLUMNS = 0x4000000  // use-SQL-columns setting is 0
 };
 
 // Database kind codes, from the data-source name or "JxDatabaseDriver".
@@ -101,12 +98,7 @@ enum CmgDatabaseKind : uint16_t {
 };
 
 // Outer-join syntax: one form, plus CMG_OJ_STAR when the driver writes "*=" or "=*".
-enum CmgOuterJoinSyntax : uint16_t {
-  CMG_OJ_NONE = 0,
-  CMG_OJ_OUTER = 1,
-  CMG_OJ_STAR = 2,
-  CMG_OJ_PLUS = 4
-};
+enum CmgOuterJoinSyntax : uint16_t { CMG_OJ_NONE = 0, CMG_OJ_OUTER = 1, CMG_OJ_STAR = 2, CMG_OJ_PLUS = 4 };
 
 // Attribute flags of a type table entry.
 enum CmgTypeAttributes : uint16_t {
@@ -120,10 +112,10 @@ enum CmgTypeAttributes : uint16_t {
 struct CmgTypeEntry {
   int16_t sqlType;
   uint16_t searchable;
-  int32_t precision;      // -1 when the driver gave none
-  uint16_t attributes;    // CmgTypeAttributes
+  int32_t precision;    // -1 when the driver gave none
+  uint16_t attributes;  // CmgTypeAttributes
   char* name;
-  char* createParams;     // null when the driver gave an empty text
+  char* createParams;  // null when the driver gave an empty text
 };
 
 // A literal form of a type whose literals need a prefix or suffix.
@@ -135,8 +127,8 @@ struct CmgLiteral {
 
 // Table-name caching modes.
 enum CmgTableCaching {
-  CMG_CACHE_KEEP = 1,        // a cache file that outlives the connection
-  CMG_CACHE_TEMPORARY = 2,   // deleted at logoff (the default)
+  CMG_CACHE_KEEP = 1,       // a cache file that outlives the connection
+  CMG_CACHE_TEMPORARY = 2,  // deleted at logoff (the default)
   CMG_CACHE_NONE = 3
 };
 
@@ -152,13 +144,13 @@ enum CmgCursorOptions : uint16_t {
 
 // Bits of cmg_capabilities::qualifierSyntax.
 enum CmgQualifierSyntax {
-  CMG_QUALIFIER_AFTER = 1,    // the qualifier follows the name
-  CMG_QUALIFIER_DOUBLE = 2    // qualifier, separator and a second separator
+  CMG_QUALIFIER_AFTER = 1,  // the qualifier follows the name
+  CMG_QUALIFIER_DOUBLE = 2  // qualifier, separator and a second separator
 };
 
 // Prompt flags of cmgLogon.
 enum CmgPromptFlags {
-  CMG_PROMPT_SHARE = 1,      // share a record another task opened
+  CMG_PROMPT_SHARE = 1,  // share a record another task opened
   CMG_PROMPT_COMPLETE = 2,
   CMG_PROMPT_ALWAYS = 8
 };
@@ -197,8 +189,8 @@ enum CmgInfoItem {
 // One data source known to the driver manager.
 struct CmgDataSource {
   char* name;
-  char* filePattern;   // "*.ext" patterns from the description's "(*." ... ")", or null
-  uint8_t flags;       // CmgSourceFlags
+  char* filePattern;  // "*.ext" patterns from the description's "(*." ... ")", or null
+  uint8_t flags;      // CmgSourceFlags
 };
 
 // The environment record.
@@ -209,13 +201,13 @@ struct cmgInfo {
   SQLHENV henv;
   CmgDataSource* sources;
   uint32_t loginTimeout;
-  JxSemaphore* lock;              // the environment lock
-  uint16_t callerFlags;           // CmgCallerFlags
+  JxSemaphore* lock;     // the environment lock
+  uint16_t callerFlags;  // CmgCallerFlags
   char dllPrefix[2];
   uint16_t sourceCount;
-  uint16_t taskNumber;            // 0..63: the caller's bit in holder and current sets
+  uint16_t taskNumber;  // 0..63: the caller's bit in holder and current sets
   uint16_t addModifySql;
-  uint16_t one;                   // 1 at creation
+  uint16_t one;  // 1 at creation
   // Kept for the database API (its settings): the API behaviour level, the escape
   // processing switch and the default connection attributes (owned).
   uint16_t revision;
@@ -229,59 +221,58 @@ typedef short (*CmgCompareFn)(const char* a, const char* b);
 struct cmg_capabilities {
   cmgInfo* owner;
   cmg_capabilities* next;
-  SQLHDBC hdbc;                   // primary connection
+  SQLHDBC hdbc;  // primary connection
   SQLHDBC spareHdbc;
   void* statementMap;
-  char* connectString;            // completed by the driver
-  uint32_t flagsA, flagsB;        // CmgFlagsA, CmgFlagsB
-  uint64_t holders;               // one bit per task that logged on
-  uint64_t current;               // one bit per task whose current connection this is
+  char* connectString;      // completed by the driver
+  uint32_t flagsA, flagsB;  // CmgFlagsA, CmgFlagsB
+  uint64_t holders;         // one bit per task that logged on
+  uint64_t current;         // one bit per task whose current connection this is
   char* qualifierSeparator;
-  CmgLiteral* literals;           // literalCount of them
+  CmgLiteral* literals;  // literalCount of them
   char* filePattern;
-  char* logonName;                // empty text when none was given
+  char* logonName;  // empty text when none was given
   char* sourceName;
-  char* userId;                   // upper case
-  char* directory;                // file drivers: directory or database name
+  char* userId;     // upper case
+  char* directory;  // file drivers: directory or database name
   char* connectUser;
   char* currentOwner;
   char* defaultOwner;
-  char version[3];                // "01"
+  char version[3];  // "01"
   CmgCompareFn compare;
-  void* queries;                  // open query objects
+  void* queries;  // open query objects
   char* columnFirstChars;
   char* columnChars;
   char* tableFirstChars;
   char* tableChars;
-  char** reservedWords;           // sorted, upper case; reservedCount of them
-  char* fromReserved;             // texts, each ended by a zero; an empty text ends the list
-  char* whereTerminators;         // as fromReserved
-  char* pseudoColumns;            // as fromReserved
+  char** reservedWords;    // sorted, upper case; reservedCount of them
+  char* fromReserved;      // texts, each ended by a zero; an empty text ends the list
+  char* whereTerminators;  // as fromReserved
+  char* pseudoColumns;     // as fromReserved
   uint32_t queryTimeout;
-  char* cacheFile;                // table-name cache file, or null
-  uint32_t maxRows;               // 0xFFFFFFFF: no limit
+  char* cacheFile;   // table-name cache file, or null
+  uint32_t maxRows;  // 0xFFFFFFFF: no limit
   char* currentDirectory;
   char* databaseName;
-  CmgTypeEntry* types;            // typeCount of them
-  JxSemaphore* lock;              // the connection lock
+  CmgTypeEntry* types;  // typeCount of them
+  JxSemaphore* lock;    // the connection lock
   JxSemaphore* statementLock;
   uint16_t lockOptions;
   uint16_t autoUpdate;
   uint16_t longestChar;
-  uint16_t cursorOptions;         // CmgCursorOptions
+  uint16_t cursorOptions;  // CmgCursorOptions
   uint16_t qualifierSyntax;
   uint16_t outerJoinSyntax;
-  uint16_t tableCaching;          // CmgTableCaching
+  uint16_t tableCaching;  // CmgTableCaching
   uint16_t identifierCase;
   uint16_t transactionMode;
-  uint16_t number;                // running number per data source or logon name
+  uint16_t number;  // running number per data source or logon name
   uint16_t databaseKind;
-  uint16_t maxColumnName, maxCursorName, maxOwnerName, maxProcedureName,
-      maxQualifierName, maxTableName;
+  uint16_t maxColumnName, maxCursorName, maxOwnerName, maxProcedureName, maxQualifierName, maxTableName;
   uint16_t literalCount, reservedCount, typeCount;
-  uint8_t outerJoins;             // 'Y' when supported
-  uint8_t quoteChar;              // 0 when the driver reports a blank
+  uint8_t outerJoins;  // 'Y' when supported
+  uint8_t quoteChar;   // 0 when the driver reports a blank
   uint8_t escapeChar;
-  uint8_t ownsHdbc;               // the record connected the handle and disconnects it
-  uint8_t driverBits;             // the driver capability byte (information type 1025)
+  uint8_t ownsHdbc;    // the record connected the handle and disconnects it
+  uint8_t driverBits;  // the driver capability byte (information type 1025)
 };

@@ -10,22 +10,22 @@ struct cmgInfo;
 
 // Numbers of the string table that the engine's own code names.
 enum SqlMessage {
-  SQLMSG_DRIVER_NATIVE = 4,           // a driver error with a native code (no text of its own)
+  SQLMSG_DRIVER_NATIVE = 4,  // a driver error with a native code (no text of its own)
   SQLMSG_LOGON_ONCE = 2100,
   SQLMSG_CONNECTION_CANCELLED = 2101,
   SQLMSG_NO_COMPATIBLE_TYPE = 2102,
   SQLMSG_NO_CONNECTION_DIALOG = 2103,
-  SQLMSG_INVALID_VALUE = 2104,        // "The %s1 '%n2' is not valid."
+  SQLMSG_INVALID_VALUE = 2104,  // "The %s1 '%n2' is not valid."
   SQLMSG_LOAD_LIBRARY = 2105,
   SQLMSG_NEED_DSN = 2106,
-  SQLMSG_MISSING_ARGUMENT = 2107,     // "No %s1 was given to %s2."
+  SQLMSG_MISSING_ARGUMENT = 2107,  // "No %s1 was given to %s2."
   SQLMSG_NO_TRANSACTIONS = 2108,
-  SQLMSG_BUFFER_TOO_SMALL = 2109,     // "%s1: the text needs %n2 bytes, the buffer holds %n3."
-  SQLMSG_SETTING_NOT_NUMBER = 2110,   // a number setting of "ODBC.INI" or the driver
-  SQLMSG_SETTING_TOO_LONG = 2111,     // a text setting longer than its buffer
-  SQLMSG_CANNOT_QUOTE = 2112,         // a name needs quotes; the driver has none
-  SQLMSG_KEYWORD_NOT_NUMBER = 2113,   // a number keyword of the connection string
-  SQLMSG_DRIVER_ANSWER = 2114,        // an answer of the driver that makes no sense
+  SQLMSG_BUFFER_TOO_SMALL = 2109,    // "%s1: the text needs %n2 bytes, the buffer holds %n3."
+  SQLMSG_SETTING_NOT_NUMBER = 2110,  // a number setting of "ODBC.INI" or the driver
+  SQLMSG_SETTING_TOO_LONG = 2111,    // a text setting longer than its buffer
+  SQLMSG_CANNOT_QUOTE = 2112,        // a name needs quotes; the driver has none
+  SQLMSG_KEYWORD_NOT_NUMBER = 2113,  // a number keyword of the connection string
+  SQLMSG_DRIVER_ANSWER = 2114,       // an answer of the driver that makes no sense
   SQLMSG_FORMAT_TOO_LONG = 3501,
   SQLMSG_NUMBER_TO_DATE = 3530,
   SQLMSG_MISSING_KEYWORD = 4500,

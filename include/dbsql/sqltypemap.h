@@ -20,24 +20,38 @@ static_assert(sizeof(DATE_STRUCT) == 6 && sizeof(TIME_STRUCT) == 6, "date and ti
 
 // API type codes of columns.
 enum SqlApiType : uint16_t {
-  API_CHAR = 1, API_VARCHAR = 2, API_DECIMAL = 3, API_LONG = 4, API_SHORT = 5, API_FLOAT = 6,
-  API_DOUBLE = 7, API_DATETIME = 8, API_LONGVARCHAR = 100, API_BINARY = 101,
-  API_VARBINARY = 102, API_LONGVARBINARY = 103, API_BIGINT = 108, API_TINYINT = 109,
-  API_BIT = 110, API_DATE = 111, API_TIME = 112, API_UNKNOWN = 32767
+  API_CHAR = 1,
+  API_VARCHAR = 2,
+  API_DECIMAL = 3,
+  API_LONG = 4,
+  API_SHORT = 5,
+  API_FLOAT = 6,
+  API_DOUBLE = 7,
+  API_DATETIME = 8,
+  API_LONGVARCHAR = 100,
+  API_BINARY = 101,
+  API_VARBINARY = 102,
+  API_LONGVARBINARY = 103,
+  API_BIGINT = 108,
+  API_TINYINT = 109,
+  API_BIT = 110,
+  API_DATE = 111,
+  API_TIME = 112,
+  API_UNKNOWN = 32767
 };
 
 // What a parameter of a value type is bound with.
 struct SqlLayerBinding {
-  int16_t cType;       // ODBC buffer type
-  int16_t sqlType;     // ODBC SQL type
-  int32_t precision;   // default precision; 32767 when there is none
+  int16_t cType;      // ODBC buffer type
+  int16_t sqlType;    // ODBC SQL type
+  int32_t precision;  // default precision; 32767 when there is none
 };
 
 // The shape of a column as the maps need it.
 struct SqlColumnShape {
   int16_t odbcType;
   int16_t scale;
-  int32_t length;      // width of character and binary columns, of date/time text
+  int32_t length;  // width of character and binary columns, of date/time text
   int32_t precision;
 };
 
@@ -45,9 +59,9 @@ struct SqlColumnShape {
 struct SqlValueSlot {
   uint16_t layerType;  // BcvType
   int16_t odbcType;
-  int32_t word;        // length word (decimals: precision and scale)
-  int32_t width;       // value buffer size
-  int32_t length;      // SQL_NULL_DATA for NULL
+  int32_t word;    // length word (decimals: precision and scale)
+  int32_t width;   // value buffer size
+  int32_t length;  // SQL_NULL_DATA for NULL
   uint8_t* data;
 };
 
@@ -68,7 +82,7 @@ struct SqlConvChain {
   SqlConvBlock** blocks;  // block n is *blocks[n - 1]; blocks never move
   uint32_t count;
   uint32_t capacity;
-  uint32_t current;       // number of the block being filled, 0 before the first
+  uint32_t current;  // number of the block being filled, 0 before the first
 };
 
 extern "C" {
@@ -95,8 +109,7 @@ JXSQL04_API int32_t sqlDecimalToText(const uint8_t* value, int32_t word, char* o
 JXSQL04_API short sqlTextToDecimal(char* buffer, int32_t word, int32_t* length);
 // Date/time text to timestamp; the high half of the word is where the significant part
 // starts (10 or more: time only). Answers 0 or 3515-3521.
-JXSQL04_API short sqlTextToTimestamp(const char* text, int32_t length, int32_t word,
-                                     TIMESTAMP_STRUCT* out);
+JXSQL04_API short sqlTextToTimestamp(const char* text, int32_t length, int32_t word, TIMESTAMP_STRUCT* out);
 // Timestamp to the 26 characters (no terminator); time only gives date 0000-00-00.
 JXSQL04_API void sqlTimestampToText(const TIMESTAMP_STRUCT* in, int timeOnly, char* out26);
 // Normalises one fetched value and every value of a row; answers 0 or a message id.
@@ -111,9 +124,8 @@ JXSQL04_API void sqlConvFree(SqlConvChain* chain);
 // API type code of a column.
 JXSQL04_API uint16_t sqlDBColType(const cmgInfo* env, int16_t odbcType, uint16_t driverKind,
                                   uint16_t layerType, const char* typeName);
-JXSQL04_API short sqlGetXferType_Length(const cmgInfo* env, uint16_t driverKind,
-                                        int16_t odbcType, const char* typeName,
-                                        int32_t length, int32_t precision, int16_t scale,
-                                        uint16_t* layerType, int32_t* size);
+JXSQL04_API short sqlGetXferType_Length(const cmgInfo* env, uint16_t driverKind, int16_t odbcType,
+                                        const char* typeName, int32_t length, int32_t precision,
+                                        int16_t scale, uint16_t* layerType, int32_t* size);
 
 }  // extern "C"

@@ -7,7 +7,7 @@
 #include "dbutil/jxobject.h"
 
 class JXUTL04_API JxArray : public JxObject {
-public:
+ public:
   enum { MAX_ELEMENTS = 16000 };
 
   JxArray() : storage_(nullptr), capacity_(0), count_(0), step_(16) {}
@@ -40,7 +40,7 @@ public:
     return e;
   }
 
-protected:
+ protected:
   // New capacity = capacity + step, or twice it for step 0. keep: the elements move to
   // the new storage; otherwise it starts all null. clamp: growth past the limit stops
   // at 16000 once.
@@ -48,7 +48,7 @@ protected:
   JxObject** storage() const { return storage_; }
   void setAt(unsigned short index, JxObject* element) { storage_[index] = element; }
 
-private:
+ private:
   friend class JxSet;
   JxObject** storage_;
   unsigned short capacity_;
@@ -58,7 +58,7 @@ private:
 
 // Plain memory blocks from ramAlloc; deleting frees them with ramFree.
 class JXUTL04_API JxArrayPVoid : public JxArray {
-public:
+ public:
   ~JxArrayPVoid() override;
   JxStatus addPtr(void* block) { return add(static_cast<JxObject*>(block)); }
   void* getPtr(unsigned short index) const { return at(index); }
@@ -68,7 +68,7 @@ public:
 
 // Values in the pointer slots. Deleting only removes: there is nothing to free.
 class JXUTL04_API JxArrayU32 : public JxArray {
-public:
+ public:
   ~JxArrayU32() override;
   JxStatus addValue(unsigned long v) { return addAtIndex(toSlot(v), getCount()); }
   JxStatus addValueAtIndex(unsigned long v, unsigned short index) { return addAtIndex(toSlot(v), index); }
@@ -79,12 +79,12 @@ public:
   void deleteAtIndex(unsigned short index) { removeAtIndex(index); }
   void deleteContents();
 
-protected:
+ protected:
   static JxObject* toSlot(unsigned long v) { return reinterpret_cast<JxObject*>(static_cast<uintptr_t>(v)); }
 };
 
 class JXUTL04_API JxArrayS32 : public JxArray {
-public:
+ public:
   ~JxArrayS32() override;
   JxStatus addValue(long v) { return add(toSlot(v)); }
   long getValue(unsigned short index) const {
@@ -93,7 +93,7 @@ public:
   void deleteAtIndex(unsigned short index) { removeAtIndex(index); }
   void deleteContents();
 
-private:
+ private:
   static JxObject* toSlot(long v) {
     return reinterpret_cast<JxObject*>(static_cast<uintptr_t>(static_cast<uint32_t>(v)));
   }
@@ -101,17 +101,21 @@ private:
 
 // One block of bits.
 class JXUTL04_API JxBitArray : public JxObject {
-public:
+ public:
   JxBitArray() : bits_(nullptr), size_(0) {}
   ~JxBitArray() override;
   // n bits, all clear.
   JxStatus initialize(uint32_t n);
-  void setBit(uint32_t i) { if (i < size_) bits_[i >> 3] |= static_cast<unsigned char>(1u << (i & 7)); }
-  void clearBit(uint32_t i) { if (i < size_) bits_[i >> 3] &= static_cast<unsigned char>(~(1u << (i & 7))); }
+  void setBit(uint32_t i) {
+    if (i < size_) bits_[i >> 3] |= static_cast<unsigned char>(1u << (i & 7));
+  }
+  void clearBit(uint32_t i) {
+    if (i < size_) bits_[i >> 3] &= static_cast<unsigned char>(~(1u << (i & 7)));
+  }
   int testBit(uint32_t i) const { return i < size_ && (bits_[i >> 3] >> (i & 7)) & 1; }
   uint32_t getSize() const { return size_; }
 
-private:
+ private:
   unsigned char* bits_;
   uint32_t size_;
 };

@@ -5,7 +5,7 @@
 #include "dbutil/jxsubstring.h"
 
 class JXUTL04_API JxAssociation : public JxObject {
-public:
+ public:
   ~JxAssociation() override;
   virtual int matchesIntKey(unsigned long key) const;
   virtual int matchesSubKey(const JxSubString* key) const;
@@ -23,7 +23,7 @@ public:
 };
 
 class JXUTL04_API JxIntIntKey : public JxAssociation {
-public:
+ public:
   JxIntIntKey(unsigned long key, unsigned long data) : key_(key), data_(data) {}
   ~JxIntIntKey() override;
   int matchesIntKey(unsigned long key) const override { return key_ == key; }
@@ -34,12 +34,12 @@ public:
   unsigned long hash() const override { return key_; }
   void deleteKeyAndData() override {}
 
-private:
+ private:
   unsigned long key_, data_;
 };
 
 class JXUTL04_API JxIntPtrKey : public JxAssociation {
-public:
+ public:
   JxIntPtrKey(unsigned long key, JxObject* data) : key_(key), data_(data) {}
   ~JxIntPtrKey() override;
   int matchesIntKey(unsigned long key) const override { return key_ == key; }
@@ -49,13 +49,13 @@ public:
   unsigned long hash() const override { return key_; }
   void deleteKeyAndData() override;
 
-private:
+ private:
   unsigned long key_;
   JxObject* data_;
 };
 
 class JXUTL04_API JxSubPtrKey : public JxAssociation {
-public:
+ public:
   JxSubPtrKey(JxSubString* key, JxObject* data) : key_(key), data_(data) {}
   ~JxSubPtrKey() override;
   int matchesSubKey(const JxSubString* key) const override;
@@ -70,7 +70,7 @@ public:
   unsigned long hash() const override { return key_ ? key_->hash() : 0; }
   void deleteKeyAndData() override;
 
-private:
+ private:
   JxSubString* key_;
   JxObject* data_;
 };

@@ -83,7 +83,7 @@ JXUTL04_API void bosdate(os_time* t);
 JXUTL04_API void bostskid(unsigned long* id);
 
 class JXUTL04_API JxTime {
-public:
+ public:
   // "hh:mm:ss.cc" of the system time, without terminator; answers 11.
   static int getCurrentTimeStamp(char* buffer);
 };

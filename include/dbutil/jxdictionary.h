@@ -7,7 +7,7 @@
 #include "dbutil/jxset.h"
 
 class JXUTL04_API JxDictionary : public JxSet {
-public:
+ public:
   JxDictionary();
   ~JxDictionary() override;  // deletes the associations, not their keys and data
 
@@ -29,7 +29,7 @@ public:
   unsigned long hashOf(const JxObject* element) const override;
   int matches(const JxObject* element, const JxObject* other) const override;
 
-private:
+ private:
   JxStatus add(JxAssociation* a);
   unsigned short getIndexForKey(unsigned long key) const;
   unsigned short getIndexForKey(const JxSubString* key) const;
@@ -37,7 +37,7 @@ private:
 };
 
 class JXUTL04_API JxSeqDictionary : public JxArray {
-public:
+ public:
   JxSeqDictionary() : flags_(0) {}
   ~JxSeqDictionary() override;  // deletes the associations, last first
 
@@ -69,7 +69,7 @@ public:
 
   void setCaseInsensitive(int on) { flags_ = on ? 1 : 0; }
 
-private:
+ private:
   JxStatus append(JxAssociation* a);
   JxAssociation* assoc(unsigned short i) const { return static_cast<JxAssociation*>(at(i)); }
   JxAssociation* found(unsigned short i) const;

@@ -12,14 +12,14 @@ enum ErrorType { JX_ERROR = 0, JX_WARNING = 1 };
 
 enum ErrorsMix {
   JX_MIX_EMPTY = 0,
-  JX_MIX_BOTH = 1,      // errors and warnings
-  JX_MIX_ERRORS = 2,    // errors only
-  JX_MIX_WARNINGS = 3   // warnings only
+  JX_MIX_BOTH = 1,     // errors and warnings
+  JX_MIX_ERRORS = 2,   // errors only
+  JX_MIX_WARNINGS = 3  // warnings only
 };
 
 // A message text with numbered parameters filled one after the other.
 class JXUTL04_API JxParamString : public JxString {
-public:
+ public:
   JxParamString() : count_(0), failed_(0) {}
 
   JxStatus initialize(const char* text);
@@ -42,18 +42,18 @@ public:
   void clearParamCount() { count_ = 0; }
   int hasFailed() const { return failed_; }
 
-private:
+ private:
   JxStatus fill(char kind, const char* text, uint32_t length);
   unsigned short count_;
   unsigned short failed_;
 };
 
 class JXUTL04_API JxError : public JxNode {
-public:
+ public:
   enum Flags { WARNING = 1, STATIC = 2, MEMORY = 4, INERT = 8 };
 
-  JxError(unsigned short number, const char* text, ErrorType type = JX_ERROR,
-          unsigned short value = 0, unsigned long nativeCode = 0);
+  JxError(unsigned short number, const char* text, ErrorType type = JX_ERROR, unsigned short value = 0,
+          unsigned long nativeCode = 0);
   // The process's static errors: text over a caller's buffer, never deleted.
   JxError(unsigned short number, char* buffer, uint32_t capacity, unsigned short flags);
   ~JxError() override;
@@ -84,8 +84,9 @@ public:
   // Deletes the error unless it is static.
   static void release(JxError* e);
 
-private:
-  template <class T> JxError& fillNext(const T& value);
+ private:
+  template <class T>
+  JxError& fillNext(const T& value);
   unsigned short number_;
   JxParamString text_;
   unsigned short flags_;
@@ -94,7 +95,7 @@ private:
 };
 
 class JXUTL04_API JxErrorList : public JxList {
-public:
+ public:
   JxErrorList(void* owner, int keepAll);
   // Deletes its errors (not the static ones); uninstalls itself when it is the calling
   // thread's current list.
@@ -115,7 +116,7 @@ public:
   int hasMemoryError() const { return memoryFlag_; }
   void* getOwner() const { return owner_; }
 
-private:
+ private:
   friend class JxErrorKeeper;
   void* owner_;
   int keepAll_;
@@ -125,7 +126,7 @@ private:
 };
 
 class JXUTL04_API JxErrorKeeper {
-public:
+ public:
   // Appends to the current list when it holds no error yet (warnings do not count) or
   // keeps all; otherwise, or for null, deletes it and answers the inert error.
   static JxError* addError(JxError* e);
@@ -138,8 +139,8 @@ public:
   static JxErrorList* giveUpErrorList();
   static JxErrorList* getErrorList();
   static void* getOwnerOfList();
-  static JxError* addDatabaseError(unsigned short number, unsigned long nativeCode,
-                                   const char* text, ErrorType type);
+  static JxError* addDatabaseError(unsigned short number, unsigned long nativeCode, const char* text,
+                                   ErrorType type);
 };
 
 // JXUTL04's own messages by number (jxutl04.rc).

@@ -5,19 +5,19 @@
 #include "dbutil/jxobject.h"
 
 class JXUTL04_API JxNode : public JxObject {
-public:
+ public:
   JxNode() : next_(nullptr) {}
   ~JxNode() override;
   JxNode* getNext() const { return next_; }
 
-private:
+ private:
   friend class JxList;
   JxNode* next_;
 };
 
 // A list is a node itself, so that one class can serve as head and element.
 class JXUTL04_API JxList : public JxNode {
-public:
+ public:
   JxList() : last_(nullptr), count_(0), cursor_(nullptr) {}
   ~JxList() override;  // leaves the nodes alone
 
@@ -43,7 +43,7 @@ public:
   uint32_t getCount() const { return count_; }
   int isEmpty() const { return last_ == nullptr; }
 
-private:
+ private:
   JxNode* last_;
   uint32_t count_;
   JxNode* cursor_;

@@ -31,14 +31,14 @@ JXUTL04_API void ramFreeHuge(void* p);
 JXUTL04_API short ramIsAllocOK();
 
 // Byte and string moves.
-JXUTL04_API void BUTMEMCP(void* dst, const void* src, uint32_t n);   // forward
-JXUTL04_API void BUTMMCPD(void* dst, const void* src, uint32_t n);   // backward, from the ends
+JXUTL04_API void BUTMEMCP(void* dst, const void* src, uint32_t n);  // forward
+JXUTL04_API void BUTMMCPD(void* dst, const void* src, uint32_t n);  // backward, from the ends
 // 1 when a is greater at the first difference, 0xffff when smaller, 0 when equal.
 JXUTL04_API unsigned short BUTMMCMP(const void* a, const void* b, uint32_t n);
 JXUTL04_API void BUTMMSWP(void* a, void* b, uint32_t n);
-JXUTL04_API char* BUTSTCAT(char* dst, const char* src);      // address of the new terminator
-JXUTL04_API char* BUTSTCHR(const char* s, int c);            // never finds the terminator
+JXUTL04_API char* BUTSTCAT(char* dst, const char* src);  // address of the new terminator
+JXUTL04_API char* BUTSTCHR(const char* s, int c);        // never finds the terminator
 JXUTL04_API int BUTSTCMP(const char* a, const char* b);
-JXUTL04_API char* BUTSTCPY(char* dst, const char* src);      // address of the terminator
+JXUTL04_API char* BUTSTCPY(char* dst, const char* src);  // address of the terminator
 JXUTL04_API uint32_t BUTSTLEN(const char* s);
 JXUTL04_API void BUTU8FIL(void* dst, int c, uint32_t n);

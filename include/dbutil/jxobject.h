@@ -7,7 +7,7 @@
 #include "dbutil/jxutl04_api.h"
 
 class JXUTL04_API JxObject {
-public:
+ public:
   JxObject() {}
   virtual ~JxObject();
   // Order against another object: negative, 0 or positive. The root says 0.

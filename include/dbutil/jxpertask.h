@@ -7,19 +7,19 @@
 #include "dbutil/jxtaskinfo.h"
 
 enum PerThreadData {
-  PTH_ERROR_LIST = 0,   // the thread's current JxErrorList
-  PTH_API_THREAD = 1,   // the database API's per-thread record
+  PTH_ERROR_LIST = 0,  // the thread's current JxErrorList
+  PTH_API_THREAD = 1,  // the database API's per-thread record
   PTH_SLOT_COUNT = 2
 };
 
 // One class for the list head (key 0) and the per-thread elements.
 class JXUTL04_API JxThreadInfo : public JxList {
-public:
+ public:
   explicit JxThreadInfo(uint32_t threadId);
   ~JxThreadInfo() override;
 
-  uint32_t key;        // thread id; 0 for the head
-  int32_t useCount;    // 1 at construction
+  uint32_t key;      // thread id; 0 for the head
+  int32_t useCount;  // 1 at construction
   void* slots[PTH_SLOT_COUNT];
 };
 

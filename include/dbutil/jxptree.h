@@ -12,7 +12,7 @@
 #include "dbutil/jxtree.h"
 
 class JXUTL04_API JxPTree : public JxTree {
-public:
+ public:
   explicit JxPTree(unsigned short dataLength);
   ~JxPTree() override;
 
@@ -37,11 +37,11 @@ public:
   JxStatus changeData(uint32_t position, const void* data) { return JxTree::changeData(&position, data); }
   JxStatus doesExist(uint32_t position, unsigned int* found) { return JxTree::doesExist(&position, found); }
 
-protected:
+ protected:
   JxStatus treeSearch(const void* key, uint32_t& nodePosition, unsigned short& index,
                       unsigned int& found) override;
 
-private:
+ private:
   // 1 with a message when an entry at or after position already stands at the top.
   JxStatus checkRoom(uint32_t position);
 

@@ -10,7 +10,7 @@
 #include "dbutil/jxstring.h"
 
 class JXUTL04_API JxReplaceString : public JxSubString {
-public:
+ public:
   explicit JxReplaceString(JxString* target);
   ~JxReplaceString() override;
 
@@ -27,7 +27,7 @@ public:
   uint32_t getWritePosition() const { return write_; }
   uint32_t getReadPosition() const { return read_; }
 
-private:
+ private:
   void refresh();  // the view over the unread rest
   JxStatus widenGap(uint32_t need, const char** bytes);
   JxString* target_;

@@ -11,11 +11,11 @@
 #include "dbutil/jxstring.h"
 
 enum JxTokenType {
-  TOK_BY_POSITION = 0,   // made from a range, or an empty delimited token
+  TOK_BY_POSITION = 0,  // made from a range, or an empty delimited token
   TOK_END = 1,
   TOK_WORD = 2,
-  TOK_QUOTED = 3,        // quoted string or bracketed group, delimiters included
-  TOK_UNCLOSED = 4,      // the same, not closed before the end of the text
+  TOK_QUOTED = 3,    // quoted string or bracketed group, delimiters included
+  TOK_UNCLOSED = 4,  // the same, not closed before the end of the text
   TOK_NUMBER = 5,
   TOK_WORD_SEARCH1 = 6,
   TOK_WORD_SEARCH2 = 7,
@@ -28,8 +28,8 @@ enum JxTokenType {
 
 enum SearchType {
   SEARCH_ORDINARY = 0,
-  SEARCH_TO_BLANK = 1,    // words ending at a blank, a control character or ",/()|"
-  SEARCH_IDENTIFIER = 2   // identifiers that may also hold "#" and "$"
+  SEARCH_TO_BLANK = 1,   // words ending at a blank, a control character or ",/()|"
+  SEARCH_IDENTIFIER = 2  // identifiers that may also hold "#" and "$"
 };
 
 inline unsigned short jxOperator(char a, char b = 0) {
@@ -38,7 +38,7 @@ inline unsigned short jxOperator(char a, char b = 0) {
 }
 
 class JXUTL04_API JxToken : public JxSubString {
-public:
+ public:
   JxToken() : type_(TOK_END), position_(0) {}
   unsigned short getType() const { return type_; }
   uint32_t getPosition() const { return position_; }
@@ -48,13 +48,13 @@ public:
     position_ = position;
   }
 
-private:
+ private:
   unsigned short type_;
   uint32_t position_;
 };
 
 class JXUTL04_API JxScanner : public JxObject {
-public:
+ public:
   enum GroupFlags { GROUP_BRACES = 1, GROUP_PARENTHESES = 2 };
 
   JxScanner();
@@ -89,9 +89,16 @@ public:
   short isTokenWithinCi(const char* text);
 
   // Settings.
-  void setQuoteChars(char q1, char q2, char q3) { quotes_[0] = q1; quotes_[1] = q2; quotes_[2] = q3; }
+  void setQuoteChars(char q1, char q2, char q3) {
+    quotes_[0] = q1;
+    quotes_[1] = q2;
+    quotes_[2] = q3;
+  }
   void setGroupFlags(unsigned short flags) { groups_ = flags; }
-  void setUserGroup(char open, char close) { userOpen_ = open; userClose_ = close; }
+  void setUserGroup(char open, char close) {
+    userOpen_ = open;
+    userClose_ = close;
+  }
   void setComments(int on) { comments_ = on != 0; }
   void setWordChars(const JxSubString& chars) { wordChars_ = chars; }
   void setContinuationChars(const JxSubString& chars) { contChars_ = chars; }
@@ -102,7 +109,7 @@ public:
   const char* getText() const { return text_; }
   uint32_t getLength() const { return length_; }
 
-private:
+ private:
   void init();
   bool isQuote(char c) const;
   bool isWhite(char c) const;

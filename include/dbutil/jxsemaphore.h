@@ -10,7 +10,7 @@
 #include "dbutil/jxobject.h"
 
 class JXUTL04_API JxSemaphore : public JxObject {
-public:
+ public:
   JxSemaphore();
   ~JxSemaphore() override;
 
@@ -27,19 +27,15 @@ public:
 
   int isSystem() const { return system_ != 0; }
 
-private:
+ private:
   volatile uint32_t owner_;  // thread id of the holder; 0 when free
   uint32_t system_;          // 1 = system semaphore
   void* handle_;
-  volatile long lockWord_;   // spin lock: 0 free, 1 held; system: holder plus waiters
+  volatile long lockWord_;  // spin lock: 0 free, 1 held; system: holder plus waiters
 };
 
 // Atomically exchanges 0 into the word; answers the value it held.
 JXUTL04_API long bosMemUnLock(volatile long* word);
 
 // Bits of "JX_SEMCONTROL".
-enum {
-  JX_SEMCONTROL_LIMIT_MASK = 0xFF,
-  JX_SEMCONTROL_BOXES = 0x10000,
-  JX_SEMCONTROL_SPIN_REQUEST = 0x80000
-};
+enum { JX_SEMCONTROL_LIMIT_MASK = 0xFF, JX_SEMCONTROL_BOXES = 0x10000, JX_SEMCONTROL_SPIN_REQUEST = 0x80000 };

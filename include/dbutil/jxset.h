@@ -6,7 +6,7 @@
 #include "dbutil/jxarray.h"
 
 class JXUTL04_API JxSet : public JxObject {
-public:
+ public:
   enum { NO_SLOT = 0xFFFF, FIRST_EXPECTED = 9 };  // first table: 9 x 100 / 75 + 1 = 13
 
   JxSet();
@@ -20,7 +20,7 @@ public:
   unsigned long getGreatestCount() const { return greatest_; }
   JxObject* slotAt(unsigned short slot) const { return slot < size_ ? table_.at(slot) : nullptr; }
 
-protected:
+ protected:
   JxStatus initialize(unsigned short expected);
   void reset();
   // The slot of an element matching it, else the empty slot where it would go;
@@ -35,7 +35,7 @@ protected:
 
   unsigned short flags_;  // bit 0: substring keys match without regard to case
 
-private:
+ private:
   unsigned short sizeFor(unsigned long n) const;
   void place(JxObject* element);
 

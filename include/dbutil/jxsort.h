@@ -10,7 +10,7 @@
 #include "dbutil/jxobject.h"
 
 class JXUTL04_API JxSort : public JxObject {
-public:
+ public:
   enum { MAX_KEYS = 64, MAX_BUFFERS = 64, BUFFER_SIZE = 65536, STACK_PAIRS = 200 };
   enum KeyFlags {
     DESCENDING = 1,
@@ -55,7 +55,7 @@ public:
   // real answer always).
   static void testAllocOKAnswers(int answers);
 
-private:
+ private:
   struct Key {
     unsigned short flags, offset, length;
   };
@@ -99,9 +99,9 @@ private:
   unsigned short nKeys_;
   unsigned short startKey_;
   int greatestDepth_;
-  uint32_t count_;    // records added
-  uint32_t fill_;     // records in memory
-  uint32_t cursor_;   // in-memory read cursor
+  uint32_t count_;   // records added
+  uint32_t fill_;    // records in memory
+  uint32_t cursor_;  // in-memory read cursor
   uint32_t runs_;
   uint32_t runRecords_;  // records of a full run
   uint32_t lastRun_;     // records of the last run
@@ -111,8 +111,8 @@ private:
   int havePrevious_;
   char runName_[260];
   int runFile_;
-  Run* merge_;        // one per run
-  uint32_t* order_;   // live runs, smallest head first
+  Run* merge_;       // one per run
+  uint32_t* order_;  // live runs, smallest head first
   uint32_t live_;
   uint32_t pending_;  // run whose head was handed out: advanced at the next read
   uint32_t window_;   // records per run window

@@ -5,7 +5,7 @@
 #include "dbutil/jxarray.h"
 
 class JXUTL04_API JxSortedArray : public JxArray {
-public:
+ public:
   enum { UNORDERED = 1, UNORDERED_HELD = 2 };  // while set, additions are appended
 
   JxSortedArray() : flags_(0) {}
@@ -23,20 +23,20 @@ public:
   unsigned short getFlags() const { return flags_; }
   void setFlags(unsigned short flags) { flags_ = flags; }
 
-protected:
+ protected:
   // The first index from `from` on that no longer compares equal.
   unsigned short findIndexOfLastKey(const JxObject* element, unsigned short from) const;
 
-private:
+ private:
   unsigned short flags_;
 };
 
 class JXUTL04_API JxSortedArrayU32 : public JxArrayU32 {
-public:
+ public:
   ~JxSortedArrayU32() override;
   JxStatus add(unsigned long value);
   int findIndexOf(unsigned long value, unsigned short& index) const;
 
-protected:
+ protected:
   unsigned short findIndexOfLastKey(unsigned long value, unsigned short from) const;
 };

@@ -83,6 +83,5 @@ JXUTL04_API short isHexString(const char* text, uint32_t n);
 // the next pattern character literal (0 for none). Trailing blanks do not count.
 JXUTL04_API short strLike(const char* text, const char* pattern, char many, char one, char escape,
                           int caseSensitive);
-JXUTL04_API short strLike(const char* text, uint32_t textLength, const char* pattern,
-                          uint32_t patternLength, char many, char one, char escape,
-                          int caseSensitive);
+JXUTL04_API short strLike(const char* text, uint32_t textLength, const char* pattern, uint32_t patternLength,
+                          char many, char one, char escape, int caseSensitive);

@@ -7,7 +7,7 @@
 #include "dbutil/jxsubstring.h"
 
 class JXUTL04_API JxString : public JxSubString {
-public:
+ public:
   enum { MAX_CAPACITY = 65487 };
 
   JxString() : capacity_(0), owns_(0) {}
@@ -28,8 +28,7 @@ public:
   JxStatus changeBytes(uint32_t pos, uint32_t count, const char* text, uint32_t length);
   // Replaces every occurrence, scanning on after each inserted text.
   JxStatus replaceSubString(const char* oldText, const char* newText);
-  JxStatus replaceSubString(const char* oldText, uint32_t oldLength, const char* newText,
-                            uint32_t newLength);
+  JxStatus replaceSubString(const char* oldText, uint32_t oldLength, const char* newText, uint32_t newLength);
 
   // Quoting and line layout (jxstring_quote.cpp). Quoting encloses in the quote
   // character and doubles every quote character inside.
@@ -54,11 +53,11 @@ public:
   uint32_t getCapacity() const { return capacity_; }
   const char* c_str() const { return text_ ? text_ : ""; }
 
-protected:
+ protected:
   // Makes room for `more` bytes beyond the length (and the terminator).
   JxStatus reserve(uint32_t more);
 
-private:
+ private:
   uint32_t capacity_;
   int owns_;
 };

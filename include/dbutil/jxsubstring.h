@@ -6,7 +6,7 @@
 class JxString;
 
 class JXUTL04_API JxSubString : public JxObject {
-public:
+ public:
   JxSubString() : length_(0), text_(nullptr) {}
   JxSubString(const char* text, uint32_t length) : length_(length), text_(const_cast<char*>(text)) {}
   explicit JxSubString(const char* text);
@@ -41,7 +41,7 @@ public:
     length_ = length;
   }
 
-protected:
+ protected:
   uint32_t length_;
   char* text_;
 };

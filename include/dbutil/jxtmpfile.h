@@ -14,7 +14,7 @@ class JxString;
 
 // A free space of the store, ordered by offset.
 class JXUTL04_API TmpSpace : public JxObject {
-public:
+ public:
   TmpSpace(uint32_t offset, uint32_t length) : offset(offset), length(length) {}
   short compare(const JxObject* other) const override;
   uint32_t offset;
@@ -22,11 +22,11 @@ public:
 };
 
 class JXUTL04_API JxTmpFile : public JxObject {
-public:
+ public:
   enum {
     PAGE_SIZE = 2048,
     DEFAULT_CACHE = 8192,
-    MIN_KEPT_SPACE = 256,   // freed spaces shorter than this are written off
+    MIN_KEPT_SPACE = 256,  // freed spaces shorter than this are written off
     HUGE_PIECE = 65536
   };
   enum : uint32_t { ALL = 0xFFFFFFFFu };  // tmpFindSpace/tmpFreeSpace: everything from the end
@@ -69,7 +69,7 @@ public:
   // disk would (0xFFFFFFFF: none fail).
   static void testFailFirstFileFrom(uint32_t page);
 
-private:
+ private:
   struct Slot {
     uint32_t page[2];  // NO_PAGE when the way is empty
     uint16_t flags;    // DIRTY0, DIRTY1, WAY1_LAST

@@ -14,7 +14,7 @@
 #include <windows.h>
 
 class JXUTL04_API JxTrace : public JxObject {
-public:
+ public:
   // The flags word. The owner sets TIME_STAMPS and FLUSH as it likes; the rest follow
   // the trace's state.
   enum Flags {
@@ -54,7 +54,7 @@ public:
   // Test seam: the next n window or edit-control creations fail.
   static void testFailWindowCreation(int n);
 
-private:
+ private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   JxStatus makeWindow();
   JxStatus beginLine();

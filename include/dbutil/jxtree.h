@@ -28,17 +28,20 @@ JXUTL04_API short treeU32Compare(const void* a, const void* b, unsigned long key
 // top means "before the first key". An iterator must not outlive an insertion or a
 // physical removal in its tree.
 class JXUTL04_API JxTreeIterator : public JxObject {
-public:
+ public:
   enum { BEFORE_FIRST = 0xFFFF, POSITIONED = 1 };
   JxTreeIterator() : tree_(nullptr), total_(0), flags_(0) {}
   ~JxTreeIterator() override;
   JxStatus initialize(JxTree* tree);
 
-private:
+ private:
   friend class JxTree;
   friend class JxPTree;
   JxStatus push(uint32_t node, uint32_t index);
-  void pop() { nodes_.removeLast(); indices_.removeLast(); }
+  void pop() {
+    nodes_.removeLast();
+    indices_.removeLast();
+  }
   void clearPath();
   unsigned short depth() const { return nodes_.getCount(); }
   uint32_t topNode() const { return nodes_.getValue(depth() - 1); }
@@ -55,7 +58,7 @@ private:
 };
 
 class JXUTL04_API JxTree : public JxObject {
-public:
+ public:
   enum { MAX_ORDER = 49, NODE_ROOM = 2036, HEADER = 12 };
   enum { DELETION_MARKS = 1, POSITIONAL = 2 };
 
@@ -93,7 +96,7 @@ public:
   unsigned short getGreatestDepth() const { return greatestDepth_; }
   JxTmpFile& getTmpFile() { return tmp_; }
 
-protected:
+ protected:
   // Fills the own iterator with the path to key; index = where it is or would go.
   virtual JxStatus treeSearch(const void* key, uint32_t& nodePosition, unsigned short& index,
                               unsigned int& found);
@@ -129,7 +132,7 @@ protected:
   uint32_t root_;
   uint32_t keyCount_;
 
-private:
+ private:
   JxStatus insertAtPath(const char* entry);
   void insertInNode(char* node, unsigned short index, const char* entry, uint32_t rightChild) const;
   JxStatus makeNode(uint32_t& position, char* image);

@@ -11,7 +11,7 @@
 #include "dbutil/jxscanner.h"
 
 class JXUTL04_API JxValueParser : public JxObject {
-public:
+ public:
   // name: what is parsed, for messages; null for a connect string.
   JxValueParser(const JxSubString* text, char separator, const char* name = nullptr);
   ~JxValueParser() override;
@@ -39,17 +39,16 @@ public:
   // key=value for each attribute, the separator between them.
   JxStatus buildString(JxString* out) const;
 
-private:
+ private:
   struct Entry {
     JxSubString key, value;
-    JxString* ownKey;    // set when the key was added, not parsed
+    JxString* ownKey;  // set when the key was added, not parsed
     JxString* ownValue;
     int used;
   };
   int find(const char* key, uint32_t length) const;
   JxStatus grow();
-  JxStatus append(const JxSubString& key, const JxSubString& value, JxString* ownKey,
-                  JxString* ownValue);
+  JxStatus append(const JxSubString& key, const JxSubString& value, JxString* ownKey, JxString* ownValue);
   JxStatus setValue(Entry& entry, const char* value);
   void release(Entry& entry);
   void parseError(uint32_t offset);

@@ -35,7 +35,7 @@ enum Oviui1Row {
 };
 
 class OVIUI1_API DllInstance : public OCLServer<kOviui1RowCount> {
-public:
+ public:
   DllInstance();
 
   // The library's server; made by the entry point on its first call.

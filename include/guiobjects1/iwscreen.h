@@ -34,7 +34,7 @@ enum MousePointerSelector {
 };
 
 class OVIUI1_API IWScreen : public POClass<IWScreen> {
-public:
+ public:
   explicit IWScreen(IUnknown* outer);
   static Faultp<InterObjRep>* PO_Object;
   static const POClassRow& PO_Row();
@@ -52,7 +52,7 @@ public:
   // 0 or a value outside the table); MousePointer then reads n, or 0 when nothing was
   // loaded.
   void pdSetMousePointer(long n);
-  float pdGetWidth();   // twips; -1 without a resolution
+  float pdGetWidth();  // twips; -1 without a resolution
   float pdGetHeight();
   short pdGetTwipsPerPixelX() { return TwipsPerPixelX(); }
   short pdGetTwipsPerPixelY() { return TwipsPerPixelY(); }

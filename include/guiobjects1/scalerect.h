@@ -43,7 +43,7 @@ struct LongRect {
 };
 
 class OVIUI1_API ScaleRect {
-public:
+ public:
   // Mode Twip at 0, 0 with no extent. Device twips per pixel 0: the screen's.
   explicit ScaleRect(float devTwipsX = 0, float devTwipsY = 0);
 
@@ -80,11 +80,11 @@ public:
 
   // Each value is truncated toward zero after the arithmetic (adding 0.5 first where
   // noted). Without a scale the units are twips.
-  static LongRect UnitsToTwips(const ScaleRect* scale, const UnitRect& r);     // no scale: + 0.5
-  static LongRect UnitsToPixels(const ScaleRect* scale, const UnitRect& r);    // + 0.5
-  static LongRect PixelsToTwips(const LongRect& r);                            // screen's
+  static LongRect UnitsToTwips(const ScaleRect* scale, const UnitRect& r);   // no scale: + 0.5
+  static LongRect UnitsToPixels(const ScaleRect* scale, const UnitRect& r);  // + 0.5
+  static LongRect PixelsToTwips(const LongRect& r);                          // screen's
 
-private:
+ private:
   void checkExtentX() const;
   void checkExtentY() const;
 

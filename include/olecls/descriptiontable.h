@@ -57,14 +57,13 @@ struct OVOLE_API Description {
 static_assert(sizeof(Description) == 13, "a description is 13 bytes in memory and on disk");
 
 class OVOLE_API VoidDescriptionTable {
-public:
+ public:
   enum { kMode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE };  // 0x12
   enum Flag : unsigned char { kDirty = 0x01 };
 
   // Opens or creates the sub-storage name of parent with its streams; reads a stored
   // table. An unreadable or corrupt table throws OCLStreamException.
-  VoidDescriptionTable(OCLStorage& parent, const char* name, unsigned long tag,
-                       unsigned long value);
+  VoidDescriptionTable(OCLStorage& parent, const char* name, unsigned long tag, unsigned long value);
   virtual ~VoidDescriptionTable();
   VoidDescriptionTable(const VoidDescriptionTable&) = delete;
   VoidDescriptionTable& operator=(const VoidDescriptionTable&) = delete;
@@ -102,11 +101,11 @@ public:
   bool isDirty() const { return (flags_ & kDirty) != 0; }
   OCLStorage& storage() { return *storage_; }
 
-protected:
+ protected:
   // Writes the bytes of item to s (a memory stream, from its start).
   virtual void writeItem(OCLStream& s, void* item) = 0;
 
-private:
+ private:
   void checkIndex(unsigned index, int line);
   std::vector<unsigned char> tableImage();
   std::vector<unsigned char> ownerBytes(unsigned index);

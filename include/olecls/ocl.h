@@ -14,7 +14,7 @@
 #include "olecls/ovole_api.h"
 
 class OVOLE_API OCL {
-public:
+ public:
   OCL();
   ~OCL();
   OCL(const OCL&) = delete;
@@ -23,13 +23,13 @@ public:
   // Frees a block of the task allocator; nothing when OLE is not initialised.
   static void Free(void* p);
 
-  static int inited;            // 1 after a successful OleInitialize
-  static IMalloc* pIMalloc;     // the task allocator
-  static IDataObject* m_xfer;   // our data object on the clipboard, set by the clipboard code
+  static int inited;           // 1 after a successful OleInitialize
+  static IMalloc* pIMalloc;    // the task allocator
+  static IDataObject* m_xfer;  // our data object on the clipboard, set by the clipboard code
 };
 
 class OVOLE_API OleResult {
-public:
+ public:
   enum { kBufSize = 1024 };
 
   OleResult() : result_(S_OK) {}
@@ -49,10 +49,10 @@ public:
 
   static char buf[kBufSize];
 
-protected:
+ protected:
   void setResult(HRESULT result) { result_ = result; }
 
-private:
+ private:
   HRESULT result_;
 };
 

@@ -23,7 +23,7 @@
 #include "olecls/ovole_api.h"
 
 class OVOLE_API OCL_AGG {
-public:
+ public:
   typedef IUnknown* (OCL_AGG::*Accessor)();
 
   OCL_AGG() : aggCount_(1) {}
@@ -49,17 +49,17 @@ public:
   // For each id, the accessor GetInterface calls.
   static const Accessor p2ms[OCL_IID::kCount];
 
-protected:
+ protected:
   // The lookup of ids without a part.
   IUnknown* noInterface() { return nullptr; }
 
-private:
+ private:
   ULONG aggCount_;
 };
 
 template <class Interface, OCL_IID::iid id>
 class OCLagg : public Interface {
-public:
+ public:
   explicit OCLagg(OCL_AGG* aggregate) : aggregate_(aggregate) {}
   virtual ~OCLagg() {}
 
@@ -77,6 +77,6 @@ public:
 
   OCL_AGG* aggregate() const { return aggregate_; }
 
-private:
+ private:
   OCL_AGG* aggregate_;
 };

@@ -21,7 +21,7 @@
 
 template <class T>
 class OCLBlockArrayWFL : public BlockArrayWithFreeList<T> {
-public:
+ public:
   explicit OCLBlockArrayWFL(unsigned blockSize = 32) : BlockArrayWithFreeList<T>(blockSize) {}
 
   // The whole array, as one buffer (the caller writes it in one transfer).
@@ -83,7 +83,7 @@ public:
     return unsigned(p[0]) | unsigned(p[1]) << 8 | unsigned(p[2]) << 16 | unsigned(p[3]) << 24;
   }
 
-private:
+ private:
   [[noreturn]] static void corrupt(const std::string& why) {
     throw OCLStreamException(("Description table is corrupt: " + why).c_str(), STG_E_DOCFILECORRUPT);
   }

@@ -15,7 +15,7 @@
 
 template <class T>
 class OCLClassFactory : public OCLFactory {
-public:
+ public:
   OCLClassFactory(DllServer* server, const char* clsid) : OCLFactory(server, clsid) {}
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {

@@ -14,7 +14,7 @@
 #include "olecls/ovole_api.h"
 
 class OVOLE_API DllServer : public IUnknown {
-public:
+ public:
   DllServer() : objectCount(0), lockCount(0) {}
   virtual ~DllServer() {}
 
@@ -24,14 +24,14 @@ public:
   int ObjectCount() const { return objectCount; }
   int LockCount() const { return lockCount; }
 
-protected:
+ protected:
   friend class OCLFactory;
   int objectCount;
   int lockCount;
 };
 
 class OVOLE_API OCLFactory : public IClassFactory {
-public:
+ public:
   // clsid is the braced text form; a malformed text leaves the class id as
   // CLSIDFromString left it (all zero). Counts one more object on the server and adds a
   // reference to it.
@@ -46,7 +46,7 @@ public:
   const CLSID& ClassId() const { return clsid_; }
   DllServer* Server() const { return server_; }
 
-private:
+ private:
   CLSID clsid_;
   DllServer* server_;
 };

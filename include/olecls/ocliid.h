@@ -9,7 +9,7 @@
 #include "olecls/ovole_api.h"
 
 class OVOLE_API OCL_IID {
-public:
+ public:
 #define OCL_IID_ENUM(name, group) iid##name,
   enum iid { OCL_IID_LIST(OCL_IID_ENUM, OCL_IID_ENUM, OCL_IID_ENUM) kCount };
 #undef OCL_IID_ENUM

@@ -18,7 +18,7 @@
 #include "olecls/ovole_api.h"
 
 class OVOLE_API OCLPersistStream : public IPersistStream, public virtual OCL_AGG {
-public:
+ public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
   HRESULT STDMETHODCALLTYPE Load(IStream* stream) override;
   HRESULT STDMETHODCALLTYPE Save(IStream* stream, BOOL clearDirty) override;

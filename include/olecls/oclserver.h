@@ -21,7 +21,7 @@ struct OCLFactoryRow {
 
 template <int N>
 class OCLServer : public DllServer {
-public:
+ public:
   // Row: any row type with clsid and make as OCLFactoryRow has them (a library's table
   // of published classes, say).
   template <class Row>
@@ -41,9 +41,7 @@ public:
   }
 
   // S_FALSE while a lock is held or anything beyond the factories holds a reference.
-  HRESULT CanUnloadNow() const {
-    return lockCount != 0 || refs_ > (ULONG)objectCount ? S_FALSE : S_OK;
-  }
+  HRESULT CanUnloadNow() const { return lockCount != 0 || refs_ > (ULONG)objectCount ? S_FALSE : S_OK; }
 
   // The factory of clsid asked for iid; E_FAIL when no factory has that id.
   HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
@@ -58,7 +56,7 @@ public:
   OCLFactory* Factory(int i) const { return i >= 0 && i < N ? factories_[i] : nullptr; }
   ULONG RefCount() const { return refs_; }
 
-private:
+ private:
   OCLFactory* factories_[N] = {};
   ULONG refs_ = 0;
 };

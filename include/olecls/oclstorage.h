@@ -13,7 +13,7 @@
 #include "olecls/ovole_api.h"
 
 class OVOLE_API OCLStorage : public OleResult, public Allocator {
-public:
+ public:
   static bool IsStorageFile(const char* path);
   // Whether stg was opened with write access; stg must not be null (assertion).
   static bool isWritable(IStorage* stg);
@@ -23,8 +23,8 @@ public:
   OCLStorage(const char* path, int create, unsigned long mode);
   OCLStorage(ILockBytes* bytes, unsigned long mode);
   // The sub-storage name of parent (an empty name is passed as null).
-  OCLStorage(IStorage* parent, const char* name, int create, unsigned long mode,
-             IStorage* priority = nullptr, SNB exclude = nullptr);
+  OCLStorage(IStorage* parent, const char* name, int create, unsigned long mode, IStorage* priority = nullptr,
+             SNB exclude = nullptr);
   // Wraps stg with a reference of its own (stg must not be null: assertion).
   explicit OCLStorage(IStorage* stg);
   OCLStorage(const OCLStorage&) = delete;
@@ -42,7 +42,7 @@ public:
   // has it, else (a compound file opened by path) by copying into a new compound file.
   bool SwitchTo(const char* file);
 
-private:
+ private:
   HRESULT copyToNewFile(const wchar_t* file);
 
   OvlUnknown<IStorage> rep_;

@@ -23,7 +23,7 @@
 #include "utils/xexception.h"
 
 class OVOLE_API OCLStreamException : public XException {
-public:
+ public:
   OCLStreamException(const char* text, HRESULT result);
   ~OCLStreamException() noexcept override;
   XException* Clone() const override;
@@ -33,12 +33,12 @@ public:
   // STG_E_DOCFILECORRUPT for data that is malformed.
   HRESULT Result() const { return result_; }
 
-private:
+ private:
   HRESULT result_;
 };
 
 class OVOLE_API OCLStream : public OleResult, public Allocator {
-public:
+ public:
   // The stream name in stg: created when create is non-zero and stg is writable, else
   // (or when it exists already) opened; a read-only storage opens it for reading.
   OCLStream(IStorage* stg, const char* name, int create, unsigned long mode);
@@ -84,6 +84,6 @@ public:
   // A new[] string the caller deletes with delete[]; null for a null string.
   void read(char** p);
 
-private:
+ private:
   OvlUnknown<IStream> rep_;
 };

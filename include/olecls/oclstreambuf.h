@@ -14,7 +14,7 @@
 #include "olecls/ovole_api.h"
 
 class OVOLE_API OCLStreamBuf : public std::streambuf, public Allocator {
-public:
+ public:
   enum { kBufSize = 516, kPutBack = 4 };
 
   explicit OCLStreamBuf(IStream* stream,
@@ -26,16 +26,15 @@ public:
   void lock() {}
   void unlock() {}
 
-protected:
+ protected:
   int_type underflow() override;
   int_type overflow(int_type c) override;
   int sync() override;
-  pos_type seekoff(off_type off, std::ios_base::seekdir dir,
-                   std::ios_base::openmode which) override;
+  pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override;
   pos_type seekpos(pos_type pos, std::ios_base::openmode which) override;
   std::streambuf* setbuf(char_type* p, std::streamsize n) override;
 
-private:
+ private:
   bool ensureBuffer();
   int flushOutput();
 
@@ -44,6 +43,6 @@ private:
   char* base_ = nullptr;      // whole buffer; null until first use unless unbuffered
   std::streamsize size_ = 0;  // whole buffer's size
   int putBack_ = kPutBack;
-  bool own_ = false;          // base_ is ours to free
+  bool own_ = false;  // base_ is ours to free
   bool unbuffered_ = false;
 };

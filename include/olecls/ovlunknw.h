@@ -7,7 +7,7 @@
 
 template <class T>
 class OvlUnknown {
-public:
+ public:
   OvlUnknown() : rep_(nullptr) {}
   // Takes over a reference the caller already holds.
   explicit OvlUnknown(T* p) : rep_(p) {}
@@ -34,6 +34,6 @@ public:
     return &rep_;
   }
 
-private:
+ private:
   T* rep_;
 };

@@ -15,7 +15,7 @@
 #include "store/value.h"
 
 class OVSTORE_API BasicException : public StoreException {
-public:
+ public:
   explicit BasicException(const char* name);
   BasicException(const BasicException&) = default;
   ~BasicException() noexcept override;
@@ -29,7 +29,7 @@ public:
   int valueCount() const { return (int)values_.size(); }
   Value* value(int i) const { return values_[(size_t)i].get(); }
 
-private:
+ private:
   std::string name_;
   std::vector<ValuePtr> values_;
 };

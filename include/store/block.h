@@ -38,13 +38,13 @@ struct ValueCell;
 enum BlockVarKind { BV_LOCAL = 0, BV_STATIC = 1, BV_CONST = 2, BV_FIELD = 3, BV_ARGUMENT = 4 };
 
 struct BlockVar {
-  Field* field;   // owned by the block
-  int kind;       // BlockVarKind
-  Value* value;   // constant value or static initial value (counted), or null
+  Field* field;  // owned by the block
+  int kind;      // BlockVarKind
+  Value* value;  // constant value or static initial value (counted), or null
 };
 
 class OVSTORE_API BlockBuildRep : public CountedObject {
-public:
+ public:
   explicit BlockBuildRep(int flag);
   ~BlockBuildRep() override;
 
@@ -63,7 +63,7 @@ public:
   size_t nodeCount() const { return nodes_.size(); }
   size_t varCount() const { return vars_.size(); }
 
-private:
+ private:
   friend class BlockRep;
   void addVar(Field* field, int kind, Value* value);
   int flag_;
@@ -73,7 +73,7 @@ private:
 };
 
 class OVSTORE_API BlockRep : public CountedObject {
-public:
+ public:
   // Takes the nodes and declarations of build (which is left empty).
   explicit BlockRep(BlockBuildRep& build);
   ~BlockRep() override;
@@ -97,7 +97,7 @@ public:
   int varSlot(size_t i) const { return i < varSlots_.size() ? varSlots_[i] : -1; }
   ValueCell* constCell(size_t i) const { return i < constCells_.size() ? constCells_[i] : nullptr; }
 
-private:
+ private:
   int flag_;
   int line_;
   std::vector<ExecNode*> nodes_;
@@ -108,7 +108,7 @@ private:
 
 // The blocks of one parse (or one procedure), by number.
 class OVSTORE_API BlockDynamicVector {
-public:
+ public:
   BlockDynamicVector();
   BlockDynamicVector(const BlockDynamicVector& other);
   BlockDynamicVector& operator=(const BlockDynamicVector& other);
@@ -124,6 +124,6 @@ public:
   // Forgets every block and gives up the storage.
   void release();
 
-private:
+ private:
   std::vector<Faultp<BlockRep>> blocks_;
 };

@@ -27,7 +27,7 @@
 #include "store/field.h"
 
 class OVSTORE_API CDLLProcField : public MethodField {
-public:
+ public:
   CDLLProcField(const char* name, const char* lib, const char* alias);
   ~CDLLProcField() override;
 
@@ -44,10 +44,10 @@ public:
   // The same without an object (a Declare is no member of anything).
   Value* call(ValueList* args);
 
-protected:
+ protected:
   CDLLProcField(const char* name, int type, const char* lib, const char* alias);
 
-private:
+ private:
   const void* entry();
   std::string lib_;
   std::string alias_;
@@ -57,6 +57,6 @@ private:
 };
 
 class OVSTORE_API CDLLFuncField : public CDLLProcField {
-public:
+ public:
   CDLLFuncField(const char* name, int type, const char* lib, const char* alias);
 };

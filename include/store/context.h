@@ -31,7 +31,7 @@ class ExecNode;
 class ProcCode;
 
 class OVSTORE_API Context {
-public:
+ public:
   Context();
   Context(const InterObj& obj, int flags);
   explicit Context(InterObjRep* obj, int flags = 1);
@@ -42,7 +42,7 @@ public:
   InterObjRep* object() const { return obj_; }
   int flags() const { return flags_; }
 
-private:
+ private:
   InterObjRep* obj_;  // counted while the context lives
   int flags_;
 };
@@ -68,7 +68,7 @@ struct OVSTORE_API StackFrame {
 };
 
 class OVSTORE_API DebugHook {
-public:
+ public:
   virtual ~DebugHook();
   // Before every statement (line as in StackFrame::line).
   virtual void statement(StackFrame& frame, int line) = 0;
@@ -81,7 +81,7 @@ public:
 };
 
 class OVSTORE_API ExecutionStack {
-public:
+ public:
   static StackFrame* top();
   static int activeFrames();
   // The newest frame of that kind, or null.
@@ -94,7 +94,7 @@ public:
 
 // Walks the active frames from the newest: for (ExecutionStackIterator it; it.current(); it.next()).
 class OVSTORE_API ExecutionStackIterator {
-public:
+ public:
   ExecutionStackIterator() : frame_(ExecutionStack::top()) {}
   StackFrame* current() const { return frame_; }
   // Moves n frames towards the oldest; answers the new current frame (null past the end).
@@ -103,18 +103,18 @@ public:
     return frame_;
   }
 
-private:
+ private:
   StackFrame* frame_;
 };
 
 // Enables the debugger hook for the evaluations made while it lives.
 class OVSTORE_API DebugEnabler {
-public:
+ public:
   DebugEnabler();
   ~DebugEnabler();
   DebugEnabler(const DebugEnabler&) = delete;
   DebugEnabler& operator=(const DebugEnabler&) = delete;
 
-private:
+ private:
   int saved_;
 };

@@ -3,8 +3,9 @@
 // The strong count is a signed 16-bit number. New objects start at 0; the first counted
 // reference (Faultp, ValuePtr, ValueList::ppush, a ValueCell) takes it to 1. A reference
 // beyond kMaxCount is refused with a StoreException (strings copy their representation
-// before that, see ValStringRep::Share). unref() asserts "count>0" (utilsAssert) and, when the count reaches 0, calls the virtual drop()
-// and then frees the object unless weak (uncounted) references are still outstanding.
+// before that, see ValStringRep::Share). unref() asserts "count>0" (utilsAssert) and, when the count reaches
+// 0, calls the virtual drop() and then frees the object unless weak (uncounted) references are still
+// outstanding.
 //
 // Weak references: an uncounted reference (Faultp kind tUncountedIndirectReference) must
 // never keep an object alive but must read as null once the object was dropped. It holds
@@ -20,7 +21,7 @@
 #include "store/ovstore_api.h"
 
 class OVSTORE_API CountedObject : public Allocator {
-public:
+ public:
   CountedObject() : count_(0), weak_(0), dropped_(0), finished_(0) {}
   // A copy is a new object: its counts start at 0.
   CountedObject(const CountedObject&) : count_(0), weak_(0), dropped_(0), finished_(0) {}
@@ -40,7 +41,7 @@ public:
   int16_t weakCount() const { return weak_; }
   bool isDropped() const { return dropped_ != 0; }
 
-protected:
+ protected:
   // Called once when the strong count reaches 0, before the memory may go. The object is
   // still whole; overrides detach what they own (default: nothing).
   virtual void drop();
@@ -48,7 +49,7 @@ protected:
   // (an object destroyed explicitly). drop() still runs when the strong count reaches 0.
   void markDropped() { dropped_ = 1; }
 
-private:
+ private:
   void finish();
 
   int16_t count_;

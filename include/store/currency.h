@@ -18,7 +18,11 @@ struct OVSTORE_API Currency {
   enum : int64_t { kScale = 10000 };
   int64_t raw;  // value * 10000
 
-  static Currency fromRaw(int64_t r) { Currency c; c.raw = r; return c; }
+  static Currency fromRaw(int64_t r) {
+    Currency c;
+    c.raw = r;
+    return c;
+  }
   static Currency fromLong(int32_t v) { return fromRaw((int64_t)v * kScale); }
   // Rounds half to even at the fourth decimal; out of range -> overflow error.
   static Currency fromDouble(double v);

@@ -40,7 +40,7 @@ struct DynValue {
 };
 
 class OVSTORE_API DynArgs {
-public:
+ public:
   enum { kMax = 32 };
   DynArgs() : n_(0) {}
   DynArgs& addInt32(int32_t v);
@@ -52,7 +52,7 @@ public:
   const DynValue& at(int i) const { return a_[i]; }
   void clear() { n_ = 0; }
 
-private:
+ private:
   DynValue& next();
   DynValue a_[kMax];
   int n_;

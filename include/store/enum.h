@@ -16,7 +16,7 @@
 #include "store/ovstore_api.h"
 
 class OVSTORE_API EnumEntryList {
-public:
+ public:
   struct Entry {
     std::string text;
     int32_t value;
@@ -29,12 +29,12 @@ public:
   const Entry* findText(const char* text) const;
   const Entry* findValue(int32_t value) const;
 
-private:
+ private:
   std::vector<Entry> entries_;
 };
 
 class OVSTORE_API EnumRep : public Allocator {
-public:
+ public:
   // Creates and registers an enumeration in the current module. A name already
   // registered is refused (StoreException). kind is kept (1 for class enumerations).
   EnumRep(const char* name, int kind);
@@ -62,7 +62,7 @@ public:
   static int Count();
   static EnumRep* At(int i);
 
-private:
+ private:
   std::string name_;
   int kind_;
   unsigned char module_;

@@ -26,14 +26,14 @@ class ProcCode;
 // A piece of non-executable source: position (line), text, kind 1 declaration, 2 comment,
 // 3 comment on its own line; trim 3 (blanks trimmed on both sides).
 class OVSTORE_API DSObj {
-public:
+ public:
   DSObj(int position, const char* text, int kind, int trim);
   int position() const { return position_; }
   const std::string& text() const { return text_; }
   int kind() const { return kind_; }
   int trim() const { return trim_; }
 
-private:
+ private:
   int position_;
   std::string text_;
   int kind_;
@@ -42,18 +42,18 @@ private:
 
 // The counted list the parser collects pieces into while a block is read.
 class OVSTORE_API DSObjList : public CountedObject {
-public:
+ public:
   DSObjList();
   ~DSObjList() override;
   void append(DSObj* piece) { pieces_.append(piece); }
   PtrList<DSObj>& pieces() { return pieces_; }
 
-private:
+ private:
   PtrList<DSObj> pieces_;
 };
 
 class OVSTORE_API DeadSourceRep : public CountedObject {
-public:
+ public:
   // Takes the pieces out of list.
   explicit DeadSourceRep(DSObjList& list);
   explicit DeadSourceRep(PtrList<DSObj>& list);
@@ -61,13 +61,13 @@ public:
   size_t entries() const { return pieces_.entries(); }
   const DSObj& piece(size_t i) const { return *pieces_.at(i); }
 
-private:
+ private:
   PtrList<DSObj> pieces_;
 };
 
 // A (possibly empty) handle to a DeadSourceRep.
 class OVSTORE_API DeadSource {
-public:
+ public:
   DeadSource();
   explicit DeadSource(DeadSourceRep* rep);
   DeadSource(const DeadSource& other);
@@ -76,12 +76,12 @@ public:
   DeadSourceRep* rep() const { return rep_; }
   bool isNull() const { return rep_ == nullptr; }
 
-private:
+ private:
   DeadSourceRep* rep_;
 };
 
 class OVSTORE_API EvalableExpr {
-public:
+ public:
   // Takes node over; copies the identifier texts.
   EvalableExpr(ExprNode* node, IdDynamicVector& ids);
   ~EvalableExpr();
@@ -94,13 +94,13 @@ public:
   void print(std::ostream& os) const;
   ExprNode* node() const { return node_; }
 
-private:
+ private:
   ExprNode* node_;
   ProcCode* code_;
 };
 
 class OVSTORE_API EvalableBlock {
-public:
+ public:
   // The outer block is the last of blocks (inner blocks are closed first).
   EvalableBlock(IdDynamicVector& ids, BlockDynamicVector& blocks, DeadSource& dead);
   ~EvalableBlock();
@@ -111,7 +111,7 @@ public:
   BlockRep* outer() const;
   const DeadSource& deadSource() const { return dead_; }
 
-private:
+ private:
   ProcCode* code_;
   DeadSource dead_;
 };

@@ -6,14 +6,14 @@
 
 // The forms of a DoLoop.
 enum LoopKind {
-  LOOP_PLAIN = 1,         // Do ... Loop (no condition; 2 and 7 are the same)
+  LOOP_PLAIN = 1,  // Do ... Loop (no condition; 2 and 7 are the same)
   LOOP_PLAIN_2 = 2,
-  LOOP_WHILE = 3,         // Do While c ... Loop: tested before each pass
-  LOOP_WHILE_AFTER = 4,   // Do ... Loop While c: tested after each pass
-  LOOP_UNTIL = 5,         // Do Until c ... Loop
-  LOOP_UNTIL_AFTER = 6,   // Do ... Loop Until c
+  LOOP_WHILE = 3,        // Do While c ... Loop: tested before each pass
+  LOOP_WHILE_AFTER = 4,  // Do ... Loop While c: tested after each pass
+  LOOP_UNTIL = 5,        // Do Until c ... Loop
+  LOOP_UNTIL_AFTER = 6,  // Do ... Loop Until c
   LOOP_PLAIN_7 = 7,
-  LOOP_WEND = 8           // While c ... Wend (as LOOP_WHILE)
+  LOOP_WEND = 8  // While c ... Wend (as LOOP_WHILE)
 };
 
 // The forms of a ForNext.
@@ -28,7 +28,7 @@ enum ForLoopType {
 };
 
 class OVSTORE_API IfClause {
-public:
+ public:
   IfClause(ExprNode* cond, int line, int block);
   ~IfClause();
   IfClause(const IfClause&) = delete;
@@ -39,7 +39,7 @@ public:
   int line() const { return line_; }
   int block() const { return block_; }
 
-private:
+ private:
   friend class ComplexIfThen;
   ExprNode* cond_;
   int line_;
@@ -48,7 +48,7 @@ private:
 };
 
 class OVSTORE_API ComplexIfThen : public ExecNode {
-public:
+ public:
   // The clauses are moved out of the list.
   ComplexIfThen(int headLine, int elseLine, int elseBlock, PtrList<IfClause>& clauses);
   ~ComplexIfThen() override;
@@ -56,7 +56,7 @@ public:
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
 
-private:
+ private:
   int elseLine_;
   int elseBlock_;
   BlockRep* else_ = nullptr;
@@ -64,14 +64,14 @@ private:
 };
 
 class OVSTORE_API SimpleIfThen : public ExecNode {
-public:
+ public:
   SimpleIfThen(int line, ExprNode* cond, int thenBlock, int elseBlock);
   ~SimpleIfThen() override;
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
 
-private:
+ private:
   ExprNode* cond_;
   int thenNo_, elseNo_;
   BlockRep* then_ = nullptr;
@@ -79,16 +79,16 @@ private:
 };
 
 class OVSTORE_API SelectCase : public ExecNode {
-public:
+ public:
   // The conditions are moved out of the list.
-  SelectCase(int headLine, int endLine, ExprNode* selector, PtrList<ECaseClauseBase>& clauses,
-             int elseBlock, int elseLine);
+  SelectCase(int headLine, int endLine, ExprNode* selector, PtrList<ECaseClauseBase>& clauses, int elseBlock,
+             int elseLine);
   ~SelectCase() override;
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
 
-private:
+ private:
   int endLine_;
   ExprNode* selector_;
   PtrList<ECaseClauseBase> clauses_;
@@ -99,7 +99,7 @@ private:
 
 // Do/Loop and While/Wend; kind is a LoopKind.
 class OVSTORE_API DoLoop : public ExecNode {
-public:
+ public:
   DoLoop(int line, int kind, int block, ExprNode* cond);
   ~DoLoop() override;
   int kind() const { return kind_; }
@@ -107,7 +107,7 @@ public:
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
 
-private:
+ private:
   int kind_;
   int blockNo_;
   BlockRep* body_ = nullptr;
@@ -116,15 +116,15 @@ private:
 
 // For/Next and For Each; loopType is a ForLoopType.
 class OVSTORE_API ForNext : public ExecNode {
-public:
-  ForNext(int line, int block, ExprNode* var, ExprNode* start, ExprNode* end, ExprNode* step,
-          int nextNamed, int loopType);
+ public:
+  ForNext(int line, int block, ExprNode* var, ExprNode* start, ExprNode* end, ExprNode* step, int nextNamed,
+          int loopType);
   ~ForNext() override;
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
 
-private:
+ private:
   int execNumeric(StackFrame& frame);
   int execEach(StackFrame& frame);
   int blockNo_;
@@ -138,7 +138,7 @@ private:
 };
 
 class OVSTORE_API CatchClause {
-public:
+ public:
   // expr: null (catch all), a Sid (name) or a Cid (name with variables; the variables
   // themselves are declared into the block as arguments, in order).
   CatchClause(ExprNode* expr, int block);
@@ -150,7 +150,7 @@ public:
   ExprNode* expr() const { return expr_; }
   int block() const { return block_; }
 
-private:
+ private:
   friend class TryBlock;
   ExprNode* expr_;
   int block_;
@@ -167,7 +167,7 @@ private:
 // message number). Nothing else (assertions, framework exceptions, the launcher's
 // loop-goto) is caught.
 class OVSTORE_API TryBlock : public ExecNode {
-public:
+ public:
   // The clauses are moved out of the list.
   TryBlock(int line, int endLine, int block, PtrList<CatchClause>& clauses);
   ~TryBlock() override;
@@ -175,7 +175,7 @@ public:
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
 
-private:
+ private:
   int endLine_;
   int blockNo_;
   BlockRep* body_ = nullptr;
@@ -184,14 +184,14 @@ private:
 
 // With: the object is evaluated once; ".name" inside refers to its members.
 class OVSTORE_API WithBlock : public ExecNode {
-public:
+ public:
   WithBlock(int line, int block, ExprNode* object);
   ~WithBlock() override;
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
 
-private:
+ private:
   int blockNo_;
   BlockRep* body_ = nullptr;
   ExprNode* object_;

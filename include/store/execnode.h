@@ -39,11 +39,11 @@ enum AssignKind {
 
 // The forms of a FunctionCallStmt.
 enum CallStmtKind {
-  CALL_PLAIN = 1,        // "name args": call and drop the result
-  CALL_KEYWORD = 2,      // "Call name(args)": the same
-  CALL_RAISE_EVENT = 4   // "RaiseEvent name(args)": raise the event name on the current
-                         // object (or the object of a dotted name), by-reference
-                         // arguments written back
+  CALL_PLAIN = 1,       // "name args": call and drop the result
+  CALL_KEYWORD = 2,     // "Call name(args)": the same
+  CALL_RAISE_EVENT = 4  // "RaiseEvent name(args)": raise the event name on the current
+                        // object (or the object of a dotted name), by-reference
+                        // arguments written back
 };
 
 // A statement. The first constructor argument of every statement node is its line
@@ -53,7 +53,7 @@ enum CallStmtKind {
 // inner blocks by number in the block vector of the parse (-1: none); link() turns the
 // numbers into blocks.
 class OVSTORE_API ExecNode {
-public:
+ public:
   explicit ExecNode(int line) : line_(line) {}
   ExecNode(const ExecNode&) = delete;
   ExecNode& operator=(const ExecNode&) = delete;
@@ -68,20 +68,20 @@ public:
   // Smallest line at or after line held by this node or its inner blocks (-1: none).
   virtual int lineAtOrAfter(int line) const;
 
-private:
+ private:
   int line_;
 };
 
 // target = value; kind is an AssignKind.
 class OVSTORE_API Assignment : public ExecNode {
-public:
+ public:
   Assignment(int line, int kind, ExprNode* target, ExprNode* value);
   ~Assignment() override;
   int kind() const { return kind_; }
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
 
-private:
+ private:
   enum { kMaxAppend = 4 };
   int execAppend(StackFrame& frame, ValueCell* dst);
   int kind_;
@@ -94,13 +94,13 @@ private:
 
 // A call as a statement; kind is a CallStmtKind.
 class OVSTORE_API FunctionCallStmt : public ExecNode {
-public:
+ public:
   FunctionCallStmt(int line, ExprNode* call, unsigned char kind);
   ~FunctionCallStmt() override;
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
 
-private:
+ private:
   ExprNode* call_;
   unsigned char kind_;
 };
@@ -108,7 +108,7 @@ private:
 // New bounds for an array variable; with preserve the elements whose indexes are
 // inside both the old and the new bounds keep their values.
 class OVSTORE_API RedimStmt : public ExecNode {
-public:
+ public:
   // The name is copied (the caller keeps the Sid); bounds are taken over (null: none),
   // each a (lower or null, upper) pair.
   RedimStmt(int line, Sid& name, PtrList<PtrPair<ExprNode, ExprNode>>* bounds, int preserve);
@@ -116,7 +116,7 @@ public:
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
 
-private:
+ private:
   Sid* name_;
   PtrList<PtrPair<ExprNode, ExprNode>>* bounds_;
   int preserve_;
@@ -124,26 +124,26 @@ private:
 
 // Reseeds Rnd with the value, or with the clock when none.
 class OVSTORE_API RandomizeStmt : public ExecNode {
-public:
+ public:
   RandomizeStmt(int line, ExprNode* seed);
   ~RandomizeStmt() override;
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
 
-private:
+ private:
   ExprNode* seed_;
 };
 
 // "Throw Name(args)" raises a Basic exception named Name carrying the argument values;
 // plain "Throw" inside a Catch rethrows the exception being handled.
 class OVSTORE_API ThrowStmt : public ExecNode {
-public:
+ public:
   ThrowStmt(int line, ExprNode* what);
   ~ThrowStmt() override;
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
 
-private:
+ private:
   ExprNode* what_;
 };
 
@@ -154,7 +154,7 @@ private:
 // the separator written after it -- except a trailing one, which is the statement's
 // end: PrintDone gets the end (2 end of line, 0/1 a trailing "," or ";").
 class OVSTORE_API Print : public ExecNode {
-public:
+ public:
   // target: the object printed on (null: the application's print target); last: the
   // PrintSepType ending the statement (2: end of line); the items are moved out of the list.
   Print(int line, ExprNode* target, int last, PtrList<PrintItem>& items);
@@ -162,7 +162,7 @@ public:
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
 
-private:
+ private:
   ExprNode* target_;
   int last_;
   PtrList<PrintItem> items_;
@@ -170,18 +170,18 @@ private:
 
 // Suspends in the debugger when one is attached, else raises PauseExecution.
 class OVSTORE_API StopStmt : public ExecNode {
-public:
+ public:
   explicit StopStmt(int line);
   int exec(StackFrame& frame) override;
 };
 
 // Exit; kind is an ExitKind.
 class OVSTORE_API ExitStmt : public ExecNode {
-public:
+ public:
   ExitStmt(int line, int kind);
   int kind() const { return kind_; }
   int exec(StackFrame& frame) override;
 
-private:
+ private:
   int kind_;
 };

@@ -46,15 +46,10 @@ enum ExprKind {
   EXPR_NULLOBJ = 12
 };
 
-enum ExprFlag {
-  EF_PAREN = 1,
-  EF_NODECL = 2,
-  EF_DOTTED = 4,
-  EF_ME = 8
-};
+enum ExprFlag { EF_PAREN = 1, EF_NODECL = 2, EF_DOTTED = 4, EF_ME = 8 };
 
 class OVSTORE_API ExprNode {
-public:
+ public:
   explicit ExprNode(int kind) : kind_((unsigned char)kind) {}
   ExprNode(const ExprNode&) = delete;
   ExprNode& operator=(const ExprNode&) = delete;
@@ -70,7 +65,9 @@ public:
   void clearFlag(unsigned char bit) { flags_ &= (unsigned char)~bit; }
   bool isParenthesised() const { return (flags_ & EF_PAREN) != 0; }
   bool isDotted() const { return (flags_ & EF_DOTTED) != 0; }
-  bool isConstant() const { return kind_ == EXPR_LONG || kind_ == EXPR_DOUBLE || kind_ == EXPR_STRING || kind_ == EXPR_NULLOBJ; }
+  bool isConstant() const {
+    return kind_ == EXPR_LONG || kind_ == EXPR_DOUBLE || kind_ == EXPR_STRING || kind_ == EXPR_NULLOBJ;
+  }
 
   // A reference written ".name" inside a With block: member of the With object.
   void markAsDotted() { flags_ |= EF_DOTTED; }
@@ -93,18 +90,18 @@ public:
   // Writes the expression back as Basic text.
   virtual void print(std::ostream& os, const ProcCode* names) const = 0;
 
-protected:
+ protected:
   void printOpen(std::ostream& os) const;
   void printClose(std::ostream& os) const;
 
-private:
+ private:
   unsigned char kind_;
   unsigned char flags_ = 0;
 };
 
 // A plain name with its type suffix (0 none, 1 % ... 6 $).
 class OVSTORE_API Sid : public ExprNode {
-public:
+ public:
   Sid(int index, int suffix);
   ~Sid() override;
 
@@ -127,10 +124,10 @@ public:
   const void* memberObj = nullptr;
   uint32_t memberGen = 0;
   Field* memberField = nullptr;
-  uint32_t memberHint = 0;          // where the object's own cell of the member was last
-  unsigned char memberKind = 0;     // MemberKind of memberField
+  uint32_t memberHint = 0;       // where the object's own cell of the member was last
+  unsigned char memberKind = 0;  // MemberKind of memberField
 
-private:
+ private:
   short index_;
   unsigned char suffix_;
 };
@@ -138,7 +135,7 @@ private:
 // The argument list of a call or index, with the name it applies to (head). Built first as
 // a bare argument list (Arguments), then given its head by Cid::call or setMeFirst.
 class OVSTORE_API Cid : public ExprNode {
-public:
+ public:
   Cid();
   explicit Cid(ExprNode* first);
   ~Cid() override;
@@ -163,7 +160,7 @@ public:
   void link(LinkScope& scope) override;
   void print(std::ostream& os, const ProcCode* names) const override;
 
-private:
+ private:
   ExprNode* head_ = nullptr;
   PtrList<ExprNode> args_;
   bool meFirst_ = false;
@@ -171,7 +168,7 @@ private:
 
 // The current object (Me).
 class OVSTORE_API MeNode : public ExprNode {
-public:
+ public:
   MeNode();
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
@@ -179,7 +176,7 @@ public:
 
 // object.member; member is a Sid or a Cid (member with arguments).
 class OVSTORE_API Mid : public ExprNode {
-public:
+ public:
   Mid(ExprNode* object, ExprNode* member);
   ~Mid() override;
 
@@ -191,7 +188,7 @@ public:
   void link(LinkScope& scope) override;
   void print(std::ostream& os, const ProcCode* names) const override;
 
-private:
+ private:
   ExprNode* object_;
   ExprNode* member_;
 };
@@ -199,7 +196,7 @@ private:
 // Integer literal; radix 0 decimal, 1 hexadecimal (&H), 2 octal (&O), kept for printing.
 // Values that fit 16 bits evaluate as Integer, others as Long.
 class OVSTORE_API LongConstant : public ExprNode {
-public:
+ public:
   LongConstant(long value, int radix);
   long value() const { return value_; }
   int radix() const { return radix_; }
@@ -207,7 +204,7 @@ public:
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
 
-private:
+ private:
   long value_;
   int radix_;
 };
@@ -218,33 +215,33 @@ class Constant;
 // Floating literal (Double).
 template <>
 class OVSTORE_API Constant<double, 4> : public ExprNode {
-public:
+ public:
   explicit Constant(double value);
   double value() const { return value_; }
   int negate() override;
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
 
-private:
+ private:
   double value_;
 };
 
 // String literal. The text is copied; the caller keeps its own array.
 class OVSTORE_API StringConstant : public ExprNode {
-public:
+ public:
   explicit StringConstant(const char* text);
   ~StringConstant() override;
   const char* text() const;
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
 
-private:
+ private:
   ValStringRep* rep_;  // counted, shared by every evaluation
 };
 
 // Nothing.
 class OVSTORE_API NullObjConstant : public ExprNode {
-public:
+ public:
   NullObjConstant();
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
@@ -254,13 +251,31 @@ public:
 // Arithmetic, comparison and bitwise rules are the value layer's (numeric.h); a comparison
 // answers Integer -1 or 0. Like matches * ? # [list] [!list], case-sensitive.
 class OVSTORE_API BinaryOp : public ExprNode {
-public:
+ public:
   enum Operator {
-    ADD, SUB, MUL, DIV, IDIV, POW, MOD, CAT,  // + - * / \ ^ Mod &
-    EQ, NE, GT, LT, GE, LE, LIKE,             // = <> > < >= <= Like
-    AND, OR, XOR, EQV, IMP,                   // bitwise on integers
-    TYPEOF,                                   // TypeOf obj Is Class
-    ANDALSO, ORELSE                           // && and || (short-circuit)
+    ADD,
+    SUB,
+    MUL,
+    DIV,
+    IDIV,
+    POW,
+    MOD,
+    CAT,  // + - * / \ ^ Mod &
+    EQ,
+    NE,
+    GT,
+    LT,
+    GE,
+    LE,
+    LIKE,  // = <> > < >= <= Like
+    AND,
+    OR,
+    XOR,
+    EQV,
+    IMP,     // bitwise on integers
+    TYPEOF,  // TypeOf obj Is Class
+    ANDALSO,
+    ORELSE  // && and || (short-circuit)
   };
   BinaryOp(int op, ExprNode* left, ExprNode* right);
   ~BinaryOp() override;
@@ -271,7 +286,7 @@ public:
   void link(LinkScope& scope) override;
   void print(std::ostream& os, const ProcCode* names) const override;
 
-private:
+ private:
   int op_;
   ExprNode* left_;
   ExprNode* right_;
@@ -292,7 +307,7 @@ enum UnaryOperator {
 
 // A unary operation; op is a UnaryOperator.
 class OVSTORE_API UnaryOp : public ExprNode {
-public:
+ public:
   UnaryOp(int op, ExprNode* operand);
   ~UnaryOp() override;
   int op() const { return op_; }
@@ -301,7 +316,7 @@ public:
   void link(LinkScope& scope) override;
   void print(std::ostream& os, const ProcCode* names) const override;
 
-private:
+ private:
   int op_;
   ExprNode* operand_;
 };

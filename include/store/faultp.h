@@ -33,7 +33,7 @@ enum tReferenceType : unsigned char {
 
 template <class T>
 class Faultp {
-public:
+ public:
   Faultp() : p_(nullptr), kind_(tIndirectReference) {}
   Faultp(T* p, unsigned char kind = tIndirectReference) : p_(p), kind_(kind) { take(); }
   Faultp(const Faultp& o) : p_(o.p_), kind_(o.kind_) { take(); }
@@ -120,7 +120,7 @@ public:
     set(p, kind);
   }
 
-private:
+ private:
   void take() const {
     if (!p_) return;
     if (kind_ == tUncountedIndirectReference)

@@ -26,16 +26,16 @@ class ValueList;
 struct ValueCell;
 
 class OVSTORE_API Field : public Allocator {
-public:
+ public:
   enum : uint16_t {
     kReadOnly = 0x0001,
     kPrivate = 0x0002,
     kStatic = 0x0004,
-    kCompiled = 0x0008,   // bound to native code (the class's PO_DefineFields)
-    kHidden = 0x0010,     // not listed by the tools
+    kCompiled = 0x0008,  // bound to native code (the class's PO_DefineFields)
+    kHidden = 0x0010,    // not listed by the tools
     kByValue = 0x0020,
-    kConstant = 0x0040,   // a Const: read only, written with its declaration
-    kDefault = 0x0080,    // the default member
+    kConstant = 0x0040,  // a Const: read only, written with its declaration
+    kDefault = 0x0080,   // the default member
   };
 
   explicit Field(const char* name, uint16_t flags = 0);
@@ -87,7 +87,7 @@ public:
   static Field* ReadField(OCLStream& s);
   static void WriteField(const Field& f, OCLStream& s);
 
-protected:
+ protected:
   friend class SignatureRep;
   std::string name_;
   uint16_t flags_;
@@ -95,9 +95,8 @@ protected:
 };
 
 class OVSTORE_API DataField : public Field {
-public:
-  DataField(const char* name, unsigned char typeCode, const char* className = "",
-            uint16_t flags = 0);
+ public:
+  DataField(const char* name, unsigned char typeCode, const char* className = "", uint16_t flags = 0);
   int isData() const override { return 1; }
   int isObjectRef() const override { return (typeCode_ & 0x1F) == 7; }
   unsigned char typeCode() const override { return typeCode_; }
@@ -124,15 +123,15 @@ public:
   void assign(InterObjRep& self, const ValueList* args, const Value& v) override;
   bool textValue(InterObjRep& self, RWCString& out) override;
 
-protected:
+ protected:
   unsigned char typeCode_;
   std::string class_;
 };
 
 class OVSTORE_API MethodField : public Field {
-public:
-  explicit MethodField(const char* name, unsigned char resultType = 0,
-                       const char* className = "", uint16_t flags = 0);
+ public:
+  explicit MethodField(const char* name, unsigned char resultType = 0, const char* className = "",
+                       uint16_t flags = 0);
   int isMethod() const override { return 1; }
   unsigned char typeCode() const override { return resultType_; }
   const char* className() const override { return class_.c_str(); }
@@ -153,7 +152,7 @@ public:
 
   Value* evaluate(InterObjRep& self, const ValueList* args) override;
 
-protected:
+ protected:
   unsigned char resultType_;
   std::string class_;
 };
@@ -161,7 +160,7 @@ protected:
 // An event an object can raise. kind: 0 Basic-declared, 1 native (ParseCppEvent).
 // flag: 1 raised with by-reference arguments that carry results back.
 class OVSTORE_API EventDef : public Allocator {
-public:
+ public:
   EventDef(const char* name, int kind, const char* paramText, int flag);
   const char* name() const { return name_.c_str(); }
   int kind() const { return kind_; }
@@ -169,7 +168,7 @@ public:
   int flag() const { return flag_; }
   SignatureRep* signature() const { return sig_; }
 
-private:
+ private:
   friend class SignatureRep;
   std::string name_;
   int kind_;

@@ -31,7 +31,7 @@ struct ArrayBound {
 // (Integer, Long, Single, Double, Currency) are kept raw and contiguous in their own
 // width, zero-filled when made; texts, objects and Variants as cells.
 class OVSTORE_API ArrayData : public Allocator {
-public:
+ public:
   explicit ArrayData(unsigned char elementType);
   ~ArrayData();
   ArrayData(const ArrayData&) = delete;
@@ -45,28 +45,42 @@ public:
   int32_t offsetOf(const int32_t* idx, int n) const;
   // Offset of a one-dimensional array's element i (bounds checked as offsetOf).
   int32_t offsetOf1(int32_t i) const {
-    if (bounds_.size() == 1 && i >= bounds_[0].lower && i <= bounds_[0].upper)
-      return i - bounds_[0].lower;
+    if (bounds_.size() == 1 && i >= bounds_[0].lower && i <= bounds_[0].upper) return i - bounds_[0].lower;
     return offsetOf(&i, 1);
   }
   // New bounds; preserve keeps the elements at the same indexes where they survive.
   void redim(const std::vector<ArrayBound>& bounds, bool preserve);
   void getCell(int32_t off, ValueCell& out) const {
     switch (type_) {
-      case kTypeShort: out.setShort(static_cast<const int16_t*>(raw_)[off]); return;
-      case kTypeLong: out.setLong(static_cast<const int32_t*>(raw_)[off]); return;
-      case kTypeDouble: out.setDouble(static_cast<const double*>(raw_)[off]); return;
-      default: getCellOther(off, out); return;
+      case kTypeShort:
+        out.setShort(static_cast<const int16_t*>(raw_)[off]);
+        return;
+      case kTypeLong:
+        out.setLong(static_cast<const int32_t*>(raw_)[off]);
+        return;
+      case kTypeDouble:
+        out.setDouble(static_cast<const double*>(raw_)[off]);
+        return;
+      default:
+        getCellOther(off, out);
+        return;
     }
   }
   // Converted to the element type.
   void setCell(int32_t off, const ValueCell& c) {
     if (c.type == type_) {
       switch (type_) {
-        case kTypeShort: static_cast<int16_t*>(raw_)[off] = c.s; return;
-        case kTypeLong: static_cast<int32_t*>(raw_)[off] = c.l; return;
-        case kTypeDouble: static_cast<double*>(raw_)[off] = c.d; return;
-        default: break;
+        case kTypeShort:
+          static_cast<int16_t*>(raw_)[off] = c.s;
+          return;
+        case kTypeLong:
+          static_cast<int32_t*>(raw_)[off] = c.l;
+          return;
+        case kTypeDouble:
+          static_cast<double*>(raw_)[off] = c.d;
+          return;
+        default:
+          break;
       }
     }
     setCellOther(off, c);
@@ -75,7 +89,7 @@ public:
   void write(OCLStream& s) const;
   void read(OCLStream& s, unsigned char module);
 
-private:
+ private:
   void getCellOther(int32_t off, ValueCell& out) const;
   void setCellOther(int32_t off, const ValueCell& c);
   // Bytes per element of the raw types, 0 for cells.
@@ -97,9 +111,8 @@ OVSTORE_API ArrayField* MakeArrayField(const char* name, unsigned char elementTy
                                        const char* className = "", uint16_t flags = 0);
 
 class OVSTORE_API ArrayField : public DataField {
-public:
-  ArrayField(const char* name, unsigned char elementType, const char* className = "",
-             uint16_t flags = 0);
+ public:
+  ArrayField(const char* name, unsigned char elementType, const char* className = "", uint16_t flags = 0);
   ~ArrayField() override;
   int isArrayData() const override { return 1; }
   unsigned char elementType() const { return (unsigned char)(typeCode_ & 0x1F); }
@@ -136,13 +149,13 @@ public:
 
   ArrayData* newData() const { return NewArrayData(elementType()); }
 
-protected:
+ protected:
   std::vector<ArrayBound> declared_;
 };
 
 template <class T, int n>
 class InterArray : public ArrayField {
-public:
+ public:
   static InterArray* make(const char* name, int mode = 0) {
     return new InterArray(name, (uint16_t)(mode == 1 ? kPrivate : mode == 2 ? kStatic : 0));
   }
@@ -150,20 +163,19 @@ public:
 };
 
 class OVSTORE_API InterObjArrayField : public ArrayField {
-public:
+ public:
   InterObjArrayField(const char* name, const char* className = "", uint16_t flags = 0)
       : ArrayField(name, 7, className, flags) {}
 };
 
 class OVSTORE_API ArrayReferenceField : public ArrayField {
-public:
+ public:
   explicit ArrayReferenceField(unsigned char elementCode, const char* name = "");
   // Makes self's array a view of src's array field on srcObj (a by-reference argument).
   void bind(InterObjRep& self, InterObjRep& srcObj, ArrayField* src);
   ArrayData* data(InterObjRep& self) override;
 
-private:
+ private:
   InterObjRep* srcObj_ = nullptr;  // not counted: a by-reference argument lives shorter
   ArrayField* src_ = nullptr;
 };
-

@@ -1,6 +1,7 @@
 // Compiled fields: members bound to a published class's C++ code.
 //
-// MemberFn           a C++ member-function pointer kept as opaque bytes (DynMember), with the adjustment from the native object
+// MemberFn           a C++ member-function pointer kept as opaque bytes (DynMember), with the adjustment from
+// the native object
 //                    (IInterObj) to the class the member belongs to. Made implicitly
 //                    from &Class::member; null (0 / nullptr) for "none".
 // CompProcDataField  a property with a native getter and setter (setter null: read
@@ -40,7 +41,7 @@
 class EnumRep;
 
 class OVSTORE_API MemberFn {
-public:
+ public:
   typedef void* (*Adjust)(IInterObj* native);
 
   MemberFn() : adjust_(nullptr) {}
@@ -55,7 +56,7 @@ public:
   // The object pointer the member expects, from the native object.
   void* target(IInterObj* native) const { return adjust_ ? adjust_(native) : native; }
 
-private:
+ private:
   template <class C>
   static void* AdjustTo(IInterObj* native) {
     return AdjustHelper<C, std::is_polymorphic<C>::value>::run(native);
@@ -77,9 +78,9 @@ private:
 };
 
 class OVSTORE_API CompProcDataField : public DataField {
-public:
-  static CompProcDataField* make(const char* name, unsigned char type, MemberFn setter,
-                                 MemberFn getter, const char* className = nullptr);
+ public:
+  static CompProcDataField* make(const char* name, unsigned char type, MemberFn setter, MemberFn getter,
+                                 const char* className = nullptr);
   CompProcDataField(const char* name, unsigned char type, MemberFn setter, MemberFn getter,
                     const char* className);
   Value* get(InterObjRep& self) override;
@@ -89,13 +90,13 @@ public:
   const MemberFn& setter() const { return setter_; }
   const MemberFn& getter() const { return getter_; }
 
-protected:
+ protected:
   MemberFn setter_;
   MemberFn getter_;
 };
 
 class OVSTORE_API CompProcEnumField : public CompProcDataField {
-public:
+ public:
   static CompProcEnumField* make(const char* name, EnumRep* e, MemberFn setter, MemberFn getter);
   CompProcEnumField(const char* name, EnumRep* e, MemberFn setter, MemberFn getter);
   int isEnumeration() const override { return 1; }
@@ -103,12 +104,12 @@ public:
   void setCell(InterObjRep& self, const ValueCell& c) override;
   bool textValue(InterObjRep& self, RWCString& out) override;
 
-private:
+ private:
   EnumRep* enum_;
 };
 
 class OVSTORE_API CompDataField : public DataField {
-public:
+ public:
   enum { kByteAsLong = 0x11 };
   static CompDataField* make(const char* name, unsigned char type, size_t offset);
   CompDataField(const char* name, unsigned char type, size_t offset);
@@ -118,7 +119,7 @@ public:
   void setCell(InterObjRep& self, const ValueCell& c) override;
   size_t offset() const { return offset_; }
 
-private:
+ private:
   unsigned char storeType_;
   size_t offset_;
 };
@@ -126,13 +127,13 @@ private:
 // One declared parameter of a native (or Basic) method.
 struct ParamDecl {
   std::string name;
-  unsigned char type;    // type code 1-7 (0: untyped, passed as Long)
+  unsigned char type;  // type code 1-7 (0: untyped, passed as Long)
   bool byRef;
   std::string className;
 };
 
 class OVSTORE_API CppProcField : public MethodField {
-public:
+ public:
   CppProcField(const char* name, MemberFn member);
   void addParam(const char* name, unsigned char type, bool byRef, const char* className = "");
   int parmCount() const override { return (int)params_.size(); }
@@ -141,15 +142,14 @@ public:
   Value* invoke(InterObjRep& self, ValueList* args, int flags) override;
   const MemberFn& member() const { return member_; }
 
-protected:
+ protected:
   MemberFn member_;
   std::vector<ParamDecl> params_;
 };
 
 class OVSTORE_API CppFuncField : public CppProcField {
-public:
-  CppFuncField(const char* name, MemberFn member, unsigned char returnType,
-               const char* className = "");
+ public:
+  CppFuncField(const char* name, MemberFn member, unsigned char returnType, const char* className = "");
 };
 
 // Parsing of native member declarations ("Function Execute() As Integer",

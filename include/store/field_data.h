@@ -13,7 +13,7 @@
 class EnumRep;
 
 class OVSTORE_API InterDataField : public DataField {
-public:
+ public:
   // mode (as the parser passes it): 0 a by-reference argument, 1 a constant (kConstant),
   // 2 a variable or ByVal argument (kByValue). className for type 7.
   static InterDataField* make(const char* name, unsigned char type, int mode = 0,
@@ -32,7 +32,7 @@ public:
 };
 
 class OVSTORE_API InterEnumField : public InterDataField {
-public:
+ public:
   static InterEnumField* make(const char* name, EnumRep* e, int mode = 0);
   InterEnumField(const char* name, EnumRep* e, uint16_t flags);
   int isEnumeration() const override { return 1; }
@@ -43,12 +43,12 @@ public:
   unsigned char streamTag() const override { return 2; }
   void writeDef(OCLStream& s) const override;
 
-private:
+ private:
   EnumRep* enum_;
 };
 
 class OVSTORE_API InterObjField : public InterDataField {
-public:
+ public:
   static InterObjField* make(const char* name, const char* className = nullptr, int mode = 0);
   InterObjField(const char* name, const char* className, uint16_t flags);
   unsigned char streamTag() const override { return 3; }
@@ -56,7 +56,7 @@ public:
 
 // Refuses (TypeMismatch) an object that is not of its class.
 class OVSTORE_API StrictInterObjField : public InterObjField {
-public:
+ public:
   static StrictInterObjField* make(const char* name, const char* className, int mode = 0);
   StrictInterObjField(const char* name, const char* className, uint16_t flags);
   void setCell(InterObjRep& self, const ValueCell& c) override;
@@ -64,7 +64,7 @@ public:
 };
 
 class OVSTORE_API EmbedObjField : public DataField {
-public:
+ public:
   // The embedded object will be an instance of the class (or template object) named.
   static EmbedObjField* make(const char* name, const char* className);
   static EmbedObjField* make(const char* name, InterObjRep* templateObj);

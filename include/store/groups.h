@@ -22,7 +22,7 @@ class ValString;
 
 // Access control: what Basic code may do with members of objects guarded by it.
 class OVSTORE_API AccessControlRep {
-public:
+ public:
   virtual ~AccessControlRep() {}
   // Non-zero when the access is allowed (kind: 0 read, 1 write, 2 call, 3 add member,
   // 4 delete member). The store asks it before writes by name (InterObjRep::eval); a
@@ -32,12 +32,12 @@ public:
 
 // What each of the store's classes adds to POClass: its prototype's holder and its row
 // of the store's table (no class id: the store makes these natives itself).
-#define OVSTORE_PUBLISHED_CLASS_STATICS     \
-  static Faultp<InterObjRep>* PO_Object;    \
+#define OVSTORE_PUBLISHED_CLASS_STATICS  \
+  static Faultp<InterObjRep>* PO_Object; \
   static const POClassRow& PO_Row();
 
 class OVSTORE_API iACL : public POClass<iACL>, public AccessControlRep {
-public:
+ public:
   explicit iACL(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
   // The standard access control (the prototype's native object).
@@ -45,7 +45,7 @@ public:
 };
 
 class OVSTORE_API iGroup : public POClass<iGroup> {
-public:
+ public:
   explicit iGroup(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
   void PO_DeclareFields(SignatureRep& sig);
@@ -62,12 +62,12 @@ public:
   void imRemove(long index);
   void imClear();
 
-private:
+ private:
   CountedIndirectInterObjList members_;
 };
 
 class OVSTORE_API iGlobals : public POClass<iGlobals> {
-public:
+ public:
   explicit iGlobals(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
   void PO_DeclareFields(SignatureRep& sig);
@@ -77,7 +77,7 @@ public:
 };
 
 class OVSTORE_API iApplication : public POClass<iApplication> {
-public:
+ public:
   explicit iApplication(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
   void PO_DeclareFields(SignatureRep& sig);
@@ -85,8 +85,7 @@ public:
   void PO_Write(OCLStream& s);
   void clone(const IInterObj& source) override;
 
-  void SetInfo(int argc, char** argv, unsigned long flags, const char* moduleList,
-               const char* splash);
+  void SetInfo(int argc, char** argv, unsigned long flags, const char* moduleList, const char* splash);
   InterObjRep* pdGetMainForm();
   void pdSetMainForm(InterObjRep* form);
   long pdGetExitCode() { return exitCode_; }
@@ -96,7 +95,7 @@ public:
   char** argv() const { return argv_; }
   unsigned long startFlags() const { return flags_; }
 
-private:
+ private:
   int argc_ = 0;
   char** argv_ = nullptr;
   unsigned long flags_ = 0;
@@ -106,7 +105,7 @@ private:
 };
 
 class OVSTORE_API iModuleManager : public POClass<iModuleManager> {
-public:
+ public:
   explicit iModuleManager(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
   void PO_DeclareFields(SignatureRep& sig);
@@ -126,7 +125,7 @@ public:
 };
 
 class OVSTORE_API iObjectModule : public POClass<iObjectModule> {
-public:
+ public:
   explicit iObjectModule(IUnknown* outer);
   OVSTORE_PUBLISHED_CLASS_STATICS
   void PO_DeclareFields(SignatureRep& sig);
@@ -135,7 +134,7 @@ public:
   long pdGetNumber() { return module_; }
   void setModule(unsigned char m) { module_ = m; }
 
-private:
+ private:
   long canUnload_ = -1;
   unsigned char module_ = 254;
 };

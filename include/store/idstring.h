@@ -24,7 +24,7 @@
 enum { kIdStringLimit = 254, kMsgIdentifierTooLong = 32709 };
 
 class OVSTORE_API IdStringRep : public CountedObject {
-public:
+ public:
   ~IdStringRep() override;
   const char* c_str() const { return text_; }
   size_t length() const { return length_; }
@@ -35,10 +35,10 @@ public:
   // The interned rep of text (made when new; count 0 when nobody holds it yet).
   static IdStringRep* Intern(const char* text, size_t length);
 
-protected:
+ protected:
   void drop() override;
 
-private:
+ private:
   friend class IdStringTable;
   IdStringRep(const char* text, size_t length, uint32_t hash);
   char* text_;
@@ -48,7 +48,7 @@ private:
 };
 
 class OVSTORE_API IdString {
-public:
+ public:
   IdString() {}
   IdString(const char* text);  // null or "" gives the null identifier
   IdString(const char* text, size_t length);
@@ -72,12 +72,12 @@ public:
   // Distinct spellings currently interned (for tests and leak checks).
   static size_t InternedCount();
 
-private:
+ private:
   Faultp<IdStringRep> rep_;
 };
 
 class OVSTORE_API IdDynamicVector {
-public:
+ public:
   explicit IdDynamicVector(size_t initial = 32);
   ~IdDynamicVector();
   IdDynamicVector(const IdDynamicVector&) = delete;
@@ -96,14 +96,14 @@ public:
   // Forgets the names and gives the storage back.
   void releaseStorage();
 
-private:
+ private:
   std::vector<IdString> items_;
   std::unordered_map<IdStringRep*, int16_t> index_;  // key() -> index
   size_t initial_;
 };
 
 class OVSTORE_API IdStringVector {
-public:
+ public:
   IdStringVector() {}
   explicit IdStringVector(const IdDynamicVector& ids);
   void append(const IdString& id) { items_.push_back(id); }
@@ -113,6 +113,6 @@ public:
   int index(const char* text) const;
   void clear() { items_.clear(); }
 
-private:
+ private:
   std::vector<IdString> items_;
 };

@@ -37,7 +37,7 @@ class OCLStream;
 enum PrintSepType { PrintSepZone = 0, PrintSepNone = 1, PrintSepEndOfLine = 2 };
 
 class OVSTORE_API Printable {
-public:
+ public:
   virtual void Print(short v) = 0;
   virtual void Print(long v) = 0;
   virtual void Print(float v) = 0;
@@ -48,12 +48,12 @@ public:
   virtual void PrintSeparator(PrintSepType sep) = 0;
   virtual void PrintDone(PrintSepType sep) = 0;
 
-protected:
+ protected:
   virtual ~Printable() {}
 };
 
 class OVSTORE_API IInterObj : public OCLPersistStream {
-public:
+ public:
   // Takes one reference to outer (may be null) and the object's own first reference.
   explicit IInterObj(IUnknown* outer);
 
@@ -65,8 +65,8 @@ public:
   HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;  // E_NOTIMPL-free: 0
 
   // The object interface, in slot order.
-  IUnknown* OCLstdUnknown() override;            // the object's persist-stream part
-  virtual void* unnamedSelf();                   // the object itself
+  IUnknown* OCLstdUnknown() override;  // the object's persist-stream part
+  virtual void* unnamedSelf();         // the object itself
   ~IInterObj() override;
   virtual void PO_DefineFields(SignatureRep& sig);
   virtual void clone(const IInterObj& source);
@@ -122,7 +122,7 @@ public:
   // override and want the default.
   static HRESULT DefaultGetSizeMax(ULARGE_INTEGER* size);
 
-protected:
+ protected:
   long refs_ = 0;
   long dirty_ = 0;
   IUnknown* outer_;

@@ -56,16 +56,16 @@ typedef int tInterObjType;
 typedef Faultp<InterObjRep> InterObjRef;
 
 class OVSTORE_API InterObjRep : public CountedObject {
-public:
+ public:
   enum : uint8_t {
-    kFlagPrototype = 0x01,  // a class prototype (made by IndirectInterObj or published)
-    kFlagTopLevel = 0x02,   // named object at the top of its module
-    kFlagClone = 0x04,      // made as a copy of another object
-    kFlagEditorMark = 0x08, // free for the editors (property and method editor set it)
-    kFlagDirty = 0x10,      // changed since its module was last saved
-    kFlagCondemned = 0x20,  // waiting for DeleteObjects
-    kFlagDestroyed = 0x40,  // dropped: fields, children and native object are gone
-    kFlagStatic = 0x80,     // lives in a module's object table (saved with it)
+    kFlagPrototype = 0x01,   // a class prototype (made by IndirectInterObj or published)
+    kFlagTopLevel = 0x02,    // named object at the top of its module
+    kFlagClone = 0x04,       // made as a copy of another object
+    kFlagEditorMark = 0x08,  // free for the editors (property and method editor set it)
+    kFlagDirty = 0x10,       // changed since its module was last saved
+    kFlagCondemned = 0x20,   // waiting for DeleteObjects
+    kFlagDestroyed = 0x40,   // dropped: fields, children and native object are gone
+    kFlagStatic = 0x80,      // lives in a module's object table (saved with it)
   };
   // Kind marks: 0 plain (temporary or derived), 1 prototype of a published class,
   // 2 named object of a module, 3 embedded object.
@@ -192,9 +192,7 @@ public:
   // --- evaluation -------------------------------------------------------------------
   // The method named "<gadget>_<event>", e.g. "Button1_Click".
   static std::string constructEventName(const char* gadget, const char* event);
-  std::string constructEventName(const char* event) const {
-    return constructEventName(name(), event);
-  }
+  std::string constructEventName(const char* event) const { return constructEventName(name(), event); }
   // The handler method of event raised on this object: "<name>_<event>" on the
   // container (for embedded objects), else the method event on this object; where gets
   // the object whose method runs. Null when there is no handler.
@@ -216,15 +214,14 @@ public:
   // index an array). Returns a counted value the caller releases, or null. found (may
   // be null) is set to whether the member exists. A missing member throws NotFound
   // unless found is given or flags has kEvalQuiet. args are not taken over.
-  Value* evalIMember(const char* name, const ValueList* args, int* found = nullptr,
-                     int flags = 0);
+  Value* evalIMember(const char* name, const ValueList* args, int* found = nullptr, int flags = 0);
   Value* evalIMember(const char* name, long arg, int* found = nullptr, int flags = 0);
   // Kinds of eval: 0 read or call, 1 set (the last argument is the value), 2 call.
   enum { kEvalGet = 0, kEvalSet = 1, kEvalCall = 2 };
   // Member evaluation in the native's extension style: null with *found 0 when absent
   // (never throws NotFound). sig limits the lookup to that signature when given.
-  Value* eval(const char* name, unsigned char kind, const ValueList* args,
-              SignatureRep* sig = nullptr, int* found = nullptr);
+  Value* eval(const char* name, unsigned char kind, const ValueList* args, SignatureRep* sig = nullptr,
+              int* found = nullptr);
   // Sets a data member by name on this object (no inheritance of the write).
   void deepDataMemberSet(const char* name, const Value& v);
 
@@ -294,11 +291,11 @@ public:
   // Copies src's own values (cells and arrays) into this object.
   void copyValuesFrom(const InterObjRep* src);
 
-protected:
+ protected:
   // End of life (last counted reference gone): the object is dropped as by Destroy.
   void drop() override;
 
-private:
+ private:
   friend class ObjectStore;
   friend class ModuleStore;
   void unlinkChild(InterObjRep* c);
@@ -309,21 +306,21 @@ private:
   std::string name_;
   std::string progId_;
   std::string dll_;
-  InterObjRep* parent_ = nullptr;              // counted
-  SignatureRep* sig_ = nullptr;                // owned
-  Values* values_ = nullptr;                   // own data values
-  IInterObj* native_ = nullptr;                // one reference held
-  InterObjRep* container_ = nullptr;           // uncounted back link
+  InterObjRep* parent_ = nullptr;     // counted
+  SignatureRep* sig_ = nullptr;       // owned
+  Values* values_ = nullptr;          // own data values
+  IInterObj* native_ = nullptr;       // one reference held
+  InterObjRep* container_ = nullptr;  // uncounted back link
   const Field* containerField_ = nullptr;
-  std::vector<InterObjRep*> embeds_;           // counted, in embedding order
-  std::vector<InterObjRep*> children_;         // uncounted: objects derived from this
+  std::vector<InterObjRep*> embeds_;    // counted, in embedding order
+  std::vector<InterObjRep*> children_;  // uncounted: objects derived from this
   AccessControlRep* acl_ = nullptr;
 };
 
 // Marks objects changed (the store's "described object" view of an InterObjRep).
 template <class T>
 class DescribedObjectNoDescriptor {
-public:
+ public:
   static void changed(T* obj) {
     if (obj) obj->changed();
   }
@@ -331,16 +328,15 @@ public:
 
 // The value handle of an object: a counted reference (null for Nothing).
 class OVSTORE_API InterObj : public Faultp<InterObjRep> {
-public:
+ public:
   InterObj() {}
-  InterObj(InterObjRep* rep, unsigned char kind = tIndirectReference)
-      : Faultp<InterObjRep>(rep, kind) {}
+  InterObj(InterObjRep* rep, unsigned char kind = tIndirectReference) : Faultp<InterObjRep>(rep, kind) {}
   InterObj(const Faultp<InterObjRep>& r) : Faultp<InterObjRep>(r.get(), tIndirectReference) {}
 };
 
 // An indirect reference (counted unless made with tUncountedIndirectReference).
 class OVSTORE_API IndirectInterObj : public Faultp<InterObjRep> {
-public:
+ public:
   IndirectInterObj() {}
   IndirectInterObj(InterObjRep* rep, unsigned char kind = tUncountedIndirectReference)
       : Faultp<InterObjRep>(rep, kind) {}
@@ -349,19 +345,19 @@ public:
   // The class's native prototype object is made through its DLL's class factory and
   // its PO_DefineFields runs on the new signature. The reference held is counted
   // (the store's module table holds the prototype too).
-  IndirectInterObj(const char* progId, const char* name, InterObjRep* parent,
-                   AccessControlRep* acl, tInterObjType type);
+  IndirectInterObj(const char* progId, const char* name, InterObjRep* parent, AccessControlRep* acl,
+                   tInterObjType type);
 };
 
 class OVSTORE_API CountedIndirectInterObj : public Faultp<InterObjRep> {
-public:
+ public:
   CountedIndirectInterObj() {}
   CountedIndirectInterObj(InterObjRep* rep) : Faultp<InterObjRep>(rep, tIndirectReference) {}
 };
 
 // Primary references that create objects.
 class OVSTORE_API PrimInterObj : public Faultp<InterObjRep> {
-public:
+ public:
   PrimInterObj() {}
   // A new instance of proto in module (254: temporary); type 1 temporary, 2 owned by
   // another object, 4 a new primary object derived from a template. Native classes get
@@ -377,7 +373,7 @@ public:
 // Lists of references.
 template <class R>
 class InterObjRefList : public std::list<R> {
-public:
+ public:
   void insert(const R& r) { this->push_back(r); }
   size_t entries() const { return this->size(); }
   void apply(void (*fn)(R&, void*), void* data) {
@@ -396,5 +392,4 @@ typedef InterObjRefList<CountedIndirectInterObj> CountedIndirectInterObjList;
 // (clipboard copies) references are written by name.
 // These are what Faultp<InterObjRep>::write/read call.
 OVSTORE_API void FaultpStreamWrite(const InterObjRep* p, unsigned char kind, OCLStream& s);
-OVSTORE_API void FaultpStreamRead(OCLStream& s, unsigned char module, InterObjRep*& p,
-                                  unsigned char& kind);
+OVSTORE_API void FaultpStreamRead(OCLStream& s, unsigned char module, InterObjRep*& p, unsigned char& kind);

@@ -31,33 +31,33 @@ enum MathFunction {
 
 // The functions of IntrColor.
 enum ColorFunction {
-  COLOR_RGB = 1,    // RGB(r, g, b): each clipped to 0..255 -> Long r + 256 g + 65536 b
-  COLOR_QBCOLOR = 2 // QBColor(n): the 16 standard colours, n outside 0..15 a range error
+  COLOR_RGB = 1,     // RGB(r, g, b): each clipped to 0..255 -> Long r + 256 g + 65536 b
+  COLOR_QBCOLOR = 2  // QBColor(n): the 16 standard colours, n outside 0..15 a range error
 };
 
 // The functions of IntrString (the keyword table's numbering). With or without "$" a
 // function that makes text answers a String. Negative lengths and start positions below
 // 1 are errors (message of the value layer).
 enum StringFunction {
-  STR_INSTR = 1,      // InStr([start,] s, find[, compare]): start 1-based; 0 when not
-                      // found; compare 1 case-insensitive, 0 (default) binary
-  STR_STR = 2,        // Str(n): a leading blank for non-negative numbers
+  STR_INSTR = 1,  // InStr([start,] s, find[, compare]): start 1-based; 0 when not
+                  // found; compare 1 case-insensitive, 0 (default) binary
+  STR_STR = 2,    // Str(n): a leading blank for non-negative numbers
   STR_LCASE = 67,
   STR_UCASE = 68,
-  STR_LEFT = 69,      // Left(s, n)
-  STR_RIGHT = 70,     // Right(s, n)
-  STR_MID = 71,       // Mid(s, start[, n])
+  STR_LEFT = 69,   // Left(s, n)
+  STR_RIGHT = 70,  // Right(s, n)
+  STR_MID = 71,    // Mid(s, start[, n])
   STR_LEN = 72,
   STR_LTRIM = 73,
   STR_RTRIM = 74,
   STR_TRIM = 75,
-  STR_ASC = 76,       // the first byte; empty is an error
-  STR_VAL = 77,       // leading blanks skipped, &H/&O prefixes, stops at the first bad
-                      // character; Double, or Integer/Long when an integer that fits
-  STR_STRCOMP = 78,   // StrComp(a, b[, compare]): -1, 0 or 1
-  STR_STRING = 143,   // String(n, c): c a character code or the first character of a text
+  STR_ASC = 76,      // the first byte; empty is an error
+  STR_VAL = 77,      // leading blanks skipped, &H/&O prefixes, stops at the first bad
+                     // character; Double, or Integer/Long when an integer that fits
+  STR_STRCOMP = 78,  // StrComp(a, b[, compare]): -1, 0 or 1
+  STR_STRING = 143,  // String(n, c): c a character code or the first character of a text
   STR_SPACE = 144,
-  STR_CHR = 145,      // Chr(n), n in 0..255
+  STR_CHR = 145,  // Chr(n), n in 0..255
   STR_HEX = 146,
   STR_OCT = 147
 };
@@ -70,16 +70,16 @@ enum PrintItemKind {
 };
 
 class OVSTORE_API IntrinsicNode : public ExprNode {
-public:
-  explicit IntrinsicNode(int fn, ExprNode* a = nullptr, ExprNode* b = nullptr,
-                         ExprNode* c = nullptr, ExprNode* d = nullptr);
+ public:
+  explicit IntrinsicNode(int fn, ExprNode* a = nullptr, ExprNode* b = nullptr, ExprNode* c = nullptr,
+                         ExprNode* d = nullptr);
   ~IntrinsicNode() override;
   int function() const { return fn_; }
   int argCount() const;
   ExprNode* arg(int i) const { return args_[i]; }
   void link(LinkScope& scope) override;
 
-protected:
+ protected:
   void printCall(std::ostream& os, const ProcCode* names, const char* name) const;
   int fn_;
   ExprNode* args_[4];
@@ -87,7 +87,7 @@ protected:
 
 // UBound/LBound; type is a BoundFunction.
 class OVSTORE_API IntrBound : public IntrinsicNode {
-public:
+ public:
   IntrBound(int type, ExprNode* array, ExprNode* dim);
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
@@ -95,7 +95,7 @@ public:
 
 // IIf(cond, a, b): evaluates cond, then only the chosen branch.
 class OVSTORE_API IntrIIf : public IntrinsicNode {
-public:
+ public:
   IntrIIf(ExprNode* cond, ExprNode* ifTrue, ExprNode* ifFalse);
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
@@ -103,7 +103,7 @@ public:
 
 // type is a MathFunction.
 class OVSTORE_API IntrMath : public IntrinsicNode {
-public:
+ public:
   IntrMath(int type, ExprNode* e);
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
@@ -111,7 +111,7 @@ public:
 
 // type is a ColorFunction.
 class OVSTORE_API IntrColor : public IntrinsicNode {
-public:
+ public:
   IntrColor(int type, ExprNode* a, ExprNode* b = nullptr, ExprNode* c = nullptr);
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
@@ -119,21 +119,21 @@ public:
 
 // type is a StringFunction; dollar: written with "$".
 class OVSTORE_API IntrString : public IntrinsicNode {
-public:
+ public:
   IntrString(int type, int dollar, ExprNode* a, ExprNode* b = nullptr, ExprNode* c = nullptr,
              ExprNode* d = nullptr);
   int dollar() const { return dollar_; }
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
 
-private:
+ private:
   int dollar_;
 };
 
 // One item of a Print statement; type is a PrintItemKind. sep is the separator that
 // follows it in the source, a PrintSepType (0 ",", 1 ";" or none).
 class OVSTORE_API PrintItem {
-public:
+ public:
   PrintItem(ExprNode* e, int type, int sep = 1);
   ~PrintItem();
   PrintItem(const PrintItem&) = delete;
@@ -146,7 +146,7 @@ public:
   int separator() const { return sep_; }
   void setSeparator(int sep) { sep_ = sep; }
 
-private:
+ private:
   ExprNode* expr_;
   int type_;
   int sep_;
@@ -156,19 +156,19 @@ private:
 // the first condition of each line carries the line and the block to run, the others of
 // the same line have ECC_SUCCESSIVE added to their type.
 enum ECaseClauseType {
-  ECC_EQUAL = 0,   // Case e
-  ECC_RANGE = 1,   // Case e1 To e2
-  ECC_IS_EQ = 2,   // Case Is == e
-  ECC_IS_GT = 3,   // Case Is > e
-  ECC_IS_LT = 4,   // Case Is < e
-  ECC_IS_LE = 5,   // Case Is <= e
-  ECC_IS_GE = 6,   // Case Is >= e
-  ECC_IS_NE = 7,   // Case Is <> e
+  ECC_EQUAL = 0,  // Case e
+  ECC_RANGE = 1,  // Case e1 To e2
+  ECC_IS_EQ = 2,  // Case Is == e
+  ECC_IS_GT = 3,  // Case Is > e
+  ECC_IS_LT = 4,  // Case Is < e
+  ECC_IS_LE = 5,  // Case Is <= e
+  ECC_IS_GE = 6,  // Case Is >= e
+  ECC_IS_NE = 7,  // Case Is <> e
   ECC_SUCCESSIVE = 8
 };
 
 class OVSTORE_API ECaseClauseBase {
-public:
+ public:
   ECaseClauseBase(int type, ExprNode* e1, ExprNode* e2 = nullptr);
   virtual ~ECaseClauseBase();
   ECaseClauseBase(const ECaseClauseBase&) = delete;
@@ -179,7 +179,9 @@ public:
   int type() const { return type_; }
   int test() const { return type_ & (ECC_SUCCESSIVE - 1); }
   bool successive() const { return type_ >= ECC_SUCCESSIVE; }
-  void markSuccessive() { if (type_ < ECC_SUCCESSIVE) type_ += ECC_SUCCESSIVE; }
+  void markSuccessive() {
+    if (type_ < ECC_SUCCESSIVE) type_ += ECC_SUCCESSIVE;
+  }
   ExprNode* expr1() const { return e1_; }
   ExprNode* expr2() const { return e2_; }
   int line() const { return line_; }
@@ -187,7 +189,7 @@ public:
   int block() const { return block_; }
   void setBlock(int block) { block_ = block; }
 
-private:
+ private:
   int type_;
   ExprNode* e1_;
   ExprNode* e2_;
@@ -196,6 +198,6 @@ private:
 };
 
 class OVSTORE_API ECaseClause : public ECaseClauseBase {
-public:
+ public:
   ECaseClause(int type, ExprNode* e1, ExprNode* e2 = nullptr) : ECaseClauseBase(type, e1, e2) {}
 };

@@ -49,9 +49,25 @@
 #include "store/valuecell.h"
 
 enum NumOp : unsigned char {
-  kNumAdd, kNumSub, kNumMul, kNumDiv, kNumIntDiv, kNumMod, kNumPow, kNumConcat,
-  kNumAnd, kNumOr, kNumXor, kNumEqv, kNumImp,
-  kNumEq, kNumNe, kNumLt, kNumGt, kNumLe, kNumGe,
+  kNumAdd,
+  kNumSub,
+  kNumMul,
+  kNumDiv,
+  kNumIntDiv,
+  kNumMod,
+  kNumPow,
+  kNumConcat,
+  kNumAnd,
+  kNumOr,
+  kNumXor,
+  kNumEqv,
+  kNumImp,
+  kNumEq,
+  kNumNe,
+  kNumLt,
+  kNumGt,
+  kNumLe,
+  kNumGe,
 };
 
 // out := a op b. out may be the same cell as a or b; out's old content is released.
@@ -81,9 +97,9 @@ OVSTORE_API void CellConvert(ValueCell& c, unsigned char t);
 
 // Scalar helpers behind the conversions.
 OVSTORE_API double RoundHalfEven(double v);
-OVSTORE_API int16_t DoubleToShort(double v);   // rounds, overflow error
-OVSTORE_API int32_t DoubleToLong(double v);    // rounds, overflow error
-OVSTORE_API float DoubleToFloat(double v);     // overflow error beyond Single's range
+OVSTORE_API int16_t DoubleToShort(double v);  // rounds, overflow error
+OVSTORE_API int32_t DoubleToLong(double v);   // rounds, overflow error
+OVSTORE_API float DoubleToFloat(double v);    // overflow error beyond Single's range
 // Text of numbers; buf must hold 32 bytes; returns buf.
 OVSTORE_API char* DoubleToText(double v, char* buf);
 OVSTORE_API char* FloatToText(float v, char* buf);
@@ -107,9 +123,15 @@ inline void CellOp(NumOp op, ValueCell& out, const ValueCell& a, const ValueCell
     int32_t x = ta == kTypeLong ? a.l : a.s, y = tb == kTypeLong ? b.l : b.s, r;
     bool done = false;
     switch (op) {
-      case kNumAdd: done = !__builtin_add_overflow(x, y, &r); break;
-      case kNumSub: done = !__builtin_sub_overflow(x, y, &r); break;
-      case kNumMul: done = !__builtin_mul_overflow(x, y, &r); break;
+      case kNumAdd:
+        done = !__builtin_add_overflow(x, y, &r);
+        break;
+      case kNumSub:
+        done = !__builtin_sub_overflow(x, y, &r);
+        break;
+      case kNumMul:
+        done = !__builtin_mul_overflow(x, y, &r);
+        break;
       case kNumIntDiv:
         done = y != 0 && !(y == -1 && x == INT32_MIN);
         if (done) r = x / y;
@@ -122,16 +144,39 @@ inline void CellOp(NumOp op, ValueCell& out, const ValueCell& a, const ValueCell
         if (y == 0) break;
         out.setDouble((double)x / y);
         return;
-      case kNumAnd: r = x & y; done = true; break;
-      case kNumOr: r = x | y; done = true; break;
-      case kNumXor: r = x ^ y; done = true; break;
-      case kNumEq: out.setBool(x == y); return;
-      case kNumNe: out.setBool(x != y); return;
-      case kNumLt: out.setBool(x < y); return;
-      case kNumGt: out.setBool(x > y); return;
-      case kNumLe: out.setBool(x <= y); return;
-      case kNumGe: out.setBool(x >= y); return;
-      default: done = false; break;
+      case kNumAnd:
+        r = x & y;
+        done = true;
+        break;
+      case kNumOr:
+        r = x | y;
+        done = true;
+        break;
+      case kNumXor:
+        r = x ^ y;
+        done = true;
+        break;
+      case kNumEq:
+        out.setBool(x == y);
+        return;
+      case kNumNe:
+        out.setBool(x != y);
+        return;
+      case kNumLt:
+        out.setBool(x < y);
+        return;
+      case kNumGt:
+        out.setBool(x > y);
+        return;
+      case kNumLe:
+        out.setBool(x <= y);
+        return;
+      case kNumGe:
+        out.setBool(x >= y);
+        return;
+      default:
+        done = false;
+        break;
     }
     if (done) {
       if (ta == kTypeLong || tb == kTypeLong) {
@@ -146,23 +191,43 @@ inline void CellOp(NumOp op, ValueCell& out, const ValueCell& a, const ValueCell
   } else if ((ta == kTypeDouble && (ib || tb == kTypeDouble)) || (tb == kTypeDouble && ia)) {
     double x = ta == kTypeDouble ? a.d : ta == kTypeLong ? a.l : a.s;
     double y = tb == kTypeDouble ? b.d : tb == kTypeLong ? b.l : b.s;
-    if (x == x && y == y) {  // NaN takes the checked path
+    if (x == x && y == y) {          // NaN takes the checked path
       double r = __builtin_nan("");  // stays NaN when the checked path must decide
       switch (op) {
-        case kNumAdd: r = x + y; break;
-        case kNumSub: r = x - y; break;
-        case kNumMul: r = x * y; break;
+        case kNumAdd:
+          r = x + y;
+          break;
+        case kNumSub:
+          r = x - y;
+          break;
+        case kNumMul:
+          r = x * y;
+          break;
         case kNumDiv:
           if (y == 0) break;  // the checked path reports it
           r = x / y;
           break;
-        case kNumEq: out.setBool(x == y); return;
-        case kNumNe: out.setBool(x != y); return;
-        case kNumLt: out.setBool(x < y); return;
-        case kNumGt: out.setBool(x > y); return;
-        case kNumLe: out.setBool(x <= y); return;
-        case kNumGe: out.setBool(x >= y); return;
-        default: CellBinary(op, out, a, b); return;
+        case kNumEq:
+          out.setBool(x == y);
+          return;
+        case kNumNe:
+          out.setBool(x != y);
+          return;
+        case kNumLt:
+          out.setBool(x < y);
+          return;
+        case kNumGt:
+          out.setBool(x > y);
+          return;
+        case kNumLe:
+          out.setBool(x <= y);
+          return;
+        case kNumGe:
+          out.setBool(x >= y);
+          return;
+        default:
+          CellBinary(op, out, a, b);
+          return;
       }
       if (__builtin_isfinite(r)) {
         out.setDouble(r);

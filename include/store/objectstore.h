@@ -29,7 +29,7 @@ class InterObjRep;
 class IInterObj;
 
 class OVSTORE_API ObjectStore : public Allocator {
-public:
+ public:
   enum : unsigned char { kTempModule = 254, kAllModules = 255, kMaxModule = 253 };
 
   // --- module storage object (one per open module file) ---
@@ -62,7 +62,7 @@ public:
   static unsigned char OpenModule(unsigned char m);  // returns the previous module
   static unsigned char OpenModule();                 // the current module
   static int DeletingModule(unsigned char m);
-  static int ValidIndex(unsigned char m);            // a loaded module (or 254)
+  static int ValidIndex(unsigned char m);  // a loaded module (or 254)
   // A new empty module named name (file path may be null); returns its number.
   static unsigned char CreateModule(const char* name, const char* path = nullptr);
   // Loads a module file (compound or text object file); returns its number. Failures
@@ -146,17 +146,17 @@ public:
   static void Terminate();
   static bool Initialized();
 
-private:
+ private:
   OCLStorage* storage_;
   unsigned char module_ = kTempModule;
 };
 
 // Switches the current module for a scope.
 class OVSTORE_API OpenModuleResource {
-public:
+ public:
   explicit OpenModuleResource(unsigned char m) : prev_(ObjectStore::OpenModule(m)) {}
   ~OpenModuleResource() { ObjectStore::OpenModule(prev_); }
 
-private:
+ private:
   unsigned char prev_;
 };

@@ -43,11 +43,11 @@ class OCLFactory;
 
 // One row of a publishing library's table, in registration order.
 struct POClassRow {
-  const char* clsid;          // braced text; null for classes made without OLE
-  const char* name;           // published name; the ProgID is "Orvanel." + name
-  InterObjRep* (*parent)();   // the parent class's PO_GetObject; null: no parent
+  const char* clsid;         // braced text; null for classes made without OLE
+  const char* name;          // published name; the ProgID is "Orvanel." + name
+  InterObjRep* (*parent)();  // the parent class's PO_GetObject; null: no parent
   OCLFactory* (*make)(DllServer* server, const char* clsid);  // null: not built
-  void (*init)();             // the class's PO_InitObject; null: not built
+  void (*init)();                                             // the class's PO_InitObject; null: not built
 };
 
 // The class id of a row's text; CLSID_NULL for null or malformed text.
@@ -61,7 +61,7 @@ inline CLSID POClassId(const char* text) {
 
 template <class T, class Base = IInterObj>
 class POClass : public Base {
-public:
+ public:
   static const unsigned char kRevision = 1;
   static constexpr bool kHasPublishedBase = !std::is_same<Base, IInterObj>::value;
 

@@ -36,7 +36,8 @@ inline EnumRep* PO_FindEnum(const char* name) {
 
 // The enumeration name, made with entries (in order) when the store lacks it. self is
 // the native object whose signature is being defined.
-inline EnumRep* PO_EnsureEnum(const IInterObj& self, const char* name, std::initializer_list<POEnumEntry> entries) {
+inline EnumRep* PO_EnsureEnum(const IInterObj& self, const char* name,
+                              std::initializer_list<POEnumEntry> entries) {
   if (EnumRep* e = EnumRep::find(name)) return e;
   InterObjRep* proto = self.storeObj();
   OpenModuleResource open(proto ? proto->module() : ObjectStore::OpenModule());
@@ -52,8 +53,8 @@ inline EnumRep* PO_EnsureEnum(const IInterObj& self, const char* name, std::init
 
 // A property of a value type (1 short, 2 long, 3 float, 4 double, 6 string, 7 object;
 // className names an object property's class).
-inline void PO_Property(SignatureRep& sig, const char* name, unsigned char type, MemberFn setter, MemberFn getter,
-                        const char* className = nullptr) {
+inline void PO_Property(SignatureRep& sig, const char* name, unsigned char type, MemberFn setter,
+                        MemberFn getter, const char* className = nullptr) {
   sig.addField(CompProcDataField::make(name, type, setter, getter, className), nullptr, 0);
 }
 

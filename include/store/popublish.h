@@ -19,7 +19,8 @@ void PO_Populate(const POClassRow (&rows)[N]) {
   for (const POClassRow& row : rows) {
     if (!row.init) continue;
     try {
-      if (row.clsid) ObjectStore::RegisterProgId((std::string("Orvanel.") + row.name).c_str(), POClassId(row.clsid));
+      if (row.clsid)
+        ObjectStore::RegisterProgId((std::string("Orvanel.") + row.name).c_str(), POClassId(row.clsid));
       row.init();
     } catch (StoreException& e) {
       StoreApplication::HandleException(e);

@@ -10,7 +10,7 @@
 #include "store/ovstore_api.h"
 
 class OVSTORE_API PrintLayout {
-public:
+ public:
   enum { kZoneChars = 14 };  // a print zone is this many average characters wide
 
   // A number as Print writes it: whole numbers in decimal, Single and Double "%g"-style.
@@ -30,7 +30,7 @@ public:
 // A print target that lays its output out in character columns, one column per
 // character, and hands the text to write(): Print without a window.
 class OVSTORE_API TextPrintable : public Printable {
-public:
+ public:
   void Print(short v) override;
   void Print(long v) override;
   void Print(float v) override;
@@ -43,10 +43,10 @@ public:
 
   int column() const { return column_; }  // 0-based column of the current line
 
-protected:
+ protected:
   virtual void write(const char* text, size_t n) = 0;
 
-private:
+ private:
   void put(const std::string& text);
   void newLine();
 

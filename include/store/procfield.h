@@ -37,17 +37,16 @@ class ExprNode;
 
 // How one argument reaches a procedure called from Basic.
 struct ArgPass {
-  ExprNode* expr;    // the argument expression (null: given as a cell)
-  ValueCell* cell;   // evaluated value, or the caller's variable when byRef
-  bool byRef;        // cell is the caller's own variable
+  ExprNode* expr;   // the argument expression (null: given as a cell)
+  ValueCell* cell;  // evaluated value, or the caller's variable when byRef
+  bool byRef;       // cell is the caller's own variable
 };
 
 class OVSTORE_API InterProcField : public MethodField {
-public:
+ public:
   // name: the procedure's name (an IdString converts). ids and blocks are the parse's;
   // what the procedure needs of them is copied.
-  InterProcField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks,
-                 DeadSource& dead);
+  InterProcField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks, DeadSource& dead);
   // A procedure that did not compile, kept as text.
   InterProcField(const char* name, const char* text);
   ~InterProcField() override;
@@ -79,9 +78,9 @@ public:
   // value (may be null for a Sub or when the caller drops it).
   void call(StackFrame* caller, InterObjRep* self, ArgPass* args, int n, ValueCell* result);
 
-protected:
-  InterProcField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks,
-                 Field* resultField, DeadSource& dead);
+ protected:
+  InterProcField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks, Field* resultField,
+                 DeadSource& dead);
   InterProcField(const char* name, Field* resultField, const char* text);
   virtual int frameKind() const;
   // A procedure read from a module: compiles its text now (throws the parser's error).
@@ -96,15 +95,15 @@ protected:
 };
 
 class OVSTORE_API InterFuncField : public InterProcField {
-public:
-  InterFuncField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks,
-                 Field* resultField, DeadSource& dead);
+ public:
+  InterFuncField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks, Field* resultField,
+                 DeadSource& dead);
   InterFuncField(const char* name, Field* resultField, const char* text);
   ~InterFuncField() override;
   int resultType() const;
   Field* resultField() const { return result_; }
 
-protected:
+ protected:
   int frameKind() const override;
 };
 
@@ -112,10 +111,10 @@ protected:
 // without arguments), writing calls the setter with the value; without a setter the
 // property is read-only (writing it is a StoreException).
 class OVSTORE_API InterProcDataField : public DataField {
-public:
+ public:
   // setName may be null or empty (read-only); getName is required.
-  static InterProcDataField* make(const char* name, int type, const char* className,
-                                  const char* setName, const char* getName);
+  static InterProcDataField* make(const char* name, int type, const char* className, const char* setName,
+                                  const char* getName);
   InterProcDataField(const char* name, int type, const char* className, const char* setName,
                      const char* getName);
 
@@ -131,7 +130,7 @@ public:
   unsigned char streamTag() const override { return 36; }
   void writeDef(OCLStream& s) const override;
 
-private:
+ private:
   std::string set_;
   std::string get_;
 };

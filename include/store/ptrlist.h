@@ -12,7 +12,7 @@
 
 template <class T>
 class PtrList {
-public:
+ public:
   PtrList() = default;
   PtrList(const PtrList&) = delete;
   PtrList& operator=(const PtrList&) = delete;
@@ -47,7 +47,7 @@ public:
   // Forgets the items without deleting them (the caller has taken them over).
   void release() { items_.clear(); }
 
-private:
+ private:
   std::vector<T*> items_;
 };
 

@@ -29,7 +29,7 @@ class Value;
 class InterObjRep;
 
 class OVSTORE_API SignatureRep : public Allocator {
-public:
+ public:
   // The signature of obj (may be null for a detached signature).
   explicit SignatureRep(InterObjRep* obj);
   ~SignatureRep();
@@ -79,7 +79,7 @@ public:
   int eventCount() const { return (int)events_.size(); }
   EventDef* eventDef(int i) const { return events_[i]; }
 
-private:
+ private:
   void checkCollision(const Field* field, const char* name) const;
 
   InterObjRep* obj_;

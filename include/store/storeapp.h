@@ -18,7 +18,7 @@ class Printable;
 class OCLStorage;
 
 class OVSTORE_API StoreApplication {
-public:
+ public:
   enum : unsigned char { kCheckQueue = 0x02, kRevert = 0x40, kClosing = 0x80 };
 
   // Registers this object as the application (the latest one constructed wins).
@@ -32,15 +32,15 @@ public:
   virtual void EndNotifyBatch();
   // Editor notifications: refresh codes 2 (deferrable), 3, 7 (deferrable),
   // 8 (deferrable), 9, 5.
-  virtual void NotifyObjectChanged();      // 2
-  virtual void NotifyObjectAdded();        // 3
-  virtual void NotifyFieldsChanged();      // 7
-  virtual void NotifyValuesChanged();      // 8
-  virtual void NotifyObjectRemoved();      // 9
-  virtual void NotifyModulesChanged();     // 5
+  virtual void NotifyObjectChanged();          // 2
+  virtual void NotifyObjectAdded();            // 3
+  virtual void NotifyFieldsChanged();          // 7
+  virtual void NotifyValuesChanged();          // 8
+  virtual void NotifyObjectRemoved();          // 9
+  virtual void NotifyModulesChanged();         // 5
   virtual void UnloadModuleForms(int module);  // 255 (-1): every module
-  virtual void NotifyObjectRenamed();      // 15
-  virtual void NotifyObjectDestroyed();    // 14
+  virtual void NotifyObjectRenamed();          // 15
+  virtual void NotifyObjectDestroyed();        // 14
   // Where Print without an object writes (a window that prints, else the "Debug"
   // object's print part); null: nowhere.
   virtual Printable* FindPrintTarget();
@@ -113,16 +113,16 @@ public:
 
   unsigned char flags;  // first data member (see the enum)
 
-private:
+ private:
   int batchDepth_ = 0;
 };
 
 // Suspends automatic busy signalling for its scope.
 class OVSTORE_API SuspendAutoBusy {
-public:
+ public:
   SuspendAutoBusy();
   ~SuspendAutoBusy();
 
-private:
+ private:
   int was_;
 };

@@ -66,7 +66,7 @@ OVSTORE_API const char* StoreMessageText(unsigned id);
 OVSTORE_API std::string WrongArgumentCountText(const char* name, int expected, int given);
 
 class OVSTORE_API StoreException : public XException {
-public:
+ public:
   explicit StoreException(const char* text);
   explicit StoreException(const std::string& text);
   StoreException(unsigned id, const char* arg);
@@ -80,14 +80,16 @@ public:
   // The kind's name ("StoreException", "FPException", ...): the caption of its box.
   virtual const char* className() const;
 
-  unsigned id() const { return id_; }           // 0 for a plain text
+  unsigned id() const { return id_; }  // 0 for a plain text
   const std::string& arg(int i = 0) const { return args_[i]; }
   const std::string& text() const { return why(); }
 
-  int line() const { return line_; }            // -1 when unknown
+  int line() const { return line_; }  // -1 when unknown
   void setLine(int line) { line_ = line; }
   // Sets the line only when none is set yet (the innermost statement wins).
-  void setLineIfUnknown(int line) { if (line_ < 0) line_ = line; }
+  void setLineIfUnknown(int line) {
+    if (line_ < 0) line_ = line;
+  }
   const std::string& objectName() const { return object_; }
   const std::string& memberName() const { return member_; }
   void setObjectName(const char* name) { object_ = name ? name : ""; }
@@ -96,7 +98,7 @@ public:
   // Formats message id with args into the text the exception shows.
   static std::string Format(unsigned id, const char* a1, const char* a2, const char* a3);
 
-private:
+ private:
   unsigned id_ = 0;
   std::string args_[3];
   int line_ = -1;
@@ -105,29 +107,29 @@ private:
 };
 
 // Declares a kind: copy, Clone, Throw and className in one line.
-#define OV_STORE_EXCEPTION_KIND(Name)                          \
-  Name(const Name&) = default;                                 \
-  ~Name() noexcept override;                                   \
-  XException* Clone() const override;                          \
-  [[noreturn]] void Throw() const override;                    \
+#define OV_STORE_EXCEPTION_KIND(Name)       \
+  Name(const Name&) = default;              \
+  ~Name() noexcept override;                \
+  XException* Clone() const override;       \
+  [[noreturn]] void Throw() const override; \
   const char* className() const override
 
 class OVSTORE_API ObjectLoadFailed : public StoreException {
-public:
+ public:
   explicit ObjectLoadFailed(const char* className);
   OV_STORE_EXCEPTION_KIND(ObjectLoadFailed);
 };
 
 // Thrown by the debugger's pause to unwind to the loop that suspends execution.
 class OVSTORE_API PauseExecution : public StoreException {
-public:
+ public:
   PauseExecution();
   OV_STORE_EXCEPTION_KIND(PauseExecution);
 };
 
 // Ends Basic execution (End statement, the debugger's stop).
 class OVSTORE_API TerminateExecution : public StoreException {
-public:
+ public:
   TerminateExecution();
   OV_STORE_EXCEPTION_KIND(TerminateExecution);
 };
@@ -136,12 +138,12 @@ public:
 // library error, FPException(id, "FPE") for the signal codes (ids 32699..32707) and the
 // checked arithmetic of numeric.h. The second argument is the class name shown.
 class OVSTORE_API FPException : public StoreException {
-public:
+ public:
   FPException(const char* text, const char* kind);
   FPException(unsigned id, const char* kind = "FPE");
   OV_STORE_EXCEPTION_KIND(FPException);
 
-private:
+ private:
   std::string kind_;
 };
 
@@ -150,100 +152,100 @@ private:
 OVSTORE_API unsigned FPExceptionIdForCode(int subcode);
 
 class OVSTORE_API DatabaseError : public StoreException {
-public:
+ public:
   explicit DatabaseError(const char* text);
   OV_STORE_EXCEPTION_KIND(DatabaseError);
 };
 
 // A member name defined twice. The subclasses tell where the other one is.
 class OVSTORE_API FieldCollision : public StoreException {
-public:
+ public:
   explicit FieldCollision(const char* name);
   OV_STORE_EXCEPTION_KIND(FieldCollision);
 
-protected:
+ protected:
   FieldCollision(unsigned id, const char* name);
 };
 
 // Same name with the same declaration (the text names the member).
 class OVSTORE_API MatchingFieldCollision : public FieldCollision {
-public:
+ public:
   explicit MatchingFieldCollision(const char* name);
   OV_STORE_EXCEPTION_KIND(MatchingFieldCollision);
 };
 
 class OVSTORE_API CollisionOnSelf : public FieldCollision {
-public:
+ public:
   explicit CollisionOnSelf(const char* name);
   OV_STORE_EXCEPTION_KIND(CollisionOnSelf);
 };
 
 class OVSTORE_API CollisionOnParent : public FieldCollision {
-public:
+ public:
   explicit CollisionOnParent(const char* name);
   OV_STORE_EXCEPTION_KIND(CollisionOnParent);
 };
 
 // A method where data of that name exists.
 class OVSTORE_API MethodDataCollision : public FieldCollision {
-public:
+ public:
   explicit MethodDataCollision(const char* name);
   OV_STORE_EXCEPTION_KIND(MethodDataCollision);
 };
 
 // Data where a method of that name exists.
 class OVSTORE_API DataMethodCollision : public FieldCollision {
-public:
+ public:
   explicit DataMethodCollision(const char* name);
   OV_STORE_EXCEPTION_KIND(DataMethodCollision);
 };
 
 // A value outside low..high (ids 32727, 32728, 32736).
 class OVSTORE_API RangeError : public StoreException {
-public:
+ public:
   RangeError(unsigned id, long low, long high, long value);
   OV_STORE_EXCEPTION_KIND(RangeError);
   long low() const { return low_; }
   long high() const { return high_; }
   long value() const { return value_; }
 
-private:
+ private:
   long low_, high_, value_;
 };
 
 // A named thing that does not exist (message 32710 with the name).
 class OVSTORE_API NotFound : public StoreException {
-public:
+ public:
   explicit NotFound(const char* name);
   OV_STORE_EXCEPTION_KIND(NotFound);
 };
 
 class OVSTORE_API AccessDenied : public StoreException {
-public:
+ public:
   explicit AccessDenied(const char* what = nullptr);
   OV_STORE_EXCEPTION_KIND(AccessDenied);
 };
 
 class OVSTORE_API UnnamedSignature : public StoreException {
-public:
+ public:
   UnnamedSignature();
   OV_STORE_EXCEPTION_KIND(UnnamedSignature);
 };
 
 class OVSTORE_API ConvertFailed : public StoreException {
-public:
+ public:
   explicit ConvertFailed(const char* what = nullptr);
   OV_STORE_EXCEPTION_KIND(ConvertFailed);
 };
 
 class OVSTORE_API ProxyResolveFailed : public StoreException {
-public:
+ public:
   explicit ProxyResolveFailed(const char* name = nullptr);
   OV_STORE_EXCEPTION_KIND(ProxyResolveFailed);
 };
 
 class OVSTORE_API ModuleOpenFailed : public StoreException {
-public:
+ public:
   explicit ModuleOpenFailed(const char* text);
   // "The module 'path' could not be opened. reason"
   ModuleOpenFailed(const char* path, const std::string& reason);
@@ -253,21 +255,21 @@ public:
 // "Out of memory.": an allocation failed under the interpreter (std::bad_alloc turned
 // into an error a Basic program can catch); the store stays usable.
 class OVSTORE_API OutOfMemory : public StoreException {
-public:
+ public:
   OutOfMemory();
   OV_STORE_EXCEPTION_KIND(OutOfMemory);
 };
 
 // "The module 'path' could not be saved. reason": the old file, if any, is unchanged.
 class OVSTORE_API ModuleSaveFailed : public StoreException {
-public:
+ public:
   ModuleSaveFailed(const char* path, const std::string& reason);
   OV_STORE_EXCEPTION_KIND(ModuleSaveFailed);
 };
 
 // A value of the wrong type: context names the operation ("DirectValue<>::get(obj)").
 class OVSTORE_API TypeMismatch : public StoreException {
-public:
+ public:
   TypeMismatch(const char* context, unsigned id = kMsgTypeMismatch);
   OV_STORE_EXCEPTION_KIND(TypeMismatch);
 };
@@ -275,13 +277,13 @@ public:
 // An OLE call that failed: Check throws for failure codes (FAILED(hr)) and returns hr
 // otherwise. The text names the context and the code (with the system's text for it).
 class OVSTORE_API OleException : public StoreException {
-public:
+ public:
   OleException(long hr, const char* context);
   OV_STORE_EXCEPTION_KIND(OleException);
   long hresult() const { return hr_; }
   static long Check(long hr, const char* context);
 
-private:
+ private:
   long hr_;
 };
 

@@ -39,11 +39,11 @@ OVSTORE_API char SuffixForTypeCode(unsigned code);
 // "Single", "Double", "Currency", "String", "Object"; arrays get "()" appended
 // ("Integer()"); 0 gives "Variant", 10 "Empty", anything else "Unknown".
 class OVSTORE_API IdTypeString {
-public:
+ public:
   explicit IdTypeString(unsigned code);
   const char* string() const { return text_; }
   operator const char*() const { return text_; }
 
-private:
+ private:
   char text_[16];
 };

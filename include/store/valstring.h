@@ -14,7 +14,7 @@
 #include "store/counted.h"
 
 class OVSTORE_API ValStringRep : public CountedObject {
-public:
+ public:
   ValStringRep();
   explicit ValStringRep(const char* text);  // null -> ""
   ValStringRep(const char* bytes, size_t length);
@@ -42,7 +42,7 @@ public:
   // (the interpreter's "s = s & x" when s holds the only other count).
   void appendInPlace(const char* bytes, size_t n);
 
-private:
+ private:
   struct Uninitialized {};
   ValStringRep(size_t length, size_t capacity, Uninitialized);
   void assign(const char* bytes, size_t length);
@@ -52,7 +52,7 @@ private:
 };
 
 class OVSTORE_API ValString {
-public:
+ public:
   ValString() : rep_(nullptr) {}
   ValString(const char* text);  // null gives the null string
   ValString(const char* bytes, size_t length);
@@ -78,7 +78,7 @@ public:
   bool operator!=(const ValString& o) const { return !(*this == o); }
   ValString operator+(const ValString& o) const;
 
-private:
+ private:
   ValStringRep* rep_;
 };
 

@@ -39,14 +39,14 @@ class ValueList;
 // declared type code, by value or (byRef) as the address of a temporary of that type;
 // after the call finish() writes a by-reference temporary back into the value.
 class OVSTORE_API StackPusher {
-public:
+ public:
   virtual ~StackPusher();
   virtual void push(DynArgs& args, unsigned char declType, bool byRef) = 0;
   virtual void finish() = 0;
 };
 
 class OVSTORE_API Value : public CountedObject {
-public:
+ public:
   Value() {}
   ~Value() override;
 
@@ -112,7 +112,7 @@ public:
   // A new value (count 0) holding c's content with c's type code.
   static Value* FromCell(const ValueCell& c);
 
-private:
+ private:
   Value* binary(NumOp op, Value& r);
 };
 
@@ -146,7 +146,7 @@ inline void CellToT(const ValueCell& c, ValString& v) { v = CellToString(c); }
 // (a native property value).
 template <class T, unsigned char n>
 class DirectValue : public Value {
-public:
+ public:
   DirectValue() : v_() {}
   explicit DirectValue(const T& v) : v_(v) {}
 
@@ -170,7 +170,7 @@ public:
   const T& value() const { return v_; }
   T& value() { return v_; }
 
-protected:
+ protected:
   template <class S>
   void assign(const S& s) {
     ValueCellVar c;
@@ -184,7 +184,7 @@ protected:
 // handler's changes are in the caller's variable after the call.
 template <class T, unsigned char n>
 class IndirectValue : public Value {
-public:
+ public:
   explicit IndirectValue(T& var) : p_(&var) {}
 
   using Value::get;
@@ -206,7 +206,7 @@ public:
 
   T& variable() const { return *p_; }
 
-protected:
+ protected:
   template <class S>
   void assign(const S& s) {
     ValueCellVar c;
@@ -220,7 +220,7 @@ protected:
 // instantiated.
 template <class H>
 class DirectValue<H, kTypeObject> : public Value {
-public:
+ public:
   DirectValue() : v_() {}
   explicit DirectValue(const H& v) : v_(v) {}
 
@@ -244,7 +244,7 @@ public:
   const H& value() const { return v_; }
   H& value() { return v_; }
 
-protected:
+ protected:
   H v_;
 };
 
@@ -265,7 +265,7 @@ OVSTORE_API Value* DirectValueClassFactory(unsigned char code, Value& value);
 // a count on the value (a fresh `new` value becomes owned by the list); the list releases
 // its values when it goes.
 class OVSTORE_API ValueList : public CountedObject {
-public:
+ public:
   ValueList() {}
   ValueList(const ValueList&) = delete;
   ValueList& operator=(const ValueList&) = delete;
@@ -279,13 +279,13 @@ public:
   Value* at(int i) const;
   void clear();
 
-private:
+ private:
   std::vector<Value*> items_;
 };
 
 // A counted holder of a Value (results, locals).
 class OVSTORE_API ValuePtr {
-public:
+ public:
   ValuePtr() : p_(nullptr) {}
   explicit ValuePtr(Value* v);  // takes a new count
   ValuePtr(const ValuePtr& o);
@@ -305,6 +305,6 @@ public:
   bool isNull() const { return p_ == nullptr; }
   explicit operator bool() const { return p_ != nullptr; }
 
-private:
+ private:
   Value* p_;
 };

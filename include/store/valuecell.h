@@ -31,11 +31,11 @@ struct ValueCell {
     int32_t l;
     float f;
     double d;
-    int64_t cy;          // Currency raw (ten-thousandths)
-    ValStringRep* str;   // counted; null = ""
+    int64_t cy;         // Currency raw (ten-thousandths)
+    ValStringRep* str;  // counted; null = ""
     struct {
-      InterObjRep* rep;         // null = Nothing
-      CountedObject* counted;   // the same object as counted base
+      InterObjRep* rep;        // null = Nothing
+      CountedObject* counted;  // the same object as counted base
     } obj;
     CountedObject* arr;  // counted array storage (type & 0x20)
   };
@@ -47,11 +47,31 @@ struct ValueCell {
     type = kTypeNone;
   }
 
-  void setShort(int16_t v) { clear(); type = kTypeShort; s = v; }
-  void setLong(int32_t v) { clear(); type = kTypeLong; l = v; }
-  void setFloat(float v) { clear(); type = kTypeFloat; f = v; }
-  void setDouble(double v) { clear(); type = kTypeDouble; d = v; }
-  void setCurrency(Currency v) { clear(); type = kTypeCurrency; cy = v.raw; }
+  void setShort(int16_t v) {
+    clear();
+    type = kTypeShort;
+    s = v;
+  }
+  void setLong(int32_t v) {
+    clear();
+    type = kTypeLong;
+    l = v;
+  }
+  void setFloat(float v) {
+    clear();
+    type = kTypeFloat;
+    f = v;
+  }
+  void setDouble(double v) {
+    clear();
+    type = kTypeDouble;
+    d = v;
+  }
+  void setCurrency(Currency v) {
+    clear();
+    type = kTypeCurrency;
+    cy = v.raw;
+  }
   void setBool(bool v) { setShort(v ? -1 : 0); }
   // Takes one more count on rep (a new rep with count 0 becomes owned by the cell).
   void setString(ValStringRep* rep) {
@@ -76,7 +96,12 @@ struct ValueCell {
     obj.rep = rep;
     obj.counted = c;
   }
-  void setNothing() { clear(); type = kTypeObject; obj.rep = nullptr; obj.counted = nullptr; }
+  void setNothing() {
+    clear();
+    type = kTypeObject;
+    obj.rep = nullptr;
+    obj.counted = nullptr;
+  }
   // An array reference; code is the element code (0x20 is added).
   void setArray(CountedObject* storage, unsigned char elementCode) {
     if (storage) storage->ref();
@@ -105,7 +130,7 @@ struct ValueCell {
     o.type = kTypeNone;
   }
 
-private:
+ private:
   OVSTORE_API void releasePayload();
   OVSTORE_API void refPayload() const;
 };
@@ -114,11 +139,17 @@ static_assert(std::is_trivially_copyable<ValueCell>::value, "ValueCell must stay
 
 // A cell that clears itself: for C++ code that is not the interpreter's hot loop.
 class ValueCellVar {
-public:
+ public:
   ValueCellVar() { c.init(); }
   ~ValueCellVar() { c.clear(); }
-  ValueCellVar(const ValueCellVar& o) { c.init(); c.copyFrom(o.c); }
-  ValueCellVar& operator=(const ValueCellVar& o) { c.copyFrom(o.c); return *this; }
+  ValueCellVar(const ValueCellVar& o) {
+    c.init();
+    c.copyFrom(o.c);
+  }
+  ValueCellVar& operator=(const ValueCellVar& o) {
+    c.copyFrom(o.c);
+    return *this;
+  }
   ValueCell* operator->() { return &c; }
   const ValueCell* operator->() const { return &c; }
   operator ValueCell&() { return c; }

@@ -27,7 +27,7 @@ struct AnsweredBox {
 };
 
 class BoxAnswerer {
-public:
+ public:
   BoxAnswerer();
   ~BoxAnswerer();
   BoxAnswerer(const BoxAnswerer&) = delete;
@@ -37,7 +37,7 @@ public:
   void Script(int id) { script_.push_back(id); }
   const std::vector<AnsweredBox>& Boxes() const { return boxes_; }
 
-private:
+ private:
   static LRESULT CALLBACK CbtProc(int code, WPARAM wp, LPARAM lp);
   void Answer(HWND box);
 
@@ -60,7 +60,7 @@ struct ProcessOutcome {
 };
 
 class ProcessBoxes {
-public:
+ public:
   // Boxes whose caption starts with captionPrefix get button id, in the order queued;
   // boxes with no queued answer get their default button.
   void Answer(const std::string& captionPrefix, int id) { answers_.push_back({captionPrefix, id}); }
@@ -68,7 +68,7 @@ public:
   // answering the top-level dialog boxes of the process as they appear.
   ProcessOutcome Run(const std::string& commandLine, DWORD timeoutMs = 60000, const char* dir = nullptr);
 
-private:
+ private:
   struct Queued {
     std::string prefix;
     int id;
@@ -91,13 +91,13 @@ inline bool Screenshot(const std::string& path, HWND window = nullptr) {
 }
 
 class TestDataDir {
-public:
+ public:
   explicit TestDataDir(const std::string& name);
   ~TestDataDir();
   const std::string& Path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "\\" + name; }
 
-private:
+ private:
   std::string path_;
 };
 
@@ -119,7 +119,7 @@ bool PumpUntil(Pred pred, DWORD timeoutMs = 5000) {
 
 // xorshift64*: cheap, and the same sequence on every target.
 class FuzzRandom {
-public:
+ public:
   explicit FuzzRandom(unsigned long long seed) : state_(seed ? seed : 0x9E3779B97F4A7C15ull) {}
   unsigned long long Next() {
     state_ ^= state_ >> 12;
@@ -130,7 +130,7 @@ public:
   // 0 .. n-1 (n > 0).
   unsigned Below(unsigned n) { return unsigned(Next() % n); }
 
-private:
+ private:
   unsigned long long state_;
 };
 
@@ -139,7 +139,7 @@ private:
 // writes "FUZZ FAILURE (<what>) in case: <description>" to standard error and ends the
 // process with exit code 3, so the test fails with the input that did it.
 class FuzzGuard {
-public:
+ public:
   explicit FuzzGuard(DWORD limitMs);
   ~FuzzGuard();
   FuzzGuard(const FuzzGuard&) = delete;

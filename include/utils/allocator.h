@@ -23,22 +23,22 @@ const uint32_t kPoolOverflowWord = 0xFFFFFF01u;
 
 // One size class's record, as Query copies it and Reset takes it.
 struct AllocatorData {
-  void* head;           // first free block's caller area, null when empty
-  int32_t limit;        // keep limit of the free list
-  int32_t total;        // blocks held from the heap (in use or free)
-  int32_t length;       // blocks on the free list
-  int32_t requests;     // allocations served
-  int32_t allocs;       // blocks obtained from the heap, cumulative
-  int32_t spare;        // set only by Reset
-  int32_t lastAllocs;   // allocs at the last adaptation
+  void* head;          // first free block's caller area, null when empty
+  int32_t limit;       // keep limit of the free list
+  int32_t total;       // blocks held from the heap (in use or free)
+  int32_t length;      // blocks on the free list
+  int32_t requests;    // allocations served
+  int32_t allocs;      // blocks obtained from the heap, cumulative
+  int32_t spare;       // set only by Reset
+  int32_t lastAllocs;  // allocs at the last adaptation
 };
 
 class OVUTIL_API PoolAllocator {
-public:
+ public:
   enum {
-    kClasses = 50,          // pooled indexes 0..49
-    kMaxPooled = 196,       // largest pooled request
-    kAdaptEvery = 50,       // requests between adaptations
+    kClasses = 50,     // pooled indexes 0..49
+    kMaxPooled = 196,  // largest pooled request
+    kAdaptEvery = 50,  // requests between adaptations
   };
 
   static void* operator new(size_t size);
@@ -66,13 +66,13 @@ public:
   static void FailAfter(int32_t n);
   static bool Armed();
 
-private:
+ private:
   static void* allocate(size_t size);
 };
 
 // Base of product classes: their objects are allocated by PoolAllocator.
 class OVUTIL_API Allocator {
-public:
+ public:
   static void* operator new(size_t size) { return PoolAllocator::operator new(size); }
   static void operator delete(void* p) noexcept(false) { PoolAllocator::operator delete(p); }
   static void* operator new(size_t size, const std::nothrow_t&) noexcept {
@@ -82,9 +82,7 @@ public:
       return nullptr;
     }
   }
-  static void operator delete(void* p, const std::nothrow_t&) {
-    PoolAllocator::operator delete(p);
-  }
+  static void operator delete(void* p, const std::nothrow_t&) { PoolAllocator::operator delete(p); }
   // Placement forms stay usable on derived classes.
   static void* operator new(size_t, void* where) noexcept { return where; }
   static void operator delete(void*, void*) noexcept {}

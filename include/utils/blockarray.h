@@ -18,7 +18,7 @@ template <class T>
 class BlockArray {
   static_assert(std::is_trivially_copyable<T>::value, "elements are copied as raw words");
 
-public:
+ public:
   typedef void (*IterFn)(T& element, void* arg);
   typedef int (*CondFn)(T& element, void* arg);
 
@@ -81,7 +81,7 @@ public:
     return nullptr;
   }
 
-protected:
+ protected:
   // Only before the first block: a first block sized to what is read back.
   void setFirstSize(unsigned n) {
     if (nblocks_ != 0) utilsAssert("nBlocks == 0", "w:\\source\\utils/blockary.cc", 40);
@@ -91,7 +91,7 @@ protected:
   unsigned firstSize() const { return firstSize_; }
   unsigned blocks() const { return nblocks_; }
 
-private:
+ private:
   unsigned blockSize_;
   unsigned firstSize_;
   unsigned nblocks_;
@@ -99,7 +99,7 @@ private:
 };
 
 class OVUTIL_API Handle {
-public:
+ public:
   explicit Handle(uint32_t value) : value_(value) {}
   uint32_t value() const { return value_; }
 
@@ -110,6 +110,6 @@ public:
   // non-zero one; either pointer may be null.
   static void Query(int* slots, int* live);
 
-private:
+ private:
   uint32_t value_;
 };

@@ -16,7 +16,7 @@
 
 template <class T>
 class BlockArrayWithFreeList : public BlockArray<T> {
-public:
+ public:
   static const unsigned kNoMoreFree = 0xFFFFFFFFu;
 
   explicit BlockArrayWithFreeList(unsigned blockSize = 32)
@@ -40,14 +40,12 @@ public:
   T& nextFree(unsigned* index) {
     if (this->blocks() == 0 || firstFree_ == kNoMoreFree) more();
     if (firstFree_ == kNoMoreFree || firstFree_ >= this->count())
-      utilsAssert("firstFree != kNoMoreFree && firstFree < count()",
-                  "w:\\source\\utils/bawfreel.cc", 55);
+      utilsAssert("firstFree != kNoMoreFree && firstFree < count()", "w:\\source\\utils/bawfreel.cc", 55);
     unsigned a = firstFree_;
     T& item = (*this)[a];
     unsigned run = item.run();
     if (run != 0) {
-      if (a + 1 >= this->count())
-        utilsAssert("firstFree < count()", "w:\\source\\utils/bawfreel.cc", 62);
+      if (a + 1 >= this->count()) utilsAssert("firstFree < count()", "w:\\source\\utils/bawfreel.cc", 62);
       firstFree_ = a + 1;
       (*this)[a + 1].setRun(run - 1);
     } else {
@@ -92,9 +90,9 @@ public:
     return nullptr;
   }
 
-protected:
+ protected:
   void setFirstFree(unsigned head) { firstFree_ = head; }
 
-private:
+ private:
   unsigned firstFree_;
 };

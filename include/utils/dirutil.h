@@ -8,7 +8,7 @@
 
 // Changes to dir for the lifetime of the object (a null or empty dir changes nothing).
 class OVUTIL_API PushDir {
-public:
+ public:
   explicit PushDir(const char* dir);
   ~PushDir();
   PushDir(const PushDir&) = delete;
@@ -16,14 +16,14 @@ public:
   // Non-zero when the change succeeded.
   int Result() const { return result_; }
 
-private:
+ private:
   char saved_[MAX_PATH];  // empty when nothing was changed
   int result_;
 };
 
 // A failed walk: the message and the system error code (0 for argument errors).
 class OVUTIL_API EnumDirException : public XException {
-public:
+ public:
   EnumDirException(const char* text, int error);
   EnumDirException(const EnumDirException& other) = default;
   ~EnumDirException() noexcept override;
@@ -31,7 +31,7 @@ public:
   [[noreturn]] void Throw() const override;
   int Error() const { return error_; }
 
-private:
+ private:
   int error_;
 };
 
@@ -43,5 +43,5 @@ typedef int (*EnumDirFn)(const char* dir, const WIN32_FIND_DATAA* entry, void* u
 // sub-directory the same way. Answers the first non-zero result of fn, 0 when there was
 // none, -1 when fn is null. Throws EnumDirException for over-long arguments and failed
 // searches (a pattern without matches is no failure).
-OVUTIL_API int EnumDirContents(EnumDirFn fn, void* userData, const char* dir,
-                               const char* pattern, int recurse);
+OVUTIL_API int EnumDirContents(EnumDirFn fn, void* userData, const char* dir, const char* pattern,
+                               int recurse);

@@ -10,7 +10,7 @@
 #include "utils/rwcstring.h"
 
 class OVUTIL_API DLLUtils {
-public:
+ public:
   static void DLLAttached(const char* path);
   // The list; made on first use, since libraries attach before static objects of this
   // library are guaranteed to exist.
@@ -30,7 +30,7 @@ public:
   // The module handle of ovutil.dll itself, as its entry point received it.
   static void* ModuleHandle() { return module_; }
 
-private:
+ private:
   friend int ovutilAttached(void* module);
   static void* module_;
 };

@@ -18,7 +18,7 @@
 #include "utils/ovutil_api.h"
 
 class OVUTIL_API PathString {
-public:
+ public:
   PathString();
   PathString(const PathString& other);
   explicit PathString(const char* text);
@@ -43,13 +43,13 @@ public:
   // Every entry becomes the last component of its full path; entries without one go.
   void PurgeExplicitPaths();
 
-protected:
+ protected:
   const char* Text() {
     restore();
     return text_ ? text_ : "";
   }
 
-private:
+ private:
   void restore();
   const char* entryAt(size_t pos);
 
@@ -59,25 +59,25 @@ private:
 };
 
 class OVUTIL_API EnvironmentPathString : public PathString {
-public:
+ public:
   explicit EnvironmentPathString(const char* name);
   ~EnvironmentPathString() override;
   // Writes the list into the process environment; false without a name.
   virtual bool SetVariable();
   const char* Name() const { return name_; }
 
-protected:
+ protected:
   struct NoLoad {};
   EnvironmentPathString(const char* name, NoLoad);
 
-private:
+ private:
   EnvironmentPathString(const EnvironmentPathString&) = delete;
   EnvironmentPathString& operator=(const EnvironmentPathString&) = delete;
   char* name_;
 };
 
 class OVUTIL_API RegistryEnvPathString : public EnvironmentPathString {
-public:
+ public:
   explicit RegistryEnvPathString(const char* name);
   // Sets the process environment, writes the registry value and broadcasts the
   // settings change; true only when both writes succeeded.

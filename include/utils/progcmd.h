@@ -10,7 +10,7 @@
 #include "utils/ovutil_api.h"
 
 struct tProgCmdRec {
-  signed char key;          // 0 or below ends the table
+  signed char key;  // 0 or below ends the table
   const char* description;
   void (*fn)();
 };

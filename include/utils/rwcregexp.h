@@ -22,14 +22,14 @@
 #include "utils/rwcstring.h"
 
 class OVUTIL_API RWCRegexp {
-public:
+ public:
   enum statVal { OK = 0, ILLEGAL = 1, NOMEM = 2, TOOLONG = 3 };
   enum : uint16_t {
     kEnd = 0x8000,
-    kEol = 0x8024,     // '$'
-    kBol = 0x805E,     // '^'
-    kAny = 0x802E,     // '.'
-    kClass = 0x805B,   // '[' + 16 words
+    kEol = 0x8024,    // '$'
+    kBol = 0x805E,    // '^'
+    kAny = 0x802E,    // '.'
+    kClass = 0x805B,  // '[' + 16 words
     kStar = 0x802A,
     kPlus = 0x802B,
     kOpt = 0x803F,
@@ -57,10 +57,9 @@ public:
   // The compiled tokens (up to and including kEnd), for inspection.
   const uint16_t* tokens() const { return pattern_; }
 
-private:
+ private:
   void genPattern(const char* text);
-  const char* matchFrom(const uint16_t* pat, const char* at, const char* end,
-                        const char* bol) const;
+  const char* matchFrom(const uint16_t* pat, const char* at, const char* end, const char* bol) const;
   void checkUsable() const;
 
   uint16_t* pattern_;

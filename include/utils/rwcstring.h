@@ -34,7 +34,7 @@ struct RWSize_T {
 
 // The shared representation: one block, header then capacity + 1 bytes of characters.
 struct RWCStringRef {
-  uint32_t refs;      // references minus one
+  uint32_t refs;  // references minus one
   uint32_t nchars;
   uint32_t capacity;  // characters that fit, NUL not counted
 
@@ -43,7 +43,7 @@ struct RWCStringRef {
 };
 
 class OVUTIL_API RWCString {
-public:
+ public:
   enum caseCompare { exact = 0, ignoreCase = 1 };
   enum stripType { leading = 1, trailing = 2, both = 3 };
 
@@ -165,7 +165,7 @@ public:
   static size_t resizeInc;
   static size_t freeboard;
 
-private:
+ private:
   friend class RWCSubString;
   friend OVUTIL_API RWCString operator+(const RWCString&, const char*);
   friend OVUTIL_API RWCString operator+(const char*, const RWCString&);
@@ -185,7 +185,7 @@ private:
 };
 
 class OVUTIL_API RWCSubString {
-public:
+ public:
   RWCSubString(const RWCSubString& other) = default;
 
   RWCSubString& operator=(const RWCString& s);
@@ -197,9 +197,9 @@ public:
   bool isNull() const { return begin_ == RW_NPOS; }
   const char* data() const;
 
-  char& operator[](size_t i);        // checked against the extent
+  char& operator[](size_t i);  // checked against the extent
   char operator[](size_t i) const;
-  char& operator()(size_t i);        // unchecked
+  char& operator()(size_t i);  // unchecked
   char operator()(size_t i) const;
 
   bool operator==(const char* s) const;
@@ -215,7 +215,7 @@ public:
   // Throws RWBoundsErr "[SUBSTRING] ..." for a view (start, extent) of a string of length.
   [[noreturn]] void subStringError(size_t length, size_t start, size_t extent) const;
 
-private:
+ private:
   friend class RWCString;
   RWCSubString(const RWCString& s, size_t start, size_t extent)
       : str_(const_cast<RWCString*>(&s)), begin_(start), extent_(start == RW_NPOS ? 0 : extent) {}

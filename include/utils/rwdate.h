@@ -10,11 +10,10 @@
 #include "utils/rwlocale.h"
 
 class OVUTIL_API RWDate {
-public:
-  RWDate();  // today
+ public:
+  RWDate();                             // today
   RWDate(unsigned day, unsigned year);  // day of the year; year 0 counts from 1 January 1901
-  RWDate(unsigned day, const char* monthName, unsigned year,
-         const RWLocale& locale = RWLocale::global());
+  RWDate(unsigned day, const char* monthName, unsigned year, const RWLocale& locale = RWLocale::global());
   RWDate(unsigned day, unsigned month, unsigned year);
   explicit RWDate(const struct tm* t);
   RWDate(const RWCString& text, const RWLocale& locale = RWLocale::global());
@@ -54,7 +53,7 @@ public:
   static const unsigned char daysInMonth[12];
   static const unsigned firstDayOfEachMonth[12];
 
-private:
+ private:
   uint32_t julnum_;
 };
 static_assert(sizeof(RWDate) == 4, "an RWDate is one 32-bit day number");

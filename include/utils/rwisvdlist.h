@@ -10,12 +10,12 @@
 #include "utils/ovutil_api.h"
 
 class OVUTIL_API RWIsvDlink {
-public:
+ public:
   RWIsvDlink() : next_(nullptr), prev_(nullptr) {}
   RWIsvDlink* next() const { return next_; }
   RWIsvDlink* prev() const { return prev_; }
 
-private:
+ private:
   friend class RWIsvDlist;
   friend class RWIsvDlistIterator;
   RWIsvDlink* next_;
@@ -23,7 +23,7 @@ private:
 };
 
 class OVUTIL_API RWIsvDlist {
-public:
+ public:
   RWIsvDlist() { init(); }
   explicit RWIsvDlist(RWIsvDlink* link);
   RWIsvDlist(const RWIsvDlist&) = delete;
@@ -51,7 +51,7 @@ public:
   RWIsvDlink* removeReference(RWIsvDlink* link);
   bool containsReference(const RWIsvDlink* link) const;
 
-private:
+ private:
   friend class RWIsvDlistIterator;
   [[noreturn]] void boundsError(size_t i) const;
   RWIsvDlink* head() const { return const_cast<RWIsvDlink*>(&head_); }
@@ -64,7 +64,7 @@ private:
 
 // Stands on a link of the list; a fresh or reset iterator stands on the head sentinel.
 class OVUTIL_API RWIsvDlistIterator {
-public:
+ public:
   explicit RWIsvDlistIterator(RWIsvDlist& list) { reset(list); }
 
   // Advances n links: the link reached, or null at the tail (which is sticky).
@@ -89,7 +89,7 @@ public:
     reset();
   }
 
-private:
+ private:
   bool onItem() const { return here_ != list_->head() && here_ != list_->tail(); }
   RWIsvDlist* list_;
   RWIsvDlink* here_;
@@ -98,7 +98,7 @@ private:
 // Typed view: T derives from RWIsvDlink.
 template <class T>
 class RWTIsvDlist : public RWIsvDlist {
-public:
+ public:
   T* at(size_t i) const { return static_cast<T*>(RWIsvDlist::at(i)); }
   T* removeAt(size_t i) { return static_cast<T*>(RWIsvDlist::removeAt(i)); }
   T* first() const { return static_cast<T*>(firstLink()); }

@@ -12,18 +12,18 @@
 #include "utils/ovutil_api.h"
 
 class OVUTIL_API RWIsvSlink {
-public:
+ public:
   RWIsvSlink() : next_(nullptr) {}
   RWIsvSlink* next() const { return next_; }
 
-private:
+ private:
   friend class RWIsvSlist;
   friend class RWIsvSlistIterator;
   RWIsvSlink* next_;
 };
 
 class OVUTIL_API RWIsvSlist {
-public:
+ public:
   RWIsvSlist() { init(); }
   explicit RWIsvSlist(RWIsvSlink* link);
   RWIsvSlist(const RWIsvSlist&) = delete;
@@ -54,7 +54,7 @@ public:
   // link's predecessor (the head for the first item), or null when link is not here.
   RWIsvSlink* findLeftIsv(const RWIsvSlink* link) const;
 
-private:
+ private:
   friend class RWIsvSlistIterator;
   [[noreturn]] void boundsError(size_t i) const;
   RWIsvSlink* tail() const { return const_cast<RWIsvSlink*>(&tail_); }
@@ -68,7 +68,7 @@ private:
 
 // Stands on a link of the list; a fresh or reset iterator stands on the head sentinel.
 class OVUTIL_API RWIsvSlistIterator {
-public:
+ public:
   explicit RWIsvSlistIterator(RWIsvSlist& list) { reset(list); }
 
   // Advances n links: the link reached, or null at the tail (which is sticky).
@@ -91,7 +91,7 @@ public:
     reset();
   }
 
-private:
+ private:
   bool onItem() const { return here_ != list_->head() && here_ != list_->tail(); }
   RWIsvSlist* list_;
   RWIsvSlink* here_;
@@ -100,7 +100,7 @@ private:
 // Typed view: T derives from RWIsvSlink.
 template <class T>
 class RWTIsvSlist : public RWIsvSlist {
-public:
+ public:
   T* at(size_t i) const { return static_cast<T*>(RWIsvSlist::at(i)); }
   T* removeAt(size_t i) { return static_cast<T*>(RWIsvSlist::removeAt(i)); }
   T* first() const { return static_cast<T*>(firstLink()); }

@@ -12,7 +12,7 @@
 class RWZone;
 
 class OVUTIL_API RWLocale {
-public:
+ public:
   enum CurrSymbol { NONE = 0, LOCAL = 1, INTL = 2 };
 
   virtual ~RWLocale();
@@ -39,7 +39,7 @@ public:
 };
 
 class OVUTIL_API RWLocaleDefault : public RWLocale {
-public:
+ public:
   RWCString asString(long) const override;
   RWCString asString(unsigned long) const override;
   RWCString asString(double, int precision = 6, int showpoint = 0) const override;

@@ -8,15 +8,36 @@
 #include "utils/rwlocale.h"
 
 class OVUTIL_API RWLocaleSnapshot : public RWLocale {
-public:
+ public:
   enum DateOrder { DMY = 0, MDY = 1, YDM = 2, YMD = 3 };
   // The conversions a captured format is made of; DayBlank and MonthBlank are the day
   // and month padded with a blank, DayPlain and MonthPlain without any padding (as some
   // locales write short dates).
-  enum Component { Year4, Year2, DayOfYear, Second, Minute, Hour12, Hour24, Month, MonthName,
-                   MonthAbbr, WeekdayName, WeekdayAbbr, AmPm, Day, ZoneName, WeekOfYearSun,
-                   WeekOfYearMon, WeekdayNumber, DayBlank, MonthBlank, DayPlain, MonthPlain,
-                   kComponents };
+  enum Component {
+    Year4,
+    Year2,
+    DayOfYear,
+    Second,
+    Minute,
+    Hour12,
+    Hour24,
+    Month,
+    MonthName,
+    MonthAbbr,
+    WeekdayName,
+    WeekdayAbbr,
+    AmPm,
+    Day,
+    ZoneName,
+    WeekOfYearSun,
+    WeekOfYearMon,
+    WeekdayNumber,
+    DayBlank,
+    MonthBlank,
+    DayPlain,
+    MonthPlain,
+    kComponents
+  };
   struct Piece {
     Component component;
     size_t position;  // in the residue text
@@ -78,13 +99,11 @@ public:
   // Places the number, the currency symbol and the sign text by a sign position (0..4;
   // 0 puts the amount in parentheses) and whether the symbol precedes the number; a
   // blank separates symbol and number only when spaced and the symbol is not empty.
-  static std::string placeMoney(const std::string& number, const std::string& symbol,
-                                const std::string& sign, int signPosition, bool precedes,
-                                bool spaced);
+  static std::string placeMoney(const std::string& number, const std::string& symbol, const std::string& sign,
+                                int signPosition, bool precedes, bool spaced);
 
-private:
-  std::string group(const std::string& digits, const std::string& sep,
-                    const std::string& grouping) const;
+ private:
+  std::string group(const std::string& digits, const std::string& sep, const std::string& grouping) const;
   std::string number(double v, int precision, bool showpoint, const std::string& point,
                      const std::string& sep, const std::string& grouping) const;
   std::string component(Component c, const struct tm* t, const RWZone& zone) const;

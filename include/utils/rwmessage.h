@@ -23,7 +23,7 @@ typedef const RWCatMsg* RWMsgId;
 OVUTIL_API const char* rwMsgLookup(RWMsgId msg);
 
 class OVUTIL_API RWMessage {
-public:
+ public:
   enum { kMaxText = 503 };  // longer formatted texts are cut
 
   explicit RWMessage(const char* text);
@@ -34,30 +34,30 @@ public:
 
   const char* str() const { return text_; }
 
-private:
+ private:
   char* text_;
 };
 
 // Domain "rwcore6.0".
-extern OVUTIL_API const RWMsgId RWCORE_EOF;        // [EOF] EOF on input
-extern OVUTIL_API const RWMsgId RWCORE_GENERIC;    // (%d, %s)
-extern OVUTIL_API const RWMsgId RWCORE_INVADDR;    // (%lx)
+extern OVUTIL_API const RWMsgId RWCORE_EOF;      // [EOF] EOF on input
+extern OVUTIL_API const RWMsgId RWCORE_GENERIC;  // (%d, %s)
+extern OVUTIL_API const RWMsgId RWCORE_INVADDR;  // (%lx)
 extern OVUTIL_API const RWMsgId RWCORE_LOCK;
 extern OVUTIL_API const RWMsgId RWCORE_NOINIT;
 extern OVUTIL_API const RWMsgId RWCORE_NOMEM;
-extern OVUTIL_API const RWMsgId RWCORE_OPERR;      // (%s)
+extern OVUTIL_API const RWMsgId RWCORE_OPERR;  // (%s)
 extern OVUTIL_API const RWMsgId RWCORE_OUTALLOC;
-extern OVUTIL_API const RWMsgId RWCORE_OVFLOW;     // (%.*s, %u)
+extern OVUTIL_API const RWMsgId RWCORE_OVFLOW;  // (%.*s, %u)
 extern OVUTIL_API const RWMsgId RWCORE_STREAM;
 extern OVUTIL_API const RWMsgId RWCORE_SYNSTREAM;  // (%s, %s)
 
 // Domain "rwtools6.0".
-extern OVUTIL_API const RWMsgId RWTOOL_ALLOCOUT;   // (%s)
+extern OVUTIL_API const RWMsgId RWTOOL_ALLOCOUT;  // (%s)
 extern OVUTIL_API const RWMsgId RWTOOL_BADRE;
-extern OVUTIL_API const RWMsgId RWTOOL_CRABS;      // (%hu, %hx)
-extern OVUTIL_API const RWMsgId RWTOOL_FLIST;      // (%ld, %ld)
-extern OVUTIL_API const RWMsgId RWTOOL_ID;         // (%hu, %hu)
-extern OVUTIL_API const RWMsgId RWTOOL_INDEX;      // (%u index, %u last valid index)
+extern OVUTIL_API const RWMsgId RWTOOL_CRABS;  // (%hu, %hx)
+extern OVUTIL_API const RWMsgId RWTOOL_FLIST;  // (%ld, %ld)
+extern OVUTIL_API const RWMsgId RWTOOL_ID;     // (%hu, %hu)
+extern OVUTIL_API const RWMsgId RWTOOL_INDEX;  // (%u index, %u last valid index)
 extern OVUTIL_API const RWMsgId RWTOOL_LOCK;
 extern OVUTIL_API const RWMsgId RWTOOL_LONGINDEX;  // (%lu, %lu)
 extern OVUTIL_API const RWMsgId RWTOOL_MAGIC;      // (%ld, %ld)

@@ -6,7 +6,7 @@
 #include "utils/ovutil_api.h"
 
 class OVUTIL_API RWPtrVector {
-public:
+ public:
   RWPtrVector() : npts_(0), array_(nullptr) {}
   RWPtrVector(size_t n, void* p);
   RWPtrVector(const RWPtrVector& other);
@@ -34,7 +34,7 @@ public:
   // RWBoundsErr "[INDEX] Index (i) out of range [0->length - 1]" when i >= length.
   void boundsCheck(size_t i) const;
 
-private:
+ private:
   size_t npts_;
   void** array_;
 };

@@ -22,11 +22,11 @@
 #include "utils/rwmessage.h"
 
 class OVUTIL_API RWxmsg {
-public:
-  explicit RWxmsg(const char* text);           // owns a copy
-  explicit RWxmsg(const RWMessage& message);   // owns a copy
-  RWxmsg(const char* text, int copy);          // copy != 0: owns a copy, else refers
-  RWxmsg(const RWxmsg& other);                 // copies only what the source owns
+ public:
+  explicit RWxmsg(const char* text);          // owns a copy
+  explicit RWxmsg(const RWMessage& message);  // owns a copy
+  RWxmsg(const char* text, int copy);         // copy != 0: owns a copy, else refers
+  RWxmsg(const RWxmsg& other);                // copies only what the source owns
   RWxmsg& operator=(const RWxmsg& other);
   virtual ~RWxmsg();
 
@@ -35,34 +35,34 @@ public:
   // Throws a copy of this object as RWxmsg (the dynamic type is not kept).
   [[noreturn]] void raise();
 
-protected:
+ protected:
   void makeCopy(const char* text);
 
-private:
+ private:
   void clear();
   const char* msg_;
   int doFree_;
 };
 
 class OVUTIL_API RWxalloc : public RWxmsg {
-public:
+ public:
   explicit RWxalloc(size_t size);
   virtual ~RWxalloc();
   size_t requested() const { return size_; }
 
-private:
+ private:
   unsigned size_;
 };
 
 class OVUTIL_API RWExternalErr : public RWxmsg {
-public:
+ public:
   explicit RWExternalErr(const char* text);
   explicit RWExternalErr(const RWMessage& message);
   virtual ~RWExternalErr();
 };
 
 class OVUTIL_API RWFileErr : public RWExternalErr {
-public:
+ public:
   enum errType { unknown, seekErr, readErr, writeErr };
   RWFileErr(const char* text, FILE* file, errType type);
   RWFileErr(const RWMessage& message, FILE* file, errType type);
@@ -70,31 +70,31 @@ public:
   FILE* descriptor() const { return file_; }
   errType errorType() const { return type_; }
 
-private:
+ private:
   FILE* file_;
   errType type_;
 };
 
 class OVUTIL_API RWStreamErr : public RWExternalErr {
-public:
+ public:
   RWStreamErr(const char* text, std::ios& stream);
   RWStreamErr(const RWMessage& message, std::ios& stream);
   virtual ~RWStreamErr();
   std::ios& errStream() const { return stream_; }
 
-private:
+ private:
   std::ios& stream_;
 };
 
 class OVUTIL_API RWInternalErr : public RWxmsg {
-public:
+ public:
   explicit RWInternalErr(const char* text);
   explicit RWInternalErr(const RWMessage& message);
   virtual ~RWInternalErr();
 };
 
 class OVUTIL_API RWBoundsErr : public RWInternalErr {
-public:
+ public:
   explicit RWBoundsErr(const char* text);
   explicit RWBoundsErr(const RWMessage& message);
   virtual ~RWBoundsErr();

@@ -34,12 +34,23 @@ struct OVUTIL_API RWDaylightRule {
 };
 
 class OVUTIL_API RWZone {
-public:
+ public:
   enum DstRule { NoDST = 0, NoAm = 1, WeEu = 2 };
   // Hours west of GMT.
-  enum StdZone { Greenwich = 0, Zone1 = 1, Zone2 = 2, Zone3 = 3, Zone4 = 4, USEastern = 5,
-                 USCentral = 6, USMountain = 7, USPacific = 8, USYukon = 9, Zone10 = 10,
-                 Zone11 = 11 };
+  enum StdZone {
+    Greenwich = 0,
+    Zone1 = 1,
+    Zone2 = 2,
+    Zone3 = 3,
+    Zone4 = 4,
+    USEastern = 5,
+    USCentral = 6,
+    USMountain = 7,
+    USPacific = 8,
+    USYukon = 9,
+    Zone10 = 10,
+    Zone11 = 11
+  };
 
   virtual ~RWZone();
   virtual long timeZoneOffset() const = 0;
@@ -65,13 +76,13 @@ public:
 };
 
 class OVUTIL_API RWZoneSimple : public RWZone {
-public:
+ public:
   RWZoneSimple(StdZone zone, DstRule rule);
   RWZoneSimple(StdZone zone, const RWDaylightRule* rule);
   RWZoneSimple(long offset, const RWCString& name);  // no daylight saving
   // Everything given, as the local zone is built.
-  RWZoneSimple(const RWDaylightRule* rule, long offset, const RWCString& name,
-               long altOffset, const RWCString& altName);
+  RWZoneSimple(const RWDaylightRule* rule, long offset, const RWCString& name, long altOffset,
+               const RWCString& altName);
 
   long timeZoneOffset() const override { return offset_; }
   long altZoneOffset() const override { return altOffset_; }
@@ -85,7 +96,7 @@ public:
   // The rule for a year: the first whose first year is not after it.
   const RWDaylightRule* ruleFor(int year) const;
 
-private:
+ private:
   void boundary(struct tm* t, bool begin) const;
   void init(StdZone zone, const RWDaylightRule* rule);
 

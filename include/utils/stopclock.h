@@ -15,7 +15,7 @@
 #include "utils/rwisvslist.h"
 
 class OVUTIL_API StopClock {
-public:
+ public:
   enum ClockState : long { kReset = 0, kStopped = 1, kPaused = 2, kRunning = 3 };
 
   StopClock();
@@ -67,7 +67,7 @@ public:
     FILETIME time;
   };
 
-private:
+ private:
   enum Flags : unsigned { kRunningFlag = 1, kPausedFlag = 2 };
   const Marker* marker(int i) const;
 
@@ -80,12 +80,12 @@ private:
 };
 
 class OVUTIL_API CPUStopClock : public StopClock {
-public:
+ public:
   void GetTime(FILETIME& now) const override;
 };
 
 class OVUTIL_API HPStopClock : public StopClock {
-public:
+ public:
   enum ProbeState { kNotProbed = 0, kAvailable = 1, kUnavailable = 2 };
   HPStopClock();
   // The counter scaled to 100 ns units; 0 when the machine has no counter.

@@ -17,7 +17,7 @@ OVUTIL_API int smart_strcmp(const char* a, const char* b);
 
 // A caller-owned buffer of len + 1 bytes.
 class OVUTIL_API FixedStr {
-public:
+ public:
   FixedStr(char* buf, size_t len) : buf_(buf), len_(len) {}
   // Copies at most len bytes of src (empty for null) and terminates at len; asserts that
   // the buffer and its length are set.
@@ -25,7 +25,7 @@ public:
   char* buffer() const { return buf_; }
   size_t length() const { return len_; }
 
-private:
+ private:
   char* buf_;
   size_t len_;
 };

@@ -19,7 +19,7 @@ struct TFileStatus {
 };
 
 class OVUTIL_API TFile {
-public:
+ public:
   // The sharing bits of an Open mode; the others are the run-time's access flags.
   enum : unsigned { kShareMask = 0x00F0 };
 
@@ -51,7 +51,7 @@ public:
   // is read-only or any step fails.
   static bool SetStatus(const char* name, const TFileStatus& status);
 
-private:
+ private:
   bool closeOnDelete_;
   int handle_;
 };

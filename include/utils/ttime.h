@@ -14,8 +14,8 @@
 #include "utils/tdate.h"
 
 class OVUTIL_API TTime {
-public:
-  TTime();  // now
+ public:
+  TTime();                                                 // now
   TTime(unsigned hour, unsigned minute, unsigned second);  // today, local
   // A local time; 0 for an invalid date or a time inside the hour skipped in spring.
   TTime(const TDate& date, unsigned hour, unsigned minute, unsigned second);
@@ -51,7 +51,7 @@ public:
   static const TDate RefDate;
   static const TDate MaxDate;
 
-private:
+ private:
   struct Raw {};
   TTime(uint32_t s, Raw) : sec_(s) {}
   static bool inDST(long long gmt);

@@ -15,15 +15,15 @@
 
 // One undoable action. Slot order: destructor, undo, redo, description.
 class OVUTIL_API UndoInfo {
-public:
+ public:
   virtual ~UndoInfo();
   virtual void undo() = 0;
-  virtual void redo(int arg) = 0;  // the manager passes 0
+  virtual void redo(int arg) = 0;         // the manager passes 0
   virtual const char* description() = 0;  // shown in menus
 };
 
 class OVUTIL_API UndoManager {
-public:
+ public:
   UndoManager(short undoLimit, short redoLimit);
   virtual ~UndoManager();
   UndoManager(const UndoManager&) = delete;
@@ -49,12 +49,12 @@ public:
   // The item at position i (oldest first), or null when i is out of range.
   UndoInfo* item(size_t i) const;
 
-protected:
+ protected:
   // Removes and destroys the item at i, keeping the cursor on the same neighbours.
   // Does nothing when i is out of range.
   void destroyAt(size_t i);
 
-private:
+ private:
   struct Link;
   class Items : public RWIsvSlist {};
 

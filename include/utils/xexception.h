@@ -17,18 +17,18 @@
 #include "utils/ovutil_api.h"
 
 class OVUTIL_API xmsg : public std::exception {
-public:
+ public:
   explicit xmsg(const std::string& text) : text_(text) {}
   virtual ~xmsg() noexcept;
   const std::string& why() const { return text_; }
   const char* what() const noexcept override { return text_.c_str(); }
 
-private:
+ private:
   std::string text_;
 };
 
 class OVUTIL_API XException : public xmsg {
-public:
+ public:
   enum { kHandled = 0x1, kUserHandled = 0x2 };
 
   explicit XException(const char* text);
@@ -46,13 +46,13 @@ public:
   int handled(int set);
   int userHandled(int set);
 
-private:
+ private:
   int flagBit(int bit, int set);
   unsigned flags_ = 0;
 };
 
 class OVUTIL_API XAssert : public XException {
-public:
+ public:
   XAssert(const char* condition, const char* path, int line);
   XAssert(const XAssert& other) = default;
   ~XAssert() noexcept override;
@@ -63,7 +63,7 @@ public:
   const std::string& Path() const { return path_; }
   int Line() const { return line_; }
 
-private:
+ private:
   std::string path_;  // full source path, as passed in
   int line_;
 };
@@ -83,5 +83,4 @@ OVUTIL_API void utilsEncodeAssert(const char* path, int line, char* buffer);
 OVUTIL_API void utilsDecodeAssert(const char* code, char* sketch, int* line);
 }
 
-#define UTILS_ASSERT(cond) \
-  ((cond) ? (void)0 : utilsAssert(#cond, __FILE__, __LINE__))
+#define UTILS_ASSERT(cond) ((cond) ? (void)0 : utilsAssert(#cond, __FILE__, __LINE__))

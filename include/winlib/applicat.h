@@ -23,7 +23,7 @@ class TFrameWindow;
 // The message being dispatched. The library pushes one per dispatch; a program's own
 // loop may push its own (for example a guard object that derives from this).
 class OVGUI1_API TCurrentEvent {
-public:
+ public:
   TCurrentEvent() = default;
   TCurrentEvent(TWindow* win, uint msg, WPARAM p1, LPARAM p2)
       : Win(win), Message(msg), Param1(p1), Param2(p2) {}
@@ -43,14 +43,13 @@ struct OVGUI1_API TDisabledWindows {
 };
 
 class OVGUI1_API TApplication : public TModule {
-public:
+ public:
   // instance null: the one given to SetWinMainParams, else the program's.
   explicit TApplication(const char* name = nullptr, HINSTANCE instance = nullptr);
   ~TApplication() override;
 
   // WinMain's arguments, for the constructor to pick up (program entry calls this first).
-  static void SetWinMainParams(HINSTANCE instance, HINSTANCE prevInstance,
-                               const char* cmdLine, int cmdShow);
+  static void SetWinMainParams(HINSTANCE instance, HINSTANCE prevInstance, const char* cmdLine, int cmdShow);
 
   virtual int Run();
   virtual void InitApplication() {}
@@ -98,12 +97,12 @@ public:
   void SetGlobalCursor(HCURSOR cursor) { globalCursor_ = cursor; }
   HCURSOR GetGlobalCursor() const { return globalCursor_; }
 
-protected:
+ protected:
   TFrameWindow* MainWindow = nullptr;
   HINSTANCE hPrevInstance = nullptr;
   int nCmdShow = SW_SHOWNORMAL;
 
-private:
+ private:
   friend class TFrameWindow;  // a main window being deleted unregisters itself
   std::string cmdLine_;
   HMODULE ctl3d_ = nullptr;

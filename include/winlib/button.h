@@ -7,21 +7,21 @@
 class TGroupBox;
 
 class OVGUI1_API TButton : public TControl {
-public:
-  TButton(TWindow* parent, int id, const char* text, int x, int y, int w, int h,
-          bool isDefault = false, TModule* module = nullptr);
+ public:
+  TButton(TWindow* parent, int id, const char* text, int x, int y, int w, int h, bool isDefault = false,
+          TModule* module = nullptr);
   TButton(TWindow* parent, int resourceId, TModule* module = nullptr);
   const char* GetClassName() override;
   bool IsDefault() const { return (Attr.Style & 0xF) == BS_DEFPUSHBUTTON; }
 
-protected:
+ protected:
   TButton();
 };
 
 enum { BF_UNCHECKED = 0, BF_CHECKED = 1, BF_GRAYED = 2 };
 
 class OVGUI1_API TCheckBox : public TButton {
-public:
+ public:
   TCheckBox(TWindow* parent, int id, const char* title, int x, int y, int w, int h,
             TGroupBox* group = nullptr, TModule* module = nullptr);
   TCheckBox(TWindow* parent, int resourceId, TGroupBox* group = nullptr, TModule* module = nullptr);
@@ -36,17 +36,16 @@ public:
   void BNClicked();  // toggles, then lets the parent see the click
   TGroupBox* Group;
 
-protected:
+ protected:
   TCheckBox();
   DECLARE_RESPONSE_TABLE(TCheckBox);
 };
 
 class OVGUI1_API TRadioButton : public TCheckBox {
-public:
+ public:
   // The no-parent form is an empty button to be set up and created later.
-  TRadioButton(TWindow* parent = nullptr, int id = 0, const char* title = nullptr,
-               int x = 0, int y = 0, int w = 0, int h = 0, TGroupBox* group = nullptr,
-               TModule* module = nullptr);
+  TRadioButton(TWindow* parent = nullptr, int id = 0, const char* title = nullptr, int x = 0, int y = 0,
+               int w = 0, int h = 0, TGroupBox* group = nullptr, TModule* module = nullptr);
   TRadioButton(TWindow* parent, int resourceId, TGroupBox* group, TModule* module = nullptr);
 
   void BNClicked();  // checks this one; the system clears the others of the group

@@ -6,14 +6,17 @@
 #include "defs.h"
 
 class OVGUI1_API TCommandEnabler {
-public:
+ public:
   enum { Unchecked = 0, Checked = 1, Indeterminate = 2 };
   explicit TCommandEnabler(uint id, HWND receiver = nullptr) : Id(id), receiver_(receiver) {}
   virtual ~TCommandEnabler();
 
   uint GetId() const { return Id; }
   HWND GetReceiver() const { return receiver_; }
-  virtual void Enable(bool enable = true) { enabled_ = enable; handled_ = true; }
+  virtual void Enable(bool enable = true) {
+    enabled_ = enable;
+    handled_ = true;
+  }
   virtual void SetText(const char*) {}
   virtual void SetCheck(int state) { check_ = state; }
   bool Handled() const { return handled_; }
@@ -22,7 +25,7 @@ public:
 
   const uint Id;
 
-protected:
+ protected:
   HWND receiver_;
   bool enabled_ = false;
   bool handled_ = false;
@@ -31,14 +34,14 @@ protected:
 
 // Enables or greys one menu item.
 class OVGUI1_API TMenuItemEnabler : public TCommandEnabler {
-public:
+ public:
   TMenuItemEnabler(HMENU menu, uint id, HWND receiver, uint position)
       : TCommandEnabler(id, receiver), menu_(menu), position_(position) {}
   void Enable(bool enable = true) override;
   void SetCheck(int state) override;
   void SetText(const char* text) override;
 
-private:
+ private:
   HMENU menu_;
   uint position_;
 };

@@ -5,18 +5,18 @@
 #include "listbox.h"
 
 class OVGUI1_API TComboBoxData : public TListBoxData {
-public:
+ public:
   std::string Selection;  // the edit text (or the selected row's text)
 };
 
 class OVGUI1_API TComboBox : public TListBox {
-public:
-  TComboBox(TWindow* parent, int id, int x, int y, int w, int h, uint32_t style,
-            uint textLimit = 0, TModule* module = nullptr);
+ public:
+  TComboBox(TWindow* parent, int id, int x, int y, int w, int h, uint32_t style, uint textLimit = 0,
+            TModule* module = nullptr);
   TComboBox(TWindow* parent, int resourceId, uint textLimit = 0, TModule* module = nullptr);
 
   const char* GetClassName() override;
-  void SetupWindow() override;  // applies TextLimit
+  void SetupWindow() override;                                         // applies TextLimit
   uint Transfer(void* buffer, TTransferDirection direction) override;  // TComboBoxData
 
   int GetCount() const override;

@@ -7,9 +7,8 @@
 #include "window.h"
 
 class OVGUI1_API TControl : public virtual TWindow {
-public:
-  TControl(TWindow* parent, int id, const char* title, int x, int y, int w, int h,
-           TModule* module = nullptr);
+ public:
+  TControl(TWindow* parent, int id, const char* title, int x, int y, int w, int h, TModule* module = nullptr);
   TControl(TWindow* parent, int resourceId, TModule* module = nullptr);
   ~TControl() override;
 
@@ -25,7 +24,7 @@ public:
   virtual int CharToItem(uint ch, uint caretIndex);
   virtual int VKeyToItem(uint key, uint caretIndex);
 
-protected:
+ protected:
   TControl();
   void InitControl(int id, int x, int y, int w, int h);
   void InitResource(int resourceId);

@@ -11,7 +11,7 @@ class TWindow;
 class TDib;
 
 class OVGUI1_API TDC {
-public:
+ public:
   TDC(HDC handle);  // borrowed: not deleted
   virtual ~TDC();
   TDC(const TDC&) = delete;
@@ -59,7 +59,9 @@ public:
 
   // Clipping.
   int SelectClipRgn(HRGN region) { return ::SelectClipRgn(Handle, region); }
-  int IntersectClipRect(const TRect& r) { return ::IntersectClipRect(Handle, r.left, r.top, r.right, r.bottom); }
+  int IntersectClipRect(const TRect& r) {
+    return ::IntersectClipRect(Handle, r.left, r.top, r.right, r.bottom);
+  }
   int ExcludeClipRect(const TRect& r) { return ::ExcludeClipRect(Handle, r.left, r.top, r.right, r.bottom); }
   int GetClipBox(TRect& r) const { return ::GetClipBox(Handle, &r); }
 
@@ -119,7 +121,7 @@ public:
   bool GetTextMetrics(TEXTMETRICA& metrics) const { return ::GetTextMetricsA(Handle, &metrics); }
   uint SetTextAlign(uint flags) { return ::SetTextAlign(Handle, flags); }
 
-protected:
+ protected:
   TDC() = default;
   void Init(HDC handle, bool owned);  // checks handle
 
@@ -127,54 +129,54 @@ protected:
   HDC AttrHandle = nullptr;  // a separate attribute DC (printer/metafile), or null
   bool ShouldDelete = false;
 
-private:
+ private:
   HGDIOBJ origPen_ = nullptr, origBrush_ = nullptr, origFont_ = nullptr, origBitmap_ = nullptr;
   HPALETTE origPalette_ = nullptr;
 };
 
 class OVGUI1_API TWindowDC : public TDC {
-public:
+ public:
   explicit TWindowDC(HWND window);  // whole window, frame included
   ~TWindowDC() override;
 
-protected:
+ protected:
   TWindowDC() = default;
   HWND Wnd = nullptr;
 };
 
 class OVGUI1_API TClientDC : public TWindowDC {
-public:
+ public:
   explicit TClientDC(HWND window);
 };
 
 class OVGUI1_API TScreenDC : public TWindowDC {
-public:
+ public:
   TScreenDC();
 };
 
 class OVGUI1_API TPaintDC : public TDC {
-public:
+ public:
   explicit TPaintDC(HWND window);
   ~TPaintDC() override;
   PAINTSTRUCT Ps;
 
-private:
+ private:
   HWND Wnd;
 };
 
 class OVGUI1_API TMemoryDC : public TDC {
-public:
-  TMemoryDC();                       // compatible with the screen
-  explicit TMemoryDC(const TDC& dc); // compatible with dc
+ public:
+  TMemoryDC();                        // compatible with the screen
+  explicit TMemoryDC(const TDC& dc);  // compatible with dc
   ~TMemoryDC() override;
 };
 
 class OVGUI1_API TMetaFileDC : public TDC {
-public:
+ public:
   explicit TMetaFileDC(const char* fileName = nullptr);  // null: in memory
   ~TMetaFileDC() override;
   HMETAFILE Close();  // ends recording; the caller owns the metafile
 
-private:
+ private:
   bool closed_ = false;
 };

@@ -13,8 +13,8 @@ typedef unsigned int uint;
 
 // Resource ids of the library's own strings (winlib/ovgui1.rc).
 enum {
-  IDS_WLNOTFOUND = 32540,       // "... not found" with one %s (find dialogs)
-  IDS_WLGDIFAILURE = 32739,     // a GDI call failed
+  IDS_WLNOTFOUND = 32540,    // "... not found" with one %s (find dialogs)
+  IDS_WLGDIFAILURE = 32739,  // a GDI call failed
   IDS_WLWINDOWCREATEFAIL = 32740,
   IDS_WLOUTOFMEMORY = 32741,
   IDS_WLCLASSREGISTERFAIL = 32742,

@@ -6,19 +6,19 @@
 #include "window.h"
 
 class OVGUI1_API TDialog : public virtual TWindow {
-public:
+ public:
   // resId: the template (MAKEINTRESOURCE for numbers); module null: the application.
   TDialog(TWindow* parent, const char* resId, TModule* module = nullptr);
   TDialog(TWindow* parent, int resId, TModule* module = nullptr)
       : TDialog(parent, MAKEINTRESOURCEA(resId), module) {}
   ~TDialog() override;
 
-  virtual int Execute();  // modal; answers the value given to CloseWindow/Destroy
+  virtual int Execute();   // modal; answers the value given to CloseWindow/Destroy
   bool Create() override;  // modeless
   bool CreateDlgWithOwner(HWND owner);
   bool IsModal() const { return IsFlagSet(wfModalWindow); }
 
-  void SetupWindow() override;        // transfers data into the controls
+  void SetupWindow() override;  // transfers data into the controls
   void CloseWindow(int retVal = IDCANCEL) override;
   void Destroy(int retVal = IDCANCEL) override;
   bool PreProcessMsg(MSG& msg) override;
@@ -32,7 +32,7 @@ public:
 
   const char* GetResId() const { return resId_; }
 
-protected:
+ protected:
   TDialog();
   void InitDialog(const char* resId);
   static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
@@ -48,14 +48,14 @@ protected:
 
 // A one-line text prompt (dialog template 32514 of the library).
 class OVGUI1_API TInputDialog : public TDialog {
-public:
+ public:
   enum { ResId = 32514, IdPrompt = 4091, IdEdit = 4090 };
-  TInputDialog(TWindow* parent, const char* title, const char* prompt, char* buffer,
-               int bufferSize, TModule* module = nullptr);
+  TInputDialog(TWindow* parent, const char* title, const char* prompt, char* buffer, int bufferSize,
+               TModule* module = nullptr);
   void SetupWindow() override;
   void TransferData(TTransferDirection direction) override;
 
-private:
+ private:
   std::string prompt_;
   char* buffer_;
   int bufferSize_;

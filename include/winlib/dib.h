@@ -7,9 +7,9 @@
 #include "gdiobjects.h"
 
 class OVGUI1_API TDib {
-public:
-  explicit TDib(const char* fileName);                    // throws TXGdi when unreadable
-  TDib(HINSTANCE instance, const char* resId);            // a BITMAP resource
+ public:
+  explicit TDib(const char* fileName);                          // throws TXGdi when unreadable
+  TDib(HINSTANCE instance, const char* resId);                  // a BITMAP resource
   TDib(HGLOBAL handle, TAutoDelete autoDelete = NoAutoDelete);  // adopts a packed DIB
   TDib(int width, int height, int numColors, uint16_t usage = DIB_RGB_COLORS);  // blank
   TDib(const TBitmap& bitmap, const TPalette* palette = nullptr);
@@ -38,7 +38,7 @@ public:
   TColor GetColor(int index) const;
   void SetColor(int index, TColor color);
 
-private:
+ private:
   void Lock();
   void Adopt(HGLOBAL handle, bool own);
   void InitFromPacked(const void* packed, size_t size);

@@ -9,7 +9,7 @@
 #include "eventhandler.h"
 
 class OVGUI1_API TDropInfo {
-public:
+ public:
   explicit TDropInfo(HDROP handle) : handle_(handle) {}
   operator HDROP() const { return handle_; }
 
@@ -18,11 +18,12 @@ public:
   bool DragQueryPoint(TPoint& point) const;  // true when dropped in the client area
   void DragFinish();
 
-private:
+ private:
   HDROP handle_;
 };
 
-template <class T, auto F> LRESULT wl_dispatch::DropFiles(void* o, WPARAM w, LPARAM) {
+template <class T, auto F>
+LRESULT wl_dispatch::DropFiles(void* o, WPARAM w, LPARAM) {
   (Obj<T>(o)->*F)(TDropInfo(HDROP(w)));
   return 0;
 }

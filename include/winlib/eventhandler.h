@@ -27,13 +27,13 @@ class TDropInfo;
 
 // What an entry answers.
 enum TEntryKind {
-  ekMessage,          // Msg
-  ekCommand,          // WM_COMMAND with Id (menus, accelerators, and controls without a
-                      // child-notification entry)
-  ekCommandEnable,    // a command-enable query for Id
-  ekChildNotify,      // WM_COMMAND from child Id with notification Code (in the parent)
-  ekChildNotifyAll,   // WM_COMMAND from child Id with any code
-  ekNotifyAtChild,    // notification Code handled by the control itself (reflected)
+  ekMessage,         // Msg
+  ekCommand,         // WM_COMMAND with Id (menus, accelerators, and controls without a
+                     // child-notification entry)
+  ekCommandEnable,   // a command-enable query for Id
+  ekChildNotify,     // WM_COMMAND from child Id with notification Code (in the parent)
+  ekChildNotifyAll,  // WM_COMMAND from child Id with any code
+  ekNotifyAtChild,   // notification Code handled by the control itself (reflected)
 };
 
 typedef LRESULT (*TDispatcher)(void* object, WPARAM p1, LPARAM p2);
@@ -50,7 +50,7 @@ class TEventInfo;
 typedef bool (*TEqualOperator)(const TResponseTableEntry&, const TEventInfo&);
 
 class OVGUI1_API TEventInfo {
-public:
+ public:
   explicit TEventInfo(uint msg, uint id = 0, uint code = 0, int kind = ekMessage)
       : Msg(msg), Id(id), Code(code), Kind(kind) {}
 
@@ -71,126 +71,216 @@ public:
 // The command-enable query travels as this private message (lParam: TCommandEnabler*).
 enum : uint { WM_COMMAND_ENABLE = 0x7FF0 };
 
-#define DECLARE_RESPONSE_TABLE(cls)                               \
- private:                                                         \
-  typedef cls TMyClass;                                           \
-  static const TResponseTableEntry ResponseTable_[];              \
-                                                                  \
- public:                                                          \
+#define DECLARE_RESPONSE_TABLE(cls)                  \
+ private:                                            \
+  typedef cls TMyClass;                              \
+  static const TResponseTableEntry ResponseTable_[]; \
+                                                     \
+ public:                                             \
   virtual bool Find(TEventInfo& ev, TEqualOperator eq = nullptr)
 
-#define WL_FIND_OWN(cls)                                          \
-  bool cls::Find(TEventInfo& ev, TEqualOperator eq) {             \
+#define WL_FIND_OWN(cls)                              \
+  bool cls::Find(TEventInfo& ev, TEqualOperator eq) { \
     if (ev.SearchTable(ResponseTable_, static_cast<void*>(this), eq)) return true;
 
 #define WL_TABLE_START(cls) const TResponseTableEntry cls::ResponseTable_[] = {
-
-#define DEFINE_RESPONSE_TABLE(cls) WL_FIND_OWN(cls) return false; } WL_TABLE_START(cls)
-#define DEFINE_RESPONSE_TABLE1(cls, b1) \
-  WL_FIND_OWN(cls) return b1::Find(ev, eq); } WL_TABLE_START(cls)
-#define DEFINE_RESPONSE_TABLE2(cls, b1, b2) \
-  WL_FIND_OWN(cls) return b1::Find(ev, eq) || b2::Find(ev, eq); } WL_TABLE_START(cls)
-#define DEFINE_RESPONSE_TABLE3(cls, b1, b2, b3)                                   \
-  WL_FIND_OWN(cls) return b1::Find(ev, eq) || b2::Find(ev, eq) || b3::Find(ev, eq); } \
+#define DEFINE_RESPONSE_TABLE(cls) \
+  WL_FIND_OWN(cls) return false;   \
+  }                                \
+  WL_TABLE_START(cls)
+#define DEFINE_RESPONSE_TABLE1(cls, b1)     \
+  WL_FIND_OWN(cls) return b1::Find(ev, eq); \
+  }                                         \
+  WL_TABLE_START(cls)
+#define DEFINE_RESPONSE_TABLE2(cls, b1, b2)                     \
+  WL_FIND_OWN(cls) return b1::Find(ev, eq) || b2::Find(ev, eq); \
+  }                                                             \
+  WL_TABLE_START(cls)
+#define DEFINE_RESPONSE_TABLE3(cls, b1, b2, b3)                                     \
+  WL_FIND_OWN(cls) return b1::Find(ev, eq) || b2::Find(ev, eq) || b3::Find(ev, eq); \
+  }                                                                                 \
   WL_TABLE_START(cls)
 
-#define END_RESPONSE_TABLE { 0, 0, 0, 0, nullptr } }
+#define END_RESPONSE_TABLE \
+  { 0, 0, 0, 0, nullptr }  \
+  }
 
 // ---- Dispatchers: unpack WPARAM/LPARAM for one handler signature. ----
 namespace wl_dispatch {
 
-template <class R> inline LRESULT Result(R r) { return (LRESULT)r; }
-template <class R> inline LRESULT Result(R* r) { return reinterpret_cast<LRESULT>(r); }
+template <class R>
+inline LRESULT Result(R r) {
+  return (LRESULT)r;
+}
+template <class R>
+inline LRESULT Result(R* r) {
+  return reinterpret_cast<LRESULT>(r);
+}
 
-template <class T> inline T* Obj(void* o) { return static_cast<T*>(o); }
+template <class T>
+inline T* Obj(void* o) {
+  return static_cast<T*>(o);
+}
 
 // void ()
-template <class T, auto F> LRESULT V(void* o, WPARAM, LPARAM) { (Obj<T>(o)->*F)(); return 0; }
+template <class T, auto F>
+LRESULT V(void* o, WPARAM, LPARAM) {
+  (Obj<T>(o)->*F)();
+  return 0;
+}
 // R () -- bool, HICON, ...
-template <class T, auto F> LRESULT R0(void* o, WPARAM, LPARAM) { return Result((Obj<T>(o)->*F)()); }
+template <class T, auto F>
+LRESULT R0(void* o, WPARAM, LPARAM) {
+  return Result((Obj<T>(o)->*F)());
+}
 // void (uint id) for commands, (uint code) for all-codes child notifications
-template <class T, auto F> LRESULT CmdId(void* o, WPARAM w, LPARAM) { (Obj<T>(o)->*F)(uint(LOWORD(w))); return 0; }
-template <class T, auto F> LRESULT NotifyCode(void* o, WPARAM w, LPARAM) { (Obj<T>(o)->*F)(uint(HIWORD(w))); return 0; }
+template <class T, auto F>
+LRESULT CmdId(void* o, WPARAM w, LPARAM) {
+  (Obj<T>(o)->*F)(uint(LOWORD(w)));
+  return 0;
+}
+template <class T, auto F>
+LRESULT NotifyCode(void* o, WPARAM w, LPARAM) {
+  (Obj<T>(o)->*F)(uint(HIWORD(w)));
+  return 0;
+}
 // void (TCommandEnabler&)
-template <class T, auto F> LRESULT Enable(void* o, WPARAM, LPARAM l) {
-  (Obj<T>(o)->*F)(*reinterpret_cast<TCommandEnabler*>(l)); return 0;
+template <class T, auto F>
+LRESULT Enable(void* o, WPARAM, LPARAM l) {
+  (Obj<T>(o)->*F)(*reinterpret_cast<TCommandEnabler*>(l));
+  return 0;
 }
 // LRESULT (WPARAM, LPARAM): raw and registered messages
-template <class T, auto F> LRESULT Raw(void* o, WPARAM w, LPARAM l) { return (Obj<T>(o)->*F)(w, l); }
+template <class T, auto F>
+LRESULT Raw(void* o, WPARAM w, LPARAM l) {
+  return (Obj<T>(o)->*F)(w, l);
+}
 // R (X&) with X* in lParam: WINDOWPOS, MINMAXINFO, CREATESTRUCT
-template <class O, class C, class R, class X> LRESULT CallRef(O* o, R (C::*f)(X&), LPARAM l) {
-  if constexpr (std::is_void_v<R>) { (o->*f)(*reinterpret_cast<X*>(l)); return 0; }
-  else return Result((o->*f)(*reinterpret_cast<X*>(l)));
+template <class O, class C, class R, class X>
+LRESULT CallRef(O* o, R (C::*f)(X&), LPARAM l) {
+  if constexpr (std::is_void_v<R>) {
+    (o->*f)(*reinterpret_cast<X*>(l));
+    return 0;
+  } else
+    return Result((o->*f)(*reinterpret_cast<X*>(l)));
 }
-template <class T, auto F> LRESULT RefL(void* o, WPARAM, LPARAM l) { return CallRef(Obj<T>(o), F, l); }
+template <class T, auto F>
+LRESULT RefL(void* o, WPARAM, LPARAM l) {
+  return CallRef(Obj<T>(o), F, l);
+}
 // R (uint ctlId, X&) with X* in lParam: DRAWITEM, MEASUREITEM, COMPAREITEM, DELETEITEM
-template <class O, class C, class R, class X> LRESULT CallIdRef(O* o, R (C::*f)(uint, X&), WPARAM w, LPARAM l) {
-  if constexpr (std::is_void_v<R>) { (o->*f)(uint(w), *reinterpret_cast<X*>(l)); return 0; }
-  else return Result((o->*f)(uint(w), *reinterpret_cast<X*>(l)));
+template <class O, class C, class R, class X>
+LRESULT CallIdRef(O* o, R (C::*f)(uint, X&), WPARAM w, LPARAM l) {
+  if constexpr (std::is_void_v<R>) {
+    (o->*f)(uint(w), *reinterpret_cast<X*>(l));
+    return 0;
+  } else
+    return Result((o->*f)(uint(w), *reinterpret_cast<X*>(l)));
 }
-template <class T, auto F> LRESULT IdRefL(void* o, WPARAM w, LPARAM l) { return CallIdRef(Obj<T>(o), F, w, l); }
+template <class T, auto F>
+LRESULT IdRefL(void* o, WPARAM w, LPARAM l) {
+  return CallIdRef(Obj<T>(o), F, w, l);
+}
 // R (HANDLE in wParam): focus, palette-changed, init-menu, erase-background
-template <class O, class C, class R, class H> LRESULT CallHandle(O* o, R (C::*f)(H), WPARAM w) {
-  if constexpr (std::is_void_v<R>) { (o->*f)(H(w)); return 0; }
-  else return Result((o->*f)(H(w)));
+template <class O, class C, class R, class H>
+LRESULT CallHandle(O* o, R (C::*f)(H), WPARAM w) {
+  if constexpr (std::is_void_v<R>) {
+    (o->*f)(H(w));
+    return 0;
+  } else
+    return Result((o->*f)(H(w)));
 }
-template <class T, auto F> LRESULT HandleW(void* o, WPARAM w, LPARAM) { return CallHandle(Obj<T>(o), F, w); }
+template <class T, auto F>
+LRESULT HandleW(void* o, WPARAM w, LPARAM) {
+  return CallHandle(Obj<T>(o), F, w);
+}
 // void (uint sizeType, TSize&)
-template <class T, auto F> LRESULT Size(void* o, WPARAM w, LPARAM l) {
-  TSize s(short(LOWORD(l)), short(HIWORD(l))); (Obj<T>(o)->*F)(uint(w), s); return 0;
+template <class T, auto F>
+LRESULT Size(void* o, WPARAM w, LPARAM l) {
+  TSize s(short(LOWORD(l)), short(HIWORD(l)));
+  (Obj<T>(o)->*F)(uint(w), s);
+  return 0;
 }
 // void (TPoint& clientOrigin)
-template <class T, auto F> LRESULT Move(void* o, WPARAM, LPARAM l) {
-  TPoint p(short(LOWORD(l)), short(HIWORD(l))); (Obj<T>(o)->*F)(p); return 0;
+template <class T, auto F>
+LRESULT Move(void* o, WPARAM, LPARAM l) {
+  TPoint p(short(LOWORD(l)), short(HIWORD(l)));
+  (Obj<T>(o)->*F)(p);
+  return 0;
 }
 // void (uint modKeys, TPoint&)
-template <class T, auto F> LRESULT Mouse(void* o, WPARAM w, LPARAM l) {
-  TPoint p(short(LOWORD(l)), short(HIWORD(l))); (Obj<T>(o)->*F)(uint(w), p); return 0;
+template <class T, auto F>
+LRESULT Mouse(void* o, WPARAM w, LPARAM l) {
+  TPoint p(short(LOWORD(l)), short(HIWORD(l)));
+  (Obj<T>(o)->*F)(uint(w), p);
+  return 0;
 }
 // void (uint key, uint repeatCount, uint flags)
-template <class T, auto F> LRESULT Key(void* o, WPARAM w, LPARAM l) {
-  (Obj<T>(o)->*F)(uint(w), uint(LOWORD(l)), uint(HIWORD(l))); return 0;
+template <class T, auto F>
+LRESULT Key(void* o, WPARAM w, LPARAM l) {
+  (Obj<T>(o)->*F)(uint(w), uint(LOWORD(l)), uint(HIWORD(l)));
+  return 0;
 }
 // void (uint timerId)
-template <class T, auto F> LRESULT Timer(void* o, WPARAM w, LPARAM) { (Obj<T>(o)->*F)(uint(w)); return 0; }
+template <class T, auto F>
+LRESULT Timer(void* o, WPARAM w, LPARAM) {
+  (Obj<T>(o)->*F)(uint(w));
+  return 0;
+}
 // HBRUSH (HDC, HWND, uint ctlType) for each WM_CTLCOLOR* message
-template <class T, auto F, uint Type> LRESULT CtlColor(void* o, WPARAM w, LPARAM l) {
+template <class T, auto F, uint Type>
+LRESULT CtlColor(void* o, WPARAM w, LPARAM l) {
   return Result((Obj<T>(o)->*F)(HDC(w), HWND(l), Type));
 }
 // uint (MSG*)
-template <class T, auto F> LRESULT DlgCode(void* o, WPARAM, LPARAM l) {
+template <class T, auto F>
+LRESULT DlgCode(void* o, WPARAM, LPARAM l) {
   return Result((Obj<T>(o)->*F)(reinterpret_cast<MSG*>(l)));
 }
 // void (HMENU, uint index, bool sysMenu)
-template <class T, auto F> LRESULT MenuPopup(void* o, WPARAM w, LPARAM l) {
-  (Obj<T>(o)->*F)(HMENU(w), uint(LOWORD(l)), HIWORD(l) != 0); return 0;
+template <class T, auto F>
+LRESULT MenuPopup(void* o, WPARAM w, LPARAM l) {
+  (Obj<T>(o)->*F)(HMENU(w), uint(LOWORD(l)), HIWORD(l) != 0);
+  return 0;
 }
 // void (uint id, uint flags, HMENU)
-template <class T, auto F> LRESULT MenuSelect(void* o, WPARAM w, LPARAM l) {
-  (Obj<T>(o)->*F)(uint(LOWORD(w)), uint(HIWORD(w)), HMENU(l)); return 0;
+template <class T, auto F>
+LRESULT MenuSelect(void* o, WPARAM w, LPARAM l) {
+  (Obj<T>(o)->*F)(uint(LOWORD(w)), uint(HIWORD(w)), HMENU(l));
+  return 0;
 }
 // bool (HWND, uint hitTest, uint mouseMsg)
-template <class T, auto F> LRESULT SetCursor(void* o, WPARAM w, LPARAM l) {
+template <class T, auto F>
+LRESULT SetCursor(void* o, WPARAM w, LPARAM l) {
   return Result((Obj<T>(o)->*F)(HWND(w), uint(LOWORD(l)), uint(HIWORD(l))));
 }
 // void (uint scrollCode, uint thumbPos, HWND ctl)
-template <class T, auto F> LRESULT Scroll(void* o, WPARAM w, LPARAM l) {
-  (Obj<T>(o)->*F)(uint(LOWORD(w)), uint(HIWORD(w)), HWND(l)); return 0;
+template <class T, auto F>
+LRESULT Scroll(void* o, WPARAM w, LPARAM l) {
+  (Obj<T>(o)->*F)(uint(LOWORD(w)), uint(HIWORD(w)), HWND(l));
+  return 0;
 }
 // void (uint cmdType, TPoint&)
-template <class T, auto F> LRESULT SysCommand(void* o, WPARAM w, LPARAM l) {
-  TPoint p(short(LOWORD(l)), short(HIWORD(l))); (Obj<T>(o)->*F)(uint(w), p); return 0;
+template <class T, auto F>
+LRESULT SysCommand(void* o, WPARAM w, LPARAM l) {
+  TPoint p(short(LOWORD(l)), short(HIWORD(l)));
+  (Obj<T>(o)->*F)(uint(w), p);
+  return 0;
 }
 // void (uint active, bool minimized, HWND other)
-template <class T, auto F> LRESULT Activate(void* o, WPARAM w, LPARAM l) {
-  (Obj<T>(o)->*F)(uint(LOWORD(w)), HIWORD(w) != 0, HWND(l)); return 0;
+template <class T, auto F>
+LRESULT Activate(void* o, WPARAM w, LPARAM l) {
+  (Obj<T>(o)->*F)(uint(LOWORD(w)), HIWORD(w) != 0, HWND(l));
+  return 0;
 }
 // int (uint key, HWND listBox, uint caretIndex): WM_CHARTOITEM, WM_VKEYTOITEM
-template <class T, auto F> LRESULT ToItem(void* o, WPARAM w, LPARAM l) {
+template <class T, auto F>
+LRESULT ToItem(void* o, WPARAM w, LPARAM l) {
   return Result((Obj<T>(o)->*F)(uint(LOWORD(w)), HWND(l), uint(HIWORD(w))));
 }
 // void (TDropInfo)
-template <class T, auto F> LRESULT DropFiles(void* o, WPARAM w, LPARAM);
+template <class T, auto F>
+LRESULT DropFiles(void* o, WPARAM w, LPARAM);
 
 }  // namespace wl_dispatch
 
@@ -204,8 +294,10 @@ template <class T, auto F> LRESULT DropFiles(void* o, WPARAM w, LPARAM);
 #define EV_COMMAND_AND_ID(id, method) WL_ENTRY(WM_COMMAND, id, 0, ekCommand, CmdId, method)
 #define EV_COMMAND_ENABLE(id, method) WL_ENTRY(WM_COMMAND_ENABLE, id, 0, ekCommandEnable, Enable, method)
 #define EV_CHILD_NOTIFY(id, code, method) WL_ENTRY(WM_COMMAND, id, code, ekChildNotify, V, method)
-#define EV_CHILD_NOTIFY_AND_CODE(id, code, method) WL_ENTRY(WM_COMMAND, id, code, ekChildNotify, NotifyCode, method)
-#define EV_CHILD_NOTIFY_ALL_CODES(id, method) WL_ENTRY(WM_COMMAND, id, 0, ekChildNotifyAll, NotifyCode, method)
+#define EV_CHILD_NOTIFY_AND_CODE(id, code, method) \
+  WL_ENTRY(WM_COMMAND, id, code, ekChildNotify, NotifyCode, method)
+#define EV_CHILD_NOTIFY_ALL_CODES(id, method) \
+  WL_ENTRY(WM_COMMAND, id, 0, ekChildNotifyAll, NotifyCode, method)
 #define EV_NOTIFY_AT_CHILD(code, method) WL_ENTRY(WM_COMMAND, 0, code, ekNotifyAtChild, V, method)
 
 #define EV_BN_CLICKED(method) EV_NOTIFY_AT_CHILD(BN_CLICKED, method)
@@ -261,11 +353,20 @@ template <class T, auto F> LRESULT DropFiles(void* o, WPARAM w, LPARAM);
 #define EV_WM_CHARTOITEM WL_MSG(WM_CHARTOITEM, ToItem, EvCharToItem)
 #define EV_WM_VKEYTOITEM WL_MSG(WM_VKEYTOITEM, ToItem, EvVKeyToItem)
 #define EV_WM_DROPFILES WL_MSG(WM_DROPFILES, DropFiles, EvDropFiles)
-#define EV_WM_CTLCOLOR                                                                        \
-  { WM_CTLCOLORMSGBOX, 0, 0, ekMessage, &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_MSGBOX> },   \
-  { WM_CTLCOLOREDIT, 0, 0, ekMessage, &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_EDIT> },       \
-  { WM_CTLCOLORLISTBOX, 0, 0, ekMessage, &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_LISTBOX> }, \
-  { WM_CTLCOLORBTN, 0, 0, ekMessage, &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_BTN> },         \
-  { WM_CTLCOLORDLG, 0, 0, ekMessage, &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_DLG> },         \
-  { WM_CTLCOLORSCROLLBAR, 0, 0, ekMessage, &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_SCROLLBAR> }, \
-  { WM_CTLCOLORSTATIC, 0, 0, ekMessage, &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_STATIC> }
+#define EV_WM_CTLCOLOR                                                               \
+  {WM_CTLCOLORMSGBOX, 0, 0, ekMessage,                                               \
+   &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_MSGBOX>},        \
+      {WM_CTLCOLOREDIT, 0, 0, ekMessage,                                             \
+       &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_EDIT>},      \
+      {WM_CTLCOLORLISTBOX, 0, 0, ekMessage,                                          \
+       &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_LISTBOX>},   \
+      {WM_CTLCOLORBTN, 0, 0, ekMessage,                                              \
+       &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_BTN>},       \
+      {WM_CTLCOLORDLG, 0, 0, ekMessage,                                              \
+       &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_DLG>},       \
+      {WM_CTLCOLORSCROLLBAR, 0, 0, ekMessage,                                        \
+       &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_SCROLLBAR>}, \
+  {                                                                                  \
+    WM_CTLCOLORSTATIC, 0, 0, ekMessage,                                              \
+        &wl_dispatch::CtlColor<TMyClass, &TMyClass::EvCtlColor, CTLCOLOR_STATIC>     \
+  }

@@ -17,7 +17,7 @@ class TModule;
 class TWindow;
 
 class OVGUI1_API TXOwl : public xmsg {
-public:
+ public:
   explicit TXOwl(const std::string& text, uint resId = 0);
   explicit TXOwl(uint resId, TModule* module = nullptr);
   ~TXOwl() noexcept override;
@@ -32,12 +32,12 @@ public:
   // The library's string resId (from module, or from ovgui1.dll itself).
   static std::string ResourceIdToString(uint resId, TModule* module = nullptr);
 
-private:
+ private:
   uint resId_;
 };
 
 class OVGUI1_API TXOutOfMemory : public TXOwl {
-public:
+ public:
   TXOutOfMemory();
   ~TXOutOfMemory() noexcept override;
   TXOwl* Clone() const override;
@@ -45,7 +45,7 @@ public:
 };
 
 class OVGUI1_API TXGdi : public TXOwl {
-public:
+ public:
   explicit TXGdi(uint resId = IDS_WLGDIFAILURE, HANDLE handle = nullptr);
   ~TXGdi() noexcept override;
   TXOwl* Clone() const override;
@@ -61,18 +61,18 @@ public:
   }
   [[noreturn]] static void Raise(uint resId = IDS_WLGDIFAILURE, HANDLE handle = nullptr);
 
-private:
+ private:
   HANDLE handle_;
 };
 
 class OVGUI1_API TXWindow : public TXOwl {
-public:
+ public:
   TXWindow(TWindow* window, uint resId);
   ~TXWindow() noexcept override;
   TXOwl* Clone() const override;
   [[noreturn]] void Throw() const override;
   TWindow* Window() const { return window_; }
 
-private:
+ private:
   TWindow* window_;
 };

@@ -5,7 +5,7 @@
 #include "window.h"
 
 class OVGUI1_API TFrameWindow : public virtual TWindow {
-public:
+ public:
   TFrameWindow(TWindow* parent, const char* title = nullptr, TWindow* clientWnd = nullptr,
                bool shrinkToClient = false, TModule* module = nullptr);
   ~TFrameWindow() override;
@@ -32,7 +32,7 @@ public:
   void EvInitMenuPopup(HMENU popup, uint index, bool sysMenu);
   bool EvEraseBkgnd(HDC dc);
 
-protected:
+ protected:
   TFrameWindow();
   using TWindow::Init;
   void Init(TWindow* clientWnd, bool shrinkToClient);

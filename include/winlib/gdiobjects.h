@@ -11,7 +11,7 @@ class TDC;
 enum TAutoDelete { NoAutoDelete, AutoDelete };
 
 class OVGUI1_API TGdiObject {
-public:
+ public:
   virtual ~TGdiObject();
   TGdiObject(const TGdiObject&) = delete;
   TGdiObject& operator=(const TGdiObject&) = delete;
@@ -20,7 +20,7 @@ public:
   bool IsOwned() const { return ShouldDelete; }
   int GetObject(int size, void* obj) const { return ::GetObjectA(Handle, size, obj); }
 
-protected:
+ protected:
   TGdiObject() = default;
   TGdiObject(HGDIOBJ handle, TAutoDelete autoDelete);
   void SetHandle(HGDIOBJ handle, bool own);  // checks handle
@@ -29,7 +29,7 @@ protected:
 };
 
 class OVGUI1_API TPen : public TGdiObject {
-public:
+ public:
   TPen(HPEN handle, TAutoDelete autoDelete = NoAutoDelete) : TGdiObject(handle, autoDelete) {}
   TPen(TColor color, int width = 1, int style = PS_SOLID);
   explicit TPen(const LOGPEN& logPen);
@@ -38,10 +38,10 @@ public:
 };
 
 class OVGUI1_API TBrush : public TGdiObject {
-public:
+ public:
   TBrush(HBRUSH handle, TAutoDelete autoDelete = NoAutoDelete) : TGdiObject(handle, autoDelete) {}
   explicit TBrush(TColor color);
-  TBrush(TColor color, int hatchStyle);           // HS_*
+  TBrush(TColor color, int hatchStyle);  // HS_*
   explicit TBrush(const LOGBRUSH& logBrush);
   // A pattern brush from a packed DIB (falls back when the Pt form is not implemented).
   explicit TBrush(const TDib& dib);
@@ -50,19 +50,18 @@ public:
 };
 
 class OVGUI1_API TFont : public TGdiObject {
-public:
+ public:
   TFont(HFONT handle, TAutoDelete autoDelete = NoAutoDelete) : TGdiObject(handle, autoDelete) {}
   explicit TFont(const LOGFONTA& logFont);
-  TFont(const char* facename, int height, int width = 0, int escapement = 0,
-        int orientation = 0, int weight = FW_NORMAL, uint8_t pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE,
-        uint8_t italic = false, uint8_t underline = false, uint8_t strikeout = false,
-        uint8_t charSet = DEFAULT_CHARSET);
+  TFont(const char* facename, int height, int width = 0, int escapement = 0, int orientation = 0,
+        int weight = FW_NORMAL, uint8_t pitchAndFamily = DEFAULT_PITCH | FF_DONTCARE, uint8_t italic = false,
+        uint8_t underline = false, uint8_t strikeout = false, uint8_t charSet = DEFAULT_CHARSET);
   operator HFONT() const { return HFONT(Handle); }
   bool GetObject(LOGFONTA& logFont) const { return TGdiObject::GetObject(sizeof logFont, &logFont) != 0; }
 };
 
 class OVGUI1_API TPalette : public TGdiObject {
-public:
+ public:
   TPalette(HPALETTE handle, TAutoDelete autoDelete = NoAutoDelete) : TGdiObject(handle, autoDelete) {}
   explicit TPalette(const LOGPALETTE* logPalette);
   explicit TPalette(const TDib& dib);  // from the DIB's colour table
@@ -72,7 +71,7 @@ public:
 };
 
 class OVGUI1_API TBitmap : public TGdiObject {
-public:
+ public:
   TBitmap(HBITMAP handle, TAutoDelete autoDelete = NoAutoDelete) : TGdiObject(handle, autoDelete) {}
   TBitmap(HINSTANCE instance, const char* resId);
   TBitmap(int width, int height, uint8_t planes = 1, uint8_t bitCount = 1, const void* bits = nullptr);

@@ -9,14 +9,18 @@
 #include "control.h"
 
 class OVGUI1_API TListBoxData {
-public:
+ public:
   std::vector<std::string> Strings;
   std::vector<LPARAM> ItemDatas;
   std::vector<int> SelIndices;  // selected rows (one at most for single selection)
 
   void AddString(const char* s, bool isSelected = false);
   void AddStringItem(const char* s, LPARAM itemData, bool isSelected = false);
-  void Clear() { Strings.clear(); ItemDatas.clear(); SelIndices.clear(); }
+  void Clear() {
+    Strings.clear();
+    ItemDatas.clear();
+    SelIndices.clear();
+  }
   void Select(int index);
   void ResetSelections() { SelIndices.clear(); }
   int GetSelCount() const { return int(SelIndices.size()); }
@@ -24,7 +28,7 @@ public:
 };
 
 class OVGUI1_API TListBox : public TControl {
-public:
+ public:
   TListBox(TWindow* parent, int id, int x, int y, int w, int h, TModule* module = nullptr);
   TListBox(TWindow* parent, int resourceId, TModule* module = nullptr);
 
@@ -60,6 +64,6 @@ public:
   TRect GetItemRect(int index) const;
   int GetItemHeight(int index) const;
 
-protected:
+ protected:
   TListBox();
 };

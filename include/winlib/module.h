@@ -8,7 +8,7 @@
 class xmsg;
 
 class OVGUI1_API TModule {
-public:
+ public:
   // name may be null (the module's file name is then used as its name).
   TModule(const char* name, HINSTANCE instance);
   virtual ~TModule();
@@ -35,7 +35,7 @@ public:
   // Answers 0 to go on (Yes, or OK without a prompt), -1 to stop.
   virtual int Error(const xmsg& x, uint captionResId, uint promptResId = 0);
 
-private:
+ private:
   std::string name_;
   HINSTANCE instance_;
 };

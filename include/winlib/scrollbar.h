@@ -5,7 +5,7 @@
 #include "control.h"
 
 class OVGUI1_API TScrollBar : public TControl {
-public:
+ public:
   TScrollBar(TWindow* parent, int id, int x, int y, int w, int h, bool isHScrollBar,
              TModule* module = nullptr);
   TScrollBar(TWindow* parent, int resourceId, TModule* module = nullptr);
@@ -37,7 +37,7 @@ public:
   int LineMagnitude = 1;
   int PageMagnitude = 10;
 
-private:
+ private:
   void ScrollCode(uint code, uint pos);
   DECLARE_RESPONSE_TABLE(TScrollBar);
 };

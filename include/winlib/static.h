@@ -9,9 +9,9 @@
 class TValidator;
 
 class OVGUI1_API TStatic : public TControl {
-public:
-  TStatic(TWindow* parent, int id, const char* title, int x, int y, int w, int h,
-          uint textLimit = 0, TModule* module = nullptr);
+ public:
+  TStatic(TWindow* parent, int id, const char* title, int x, int y, int w, int h, uint textLimit = 0,
+          TModule* module = nullptr);
   TStatic(TWindow* parent, int resourceId, uint textLimit = 0, TModule* module = nullptr);
 
   const char* GetClassName() override;
@@ -22,14 +22,14 @@ public:
 
   uint TextLimit;  // buffer size for Transfer, terminator included; 0: no limit
 
-protected:
+ protected:
   TStatic();
 };
 
 class OVGUI1_API TEdit : public TStatic {
-public:
-  TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h,
-        uint textLimit = 0, bool multiline = false, TModule* module = nullptr);
+ public:
+  TEdit(TWindow* parent, int id, const char* text, int x, int y, int w, int h, uint textLimit = 0,
+        bool multiline = false, TModule* module = nullptr);
   TEdit(TWindow* parent, int resourceId, uint textLimit = 0, TModule* module = nullptr);
   ~TEdit() override;
 
@@ -46,8 +46,8 @@ public:
   bool IsModified() const;
   void ClearModify();
   int GetNumLines() const;
-  int GetLineIndex(int line) const;      // EM_LINEINDEX
-  int GetLineFromPos(int charPos) const; // EM_LINEFROMCHAR
+  int GetLineIndex(int line) const;       // EM_LINEINDEX
+  int GetLineFromPos(int charPos) const;  // EM_LINEFROMCHAR
   std::string GetLine(int line) const;
   void SetTextLimit(uint limit);
 
@@ -55,14 +55,13 @@ public:
   TValidator* GetValidator() const { return validator_; }
   bool IsValid(bool reportErr = false);
 
-private:
+ private:
   TValidator* validator_ = nullptr;
 };
 
 class OVGUI1_API TGroupBox : public TControl {
-public:
-  TGroupBox(TWindow* parent, int id, const char* text, int x, int y, int w, int h,
-            TModule* module = nullptr);
+ public:
+  TGroupBox(TWindow* parent, int id, const char* text, int x, int y, int w, int h, TModule* module = nullptr);
   TGroupBox(TWindow* parent, int resourceId, TModule* module = nullptr);
   const char* GetClassName() override;
 };

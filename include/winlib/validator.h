@@ -11,10 +11,10 @@ class TWindow;
 enum TTransferDirection { tdGetData, tdSetData, tdSizeData };
 
 class OVGUI1_API TValidator {
-public:
+ public:
   enum {
     voFill = 0x1,
-    voTransfer = 0x2,   // Transfer moves data for the edit control
+    voTransfer = 0x2,  // Transfer moves data for the edit control
     voOnAppend = 0x4,
     voReserved = 0xFFF8,
   };

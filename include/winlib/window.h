@@ -27,30 +27,30 @@ class TModule;
 // being re-created) belong to the published window base of oviui1: this library never
 // sets, clears or reads them. 0x1000 and 0x10000 upwards are left to derived classes.
 enum TWindowFlag : uint32_t {
-  wfAlias = 0x0001,           // wraps a window this object did not create
-  wfAutoCreate = 0x0002,      // created with its parent
-  wfFromResource = 0x0004,    // a control of a dialog template
-  wfShrinkToClient = 0x0008,  // frame sizes itself around its client
-  wfMainWindow = 0x0010,      // the application's main window
-  wfFullyCreated = 0x0020,    // SetupWindow has run
-  wfPredefinedClass = 0x0040, // a system class (BUTTON, EDIT, ...) subclassed by us
-  wfTransfer = 0x0080,        // takes part in TransferData
-  wfModalWindow = 0x0100,     // running in BeginModal
-  wfDetached = 0x0200,        // handle gone (WM_NCDESTROY seen)
+  wfAlias = 0x0001,            // wraps a window this object did not create
+  wfAutoCreate = 0x0002,       // created with its parent
+  wfFromResource = 0x0004,     // a control of a dialog template
+  wfShrinkToClient = 0x0008,   // frame sizes itself around its client
+  wfMainWindow = 0x0010,       // the application's main window
+  wfFullyCreated = 0x0020,     // SetupWindow has run
+  wfPredefinedClass = 0x0040,  // a system class (BUTTON, EDIT, ...) subclassed by us
+  wfTransfer = 0x0080,         // takes part in TransferData
+  wfModalWindow = 0x0100,      // running in BeginModal
+  wfDetached = 0x0200,         // handle gone (WM_NCDESTROY seen)
 };
 
 struct TWindowAttr {
   uint32_t Style = 0;
   uint32_t ExStyle = 0;
   int X = 0, Y = 0, W = 0, H = 0;
-  int Id = 0;                       // control id of a child
-  const char* Menu = nullptr;       // menu resource of a top-level window
-  const char* AccelTable = nullptr; // accelerator resource (loaded at creation)
-  void* Param = nullptr;            // lpParam of CreateWindowEx
+  int Id = 0;                        // control id of a child
+  const char* Menu = nullptr;        // menu resource of a top-level window
+  const char* AccelTable = nullptr;  // accelerator resource (loaded at creation)
+  void* Param = nullptr;             // lpParam of CreateWindowEx
 };
 
 class OVGUI1_API TWindow {
-public:
+ public:
   TWindow(TWindow* parent, const char* title = nullptr, TModule* module = nullptr);
   // An alias object for an existing handle: it subclasses the window but never destroys it.
   explicit TWindow(HWND handle, TModule* module = nullptr);
@@ -80,15 +80,15 @@ public:
   void DisableAutoCreate() { ClearFlag(wfAutoCreate); }
 
   // ---- creation and destruction ----
-  virtual bool Create();  // throws TXWindow when the window cannot be made
-  bool CreateWithOwner(TWindow* owner);  // a top-level window owned by owner
+  virtual bool Create();                         // throws TXWindow when the window cannot be made
+  bool CreateWithOwner(TWindow* owner);          // a top-level window owned by owner
   virtual HWND PerformCreate(INT_PTR menuOrId);  // menu handle or control id
-  virtual void SetupWindow();    // after the handle exists: creates auto-create children
-  virtual void CleanupWindow();  // before the handle goes (WM_DESTROY)
+  virtual void SetupWindow();                    // after the handle exists: creates auto-create children
+  virtual void CleanupWindow();                  // before the handle goes (WM_DESTROY)
   virtual void Destroy(int retVal = 0);
   virtual void CloseWindow(int retVal = 0);  // CanClose, then Destroy
-  void ShutDownWindow(int retVal = 0);        // Destroy and delete the object later
-  virtual bool CanClose();                    // asks the children
+  void ShutDownWindow(int retVal = 0);       // Destroy and delete the object later
+  virtual bool CanClose();                   // asks the children
   bool CreateChildren();
   bool Register();
   virtual const char* GetClassName();
@@ -98,7 +98,7 @@ public:
   int GetId() const { return Attr.Id; }
   void GetHWndState();  // copies the handle's style, position and id into Attr
   void SetParent(TWindow* newParent);
-  void SetStyleTo(uint32_t bits, bool on);  // sets or clears style bits (Attr and handle)
+  void SetStyleTo(uint32_t bits, bool on);             // sets or clears style bits (Attr and handle)
   bool SetCursor(TModule* module, const char* resId);  // module null: a system cursor
   HCURSOR GetCursorHandle() const { return cursor_; }
   void SetBkgndColor(TColor color);
@@ -146,18 +146,26 @@ public:
   bool Show(int cmdShow) { return ShowWindow(cmdShow); }
   bool ShowWindow(int cmdShow);
   bool MoveWindow(int x, int y, int w, int h, bool repaint = false);
-  bool MoveWindow(const TRect& r, bool repaint = false) { return MoveWindow(r.left, r.top, r.Width(), r.Height(), repaint); }
+  bool MoveWindow(const TRect& r, bool repaint = false) {
+    return MoveWindow(r.left, r.top, r.Width(), r.Height(), repaint);
+  }
   bool SetWindowPos(HWND after, int x, int y, int w, int h, uint flags);
   void Invalidate(bool erase = true);
   void InvalidateRect(const TRect& r, bool erase = true);
-  void UpdateWindow() { if (HWindow) ::UpdateWindow(HWindow); }
+  void UpdateWindow() {
+    if (HWindow) ::UpdateWindow(HWindow);
+  }
   TRect GetClientRect() const;
   TRect GetWindowRect() const;
   int GetWindowTextLength() const;
   std::string GetWindowText() const;
   void SetWindowText(const char* text);
-  LRESULT SendMessage(uint msg, WPARAM p1 = 0, LPARAM p2 = 0) const { return ::SendMessageA(HWindow, msg, p1, p2); }
-  bool PostMessage(uint msg, WPARAM p1 = 0, LPARAM p2 = 0) const { return ::PostMessageA(HWindow, msg, p1, p2); }
+  LRESULT SendMessage(uint msg, WPARAM p1 = 0, LPARAM p2 = 0) const {
+    return ::SendMessageA(HWindow, msg, p1, p2);
+  }
+  bool PostMessage(uint msg, WPARAM p1 = 0, LPARAM p2 = 0) const {
+    return ::PostMessageA(HWindow, msg, p1, p2);
+  }
   HWND SetFocus() { return ::SetFocus(HWindow); }
   bool EnableWindow(bool enable) { return ::EnableWindow(HWindow, enable); }
   bool IsWindowEnabled() const { return ::IsWindowEnabled(HWindow); }
@@ -169,8 +177,14 @@ public:
   HWND GetDlgItem(int id) const { return ::GetDlgItem(HWindow, id); }
   UINT_PTR SetTimer(UINT_PTR id, uint ms) { return ::SetTimer(HWindow, id, ms, nullptr); }
   bool KillTimer(UINT_PTR id) { return ::KillTimer(HWindow, id); }
-  TPoint ScreenToClient(TPoint p) const { ::ScreenToClient(HWindow, &p); return p; }
-  TPoint ClientToScreen(TPoint p) const { ::ClientToScreen(HWindow, &p); return p; }
+  TPoint ScreenToClient(TPoint p) const {
+    ::ScreenToClient(HWindow, &p);
+    return p;
+  }
+  TPoint ClientToScreen(TPoint p) const {
+    ::ClientToScreen(HWindow, &p);
+    return p;
+  }
 
   // ---- default handlers (listed in TWindow's response table) ----
   int EvCreate(CREATESTRUCTA& cs);
@@ -216,7 +230,7 @@ public:
   int EvCharToItem(uint key, HWND listBox, uint caretIndex);
   int EvVKeyToItem(uint key, HWND listBox, uint caretIndex);
 
-protected:
+ protected:
   TWindow();  // for classes that reach TWindow as a virtual base: call Init
   void Init(TWindow* parent, const char* title, TModule* module);
 
@@ -237,13 +251,13 @@ protected:
   HACCEL HAccel = nullptr;
   HBRUSH bkgndBrush_ = nullptr;
   void* TransferBuffer = nullptr;
-  HWND owner_ = nullptr;           // owner of a top-level window (CreateWithOwner)
+  HWND owner_ = nullptr;  // owner of a top-level window (CreateWithOwner)
 
   friend LRESULT CALLBACK WlStdWndProc(HWND, UINT, WPARAM, LPARAM);
   friend class TApplication;
   friend class TDialog;
 
-private:
+ private:
   void AddChild(TWindow* child);
   void RemoveChild(TWindow* child);
   HINSTANCE ClassInstance() const;

@@ -23,7 +23,7 @@ const unsigned kNone = BlockArrayWithFreeList<Description>::kNoMoreFree;
 
 // Items are strings; their bytes are the characters.
 class StringTable : public VoidDescriptionTable {
-public:
+ public:
   StringTable(OCLStorage& parent, const char* name = "Table")
       : VoidDescriptionTable(parent, name, 0x7AB1E, 7) {
     owned.reserve(256);
@@ -43,7 +43,7 @@ public:
     return std::string(b.begin(), b.end());
   }
 
-protected:
+ protected:
   void writeItem(OCLStream& s, void* item) override {
     const std::string& text = *static_cast<std::string*>(item);
     if (!text.empty()) s.write(text.data(), ULONG(text.size()));
@@ -58,8 +58,7 @@ std::vector<unsigned char> streamBytes(IStorage* root, const char* sub, const ch
   return out;
 }
 
-void putStream(IStorage* root, const char* sub, const char* name,
-               const std::vector<unsigned char>& bytes) {
+void putStream(IStorage* root, const char* sub, const char* name, const std::vector<unsigned char>& bytes) {
   OCLStorage st(root, sub, 1, kRW);
   OCLStream s(st.storage(), name, 1, kRW);
   s.size(0);
@@ -105,7 +104,7 @@ TEST(DescriptionTable, ShrinkStaysInPlaceGrowMovesToTheEnd) {
   EXPECT_EQ(0u, t.wastedBytes());
   EXPECT_EQ(10u, t.description(b).offset);
 
-  t.setText(b, "BBBB");  // shrinks: same place, 6 bytes wasted
+  t.setText(b, "BBBB");          // shrinks: same place, 6 bytes wasted
   t.setText(a, "AAAAAAAAAAAA");  // grows: moves to the end, its 10 old bytes wasted
   t.write();
   EXPECT_EQ(10u, t.description(b).offset);
@@ -229,14 +228,13 @@ TEST(DescriptionTable, GoldenTableStream) {
 // Free-list and addressing cases on the array alone.
 TEST(DescriptionTable, FreeListAndBlockAddressing) {
   struct Op {
-    char what;         // 'n' nextFree, 'f' setFree
-    unsigned index;    // for 'f'; for 'n' the index expected
-    unsigned count;    // count() afterwards
-    unsigned head;     // free-list head afterwards
+    char what;       // 'n' nextFree, 'f' setFree
+    unsigned index;  // for 'f'; for 'n' the index expected
+    unsigned count;  // count() afterwards
+    unsigned head;   // free-list head afterwards
   } ops[] = {
-      {'n', 0, 4, 1},      {'n', 1, 4, 2},  {'f', 0, 4, 0}, {'n', 0, 4, 2},
-      {'n', 2, 4, 3},      {'n', 3, 4, kNone}, {'n', 4, 8, 5}, {'f', 2, 8, 2},
-      {'f', 3, 8, 3},      {'n', 3, 8, 2},  {'n', 2, 8, 5}, {'n', 5, 8, 6},
+      {'n', 0, 4, 1}, {'n', 1, 4, 2}, {'f', 0, 4, 0}, {'n', 0, 4, 2}, {'n', 2, 4, 3}, {'n', 3, 4, kNone},
+      {'n', 4, 8, 5}, {'f', 2, 8, 2}, {'f', 3, 8, 3}, {'n', 3, 8, 2}, {'n', 2, 8, 5}, {'n', 5, 8, 6},
   };
   BlockArrayWithFreeList<Description> a(4);
   for (const Op& op : ops) {
@@ -334,7 +332,7 @@ struct FaultPlan {
 };
 
 class FaultStream : public IStream {
-public:
+ public:
   FaultStream(IStream* inner, FaultPlan* plan) : inner_(inner), plan_(plan) { inner_->AddRef(); }
   virtual ~FaultStream() { inner_->Release(); }
 
@@ -353,9 +351,7 @@ public:
     if (!n) delete this;
     return n;
   }
-  HRESULT STDMETHODCALLTYPE Read(void* p, ULONG n, ULONG* got) override {
-    return inner_->Read(p, n, got);
-  }
+  HRESULT STDMETHODCALLTYPE Read(void* p, ULONG n, ULONG* got) override { return inner_->Read(p, n, got); }
   HRESULT STDMETHODCALLTYPE Write(const void* p, ULONG n, ULONG* put) override {
     if (plan_->hit()) {
       ULONG half = 0;
@@ -397,14 +393,14 @@ public:
   HRESULT STDMETHODCALLTYPE Stat(STATSTG* st, DWORD f) override { return inner_->Stat(st, f); }
   HRESULT STDMETHODCALLTYPE Clone(IStream** out) override { return inner_->Clone(out); }
 
-private:
+ private:
   IStream* inner_;
   FaultPlan* plan_;
   ULONG refs_ = 1;
 };
 
 class FaultStorage : public IStorage {
-public:
+ public:
   FaultStorage(IStorage* inner, FaultPlan* plan) : inner_(inner), plan_(plan) { inner_->AddRef(); }
   virtual ~FaultStorage() { inner_->Release(); }
 
@@ -448,8 +444,8 @@ public:
     if (SUCCEEDED(hr)) *out = wrap(s);
     return hr;
   }
-  HRESULT STDMETHODCALLTYPE OpenStorage(const OLECHAR* name, IStorage* prio, DWORD mode,
-                                        SNB excl, DWORD r, IStorage** out) override {
+  HRESULT STDMETHODCALLTYPE OpenStorage(const OLECHAR* name, IStorage* prio, DWORD mode, SNB excl, DWORD r,
+                                        IStorage** out) override {
     *out = nullptr;
     IStorage* s = nullptr;
     HRESULT hr = inner_->OpenStorage(name, prio, mode, excl, r, &s);
@@ -459,14 +455,13 @@ public:
   HRESULT STDMETHODCALLTYPE CopyTo(DWORD n, const IID* ex, SNB snb, IStorage* dest) override {
     return inner_->CopyTo(n, ex, snb, dest);
   }
-  HRESULT STDMETHODCALLTYPE MoveElementTo(const OLECHAR* name, IStorage* dest,
-                                          const OLECHAR* newName, DWORD f) override {
+  HRESULT STDMETHODCALLTYPE MoveElementTo(const OLECHAR* name, IStorage* dest, const OLECHAR* newName,
+                                          DWORD f) override {
     return inner_->MoveElementTo(name, dest, newName, f);
   }
   HRESULT STDMETHODCALLTYPE Commit(DWORD f) override { return inner_->Commit(f); }
   HRESULT STDMETHODCALLTYPE Revert() override { return inner_->Revert(); }
-  HRESULT STDMETHODCALLTYPE EnumElements(DWORD r1, void* r2, DWORD r3,
-                                         IEnumSTATSTG** out) override {
+  HRESULT STDMETHODCALLTYPE EnumElements(DWORD r1, void* r2, DWORD r3, IEnumSTATSTG** out) override {
     return inner_->EnumElements(r1, r2, r3, out);
   }
   HRESULT STDMETHODCALLTYPE DestroyElement(const OLECHAR* name) override {
@@ -475,17 +470,15 @@ public:
   HRESULT STDMETHODCALLTYPE RenameElement(const OLECHAR* from, const OLECHAR* to) override {
     return plan_->hit() ? STG_E_ACCESSDENIED : inner_->RenameElement(from, to);
   }
-  HRESULT STDMETHODCALLTYPE SetElementTimes(const OLECHAR* name, const FILETIME* c,
-                                            const FILETIME* a, const FILETIME* m) override {
+  HRESULT STDMETHODCALLTYPE SetElementTimes(const OLECHAR* name, const FILETIME* c, const FILETIME* a,
+                                            const FILETIME* m) override {
     return inner_->SetElementTimes(name, c, a, m);
   }
   HRESULT STDMETHODCALLTYPE SetClass(REFCLSID id) override { return inner_->SetClass(id); }
-  HRESULT STDMETHODCALLTYPE SetStateBits(DWORD b, DWORD m) override {
-    return inner_->SetStateBits(b, m);
-  }
+  HRESULT STDMETHODCALLTYPE SetStateBits(DWORD b, DWORD m) override { return inner_->SetStateBits(b, m); }
   HRESULT STDMETHODCALLTYPE Stat(STATSTG* st, DWORD f) override { return inner_->Stat(st, f); }
 
-private:
+ private:
   IStream* wrap(IStream* s) {
     IStream* w = new FaultStream(s, plan_);
     s->Release();
@@ -556,8 +549,7 @@ TEST(DescriptionTable, FullWriteFailingAtEveryStepKeepsOldOrNew) {
         t.fullWrite();
       } catch (const OCLStreamException& e) {
         threw = true;
-        EXPECT_NE(std::string::npos, std::string(e.what()).find("Description table: "))
-            << e.what();
+        EXPECT_NE(std::string::npos, std::string(e.what()).find("Description table: ")) << e.what();
       }
       plan.armed = false;
       // The last step drops the old items; its failure only leaves them for the next open.

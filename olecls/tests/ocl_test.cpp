@@ -15,8 +15,7 @@
 #include "utils/xexception.h"
 
 TEST(OCL, LibraryRegisteredItselfWhenLoaded) {
-  EXPECT_NE(nullptr, strstr(DLLUtils::AttachedDLLs().data(), "ovole:"))
-      << DLLUtils::AttachedDLLs().data();
+  EXPECT_NE(nullptr, strstr(DLLUtils::AttachedDLLs().data(), "ovole:")) << DLLUtils::AttachedDLLs().data();
 }
 
 TEST(OCL, InitialisesOleAndHoldsTheTaskAllocator) {
@@ -53,7 +52,7 @@ namespace {
 
 // The least data object OLE accepts on the clipboard: it offers CF_TEXT and renders it.
 class TextData : public IDataObject {
-public:
+ public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
       *out = this;
@@ -93,9 +92,7 @@ public:
     return OLE_E_ADVISENOTSUPPORTED;
   }
   HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
-    return OLE_E_ADVISENOTSUPPORTED;
-  }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
   LONG refs = 1;
 };
 
@@ -126,14 +123,16 @@ TEST(OleResult, FailureTextFillsInTheContextAndIsNeverAFormat) {
   char text[1024];
   struct Case {
     HRESULT hr;
-  } cases[] = {{STG_E_FILENOTFOUND}, {STG_E_ACCESSDENIED}, {E_NOINTERFACE},
+  } cases[] = {{STG_E_FILENOTFOUND},
+               {STG_E_ACCESSDENIED},
+               {E_NOINTERFACE},
                {HRESULT(0x800700C1)} /* "... for %1." */,
                {HRESULT(0x8007013D)} /* "... 0x%1 ... %2." */};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.hr);
     EXPECT_TRUE(OleResult::Check(c.hr, "C:\\data\\my%sfile.ole"));
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             DWORD(c.hr), 0x400, text, sizeof text, nullptr);
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, DWORD(c.hr),
+                             0x400, text, sizeof text, nullptr);
     if (n == 0) {
       char expect[64];
       snprintf(expect, sizeof expect, "OLE error 0x%08lX: C:\\data\\my%%sfile.ole",
@@ -196,10 +195,18 @@ TEST(StringConversion, NullBufferOrZeroSizeIsAnAssertion) {
   for (const Case& c : cases) {
     try {
       switch (c.which) {
-        case 0: str2wide("x", nullptr, 4); break;
-        case 1: str2wide("x", w, 0); break;
-        case 2: wide2str(L"x", nullptr, 4); break;
-        case 3: wide2str(L"x", s, 0); break;
+        case 0:
+          str2wide("x", nullptr, 4);
+          break;
+        case 1:
+          str2wide("x", w, 0);
+          break;
+        case 2:
+          wide2str(L"x", nullptr, 4);
+          break;
+        case 3:
+          wide2str(L"x", s, 0);
+          break;
       }
       ADD_FAILURE() << c.condition << " did not assert";
     } catch (const XAssert& e) {

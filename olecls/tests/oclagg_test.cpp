@@ -130,9 +130,9 @@ namespace {
 // A published-style object: the persist-stream interface first, its aggregate as a
 // virtual base, and one further part (IPersist) supplied through OCLagg.
 class Widget : public OCLPersistStream {
-public:
+ public:
   class Persist : public OCLagg<IPersist, OCL_IID::iidIPersist> {
-  public:
+   public:
     using OCLagg::OCLagg;
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* id) override {
       *id = IID_IDispatch;

@@ -16,14 +16,14 @@
 namespace {
 
 class CountingServer : public DllServer {
-public:
+ public:
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }
   ULONG refs = 0;
 };
 
 class NoInstances : public OCLFactory {
-public:
+ public:
   using OCLFactory::OCLFactory;
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID, void** out) override {
     *out = nullptr;
@@ -86,13 +86,12 @@ TEST(OCLFactory, ForwardsReferencesAndLocksToTheServer) {
 namespace {
 
 const char kServerClsid[] = "{6C1E42A0-5B7D-4F1B-9C33-0B9D0E5A7101}";
-const CLSID kServerId = {0x6C1E42A0, 0x5B7D, 0x4F1B,
-                         {0x9C, 0x33, 0x0B, 0x9D, 0x0E, 0x5A, 0x71, 0x01}};
+const CLSID kServerId = {0x6C1E42A0, 0x5B7D, 0x4F1B, {0x9C, 0x33, 0x0B, 0x9D, 0x0E, 0x5A, 0x71, 0x01}};
 const char kServerDll[] = "ovoletestsrv.dll";
 
 // Registers the test server's class for in-process use, and removes it again.
 class Registration {
-public:
+ public:
   Registration() {
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -100,19 +99,18 @@ public:
     dir.resize(dir.find_last_of('\\') + 1);
     std::string dll = dir + kServerDll;
     HKEY key;
-    ok_ = RegCreateKeyExA(HKEY_CLASSES_ROOT, (key_ + "\\InprocServer32").c_str(), 0, nullptr, 0,
-                          KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS;
+    ok_ = RegCreateKeyExA(HKEY_CLASSES_ROOT, (key_ + "\\InprocServer32").c_str(), 0, nullptr, 0, KEY_WRITE,
+                          nullptr, &key, nullptr) == ERROR_SUCCESS;
     if (!ok_) return;
     RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dll.c_str()),
                    DWORD(dll.size() + 1));
-    RegSetValueExA(key, "ThreadingModel", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>("Apartment"), 10);
+    RegSetValueExA(key, "ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>("Apartment"), 10);
     RegCloseKey(key);
   }
   ~Registration() { RegDeleteTreeA(HKEY_CLASSES_ROOT, key_.c_str()); }
   bool ok() const { return ok_; }
 
-private:
+ private:
   std::string key_ = std::string("CLSID\\") + kServerClsid;
   bool ok_;
 };
@@ -133,7 +131,7 @@ Counts serverCounts() {
 }
 
 class ServedByOle : public testing::Test {
-protected:
+ protected:
   OCL ocl_;
   Registration reg_;
 };

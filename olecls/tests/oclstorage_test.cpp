@@ -17,9 +17,7 @@ namespace {
 
 const unsigned long kRW = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
 
-bool exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string pathOf(OCLStorage& stg) {
   char* p = stg.GetStoragePath();

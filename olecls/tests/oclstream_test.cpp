@@ -49,16 +49,16 @@ void writeEveryValue(OCLStream& s) {
 
 // Every value in the order writeEveryValue writes them.
 const char kGolden[] =
-    "78 56 34 12 "               // ULONG
-    "ef be "                     // USHORT
-    "7f "                        // UCHAR
-    "00 00 c0 3f "               // float 1.5
-    "00 00 00 00 00 00 02 c0 "   // double -2.25
-    "01 02 03 "                  // raw bytes
+    "78 56 34 12 "                          // ULONG
+    "ef be "                                // USHORT
+    "7f "                                   // UCHAR
+    "00 00 c0 3f "                          // float 1.5
+    "00 00 00 00 00 00 02 c0 "              // double -2.25
+    "01 02 03 "                             // raw bytes
     "08 00 00 00 4f 72 76 61 6e 65 6c 00 "  // "Orvanel"
-    "01 00 00 00 00 "            // ""
-    "00 00 00 00 "               // null string
-    "ff ff ff ff";               // -1
+    "01 00 00 00 00 "                       // ""
+    "00 00 00 00 "                          // null string
+    "ff ff ff ff";                          // -1
 
 void readEveryValue(OCLStream& s) {
   s.seekTo(0);

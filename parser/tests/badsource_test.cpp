@@ -57,25 +57,32 @@ std::string ManyNames(int n) {
 TEST(BadSource, ArraysBeyondMemoryAreRefusedOnTheirLine) {
   StoreSession session;
   const Case cases[] = {
-      {"ReDim over the whole Long range", "Function T()\n Dim a() As Long\n ReDim a(-2147483647 - 1 To 2147483647)\n T = 1\nEnd Function\n",
+      {"ReDim over the whole Long range",
+       "Function T()\n Dim a() As Long\n ReDim a(-2147483647 - 1 To 2147483647)\n T = 1\nEnd Function\n",
        "Array too large.", 3, nullptr},
-      {"Dim of 2^31 elements", "Function T()\n Dim a(2147483647) As Long\n T = 1\nEnd Function\n", "Array too large.", 0, nullptr},
-      {"Dim of nearly 2^32 elements", "Function T()\n Dim a(-2147483647 To 2147483647) As Long\n T = 1\nEnd Function\n",
+      {"Dim of 2^31 elements", "Function T()\n Dim a(2147483647) As Long\n T = 1\nEnd Function\n",
        "Array too large.", 0, nullptr},
-      {"ReDim of two dimensions", "Function T()\n Dim a() As Long\n ReDim a(2147483647, 2)\n T = 1\nEnd Function\n",
-       "Array too large.", 3, nullptr},
-      {"capped by bytes, not cells", "Function T()\n Dim a() As Long\n\n ReDim a(100000000)\n T = 1\nEnd Function\n",
-       "Array too large.", 4, nullptr},
+      {"Dim of nearly 2^32 elements",
+       "Function T()\n Dim a(-2147483647 To 2147483647) As Long\n T = 1\nEnd Function\n", "Array too large.",
+       0, nullptr},
+      {"ReDim of two dimensions",
+       "Function T()\n Dim a() As Long\n ReDim a(2147483647, 2)\n T = 1\nEnd Function\n", "Array too large.",
+       3, nullptr},
+      {"capped by bytes, not cells",
+       "Function T()\n Dim a() As Long\n\n ReDim a(100000000)\n T = 1\nEnd Function\n", "Array too large.", 4,
+       nullptr},
       {"inverted bounds", "Function T()\n Dim a() As Long\n ReDim a(0 To -5)\n T = 1\nEnd Function\n",
        "inverted", 3, nullptr},
-      {"an empty dimension stays allowed", "Function T()\n Dim a() As Long\n ReDim a(-1)\n T = UBound(a)\nEnd Function\n",
-       nullptr, 0, "-1"},
+      {"an empty dimension stays allowed",
+       "Function T()\n Dim a() As Long\n ReDim a(-1)\n T = UBound(a)\nEnd Function\n", nullptr, 0, "-1"},
       {"the largest array still works",
-       "Function T()\n Dim a() As Long\n ReDim a(-2147483647 To -2147483000)\n a(-2147483001) = 4\n T = a(-2147483001)\nEnd Function\n",
+       "Function T()\n Dim a() As Long\n ReDim a(-2147483647 To -2147483000)\n a(-2147483001) = 4\n T = "
+       "a(-2147483001)\nEnd Function\n",
        nullptr, 0, "4"},
       {"a caught Array too large leaves the program going",
-       "Function T()\n Dim a() As Long\n Try\n  ReDim a(2147483647)\n Catch\n  T = 7\n End Try\nEnd Function\n", nullptr,
-       0, "7"},
+       "Function T()\n Dim a() As Long\n Try\n  ReDim a(2147483647)\n Catch\n  T = 7\n End Try\nEnd "
+       "Function\n",
+       nullptr, 0, "7"},
   };
   for (const Case& c : cases) Check(c);
 }
@@ -92,28 +99,34 @@ TEST(BadSource, CompilingRefusesWhatItCannotHold) {
       {"NUL in the declarations", nul, "invalid character (0)", 1, nullptr},
       {"NUL in a procedure", nulInProc, "invalid character (0)", 2, nullptr},
       {"more than 32,766 names", ManyNames(33000), "Too many different names", 32767, nullptr},
-      {"too many dimensions in a declaration", "Function T()\n Dim a(1,1,1,1,1,1,1,1,1) As Long\n T = 1\nEnd Function\n",
+      {"too many dimensions in a declaration",
+       "Function T()\n Dim a(1,1,1,1,1,1,1,1,1) As Long\n T = 1\nEnd Function\n",
        "Too many array dimensions.", 2, nullptr},
-      {"constant overflow", "Const c As Integer = 99999\n\nFunction T()\n T = c\nEnd Function\n", "", 1, nullptr},
-      {"a second procedure of the same name", "Function T()\n T = 1\nEnd Function\n\nFunction T()\n T = 2\nEnd Function\n",
-       "already defined", 5, nullptr},
-      {"inverted bounds in a declaration", "Function T()\n Dim a(0 To -5) As Long\n T = 1\nEnd Function\n", "inverted", 2,
+      {"constant overflow", "Const c As Integer = 99999\n\nFunction T()\n T = c\nEnd Function\n", "", 1,
        nullptr},
-      {"Array too large in a module declaration", "Dim g(2147483647) As Long\n\nFunction T()\n T = g(0)\nEnd Function\n",
-       "Array too large.", 1, nullptr},
+      {"a second procedure of the same name",
+       "Function T()\n T = 1\nEnd Function\n\nFunction T()\n T = 2\nEnd Function\n", "already defined", 5,
+       nullptr},
+      {"inverted bounds in a declaration", "Function T()\n Dim a(0 To -5) As Long\n T = 1\nEnd Function\n",
+       "inverted", 2, nullptr},
+      {"Array too large in a module declaration",
+       "Dim g(2147483647) As Long\n\nFunction T()\n T = g(0)\nEnd Function\n", "Array too large.", 1,
+       nullptr},
   };
   for (const Case& c : cases) Check(c);
 }
 
 TEST(BadSource, ErrorInAProcedureOfATypeGivesItsFileLine) {
   StoreSession session;
-  Check({"Type procedure", "Type P\n Dim x As Long\n Function F()\n  Dim a(2) As Long\n  a(7) = 1\n End Function\nEnd Type\n\nFunction T()\n T = P.F()\nEnd Function\n",
+  Check({"Type procedure",
+         "Type P\n Dim x As Long\n Function F()\n  Dim a(2) As Long\n  a(7) = 1\n End Function\nEnd "
+         "Type\n\nFunction T()\n T = P.F()\nEnd Function\n",
          "Index out of range", 5, nullptr});
 }
 
 // A method that fails to allocate, as a big allocation would.
 class Hog : public MethodField {
-public:
+ public:
   Hog() : MethodField("Take") {}
   Value* invoke(InterObjRep&, ValueList*, int) override { throw std::bad_alloc(); }
 };
@@ -127,10 +140,14 @@ TEST(BadSource, OutOfMemoryIsACatchableError) {
     hog->addField(new Hog, nullptr);
   }
   const Case cases[] = {
-      {"caught", "Function T()\n Try\n  Hog.Take\n  T = 1\n Catch OutOfMemory\n  T = 2\n End Try\nEnd Function\n", nullptr, 0, "2"},
-      {"uncaught, with its line", "Function T()\n T = 1\n Hog.Take\nEnd Function\n", "Out of memory.", 3, nullptr},
+      {"caught",
+       "Function T()\n Try\n  Hog.Take\n  T = 1\n Catch OutOfMemory\n  T = 2\n End Try\nEnd Function\n",
+       nullptr, 0, "2"},
+      {"uncaught, with its line", "Function T()\n T = 1\n Hog.Take\nEnd Function\n", "Out of memory.", 3,
+       nullptr},
       // The store goes on after it.
-      {"afterwards", "Function T()\n Dim s As String\n s = \"ab\" & \"cd\"\n T = Len(s)\nEnd Function\n", nullptr, 0, "4"},
+      {"afterwards", "Function T()\n Dim s As String\n s = \"ab\" & \"cd\"\n T = Len(s)\nEnd Function\n",
+       nullptr, 0, "4"},
   };
   for (const Case& c : cases) Check(c);
   ObjectStore::UnloadModule(m, 1);

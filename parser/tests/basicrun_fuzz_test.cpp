@@ -30,7 +30,7 @@ unsigned long EnvNumber(const char* name, unsigned long fallback) {
 
 // Stops a program that runs too long, as the user's break would.
 class BreakingApp : public StoreApplication {
-public:
+ public:
   Printable* FindPrintTarget() override { return &CapturedPrint::Target(); }
   void PollUserBreak() override {
     if (GetTickCount() - started > 1000) throw TerminateExecution();
@@ -45,7 +45,8 @@ const char* const kSeeds[] = {
     " T = UCase(s) & Str(Len(s))\nEnd Function\n",
     "Function T()\n Dim n As Long\n Do While n < 20\n  n = n + 3\n  If n Mod 2 = 0 Then\n   n = n + 1\n"
     "  ElseIf n > 15 Then\n   Exit Do\n  Else\n   n = n - 1\n  End If\n Loop\n T = n\nEnd Function\n",
-    "Function F(x As Long) As Long\n If x < 2 Then\n  F = 1\n Else\n  F = x * F(x - 1)\n End If\nEnd Function\n"
+    "Function F(x As Long) As Long\n If x < 2 Then\n  F = 1\n Else\n  F = x * F(x - 1)\n End If\nEnd "
+    "Function\n"
     "\nFunction T()\n T = F(6)\nEnd Function\n",
     "Function T()\n Dim k As Long\n Select Case 3\n  Case 1, 2\n   k = 1\n  Case 3 To 5\n   k = 2\n"
     "  Case Else\n   k = 3\n End Select\n T = k\nEnd Function\n",
@@ -61,12 +62,76 @@ const char* const kSeeds[] = {
 };
 
 const char* const kWords[] = {
-    "If", "Then", "Else", "End If", "Do", "Loop", "For", "Next", "Select Case", "Case", "End Select",
-    "Try", "Catch", "End Try", "Dim", "ReDim", "Preserve", "As", "Long", "String", "Function", "Sub",
-    "End Function", "End Sub", "Type", "End Type", "(", ")", ",", ":", "=", "&", "\"", "'", "Me",
-    "Nothing", "New", "2147483647", "-2147483648", "1E308", "&HFFFFFFFF", "32767", "0", "-1",
-    "a(", "T =", "Exit Do", "GoTo", "With", "End With", "Const", "Declare", "Throw", "Print",
-    "To", "Step", "Mod", "\\", "/", "^", "Not", "And", "Or", "Xor", ".", "#", "!", "@", "$", "%",
+    "If",
+    "Then",
+    "Else",
+    "End If",
+    "Do",
+    "Loop",
+    "For",
+    "Next",
+    "Select Case",
+    "Case",
+    "End Select",
+    "Try",
+    "Catch",
+    "End Try",
+    "Dim",
+    "ReDim",
+    "Preserve",
+    "As",
+    "Long",
+    "String",
+    "Function",
+    "Sub",
+    "End Function",
+    "End Sub",
+    "Type",
+    "End Type",
+    "(",
+    ")",
+    ",",
+    ":",
+    "=",
+    "&",
+    "\"",
+    "'",
+    "Me",
+    "Nothing",
+    "New",
+    "2147483647",
+    "-2147483648",
+    "1E308",
+    "&HFFFFFFFF",
+    "32767",
+    "0",
+    "-1",
+    "a(",
+    "T =",
+    "Exit Do",
+    "GoTo",
+    "With",
+    "End With",
+    "Const",
+    "Declare",
+    "Throw",
+    "Print",
+    "To",
+    "Step",
+    "Mod",
+    "\\",
+    "/",
+    "^",
+    "Not",
+    "And",
+    "Or",
+    "Xor",
+    ".",
+    "#",
+    "!",
+    "@",
+    "$",
+    "%",
 };
 
 std::vector<std::string> Lines(const std::string& s) {
@@ -156,14 +221,15 @@ std::string Generate(testkit::FuzzRandom& rng) {
       return s + "End Function\n";
     }
     case 1: {  // an array of extreme bounds
-      const char* bounds[] = {"2147483647", "-2147483648 To 2147483647", "0 To -5", "2147483647, 2",
-                              "-1", "100000, 100000", "5, 5, 5, 5, 5, 5, 5, 5, 5", "1 To 0"};
+      const char* bounds[] = {"2147483647",     "-2147483648 To 2147483647", "0 To -5", "2147483647, 2", "-1",
+                              "100000, 100000", "5, 5, 5, 5, 5, 5, 5, 5, 5", "1 To 0"};
       return std::string("Function T()\n Dim a() As Long\n ReDim a(") + bounds[rng.Below(8)] +
              ")\n T = UBound(a)\nEnd Function\n";
     }
     case 2: {  // deep expressions
       unsigned depth = 1 + rng.Below(300);
-      return "Function T()\n T = " + std::string(depth, '(') + "1" + std::string(depth, ')') + "\nEnd Function\n";
+      return "Function T()\n T = " + std::string(depth, '(') + "1" + std::string(depth, ')') +
+             "\nEnd Function\n";
     }
     case 3: {  // many names
       unsigned n = 1 + rng.Below(2000);
@@ -172,7 +238,8 @@ std::string Generate(testkit::FuzzRandom& rng) {
       return s + " T = v0\nEnd Function\n";
     }
     default: {  // deep recursion
-      return "Function F(x As Long) As Long\n F = F(x + 1)\nEnd Function\n\nFunction T()\n T = F(0)\nEnd Function\n";
+      return "Function F(x As Long) As Long\n F = F(x + 1)\nEnd Function\n\nFunction T()\n T = F(0)\nEnd "
+             "Function\n";
     }
   }
 }
@@ -208,7 +275,8 @@ TEST(BasicFuzz, SourcesRunOrStopWithAClearError) {
   int results = 0, errors = 0, stopped = 0;
   std::vector<std::string> failures;
   for (unsigned long i = 0; i < cases; ++i) {
-    std::string source = i % 5 == 4 ? Generate(rng) : Mutate(rng, kSeeds[rng.Below(sizeof kSeeds / sizeof kSeeds[0])]);
+    std::string source =
+        i % 5 == 4 ? Generate(rng) : Mutate(rng, kSeeds[rng.Below(sizeof kSeeds / sizeof kSeeds[0])]);
     guard.Begin("Basic source:\n" + source);
     app.started = GetTickCount();
     BasicOutcome out = BasicRunner::CompileAndRun(source, "T");
@@ -218,13 +286,15 @@ TEST(BasicFuzz, SourcesRunOrStopWithAClearError) {
     } else if (out.error.find("Execution terminated") != std::string::npos) {
       ++stopped;
     } else if (out.error.empty() || testkit::LooksLikeAnAssertion(out.error)) {
-      failures.push_back("error \"" + out.error + "\"; the smallest source that fails so:\n" + Minimal(guard, app, source));
+      failures.push_back("error \"" + out.error + "\"; the smallest source that fails so:\n" +
+                         Minimal(guard, app, source));
     } else {
       ++errors;
     }
   }
-  std::printf("Basic source fuzz: %lu cases, %d results, %d clear errors, %d stopped by the break, %d failed\n",
-              cases, results, errors, stopped, int(failures.size()));
+  std::printf(
+      "Basic source fuzz: %lu cases, %d results, %d clear errors, %d stopped by the break, %d failed\n",
+      cases, results, errors, stopped, int(failures.size()));
   for (size_t i = 0; i < failures.size() && i < 20; ++i) ADD_FAILURE() << failures[i];
   EXPECT_TRUE(failures.empty());
 }

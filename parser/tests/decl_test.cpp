@@ -93,8 +93,7 @@ TEST(ParserDeclarations, DataFields) {
     EXPECT_EQ(c.fieldClass, CLASS_OF(f));
     std::string decl = c.decl;
     size_t at = decl.find(' ') + 1;
-    EXPECT_EQ(decl.substr(at, decl.find_first_not_of("abcdefghijklmnopqrstuvwxyz", at) - at),
-              f->name());
+    EXPECT_EQ(decl.substr(at, decl.find_first_not_of("abcdefghijklmnopqrstuvwxyz", at) - at), f->name());
     EXPECT_EQ(c.typeCode, f->typeCode());
     EXPECT_STREQ(c.className, f->className());
     if (c.dims >= 0) {
@@ -156,7 +155,10 @@ TEST(ParserDeclarations, MismatchCarriesItsLine) {
 }
 
 TEST(ParserDeclarations, ConstantsConvertAndCheckRange) {
-  struct C { const char* text; const char* want; };
+  struct C {
+    const char* text;
+    const char* want;
+  };
   const C cases[] = {
       {"Function T() As Single\n Const k! = 1\n T = k / 4\nEnd Function\n", "0.25"},
       {"Function T()\n Const k% = 1.5\n T = k\nEnd Function\n",
@@ -193,8 +195,7 @@ TEST(ParserDeclarations, PropertyDeclareEvent) {
   EXPECT_EQ("CDLLFuncField", CLASS_OF(d));
   EXPECT_EQ(2, d->typeCode());
   delete d;
-  Field* d2 = ParserParseDeclare(
-      "Declare Sub Sleep Lib \"kernel32\" Alias \"Sleep\" (ByVal ms As Long)");
+  Field* d2 = ParserParseDeclare("Declare Sub Sleep Lib \"kernel32\" Alias \"Sleep\" (ByVal ms As Long)");
   ASSERT_NE(nullptr, d2);
   EXPECT_EQ("CDLLProcField", CLASS_OF(d2));
   EXPECT_EQ(1, static_cast<MethodField*>(d2)->parmCount());
@@ -252,11 +253,12 @@ TEST(ParserDeclarations, TypeBlocks) {
   StoreSession s;
   BasicRunner r;
   BasicOutcome out;
-  ASSERT_TRUE(r.compile("Type Point\n Dim x As Long\n Dim y As Long\n"
-                        " Function Sum() As Long\n  Sum = x + y\n End Function\n"
-                        "End Type\n"
-                        "Function T()\n Point.x = 2\n Point.y = 5\n T = Point.Sum()\nEnd Function\n",
-                        out))
+  ASSERT_TRUE(
+      r.compile("Type Point\n Dim x As Long\n Dim y As Long\n"
+                " Function Sum() As Long\n  Sum = x + y\n End Function\n"
+                "End Type\n"
+                "Function T()\n Point.x = 2\n Point.y = 5\n T = Point.Sum()\nEnd Function\n",
+                out))
       << out.error;
   Field* f = r.object()->findField("Point");
   ASSERT_NE(nullptr, f);

@@ -75,8 +75,8 @@ TEST(ParserTermination, UnclosedAndMismatchedBlocks) {
   StoreSession session;
   for (const TermCase& c : kTermination) {
     SCOPED_TRACE(c.text);
-    std::string want = std::string("Error in termination of ") + c.construct + " block\n" +
-                       "Expected '" + c.expected + "' received: '" + c.received + "'\n";
+    std::string want = std::string("Error in termination of ") + c.construct + " block\n" + "Expected '" +
+                       c.expected + "' received: '" + c.received + "'\n";
     EXPECT_EQ(want, CompileError(c.text));
   }
 }
@@ -154,19 +154,15 @@ TEST(ParserEntry, MissingEntityMessages) {
     }
     return "";
   };
-  EXPECT_EQ("No property declaration available.",
-            message([] { ParserParseProperty("Dim x As Long"); }));
-  EXPECT_EQ("No Declare statement available.",
-            message([] { ParserParseDeclare("Dim x As Long"); }));
-  EXPECT_EQ("No declaration available.",
-            message([] { ParserParseInterDataField("x = 1"); }));
+  EXPECT_EQ("No property declaration available.", message([] { ParserParseProperty("Dim x As Long"); }));
+  EXPECT_EQ("No Declare statement available.", message([] { ParserParseDeclare("Dim x As Long"); }));
+  EXPECT_EQ("No declaration available.", message([] { ParserParseInterDataField("x = 1"); }));
   EXPECT_EQ("Too many variables in declaration, expected only one.",
             message([] { ParserParseInterDataField("Dim x, y As Long"); }));
   EXPECT_EQ("Too many variables in declaration, expected only one.",
             message([] { ParserParseInterDataField("Dim x As Long, y As Long"); }));
   InterObj obj(new InterObjRep(nullptr, "Events", 254));
-  EXPECT_EQ("No event declaration available.",
-            message([&] { ParserParseEvent("Sub Click()", obj); }));
+  EXPECT_EQ("No event declaration available.", message([&] { ParserParseEvent("Sub Click()", obj); }));
   EXPECT_EQ("No procedure declaration available.", message([] {
               InterProcField* p = nullptr;
               char text[] = "Dim x";
@@ -196,7 +192,10 @@ TEST(ParserEntry, TokensOfALine) {
   StoreSession session;
   std::istringstream in("x = Len(\"ab\") ' note\n\nNext\n");
   ParserStart(&in);
-  struct Tok { short token; int start, end; };
+  struct Tok {
+    short token;
+    int start, end;
+  };
   std::vector<Tok> toks;
   for (int i = 0; i < 12; ++i) {
     int s = 0, e = 0;
@@ -227,7 +226,8 @@ TEST(ParserEntry, TokensOfALine) {
 // With no text, procedures come one after another from the stream ParserStart set.
 TEST(ParserEntry, ProceduresFromAStream) {
   StoreSession session;
-  std::istringstream in("' two procedures\nSub A\n x = 1\nEnd Sub\n\nFunction B() As Long\n B = 2\nEnd Function\n");
+  std::istringstream in(
+      "' two procedures\nSub A\n x = 1\nEnd Sub\n\nFunction B() As Long\n B = 2\nEnd Function\n");
   ParserStart(&in);
   InterProcField* a = nullptr;
   InterProcField* b = nullptr;

@@ -172,8 +172,7 @@ const BuildCase kBuilds[] = {
     {"If a Then x = 1 Else x = 2\n", "SimpleIfThen", 3},
     {"If a Then x = 1\n", "SimpleIfThen", 2},
     {"Select Case x\nEnd Select\n", "SelectCase", 1},
-    {"Select Case x\nCase 1, 2\nx = 1\nCase 3 To 4, Is > 5\nCase Else\nx = 2\nEnd Select\n",
-     "SelectCase", 4},
+    {"Select Case x\nCase 1, 2\nx = 1\nCase 3 To 4, Is > 5\nCase Else\nx = 2\nEnd Select\n", "SelectCase", 4},
     {"Do\nx = 1\nLoop\n", "DoLoop", 2},
     {"Do While a\nLoop\nDo Until a\nLoop\nDo\nLoop While a\nDo\nLoop Until a\nWhile a\nWend\n",
      "DoLoop DoLoop DoLoop DoLoop DoLoop", 6},
@@ -197,11 +196,17 @@ TEST(ParserEntities, StatementsBuildTheirNodes) {
 // A loop's kind follows its head and its end.
 TEST(ParserEntities, LoopKinds) {
   StoreSession s;
-  struct K { const char* text; int kind; };
+  struct K {
+    const char* text;
+    int kind;
+  };
   const K cases[] = {
-      {"Do\nLoop\n", LOOP_FOREVER},          {"Do While a\nLoop\n", LOOP_HEAD_WHILE},
-      {"Do Until a\nLoop\n", LOOP_HEAD_UNTIL}, {"Do\nLoop While a\n", LOOP_END_WHILE},
-      {"Do\nLoop Until a\n", LOOP_END_UNTIL}, {"While a\nWend\n", LOOP_WHILE_WEND},
+      {"Do\nLoop\n", LOOP_FOREVER},
+      {"Do While a\nLoop\n", LOOP_HEAD_WHILE},
+      {"Do Until a\nLoop\n", LOOP_HEAD_UNTIL},
+      {"Do\nLoop While a\n", LOOP_END_WHILE},
+      {"Do\nLoop Until a\n", LOOP_END_UNTIL},
+      {"While a\nWend\n", LOOP_WHILE_WEND},
   };
   for (const K& c : cases) {
     SCOPED_TRACE(c.text);

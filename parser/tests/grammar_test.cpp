@@ -57,64 +57,63 @@ struct Case {
 
 TEST(GrammarEntities, StatementsClausesAndTerminators) {
   const Case cases[] = {
-    {"", "1996"},
-    {"\n\n", "1996"},
-    {"x = 1", "{3} 1996"},
-    {"Let x = 1 : Set o = Nothing : x := y : Let x := y : Set o := p", "{3 3 3 3 3} 1996"},
-    {"f : f 1, 2 : Call f(1) : RaiseEvent Changed(1) : a.b.c 3", "{3 3 3 3 3} 1996"},
-    {"Print : Print ; : Print a; b, : o.Print 1 : Print Spc(2); Tab(3); x",
-     "{3 3 3 3 3} 1996"},
-    {"Stop : Exit : Exit Do : Exit For : Exit Function : Exit Sub", "{3 3 3 3 3 3} 1996"},
-    {"ReDim a(5) : ReDim Preserve a(1 To 5, 3)", "{3 3} 1996"},
-    {"Randomize : Randomize 7 : Throw : Throw Oops(1)", "{3 3 3 3} 1996"},
-    {"Rem note : x = 1", "{18} 1996"},  // the comment takes the rest of the line
-    {"x = 1 : Rem note", "{3 18} 1996"},
-    {"x = 1 ' note", "{3} 1996"},
-    {"' note", "18 1996"},
-    {"If a Then", "{3} 1996"},
-    {"Select Case x\nCase 1, 2 To 3, Is > 4\nCase Is == 5\nCase Else\nEnd Select",
-     "{3} {15} {15} {15} {11} 1996"},
-    {"Do\nLoop\nDo While a\nLoop\nDo Until a\nLoop While b\nWhile a\nWend\nLoop Until a",
-     "{3} {19} {3} {19} {3} {19} {3} {20} {19} 1996"},
-    {"For i = 1 To 10 Step 2 : x = i : Next", "{3 3 17} 1996"},
-    {"For Each o In c\nNext o\nFor Each o EmbeddedIn c\nFor Each o CopiedFrom c",
-     "{3} {17} {3} {3} 1996"},
-    {"Try\nCatch\nCatch Oops(e As Object)\nEnd Try", "{3} {16} {16} {12} 1996"},
-    {"With o\n.x = 1\nEnd With", "{3} {3} {13} 1996"},
-    {"ElseIf a Then\nElse\nEnd If", "14 14 {10} 1996"},
-    {"End Function\nEnd Sub", "{8} {9} 1996"},
-    {"Begin Code\nEnd Code\nEnd Type", "1015 1016 7 1996"},
-    {"{ 1 + 2 }", "1014 1996"},
+      {"", "1996"},
+      {"\n\n", "1996"},
+      {"x = 1", "{3} 1996"},
+      {"Let x = 1 : Set o = Nothing : x := y : Let x := y : Set o := p", "{3 3 3 3 3} 1996"},
+      {"f : f 1, 2 : Call f(1) : RaiseEvent Changed(1) : a.b.c 3", "{3 3 3 3 3} 1996"},
+      {"Print : Print ; : Print a; b, : o.Print 1 : Print Spc(2); Tab(3); x", "{3 3 3 3 3} 1996"},
+      {"Stop : Exit : Exit Do : Exit For : Exit Function : Exit Sub", "{3 3 3 3 3 3} 1996"},
+      {"ReDim a(5) : ReDim Preserve a(1 To 5, 3)", "{3 3} 1996"},
+      {"Randomize : Randomize 7 : Throw : Throw Oops(1)", "{3 3 3 3} 1996"},
+      {"Rem note : x = 1", "{18} 1996"},  // the comment takes the rest of the line
+      {"x = 1 : Rem note", "{3 18} 1996"},
+      {"x = 1 ' note", "{3} 1996"},
+      {"' note", "18 1996"},
+      {"If a Then", "{3} 1996"},
+      {"Select Case x\nCase 1, 2 To 3, Is > 4\nCase Is == 5\nCase Else\nEnd Select",
+       "{3} {15} {15} {15} {11} 1996"},
+      {"Do\nLoop\nDo While a\nLoop\nDo Until a\nLoop While b\nWhile a\nWend\nLoop Until a",
+       "{3} {19} {3} {19} {3} {19} {3} {20} {19} 1996"},
+      {"For i = 1 To 10 Step 2 : x = i : Next", "{3 3 17} 1996"},
+      {"For Each o In c\nNext o\nFor Each o EmbeddedIn c\nFor Each o CopiedFrom c", "{3} {17} {3} {3} 1996"},
+      {"Try\nCatch\nCatch Oops(e As Object)\nEnd Try", "{3} {16} {16} {12} 1996"},
+      {"With o\n.x = 1\nEnd With", "{3} {3} {13} 1996"},
+      {"ElseIf a Then\nElse\nEnd If", "14 14 {10} 1996"},
+      {"End Function\nEnd Sub", "{8} {9} 1996"},
+      {"Begin Code\nEnd Code\nEnd Type", "1015 1016 7 1996"},
+      {"{ 1 + 2 }", "1014 1996"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.types, Types(c.text)) << c.text;
 }
 
 TEST(GrammarEntities, Declarations) {
   const Case cases[] = {
-    {"Dim a", "1003 1996"},
-    {"Dim a, b As Long, c%, d(5), e(1 To 3, 4) As String, f() As Object", "1003 1996"},
-    {"Static s As Integer", "1003 1996"},
-    {"Dim s As String * 10, o As New Widget, p As Forms.Form, q Strict As Widget",
-     "1003 1996"},
-    {"Const a = 1, b$ = \"x\"", "1004 1996"},
-    {"Global Const c = 2 * 3", "1004 1996"},
-    {"Type Point\nType Point3 From Point", "1002 1002 1996"},
-    {"Function f%(x As Integer, ByVal y, z() As Long) As Integer", "1006 1996"},
-    {"Static Private Function f()", "1006 1996"},
-    {"Sub s\nSub t()\nPrivate Sub u(a, b As String)\nPrivate Static Sub v", "1007 1007 1007 1007 1996"},
-    {"Declare Function GetTickCount Lib \"kernel32\" () As Long", "1011 1996"},
-    {"Declare Sub Beep Lib \"user32\" Alias \"MessageBeep\" (ByVal n As Long)", "1012 1996"},
-    {"Property Size Get GetSize Set SetSize As Integer", "1008 1996"},
-    {"Property Name$ Get GetName", "1008 1996"},
-    {"Event Changed(x As Integer, s$) As Integer\nEvent Clicked", "1009 1009 1996"},
+      {"Dim a", "1003 1996"},
+      {"Dim a, b As Long, c%, d(5), e(1 To 3, 4) As String, f() As Object", "1003 1996"},
+      {"Static s As Integer", "1003 1996"},
+      {"Dim s As String * 10, o As New Widget, p As Forms.Form, q Strict As Widget", "1003 1996"},
+      {"Const a = 1, b$ = \"x\"", "1004 1996"},
+      {"Global Const c = 2 * 3", "1004 1996"},
+      {"Type Point\nType Point3 From Point", "1002 1002 1996"},
+      {"Function f%(x As Integer, ByVal y, z() As Long) As Integer", "1006 1996"},
+      {"Static Private Function f()", "1006 1996"},
+      {"Sub s\nSub t()\nPrivate Sub u(a, b As String)\nPrivate Static Sub v", "1007 1007 1007 1007 1996"},
+      {"Declare Function GetTickCount Lib \"kernel32\" () As Long", "1011 1996"},
+      {"Declare Sub Beep Lib \"user32\" Alias \"MessageBeep\" (ByVal n As Long)", "1012 1996"},
+      {"Property Size Get GetSize Set SetSize As Integer", "1008 1996"},
+      {"Property Name$ Get GetName", "1008 1996"},
+      {"Event Changed(x As Integer, s$) As Integer\nEvent Clicked", "1009 1009 1996"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.types, Types(c.text)) << c.text;
 }
 
 TEST(GrammarEntities, WhatTheStatementsHold) {
-  struct { const char* text; int kind; } assignments[] = {
-    {"x = 1", 0}, {"Let x = 1", 1}, {"Set x = y", 2}, {"x := y", 4}, {"Let x := y", 5},
-    {"Set x := y", 6},
+  struct {
+    const char* text;
+    int kind;
+  } assignments[] = {
+      {"x = 1", 0}, {"Let x = 1", 1}, {"Set x = y", 2}, {"x := y", 4}, {"Let x := y", 5}, {"Set x := y", 6},
   };
   for (auto& c : assignments) {
     GrammarRun run(c.text);
@@ -201,14 +200,15 @@ TEST(SyntaxErrors, NameLineStateAndExpectedSymbols) {
     int line;
     const char* expected;
   } cases[] = {
-    {"{ 1 + }", 0, "Expected: Expression\n"},
-    {"x = 1\nIf a b", 1, "Expected: Then or Expression\n"},
-    {"Select Case x\nCase 1\n\nCase Is = 5", 3, "Expected: KEq or > or < or KLEq or KGEq or KNEq\n"},
-    {"For Each o On c", 0, "Expected: In or EmbeddedIn or CopiedFrom or Variable\n"},
-    {"Dim x As", 0, "Expected: Integer or Long or Single or Double or Currency or String or Object or Variable or New\n"},
-    {"x = (1 + 2", 0, "Expected: Expression or )\n"},
-    {"Sub", 0, "Expected: a variable name\n"},
-    {") = 1", 0, "Expected: statement or declaration or end-of-statement\n"},
+      {"{ 1 + }", 0, "Expected: Expression\n"},
+      {"x = 1\nIf a b", 1, "Expected: Then or Expression\n"},
+      {"Select Case x\nCase 1\n\nCase Is = 5", 3, "Expected: KEq or > or < or KLEq or KGEq or KNEq\n"},
+      {"For Each o On c", 0, "Expected: In or EmbeddedIn or CopiedFrom or Variable\n"},
+      {"Dim x As", 0,
+       "Expected: Integer or Long or Single or Double or Currency or String or Object or Variable or New\n"},
+      {"x = (1 + 2", 0, "Expected: Expression or )\n"},
+      {"Sub", 0, "Expected: a variable name\n"},
+      {") = 1", 0, "Expected: statement or declaration or end-of-statement\n"},
   };
   for (auto& c : cases) {
     GrammarRun run(c.text);
@@ -221,8 +221,7 @@ TEST(SyntaxErrors, NameLineStateAndExpectedSymbols) {
     ASSERT_TRUE(e) << c.text;
     EXPECT_EQ(c.line, e->line()) << c.text;
     std::string printed = Printed(*e);
-    EXPECT_NE(std::string::npos, printed.find(" on line " + std::to_string(c.line + 1) + "\n"))
-        << printed;
+    EXPECT_NE(std::string::npos, printed.find(" on line " + std::to_string(c.line + 1) + "\n")) << printed;
     EXPECT_NE(std::string::npos, printed.find(c.expected)) << c.text << "\n" << printed;
   }
 }
@@ -297,14 +296,15 @@ TEST(GrammarLimits, OverlongLineThrowsLineTooLong) {
 // Error recovery frees whatever it pops: seeded random token soup, parsed entity by
 // entity, must always give entities (a use after free or double free ends the process).
 TEST(GrammarRobustness, RandomTokenSoup) {
-  const char* words[] = {"x", "y(", ")", "(", ",", ":", "=", ":=", "+", "-", "*", "^", "Not",
-                         "And", "1", "2.5", "\"s\"", "&H1F", "If", "Then", "Else", "End",
-                         "Sub", "Function", "Dim", "As", "Long", "New", "For", "To", "Next",
-                         "Do", "Loop", "While", "Case", "Is", "==", "Select", "Print", ";",
-                         "Me", ".", "{", "}", "Left$", "Mid", "Rem", "'", "Declare", "Lib",
-                         "Property", "Get", "Set", "Event", "Type", "From", "ReDim",
-                         "Preserve", "Catch", "Try", "With", "Each", "In", "Exit", "Call",
-                         "TypeOf", "Nothing", "True", "Rnd", "IIf", "2147483648", "#", "@"};
+  const char* words[] = {
+      "x",          "y(",   ")",    "(",        ",",     ":",      "=",       ":=",       "+",       "-",
+      "*",          "^",    "Not",  "And",      "1",     "2.5",    "\"s\"",   "&H1F",     "If",      "Then",
+      "Else",       "End",  "Sub",  "Function", "Dim",   "As",     "Long",    "New",      "For",     "To",
+      "Next",       "Do",   "Loop", "While",    "Case",  "Is",     "==",      "Select",   "Print",   ";",
+      "Me",         ".",    "{",    "}",        "Left$", "Mid",    "Rem",     "'",        "Declare", "Lib",
+      "Property",   "Get",  "Set",  "Event",    "Type",  "From",   "ReDim",   "Preserve", "Catch",   "Try",
+      "With",       "Each", "In",   "Exit",     "Call",  "TypeOf", "Nothing", "True",     "Rnd",     "IIf",
+      "2147483648", "#",    "@"};
   const int n = sizeof words / sizeof words[0];
   unsigned seed = 12345;
   auto rnd = [&seed](int m) {
@@ -334,9 +334,12 @@ TEST(GrammarRobustness, RandomTokenSoup) {
 // A declaration whose type cannot name a class fails as it is read, and the parse stack
 // is cleaned up before the exception leaves.
 TEST(GrammarLimits, IllegalTypeNamesThrowFromTheParse) {
-  struct { const char* text; const char* message; } cases[] = {
-    {"Dim x As Me", "The reserved word 'Me' is not allowed in declarations."},
-    {"Dim x As f(1)", "Object declaration is illegal."},
+  struct {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"Dim x As Me", "The reserved word 'Me' is not allowed in declarations."},
+      {"Dim x As f(1)", "Object declaration is illegal."},
   };
   for (auto& c : cases) {
     GrammarRun run(c.text);

@@ -10,10 +10,8 @@
 #include "lexer.h"
 
 class GrammarRun {
-public:
-  explicit GrammarRun(const std::string& text) : in_(text) {
-    GrammarStart(ctx_.grammar, ctx_.lexer, &in_);
-  }
+ public:
+  explicit GrammarRun(const std::string& text) : in_(text) { GrammarStart(ctx_.grammar, ctx_.lexer, &in_); }
   ~GrammarRun() { GrammarReset(ctx_.grammar, ctx_.lexer, 1); }
 
   // The next entity (a counted reference the holder releases).
@@ -28,7 +26,7 @@ public:
   ParserContext& ctx() { return ctx_; }
   const IdDynamicVector& ids() { return ctx_.lexer.ids(); }
 
-private:
+ private:
   ParserContext ctx_;
   std::istringstream in_;
   int status_ = 0;

@@ -21,36 +21,36 @@ std::string Printed(const ParserException& e) {
 
 TEST(ParserMessages, EveryIdHasItsText) {
   const char* texts[] = {
-    "Variable '%s' is defined twice.",
-    "The reserved word 'Me' is not allowed in declarations.",
-    "No declaration available.",
-    "Too many variables in declaration, expected only one.",
-    "Object declaration is illegal.",
-    "Object '%s' already exists.",
-    "No property declaration available.",
-    "Expected Type statement or a Code block, received: '%s'.",
-    "No Declare statement available.",
-    "No event declaration available.",
-    "Event declarations are not allowed inside blocks.",
-    "Line has exceeded max length of 510 characters.",
-    "Parser table overflow.",
-    "Passing an Object ByVal is illegal.",
-    "Arrays of type '%s' are currently not supported.",
-    "Fixed size strings are currently not a supported type.",
-    "'Const' is currently not a supported type.",
-    "Type statements are currently not allowed inside blocks.",
-    "Invalid argument construction.",
-    "No procedure declaration available.",
-    "ELSE line not last clause in If..Then..Else.",
-    "For without matching Next statement.",
-    "Loop ending incorrect for beginning.",
-    "File '%s' could not be opened.",
-    "Object '%s' not found.",
-    "Construction error",
-    "Syntax error",
-    "Unknown parser error: %s",
-    "Declaration type '%s' Not found",
-    "Type mismatch in declaration",
+      "Variable '%s' is defined twice.",
+      "The reserved word 'Me' is not allowed in declarations.",
+      "No declaration available.",
+      "Too many variables in declaration, expected only one.",
+      "Object declaration is illegal.",
+      "Object '%s' already exists.",
+      "No property declaration available.",
+      "Expected Type statement or a Code block, received: '%s'.",
+      "No Declare statement available.",
+      "No event declaration available.",
+      "Event declarations are not allowed inside blocks.",
+      "Line has exceeded max length of 510 characters.",
+      "Parser table overflow.",
+      "Passing an Object ByVal is illegal.",
+      "Arrays of type '%s' are currently not supported.",
+      "Fixed size strings are currently not a supported type.",
+      "'Const' is currently not a supported type.",
+      "Type statements are currently not allowed inside blocks.",
+      "Invalid argument construction.",
+      "No procedure declaration available.",
+      "ELSE line not last clause in If..Then..Else.",
+      "For without matching Next statement.",
+      "Loop ending incorrect for beginning.",
+      "File '%s' could not be opened.",
+      "Object '%s' not found.",
+      "Construction error",
+      "Syntax error",
+      "Unknown parser error: %s",
+      "Declaration type '%s' Not found",
+      "Type mismatch in declaration",
   };
   for (unsigned id = PMSG_VAR_DEFINED_TWICE; id <= PMSG_TYPE_MISMATCH; ++id) {
     int found = -1;
@@ -62,8 +62,7 @@ TEST(ParserMessages, EveryIdHasItsText) {
 
 TEST(ParserMessages, MissingStringGivesTheFallbackNamingTheId) {
   int found = -1;
-  EXPECT_EQ("Exception #32737 (no message available).",
-            ParserException::ResourceIdToString(&found, 32737));
+  EXPECT_EQ("Exception #32737 (no message available).", ParserException::ResourceIdToString(&found, 32737));
   EXPECT_EQ(0, found);
   EXPECT_EQ("Exception #12 (no message available).", ParserException::StringMsg(12, "x"));
   ParserException e(32700u, 4, nullptr);
@@ -71,7 +70,8 @@ TEST(ParserMessages, MissingStringGivesTheFallbackNamingTheId) {
 }
 
 TEST(ParserMessages, FormattedWithTheArgument) {
-  EXPECT_EQ("Variable 'Total' is defined twice.", ParserException::StringMsg(PMSG_VAR_DEFINED_TWICE, "Total"));
+  EXPECT_EQ("Variable 'Total' is defined twice.",
+            ParserException::StringMsg(PMSG_VAR_DEFINED_TWICE, "Total"));
   ParserException e(PMSG_ARRAY_TYPE_UNSUPPORTED, "New Object", 7, "extra");
   EXPECT_EQ("Arrays of type 'New Object' are currently not supported.", Printed(e));
   EXPECT_EQ(7, e.line());
@@ -168,14 +168,16 @@ TEST(SyntaxError, ExpectedTextsOfTheGeneratedTables) {
 }
 
 TEST(SyntaxError, CaretPlacement) {
-  struct { int column; const char* line; const char* printed; } cases[] = {
-    {1, "abc\n", "abc^\n"},     // column 1: after the line
-    {2, "abc\n", "a^bc\n"},
-    {3, "abc\n", "ab^c\n"},
-    {4, "abc\n", "abc^\n"},     // at the end
-    {9, "abc\n", "abc^\n"},     // beyond it
-    {2, "a\rbc\r\n", "a^bc\n"}, // carriage returns are left out
-    {2, "xy", "x^y\n"},         // without a line end nothing is left out
+  struct {
+    int column;
+    const char* line;
+    const char* printed;
+  } cases[] = {
+      {1, "abc\n", "abc^\n"},                                                      // column 1: after the line
+      {2, "abc\n", "a^bc\n"},     {3, "abc\n", "ab^c\n"}, {4, "abc\n", "abc^\n"},  // at the end
+      {9, "abc\n", "abc^\n"},                                                      // beyond it
+      {2, "a\rbc\r\n", "a^bc\n"},  // carriage returns are left out
+      {2, "xy", "x^y\n"},          // without a line end nothing is left out
   };
   for (auto& c : cases) {
     SyntaxError e(0, 0, 0, c.column, c.line);
@@ -187,9 +189,10 @@ TEST(SyntaxError, CaretPlacement) {
 
 TEST(OtherKinds, PrintTheirMessages) {
   DeclarationTypeMismatch m(1, 2, 5);
-  EXPECT_EQ("Error in variable declaration:\nType on variable 'Integer' mismatched with "
-            "declaration type 'Long'\n",
-            Printed(m));
+  EXPECT_EQ(
+      "Error in variable declaration:\nType on variable 'Integer' mismatched with "
+      "declaration type 'Long'\n",
+      Printed(m));
   EXPECT_EQ("Type mismatch in declaration", m.message());
   EXPECT_EQ(5, m.line());
 
@@ -198,13 +201,13 @@ TEST(OtherKinds, PrintTheirMessages) {
   EXPECT_EQ(3, t.line());
 
   ConstructError k(8, "If..Then", 10, "Nothing");
-  EXPECT_EQ("Error in termination of If..Then block\nExpected 'End If' received: 'Nothing'\n",
-            Printed(k));
+  EXPECT_EQ("Error in termination of If..Then block\nExpected 'End If' received: 'Nothing'\n", Printed(k));
   EXPECT_EQ("Construction error", k.message());
   ConstructError u(8, "For..Next", 55, "Statement");
-  EXPECT_EQ("Error in termination of For..Next block\nExpected 'Unknown(PE=55)' received: "
-            "'Statement'\n",
-            Printed(u));
+  EXPECT_EQ(
+      "Error in termination of For..Next block\nExpected 'Unknown(PE=55)' received: "
+      "'Statement'\n",
+      Printed(u));
 
   UnknownParserError x("boom");
   EXPECT_EQ("Unknown parser error: boom", Printed(x));
@@ -225,19 +228,37 @@ TEST(OtherKinds, PrintTheirMessages) {
 }
 
 TEST(OtherKinds, EntityTypeTexts) {
-  struct { int type; const char* text; } cases[] = {
-    {7, "End Type"}, {8, "End Function"}, {9, "End Sub"}, {10, "End If"}, {11, "End Select"},
-    {12, "End Try"}, {13, "End With"}, {14, "ElseIf"}, {17, "Next"}, {19, "Loop termination"},
-    {20, "Wend"}, {1005, "Procedure Declaration"}, {1006, "Function Declaration"},
-    {1007, "Sub Declaration"}, {1008, "Procedural Property Declaration"},
-    {1009, "Event Declaration"}, {1010, "Procedure Declare"}, {1011, "Function Declare"},
-    {1012, "Sub Declare"}, {1015, "Begin Code"}, {1016, "End Code"}, {3, "Unknown(PE=3)"},
-    {-4, "Unknown(PE=-4)"},
+  struct {
+    int type;
+    const char* text;
+  } cases[] = {
+      {7, "End Type"},
+      {8, "End Function"},
+      {9, "End Sub"},
+      {10, "End If"},
+      {11, "End Select"},
+      {12, "End Try"},
+      {13, "End With"},
+      {14, "ElseIf"},
+      {17, "Next"},
+      {19, "Loop termination"},
+      {20, "Wend"},
+      {1005, "Procedure Declaration"},
+      {1006, "Function Declaration"},
+      {1007, "Sub Declaration"},
+      {1008, "Procedural Property Declaration"},
+      {1009, "Event Declaration"},
+      {1010, "Procedure Declare"},
+      {1011, "Function Declare"},
+      {1012, "Sub Declare"},
+      {1015, "Begin Code"},
+      {1016, "End Code"},
+      {3, "Unknown(PE=3)"},
+      {-4, "Unknown(PE=-4)"},
   };
   for (auto& c : cases) {
     ConstructError e(0, "B", c.type, "R");
-    EXPECT_EQ(std::string("Error in termination of B block\nExpected '") + c.text +
-                  "' received: 'R'\n",
+    EXPECT_EQ(std::string("Error in termination of B block\nExpected '") + c.text + "' received: 'R'\n",
               Printed(e));
   }
 }

@@ -19,11 +19,14 @@ float __stdcall Halve(float a, float b) { return (a + b) / 2; }
 long long __stdcall Wide(long long a, int b) { return a * b; }
 void* __stdcall Offset(char* p, int n) { return p + n; }
 int g_stored = 0;
-void __stdcall Store(int* where, int v) { *where = v; g_stored = v; }
-double __stdcall Many(int a1, double d1, int a2, float f1, long long w1, int a3, double d2,
-                      float f2, int a4, double d3, int a5, float f3, int a6, double d4) {
-  return a1 + d1 * 2 + a2 * 3 + f1 * 4 + (double)w1 * 5 + a3 * 6 + d2 * 7 + f2 * 8 + a4 * 9 +
-         d3 * 10 + a5 * 11 + f3 * 12 + a6 * 13 + d4 * 14;
+void __stdcall Store(int* where, int v) {
+  *where = v;
+  g_stored = v;
+}
+double __stdcall Many(int a1, double d1, int a2, float f1, long long w1, int a3, double d2, float f2, int a4,
+                      double d3, int a5, float f3, int a6, double d4) {
+  return a1 + d1 * 2 + a2 * 3 + f1 * 4 + (double)w1 * 5 + a3 * 6 + d2 * 7 + f2 * 8 + a4 * 9 + d3 * 10 +
+         a5 * 11 + f3 * 12 + a6 * 13 + d4 * 14;
 }
 int __cdecl CSum(int a, int b, int c) { return a + b + c; }
 int __stdcall Thrower(int code) { throw RangeError(32728, 1, 2, code); }
@@ -59,12 +62,18 @@ struct Case {
 
 double asNumber(const DynValue& v, DynKind k) {
   switch (k) {
-    case kDynInt32: return v.i32;
-    case kDynInt64: return (double)v.i64;
-    case kDynFloat: return v.f;
-    case kDynDouble: return v.d;
-    case kDynPtr: return (double)(uintptr_t)v.p;
-    default: return 0;
+    case kDynInt32:
+      return v.i32;
+    case kDynInt64:
+      return (double)v.i64;
+    case kDynFloat:
+      return v.f;
+    case kDynDouble:
+      return v.d;
+    case kDynPtr:
+      return (double)(uintptr_t)v.p;
+    default:
+      return 0;
   }
 }
 
@@ -87,33 +96,107 @@ TEST(DynCall, SignatureTable) {
   static char text[] = "mixed Case";
 
   const Case cases[] = {
-      {"Add2", [] { return DynCallStdcall((void*)&Add2, DynArgs().addInt32(40).addInt32(2), kDynInt32); }, kDynInt32, 42},
-      {"Add2 negative", [] { return DynCallStdcall((void*)&Add2, DynArgs().addInt32(-40).addInt32(-2), kDynInt32); }, kDynInt32, -42},
-      {"Mixed", [] { return DynCallStdcall((void*)&Mixed, DynArgs().addInt32(1).addDouble(0.5).addFloat(0.25f).addInt64(1LL << 40), kDynDouble); }, kDynDouble, 1 + 0.5 + 0.25 + 1099511627776.0},
-      {"Halve", [] { return DynCallStdcall((void*)&Halve, DynArgs().addFloat(3.0f).addFloat(4.0f), kDynFloat); }, kDynFloat, 3.5},
-      {"Wide", [] { return DynCallStdcall((void*)&Wide, DynArgs().addInt64(3000000000LL).addInt32(-3), kDynInt64); }, kDynInt64, -9000000000.0},
-      {"Offset", [] { return DynCallStdcall((void*)&Offset, DynArgs().addPtr(buffer).addInt32(5), kDynPtr); }, kDynPtr, (double)(uintptr_t)(buffer + 5)},
-      {"Store", [] { DynCallStdcall((void*)&Store, DynArgs().addPtr(&target).addInt32(77), kDynVoid); return DynValue{kDynInt32, {target}}; }, kDynInt32, 77},
-      {"Many", [] {
+      {"Add2", [] { return DynCallStdcall((void*)&Add2, DynArgs().addInt32(40).addInt32(2), kDynInt32); },
+       kDynInt32, 42},
+      {"Add2 negative",
+       [] { return DynCallStdcall((void*)&Add2, DynArgs().addInt32(-40).addInt32(-2), kDynInt32); },
+       kDynInt32, -42},
+      {"Mixed",
+       [] {
+         return DynCallStdcall((void*)&Mixed,
+                               DynArgs().addInt32(1).addDouble(0.5).addFloat(0.25f).addInt64(1LL << 40),
+                               kDynDouble);
+       },
+       kDynDouble, 1 + 0.5 + 0.25 + 1099511627776.0},
+      {"Halve",
+       [] { return DynCallStdcall((void*)&Halve, DynArgs().addFloat(3.0f).addFloat(4.0f), kDynFloat); },
+       kDynFloat, 3.5},
+      {"Wide",
+       [] { return DynCallStdcall((void*)&Wide, DynArgs().addInt64(3000000000LL).addInt32(-3), kDynInt64); },
+       kDynInt64, -9000000000.0},
+      {"Offset", [] { return DynCallStdcall((void*)&Offset, DynArgs().addPtr(buffer).addInt32(5), kDynPtr); },
+       kDynPtr, (double)(uintptr_t)(buffer + 5)},
+      {"Store",
+       [] {
+         DynCallStdcall((void*)&Store, DynArgs().addPtr(&target).addInt32(77), kDynVoid);
+         return DynValue{kDynInt32, {target}};
+       },
+       kDynInt32, 77},
+      {"Many",
+       [] {
          DynArgs a;
-         a.addInt32(1).addDouble(2).addInt32(3).addFloat(4).addInt64(5).addInt32(6).addDouble(7)
-             .addFloat(8).addInt32(9).addDouble(10).addInt32(11).addFloat(12).addInt32(13).addDouble(14);
-         return DynCallStdcall((void*)&Many, a, kDynDouble); }, kDynDouble,
-       1 + 4 + 9 + 16 + 25 + 36 + 49 + 64 + 81 + 100 + 121 + 144 + 169 + 196},
-      {"CSum", [] { return DynCallCdecl((void*)&CSum, DynArgs().addInt32(1).addInt32(2).addInt32(3), kDynInt32); }, kDynInt32, 6},
-      {"MulDiv", [=] { return DynCallStdcall(mulDiv, DynArgs().addInt32(300).addInt32(7).addInt32(2), kDynInt32); }, kDynInt32, 1050},
-      {"lstrlenA", [=] { return DynCallStdcall(lstrlen, DynArgs().addPtr("orvanel"), kDynInt32); }, kDynInt32, 7},
-      {"GetCurrentProcessId", [=] { return DynCallStdcall(pid, DynArgs(), kDynInt32); }, kDynInt32, (double)GetCurrentProcessId()},
-      {"GetSystemMetrics", [=] { return DynCallStdcall(metrics, DynArgs().addInt32(SM_CXSCREEN), kDynInt32); }, kDynInt32, (double)GetSystemMetrics(SM_CXSCREEN)},
-      {"CharUpperA", [=] { DynCallStdcall(charUpper, DynArgs().addPtr(text), kDynPtr); return DynValue{kDynInt32, {std::strcmp(text, "MIXED CASE")}}; }, kDynInt32, 0},
-      {"Calc::add", [&] { return DynCallMember(&calc, DynMember(&Calc::add), DynArgs().addInt32(23), kDynInt32); }, kDynInt32, 123},
-      {"Calc::scale", [&] { return DynCallMember(&calc, DynMember(&Calc::scale), DynArgs().addDouble(0.5).addFloat(0.25f), kDynDouble); }, kDynDouble, 50.25},
-      {"Calc::wide", [&] { return DynCallMember(&calc, DynMember(&Calc::wide), DynArgs().addInt64(1LL << 33), kDynInt64); }, kDynInt64, (double)(100LL << 33)},
-      {"Calc::half", [&] { return DynCallMember(&calc, DynMember(&Calc::half), DynArgs().addFloat(3.0f), kDynFloat); }, kDynFloat, 101.5},
-      {"Calc::kind virtual", [&] { return DynCallMember(&calc, DynMember(&Calc::kind), DynArgs().addInt32(4), kDynInt32); }, kDynInt32, 5},
-      {"Derived::kind override via Calc*", [&] { return DynCallMember(static_cast<Calc*>(&derived), DynMember(&Calc::kind), DynArgs().addInt32(4), kDynInt32); }, kDynInt32, 40},
-      {"Derived adjusts this", [&] { int (Derived::*pm)(int) = &Derived::add; return DynCallMember(&derived, DynMember(pm), DynArgs().addInt32(1), kDynInt32); }, kDynInt32, 6},
-      {"Calc::set then add", [&] { DynCallMember(&calc, DynMember(&Calc::set), DynArgs().addInt32(7), kDynVoid); return DynValue{kDynInt32, {calc.base}}; }, kDynInt32, 7},
+         a.addInt32(1)
+             .addDouble(2)
+             .addInt32(3)
+             .addFloat(4)
+             .addInt64(5)
+             .addInt32(6)
+             .addDouble(7)
+             .addFloat(8)
+             .addInt32(9)
+             .addDouble(10)
+             .addInt32(11)
+             .addFloat(12)
+             .addInt32(13)
+             .addDouble(14);
+         return DynCallStdcall((void*)&Many, a, kDynDouble);
+       },
+       kDynDouble, 1 + 4 + 9 + 16 + 25 + 36 + 49 + 64 + 81 + 100 + 121 + 144 + 169 + 196},
+      {"CSum",
+       [] { return DynCallCdecl((void*)&CSum, DynArgs().addInt32(1).addInt32(2).addInt32(3), kDynInt32); },
+       kDynInt32, 6},
+      {"MulDiv",
+       [=] { return DynCallStdcall(mulDiv, DynArgs().addInt32(300).addInt32(7).addInt32(2), kDynInt32); },
+       kDynInt32, 1050},
+      {"lstrlenA", [=] { return DynCallStdcall(lstrlen, DynArgs().addPtr("orvanel"), kDynInt32); }, kDynInt32,
+       7},
+      {"GetCurrentProcessId", [=] { return DynCallStdcall(pid, DynArgs(), kDynInt32); }, kDynInt32,
+       (double)GetCurrentProcessId()},
+      {"GetSystemMetrics",
+       [=] { return DynCallStdcall(metrics, DynArgs().addInt32(SM_CXSCREEN), kDynInt32); }, kDynInt32,
+       (double)GetSystemMetrics(SM_CXSCREEN)},
+      {"CharUpperA",
+       [=] {
+         DynCallStdcall(charUpper, DynArgs().addPtr(text), kDynPtr);
+         return DynValue{kDynInt32, {std::strcmp(text, "MIXED CASE")}};
+       },
+       kDynInt32, 0},
+      {"Calc::add",
+       [&] { return DynCallMember(&calc, DynMember(&Calc::add), DynArgs().addInt32(23), kDynInt32); },
+       kDynInt32, 123},
+      {"Calc::scale",
+       [&] {
+         return DynCallMember(&calc, DynMember(&Calc::scale), DynArgs().addDouble(0.5).addFloat(0.25f),
+                              kDynDouble);
+       },
+       kDynDouble, 50.25},
+      {"Calc::wide",
+       [&] { return DynCallMember(&calc, DynMember(&Calc::wide), DynArgs().addInt64(1LL << 33), kDynInt64); },
+       kDynInt64, (double)(100LL << 33)},
+      {"Calc::half",
+       [&] { return DynCallMember(&calc, DynMember(&Calc::half), DynArgs().addFloat(3.0f), kDynFloat); },
+       kDynFloat, 101.5},
+      {"Calc::kind virtual",
+       [&] { return DynCallMember(&calc, DynMember(&Calc::kind), DynArgs().addInt32(4), kDynInt32); },
+       kDynInt32, 5},
+      {"Derived::kind override via Calc*",
+       [&] {
+         return DynCallMember(static_cast<Calc*>(&derived), DynMember(&Calc::kind), DynArgs().addInt32(4),
+                              kDynInt32);
+       },
+       kDynInt32, 40},
+      {"Derived adjusts this",
+       [&] {
+         int (Derived::*pm)(int) = &Derived::add;
+         return DynCallMember(&derived, DynMember(pm), DynArgs().addInt32(1), kDynInt32);
+       },
+       kDynInt32, 6},
+      {"Calc::set then add",
+       [&] {
+         DynCallMember(&calc, DynMember(&Calc::set), DynArgs().addInt32(7), kDynVoid);
+         return DynValue{kDynInt32, {calc.base}};
+       },
+       kDynInt32, 7},
   };
   for (const Case& k : cases) {
     DynValue v = k.call();

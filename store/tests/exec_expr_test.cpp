@@ -13,8 +13,8 @@ struct OpCase {
   ExprNode* (*a)();
   int op;
   ExprNode* (*b)();
-  unsigned char type;    // expected type code, kErr for an error
-  const char* text;      // expected text, or the expected message id as text
+  unsigned char type;  // expected type code, kErr for an error
+  const char* text;    // expected text, or the expected message id as text
 };
 
 #define N(expr) [] { return (ExprNode*)(expr); }
@@ -211,7 +211,8 @@ TEST(ExecExpr, MathColourAndIIf) {
       {"Exp Log", new IntrMath(7, new IntrMath(4, I(2))), "2", kTypeDouble},
       {"RGB", new IntrColor(1, I(1), I(2), I(300)), "16712193", kTypeLong},
       {"QBColor 12", new IntrColor(2, I(12)), "255", kTypeLong},
-      {"IIf true branch only", new IntrIIf(I(1), S("yes"), Bin(BinaryOp::DIV, I(1), I(0))), "yes", kTypeString},
+      {"IIf true branch only", new IntrIIf(I(1), S("yes"), Bin(BinaryOp::DIV, I(1), I(0))), "yes",
+       kTypeString},
       {"IIf false", new IntrIIf(I(0), S("yes"), S("no")), "no", kTypeString},
   };
   for (auto& c : cases) {
@@ -230,7 +231,8 @@ TEST(ExecExpr, MathColourAndIIf) {
 
 TEST(ExecExpr, PrintWritesTheTreeBack) {
   Prog p;
-  EvalableExpr x(Bin(BinaryOp::ADD, p.id("a"), new IntrString(69, 1, p.id("s", 6), new LongConstant(16, 1))), p.ids);
+  EvalableExpr x(Bin(BinaryOp::ADD, p.id("a"), new IntrString(69, 1, p.id("s", 6), new LongConstant(16, 1))),
+                 p.ids);
   std::ostringstream os;
   x.print(os);
   EXPECT_EQ("a + Left$(s$, &H10)", os.str());

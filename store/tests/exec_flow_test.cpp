@@ -26,37 +26,42 @@ std::string RunF(Prog& p, std::initializer_list<ExecNode*> nodes, std::initializ
 TEST(ExecFlow, ForNextSumsAndLeavesTheVariablePastTheEnd) {
   Prog p;
   int body = p.block({p.let("s", Add(p.id("s"), p.id("i")))});
-  EXPECT_EQ("55011", RunF(p, {new ForNext(1, body, p.id("i"), I(1), I(10), nullptr, 1, FOR_NUMERIC),
-                              p.let("F", Add(Mul(p.id("s"), I(1000)), p.id("i")))},
-                         {Var("i", kTypeLong), Var("s", kTypeLong)}));
+  EXPECT_EQ("55011", RunF(p,
+                          {new ForNext(1, body, p.id("i"), I(1), I(10), nullptr, 1, FOR_NUMERIC),
+                           p.let("F", Add(Mul(p.id("s"), I(1000)), p.id("i")))},
+                          {Var("i", kTypeLong), Var("s", kTypeLong)}));
 }
 
 TEST(ExecFlow, ForNextStepsDownAndEvaluatesEndOnce) {
   Prog p;
   // For i = 10 To n Step -2: n = 100 (the end was read before): 5 passes, i ends at 0.
   int body = p.block({p.let("c", Add(p.id("c"), I(1))), p.let("n", I(100))});
-  EXPECT_EQ("5000", RunF(p, {p.let("n", I(1)),
-                             new ForNext(1, body, p.id("i"), I(10), p.id("n"), I(-2), 0, FOR_NUMERIC),
-                             p.let("F", Add(Mul(p.id("c"), I(1000)), p.id("i")))},
-                        {Var("i", kTypeShort), Var("c", kTypeLong), Var("n", kTypeLong)}));
+  EXPECT_EQ("5000",
+            RunF(p,
+                 {p.let("n", I(1)), new ForNext(1, body, p.id("i"), I(10), p.id("n"), I(-2), 0, FOR_NUMERIC),
+                  p.let("F", Add(Mul(p.id("c"), I(1000)), p.id("i")))},
+                 {Var("i", kTypeShort), Var("c", kTypeLong), Var("n", kTypeLong)}));
   // A Double loop variable with a fractional step.
   Prog q;
   int b2 = q.block({q.let("c", Add(q.id("c"), I(1)))});
-  EXPECT_EQ("5", RunF(q, {new ForNext(1, b2, q.id("x"), D(0), D(1), D(0.25), 0, FOR_NUMERIC), q.let("F", q.id("c"))},
-                      {Var("x", kTypeDouble), Var("c", kTypeLong)}));
+  EXPECT_EQ(
+      "5",
+      RunF(q, {new ForNext(1, b2, q.id("x"), D(0), D(1), D(0.25), 0, FOR_NUMERIC), q.let("F", q.id("c"))},
+           {Var("x", kTypeDouble), Var("c", kTypeLong)}));
 }
 
 TEST(ExecFlow, ExitForAndExitDo) {
   Prog p;
   int inner = p.block({new ExitStmt(3, EXIT_FOR)});
   int body = p.block({new SimpleIfThen(2, Cmp(BinaryOp::EQ, p.id("i"), I(4)), inner, -1)});
-  EXPECT_EQ("4", RunF(p, {new ForNext(1, body, p.id("i"), I(1), I(10), nullptr, 0, FOR_NUMERIC),
-                          p.let("F", p.id("i"))},
-                     {Var("i", kTypeLong)}));
+  EXPECT_EQ(
+      "4",
+      RunF(p, {new ForNext(1, body, p.id("i"), I(1), I(10), nullptr, 0, FOR_NUMERIC), p.let("F", p.id("i"))},
+           {Var("i", kTypeLong)}));
   Prog q;
   int ex = q.block({new ExitStmt(3, EXIT_DO)});
-  int loop = q.block({q.let("i", Add(q.id("i"), I(1))),
-                      new SimpleIfThen(2, Cmp(BinaryOp::GT, q.id("i"), I(6)), ex, -1)});
+  int loop = q.block(
+      {q.let("i", Add(q.id("i"), I(1))), new SimpleIfThen(2, Cmp(BinaryOp::GT, q.id("i"), I(6)), ex, -1)});
   EXPECT_EQ("7", RunF(q, {new DoLoop(1, 7, loop, nullptr), q.let("F", q.id("i"))}, {Var("i", kTypeLong)}));
   // Exit Function from inside a For inside a Do leaves the function with its result.
   Prog r;
@@ -67,10 +72,13 @@ TEST(ExecFlow, ExitForAndExitDo) {
   // A plain Exit leaves the innermost loop only.
   Prog t;
   int plain = t.block({new ExitStmt(3, EXIT_ANY)});
-  int jBody = t.block({new SimpleIfThen(2, Cmp(BinaryOp::EQ, t.id("j"), I(2)), plain, -1), t.let("n", Add(t.id("n"), I(1)))});
+  int jBody = t.block(
+      {new SimpleIfThen(2, Cmp(BinaryOp::EQ, t.id("j"), I(2)), plain, -1), t.let("n", Add(t.id("n"), I(1)))});
   int outer = t.block({new ForNext(1, jBody, t.id("j"), I(1), I(5), nullptr, 0, FOR_NUMERIC)});
-  EXPECT_EQ("3", RunF(t, {new ForNext(1, outer, t.id("i"), I(1), I(3), nullptr, 0, FOR_NUMERIC), t.let("F", t.id("n"))},
-                     {Var("i", kTypeLong), Var("j", kTypeLong), Var("n", kTypeLong)}));
+  EXPECT_EQ(
+      "3",
+      RunF(t, {new ForNext(1, outer, t.id("i"), I(1), I(3), nullptr, 0, FOR_NUMERIC), t.let("F", t.id("n"))},
+           {Var("i", kTypeLong), Var("j", kTypeLong), Var("n", kTypeLong)}));
 }
 
 // Each Do kind counts how often its body runs with i starting at 0 and the test i < 3
@@ -93,8 +101,9 @@ TEST(ExecFlow, DoLoopKinds) {
     Prog p;
     int body = p.block({p.let("i", Add(p.id("i"), I(1))), p.let("n", Add(p.id("n"), I(1)))});
     int op = (c.kind == 5 || c.kind == 6) ? BinaryOp::GE : BinaryOp::LT;
-    EXPECT_EQ(c.passes, RunF(p, {p.let("i", I(c.start)), new DoLoop(1, c.kind, body, Cmp(op, p.id("i"), I(3))),
-                                 p.let("F", p.id("n"))},
+    EXPECT_EQ(c.passes, RunF(p,
+                             {p.let("i", I(c.start)), new DoLoop(1, c.kind, body, Cmp(op, p.id("i"), I(3))),
+                              p.let("F", p.id("n"))},
                              {Var("i", kTypeLong), Var("n", kTypeLong)}))
         << "kind " << c.kind << " start " << c.start;
   }
@@ -110,7 +119,8 @@ TEST(ExecFlow, IfElseIfElseAndSelectCase) {
     clauses.append(new IfClause(Cmp(BinaryOp::EQ, p.id("x"), I(1)), 1, b1));
     clauses.append(new IfClause(Cmp(BinaryOp::EQ, p.id("x"), I(5)), 3, b2));
     Obj o;
-    o.add(p.func("F", kTypeString, {p.let("x", I(x)), new ComplexIfThen(1, 5, be, clauses)}, {Var("x", kTypeLong)}));
+    o.add(p.func("F", kTypeString, {p.let("x", I(x)), new ComplexIfThen(1, 5, be, clauses)},
+                 {Var("x", kTypeLong)}));
     EXPECT_EQ(x == 1 ? "one" : x == 5 ? "five" : "other", CallMember(o.rep, "F").text);
     EXPECT_TRUE(clauses.isEmpty());
   }
@@ -227,12 +237,12 @@ TEST(ExecFlow, ArraysBoundsAndRedimPreserve) {
   Sid* name = p.id("a");
   ExecNode* redim = new RedimStmt(4, *name, bounds, 1);
   delete name;
-  EXPECT_EQ("102500",
-            RunF(p, {new ForNext(1, body, p.id("i"), I(0), I(5), nullptr, 0, FOR_NUMERIC), redim,
-                     p.let("F", Add(Add(Mul(new IntrBound(1, p.id("a"), nullptr), I(10000)),
-                                        Mul(p.call("a", {I(5)}), I(100))),
-                                    Add(p.call("a", {I(10)}), new IntrBound(2, p.id("a"), nullptr))))},
-                 {LongArray("a", 0, 5), Var("i", kTypeLong)}));
+  EXPECT_EQ("102500", RunF(p,
+                           {new ForNext(1, body, p.id("i"), I(0), I(5), nullptr, 0, FOR_NUMERIC), redim,
+                            p.let("F", Add(Add(Mul(new IntrBound(1, p.id("a"), nullptr), I(10000)),
+                                               Mul(p.call("a", {I(5)}), I(100))),
+                                           Add(p.call("a", {I(10)}), new IntrBound(2, p.id("a"), nullptr))))},
+                           {LongArray("a", 0, 5), Var("i", kTypeLong)}));
   // Bounds 1 To 3: index 0 is a range error naming the bounds.
   Prog q;
   try {
@@ -248,7 +258,8 @@ TEST(ExecFlow, ArraysBoundsAndRedimPreserve) {
   Obj o;
   o.add(r.sub("Fill", {new Assignment(1, 0, r.call("x", {I(2)}), I(7))}, {},
               {new ArrayReferenceField(kTypeLong | kTypeArrayFlag, "x")}));
-  o.add(r.func("F", kTypeLong, {new FunctionCallStmt(1, r.call("Fill", {r.id("v")}), 1), r.let("F", r.call("v", {I(2)}))},
+  o.add(r.func("F", kTypeLong,
+               {new FunctionCallStmt(1, r.call("Fill", {r.id("v")}), 1), r.let("F", r.call("v", {I(2)}))},
                {LongArray("v", 0, 3)}));
   EXPECT_EQ("7", CallMember(o.rep, "F").text);
 }
@@ -290,10 +301,12 @@ TEST(ExecFlow, StaticsConstantsAndForEach) {
   InterArray<ValString, kTypeString>* a = InterArray<ValString, kTypeString>::make("a", 2);
   a->defineDimen(0, 1, 3);
   int body = p.block({p.let("s", Bin(BinaryOp::CAT, p.id("s"), p.id("e")))});
-  o.add(p.func("Each", kTypeString,
-               {new Assignment(1, 0, p.call("a", {I(1)}), S("x")), new Assignment(1, 0, p.call("a", {I(3)}), S("z")),
-                new ForNext(2, body, p.id("e"), nullptr, p.id("a"), nullptr, 0, FOR_EACH_IN), p.let("Each", p.id("s"))},
-               {a, Var("e", kTypeString), Var("s", kTypeString)}));
+  o.add(p.func(
+      "Each", kTypeString,
+      {new Assignment(1, 0, p.call("a", {I(1)}), S("x")), new Assignment(1, 0, p.call("a", {I(3)}), S("z")),
+       new ForNext(2, body, p.id("e"), nullptr, p.id("a"), nullptr, 0, FOR_EACH_IN),
+       p.let("Each", p.id("s"))},
+      {a, Var("e", kTypeString), Var("s", kTypeString)}));
   EXPECT_EQ("xz", CallMember(o.rep, "Each").text);
 }
 
@@ -305,8 +318,9 @@ TEST(ExecFlow, WithBlockAndMembersOfMe) {
   Sid* dotted = p.id("Count");
   dotted->markAsDotted();
   int body = p.block({new Assignment(2, 0, dotted, I(3))});
-  o.add(p.func("F", kTypeLong, {new WithBlock(1, body, new MeNode), p.let("Count", Add(p.id("Count"), I(1))),
-                                p.let("F", p.id("Count"))}));
+  o.add(p.func("F", kTypeLong,
+               {new WithBlock(1, body, new MeNode), p.let("Count", Add(p.id("Count"), I(1))),
+                p.let("F", p.id("Count"))}));
   EXPECT_EQ("4", CallMember(o.rep, "F").text);
   EXPECT_EQ(4, MemberLong(o.rep, "Count"));
   // The member a name found is looked up again after the object's members change.
@@ -378,7 +392,8 @@ TEST(ExecFlow, TryCatchThrowInBasic) {
 TEST(ExecFlow, UncaughtErrorsCarryLineObjectAndMember) {
   Prog p;
   Obj o("Form7");
-  o.add(p.sub("Boom", {p.let("x", I(1), 1), p.let("x", Bin(BinaryOp::IDIV, I(1), I(0)), 3)}, {Var("x", kTypeLong)}));
+  o.add(p.sub("Boom", {p.let("x", I(1), 1), p.let("x", Bin(BinaryOp::IDIV, I(1), I(0)), 3)},
+              {Var("x", kTypeLong)}));
   try {
     CallMember(o.rep, "Boom");
     FAIL();
@@ -392,7 +407,7 @@ TEST(ExecFlow, UncaughtErrorsCarryLineObjectAndMember) {
 
 // A method implemented in C++ that fails.
 class NativeFail : public MethodField {
-public:
+ public:
   NativeFail() : MethodField("Native") {}
   Value* invoke(InterObjRep&, ValueList*, int) override { throw RangeError(kMsgIndexOutOfRange, 1, 9, 12); }
 };

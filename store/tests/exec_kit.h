@@ -28,7 +28,7 @@ namespace execkit {
 
 // A constant of any cell (Single, Currency, ... have no literal node).
 class CellConst : public ExprNode {
-public:
+ public:
   explicit CellConst(const ValueCell& c) : ExprNode(EXPR_LONG) {
     c_.init();
     c_.copyFrom(c);
@@ -37,7 +37,7 @@ public:
   void eval(StackFrame&, ValueCell& out) override { out.copyFrom(c_); }
   void print(std::ostream& os, const ProcCode*) const override { os << CellToText(c_); }
 
-private:
+ private:
   ValueCell c_;
 };
 
@@ -84,7 +84,9 @@ struct Prog {
     for (ExecNode* n : nodes) b->addExecNode(n);
     return blocks.close(b.get());
   }
-  ExecNode* let(const char* var, ExprNode* value, int line = 1) { return new Assignment(line, 0, id(var), value); }
+  ExecNode* let(const char* var, ExprNode* value, int line = 1) {
+    return new Assignment(line, 0, id(var), value);
+  }
 
   // A Sub/Function whose outer block holds nodes (made last: the highest number).
   InterProcField* sub(const char* name, std::initializer_list<ExecNode*> nodes,

@@ -29,9 +29,10 @@ TEST(ExecNative, EventHandlerChangesByReferenceArguments) {
   EXPECT_NE(0, o.rep->evalIEvent("Ping", args, 1));
   EXPECT_EQ(42, v);
   // Raised from Basic: RaiseEvent Ping(n) changes the local n.
-  o.add(p.func("F", kTypeLong, {p.let("n", I(5)), new FunctionCallStmt(2, p.call("Ping", {p.id("n")}), 4),
-                                p.let("F", p.id("n"))},
-               {Var("n", kTypeLong)}));
+  o.add(p.func(
+      "F", kTypeLong,
+      {p.let("n", I(5)), new FunctionCallStmt(2, p.call("Ping", {p.id("n")}), 4), p.let("F", p.id("n"))},
+      {Var("n", kTypeLong)}));
   EXPECT_EQ("10", CallMember(o.rep, "F").text);
 }
 
@@ -52,9 +53,12 @@ TEST(ExecNative, DeclareLibCallsKernel32) {
   windir->addArgument(ByVal("size", kTypeLong));
   for (Field* f : {(Field*)len, (Field*)muldiv, (Field*)ticks, (Field*)qpc, (Field*)windir}) o.add(f);
 
-  EXPECT_EQ("5", CallMember(o.rep, "lstrlenA", {new DirectValue<ValString, kTypeString>(ValString("hello"))}).text);
-  EXPECT_EQ("50", CallMember(o.rep, "MulDiv", {new DirectValue<long, kTypeLong>(10), new DirectValue<long, kTypeLong>(20),
-                                               new DirectValue<long, kTypeLong>(4)}).text);
+  EXPECT_EQ(
+      "5", CallMember(o.rep, "lstrlenA", {new DirectValue<ValString, kTypeString>(ValString("hello"))}).text);
+  EXPECT_EQ("50", CallMember(o.rep, "MulDiv",
+                             {new DirectValue<long, kTypeLong>(10), new DirectValue<long, kTypeLong>(20),
+                              new DirectValue<long, kTypeLong>(4)})
+                      .text);
   EXPECT_NE("", CallMember(o.rep, "GetTickCount").text);
   // From Basic: c = 0: r = QueryPerformanceCounter(c): buf = Space(260): k = WinDir(buf, 260)
   // F = (r <> 0) And (c > 0) And (k > 0) And (Len(Left(buf, k)) = k) And (InStr(buf, "\") > 0)
@@ -79,7 +83,7 @@ TEST(ExecNative, DeclareLibCallsKernel32) {
 }
 
 class Recorder : public Printable {
-public:
+ public:
   std::string out;
   void Print(short v) override { out += "s" + std::to_string(v); }
   void Print(long v) override { out += "l" + std::to_string(v); }
@@ -88,13 +92,17 @@ public:
   void Print(const char* t) override { out += std::string("'") + t + "'"; }
   void PrintSpace(int n) override { out += "sp" + std::to_string(n); }
   void PrintTab(int n) override { out += "tab" + std::to_string(n); }
-  void PrintSeparator(PrintSepType s) override { out += s == PrintSepZone ? "," : s == PrintSepNone ? ";" : "?"; }
-  void PrintDone(PrintSepType s) override { out += s == PrintSepEndOfLine ? "|" : "."; }  // "." keeps the line
+  void PrintSeparator(PrintSepType s) override {
+    out += s == PrintSepZone ? "," : s == PrintSepNone ? ";" : "?";
+  }
+  void PrintDone(PrintSepType s) override {
+    out += s == PrintSepEndOfLine ? "|" : ".";
+  }  // "." keeps the line
 };
 
 // The application of these tests: a print target and a counting user-break poll.
 class TestApp : public StoreApplication {
-public:
+ public:
   Recorder printer;
   long polls = 0;
   long breakAfter = -1;
@@ -123,8 +131,9 @@ TEST(ExecNative, PrintItemsAndSeparators) {
   PtrList<PrintItem> trailing;  // Print "z",
   trailing.append(new PrintItem(S("z"), 3, PrintSepZone));
   Obj o;
-  o.add(p.sub("P", {new Print(1, nullptr, PrintSepEndOfLine, items), new Print(2, nullptr, PrintSepNone, none),
-                    new Print(3, nullptr, PrintSepZone, trailing)}));
+  o.add(
+      p.sub("P", {new Print(1, nullptr, PrintSepEndOfLine, items), new Print(2, nullptr, PrintSepNone, none),
+                  new Print(3, nullptr, PrintSepZone, trailing)}));
   CallMember(o.rep, "P");
   EXPECT_EQ("s1,'a';tab4;d2;|.'z'.", app.printer.out);
 }
@@ -150,7 +159,7 @@ TEST(ExecNative, PollUserBreakStopsAnEndlessLoopAndBusySpans) {
 }
 
 class Tracer : public DebugHook {
-public:
+ public:
   std::vector<int> lines;
   std::vector<std::string> calls;
   int stops = 0;
@@ -168,7 +177,8 @@ TEST(ExecNative, DebuggerHookSeesEveryStatementAndCall) {
   Prog p;
   Obj o;
   o.add(p.sub("Inner", {p.let("y", I(1), 7)}, {Var("y", kTypeLong)}));
-  o.add(p.sub("Outer", {p.let("x", I(1), 1), new FunctionCallStmt(2, p.call("Inner", {}), 2), new StopStmt(3)},
+  o.add(p.sub("Outer",
+              {p.let("x", I(1), 1), new FunctionCallStmt(2, p.call("Inner", {}), 2), new StopStmt(3)},
               {Var("x", kTypeLong)}));
   Tracer t;
   ExecutionStack::setHook(&t);
@@ -218,8 +228,10 @@ TEST(ExecNative, FieldsOfBasicAndDeclaresAreSavedWithModules) {
   Field* dllBack = Field::ReadField(s);
   std::unique_ptr<Field> propBack(Field::ReadField(s));
   o.add(dllBack);
-  EXPECT_EQ("12", CallMember(o.rep, "MulDiv", {new DirectValue<long, kTypeLong>(3), new DirectValue<long, kTypeLong>(8),
-                                               new DirectValue<long, kTypeLong>(2)}).text);
+  EXPECT_EQ("12", CallMember(o.rep, "MulDiv",
+                             {new DirectValue<long, kTypeLong>(3), new DirectValue<long, kTypeLong>(8),
+                              new DirectValue<long, kTypeLong>(2)})
+                      .text);
   InterProcField* sb = static_cast<InterProcField*>(subBack.get());
   EXPECT_EQ(0, sb->compiles());
   EXPECT_STREQ("Hello", sb->name());

@@ -168,9 +168,11 @@ TEST(Modules, StorageForOleControlsSaveAsAndSaveOnUnload) {
   ASSERT_NE(nullptr, ObjectStore::ModuleStore(m));
   EXPECT_EQ(m, ObjectStore::ModuleStore(m)->moduleNumber());
   {
-    OCLStorage controls(stg->storage(), "OleControlStore", 1, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    OCLStorage controls(stg->storage(), "OleControlStore", 1,
+                        STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
     ASSERT_TRUE(controls.is());
-    OCLStream count(controls.storage(), "NumberOfOleControls", 1, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    OCLStream count(controls.storage(), "NumberOfOleControls", 1,
+                    STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
     count.write((ULONG)3);
     controls->Commit(STGC_DEFAULT);
   }
@@ -182,7 +184,8 @@ TEST(Modules, StorageForOleControlsSaveAsAndSaveOnUnload) {
   ObjectStore::UnloadModule(m, 0);
   unsigned char lm = ObjectStore::LoadModule(second.c_str());
   EXPECT_EQ(77, LongOf(ObjectStore::find("Keeper")->evalIMember("N", nullptr)));
-  OCLStorage controls(ObjectStore::ModuleStorage(lm)->storage(), "OleControlStore", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  OCLStorage controls(ObjectStore::ModuleStorage(lm)->storage(), "OleControlStore", 0,
+                      STGM_READ | STGM_SHARE_EXCLUSIVE);
   ASSERT_TRUE(controls.is());
   OCLStream count(controls.storage(), "NumberOfOleControls", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
   ULONG n = 0;
@@ -193,7 +196,7 @@ TEST(Modules, StorageForOleControlsSaveAsAndSaveOnUnload) {
 
 // An application whose text object files hold one object name per line.
 class TextApp : public StoreApplication {
-public:
+ public:
   int ReadTextObjectFile(const char* file, InterObjRep*) override {
     FILE* f = fopen(file, "r");
     if (!f) return 0;
@@ -208,7 +211,7 @@ public:
 };
 
 class NoTextApp : public StoreApplication {
-public:
+ public:
   int ReadTextObjectFile(const char*, InterObjRep*) override { return 0; }
 };
 
@@ -250,7 +253,8 @@ TEST(Modules, ModuleManagerAndTextObjectFiles) {
       ObjectStore::LoadModule(text.c_str());
       FAIL();
     } catch (ModuleOpenFailed& e) {
-      EXPECT_EQ("The module '" + text + "' could not be opened. It is neither a module file nor a text object file.",
+      EXPECT_EQ("The module '" + text +
+                    "' could not be opened. It is neither a module file nor a text object file.",
                 std::string(e.what()));
     }
   }
@@ -267,7 +271,8 @@ TEST(Modules, ModuleManagerAndTextObjectFiles) {
 // --- publication -----------------------------------------------------------------------
 
 int TestpubLive() {
-  auto fn = reinterpret_cast<int (*)()>(GetProcAddress(GetModuleHandleA("ovstore_testpub.dll"), "testpubLiveObjects"));
+  auto fn = reinterpret_cast<int (*)()>(
+      GetProcAddress(GetModuleHandleA("ovstore_testpub.dll"), "testpubLiveObjects"));
   return fn ? fn() : -1;
 }
 
@@ -281,7 +286,7 @@ TEST(Publication, TestDllRegistersItsClassesWithNativeMembers) {
   EXPECT_STREQ("ovstore_testpub", proto->getDefiningDLL());
   EXPECT_TRUE(proto->signature()->isCompFieldsDefined());
   int liveNatives = TestpubLive();
-  EXPECT_EQ(2, liveNatives);  // the two prototypes' natives
+  EXPECT_EQ(2, liveNatives);                             // the two prototypes' natives
   ObjectStore::PublishObjectDLL("OVSTORE_TESTPUB.DLL");  // once only
   EXPECT_EQ(proto, ObjectStore::find("Test"));
 
@@ -404,7 +409,8 @@ TEST(Publication, TestDllRegistersItsClassesWithNativeMembers) {
   twice.ppush(new IndirectValue<ValString, 6>(tail));
   EXPECT_EQ(42, LongOf(t->evalIMember("Twice", &twice)));
   EXPECT_EQ("n=21", tail.str());
-  EXPECT_EQ("(ByVal n As Long, s As String)", std::string(static_cast<MethodField*>(t->findField("twice"))->paramText().data()));
+  EXPECT_EQ("(ByVal n As Long, s As String)",
+            std::string(static_cast<MethodField*>(t->findField("twice"))->paramText().data()));
   EXPECT_NE(nullptr, t->findEventDef("Pinged"));
 
   // The event: raised by the native code with a by-reference argument the handler
@@ -413,20 +419,22 @@ TEST(Publication, TestDllRegistersItsClassesWithNativeMembers) {
   five.ppush(new DirectValue<long, 2>(5));
   EXPECT_EQ(-1, LongOf(t->evalIMember("Fire", &five)));
   EXPECT_NE(nullptr, t->findEventDef("Changed"));
-  t->addField(new FnMethod("Changed", [](InterObjRep&, ValueList* a) -> Value* {
-                (*a)[0]->set((short)((*a)[0]->asShort() * 10));
-                return nullptr;
-              }),
+  t->addField(new FnMethod("Changed",
+                           [](InterObjRep&, ValueList* a) -> Value* {
+                             (*a)[0]->set((short)((*a)[0]->asShort() * 10));
+                             return nullptr;
+                           }),
               nullptr);
   EXPECT_EQ(50, LongOf(t->evalIMember("Fire", &five)));
   PrimInterObj holder(nullptr, ObjectStore::kTempModule, 1);
   PrimInterObj gadget(proto, ObjectStore::kTempModule, 2);
   gadget->renameObject("T1");
   holder->addEmbed(gadget.get());
-  holder->addField(new FnMethod("T1_Changed", [](InterObjRep&, ValueList* a) -> Value* {
-                     (*a)[0]->set((short)((*a)[0]->asShort() + 1));
-                     return nullptr;
-                   }),
+  holder->addField(new FnMethod("T1_Changed",
+                                [](InterObjRep&, ValueList* a) -> Value* {
+                                  (*a)[0]->set((short)((*a)[0]->asShort() + 1));
+                                  return nullptr;
+                                }),
                    nullptr);
   EXPECT_EQ(6, LongOf(gadget->evalIMember("Fire", &five)));
 
@@ -509,7 +517,8 @@ TEST(Publication, NativeObjectsSaveAndLoadWithTheirModule) {
     t->ROCDataPtr(0)->PO_Load(s.stream());
     FAIL();
   } catch (ObjectLoadFailed& e) {
-    EXPECT_STREQ("The stored data of class 'Test' was written by a newer version and cannot be loaded.", e.what());
+    EXPECT_STREQ("The stored data of class 'Test' was written by a newer version and cannot be loaded.",
+                 e.what());
   }
 }
 
@@ -543,7 +552,8 @@ TEST(Publication, Failures) {
     ObjectStore::PublishObjectDLL("ovstore_no_such_library");
     FAIL();
   } catch (StoreException& e) {
-    EXPECT_EQ(0u, std::string(e.what()).find("Couldn't load the object library 'ovstore_no_such_library.dll'"));
+    EXPECT_EQ(0u,
+              std::string(e.what()).find("Couldn't load the object library 'ovstore_no_such_library.dll'"));
   }
   try {
     ObjectStore::PublishObjectDLL("kernel32");

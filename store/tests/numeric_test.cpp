@@ -16,12 +16,27 @@ ValueCellVar cell(const std::string& d) {
   if (d.empty()) return c;
   std::string v = d.substr(2);
   switch (d[0]) {
-    case 'i': c->setShort((int16_t)std::stol(v)); break;
-    case 'l': c->setLong((int32_t)std::stoll(v)); break;
-    case 'f': c->setFloat(std::stof(v)); break;
-    case 'd': c->setDouble(std::stod(v)); break;
-    case 'c': { Currency x; EXPECT_TRUE(Currency::fromText(v.c_str(), x)) << v; c->setCurrency(x); break; }
-    case 's': c->setString(ValString(v.c_str())); break;
+    case 'i':
+      c->setShort((int16_t)std::stol(v));
+      break;
+    case 'l':
+      c->setLong((int32_t)std::stoll(v));
+      break;
+    case 'f':
+      c->setFloat(std::stof(v));
+      break;
+    case 'd':
+      c->setDouble(std::stod(v));
+      break;
+    case 'c': {
+      Currency x;
+      EXPECT_TRUE(Currency::fromText(v.c_str(), x)) << v;
+      c->setCurrency(x);
+      break;
+    }
+    case 's':
+      c->setString(ValString(v.c_str()));
+      break;
   }
   return c;
 }
@@ -80,8 +95,8 @@ TEST(Numeric, BinaryTable) {
       // Currency keeps four decimals exactly
       {kNumAdd, "c:0.1", "c:0.2", "c:0.3"},
       {kNumMul, "c:1.0001", "c:1.0001", "c:1.0002"},
-      {kNumMul, "c:0.0005", "c:0.5", "c:0.0002"},   // 0.00025 -> even
-      {kNumMul, "c:0.0015", "c:0.5", "c:0.0008"},   // 0.00075 -> even
+      {kNumMul, "c:0.0005", "c:0.5", "c:0.0002"},  // 0.00025 -> even
+      {kNumMul, "c:0.0015", "c:0.5", "c:0.0008"},  // 0.00075 -> even
       {kNumDiv, "c:10", "c:4", "d:2.5"},
       // division
       {kNumDiv, "i:7", "i:2", "d:3.5"},
@@ -92,11 +107,11 @@ TEST(Numeric, BinaryTable) {
       // \ and Mod round first (half to even), truncate toward zero
       {kNumIntDiv, "i:7", "i:2", "i:3"},
       {kNumIntDiv, "i:-7", "i:2", "i:-3"},
-      {kNumIntDiv, "d:7.5", "d:2.5", "l:4"},   // 8 \ 2
-      {kNumIntDiv, "d:6.5", "i:2", "l:3"},     // 6 \ 2
+      {kNumIntDiv, "d:7.5", "d:2.5", "l:4"},  // 8 \ 2
+      {kNumIntDiv, "d:6.5", "i:2", "l:3"},    // 6 \ 2
       {kNumMod, "i:7", "i:3", "i:1"},
       {kNumMod, "i:-7", "i:3", "i:-1"},
-      {kNumMod, "d:5.5", "i:4", "l:2"},        // 6 Mod 4
+      {kNumMod, "d:5.5", "i:4", "l:2"},  // 6 Mod 4
       {kNumMod, "i:1", "i:0", "err:32706"},
       {kNumIntDiv, "i:-32768", "i:-1", "err:32707"},
       {kNumIntDiv, "i:1", "d:0.4", "err:32706"},
@@ -200,15 +215,18 @@ TEST(Numeric, UnaryOperators) {
 }
 
 TEST(Numeric, RoundsHalfToEven) {
-  const struct { double in; int out; } cases[] = {
-      {0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2},
-      {2.4999, 2}, {2.5001, 3}, {-2.5001, -3}, {32767.4, 32767}, {-32768.5, -32768},
+  const struct {
+    double in;
+    int out;
+  } cases[] = {
+      {0.5, 0},   {1.5, 2},    {2.5, 2},    {3.5, 4},      {-0.5, 0},        {-1.5, -2},
+      {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {-2.5001, -3}, {32767.4, 32767}, {-32768.5, -32768},
   };
   for (const auto& k : cases) {
     EXPECT_EQ(k.out, DoubleToShort(k.in)) << k.in;
     EXPECT_EQ(k.out, DoubleToLong(k.in)) << k.in;
   }
-  EXPECT_THROW(DoubleToShort(32767.5), FPException);   // rounds to 32768
+  EXPECT_THROW(DoubleToShort(32767.5), FPException);  // rounds to 32768
   EXPECT_THROW(DoubleToShort(-32768.6), FPException);
   EXPECT_THROW(DoubleToLong(2147483647.5), FPException);
   EXPECT_THROW(DoubleToLong(NAN), FPException);
@@ -222,24 +240,46 @@ TEST(Numeric, RoundsHalfToEven) {
 }
 
 TEST(Numeric, TextOfNumbers) {
-  const struct { const char* in; const char* out; } cases[] = {
-      {"i:-32768", "-32768"}, {"l:2147483647", "2147483647"}, {"d:1.5", "1.5"},
-      {"d:0.1", "0.1"}, {"d:100", "100"}, {"d:1e20", "1E+20"}, {"d:1.5e-7", "1.5E-07"},
-      {"d:123456789012345", "123456789012345"}, {"d:1e15", "1E+15"}, {"d:-0.0001", "-0.0001"},
-      {"d:0.00001", "1E-05"}, {"d:1e300", "1E+300"}, {"f:0.1", "0.1"}, {"f:3.1415927", "3.141593"},
-      {"c:12.5", "12.5"}, {"c:-0.0001", "-0.0001"}, {"c:3", "3"}, {"c:922337203685477.5807", "922337203685477.5807"},
-      {"c:-922337203685477.5808", "-922337203685477.5808"}, {"d:-0", "0"},
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"i:-32768", "-32768"},
+      {"l:2147483647", "2147483647"},
+      {"d:1.5", "1.5"},
+      {"d:0.1", "0.1"},
+      {"d:100", "100"},
+      {"d:1e20", "1E+20"},
+      {"d:1.5e-7", "1.5E-07"},
+      {"d:123456789012345", "123456789012345"},
+      {"d:1e15", "1E+15"},
+      {"d:-0.0001", "-0.0001"},
+      {"d:0.00001", "1E-05"},
+      {"d:1e300", "1E+300"},
+      {"f:0.1", "0.1"},
+      {"f:3.1415927", "3.141593"},
+      {"c:12.5", "12.5"},
+      {"c:-0.0001", "-0.0001"},
+      {"c:3", "3"},
+      {"c:922337203685477.5807", "922337203685477.5807"},
+      {"c:-922337203685477.5808", "-922337203685477.5808"},
+      {"d:-0", "0"},
   };
   for (const auto& k : cases) EXPECT_EQ(k.out, CellToText(cell(k.in))) << k.in;
 }
 
 TEST(Numeric, NumbersFromText) {
-  const struct { const char* in; bool ok; double value; } cases[] = {
-      {"42", true, 42}, {"  -3.25  ", true, -3.25}, {"+.5", true, 0.5}, {"1e3", true, 1000},
-      {"1D2", true, 100}, {"2.5E-1", true, 0.25}, {"&H10", true, 16}, {"&hFF", true, 255},
-      {"&O17", true, 15}, {"&HFFFFFFFF", true, -1}, {"", false, 0}, {"   ", false, 0},
-      {"abc", false, 0}, {"1.2.3", false, 0}, {"1e", false, 0}, {"12abc", false, 0},
-      {"&H", false, 0}, {"&HG", false, 0}, {".", false, 0}, {"1e999", false, 0}, {"- 1", false, 0},
+  const struct {
+    const char* in;
+    bool ok;
+    double value;
+  } cases[] = {
+      {"42", true, 42},   {"  -3.25  ", true, -3.25}, {"+.5", true, 0.5}, {"1e3", true, 1000},
+      {"1D2", true, 100}, {"2.5E-1", true, 0.25},     {"&H10", true, 16}, {"&hFF", true, 255},
+      {"&O17", true, 15}, {"&HFFFFFFFF", true, -1},   {"", false, 0},     {"   ", false, 0},
+      {"abc", false, 0},  {"1.2.3", false, 0},        {"1e", false, 0},   {"12abc", false, 0},
+      {"&H", false, 0},   {"&HG", false, 0},          {".", false, 0},    {"1e999", false, 0},
+      {"- 1", false, 0},
   };
   for (const auto& k : cases) {
     double v = 0;
@@ -262,11 +302,25 @@ TEST(Numeric, NumbersFromText) {
 }
 
 TEST(Numeric, CurrencyText) {
-  const struct { const char* in; bool ok; int64_t raw; } cases[] = {
-      {"1.5", true, 15000}, {"-0.0001", true, -1}, {"0.00005", true, 0}, {"0.00015", true, 2},
-      {"0.000151", true, 2}, {"0.00025", true, 2}, {"0.000250001", true, 3}, {" 7 ", true, 70000},
-      {"922337203685477.5807", true, INT64_MAX}, {"-922337203685477.5808", true, INT64_MIN},
-      {"922337203685477.5808", false, 0}, {"1e2", true, 1000000}, {"x", false, 0}, {"", false, 0},
+  const struct {
+    const char* in;
+    bool ok;
+    int64_t raw;
+  } cases[] = {
+      {"1.5", true, 15000},
+      {"-0.0001", true, -1},
+      {"0.00005", true, 0},
+      {"0.00015", true, 2},
+      {"0.000151", true, 2},
+      {"0.00025", true, 2},
+      {"0.000250001", true, 3},
+      {" 7 ", true, 70000},
+      {"922337203685477.5807", true, INT64_MAX},
+      {"-922337203685477.5808", true, INT64_MIN},
+      {"922337203685477.5808", false, 0},
+      {"1e2", true, 1000000},
+      {"x", false, 0},
+      {"", false, 0},
   };
   for (const auto& k : cases) {
     Currency c = Currency::fromRaw(12345);

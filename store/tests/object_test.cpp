@@ -48,15 +48,18 @@ TEST(ObjectModel, PrototypesDerivationOverrideAndLookup) {
   ScratchModule mod("protos");
   PrimInterObj base("Animal", nullptr, 0);
   base->addField(InterDataField::make("Legs", 1), new DirectValue<short, 1>(4));
-  base->addField(new FnMethod("Speak", [](InterObjRep&, ValueList*) -> Value* {
-                   return CountedResult<Value>(new DirectValue<ValString, 6>(ValString("...")));
-                 }),
+  base->addField(new FnMethod("Speak",
+                              [](InterObjRep&, ValueList*) -> Value* {
+                                return CountedResult<Value>(new DirectValue<ValString, 6>(ValString("...")));
+                              }),
                  nullptr);
   PrimInterObj bird(base.get(), "Bird", 0);
-  bird->addField(new FnMethod("Speak", [](InterObjRep&, ValueList*) -> Value* {
-                   return CountedResult<Value>(new DirectValue<ValString, 6>(ValString("tweet")));
-                 }),
-                 nullptr);
+  bird->addField(
+      new FnMethod("Speak",
+                   [](InterObjRep&, ValueList*) -> Value* {
+                     return CountedResult<Value>(new DirectValue<ValString, 6>(ValString("tweet")));
+                   }),
+      nullptr);
   PrimInterObj robin(bird.get(), "Robin", 0);
 
   EXPECT_TRUE(robin->canBeTreatedAs(base.get()));
@@ -189,7 +192,8 @@ TEST(ObjectModel, EveryStoreFieldKind) {
   obj->eval("Count", InterObjRep::kEvalSet, &setArgs);
   EXPECT_EQ(2, LongOf(obj->evalIMember("Count", nullptr)));  // half to even
   EXPECT_EQ("sq", TextOf(obj->evalIMember("Name", nullptr)));
-  EXPECT_EQ("Const Pi As Double", std::string(static_cast<DataField*>(obj->findField("Pi"))->declarationText().data()));
+  EXPECT_EQ("Const Pi As Double",
+            std::string(static_cast<DataField*>(obj->findField("Pi"))->declarationText().data()));
   EXPECT_TRUE(obj->findField("Pi")->hasFlag(Field::kConstant));
   ValueList newPi;
   newPi.ppush(new DirectValue<double, 4>(3));
@@ -320,10 +324,11 @@ TEST(ObjectModel, ApplicationNotificationsAndExceptionHandling) {
   std::vector<long> codes;
   ScratchModule mod("notify");
   PrimInterObj mgr("ObjectEditorMgr", nullptr, 0);
-  mgr->addField(new FnMethod("Refresh", [&](InterObjRep&, ValueList* a) -> Value* {
-                  codes.push_back((*a)[0]->asLong());
-                  return nullptr;
-                }),
+  mgr->addField(new FnMethod("Refresh",
+                             [&](InterObjRep&, ValueList* a) -> Value* {
+                               codes.push_back((*a)[0]->asLong());
+                               return nullptr;
+                             }),
                 nullptr);
   StoreApplication* app = StoreApplication::App();
   codes.clear();
@@ -385,11 +390,12 @@ TEST(ObjectModel, EventsReachTheContainersHandlerAndByRefArgumentsFlowBack) {
   EXPECT_EQ(0, button->evalIEvent("KeyDown", args, 1));
 
   InterObjRep* ranOn = nullptr;
-  form->addField(new FnMethod("Button1_KeyDown", [&](InterObjRep& self, ValueList* a) -> Value* {
-                   ranOn = &self;
-                   (*a)[0]->set((short)((*a)[0]->asShort() + 1));
-                   return nullptr;
-                 }),
+  form->addField(new FnMethod("Button1_KeyDown",
+                              [&](InterObjRep& self, ValueList* a) -> Value* {
+                                ranOn = &self;
+                                (*a)[0]->set((short)((*a)[0]->asShort() + 1));
+                                return nullptr;
+                              }),
                  nullptr);
   args = new ValueList;
   args->ppush(new IndirectValue<short, 1>(code));
@@ -398,17 +404,17 @@ TEST(ObjectModel, EventsReachTheContainersHandlerAndByRefArgumentsFlowBack) {
   EXPECT_EQ(form.get(), ranOn);
 
   // A handler's value, and failures: thrown by evalIEvent, reported by _NoThrow.
-  form->addField(new FnMethod("Button1_CanClose", [](InterObjRep&, ValueList*) -> Value* {
-                   return CountedResult<Value>(new DirectValue<short, 1>(-1));
-                 }),
+  form->addField(new FnMethod("Button1_CanClose",
+                              [](InterObjRep&, ValueList*) -> Value* {
+                                return CountedResult<Value>(new DirectValue<short, 1>(-1));
+                              }),
                  nullptr);
   Value* result = nullptr;
   EXPECT_EQ(1, button->evalIEvent_Return("CanClose", nullptr, result));
   EXPECT_EQ(-1, LongOf(result));
-  form->addField(new FnMethod("Button1_Boom", [](InterObjRep&, ValueList*) -> Value* {
-                   throw StoreException("boom");
-                 }),
-                 nullptr);
+  form->addField(
+      new FnMethod("Button1_Boom", [](InterObjRep&, ValueList*) -> Value* { throw StoreException("boom"); }),
+      nullptr);
   try {
     button->evalIEvent("Boom", nullptr, 1);
     FAIL();

@@ -216,8 +216,8 @@ TEST(ModuleFileFuzz, DamagedModulesLoadOrAreRefusedCleanly) {
         if (b == was) continue;
         WriteStreams(path, damaged);
         char d[160];
-        std::snprintf(d, sizeof d, "stream %s byte %u of %u %s (0x%02x -> 0x%02x)", name.c_str(), unsigned(at),
-                      unsigned(bytes.size()), kinds[kind], was, b);
+        std::snprintf(d, sizeof d, "stream %s byte %u of %u %s (0x%02x -> 0x%02x)", name.c_str(),
+                      unsigned(at), unsigned(bytes.size()), kinds[kind], was, b);
         TryOne(path, d, guard, t);
       }
       // Cut short here.

@@ -200,8 +200,7 @@ TEST(ModuleFiles, DamagedContentIsRefusedAndNothingStays) {
          o[1].embeds = {2};
        },
        "embedded twice"},
-      {"embed names an empty slot", [](std::vector<ObjImage>& o, Bytes&) { o[0].embeds = {7}; },
-       "slot 7"},
+      {"embed names an empty slot", [](std::vector<ObjImage>& o, Bytes&) { o[0].embeds = {7}; }, "slot 7"},
       {"slot count 0xFFFFFFFF", [](std::vector<ObjImage>&, Bytes& head) { head = HeadImage(2, 0xFFFFFFFF); },
        "the slot count"},
       {"field count 0xFFFFFFFF", [](std::vector<ObjImage>& o, Bytes&) { o[0].nfields = 0xFFFFFFFF; },
@@ -316,7 +315,8 @@ TEST(ModuleFiles, SavingRefusesWhatCannotBeWrittenAndKeepsTheOldFile) {
     ObjectStore::SaveModule(m, lost.c_str());
     ADD_FAILURE() << "saved";
   } catch (const ModuleSaveFailed& e) {
-    EXPECT_NE(std::string::npos, std::string(e.what()).find("could not be saved. The folder does not exist.")) << e.what();
+    EXPECT_NE(std::string::npos, std::string(e.what()).find("could not be saved. The folder does not exist."))
+        << e.what();
   }
   // Onto a file with the read-only attribute: refused, the file unchanged.
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);

@@ -28,12 +28,12 @@ inline void SetUpStore() {
 
 // A method whose body is a C++ function (stands in for Basic procedures).
 class FnMethod : public MethodField {
-public:
+ public:
   typedef std::function<Value*(InterObjRep&, ValueList*)> Fn;
   FnMethod(const char* name, Fn fn) : MethodField(name), fn_(fn) {}
   Value* invoke(InterObjRep& self, ValueList* args, int) override { return fn_(self, args); }
 
-private:
+ private:
   Fn fn_;
 };
 
@@ -75,16 +75,15 @@ inline void DumpStorage(IStorage* stg, const std::string& prefix, std::string& o
     std::string path = prefix + std::string(n.first.begin(), n.first.end());
     if (n.second == STGTY_STORAGE) {
       IStorage* sub = nullptr;
-      if (SUCCEEDED(stg->OpenStorage(n.first.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
-                                     nullptr, 0, &sub))) {
+      if (SUCCEEDED(stg->OpenStorage(n.first.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                     &sub))) {
         DumpStorage(sub, path + "/", out);
         sub->Release();
       }
       continue;
     }
     IStream* s = nullptr;
-    if (FAILED(stg->OpenStream(n.first.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &s)))
-      continue;
+    if (FAILED(stg->OpenStream(n.first.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &s))) continue;
     std::string hex;
     unsigned char b;
     ULONG got = 0, size = 0;

@@ -122,9 +122,14 @@ TEST(Value, ListOwnsItsValues) {
 }
 
 TEST(Value, ClassFactoryConverts) {
-  const struct { unsigned char code; double in; const char* text; } cases[] = {
-      {kTypeShort, 41.5, "42"}, {kTypeLong, -7, "-7"}, {kTypeFloat, 0.1, "0.1"},
-      {kTypeDouble, 2.25, "2.25"}, {kTypeCurrency, 1.23456, "1.2346"}, {kTypeString, 8, "8"},
+  const struct {
+    unsigned char code;
+    double in;
+    const char* text;
+  } cases[] = {
+      {kTypeShort, 41.5, "42"},           {kTypeLong, -7, "-7"},
+      {kTypeFloat, 0.1, "0.1"},           {kTypeDouble, 2.25, "2.25"},
+      {kTypeCurrency, 1.23456, "1.2346"}, {kTypeString, 8, "8"},
   };
   for (const auto& k : cases) {
     DirectValue<double, kTypeDouble> src(k.in);
@@ -248,10 +253,12 @@ TEST(ValString, ReadFile) {
 }
 
 TEST(Types, NamesAndSuffixes) {
-  const struct { unsigned code; const char* name; } names[] = {
-      {0, "Variant"}, {1, "Integer"}, {2, "Long"}, {3, "Single"}, {4, "Double"},
-      {5, "Currency"}, {6, "String"}, {7, "Object"}, {10, "Empty"}, {0x26, "String()"},
-      {0x21, "Integer()"}, {9, "Unknown"},
+  const struct {
+    unsigned code;
+    const char* name;
+  } names[] = {
+      {0, "Variant"}, {1, "Integer"}, {2, "Long"},   {3, "Single"},      {4, "Double"},       {5, "Currency"},
+      {6, "String"},  {7, "Object"},  {10, "Empty"}, {0x26, "String()"}, {0x21, "Integer()"}, {9, "Unknown"},
   };
   for (const auto& k : names) EXPECT_STREQ(k.name, IdTypeString(k.code).string());
   const char* suffixes = "%&!#@$";

@@ -23,16 +23,16 @@ struct CodeCase {
 
 const CodeCase kCodes[] = {
     {"c:\\src\\main.cpp", 10, "21e7.242d-000a", "MAIN.*P"},
-    {"abcdef", 1, "0c52.0c41-0001", "ABCDE*F"},        // six characters: whole
-    {"abcdefg", 2, "0e52.0c41-0002", "ABCDE*G"},       // seven: the sixth dropped
-    {"a/b\\c.cpp", 3, "0108.0fc3-0003", "C.CP*P"},     // the later separator wins
+    {"abcdef", 1, "0c52.0c41-0001", "ABCDE*F"},     // six characters: whole
+    {"abcdefg", 2, "0e52.0c41-0002", "ABCDE*G"},    // seven: the sixth dropped
+    {"a/b\\c.cpp", 3, "0108.0fc3-0003", "C.CP*P"},  // the later separator wins
     {"x\\b/c.cpp", 3, "0108.0fc3-0003", "C.CP*P"},
     {"a_12.c", 0, "07ee.f361-0000", "A_12.*C"},
-    {"f3.c", 0, "0001.fbe6-0000", "F?.*C"},             // '3' is "other": decodes as '?'
-    {"A", 65536 + 7, "0000.0001-0007", "*A"},           // the line keeps its low 16 bits
+    {"f3.c", 0, "0001.fbe6-0000", "F?.*C"},    // '3' is "other": decodes as '?'
+    {"A", 65536 + 7, "0000.0001-0007", "*A"},  // the line keeps its low 16 bits
     {"", 5, "0000.0000-0005", ""},
     {nullptr, 5, "0000.0000-0005", ""},
-    {"dir\\", 9, "0000.0000-0009", ""},                 // no file name: word 0
+    {"dir\\", 9, "0000.0000-0009", ""},  // no file name: word 0
 };
 
 TEST(AssertCode, EncodeDecodeTable) {
@@ -173,8 +173,8 @@ TEST(OrvanelLog, AppendsOneLinePerCall) {
   EXPECT_NE(std::string(path).find("\\orvanel.log"), std::string::npos);
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);  // process ids come round again between runs
-  const std::string tag = " of process " + std::to_string(GetCurrentProcessId()) + " at " +
-                          std::to_string(now.QuadPart);
+  const std::string tag =
+      " of process " + std::to_string(GetCurrentProcessId()) + " at " + std::to_string(now.QuadPart);
   OrvanelLog(("first" + tag).c_str());
   OrvanelLog(("second line" + tag).c_str());
   std::string log = readLog();

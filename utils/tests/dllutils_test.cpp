@@ -15,9 +15,9 @@ TEST(DLLUtils, FormatVersionTable) {
     unsigned long ms, ls;
     const char* text;
   } cases[] = {
-      {0x00010002, 0x00000000, "1.2"},      {0x00010002, 0x00030000, "1.2.3"},
-      {0x00010002, 0x00030004, "1.2.3.4"},  {0x00010002, 0x00000004, "1.2.0.4"},
-      {0x00000000, 0x00000000, "0.0"},      {0xFFFF0010, 0x00000000, "65535.16"},
+      {0x00010002, 0x00000000, "1.2"},     {0x00010002, 0x00030000, "1.2.3"},
+      {0x00010002, 0x00030004, "1.2.3.4"}, {0x00010002, 0x00000004, "1.2.0.4"},
+      {0x00000000, 0x00000000, "0.0"},     {0xFFFF0010, 0x00000000, "65535.16"},
       {0x00020001, 0x00000000, "2.1"},
   };
   for (const Case& c : cases) {
@@ -155,7 +155,7 @@ TEST(Handle, SlotsComeFromTheGlobalArray) {
   Handle* second = new Handle(0);  // a zero handle is a slot but not live
   EXPECT_EQ(second, first + 1);
   Handle::Query(&slots, nullptr);
-  EXPECT_EQ(slots, 2048);  // Query adds to the counters
+  EXPECT_EQ(slots, 2048);                        // Query adds to the counters
   for (int i = 0; i < 1024; ++i) new Handle(1);  // the 1025th slot opens a second block
   slots = live = 0;
   Handle::Query(&slots, &live);

@@ -76,8 +76,8 @@ TEST(FileTime, AbsoluteFormat) {
 
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
-  EXPECT_TRUE(std::regex_match(FormatFileTimeAbsolute(now),
-                               std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d \d\d/\d\d/\d{4})")));
+  EXPECT_TRUE(
+      std::regex_match(FormatFileTimeAbsolute(now), std::regex(R"(\d\d:\d\d:\d\d\.\d\d\d \d\d/\d\d/\d{4})")));
 }
 
 TEST(FileTime, FormattersShareOneBuffer) {

@@ -27,12 +27,11 @@ TEST(StrUtil, CountCompareDuplicate) {
   struct CmpCase {
     const char *a, *b;
     int sign;
-  } cmps[] = {{nullptr, "", 0}, {"", nullptr, 0}, {nullptr, nullptr, 0}, {nullptr, "x", -1},
-              {"x", nullptr, 1}, {"a", "b", -1},  {"b", "a", 1},        {"same", "same", 0}};
+  } cmps[] = {{nullptr, "", 0},  {"", nullptr, 0}, {nullptr, nullptr, 0}, {nullptr, "x", -1},
+              {"x", nullptr, 1}, {"a", "b", -1},   {"b", "a", 1},         {"same", "same", 0}};
   for (const CmpCase& c : cmps) {
     int r = smart_strcmp(c.a, c.b);
-    EXPECT_EQ((r > 0) - (r < 0), c.sign)
-        << (c.a ? c.a : "(null)") << " vs " << (c.b ? c.b : "(null)");
+    EXPECT_EQ((r > 0) - (r < 0), c.sign) << (c.a ? c.a : "(null)") << " vs " << (c.b ? c.b : "(null)");
   }
 
   char* keep = d;
@@ -71,12 +70,12 @@ TEST(PathString, NormalisationTable) {
     const char* text;
     int count;
   } cases[] = {
-      {" a ; ; b;", "a ;b", 2},         // leading blanks and empty entries go, trailing stay
+      {" a ; ; b;", "a ;b", 2},  // leading blanks and empty entries go, trailing stay
       {"", "", 0},
       {" ; ;", "", 0},
       {"C:\\A", "C:\\A", 1},
       {";;C:\\A;;D:\\B;", "C:\\A;D:\\B", 2},
-      {"\tx y;\nz ", "x y;z ", 2},        // blanks inside an entry stay
+      {"\tx y;\nz ", "x y;z ", 2},  // blanks inside an entry stay
   };
   for (const Case& c : cases) {
     PathString p(c.in);
@@ -112,9 +111,9 @@ TEST(PathString, IndexTable) {
   struct Case {
     const char* dir;
     int index;
-  } cases[] = {{"C:\\TOOLS\\", 0}, {"C:\\TOOLS", 0}, {"c:\\tools", 0}, {"C:\\BIN", 1},
+  } cases[] = {{"C:\\TOOLS\\", 0}, {"C:\\TOOLS", 0},   {"c:\\tools", 0}, {"C:\\BIN", 1},
                {"C:\\bin\\", 1},   {"C:\\TOOLSET", 2}, {"C:\\TOOL", -1}, {"D:\\", 3},
-               {"D:", 3},          {"E:\\", -1},     {nullptr, -1}};
+               {"D:", 3},          {"E:\\", -1},       {nullptr, -1}};
   for (const Case& c : cases) EXPECT_EQ(p.Index(c.dir), c.index) << (c.dir ? c.dir : "(null)");
   PathString q("C:\\TOOLSET\\");
   EXPECT_EQ(q.Index("C:\\TOOLS\\"), -1);
@@ -154,8 +153,8 @@ TEST(EnvironmentPathString, ProcessEnvironmentRoundTrip) {
 TEST(RegistryEnvPathString, EnvironmentKeyRoundTrip) {
   const char kName[] = "OrvanelTestPathList";
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Environment", 0, nullptr, 0,
-                            KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Environment", 0, nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
+                            nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegDeleteValueA(key, kName);
   {
@@ -167,8 +166,7 @@ TEST(RegistryEnvPathString, EnvironmentKeyRoundTrip) {
   DWORD type = 0, size = 0;
   char raw[256] = {};
   size = sizeof raw;
-  ASSERT_EQ(RegQueryValueExA(key, kName, nullptr, &type, reinterpret_cast<BYTE*>(raw), &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegQueryValueExA(key, kName, nullptr, &type, reinterpret_cast<BYTE*>(raw), &size), ERROR_SUCCESS);
   EXPECT_EQ(type, DWORD(REG_SZ));
   EXPECT_STREQ(raw, "C:\\orvanel\\bin;D:\\shared ");
   EXPECT_EQ(size, strlen(raw) + 1);  // stored with its NUL
@@ -239,8 +237,7 @@ TEST(EnumDirContents, RecursiveWalkOfATemporaryTree) {
   const std::string& r = tmp.Path();
   for (const char* d : {"\\sub", "\\sub\\deep", "\\empty", "\\other.txt"})
     ASSERT_TRUE(CreateDirectoryA((r + d).c_str(), nullptr));
-  for (const char* f : {"\\a.txt", "\\b.log", "\\sub\\c.txt", "\\sub\\deep\\d.txt",
-                        "\\sub\\deep\\e.log"})
+  for (const char* f : {"\\a.txt", "\\b.log", "\\sub\\c.txt", "\\sub\\deep\\d.txt", "\\sub\\deep\\e.log"})
     touch(r + f);
 
   struct Case {

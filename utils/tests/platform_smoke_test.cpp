@@ -47,11 +47,11 @@ TEST(Platform, WindowButtonAndPostedMessage) {
   wc.lpszClassName = "OvSmokeWindow";
   wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
   ASSERT_NE(RegisterClassA(&wc), 0);
-  HWND frame = CreateWindowA("OvSmokeWindow", "Smoke", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
-                             10, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND frame = CreateWindowA("OvSmokeWindow", "Smoke", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,
+                             nullptr, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(frame, nullptr) << "no display?";
-  HWND button = CreateWindowA("BUTTON", "Press", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20,
-                              100, 30, frame, (HMENU)101, wc.hInstance, nullptr);
+  HWND button = CreateWindowA("BUTTON", "Press", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20, 100, 30,
+                              frame, (HMENU)101, wc.hInstance, nullptr);
   ASSERT_NE(button, nullptr);
 
   g_log = WindowLog();
@@ -116,12 +116,11 @@ TEST(Platform, OdbcReadsARowFromTheTestDsn) {
   ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc)));
   SQLCHAR out[512];
   SQLSMALLINT outLen = 0;
-  SQLRETURN rc = SQLDriverConnect(dbc, nullptr, (SQLCHAR*)"DSN=OrvanelTest", SQL_NTS, out,
-                                   sizeof out, &outLen, SQL_DRIVER_NOPROMPT);
+  SQLRETURN rc = SQLDriverConnect(dbc, nullptr, (SQLCHAR*)"DSN=OrvanelTest", SQL_NTS, out, sizeof out,
+                                  &outLen, SQL_DRIVER_NOPROMPT);
   ASSERT_TRUE(SQL_SUCCEEDED(rc)) << "cannot connect to DSN OrvanelTest";
   ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)));
-  ASSERT_TRUE(SQL_SUCCEEDED(
-      SQLExecDirect(stmt, (SQLCHAR*)"SELECT id, name FROM rig ORDER BY id", SQL_NTS)));
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, (SQLCHAR*)"SELECT id, name FROM rig ORDER BY id", SQL_NTS)));
   ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(stmt)));
   SQLINTEGER id = 0;
   SQLCHAR name[64] = {};
@@ -145,16 +144,12 @@ TEST(Platform, CompoundFileWriteAndReadBack) {
   const char payload[] = "compound file payload";
   {
     IStorage* stg = nullptr;
-    ASSERT_EQ(StgCreateDocfile(wfile, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
-                               &stg),
-              S_OK);
+    ASSERT_EQ(StgCreateDocfile(wfile, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg), S_OK);
     IStorage* sub = nullptr;
-    ASSERT_EQ(stg->CreateStorage(L"Inner", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
-                                 0, 0, &sub),
+    ASSERT_EQ(stg->CreateStorage(L"Inner", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &sub),
               S_OK);
     IStream* st = nullptr;
-    ASSERT_EQ(sub->CreateStream(L"Data", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
-                                0, &st),
+    ASSERT_EQ(sub->CreateStream(L"Data", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &st),
               S_OK);
     ULONG written = 0;
     EXPECT_EQ(st->Write(payload, sizeof payload, &written), S_OK);
@@ -166,12 +161,9 @@ TEST(Platform, CompoundFileWriteAndReadBack) {
   }
   {
     IStorage* stg = nullptr;
-    ASSERT_EQ(StgOpenStorage(wfile, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &stg),
-              S_OK);
+    ASSERT_EQ(StgOpenStorage(wfile, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &stg), S_OK);
     IStorage* sub = nullptr;
-    ASSERT_EQ(stg->OpenStorage(L"Inner", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
-                               &sub),
-              S_OK);
+    ASSERT_EQ(stg->OpenStorage(L"Inner", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub), S_OK);
     IStream* st = nullptr;
     ASSERT_EQ(sub->OpenStream(L"Data", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &st), S_OK);
     char back[64] = {};

@@ -110,8 +110,8 @@ struct AdaptCase {
 };
 
 void runAdaptCase(const AdaptCase& c) {
-  SCOPED_TRACE("class " + std::to_string(c.index) + ", fresh " + std::to_string(c.fresh) +
-               ", free " + std::to_string(c.freeBlocks));
+  SCOPED_TRACE("class " + std::to_string(c.index) + ", fresh " + std::to_string(c.fresh) + ", free " +
+               std::to_string(c.freeBlocks));
   size_t size = size_t(c.index) * 4;
   void* anchor = PoolAllocator::operator new(size);  // held throughout: total >= 1
   std::vector<void*> held;
@@ -267,7 +267,7 @@ TEST(PoolAllocatorTest, ChurnKeepsThePoolsConsistent) {
 
 TEST(PoolAllocatorTest, ForeignOrUnknownBlocksAssert) {
   alignas(16) uint32_t fake[8] = {};
-  void* volatile p = &fake[4];  // volatile: the compiler need not see it is not a heap block
+  void* volatile p = &fake[4];               // volatile: the compiler need not see it is not a heap block
   fake[3] = uint32_t(kUnusedClass + 1) * 4;  // a class without a record
   try {
     PoolAllocator::operator delete(p);

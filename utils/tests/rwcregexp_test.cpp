@@ -29,38 +29,38 @@ const SearchCase kForward[] = {
     {"a+", "baaa", 0, 1, 3},
     {"colou?r", "my color", 0, 3, 5},
     {"colou?r", "my colour", 0, 3, 6},
-    {"a?ab", "ab", 0, 0, 2},          // the optional element gives back its byte
+    {"a?ab", "ab", 0, 0, 2},  // the optional element gives back its byte
     {"a.c", "abc", 0, 0, 3},
-    {"a.c", "a\nc", 0, 0, 3},         // '.' takes a newline too
+    {"a.c", "a\nc", 0, 0, 3},  // '.' takes a newline too
     {".*", "xyz", 0, 0, 3},
-    {"x.*z", "x12z34z", 0, 0, 7},     // greedy
+    {"x.*z", "x12z34z", 0, 0, 7},  // greedy
     {"^ab", "xab", 0, NONE, 0},
-    {"^ab", "xab", 1, 1, 2},          // '^' anchors at the search start
+    {"^ab", "xab", 1, 1, 2},  // '^' anchors at the search start
     {"^", "abc", 0, 0, 0},
     {"c$", "abc", 0, 2, 1},
     {"c$", "abcc", 0, 3, 1},
-    {"$", "abc", 0, NONE, 0},         // an empty match at the very end is not tried
+    {"$", "abc", 0, NONE, 0},  // an empty match at the very end is not tried
     {"$", "abc", 3, 3, 0},
     {"^$", "", 0, 0, 0},
     {"^", "", 0, 0, 0},
     {"a", "", 0, NONE, 0},
-    {"a", "abc", 4, NONE, 0},         // start beyond the end
-    {"$*", "a$$b", 0, 0, 0},          // '$' not at the end is literal; zero of them at 0
+    {"a", "abc", 4, NONE, 0},  // start beyond the end
+    {"$*", "a$$b", 0, 0, 0},   // '$' not at the end is literal; zero of them at 0
     {"b$*", "a$b$$", 0, 2, 3},
-    {"a^", "xa^", 0, 1, 2},           // '^' not first is literal
+    {"a^", "xa^", 0, 1, 2},  // '^' not first is literal
     {"[a-c]+", "xxbcay", 0, 2, 3},
-    {"[c-a]+", "xxbcay", 0, 2, 3},    // a backwards range is the same set
+    {"[c-a]+", "xxbcay", 0, 2, 3},  // a backwards range is the same set
     {"[^0-9]", "12a", 0, 2, 1},
-    {"[-a]+", "x-a-", 0, 1, 3},       // '-' first is literal
-    {"[a-]+", "x-a-", 0, 1, 3},       // '-' before ']' is literal
-    {"[]]", "]", 0, NONE, 0},         // "[]" is an empty class, then a literal ']'
+    {"[-a]+", "x-a-", 0, 1, 3},  // '-' first is literal
+    {"[a-]+", "x-a-", 0, 1, 3},  // '-' before ']' is literal
+    {"[]]", "]", 0, NONE, 0},    // "[]" is an empty class, then a literal ']'
     {"\\x41", "zA", 0, 1, 1},
     {"\\101", "zA", 0, 1, 1},
-    {"\\x", "a", 0, NONE, 0},         // \x without digits is NUL
+    {"\\x", "a", 0, NONE, 0},  // \x without digits is NUL
     {"\\t\\n", "a\t\nb", 0, 1, 2},
-    {"\\S", "a b", 0, 1, 1},          // escape letters ignore case
+    {"\\S", "a b", 0, 1, 1},  // escape letters ignore case
     {"\\.", "ab.c", 0, 2, 1},
-    {"a\\", "xa\\", 0, 1, 2},         // a trailing backslash stands for itself
+    {"a\\", "xa\\", 0, 1, 2},  // a trailing backslash stands for itself
     {"\\*a", "x*a", 0, 1, 2},
     {"\xE9t\xE9", "\xE9t\xE9", 0, 0, 3},  // bytes above 127
     {"[\xE0-\xEF]", "a\xE9", 0, 1, 1},
@@ -95,17 +95,12 @@ TEST(RWCRegexpSearch, EmbeddedNulBytes) {
 }
 
 const SearchCase kBackward[] = {
-    {"b", "abcabc", 6, 4, 1},
-    {"b", "abcabc", 4, 1, 1},   // the window ends before start
-    {"b", "abcabc", 1, NONE, 0},
-    {"c", "abc", 3, 2, 1},      // from the end of the text
-    {"ab*", "abbxab", 6, 4, 2},
-    {"^a", "abab", 4, 0, 1},    // '^' is the string's start
-    {"$", "abc", 3, 3, 0},
-    {"$", "abc", 2, 2, 0},
+    {"b", "abcabc", 6, 4, 1},     {"b", "abcabc", 4, 1, 1},  // the window ends before start
+    {"b", "abcabc", 1, NONE, 0},  {"c", "abc", 3, 2, 1},     // from the end of the text
+    {"ab*", "abbxab", 6, 4, 2},   {"^a", "abab", 4, 0, 1},   // '^' is the string's start
+    {"$", "abc", 3, 3, 0},        {"$", "abc", 2, 2, 0},
     {"bc$", "abcbc", 3, 1, 2},  // '$' is the end of the window
-    {"bc$", "abcbc", 4, NONE, 0},
-    {"z", "abc", 9, NONE, 0},
+    {"bc$", "abcbc", 4, NONE, 0}, {"z", "abc", 9, NONE, 0},
 };
 
 TEST(RWCRegexpSearch, BackwardTable) {
@@ -125,10 +120,22 @@ struct StatusCase {
 
 TEST(RWCRegexpCompile, StatusTable) {
   const StatusCase cases[] = {
-      {"", 1},        {"*a", 1},      {"**", 1},      {"+a", 1},      {"?", 1},
-      {"a**", 3},     {"a*+", 3},     {"^*", 3},      {"[abc", 3},    {"[", 3},
-      {"$*", 0},      {"a\\*", 0},    {"[*]", 0},     {"x[^]]", 0},
-      {std::string(127, 'a'), 0},     {std::string(128, 'a'), 3},
+      {"", 1},
+      {"*a", 1},
+      {"**", 1},
+      {"+a", 1},
+      {"?", 1},
+      {"a**", 3},
+      {"a*+", 3},
+      {"^*", 3},
+      {"[abc", 3},
+      {"[", 3},
+      {"$*", 0},
+      {"a\\*", 0},
+      {"[*]", 0},
+      {"x[^]]", 0},
+      {std::string(127, 'a'), 0},
+      {std::string(128, 'a'), 3},
       {std::string(111, 'a') + "[ab]", 3},  // a class needs 17 free tokens
       {std::string(110, 'a') + "[ab]", 0},
       {std::string(126, 'a') + "*", 0},

@@ -136,9 +136,9 @@ TEST(RWCStringEdit, ReplaceTable) {
     const char* text;
     const char* result;
   } cases[] = {
-      {"abcdef", 0, 0, "XY", "XYabcdef"},  {"abcdef", 6, 0, "XY", "abcdefXY"},
-      {"abcdef", 2, 2, "XY", "abXYef"},    {"abcdef", 2, 99, "XY", "abXY"},
-      {"abcdef", 1, 4, "", "af"},          {"abcdef", 1, 1, nullptr, "acdef"},
+      {"abcdef", 0, 0, "XY", "XYabcdef"}, {"abcdef", 6, 0, "XY", "abcdefXY"},
+      {"abcdef", 2, 2, "XY", "abXYef"},   {"abcdef", 2, 99, "XY", "abXY"},
+      {"abcdef", 1, 4, "", "af"},         {"abcdef", 1, 1, nullptr, "acdef"},
       {"", 0, 0, "new", "new"},
   };
   for (auto& c : cases) {
@@ -233,9 +233,11 @@ TEST(RWCStringHash, Table) {
       {"", 0, 0x0},
       {"x", 1, 0x58},
       {"abcd", 4, 0x646362e1},
-      {"abcde", 5, 0x8c6c5849},        // one word and one trailing byte
-      {"abcd\x80", 5, 0x7393a7ac},     // a trailing 0x80 sets the upper bits
-      {"abcdA\x80" "B", 7, 0x7393d06e},
+      {"abcde", 5, 0x8c6c5849},     // one word and one trailing byte
+      {"abcd\x80", 5, 0x7393a7ac},  // a trailing 0x80 sets the upper bits
+      {"abcdA\x80"
+       "B",
+       7, 0x7393d06e},
       {"abcdefgh", 8, 0xe40b0a49},
   };
   for (auto& c : cases) EXPECT_EQ(RWCString(c.s, c.n).hash(), c.exact) << c.s;

@@ -13,12 +13,18 @@ enum Op { kLine, kLineKeepWhite, kToken, kDelim, kString, kFile };
 
 std::istream& readOne(std::istream& is, RWCString& s, Op op) {
   switch (op) {
-    case kLine: return s.readLine(is);
-    case kLineKeepWhite: return s.readLine(is, 0);
-    case kToken: return s.readToken(is);
-    case kDelim: return s.readToDelim(is, ';');
-    case kString: return s.readString(is);
-    case kFile: return s.readFile(is);
+    case kLine:
+      return s.readLine(is);
+    case kLineKeepWhite:
+      return s.readLine(is, 0);
+    case kToken:
+      return s.readToken(is);
+    case kDelim:
+      return s.readToDelim(is, ';');
+    case kString:
+      return s.readString(is);
+    case kFile:
+      return s.readFile(is);
   }
   return is;
 }
@@ -68,12 +74,11 @@ TEST(RWCStringRead, CapacityGrowsByIncrementsAndShedsWaste) {
     size_t before;    // capacity of the string read into
     size_t capacity;  // afterwards
   } cases[] = {
-      {2, 0, 16},     // first room is one increment; 14 spare is within the waste
-      {20, 0, 32},    // grown by one increment
-      {100, 0, 112},  // 16 + 6 increments
-      {1000, 0, 1008},
-      {2, 200, 15},   // too much spare room: back to adjustCapacity(2)
-      {0, 0, 15},     // 16 spare exceeds the waste
+      {2, 0, 16},                     // first room is one increment; 14 spare is within the waste
+      {20, 0, 32},                    // grown by one increment
+      {100, 0, 112},                  // 16 + 6 increments
+      {1000, 0, 1008}, {2, 200, 15},  // too much spare room: back to adjustCapacity(2)
+      {0, 0, 15},                     // 16 spare exceeds the waste
   };
   for (auto& c : cases) {
     std::istringstream in(std::string(c.length, 'q') + "\n");

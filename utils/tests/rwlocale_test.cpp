@@ -30,11 +30,12 @@ TEST(RWLocaleDefault, DateAndTimeFormats) {
   struct Case {
     char format;
     const char* text;
-  } cases[] = {{'A', "Wednesday"}, {'a', "Wed"}, {'B', "March"}, {'b', "Mar"}, {'H', "14"},
-               {'I', "02"},        {'M', "05"},  {'S', "09"},    {'d', "01"},  {'m', "03"},
-               {'y', "95"},        {'Y', "1995"}, {'j', "060"},  {'w', "3"},   {'p', "pm"},
-               {'U', "09"},        {'W', "09"},  {'X', "14:05:09"}, {'x', "03/01/95"},
-               {'c', "03/01/95 14:05:09"}, {'Z', "EST"}, {'q', ""}, {'%', ""}};
+  } cases[] = {{'A', "Wednesday"}, {'a', "Wed"},      {'B', "March"},    {'b', "Mar"},
+               {'H', "14"},        {'I', "02"},       {'M', "05"},       {'S', "09"},
+               {'d', "01"},        {'m', "03"},       {'y', "95"},       {'Y', "1995"},
+               {'j', "060"},       {'w', "3"},        {'p', "pm"},       {'U', "09"},
+               {'W', "09"},        {'X', "14:05:09"}, {'x', "03/01/95"}, {'c', "03/01/95 14:05:09"},
+               {'Z', "EST"},       {'q', ""},         {'%', ""}};
   for (const Case& c : cases)
     EXPECT_STREQ(kEnglish.asString(&t, c.format, eastern).data(), c.text) << c.format;
 
@@ -70,11 +71,10 @@ TEST(RWLocaleDefault, NumbersAndMoney) {
     double x;
     RWLocale::CurrSymbol symbol;
     const char* text;
-  } money[] = {{-1234, RWLocale::LOCAL, "($12.34)"}, {1234, RWLocale::LOCAL, "$12.34"},
+  } money[] = {{-1234, RWLocale::LOCAL, "($12.34)"},   {1234, RWLocale::LOCAL, "$12.34"},
                {-1234, RWLocale::INTL, "(USD 12.34)"}, {5, RWLocale::NONE, "0.05"},
-               {0, RWLocale::LOCAL, "$0.00"},         {-1, RWLocale::NONE, "(0.01)"}};
-  for (const Money& m : money)
-    EXPECT_STREQ(kEnglish.moneyAsString(m.x, m.symbol).data(), m.text) << m.x;
+               {0, RWLocale::LOCAL, "$0.00"},          {-1, RWLocale::NONE, "(0.01)"}};
+  for (const Money& m : money) EXPECT_STREQ(kEnglish.moneyAsString(m.x, m.symbol).data(), m.text) << m.x;
   std::string huge = kEnglish.moneyAsString(1e20).data();
   EXPECT_EQ(huge.substr(0, 10), "$1.00000e+") << huge;
 }
@@ -84,11 +84,10 @@ TEST(RWLocaleDefault, ParsingNumbers) {
     const char* text;
     bool ok;
     double value;
-  } doubles[] = {{"3.25", true, 3.25},  {" -1.5e3 ", true, -1500}, {".5", true, 0.5},
-                 {"- 2", true, -2},     {"+7.", true, 7},          {"1,234", false, 0},
-                 {"1.2.3", false, 0},   {"e5", false, 0},          {"", false, 0},
-                 {".", false, 0},       {"1e", false, 0},          {"1e+", false, 0},
-                 {"12abc", false, 0},   {"--1", false, 0},         {"   ", false, 0}};
+  } doubles[] = {{"3.25", true, 3.25}, {" -1.5e3 ", true, -1500}, {".5", true, 0.5},   {"- 2", true, -2},
+                 {"+7.", true, 7},     {"1,234", false, 0},       {"1.2.3", false, 0}, {"e5", false, 0},
+                 {"", false, 0},       {".", false, 0},           {"1e", false, 0},    {"1e+", false, 0},
+                 {"12abc", false, 0},  {"--1", false, 0},         {"   ", false, 0}};
   for (const D& c : doubles) {
     double v = -99;
     EXPECT_EQ(kEnglish.stringToNum(RWCString(c.text), &v), c.ok) << c.text;
@@ -98,10 +97,17 @@ TEST(RWLocaleDefault, ParsingNumbers) {
     const char* text;
     bool ok;
     long value;
-  } longs[] = {{"42", true, 42},       {" -2147483648 ", true, -2147483647L - 1},
-               {"2147483647", true, 2147483647L}, {"2147483648", false, 0},
-               {"99999999999999999999", false, 0}, {"1 2", false, 0}, {"+7", true, 7},
-               {"0x10", false, 0},     {"", false, 0},  {"-", false, 0}, {"1,000", false, 0}};
+  } longs[] = {{"42", true, 42},
+               {" -2147483648 ", true, -2147483647L - 1},
+               {"2147483647", true, 2147483647L},
+               {"2147483648", false, 0},
+               {"99999999999999999999", false, 0},
+               {"1 2", false, 0},
+               {"+7", true, 7},
+               {"0x10", false, 0},
+               {"", false, 0},
+               {"-", false, 0},
+               {"1,000", false, 0}};
   for (const L& c : longs) {
     long v = -99;
     EXPECT_EQ(kEnglish.stringToNum(RWCString(c.text), &v), c.ok) << c.text;
@@ -119,13 +125,13 @@ TEST(RWLocaleDefault, ParsingTimes) {
     bool ok;
     int h, m, s;
   } cases[] = {
-      {"12:30 AM", true, 0, 30, 0}, {"13:00 PM", false, 0, 0, 0}, {"7.5", true, 7, 5, 0},
-      {"23:59:59", true, 23, 59, 59}, {"12 pm", true, 12, 0, 0},  {"12am", true, 0, 0, 0},
-      {"1:15 pM", true, 13, 15, 0}, {" 9 ", true, 9, 0, 0},       {"0 AM", false, 0, 0, 0},
-      {"24:00", false, 0, 0, 0},    {"7:60", false, 0, 0, 0},     {"7:05:60", false, 0, 0, 0},
-      {"", false, 0, 0, 0},         {"7:", false, 0, 0, 0},       {"7:05:30:00", false, 0, 0, 0},
-      {"123", false, 0, 0, 0},      {"7 xm", false, 0, 0, 0},     {"7 AM PM", false, 0, 0, 0},
-      {"ab", false, 0, 0, 0},       {"-1:00", false, 0, 0, 0},
+      {"12:30 AM", true, 0, 30, 0},   {"13:00 PM", false, 0, 0, 0}, {"7.5", true, 7, 5, 0},
+      {"23:59:59", true, 23, 59, 59}, {"12 pm", true, 12, 0, 0},    {"12am", true, 0, 0, 0},
+      {"1:15 pM", true, 13, 15, 0},   {" 9 ", true, 9, 0, 0},       {"0 AM", false, 0, 0, 0},
+      {"24:00", false, 0, 0, 0},      {"7:60", false, 0, 0, 0},     {"7:05:60", false, 0, 0, 0},
+      {"", false, 0, 0, 0},           {"7:", false, 0, 0, 0},       {"7:05:30:00", false, 0, 0, 0},
+      {"123", false, 0, 0, 0},        {"7 xm", false, 0, 0, 0},     {"7 AM PM", false, 0, 0, 0},
+      {"ab", false, 0, 0, 0},         {"-1:00", false, 0, 0, 0},
   };
   for (const Case& c : cases) {
     struct tm t;
@@ -151,15 +157,24 @@ TEST(RWLocaleDefault, ParsingDates) {
     bool ok;
     int y, m, d;
   } cases[] = {
-      {"March 1, 1995", true, 1995, 3, 1}, {"1 mar 95", true, 1995, 3, 1},
-      {"3/1/95", true, 1995, 3, 1},        {"12-31-2004", true, 2004, 12, 31},
-      {"2/29/2000", true, 2000, 2, 29},    {"2/29/1900", false, 0, 0, 0},
-      {"2/31/1995", false, 0, 0, 0},       {"31 February 1995", false, 0, 0, 0},
-      {"13/1/1995", false, 0, 0, 0},       {"0/1/1995", false, 0, 0, 0},
-      {"1/1/10000", false, 0, 0, 0},       {"March 1", false, 0, 0, 0},
-      {"1/2/3/4", false, 0, 0, 0},         {"Foo 1 1995", false, 0, 0, 0},
-      {"3/1/95x", false, 0, 0, 0},         {"", false, 0, 0, 0},
-      {"March April 1 1995", false, 0, 0, 0}, {"3/1/95 ;", false, 0, 0, 0},
+      {"March 1, 1995", true, 1995, 3, 1},
+      {"1 mar 95", true, 1995, 3, 1},
+      {"3/1/95", true, 1995, 3, 1},
+      {"12-31-2004", true, 2004, 12, 31},
+      {"2/29/2000", true, 2000, 2, 29},
+      {"2/29/1900", false, 0, 0, 0},
+      {"2/31/1995", false, 0, 0, 0},
+      {"31 February 1995", false, 0, 0, 0},
+      {"13/1/1995", false, 0, 0, 0},
+      {"0/1/1995", false, 0, 0, 0},
+      {"1/1/10000", false, 0, 0, 0},
+      {"March 1", false, 0, 0, 0},
+      {"1/2/3/4", false, 0, 0, 0},
+      {"Foo 1 1995", false, 0, 0, 0},
+      {"3/1/95x", false, 0, 0, 0},
+      {"", false, 0, 0, 0},
+      {"March April 1 1995", false, 0, 0, 0},
+      {"3/1/95 ;", false, 0, 0, 0},
       {"99999999999/1/1", false, 0, 0, 0},
   };
   for (const Case& c : cases) {
@@ -187,12 +202,11 @@ TEST(RWLocaleDefault, ParsingMoney) {
       {"-$5", RWLocale::LOCAL, true, -500},      {"$12.34-", RWLocale::LOCAL, true, -1234},
       {"(12.34", RWLocale::LOCAL, true, -1234},  {" 7 ", RWLocale::LOCAL, true, 700},
       {"USD 12.34", RWLocale::INTL, true, 1234}, {"-12.34", RWLocale::INTL, true, -1234},
-      {".05", RWLocale::LOCAL, true, 5},
-      {"12.34", RWLocale::NONE, false, 0},       {"12.3", RWLocale::LOCAL, false, 0},
-      {"12.345", RWLocale::LOCAL, false, 0},     {"$", RWLocale::LOCAL, false, 0},
-      {"", RWLocale::LOCAL, false, 0},           {"$12.34 x", RWLocale::LOCAL, false, 0},
-      {"$$12", RWLocale::LOCAL, false, 0},       {"USD12", RWLocale::INTL, false, 0},
-      {"123456789012345678901", RWLocale::LOCAL, false, 0},
+      {".05", RWLocale::LOCAL, true, 5},         {"12.34", RWLocale::NONE, false, 0},
+      {"12.3", RWLocale::LOCAL, false, 0},       {"12.345", RWLocale::LOCAL, false, 0},
+      {"$", RWLocale::LOCAL, false, 0},          {"", RWLocale::LOCAL, false, 0},
+      {"$12.34 x", RWLocale::LOCAL, false, 0},   {"$$12", RWLocale::LOCAL, false, 0},
+      {"USD12", RWLocale::INTL, false, 0},       {"123456789012345678901", RWLocale::LOCAL, false, 0},
   };
   for (const Case& c : cases) {
     double v = -99;
@@ -205,9 +219,8 @@ TEST(RWLocaleDefault, NameIndexes) {
   struct Case {
     const char* text;
     int month, weekday;
-  } cases[] = {{"march", 3, 0}, {"MAR", 3, 0},    {"Ma", 0, 0},   {"december", 12, 0},
-               {"sunday", 0, 7}, {"Mon", 0, 1},   {"sat", 0, 6},  {"xyz", 0, 0},
-               {"", 0, 0},       {"Marc", 0, 0}};
+  } cases[] = {{"march", 3, 0}, {"MAR", 3, 0}, {"Ma", 0, 0},  {"december", 12, 0}, {"sunday", 0, 7},
+               {"Mon", 0, 1},   {"sat", 0, 6}, {"xyz", 0, 0}, {"", 0, 0},          {"Marc", 0, 0}};
   for (const Case& c : cases) {
     EXPECT_EQ(kEnglish.monthIndex(RWCString(c.text)), c.month) << c.text;
     EXPECT_EQ(kEnglish.weekdayIndex(RWCString(c.text)), c.weekday) << c.text;
@@ -226,8 +239,7 @@ TEST(RWDate, WeekdaysAndPrevious) {
       {RWDate(3, 1, 2000), 0, 0},
       {RWDate(3, 1, 2000), 8, 0},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(c.from.previous(c.weekday).julian(), c.expected) << c.weekday;
+  for (const Case& c : cases) EXPECT_EQ(c.from.previous(c.weekday).julian(), c.expected) << c.weekday;
   EXPECT_EQ(RWDate(3, 1, 2000).weekDay(), 1u);
   EXPECT_EQ(RWDate(1, 1, 2000).weekDay(), 6u);
   EXPECT_EQ(RWDate(3, 1, 2000).previous("Monday", kEnglish), RWDate(27, 12, 1999));

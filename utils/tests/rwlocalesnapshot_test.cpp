@@ -34,8 +34,8 @@ struct tm day(int y, int m, int d, int h, int mi, int s, int wday, int yday) {
 
 // The names the run-time accepts in this prefix; the first non-"C" one is used below.
 std::vector<std::string> acceptedLocales() {
-  const char* names[] = {"German_Germany.1252", "French_France.1252",
-                         "English_United States.1252", "de-DE", "en-US"};
+  const char* names[] = {"German_Germany.1252", "French_France.1252", "English_United States.1252", "de-DE",
+                         "en-US"};
   std::vector<std::string> out;
   std::string keep = std::setlocale(LC_ALL, nullptr);
   for (const char* n : names)
@@ -62,10 +62,9 @@ void compareWithRuntime(const RWLocaleSnapshot& s, const char* name) {
   EXPECT_EQ(s.monGrouping(), lc->mon_grouping);
   EXPECT_EQ(s.positiveSign(), lc->positive_sign);
   EXPECT_EQ(s.negativeSign(), lc->negative_sign);
-  int raw[8] = {lc->int_frac_digits, lc->frac_digits,   lc->p_cs_precedes, lc->p_sep_by_space,
-                lc->n_cs_precedes,   lc->n_sep_by_space, lc->p_sign_posn,  lc->n_sign_posn};
-  for (int i = 0; i < 2; ++i)
-    EXPECT_EQ(s.monetary(i), raw[i] >= 0 && raw[i] <= 18 ? raw[i] : 0) << i;
+  int raw[8] = {lc->int_frac_digits, lc->frac_digits,    lc->p_cs_precedes, lc->p_sep_by_space,
+                lc->n_cs_precedes,   lc->n_sep_by_space, lc->p_sign_posn,   lc->n_sign_posn};
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(s.monetary(i), raw[i] >= 0 && raw[i] <= 18 ? raw[i] : 0) << i;
   for (int i = 2; i < 6; ++i) EXPECT_EQ(s.monetary(i), raw[i]) << i;
   EXPECT_EQ(s.monetary(6), raw[6] >= 0 && raw[6] <= 4 ? raw[6] : 1);
   EXPECT_EQ(s.monetary(7), raw[7] >= 0 && raw[7] <= 4 ? raw[7] : 0);
@@ -143,9 +142,9 @@ TEST(RWLocaleSnapshot, GroupedNumbersAndMoney) {
     const char* text;
     bool ok;
     double value;
-  } doubles[] = {{"1.234,5", true, 1234.5},  {"1234,5", true, 1234.5}, {"-1.234.567", true, -1234567},
-                 {"12.34", false, 0},        {"1.2345", false, 0},     {"1.234.", false, 0},
-                 {",5", true, 0.5},          {"1,2e3", true, 1200},    {"", false, 0},
+  } doubles[] = {{"1.234,5", true, 1234.5}, {"1234,5", true, 1234.5}, {"-1.234.567", true, -1234567},
+                 {"12.34", false, 0},       {"1.2345", false, 0},     {"1.234.", false, 0},
+                 {",5", true, 0.5},         {"1,2e3", true, 1200},    {"", false, 0},
                  {"1.234,5,6", false, 0}};
   for (const D& c : doubles) {
     double v = -99;
@@ -156,8 +155,11 @@ TEST(RWLocaleSnapshot, GroupedNumbersAndMoney) {
     const char* text;
     bool ok;
     long value;
-  } longs[] = {{"2.147.483.647", true, 2147483647L}, {"2.147.483.648", false, 0},
-               {"12.34", false, 0}, {"-7", true, -7}, {"", false, 0}};
+  } longs[] = {{"2.147.483.647", true, 2147483647L},
+               {"2.147.483.648", false, 0},
+               {"12.34", false, 0},
+               {"-7", true, -7},
+               {"", false, 0}};
   for (const L& c : longs) {
     long v = -99;
     EXPECT_EQ(s.stringToNum(RWCString(c.text), &v), c.ok) << c.text;
@@ -185,11 +187,10 @@ TEST(RWLocaleSnapshot, ParsingTimesAndDates) {
     const char* text;
     bool ok;
     int h, m, sec;
-  } times[] = {{"12:30 AM", true, 0, 30, 0}, {"13:00 PM", false, 0, 0, 0},
-               {"12:30 PM", true, 12, 30, 0}, {"1:05:09 pm", true, 13, 5, 9},
-               {"23:59", true, 23, 59, 0},    {"24:00", false, 0, 0, 0},
-               {"7", false, 0, 0, 0},         {"1:2:3:4", false, 0, 0, 0},
-               {"123:00", false, 0, 0, 0},    {"10:00 AM PM", false, 0, 0, 0}};
+  } times[] = {{"12:30 AM", true, 0, 30, 0},   {"13:00 PM", false, 0, 0, 0}, {"12:30 PM", true, 12, 30, 0},
+               {"1:05:09 pm", true, 13, 5, 9}, {"23:59", true, 23, 59, 0},   {"24:00", false, 0, 0, 0},
+               {"7", false, 0, 0, 0},          {"1:2:3:4", false, 0, 0, 0},  {"123:00", false, 0, 0, 0},
+               {"10:00 AM PM", false, 0, 0, 0}};
   for (const T& c : times) {
     struct tm t;
     std::memset(&t, 0x55, sizeof t);
@@ -206,11 +207,10 @@ TEST(RWLocaleSnapshot, ParsingTimesAndDates) {
     const char* text;
     bool ok;
     int y, m, d;
-  } dates[] = {{"03/01/95", true, 1995, 3, 1},   {"March 1 1995", true, 1995, 3, 1},
-               {"1 mar 1995", true, 1995, 3, 1}, {"02/31/1995", false, 0, 0, 0},
-               {"13/01/1995", false, 0, 0, 0},   {"03/01", false, 0, 0, 0},
-               {"03/01/95/7", false, 0, 0, 0},   {"March 1 1995 Foo", false, 0, 0, 0},
-               {"03/01/99999", false, 0, 0, 0}};
+  } dates[] = {
+      {"03/01/95", true, 1995, 3, 1}, {"March 1 1995", true, 1995, 3, 1},   {"1 mar 1995", true, 1995, 3, 1},
+      {"02/31/1995", false, 0, 0, 0}, {"13/01/1995", false, 0, 0, 0},       {"03/01", false, 0, 0, 0},
+      {"03/01/95/7", false, 0, 0, 0}, {"March 1 1995 Foo", false, 0, 0, 0}, {"03/01/99999", false, 0, 0, 0}};
   for (const D& c : dates) {
     struct tm t;
     std::memset(&t, 0x55, sizeof t);
@@ -243,8 +243,7 @@ TEST(RWLocaleSnapshot, MoneySignPositions) {
       {9, true, false, "($12.34)"},  // out of range reads as 0
   };
   for (const Case& c : cases)
-    EXPECT_EQ(RWLocaleSnapshot::placeMoney("12.34", "$", "-", c.position, c.precedes, c.spaced),
-              c.text)
+    EXPECT_EQ(RWLocaleSnapshot::placeMoney("12.34", "$", "-", c.position, c.precedes, c.spaced), c.text)
         << c.position << c.precedes << c.spaced;
   EXPECT_EQ(RWLocaleSnapshot::placeMoney("12.34", "", "-", 1, true, true), "-12.34");
 }

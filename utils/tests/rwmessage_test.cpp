@@ -19,12 +19,10 @@ TEST(RWCatalogue, RecordsTable) {
   } cases[] = {
       {RWCORE_EOF, "rwcore6.0", 0x1000, "[EOF] EOF on input"},
       {RWCORE_NOMEM, "rwcore6.0", 0x1005, "[NOMEM] No memory"},
-      {RWCORE_OVFLOW, "rwcore6.0", 0x1008,
-       "[OVFLOW] Overflow error -> \"%.*s\" <- (%u max characters)"},
+      {RWCORE_OVFLOW, "rwcore6.0", 0x1008, "[OVFLOW] Overflow error -> \"%.*s\" <- (%u max characters)"},
       {RWCORE_SYNSTREAM, "rwcore6.0", 0x100a,
        "[SYNSTREAM] Syntax error in input stream: expected %s, got %s"},
-      {RWTOOL_ALLOCOUT, "rwtools6.0", 0x2000,
-       "[ALLOCOUT] %s destructor called with allocation outstanding"},
+      {RWTOOL_ALLOCOUT, "rwtools6.0", 0x2000, "[ALLOCOUT] %s destructor called with allocation outstanding"},
       {RWTOOL_BADRE, "rwtools6.0", 0x2001, "[BADRE] Attempt to use invalid regular expression"},
       {RWTOOL_INDEX, "rwtools6.0", 0x2005, "[INDEX] Index (%u) out of range [0->%u]"},
       {RWTOOL_STREAM, "rwtools6.0", 0x200f, "[STREAM] Bad input stream"},
@@ -38,14 +36,14 @@ TEST(RWCatalogue, RecordsTable) {
     EXPECT_STREQ(rwMsgLookup(c.id), c.text);
   }
   // The numbers run without gaps in each domain.
-  const RWMsgId core[] = {RWCORE_EOF, RWCORE_GENERIC, RWCORE_INVADDR, RWCORE_LOCK,
-                          RWCORE_NOINIT, RWCORE_NOMEM, RWCORE_OPERR, RWCORE_OUTALLOC,
-                          RWCORE_OVFLOW, RWCORE_STREAM, RWCORE_SYNSTREAM};
+  const RWMsgId core[] = {RWCORE_EOF,    RWCORE_GENERIC, RWCORE_INVADDR,  RWCORE_LOCK,
+                          RWCORE_NOINIT, RWCORE_NOMEM,   RWCORE_OPERR,    RWCORE_OUTALLOC,
+                          RWCORE_OVFLOW, RWCORE_STREAM,  RWCORE_SYNSTREAM};
   for (int i = 0; i < 11; ++i) EXPECT_EQ(core[i]->msgNumber, 0x1000 + i);
-  const RWMsgId tools[] = {RWTOOL_ALLOCOUT, RWTOOL_BADRE,  RWTOOL_CRABS,    RWTOOL_FLIST,
-                           RWTOOL_ID,       RWTOOL_INDEX,  RWTOOL_LOCK,     RWTOOL_LONGINDEX,
-                           RWTOOL_MAGIC,    RWTOOL_NEVECL, RWTOOL_NOCREATE, RWTOOL_NOTALLOW,
-                           RWTOOL_READERR,  RWTOOL_REF,    RWTOOL_SEEKERR,  RWTOOL_STREAM,
+  const RWMsgId tools[] = {RWTOOL_ALLOCOUT,  RWTOOL_BADRE,  RWTOOL_CRABS,    RWTOOL_FLIST,
+                           RWTOOL_ID,        RWTOOL_INDEX,  RWTOOL_LOCK,     RWTOOL_LONGINDEX,
+                           RWTOOL_MAGIC,     RWTOOL_NEVECL, RWTOOL_NOCREATE, RWTOOL_NOTALLOW,
+                           RWTOOL_READERR,   RWTOOL_REF,    RWTOOL_SEEKERR,  RWTOOL_STREAM,
                            RWTOOL_SUBSTRING, RWTOOL_UNLOCK, RWTOOL_WRITEERR};
   for (int i = 0; i < 19; ++i) {
     EXPECT_EQ(tools[i]->msgNumber, 0x2000 + i);

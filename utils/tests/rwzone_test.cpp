@@ -27,16 +27,16 @@ struct RuleYear {
 };
 
 const RuleYear kRuleYears[] = {
-    {RWZone::NoAm, 1966, 4, 24, 10, 30},  {RWZone::NoAm, 1967, 4, 30, 10, 29},
-    {RWZone::NoAm, 1968, 4, 28, 10, 27},  {RWZone::NoAm, 1969, 4, 27, 10, 26},
-    {RWZone::NoAm, 1970, 4, 26, 10, 25},  {RWZone::NoAm, 1971, 4, 25, 10, 31},
-    {RWZone::NoAm, 1972, 4, 30, 10, 29},  {RWZone::NoAm, 1973, 4, 29, 10, 28},
-    {RWZone::NoAm, 1974, 1, 6, 10, 27},   {RWZone::NoAm, 1975, 2, 23, 10, 26},
-    {RWZone::NoAm, 1976, 4, 25, 10, 31},  {RWZone::NoAm, 1986, 4, 27, 10, 26},
-    {RWZone::NoAm, 1987, 4, 5, 10, 25},   {RWZone::NoAm, 2006, 4, 2, 10, 29},
-    {RWZone::NoAm, 2007, 3, 11, 11, 4},   {RWZone::NoAm, 2020, 3, 8, 11, 1},
-    {RWZone::WeEu, 1985, 3, 31, 9, 29},   {RWZone::WeEu, 1990, 3, 25, 9, 30},
-    {RWZone::WeEu, 1995, 3, 26, 9, 24},   {RWZone::WeEu, 1996, 3, 31, 10, 27},
+    {RWZone::NoAm, 1966, 4, 24, 10, 30}, {RWZone::NoAm, 1967, 4, 30, 10, 29},
+    {RWZone::NoAm, 1968, 4, 28, 10, 27}, {RWZone::NoAm, 1969, 4, 27, 10, 26},
+    {RWZone::NoAm, 1970, 4, 26, 10, 25}, {RWZone::NoAm, 1971, 4, 25, 10, 31},
+    {RWZone::NoAm, 1972, 4, 30, 10, 29}, {RWZone::NoAm, 1973, 4, 29, 10, 28},
+    {RWZone::NoAm, 1974, 1, 6, 10, 27},  {RWZone::NoAm, 1975, 2, 23, 10, 26},
+    {RWZone::NoAm, 1976, 4, 25, 10, 31}, {RWZone::NoAm, 1986, 4, 27, 10, 26},
+    {RWZone::NoAm, 1987, 4, 5, 10, 25},  {RWZone::NoAm, 2006, 4, 2, 10, 29},
+    {RWZone::NoAm, 2007, 3, 11, 11, 4},  {RWZone::NoAm, 2020, 3, 8, 11, 1},
+    {RWZone::WeEu, 1985, 3, 31, 9, 29},  {RWZone::WeEu, 1990, 3, 25, 9, 30},
+    {RWZone::WeEu, 1995, 3, 26, 9, 24},  {RWZone::WeEu, 1996, 3, 31, 10, 27},
 };
 
 TEST(RWZone, DaylightRulesByYear) {
@@ -58,15 +58,18 @@ TEST(RWZone, DaylightRulesByYear) {
       int month, day, hour, minute;
       bool dst;
     } probes[] = {
-        {r.beginMonth, r.beginDay, 1, 59, false}, {r.beginMonth, r.beginDay, 2, 0, true},
-        {r.endMonth, r.endDay, 1, 59, true},      {r.endMonth, r.endDay, 2, 0, false},
-        {r.beginMonth, r.beginDay - 1, 12, 0, false}, {r.endMonth, r.endDay + 1, 12, 0, false},
-        {7, 1, 12, 0, true},                       {12, 25, 12, 0, false},
+        {r.beginMonth, r.beginDay, 1, 59, false},
+        {r.beginMonth, r.beginDay, 2, 0, true},
+        {r.endMonth, r.endDay, 1, 59, true},
+        {r.endMonth, r.endDay, 2, 0, false},
+        {r.beginMonth, r.beginDay - 1, 12, 0, false},
+        {r.endMonth, r.endDay + 1, 12, 0, false},
+        {7, 1, 12, 0, true},
+        {12, 25, 12, 0, false},
     };
     for (const Probe& p : probes) {
       struct tm t = makeTm(r.year, p.month, p.day, p.hour, p.minute);
-      EXPECT_EQ(zone.isDaylight(&t), p.dst) << p.month << "/" << p.day << " " << p.hour << ":"
-                                            << p.minute;
+      EXPECT_EQ(zone.isDaylight(&t), p.dst) << p.month << "/" << p.day << " " << p.hour << ":" << p.minute;
     }
   }
 }

@@ -17,7 +17,7 @@ unsigned long long u64(const FILETIME& t) {
 // A clock whose time moves only when the test says so. Starts far above 2^32 so that
 // every span crosses the halves of the FILETIME.
 class FakeClock : public StopClock {
-public:
+ public:
   void GetTime(FILETIME& now) const override {
     now.dwLowDateTime = DWORD(t);
     now.dwHighDateTime = DWORD(t >> 32);
@@ -50,55 +50,116 @@ const StateCase kStateCases[] = {
     {"pause while reset does nothing", {{kPause, 0}, {kAdvance, 5}}, 0, 0, 0, -1},
     {"pause while stopped changes nothing",
      {{kStart, 0}, {kAdvance, 10}, {kStop, 0}, {kAdvance, 5}, {kPause, 0}, {kAdvance, 5}},
-     1, 10, 10, 0},
+     1,
+     10,
+     10,
+     0},
     {"pause while paused changes nothing",
      {{kStart, 0}, {kAdvance, 10}, {kPause, 0}, {kAdvance, 5}, {kPause, 0}, {kAdvance, 5}},
-     2, 20, 10, 0},
+     2,
+     20,
+     10,
+     0},
     {"start while paused resumes without a reset",
-     {{kStart, 0}, {kAdvance, 10}, {kPause, 0}, {kAdvance, 20}, {kStart, 0}, {kAdvance, 30},
-      {kStop, 0}, {kAdvance, 99}},
-     1, 60, 40, 0},
+     {{kStart, 0},
+      {kAdvance, 10},
+      {kPause, 0},
+      {kAdvance, 20},
+      {kStart, 0},
+      {kAdvance, 30},
+      {kStop, 0},
+      {kAdvance, 99}},
+     1,
+     60,
+     40,
+     0},
     {"run 1 s, pause 2 s, run 3 s",
-     {{kStart, 0}, {kAdvance, kSec}, {kPause, 0}, {kAdvance, 2 * kSec}, {kResume, 0},
-      {kAdvance, 3 * kSec}, {kStop, 0}},
-     1, 6 * kSec, 4 * kSec, 0},
+     {{kStart, 0},
+      {kAdvance, kSec},
+      {kPause, 0},
+      {kAdvance, 2 * kSec},
+      {kResume, 0},
+      {kAdvance, 3 * kSec},
+      {kStop, 0}},
+     1,
+     6 * kSec,
+     4 * kSec,
+     0},
     {"stopped while paused keeps the paused account",
      {{kStart, 0}, {kAdvance, 4}, {kPause, 0}, {kAdvance, 6}, {kStop, 0}, {kAdvance, 1}},
-     1, 10, 4, 0},
+     1,
+     10,
+     4,
+     0},
     {"start while stopped starts afresh",
      {{kStart, 0}, {kAdvance, 10}, {kStop, 0}, {kAdvance, 5}, {kStart, 0}, {kAdvance, 3}},
-     3, 3, 3, 15},
+     3,
+     3,
+     3,
+     15},
     {"start while running starts afresh",
-     {{kStart, 0}, {kAdvance, 10}, {kStart, 0}, {kAdvance, 3}}, 3, 3, 3, 10},
+     {{kStart, 0}, {kAdvance, 10}, {kStart, 0}, {kAdvance, 3}},
+     3,
+     3,
+     3,
+     10},
     {"reset", {{kStart, 0}, {kAdvance, 10}, {kReset, 0}, {kAdvance, 3}}, 0, 0, 0, -1},
     {"GoToState(4) and other values do nothing",
      {{kStart, 0}, {kAdvance, 10}, {kGoTo, 4}, {kGoTo, -1}, {kGoTo, 0x10003}, {kAdvance, 1}},
-     3, 11, 11, 0},
-    {"GoToState 3 then 2", {{kGoTo, 3}, {kAdvance, 10}, {kGoTo, 2}, {kAdvance, 2}}, 2, 12, 10,
+     3,
+     11,
+     11,
      0},
+    {"GoToState 3 then 2", {{kGoTo, 3}, {kAdvance, 10}, {kGoTo, 2}, {kAdvance, 2}}, 2, 12, 10, 0},
     {"GoToState 2 then 3 resumes",
-     {{kGoTo, 3}, {kAdvance, 10}, {kGoTo, 2}, {kAdvance, 2}, {kGoTo, 3}, {kAdvance, 1}}, 3,
-     13, 11, 0},
+     {{kGoTo, 3}, {kAdvance, 10}, {kGoTo, 2}, {kAdvance, 2}, {kGoTo, 3}, {kAdvance, 1}},
+     3,
+     13,
+     11,
+     0},
     {"GoToState 1", {{kGoTo, 3}, {kAdvance, 10}, {kGoTo, 1}, {kAdvance, 2}}, 1, 10, 10, 0},
     {"GoToState 0", {{kGoTo, 3}, {kAdvance, 10}, {kGoTo, 0}}, 0, 0, 0, -1},
     {"a mark starts a reset clock", {{kAdvance, 4}, {kMark, 0}, {kAdvance, 6}}, 3, 6, 6, 4},
     {"a mark while paused only appends",
-     {{kStart, 0}, {kAdvance, 4}, {kPause, 0}, {kMark, 0}, {kAdvance, 6}}, 2, 10, 4, 0},
+     {{kStart, 0}, {kAdvance, 4}, {kPause, 0}, {kMark, 0}, {kAdvance, 6}},
+     2,
+     10,
+     4,
+     0},
     {"a mark on a stopped clock starts afresh",
-     {{kStart, 0}, {kAdvance, 4}, {kStop, 0}, {kAdvance, 6}, {kMark, 0}, {kAdvance, 1}}, 3, 1,
-     1, 10},
+     {{kStart, 0}, {kAdvance, 4}, {kStop, 0}, {kAdvance, 6}, {kMark, 0}, {kAdvance, 1}},
+     3,
+     1,
+     1,
+     10},
 };
 
 void apply(FakeClock& c, const Op& op) {
   switch (op.kind) {
-    case kAdvance: c.t += (unsigned long long)op.arg; break;
-    case kStart: c.Start(); break;
-    case kPause: c.Pause(); break;
-    case kResume: c.Resume(); break;
-    case kStop: c.Stop(); break;
-    case kReset: c.Reset(); break;
-    case kGoTo: c.GoToState(long(op.arg)); break;
-    case kMark: c.Mark("m"); break;
+    case kAdvance:
+      c.t += (unsigned long long)op.arg;
+      break;
+    case kStart:
+      c.Start();
+      break;
+    case kPause:
+      c.Pause();
+      break;
+    case kResume:
+      c.Resume();
+      break;
+    case kStop:
+      c.Stop();
+      break;
+    case kReset:
+      c.Reset();
+      break;
+    case kGoTo:
+      c.GoToState(long(op.arg));
+      break;
+    case kMark:
+      c.Mark("m");
+      break;
   }
 }
 
@@ -145,11 +206,10 @@ TEST(StopClock, Marks) {
     const char* text;
     unsigned from;
     int index;
-  } indexes[] = {{"first", 0, 0}, {"first", 1, 3}, {"first", 4, -1}, {nullptr, 0, 1},
-                 {"third", 0, 2},  {"none", 0, -1}, {"first", 99, -1}, {"", 0, -1}};
+  } indexes[] = {{"first", 0, 0}, {"first", 1, 3}, {"first", 4, -1},  {nullptr, 0, 1},
+                 {"third", 0, 2}, {"none", 0, -1}, {"first", 99, -1}, {"", 0, -1}};
   for (const IndexCase& k : indexes)
-    EXPECT_EQ(c.MarkIndex(k.text, k.from), k.index)
-        << (k.text ? k.text : "(null)") << " from " << k.from;
+    EXPECT_EQ(c.MarkIndex(k.text, k.from), k.index) << (k.text ? k.text : "(null)") << " from " << k.from;
 
   EXPECT_STREQ(c.MarkText(2), "third");
   EXPECT_EQ(c.MarkText(1), nullptr);

@@ -14,25 +14,17 @@ struct DayCase {
 // Day numbers checked against the proleptic Gregorian calendar of Python's datetime
 // (date.toordinal() + 1721425).
 const DayCase kDays[] = {
-    {1, 1, 1901, 2415386, 2, 1},     // the epoch, a Tuesday
-    {12, 31, 1900, 2415385, 1, 365},
-    {2, 28, 1900, 2415079, 3, 59},
-    {2, 29, 1900, 0, 0, 0},          // 1900 is not a leap year
-    {3, 1, 1900, 2415080, 4, 60},
-    {2, 29, 2000, 2451604, 2, 60},   // 2000 is
-    {1, 1, 2000, 2451545, 6, 1},     // a Saturday
-    {2, 29, 2004, 2453065, 7, 60},
-    {12, 31, 2004, 2453371, 5, 366},
-    {2, 29, 2005, 0, 0, 0},
-    {2, 5, 2037, 2465095, 4, 36},
-    {1, 1, 1601, 2305814, 1, 1},
-    {7, 4, 76, 2442964, 7, 186},     // two-digit years are 19xx
-    {2, 31, 1995, 0, 0, 0},
-    {13, 1, 1995, 0, 0, 0},
-    {0, 1, 1995, 0, 0, 0},
-    {4, 31, 1995, 0, 0, 0},
-    {4, 0, 1995, 0, 0, 0},
-    {1, 1, 0xFFFFFFFFu, 0, 0, 0},    // beyond any supported year
+    {1, 1, 1901, 2415386, 2, 1},  // the epoch, a Tuesday
+    {12, 31, 1900, 2415385, 1, 365}, {2, 28, 1900, 2415079, 3, 59},
+    {2, 29, 1900, 0, 0, 0},                                          // 1900 is not a leap year
+    {3, 1, 1900, 2415080, 4, 60},    {2, 29, 2000, 2451604, 2, 60},  // 2000 is
+    {1, 1, 2000, 2451545, 6, 1},                                     // a Saturday
+    {2, 29, 2004, 2453065, 7, 60},   {12, 31, 2004, 2453371, 5, 366},
+    {2, 29, 2005, 0, 0, 0},          {2, 5, 2037, 2465095, 4, 36},
+    {1, 1, 1601, 2305814, 1, 1},     {7, 4, 76, 2442964, 7, 186},  // two-digit years are 19xx
+    {2, 31, 1995, 0, 0, 0},          {13, 1, 1995, 0, 0, 0},
+    {0, 1, 1995, 0, 0, 0},           {4, 31, 1995, 0, 0, 0},
+    {4, 0, 1995, 0, 0, 0},           {1, 1, 0xFFFFFFFFu, 0, 0, 0},  // beyond any supported year
 };
 
 TEST(TDate, DayNumbersRoundTrip) {
@@ -96,8 +88,7 @@ TEST(TDate, Previous) {
       {TDate(3, 1, 2000), 8, 0},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(c.from.Previous(c.weekDay).Julian(), c.expected)
-        << c.from.Julian() << " weekday " << c.weekDay;
+    EXPECT_EQ(c.from.Previous(c.weekDay).Julian(), c.expected) << c.from.Julian() << " weekday " << c.weekDay;
   EXPECT_EQ(TDate(2, 1, 2000).Previous("sun").Julian(), TDate(2, 1, 2000).Julian());
   EXPECT_EQ(TDate(2, 1, 2000).Previous("nonsense").Julian(), 0u);
   EXPECT_EQ(TDate::FromJulian(0).Previous(1).Julian(), 0u);
@@ -113,9 +104,9 @@ TEST(TDate, Names) {
   struct Case {
     const char* text;
     unsigned month, day;
-  } cases[] = {{"jan", 1, 0},    {"JUNE", 6, 0},  {"Ju", 7, 0},     {"m", 5, 1},
-               {"s", 9, 7},      {"t", 0, 4},     {"", 0, 0},       {nullptr, 0, 0},
-               {"Januaryx", 0, 0}, {"wed", 0, 3}, {"December", 12, 0}};
+  } cases[] = {{"jan", 1, 0},      {"JUNE", 6, 0}, {"Ju", 7, 0},       {"m", 5, 1},
+               {"s", 9, 7},        {"t", 0, 4},    {"", 0, 0},         {nullptr, 0, 0},
+               {"Januaryx", 0, 0}, {"wed", 0, 3},  {"December", 12, 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(TDate::IndexOfMonth(c.text), c.month) << (c.text ? c.text : "(null)");
     EXPECT_EQ(TDate::DayOfWeek(c.text), c.day) << (c.text ? c.text : "(null)");
@@ -134,7 +125,7 @@ TEST(TDate, CompareAndArithmetic) {
   EXPECT_EQ(b - a, 1);
   EXPECT_EQ((a + 60).Julian(), TDate(1, 3, 2000).Julian());
   EXPECT_EQ((TDate::FromJulian(0) + 5).Julian(), 0u);  // invalid stays invalid
-  EXPECT_TRUE(TDate().IsValid());                     // today
+  EXPECT_TRUE(TDate().IsValid());                      // today
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ TEST(TFile, WriteReadSeek) {
       int origin;
       int32_t position;  // -1: refused
       const char* next3;
-    } seeks[] = {{0, 0, 0, "012"}, {4, 0, 4, "456"}, {-2, 1, 5, "567"},
+    } seeks[] = {{0, 0, 0, "012"},  {4, 0, 4, "456"}, {-2, 1, 5, "567"},
                  {-3, 2, 7, "789"}, {-1, 0, -1, ""},  {0, 7, -1, ""}};
     for (const SeekCase& s : seeks) {
       SCOPED_TRACE(testing::Message() << s.offset << " from " << s.origin);
@@ -77,10 +77,10 @@ TEST(TFile, StatusSetAndReadBack) {
     int32_t size;
     uint8_t attribute;
   } stamps[] = {
-      {TDate(15, 6, 1995), 13, 45, 31, 5, FILE_ATTRIBUTE_ARCHIVE},    // odd second: even
+      {TDate(15, 6, 1995), 13, 45, 31, 5, FILE_ATTRIBUTE_ARCHIVE},  // odd second: even
       {TDate(1, 1, 1980), 0, 0, 0, 0, FILE_ATTRIBUTE_NORMAL},
       {TDate(31, 12, 2030), 23, 59, 58, 4000, FILE_ATTRIBUTE_ARCHIVE},
-      {TDate(5, 4, 1987), 12, 0, 0, 11, FILE_ATTRIBUTE_HIDDEN},       // in daylight time
+      {TDate(5, 4, 1987), 12, 0, 0, 11, FILE_ATTRIBUTE_HIDDEN},  // in daylight time
   };
   for (const StampCase& c : stamps) {
     SCOPED_TRACE(testing::Message() << c.day.Year() << " size " << c.size);

@@ -23,17 +23,15 @@ struct Log {
 };
 
 class TestItem : public UndoInfo {
-public:
+ public:
   TestItem(int id, Log& log) : id_(id), log_(log), desc_("Item " + std::to_string(id)) {}
   ~TestItem() override { log_.events.push_back("~" + std::to_string(id_)); }
   void undo() override { log_.events.push_back("u" + std::to_string(id_)); }
-  void redo(int arg) override {
-    log_.events.push_back("r" + std::to_string(id_) + (arg ? "!" : ""));
-  }
+  void redo(int arg) override { log_.events.push_back("r" + std::to_string(id_) + (arg ? "!" : "")); }
   const char* description() override { return desc_.c_str(); }
   int id() const { return id_; }
 
-private:
+ private:
   int id_;
   Log& log_;
   std::string desc_;
@@ -46,12 +44,23 @@ void run(UndoManager& m, const std::string& ops, Log& log) {
   while (in >> op) {
     int n = op.size() > 1 ? std::stoi(op.substr(1)) : 0;
     switch (op[0]) {
-      case 'a': m.addItem(new TestItem(n, log)); break;
-      case 'u': m.undo(); break;
-      case 'r': m.redo(); break;
-      case 'L': m.setUndoLimit(short(n)); break;
-      case 'R': m.setRedoLimit(short(n)); break;
-      default: FAIL() << "bad op " << op;
+      case 'a':
+        m.addItem(new TestItem(n, log));
+        break;
+      case 'u':
+        m.undo();
+        break;
+      case 'r':
+        m.redo();
+        break;
+      case 'L':
+        m.setUndoLimit(short(n));
+        break;
+      case 'R':
+        m.setRedoLimit(short(n));
+        break;
+      default:
+        FAIL() << "bad op " << op;
     }
   }
 }
@@ -76,33 +85,100 @@ struct Sequence {
 
 const Sequence kSequences[] = {
     {"limit 2 with three adds", 2, 2, "a1 a2 a3", "~1", 2, {2, 3}, "Item 3", "None", 2, 2},
-    {"two undos then a fourth add", 2, 2, "a1 a2 a3 u u a4", "~1 u3 u2 ~3 ~2", 1, {4},
-     "Item 4", "None", 2, 2},
-    {"undos before the fourth add", 2, 2, "a1 a2 a3 u u", "~1 u3 u2", 0, {2, 3}, "None",
-     "Item 2", 2, 2},
-    {"redo limit 1 with three undos", 5, 1, "a1 a2 a3 u u u", "u3 u2 ~3 u1 ~2", 0, {1},
-     "None", "Item 1", 5, 1},
-    {"undo at 0 and redo at the end", 5, 5, "u r a1 r u u r r r", "u1 r1", 1, {1}, "Item 1",
-     "None", 5, 5},
-    {"redo walks forward", 5, 5, "a1 a2 a3 u u u r r", "u3 u2 u1 r1 r2", 2, {1, 2, 3},
-     "Item 2", "Item 3", 5, 5},
-    {"undo limit lowered below the redo limit", 5, 5, "a1 a2 a3 a4 u L2", "u4 ~4 ~1", 2,
-     {2, 3}, "Item 3", "None", 2, 2},
-    {"the lowered redo limit then holds", 5, 5, "a1 a2 a3 a4 u L2 u u", "u4 ~4 ~1 u3 u2", 0,
-     {2, 3}, "None", "Item 2", 2, 2},
-    {"undo limit raised keeps the redo limit", 3, 2, "a1 a2 L9", "", 2, {1, 2}, "Item 2",
-     "None", 9, 2},
-    {"redo limit lowered trims the newest", 5, 5, "a1 a2 a3 u u u R1", "u3 u2 u1 ~3 ~2", 0,
-     {1}, "None", "Item 1", 5, 1},
+    {"two undos then a fourth add",
+     2,
+     2,
+     "a1 a2 a3 u u a4",
+     "~1 u3 u2 ~3 ~2",
+     1,
+     {4},
+     "Item 4",
+     "None",
+     2,
+     2},
+    {"undos before the fourth add", 2, 2, "a1 a2 a3 u u", "~1 u3 u2", 0, {2, 3}, "None", "Item 2", 2, 2},
+    {"redo limit 1 with three undos",
+     5,
+     1,
+     "a1 a2 a3 u u u",
+     "u3 u2 ~3 u1 ~2",
+     0,
+     {1},
+     "None",
+     "Item 1",
+     5,
+     1},
+    {"undo at 0 and redo at the end", 5, 5, "u r a1 r u u r r r", "u1 r1", 1, {1}, "Item 1", "None", 5, 5},
+    {"redo walks forward",
+     5,
+     5,
+     "a1 a2 a3 u u u r r",
+     "u3 u2 u1 r1 r2",
+     2,
+     {1, 2, 3},
+     "Item 2",
+     "Item 3",
+     5,
+     5},
+    {"undo limit lowered below the redo limit",
+     5,
+     5,
+     "a1 a2 a3 a4 u L2",
+     "u4 ~4 ~1",
+     2,
+     {2, 3},
+     "Item 3",
+     "None",
+     2,
+     2},
+    {"the lowered redo limit then holds",
+     5,
+     5,
+     "a1 a2 a3 a4 u L2 u u",
+     "u4 ~4 ~1 u3 u2",
+     0,
+     {2, 3},
+     "None",
+     "Item 2",
+     2,
+     2},
+    {"undo limit raised keeps the redo limit", 3, 2, "a1 a2 L9", "", 2, {1, 2}, "Item 2", "None", 9, 2},
+    {"redo limit lowered trims the newest",
+     5,
+     5,
+     "a1 a2 a3 u u u R1",
+     "u3 u2 u1 ~3 ~2",
+     0,
+     {1},
+     "None",
+     "Item 1",
+     5,
+     1},
     {"undo limit 0 keeps nothing", 0, 0, "a1 a2", "~1 ~2", 0, {}, "None", "None", 0, 0},
-    {"negative undo limit keeps nothing", -1, 0, "a1 a2 u r", "~1 ~2", 0, {}, "None", "None",
-     -1, 0},
-    {"negative undo limit set on a full list", 5, 5, "a1 a2 u L-1", "u2 ~2 ~1", 0, {}, "None",
-     "None", -1, -1},
-    {"negative redo limit drops each undone item", 5, -1, "a1 a2 u", "u2 ~2", 1, {1},
-     "Item 1", "None", 5, -1},
-    {"redo limit set negative", 5, 5, "a1 a2 u u R-3", "u2 u1 ~2 ~1", 0, {}, "None", "None",
-     5, -3},
+    {"negative undo limit keeps nothing", -1, 0, "a1 a2 u r", "~1 ~2", 0, {}, "None", "None", -1, 0},
+    {"negative undo limit set on a full list",
+     5,
+     5,
+     "a1 a2 u L-1",
+     "u2 ~2 ~1",
+     0,
+     {},
+     "None",
+     "None",
+     -1,
+     -1},
+    {"negative redo limit drops each undone item",
+     5,
+     -1,
+     "a1 a2 u",
+     "u2 ~2",
+     1,
+     {1},
+     "Item 1",
+     "None",
+     5,
+     -1},
+    {"redo limit set negative", 5, 5, "a1 a2 u u R-3", "u2 u1 ~2 ~1", 0, {}, "None", "None", 5, -3},
 };
 
 TEST(UndoManager, SequencesUnderLimits) {
@@ -161,7 +237,7 @@ TEST(UndoManager, NullAndRepeatedItemsAreIgnored) {
 
 // An item whose undo fails stays on the undo side.
 class FailingItem : public TestItem {
-public:
+ public:
   using TestItem::TestItem;
   void undo() override { throw std::runtime_error("cannot"); }
 };
@@ -179,9 +255,9 @@ TEST(UndoManager, FailedUndoLeavesTheCursor) {
 
 // A derived history purges single items; the cursor keeps its neighbours.
 class PurgingManager : public UndoManager {
-public:
-  using UndoManager::UndoManager;
+ public:
   using UndoManager::destroyAt;
+  using UndoManager::UndoManager;
 };
 
 TEST(UndoManager, DestroyAtKeepsTheCursorBetweenTheSameItems) {
@@ -192,10 +268,10 @@ TEST(UndoManager, DestroyAtKeepsTheCursorBetweenTheSameItems) {
     std::vector<int> items;
     const char* log;
   } cases[] = {
-      {"a1 a2 a3 u", 0, 1, {2, 3}, "u3 ~1"},   // before the cursor
-      {"a1 a2 a3 u", 2, 2, {1, 2}, "u3 ~3"},   // the redo side
-      {"a1 a2 a3 u", 1, 1, {1, 3}, "u3 ~2"},   // just before the cursor
-      {"a1 a2 a3 u", 3, 2, {1, 2, 3}, "u3"},   // out of range
+      {"a1 a2 a3 u", 0, 1, {2, 3}, "u3 ~1"},  // before the cursor
+      {"a1 a2 a3 u", 2, 2, {1, 2}, "u3 ~3"},  // the redo side
+      {"a1 a2 a3 u", 1, 1, {1, 3}, "u3 ~2"},  // just before the cursor
+      {"a1 a2 a3 u", 3, 2, {1, 2, 3}, "u3"},  // out of range
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.ops + std::string(" at ") + std::to_string(c.at));

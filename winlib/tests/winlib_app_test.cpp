@@ -15,7 +15,7 @@
 namespace {
 
 class TLoopApp : public TApplication {
-public:
+ public:
   TLoopApp() : TApplication("WinLibTest") {}
   int MessageLoop() override {
     ++loops;
@@ -36,7 +36,7 @@ enum { WM_RUN = WM_USER + 10 };
 
 // A window that runs the function carried by a posted message.
 class TActionWindow : public TWindow {
-public:
+ public:
   TActionWindow() : TWindow(nullptr, "actions") { Attr.Style = WS_OVERLAPPED; }
   ~TActionWindow() override {
     if (deleted) *deleted = true;
@@ -64,8 +64,7 @@ public:
   DECLARE_RESPONSE_TABLE(TActionWindow);
 };
 DEFINE_RESPONSE_TABLE1(TActionWindow, TWindow)
-  EV_MESSAGE(WM_RUN, Run),
-END_RESPONSE_TABLE;
+EV_MESSAGE(WM_RUN, Run), END_RESPONSE_TABLE;
 
 TEST(WinLibApplication, BeginModalRunsTheVirtualLoopAndAnswersEndModal) {
   TLoopApp app;
@@ -74,8 +73,8 @@ TEST(WinLibApplication, BeginModalRunsTheVirtualLoopAndAnswersEndModal) {
   ASSERT_TRUE(w.Create());
   int inner = 0;
   bool disabledInside = false;
-  HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPED, 0, 0, 40, 20,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPED, 0, 0, 40, 20, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
   ShowWindow(other, SW_SHOWNA);  // tests in other processes keep their activation
   w.Post([&] {
     disabledInside = !IsWindowEnabled(other);  // task modal: other windows switched off

@@ -21,11 +21,14 @@
 namespace {
 
 class TDrawnList : public TListBox {
-public:
+ public:
   TDrawnList(TWindow* parent, int id) : TListBox(parent, id, 0, 0, 100, 100) {
     Attr.Style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
   }
-  void MeasureItem(MEASUREITEMSTRUCT& m) override { m.itemHeight = 17; log.push_back("measure"); }
+  void MeasureItem(MEASUREITEMSTRUCT& m) override {
+    m.itemHeight = 17;
+    log.push_back("measure");
+  }
   void ODADrawEntire(DRAWITEMSTRUCT& d) override { log.push_back("entire " + std::to_string(d.itemID)); }
   void ODASelect(DRAWITEMSTRUCT& d) override { log.push_back("select " + std::to_string(d.itemID)); }
   void ODAFocus(DRAWITEMSTRUCT&) override { log.push_back("focus"); }
@@ -43,8 +46,11 @@ TEST(WinLibControls, OwnerDrawAndListKeysForwardedToTheControl) {
   list->AddString("one");
   list->AddString("two");
 
-  struct { UINT action; UINT item; const char* want; } draws[] = {
-      {ODA_DRAWENTIRE, 1, "entire 1"}, {ODA_SELECT, 0, "select 0"}, {ODA_FOCUS, 1, "focus"}};
+  struct {
+    UINT action;
+    UINT item;
+    const char* want;
+  } draws[] = {{ODA_DRAWENTIRE, 1, "entire 1"}, {ODA_SELECT, 0, "select 0"}, {ODA_FOCUS, 1, "focus"}};
   for (auto& d : draws) {
     DRAWITEMSTRUCT dis = {};
     dis.CtlType = ODT_LISTBOX;
@@ -67,7 +73,7 @@ struct TTestBuffer {
 };
 
 class TTemplateDialog : public TDialog {
-public:
+ public:
   TTemplateDialog(TTestBuffer* data) : TDialog(nullptr, TInputDialog::ResId, GetWinLibModule()) {
     prompt = new TStatic(this, TInputDialog::IdPrompt, sizeof data->prompt);
     edit = new TEdit(this, TInputDialog::IdEdit, sizeof data->edit);
@@ -154,15 +160,14 @@ TEST(WinLibControls, ShrinkToClientAndOwnedWindows) {
 }
 
 class TEnablingClient : public TWindow {
-public:
+ public:
   TEnablingClient() : TWindow(static_cast<TWindow*>(nullptr)) {}
   void CeSave(TCommandEnabler& ce) { ce.Enable(canSave); }
   bool canSave = false;
   DECLARE_RESPONSE_TABLE(TEnablingClient);
 };
 DEFINE_RESPONSE_TABLE1(TEnablingClient, TWindow)
-  EV_COMMAND_ENABLE(77, CeSave),
-END_RESPONSE_TABLE;
+EV_COMMAND_ENABLE(77, CeSave), END_RESPONSE_TABLE;
 
 TEST(WinLibControls, CommandEnablingThroughFrameAndClient) {
   auto* client = new TEnablingClient;
@@ -220,7 +225,7 @@ TEST(WinLibControls, GaugePaintsItsValue) {
 
 // Painting: WM_PAINT reaches Paint with a paint DC; the background colour erases.
 class TPainted : public TWindow {
-public:
+ public:
   TPainted() : TWindow(static_cast<TWindow*>(nullptr), "painted") {
     Attr.Style = WS_POPUP;
     Attr.X = Attr.Y = 0;
@@ -275,7 +280,11 @@ TEST(WinLibControls, ListAndComboTransferData) {
   comboRows.AddString("red");
   comboRows.AddString("green");
   comboRows.Selection = "typed";
-  struct { TListBoxData* l; TListBoxData* m; TComboBoxData* c; } buffer = {&rows, &multiRows, &comboRows};
+  struct {
+    TListBoxData* l;
+    TListBoxData* m;
+    TComboBoxData* c;
+  } buffer = {&rows, &multiRows, &comboRows};
   parent.SetTransferBuffer(&buffer);
   parent.TransferData(tdSetData);
 
@@ -297,7 +306,7 @@ TEST(WinLibControls, ListAndComboTransferData) {
 }
 
 class TDigitsOnly : public TValidator {
-public:
+ public:
   bool IsValid(const char* s) override { return *s && std::strspn(s, "0123456789") == std::strlen(s); }
   void Error(TWindow*) override { ++errors; }
   int errors = 0;

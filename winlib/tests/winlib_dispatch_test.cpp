@@ -22,23 +22,32 @@
 
 namespace {
 
-enum { CM_HELLO = 501, ID_BUTTON = 101, ID_CHECK, ID_EDIT, ID_LIST, ID_COMBO, ID_GAUGE,
-       ID_SCROLL, ID_STATIC, ID_REFLECT };
+enum {
+  CM_HELLO = 501,
+  ID_BUTTON = 101,
+  ID_CHECK,
+  ID_EDIT,
+  ID_LIST,
+  ID_COMBO,
+  ID_GAUGE,
+  ID_SCROLL,
+  ID_STATIC,
+  ID_REFLECT
+};
 
 // A button that handles its own click and does not pass it on.
 class TReflectButton : public TButton {
-public:
+ public:
   TReflectButton(TWindow* parent, int id) : TButton(parent, id, "Reflect", 10, 190, 80, 24) {}
   void Clicked() { ++clicks; }
   int clicks = 0;
   DECLARE_RESPONSE_TABLE(TReflectButton);
 };
 DEFINE_RESPONSE_TABLE1(TReflectButton, TButton)
-  EV_BN_CLICKED(Clicked),
-END_RESPONSE_TABLE;
+EV_BN_CLICKED(Clicked), END_RESPONSE_TABLE;
 
 class TTestClient : public TWindow {
-public:
+ public:
   TTestClient() : TWindow(nullptr, "client") {
     button = new TButton(this, ID_BUTTON, "Push", 10, 10, 80, 24);
     check = new TCheckBox(this, ID_CHECK, "Check", 10, 40, 80, 20);
@@ -61,20 +70,24 @@ public:
     return TWindow::IdleAction(count);
   }
 
-  TButton* button; TCheckBox* check; TEdit* edit; TListBox* list; TComboBox* combo;
-  TGauge* gauge; TScrollBar* scroll; TStatic* label; TReflectButton* reflect;
+  TButton* button;
+  TCheckBox* check;
+  TEdit* edit;
+  TListBox* list;
+  TComboBox* combo;
+  TGauge* gauge;
+  TScrollBar* scroll;
+  TStatic* label;
+  TReflectButton* reflect;
   std::vector<std::string> log;
   int idleCalls = 0;
   DECLARE_RESPONSE_TABLE(TTestClient);
 };
 DEFINE_RESPONSE_TABLE1(TTestClient, TWindow)
-  EV_COMMAND(CM_HELLO, CmHello),
-  EV_CHILD_NOTIFY(ID_BUTTON, BN_CLICKED, ButtonClicked),
-  EV_CHILD_NOTIFY(ID_CHECK, BN_CLICKED, CheckClicked),
-  EV_CHILD_NOTIFY(ID_REFLECT, BN_CLICKED, ReflectClicked),
-  EV_CHILD_NOTIFY_ALL_CODES(ID_EDIT, EditAnyCode),
-  EV_REGISTERED("OvWinLibTestMessage", Registered),
-END_RESPONSE_TABLE;
+EV_COMMAND(CM_HELLO, CmHello), EV_CHILD_NOTIFY(ID_BUTTON, BN_CLICKED, ButtonClicked),
+    EV_CHILD_NOTIFY(ID_CHECK, BN_CLICKED, CheckClicked),
+    EV_CHILD_NOTIFY(ID_REFLECT, BN_CLICKED, ReflectClicked), EV_CHILD_NOTIFY_ALL_CODES(ID_EDIT, EditAnyCode),
+    EV_REGISTERED("OvWinLibTestMessage", Registered), END_RESPONSE_TABLE;
 
 LRESULT Notify(TWindow* parent, TWindow* child, uint code) {
   return parent->SendMessage(WM_COMMAND, MAKEWPARAM(child->Attr.Id, code), LPARAM(child->HWindow));
@@ -89,7 +102,10 @@ std::string ClassOf(HWND h) {
 TEST(WinLibFrame, FrameWithClientAndControlsFromCpp) {
   auto* client = new TTestClient;
   TFrameWindow frame(nullptr, "Frame", client);
-  frame.Attr.X = 10; frame.Attr.Y = 10; frame.Attr.W = 400; frame.Attr.H = 320;
+  frame.Attr.X = 10;
+  frame.Attr.Y = 10;
+  frame.Attr.W = 400;
+  frame.Attr.H = 320;
   ASSERT_TRUE(frame.Create());
   frame.Show(SW_SHOWNA);
 
@@ -109,10 +125,12 @@ TEST(WinLibFrame, FrameWithClientAndControlsFromCpp) {
   EXPECT_EQ(TWindow::GetWindowPtr(client->edit->HWindow), client->edit);
   EXPECT_EQ(TWindow::GetWindowPtr(frame.HWindow), &frame);
   EXPECT_EQ(GetDlgCtrlID(client->list->HWindow), ID_LIST);
-  struct { TWindow* w; const char* cls; } classes[] = {
-      {client->button, "Button"}, {client->edit, "Edit"}, {client->list, "ListBox"},
-      {client->combo, "ComboBox"}, {client->scroll, "ScrollBar"}, {client->label, "Static"},
-      {client->gauge, "OvGauge"}};
+  struct {
+    TWindow* w;
+    const char* cls;
+  } classes[] = {{client->button, "Button"},  {client->edit, "Edit"},        {client->list, "ListBox"},
+                 {client->combo, "ComboBox"}, {client->scroll, "ScrollBar"}, {client->label, "Static"},
+                 {client->gauge, "OvGauge"}};
   for (auto& c : classes) EXPECT_STRCASEEQ(ClassOf(c.w->HWindow).c_str(), c.cls);
 
   // The controls work through their wrappers.
@@ -206,41 +224,36 @@ TEST(WinLibFrame, MenuAndAcceleratorFromResources) {
 enum { WM_ONLY_A = WM_USER + 1, WM_BOTH = WM_USER + 2, WM_ONLY_B = WM_USER + 3, WM_DERIVED = WM_USER + 4 };
 
 class TBaseA : public virtual TWindow {
-public:
+ public:
   LRESULT OnlyA(WPARAM, LPARAM) { return tagA * 10; }
   LRESULT Both(WPARAM, LPARAM) { return tagA; }
   int tagA = 'A';
   DECLARE_RESPONSE_TABLE(TBaseA);
 };
 DEFINE_RESPONSE_TABLE1(TBaseA, TWindow)
-  EV_MESSAGE(WM_ONLY_A, OnlyA),
-  EV_MESSAGE(WM_BOTH, Both),
-END_RESPONSE_TABLE;
+EV_MESSAGE(WM_ONLY_A, OnlyA), EV_MESSAGE(WM_BOTH, Both), END_RESPONSE_TABLE;
 
 class TBaseB : public virtual TWindow {
-public:
+ public:
   LRESULT OnlyB(WPARAM, LPARAM) { return tagB * 10; }
   LRESULT Both(WPARAM, LPARAM) { return tagB; }
   int tagB = 'B';
   DECLARE_RESPONSE_TABLE(TBaseB);
 };
 DEFINE_RESPONSE_TABLE1(TBaseB, TWindow)
-  EV_MESSAGE(WM_ONLY_B, OnlyB),
-  EV_MESSAGE(WM_BOTH, Both),
-END_RESPONSE_TABLE;
+EV_MESSAGE(WM_ONLY_B, OnlyB), EV_MESSAGE(WM_BOTH, Both), END_RESPONSE_TABLE;
 
 class TAThenB : public TBaseA, public TBaseB {
-public:
+ public:
   TAThenB() { Init(nullptr, "ab", nullptr); }
   LRESULT Derived(WPARAM w, LPARAM) { return LRESULT(w) + 1; }
   DECLARE_RESPONSE_TABLE(TAThenB);
 };
 DEFINE_RESPONSE_TABLE2(TAThenB, TBaseA, TBaseB)
-  EV_MESSAGE(WM_DERIVED, Derived),
-END_RESPONSE_TABLE;
+EV_MESSAGE(WM_DERIVED, Derived), END_RESPONSE_TABLE;
 
 class TBThenA : public TBaseA, public TBaseB {
-public:
+ public:
   TBThenA() { Init(nullptr, "ba", nullptr); }
   LRESULT Both(WPARAM, LPARAM) { return 'D'; }
   DECLARE_RESPONSE_TABLE(TBThenA);
@@ -253,11 +266,14 @@ TEST(WinLibResponseTable, FindChainsThroughBasesInOrder) {
   TBThenA ba;
   ba.tagA = 'a';
   ba.tagB = 'b';
-  struct { TWindow* w; uint msg; LRESULT want; } cases[] = {
+  struct {
+    TWindow* w;
+    uint msg;
+    LRESULT want;
+  } cases[] = {
       {&ab, WM_ONLY_A, 'A' * 10}, {&ab, WM_ONLY_B, 'B' * 10}, {&ab, WM_BOTH, 'A'},
-      {&ab, WM_DERIVED, 8},
-      {&ba, WM_ONLY_A, 'a' * 10}, {&ba, WM_ONLY_B, 'b' * 10}, {&ba, WM_BOTH, 'b'},
-      {&ba, WM_DERIVED, 0},  // no entry, no window: nothing
+      {&ab, WM_DERIVED, 8},       {&ba, WM_ONLY_A, 'a' * 10}, {&ba, WM_ONLY_B, 'b' * 10},
+      {&ba, WM_BOTH, 'b'},        {&ba, WM_DERIVED, 0},  // no entry, no window: nothing
   };
   for (auto& c : cases) EXPECT_EQ(c.w->HandleMessage(c.msg, 7, 0), c.want) << c.msg;
 
@@ -272,7 +288,7 @@ TEST(WinLibResponseTable, FindChainsThroughBasesInOrder) {
 // ---- dropped files and cursors ----
 
 class TDropTarget : public TWindow {
-public:
+ public:
   TDropTarget() : TWindow(static_cast<TWindow*>(nullptr), "drop") {}
   void EvDropFiles(TDropInfo drop) {
     for (uint i = 0; i < drop.DragQueryFileCount(); ++i) files.push_back(drop.DragQueryFile(i));
@@ -287,8 +303,7 @@ public:
   DECLARE_RESPONSE_TABLE(TDropTarget);
 };
 DEFINE_RESPONSE_TABLE1(TDropTarget, TWindow)
-  EV_WM_DROPFILES,
-END_RESPONSE_TABLE;
+EV_WM_DROPFILES, END_RESPONSE_TABLE;
 
 TEST(WinLibWindow, DroppedFilesAndCursors) {
   TDropTarget w;

@@ -39,9 +39,11 @@ TEST(WinLibGdi, DrawingIntoAMemoryDC) {
   c.dc.Polygon(tri, 3);
   c.dc.SetPixel(2, 35, TColor(kGreen));
 
-  struct { int x, y; COLORREF want; } pixels[] = {
-      {4, 4, kBlue}, {13, 9, kBlue}, {8, 8, kRed}, {20, 10, kBlue}, {21, 10, kWhite},
-      {31, 28, kRed}, {2, 35, kGreen}, {0, 0, kWhite}};
+  struct {
+    int x, y;
+    COLORREF want;
+  } pixels[] = {{4, 4, kBlue},    {13, 9, kBlue}, {8, 8, kRed},    {20, 10, kBlue},
+                {21, 10, kWhite}, {31, 28, kRed}, {2, 35, kGreen}, {0, 0, kWhite}};
   for (auto& p : pixels) EXPECT_EQ(COLORREF(c.dc.GetPixel(p.x, p.y)), p.want) << p.x << "," << p.y;
 
   // Restoring puts the DC's own objects back.
@@ -80,21 +82,41 @@ TEST(WinLibGdi, ColoursAndChecks) {
 }
 
 // BMP files written byte by byte: a 24-bit 3x2 and an 8-bit 2x2 with four colours.
-void Put16(std::vector<unsigned char>& v, unsigned x) { v.push_back(x & 0xFF); v.push_back(x >> 8); }
-void Put32(std::vector<unsigned char>& v, unsigned x) { Put16(v, x & 0xFFFF); Put16(v, x >> 16); }
+void Put16(std::vector<unsigned char>& v, unsigned x) {
+  v.push_back(x & 0xFF);
+  v.push_back(x >> 8);
+}
+void Put32(std::vector<unsigned char>& v, unsigned x) {
+  Put16(v, x & 0xFFFF);
+  Put16(v, x >> 16);
+}
 
 std::vector<unsigned char> Bmp(int w, int h, int bits, const std::vector<COLORREF>& table,
                                const std::vector<unsigned char>& pixelBytes) {
   std::vector<unsigned char> v;
   unsigned head = 14 + 40 + unsigned(table.size()) * 4;
-  v.push_back('B'); v.push_back('M');
+  v.push_back('B');
+  v.push_back('M');
   Put32(v, head + unsigned(pixelBytes.size()));
   Put32(v, 0);
   Put32(v, head);
-  Put32(v, 40); Put32(v, unsigned(w)); Put32(v, unsigned(h)); Put16(v, 1); Put16(v, unsigned(bits));
-  Put32(v, 0); Put32(v, 0); Put32(v, 2835); Put32(v, 2835);
-  Put32(v, unsigned(table.size())); Put32(v, 0);
-  for (COLORREF c : table) { v.push_back(GetBValue(c)); v.push_back(GetGValue(c)); v.push_back(GetRValue(c)); v.push_back(0); }
+  Put32(v, 40);
+  Put32(v, unsigned(w));
+  Put32(v, unsigned(h));
+  Put16(v, 1);
+  Put16(v, unsigned(bits));
+  Put32(v, 0);
+  Put32(v, 0);
+  Put32(v, 2835);
+  Put32(v, 2835);
+  Put32(v, unsigned(table.size()));
+  Put32(v, 0);
+  for (COLORREF c : table) {
+    v.push_back(GetBValue(c));
+    v.push_back(GetGValue(c));
+    v.push_back(GetRValue(c));
+    v.push_back(0);
+  }
   v.insert(v.end(), pixelBytes.begin(), pixelBytes.end());
   return v;
 }
@@ -110,8 +132,8 @@ TEST(WinLibGdi, DibFromBmpFileDrawn) {
   testkit::TestDataDir dir("winlib_dib");
   // 24-bit, bottom-up rows padded to 12 bytes: bottom row red, green, blue; top row white,
   // black, red.
-  std::vector<unsigned char> rows = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0,
-                                     255, 255, 255, 0, 0, 0, 0, 0, 255, 0, 0, 0};
+  std::vector<unsigned char> rows = {0,   0,   255, 0, 255, 0, 255, 0, 0,   0, 0, 0,
+                                     255, 255, 255, 0, 0,   0, 0,   0, 255, 0, 0, 0};
   std::string file24 = dir.File("rgb.bmp");
   Write(file24, Bmp(3, 2, 24, {}, rows));
   // 8-bit with four colours: bottom row indices 0,1; top row 2,3 (rows padded to 4).
@@ -194,8 +216,11 @@ TEST(WinLibGdi, DibAndBitmapFromResources) {
 }
 
 TEST(WinLibGdi, BlankDibs) {
-  struct { int colors; int bits; uint32_t image; } cases[] = {
-      {2, 1, 4 * 5}, {16, 4, 8 * 5}, {256, 8, 12 * 5}, {0, 24, 32 * 5}};
+  struct {
+    int colors;
+    int bits;
+    uint32_t image;
+  } cases[] = {{2, 1, 4 * 5}, {16, 4, 8 * 5}, {256, 8, 12 * 5}, {0, 24, 32 * 5}};
   for (auto& c : cases) {
     TDib dib(10, 5, c.colors);
     EXPECT_EQ(dib.BitsPixel(), c.bits) << c.colors;

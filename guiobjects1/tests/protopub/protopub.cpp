@@ -34,7 +34,7 @@ enum ProtopubRow { kRowBase, kRowDerived, kRowHalf, kRowBroken, kRowTaken, kRowL
 extern const POClassRow kClasses[kRowCount];
 
 class ProtoBase : public POClass<ProtoBase> {
-public:
+ public:
   explicit ProtoBase(IUnknown* outer) : POClass(outer) { ++g_live; }
   ~ProtoBase() override { --g_live; }
   static Faultp<InterObjRep>* PO_Object;
@@ -88,7 +88,7 @@ public:
     return ran ? c : -1;
   }
 
-private:
+ private:
   long value_ = 0;
   std::string text_;
   bool flag_ = false;
@@ -96,7 +96,7 @@ private:
 };
 
 class ProtoDerived : public POClass<ProtoDerived, ProtoBase> {
-public:
+ public:
   explicit ProtoDerived(IUnknown* outer) : POClass(outer) {}
   static Faultp<InterObjRep>* PO_Object;
   static const POClassRow& PO_Row() { return kClasses[kRowDerived]; }
@@ -117,12 +117,12 @@ public:
     changed();
   }
 
-private:
+ private:
   short extra_ = 0;
 };
 
 class ProtoHalf : public POClass<ProtoHalf> {
-public:
+ public:
   explicit ProtoHalf(IUnknown* outer) : POClass(outer) {}
   static Faultp<InterObjRep>* PO_Object;
   static const POClassRow& PO_Row() { return kClasses[kRowHalf]; }
@@ -136,14 +136,16 @@ public:
 };
 
 class ProtoBroken : public POClass<ProtoBroken> {
-public:
-  explicit ProtoBroken(IUnknown* outer) : POClass(outer) { throw std::runtime_error("ProtoBroken cannot be made"); }
+ public:
+  explicit ProtoBroken(IUnknown* outer) : POClass(outer) {
+    throw std::runtime_error("ProtoBroken cannot be made");
+  }
   static Faultp<InterObjRep>* PO_Object;
   static const POClassRow& PO_Row() { return kClasses[kRowBroken]; }
 };
 
 class ProtoTaken : public POClass<ProtoTaken> {
-public:
+ public:
   explicit ProtoTaken(IUnknown* outer) : POClass(outer) {}
   static Faultp<InterObjRep>* PO_Object;
   static const POClassRow& PO_Row() { return kClasses[kRowTaken]; }
@@ -178,7 +180,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE
+    DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   return g_server->GetClassObject(clsid, iid, out);
 }
 
@@ -195,6 +198,8 @@ extern "C" __declspec(dllexport) void protopubServer(unsigned long* counts) {
   counts[2] = (unsigned long)g_server->LockCount();
 }
 
-extern "C" __declspec(dllexport) InterObjRep* protopubBrokenPrototype() { return ProtoBroken::PO_GetObject(); }
+extern "C" __declspec(dllexport) InterObjRep* protopubBrokenPrototype() {
+  return ProtoBroken::PO_GetObject();
+}
 
 extern "C" __declspec(dllexport) InterObjRep* protopubTakenPrototype() { return ProtoTaken::PO_GetObject(); }

@@ -18,7 +18,7 @@ const char kClsid[] = "{6C1E42A0-5B7D-4F1B-9C33-0B9D0E5A7101}";
 int g_liveObjects = 0;
 
 class TestServer : public DllServer {
-public:
+ public:
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
   ULONG STDMETHODCALLTYPE Release() override { return refs > 0 ? --refs : 0; }
   // Only the factories' own references and no locks: the library may go.
@@ -27,7 +27,7 @@ public:
 };
 
 class Sample : public OCLPersistStream {
-public:
+ public:
   explicit Sample(IUnknown* outer) : outer_(outer) {
     outer_->AddRef();
     ++g_liveObjects;
@@ -71,7 +71,7 @@ public:
     s.write(value_);
   }
 
-private:
+ private:
   IUnknown* outer_;
   ULONG count_ = 1;
   char* text_ = nullptr;
@@ -79,7 +79,7 @@ private:
 };
 
 class SampleFactory : public OCLFactory {
-public:
+ public:
   SampleFactory(DllServer* server) : OCLFactory(server, kClsid) {}
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -112,9 +112,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid,
-                                                                         REFIID riid,
-                                                                         void** out) {
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE
+    DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   if (!IsEqualCLSID(clsid, g_factory->ClassId())) return CLASS_E_CLASSNOTAVAILABLE;
@@ -126,8 +125,7 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow() {
 }
 
 // The server's counts and the live objects, for the tests.
-extern "C" __declspec(dllexport) void testServerCounts(int* objects, int* locks, int* refs,
-                                                       int* live) {
+extern "C" __declspec(dllexport) void testServerCounts(int* objects, int* locks, int* refs, int* live) {
   *objects = g_server->ObjectCount();
   *locks = g_server->LockCount();
   *refs = int(g_server->refs);

@@ -20,8 +20,7 @@ LineKind Classify(const std::string& line, std::string& rest) {
   static const struct {
     const char* word;
     LineKind kind;
-  } kWords[] = {{"expect:", LineKind::kExpect}, {"prints:", LineKind::kPrints},
-                {"error:", LineKind::kError}};
+  } kWords[] = {{"expect:", LineKind::kExpect}, {"prints:", LineKind::kPrints}, {"error:", LineKind::kError}};
   for (const auto& w : kWords) {
     size_t n = std::string(w.word).size();
     if (k != std::string::npos && line.compare(k, n, w.word) == 0) {
@@ -43,10 +42,14 @@ std::string Trim(const std::string& s) {
 std::string Shown(const std::string& s) {
   std::string out;
   for (char c : s) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\t') out += "\\t";
-    else out += c;
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\t')
+      out += "\\t";
+    else
+      out += c;
   }
   return out;
 }
@@ -58,8 +61,8 @@ bool BasicCaseFile::parse(const std::string& text, std::string& why) {
   std::istringstream in(text);
   std::string line;
   BasicCase current;
-  bool started = false;     // the current case has met its first code line
-  bool inExpect = false;    // reading the current case's expectation lines
+  bool started = false;   // the current case has met its first code line
+  bool inExpect = false;  // reading the current case's expectation lines
   int n = 0;
   auto finish = [&]() -> bool {
     if (current.procedure.empty()) {
@@ -76,8 +79,7 @@ bool BasicCaseFile::parse(const std::string& text, std::string& why) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::string rest;
     LineKind kind = Classify(line, rest);
-    bool expectation = kind == LineKind::kExpect || kind == LineKind::kPrints ||
-                       kind == LineKind::kError;
+    bool expectation = kind == LineKind::kExpect || kind == LineKind::kPrints || kind == LineKind::kError;
     if (inExpect && !expectation && !finish()) return false;
     if (expectation) {
       if (!started) {
@@ -135,8 +137,8 @@ std::string BasicCase::check(const BasicOutcome& out) const {
                withId.find(errorPart) == std::string::npos) {
       why << "expected an error with '" << errorPart << "', got '" << Shown(withId) << "'";
     } else if (errorLine && errorLine != out.errorLine) {
-      why << "expected the error on line " << errorLine << ", got line " << out.errorLine
-          << " ('" << Shown(out.error) << "')";
+      why << "expected the error on line " << errorLine << ", got line " << out.errorLine << " ('"
+          << Shown(out.error) << "')";
     }
     return why.str();
   }
@@ -144,10 +146,8 @@ std::string BasicCase::check(const BasicOutcome& out) const {
     why << "error: " << Shown(out.error) << " (line " << out.errorLine << ")";
     return why.str();
   }
-  if (wantValue && out.result != value)
-    why << "expected '" << value << "', got '" << out.result << "' ";
+  if (wantValue && out.result != value) why << "expected '" << value << "', got '" << out.result << "' ";
   if (wantPrinted && out.printed != printed)
-    why << "expected to print '" << Shown(printed) << "', printed '" << Shown(out.printed)
-        << "'";
+    why << "expected to print '" << Shown(printed) << "', printed '" << Shown(out.printed) << "'";
   return why.str();
 }

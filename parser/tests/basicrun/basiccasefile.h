@@ -17,28 +17,28 @@
 struct BasicOutcome;
 
 struct BasicCase {
-  int fileLine = 0;          // 1-based line of the file where the case's code starts
-  std::string source;        // from the first code line up to the expectation
-  std::string procedure;     // the last procedure the source defines
+  int fileLine = 0;       // 1-based line of the file where the case's code starts
+  std::string source;     // from the first code line up to the expectation
+  std::string procedure;  // the last procedure the source defines
   bool wantValue = false;
   std::string value;
   bool wantPrinted = false;
-  std::string printed;       // the expected lines, each ended by "\r\n"
+  std::string printed;  // the expected lines, each ended by "\r\n"
   bool wantError = false;
   std::string errorPart;
-  int errorLine = 0;         // 0: any line
+  int errorLine = 0;  // 0: any line
 
   // "" when outcome meets the expectation, else what differs.
   std::string check(const BasicOutcome& outcome) const;
 };
 
 class BasicCaseFile {
-public:
+ public:
   // Reads the cases of text; false (and why) when an expectation is malformed or a case
   // has none or defines no procedure.
   bool parse(const std::string& text, std::string& why);
   const std::vector<BasicCase>& cases() const { return cases_; }
 
-private:
+ private:
   std::vector<BasicCase> cases_;
 };

@@ -85,11 +85,9 @@ std::string AllocationFailures(const BasicCase& c, bool fromRun) {
     // Success is only right when the case's own Try caught the failure.
     if (failed && out.ok && !c.check(out).empty())
       return at + ": a wrong outcome reported as success: " + c.check(out);
-    if (out.error.find("ssert") != std::string::npos)
-      return at + ": " + out.error;
+    if (out.error.find("ssert") != std::string::npos) return at + ": " + out.error;
     if (InterObjRep::LiveObjects() != objects)
-      return at + ": " + std::to_string(InterObjRep::LiveObjects() - objects) +
-             " objects left alive";
+      return at + ": " + std::to_string(InterObjRep::LiveObjects() - objects) + " objects left alive";
     if (PoolAllocator::InUse() != blocks)
       return at + ": " + std::to_string(PoolAllocator::InUse() - blocks) + " blocks leaked";
     std::string again = c.check(RunCase(c));
@@ -148,8 +146,9 @@ int main(int argc, char** argv) {
     ++i;
   }
   if (i >= argc) {
-    std::fprintf(stderr, "usage: basicrun [-time] FILE [NAME [ARG...]]\n"
-                         "       basicrun -check [-alloc-fail|-alloc-fail-all] FILE...\n");
+    std::fprintf(stderr,
+                 "usage: basicrun [-time] FILE [NAME [ARG...]]\n"
+                 "       basicrun -check [-alloc-fail|-alloc-fail-all] FILE...\n");
     return 2;
   }
   std::string text;

@@ -150,8 +150,8 @@ bool BasicRunner::compile(const std::string& text, BasicOutcome& out) {
       PEntity* rest = ctx.peek();
       if (rest && rest->getType() != PE_END_OF_TEXT) {
         ParseDriver::ThrowPendingSyntaxError(ctx);
-        throw ParserException("Only declarations and procedures may stand outside procedures.",
-                              rest->line(), nullptr);
+        throw ParserException("Only declarations and procedures may stand outside procedures.", rest->line(),
+                              nullptr);
       }
     } catch (...) {
       ctx.reset(0);
@@ -211,8 +211,7 @@ BasicOutcome BasicRunner::run(const std::string& name, const std::vector<long>& 
     QueryPerformanceCounter(&t1);
     out.error = e.text();
     out.errorId = e.id();
-    if (e.line() >= 0)
-      out.errorLine = fileLine(e.memberName().empty() ? name : e.memberName(), e.line());
+    if (e.line() >= 0) out.errorLine = fileLine(e.memberName().empty() ? name : e.memberName(), e.line());
   } catch (const XException& e) {
     QueryPerformanceCounter(&t1);
     out.error = e.what();

@@ -13,17 +13,17 @@
 class InterObjRep;
 
 struct BasicOutcome {
-  bool ok = false;          // compiled and ran without an error
-  std::string result;       // the returned value as text ("" for a Sub or no value)
-  std::string printed;      // what Print statements wrote
-  std::string error;        // the error's text (compile or run time)
-  unsigned errorId = 0;     // the store's message id of a run-time error, 0 when none
-  int errorLine = 0;        // 1-based line of the file, 0 when not known
-  double elapsedMs = 0;     // time of the run alone (not of the compile)
+  bool ok = false;       // compiled and ran without an error
+  std::string result;    // the returned value as text ("" for a Sub or no value)
+  std::string printed;   // what Print statements wrote
+  std::string error;     // the error's text (compile or run time)
+  unsigned errorId = 0;  // the store's message id of a run-time error, 0 when none
+  int errorLine = 0;     // 1-based line of the file, 0 when not known
+  double elapsedMs = 0;  // time of the run alone (not of the compile)
 };
 
 class BasicRunner {
-public:
+ public:
   BasicRunner();
   ~BasicRunner();
   BasicRunner(const BasicRunner&) = delete;
@@ -42,7 +42,7 @@ public:
   // The name a "[Static|Private|Public] Sub|Function Name" line defines, else "".
   static std::string ProcedureName(const std::string& line);
 
-private:
+ private:
   struct Chunk {
     int firstLine;  // 1-based line of the file where the chunk starts
     std::string name;

@@ -9,7 +9,7 @@
 #include "store/printlayout.h"
 
 class CapturedPrint {
-public:
+ public:
   CapturedPrint() : start_(Buffer().size()) {}
   std::string text() const { return Buffer().substr(start_); }
 
@@ -18,14 +18,14 @@ public:
     return sink;
   }
 
-private:
+ private:
   static std::string& Buffer() {
     static std::string buffer;
     return buffer;
   }
 
   class Sink : public TextPrintable {
-  protected:
+   protected:
     void write(const char* text, size_t n) override { Buffer().append(text, n); }
   };
 

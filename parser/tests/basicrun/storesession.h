@@ -10,7 +10,7 @@
 #include "capturedprint.h"
 
 class StoreSession {
-public:
+ public:
   StoreSession() : handled_(StoreApplication::HandleExceptions(0)) {
     IdString::Initialize();
     static SessionApp app;  // registered once, for the life of the process
@@ -19,9 +19,9 @@ public:
   StoreSession(const StoreSession&) = delete;
   StoreSession& operator=(const StoreSession&) = delete;
 
-private:
+ private:
   class SessionApp : public StoreApplication {
-  public:
+   public:
     Printable* FindPrintTarget() override { return &CapturedPrint::Target(); }
   };
   int handled_;

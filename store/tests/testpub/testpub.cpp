@@ -35,7 +35,7 @@ enum TestpubRow { kRowTest, kRowChild };
 extern const POClassRow kTestpubClasses[2];
 
 class TestObj : public POClass<TestObj> {
-public:
+ public:
   explicit TestObj(IUnknown* outer) : POClass(outer) { ++g_live; }
   ~TestObj() override { --g_live; }
 
@@ -44,13 +44,16 @@ public:
 
   void PO_DeclareFields(SignatureRep& sig) {
     sig.addField(CompProcDataField::make("Value", 2, &TestObj::pdSetValue, &TestObj::pdGetValue), nullptr, 0);
-    sig.addField(CompProcDataField::make("Caption", 6, &TestObj::pdSetCaption, &TestObj::pdGetCaption), nullptr, 0);
+    sig.addField(CompProcDataField::make("Caption", 6, &TestObj::pdSetCaption, &TestObj::pdGetCaption),
+                 nullptr, 0);
     sig.addField(CompProcDataField::make("Ratio", 3, &TestObj::pdSetRatio, &TestObj::pdGetRatio), nullptr, 0);
     sig.addField(CompProcDataField::make("Small", 1, &TestObj::pdSetSmall, &TestObj::pdGetSmall), nullptr, 0);
-    sig.addField(CompProcDataField::make("Peer", 7, &TestObj::pdSetPeer, &TestObj::pdGetPeer, "Test"), nullptr, 0);
+    sig.addField(CompProcDataField::make("Peer", 7, &TestObj::pdSetPeer, &TestObj::pdGetPeer, "Test"),
+                 nullptr, 0);
     sig.addField(CompProcDataField::make("Serial", 2, nullptr, &TestObj::pdGetSerial), nullptr, 0);
     sig.addField(CompProcEnumField::make("Enabled", EnumRep::find("Boolean"), &TestObj::pdSetEnabled,
-                                         &TestObj::pdGetEnabled), nullptr, 0);
+                                         &TestObj::pdGetEnabled),
+                 nullptr, 0);
     sig.addField(CompDataField::make("Raw", 2, offsetof(TestObj, raw_)), nullptr, 0);
     CppFuncField* add = new CppFuncField("Add", &TestObj::imAdd, 2);
     add->addParam("a", 2, false);
@@ -174,8 +177,7 @@ public:
   }
 
   double imMix(short s, long l, float f, double d, long long c, const char* t, InterObjRep* o) {
-    return s + l + f + d + (double)c / 10000 + (t ? std::string(t).size() : 100) +
-           (o == store_ ? 1000 : 0);
+    return s + l + f + d + (double)c / 10000 + (t ? std::string(t).size() : 100) + (o == store_ ? 1000 : 0);
   }
   long long imScale(long long c, float f) { return (long long)((double)c * f); }
   void imBump(short* s, float* f, double* d, long long* c, InterObj* o) {
@@ -188,7 +190,7 @@ public:
 
   long raw_ = 7;
 
-protected:
+ protected:
   long value_ = 0;
   std::string caption_;
   float ratio_ = 0;
@@ -198,14 +200,15 @@ protected:
 };
 
 class TestChild : public POClass<TestChild, TestObj> {
-public:
+ public:
   explicit TestChild(IUnknown* outer) : POClass(outer) {}
   static Faultp<InterObjRep>* PO_Object;
   static const POClassRow& PO_Row() { return kTestpubClasses[kRowChild]; }
 
   // The base's members go on the signature's base part first (POClass).
   void PO_DeclareFields(SignatureRep& sig) {
-    sig.addField(CompProcDataField::make("Extra", 2, &TestChild::pdSetExtra, &TestChild::pdGetExtra), nullptr, 0);
+    sig.addField(CompProcDataField::make("Extra", 2, &TestChild::pdSetExtra, &TestChild::pdGetExtra), nullptr,
+                 0);
     // Declared again by the derived class: shadows the base's.
     sig.addField(CompProcDataField::make("Serial", 2, nullptr, &TestChild::pdGetSerial2), nullptr, 0);
     // The base's text, then the derived class's own property.
@@ -230,7 +233,7 @@ public:
   void pdSetExtra(long v) { extra_ = v; }
   long pdGetSerial2() { return 815; }
 
-private:
+ private:
   long extra_ = 0;
 };
 
@@ -253,8 +256,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
-                                                                         void** out) {
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE
+    DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
   return g_server->GetClassObject(clsid, riid, out);
 }
 
