@@ -196,7 +196,7 @@ unsigned char WidenedType(unsigned char a, unsigned char b) {
     unsigned char o = a == kTypeCurrency ? b : a;
     return (o == kTypeFloat || o == kTypeDouble) ? kTypeDouble : kTypeCurrency;
   }
-  return rank(a) >= rank(b) ? (rank(a) ? a : kTypeShort) : b;
+  return rank(a) >= rank(b) ? (rank(a) ? a : (unsigned char)kTypeShort) : b;
 }
 
 bool CellIsTrue(const ValueCell& a) {
