@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,14 @@ TEST(MouseEvents, RightAndMiddleButtonsHoldTheCaptureBetweenDownAndUp) {
   }
 }
 
+// The mouse sequence alone: another program's window on the shared test display may take
+// the focus at any time, which adds focus events that these cases do not check.
+static std::string WithoutFocusEvents(std::string log) {
+  for (const char* ev : {"GotFocus;", "LostFocus;"})
+    for (size_t at; (at = log.find(ev)) != std::string::npos;) log.erase(at, strlen(ev));
+  return log;
+}
+
 // A left press and release: "Click" only when the release is over the window that took
 // the press; a window without the click slot never clicks.
 TEST(MouseEvents, ClickOnlyWhenTheReleaseIsOverThePressedWindow) {
@@ -210,7 +219,7 @@ TEST(MouseEvents, ClickOnlyWhenTheReleaseIsOverThePressedWindow) {
     EXPECT_TRUE(w.IsFlagSet(IWWindow::kMoving));
     PostMessageA(w.HWindow, WM_LBUTTONUP, 0, MAKELPARAM(c.upX, c.upY));
     EXPECT_EQ("", Pump());
-    EXPECT_EQ(c.log, rec.text("evLog"));
+    EXPECT_EQ(c.log, WithoutFocusEvents(rec.text("evLog")));
     EXPECT_EQ(nullptr, GetCapture());
   }
 }
@@ -225,11 +234,11 @@ TEST(MouseEvents, LeftButtonReachesThePlainWindowOnlyThroughTheLoop) {
   // Sent straight to the window procedure: only the drag-and-drop part's entry sees it.
   SendMessageA(w.HWindow, WM_LBUTTONDOWN, MK_LBUTTON, 0);
   SendMessageA(w.HWindow, WM_LBUTTONUP, 0, 0);
-  EXPECT_EQ("", rec.text("evLog"));
+  EXPECT_EQ("", WithoutFocusEvents(rec.text("evLog")));
   PostMessageA(w.HWindow, WM_LBUTTONDOWN, MK_LBUTTON, 0);
   PostMessageA(w.HWindow, WM_LBUTTONUP, 0, 0);
   EXPECT_EQ("", Pump());
-  EXPECT_EQ("MouseDown;MouseUp;", rec.text("evLog"));
+  EXPECT_EQ("MouseDown;MouseUp;", WithoutFocusEvents(rec.text("evLog")));
 }
 
 TEST(MouseEvents, DoubleClickAndFocus) {
@@ -243,7 +252,7 @@ TEST(MouseEvents, DoubleClickAndFocus) {
   other.Create();
   rec.clear();
   SendMessageA(w.HWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
-  EXPECT_EQ("DblClick;", rec.text("evLog"));
+  EXPECT_EQ("DblClick;", WithoutFocusEvents(rec.text("evLog")));
   rec.clear();
   SendMessageA(w.HWindow, WM_SETFOCUS, (WPARAM)other.HWindow, 0);
   SendMessageA(w.HWindow, WM_KILLFOCUS, (WPARAM)other.HWindow, 0);
