@@ -212,6 +212,37 @@ int LocalSlot(ExprNode* e) {
   return s->bind == BIND_SLOT ? s->slot : -1;
 }
 
+// The comparisons of two numbers of one type: True is -1. Any other operator answers
+// false and goes to the general rules.
+template <typename T>
+inline bool CompareOp(int op, ValueCell& out, T x, T y) {
+  bool r;
+  switch (op) {
+    case BinaryOp::EQ:
+      r = x == y;
+      break;
+    case BinaryOp::NE:
+      r = x != y;
+      break;
+    case BinaryOp::GT:
+      r = x > y;
+      break;
+    case BinaryOp::LT:
+      r = x < y;
+      break;
+    case BinaryOp::GE:
+      r = x >= y;
+      break;
+    case BinaryOp::LE:
+      r = x <= y;
+      break;
+    default:
+      return false;
+  }
+  out.setShort(r ? -1 : 0);
+  return true;
+}
+
 // Long with Long (an Integer operand widens): the operations whose result the value
 // layer's rules give as Long or as an Integer truth value, done in place. Answers false
 // to leave the case to CellOp (overflow, division by zero, other operators), which
@@ -236,26 +267,8 @@ inline bool LongOp(int op, ValueCell& out, int32_t x, int32_t y) {
       if (y == 0 || (y == -1 && x == INT32_MIN)) return false;
       r = x % y;
       break;
-    case BinaryOp::EQ:
-      out.setShort(x == y ? -1 : 0);
-      return true;
-    case BinaryOp::NE:
-      out.setShort(x != y ? -1 : 0);
-      return true;
-    case BinaryOp::GT:
-      out.setShort(x > y ? -1 : 0);
-      return true;
-    case BinaryOp::LT:
-      out.setShort(x < y ? -1 : 0);
-      return true;
-    case BinaryOp::GE:
-      out.setShort(x >= y ? -1 : 0);
-      return true;
-    case BinaryOp::LE:
-      out.setShort(x <= y ? -1 : 0);
-      return true;
     default:
-      return false;
+      return CompareOp(op, out, x, y);
   }
   out.setLong(r);
   return true;
@@ -275,26 +288,8 @@ inline bool DoubleOp(int op, ValueCell& out, double x, double y) {
     case BinaryOp::MUL:
       r = x * y;
       break;
-    case BinaryOp::EQ:
-      out.setShort(x == y ? -1 : 0);
-      return true;
-    case BinaryOp::NE:
-      out.setShort(x != y ? -1 : 0);
-      return true;
-    case BinaryOp::GT:
-      out.setShort(x > y ? -1 : 0);
-      return true;
-    case BinaryOp::LT:
-      out.setShort(x < y ? -1 : 0);
-      return true;
-    case BinaryOp::GE:
-      out.setShort(x >= y ? -1 : 0);
-      return true;
-    case BinaryOp::LE:
-      out.setShort(x <= y ? -1 : 0);
-      return true;
     default:
-      return false;
+      return CompareOp(op, out, x, y);
   }
   if (!std::isfinite(r)) return false;
   out.setDouble(r);
