@@ -13,6 +13,8 @@ set(OV_MAY_LINK_ovgui1 ovutil)
 set(OV_MAY_LINK_oviui1 ovutil ovole ovstore ovgui1)
 set(OV_MAY_LINK_ovkored "")
 set(OV_MAY_LINK_ovrun ovutil ovole ovstore ovparse ovgui1 oviui1)
+# The stub shares the launcher's static part.
+set(OV_MAY_LINK_ovapp ovrun ovutil ovole ovstore ovparse ovgui1 oviui1)
 set(OV_MAY_LINK_jxmds04 "")
 set(OV_MAY_LINK_jxutl04 jxmds04)
 set(OV_MAY_LINK_jxsql04 jxutl04)
