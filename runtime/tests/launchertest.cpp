@@ -2,6 +2,8 @@
 #include "launchertest.h"
 
 #include <deque>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "parser/ovparse.h"
@@ -133,5 +135,12 @@ Launch::Launch(const std::vector<std::string>& mods, const std::string& appName,
 }
 
 Launch::~Launch() { delete[] modules; }
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 
 }  // namespace launchertest

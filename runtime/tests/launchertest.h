@@ -34,6 +34,9 @@ int NativeCallCount();
 // The folder of the running test program (the build's bin folder).
 std::string ProgramFolder();
 
+// A file's whole content ("" when it cannot be read).
+std::string ReadWholeFile(const std::string& path);
+
 // An App whose main window, when the application object gives none, is a plain frame
 // of the window library; started runs once the main window is shown.
 class TestApp : public App {

@@ -18,13 +18,6 @@ using namespace launchertest;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // A copy of the stub beside the product's DLLs (it loads them from its own folder),
 // removed again at the end of the test.
 class StubCopy {
@@ -103,7 +96,7 @@ TEST(Ovapp, AStampedStubStartsItsApplicationWithTheUsersArguments) {
     ASSERT_TRUE(out.finished);
     EXPECT_EQ(33u, out.exitCode);
     EXPECT_TRUE(out.boxes.empty()) << out.boxes[0].caption << ": " << out.boxes[0].text;
-    EXPECT_EQ(c.written, ReadFile(dir.File("out.txt")));
+    EXPECT_EQ(c.written, ReadWholeFile(dir.File("out.txt")));
   }
 }
 
@@ -152,7 +145,7 @@ TEST(Ovapp, OvstampWritesTheRecordOrRefusesWithoutTouchingTheStub) {
   std::string tool = "\"" + ProgramFolder() + "\\ovstamp.exe\"";
   std::string stub = ProgramFolder() + "\\ovapp.exe";
   std::string made = ProgramFolder() + "\\ovapp_test_stamped.exe";
-  std::string before = ReadFile(stub);
+  std::string before = ReadWholeFile(stub);
 
   testkit::ProcessBoxes run;
   testkit::ProcessOutcome out =
@@ -160,10 +153,10 @@ TEST(Ovapp, OvstampWritesTheRecordOrRefusesWithoutTouchingTheStub) {
               60000, dir.Path().c_str());
   ASSERT_TRUE(out.finished);
   EXPECT_EQ(0u, out.exitCode);
-  EXPECT_EQ(before, ReadFile(stub));
+  EXPECT_EQ(before, ReadWholeFile(stub));
   testkit::ProcessOutcome app = run.Run("\"" + made + "\"", 60000, dir.Path().c_str());
   EXPECT_EQ(33u, app.exitCode);
-  EXPECT_EQ("args=1 splash=1", ReadFile(dir.File("out.txt")));
+  EXPECT_EQ("args=1 splash=1", ReadWholeFile(dir.File("out.txt")));
   DeleteFileA(made.c_str());
 
   std::string huge(5000, 'm');
@@ -171,7 +164,7 @@ TEST(Ovapp, OvstampWritesTheRecordOrRefusesWithoutTouchingTheStub) {
   ASSERT_TRUE(out.finished);
   EXPECT_EQ(1u, out.exitCode);
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(made.c_str()));
-  EXPECT_EQ(before, ReadFile(stub));
+  EXPECT_EQ(before, ReadWholeFile(stub));
 }
 
 }  // namespace

@@ -16,13 +16,6 @@ namespace {
 
 std::string Ovrun() { return "\"" + ProgramFolder() + "\\ovrun.exe\""; }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // The sample folder of the source tree (a host path: on drive Z: under Wine).
 std::string SamplesFolder() {
   std::string p = OV_SAMPLES_DIR;
@@ -104,7 +97,7 @@ TEST(Ovrun, StartupRunsAndTheRunEndsWithTheApplicationsExitCode) {
     ASSERT_TRUE(out.finished);
     EXPECT_EQ(21u, out.exitCode);
     EXPECT_TRUE(out.boxes.empty()) << out.boxes[0].caption << ": " << out.boxes[0].text;
-    EXPECT_EQ(c.written, ReadFile(dir.File("out.txt")));
+    EXPECT_EQ(c.written, ReadWholeFile(dir.File("out.txt")));
   }
 }
 
@@ -179,7 +172,7 @@ TEST(Ovrun, TheHelloSampleWritesItsFileAndEndsWithItsCode) {
   EXPECT_TRUE(out.boxes.empty()) << out.boxes[0].caption << ": " << out.boxes[0].text;
   EXPECT_EQ(120u, out.exitCode);  // 376, the sum of the first twelve, modulo 256
   EXPECT_EQ("Hello from Orvanel. Fibonacci: 1 1 2 3 5 8 13 21 34 55 89 144\r\nSum: 376\r\n",
-            ReadFile(dir.File("hello.txt")));
+            ReadWholeFile(dir.File("hello.txt")));
 }
 
 }  // namespace
