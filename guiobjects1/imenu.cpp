@@ -486,9 +486,11 @@ HACCEL iMenu::GetHAccel() {
 void iMenu::clone(const IInterObj& source) {
   const iMenu* src = dynamic_cast<const iMenu*>(&source);
   if (!src || src == this) return;
-  HMENU h = GetHMenu();
+  // A copy of a menu that was never used stays unused (its ItemCount -1).
   HMENU from = src->hMenu_;
-  if (!h || !from) return;
+  if (!from) return;
+  HMENU h = GetHMenu();
+  if (!h) return;
   int n = ::GetMenuItemCount(from);
   for (int pos = 0; pos < n; ++pos) {
     int state = MenuStateOf(from, pos);
