@@ -246,6 +246,11 @@ TEST(MenuModel, LoopsAreRefusedNamingThePopup) {
     }
     EXPECT_EQ(before, Shape(k.into));
   }
+  // From Basic: the error names the popup.
+  BasicOutcome out = BasicRunner::CompileAndRun(
+      "Function F() As Integer\n  F = LoopC.InsertPopup(LoopA, \"loop\", -1)\nEnd Function\n", "F");
+  EXPECT_FALSE(out.ok);
+  EXPECT_NE(std::string::npos, out.error.find("'LoopA'")) << out.error;
   // Through SetName as well.
   c->imInsertPopup(nullptr, "x", -1);
   iPopupMenu* d = NewPopup("LoopD");

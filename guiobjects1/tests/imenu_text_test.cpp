@@ -146,6 +146,10 @@ TEST(MenuText, ATextObjectFileReadsBackIntoEqualMenus) {
       ParserWriteTextObjectFile(file.c_str(), name[2] != 'S', o);
     }
   }
+  const std::string written = FileText(file);
+  EXPECT_NE(std::string::npos, written.find(".InsertPopup(RtSub, \"&More\", -1)")) << written;
+  EXPECT_NE(std::string::npos, written.find(".SetAccelerator(\"RtOpen\", .AccelKey)")) << written;
+  EXPECT_NE(std::string::npos, written.find(".InsertItem(\"SubItem\", \"Sub \"\"item\"\"\", -1)")) << written;
   sub = nullptr;
   pop = nullptr;
   bar = nullptr;
