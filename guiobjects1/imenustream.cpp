@@ -6,6 +6,7 @@
 // fail the load with ObjectLoadFailed naming the class, and the menu stays as it was.
 // A popup reference that names no object (its popup is gone) drops that record, as it
 // always did; separators take their positions, so they stay in step.
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,9 +95,12 @@ void iMenu::MenuLoad(OCLStream& s, MenuAccelTable* table) {
             throw ObjectLoadFailed(cls);
           }
           if (!ref.isNull()) {
-            r.popup = iPopupMenu::Native(ref.get());
-            if (!r.popup || WouldCycle(r.popup)) throw ObjectLoadFailed(cls);
+            if (!ref->canBeTreatedAs(iPopupMenu::PO_GetObject())) throw ObjectLoadFailed(cls);
             r.popupObj = ref;
+            // A popup of the module being loaded may not have its native object yet:
+            // it is linked when the module's objects are attached.
+            r.popup = iPopupMenu::Native(ref.get());
+            if (r.popup && WouldCycle(r.popup)) throw ObjectLoadFailed(cls);
           }
           break;
         }
@@ -126,13 +130,20 @@ void iMenu::MenuLoad(OCLStream& s, MenuAccelTable* table) {
   const int before = ::GetMenuItemCount(h);
   MenuAccelTable accels;
   if (table) accels = *table;
+  std::vector<PendingPopup> later;
   bool holdsPopup = false;
   for (const Record& r : records) {
     BOOL ok = TRUE;
     if (r.kind == kKindSeparator) {
       ok = ::AppendMenuA(h, MF_SEPARATOR, (UINT_PTR)::GetMenuItemCount(h), nullptr);
     } else if (r.kind == kKindPopup) {
-      if (!r.popup) continue;  // its popup is gone
+      if (!r.popup) {
+        if (!r.popupObj.isNull())
+          later.push_back(PendingPopup{::GetMenuItemCount(h) + (int)later.size(),
+                                       Faultp<InterObjRep>(r.popupObj.get(), tUncountedIndirectReference),
+                                       r.caption});
+        continue;  // else its popup is gone
+      }
       ok = ::AppendMenuA(h, MF_POPUP | MF_STRING, (UINT_PTR)r.popup->GetHMenu(), r.caption.c_str());
       holdsPopup = holdsPopup || ok;
     } else {
@@ -152,7 +163,28 @@ void iMenu::MenuLoad(OCLStream& s, MenuAccelTable* table) {
     }
   }
   if (table) table->swap(accels);
+  for (PendingPopup& p : later) pending_.push_back(std::move(p));
   if (holdsPopup) joinContainers();
+  RenumberSeparators();
+  DiscardAccelCaches();
+  DrawMenuBars();
+}
+
+void iMenu::attach(unsigned char) {
+  if (pending_.empty() || !hMenu_) return;
+  std::vector<PendingPopup> pending;
+  pending.swap(pending_);
+  bool linked = false;
+  for (const PendingPopup& p : pending) {
+    iPopupMenu* popup = p.popup.isNull() ? nullptr : iPopupMenu::Native(p.popup.get());
+    if (!popup || WouldCycle(popup)) continue;  // gone, or it would hold itself
+    int at = std::min(p.pos, ::GetMenuItemCount(hMenu_));
+    if (::InsertMenuA(hMenu_, (UINT)at, MF_BYPOSITION | MF_POPUP | MF_STRING, (UINT_PTR)popup->GetHMenu(),
+                      p.caption.c_str()))
+      linked = true;
+  }
+  if (!linked) return;
+  joinContainers();
   RenumberSeparators();
   DiscardAccelCaches();
   DrawMenuBars();

@@ -8,6 +8,7 @@
 
 #include "imenu_kit.h"
 #include "store/storeexcept.h"
+#include "testkit/testkit.h"
 
 namespace {
 
@@ -330,6 +331,60 @@ TEST(MenuStream, DamagedBlocksAreRefusedAndLeaveTheMenuAsItWas) {
     }
     EXPECT_EQ("IStays:Stays", Shape(bar));
   }
+}
+
+// A module loads its objects one by one: a bar stored before its popups links them once
+// the module's objects are all there.
+TEST(MenuStream, AModuleSavedAndLoadedAgainKeepsBarsPopupsAndAccelerators) {
+  WindowPrototype();
+  testkit::TestDataDir dir("menu_module");
+  std::string path = dir.File("menus.ovm");
+  unsigned char m = ObjectStore::CreateModule("menu_module");
+  std::vector<Faultp<InterObjRep>> made;
+  auto make = [&](const char* cls, const char* name) {
+    OpenModuleResource open(m);
+    PrimInterObj o(ObjectStore::find(cls), name, 0);
+    made.push_back(o);
+    return o.get();
+  };
+  iMenuBar* bar = iMenuBar::Native(make("MenuBar", "ModBar"));
+  iPopupMenu* pop = iPopupMenu::Native(make("PopupMenu", "ModPop"));
+  iPopupMenu* sub = iPopupMenu::Native(make("PopupMenu", "ModSub"));
+  sub->imInsertItem("ModDeep", "Deep", -1);
+  sub->imSetAccelerator("ModDeep", 60);  // Shift+F2
+  pop->imInsertItem("ModOpen", "&Open", -1);
+  pop->imInsertSeparator(-1);
+  InsertPopup(pop, sub, "&Sub");
+  pop->imInsertSeparator(-1);
+  pop->imSetAccelerator("ModOpen", 15);
+  bar->imInsertItem("ModFirst", "First", -1);
+  InsertPopup(bar, pop, "&File");
+  bar->imInsertItem("ModLast", "Last", -1);
+  const std::string shapes[3] = {Shape(bar), Shape(pop), Shape(sub)};
+  ASSERT_LT(bar->storeObj()->objectIndex(), pop->storeObj()->objectIndex());  // the bar loads first
+  ASSERT_NE(0, ObjectStore::SaveModule(m, path.c_str()));
+  ObjectStore::UnloadModule(m, 1);
+  made.clear();
+  ASSERT_EQ(nullptr, ObjectStore::find("ModBar"));
+
+  unsigned char loaded = ObjectStore::LoadModule(path.c_str());
+  iMenuBar* bar2 = iMenuBar::Native(ObjectStore::find("ModBar"));
+  iPopupMenu* pop2 = iPopupMenu::Native(ObjectStore::find("ModPop"));
+  iPopupMenu* sub2 = iPopupMenu::Native(ObjectStore::find("ModSub"));
+  ASSERT_NE(nullptr, bar2);
+  ASSERT_NE(nullptr, pop2);
+  ASSERT_NE(nullptr, sub2);
+  EXPECT_EQ(shapes[0], Shape(bar2));
+  EXPECT_EQ(shapes[1], Shape(pop2));
+  EXPECT_EQ(shapes[2], Shape(sub2));
+  EXPECT_TRUE(SeparatorsInStep(pop2));
+  EXPECT_TRUE(iMenu::InContainerList(bar2));
+  EXPECT_TRUE(iMenu::InContainerList(pop2));
+  int count = 0;
+  EXPECT_NE(nullptr, bar2->GetHAccel(count));
+  EXPECT_EQ(2, count);
+  EXPECT_TRUE(IdsUniqueAndHeld({bar2, pop2, sub2}));
+  ObjectStore::UnloadModule(loaded, 1);
 }
 
 }  // namespace

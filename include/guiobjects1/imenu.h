@@ -101,6 +101,10 @@ class OVIUI1_API iMenu : public POClass<iMenu> {
   HACCEL cachedAccel() const { return hAccel_; }
   HMENU handle() const { return hMenu_; }
 
+  // Links the popups a load found before their own objects were loaded (a module
+  // loads its objects one by one): each goes to the position it was stored at.
+  void attach(unsigned char module) override;
+
   // The item list (table: a popup's accelerators; null for menus and bars).
   void MenuSave(OCLStream& s, const MenuAccelTable* table);
   void MenuLoad(OCLStream& s, MenuAccelTable* table);
@@ -124,6 +128,15 @@ class OVIUI1_API iMenu : public POClass<iMenu> {
 
   HMENU hMenu_ = nullptr;
   HACCEL hAccel_ = nullptr;
+
+ private:
+  // A stored popup whose native object did not exist yet when the list was read.
+  struct PendingPopup {
+    int pos;
+    Faultp<InterObjRep> popup;  // uncounted
+    std::string caption;
+  };
+  std::vector<PendingPopup> pending_;
 };
 
 // Basic string literal of text: quotes doubled, carets doubled, control characters
