@@ -1,6 +1,9 @@
 // oviui1.dll: its server and table, the entry point and the exports.
 #include "guiobjects1/dllinstance.h"
 
+#include "guiobjects1/imenu.h"
+#include "guiobjects1/imenubar.h"
+#include "guiobjects1/ipopupmenu.h"
 #include "guiobjects1/iwfont.h"
 #include "guiobjects1/iwscreen.h"
 #include "guiobjects1/iwwindow.h"
@@ -31,9 +34,12 @@ const POClassRow kClasses[kOviui1RowCount] = {
      &IWFont::PO_InitObject},
     {"{785a0289-acda-11ce-8d9a-0040900071a7}", "XferData", nullptr, nullptr, nullptr},
     {"{785a028a-acda-11ce-8d9a-0040900071a7}", "ControlGroup", nullptr, nullptr, nullptr},
-    {"{785a028b-acda-11ce-8d9a-0040900071a7}", "Menu", nullptr, nullptr, nullptr},
-    {"{785a028c-acda-11ce-8d9a-0040900071a7}", "MenuBar", nullptr, nullptr, nullptr},
-    {"{785a028d-acda-11ce-8d9a-0040900071a7}", "PopupMenu", nullptr, nullptr, nullptr},
+    {"{785a028b-acda-11ce-8d9a-0040900071a7}", "Menu", nullptr, &OCLClassFactory<iMenu>::Make,
+     &iMenu::PO_InitObject},
+    {"{785a028c-acda-11ce-8d9a-0040900071a7}", "MenuBar", &iMenu::PO_GetObject,
+     &OCLClassFactory<iMenuBar>::Make, &iMenuBar::PO_InitObject},
+    {"{785a028d-acda-11ce-8d9a-0040900071a7}", "PopupMenu", &iMenu::PO_GetObject,
+     &OCLClassFactory<iPopupMenu>::Make, &iPopupMenu::PO_InitObject},
     {"{785a028e-acda-11ce-8d9a-0040900071a7}", "RecordSet", nullptr, nullptr, nullptr},
     {"{785a028f-acda-11ce-8d9a-0040900071a7}", "Printer", nullptr, nullptr, nullptr},
 };
