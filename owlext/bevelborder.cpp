@@ -91,12 +91,14 @@ void TBevelBorder::drawBevel(TDC& dc, TRect& r, BorderStyleType style) {
 
 void TBevelBorder::drawBorder(TWindow& window, TDC& dc) {
   TRect r = OuterRect(window);
+  // The DC may be a surface's cached one: what it holds now is what it gets back.
+  HGDIOBJ pen = ::GetCurrentObject(dc, OBJ_PEN), brush = ::GetCurrentObject(dc, OBJ_BRUSH);
   if (outlined_) {
     TPen black(TColor(0, 0, 0), 1, PS_SOLID);
-    dc.SelectObject(black);
-    dc.SelectStockObject(NULL_BRUSH);
+    ::SelectObject(dc, black);
+    ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
     dc.Rectangle(r);
-    dc.RestorePen();
+    ::SelectObject(dc, pen);
     r.Inflate(-1, -1);
   }
   if (bevelOuter_ != BOR_NONE) {
@@ -113,7 +115,7 @@ void TBevelBorder::drawBorder(TWindow& window, TDC& dc) {
     r.Inflate(-b, -b);
   }
   if (bevelInner_ != BOR_NONE) drawBevel(dc, r, (BorderStyleType)bevelInner_);
-  dc.RestoreBrush();
+  ::SelectObject(dc, brush);
 }
 
 void TBevelBorder::damageBorder(TWindow& window, unsigned sizeType, TSize& newSize) {
