@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "guiobjects1/iwfont.h"
 #include "guiobjects1/iwscreen.h"
 #include "guiobjects1/iwwindow.h"
 #include "guiobjects1/printabledrawable.h"
@@ -58,18 +59,23 @@ class PrintWindow : public IWWindow, public PrintableDrawable {
 struct Metrics {
   int cw = 0, th = 0;
   HWND w = nullptr;
-  explicit Metrics(HWND window) : w(window) {
+  HFONT font = nullptr;  // the window's effective font, or the DC's own
+  explicit Metrics(HWND window, HFONT f = nullptr) : w(window), font(f) {
     HDC dc = GetDC(w);
+    HGDIOBJ before = font ? SelectObject(dc, font) : nullptr;
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
     cw = tm.tmAveCharWidth;
     th = tm.tmHeight;
+    if (before) SelectObject(dc, before);
     ReleaseDC(w, dc);
   }
   SIZE extent(const char* s) const {
     HDC dc = GetDC(w);
+    HGDIOBJ before = font ? SelectObject(dc, font) : nullptr;
     SIZE e = {0, 0};
     GetTextExtentPoint32A(dc, s, (int)std::strlen(s), &e);
+    if (before) SelectObject(dc, before);
     ReleaseDC(w, dc);
     return e;
   }
@@ -320,6 +326,35 @@ TEST_F(PrintTest, ALineEndUnderAScaleWhoseLeftEdgeIsNotZero) {
   p.PrintTab(1);
   EXPECT_EQ(100.0f, p.CurrentX);
   ShowWindow(holder_.window()->HWindow, SW_HIDE);
+}
+
+// A window with a Font of its own: the items are measured and the zones and line
+// heights taken in that font, not the DC's.
+TEST_F(PrintTest, TheWindowsFontMeasuresTheItems) {
+  InterObjRep* proto = ObjectStore::find("Font");
+  ASSERT_NE(nullptr, proto);
+  OpenModuleResource open(TestModule());
+  static Faultp<InterObjRep>* kept = new Faultp<InterObjRep>;
+  PrimInterObj fontObj(proto, "PrintFont", 0);
+  *kept = fontObj;
+  IWFont* font = IWFont::Native(fontObj.get());
+  font->pdSetSize(28);
+  w_->pdSetFont(fontObj.get());
+  HFONT handle = w_->GetEffectiveFont();
+  ASSERT_NE(nullptr, handle);
+  Metrics big(w_->HWindow, handle), plain(w_->HWindow);
+  ASSERT_GT(big.th, plain.th);
+  PrintWindow& p = *w_;
+  p.CurrentX = p.CurrentY = 0;
+  p.Print("abc");
+  EXPECT_EQ((float)big.W("abc"), p.CurrentX);
+  p.PrintSeparator(PrintSepZone);
+  EXPECT_EQ((float)big.zone(), p.CurrentX);
+  p.PrintDone(PrintSepEndOfLine);
+  EXPECT_EQ((float)big.H("abc"), p.CurrentY);
+  p.PrintDone(PrintSepEndOfLine);
+  EXPECT_EQ((float)(big.H("abc") + big.th), p.CurrentY);
+  w_->pdSetFont(nullptr);
 }
 
 // Without a scale the units are twips: distances are pixels times the screen's twips per

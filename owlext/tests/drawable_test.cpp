@@ -379,4 +379,40 @@ TEST(Drawable, TheDCHandleAndTheConfiguration) {
   EXPECT_EQ(1, s.changes[1]);
 }
 
+// The descriptions the published Pen and Brush hold: white, width 1, solid; setPen and
+// setBrush take another description's values and notify.
+TEST(PenAndBrushUsers, DefaultsAndAssignment) {
+  struct Counting : TPenUser {
+    int n = 0;
+    void changed() override { ++n; }
+  } pen;
+  EXPECT_EQ(0xFFFFFFu, pen.getPenColor());
+  EXPECT_EQ(1, pen.getPenWidth());
+  EXPECT_EQ(0u, pen.getPenStyle());
+  pen.setPen(TExtPen(kBlue, 4, PS_DASH));
+  EXPECT_EQ(kBlue, pen.getPenColor());
+  EXPECT_EQ(4, pen.getPenWidth());
+  EXPECT_EQ((uint32_t)PS_DASH, pen.getPenStyle());
+  EXPECT_EQ(1, pen.n);
+  LOGPEN lp;
+  ASSERT_TRUE(pen.getPen().GetObject(lp));
+  EXPECT_EQ(kBlue, lp.lopnColor);
+  EXPECT_EQ(4, lp.lopnWidth.x);
+  TPen copy = pen;  // a pen of its own with the same values
+  EXPECT_NE(copy.GetHandle(), pen.getPen().GetHandle());
+
+  TBrushUser brush;
+  EXPECT_EQ(0xFFFFFFu, brush.getBrushColor());
+  EXPECT_EQ(0, brush.getBrushFillStyle());
+  TExtBrush hatched(kRed);
+  hatched.setBrushFillStyle(3);
+  brush.setBrush(hatched);
+  EXPECT_EQ(3, brush.getBrushFillStyle());
+  EXPECT_EQ(kRed, brush.getBrushColor());
+  LOGBRUSH lb;
+  ASSERT_TRUE(GetObjectA(brush.getBrush().GetHandle(), sizeof lb, &lb));
+  EXPECT_EQ((UINT)BS_HATCHED, lb.lbStyle);
+  EXPECT_EQ((ULONG_PTR)HS_VERTICAL, lb.lbHatch);
+}
+
 }  // namespace
