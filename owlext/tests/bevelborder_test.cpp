@@ -127,6 +127,52 @@ TEST(BevelBorder, TheStreamBytesAndADamagedBlock) {
   }
 }
 
+// A live window: its window rectangle and scroll bars give the usable rectangle, and a
+// size change invalidates the border strips at the new right and bottom edges.
+TEST(BevelBorder, ALiveWindowsScrollBarsAndDamagedStrips) {
+  TWindow w(nullptr, "border");
+  w.Attr.Style = WS_POPUP | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL;
+  w.Attr.X = 10;
+  w.Attr.Y = 10;
+  w.Attr.W = 100;
+  w.Attr.H = 80;
+  ASSERT_TRUE(w.Create());
+  const int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
+  TBevelBorder b;
+  EXPECT_EQ(TRect(0, 0, 100 - cx, 80 - cy), b.GetUsableRect(&w));
+  Apply(b, {0, 3, 2, 2, 0});  // 4 on each side
+  EXPECT_EQ(TRect(4, 4, 96 - cx, 76 - cy), b.GetUsableRect(&w));
+
+  struct Case {
+    unsigned sizeType;
+    TSize size;
+    std::vector<TPoint> damaged, clean;
+  };
+  const std::vector<Case> cases = {
+      // Narrower and lower: the strips inside the new edges.
+      {SIZE_RESTORED, TSize(60, 50), {TPoint(57, 10), TPoint(10, 47)}, {TPoint(10, 10), TPoint(52, 40)}},
+      // Wider and higher: the strips at the former usable edges.
+      {SIZE_RESTORED,
+       TSize(150, 120),
+       {TPoint(100 - cx - 2, 10), TPoint(10, 80 - cy - 2)},
+       {TPoint(10, 10), TPoint(100 - cx + 3, 10)}},
+      {SIZE_MAXIMIZED, TSize(60, 50), {}, {TPoint(57, 10), TPoint(10, 47)}},
+  };
+  for (const Case& c : cases) {
+    ValidateRect(w.HWindow, nullptr);
+    TSize size = c.size;
+    b.damageBorder(w, c.sizeType, size);
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(w.HWindow, rgn, FALSE);
+    for (const TPoint& p : c.damaged)
+      EXPECT_TRUE(PtInRegion(rgn, p.x, p.y)) << c.size.cx << " " << p.x << "," << p.y;
+    for (const TPoint& p : c.clean)
+      EXPECT_FALSE(PtInRegion(rgn, p.x, p.y)) << c.size.cx << " " << p.x << "," << p.y;
+    DeleteObject(rgn);
+  }
+  w.Destroy();
+}
+
 COLORREF Sys(HDC dc, int index) { return GetNearestColor(dc, GetSysColor(index)); }
 
 TEST(BevelBorder, PaintedBevelsReadBackFromAMemoryDC) {
