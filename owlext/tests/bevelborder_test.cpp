@@ -103,7 +103,6 @@ TEST(BevelBorder, RefusedValuesChangeNothingAndNotifyNothing) {
 }
 
 TEST(BevelBorder, TheStreamBytesAndADamagedBlock) {
-  OleInitialize(nullptr);
   TBevelBorder b;
   Apply(b, {2, 3, 4, 5, -1});
   OCLStream s;

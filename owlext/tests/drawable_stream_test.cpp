@@ -55,7 +55,6 @@ const Bytes kGolden = {
 };
 
 TEST(DrawableStream, TheGoldenBytes) {
-  OleInitialize(nullptr);
   MemSurface d(nullptr);
   Dress(d);
   OCLStream s;
