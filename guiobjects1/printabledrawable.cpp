@@ -180,12 +180,11 @@ void PrintableDrawable::WPPrintTab(IWWindow* window, float& x, float& y, int n) 
 }
 
 void PrintableDrawable::WPPrintSeparator(IWWindow* window, float& x, float& y, PrintSepType sep) {
-  (void)y;
   if (sep != PrintSepZone || !window || !PrintableDC::WindowHandle(*window)) return;
   PrintableDC dc(*window);
   TEXTMETRICA tm = Metrics(dc);
   TPoint at;
-  window->Units2Pixels(x, 0, at);
+  window->Units2Pixels(x, y, at);
   x += DistanceToUnitsX(PrintLayout::ZoneAdvance(at.x, tm.tmAveCharWidth), *window);
 }
 
