@@ -11,6 +11,9 @@ set(OV_MAY_LINK_ovstore ovutil ovole)
 set(OV_MAY_LINK_ovparse ovutil ovole ovstore)
 set(OV_MAY_LINK_ovgui1 ovutil)
 set(OV_MAY_LINK_oviui1 ovutil ovole ovstore ovgui1)
+set(OV_MAY_LINK_ovgui2 ovutil ovole ovgui1)
+# The published windows draw through the window extensions.
+list(APPEND OV_MAY_LINK_oviui1 ovgui2)
 set(OV_MAY_LINK_ovkored "")
 set(OV_MAY_LINK_ovrun ovutil ovole ovstore ovparse ovgui1 oviui1)
 # The stub shares the launcher's static part.
