@@ -161,7 +161,24 @@ int32_t sqlColumnBufferLength(const SqlColumnShape* c) {
     return (p > s ? p : s) + 3;
   }
   if (isDateTime(t)) return 16;
-  return c->length;
+  // A fixed number is fetched as its buffer type, which may be wider than the width
+  // the driver reports (a bit is 1 wide and fetched as a 16-bit integer).
+  int32_t typeSize = 0;
+  switch (sqlBindCType(t)) {
+    case SQL_C_SHORT:
+      typeSize = 2;
+      break;
+    case SQL_C_LONG:
+    case SQL_C_FLOAT:
+      typeSize = 4;
+      break;
+    case SQL_C_DOUBLE:
+      typeSize = 8;
+      break;
+    default:
+      break;
+  }
+  return c->length > typeSize ? c->length : typeSize;
 }
 
 int32_t sqlParamLength(int16_t t, int32_t valueLength) {
@@ -368,7 +385,9 @@ short sqlNormaliseValue(SqlValueSlot* slot) {
       if (slot->length == SQL_NO_TOTAL || slot->length > slot->width) slot->length = slot->width;
       if (slot->length < 0) return BCV_OK;
       if (slot->layerType == BCV_CHAR) {
-        if (slot->length < slot->width) {
+        // Binary values are never padded with blanks (a driver may describe a
+        // variable-length blob as SQL_BINARY).
+        if (slot->length < slot->width && !isBinary(slot->odbcType)) {
           memset(slot->data + slot->length, ' ', slot->width - slot->length);
           slot->length = slot->width;
         }

@@ -92,8 +92,10 @@ TEST(TypeMaps, PrecisionsBufferSizesAndParameterLengths) {
     SqlColumnShape column;
     int32_t precision, buffer, paramLength;  // parameter length of a 7-byte value
   } cases[] = {
-      {{SQL_BIT, 0, 1, 1}, 1, 1, 7},
-      {{SQL_TINYINT, 0, 1, 3}, 3, 1, 7},
+      {{SQL_BIT, 0, 1, 1}, 1, 2, 7},  // fetched as a 16-bit integer: two bytes
+      {{SQL_TINYINT, 0, 1, 3}, 3, 2, 7},
+      {{SQL_INTEGER, 0, 1, 10}, 10, 4, 7},
+      {{SQL_DOUBLE, 0, 1, 15}, 15, 8, 7},
       {{SQL_SMALLINT, 0, 2, 5}, 5, 2, 7},
       {{SQL_INTEGER, 0, 4, 10}, 10, 4, 7},
       {{SQL_BIGINT, 0, 20, 19}, 19, 22, SQL_NTS},
