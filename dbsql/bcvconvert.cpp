@@ -112,6 +112,28 @@ short placeDouble(double v, int significant, const BcvDecimalShape& shape, uint8
 
 bool isText(uint16_t type) { return type == BCV_CHAR || type == BCV_VARCHAR; }
 
+// A source whose length is given (not 0) must hold the whole value of its type: a
+// shorter one is partial and is not read. Date/time texts may be their leading part.
+short checkWhole(uint16_t type, uint16_t srcLen, int32_t srcWord) {
+  if (srcLen == 0) return BCV_OK;
+  int32_t needed = 0;
+  switch (type) {
+    case BCV_DECIMAL:
+      needed = bcvDecimalShape(srcWord).bytes();
+      break;
+    case BCV_LONG:
+    case BCV_SHORT:
+    case BCV_FLOAT:
+    case BCV_DOUBLE:
+      needed = bcvmaxlen(type, srcWord, 0);
+      break;
+    default:
+      return BCV_OK;
+  }
+  if (srcLen < needed) return fail(BCV_PARTIAL_VALUE);
+  return BCV_OK;
+}
+
 // The date/time text of a source padded with the zero value: the source's own length,
 // but no further than its terminator (a shorter text is its leading part).
 void copyDateText(char* t27, const void* src, uint16_t srcLen) {
@@ -249,6 +271,7 @@ short bcvtodec(void* out, int32_t outWord, const void* src, uint16_t srcLen, uin
   memset(target, 0, shape.bytes());
   srcType &= ~BCV_WANT_SHORT;
   if (isText(srcType)) return BCV_TEXT_SOURCE;
+  if (short partial = checkWhole(srcType, srcLen, srcWord)) return partial;
   switch (srcType) {
     case BCV_DECIMAL: {
       BcvDecimalShape from = bcvDecimalShape(srcWord);
@@ -300,6 +323,7 @@ short bcvtos32(int32_t* out, const void* src, uint16_t srcLen, uint16_t srcType,
   short overflow = (srcType & BCV_WANT_SHORT) ? BCV_SHORT_OVERFLOW : BCV_LONG_OVERFLOW;
   srcType &= ~BCV_WANT_SHORT;
   if (isText(srcType)) return BCV_TEXT_SOURCE;
+  if (short partial = checkWhole(srcType, srcLen, srcWord)) return partial;
   switch (srcType) {
     case BCV_DECIMAL: {
       BcvDecimalShape from = bcvDecimalShape(srcWord);
@@ -364,6 +388,7 @@ short bcvtos16(int16_t* out, const void* src, uint16_t srcLen, uint16_t srcType,
 short bcvtof64(double* out, const void* src, uint16_t srcLen, uint16_t srcType, int32_t srcWord) {
   srcType &= ~BCV_WANT_SHORT;
   if (isText(srcType)) return BCV_TEXT_SOURCE;
+  if (short partial = checkWhole(srcType, srcLen, srcWord)) return partial;
   switch (srcType) {
     case BCV_DECIMAL: {
       BcvDecimalShape from = bcvDecimalShape(srcWord);
@@ -438,6 +463,7 @@ short bcvtodat(char* out26, const void* src, uint16_t srcLen, uint16_t srcType, 
                int keepTime) {
   srcType &= ~BCV_WANT_SHORT;
   if (isText(srcType)) return BCV_TEXT_SOURCE;
+  if (short partial = checkWhole(srcType, srcLen, srcWord)) return partial;
   switch (srcType) {
     case BCV_LONG:
       return dayToText(*static_cast<const int32_t*>(src), false, out26);

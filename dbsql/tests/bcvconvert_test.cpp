@@ -599,4 +599,46 @@ TEST(HexText, LongCountsAndPageEnds) {
   EXPECT_TRUE(errors.numbers().empty());
 }
 
+// A source whose length is given is read within it: a partial number is 3508.
+TEST(PartialSources, RefusedUnread) {
+  struct Case {
+    uint16_t type;
+    int32_t word;
+    uint16_t length;
+    short status;
+  } cases[] = {
+      {BCV_LONG, 0, 3, 3508},
+      {BCV_LONG, 0, 4, 0},
+      {BCV_SHORT, 0, 1, 3508},
+      {BCV_SHORT, 0, 2, 0},
+      {BCV_FLOAT, 0, 3, 3508},
+      {BCV_DOUBLE, 0, 7, 3508},
+      {BCV_DOUBLE, 0, 8, 0},
+      {BCV_DECIMAL, bcvDecimalWord(5, 2), 2, 3508},
+      {BCV_DECIMAL, bcvDecimalWord(5, 2), 3, 0},
+  };
+  for (const Case& c : cases) {
+    // The value's bytes end the page; a read past its length would fault.
+    uint8_t bytes[8] = {0x00, 0x00, 0x0C, 0, 0, 0, 0, 0};
+    GuardedBuffer value(bytes, c.length);
+    ThreadErrors errors;
+    int32_t l = -5;
+    EXPECT_EQ(bcvtos32(&l, value.data(), c.length, c.type, c.word), c.status) << c.type << " " << c.length;
+    double d = -5;
+    EXPECT_EQ(bcvtof64(&d, value.data(), c.length, c.type, c.word), c.status);
+    uint8_t dec[8];
+    EXPECT_EQ(bcvtodec(dec, bcvDecimalWord(12, 2), value.data(), c.length, c.type, c.word), c.status);
+    char date[27] = "untouched";
+    short dateStatus = bcvtodat(date, value.data(), c.length, c.type, c.word, 0);
+    if (c.status) {
+      EXPECT_EQ(l, -5);
+      EXPECT_EQ(d, -5);
+      EXPECT_EQ(dateStatus, 3508);
+      EXPECT_STREQ(date, "untouched");
+      EXPECT_EQ(errors.numbers(), (std::vector<unsigned short>{3508, 3508, 3508, 3508}));
+      EXPECT_EQ(errors.lastText(), "Partial values cannot be formatted or converted.");
+    }
+  }
+}
+
 }  // namespace

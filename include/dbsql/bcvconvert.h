@@ -72,7 +72,9 @@ extern "C" {
 
 // Conversions to a decimal, integers, floats and date/time text. The source is read
 // through its type (bit BCV_WANT_SHORT of the type only changes bcvtos32's overflow
-// message), its length (text) and its length word.
+// message), its length and its length word. A length of 0 means "the whole value of
+// the type"; a number's length below its size is 3508 (nothing is read), a date/time
+// text is read up to its length or its terminator.
 JXSQL04_API short bcvtodec(void* out, int32_t outWord, const void* src, uint16_t srcLen, uint16_t srcType,
                            int32_t srcWord);
 JXSQL04_API short bcvtos32(int32_t* out, const void* src, uint16_t srcLen, uint16_t srcType, int32_t srcWord);
