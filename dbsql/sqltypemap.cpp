@@ -398,7 +398,8 @@ short sqlNormaliseValue(SqlValueSlot* slot) {
     case BCV_DECIMAL: {
       // The text of a number cut by the driver is no longer that number.
       if (slot->length == SQL_NO_TOTAL || slot->length > slot->width)
-        return bufferTooSmall("decimal text", slot->length, slot->width);
+        return bufferTooSmall("decimal text", slot->length == SQL_NO_TOTAL ? slot->width + 1L : slot->length,
+                              slot->width);
       if (slot->length < 0) return BCV_OK;
       int32_t length = slot->length;
       short status = sqlTextToDecimal(reinterpret_cast<char*>(slot->data), slot->width, slot->word, &length);

@@ -641,4 +641,48 @@ TEST(PartialSources, RefusedUnread) {
   }
 }
 
+// Number texts made from a fixed seed's mutations: each is packed or refused with one
+// message, is read within its length, and a packed value reads back as the text's
+// number rounded at the scale.
+TEST(NumberText, SeededMutations) {
+  std::mt19937 random(20261211);
+  const char alphabet[] = "0123456789.+-eE x";
+  int packed = 0, refused = 0;
+  for (int i = 0; i < 3000; i++) {
+    std::string text;
+    int length = static_cast<int>(random() % 12);
+    for (int k = 0; k < length; k++) text += alphabet[random() % (sizeof alphabet - 1)];
+    int precision = 1 + static_cast<int>(random() % 12);
+    int scale = static_cast<int>(random() % 6) - 1;
+    int32_t word = bcvDecimalWord(precision, scale);
+    ThreadErrors errors;
+    GuardedBuffer in(text.data(), text.size());
+    uint8_t out[16];
+    short status = bcvNumberTextToDecimal(in.text(), static_cast<int32_t>(text.size()), word, out);
+    ASSERT_TRUE(status == 0 || status == 3512 || status == 3525) << text << " " << status;
+    if (status) {
+      refused++;
+      EXPECT_EQ(errors.numbers(), std::vector<unsigned short>{static_cast<unsigned short>(status)}) << text;
+      continue;
+    }
+    packed++;
+    EXPECT_TRUE(errors.numbers().empty()) << text;
+    ASSERT_EQ(bcvValidateDecimal(out, static_cast<uint16_t>(bcvDecimalShape(word).bytes())), 0) << text;
+    // Where the text is a number strtod reads whole, the packed value is that number
+    // rounded half up at the scale (within the double's own precision).
+    char* end = nullptr;
+    std::string trimmed = text.substr(0, text.find_last_not_of(' ') + 1);
+    double expected = strtod(trimmed.c_str(), &end);
+    if (trimmed.empty() || *end || !isfinite(expected)) continue;
+    BcvDecimalShape shape = bcvDecimalShape(word);
+    double factor = pow(10.0, shape.scale);
+    double rounded = floor(fabs(expected) * factor + 0.5 + 1e-9) / factor;
+    double got = 0;
+    ASSERT_EQ(bcvtof64(&got, out, 0, BCV_DECIMAL, word), 0);
+    EXPECT_NEAR(fabs(got), rounded, 1e-9 * (1 + rounded)) << text << " p" << precision << " s" << scale;
+  }
+  EXPECT_GT(packed, 300);
+  EXPECT_GT(refused, 300);
+}
+
 }  // namespace

@@ -31,6 +31,13 @@ struct Sqlite {
     if (henv) SQLFreeEnv(henv);
   }
   SQLRETURN exec(const char* sql) { return SQLExecDirect(hstmt, (SQLCHAR*)sql, SQL_NTS); }
+  // A fresh statement handle. Wine 10's odbc32 (the 32-bit lane) ends the process when
+  // a handle that ran a prepared statement executes another text directly.
+  void freshStatement() {
+    SQLFreeStmt(hstmt, SQL_DROP);
+    hstmt = nullptr;
+    SQLAllocStmt(hdbc, &hstmt);
+  }
   std::string error() {
     SQLCHAR state[6] = "", text[512] = "";
     SQLINTEGER native = 0;
@@ -77,11 +84,13 @@ std::vector<Column> describeAndBind(Sqlite& db, const cmgInfo* env, bool timesta
     SQLSMALLINT nameLength, type, scale, nullable;
     SQLULEN precision;
     SQLDescribeCol(db.hstmt, i, name, sizeof name, &nameLength, &type, &precision, &scale, &nullable);
-    SQLLEN length = 0;
-    SQLColAttributes(db.hstmt, i, SQL_COLUMN_LENGTH, nullptr, 0, nullptr, &length);
+    // Every out-pointer is given: some driver managers write them all.
+    SQLLEN length = 0, unused = 0;
     SQLCHAR typeName[80] = "";
     SQLSMALLINT typeNameLength = 0;
-    SQLColAttributes(db.hstmt, i, SQL_COLUMN_TYPE_NAME, typeName, sizeof typeName, &typeNameLength, nullptr);
+    SQLColAttributes(db.hstmt, i, SQL_COLUMN_LENGTH, typeName, sizeof typeName, &typeNameLength, &length);
+    typeName[0] = 0;
+    SQLColAttributes(db.hstmt, i, SQL_COLUMN_TYPE_NAME, typeName, sizeof typeName, &typeNameLength, &unused);
     c.name = reinterpret_cast<char*>(name);
     c.typeName = reinterpret_cast<char*>(typeName);
     c.shape = SqlColumnShape{type, scale, static_cast<int32_t>(length), static_cast<int32_t>(precision)};
@@ -324,7 +333,7 @@ TEST(SqliteParameters, StoredValuesPassedBack) {
   ASSERT_EQ(SQLExecute(db.hstmt), SQL_SUCCESS) << db.error();
   // Three decimal texts and three structures: the 40-byte blocks were chained.
   EXPECT_GE(chain.count, 3u);
-  SQLFreeStmt(db.hstmt, SQL_RESET_PARAMS);
+  db.freshStatement();
   ASSERT_EQ(
       db.exec("SELECT CAST(d AS TEXT), CAST(n AS TEXT), CAST(big AS TEXT), dt, tm, ts, c, i FROM params"),
       SQL_SUCCESS)
@@ -334,7 +343,7 @@ TEST(SqliteParameters, StoredValuesPassedBack) {
                             "2000-02-29", "10:20:30",  "2000-02-29 12:34:56.125",
                             "abc  ",      "42"};
   for (SQLUSMALLINT k = 1; k <= 8; k++) EXPECT_EQ(textColumn(db, k), expected[k - 1]) << k;
-  SQLFreeStmt(db.hstmt, SQL_CLOSE);
+  db.freshStatement();
   sqlConvFree(&chain);
 
   // A decimal parameter finds its row by value: 12.50 sent as the text "12.50".
