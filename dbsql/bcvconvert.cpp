@@ -134,12 +134,14 @@ short checkWhole(uint16_t type, uint16_t srcLen, int32_t srcWord) {
   return BCV_OK;
 }
 
-// The date/time text of a source padded with the zero value: the source's own length,
-// but no further than its terminator (a shorter text is its leading part).
+// The date/time text of a source padded with the zero value: the source's own length
+// (0: the whole 26 characters), but no further than its terminator (a shorter text is
+// its leading part).
 void copyDateText(char* t27, const void* src, uint16_t srcLen) {
   memcpy(t27, BCV_DATETIME_ZERO, BCV_DATETIME_LENGTH + 1);
   const char* text = static_cast<const char*>(src);
-  for (unsigned i = 0; i < srcLen && i < BCV_DATETIME_LENGTH && text[i]; i++) t27[i] = text[i];
+  unsigned limit = srcLen && srcLen < BCV_DATETIME_LENGTH ? srcLen : BCV_DATETIME_LENGTH;
+  for (unsigned i = 0; i < limit && text[i]; i++) t27[i] = text[i];
 }
 
 int twoDigits(const char* s, bool* ok) {

@@ -571,6 +571,10 @@ TEST(DateConversions, BadDatesAndShortTexts) {
       EXPECT_DOUBLE_EQ(out, c.value) << c.text;
     else
       EXPECT_EQ(out, -1) << c.text;
+    // Length 0: the whole text, up to its terminator.
+    double whole = -1;
+    EXPECT_EQ(bcvtof64(&whole, text.text(), 0, BCV_DATETIME, 25), c.status) << c.text;
+    EXPECT_EQ(whole, out) << c.text;
     char copy[27] = {};
     EXPECT_EQ(bcvtodat(copy, text.text(), 26, BCV_DATETIME, 25, 1), 0);
     EXPECT_EQ(std::string(copy, strlen(c.text)), c.text);
