@@ -36,6 +36,14 @@ DigitString unpack(const uint8_t* in, const BcvDecimalShape& shape, bool* negati
   return out;
 }
 
+// A packed decimal source, checked first, as its digits and sign.
+short readDecimal(const void* src, const BcvDecimalShape& shape, DigitString* digits, bool* negative) {
+  const uint8_t* value = static_cast<const uint8_t*>(src);
+  if (short status = bcvValidateDecimal(value, static_cast<uint16_t>(shape.bytes()))) return status;
+  *digits = unpack(value, shape, negative);
+  return BCV_OK;
+}
+
 // Writes digits (exactly shape.precision of them) with the given sign nibble.
 void pack(const DigitString& digits, const BcvDecimalShape& shape, uint8_t sign, uint8_t* out) {
   int bytes = shape.bytes();
@@ -277,11 +285,9 @@ short bcvtodec(void* out, int32_t outWord, const void* src, uint16_t srcLen, uin
   switch (srcType) {
     case BCV_DECIMAL: {
       BcvDecimalShape from = bcvDecimalShape(srcWord);
-      const uint8_t* value = static_cast<const uint8_t*>(src);
-      short status = bcvValidateDecimal(value, static_cast<uint16_t>(from.bytes()));
-      if (status) return status;
+      DigitString d;
       bool negative;
-      DigitString d = unpack(value, from, &negative);
+      if (short status = readDecimal(src, from, &d, &negative)) return status;
       int extra = from.integerPlaces() - shape.integerPlaces();
       for (int i = 0; i < extra; i++)
         if (d[i]) return fail(BCV_DECIMAL_OVERFLOW);
@@ -290,7 +296,8 @@ short bcvtodec(void* out, int32_t outWord, const void* src, uint16_t srcLen, uin
         int j = i + extra;  // source digit on the same place
         if (j >= 0 && j < static_cast<int>(d.size())) digits[i] = d[j];
       }
-      pack(digits, shape, value[from.bytes() - 1] & 0xF, target);
+      // The source's sign nibble stays (an unsigned 0xF too).
+      pack(digits, shape, static_cast<const uint8_t*>(src)[from.bytes() - 1] & 0xF, target);
       return BCV_OK;
     }
     case BCV_LONG:
@@ -329,11 +336,9 @@ short bcvtos32(int32_t* out, const void* src, uint16_t srcLen, uint16_t srcType,
   switch (srcType) {
     case BCV_DECIMAL: {
       BcvDecimalShape from = bcvDecimalShape(srcWord);
-      const uint8_t* value = static_cast<const uint8_t*>(src);
-      short status = bcvValidateDecimal(value, static_cast<uint16_t>(from.bytes()));
-      if (status) return status;
+      DigitString d;
       bool negative;
-      DigitString d = unpack(value, from, &negative);
+      if (short status = readDecimal(src, from, &d, &negative)) return status;
       // Accumulated as a negative number, whose range is the wider one.
       int32_t acc = 0;
       for (int i = 0; i < from.integerPlaces(); i++) {
@@ -394,11 +399,9 @@ short bcvtof64(double* out, const void* src, uint16_t srcLen, uint16_t srcType, 
   switch (srcType) {
     case BCV_DECIMAL: {
       BcvDecimalShape from = bcvDecimalShape(srcWord);
-      const uint8_t* value = static_cast<const uint8_t*>(src);
-      short status = bcvValidateDecimal(value, static_cast<uint16_t>(from.bytes()));
-      if (status) return status;
+      DigitString d;
       bool negative;
-      DigitString d = unpack(value, from, &negative);
+      if (short status = readDecimal(src, from, &d, &negative)) return status;
       // Four digits at a time; a negative scale was folded into the digits already.
       int count = static_cast<int>(d.size());
       double v = 0;
