@@ -9,34 +9,43 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
-// A decimal as digits, precision() of them, the last scale() after the point.
-struct Digits {
-  uint8_t d[256];
-  int count;
-  bool negative;
-};
+// Digits of a decimal, one per byte, the last `scale` of them after the point.
+using DigitString = std::vector<uint8_t>;
 
 short fail(short id) {
   sqlErrorById(static_cast<unsigned short>(id));
   return id;
 }
 
-// Reads a validated packed decimal into digits.
-void unpack(const uint8_t* in, const BcvDecimalShape& shape, Digits* out) {
+// Reads a validated packed decimal into its shape.precision digits.
+DigitString unpack(const uint8_t* in, const BcvDecimalShape& shape, bool* negative) {
   int nibbles = shape.bytes() * 2 - 1;
   int skip = nibbles - shape.precision;  // the pad nibble of an even precision
-  out->count = 0;
+  DigitString out;
+  out.reserve(shape.precision);
   for (int i = skip; i < nibbles; i++) {
     uint8_t b = in[i / 2];
-    out->d[out->count++] = (i % 2 == 0) ? (b >> 4) : (b & 0xF);
+    out.push_back((i % 2 == 0) ? (b >> 4) : (b & 0xF));
   }
-  out->negative = (in[shape.bytes() - 1] & 0xF) == BCV_MINUS;
+  *negative = (in[shape.bytes() - 1] & 0xF) == BCV_MINUS;
+  return out;
+}
+
+// A packed decimal source, checked first, as its digits and sign.
+short readDecimal(const void* src, const BcvDecimalShape& shape, DigitString* digits, bool* negative) {
+  const uint8_t* value = static_cast<const uint8_t*>(src);
+  if (short status = bcvValidateDecimal(value, static_cast<uint16_t>(shape.bytes()))) return status;
+  *digits = unpack(value, shape, negative);
+  return BCV_OK;
 }
 
 // Writes digits (exactly shape.precision of them) with the given sign nibble.
-void pack(const uint8_t* digits, const BcvDecimalShape& shape, uint8_t sign, uint8_t* out) {
+void pack(const DigitString& digits, const BcvDecimalShape& shape, uint8_t sign, uint8_t* out) {
   int bytes = shape.bytes();
   memset(out, 0, bytes);
   int nibbles = bytes * 2 - 1;
@@ -58,17 +67,18 @@ short placeNumber(const uint8_t* intDigits, int intCount, const uint8_t* fracDig
   for (int i = 0; i < fracCount && zero; i++) zero = fracDigits[i] == 0;
   if (zero) negative = false;
   int places = shape.integerPlaces();
-  if (intCount > places || (shape.signRoom && negative && intCount >= places && places > 0) ||
-      (shape.signRoom && negative && places == 0))
+  if (intCount > places || (shape.signRoom && negative && intCount >= places))
     return fail(BCV_DECIMAL_OVERFLOW);
-  uint8_t digits[256] = {};
-  memcpy(digits + places - intCount, intDigits, intCount);
+  DigitString digits(shape.precision, 0);
+  if (intCount) memcpy(&digits[places - intCount], intDigits, intCount);
   for (int i = 0; i < fracCount && i < shape.scale; i++) digits[places + i] = fracDigits[i];
   pack(digits, shape, negative ? BCV_MINUS : BCV_PLUS, out);
   return BCV_OK;
 }
 
 // A double rounded half up at the given scale from its form with `significant` digits.
+// The digit form always has the full 16 (8 for a float) digits, so that the value is
+// rounded once, at the target's scale, and not first by the printing.
 short placeDouble(double v, int significant, const BcvDecimalShape& shape, uint8_t* out) {
   if (!isfinite(v)) return fail(BCV_DECIMAL_OVERFLOW);
   bool negative = v < 0;
@@ -79,14 +89,13 @@ short placeDouble(double v, int significant, const BcvDecimalShape& shape, uint8
   int n = 0;
   const char* p = text;
   for (; *p && *p != 'e'; p++)
-    if (*p >= '0' && *p <= '9') mant[n++] = *p - '0';
+    if (*p >= '0' && *p <= '9' && n < 32) mant[n++] = static_cast<uint8_t>(*p - '0');
   int exponent = atoi(p + 1);
-  // Digit i has the place value 10^(exponent - i); keep those down to 10^-scale.
-  // Lay the digits out on a grid from 10^(exponent) (or 10^0) down to 10^-scale.
-  int top = exponent > 0 ? exponent : 0;  // highest place of the grid
+  // Digit i has the place value 10^(exponent - i). Lay the digits out on a grid from
+  // 10^top (top at least 0) down to 10^-scale; the next digit decides the rounding.
+  int top = exponent > 0 ? exponent : 0;
   int width = top + shape.scale + 1;
-  if (width > 400) return fail(BCV_DECIMAL_OVERFLOW);
-  uint8_t grid[402] = {};
+  DigitString grid(width, 0);
   bool roundUp = false;
   for (int i = 0; i < n; i++) {
     int place = exponent - i;
@@ -95,25 +104,53 @@ short placeDouble(double v, int significant, const BcvDecimalShape& shape, uint8
     else if (place == -shape.scale - 1)
       roundUp = mant[i] >= 5;
   }
-  int carryPos = width;
+  bool carryOut = false;
   if (roundUp) {
     int i = width - 1;
     while (i >= 0 && grid[i] == 9) grid[i--] = 0;
     if (i >= 0)
       grid[i]++;
     else
-      carryPos = -1;  // carry out of the first digit
+      carryOut = true;  // a carry out of the first digit adds an integer digit
   }
-  uint8_t full[403];
-  int fullCount = 0;
-  if (carryPos < 0) full[fullCount++] = 1;
-  memcpy(full + fullCount, grid, width);
-  fullCount += width;
-  int intCount = fullCount - shape.scale;
-  return placeNumber(full, intCount, full + intCount, shape.scale, negative, shape, out);
+  if (carryOut) grid.insert(grid.begin(), 1);
+  int intCount = static_cast<int>(grid.size()) - shape.scale;
+  return placeNumber(grid.data(), intCount, grid.data() + intCount, shape.scale, negative, shape, out);
 }
 
 bool isText(uint16_t type) { return type == BCV_CHAR || type == BCV_VARCHAR; }
+
+// A source whose length is given (not 0) must hold the whole value of its type: a
+// shorter one is partial and is not read. Date/time texts may be their leading part.
+short checkWhole(uint16_t type, uint16_t srcLen, int32_t srcWord) {
+  if (srcLen == 0) return BCV_OK;
+  int32_t needed = 0;
+  switch (type) {
+    case BCV_DECIMAL:
+      needed = bcvDecimalShape(srcWord).bytes();
+      break;
+    case BCV_LONG:
+    case BCV_SHORT:
+    case BCV_FLOAT:
+    case BCV_DOUBLE:
+      needed = bcvmaxlen(type, srcWord, 0);
+      break;
+    default:
+      return BCV_OK;
+  }
+  if (srcLen < needed) return fail(BCV_PARTIAL_VALUE);
+  return BCV_OK;
+}
+
+// The date/time text of a source padded with the zero value: the source's own length
+// (0: the whole 26 characters), but no further than its terminator (a shorter text is
+// its leading part).
+void copyDateText(char* t27, const void* src, uint16_t srcLen) {
+  memcpy(t27, BCV_DATETIME_ZERO, BCV_DATETIME_LENGTH + 1);
+  const char* text = static_cast<const char*>(src);
+  unsigned limit = srcLen && srcLen < BCV_DATETIME_LENGTH ? srcLen : BCV_DATETIME_LENGTH;
+  for (unsigned i = 0; i < limit && text[i]; i++) t27[i] = text[i];
+}
 
 int twoDigits(const char* s, bool* ok) {
   if (s[0] < '0' || s[0] > '9' || s[1] < '0' || s[1] > '9') *ok = false;
@@ -124,8 +161,7 @@ int twoDigits(const char* s, bool* ok) {
 // day 0; a time-only value has no day and a date-only value no time.
 short dateTimeParts(const char* src, uint16_t srcLen, int32_t word, int32_t* day, double* fraction) {
   char t[BCV_DATETIME_LENGTH + 1];
-  memcpy(t, BCV_DATETIME_ZERO, sizeof t);
-  memcpy(t, src, srcLen < BCV_DATETIME_LENGTH ? srcLen : BCV_DATETIME_LENGTH);
+  copyDateText(t, src, srcLen);
   bool ok = true;
   int year = twoDigits(t, &ok) * 100 + twoDigits(t + 2, &ok);
   int month = twoDigits(t + 5, &ok), dayOfMonth = twoDigits(t + 8, &ok);
@@ -142,7 +178,8 @@ short dateTimeParts(const char* src, uint16_t srcLen, int32_t word, int32_t* day
   *day = 0;
   *fraction = 0;
   if (!timeOnly && year != 0) {
-    if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > 31) return fail(BCV_BAD_DATE);
+    if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > bcvDaysInMonth(year, month))
+      return fail(BCV_BAD_DATE);
     *day = bcvDayNumber(year, month, dayOfMonth);
   }
   if (!dateOnly) {
@@ -191,8 +228,14 @@ BcvDecimalShape bcvDecimalShape(int32_t word) {
   s.signRoom = (static_cast<uint32_t>(word) & BCV_SIGN_ROOM) != 0;
   if (s.scale < 0) s.precision -= s.scale, s.scale = 0;
   if (s.precision < s.scale) s.precision = s.scale;
-  if (s.precision > 255) s.precision = 255;  // digits beyond the layout's reach
   return s;
+}
+
+int bcvDaysInMonth(int year, int month) {
+  static const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12) return 0;
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return lengths[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
 int32_t bcvDayNumber(int year, int month, int day) {
@@ -238,23 +281,23 @@ short bcvtodec(void* out, int32_t outWord, const void* src, uint16_t srcLen, uin
   memset(target, 0, shape.bytes());
   srcType &= ~BCV_WANT_SHORT;
   if (isText(srcType)) return BCV_TEXT_SOURCE;
+  if (short partial = checkWhole(srcType, srcLen, srcWord)) return partial;
   switch (srcType) {
     case BCV_DECIMAL: {
       BcvDecimalShape from = bcvDecimalShape(srcWord);
-      const uint8_t* value = static_cast<const uint8_t*>(src);
-      short status = bcvValidateDecimal(value, static_cast<uint16_t>(from.bytes()));
-      if (status) return status;
-      Digits d;
-      unpack(value, from, &d);
+      DigitString d;
+      bool negative;
+      if (short status = readDecimal(src, from, &d, &negative)) return status;
       int extra = from.integerPlaces() - shape.integerPlaces();
       for (int i = 0; i < extra; i++)
-        if (d.d[i]) return fail(BCV_DECIMAL_OVERFLOW);
-      uint8_t digits[256] = {};
+        if (d[i]) return fail(BCV_DECIMAL_OVERFLOW);
+      DigitString digits(shape.precision, 0);
       for (int i = 0; i < shape.precision; i++) {
         int j = i + extra;  // source digit on the same place
-        if (j >= 0 && j < d.count) digits[i] = d.d[j];
+        if (j >= 0 && j < static_cast<int>(d.size())) digits[i] = d[j];
       }
-      pack(digits, shape, value[from.bytes() - 1] & 0xF, target);
+      // The source's sign nibble stays (an unsigned 0xF too).
+      pack(digits, shape, static_cast<const uint8_t*>(src)[from.bytes() - 1] & 0xF, target);
       return BCV_OK;
     }
     case BCV_LONG:
@@ -289,21 +332,20 @@ short bcvtos32(int32_t* out, const void* src, uint16_t srcLen, uint16_t srcType,
   short overflow = (srcType & BCV_WANT_SHORT) ? BCV_SHORT_OVERFLOW : BCV_LONG_OVERFLOW;
   srcType &= ~BCV_WANT_SHORT;
   if (isText(srcType)) return BCV_TEXT_SOURCE;
+  if (short partial = checkWhole(srcType, srcLen, srcWord)) return partial;
   switch (srcType) {
     case BCV_DECIMAL: {
       BcvDecimalShape from = bcvDecimalShape(srcWord);
-      const uint8_t* value = static_cast<const uint8_t*>(src);
-      short status = bcvValidateDecimal(value, static_cast<uint16_t>(from.bytes()));
-      if (status) return status;
-      Digits d;
-      unpack(value, from, &d);
+      DigitString d;
+      bool negative;
+      if (short status = readDecimal(src, from, &d, &negative)) return status;
       // Accumulated as a negative number, whose range is the wider one.
       int32_t acc = 0;
       for (int i = 0; i < from.integerPlaces(); i++) {
-        if (acc < (INT32_MIN + d.d[i]) / 10) return fail(overflow);
-        acc = acc * 10 - d.d[i];
+        if (acc < (INT32_MIN + d[i]) / 10) return fail(overflow);
+        acc = acc * 10 - d[i];
       }
-      if (!d.negative) {
+      if (!negative) {
         if (acc == INT32_MIN) return fail(overflow);
         acc = -acc;
       }
@@ -353,29 +395,32 @@ short bcvtos16(int16_t* out, const void* src, uint16_t srcLen, uint16_t srcType,
 short bcvtof64(double* out, const void* src, uint16_t srcLen, uint16_t srcType, int32_t srcWord) {
   srcType &= ~BCV_WANT_SHORT;
   if (isText(srcType)) return BCV_TEXT_SOURCE;
+  if (short partial = checkWhole(srcType, srcLen, srcWord)) return partial;
   switch (srcType) {
     case BCV_DECIMAL: {
       BcvDecimalShape from = bcvDecimalShape(srcWord);
-      const uint8_t* value = static_cast<const uint8_t*>(src);
-      short status = bcvValidateDecimal(value, static_cast<uint16_t>(from.bytes()));
-      if (status) return status;
-      Digits d;
-      unpack(value, from, &d);
+      DigitString d;
+      bool negative;
+      if (short status = readDecimal(src, from, &d, &negative)) return status;
       // Four digits at a time; a negative scale was folded into the digits already.
+      int count = static_cast<int>(d.size());
       double v = 0;
       int i = 0;
-      for (; i + 4 <= d.count; i += 4)
-        v = v * 10000 + (d.d[i] * 1000 + d.d[i + 1] * 100 + d.d[i + 2] * 10 + d.d[i + 3]);
-      if (i < d.count) {
+      for (; i + 4 <= count; i += 4)
+        v = v * 10000 + (d[i] * 1000 + d[i + 1] * 100 + d[i + 2] * 10 + d[i + 3]);
+      if (i < count) {
         int group = 0, scaleBy = 1;
-        for (; i < d.count; i++) group = group * 10 + d.d[i], scaleBy *= 10;
+        for (; i < count; i++) group = group * 10 + d[i], scaleBy *= 10;
         v = v * scaleBy + group;
       }
       int s = from.scale;
       for (; s >= 4; s -= 4) v /= 10000;
       static const double lastStep[] = {1, 10, 100, 1000};
       v /= lastStep[s];
-      *out = d.negative ? -v : v;
+      // More than about 308 integer digits: beyond a double (the scale may bring the
+      // value back only when it was finite on the way).
+      if (!isfinite(v)) return fail(BCV_DOUBLE_OVERFLOW);
+      *out = negative ? -v : v;
       return BCV_OK;
     }
     case BCV_LONG:
@@ -423,6 +468,7 @@ short bcvtodat(char* out26, const void* src, uint16_t srcLen, uint16_t srcType, 
                int keepTime) {
   srcType &= ~BCV_WANT_SHORT;
   if (isText(srcType)) return BCV_TEXT_SOURCE;
+  if (short partial = checkWhole(srcType, srcLen, srcWord)) return partial;
   switch (srcType) {
     case BCV_LONG:
       return dayToText(*static_cast<const int32_t*>(src), false, out26);
@@ -439,14 +485,82 @@ short bcvtodat(char* out26, const void* src, uint16_t srcLen, uint16_t srcType, 
     }
     case BCV_DATETIME: {
       char t[BCV_DATETIME_LENGTH + 1];
-      memcpy(t, BCV_DATETIME_ZERO, sizeof t);
-      memcpy(t, src, srcLen < BCV_DATETIME_LENGTH ? srcLen : BCV_DATETIME_LENGTH);
+      copyDateText(t, src, srcLen);
       memcpy(out26, t, BCV_DATETIME_LENGTH);
       return BCV_OK;
     }
     default:
       return BCV_OK;
   }
+}
+
+short bcvNumberTextToDecimal(const char* text, int32_t length, int32_t word, uint8_t* out) {
+  BcvDecimalShape shape = bcvDecimalShape(word);
+  int32_t n = length > 0 ? length : 0;
+  int32_t i = 0;
+  auto refuse = [&]() {
+    JxError* e = sqlErrorById(BCV_NOT_A_NUMBER);
+    if (e) *e << std::string(text, n).c_str();
+    return static_cast<short>(BCV_NOT_A_NUMBER);
+  };
+  auto isDigit = [&](int32_t at) { return at < n && text[at] >= '0' && text[at] <= '9'; };
+  while (i < n && text[i] == ' ') i++;
+  bool blank = i == n;
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // Significant digits (leading zeros dropped) and where the point stands among them.
+  DigitString digits;
+  int64_t point = 0;
+  bool anyDigit = false;
+  for (; isDigit(i); i++) {
+    anyDigit = true;
+    if (digits.empty() && text[i] == '0') continue;
+    digits.push_back(static_cast<uint8_t>(text[i] - '0'));
+    point++;
+  }
+  if (i < n && text[i] == '.') {
+    for (i++; isDigit(i); i++) {
+      anyDigit = true;
+      if (digits.empty() && text[i] == '0') {
+        point--;
+        continue;
+      }
+      digits.push_back(static_cast<uint8_t>(text[i] - '0'));
+    }
+  }
+  // Drivers write large and small numbers with an exponent ("1.0e-05").
+  if (anyDigit && i < n && (text[i] == 'e' || text[i] == 'E')) {
+    i++;
+    bool minus = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) minus = text[i++] == '-';
+    if (!isDigit(i)) return refuse();
+    int64_t exponent = 0;
+    for (; isDigit(i); i++)
+      if (exponent < 1000000) exponent = exponent * 10 + (text[i] - '0');
+    point += minus ? -exponent : exponent;
+  }
+  while (i < n && text[i] == ' ') i++;
+  if (i != n || (!anyDigit && !blank)) return refuse();
+  if (digits.empty()) point = 0;
+  // Integer digits, then the fraction up to the scale, rounded half up at the scale.
+  if (point > shape.integerPlaces()) return fail(BCV_DECIMAL_OVERFLOW);
+  int64_t count = static_cast<int64_t>(digits.size());
+  int intCount = point > 0 ? static_cast<int>(point) : 0;
+  DigitString whole(intCount + shape.scale, 0);
+  for (int k = 0; k < static_cast<int>(whole.size()); k++) {
+    int64_t at = k - (intCount - point);  // index into digits of this place
+    if (at >= 0 && at < count) whole[k] = digits[at];
+  }
+  int64_t next = static_cast<int64_t>(whole.size()) - (intCount - point);  // first digit dropped
+  if (next >= 0 && next < count && digits[next] >= 5) {
+    int k = static_cast<int>(whole.size()) - 1;
+    while (k >= 0 && whole[k] == 9) whole[k--] = 0;
+    if (k >= 0)
+      whole[k]++;
+    else
+      whole.insert(whole.begin(), 1), intCount++;
+  }
+  return placeNumber(whole.data(), intCount, whole.data() + intCount, shape.scale, negative, shape, out);
 }
 
 int32_t bcvmaxlen(uint16_t type, int32_t word, int withTerminator) {

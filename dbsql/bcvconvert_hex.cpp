@@ -20,6 +20,11 @@ int hexValue(char c) {
 
 uint16_t bcvHexify(char* out, const uint8_t* in, uint16_t count) {
   static const char digits[] = "0123456789ABCDEF";
+  if (count > 0x7FFF) {
+    JxError* e = sqlErrorById(SQLMSG_INVALID_VALUE);
+    if (e) *e << "byte count" << static_cast<unsigned long>(count);
+    return 0;
+  }
   for (uint16_t i = 0; i < count; i++) {
     out[2 * i] = digits[in[i] >> 4];
     out[2 * i + 1] = digits[in[i] & 0xF];

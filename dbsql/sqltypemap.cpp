@@ -3,12 +3,15 @@
 
 #include "dbsql/sqlengine.h"
 #include "dbsql/sqlmessages.h"
+#include "dbutil/utl_messages.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -158,7 +161,24 @@ int32_t sqlColumnBufferLength(const SqlColumnShape* c) {
     return (p > s ? p : s) + 3;
   }
   if (isDateTime(t)) return 16;
-  return c->length;
+  // A fixed number is fetched as its buffer type, which may be wider than the width
+  // the driver reports (a bit is 1 wide and fetched as a 16-bit integer).
+  int32_t typeSize = 0;
+  switch (sqlBindCType(t)) {
+    case SQL_C_SHORT:
+      typeSize = 2;
+      break;
+    case SQL_C_LONG:
+    case SQL_C_FLOAT:
+      typeSize = 4;
+      break;
+    case SQL_C_DOUBLE:
+      typeSize = 8;
+      break;
+    default:
+      break;
+  }
+  return c->length > typeSize ? c->length : typeSize;
 }
 
 int32_t sqlParamLength(int16_t t, int32_t valueLength) {
@@ -169,85 +189,54 @@ int32_t sqlParamLength(int16_t t, int32_t valueLength) {
   return valueLength;
 }
 
-int32_t sqlDecimalToText(const uint8_t* value, int32_t word, char* out) {
-  int precision = word & 0xFFFF;
-  int scale = static_cast<int8_t>((word >> 16) & 0xFF);
-  int stored = scale < 0 ? precision - scale : precision;  // folded digits
-  if (stored < scale) stored = scale;
-  int bytes = stored / 2 + 1;
+int32_t sqlDecimalToText(const uint8_t* value, int32_t word, char* out, int32_t outSize) {
+  BcvDecimalShape shape = bcvDecimalShape(word);
+  int bytes = shape.bytes();
   if (bcvValidateDecimal(value, static_cast<uint16_t>(bytes))) return 0;
-  char digits[300];
-  int nibbles = bytes * 2 - 1, count = 0;
-  for (int i = nibbles - stored; i < nibbles; i++)
-    digits[count++] = static_cast<char>('0' + ((i % 2 == 0) ? value[i / 2] >> 4 : value[i / 2] & 0xF));
-  bool allZero = true;
-  for (int i = 0; i < count; i++) allZero = allZero && digits[i] == '0';
-  if (allZero) {
-    out[0] = '0';
-    out[1] = 0;
-    return 2;
-  }
-  char* p = out;
-  if ((value[bytes - 1] & 0xF) == BCV_MINUS) *p++ = '-';
-  int fractionAt = scale > 0 ? count - scale : count;  // digits before the point
-  bool any = false;
-  for (int i = 0; i < count; i++) {
+  std::string text;
+  int nibbles = bytes * 2 - 1;
+  int fractionAt = shape.precision - shape.scale;  // digits before the point
+  bool any = false, zero = true;
+  for (int i = 0; i < shape.precision; i++) {
+    int n = i + nibbles - shape.precision;
+    char digit = static_cast<char>('0' + ((n % 2 == 0) ? value[n / 2] >> 4 : value[n / 2] & 0xF));
+    if (digit != '0') zero = false;
     if (i == fractionAt) {
-      if (!any) *p++ = '0';
-      *p++ = '.';
+      if (!any) text += '0';
+      text += '.';
       any = true;
     }
-    if (!any && digits[i] == '0' && i < fractionAt) continue;
-    *p++ = digits[i];
+    if (!any && digit == '0') continue;  // leading zeros
+    text += digit;
     any = true;
   }
-  *p++ = 0;
-  return static_cast<int32_t>(p - out);
+  if (zero)
+    text = "0";
+  else if ((value[bytes - 1] & 0xF) == BCV_MINUS)
+    text.insert(text.begin(), '-');
+  int32_t needed = static_cast<int32_t>(text.size()) + 1;
+  if (needed > outSize) {
+    JxError* e = sqlErrorById(SQLMSG_BUFFER_TOO_SMALL);
+    if (e) *e << "decimal text" << static_cast<long>(needed) << static_cast<long>(outSize);
+    return 0;
+  }
+  memcpy(out, text.c_str(), needed);
+  return needed;
 }
 
-short sqlTextToDecimal(char* buffer, int32_t word, int32_t* length) {
+short sqlTextToDecimal(char* buffer, int32_t bufferSize, int32_t word, int32_t* length) {
   BcvDecimalShape shape = bcvDecimalShape(word);
-  int8_t scale = static_cast<int8_t>((word >> 16) & 0xFF);
-  std::string text(buffer, *length > 0 ? *length : 0);
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') i++;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  while (i < text.size() && text[i] == '0') i++;
-  std::string integer, fraction;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') integer += text[i++];
-  if (i < text.size() && text[i] == '.') {
-    i++;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') fraction += text[i++];
+  int32_t textLength = *length < bufferSize ? *length : bufferSize;
+  std::vector<uint8_t> packed(shape.bytes());
+  short status = bcvNumberTextToDecimal(buffer, textLength, word, packed.data());
+  if (status) return status;
+  if (shape.bytes() > bufferSize) {
+    JxError* e = sqlErrorById(SQLMSG_BUFFER_TOO_SMALL);
+    if (e) *e << "packed decimal" << static_cast<long>(shape.bytes()) << static_cast<long>(bufferSize);
+    return SQLMSG_BUFFER_TOO_SMALL;
   }
-  while (i < text.size() && text[i] == ' ') i++;
-  if (i != text.size()) {
-    JxError* e = sqlErrorById(BCV_NOT_A_NUMBER);
-    if (e) *e << text.c_str();
-    return BCV_NOT_A_NUMBER;
-  }
-  if (scale < 0) {
-    // The integer places of a negative scale count whole tens; fraction digits go.
-    fraction.clear();
-  }
-  int places = shape.integerPlaces();
-  if (static_cast<int>(integer.size()) > places) return fail(BCV_DECIMAL_OVERFLOW);
-  uint8_t digits[256] = {};
-  for (size_t k = 0; k < integer.size(); k++) digits[places - integer.size() + k] = integer[k] - '0';
-  for (int k = 0; k < shape.scale && k < static_cast<int>(fraction.size()); k++)
-    digits[places + k] = fraction[k] - '0';
-  bool zero = true;
-  for (int k = 0; k < shape.precision; k++) zero = zero && digits[k] == 0;
-  int bytes = shape.bytes();
-  uint8_t packed[140] = {};
-  int nibbles = bytes * 2 - 1, skip = nibbles - shape.precision;
-  for (int k = 0; k < shape.precision; k++) {
-    int n = k + skip;
-    packed[n / 2] |= (n % 2 == 0) ? (digits[k] << 4) : digits[k];
-  }
-  packed[bytes - 1] |= (negative && !zero) ? BCV_MINUS : BCV_PLUS;
-  memcpy(buffer, packed, bytes);
-  *length = bytes;
+  memcpy(buffer, packed.data(), packed.size());
+  *length = shape.bytes();
   return BCV_OK;
 }
 
@@ -326,43 +315,106 @@ short sqlTextToTimestamp(const char* text, int32_t length, int32_t word, TIMESTA
   return BCV_OK;
 }
 
-void sqlTimestampToText(const TIMESTAMP_STRUCT* in, int timeOnly, char* out26) {
+short sqlTimestampToText(const TIMESTAMP_STRUCT* in, int timeOnly, char* out26) {
+  // Only parts that fit their places make a text: a driver's answer outside them is
+  // refused rather than written over the neighbouring places.
+  if (!timeOnly) {
+    if (in->year < 0 || in->year > 9999) return fail(BCV_INVALID_YEAR);
+    if (in->month > 12) return fail(BCV_INVALID_MONTH);
+    if (in->day > 31) return fail(BCV_INVALID_DAY);
+  }
+  if (in->hour > 23) return fail(BCV_INVALID_HOUR);
+  if (in->minute > 59) return fail(BCV_INVALID_MINUTE);
+  if (in->second > 59) return fail(BCV_INVALID_SECOND);
+  if (in->fraction > 999999999u) return fail(BCV_INVALID_FRACTION);
   char text[64];
-  unsigned micro = static_cast<unsigned>(in->fraction / 1000 % 1000000);
+  unsigned micro = static_cast<unsigned>(in->fraction / 1000);
   if (timeOnly)
-    snprintf(text, sizeof text, "0000-00-00 %02u:%02u:%02u.%06u", in->hour % 100u, in->minute % 100u,
-             in->second % 100u, micro);
+    snprintf(text, sizeof text, "0000-00-00 %02u:%02u:%02u.%06u", in->hour, in->minute, in->second, micro);
   else
-    snprintf(text, sizeof text, "%04d-%02u-%02u %02u:%02u:%02u.%06u", in->year % 10000, in->month % 100u,
-             in->day % 100u, in->hour % 100u, in->minute % 100u, in->second % 100u, micro);
+    snprintf(text, sizeof text, "%04d-%02u-%02u %02u:%02u:%02u.%06u", in->year, in->month, in->day, in->hour,
+             in->minute, in->second, micro);
   memcpy(out26, text, BCV_DATETIME_LENGTH);
+  return BCV_OK;
 }
 
+namespace {
+
+// The timestamp a fetched date/time buffer holds, by the buffer type it was fetched with.
+short readFetchedTimestamp(const SqlValueSlot* slot, TIMESTAMP_STRUCT* ts) {
+  int16_t cType = slot->cType ? slot->cType : sqlTimestampCType(slot->odbcType);
+  *ts = TIMESTAMP_STRUCT{};
+  switch (cType) {
+    case SQL_C_DATE: {
+      DATE_STRUCT d;
+      if (slot->length < static_cast<int32_t>(sizeof d)) return fail(BCV_BAD_DATE);
+      memcpy(&d, slot->data, sizeof d);
+      ts->year = d.year, ts->month = d.month, ts->day = d.day;
+      return BCV_OK;
+    }
+    case SQL_C_TIME: {
+      TIME_STRUCT t;
+      if (slot->length < static_cast<int32_t>(sizeof t)) return fail(BCV_BAD_DATE);
+      memcpy(&t, slot->data, sizeof t);
+      ts->hour = t.hour, ts->minute = t.minute, ts->second = t.second;
+      return BCV_OK;
+    }
+    case SQL_C_TIMESTAMP:
+      if (slot->length < static_cast<int32_t>(sizeof *ts)) return fail(BCV_BAD_DATE);
+      memcpy(ts, slot->data, sizeof *ts);
+      return BCV_OK;
+    default:
+      return fail(BCV_BAD_DATE);
+  }
+}
+
+short bufferTooSmall(const char* what, long needed, long size) {
+  JxError* e = sqlErrorById(SQLMSG_BUFFER_TOO_SMALL);
+  if (e) *e << what << needed << size;
+  return SQLMSG_BUFFER_TOO_SMALL;
+}
+
+}  // namespace
+
 short sqlNormaliseValue(SqlValueSlot* slot) {
-  if (slot->length == SQL_NULL_DATA || slot->length < 0) return BCV_OK;
+  if (slot->length == SQL_NULL_DATA) return BCV_OK;
   switch (slot->layerType) {
     case BCV_CHAR:
-      if (slot->length < slot->width) {
-        memset(slot->data + slot->length, ' ', slot->width - slot->length);
-        slot->length = slot->width;
+    case BCV_VARCHAR:
+      // A value longer than its buffer was cut by the driver to the buffer.
+      if (slot->length == SQL_NO_TOTAL || slot->length > slot->width) slot->length = slot->width;
+      if (slot->length < 0) return BCV_OK;
+      if (slot->layerType == BCV_CHAR) {
+        // Binary values are never padded with blanks (a driver may describe a
+        // variable-length blob as SQL_BINARY).
+        if (slot->length < slot->width && !isBinary(slot->odbcType)) {
+          memset(slot->data + slot->length, ' ', slot->width - slot->length);
+          slot->length = slot->width;
+        }
+      } else if (slot->odbcType == SQL_CHAR) {
+        while (slot->length > 0 && slot->data[slot->length - 1] == ' ') slot->length--;
       }
       return BCV_OK;
-    case BCV_VARCHAR:
-      if (slot->odbcType == SQL_CHAR)
-        while (slot->length > 0 && slot->data[slot->length - 1] == ' ') slot->length--;
-      return BCV_OK;
     case BCV_DECIMAL: {
+      // The text of a number cut by the driver is no longer that number.
+      if (slot->length == SQL_NO_TOTAL || slot->length > slot->width)
+        return bufferTooSmall("decimal text", slot->length == SQL_NO_TOTAL ? slot->width + 1L : slot->length,
+                              slot->width);
+      if (slot->length < 0) return BCV_OK;
       int32_t length = slot->length;
-      short status = sqlTextToDecimal(reinterpret_cast<char*>(slot->data), slot->word, &length);
+      short status = sqlTextToDecimal(reinterpret_cast<char*>(slot->data), slot->width, slot->word, &length);
       if (status) return status;
       slot->length = length;
       return BCV_OK;
     }
     case BCV_DATETIME: {
-      if (slot->width < static_cast<int32_t>(BCV_DATETIME_LENGTH)) return BCV_OK;
+      if (slot->width < static_cast<int32_t>(BCV_DATETIME_LENGTH))
+        return bufferTooSmall("date/time text", BCV_DATETIME_LENGTH, slot->width);
       TIMESTAMP_STRUCT ts;
-      memcpy(&ts, slot->data, sizeof ts);
-      sqlTimestampToText(&ts, slot->odbcType == SQL_TIME, reinterpret_cast<char*>(slot->data));
+      short status = readFetchedTimestamp(slot, &ts);
+      if (status) return status;
+      status = sqlTimestampToText(&ts, slot->odbcType == SQL_TIME, reinterpret_cast<char*>(slot->data));
+      if (status) return status;
       slot->length = BCV_DATETIME_LENGTH;
       return BCV_OK;
     }
@@ -380,11 +432,34 @@ short sqlNormaliseRow(SqlValueSlot* slots, uint16_t count) {
   return first;
 }
 
+namespace {
+
+// Blocks are allocated two bytes before an 8-byte boundary, so that their data starts
+// on one: an offset aligned in the data is aligned in memory too. A value longer than
+// a block's 40 bytes gets a block of its own, as long as the value.
+const size_t kBlockLead = 2;
+static_assert(offsetof(SqlConvBlock, data) + kBlockLead == 8, "block data starts 8-aligned");
+
+SqlConvBlock* newBlock(size_t dataSize) {
+  if (dataSize < sizeof(SqlConvBlock::data)) dataSize = sizeof(SqlConvBlock::data);
+  uint8_t* raw = static_cast<uint8_t*>(calloc(1, kBlockLead + offsetof(SqlConvBlock, data) + dataSize));
+  return raw ? reinterpret_cast<SqlConvBlock*>(raw + kBlockLead) : nullptr;
+}
+
+void freeBlock(SqlConvBlock* b) { free(reinterpret_cast<uint8_t*>(b) - kBlockLead); }
+
+short outOfMemory() {
+  JxErrorKeeper::addMemoryError();
+  return MSG_OUT_OF_MEMORY;
+}
+
+}  // namespace
+
 uint8_t* sqlConvReserve(SqlConvChain* chain, uint16_t size, uint16_t align) {
-  if (size > sizeof(SqlConvBlock::data) || align == 0) return nullptr;
-  if (chain->current) {
+  if (align == 0 || align > 8 || (align & (align - 1)) != 0) return nullptr;
+  if (chain->current && size <= sizeof(SqlConvBlock::data)) {
     SqlConvBlock* b = chain->blocks[chain->current - 1];
-    uint16_t at = static_cast<uint16_t>((b->used + align - 1) / align * align);
+    uint32_t at = (b->used + align - 1u) / align * align;
     if (at + size <= sizeof b->data) {
       b->used = static_cast<uint16_t>(at + size);
       return b->data + at;
@@ -394,12 +469,12 @@ uint8_t* sqlConvReserve(SqlConvChain* chain, uint16_t size, uint16_t align) {
   if (chain->count == chain->capacity) {
     uint32_t capacity = chain->capacity ? chain->capacity * 2 : 4;
     void* grown = realloc(chain->blocks, capacity * sizeof(SqlConvBlock*));
-    if (!grown) return nullptr;
+    if (!grown) return outOfMemory(), nullptr;
     chain->blocks = static_cast<SqlConvBlock**>(grown);
     chain->capacity = capacity;
   }
-  SqlConvBlock* b = static_cast<SqlConvBlock*>(calloc(1, sizeof(SqlConvBlock)));
-  if (!b) return nullptr;
+  SqlConvBlock* b = newBlock(size);
+  if (!b) return outOfMemory(), nullptr;
   chain->blocks[chain->count++] = b;
   if (chain->current) chain->blocks[chain->current - 1]->next = chain->count;
   chain->current = chain->count;
@@ -408,9 +483,48 @@ uint8_t* sqlConvReserve(SqlConvChain* chain, uint16_t size, uint16_t align) {
 }
 
 void sqlConvFree(SqlConvChain* chain) {
-  for (uint32_t i = 0; i < chain->count; i++) free(chain->blocks[i]);
+  for (uint32_t i = 0; i < chain->count; i++) freeBlock(chain->blocks[i]);
   free(chain->blocks);
   *chain = SqlConvChain{};
+}
+
+short sqlParamColumnValue(SqlConvChain* chain, const SqlValueSlot* value, SqlParamValue* out) {
+  int16_t t = value->odbcType;
+  SqlParamValue p = {value->data, value->length, sqlParamCType(t), t};
+  if (value->length == SQL_NULL_DATA) {
+    p.data = nullptr;
+    *out = p;
+    return BCV_OK;
+  }
+  if (isNumeric(t)) {
+    // Sent as text: the driver reads it up to its terminator.
+    BcvDecimalShape shape = bcvDecimalShape(value->word);
+    if (value->length < shape.bytes()) return fail(BCV_PARTIAL_VALUE);
+    short status = bcvValidateDecimal(value->data, static_cast<uint16_t>(shape.bytes()));
+    if (status) return status;
+    int32_t room = shape.precision + 4;  // sign, "0.", terminator
+    if (room > 0xFFFF) return bufferTooSmall("decimal text", room, 0xFFFF);
+    char* text = reinterpret_cast<char*>(sqlConvReserve(chain, static_cast<uint16_t>(room), 1));
+    if (!text) return MSG_OUT_OF_MEMORY;
+    sqlDecimalToText(value->data, value->word, text, room);
+    p.data = text;
+    p.length = SQL_NTS;
+  } else if (isDateTime(t)) {
+    TIMESTAMP_STRUCT ts;
+    short status =
+        sqlTextToTimestamp(reinterpret_cast<const char*>(value->data), value->length, value->word, &ts);
+    if (status) return status;
+    uint8_t* room = sqlConvReserve(chain, sizeof ts, 4);
+    if (!room) return MSG_OUT_OF_MEMORY;
+    memcpy(room, &ts, sizeof ts);
+    // A date is the structure's first 6 bytes, a time the 6 bytes from the hour.
+    p.data = t == SQL_TIME ? room + offsetof(TIMESTAMP_STRUCT, hour) : room;
+    p.length = sqlParamLength(t, value->length);
+  } else {
+    p.length = sqlParamLength(t, value->length);
+  }
+  *out = p;
+  return BCV_OK;
 }
 
 uint16_t sqlDBColType(const cmgInfo* env, int16_t odbcType, uint16_t driverKind, uint16_t layerType,
@@ -496,8 +610,9 @@ short sqlGetXferType_Length(const cmgInfo* env, uint16_t driverKind, int16_t odb
       *size = length;
       break;
     case BCV_DECIMAL:
-      *size = static_cast<int32_t>((static_cast<uint32_t>(static_cast<uint16_t>(scale)) << 16) |
-                                   (static_cast<uint32_t>(precision) & 0xFFFF));
+      // The scale as the length word's signed byte: a negative scale must not reach
+      // bit 31, which keeps room for a sign.
+      *size = bcvDecimalWord(precision, scale);
       break;
     case BCV_DATETIME:
       // By the column's SQL type: timestamps and times; dates take 9.

@@ -2,6 +2,7 @@
 // their messages in the thread's error list, rounding, day numbers, bcvmaxlen, hex text
 // and the decimal check; and a seeded round-trip property test.
 #include "dbsql/bcvconvert.h"
+#include "guarded_buffer.h"
 #include "sql_test_support.h"
 
 #include <gtest/gtest.h>
@@ -436,6 +437,256 @@ TEST(ConversionProperties, RoundTrips) {
     EXPECT_LE(fabs(back - v), 0.00005 * (1 + 1e-9)) << v;
   }
   EXPECT_TRUE(errors.numbers().empty());
+}
+
+// Number texts into packed decimals: rounded half up at the scale, exponents as drivers
+// write them, and nothing that is not a number.
+TEST(NumberText, PackedAndRefused) {
+  struct Case {
+    const char* text;
+    int precision, scale;
+    short status;
+    Bytes bytes;
+  } cases[] = {
+      {"123.45", 5, 2, 0, {0x12, 0x34, 0x5C}},
+      {"12345.6", 5, 2, 3512, {}},  // refused, not 345.60
+      {"999.99", 5, 2, 0, {0x99, 0x99, 0x9C}},
+      {"999.995", 5, 2, 3512, {}},  // the carry adds an integer digit
+      {"2.675", 5, 2, 0, {0x00, 0x26, 0x8C}},
+      {"2.674", 5, 2, 0, {0x00, 0x26, 0x7C}},
+      {"-1.995", 4, 2, 0, {0x00, 0x20, 0x0D}},
+      {"-0.004", 3, 2, 0, {0x00, 0x0C}},  // rounds to zero: positive sign
+      {"0.005", 3, 2, 0, {0x00, 0x1C}},
+      {"1.0e-05", 5, 5, 0, {0x00, 0x00, 0x1C}},
+      {"1.5E+2", 5, 0, 0, {0x00, 0x15, 0x0C}},
+      {"1e3", 5, 1, 0, {0x10, 0x00, 0x0C}},
+      {"12e-1", 3, 0, 0, {0x00, 0x1C}},
+      {"9e99999999", 5, 0, 3512, {}},
+      {"5e-99999999", 5, 0, 0, {0x00, 0x00, 0x0C}},
+      {"  -007  ", 3, 0, 0, {0x00, 0x7D}},
+      {".5", 3, 1, 0, {0x00, 0x5C}},
+      {"5.", 3, 1, 0, {0x05, 0x0C}},
+      {"", 3, 0, 0, {0x00, 0x0C}},
+      {"   ", 3, 0, 0, {0x00, 0x0C}},
+      {"-99", 3, 0, 0, {0x09, 0x9D}},
+      {"12300", 3, -2, 0, {0x12, 0x30, 0x0C}},  // the folded shape holds five digits
+      {"-", 3, 0, 3525, {}},
+      {".", 3, 0, 3525, {}},
+      {"+", 3, 0, 3525, {}},
+      {"1e", 3, 0, 3525, {}},
+      {"1e+", 3, 0, 3525, {}},
+      {"e5", 3, 0, 3525, {}},
+      {"1.2.3", 3, 0, 3525, {}},
+      {"12a", 3, 0, 3525, {}},
+      {"1 2", 3, 0, 3525, {}},
+      {"--1", 3, 0, 3525, {}},
+      {"0x1F", 3, 0, 3525, {}},
+  };
+  for (const Case& c : cases) {
+    ThreadErrors errors;
+    int32_t word = bcvDecimalWord(c.precision, c.scale);
+    // The text is read within its length: it ends the page.
+    GuardedBuffer text(c.text, strlen(c.text));
+    uint8_t out[16];
+    memset(out, 0xEE, sizeof out);
+    short status = bcvNumberTextToDecimal(text.text(), static_cast<int32_t>(text.size()), word, out);
+    EXPECT_EQ(status, c.status) << c.text;
+    if (c.status == 0) {
+      EXPECT_EQ(Bytes(out, out + bcvDecimalShape(word).bytes()), c.bytes) << c.text;
+      EXPECT_TRUE(errors.numbers().empty()) << c.text;
+    } else {
+      EXPECT_EQ(errors.numbers(), std::vector<unsigned short>{static_cast<unsigned short>(c.status)})
+          << c.text;
+    }
+    if (c.status == 3525) {
+      EXPECT_EQ(errors.lastText(),
+                std::string("This string cannot be converted to a number: '") + c.text + "'");
+    }
+  }
+  // The sign rule of numbers holds for texts too.
+  ThreadErrors errors;
+  uint8_t out[4];
+  EXPECT_EQ(bcvNumberTextToDecimal("-999.99", 7, bcvDecimalWord(5, 2, true), out), 3512);
+  EXPECT_EQ(bcvNumberTextToDecimal("-99.99", 6, bcvDecimalWord(5, 2, true), out), 0);
+}
+
+// Decimals wider than a fixed digit array: their layout, values and limits.
+TEST(DecimalLayout, WidePrecisions) {
+  ThreadErrors errors;
+  int32_t word = bcvDecimalWord(300, 0);
+  ASSERT_EQ(bcvmaxlen(BCV_DECIMAL, word, 0), 151);
+  GuardedBuffer wide(151);
+  int32_t v = -1234567;
+  ASSERT_EQ(bcvtodec(wide.data(), word, &v, 0, BCV_LONG, 0), 0);
+  Bytes tail(wide.data() + 147, wide.data() + 151);
+  EXPECT_EQ(tail, (Bytes{0x12, 0x34, 0x56, 0x7D}));
+  int32_t back = 0;
+  EXPECT_EQ(bcvtos32(&back, wide.data(), 0, BCV_DECIMAL, word), 0);
+  EXPECT_EQ(back, v);
+  double d = 0;
+  EXPECT_EQ(bcvtof64(&d, wide.data(), 0, BCV_DECIMAL, word), 0);
+  EXPECT_EQ(d, -1234567.0);
+  // A double of 10^300 into precision 310, scale 5: 301 integer digits.
+  int32_t big = bcvDecimalWord(310, 5);
+  std::vector<uint8_t> value(bcvmaxlen(BCV_DECIMAL, big, 0));
+  double huge = 1e300;
+  ASSERT_EQ(bcvtodec(value.data(), big, &huge, 0, BCV_DOUBLE, 0), 0);
+  EXPECT_EQ(bcvtof64(&d, value.data(), 0, BCV_DECIMAL, big), 0);
+  EXPECT_NEAR(d / 1e300, 1.0, 1e-12);
+  EXPECT_TRUE(errors.numbers().empty());
+  // 400 nines are beyond a double: 3527, and beyond a float: 3527 again.
+  int32_t nines = bcvDecimalWord(400, 0);
+  std::vector<uint8_t> all(bcvmaxlen(BCV_DECIMAL, nines, 0), 0x99);
+  all.back() = 0x9C;
+  d = -1;
+  EXPECT_EQ(bcvtof64(&d, all.data(), 0, BCV_DECIMAL, nines), 3527);
+  EXPECT_EQ(d, -1);
+  float f = -1;
+  EXPECT_EQ(bcvtof32(&f, all.data(), 0, BCV_DECIMAL, nines), 3527);
+  EXPECT_EQ(errors.numbers(), (std::vector<unsigned short>{3527, 3527}));
+  EXPECT_EQ(errors.lastText(),
+            "Overflow resulted when converting a value to double precision floating point.");
+}
+
+// Date texts are read up to their terminator and checked against the month's length.
+TEST(DateConversions, BadDatesAndShortTexts) {
+  struct Case {
+    const char* text;
+    short status;
+    double value;
+  } cases[] = {
+      {"2001-02-29", 3509, 0},          {"2000-02-29", 0, 2451604},
+      {"2000-04-31", 3509, 0},          {"2000-04-30 23:59:59", 0, 2451665 + 86399.0 / 86400},
+      {"1900-02-29", 3509, 0},          {"2000-00-10", 3509, 0},
+      {"2000-01-00", 3509, 0},          {"2000-01-01 24:00:00", 3509, 0},
+      {"2000-01-01 1a:00:00", 3509, 0}, {"0000-00-00", 0, 0},
+  };
+  for (const Case& c : cases) {
+    ThreadErrors errors;
+    // The text and its terminator end the page; the length given is the whole 26.
+    GuardedBuffer text(c.text, strlen(c.text) + 1);
+    double out = -1;
+    EXPECT_EQ(bcvtof64(&out, text.text(), 26, BCV_DATETIME, 25), c.status) << c.text;
+    if (c.status == 0)
+      EXPECT_DOUBLE_EQ(out, c.value) << c.text;
+    else
+      EXPECT_EQ(out, -1) << c.text;
+    // Length 0: the whole text, up to its terminator.
+    double whole = -1;
+    EXPECT_EQ(bcvtof64(&whole, text.text(), 0, BCV_DATETIME, 25), c.status) << c.text;
+    EXPECT_EQ(whole, out) << c.text;
+    char copy[27] = {};
+    EXPECT_EQ(bcvtodat(copy, text.text(), 26, BCV_DATETIME, 25, 1), 0);
+    EXPECT_EQ(std::string(copy, strlen(c.text)), c.text);
+  }
+}
+
+TEST(HexText, LongCountsAndPageEnds) {
+  ThreadErrors errors;
+  std::vector<uint8_t> bytes(40000, 0xAB);
+  std::vector<char> text(80000, 'x');
+  EXPECT_EQ(bcvHexify(text.data(), bytes.data(), 40000), 0);
+  EXPECT_EQ(text[0], 'x');
+  EXPECT_EQ(errors.last(), 2104);
+  EXPECT_EQ(errors.lastText(), "The byte count '40000' is not valid.");
+  errors.clear();
+  EXPECT_EQ(bcvHexify(text.data(), bytes.data(), 32767), 65534);
+  EXPECT_EQ(text[65533], 'B');
+  // Reading ends with the text: an odd text at the end of a page.
+  GuardedBuffer odd("7f0", 3);
+  uint8_t out[2] = {};
+  EXPECT_EQ(bcvDehexify(out, odd.text(), 3), 2);
+  EXPECT_EQ(Bytes(out, out + 2), (Bytes{0x7F, 0x00}));
+  // The decimal check reads its bytes only.
+  GuardedBuffer packed(Bytes{0x12, 0x3C}.data(), 2);
+  EXPECT_EQ(bcvValidateDecimal(packed.data(), 2), 0);
+  EXPECT_TRUE(errors.numbers().empty());
+}
+
+// A source whose length is given is read within it: a partial number is 3508.
+TEST(PartialSources, RefusedUnread) {
+  struct Case {
+    uint16_t type;
+    int32_t word;
+    uint16_t length;
+    short status;
+  } cases[] = {
+      {BCV_LONG, 0, 3, 3508},
+      {BCV_LONG, 0, 4, 0},
+      {BCV_SHORT, 0, 1, 3508},
+      {BCV_SHORT, 0, 2, 0},
+      {BCV_FLOAT, 0, 3, 3508},
+      {BCV_DOUBLE, 0, 7, 3508},
+      {BCV_DOUBLE, 0, 8, 0},
+      {BCV_DECIMAL, bcvDecimalWord(5, 2), 2, 3508},
+      {BCV_DECIMAL, bcvDecimalWord(5, 2), 3, 0},
+  };
+  for (const Case& c : cases) {
+    // The value's bytes end the page; a read past its length would fault.
+    uint8_t bytes[8] = {0x00, 0x00, 0x0C, 0, 0, 0, 0, 0};
+    GuardedBuffer value(bytes, c.length);
+    ThreadErrors errors;
+    int32_t l = -5;
+    EXPECT_EQ(bcvtos32(&l, value.data(), c.length, c.type, c.word), c.status) << c.type << " " << c.length;
+    double d = -5;
+    EXPECT_EQ(bcvtof64(&d, value.data(), c.length, c.type, c.word), c.status);
+    uint8_t dec[8];
+    EXPECT_EQ(bcvtodec(dec, bcvDecimalWord(12, 2), value.data(), c.length, c.type, c.word), c.status);
+    char date[27] = "untouched";
+    short dateStatus = bcvtodat(date, value.data(), c.length, c.type, c.word, 0);
+    if (c.status) {
+      EXPECT_EQ(l, -5);
+      EXPECT_EQ(d, -5);
+      EXPECT_EQ(dateStatus, 3508);
+      EXPECT_STREQ(date, "untouched");
+      EXPECT_EQ(errors.numbers(), (std::vector<unsigned short>{3508, 3508, 3508, 3508}));
+      EXPECT_EQ(errors.lastText(), "Partial values cannot be formatted or converted.");
+    }
+  }
+}
+
+// Number texts made from a fixed seed's mutations: each is packed or refused with one
+// message, is read within its length, and a packed value reads back as the text's
+// number rounded at the scale.
+TEST(NumberText, SeededMutations) {
+  std::mt19937 random(20261211);
+  const char alphabet[] = "0123456789.+-eE x";
+  int packed = 0, refused = 0;
+  for (int i = 0; i < 3000; i++) {
+    std::string text;
+    int length = static_cast<int>(random() % 12);
+    for (int k = 0; k < length; k++) text += alphabet[random() % (sizeof alphabet - 1)];
+    int precision = 1 + static_cast<int>(random() % 12);
+    int scale = static_cast<int>(random() % 6) - 1;
+    int32_t word = bcvDecimalWord(precision, scale);
+    ThreadErrors errors;
+    GuardedBuffer in(text.data(), text.size());
+    uint8_t out[16];
+    short status = bcvNumberTextToDecimal(in.text(), static_cast<int32_t>(text.size()), word, out);
+    ASSERT_TRUE(status == 0 || status == 3512 || status == 3525) << text << " " << status;
+    if (status) {
+      refused++;
+      EXPECT_EQ(errors.numbers(), std::vector<unsigned short>{static_cast<unsigned short>(status)}) << text;
+      continue;
+    }
+    packed++;
+    EXPECT_TRUE(errors.numbers().empty()) << text;
+    ASSERT_EQ(bcvValidateDecimal(out, static_cast<uint16_t>(bcvDecimalShape(word).bytes())), 0) << text;
+    // Where the text is a number strtod reads whole, the packed value is that number
+    // rounded half up at the scale (within the double's own precision).
+    char* end = nullptr;
+    std::string trimmed = text.substr(0, text.find_last_not_of(' ') + 1);
+    double expected = strtod(trimmed.c_str(), &end);
+    if (trimmed.empty() || *end || !isfinite(expected)) continue;
+    BcvDecimalShape shape = bcvDecimalShape(word);
+    double factor = pow(10.0, shape.scale);
+    double rounded = floor(fabs(expected) * factor + 0.5 + 1e-9) / factor;
+    double got = 0;
+    ASSERT_EQ(bcvtof64(&got, out, 0, BCV_DECIMAL, word), 0);
+    EXPECT_NEAR(fabs(got), rounded, 1e-9 * (1 + rounded)) << text << " p" << precision << " s" << scale;
+  }
+  EXPECT_GT(packed, 300);
+  EXPECT_GT(refused, 300);
 }
 
 }  // namespace

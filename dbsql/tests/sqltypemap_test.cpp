@@ -2,10 +2,12 @@
 // timestamps, normalising, the conversion block chain and the API type codes.
 #include "dbsql/sqltypemap.h"
 #include "dbsql/sqlengine.h"
+#include "guarded_buffer.h"
 #include "sql_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <stddef.h>
 #include <string.h>
 
 #include <string>
@@ -90,8 +92,10 @@ TEST(TypeMaps, PrecisionsBufferSizesAndParameterLengths) {
     SqlColumnShape column;
     int32_t precision, buffer, paramLength;  // parameter length of a 7-byte value
   } cases[] = {
-      {{SQL_BIT, 0, 1, 1}, 1, 1, 7},
-      {{SQL_TINYINT, 0, 1, 3}, 3, 1, 7},
+      {{SQL_BIT, 0, 1, 1}, 1, 2, 7},  // fetched as a 16-bit integer: two bytes
+      {{SQL_TINYINT, 0, 1, 3}, 3, 2, 7},
+      {{SQL_INTEGER, 0, 1, 10}, 10, 4, 7},
+      {{SQL_DOUBLE, 0, 1, 15}, 15, 8, 7},
       {{SQL_SMALLINT, 0, 2, 5}, 5, 2, 7},
       {{SQL_INTEGER, 0, 4, 10}, 10, 4, 7},
       {{SQL_BIGINT, 0, 20, 19}, 19, 22, SQL_NTS},
@@ -136,14 +140,15 @@ TEST(DecimalText, BothWays) {
   for (const Case& c : cases) {
     ThreadErrors errors;
     char text[40];
-    int32_t n = sqlDecimalToText(c.bytes.data(), bcvDecimalWord(c.precision, c.scale), text);
+    int32_t n = sqlDecimalToText(c.bytes.data(), bcvDecimalWord(c.precision, c.scale), text, sizeof text);
     EXPECT_STREQ(text, c.text);
     EXPECT_EQ(n, static_cast<int32_t>(strlen(c.text) + 1));
     if (!strcmp(c.text, "0") && c.bytes.back() == 0x0D) continue;
     char buffer[40];
     strcpy(buffer, c.text);
     int32_t length = static_cast<int32_t>(strlen(buffer));
-    ASSERT_EQ(sqlTextToDecimal(buffer, bcvDecimalWord(c.precision, c.scale), &length), 0) << c.text;
+    ASSERT_EQ(sqlTextToDecimal(buffer, sizeof buffer, bcvDecimalWord(c.precision, c.scale), &length), 0)
+        << c.text;
     EXPECT_EQ(Bytes(buffer, buffer + length), c.bytes) << c.text;
   }
   struct Packing {
@@ -153,7 +158,8 @@ TEST(DecimalText, BothWays) {
     Bytes bytes;
   } packing[] = {
       {"  -007.5", 3, 1, 0, {0x07, 0x5D}},
-      {"+1.999", 4, 2, 0, {0x00, 0x19, 0x9C}},  // fraction digits beyond the scale go
+      {"+1.994", 4, 2, 0, {0x00, 0x19, 0x9C}},  // fraction digits beyond the scale go
+      {"+1.995", 4, 2, 0, {0x00, 0x20, 0x0C}},  // rounded half up at the scale
       {"12345.6", 5, 2, 3512, {}},              // refused, not 345.60
       {"12a", 5, 2, 3525, {}},
       {"", 3, 0, 0, {0x00, 0x0C}},
@@ -163,7 +169,9 @@ TEST(DecimalText, BothWays) {
     char buffer[40];
     strcpy(buffer, c.text);
     int32_t length = static_cast<int32_t>(strlen(buffer));
-    EXPECT_EQ(sqlTextToDecimal(buffer, bcvDecimalWord(c.precision, c.scale), &length), c.status) << c.text;
+    EXPECT_EQ(sqlTextToDecimal(buffer, sizeof buffer, bcvDecimalWord(c.precision, c.scale), &length),
+              c.status)
+        << c.text;
     if (c.status == 0)
       EXPECT_EQ(Bytes(buffer, buffer + length), c.bytes) << c.text;
     else {
@@ -226,7 +234,7 @@ TEST(Timestamps, StructureToText) {
   };
   for (const Case& c : cases) {
     char out[27] = {};
-    sqlTimestampToText(&c.ts, c.timeOnly, out);
+    EXPECT_EQ(sqlTimestampToText(&c.ts, c.timeOnly, out), 0);
     EXPECT_STREQ(out, c.text);
   }
 }
@@ -277,7 +285,14 @@ TEST(ConversionBlocks, ChainGrowsInFortyByteBlocks) {
   for (int i = 0; i < 20; i++) ASSERT_NE(sqlConvReserve(&chain, 40, 4), nullptr);
   EXPECT_EQ(chain.count, 22u);
   EXPECT_EQ(a[6], 0x11);  // earlier values stay where they were handed out
-  EXPECT_EQ(sqlConvReserve(&chain, 41, 1), nullptr);
+  // A value longer than a block's data gets a block of its own, as long as the value.
+  uint8_t* wide = sqlConvReserve(&chain, 41, 1);
+  ASSERT_NE(wide, nullptr);
+  EXPECT_EQ(chain.count, 23u);
+  EXPECT_EQ(chain.blocks[22]->used, 41);
+  memset(wide, 0x22, 41);
+  EXPECT_EQ(sqlConvReserve(&chain, 4, 3), nullptr);  // alignments are powers of two up to 8
+  EXPECT_EQ(sqlConvReserve(&chain, 4, 16), nullptr);
   sqlConvFree(&chain);
   EXPECT_EQ(chain.count, 0u);
   EXPECT_EQ(chain.blocks, nullptr);
@@ -357,14 +372,222 @@ TEST(DecimalText, RoundTripProperty) {
       zero = zero && (value[k] & (k + 1 == shape.bytes() ? 0xF0 : 0xFF)) == 0;
     if (zero) value[shape.bytes() - 1] = (value[shape.bytes() - 1] & 0xF0) | BCV_PLUS;
     char text[64];
-    int32_t n = sqlDecimalToText(value, bcvDecimalWord(precision, scale), text);
+    int32_t n = sqlDecimalToText(value, bcvDecimalWord(precision, scale), text, sizeof text);
     ASSERT_GT(n, 0);
     int32_t length = n - 1;
-    ASSERT_EQ(sqlTextToDecimal(text, bcvDecimalWord(precision, scale), &length), 0) << text;
+    ASSERT_EQ(sqlTextToDecimal(text, sizeof text, bcvDecimalWord(precision, scale), &length), 0) << text;
     ASSERT_EQ(length, shape.bytes());
     EXPECT_EQ(memcmp(text, value, length), 0) << precision << " " << scale;
   }
   EXPECT_TRUE(errors.numbers().empty());
+}
+
+TEST(DecimalText, BuffersAreKept) {
+  ThreadErrors errors;
+  const uint8_t value[] = {0x12, 0x34, 0x5D};
+  GuardedBuffer small(7), exact(8);
+  memset(small.data(), 'x', 7);
+  EXPECT_EQ(sqlDecimalToText(value, bcvDecimalWord(5, 2), small.text(), 7), 0);
+  EXPECT_EQ(std::string(small.text(), 7), "xxxxxxx");
+  EXPECT_EQ(errors.last(), 2109);
+  EXPECT_EQ(errors.lastText(), "decimal text: the text needs 8 bytes but the buffer holds 7.");
+  EXPECT_EQ(sqlDecimalToText(value, bcvDecimalWord(5, 2), exact.text(), 8), 8);
+  EXPECT_STREQ(exact.text(), "-123.45");
+  // Six hundred digits: wider than any fixed digit array of the layer.
+  int32_t word = bcvDecimalWord(600, 2);
+  std::vector<uint8_t> wide(bcvmaxlen(BCV_DECIMAL, word, 0), 0x11);
+  wide.front() = 0x01;  // an even precision: the first nibble is the pad
+  wide.back() = 0x1C;
+  std::vector<char> text(604);
+  ASSERT_EQ(sqlDecimalToText(wide.data(), word, text.data(), 604), 602);
+  EXPECT_EQ(std::string(text.data()), std::string(598, '1') + ".11");
+  int32_t length = 601;
+  ASSERT_EQ(sqlTextToDecimal(text.data(), 604, word, &length), 0);
+  EXPECT_EQ(length, 301);
+  EXPECT_EQ(memcmp(text.data(), wide.data(), 301), 0);
+  // The packed value must fit the buffer it replaces: 3 bytes into 2 is refused.
+  errors.clear();
+  GuardedBuffer tiny("7", 1);
+  length = 1;
+  EXPECT_EQ(sqlTextToDecimal(tiny.text(), 1, bcvDecimalWord(5, 2), &length), 2109);
+  EXPECT_EQ(tiny.text()[0], '7');
+  EXPECT_EQ(length, 1);
+  EXPECT_EQ(errors.numbers(), std::vector<unsigned short>{2109});
+}
+
+TEST(Timestamps, StructuresOutsideTheirPlacesAreRefused) {
+  struct Case {
+    TIMESTAMP_STRUCT ts;
+    int timeOnly;
+    short status;
+  } cases[] = {
+      {{10000, 1, 1, 0, 0, 0, 0}, 0, 3515},  {{-1, 1, 1, 0, 0, 0, 0}, 0, 3515},
+      {{2000, 13, 1, 0, 0, 0, 0}, 0, 3516},  {{2000, 1, 32, 0, 0, 0, 0}, 0, 3517},
+      {{2000, 1, 1, 24, 0, 0, 0}, 0, 3518},  {{2000, 1, 1, 0, 60, 0, 0}, 0, 3519},
+      {{2000, 1, 1, 0, 0, 60, 0}, 0, 3520},  {{2000, 1, 1, 0, 0, 0, 1000000000}, 0, 3521},
+      {{10000, 13, 32, 1, 2, 3, 0}, 1, 0},  // a time: the date is not its own
+      {{0, 0, 0, 0, 0, 0, 999999999}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    ThreadErrors errors;
+    char out[27] = "untouched";
+    EXPECT_EQ(sqlTimestampToText(&c.ts, c.timeOnly, out), c.status) << c.ts.year;
+    if (c.status) {
+      EXPECT_STREQ(out, "untouched");
+      EXPECT_EQ(errors.last(), c.status);
+    } else {
+      EXPECT_EQ(strlen(out), 26u);
+    }
+  }
+}
+
+TEST(Normalising, CutValuesAndBufferTypes) {
+  ThreadErrors errors;
+  uint8_t cut[8] = {'a', 'b', 'c', 'd', 'e'}, blanks[8] = {'a', 'b', ' ', ' '}, dec[4] = {'1', '2', '3', '4'};
+  uint8_t small[16] = {}, date[32] = {}, time[32] = {}, bad[32] = {}, shortStamp[32] = {};
+  DATE_STRUCT d = {1999, 7, 4};
+  TIME_STRUCT t = {12, 30, 15};
+  TIMESTAMP_STRUCT wrong = {2000, 13, 1, 0, 0, 0, 0};
+  memcpy(date, &d, sizeof d);
+  memcpy(time, &t, sizeof t);
+  memcpy(bad, &wrong, sizeof wrong);
+  SqlValueSlot row[] = {
+      {BCV_CHAR, SQL_CHAR, 4, 4, 9, cut, 0},                           // cut by the driver
+      {BCV_VARCHAR, SQL_CHAR, 4, 4, SQL_NO_TOTAL, blanks, 0},          // cut, then trimmed
+      {BCV_DECIMAL, SQL_DECIMAL, bcvDecimalWord(5, 0), 4, 6, dec, 0},  // a number cut
+      {BCV_DATETIME, SQL_TIMESTAMP, 25, 16, 16, small, 0},             // no room for the text
+      {BCV_DATETIME, SQL_DATE, 9, 32, 6, date, SQL_C_DATE},
+      {BCV_DATETIME, SQL_TIME, (11 << 16) + 18, 32, 6, time, SQL_C_TIME},
+      {BCV_DATETIME, SQL_TIMESTAMP, 25, 32, 16, bad, 0},
+      {BCV_DATETIME, SQL_TIMESTAMP, 25, 32, 6, shortStamp, SQL_C_TIMESTAMP},
+  };
+  EXPECT_EQ(sqlNormaliseRow(row, 8), 2109);
+  EXPECT_EQ(row[0].length, 4);
+  EXPECT_EQ(row[1].length, 2);
+  EXPECT_EQ(row[2].length, 6);
+  EXPECT_EQ(memcmp(dec, "1234", 4), 0);
+  EXPECT_EQ(row[3].length, 16);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(date), row[4].length), "1999-07-04 00:00:00.000000");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(time), row[5].length), "0000-00-00 12:30:15.000000");
+  EXPECT_EQ(row[6].length, 16);
+  EXPECT_EQ(memcmp(bad, &wrong, sizeof wrong), 0);
+  EXPECT_EQ(row[7].length, 6);
+  EXPECT_EQ(errors.numbers(), (std::vector<unsigned short>{2109, 2109, 3516, 3509}));
+}
+
+TEST(ApiTypeCodes, NegativeScaleKeepsTheSignBitClear) {
+  cmgInfo env = {};
+  env.revision = 2;
+  uint16_t layer = 0;
+  int32_t size = 0;
+  EXPECT_EQ(sqlGetXferType_Length(&env, 3, SQL_NUMERIC, "NUMERIC", 5, 5, -2, &layer, &size), 0);
+  EXPECT_EQ(layer, BCV_DECIMAL);
+  EXPECT_EQ(size, bcvDecimalWord(5, -2));
+  EXPECT_EQ(static_cast<uint32_t>(size) & BCV_SIGN_ROOM, 0u);
+  EXPECT_EQ(bcvDecimalShape(size).precision, 7);
+  EXPECT_FALSE(bcvDecimalShape(size).signRoom);
+}
+
+TEST(ConversionBlocks, DataIsAlignedInMemory) {
+  SqlConvChain chain = {};
+  uint8_t* a = sqlConvReserve(&chain, 1, 1);
+  uint8_t* b = sqlConvReserve(&chain, 16, 8);
+  uint8_t* c = sqlConvReserve(&chain, 60, 4);  // a block of its own
+  uint8_t* e = sqlConvReserve(&chain, 16, 4);  // and a new one after it
+  ASSERT_TRUE(a && b && c && e);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(a) % 8, 0u);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(b) % 8, 0u);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(c) % 8, 0u);
+  EXPECT_EQ(b - a, 8);
+  EXPECT_EQ(chain.count, 3u);
+  EXPECT_EQ(chain.blocks[0]->next, 2u);
+  EXPECT_EQ(chain.blocks[1]->next, 3u);
+  EXPECT_EQ(chain.blocks[1]->used, 60);
+  EXPECT_EQ(e, chain.blocks[2]->data);
+  memset(c, 0x33, 60);
+  sqlConvFree(&chain);
+}
+
+// The parameter form of stored values, as locking and re-reading statements pass them.
+TEST(ParameterValues, ByColumnType) {
+  ThreadErrors errors;
+  uint8_t dec[] = {0x12, 0x34, 0x5D}, chars[] = {'a', 'b', 'c'}, none[] = {0x0A, 0x00, 0x0C};
+  char stamp[] = "2000-02-29 12:34:56.123456", day[] = "2000-02-29 00:00:00.000000";
+  char clock[] = "0000-00-00 10:20:30.000000", badDay[] = "1900-02-29 00:00:00.000000";
+  int32_t number = 77;
+  SqlConvChain chain = {};
+  struct Case {
+    SqlValueSlot slot;
+    short status;
+    int16_t cType;
+    int32_t length;
+    const char* text;  // decimals: the text passed
+    TIMESTAMP_STRUCT ts;
+  } cases[] = {
+      {{BCV_DECIMAL, SQL_DECIMAL, bcvDecimalWord(5, 2), 3, 3, dec, 0}, 0, SQL_C_CHAR, SQL_NTS, "-123.45", {}},
+      {{BCV_DECIMAL, SQL_NUMERIC, bcvDecimalWord(5, 2), 3, 3, dec, 0}, 0, SQL_C_CHAR, SQL_NTS, "-123.45", {}},
+      {{BCV_DECIMAL, SQL_BIGINT, bcvDecimalWord(5, 0), 3, 3, dec, 0}, 0, SQL_C_CHAR, SQL_NTS, "-12345", {}},
+      {{BCV_DATETIME, SQL_TIMESTAMP, 25, 26, 26, reinterpret_cast<uint8_t*>(stamp), 0},
+       0,
+       SQL_C_TIMESTAMP,
+       16,
+       nullptr,
+       {2000, 2, 29, 12, 34, 56, 123456000}},
+      {{BCV_DATETIME, SQL_DATE, 9, 26, 26, reinterpret_cast<uint8_t*>(day), 0},
+       0,
+       SQL_C_DATE,
+       6,
+       nullptr,
+       {2000, 2, 29, 0, 0, 0, 0}},
+      {{BCV_DATETIME, SQL_TIME, (11 << 16) + 18, 26, 26, reinterpret_cast<uint8_t*>(clock), 0},
+       0,
+       SQL_C_TIME,
+       6,
+       nullptr,
+       {0, 0, 0, 10, 20, 30, 0}},
+      {{BCV_DATETIME, SQL_DATE, 9, 26, 26, reinterpret_cast<uint8_t*>(badDay), 0}, 3517, 0, 0, nullptr, {}},
+      {{BCV_DECIMAL, SQL_DECIMAL, bcvDecimalWord(5, 2), 3, 3, none, 0}, 3528, 0, 0, nullptr, {}},
+      {{BCV_DECIMAL, SQL_DECIMAL, bcvDecimalWord(7, 2), 3, 3, dec, 0}, 3508, 0, 0, nullptr, {}},  // 4 bytes
+      {{BCV_CHAR, SQL_CHAR, 3, 3, 3, chars, 0}, 0, SQL_C_CHAR, 3, nullptr, {}},
+      {{BCV_LONG, SQL_INTEGER, 4, 4, 4, reinterpret_cast<uint8_t*>(&number), 0},
+       0,
+       SQL_C_LONG,
+       4,
+       nullptr,
+       {}},
+      {{BCV_CHAR, SQL_CHAR, 3, 3, SQL_NULL_DATA, chars, 0}, 0, SQL_C_CHAR, SQL_NULL_DATA, nullptr, {}},
+  };
+  for (const Case& c : cases) {
+    errors.clear();
+    SqlParamValue p = {"untouched", -99, -99, -99};
+    EXPECT_EQ(sqlParamColumnValue(&chain, &c.slot, &p), c.status) << c.slot.odbcType;
+    if (c.status) {
+      EXPECT_EQ(p.length, -99);
+      EXPECT_EQ(errors.last(), c.status);
+      continue;
+    }
+    EXPECT_EQ(p.cType, c.cType) << c.slot.odbcType;
+    EXPECT_EQ(p.sqlType, c.slot.odbcType);
+    EXPECT_EQ(p.length, c.length) << c.slot.odbcType;
+    if (c.text) {
+      EXPECT_STREQ(static_cast<const char*>(p.data), c.text);
+    } else if (c.slot.layerType == BCV_DATETIME) {
+      // The structure lives in the chain, 4-aligned; a time is passed from its hour.
+      const uint8_t* at = static_cast<const uint8_t*>(p.data);
+      if (c.slot.odbcType == SQL_TIME) at -= offsetof(TIMESTAMP_STRUCT, hour);
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(at) % 4, 0u);
+      TIMESTAMP_STRUCT got;
+      memcpy(&got, at, sizeof got);
+      EXPECT_EQ(memcmp(&got, &c.ts, sizeof got), 0) << c.slot.odbcType;
+    } else if (c.slot.length == SQL_NULL_DATA) {
+      EXPECT_EQ(p.data, nullptr);
+    } else {
+      EXPECT_EQ(p.data, c.slot.data);  // the stored bytes as they are
+    }
+  }
+  // Three decimal texts of 10 bytes and three 16-byte timestamps: more than one block.
+  EXPECT_GE(chain.count, 2u);
+  sqlConvFree(&chain);
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ const uint16_t BCV_WANT_SHORT = 0x8000;
 enum BcvStatus : short {
   BCV_OK = 0,
   BCV_TEXT_SOURCE = -1,
+  BCV_PARTIAL_VALUE = 3508,
   BCV_BAD_DATE = 3509,
   BCV_FLOAT_OVERFLOW = 3510,
   BCV_SHORT_OVERFLOW = 3511,
@@ -46,6 +47,7 @@ enum BcvStatus : short {
   BCV_INVALID_SECOND = 3520,
   BCV_INVALID_FRACTION = 3521,
   BCV_NOT_A_NUMBER = 3525,
+  BCV_DOUBLE_OVERFLOW = 3527,
   BCV_BAD_DIGIT = 3528,
   BCV_BAD_SIGN = 3529,
   BCV_NUMBER_TO_DATE = 3530
@@ -70,7 +72,9 @@ extern "C" {
 
 // Conversions to a decimal, integers, floats and date/time text. The source is read
 // through its type (bit BCV_WANT_SHORT of the type only changes bcvtos32's overflow
-// message), its length (text) and its length word.
+// message), its length and its length word. A length of 0 means "the whole value of
+// the type"; a number's length below its size is 3508 (nothing is read), a date/time
+// text is read up to its length or its terminator.
 JXSQL04_API short bcvtodec(void* out, int32_t outWord, const void* src, uint16_t srcLen, uint16_t srcType,
                            int32_t srcWord);
 JXSQL04_API short bcvtos32(int32_t* out, const void* src, uint16_t srcLen, uint16_t srcType, int32_t srcWord);
@@ -84,7 +88,9 @@ JXSQL04_API short bcvtodat(char* out26, const void* src, uint16_t srcLen, uint16
 // The widest text or storage of a value of the type; -1 for types not converted here.
 JXSQL04_API int32_t bcvmaxlen(uint16_t type, int32_t word, int withTerminator);
 
-// Bytes to "0123456789ABCDEF" pairs (no terminator); answers the character count.
+// Bytes to "0123456789ABCDEF" pairs (no terminator); answers the character count. A
+// count above 32767 (whose text length a 16-bit count cannot hold) raises 2104 with the
+// count, writes nothing and answers 0.
 JXSQL04_API uint16_t bcvHexify(char* out, const uint8_t* in, uint16_t count);
 // Pairs of hexadecimal digits to bytes (an odd count leaves a last half byte); answers
 // the byte count. A character that is not a hexadecimal digit raises 3525 with the text,
@@ -106,6 +112,13 @@ struct BcvDecimalShape {
   int integerPlaces() const { return precision - scale; }
 };
 JXSQL04_API BcvDecimalShape bcvDecimalShape(int32_t word);
+// Days of the month in the Gregorian calendar; 0 for a month outside 1-12.
+JXSQL04_API int bcvDaysInMonth(int year, int month);
+// A number's text (blanks, an optional sign, digits with an optional point and
+// exponent, blanks) into a packed decimal of the length word, rounded half up at its
+// scale; `out` holds bcvmaxlen bytes. Blank text is zero. Anything else is 3525 with
+// the text, too many integer digits 3512; `out` may then be partly written.
+JXSQL04_API short bcvNumberTextToDecimal(const char* text, int32_t length, int32_t word, uint8_t* out);
 // Julian-style day number of a Gregorian date (0001-01-01 is 1721426).
 JXSQL04_API int32_t bcvDayNumber(int year, int month, int day);
 // Day number to date: false below 1721426 or at year 10000 and later.

@@ -59,15 +59,26 @@ struct SqlColumnShape {
 struct SqlValueSlot {
   uint16_t layerType;  // BcvType
   int16_t odbcType;
-  int32_t word;    // length word (decimals: precision and scale)
-  int32_t width;   // value buffer size
-  int32_t length;  // SQL_NULL_DATA for NULL
+  int32_t word;    // length word (decimals: precision and scale; date/time: see bcvconvert.h)
+  int32_t width;   // bytes the buffer holds for the value (a terminator's byte not counted)
+  int32_t length;  // SQL_NULL_DATA for NULL; SQL_NO_TOTAL or above width when cut
   uint8_t* data;
+  int16_t cType;  // buffer type it was fetched with; 0: the timestamp-only map's
+};
+
+// A value as it is passed to the driver as a statement parameter.
+struct SqlParamValue {
+  const void* data;  // null for NULL
+  int32_t length;    // the length argument: SQL_NTS, 6, 16, the value's length or NULL
+  int16_t cType;     // buffer type
+  int16_t sqlType;   // the column's SQL type
 };
 
 // A block of converted parameter values: 46 bytes on both builds. Blocks are chained
 // by their number in the owning chain (1-based; 0 ends the chain), not by address, so
-// that the layout does not depend on the width of a pointer.
+// that the layout does not depend on the width of a pointer. A block's data starts on
+// an 8-byte boundary in memory; a value longer than 40 bytes gets a longer block of
+// its own.
 #pragma pack(push, 1)
 struct SqlConvBlock {
   uint16_t used;
@@ -100,26 +111,41 @@ JXSQL04_API int32_t sqlColumnBufferLength(const SqlColumnShape* column);
 // Length passed with a parameter value of the SQL type.
 JXSQL04_API int32_t sqlParamLength(int16_t odbcType, int32_t valueLength);
 
-// Packed decimal to text with its terminator; answers the length counting the
-// terminator, or 0 with 3528/3529 in the error list.
-JXSQL04_API int32_t sqlDecimalToText(const uint8_t* value, int32_t word, char* out);
-// Text to packed decimal in place; *length in: the text's length, out: the byte count.
-// Too many integer digits is 3512, anything but a number 3525; the buffer is then
-// unchanged. The buffer holds at least bcvmaxlen bytes.
-JXSQL04_API short sqlTextToDecimal(char* buffer, int32_t word, int32_t* length);
+// Packed decimal to text with its terminator into out (outSize bytes); answers the
+// length counting the terminator, or 0 with 3528/3529 (or 2109 when the text does not
+// fit: precision + 4 bytes always do) in the error list.
+JXSQL04_API int32_t sqlDecimalToText(const uint8_t* value, int32_t word, char* out, int32_t outSize);
+// Text to packed decimal in place (bcvNumberTextToDecimal: rounded half up at the
+// scale); *length in: the text's length, out: the byte count. Too many integer digits
+// is 3512, anything but a number 3525, a buffer shorter than the packed value 2109; the
+// buffer is then unchanged.
+JXSQL04_API short sqlTextToDecimal(char* buffer, int32_t bufferSize, int32_t word, int32_t* length);
 // Date/time text to timestamp; the high half of the word is where the significant part
 // starts (10 or more: time only). Answers 0 or 3515-3521.
 JXSQL04_API short sqlTextToTimestamp(const char* text, int32_t length, int32_t word, TIMESTAMP_STRUCT* out);
 // Timestamp to the 26 characters (no terminator); time only gives date 0000-00-00.
-JXSQL04_API void sqlTimestampToText(const TIMESTAMP_STRUCT* in, int timeOnly, char* out26);
-// Normalises one fetched value and every value of a row; answers 0 or a message id.
+// A part outside its places (year 0-9999, month 0-12, day 0-31, hour 0-23, minute and
+// second 0-59, fraction below 10^9) is 3515-3521 and nothing is written.
+JXSQL04_API short sqlTimestampToText(const TIMESTAMP_STRUCT* in, int timeOnly, char* out26);
+// Normalises one fetched value and every value of a row (NULL untouched; fixed
+// character padded to the width; variable character of an SQL_CHAR column trimmed;
+// decimal text packed; a fetched date, time or timestamp structure made text); a value
+// the driver cut to its buffer keeps the buffer's bytes. Answers 0 or a message id (the
+// row: the first), with the message in the error list.
 JXSQL04_API short sqlNormaliseValue(SqlValueSlot* slot);
 JXSQL04_API short sqlNormaliseRow(SqlValueSlot* slots, uint16_t count);
 
-// Room for `size` bytes aligned to `align` in the chain's current block, starting a new
-// block when it does not fit; null when memory fails or size is above 40.
+// Room for `size` bytes aligned to `align` (1, 2, 4 or 8) in the chain's current block,
+// starting a new block when it does not fit; null when memory fails (30190 in the error
+// list) or the alignment is not one of those.
 JXSQL04_API uint8_t* sqlConvReserve(SqlConvChain* chain, uint16_t size, uint16_t align);
 JXSQL04_API void sqlConvFree(SqlConvChain* chain);
+// The parameter form of a column's stored value (locking and re-reading statements):
+// a decimal of a numeric SQL type as text with SQL_NTS, the date/time text of a date
+// or time SQL type as a timestamp structure (4-aligned; dates its first 6 bytes, times
+// the 6 from the hour), other values their stored bytes. Converted values live in the
+// chain until it is freed. Answers 0 or a message id (out untouched).
+JXSQL04_API short sqlParamColumnValue(SqlConvChain* chain, const SqlValueSlot* value, SqlParamValue* out);
 
 // API type code of a column.
 JXSQL04_API uint16_t sqlDBColType(const cmgInfo* env, int16_t odbcType, uint16_t driverKind,
