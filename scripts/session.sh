@@ -13,7 +13,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 # nothing is synced to disk.
 ov_postgres_start() {
   local bin dir=$OV_BUILD_DIR/pg port=${OV_POSTGRES_PORT:-5432}
-  bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)
+  bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1) || true
   if [ -z "$bin" ] || [ ! -x "$bin/postgres" ] || [ ! -f "$OV_LIBDIR/odbc/psqlodbcw.so" ]; then
     return 0
   fi
