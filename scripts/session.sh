@@ -1,5 +1,6 @@
 # Sourced: starts a private Xvfb (unless OV_KEEP_DISPLAY=1 and a DISPLAY is set) and a
 # persistent wineserver, and stops both when the calling script exits.
+# It also starts the PostgreSQL server of the tests (ov_postgres_start) and stops it too.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 # The PostgreSQL server of the test data source "OrvanelPostgres" (registered by
