@@ -106,7 +106,11 @@ const char* bosGetEnv(const char* name) {
 
 char* bosdllname(char* name) { return strcat(name, "04"); }
 
-void* bosLoadLibrary(const char* base) {
+namespace {
+
+// Loads base (with the version suffix when asked), ".DLL", from this library's folder.
+void* loadBeside(const char* base, bool versioned) {
+  if (!base) return nullptr;
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(utlInstance(), path, sizeof path);
   if (n == 0 || n >= sizeof path) return nullptr;
@@ -114,7 +118,7 @@ void* bosLoadLibrary(const char* base) {
   size_t dir = slash ? static_cast<size_t>(slash + 1 - path) : 0;
   if (dir + strlen(base) + 7 >= sizeof path) return nullptr;
   strcpy(path + dir, base);
-  bosdllname(path);
+  if (versioned) bosdllname(path);
   strcat(path, ".DLL");
   if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return nullptr;
   UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
@@ -122,6 +126,12 @@ void* bosLoadLibrary(const char* base) {
   SetErrorMode(oldMode);
   return h;
 }
+
+}  // namespace
+
+void* bosLoadLibrary(const char* base) { return loadBeside(base, true); }
+
+void* bosLoadLibraryPlain(const char* base) { return loadBeside(base, false); }
 
 // ---- listings ----
 

@@ -2,6 +2,7 @@
 # Installs everything a fresh Debian 12 amd64 machine needs to build and test Orvanel:
 # the mingw-w64 cross compilers, Wine, Xvfb, unixODBC and the SQLite ODBC
 # driver, GoogleTest sources, bison, ImageMagick. Idempotent: quiet when done.
+# PostgreSQL and its ODBC driver: the test session starts a server of its own.
 set -euo pipefail
 
 # Both Wine loaders and both sets of ODBC/OpenGL libraries: the 32-bit ones run the
@@ -19,7 +20,11 @@ PKGS=(
   libodbc2:amd64 odbcinst1debian2:amd64 libsqliteodbc:amd64 sqlite3
   gcc unixodbc-dev
   libgsf-bin
+  postgresql odbc-postgresql:amd64
 )
+# PostgreSQL's ODBC driver for the 32-bit loader too, where the host runs 32-bit programs
+# (elsewhere the tests run the x86_64 build, which loads the amd64 driver).
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then PKGS+=(odbc-postgresql:i386); fi
 
 need_install=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

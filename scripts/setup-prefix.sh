@@ -3,6 +3,7 @@
 # DSNs "OrvanelTest" and "OrvanelFiles" over SQLite databases in the build tree, and
 # "OrvanelFake" over the scripted test driver (dbsql/tests/fakedriver), built here with the
 # host's C compiler when its headers are there. Idempotent.
+# "OrvanelPostgres" names the PostgreSQL server that scripts/session.sh starts.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
@@ -30,7 +31,19 @@ if [ ! -f "$stamp" ]; then
   touch "$stamp"
 fi
 
+# The PostgreSQL data source in the prefix's list, applied once.
+stamp_pg="$WINEPREFIX/.orvanel-settings-postgres-1"
+if [ ! -f "$stamp_pg" ]; then
+  "$OV_WINE" reg add 'HKCU\Software\ODBC\ODBC.INI\ODBC Data Sources' /v OrvanelPostgres \
+    /d 'PostgreSQL Unicode' /f >/dev/null 2>&1 || true
+  "$WINESERVER" -w
+  touch "$stamp_pg"
+fi
+
 driver=$OV_LIBDIR/odbc/libsqlite3odbc.so
+# PostgreSQL's driver; the data source "OrvanelPostgres" reaches the server that the test
+# session (scripts/session.sh) starts on a Unix socket in $OV_BUILD_DIR/pg.
+pg_driver=$OV_LIBDIR/odbc/psqlodbcw.so
 # The driver manager reports a data source's driver name as its description: the
 # second entry's name carries the file pattern that marks a file driver.
 files_driver='Orvanel Files (*.ovd,*.ovx;*.ovz)'
@@ -62,6 +75,11 @@ UsageCount=1
 Description=Orvanel scripted test driver
 Driver=$fake_so
 UsageCount=1
+
+[PostgreSQL Unicode]
+Description=PostgreSQL ODBC driver (Unicode)
+Driver=$pg_driver
+UsageCount=1
 EOT
 cat > "$ODBCSYSINI/odbc.ini" <<EOT
 [OrvanelTest]
@@ -78,6 +96,14 @@ Database=$ODBCSYSINI/files.ovd
 Description=Orvanel scripted test driver
 Driver=Orvanel Fake
 Log=$ODBCSYSINI/fake/OrvanelFake.log
+
+[OrvanelPostgres]
+Description=Orvanel PostgreSQL test database
+Driver=PostgreSQL Unicode
+Servername=$OV_BUILD_DIR/pg
+Port=${OV_POSTGRES_PORT:-5432}
+Database=orvanel_test
+Username=postgres
 EOT
 # test.db: the table rig of the platform test and the database track's fixture.
 fixture=$OV_ROOT/dbsql/tests/fixture.sql

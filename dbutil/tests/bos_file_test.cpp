@@ -303,6 +303,21 @@ TEST(BosLibrary, LoadsBasePlus04BesideItself) {
   EXPECT_EQ(id, GetCurrentProcessId());
 }
 
+// The plain form names the file as it is: no "04" is added, the folder is the same.
+TEST(BosLibrary, LoadsPlainNameBesideItself) {
+  void* mds = bosLoadLibraryPlain("JXMDS04");
+  ASSERT_NE(mds, nullptr);
+  char file[MAX_PATH];
+  GetModuleFileNameA(static_cast<HMODULE>(mds), file, sizeof file);
+  std::string loaded = upper(file);
+  EXPECT_EQ(loaded.substr(loaded.rfind('\\') + 1), "JXMDS04.DLL");
+  FreeLibrary(static_cast<HMODULE>(mds));
+  EXPECT_EQ(bosLoadLibraryPlain("JXMDS"), nullptr);  // only JXMDS04.DLL is there
+  EXPECT_EQ(bosLoadLibraryPlain("JXMDS0404"), nullptr);
+  EXPECT_EQ(bosLoadLibraryPlain(nullptr), nullptr);
+  EXPECT_EQ(bosLoadLibrary(nullptr), nullptr);
+}
+
 TEST(BosKeyboard, EscapeAborts) {
   EXPECT_EQ(bosabort(), 0);
   PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, VK_DOWN, 0);

@@ -70,7 +70,11 @@ JXUTL04_API short bosgetbl(const char* text, uint32_t* pos, char* line, uint32_t
 // The value of the environment variable (the whole name, any case), or null. The text
 // stays valid for the life of the process.
 JXUTL04_API const char* bosGetEnv(const char* name);
+// base, "04" and ".DLL" from the folder of this library's own file; null when the file
+// does not exist or loading fails.
 JXUTL04_API void* bosLoadLibrary(const char* base);
+// The same without the "04": base and ".DLL" (an outside library named as it ships).
+JXUTL04_API void* bosLoadLibraryPlain(const char* base);
 JXUTL04_API char* bosdllname(char* name);
 // Listings: name/out holds the pattern on the first call (null cursor); each call
 // writes the next name; at the end the cursor becomes null and the text empty.
