@@ -145,6 +145,13 @@ enum EditorCommand {
   KE_RESTORE_WORD_CLASSES = 0x9BE,
 };
 
+// Moving the caret across line ends (for hosts that step over a match before searching
+// again): with the default option "GoFreeSpace" = 1, KE_CHAR_RIGHT at the end of a line
+// steps one column into free space and does not cross to the next line; KE_CHAR_LEFT at
+// column 0 does go to the end of the previous line. A host that needs to cross line ends
+// either sets "GoFreeSpace" to 0 for its windows (KE_SET_OPTION) or steps with
+// KE_LINE_DOWN and KE_LINE_START.
+
 // First and last message numbers that run through the command wrapper.
 #define KE_COMMAND_FIRST 0x922
 #define KE_COMMAND_LAST 0x9E9
