@@ -320,7 +320,12 @@ const char* type_name(int32_t type) {
   return "U_UNKNOWN";
 }
 
-void debug_out(const char* text) { (s_debugOutput ? s_debugOutput : OutputDebugStringA)(text); }
+void debug_out(const char* text) {
+  if (s_debugOutput)
+    s_debugOutput(text);
+  else
+    OutputDebugStringA(text);
+}
 
 class ReplayScope {
  public:
