@@ -11,14 +11,15 @@
 #include "edmessage.h"
 #include "edoptions.h"
 #include "edpaint.h"
+#include "edsearch.h"
 
 namespace ked {
 
 const CommandRow g_commandTable[kCommandRows] = {
-    {0x922, CF_EDITS, cmd_not_built},           // find forward
-    {0x923, CF_EDITS, cmd_not_built},           // find backward
-    {0x924, CF_EDITS, cmd_not_built},           // replace forward
-    {0x925, CF_EDITS, cmd_not_built},           // replace backward
+    {0x922, CF_EDITS, cmd_find_forward},           // find forward
+    {0x923, CF_EDITS, cmd_find_backward},           // find backward
+    {0x924, CF_EDITS, cmd_replace_forward},           // replace forward
+    {0x925, CF_EDITS, cmd_replace_backward},           // replace backward
     {0x926, CF_EDITS, cmd_not_built},           // delete line / cut selection
     {0x927, CF_EDITS, cmd_not_built},           // open a line after
     {0x928, CF_EDITS, cmd_not_built},           // open lines before
@@ -37,8 +38,8 @@ const CommandRow g_commandTable[kCommandRows] = {
     {0x935, 0, cmd_not_built},                  // outdent
     {0x936, CF_EDITS, cmd_undo},                // undo
     {0x937, CF_EDITS, cmd_redo},                // redo
-    {0x938, CF_EDITS, cmd_not_built},           // find again
-    {0x939, CF_EDITS, cmd_not_built},           // replace again
+    {0x938, CF_EDITS, cmd_find_again},           // find again
+    {0x939, CF_EDITS, cmd_replace_again},           // replace again
     {0x93F, CF_MOVES, cmd_line_up},             // line up
     {0x940, CF_MOVES, cmd_line_down},           // line down
     {0x941, CF_MOVES, cmd_char_left},           // character left
@@ -84,7 +85,7 @@ const CommandRow g_commandTable[kCommandRows] = {
     {0x97C, 0, cmd_macro_replay},   // replay keystrokes
     {0x97D, 0, cmd_macro_pause},    // pause capturing
     {0x97E, 0, cmd_nothing},
-    {0x985, CF_QUERY, cmd_not_built},  // last search text
+    {0x985, CF_QUERY, cmd_last_search_text},  // last search text
     {0x986, CF_QUERY, cmd_caret_report},
     {0x987, 0, cmd_insert_text},
     {0x988, CF_QUERY, cmd_not_built},  // item data
