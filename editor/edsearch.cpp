@@ -11,6 +11,7 @@
 #include "edrecord.h"
 #include "edregex.h"
 #include "edundo.h"
+#include "edview.h"
 
 namespace ked {
 
@@ -148,7 +149,7 @@ void select_match(EditorRecord* rec, const Match& m) {
 }
 
 LRESULT search(EditorRecord* rec, const SearchRequest* request, bool forward, bool again) {
-  if (!request) return 0;  // the search dialog is not built
+  if (!request) return 0;
   if (!set_up(&s_search, *request, forward)) return 0;
   s_search.owner = rec;
   int32_t start = caret_index(rec);
@@ -171,9 +172,23 @@ LRESULT search(EditorRecord* rec, const SearchRequest* request, bool forward, bo
   return m.begin + 1;
 }
 
+void cant_find(EditorRecord* rec, const SearchRequest& request) {
+  char pattern[kRequestText];
+  copy_field(pattern, sizeof pattern, request.pattern, kRequestText - 1);
+  string_box(box_owner(rec), MB_ICONEXCLAMATION | MB_OK, IDS_CANT_FIND, pattern);
+}
+
 LRESULT remember_and_search(EditorRecord* rec, bool forward) {
   const SearchRequest* request = reinterpret_cast<const SearchRequest*>(rec->lParam);
-  if (request) {
+  if (!request) {
+    // The search dialog fills the process-wide request and sends the command back.
+    if (!run_search_dialog(rec, forward ? KE_FIND_FORWARD : KE_FIND_BACKWARD, false)) return 0;
+    UINT command = (g_dialogRequest.flags & SF_BACKWARD) ? KE_FIND_BACKWARD : KE_FIND_FORWARD;
+    LRESULT found = SendMessageA(rec->wnd, command, 0, reinterpret_cast<LPARAM>(&g_dialogRequest));
+    if (found < 1 && !(g_dialogRequest.flags & SF_SILENT)) cant_find(rec, g_dialogRequest);
+    return found > 0 ? found : 0;
+  }
+  {
     s_last = *request;
     s_haveLast = true;
     s_lastForward = forward;
@@ -239,8 +254,8 @@ int32_t expand(const SearchContext* context, const char* replacement, const char
   return n;
 }
 
-LRESULT replace(EditorRecord* rec, const SearchRequest* request, bool forward) {
-  if (!request || (rec->state & ST_READ_ONLY)) return 0;  // the replace dialog is not built
+LRESULT replace(EditorRecord* rec, SearchRequest* request, bool forward) {
+  if (!request || (rec->state & ST_READ_ONLY)) return 0;
   if (!set_up(&s_replace, *request, forward)) return 0;
   s_replace.owner = rec;
   s_replace.wholeWord = 0;
@@ -254,6 +269,7 @@ LRESULT replace(EditorRecord* rec, const SearchRequest* request, bool forward) {
     copy_field(replacement, sizeof replacement, request->replacement, kRequestText - 1);
   }
   bool changeAll = (request->flags & SF_CHANGE_ALL) != 0;
+  bool prompt = (request->flags & SF_PROMPT) != 0;
   LineRecord* line = rec->currentLine;
   int32_t number = rec->lineNumber;
   int32_t start = caret_index(rec);
@@ -280,6 +296,43 @@ LRESULT replace(EditorRecord* rec, const SearchRequest* request, bool forward) {
     rec->currentLine = m.line;
     rec->lineNumber = m.number;
     rec->caretColumn = column_of_index(rec, m.line, m.begin);
+    if (prompt) {
+      update_after_caret_move(rec);
+      UpdateWindow(rec->wnd);
+      int32_t row = rec->caretRow < 0 ? 0 : rec->caretRow;
+      POINT from = caret_position(rec, rec->caretColumn, row);
+      int32_t endColumn =
+          m.endLine == m.line ? column_of_index(rec, m.line, m.end) : display_length(rec, m.line);
+      POINT to = caret_position(rec, endColumn, row);
+      RECT match = {from.x, from.y, to.x, from.y + row_height(rec, m.line)};
+      int answer = confirm_replace(rec, m.line->text + m.begin, match);
+      if (answer == 'q') {
+        request->flags |= SF_CANCELLED;
+        break;
+      }
+      if (answer == 'n') {
+        // No: on after the match (one further when it was empty).
+        line = forward ? m.endLine : m.line;
+        number = forward ? number_of(m, m.endLine) : m.number;
+        start = forward ? m.end + (length == 0 ? 1 : 0) : m.begin - 1;
+        if (forward && start > line->length) {
+          if (!line->next) break;
+          line = line->next;
+          ++number;
+          start = 0;
+        } else if (!forward && start < 0) {
+          if (!line->previous) break;
+          line = line->previous;
+          --number;
+          start = line->length;
+        }
+        continue;
+      }
+      if (answer == 'g') {
+        prompt = false;
+        changeAll = true;
+      }
+    }
     char* matched = new char[static_cast<size_t>(length) + 1];
     text_from_caret(rec, matched, length);
     int32_t n = expand(&s_replace, replacement, matched, length, expanded);
@@ -315,8 +368,17 @@ LRESULT replace(EditorRecord* rec, const SearchRequest* request, bool forward) {
 }
 
 LRESULT remember_and_replace(EditorRecord* rec, bool forward) {
-  const SearchRequest* request = reinterpret_cast<const SearchRequest*>(rec->lParam);
-  if (request) {
+  SearchRequest* request = reinterpret_cast<SearchRequest*>(rec->lParam);
+  if (!request) {
+    // The replace dialog fills the process-wide request and sends the command back.
+    if (rec->state & ST_READ_ONLY) return 0;
+    if (!run_search_dialog(rec, forward ? KE_REPLACE_FORWARD : KE_REPLACE_BACKWARD, true)) return 0;
+    UINT command = (g_dialogRequest.flags & SF_BACKWARD) ? KE_REPLACE_BACKWARD : KE_REPLACE_FORWARD;
+    LRESULT count = SendMessageA(rec->wnd, command, 0, reinterpret_cast<LPARAM>(&g_dialogRequest));
+    if (count < 1 && !(g_dialogRequest.flags & (SF_SILENT | SF_CANCELLED))) cant_find(rec, g_dialogRequest);
+    return count > 0 ? count : 0;
+  }
+  {
     s_lastReplace = *request;
     s_haveLastReplace = true;
     s_lastReplaceForward = forward;
@@ -334,11 +396,7 @@ LRESULT cmd_replace_backward(EditorRecord* rec) { return remember_and_replace(re
 LRESULT cmd_find_again(EditorRecord* rec) {
   if (!s_haveLast) return remember_and_search(rec, true);
   LRESULT found = search(rec, &s_last, s_lastForward, true);
-  if (!found && !(s_last.flags & SF_SILENT)) {
-    char pattern[kRequestText];
-    copy_field(pattern, sizeof pattern, s_last.pattern, kRequestText - 1);
-    string_box(box_owner(rec), MB_ICONEXCLAMATION | MB_OK, IDS_CANT_FIND, pattern);
-  }
+  if (!found && !(s_last.flags & SF_SILENT)) cant_find(rec, s_last);
   return found;
 }
 

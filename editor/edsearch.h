@@ -6,6 +6,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "editor/korvoedit.h"
+
 namespace ked {
 
 struct EditorRecord;
@@ -26,15 +28,16 @@ enum SearchFlag : uint32_t {
 constexpr int kRequestText = 128;
 constexpr int kExpandedLimit = 512;
 
-#pragma pack(push, 1)
-struct SearchRequest {
-  uint32_t flags;
-  char pattern[kRequestText];
-  char replacement[kRequestText];
-};
-#pragma pack(pop)
+typedef KorvoSearchRequest SearchRequest;
 static_assert(sizeof(SearchRequest) == 260, "the request is a fixed 260-byte message format");
 static_assert(offsetof(SearchRequest, replacement) == 132, "the replacement starts at offset 132");
+
+// The request the dialogs fill (process-wide).
+extern SearchRequest g_dialogRequest;
+// Runs "DlgSearch" (replace false) or "DlgSubst" for `command`; 1 when started.
+int run_search_dialog(EditorRecord* rec, UINT command, bool replace);
+// The confirmation beside a match: 'y', 'n', 'q' (cancel) or 'g' (all).
+int confirm_replace(EditorRecord* rec, const char* text, RECT match);
 
 // Commands 0x922/0x923 (search), 0x924/0x925 (replace), 0x938 (search again), 0x939
 // (replace again), 0x985 (the last search pattern).

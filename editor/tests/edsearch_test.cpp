@@ -186,8 +186,91 @@ TEST_F(Search, RefusalsAndBadRequests) {
   SearchRequest expand = Request("xxxxx", SF_PLAIN, amps.c_str());
   EXPECT_EQ(Send(big, KE_REPLACE_FORWARD, expand), 1);
   EXPECT_EQ(Lines(big), std::string(512, 'x'));
-  // Without a request the dialogs would open: not built, refused.
+}
+
+std::string Caption(HWND dlg) {
+  char caption[64] = "";
+  GetWindowTextA(dlg, caption, sizeof caption);
+  return caption;
+}
+
+TEST_F(Search, SearchDialog) {
+  HWND w = Make("xx ab ab");
+  int comboEntries = -1;
+  std::string text = "ab";
+  edtest::DialogEditor edit([&](HWND dlg) {
+    if (Caption(dlg) != "Search") return;
+    comboEntries = static_cast<int>(SendDlgItemMessageA(dlg, IDC_SRCH_FIND, CB_GETCOUNT, 0, 0));
+    SetDlgItemTextA(dlg, IDC_SRCH_FIND, text.c_str());
+    CheckDlgButton(dlg, IDC_SRCH_REGEX, BST_UNCHECKED);
+  });
+  boxes_.Script(IDOK);
+  EXPECT_EQ(SendMessageA(w, KE_FIND_FORWARD, 0, 0), 4);
+  EXPECT_EQ(Caret(w), std::make_pair(1, 3));
+  EXPECT_EQ(record_of(w)->selection.state, SEL_COMPLETE) << "the dialog's requests select the match";
+  EXPECT_EQ(g_dialogRequest.flags, static_cast<uint32_t>(SF_SELECT | SF_PLAIN));
+  ASSERT_EQ(boxes_.Boxes().size(), 1u);
+  EXPECT_EQ(boxes_.Boxes()[0].caption, "Search");
+  // The same text again keeps one history entry (and, from the caret at the match, finds
+  // the same match: only searching again steps over it).
+  boxes_.Script(IDOK);
+  EXPECT_EQ(SendMessageA(w, KE_FIND_FORWARD, 0, 0), 4);
+  EXPECT_EQ(comboEntries, 1);
+  // Not found: "Can't find" after the dialog.
+  text = "zz";
+  boxes_.Script(IDOK);
   EXPECT_EQ(SendMessageA(w, KE_FIND_FORWARD, 0, 0), 0);
+  ASSERT_EQ(boxes_.Boxes().size(), 4u);
+  EXPECT_EQ(boxes_.Boxes()[3].caption, "Code Editor");
+  EXPECT_EQ(boxes_.Boxes()[3].text, "Can't find 'zz'");
+  // Cancel searches nothing and shows nothing more.
+  boxes_.Script(IDCANCEL);
+  EXPECT_EQ(SendMessageA(w, KE_FIND_FORWARD, 0, 0), 0);
+  EXPECT_EQ(boxes_.Boxes().size(), 5u);
+  EXPECT_EQ(comboEntries, 2) << "ab and zz";
+}
+
+TEST_F(Search, ReplaceDialogAndConfirmation) {
+  HWND w = Make("a a a a");
+  edtest::DialogEditor edit([&](HWND dlg) {
+    if (Caption(dlg) != "Search and Replace") return;
+    SetDlgItemTextA(dlg, IDC_SRCH_FIND, "a");
+    SetDlgItemTextA(dlg, IDC_SRCH_REPLACE, "b");
+    CheckDlgButton(dlg, IDC_SRCH_PROMPT, BST_CHECKED);
+  });
+  // Change All with prompting: No, Yes, then All for the rest.
+  boxes_.Script(IDC_SRCH_ALL);
+  boxes_.Script(IDNO);
+  boxes_.Script(IDYES);
+  boxes_.Script(IDC_SRCH_ALL);
+  EXPECT_EQ(SendMessageA(w, KE_REPLACE_FORWARD, 0, 0), 3);
+  EXPECT_EQ(Lines(w), "a b b b");
+  ASSERT_EQ(boxes_.Boxes().size(), 4u);
+  EXPECT_EQ(boxes_.Boxes()[1].caption, "Replace");
+  EXPECT_NE(boxes_.Boxes()[1].text.find("Replace this occurence?"), std::string::npos);
+  // Cancel at the first confirmation: nothing changes and no "Can't find" follows.
+  HWND v = Make("a a");
+  boxes_.Script(IDOK);
+  boxes_.Script(IDCANCEL);
+  EXPECT_EQ(SendMessageA(v, KE_REPLACE_FORWARD, 0, 0), 0);
+  EXPECT_EQ(Lines(v), "a a");
+  EXPECT_EQ(boxes_.Boxes().size(), 6u);
+  EXPECT_TRUE(g_dialogRequest.flags & SF_CANCELLED);
+}
+
+TEST_F(Search, PromptWithoutChangeAllMakesOneReplacement) {
+  HWND w = Make("a a");
+  SearchRequest r = Request("a", SF_PLAIN | SF_PROMPT, "b");
+  boxes_.Script(IDNO);
+  boxes_.Script(IDYES);
+  EXPECT_EQ(Send(w, KE_REPLACE_FORWARD, r), 1);
+  EXPECT_EQ(Lines(w), "a b");
+  EXPECT_EQ(boxes_.Boxes().size(), 2u);
+  Place(w, 1, 0);
+  boxes_.Script(IDCANCEL);
+  EXPECT_EQ(Send(w, KE_REPLACE_FORWARD, r), 0);
+  EXPECT_EQ(Lines(w), "a b");
+  EXPECT_TRUE(r.flags & SF_CANCELLED) << "the caller's request learns of the cancel";
 }
 
 }  // namespace
