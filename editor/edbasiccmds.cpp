@@ -12,7 +12,7 @@ LRESULT cmd_not_built(EditorRecord*) { return 0; }
 LRESULT cmd_nothing(EditorRecord*) { return 1; }
 
 LRESULT cmd_caret_report(EditorRecord* rec) {
-  int32_t* report = reinterpret_cast<int32_t*>(g_lParam);
+  int32_t* report = reinterpret_cast<int32_t*>(rec->lParam);
   if (!report) return 0;
   report[0] = rec->options.InsertMode;
   report[1] = rec->caretColumn;
@@ -23,12 +23,12 @@ LRESULT cmd_caret_report(EditorRecord* rec) {
 }
 
 LRESULT cmd_set_read_notify_lines(EditorRecord* rec) {
-  rec->options.LinesForReadNotify = static_cast<int32_t>(g_wParam);
+  rec->options.LinesForReadNotify = static_cast<int32_t>(rec->wParam);
   return 1;
 }
 
 LRESULT cmd_get_text(EditorRecord* rec) {
-  return get_text(rec, reinterpret_cast<char*>(g_lParam), static_cast<size_t>(g_wParam));
+  return get_text(rec, reinterpret_cast<char*>(rec->lParam), static_cast<size_t>(rec->wParam));
 }
 
 LRESULT cmd_get_line_count(EditorRecord* rec) { return rec->lineCount; }
@@ -36,13 +36,13 @@ LRESULT cmd_get_line_count(EditorRecord* rec) { return rec->lineCount; }
 LRESULT cmd_get_modify(EditorRecord* rec) { return rec->changes; }
 
 LRESULT cmd_set_modify(EditorRecord* rec) {
-  rec->changes = static_cast<int32_t>(g_wParam);
-  return static_cast<LRESULT>(g_wParam);
+  rec->changes = static_cast<int32_t>(rec->wParam);
+  return static_cast<LRESULT>(rec->wParam);
 }
 
 LRESULT cmd_set_read_only(EditorRecord* rec) {
   LONG_PTR style = GetWindowLongPtrA(rec->wnd, GWL_STYLE);
-  if (g_wParam) {
+  if (rec->wParam) {
     rec->state |= ST_READ_ONLY;
     style |= ES_KE_READONLY;
   } else {

@@ -55,7 +55,7 @@ LRESULT cmd_paste(EditorRecord* rec) {
     return 0;
   }
   if (rec->selection.state == SEL_COMPLETE && (rec->options.WindowsCompatibility & 1)) delete_selection(rec);
-  insert_text(rec, text, g_wParam == 1);
+  insert_text(rec, text, rec->wParam == 1);
   GlobalUnlock(data);
   CloseClipboard();
   ++rec->changes;

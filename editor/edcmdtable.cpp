@@ -4,66 +4,71 @@
 #include "edfile.h"
 #include "edformat.h"
 #include "edinsert.h"
+#include "edkeys.h"
+#include "edmove.h"
+#include "edtyping.h"
+#include "edundo.h"
 #include "edmessage.h"
 #include "edoptions.h"
 #include "edpaint.h"
+#include "edsearch.h"
 
 namespace ked {
 
 const CommandRow g_commandTable[kCommandRows] = {
-    {0x922, CF_EDITS, cmd_not_built},  // find forward
-    {0x923, CF_EDITS, cmd_not_built},  // find backward
-    {0x924, CF_EDITS, cmd_not_built},  // replace forward
-    {0x925, CF_EDITS, cmd_not_built},  // replace backward
-    {0x926, CF_EDITS, cmd_not_built},  // delete line / cut selection
-    {0x927, CF_EDITS, cmd_not_built},  // open a line after
-    {0x928, CF_EDITS, cmd_not_built},  // open lines before
-    {0x929, CF_EDITS, cmd_not_built},  // cut
-    {0x92A, CF_EDITS, cmd_not_built},  // cut and append
-    {0x92B, 0, cmd_not_built},         // release the selection
-    {0x92C, CF_EDITS, cmd_not_built},  // copy
-    {0x92D, CF_EDITS, cmd_not_built},  // duplicate the line
-    {0x92E, CF_EDITS, cmd_not_built},  // insert the pick buffer (repeat count)
-    {0x92F, CF_EDITS, cmd_not_built},  // delete before the caret
-    {0x930, CF_EDITS, cmd_not_built},  // delete word
-    {0x931, CF_EDITS, cmd_not_built},  // delete at the caret
-    {0x932, CF_EDITS, cmd_not_built},  // delete to the end of the line
-    {0x933, 0, cmd_not_built},         // insert mode
-    {0x934, CF_EDITS, cmd_not_built},  // tab / indent
-    {0x935, 0, cmd_not_built},         // outdent
-    {0x936, CF_EDITS, cmd_not_built},  // undo
-    {0x937, CF_EDITS, cmd_not_built},  // redo
-    {0x938, CF_EDITS, cmd_not_built},  // find again
-    {0x939, CF_EDITS, cmd_not_built},  // replace again
-    {0x93F, CF_MOVES, cmd_not_built},  // line up
-    {0x940, CF_MOVES, cmd_not_built},  // line down
-    {0x941, CF_MOVES, cmd_not_built},  // character left
-    {0x942, CF_MOVES, cmd_not_built},  // character right
-    {0x943, CF_MOVES, cmd_not_built},  // start of line
-    {0x944, CF_MOVES, cmd_not_built},  // end of line
-    {0x945, CF_MOVES, cmd_not_built},  // word right
-    {0x946, CF_MOVES, cmd_not_built},  // word left
-    {0x947, CF_MOVES, cmd_not_built},  // next paragraph
-    {0x948, CF_MOVES, cmd_not_built},  // previous paragraph
-    {0x949, CF_MOVES, cmd_not_built},  // first visible line
-    {0x94A, CF_MOVES, cmd_not_built},  // last visible line
-    {0x94B, CF_MOVES, cmd_not_built},  // page down
-    {0x94C, CF_MOVES, cmd_not_built},  // page up
-    {0x94D, CF_MOVES, cmd_not_built},  // start of text
-    {0x94E, CF_MOVES, cmd_not_built},  // end of text
-    {0x94F, CF_MOVES, cmd_not_built},  // go to bookmark
-    {0x950, 0, cmd_not_built},         // set bookmark
-    {0x951, CF_MOVES, cmd_not_built},  // go to line
-    {0x952, 0, cmd_not_built},         // clear bookmark
-    {0x953, CF_EDITS, cmd_not_built},  // matching brace
-    {0x954, 0, cmd_not_built},         // mark or unmark the line
-    {0x955, 0, cmd_not_built},         // mark to here
-    {0x956, CF_EDITS, cmd_not_built},  // type a character
-    {0x957, CF_EDITS, cmd_not_built},  // insert the pick buffer once
-    {0x958, 0, cmd_not_built},         // stream selection
-    {0x959, 0, cmd_not_built},         // column selection
-    {0x95A, 0, cmd_not_built},         // lower case
-    {0x95B, 0, cmd_not_built},         // upper case
+    {0x922, CF_EDITS, cmd_find_forward},           // find forward
+    {0x923, CF_EDITS, cmd_find_backward},           // find backward
+    {0x924, CF_EDITS, cmd_replace_forward},           // replace forward
+    {0x925, CF_EDITS, cmd_replace_backward},           // replace backward
+    {0x926, CF_EDITS, cmd_not_built},           // delete line / cut selection
+    {0x927, CF_EDITS, cmd_not_built},           // open a line after
+    {0x928, CF_EDITS, cmd_not_built},           // open lines before
+    {0x929, CF_EDITS, cmd_not_built},           // cut
+    {0x92A, CF_EDITS, cmd_not_built},           // cut and append
+    {0x92B, 0, cmd_release_selection},          // release the selection
+    {0x92C, CF_EDITS, cmd_not_built},           // copy
+    {0x92D, CF_EDITS, cmd_not_built},           // duplicate the line
+    {0x92E, CF_EDITS, cmd_not_built},           // insert the pick buffer (repeat count)
+    {0x92F, CF_EDITS, cmd_backspace},           // delete before the caret
+    {0x930, CF_EDITS, cmd_not_built},           // delete word
+    {0x931, CF_EDITS, cmd_delete_char},         // delete at the caret
+    {0x932, CF_EDITS, cmd_not_built},           // delete to the end of the line
+    {0x933, 0, cmd_not_built},                  // insert mode
+    {0x934, CF_EDITS, cmd_not_built},           // tab / indent
+    {0x935, 0, cmd_not_built},                  // outdent
+    {0x936, CF_EDITS, cmd_undo},                // undo
+    {0x937, CF_EDITS, cmd_redo},                // redo
+    {0x938, CF_EDITS, cmd_find_again},           // find again
+    {0x939, CF_EDITS, cmd_replace_again},           // replace again
+    {0x93F, CF_MOVES, cmd_line_up},             // line up
+    {0x940, CF_MOVES, cmd_line_down},           // line down
+    {0x941, CF_MOVES, cmd_char_left},           // character left
+    {0x942, CF_MOVES, cmd_char_right},          // character right
+    {0x943, CF_MOVES, cmd_line_start},          // start of line
+    {0x944, CF_MOVES, cmd_line_end},            // end of line
+    {0x945, CF_MOVES, cmd_word_right},          // word right
+    {0x946, CF_MOVES, cmd_word_left},           // word left
+    {0x947, CF_MOVES, cmd_next_paragraph},      // next paragraph
+    {0x948, CF_MOVES, cmd_previous_paragraph},  // previous paragraph
+    {0x949, CF_MOVES, cmd_first_visible},       // first visible line
+    {0x94A, CF_MOVES, cmd_last_visible},        // last visible line
+    {0x94B, CF_MOVES, cmd_page_down},           // page down
+    {0x94C, CF_MOVES, cmd_page_up},             // page up
+    {0x94D, CF_MOVES, cmd_text_start},          // start of text
+    {0x94E, CF_MOVES, cmd_text_end},            // end of text
+    {0x94F, CF_MOVES, cmd_not_built},           // go to bookmark
+    {0x950, 0, cmd_not_built},                  // set bookmark
+    {0x951, CF_MOVES, cmd_goto_line},           // go to line
+    {0x952, 0, cmd_not_built},                  // clear bookmark
+    {0x953, CF_EDITS, cmd_not_built},           // matching brace
+    {0x954, 0, cmd_not_built},                  // mark or unmark the line
+    {0x955, 0, cmd_not_built},                  // mark to here
+    {0x956, CF_EDITS, cmd_type_char},           // type a character
+    {0x957, CF_EDITS, cmd_not_built},           // insert the pick buffer once
+    {0x958, 0, cmd_mark_stream},                // stream selection
+    {0x959, 0, cmd_mark_column},                // column selection
+    {0x95A, 0, cmd_not_built},                  // lower case
+    {0x95B, 0, cmd_not_built},                  // upper case
     {0x95D, 0, cmd_load_file},
     {0x95E, 0, cmd_save_file},
     {0x967, 0, cmd_window_colour},
@@ -76,11 +81,11 @@ const CommandRow g_commandTable[kCommandRows] = {
     {0x96F, 0, cmd_selected_text_colour},
     {0x971, 0, cmd_word_help},
     {0x972, CF_QUERY, cmd_get_word},
-    {0x97B, 0, cmd_not_built},  // capture keystrokes
-    {0x97C, 0, cmd_not_built},  // replay keystrokes
-    {0x97D, 0, cmd_not_built},  // pause capturing
+    {0x97B, 0, cmd_macro_capture},  // capture keystrokes
+    {0x97C, 0, cmd_macro_replay},   // replay keystrokes
+    {0x97D, 0, cmd_macro_pause},    // pause capturing
     {0x97E, 0, cmd_nothing},
-    {0x985, CF_QUERY, cmd_not_built},  // last search text
+    {0x985, CF_QUERY, cmd_last_search_text},  // last search text
     {0x986, CF_QUERY, cmd_caret_report},
     {0x987, 0, cmd_insert_text},
     {0x988, CF_QUERY, cmd_not_built},  // item data
@@ -94,12 +99,12 @@ const CommandRow g_commandTable[kCommandRows] = {
     {0x990, 0, cmd_not_built},         // reformat the text
     {0x991, CF_QUERY, cmd_not_built},  // list bookmarks
     {0x992, 0, cmd_not_built},         // insert a picture
-    {0x993, CF_QUERY, cmd_not_built},  // dump the undo records
+    {0x993, CF_QUERY, cmd_dump_undo},  // dump the undo records
     {0x997, 0, cmd_set_read_notify_lines},
-    {0x999, CF_MOVES, cmd_not_built},  // caret to a display column
-    {0x99B, 0, cmd_not_built},         // measure every line again
-    {0x9A3, CF_QUERY, cmd_not_built},  // EM_GETFIRSTVISIBLELINE
-    {0x9A4, CF_QUERY, cmd_not_built},  // EM_GETLINE
+    {0x999, CF_MOVES, cmd_goto_column},  // caret to a display column
+    {0x99B, 0, cmd_not_built},           // measure every line again
+    {0x9A3, CF_QUERY, cmd_not_built},    // EM_GETFIRSTVISIBLELINE
+    {0x9A4, CF_QUERY, cmd_not_built},    // EM_GETLINE
     {0x9A5, CF_QUERY, cmd_get_line_count},
     {0x9A6, CF_QUERY, cmd_not_built},  // EM_LINEFROMCHAR
     {0x9A7, CF_QUERY, cmd_not_built},  // EM_LINEFROMCHAR
@@ -122,10 +127,10 @@ const CommandRow g_commandTable[kCommandRows] = {
     {0x9B8, 0, cmd_not_built},         // EM_SETRECTNP
     {0x9B9, 0, cmd_not_built},         // EM_SETRECT
     {0x9BA, CF_QUERY, cmd_get_text},
-    {0x9BB, CF_QUERY, cmd_not_built},  // copy a line
-    {0x9BC, CF_QUERY, cmd_not_built},  // word class of some characters
-    {0x9BD, CF_QUERY, cmd_not_built},  // word class of all characters
-    {0x9BE, CF_QUERY, cmd_not_built},  // default word classes
+    {0x9BB, CF_QUERY, cmd_not_built},             // copy a line
+    {0x9BC, CF_QUERY, cmd_set_word_class},        // word class of some characters
+    {0x9BD, CF_QUERY, cmd_set_all_word_classes},  // word class of all characters
+    {0x9BE, CF_QUERY, cmd_restore_word_classes},  // default word classes
 };
 
 const CommandRow* find_command(UINT message) {

@@ -3,6 +3,7 @@
 
 #include "edcaret.h"
 #include "edclipboard.h"
+#include "edkeys.h"
 #include "edlines.h"
 #include "edpaint.h"
 #include "edrecord.h"
@@ -62,6 +63,7 @@ LRESULT run_command(EditorRecord* rec, UINT message) {
   if (grouped)
     undo_begin_command(rec, message == KE_UNDO, message == KE_REDO, is_undo_or_redo(rec->previousCommand));
   int32_t changesBefore = rec->changes;
+  macro_record(rec, message, rec->wParam, rec->lParam);
   LRESULT result = row->handler(rec);
   rec->previousCommand = row;
   if (grouped && message != KE_UNDO) undo_end_command(rec);

@@ -651,8 +651,8 @@ int save_document(EditorRecord* rec, const char* name) {
 }
 
 LRESULT cmd_load_file(EditorRecord* rec) {
-  LPARAM lp = g_lParam;
-  WPARAM wp = g_wParam;
+  LPARAM lp = rec->lParam;
+  WPARAM wp = rec->wParam;
   bool byHandle = lp == 0 || lp == -1;
   HFILE file;
   char found[MAX_PATH] = "";
@@ -694,11 +694,11 @@ LRESULT cmd_load_file(EditorRecord* rec) {
 }
 
 LRESULT cmd_save_file(EditorRecord* rec) {
-  if (!g_lParam && static_cast<INT_PTR>(g_wParam) > 0) {
-    Sink sink(static_cast<HFILE>(g_wParam));
+  if (!rec->lParam && static_cast<INT_PTR>(rec->wParam) > 0) {
+    Sink sink(static_cast<HFILE>(rec->wParam));
     return write_plain(rec, sink) ? 1 : 0;
   }
-  return save_document(rec, reinterpret_cast<const char*>(g_lParam));
+  return save_document(rec, reinterpret_cast<const char*>(rec->lParam));
 }
 
 void fail_writes_after(int64_t bytes) { s_writeBudget = bytes; }

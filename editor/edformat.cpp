@@ -91,17 +91,17 @@ int32_t format_row_height(const FormatRecord& entry) { return abs(entry.height) 
 
 LRESULT cmd_get_format(EditorRecord* rec) {
   const FormatRecord* entry = line_format(rec, rec->currentLine);
-  if (!entry || !g_lParam) return 0;
-  memcpy(reinterpret_cast<void*>(g_lParam), entry, sizeof *entry);
+  if (!entry || !rec->lParam) return 0;
+  memcpy(reinterpret_cast<void*>(rec->lParam), entry, sizeof *entry);
   return static_cast<LRESULT>(entry->firstWord);
 }
 
 LRESULT cmd_set_format(EditorRecord* rec) {
   LineRecord* line = rec->currentLine;
   const FormatRecord* current = line_format(rec, line);
-  if (!current || !g_lParam) return 0;
+  if (!current || !rec->lParam) return 0;
   FormatRecord request;
-  memcpy(&request, reinterpret_cast<const void*>(g_lParam), sizeof request);
+  memcpy(&request, reinterpret_cast<const void*>(rec->lParam), sizeof request);
   FormatRecord entry = *current;
 
   if (rec->formatCount >= rec->formatCapacity) {

@@ -8,6 +8,7 @@
 #include "edpaint.h"
 #include "edrecord.h"
 #include "edstate.h"
+#include "edundo.h"
 
 namespace ked {
 
@@ -52,9 +53,12 @@ void cut_chars(LineRecord* line, int32_t from, int32_t to) {
   note_tabs(line);
 }
 
+}  // namespace
+
 bool split_line(EditorRecord* rec) {
   LineRecord* line = rec->currentLine;
   int32_t at = index_of_column(rec, line, rec->caretColumn);
+  undo_record_insert(rec, rec->lineNumber, column_of_index(rec, line, at), "\n", 1, UNDO_KIND_INSERT);
   int32_t rest = line->length - at;
   LineRecord* fresh = make_line(line_capacity(rest), rec);
   if (!fresh) return false;
@@ -63,7 +67,7 @@ bool split_line(EditorRecord* rec) {
   fresh->length = rest;
   note_tabs(fresh);
   int32_t indent = 0;
-  if (rec->options.AutoIndent && rest == 0) {
+  if (rec->options.AutoIndent && rest == 0 && !undo_replaying()) {
     int32_t blanks = 0;
     while (blanks < line->length && (line->text[blanks] == ' ' || line->text[blanks] == '\t')) ++blanks;
     if (blanks < line->length) indent = column_of_index(rec, line, blanks);
@@ -82,8 +86,6 @@ bool split_line(EditorRecord* rec) {
   return true;
 }
 
-}  // namespace
-
 bool is_word_char(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
@@ -99,6 +101,18 @@ bool put_run(EditorRecord* rec, const char* text, int32_t count, bool overwrite)
   if (replaced < 0) replaced = 0;
   int32_t grown = line->length + padding + count - replaced;
   if (!reserve(line, grown)) return false;
+  // The undo records: the padding goes with the inserted text; characters written over
+  // keep their old text.
+  int32_t startColumn = column_of_index(rec, line, at) + padding;
+  if (padding) startColumn = display_length(rec, line);
+  if (replaced > 0) {
+    undo_record_insert(rec, rec->lineNumber, startColumn, line->text + at, replaced, UNDO_KIND_OVERWRITE);
+    if (count > replaced)
+      undo_record_insert(rec, rec->lineNumber, startColumn + replaced, nullptr, count - replaced,
+                         UNDO_KIND_INSERT);
+  } else {
+    undo_record_insert(rec, rec->lineNumber, startColumn, nullptr, padding + count, UNDO_KIND_INSERT);
+  }
   memset(line->text + line->length, ' ', static_cast<size_t>(padding));
   line->length += padding;
   line->text[line->length] = '\0';
@@ -162,8 +176,12 @@ bool delete_selection(EditorRecord* rec) {
     int32_t low = a.column < b.column ? a.column : b.column;
     int32_t high = (a.column < b.column ? b.column : a.column) + (bInclusive ? 1 : 0);
     LineRecord* line = a.line;
-    for (int32_t n = a.number; line && n <= b.number; ++n, line = line->next)
-      cut_chars(line, index_of_column(rec, line, low), index_of_column(rec, line, high));
+    for (int32_t n = a.number; line && n <= b.number; ++n, line = line->next) {
+      int32_t from = index_of_column(rec, line, low), to = index_of_column(rec, line, high);
+      if (to > from)
+        undo_record_delete(rec, n, column_of_index(rec, line, from), line->text + from, to - from);
+      cut_chars(line, from, to);
+    }
     rec->currentLine = a.line;
     rec->lineNumber = a.number;
     rec->caretColumn = low;
@@ -171,20 +189,17 @@ bool delete_selection(EditorRecord* rec) {
     int32_t from = index_of_column(rec, a.line, a.column);
     int32_t to = index_of_column(rec, b.line, b.column) + (bInclusive ? 1 : 0);
     if (to > b.line->length) to = b.line->length;
+    if (from > a.line->length) from = a.line->length;
+    // Characters from `from` on the first line to `to` on the last, a break counting one.
+    int32_t count = 0;
+    LineRecord* line = a.line;
+    for (int32_t n = a.number; line && n < b.number; ++n, line = line->next)
+      count += line->length - (n == a.number ? from : 0) + 1;
+    count += to - (a.line == b.line ? from : 0);
     rec->currentLine = a.line;
     rec->lineNumber = a.number;
-    if (a.line == b.line) {
-      cut_chars(a.line, from, to);
-    } else {
-      int32_t tail = b.line->length - to;
-      if (from > a.line->length) from = a.line->length;
-      if (!reserve(a.line, from + tail)) return false;
-      memcpy(a.line->text + from, b.line->text + to, static_cast<size_t>(tail) + 1);
-      a.line->length = from + tail;
-      note_tabs(a.line);
-      while (a.line->next && a.line->next != b.line) unlink_line(rec, a.line->next);
-      if (a.line->next == b.line) unlink_line(rec, b.line);
-    }
+    rec->caretColumn = column_of_index(rec, a.line, from);
+    delete_from_caret(rec, count);
     rec->caretColumn = a.column;
   }
   ++rec->changes;
@@ -193,14 +208,81 @@ bool delete_selection(EditorRecord* rec) {
   return true;
 }
 
+int32_t text_from_caret(EditorRecord* rec, char* out, int32_t count) {
+  LineRecord* line = rec->currentLine;
+  if (!line) return 0;
+  int32_t at = index_of_column(rec, line, rec->caretColumn);
+  int32_t n = 0;
+  while (n < count && line) {
+    int32_t take = line->length - at;
+    if (take > count - n) take = count - n;
+    if (out) memcpy(out + n, line->text + at, static_cast<size_t>(take));
+    n += take;
+    if (n >= count || !line->next) break;
+    if (out) out[n] = '\n';
+    ++n;
+    line = line->next;
+    at = 0;
+  }
+  return n;
+}
+
+int32_t delete_from_caret(EditorRecord* rec, int32_t count) {
+  LineRecord* line = rec->currentLine;
+  if (!line || count <= 0) return 0;
+  int32_t available = text_from_caret(rec, nullptr, count);
+  if (available <= 0) return 0;
+  char* saved = static_cast<char*>(alloc_zeroed(static_cast<size_t>(available) + 1));
+  if (!saved) return 0;
+  text_from_caret(rec, saved, available);
+  int32_t at = index_of_column(rec, line, rec->caretColumn);
+  undo_record_delete(rec, rec->lineNumber, column_of_index(rec, line, at), saved, available);
+  free_block(saved);
+  int32_t left = available;
+  while (left > 0) {
+    int32_t take = line->length - at;
+    if (take > left) take = left;
+    cut_chars(line, at, at + take);
+    left -= take;
+    if (left == 0 || !line->next) break;
+    // The line break: the next line's text joins this one.
+    LineRecord* next = line->next;
+    if (!reserve(line, line->length + next->length)) break;
+    memcpy(line->text + line->length, next->text, static_cast<size_t>(next->length) + 1);
+    line->length += next->length;
+    note_tabs(line);
+    unlink_line(rec, next);
+    --left;
+  }
+  rec->caretColumn = column_of_index(rec, line, at);
+  edited(rec);
+  return available - left;
+}
+
+bool insert_with_breaks(EditorRecord* rec, const char* text, int32_t count) {
+  int32_t i = 0;
+  while (i < count) {
+    if (text[i] == '\n') {
+      if (!split_line(rec)) return false;
+      ++i;
+      continue;
+    }
+    int32_t run = i;
+    while (run < count && text[run] != '\n' && run - i < kUndoPiece) ++run;
+    if (!put_run(rec, text + i, run - i, false)) return false;
+    i = run;
+  }
+  return true;
+}
+
 LRESULT cmd_insert_text(EditorRecord* rec) {
   if (rec->state & ST_READ_ONLY) return 0;
-  return insert_text(rec, reinterpret_cast<const char*>(g_lParam), g_wParam == 1);
+  return insert_text(rec, reinterpret_cast<const char*>(rec->lParam), rec->wParam == 1);
 }
 
 LRESULT cmd_get_word(EditorRecord* rec) {
-  char* buffer = reinterpret_cast<char*>(g_lParam);
-  size_t size = static_cast<size_t>(g_wParam);
+  char* buffer = reinterpret_cast<char*>(rec->lParam);
+  size_t size = static_cast<size_t>(rec->wParam);
   LineRecord* line = rec->currentLine;
   auto empty = [&]() -> LRESULT {
     if (buffer && size) buffer[0] = '\0';

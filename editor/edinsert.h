@@ -23,6 +23,17 @@ bool type_char(EditorRecord* rec, char c, bool overwrite);
 int insert_text(EditorRecord* rec, const char* text, bool overwrite);
 // Deletes a complete selection (stream or column); the caret goes to its start.
 bool delete_selection(EditorRecord* rec);
+// Splits the current line at the caret (the undo record is an insertion of a line feed);
+// AutoIndent applies when nothing moved to the new line and no undo replay runs.
+bool split_line(EditorRecord* rec);
+// Copies up to `count` characters from the caret on, a line break as one line feed, into
+// `out` (when not null); answers how many there were.
+int32_t text_from_caret(EditorRecord* rec, char* out, int32_t count);
+// Deletes up to `count` characters from the caret on, joining the next line for each line
+// break; the deleted text is recorded for undo. Answers the characters deleted.
+int32_t delete_from_caret(EditorRecord* rec, int32_t count);
+// Puts text that may hold line feeds in at the caret (insert mode); the caret ends after it.
+bool insert_with_breaks(EditorRecord* rec, const char* text, int32_t count);
 // Letters, digits and "_".
 bool is_word_char(unsigned char c);
 

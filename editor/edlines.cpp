@@ -6,6 +6,7 @@
 #include "edmem.h"
 #include "edrecord.h"
 #include "edstate.h"
+#include "edundo.h"
 
 namespace ked {
 
@@ -221,7 +222,8 @@ void reset_text(EditorRecord* rec) {
   rec->lineCount = 0;
   rec->changes = 0;
   rec->caretColumn = 0;
-  rec->caretRow = -1;  // no view yet: the next display update places the line
+  rec->caretRow = -1;     // no view yet: the next display update places the line
+  undo_clear(rec->undo);  // the records refer to the text that went
   rec->selection = Selection();
   for (TextPosition& mark : rec->bookmarks) mark = TextPosition();
   rec->markedCount = 0;

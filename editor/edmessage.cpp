@@ -108,7 +108,7 @@ int string_box(HWND owner, UINT style, int id, ...) {
 }
 
 LRESULT cmd_word_help(EditorRecord* rec) {
-  const char* file = reinterpret_cast<const char*>(g_lParam);
+  const char* file = reinterpret_cast<const char*>(rec->lParam);
   HWND parent = GetParent(rec->wnd);
   if (!file || !*file) {
     if (!s_helpFile[0])

@@ -124,9 +124,9 @@ void build_tab_stops(EditorRecord* rec) {
 
 LRESULT cmd_set_option(EditorRecord* rec) {
   g_options = rec->options;
-  const OptionKey* key = find_option(reinterpret_cast<const char*>(g_lParam));
+  const OptionKey* key = find_option(reinterpret_cast<const char*>(rec->lParam));
   if (!key) return 0;
-  int32_t value = static_cast<int32_t>(g_wParam);
+  int32_t value = static_cast<int32_t>(rec->wParam);
   if (key->type == OPT_FLAG && value == 'y') value = 1;
   if (key->type == OPT_FLAG && value == 'n') value = 0;
   option_put(&g_options, key, value);
@@ -141,7 +141,7 @@ LRESULT cmd_set_option(EditorRecord* rec) {
 
 LRESULT cmd_get_option(EditorRecord* rec) {
   g_options = rec->options;
-  const OptionKey* key = find_option(reinterpret_cast<const char*>(g_lParam));
+  const OptionKey* key = find_option(reinterpret_cast<const char*>(rec->lParam));
   return key ? option_get(&g_options, key) : -1;
 }
 

@@ -487,24 +487,24 @@ LRESULT repaint_all(EditorRecord* rec) {
 }  // namespace
 
 LRESULT cmd_window_colour(EditorRecord* rec) {
-  rec->windowColour = g_wParam == 1 ? GetSysColor(COLOR_WINDOW) : static_cast<COLORREF>(g_lParam);
+  rec->windowColour = rec->wParam == 1 ? GetSysColor(COLOR_WINDOW) : static_cast<COLORREF>(rec->lParam);
   set_brush(&rec->windowBrush, rec->windowColour);
   return repaint_all(rec);
 }
 
 LRESULT cmd_text_colour(EditorRecord* rec) {
-  rec->textColour = static_cast<COLORREF>(g_lParam);
+  rec->textColour = static_cast<COLORREF>(rec->lParam);
   return repaint_all(rec);
 }
 
 LRESULT cmd_selection_colour(EditorRecord* rec) {
-  rec->selectionColour = g_wParam == 1 ? GetSysColor(COLOR_HIGHLIGHT) : static_cast<COLORREF>(g_lParam);
+  rec->selectionColour = rec->wParam == 1 ? GetSysColor(COLOR_HIGHLIGHT) : static_cast<COLORREF>(rec->lParam);
   set_brush(&rec->selectionBrush, rec->selectionColour);
   return repaint_all(rec);
 }
 
 LRESULT cmd_selected_text_colour(EditorRecord* rec) {
-  rec->selectedTextColour = static_cast<COLORREF>(g_lParam);
+  rec->selectedTextColour = static_cast<COLORREF>(rec->lParam);
   return repaint_all(rec);
 }
 

@@ -69,7 +69,7 @@ struct TextPosition {
   int32_t number;  // 1-based line number
 };
 
-enum SelectionKind : uint8_t { SEL_STREAM = 1, SEL_COLUMN = 2, SEL_EXCLUSIVE = 4 };
+enum SelectionKind : uint8_t { SEL_STREAM = 1, SEL_COLUMN = 2, SEL_EXCLUSIVE = 4, SEL_TAKES_BREAK = 16 };
 enum SelectionState : uint8_t { SEL_NONE = 0, SEL_ANCHORED = 1, SEL_COMPLETE = 2 };
 
 struct Selection {
@@ -146,6 +146,11 @@ struct EditorRecord {
   uint16_t formatCapacity;
   FormatRecord* formats;
   const CommandRow* previousCommand;  // this window's last command (undo grouping)
+  // Arguments of the message this window is serving; a nested message to the same window
+  // gives the outer one's back when it ends (EditorWndProc).
+  WPARAM wParam;
+  LPARAM lParam;
+  int32_t rememberedRow;  // screen row a page move keeps for the next repaint, -1 when none
 };
 
 // The window's record, or null before WM_CREATE made one (or when it failed).

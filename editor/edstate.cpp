@@ -11,8 +11,6 @@ EditorRecord* g_records;
 int32_t g_recordCounter;
 EditorRecord* g_pickBuffer;
 uint8_t g_wordDelimiters[256];
-WPARAM g_wParam;
-LPARAM g_lParam;
 int32_t g_repeatCount = 1;
 int g_dbcsEnabled;
 HWND g_creatingWindow;

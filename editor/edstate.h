@@ -15,9 +15,6 @@ extern EditorRecord* g_records;  // newest first
 extern int32_t g_recordCounter;
 extern EditorRecord* g_pickBuffer;
 extern uint8_t g_wordDelimiters[256];
-extern WPARAM g_wParam;  // arguments of the message being served (EditorWndProc restores
-                         // the outer message's after a nested one)
-extern LPARAM g_lParam;
 extern int32_t g_repeatCount;
 extern int g_dbcsEnabled;
 extern HWND g_creatingWindow;  // owner of boxes while no record exists yet

@@ -5,6 +5,7 @@
 #include "edfile.h"
 #include "edfont.h"
 #include "edformat.h"
+#include "edkeys.h"
 #include "edlines.h"
 #include "edmem.h"
 #include "edoptions.h"
@@ -44,6 +45,7 @@ void shutdown_library() {
   if (g_pickBuffer) free_list(g_pickBuffer, g_pickBuffer->firstLine);
   free_block(g_pickBuffer);
   g_pickBuffer = nullptr;
+  macro_forget();
   g_initialised = 0;
 }
 

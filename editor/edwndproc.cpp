@@ -3,10 +3,13 @@
 #include "edcommand.h"
 #include "edfont.h"
 #include "edformat.h"
+#include "edkeys.h"
+#include "edmove.h"
 #include "edpaint.h"
 #include "edrecord.h"
 #include "edstate.h"
 #include "edtext.h"
+#include "edundo.h"
 #include "edview.h"
 #include "edwindow.h"
 #include "editor/korvoedit.h"
@@ -48,10 +51,11 @@ LRESULT erase_background(EditorRecord* rec, HDC dc) {
   return 1;
 }
 
-// Mouse messages the parent sees first.
+// Mouse messages the parent sees first: only when it answers 0 does the control act.
 LRESULT offer_to_parent(EditorRecord* rec, UINT msg, WPARAM wp, LPARAM lp) {
-  if (HWND parent = GetParent(rec->wnd)) SendMessageA(parent, msg, wp, lp);
-  return 1;
+  HWND parent = GetParent(rec->wnd);
+  if (parent && SendMessageA(parent, msg, wp, lp) != 0) return 1;
+  return mouse_other(rec, msg, wp, lp);
 }
 
 LRESULT dialog_code(EditorRecord* rec) {
@@ -79,7 +83,6 @@ CommandHandler edit_message_handler(UINT msg) {
     case EM_LINELENGTH:
     case EM_REPLACESEL:
     case EM_GETLINE:
-    case EM_CANUNDO:
     case EM_LINEFROMCHAR:
     case EM_SETTABSTOPS:
     case EM_GETFIRSTVISIBLELINE:
@@ -88,6 +91,8 @@ CommandHandler edit_message_handler(UINT msg) {
     case KE_PM_SELECT_OFFSETS:
     case KE_PM_SELECTED_TEXT:
       return cmd_not_built;
+    case EM_CANUNDO:
+      return can_undo;
     case KE_PM_WINDOW_COLOUR:
       return cmd_swap_window_colour;
     case KE_PM_GET_FORMAT:
@@ -102,22 +107,28 @@ CommandHandler edit_message_handler(UINT msg) {
 
 namespace {
 
-// Makes wp and lp the parameters handlers read while one message is served; a message
-// sent while another is served (to this window or another) gives the outer one's back.
+// Makes wp and lp the parameters the window's handlers read while it serves one message;
+// a message sent to the same window meanwhile gives the outer one's back when it ends.
 class MessageParams {
  public:
-  MessageParams(WPARAM wp, LPARAM lp) : wp_(g_wParam), lp_(g_lParam) {
-    g_wParam = wp;
-    g_lParam = lp;
+  MessageParams(EditorRecord* rec, WPARAM wp, LPARAM lp)
+      : rec_(rec), wnd_(rec->wnd), wp_(rec->wParam), lp_(rec->lParam) {
+    rec->wParam = wp;
+    rec->lParam = lp;
   }
   ~MessageParams() {
-    g_wParam = wp_;
-    g_lParam = lp_;
+    // The window may have been destroyed while it served the message.
+    if (record_of(wnd_) == rec_) {
+      rec_->wParam = wp_;
+      rec_->lParam = lp_;
+    }
   }
   MessageParams(const MessageParams&) = delete;
   MessageParams& operator=(const MessageParams&) = delete;
 
  private:
+  EditorRecord* rec_;
+  HWND wnd_;
   WPARAM wp_;
   LPARAM lp_;
 };
@@ -126,10 +137,10 @@ class MessageParams {
 
 LRESULT CALLBACK EditorWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_STYLECHANGING || msg == WM_STYLECHANGED) return DefWindowProcA(wnd, msg, wp, lp);
-  MessageParams params(wp, lp);
   if (msg == WM_CREATE) return create_window(wnd, reinterpret_cast<CREATESTRUCTA*>(lp));
   EditorRecord* rec = record_of(wnd);
   if (!rec) return DefWindowProcA(wnd, msg, wp, lp);
+  MessageParams params(rec, wp, lp);
   if ((msg >= KE_COMMAND_FIRST && msg <= KE_COMMAND_LAST) || msg == WM_PASTE) return run_command(rec, msg);
   if (CommandHandler handler = edit_message_handler(msg)) return handler(rec);
 
@@ -175,6 +186,25 @@ LRESULT CALLBACK EditorWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_UNDO:
     case EM_UNDO:
       return SendMessageA(wnd, KE_UNDO, wp, lp);
+    case WM_KEYDOWN:
+      return key_down(rec, wp, lp);
+    case WM_CHAR:
+      return key_char(rec, wp, lp);
+    case WM_SETCURSOR:
+      return set_cursor(rec, wp, lp);
+    case WM_HSCROLL:
+      return horizontal_scroll(rec, wp);
+    case WM_VSCROLL:
+      return vertical_scroll(rec, wp);
+    case WM_LBUTTONDOWN:
+      return mouse_left_down(rec, wp, lp);
+    case WM_MOUSEMOVE:
+      return mouse_move(rec, wp, lp);
+    case WM_LBUTTONUP:
+      return mouse_left_up(rec, wp, lp);
+    case WM_TIMER:
+      if (wp == kAutoScrollTimer) return auto_scroll_tick(rec);
+      break;
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:

@@ -18,9 +18,14 @@ LRESULT CALLBACK Parent::Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       s_parent->progress.push_back({wp, record[0], record[4], record[3]});
       return wp == 1 ? s_parent->reportAnswer : s_parent->progressAnswer;
     }
-    if (msg == WM_RBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_MBUTTONDOWN) {
+    if (msg == WM_RBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_MBUTTONDOWN ||
+        msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK) {
       s_parent->mouse.push_back(msg);
-      return 1;
+      return s_parent->mouseAnswer;
+    }
+    if (msg == WM_SETCURSOR) {
+      ++s_parent->setCursorAsked;
+      return 0;  // the child goes on with its own cursor
     }
   }
   return DefWindowProcA(w, msg, wp, lp);

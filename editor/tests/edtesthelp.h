@@ -26,7 +26,8 @@ struct Notice {
   HWND from;
 };
 
-// A hidden top-level window that records WM_COMMAND notices and offered mouse messages.
+// A hidden top-level window that records WM_COMMAND notices, offered mouse messages and
+// cursor requests.
 class Parent {
  public:
   Parent();
@@ -37,11 +38,14 @@ class Parent {
   std::vector<ProgressNotice> progress;
   LRESULT progressAnswer = 1;  // what the parent answers to 0x998 at the start
   LRESULT reportAnswer = 1;    // and to its reports
+  LRESULT mouseAnswer = 1;     // what it answers to the mouse messages offered to it
+  int setCursorAsked = 0;      // WM_SETCURSOR passed up by a child's default procedure
   std::vector<WORD> Codes() const;
   void Clear() {
     notices.clear();
     mouse.clear();
     progress.clear();
+    setCursorAsked = 0;
   }
 
  private:

@@ -20,6 +20,8 @@ OVKORED_API int WINAPI InitEditor(HINSTANCE instance);
 OVKORED_API int WINAPI KorvoEditorVersion(void);
 OVKORED_API LRESULT CALLBACK EditorWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
 OVKORED_API INT_PTR CALLBACK OptionsDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+OVKORED_API INT_PTR CALLBACK SearchDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+OVKORED_API INT_PTR CALLBACK CanReplaceDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
 }
 
 // Types of the exports for hosts that use GetProcAddress.
@@ -144,6 +146,53 @@ enum EditorCommand {
   KE_SET_ALL_WORD_CLASSES,
   KE_RESTORE_WORD_CLASSES = 0x9BE,
 };
+
+// Search and replace requests: lParam of KE_FIND_FORWARD/BACKWARD, KE_REPLACE_FORWARD/
+// BACKWARD (null opens the control's own dialog). The layout is fixed (260 bytes).
+// - A search answers the match's character position in its line plus 1, or 0 when
+//   nothing was found or the pattern is malformed: a host must not test for a negative
+//   result. A replace answers the number of replacements.
+// - A pattern is searched as an expression unless KESF_PLAIN is set, whenever it holds one
+//   of ?+*^$[|\: or the search ignores case: a host that means plain text sets KESF_PLAIN.
+// - The pattern holds at most 127 characters (the control reads no further than its
+//   field): a host refuses or cuts longer texts itself.
+#define KESF_IGNORE_CASE 0x0001
+#define KESF_PLAIN 0x0002
+#define KESF_SELECT 0x0004
+#define KESF_WHOLE_WORD 0x0008
+#define KESF_PROMPT 0x0100
+#define KESF_CHANGE_ALL 0x0200
+#define KESF_BACKWARD 0x1000
+#define KESF_PACKED 0x2000  // the replacement follows the pattern's terminator
+#define KESF_SILENT 0x4000
+#define KESF_CANCELLED 0x8000  // set by a replace whose confirmation was cancelled
+#pragma pack(push, 1)
+typedef struct KorvoSearchRequest {
+  unsigned int flags;
+  char pattern[128];
+  char replacement[128];
+} KorvoSearchRequest;
+#pragma pack(pop)
+
+// Controls of the dialogs "DlgSearch", "DlgSubst" and "DlgCanReplace".
+#define IDC_SRCH_FIND 202
+#define IDC_SRCH_CASE 204
+#define IDC_SRCH_REGEX 205
+#define IDC_SRCH_WORD 206
+#define IDC_SRCH_FORWARD 207
+#define IDC_SRCH_BACKWARD 208
+#define IDC_SRCH_PROMPT 209
+#define IDC_SRCH_ALL 210
+#define IDC_SRCH_REPLACE 302
+#define IDC_SRCH_HELP 308
+#define IDC_CANREPLACE_TEXT 100
+
+// Moving the caret across line ends (for hosts that step over a match before searching
+// again): with the default option "GoFreeSpace" = 1, KE_CHAR_RIGHT at the end of a line
+// steps one column into free space and does not cross to the next line; KE_CHAR_LEFT at
+// column 0 does go to the end of the previous line. A host that needs to cross line ends
+// either sets "GoFreeSpace" to 0 for its windows (KE_SET_OPTION) or steps with
+// KE_LINE_DOWN and KE_LINE_START.
 
 // First and last message numbers that run through the command wrapper.
 #define KE_COMMAND_FIRST 0x922
