@@ -19,6 +19,7 @@ PKGS=(
   libodbc2:amd64 odbcinst1debian2:amd64 libsqliteodbc:amd64 sqlite3
   gcc unixodbc-dev
   libgsf-bin
+  cups printer-driver-cups-pdf poppler-utils
 )
 
 need_install=()

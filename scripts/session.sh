@@ -1,8 +1,10 @@
 # Sourced: starts a private Xvfb (unless OV_KEEP_DISPLAY=1 and a DISPLAY is set) and a
 # persistent wineserver, and stops both when the calling script exits.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/printer-rig.sh"
 
 ov_session_stop() {
+  ov_printer_stop
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true
   if [ -n "${OV_XVFB_PID:-}" ]; then
@@ -23,6 +25,7 @@ ov_session_start() {
     rm -f "$fdfile"
   fi
   trap ov_session_stop EXIT
+  ov_printer_start
   # A persistent wineserver makes each Wine process start in tens of milliseconds.
   "$WINESERVER" -p
   "$OV_WINE" cmd.exe /c exit >/dev/null 2>&1 || true
