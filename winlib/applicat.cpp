@@ -154,7 +154,8 @@ bool TApplication::ProcessAppMsg(MSG& msg) {
     h = ::GetParent(h);
   }
   char cls[16];
-  if (top && !TWindow::GetWindowPtr(top) && ::GetClassNameA(top, cls, sizeof cls) && ::lstrcmpA(cls, "#32770") == 0)
+  if (top && !TWindow::GetWindowPtr(top) && ::GetClassNameA(top, cls, sizeof cls) &&
+      ::lstrcmpA(cls, "#32770") == 0)
     return ::IsDialogMessageA(top, &msg);
   return false;
 }

@@ -72,7 +72,8 @@ void TCommonDialog::CloseWindow(int retVal) { Destroy(retVal); }
 // A modal system dialog ends through its own buttons.
 void TCommonDialog::Destroy(int retVal) {
   if (executing_) {
-    if (HWindow) ::PostMessageA(HWindow, WM_COMMAND, MAKEWPARAM(retVal == IDOK ? IDOK : IDCANCEL, BN_CLICKED), 0);
+    if (HWindow)
+      ::PostMessageA(HWindow, WM_COMMAND, MAKEWPARAM(retVal == IDOK ? IDOK : IDCANCEL, BN_CLICKED), 0);
     return;
   }
   TWindow::Destroy(retVal);

@@ -200,7 +200,8 @@ TPrintDC::TPrintDC(HDC adopted) { Init(adopted, true); }
 TPrintDC::~TPrintDC() = default;
 
 bool TPrintDC::QueryEscSupport(int escape) const {
-  return ::ExtEscape(Handle, QUERYESCSUPPORT, sizeof escape, reinterpret_cast<LPCSTR>(&escape), 0, nullptr) > 0;
+  return ::ExtEscape(Handle, QUERYESCSUPPORT, sizeof escape, reinterpret_cast<LPCSTR>(&escape), 0, nullptr) >
+         0;
 }
 
 bool TPrintDC::NextBand(TRect& band) {

@@ -20,7 +20,10 @@ void CopyBounded(char* buffer, int size, const char* text) {
 
 // The system needs at least one character besides the terminator, and counts in 16 bits.
 TFindReplaceDialog::TData::TData(uint32_t flags, int buffSize)
-    : Flags(flags), BuffSize(buffSize < 2 ? 2 : buffSize > 0xFFFF ? 0xFFFF : buffSize) {
+    : Flags(flags),
+      BuffSize(buffSize < 2        ? 2
+               : buffSize > 0xFFFF ? 0xFFFF
+                                   : buffSize) {
   FindWhat = new char[size_t(BuffSize)]();
   ReplaceWith = new char[size_t(BuffSize)]();
 }

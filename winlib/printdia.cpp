@@ -13,7 +13,8 @@ std::string DevNamesString(HGLOBAL names, WORD DEVNAMES::*offset) {
   std::string s;
   size_t at = dn->*offset;
   // The offsets come from the system; a name is read only inside the block.
-  for (size_t i = at; i < size && reinterpret_cast<const char*>(dn)[i]; ++i) s += reinterpret_cast<const char*>(dn)[i];
+  for (size_t i = at; i < size && reinterpret_cast<const char*>(dn)[i]; ++i)
+    s += reinterpret_cast<const char*>(dn)[i];
   ::GlobalUnlock(names);
   return s;
 }
@@ -33,9 +34,15 @@ TPrintDialog::TData::~TData() {
   if (hDC) ::DeleteDC(hDC);
 }
 
-std::string TPrintDialog::TData::GetDriverName() const { return DevNamesString(hDevNames, &DEVNAMES::wDriverOffset); }
-std::string TPrintDialog::TData::GetDeviceName() const { return DevNamesString(hDevNames, &DEVNAMES::wDeviceOffset); }
-std::string TPrintDialog::TData::GetOutputName() const { return DevNamesString(hDevNames, &DEVNAMES::wOutputOffset); }
+std::string TPrintDialog::TData::GetDriverName() const {
+  return DevNamesString(hDevNames, &DEVNAMES::wDriverOffset);
+}
+std::string TPrintDialog::TData::GetDeviceName() const {
+  return DevNamesString(hDevNames, &DEVNAMES::wDeviceOffset);
+}
+std::string TPrintDialog::TData::GetOutputName() const {
+  return DevNamesString(hDevNames, &DEVNAMES::wOutputOffset);
+}
 
 void TPrintDialog::TData::SetDevNames(const char* driver, const char* device, const char* output) {
   ClearDevNames();
@@ -115,9 +122,9 @@ bool TPrintDialog::Run(uint32_t extraFlags, bool hooked) {
   pd.hwndOwner = OwnerHandle();
   pd.hDevMode = Data.hDevMode;
   pd.hDevNames = Data.hDevNames;
-  pd.Flags = (Data.Flags & ~DWORD(PD_ENABLEPRINTHOOK | PD_ENABLESETUPHOOK | PD_ENABLEPRINTTEMPLATE |
-                                  PD_ENABLESETUPTEMPLATE | PD_ENABLEPRINTTEMPLATEHANDLE |
-                                  PD_ENABLESETUPTEMPLATEHANDLE)) |
+  pd.Flags = (Data.Flags &
+              ~DWORD(PD_ENABLEPRINTHOOK | PD_ENABLESETUPHOOK | PD_ENABLEPRINTTEMPLATE |
+                     PD_ENABLESETUPTEMPLATE | PD_ENABLEPRINTTEMPLATEHANDLE | PD_ENABLESETUPTEMPLATEHANDLE)) |
              extraFlags;
   pd.nFromPage = PageWord(Data.FromPage);
   pd.nToPage = PageWord(Data.ToPage);

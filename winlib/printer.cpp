@@ -21,7 +21,8 @@ std::string Format(uint resId, const std::string& arg) {
 }
 
 [[noreturn]] void ThrowDialogError(uint32_t error) {
-  if (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES) throw TXPrinter(TXOwl::ResourceIdToString(IDS_WLNOPRINTER));
+  if (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES)
+    throw TXPrinter(TXOwl::ResourceIdToString(IDS_WLNOPRINTER));
   std::string pattern = TXOwl::ResourceIdToString(IDS_WLPRINTDIALOGERROR);
   char text[256];
   std::snprintf(text, sizeof text, pattern.c_str(), unsigned(error));
@@ -134,8 +135,8 @@ TPrintDC* TPrinter::MakeDC() {
 }
 
 TWindow* TPrinter::CreateAbortWindow(TWindow* parent, TPrintout& printout) {
-  return new TPrinterAbortDlg(parent, TPrinterAbortDlg::ResId, printout.GetTitle(), Data->GetDeviceName().c_str(),
-                              Data->GetOutputName().c_str(), Module);
+  return new TPrinterAbortDlg(parent, TPrinterAbortDlg::ResId, printout.GetTitle(),
+                              Data->GetDeviceName().c_str(), Data->GetOutputName().c_str(), Module);
 }
 
 // Lets the abort window (and the program's windows) see their messages during the job.

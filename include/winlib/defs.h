@@ -24,7 +24,7 @@ enum {
   IDS_WLPRINTERUNAVAILABLE = 32746,  // one %s: the device
   IDS_WLPRINTDIALOGERROR = 32747,    // one %X: the dialog's error code
   IDS_WLPRINTJOBERROR = 32748,       // one %s: the device
-  IDS_WLEXCEPTIONCAPTION = 32764,  // caption of unhandled-exception boxes
-  IDS_WLOKTORESUME = 32765,        // prompt: continue after an exception?
+  IDS_WLEXCEPTIONCAPTION = 32764,    // caption of unhandled-exception boxes
+  IDS_WLOKTORESUME = 32765,          // prompt: continue after an exception?
   IDS_WLUNKNOWNEXCEPTION = 32766,
 };

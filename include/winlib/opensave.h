@@ -29,9 +29,9 @@ class OVGUI1_API TOpenSaveDialog : public TCommonDialog {
     TData(const TData& other);
     TData& operator=(const TData& other);
 
-    uint32_t Flags;      // OFN_* bits; the dialog adds OFN_EXTENSIONDIFFERENT and others
-    uint32_t Error = 0;  // CDERR_* or FNERR_* of the last run
-    char* FileName;      // MaxPath characters, owned
+    uint32_t Flags;          // OFN_* bits; the dialog adds OFN_EXTENSIONDIFFERENT and others
+    uint32_t Error = 0;      // CDERR_* or FNERR_* of the last run
+    char* FileName;          // MaxPath characters, owned
     char* Filter = nullptr;  // system form, owned; null: no filter
     char* CustomFilter;      // caller's buffer of at least 40 characters, not owned
     int32_t FilterIndex = 0;

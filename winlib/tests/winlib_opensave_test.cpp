@@ -12,10 +12,12 @@ namespace {
 enum { IdNameCombo = 1148, IdNameEdit = 1152 };
 
 bool TypeName(HWND box, const std::string& name) {
-  return testkit::SetItemText(box, IdNameCombo, name.c_str()) || testkit::SetItemText(box, IdNameEdit, name.c_str());
+  return testkit::SetItemText(box, IdNameCombo, name.c_str()) ||
+         testkit::SetItemText(box, IdNameEdit, name.c_str());
 }
 
-const uint32_t kFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
+const uint32_t kFlags =
+    OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
 
 std::string System(const char* s, size_t n) { return std::string(s, n); }
 
@@ -23,15 +25,16 @@ std::string System(const char* s, size_t n) { return std::string(s, n); }
 
 TEST(WinLibOpenSave, FilterFormsBothWays) {
   struct Case {
-    const char* text;       // given to SetFilter
+    const char* text;  // given to SetFilter
     bool accepted;
-    std::string system;     // FilterFormat(ffSystem)
+    std::string system;      // FilterFormat(ffSystem)
     const char* backAsText;  // FilterFormat(ffText)
   } cases[] = {
       {"Text (*.txt)|*.txt", true, System("Text (*.txt)\0*.txt\0\0", 20), "Text (*.txt)|*.txt"},
       {"Text|*.txt|All|*.*", true, System("Text\0*.txt\0All\0*.*\0\0", 20), "Text|*.txt|All|*.*"},
       {"Text|*.txt|", true, System("Text\0*.txt\0\0", 12), "Text|*.txt"},
-      {"Basic|*.bas;*.cls|Any|*", true, System("Basic\0*.bas;*.cls\0Any\0*\0\0", 25), "Basic|*.bas;*.cls|Any|*"},
+      {"Basic|*.bas;*.cls|Any|*", true, System("Basic\0*.bas;*.cls\0Any\0*\0\0", 25),
+       "Basic|*.bas;*.cls|Any|*"},
       {"", true, "", ""},
       {nullptr, true, "", ""},
       // Wrong forms: no pattern, empty parts, a lone separator.
@@ -108,8 +111,8 @@ TEST(WinLibOpenSave, OpenDialogOkGivesTheFileTyped) {
 TEST(WinLibOpenSave, SaveDialogOkAddsTheDefaultExtension) {
   testkit::TestDataDir dir("winlib_save");
   testkit::BoxAnswerer boxes;
-  TOpenSaveDialog::TData data(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER, "Text (*.txt)|*.txt", nullptr,
-                              dir.Path().c_str(), "txt");
+  TOpenSaveDialog::TData data(OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER, "Text (*.txt)|*.txt",
+                              nullptr, dir.Path().c_str(), "txt");
   boxes.Script(IDOK, [&](HWND box) {
     TypeName(box, dir.File("letter"));
     return 0;

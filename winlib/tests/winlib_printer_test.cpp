@@ -52,8 +52,8 @@ std::string RunUnix(const std::string& program, const std::string& args, DWORD* 
   char id[64];
   std::snprintf(id, sizeof id, "/tmp/ovprint_%lu_%d", GetCurrentProcessId(), ++serial);
   std::string out = std::string(id) + ".out", done = std::string(id) + ".done";
-  std::string cmd = DosPath("/bin/sh") + " -c \"" + program + " " + args + " >" + out + " 2>&1; echo $? >" + done +
-                    ".part; mv " + done + ".part " + done + "\"";
+  std::string cmd = DosPath("/bin/sh") + " -c \"" + program + " " + args + " >" + out + " 2>&1; echo $? >" +
+                    done + ".part; mv " + done + ".part " + done + "\"";
   std::vector<char> line(cmd.begin(), cmd.end());
   line.push_back(0);
   STARTUPINFOA si = {};
@@ -64,7 +64,8 @@ std::string RunUnix(const std::string& program, const std::string& args, DWORD* 
     if (pi.hThread) CloseHandle(pi.hThread);
     if (pi.hProcess) CloseHandle(pi.hProcess);
     DWORD start = GetTickCount();
-    while (GetFileAttributesA(DosPath(done).c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 60000)
+    while (GetFileAttributesA(DosPath(done).c_str()) == INVALID_FILE_ATTRIBUTES &&
+           GetTickCount() - start < 60000)
       Sleep(20);
     std::string status = ReadFile(DosPath(done));
     if (!status.empty()) code = DWORD(std::strtoul(status.c_str(), nullptr, 10));
@@ -85,7 +86,8 @@ std::vector<std::string> PdfsTagged(const std::string& tag) {
   HANDLE h = FindFirstFileA((DosPath(PdfDir()) + "\\*.pdf").c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return found;
   do {
-    if (std::string(fd.cFileName).find(tag) != std::string::npos) found.push_back(PdfDir() + "/" + fd.cFileName);
+    if (std::string(fd.cFileName).find(tag) != std::string::npos)
+      found.push_back(PdfDir() + "/" + fd.cFileName);
   } while (FindNextFileA(h, &fd));
   FindClose(h);
   return found;
@@ -164,8 +166,8 @@ void RequireRig() {
 TEST(WinLibPrinter, TheDefaultPrinterIsTheRigsPdfQueue) {
   RequireRig();
   TPrinter printer;
-  ASSERT_TRUE(printer.HasPrinter()) << "Wine sees no printer: is cupsd running (CUPS_SERVER=" << Env("CUPS_SERVER")
-                                    << ")?";
+  ASSERT_TRUE(printer.HasPrinter()) << "Wine sees no printer: is cupsd running (CUPS_SERVER="
+                                    << Env("CUPS_SERVER") << ")?";
   EXPECT_EQ("PDF", printer.GetSetup().GetDeviceName());
   // A4 at 300 dots per inch.
   EXPECT_EQ(TSize(300, 300), printer.GetPageSizeInch());
@@ -185,7 +187,8 @@ TEST(WinLibPrinter, SetupWithReturnDefaultGivesTheDefaultPrintersNames) {
   EXPECT_FALSE(printer.GetSetup().GetOutputName().empty());
   std::unique_ptr<char[]> devMode(reinterpret_cast<char*>(printer.GetSetup().CopyDevMode()));
   ASSERT_NE(nullptr, devMode);
-  EXPECT_STREQ("PDF", reinterpret_cast<const char*>(reinterpret_cast<DEVMODEA*>(devMode.get())->dmDeviceName));
+  EXPECT_STREQ("PDF",
+               reinterpret_cast<const char*>(reinterpret_cast<DEVMODEA*>(devMode.get())->dmDeviceName));
   EXPECT_EQ(0u, printer.GetSetup().Flags & (PD_RETURNDEFAULT | PD_PRINTSETUP));
   EXPECT_TRUE(boxes.Boxes().empty());  // nothing was shown
 }
@@ -242,8 +245,8 @@ TEST(WinLibPrinter, ATwoPagePrintoutGivesATwoPagePdf) {
   RequireRig();
   std::string tag = Tag("TwoPages");
   testkit::BoxAnswerer boxes;
-  boxes.Script(IDOK);                               // the print dialog
-  boxes.Script(testkit::BoxAnswerer::LeaveOpen);    // the abort window stays for the job
+  boxes.Script(IDOK);                             // the print dialog
+  boxes.Script(testkit::BoxAnswerer::LeaveOpen);  // the abort window stays for the job
   TPrinter printer;
   TTextPrintout printout(tag, 2);
   ASSERT_TRUE(printer.Print(nullptr, printout, true));
