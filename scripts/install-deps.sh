@@ -21,6 +21,7 @@ PKGS=(
   gcc unixodbc-dev
   libgsf-bin
   postgresql odbc-postgresql:amd64
+  cups printer-driver-cups-pdf poppler-utils
 )
 # PostgreSQL's ODBC driver for the 32-bit loader too, where the host runs 32-bit programs
 # (elsewhere the tests run the x86_64 build, which loads the amd64 driver).

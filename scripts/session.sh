@@ -2,6 +2,7 @@
 # persistent wineserver, and stops both when the calling script exits.
 # It also starts the PostgreSQL server of the tests (ov_postgres_start) and stops it too.
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/printer-rig.sh"
 
 # The PostgreSQL server of the test data source "OrvanelPostgres" (registered by
 # setup-prefix.sh): a cluster in the build tree ($OV_BUILD_DIR/pg/data) listening only on
@@ -69,6 +70,7 @@ ov_postgres_stop() {
 
 ov_session_stop() {
   ov_postgres_stop
+  ov_printer_stop
   "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -w >/dev/null 2>&1 || true
   if [ -n "${OV_XVFB_PID:-}" ]; then
@@ -92,6 +94,7 @@ ov_session_start() {
   # Ended by a signal, the script still runs its exit trap.
   trap 'exit 130' INT
   trap 'exit 143' TERM
+  ov_printer_start
   # A persistent wineserver makes each Wine process start in tens of milliseconds.
   "$WINESERVER" -p
   "$OV_WINE" cmd.exe /c exit >/dev/null 2>&1 || true

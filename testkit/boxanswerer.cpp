@@ -62,17 +62,90 @@ void BoxAnswerer::Answer(HWND box) {
   GetWindowTextA(box, caption, sizeof caption);
   rec.caption = caption;
   EnumChildWindows(box, collectStatic, reinterpret_cast<LPARAM>(&rec.text));
+  Step step{-1, nullptr};
   if (!script_.empty()) {
-    rec.answer = script_.front();
+    step = std::move(script_.front());
     script_.pop_front();
-  } else {
-    LRESULT def = SendMessageA(box, DM_GETDEFID, 0, 0);
-    rec.answer = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
   }
+  if (step.id == -1) {
+    LRESULT def = SendMessageA(box, DM_GETDEFID, 0, 0);
+    step.id = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
+  }
+  rec.answer = step.id;
   boxes_.push_back(rec);
   open_.push_back(box);
   openRecord_.push_back(boxes_.size() - 1);
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(rec.answer, BN_CLICKED), 0);
+  if (step.fill) {
+    // The box may still be finishing its set-up: fill it from its own loop.
+    pending_.push_back({box, std::move(step)});
+    SetTimer(box, 0x7E57, 20, &BoxAnswerer::FillTimer);
+    return;
+  }
+  Press(box, step.id);
+}
+
+void BoxAnswerer::Press(HWND box, int id) {
+  if (id != LeaveOpen) PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+void CALLBACK BoxAnswerer::FillTimer(HWND box, UINT, UINT_PTR id, DWORD) {
+  KillTimer(box, id);
+  BoxAnswerer* self = t_current;
+  if (!self) return;
+  for (auto it = self->pending_.begin(); it != self->pending_.end(); ++it) {
+    if (it->first != box) continue;
+    Step step = std::move(it->second);
+    self->pending_.erase(it);
+    int answer = step.fill(box);
+    if (answer) step.id = answer;
+    // The box is whole now: its final caption is recorded with the answer.
+    char caption[512] = "";
+    GetWindowTextA(box, caption, sizeof caption);
+    for (size_t i = 0; i < self->open_.size(); ++i) {
+      if (self->open_[i] != box) continue;
+      self->boxes_[self->openRecord_[i]].answer = step.id;
+      self->boxes_[self->openRecord_[i]].caption = caption;
+    }
+    self->Press(box, step.id);
+    return;
+  }
+}
+
+bool SetItemText(HWND box, int id, const char* text) {
+  HWND item = GetDlgItem(box, id);
+  if (!item) return false;
+  char cls[32] = "";
+  GetClassNameA(item, cls, sizeof cls);
+  bool combo = lstrcmpiA(cls, "ComboBox") == 0 || lstrcmpiA(cls, "ComboBoxEx32") == 0;
+  SetWindowTextA(item, text);
+  SendMessageA(box, WM_COMMAND, MAKEWPARAM(id, combo ? CBN_EDITCHANGE : EN_CHANGE), LPARAM(item));
+  return true;
+}
+
+bool SelectItem(HWND box, int id, const char* text) {
+  HWND item = GetDlgItem(box, id);
+  if (!item) return false;
+  char cls[32] = "";
+  GetClassNameA(item, cls, sizeof cls);
+  bool list = lstrcmpiA(cls, "ListBox") == 0;
+  LRESULT at = SendMessageA(item, list ? LB_SELECTSTRING : CB_SELECTSTRING, WPARAM(-1), LPARAM(text));
+  if (at < 0) return false;
+  SendMessageA(box, WM_COMMAND, MAKEWPARAM(id, list ? LBN_SELCHANGE : CBN_SELCHANGE), LPARAM(item));
+  return true;
+}
+
+bool CheckItem(HWND box, int id, bool checked) {
+  HWND item = GetDlgItem(box, id);
+  if (!item) return false;
+  SendMessageA(item, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(item));
+  return true;
+}
+
+std::string ItemText(HWND box, int id) {
+  char text[1024] = "";
+  GetDlgItemTextA(box, id, text, sizeof text);
+  return text;
 }
 
 }  // namespace testkit

@@ -140,14 +140,23 @@ bool TApplication::PumpWaitingMessages() {
 }
 
 // Offers the message to the library windows from its target up to the top-level window
-// (dialog keys, accelerators).
+// (dialog keys, accelerators). A modeless dialog without a library object (one a system
+// dialog function made) still gets its dialog keys.
 bool TApplication::ProcessAppMsg(MSG& msg) {
+  HWND top = nullptr;
   for (HWND h = msg.hwnd; h;) {
     if (TWindow* w = TWindow::GetWindowPtr(h))
       if (w->PreProcessMsg(msg)) return true;
-    if (!(::GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) break;
+    if (!(::GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) {
+      top = h;
+      break;
+    }
     h = ::GetParent(h);
   }
+  char cls[16];
+  if (top && !TWindow::GetWindowPtr(top) && ::GetClassNameA(top, cls, sizeof cls) &&
+      ::lstrcmpA(cls, "#32770") == 0)
+    return ::IsDialogMessageA(top, &msg);
   return false;
 }
 

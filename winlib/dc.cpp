@@ -188,3 +188,23 @@ HMETAFILE TMetaFileDC::Close() {
   Handle = nullptr;
   return mf;
 }
+
+// ---- TPrintDC ----
+
+TPrintDC::TPrintDC(const char* driver, const char* device, const char* output, const DEVMODEA* devMode) {
+  Init(::CreateDCA(driver, device, output, devMode), true);
+}
+
+TPrintDC::TPrintDC(HDC adopted) { Init(adopted, true); }
+
+TPrintDC::~TPrintDC() = default;
+
+bool TPrintDC::QueryEscSupport(int escape) const {
+  return ::ExtEscape(Handle, QUERYESCSUPPORT, sizeof escape, reinterpret_cast<LPCSTR>(&escape), 0, nullptr) >
+         0;
+}
+
+bool TPrintDC::NextBand(TRect& band) {
+  if (!QueryEscSupport(NEXTBAND)) return false;
+  return ::Escape(Handle, NEXTBAND, 0, nullptr, &band) > 0;
+}

@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,13 +34,25 @@ class BoxAnswerer {
   BoxAnswerer(const BoxAnswerer&) = delete;
   BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
-  // Queue the button id (IDOK, IDYES, ...) that the next box gets.
-  void Script(int id) { script_.push_back(id); }
+  // Queue the button id (IDOK, IDYES, ...) that the next box gets. LeaveOpen records
+  // the box and presses nothing (a window that must stay, such as a progress box).
+  enum : int { LeaveOpen = 0 };
+  void Script(int id) { script_.push_back({id, nullptr}); }
+  // As Script(id), after fill has set the box's controls (see SetItemText, CheckItem).
+  // fill runs from the box's own message loop, once the box is fully made; its return
+  // value replaces id when it is not 0.
+  void Script(int id, std::function<int(HWND box)> fill) { script_.push_back({id, std::move(fill)}); }
   const std::vector<AnsweredBox>& Boxes() const { return boxes_; }
 
  private:
+  struct Step {
+    int id;
+    std::function<int(HWND)> fill;
+  };
   static LRESULT CALLBACK CbtProc(int code, WPARAM wp, LPARAM lp);
+  static void CALLBACK FillTimer(HWND box, UINT, UINT_PTR id, DWORD);
   void Answer(HWND box);
+  void Press(HWND box, int id);
 
   HHOOK hook_;
   BoxAnswerer* previous_;
@@ -47,9 +60,19 @@ class BoxAnswerer {
   // program's window took the focus) before it reads our answer.
   std::vector<HWND> open_;
   std::vector<size_t> openRecord_;  // the record in boxes_ of each open_ entry
-  std::deque<int> script_;
+  std::deque<Step> script_;
+  std::vector<std::pair<HWND, Step>> pending_;  // boxes waiting for their fill
   std::vector<AnsweredBox> boxes_;
 };
+
+// Dialog controls by id, for BoxAnswerer fills. SetItemText sets an edit's text (or a
+// combo box's edit) and tells the dialog as typing would (EN_CHANGE / CBN_EDITCHANGE);
+// SelectItem selects a combo or list box entry that starts with text and notifies the
+// selection change; both answer false when the control or entry is missing.
+bool SetItemText(HWND box, int id, const char* text);
+bool SelectItem(HWND box, int id, const char* text);
+bool CheckItem(HWND box, int id, bool checked);
+std::string ItemText(HWND box, int id);
 
 // What a program started by ProcessBoxes did.
 struct ProcessOutcome {

@@ -180,3 +180,23 @@ class OVGUI1_API TMetaFileDC : public TDC {
  private:
   bool closed_ = false;
 };
+
+// A printer's DC: made from the driver, device and output names and a device mode, or
+// adopted (the DC a print dialog returned). The document calls check nothing: their
+// results are the system's.
+class OVGUI1_API TPrintDC : public TDC {
+ public:
+  TPrintDC(const char* driver, const char* device, const char* output, const DEVMODEA* devMode);
+  explicit TPrintDC(HDC adopted);  // deleted with this object
+  ~TPrintDC() override;
+
+  int StartDoc(const DOCINFOA& info) { return ::StartDocA(Handle, &info); }
+  int StartPage() { return ::StartPage(Handle); }
+  int EndPage() { return ::EndPage(Handle); }
+  int EndDoc() { return ::EndDoc(Handle); }
+  int AbortDoc() { return ::AbortDoc(Handle); }
+  int SetAbortProc(ABORTPROC proc) { return ::SetAbortProc(Handle, proc); }
+  bool QueryEscSupport(int escape) const;
+  // The next band of the page (NEXTBAND); false when the device does not band.
+  bool NextBand(TRect& band);
+};

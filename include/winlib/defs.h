@@ -19,7 +19,12 @@ enum {
   IDS_WLOUTOFMEMORY = 32741,
   IDS_WLCLASSREGISTERFAIL = 32742,
   IDS_WLINVALIDMODULE = 32743,
-  IDS_WLEXCEPTIONCAPTION = 32764,  // caption of unhandled-exception boxes
-  IDS_WLOKTORESUME = 32765,        // prompt: continue after an exception?
+  IDS_WLPRINTERERROR = 32744,        // printing failed (generic)
+  IDS_WLNOPRINTER = 32745,           // the system has no printer
+  IDS_WLPRINTERUNAVAILABLE = 32746,  // one %s: the device
+  IDS_WLPRINTDIALOGERROR = 32747,    // one %X: the dialog's error code
+  IDS_WLPRINTJOBERROR = 32748,       // one %s: the device
+  IDS_WLEXCEPTIONCAPTION = 32764,    // caption of unhandled-exception boxes
+  IDS_WLOKTORESUME = 32765,          // prompt: continue after an exception?
   IDS_WLUNKNOWNEXCEPTION = 32766,
 };

@@ -3,6 +3,7 @@
 // the error box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -224,6 +225,33 @@ TEST(WinLibApplication, WinMainParamsReachTheApplication) {
   EXPECT_EQ(app.GetInstance(), GetModuleHandleA(nullptr));
   EXPECT_EQ(app.GetName(), "ovgui1_test");  // no name: the program's file name
   TApplication::SetWinMainParams(GetModuleHandleA(nullptr), nullptr, "", SW_SHOWNORMAL);
+}
+
+// A task-modal run switches off the enabled top-level windows and gives back only those:
+// a window that was already disabled stays so.
+TEST(WinLibApplication, ReEnablingGivesBackOnlyTheWindowsItDisabled) {
+  TApplication app("DisableTest");
+  TWindow first(nullptr, "first"), second(nullptr, "second"), third(nullptr, "third");
+  TWindow* windows[] = {&first, &second, &third};
+  for (TWindow* w : windows) {
+    w->Attr.Style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+    w->Create();
+  }
+  second.EnableWindow(false);
+  TWindow except(nullptr, "the dialog");
+  except.Attr.Style = WS_POPUP | WS_VISIBLE;
+  except.Create();
+  TDisabledWindows* record = app.DisableEnabledTopLevelWindows(except.HWindow);
+  ASSERT_NE(nullptr, record);
+  for (TWindow* w : windows) EXPECT_FALSE(w->IsWindowEnabled()) << w->Title;
+  EXPECT_TRUE(except.IsWindowEnabled());
+  EXPECT_EQ(0, std::count(record->Windows.begin(), record->Windows.end(), second.HWindow));
+  app.ReEnableDisabledWindows(record);
+  EXPECT_TRUE(first.IsWindowEnabled());
+  EXPECT_FALSE(second.IsWindowEnabled());
+  EXPECT_TRUE(third.IsWindowEnabled());
+  EXPECT_TRUE(except.IsWindowEnabled());
+  app.ReEnableDisabledWindows(nullptr);  // no record: nothing happens
 }
 
 TEST(WinLibDialog, InputDialogRunsModallyThroughTheApplication) {
