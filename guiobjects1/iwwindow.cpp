@@ -133,6 +133,9 @@ EV_WM_CTLCOLOR, EV_WM_MOVE, EV_WM_WINDOWPOSCHANGED, EV_WM_MOUSEMOVE,
 IWWindow::IWWindow(IUnknown* outer) : POClass(outer) {
   Init(nullptr, nullptr, DllInstance::Module());
   Attr.X = Attr.Y = Attr.W = Attr.H = 0;
+  // The object is counted (its store object holds it): a parent of the window library
+  // lets go of it instead of deleting it.
+  SetFlag(wfOwnedElsewhere);
 }
 
 IWWindow::~IWWindow() {

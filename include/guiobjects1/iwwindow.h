@@ -57,7 +57,7 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
   enum : uint32_t { kMoving = 0x0800, kCtrl3d = 0x2000, kInSetup = 0x4000 };
   // Flags that describe a running window, not its settings: never loaded from a block.
   static const uint32_t kRunStateFlags =
-      wfAlias | wfFullyCreated | wfModalWindow | wfDetached | kMoving | kInSetup;
+      wfAlias | wfFullyCreated | wfModalWindow | wfDetached | wfOwnedElsewhere | kMoving | kInSetup;
   // Bit of a form's own flags: the form is being edited (the editor keeps an overlay
   // child above all others and one below all others).
   enum : uint8_t { kFormEditing = 2 };
@@ -249,6 +249,8 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
   // Numbers the stored Z order of the published child windows in their window order.
   void numberChildZOrders();
   void leaveDataSource();
+  // After a copy from source: the embedded windows bind to this object's copies.
+  void fixupCopiedEmbeds(InterObjRep& source);
   // Registers with the record set target and synchronises (nothing for a non-record set).
   void bindTo(InterObjRep* target);
 
