@@ -450,6 +450,21 @@ void IWWindow::construct(const IInterObj& source) {
   if (!src || !storeObj() || !src->storeObj()) return;
   if (src->dataSource_.is()) fixupCopiedDataSource(InterObj(src->storeObj()));
   fixupCopiedReferenceToEmbed(font_, source);
+  fixupCopiedEmbeds(*src->storeObj());
+}
+
+void IWWindow::fixupCopiedEmbeds(InterObjRep& source) {
+  // Each embedded window was copied (and bound) before this object held it, and before
+  // this object held its copies of the other embeds: only now can it find the record set
+  // that its container holds, so it binds again.
+  InterObjRep* me = storeObj();
+  for (int i = 0; me && i < me->numEmbeds(); ++i) {
+    InterObjRep* child = me->embed(i);
+    IWWindow* w = child->hasName() ? Native(child) : nullptr;
+    InterObjRep* from = w ? source.findEmbed(child->name()) : nullptr;
+    IWWindow* original = from ? Native(from) : nullptr;
+    if (original && original->dataSource_.is()) w->fixupCopiedDataSource(InterObj(from));
+  }
 }
 
 // ---- geometry ----
