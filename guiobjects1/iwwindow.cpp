@@ -6,11 +6,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
+#include "guiobjects1/clipformat.h"
 #include "guiobjects1/dllinstance.h"
 #include "guiobjects1/idatacontrol.h"
 #include "guiobjects1/iwscreen.h"
+#include "guiobjects1/iwxferobj.h"
 #include "guiobjects1/scalerect.h"
 #include "store/field.h"
 #include "store/podefine.h"
@@ -1192,7 +1195,66 @@ int IWWindow::CallDragAndDropEvent(InterObj& source, TPoint& screenPoint, short 
   return ran;
 }
 
-int IWWindow::CallDragStartEvent(TPoint&) { return 0; }
+namespace {
+
+// A new transfer-data object for a drag, with the window's drag mode; Nothing while no
+// library has published "XferData".
+InterObj NewXferData(uint8_t dragMode) {
+  InterObjRep* proto = ObjectStore::find("XferData");
+  if (!proto || !proto->isPrototype()) return InterObj();
+  PrimInterObj xfer(proto, (unsigned char)254, (tInterObjType)1);
+  if (xfer.is() && xfer->findField("DragMode")) {
+    ValueList mode;
+    mode.ppush(new DirectValue<long, kTypeLong>((long)dragMode));
+    xfer->eval("DragMode", InterObjRep::kEvalSet, &mode);
+  }
+  return InterObj(xfer.get());
+}
+
+}  // namespace
+
+IWWindow::DragStartSteps& IWWindow::DragSteps() {
+  static DragStartSteps steps = {&ClipFormat::CopyToHGlobalMedium, &::DoDragDrop};
+  return steps;
+}
+
+int IWWindow::CallDragStartEvent(TPoint& press) {
+  InterObjRep* me = storeObj();
+  if (!me) return 0;
+  float x = 0, y = 0;
+  Pixels2Units(press, x, y);
+  InterObj xfer = NewXferData(dragMode_);
+  int ran = CallDragDropEvent(press, "DragStart", PO_EventArgs(InterObj(xfer), x, y));
+  if (!ran) DragOwnObject();
+  return ran;
+}
+
+void IWWindow::DragOwnObject() {
+  InterObjRep* me = storeObj();
+  if (!me) return;
+  // The medium holds a counted reference to this window's object: made here (one more
+  // count), copied byte for byte, and given back here when the medium cannot be made.
+  alignas(Faultp<InterObjRep>) unsigned char ref[sizeof(Faultp<InterObjRep>)];
+  auto* held = new (ref) Faultp<InterObjRep>(me);
+  STGMEDIUM medium = {};
+  const FORMATETC& format = ProcessFormat::s_fmt.format;
+  if (!DragSteps().buildMedium(medium, sizeof ref, ref)) {
+    held->~Faultp();
+    if (medium.tymed != TYMED_NULL) ::ReleaseStgMedium(&medium);
+    return;
+  }
+  IWXferObj* data = nullptr;
+  try {
+    data = new IWXferObj(format, medium, nullptr);  // takes the medium and its count
+  } catch (...) {
+    IWXferObj::FreeMedium(format, medium);
+    throw;
+  }
+  ::ReleaseCapture();
+  DWORD effect = 0;
+  DragSteps().runDrag(data, &dropSource_, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+  data->Release();
+}
 void IWWindow::AfterLButtonPress() {}
 void IWWindow::LButtonRelease() {}
 int IWWindow::ClickOnRelease() { return 0; }

@@ -29,6 +29,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 
 #include <cstdint>
 #include <string>
@@ -198,6 +199,24 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
   void EvKeyUp(uint key, uint repeatCount, uint flags);
   void EvChar(uint key, uint repeatCount, uint flags);
 
+  // ---- drag and drop ----
+  // "DragStart" gets a new transfer-data object with this window's drag mode and the
+  // press point in Scale() units; when no handler ran, the window drags its own object:
+  // a reference to it (one more count) in a medium of the process's object-reference
+  // format, offered by a data object, through an OLE drag with this window's drop source
+  // allowing copy and move. When the medium cannot be made no drag starts and the count
+  // is given back. "DragAndDrop" gets the source, x and y (from a screen point), the
+  // state and the effect by reference; without a handler the effect becomes 0.
+  //
+  // The steps that reach outside the window (the medium builder, the OLE drag), in one
+  // place so that a test can put doubles there.
+  struct DragStartSteps {
+    void* (*buildMedium)(STGMEDIUM& medium, unsigned size, const void* source);
+    HRESULT(WINAPI* runDrag)(IDataObject* data, IDropSource* source, DWORD allowed, DWORD* effect);
+  };
+  static DragStartSteps& DragSteps();
+  IDropSource* DropSource() { return &dropSource_; }
+
   // ---- data binding ----
   // "Update" gets the field's value with its trailing white space cut. Before the
   // record set writes a row, "UpdateDataSource" runs when the data changed: what its
@@ -242,6 +261,8 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
 
  protected:
   int DragGesture(TPoint& point) override;
+  // The drag of this window's own object (no "DragStart" handler ran).
+  void DragOwnObject();
   // The key messages: NotifyKey, then default processing with the (changed) key.
   void keyMessage(unsigned message, unsigned key);
   // Twips of the pixel attributes (after a load): X and W horizontal, Y and H vertical.
