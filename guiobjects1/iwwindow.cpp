@@ -6,11 +6,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
+#include "guiobjects1/clipformat.h"
 #include "guiobjects1/dllinstance.h"
 #include "guiobjects1/idatacontrol.h"
 #include "guiobjects1/iwscreen.h"
+#include "guiobjects1/iwxferobj.h"
 #include "guiobjects1/scalerect.h"
 #include "store/field.h"
 #include "store/podefine.h"
@@ -133,6 +136,9 @@ EV_WM_CTLCOLOR, EV_WM_MOVE, EV_WM_WINDOWPOSCHANGED, EV_WM_MOUSEMOVE,
 IWWindow::IWWindow(IUnknown* outer) : POClass(outer) {
   Init(nullptr, nullptr, DllInstance::Module());
   Attr.X = Attr.Y = Attr.W = Attr.H = 0;
+  // The object is counted (its store object holds it): a parent of the window library
+  // lets go of it instead of deleting it.
+  SetFlag(wfOwnedElsewhere);
 }
 
 IWWindow::~IWWindow() {
@@ -447,6 +453,21 @@ void IWWindow::construct(const IInterObj& source) {
   if (!src || !storeObj() || !src->storeObj()) return;
   if (src->dataSource_.is()) fixupCopiedDataSource(InterObj(src->storeObj()));
   fixupCopiedReferenceToEmbed(font_, source);
+  fixupCopiedEmbeds(*src->storeObj());
+}
+
+void IWWindow::fixupCopiedEmbeds(InterObjRep& source) {
+  // Each embedded window was copied (and bound) before this object held it, and before
+  // this object held its copies of the other embeds: only now can it find the record set
+  // that its container holds, so it binds again.
+  InterObjRep* me = storeObj();
+  for (int i = 0; me && i < me->numEmbeds(); ++i) {
+    InterObjRep* child = me->embed(i);
+    IWWindow* w = child->hasName() ? Native(child) : nullptr;
+    InterObjRep* from = w ? source.findEmbed(child->name()) : nullptr;
+    IWWindow* original = from ? Native(from) : nullptr;
+    if (original && original->dataSource_.is()) w->fixupCopiedDataSource(InterObj(from));
+  }
 }
 
 // ---- geometry ----
@@ -1174,7 +1195,66 @@ int IWWindow::CallDragAndDropEvent(InterObj& source, TPoint& screenPoint, short 
   return ran;
 }
 
-int IWWindow::CallDragStartEvent(TPoint&) { return 0; }
+namespace {
+
+// A new transfer-data object for a drag, with the window's drag mode; Nothing while no
+// library has published "XferData".
+InterObj NewXferData(uint8_t dragMode) {
+  InterObjRep* proto = ObjectStore::find("XferData");
+  if (!proto || !proto->isPrototype()) return InterObj();
+  PrimInterObj xfer(proto, (unsigned char)254, (tInterObjType)1);
+  if (xfer.is() && xfer->findField("DragMode")) {
+    ValueList mode;
+    mode.ppush(new DirectValue<long, kTypeLong>((long)dragMode));
+    xfer->eval("DragMode", InterObjRep::kEvalSet, &mode);
+  }
+  return InterObj(xfer.get());
+}
+
+}  // namespace
+
+IWWindow::DragStartSteps& IWWindow::DragSteps() {
+  static DragStartSteps steps = {&ClipFormat::CopyToHGlobalMedium, &::DoDragDrop};
+  return steps;
+}
+
+int IWWindow::CallDragStartEvent(TPoint& press) {
+  InterObjRep* me = storeObj();
+  if (!me) return 0;
+  float x = 0, y = 0;
+  Pixels2Units(press, x, y);
+  InterObj xfer = NewXferData(dragMode_);
+  int ran = CallDragDropEvent(press, "DragStart", PO_EventArgs(InterObj(xfer), x, y));
+  if (!ran) DragOwnObject();
+  return ran;
+}
+
+void IWWindow::DragOwnObject() {
+  InterObjRep* me = storeObj();
+  if (!me) return;
+  // The medium holds a counted reference to this window's object: made here (one more
+  // count), copied byte for byte, and given back here when the medium cannot be made.
+  alignas(Faultp<InterObjRep>) unsigned char ref[sizeof(Faultp<InterObjRep>)];
+  auto* held = new (ref) Faultp<InterObjRep>(me);
+  STGMEDIUM medium = {};
+  const FORMATETC& format = ProcessFormat::s_fmt.format;
+  if (!DragSteps().buildMedium(medium, sizeof ref, ref)) {
+    held->~Faultp();
+    if (medium.tymed != TYMED_NULL) ::ReleaseStgMedium(&medium);
+    return;
+  }
+  IWXferObj* data = nullptr;
+  try {
+    data = new IWXferObj(format, medium, nullptr);  // takes the medium and its count
+  } catch (...) {
+    IWXferObj::FreeMedium(format, medium);
+    throw;
+  }
+  ::ReleaseCapture();
+  DWORD effect = 0;
+  DragSteps().runDrag(data, &dropSource_, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+  data->Release();
+}
 void IWWindow::AfterLButtonPress() {}
 void IWWindow::LButtonRelease() {}
 int IWWindow::ClickOnRelease() { return 0; }

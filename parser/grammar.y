@@ -40,6 +40,11 @@ static void yyerror(GrammarEnv* env, const char* message);
 
 %destructor { SemFree($$); } <>
 
+/* The parser's values are freed when an exception passes through it (ParseStackGuard).
+   The guard must live as long as the parse: the block bison puts around this code is
+   closed before it and opened again after it. */
+%initial-action { GUARD_SCOPE_END ParseStackGuard stackGuard(yychar, yylval, yyvs, yyvsp, yylen, YYEMPTY); GUARD_SCOPE_BEGIN }
+
 /* Literals and names (the lexer's tokens). */
 %token T_INTEGER 257 T_LONG 258 T_HEXINT 259 T_OCTINT 260 T_SINGLE 261 T_DOUBLE 262
 %token T_CURRENCY 263 T_STRING 264 T_IDENT 265 T_COMMENT 276

@@ -3,6 +3,7 @@
 // execution nodes and into parsed entities. Only grammar.y and its helpers include this.
 #pragma once
 
+#include <exception>
 #include <string>
 
 #include "context.h"
@@ -70,6 +71,47 @@ struct GrammarEnv {
 
 // ---- stack values ----
 void SemFree(SemVal& v);
+
+// Frees the parse's values when an exception (an allocation failure, say) leaves the
+// parser from inside an action or the lexer: the values on the stack and a lookahead
+// token read but not yet shifted. The inputs of the action that failed are left to it,
+// as when an action aborts the parse: the action has taken them over. Made at the start
+// of the parse, over the parser's own stack, lookahead and rule length; on a normal
+// return (accept, abort, overflow) the parser has cleaned up itself and this does
+// nothing.
+// The grammar's start-up code runs in a block of its own; the guard must outlive it, so
+// that code ends the block before the guard and opens another after it.
+#define GUARD_SCOPE_END }
+#define GUARD_SCOPE_BEGIN {
+
+class ParseStackGuard {
+ public:
+  ParseStackGuard(const int& lookaheadToken, SemVal& lookahead, SemVal* const& bottom, SemVal* const& top,
+                  const int& ruleLength, int emptyToken)
+      : token_(lookaheadToken),
+        lookahead_(lookahead),
+        bottom_(bottom),
+        top_(top),
+        ruleLength_(ruleLength),
+        empty_(emptyToken),
+        exceptions_(std::uncaught_exceptions()) {}
+  ~ParseStackGuard() {
+    if (std::uncaught_exceptions() <= exceptions_) return;
+    if (token_ != empty_) SemFree(lookahead_);
+    for (SemVal* v = top_ - ruleLength_; v > bottom_; --v) SemFree(*v);
+  }
+  ParseStackGuard(const ParseStackGuard&) = delete;
+  ParseStackGuard& operator=(const ParseStackGuard&) = delete;
+
+ private:
+  const int& token_;
+  SemVal& lookahead_;
+  SemVal* const& bottom_;
+  SemVal* const& top_;
+  const int& ruleLength_;
+  int empty_;
+  int exceptions_;
+};
 inline SemVal Value(int kind, void* p) {
   SemVal v;
   v.kind = (unsigned char)kind;

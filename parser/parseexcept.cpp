@@ -35,13 +35,13 @@ ParserException::ParserException(const std::string& message, int line, const cha
     : XException(message), line_(line), extra_(copyText(extra)) {}
 
 ParserException::ParserException(unsigned id, int line, const char* extra)
-    : XException(ResourceIdToString(nullptr, id)), line_(line), extra_(copyText(extra)) {}
+    : XException(ResourceIdToString(nullptr, id)), line_(line), id_(id), extra_(copyText(extra)) {}
 
 ParserException::ParserException(unsigned id, const char* arg, int line, const char* extra)
-    : XException(StringMsg(id, arg)), line_(line), extra_(copyText(extra)) {}
+    : XException(StringMsg(id, arg)), line_(line), id_(id), extra_(copyText(extra)) {}
 
 ParserException::ParserException(const ParserException& other)
-    : XException(other), line_(other.line_), extra_(copyText(other.extra_)) {}
+    : XException(other), line_(other.line_), id_(other.id_), extra_(copyText(other.extra_)) {}
 
 ParserException::~ParserException() noexcept { delete[] extra_; }
 

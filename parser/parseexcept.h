@@ -38,6 +38,9 @@ class ParserException : public XException {
   // Supplementary text, or null.
   const char* extra() const { return extra_; }
   const std::string& message() const { return why(); }
+  // The message id of the parser's table the exception was made from (a syntax error
+  // 32764, a construction error 32763, ...); 0 for one made from a ready text.
+  unsigned id() const { return id_; }
 
   // String id from ovparse's table (at most 127 characters). When the library or the
   // string is missing: "Exception #<id> (no message available)." and *found = 0;
@@ -51,6 +54,7 @@ class ParserException : public XException {
 
  private:
   int line_;
+  unsigned id_ = 0;
   char* extra_ = nullptr;
   mutable std::string whatText_;
 };

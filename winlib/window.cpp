@@ -58,7 +58,17 @@ void TWindow::Init(TWindow* parent, const char* title, TModule* module) {
 
 TWindow::~TWindow() {
   TApplication::Uncondemn(this);
-  while (ChildList) delete GetFirstChild();
+  // Children go with their parent, except those owned elsewhere (a published window
+  // belongs to its store object): they only leave the list, and their handles go with
+  // this one's.
+  while (TWindow* child = GetFirstChild()) {
+    if (child->IsFlagSet(wfOwnedElsewhere)) {
+      RemoveChild(child);
+      child->Parent = nullptr;
+    } else {
+      delete child;
+    }
+  }
   if (HWindow) {
     if (IsFlagSet(wfAlias))
       Detach();

@@ -378,9 +378,7 @@ HFONT Shown(IWWindow* w) { return (HFONT)SendMessageA(w->HWindow, WM_GETFONT, 0,
 
 TEST(FontWindows, ChangingAFontRefreshesExactlyTheWindowsShowingIt) {
   TestApp();
-  // The windows belong to their store objects for the process; so does their holder.
-  static HiddenParent* holderKept = new HiddenParent;
-  HiddenParent& holder = *holderKept;
+  HiddenParent holder;
   InterObjRep* fontObj = NewFont("Shared");
   IWFont* font = IWFont::Native(fontObj);
   font->pdSetFaceName("Arial");

@@ -9,6 +9,7 @@
 #include "guiobjects1/idatacontrol.h"
 #include "guiobjects1/iwwindow.h"
 #include "iwwindow_kit.h"
+#include "store/field_data.h"
 #include "store/valstring.h"
 
 namespace {
@@ -171,6 +172,50 @@ TEST(Binding, ACopiedWindowBindsToTheSameFreeRecordSet) {
   EXPECT_EQ("Code", ValString(copy.window()->pdGetDataField()).str());
   EXPECT_EQ("[A1]", copy.var("updated"));
   EXPECT_EQ(2, Bound(set));
+}
+
+// A container window holding a record set and a window bound to it, copied through the
+// store: the copied window binds to the copy's own record set, the original stays bound
+// to the original's, in either embed order.
+TEST(Binding, ACopiedContainersWindowBindsToTheCopysRecordSet) {
+  TestApp();
+  Fake();
+  for (bool setFirst : {true, false}) {
+    SCOPED_TRACE(setFirst ? "record set embedded first" : "window embedded first");
+    std::string tag = setFirst ? "S" : "W";
+    InterObjRep* holder = NewWindow(("Holder" + tag).c_str());
+    EmbedObjField* data = EmbedObjField::make("Data", "FakeRecordSet");
+    EmbedObjField* field = EmbedObjField::make("Field", "Window");
+    holder->addField(setFirst ? data : field, nullptr);
+    holder->addField(setFirst ? field : data, nullptr);
+    InterObjRep* set = nullptr;
+    InterObjRep* ctl = nullptr;
+    if (setFirst) set = data->makeEmbedded(*holder);
+    ctl = field->makeEmbedded(*holder);
+    if (!setFirst) set = data->makeEmbedded(*holder);
+    ASSERT_NE(nullptr, set);
+    ASSERT_NE(nullptr, ctl);
+    SetField(set, "Code", "B2");
+    IWWindow::Native(ctl)->pdSetDataField("Code");
+    IWWindow::Native(ctl)->pdSetDataSource(set);
+    ASSERT_EQ(set, IWWindow::Native(ctl)->pdGetDataSource());
+
+    Faultp<InterObjRep> copy = holder->copy(("HolderCopy" + tag).c_str(), TestModule());
+    InterObjRep* copySet = copy->findEmbed("Data");
+    InterObjRep* copyCtl = copy->findEmbed("Field");
+    ASSERT_NE(nullptr, copySet);
+    ASSERT_NE(nullptr, copyCtl);
+    ASSERT_NE(set, copySet);
+    IWWindow* w = IWWindow::Native(copyCtl);
+    ASSERT_NE(nullptr, w);
+    EXPECT_EQ(copySet, w->pdGetDataSource());
+    EXPECT_EQ("Code", ValString(w->pdGetDataField()).str());
+    EXPECT_EQ(1, Bound(copySet));
+    EXPECT_EQ(1, Bound(set));
+    EXPECT_EQ(set, IWWindow::Native(ctl)->pdGetDataSource());
+    copy->Destroy();
+    EXPECT_EQ(1, Bound(set));
+  }
 }
 
 }  // namespace

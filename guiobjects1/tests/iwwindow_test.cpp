@@ -613,3 +613,80 @@ TEST(Ctl3d, WithoutTheLibraryAndWithTheFakeOne) {
 }
 
 }  // namespace
+
+// ---- lifetime ----
+
+namespace {
+
+// Published windows made as children of a parent of the window library (a plain one or a
+// published one), each with its store object.
+struct Family {
+  std::vector<PrimInterObj> objects;
+  std::vector<HWND> handles;
+  void add(const std::string& name, TWindow* parent) {
+    OpenModuleResource open(TestModule());
+    objects.emplace_back(WindowPrototype(), name.c_str(), 0);
+    IWWindow* w = IWWindow::Native(objects.back().get());
+    w->Attr.Style = WS_CHILD | WS_VISIBLE;
+    w->SetParent(parent);
+    w->Create();
+    handles.push_back(w->HWindow);
+  }
+  void destroyInOrder() {
+    for (PrimInterObj& o : objects) o->Destroy();
+    objects.clear();
+  }
+};
+
+}  // namespace
+
+// A parent of the window library lets go of its published children: they belong to their
+// store objects, which may outlive it, and are destroyed one after another later.
+TEST(Lifetime, PublishedWindowsAreDestroyedInSequenceWhateverWentBefore) {
+  TestApp();
+  const long live = InterObjRep::LiveObjects();
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    const std::string tag = "Life" + std::to_string(round) + "_";
+    // The objects go first, one after another, then their parent.
+    {
+      HiddenParent holder;
+      Family f;
+      for (int i = 0; i < 4; ++i) f.add(tag + "a" + std::to_string(i), holder.window());
+      f.destroyInOrder();
+      for (HWND h : f.handles) EXPECT_FALSE(IsWindow(h));
+      EXPECT_EQ(nullptr, holder.window()->GetFirstChild());
+    }
+    // The parent goes first: the windows' handles go with its handle, the objects stay
+    // until they are destroyed one after another.
+    {
+      Family f;
+      {
+        HiddenParent holder;
+        for (int i = 0; i < 4; ++i) f.add(tag + "b" + std::to_string(i), holder.window());
+      }
+      for (size_t i = 0; i < f.objects.size(); ++i) {
+        IWWindow* w = IWWindow::Native(f.objects[i].get());
+        ASSERT_NE(nullptr, w);
+        EXPECT_EQ(nullptr, w->Parent);
+        EXPECT_FALSE(IsWindow(f.handles[i]));
+      }
+      f.destroyInOrder();
+    }
+    // Published children of a published window, under a plain holder; the holder goes
+    // first, then the parent's object, then the children's.
+    {
+      Family parent, kids;
+      {
+        HiddenParent holder;
+        parent.add(tag + "p", holder.window());
+        IWWindow* p = IWWindow::Native(parent.objects[0].get());
+        for (int i = 0; i < 3; ++i) kids.add(tag + "k" + std::to_string(i), p);
+      }
+      parent.destroyInOrder();
+      for (PrimInterObj& k : kids.objects) EXPECT_EQ(nullptr, IWWindow::Native(k.get())->Parent);
+      kids.destroyInOrder();
+    }
+  }
+  EXPECT_EQ(live, InterObjRep::LiveObjects());
+}

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 
+#include "guiobjects1/iwdropsource.h"
 #include "guiobjects1/oviui1_api.h"
 #include "winlib/window.h"
 
@@ -67,6 +68,8 @@ class OVIUI1_API IWDndWindow : public virtual TWindow {
   void EvDropFiles(TDropInfo drop);
 
   uint8_t dragMode_ = kDragNone;
+  // The drop source of the drags this window starts (reads the drag mode).
+  IWDropSource dropSource_{dragMode_};
   UINT_PTR dragTimer_ = 0;
   int pressState_ = 0;  // 1 while a press of the drag button may become a drag
   TPoint pressPoint_;

@@ -29,6 +29,7 @@
 #pragma once
 
 #include <windows.h>
+#include <ole2.h>
 
 #include <cstdint>
 #include <string>
@@ -57,7 +58,7 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
   enum : uint32_t { kMoving = 0x0800, kCtrl3d = 0x2000, kInSetup = 0x4000 };
   // Flags that describe a running window, not its settings: never loaded from a block.
   static const uint32_t kRunStateFlags =
-      wfAlias | wfFullyCreated | wfModalWindow | wfDetached | kMoving | kInSetup;
+      wfAlias | wfFullyCreated | wfModalWindow | wfDetached | wfOwnedElsewhere | kMoving | kInSetup;
   // Bit of a form's own flags: the form is being edited (the editor keeps an overlay
   // child above all others and one below all others).
   enum : uint8_t { kFormEditing = 2 };
@@ -198,6 +199,24 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
   void EvKeyUp(uint key, uint repeatCount, uint flags);
   void EvChar(uint key, uint repeatCount, uint flags);
 
+  // ---- drag and drop ----
+  // "DragStart" gets a new transfer-data object with this window's drag mode and the
+  // press point in Scale() units; when no handler ran, the window drags its own object:
+  // a reference to it (one more count) in a medium of the process's object-reference
+  // format, offered by a data object, through an OLE drag with this window's drop source
+  // allowing copy and move. When the medium cannot be made no drag starts and the count
+  // is given back. "DragAndDrop" gets the source, x and y (from a screen point), the
+  // state and the effect by reference; without a handler the effect becomes 0.
+  //
+  // The steps that reach outside the window (the medium builder, the OLE drag), in one
+  // place so that a test can put doubles there.
+  struct DragStartSteps {
+    void* (*buildMedium)(STGMEDIUM& medium, unsigned size, const void* source);
+    HRESULT(WINAPI* runDrag)(IDataObject* data, IDropSource* source, DWORD allowed, DWORD* effect);
+  };
+  static DragStartSteps& DragSteps();
+  IDropSource* DropSource() { return &dropSource_; }
+
   // ---- data binding ----
   // "Update" gets the field's value with its trailing white space cut. Before the
   // record set writes a row, "UpdateDataSource" runs when the data changed: what its
@@ -242,6 +261,8 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
 
  protected:
   int DragGesture(TPoint& point) override;
+  // The drag of this window's own object (no "DragStart" handler ran).
+  void DragOwnObject();
   // The key messages: NotifyKey, then default processing with the (changed) key.
   void keyMessage(unsigned message, unsigned key);
   // Twips of the pixel attributes (after a load): X and W horizontal, Y and H vertical.
@@ -249,6 +270,8 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
   // Numbers the stored Z order of the published child windows in their window order.
   void numberChildZOrders();
   void leaveDataSource();
+  // After a copy from source: the embedded windows bind to this object's copies.
+  void fixupCopiedEmbeds(InterObjRep& source);
   // Registers with the record set target and synchronises (nothing for a non-record set).
   void bindTo(InterObjRep* target);
 

@@ -37,6 +37,7 @@ enum TWindowFlag : uint32_t {
   wfTransfer = 0x0080,         // takes part in TransferData
   wfModalWindow = 0x0100,      // running in BeginModal
   wfDetached = 0x0200,         // handle gone (WM_NCDESTROY seen)
+  wfOwnedElsewhere = 0x0400,   // not deleted with its parent (something else owns the object)
 };
 
 struct TWindowAttr {

@@ -263,4 +263,33 @@ TEST(OtherKinds, EntityTypeTexts) {
   }
 }
 
+// Every kind carries the id of its message, through copies and clones; a ready text
+// carries none.
+TEST(OtherKinds, CarryTheirMessageIds) {
+  std::unique_ptr<ParserException> made[] = {
+      std::make_unique<SyntaxError>(1, 0, 0, 1, "x\n"),
+      std::make_unique<ConstructError>(1, "If..Then", 10, "End Sub"),
+      std::make_unique<DeclarationTypeMismatch>(2, 3, 1),
+      std::make_unique<TypeNotFound>(1, "Widget"),
+      std::make_unique<UnknownParserError>("what"),
+      std::make_unique<ParserException>(PMSG_VAR_DEFINED_TWICE, "x", 1, nullptr),
+      std::make_unique<ParserException>(PMSG_LINE_TOO_LONG, 1, nullptr),
+      std::make_unique<ParserException>("a ready text", 1, nullptr),
+  };
+  const unsigned ids[] = {PMSG_SYNTAX_ERROR,   PMSG_CONSTRUCTION_ERROR, PMSG_TYPE_MISMATCH,
+                          PMSG_TYPE_NOT_FOUND, PMSG_UNKNOWN_ERROR,      PMSG_VAR_DEFINED_TWICE,
+                          PMSG_LINE_TOO_LONG,  0};
+  for (size_t i = 0; i < sizeof ids / sizeof ids[0]; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(ids[i], made[i]->id());
+    std::unique_ptr<XException> clone(made[i]->Clone());
+    EXPECT_EQ(ids[i], static_cast<ParserException*>(clone.get())->id());
+    try {
+      made[i]->Throw();
+    } catch (const ParserException& e) {
+      EXPECT_EQ(ids[i], e.id());
+    }
+  }
+}
+
 }  // namespace

@@ -29,7 +29,7 @@ double __stdcall Many(int a1, double d1, int a2, float f1, long long w1, int a3,
          a5 * 11 + f3 * 12 + a6 * 13 + d4 * 14;
 }
 int __cdecl CSum(int a, int b, int c) { return a + b + c; }
-int __stdcall Thrower(int code) { throw RangeError(32728, 1, 2, code); }
+int __stdcall Thrower(int code) { throw RangeError(kMsgPositionOutOfRange, 1, 2, code); }
 
 struct Base1 {
   int a = 1;
@@ -45,7 +45,7 @@ struct Calc {
   void set(int v) { base = v; }
   const char* name() { return "calc"; }
   virtual int kind(int x) { return x + 1; }
-  int fail(int x) { throw StoreException(32712, std::to_string(x).c_str()); }
+  int fail(int x) { throw StoreException(kMsgInvalidArgument, std::to_string(x).c_str()); }
   virtual ~Calc() {}
 };
 

@@ -14,32 +14,32 @@ struct OpCase {
   int op;
   ExprNode* (*b)();
   unsigned char type;  // expected type code, kErr for an error
-  const char* text;    // expected text, or the expected message id as text
+  std::string text;    // expected text, or the expected message id as text
 };
 
 #define N(expr) [] { return (ExprNode*)(expr); }
 
 const OpCase kOps[] = {
     {"Integer + Integer", N(I(2)), BinaryOp::ADD, N(I(3)), kTypeShort, "5"},
-    {"Integer + Integer overflows", N(I(32767)), BinaryOp::ADD, N(I(1)), kErr, "32707"},
+    {"Integer + Integer overflows", N(I(32767)), BinaryOp::ADD, N(I(1)), kErr, IdText(kMsgIntegerOverflow)},
     {"Integer + Long", N(I(2)), BinaryOp::ADD, N(L(70000)), kTypeLong, "70002"},
-    {"Long * Long overflows", N(L(100000)), BinaryOp::MUL, N(L(100000)), kErr, "32707"},
+    {"Long * Long overflows", N(L(100000)), BinaryOp::MUL, N(L(100000)), kErr, IdText(kMsgIntegerOverflow)},
     {"Integer + Single", N(I(1)), BinaryOp::ADD, N(F(0.5f)), kTypeFloat, "1.5"},
     {"Long + Double", N(L(1)), BinaryOp::ADD, N(D(0.25)), kTypeDouble, "1.25"},
     {"Currency + Integer stays Currency", N(CY(1.5)), BinaryOp::ADD, N(I(2)), kTypeCurrency, "3.5"},
     {"Currency * Double gives Double", N(CY(1.5)), BinaryOp::MUL, N(D(2)), kTypeDouble, "3"},
     {"Currency keeps 4 decimals", N(CY(0.0001)), BinaryOp::ADD, N(CY(0.0002)), kTypeCurrency, "0.0003"},
     {"Integer / Integer is floating", N(I(7)), BinaryOp::DIV, N(I(2)), kTypeDouble, "3.5"},
-    {"division by zero", N(I(1)), BinaryOp::DIV, N(I(0)), kErr, "32704"},
+    {"division by zero", N(I(1)), BinaryOp::DIV, N(I(0)), kErr, IdText(kMsgDivisionByZero)},
     {"\\ truncates", N(I(7)), BinaryOp::IDIV, N(I(2)), kTypeShort, "3"},
     {"\\ rounds operands first", N(D(7.5)), BinaryOp::IDIV, N(I(2)), kTypeLong, "4"},
-    {"\\ by zero", N(I(7)), BinaryOp::IDIV, N(I(0)), kErr, "32706"},
+    {"\\ by zero", N(I(7)), BinaryOp::IDIV, N(I(0)), kErr, IdText(kMsgIntDivisionByZero)},
     {"Mod sign of dividend", N(I(-7)), BinaryOp::MOD, N(I(3)), kTypeShort, "-1"},
     {"^ gives Double", N(I(2)), BinaryOp::POW, N(I(10)), kTypeDouble, "1024"},
     {"& concatenates numbers", N(S("a")), BinaryOp::CAT, N(I(12)), kTypeString, "a12"},
     {"+ of two strings", N(S("ab")), BinaryOp::ADD, N(S("cd")), kTypeString, "abcd"},
     {"string in arithmetic", N(S("40")), BinaryOp::ADD, N(I(2)), kTypeDouble, "42"},
-    {"bad string in arithmetic", N(S("x")), BinaryOp::ADD, N(I(2)), kErr, "32765"},
+    {"bad string in arithmetic", N(S("x")), BinaryOp::ADD, N(I(2)), kErr, IdText(kMsgTypeMismatch)},
     {"= true is -1", N(I(3)), BinaryOp::EQ, N(D(3.0)), kTypeShort, "-1"},
     {"<> false is 0", N(I(3)), BinaryOp::NE, N(I(3)), kTypeShort, "0"},
     {"string compare is binary", N(S("a")), BinaryOp::LT, N(S("B")), kTypeShort, "0"},
@@ -84,7 +84,7 @@ TEST(ExecExpr, UnaryAndPrecedenceByTree) {
   EXPECT_EQ("-4", Eval(p, new UnaryOp(0, Bin(BinaryOp::POW, I(2), I(2)))).text);
   EXPECT_EQ("-1", Eval(p, new UnaryOp(1, I(0))).text);
   std::string err;
-  EXPECT_EQ("32707", EvalOrError(p, new UnaryOp(0, L(INT32_MIN)), err).text);
+  EXPECT_EQ(IdText(kMsgIntegerOverflow), EvalOrError(p, new UnaryOp(0, L(INT32_MIN)), err).text);
   // Negatable constants fold the unary minus.
   LongConstant* five = new LongConstant(5, 0);
   EXPECT_EQ(1, five->negate());
@@ -100,16 +100,16 @@ struct ConvCase {
   const char* what;
   unsigned char varType;
   ExprNode* (*value)();
-  const char* text;  // or the message id
+  std::string text;  // or the message id
 };
 
 const ConvCase kConv[] = {
     {"2.5 to Integer rounds to even", kTypeShort, N(D(2.5)), "2"},
     {"3.5 to Integer rounds to even", kTypeShort, N(D(3.5)), "4"},
     {"-2.5 to Long", kTypeLong, N(D(-2.5)), "-2"},
-    {"40000 to Integer overflows", kTypeShort, N(L(40000)), "32707"},
+    {"40000 to Integer overflows", kTypeShort, N(L(40000)), IdText(kMsgIntegerOverflow)},
     {"text to Long", kTypeLong, N(S(" 12 ")), "12"},
-    {"bad text to Long", kTypeLong, N(S("1x")), "32765"},
+    {"bad text to Long", kTypeLong, N(S("1x")), IdText(kMsgTypeMismatch)},
     {"number to String", kTypeString, N(D(1.5)), "1.5"},
     {"Double to Single", kTypeFloat, N(D(0.1)), "0.1"},
     {"Double to Currency rounds at 4 decimals", kTypeCurrency, N(D(1.23456)), "1.2346"},
@@ -133,7 +133,7 @@ TEST(ExecExpr, AssignmentConvertsToTheVariableType) {
 struct StrCase {
   const char* what;
   ExprNode* (*e)();
-  const char* text;  // expected text, or "!" + message id
+  std::string text;  // expected text, or "!" + message id
 };
 
 IntrString* Str(int type, ExprNode* a, ExprNode* b = nullptr, ExprNode* c = nullptr, ExprNode* d = nullptr) {
@@ -152,19 +152,19 @@ const StrCase kStr[] = {
     {"UCase", N(Str(68, S("AbC"))), "ABC"},
     {"Left", N(Str(69, S("hello"), I(2))), "he"},
     {"Left longer", N(Str(69, S("he"), I(9))), "he"},
-    {"Left negative", N(Str(69, S("he"), I(-1))), "!32712"},
+    {"Left negative", N(Str(69, S("he"), I(-1))), "!" + IdText(kMsgInvalidArgument)},
     {"Right", N(Str(70, S("hello"), I(3))), "llo"},
     {"Mid", N(Str(71, S("hello"), I(2), I(3))), "ell"},
     {"Mid to end", N(Str(71, S("hello"), I(4))), "lo"},
     {"Mid past end", N(Str(71, S("hello"), I(9))), ""},
-    {"Mid start 0", N(Str(71, S("hello"), I(0))), "!32712"},
+    {"Mid start 0", N(Str(71, S("hello"), I(0))), "!" + IdText(kMsgInvalidArgument)},
     {"Len", N(Str(72, S("hello"))), "5"},
     {"Len of number text", N(Str(72, I(123))), "3"},
     {"LTrim", N(Str(73, S("  a "))), "a "},
     {"RTrim", N(Str(74, S("  a "))), "  a"},
     {"Trim", N(Str(75, S("  a "))), "a"},
     {"Asc", N(Str(76, S("A"))), "65"},
-    {"Asc empty", N(Str(76, S(""))), "!32712"},
+    {"Asc empty", N(Str(76, S(""))), "!" + IdText(kMsgInvalidArgument)},
     {"Val", N(Str(77, S("  12.5abc"))), "12.5"},
     {"Val hex", N(Str(77, S("&HFF"))), "255"},
     {"Val nothing", N(Str(77, S("x"))), "0"},
@@ -176,7 +176,7 @@ const StrCase kStr[] = {
     {"String code", N(Str(143, I(2), I(65))), "AA"},
     {"Space", N(Str(144, I(3))), "   "},
     {"Chr", N(Str(145, I(66))), "B"},
-    {"Chr out of range", N(Str(145, I(256))), "!32727"},
+    {"Chr out of range", N(Str(145, I(256))), "!" + IdText(kMsgValueOutOfRange)},
     {"Hex", N(Str(146, I(255))), "FF"},
     {"Hex negative Integer", N(Str(146, I(-1))), "FFFF"},
     {"Oct", N(Str(147, I(8))), "10"},
@@ -221,7 +221,7 @@ TEST(ExecExpr, MathColourAndIIf) {
     EXPECT_EQ(c.type, r.type) << c.what;
   }
   std::string err;
-  EXPECT_EQ("32705", EvalOrError(p, new IntrMath(11, I(-1)), err).text);
+  EXPECT_EQ(IdText(kMsgFPInvalid), EvalOrError(p, new IntrMath(11, I(-1)), err).text);
   // Rnd: a negative argument reseeds, so the sequence repeats.
   std::string a = Eval(p, new IntrMath(8, I(-7))).text, b = Eval(p, new IntrMath(8, nullptr)).text;
   EXPECT_EQ(a, Eval(p, new IntrMath(8, I(-7))).text);

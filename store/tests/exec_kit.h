@@ -26,6 +26,9 @@
 
 namespace execkit {
 
+// A message id as the tests' texts show it.
+inline std::string IdText(unsigned id) { return std::to_string(id); }
+
 // A constant of any cell (Single, Currency, ... have no literal node).
 class CellConst : public ExprNode {
  public:

@@ -9,6 +9,9 @@
 
 namespace {
 
+// The expectation of a failure with message id.
+std::string Err(unsigned id) { return "err:" + std::to_string(id); }
+
 // A cell made from a short description: "i:5" Integer, "l:5" Long, "f:1.5" Single,
 // "d:1.5" Double, "c:1.25" Currency, "s:text" String, "" empty.
 ValueCellVar cell(const std::string& d) {
@@ -51,7 +54,7 @@ struct BinCase {
   NumOp op;
   const char* a;
   const char* b;
-  const char* expect;  // "<t>:<text>" or "err:<id>"
+  std::string expect;  // "<t>:<text>" or "err:<id>"
 };
 
 std::string run(NumOp op, const char* a, const char* b, bool inlinePath = false) {
@@ -82,16 +85,16 @@ TEST(Numeric, BinaryTable) {
       {kNumMul, "c:1.5", "d:2", "d:3"},
       {kNumAdd, "", "i:7", "i:7"},
       // checked overflow, never a wrap
-      {kNumAdd, "i:32767", "i:1", "err:32707"},
-      {kNumSub, "i:-32768", "i:1", "err:32707"},
-      {kNumMul, "i:300", "i:300", "err:32707"},
+      {kNumAdd, "i:32767", "i:1", Err(kMsgIntegerOverflow)},
+      {kNumSub, "i:-32768", "i:1", Err(kMsgIntegerOverflow)},
+      {kNumMul, "i:300", "i:300", Err(kMsgIntegerOverflow)},
       {kNumMul, "i:300", "l:300", "l:90000"},
-      {kNumAdd, "l:2147483647", "l:1", "err:32707"},
-      {kNumMul, "l:65536", "l:65536", "err:32707"},
-      {kNumMul, "c:922337203685477", "c:10", "err:32707"},
-      {kNumAdd, "c:922337203685477.5807", "c:0.0001", "err:32707"},
-      {kNumMul, "d:1e308", "d:10", "err:32703"},
-      {kNumMul, "f:1e38", "f:10", "err:32703"},
+      {kNumAdd, "l:2147483647", "l:1", Err(kMsgIntegerOverflow)},
+      {kNumMul, "l:65536", "l:65536", Err(kMsgIntegerOverflow)},
+      {kNumMul, "c:922337203685477", "c:10", Err(kMsgIntegerOverflow)},
+      {kNumAdd, "c:922337203685477.5807", "c:0.0001", Err(kMsgIntegerOverflow)},
+      {kNumMul, "d:1e308", "d:10", Err(kMsgFPOverflow)},
+      {kNumMul, "f:1e38", "f:10", Err(kMsgFPOverflow)},
       // Currency keeps four decimals exactly
       {kNumAdd, "c:0.1", "c:0.2", "c:0.3"},
       {kNumMul, "c:1.0001", "c:1.0001", "c:1.0002"},
@@ -103,7 +106,7 @@ TEST(Numeric, BinaryTable) {
       {kNumDiv, "f:7", "i:2", "f:3.5"},
       {kNumDiv, "f:1", "f:3", "f:0.3333333"},
       {kNumDiv, "l:1", "d:4", "d:0.25"},
-      {kNumDiv, "i:1", "i:0", "err:32704"},
+      {kNumDiv, "i:1", "i:0", Err(kMsgDivisionByZero)},
       // \ and Mod round first (half to even), truncate toward zero
       {kNumIntDiv, "i:7", "i:2", "i:3"},
       {kNumIntDiv, "i:-7", "i:2", "i:-3"},
@@ -112,15 +115,15 @@ TEST(Numeric, BinaryTable) {
       {kNumMod, "i:7", "i:3", "i:1"},
       {kNumMod, "i:-7", "i:3", "i:-1"},
       {kNumMod, "d:5.5", "i:4", "l:2"},  // 6 Mod 4
-      {kNumMod, "i:1", "i:0", "err:32706"},
-      {kNumIntDiv, "i:-32768", "i:-1", "err:32707"},
-      {kNumIntDiv, "i:1", "d:0.4", "err:32706"},
+      {kNumMod, "i:1", "i:0", Err(kMsgIntDivisionByZero)},
+      {kNumIntDiv, "i:-32768", "i:-1", Err(kMsgIntegerOverflow)},
+      {kNumIntDiv, "i:1", "d:0.4", Err(kMsgIntDivisionByZero)},
       // power
       {kNumPow, "i:2", "i:10", "d:1024"},
       {kNumPow, "i:2", "d:-1", "d:0.5"},
-      {kNumPow, "d:-8", "d:0.5", "err:32705"},
-      {kNumPow, "i:0", "i:-1", "err:32704"},
-      {kNumPow, "d:10", "d:400", "err:32703"},
+      {kNumPow, "d:-8", "d:0.5", Err(kMsgFPInvalid)},
+      {kNumPow, "i:0", "i:-1", Err(kMsgDivisionByZero)},
+      {kNumPow, "d:10", "d:400", Err(kMsgFPOverflow)},
       // bitwise
       {kNumAnd, "i:12", "i:10", "i:8"},
       {kNumOr, "i:12", "i:10", "i:14"},
@@ -143,38 +146,38 @@ TEST(Numeric, BinaryTable) {
       {kNumGe, "s:", "", "i:-1"},
       {kNumNe, "i:1", "i:1", "i:0"},
       {kNumLe, "f:2", "l:2", "i:-1"},
-      {kNumEq, "s:x", "i:1", "err:32765"},
+      {kNumEq, "s:x", "i:1", Err(kMsgTypeMismatch)},
       // strings
       {kNumAdd, "s:ab", "s:cd", "s:abcd"},
       {kNumAdd, "s:12", "i:3", "d:15"},
-      {kNumAdd, "s:x", "i:3", "err:32765"},
+      {kNumAdd, "s:x", "i:3", Err(kMsgTypeMismatch)},
       {kNumConcat, "s:n=", "i:5", "s:n=5"},
       {kNumConcat, "d:1.5", "c:2.25", "s:1.52.25"},
       {kNumConcat, "", "s:z", "s:z"},
       // the inline paths
       {kNumAdd, "l:-5", "l:3", "l:-2"},
-      {kNumSub, "l:-2147483647", "l:2", "err:32707"},
+      {kNumSub, "l:-2147483647", "l:2", Err(kMsgIntegerOverflow)},
       {kNumMul, "i:-181", "i:181", "i:-32761"},
-      {kNumMul, "i:182", "i:181", "err:32707"},
+      {kNumMul, "i:182", "i:181", Err(kMsgIntegerOverflow)},
       {kNumLe, "i:-3", "i:-3", "i:-1"},
       {kNumGt, "l:1", "l:2", "i:0"},
       {kNumSub, "d:0.5", "d:2", "d:-1.5"},
-      {kNumMul, "d:-1e200", "d:1e200", "err:32703"},
+      {kNumMul, "d:-1e200", "d:1e200", Err(kMsgFPOverflow)},
       {kNumNe, "d:1", "d:1", "i:0"},
       {kNumAdd, "l:70000", "i:-5", "l:69995"},
       {kNumMul, "i:200", "l:200", "l:40000"},
-      {kNumSub, "i:-2", "l:2147483647", "err:32707"},
+      {kNumSub, "i:-2", "l:2147483647", Err(kMsgIntegerOverflow)},
       {kNumLt, "i:5", "l:70000", "i:-1"},
       {kNumAdd, "d:0.5", "i:2", "d:2.5"},
       {kNumMul, "l:3", "d:0.5", "d:1.5"},
       {kNumGe, "d:2", "l:2", "i:-1"},
-      {kNumDiv, "d:1", "l:0", "err:32704"},
-      {kNumDiv, "d:1", "d:0", "err:32704"},
+      {kNumDiv, "d:1", "l:0", Err(kMsgDivisionByZero)},
+      {kNumDiv, "d:1", "d:0", Err(kMsgDivisionByZero)},
       {kNumDiv, "d:-3", "d:4", "d:-0.75"},
       {kNumDiv, "l:-3", "i:4", "d:-0.75"},
       {kNumIntDiv, "l:-2147483647", "i:-1", "l:2147483647"},
-      {kNumIntDiv, "l:-2147483648", "i:-1", "err:32707"},
-      {kNumIntDiv, "l:7", "l:0", "err:32706"},
+      {kNumIntDiv, "l:-2147483648", "i:-1", Err(kMsgIntegerOverflow)},
+      {kNumIntDiv, "l:7", "l:0", Err(kMsgIntDivisionByZero)},
       {kNumMod, "l:1000004", "l:1000003", "l:1"},
       {kNumMod, "l:-2147483648", "i:-1", "l:0"},
       {kNumMod, "i:5", "i:-1", "i:0"},

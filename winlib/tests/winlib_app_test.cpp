@@ -325,4 +325,31 @@ TEST(WinLibErrors, ErrorBoxAndLibraryStrings) {
   EXPECT_FALSE(base.why().empty());
 }
 
+// A parent deletes its children with it, except those marked as owned elsewhere: they
+// leave its list, their handles go with its handle, and their objects live on.
+TEST(WinLibWindow, ChildrenOwnedElsewhereAreLetGoNotDeleted) {
+  TLoopApp app;
+  auto* parent = new TActionWindow;
+  parent->Create();
+  bool plainDeleted = false, ownedDeleted = false;
+  auto* plain = new TActionWindow;
+  auto* owned = new TActionWindow;
+  plain->deleted = &plainDeleted;
+  owned->deleted = &ownedDeleted;
+  for (TActionWindow* c : {plain, owned}) {
+    c->Attr.Style = WS_CHILD;
+    c->SetParent(parent);
+    c->Create();
+  }
+  owned->SetFlag(wfOwnedElsewhere);
+  HWND ownedHandle = owned->HWindow;
+  delete parent;
+  EXPECT_TRUE(plainDeleted);
+  EXPECT_FALSE(ownedDeleted);
+  EXPECT_EQ(nullptr, owned->Parent);
+  EXPECT_FALSE(IsWindow(ownedHandle));
+  delete owned;
+  EXPECT_TRUE(ownedDeleted);
+}
+
 }  // namespace

@@ -115,3 +115,26 @@ Function T()
  NoArgs 1, 2
 End Function
 ' error: wrong number of arguments for 'NoArgs': 0 expected, 2 given @4
+
+' Compile errors carry the parser's message ids.
+Function T()
+ T = 1 +
+End Function
+' error: 32764: @2
+
+Function T()
+ If 1 Then
+  T = 1
+End Function
+' error: 32763: @4
+
+Function T()
+ Dim v% As Long
+End Function
+' error: 32767: @2
+
+Function T()
+ Dim x As Integer
+ Dim x As Long
+End Function
+' error: 32738: Variable 'x' is defined twice. @3

@@ -180,6 +180,7 @@ bool BasicRunner::compile(const std::string& text, BasicOutcome& out) {
     std::ostringstream os;
     e.printError(os);
     out.error = os.str();
+    out.errorId = e.id();
     out.errorLine = (current ? current->firstLine : 1) + e.line();
     return false;
   } catch (const XException& e) {

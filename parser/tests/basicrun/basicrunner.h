@@ -17,7 +17,7 @@ struct BasicOutcome {
   std::string result;    // the returned value as text ("" for a Sub or no value)
   std::string printed;   // what Print statements wrote
   std::string error;     // the error's text (compile or run time)
-  unsigned errorId = 0;  // the store's message id of a run-time error, 0 when none
+  unsigned errorId = 0;  // the message id of the error (the store's or the parser's), 0 when none
   int errorLine = 0;     // 1-based line of the file, 0 when not known
   double elapsedMs = 0;  // time of the run alone (not of the compile)
 };
