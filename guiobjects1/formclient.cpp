@@ -42,9 +42,12 @@ void TFormClient::GetWindowClass(WNDCLASSA& wc) {
   wc.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
 }
 
-// TODO(drawing): the bevel border is drawn here first once the drawing surface lands.
-void TFormClient::Paint(TDC&, bool, TRect&) {
-  if (IWForm* f = Form()) PO_RaiseEventNoThrow(f->storeObj(), "Paint");
+// TODO(editing): an embedded form in edit mode draws its editing marks again here.
+void TFormClient::Paint(TDC& dc, bool, TRect&) {
+  IWForm* f = Form();
+  if (!f) return;
+  f->drawBorder(*this, dc);
+  PO_RaiseEventNoThrow(f->storeObj(), "Paint");
 }
 
 void* TFormClient::GetAsInterObjRep(TPoint&) {
@@ -121,5 +124,7 @@ void TFormClient::EvLButtonDblClk(uint, TPoint&) {
   if (IWForm* f = Form()) f->NotifyDblClick();
 }
 
-// TODO(drawing): the bevel border's right and bottom strips are invalidated here.
-void TFormClient::EvSize(uint sizeType, TSize& size) { TWindow::EvSize(sizeType, size); }
+void TFormClient::EvSize(uint sizeType, TSize& size) {
+  if (IWForm* f = Form()) f->damageBorder(*this, sizeType, size);
+  TWindow::EvSize(sizeType, size);
+}

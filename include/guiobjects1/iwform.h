@@ -32,15 +32,20 @@
 #include "guiobjects1/iwoleinplaceframe.h"
 #include "guiobjects1/iwwindow.h"
 #include "guiobjects1/oviui1_api.h"
+#include "guiobjects1/printabledrawable.h"
 #include "guiobjects1/scalerect.h"
+#include "owlext/drawable.h"
 #include "winlib/framewin.h"
 
 class TFormClient;
 
-// TODO(drawing): the drawing-surface bases (TDrawable, then PrintableDrawable) go
-// between TFrameWindow and IWOleInPlaceFrame once their library lands; until then the
-// form has no drawing or print operations.
-class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>, public TFrameWindow, public IWOleInPlaceFrame {
+// The drawing surface (TDrawable, shared with the printable part) draws on the client
+// window: positions are in the form's scale, and Print goes to the client.
+class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
+                          public TFrameWindow,
+                          public virtual TDrawable,
+                          public PrintableDrawable,
+                          public IWOleInPlaceFrame {
  public:
   // The form's own state bits.
   enum : uint8_t { kShownModal = 1, kEditMode = 2, kMinimized = 4, kCreating = 0x80 };
@@ -73,6 +78,20 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>, public TFrameWindow,
   void ChildEmbedded(IWWindow* child) override;
   void ChildUnembedded(IWWindow* child) override;
   void TakeChild(IWWindow* child) override;
+
+  // ---- the drawing surface and Print ----
+  void* getObject() override { return storeObj(); }
+  void DrawUnits2Pixels(float x, float y, TPoint& out) override { Units2Pixels(x, y, out); }
+  Printable* printable() override { return this; }
+  void Print(short v) override { WPPrint(this, CurrentX, CurrentY, v); }
+  void Print(long v) override { WPPrint(this, CurrentX, CurrentY, v); }
+  void Print(float v) override { WPPrint(this, CurrentX, CurrentY, v); }
+  void Print(double v) override { WPPrint(this, CurrentX, CurrentY, v); }
+  void Print(const char* text) override { WPPrint(this, CurrentX, CurrentY, text); }
+  void PrintSpace(int n) override { WPPrintSpace(this, CurrentX, CurrentY, n); }
+  void PrintTab(int n) override { WPPrintTab(this, CurrentX, CurrentY, n); }
+  void PrintSeparator(PrintSepType sep) override { WPPrintSeparator(this, CurrentX, CurrentY, sep); }
+  void PrintDone(PrintSepType sep) override { WPPrintDone(this, CurrentX, CurrentY, sep); }
 
   // ---- Basic ----
   void imShow();
