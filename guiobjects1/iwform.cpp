@@ -278,7 +278,8 @@ void IWForm::CleanupWindow() { IWWindow::CleanupWindow(); }
 void IWForm::Destroy(int retVal) {
   if (!HWindow) return;
   endModal(-1);
-  if (ObjectStore::LockState() == 0) PO_RaiseEventNoThrow(storeObj(), "Unload");
+  InterObjRep* me = storeObj();
+  if (me && !me->isDestroyed() && ObjectStore::LockState() == 0) PO_RaiseEventNoThrow(me, "Unload");
   if (HWindow) TWindow::Destroy(retVal);
 }
 
