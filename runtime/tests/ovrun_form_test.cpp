@@ -5,11 +5,14 @@
 // exit code "Shutdown" set. A screenshot of the form is kept in the build tree.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "launchertest.h"
 #include "testkit/formdriver.h"
 #include "testkit/testkit.h"
+#include "winlib/framewin.h"
 
 using namespace launchertest;
 
@@ -145,6 +148,83 @@ TEST(OvrunForm, AnApplicationWithoutAMainFormEndsAfterStartup) {
   ASSERT_TRUE(out.finished);
   EXPECT_TRUE(out.boxes.empty()) << out.boxes[0].caption << ": " << out.boxes[0].text;
   EXPECT_EQ(17u, out.exitCode);
+}
+
+// In this process, with the launcher's own loops: a button's handler shows a dialog
+// form modally; the dialog's button ends it with ModalResult; the handler goes on with
+// the result and the main loop resumes; closing the main form ends the run with the
+// application's exit code.
+TEST(OvrunForm, AModalFormInsideTheLaunchersLoopGivesItsResultAndTheLoopResumes) {
+  testkit::TestDataDir dir("ovrun_modal");
+  std::string path = dir.File("modal.obo");
+  {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    const char text[] =
+        "Begin Code\r\n  ModuleManager.PublishObjectDLL(\"oviui1\")\r\nEnd Code\r\n"
+        "Type Dlg From Form\r\n  Type Ok From Button\r\n  End Type\r\n"
+        "  Sub Ok_Click()\r\n    ModalResult 5\r\n  End Sub\r\nEnd Type\r\n"
+        "Type Main1 From Form\r\n  Dim Depth As Long\r\n  Type Open From Button\r\n  End Type\r\n"
+        "  Sub Open_Click()\r\n    Dim r As Long\r\n    r = Dlg.ShowModal()\r\n"
+        "    If Dlg.ShownModal Then\r\n      Caption = \"still modal\"\r\n    Else\r\n"
+        "      Caption = \"r=\" & r\r\n    End If\r\n  End Sub\r\nEnd Type\r\n"
+        "Type Main From Application\r\n  Sub Startup()\r\n    MainForm = Main1\r\n  End Sub\r\n"
+        "  Sub Shutdown()\r\n    ExitCode = 23\r\n  End Sub\r\nEnd Type\r\n"
+        "Begin Code\r\n  Main1.Caption = \"Main form\"\r\n  Dlg.Caption = \"Dialog\"\r\n"
+        "  Main1.Open.Caption = \"Open\"\r\n  Main1.Open.Move 120, 120, 1200, 450\r\n"
+        "  Dlg.Ok.Caption = \"Ok\"\r\n  Dlg.Ok.Move 120, 120, 1200, 450\r\nEnd Code\r\n";
+    DWORD n = 0;
+    WriteFile(h, text, sizeof text - 1, &n, nullptr);
+    CloseHandle(h);
+  }
+  Launch launch({path}, "Main");
+  std::vector<std::string> seen;
+  std::vector<int> depth;
+  {
+    std::unique_ptr<TestApp> app(
+        new TestApp(1, launch.argv.data(), 0x01000000, launch.modules, &launch.app[0], nullptr));
+    app->withFrame = false;
+    app->started = [&](TestApp& a) {
+      HWND main = testkit::WaitForForm("Main form", 5000);
+      ASSERT_NE(nullptr, main);
+      EXPECT_EQ(main, a.GetMainWindow()->HWindow);
+      PostTask([&, main] {
+        depth.push_back(a.GetCurrentMessageLoopIndexV());
+        SendMessageA(testkit::FindButton(main, "Open"), BM_CLICK, 0, 0);  // returns after the dialog
+        seen.push_back(testkit::CaptionOf(main));
+      });
+      PostTask([&] {  // runs in the dialog's loop
+        depth.push_back(a.GetCurrentMessageLoopIndexV());
+        HWND dlg = testkit::WaitForForm("Dialog", 5000);
+        if (!dlg) {
+          std::string all;
+          EnumWindows(
+              [](HWND h, LPARAM p) {
+                char c[64] = "";
+                GetClassNameA(h, c, sizeof c);
+                *reinterpret_cast<std::string*>(p) +=
+                    std::string(c) + ":" + testkit::CaptionOf(h) + (IsWindowVisible(h) ? "+ " : "- ");
+                return TRUE;
+              },
+              (LPARAM)&all);
+          ADD_FAILURE() << all;
+          PostQuitMessage(1);
+          return;
+        }
+        SendMessageA(testkit::FindButton(dlg, "Ok"), BM_CLICK, 0, 0);
+      });
+      PostTask([&, main] {  // the main loop again
+        depth.push_back(a.GetCurrentMessageLoopIndexV());
+        PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+      });
+    };
+    EXPECT_EQ(23, app->Run());
+  }
+  ASSERT_EQ(3u, depth.size());
+  EXPECT_EQ(depth[0] + 1, depth[1]);  // the dialog's loop inside the main one
+  EXPECT_EQ(depth[0], depth[2]);      // and the main loop again afterwards
+  ASSERT_EQ(1u, seen.size());
+  EXPECT_EQ("r=5", seen[0]);
 }
 
 }  // namespace
