@@ -4,7 +4,10 @@
 #include "guiobjects1/imenu.h"
 #include "guiobjects1/imenubar.h"
 #include "guiobjects1/ipopupmenu.h"
+#include "guiobjects1/iwbutton.h"
+#include "guiobjects1/iwcontrol.h"
 #include "guiobjects1/iwfont.h"
+#include "guiobjects1/iwform.h"
 #include "guiobjects1/iwscreen.h"
 #include "guiobjects1/iwwindow.h"
 #include "olecls/oclclassfactory.h"
@@ -24,10 +27,13 @@ const POClassRow kClasses[kOviui1RowCount] = {
      &IWScreen::PO_InitObject},
     {"{785a0281-acda-11ce-8d9a-0040900071a7}", "Window", nullptr, &OCLClassFactory<IWWindow>::Make,
      &IWWindow::PO_InitObject},
-    {"{785a0282-acda-11ce-8d9a-0040900071a7}", "Form", nullptr, nullptr, nullptr},
+    {"{785a0282-acda-11ce-8d9a-0040900071a7}", "Form", &IWWindow::PO_GetObject, &OCLClassFactory<IWForm>::Make,
+     &IWForm::PO_InitObject},
     {"{785a0283-acda-11ce-8d9a-0040900071a7}", "ObjectBox", nullptr, nullptr, nullptr},
-    {"{785a0284-acda-11ce-8d9a-0040900071a7}", "Control", nullptr, nullptr, nullptr},
-    {"{785a0285-acda-11ce-8d9a-0040900071a7}", "Button", nullptr, nullptr, nullptr},
+    {"{785a0284-acda-11ce-8d9a-0040900071a7}", "Control", &IWWindow::PO_GetObject,
+     &OCLClassFactory<IWControl>::Make, &IWControl::PO_InitObject},
+    {"{785a0285-acda-11ce-8d9a-0040900071a7}", "Button", &IWControl::PO_GetObject,
+     &OCLClassFactory<IWButton>::Make, &IWButton::PO_InitObject},
     {"{785a0286-acda-11ce-8d9a-0040900071a7}", "ButtonGadget", nullptr, nullptr, nullptr},
     {"{785a0287-acda-11ce-8d9a-0040900071a7}", "Bitmap", nullptr, nullptr, nullptr},
     {"{785a0288-acda-11ce-8d9a-0040900071a7}", "Font", nullptr, &OCLClassFactory<IWFont>::Make,

@@ -647,7 +647,26 @@ void IWWindow::pdSetParent(InterObjRep* parent) {
 
 void IWWindow::SetParentWindow(IWWindow* parent) {
   if (!parent || parent == this) return;
-  SetParent(parent);
+  parent->TakeChild(this);
+}
+
+void IWWindow::TakeChild(IWWindow* child) {
+  if (child && child != this) child->SetParent(this);
+}
+
+void IWWindow::ChildEmbedded(IWWindow*) {}
+void IWWindow::ChildUnembedded(IWWindow*) {}
+
+// The container's native part is asked directly: this also runs while modules unload,
+// when the prototypes may have gone already.
+void IWWindow::embedded(InterObjRep* container) {
+  IWWindow* holder = container ? dynamic_cast<IWWindow*>(container->ROCDataPtr(0)) : nullptr;
+  if (holder && holder != this) holder->ChildEmbedded(this);
+}
+
+void IWWindow::unembedded(InterObjRep* container) {
+  IWWindow* holder = container ? dynamic_cast<IWWindow*>(container->ROCDataPtr(0)) : nullptr;
+  if (holder && holder != this) holder->ChildUnembedded(this);
 }
 
 // ---- Z order ----

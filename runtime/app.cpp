@@ -71,6 +71,12 @@ App::~App() {
     GlobalDeleteAtom(hotKey_);
     hotKey_ = 0;
   }
+  // The main form's window object belongs to its store object, not to the window
+  // library: it goes with the modules.
+  if (!mainForm_.isNull()) {
+    SetMainWindow(nullptr);
+    mainForm_.clear();
+  }
   if (storeStarted_) {
     try {
       ObjectStore::UnloadAllModules(flags & kRevert);
@@ -134,22 +140,49 @@ void App::ReadExitCode() {
     exitCode_ = native->pdGetExitCode();
 }
 
-// The main form comes from the application object; the form library makes it a window.
+namespace {
+
+// Whether obj is a published form (of the form library, when it is loaded).
+bool IsAForm(InterObjRep* obj) {
+  InterObjRep* form = obj ? ObjectStore::find("Form") : nullptr;
+  return form && form->isPrototype() && std::string(form->progId()) == "Orvanel.Form" &&
+         obj->canBeTreatedAs(form);
+}
+
+// The form library's frame window behind a form object, or null.
+TFrameWindow* FormFrame(InterObjRep* obj) {
+  return IsAForm(obj) ? dynamic_cast<TFrameWindow*>(obj->ROCDataPtr(0)) : nullptr;
+}
+
+}  // namespace
+
+// The main form comes from the application object; its window object belongs to the
+// form's store object, which the launcher keeps while the form is the main window.
 void App::InitMainWindow() {
   if (MainWindow) return;
   iApplication* native = appObject_.isNull() ? nullptr : iApplication::Native(appObject_.get());
   Check(native != nullptr, "app", 435);
-  // A main form needs the form library's windows; without one the application ends
-  // after "Startup" (XNoMainForm).
-  (void)native->pdGetMainForm();
+  InterObjRep* form = native->pdGetMainForm();
+  TFrameWindow* frame = FormFrame(form);
+  if (!frame) return;
+  mainForm_ = form;
+  SetMainWindow(frame);
+  // The form's caption goes to the super window (the splash), as the form itself does
+  // when its caption changes.
+  if (HWND super = SuperHWNDV()) ::SetWindowTextA(super, frame->Title ? frame->Title : "");
 }
 
 void App::InitInstance() {
   InitMainWindow();
   if (!MainWindow) throw XNoMainForm();
   MainWindow->SetFlag(wfMainWindow);
-  if (!MainWindow->HWindow) MainWindow->Create();
-  MainWindow->ShowWindow(nCmdShow);
+  if (!mainForm_.isNull() && IsAForm(mainForm_.get())) {
+    ValuePtr shown;
+    shown.adopt(mainForm_.get()->evalIMember("Show", nullptr, nullptr));
+  } else {
+    if (!MainWindow->HWindow) MainWindow->Create();
+    MainWindow->ShowWindow(nCmdShow);
+  }
   PumpWaitingMessages(0);
   SinkSplash();
   superHwnd_ = SplashHandle();
@@ -214,8 +247,34 @@ int App::ReportStoreError(StoreException& e) {
   return 1;
 }
 
-// Forms are the form library's windows; none of this library's windows is one.
-void App::UnloadModuleForms(int) {}
+namespace {
+
+struct UnloadForms {
+  unsigned char module;  // 255: every module
+};
+
+BOOL CALLBACK UnloadOneForm(HWND h, LPARAM param) {
+  const UnloadForms& what = *reinterpret_cast<const UnloadForms*>(param);
+  try {
+    TWindow* w = TWindow::GetWindowPtr(h);
+    TPoint none;
+    InterObjRep* obj = w ? static_cast<InterObjRep*>(w->GetAsInterObjRep(none)) : nullptr;
+    if (obj && IsAForm(obj) && (what.module == 255 || obj->module() == what.module)) {
+      Faultp<InterObjRep> keep(obj);
+      ValuePtr done;
+      done.adopt(obj->evalIMember("UnloadForm", nullptr, nullptr));
+    }
+  } catch (...) {  // one form failing does not keep the others
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void App::UnloadModuleForms(int module) {
+  UnloadForms what{(unsigned char)module};
+  EnumWindows(UnloadOneForm, reinterpret_cast<LPARAM>(&what));
+}
 
 Printable* App::FindPrintTarget() {
   for (HWND h = GetFocus(); h; h = GetParent(h))
@@ -283,5 +342,8 @@ void App::ActivateObjectWindow(InterObjRep* obj) {
   SetActiveWindow(target);
 }
 
-// Windows of this library carry no store object; the form library's do.
-InterObjRep* App::ActiveWindowObject() { return nullptr; }
+InterObjRep* App::ActiveWindowObject() {
+  TWindow* w = TWindow::GetWindowPtr(GetActiveWindow());
+  TPoint none;
+  return w ? static_cast<InterObjRep*>(w->GetAsInterObjRep(none)) : nullptr;
+}

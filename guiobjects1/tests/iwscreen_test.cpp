@@ -60,6 +60,9 @@ TEST(Library, LoadsWithItsResourcesAndServesItsTable) {
   } rows[] = {
       {"{785a0280-acda-11ce-8d9a-0040900071a7}", S_OK},    // Screen
       {"{785a0281-acda-11ce-8d9a-0040900071a7}", S_OK},    // Window
+      {"{785a0282-acda-11ce-8d9a-0040900071a7}", S_OK},    // Form
+      {"{785a0284-acda-11ce-8d9a-0040900071a7}", S_OK},    // Control
+      {"{785a0285-acda-11ce-8d9a-0040900071a7}", S_OK},    // Button
       {"{785a0288-acda-11ce-8d9a-0040900071a7}", S_OK},    // Font
       {"{785a028b-acda-11ce-8d9a-0040900071a7}", S_OK},    // Menu
       {"{785a028c-acda-11ce-8d9a-0040900071a7}", S_OK},    // MenuBar
@@ -73,8 +76,9 @@ TEST(Library, LoadsWithItsResourcesAndServesItsTable) {
     EXPECT_EQ(r.result, getClassObject(ClassId(r.clsid), IID_IClassFactory, (void**)&f));
     if (f) f->Release();
   }
-  // Screen's, Window's and Font's factories, and the three menu classes'.
-  EXPECT_EQ(6, DllInstance::TheDll()->ObjectCount());
+  // The factories of Screen, Window, Form, Control, Button and Font, and the three menu
+  // classes'.
+  EXPECT_EQ(9, DllInstance::TheDll()->ObjectCount());
   EXPECT_STREQ("Printer", DllInstance::Row(kOviui1Printer).name);
 }
 

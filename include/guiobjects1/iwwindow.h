@@ -75,6 +75,10 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
   void clone(const IInterObj& source) override;
   void construct(const IInterObj& source) override;
   void attach(unsigned char module) override;
+  // The store embedded this window's object in container / took it out: a published
+  // window container is told (ChildEmbedded, ChildUnembedded).
+  void embedded(InterObjRep* container) override;
+  void unembedded(InterObjRep* container) override;
 
   // ---- the window slots, in order ----
   virtual void pdSetCaption(const char* caption);
@@ -94,6 +98,12 @@ class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
   virtual int ClickOnRelease();      // report a click on release; no
   virtual void* DataForReCreate();
   virtual void DoReCreate(void* arg);
+  // A window's object was embedded in this window's object, or taken out: nothing here
+  // (a form gives the child its place among its controls).
+  virtual void ChildEmbedded(IWWindow* child);
+  virtual void ChildUnembedded(IWWindow* child);
+  // Makes this window the parent of child's window object (a form: its client window).
+  virtual void TakeChild(IWWindow* child);
   DECLARE_RESPONSE_TABLE(IWWindow);
 
   // ---- properties ----

@@ -116,6 +116,9 @@ class App : public TApplication, public StoreApplication {
   char* appName_;
   char* splash_;
   Faultp<InterObjRep> appObject_;
+  // The main form's store object (it owns the form's window object): counted while the
+  // form is the main window.
+  Faultp<InterObjRep> mainForm_;
   void (*idleCallback_)() = nullptr;
   std::vector<HWND> idleWindows_;
   HWND superHwnd_ = nullptr;

@@ -1,0 +1,130 @@
+// TFormClient: the form's client window: its class, the input it forwards to the form's
+// window layer, and the re-creation marks it leaves on its children.
+#include "guiobjects1/formclient.h"
+
+#include "guiobjects1/dllinstance.h"
+#include "guiobjects1/iwcontrol.h"
+#include "guiobjects1/iwform.h"
+#include "store/poevent.h"
+#include "winlib/applicat.h"
+
+#include <vector>
+
+DEFINE_RESPONSE_TABLE1(TFormClient, TWindow)
+EV_WM_CLOSE, EV_WM_DESTROY, EV_WM_CTLCOLOR, EV_WM_MOUSEMOVE, EV_WM_ERASEBKGND, EV_WM_KEYDOWN, EV_WM_KEYUP,
+    EV_WM_CHAR, EV_WM_CHARTOITEM, EV_WM_VKEYTOITEM, EV_WM_LBUTTONDOWN, EV_WM_RBUTTONDOWN, EV_WM_LBUTTONDBLCLK,
+    EV_WM_SIZE, END_RESPONSE_TABLE;
+
+TFormClient::TFormClient(IWForm*) : TWindow(nullptr, nullptr, DllInstance::Module()) {
+  Attr.Style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+}
+
+TFormClient::~TFormClient() {
+  // The children's window objects belong to their store objects: their windows go with
+  // this one, the objects themselves are only let go of.
+  if (HWindow) ::DestroyWindow(HWindow);
+  std::vector<TWindow*> children;
+  if (TWindow* w = GetFirstChild()) {
+    do {
+      children.push_back(w);
+      w = w->Next();
+    } while (w != GetFirstChild());
+  }
+  for (TWindow* c : children)
+    if (dynamic_cast<IWWindow*>(c)) c->SetParent(nullptr);
+}
+
+IWForm* TFormClient::Form() const { return dynamic_cast<IWForm*>(Parent); }
+
+void TFormClient::GetWindowClass(WNDCLASSA& wc) {
+  TWindow::GetWindowClass(wc);
+  wc.style |= CS_OWNDC;
+  wc.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
+}
+
+// TODO(editing): an embedded form in edit mode draws its editing marks again here.
+void TFormClient::Paint(TDC& dc, bool, TRect&) {
+  IWForm* f = Form();
+  if (!f) return;
+  f->drawBorder(*this, dc);
+  PO_RaiseEventNoThrow(f->storeObj(), "Paint");
+}
+
+void* TFormClient::GetAsInterObjRep(TPoint&) {
+  IWForm* f = Form();
+  return f ? f->storeObj() : nullptr;
+}
+
+void TFormClient::EvClose() {}
+
+void TFormClient::EvDestroy() {
+  if (TWindow* w = GetFirstChild()) {
+    do {
+      if (w->HWindow) w->SetFlag(wfAutoCreate);
+      w = w->Next();
+    } while (w != GetFirstChild());
+  }
+  AssignZOrder();
+  TWindow::EvDestroy();
+}
+
+HBRUSH TFormClient::EvCtlColor(HDC dc, HWND child, uint ctlType) {
+  if (IWForm* f = Form()) return f->EvCtlColor(dc, child, ctlType);
+  return TWindow::EvCtlColor(dc, child, ctlType);
+}
+
+void TFormClient::EvMouseMove(uint keyFlags, TPoint& point) {
+  if (IWForm* f = Form()) f->EvMouseMove(keyFlags, point);
+}
+
+bool TFormClient::EvEraseBkgnd(HDC dc) {
+  IWForm* f = Form();
+  if (f && f->BkgndColor.GetValue() != BkgndColor.GetValue()) {
+    BkgndColor = f->BkgndColor;
+    if (bkgndBrush_) ::DeleteObject(bkgndBrush_);
+    bkgndBrush_ = nullptr;
+  }
+  return TWindow::EvEraseBkgnd(dc);
+}
+
+void TFormClient::EvKeyDown(uint key, uint repeatCount, uint flags) {
+  if (IWForm* f = Form()) f->EvKeyDown(key, repeatCount, flags);
+}
+
+void TFormClient::EvKeyUp(uint key, uint repeatCount, uint flags) {
+  if (IWForm* f = Form()) f->EvKeyUp(key, repeatCount, flags);
+}
+
+void TFormClient::EvChar(uint key, uint repeatCount, uint flags) {
+  if (IWForm* f = Form()) f->EvChar(key, repeatCount, flags);
+}
+
+int TFormClient::EvCharToItem(uint key, HWND listBox, uint caretIndex) {
+  if (IWControl* c = dynamic_cast<IWControl*>(GetWindowPtr(listBox)))
+    return c->CharToItem(key, caretIndex) ? -2 : -1;
+  return -1;
+}
+
+int TFormClient::EvVKeyToItem(uint key, HWND listBox, uint caretIndex) {
+  if (IWControl* c = dynamic_cast<IWControl*>(GetWindowPtr(listBox)))
+    return c->VKeyToItem(key, caretIndex) ? -2 : -1;
+  return -1;
+}
+
+void TFormClient::EvLButtonDown(uint keyFlags, TPoint& point) {
+  if (IWForm* f = Form()) f->LButtonDown(keyFlags, point);
+}
+
+// TODO(menus): the form's popup menu opens here when the menus land.
+void TFormClient::EvRButtonDown(uint keyFlags, TPoint& point) {
+  if (IWForm* f = Form()) f->EvRButtonDown(keyFlags, point);
+}
+
+void TFormClient::EvLButtonDblClk(uint, TPoint&) {
+  if (IWForm* f = Form()) f->NotifyDblClick();
+}
+
+void TFormClient::EvSize(uint sizeType, TSize& size) {
+  if (IWForm* f = Form()) f->damageBorder(*this, sizeType, size);
+  TWindow::EvSize(sizeType, size);
+}

@@ -1,0 +1,155 @@
+// IWForm: the published "Form" (prototype parent "Window"): a top-level frame window
+// ("OrvanelForm") whose client window ("OrvanelFormClient", TFormClient) holds the
+// form's controls. Basic shows, hides, loads, unloads and shows it modally; it raises
+// "Load", "Unload", "Activate", "Deactivate" and "Resize", and "Click" and "DblClick"
+// for its background. A form embedded in another form is a child window of that form's
+// client (its style holds WS_CHILD) and most showing rules do not apply to it.
+//
+// Visibility is the WS_VISIBLE bit of the creation style, kept up to date by the showing
+// operations also while the form has no window. A form is created hidden: "Load" is
+// raised once its window and its children exist, then Show shows it.
+//
+// Modality: ShowModal runs the application's modal loop (TApplication::BeginModal) and
+// answers what ends it: ModalResult's argument, or -1 from Hide, closing or unloading.
+// Ending it also asks the store to resume the message loop that was current when it
+// began. ShowModal on an embedded form, or on a form already modal, answers -1.
+//
+// Closing: a form that is not the application's main window only hides when closed
+// (its window and object stay). For the main window the system menu's Close asks the
+// application (its "CanClose", which runs "Shutdown" when it agrees) and ends the
+// message loop with the application object's ExitCode.
+//
+// Minimising the main form hides the other visible top-level windows of the thread and
+// marks each with a window property of its own; restoring shows exactly those again.
+// No other data of those windows is touched.
+//
+// Stream block (revision 1): the window's block. A damaged block or a revision above 1
+// fails with ObjectLoadFailed("Form").
+#pragma once
+
+#include <cstdint>
+
+#include "guiobjects1/iwoleinplaceframe.h"
+#include "guiobjects1/iwwindow.h"
+#include "guiobjects1/oviui1_api.h"
+#include "guiobjects1/printabledrawable.h"
+#include "guiobjects1/scalerect.h"
+#include "owlext/drawable.h"
+#include "winlib/framewin.h"
+
+class TFormClient;
+
+// The drawing surface (TDrawable, shared with the printable part) draws on the client
+// window: positions are in the form's scale, and Print goes to the client.
+class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
+                          public TFrameWindow,
+                          public virtual TDrawable,
+                          public PrintableDrawable,
+                          public IWOleInPlaceFrame {
+ public:
+  // The form's own state bits.
+  enum : uint8_t { kShownModal = 1, kEditMode = 2, kMinimized = 4, kCreating = 0x80 };
+
+  explicit IWForm(IUnknown* outer);
+  ~IWForm() override;
+  static Faultp<InterObjRep>* PO_Object;
+  static const POClassRow& PO_Row();
+
+  void PO_DeclareFields(SignatureRep& sig);
+  void PO_Load(IStream* stream) override;
+
+  // ---- window slots ----
+  bool PreProcessMsg(MSG& msg) override;
+  ScaleRect* Scale() override { return &scale_; }
+  ScaleRect* ContainerScale() override;
+  TWindow* WindowPart() override;
+  void SetupWindow() override;
+  void CleanupWindow() override;
+  void AfterLButtonPress() override;  // the frame takes the mouse capture
+  void LButtonRelease() override;     // "Click" when released over the background
+  // Creates the window (children embedded first); false when the window cannot be
+  // made, and then no "Load".
+  bool Create() override;
+  HWND PerformCreate(INT_PTR menuOrId) override;
+  void Destroy(int retVal = 0) override;
+  void CloseWindow(int retVal = 0) override;
+  const char* GetClassName() override { return "OrvanelForm"; }
+  bool HoldFocusHWnd(HWND lose, HWND gain) override;
+  void ChildEmbedded(IWWindow* child) override;
+  void ChildUnembedded(IWWindow* child) override;
+  void TakeChild(IWWindow* child) override;
+
+  // ---- the drawing surface and Print ----
+  void* getObject() override { return storeObj(); }
+  void DrawUnits2Pixels(float x, float y, TPoint& out) override { Units2Pixels(x, y, out); }
+  Printable* printable() override { return this; }
+  void Print(short v) override { WPPrint(this, CurrentX, CurrentY, v); }
+  void Print(long v) override { WPPrint(this, CurrentX, CurrentY, v); }
+  void Print(float v) override { WPPrint(this, CurrentX, CurrentY, v); }
+  void Print(double v) override { WPPrint(this, CurrentX, CurrentY, v); }
+  void Print(const char* text) override { WPPrint(this, CurrentX, CurrentY, text); }
+  void PrintSpace(int n) override { WPPrintSpace(this, CurrentX, CurrentY, n); }
+  void PrintTab(int n) override { WPPrintTab(this, CurrentX, CurrentY, n); }
+  void PrintSeparator(PrintSepType sep) override { WPPrintSeparator(this, CurrentX, CurrentY, sep); }
+  void PrintDone(PrintSepType sep) override { WPPrintDone(this, CurrentX, CurrentY, sep); }
+
+  // ---- Basic ----
+  void imShow();
+  void imHide();
+  void imMinimize() { showAs(SW_SHOWMINIMIZED); }
+  void imMaximize() { showAs(SW_SHOWMAXIMIZED); }
+  void imShowRestore() { showAs(SW_RESTORE); }
+  long imShowModal();
+  void imModalResult(long result);
+  void imBringToTop();
+  void imCenter();
+  void imLoad();
+  void imUnload();
+  long pdGetVisible();
+  void pdSetVisible(long on);
+  long pdGetShownModal() { return (state_ & kShownModal) ? -1 : 0; }
+  void pdSetParent(InterObjRep* parent);
+
+  bool IsEmbedded() const { return (Attr.Style & WS_CHILD) != 0; }
+  TFormClient* Client() const;
+  uint8_t State() const { return state_; }
+  // Ends the modal loop with result while the form is shown modally.
+  void endModal(int result);
+
+  static IWForm* Native(InterObjRep* obj) { return POClass<IWForm, IWWindow>::Native(obj); }
+  // The name of the window property that marks the windows a minimised main form hid.
+  static const char* HiddenMarkName();
+
+  // ---- the frame's messages ----
+  void EvPaint() { TFrameWindow::EvPaint(); }
+  bool EvEraseBkgnd(HDC dc);
+  HICON EvQueryDragIcon() { return TFrameWindow::EvQueryDragIcon(); }
+  void EvActivate(uint active, bool minimized, HWND other);
+  void EvClose();
+  void EvSize(uint sizeType, TSize& size);
+  void EvSetFocus(HWND lost) { TFrameWindow::EvSetFocus(lost); }
+  void EvInitMenuPopup(HMENU popup, uint index, bool sysMenu) {
+    TFrameWindow::EvInitMenuPopup(popup, index, sysMenu);
+  }
+  void EvSysCommand(uint cmdType, TPoint& point);
+  LRESULT EvNCCalcSize(WPARAM calcValid, LPARAM params);
+  void EvLButtonUp(uint keyFlags, TPoint& point);
+  void EvGetMinMaxInfo(MINMAXINFO& info);
+
+ private:
+  void showAs(int command);
+  // Gives a window child its place under the client: parent, a free id from 100, the
+  // auto-create flag; created and shown at once when the form has a window.
+  void embedChild(IWWindow* child, bool newcomer);
+  int nextChildId() const;
+  // Hides (minimised) or shows again (restored) the thread's other top-level windows.
+  void threadWindowStep(bool hide);
+  // The application object agrees to close: the message loop ends with its exit code.
+  void closeApplication();
+
+  uint8_t state_ = 0;
+  ScaleRect scale_;
+  int16_t savedLoop_ = 0;
+
+  DECLARE_RESPONSE_TABLE(IWForm);
+};
