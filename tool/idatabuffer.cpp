@@ -15,6 +15,11 @@ const POClassRow& iDataBuffer::PO_Row() { return ToolDll::Row(kOvitoolDataBuffer
 
 iDataBuffer::iDataBuffer(IUnknown* outer) : POClass(outer) {}
 
+InterObjRep* iDataBuffer::PO_GetObject() {
+  if (!PO_Object || PO_Object->isNull()) ToolDll::PublishSelf();
+  return POClass::PO_GetObject();
+}
+
 void iDataBuffer::PO_DeclareFields(SignatureRep& sig) {
   PO_Property(sig, "Size", kTypeLong, &iDataBuffer::pdSetSize, &iDataBuffer::pdGetSize);
   PO_Method(sig, "Function GetString() As String", &iDataBuffer::imGetString);

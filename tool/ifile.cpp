@@ -32,6 +32,11 @@ const POClassRow& iFile::PO_Row() { return ToolDll::Row(kOvitoolBinaryFile); }
 
 iFile::iFile(IUnknown* outer) : POClass(outer) {}
 
+InterObjRep* iFile::PO_GetObject() {
+  if (!PO_Object || PO_Object->isNull()) ToolDll::PublishSelf();
+  return POClass::PO_GetObject();
+}
+
 iFile::~iFile() { imClose(); }
 
 void iFile::PO_DeclareFields(SignatureRep& sig) {

@@ -20,6 +20,7 @@ const POClassRow kClasses[kOvitoolRowCount] = {
 };
 
 ToolDll* g_dll = nullptr;
+bool g_publishing = false;
 TModule* g_module = nullptr;
 
 }  // namespace
@@ -28,6 +29,18 @@ ToolDll::ToolDll() : OCLServer(kClasses) {}
 ToolDll* ToolDll::TheDll() { return g_dll; }
 const POClassRow& ToolDll::Row(OvitoolRow row) { return kClasses[row]; }
 TModule* ToolDll::Module() { return g_module; }
+
+void ToolDll::PublishSelf() {
+  if (g_publishing) return;
+  g_publishing = true;
+  try {
+    ObjectStore::PublishObjectDLL("ovitool");
+  } catch (...) {
+    g_publishing = false;
+    throw;
+  }
+  g_publishing = false;
+}
 
 extern "C" OVITOOL_API BOOL WINAPI DllEntryPoint(HINSTANCE instance, DWORD reason, LPVOID) {
   if (!g_dll) g_dll = new ToolDll;
@@ -54,4 +67,9 @@ extern "C" OVITOOL_API HRESULT STDAPICALLTYPE DllCanUnloadNow() {
   return ToolDll::TheDll() ? ToolDll::TheDll()->CanUnloadNow() : S_OK;
 }
 
-extern "C" OVITOOL_API void POD_Populate() { PO_Populate(kClasses); }
+extern "C" OVITOOL_API void POD_Populate() {
+  bool outer = !g_publishing;
+  g_publishing = true;
+  PO_Populate(kClasses);
+  if (outer) g_publishing = false;
+}

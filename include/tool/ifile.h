@@ -44,6 +44,9 @@ class OVITOOL_API iFile : public POClass<iFile> {
   ~iFile() override;
   static Faultp<InterObjRep>* PO_Object;
   static const POClassRow& PO_Row();
+  // The prototype, registered on first use; when the store has not published ovitool
+  // yet (a library that links it asks first), it is published then.
+  static InterObjRep* PO_GetObject();
   void PO_DeclareFields(SignatureRep& sig);
   void PO_Read(OCLStream& s, unsigned revision);
   void PO_Write(OCLStream& s);

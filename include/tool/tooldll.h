@@ -26,4 +26,7 @@ class OVITOOL_API ToolDll : public OCLServer<kOvitoolRowCount> {
   static const POClassRow& Row(OvitoolRow row);
   // The library's module object (null before process attach).
   static TModule* Module();
+  // Has the store publish this library unless it is doing so already: a library that
+  // links ovitool may ask for its classes before the store has published it.
+  static void PublishSelf();
 };

@@ -33,13 +33,22 @@ class RecordingApp : public StoreApplication {
   std::vector<std::string> reports;
 };
 
-inline void Publish() {
+// The store without any library published yet.
+inline void StoreUp() {
   static bool done = [] {
     CoInitialize(nullptr);
     IdString::Initialize();
     new RecordingApp;
     StoreApplication::HandleExceptions(1);
     ObjectStore::Initialize();
+    return true;
+  }();
+  (void)done;
+}
+
+inline void Publish() {
+  static bool done = [] {
+    StoreUp();
     ObjectStore::PublishObjectDLL("ovitool");
     ObjectStore::PublishObjectDLL("ovitool_testobjs");
     return true;
