@@ -136,7 +136,13 @@ class Shape : public IOleObject,
     *out = kClsid;
     return S_OK;
   }
-  STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { return OLE_S_USEREG; }
+  // The full name is left to the registry (OLE_S_USEREG), which callers must resolve;
+  // the short name and the application's are read here, because the platform's verb
+  // menu prints "(null)" when told to use the registry.
+  STDMETHODIMP GetUserType(DWORD form, LPOLESTR* out) override {
+    if (form == USERCLASSTYPE_FULL) return OLE_S_USEREG;
+    return OleRegGetUserType(kClsid, form, out);
+  }
   STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override {
     if (aspect != DVASPECT_CONTENT) return E_FAIL;
     if (!size) return E_POINTER;
