@@ -8,6 +8,7 @@
 set(OV_MAY_LINK_ovutil "")
 set(OV_MAY_LINK_ovole ovutil)
 set(OV_MAY_LINK_ovstore ovutil ovole)
+set(OV_MAY_LINK_ovoleui ovutil ovole)
 set(OV_MAY_LINK_ovparse ovutil ovole ovstore)
 set(OV_MAY_LINK_ovgui1 ovutil)
 set(OV_MAY_LINK_oviui1 ovutil ovole ovstore ovgui1)
