@@ -11,6 +11,7 @@
 
 #include "launchertest.h"
 #include "runtime/stubrecord.h"
+#include "testkit/formdriver.h"
 #include "testkit/testkit.h"
 #include "utils/pefile.h"
 
@@ -134,6 +135,45 @@ TEST(Ovapp, ABadlyStampedStubShowsOneBoxAndEndsWithOne) {
     EXPECT_EQ("Error", out.boxes[0].caption);
     EXPECT_EQ("This is an improperly initialized stub.", out.boxes[0].text);
   }
+}
+
+// The sample form application shipped as one program: a stub stamped for it starts it with
+// no arguments, shows its main form, and a click on the button runs its Basic handler.
+TEST(Ovapp, AStubStampedForTheFormSampleRunsItsClickHandler) {
+  testkit::TestDataDir dir("ovapp_form");
+  std::string samples = OV_SAMPLES_DIR;
+  if (!samples.empty() && samples[0] == '/') samples = "Z:" + samples;
+  for (char& c : samples)
+    if (c == '/') c = '\\';
+  ASSERT_TRUE(CopyFileA((samples + "\\formdemo.obo").c_str(), dir.File("formdemo.obo").c_str(), FALSE));
+  StubCopy stub("ovapp_test_form");
+  StubRecord record;
+  record.app = "FormDemo";
+  record.modules = {"formdemo.obo"};
+  stub.Stamp(&record);
+
+  std::string line = "\"" + stub.Path() + "\"";
+  STARTUPINFOA si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &si,
+                             &pi));
+  HWND form = testkit::WaitForForm("Orvanel form demo", 60000);
+  EXPECT_NE(nullptr, form);
+  HWND button = form ? testkit::FindButton(form, "Click me") : nullptr;
+  EXPECT_NE(nullptr, button);
+  if (button) {
+    EXPECT_TRUE(testkit::ClickCentre(button));
+    EXPECT_TRUE(testkit::WaitForCaption(form, "Clicked 1")) << testkit::CaptionOf(form);
+    EXPECT_TRUE(testkit::CloseForm(form));
+  }
+  DWORD code = DWORD(-2);
+  if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(pi.hProcess, &code);
+  else
+    TerminateProcess(pi.hProcess, 99);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(41u, code);  // "Shutdown": 40 plus the one click
 }
 
 // ovstamp, the tool that makes the stamped copy, refuses what does not fit and leaves
