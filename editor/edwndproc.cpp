@@ -75,22 +75,37 @@ CommandHandler edit_message_handler(UINT msg) {
     case EM_SETREADONLY:
       return cmd_set_read_only;
     case EM_GETSEL:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_GETSEL); };
     case EM_SETSEL:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_SETSEL); };
     case EM_GETRECT:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_GETRECT); };
     case EM_SETRECT:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_SETRECT); };
     case EM_SETRECTNP:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_SETRECTNP); };
     case EM_LINEINDEX:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_LINEINDEX); };
     case EM_LINELENGTH:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_LINELENGTH); };
     case EM_REPLACESEL:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_REPLACESEL); };
     case EM_GETLINE:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_GETLINE); };
     case EM_LINEFROMCHAR:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_LINEFROMCHAR); };
     case EM_SETTABSTOPS:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_SETTABSTOPS); };
     case EM_GETFIRSTVISIBLELINE:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_GETFIRSTVISIBLELINE); };
     case KE_PM_SELECTION_OFFSETS:
+      return [](EditorRecord* r) { return run_command(r, KE_SELECTION_OFFSETS); };
     case KE_PM_LINEFROMCHAR:
+      return [](EditorRecord* r) { return run_command(r, KE_EM_LINEFROMCHAR2); };
     case KE_PM_SELECT_OFFSETS:
+      return [](EditorRecord* r) { return run_command(r, KE_SELECT_OFFSETS); };
     case KE_PM_SELECTED_TEXT:
-      return cmd_not_built;
+      return [](EditorRecord* r) { return run_command(r, KE_SELECTED_TEXT); };
     case EM_CANUNDO:
       return can_undo;
     case KE_PM_WINDOW_COLOUR:

@@ -198,6 +198,21 @@ typedef struct KorvoSearchRequest {
 #define KE_COMMAND_FIRST 0x922
 #define KE_COMMAND_LAST 0x9E9
 
+// KE_PM_SELECTED_TEXT (and KE_SELECTED_TEXT): wParam is the size in characters of the
+// buffer at lParam, its terminator included. At most size - 1 characters are copied and
+// terminated, and the answer is the number copied. With wParam 0 nothing is copied and the
+// answer is the length the selection needs plus 1, so a caller can size its buffer first.
+
+// KE_GET_LINE_TEXT: lParam points to this record; line `index` (from 0) is copied into
+// `buffer` of `size` characters, at most size - 1 and a terminator, and `copied` gets the
+// count. An index beyond the last line copies an empty line. Answers 1, 0 without a buffer.
+typedef struct KorvoLineCopy {
+  int index;
+  char* buffer;
+  int size;
+  int copied;
+} KorvoLineCopy;
+
 // Private messages served without the command wrapper.
 #define KE_PM_SELECTION_OFFSETS 0x8BE
 #define KE_PM_LINEFROMCHAR 0x8BF
