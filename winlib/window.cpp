@@ -346,8 +346,14 @@ void TWindow::HandleNcDestroy() {
   ClearFlag(wfFullyCreated | wfPredefinedClass);
 }
 
+// Only windows of this process: another program's library windows carry the same
+// property, holding an address that means nothing here (EnumWindows hands out every
+// top-level window of the desktop).
 TWindow* TWindow::GetWindowPtr(HWND handle) {
-  return handle ? static_cast<TWindow*>(::GetPropA(handle, WlPropName)) : nullptr;
+  if (!handle) return nullptr;
+  DWORD process = 0;
+  if (!::GetWindowThreadProcessId(handle, &process) || process != ::GetCurrentProcessId()) return nullptr;
+  return static_cast<TWindow*>(::GetPropA(handle, WlPropName));
 }
 
 // ---- attributes ----

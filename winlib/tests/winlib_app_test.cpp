@@ -352,4 +352,44 @@ TEST(WinLibWindow, ChildrenOwnedElsewhereAreLetGoNotDeleted) {
   EXPECT_TRUE(ownedDeleted);
 }
 
+// Another program's window carrying the library's property (its own address in its own
+// process) is not taken for a window of this one.
+TEST(WinLibWindow, AnotherProcesssWindowIsNeverOneOfOurs) {
+  char line[] = "notepad.exe";
+  STARTUPINFOA si = {sizeof si};
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  WaitForInputIdle(pi.hProcess, 20000);
+  struct Find {
+    DWORD pid;
+    HWND found;
+  } f{pi.dwProcessId, nullptr};
+  DWORD start = GetTickCount();
+  while (!f.found && GetTickCount() - start < 20000) {
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+          Find& f = *reinterpret_cast<Find*>(p);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(h, &pid);
+          if (pid != f.pid) return TRUE;
+          f.found = h;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&f));
+    if (!f.found) Sleep(50);
+  }
+  EXPECT_NE(nullptr, f.found);
+  if (f.found) {
+    SetPropA(f.found, "OvWinLibObject", reinterpret_cast<HANDLE>(uintptr_t(0xDEAD0000)));
+    EXPECT_EQ(reinterpret_cast<HANDLE>(uintptr_t(0xDEAD0000)), GetPropA(f.found, "OvWinLibObject"));
+    EXPECT_EQ(nullptr, TWindow::GetWindowPtr(f.found));
+  }
+  TerminateProcess(pi.hProcess, 0);
+  WaitForSingleObject(pi.hProcess, 10000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+}
+
 }  // namespace
