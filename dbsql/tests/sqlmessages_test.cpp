@@ -42,7 +42,7 @@ TEST(EngineMessages, TextsAndKinds) {
   } cases[] = {
       {2100, false, nullptr, "You can only logon to this database once."},
       {2106, false, "X=1", "Connection string must contain a DSN=<driver_name>: 'X=1'"},
-      {3501, false, nullptr, "Your format mask is too long, the limit is 79 characters."},
+      {3501, false, nullptr, "Your format mask is too long, the limit is 159 characters."},
       {4530, false, nullptr, "EOF. Returned when there is no row to return."},
       {4536, true, "driver says so", "driver says so"},
       {22400, true, "7/4/99", "More data was supplied '7/4/99' than was required by the format '%s2'"},
