@@ -63,10 +63,7 @@ TModule* DllInstance::Module() { return g_module; }
 extern "C" OVIUI1_API BOOL WINAPI DllEntryPoint(HINSTANCE instance, DWORD reason, LPVOID) {
   if (!g_dll) g_dll = new DllInstance;
   if (reason == DLL_PROCESS_ATTACH && !g_module) {
-    char path[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(instance, path, MAX_PATH);
-    path[n <= MAX_PATH ? n : 0] = '\0';
-    DLLUtils::DLLAttached(path);
+    DLLUtils::ModuleAttached(instance);
     g_module = new TModule(nullptr, instance);
   }
   return TRUE;

@@ -10,10 +10,7 @@ HINSTANCE g_module;
 extern "C" BOOL WINAPI DllEntryPoint(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = instance;
-    char path[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(instance, path, MAX_PATH);
-    path[n <= MAX_PATH ? n : 0] = '\0';
-    DLLUtils::DLLAttached(path);
+    DLLUtils::ModuleAttached(instance);
   }
   return TRUE;
 }

@@ -45,10 +45,7 @@ void ToolDll::PublishSelf() {
 extern "C" OVITOOL_API BOOL WINAPI DllEntryPoint(HINSTANCE instance, DWORD reason, LPVOID) {
   if (!g_dll) g_dll = new ToolDll;
   if (reason == DLL_PROCESS_ATTACH && !g_module) {
-    char path[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(instance, path, MAX_PATH);
-    path[n <= MAX_PATH ? n : 0] = '\0';
-    DLLUtils::DLLAttached(path);
+    DLLUtils::ModuleAttached(instance);
     g_module = new TModule(nullptr, instance);
   }
   return TRUE;

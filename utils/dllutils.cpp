@@ -81,14 +81,18 @@ void DLLUtils::FormatVersion(char* out, unsigned long ms, unsigned long ls) {
   if ((ls & 0xFFFF) != 0) sprintf(out + n, ".%d", int(ls & 0xFFFF));
 }
 
-int ovutilAttached(void* module) {
-  DLLUtils::module_ = module;
+void DLLUtils::ModuleAttached(void* module) {
   char path[MAX_PATH + 1];
   DWORD n = GetModuleFileNameA(static_cast<HMODULE>(module), path, MAX_PATH);
   if (n && n <= MAX_PATH) {
     path[n] = '\0';
-    DLLUtils::DLLAttached(path);
+    DLLAttached(path);
   }
+}
+
+int ovutilAttached(void* module) {
+  DLLUtils::module_ = module;
+  DLLUtils::ModuleAttached(module);
   return 1;
 }
 

@@ -12,6 +12,9 @@
 class OVUTIL_API DLLUtils {
  public:
   static void DLLAttached(const char* path);
+  // The same for a library's module handle (its entry point's instance): the path is
+  // looked up first.
+  static void ModuleAttached(void* module);
   // The list; made on first use, since libraries attach before static objects of this
   // library are guaranteed to exist.
   static RWCString& AttachedDLLs();

@@ -104,10 +104,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_server = new TestServer;
     g_factory = new SampleFactory(g_server);
-    char path[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(instance, path, MAX_PATH);
-    path[n <= MAX_PATH ? n : 0] = '\0';
-    DLLUtils::DLLAttached(path);
+    DLLUtils::ModuleAttached(instance);
   }
   return TRUE;
 }
