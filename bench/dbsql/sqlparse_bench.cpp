@@ -64,8 +64,8 @@ std::vector<std::string> makeStatements(size_t n) {
       "SELECT name, SUM(qty) AS total FROM unkeyed GROUP BY name HAVING SUM(qty) > %d ORDER BY 2",
       "SELECT c.name, o.item, o.total * %d AS scaled FROM customers c, orders o "
       "WHERE c.cust_id = o.cust_id ORDER BY c.name, o.item",
-      "SELECT customers.name, orders.total FROM customers LEFT JOIN orders ON "
-      "customers.cust_id = orders.cust_id WHERE orders.total > %d OR orders.total IS NULL",
+      "SELECT customers.name, orders.total FROM {oj customers LEFT OUTER JOIN orders ON "
+      "customers.cust_id = orders.cust_id} WHERE orders.total > %d OR orders.total IS NULL",
       "SELECT * FROM alltypes WHERE id = %d",
       "SELECT id, c_char, c_varchar, c_integer + %d, c_double FROM alltypes WHERE c_bit = 1",
       "SELECT id FROM numbered WHERE id < %d UNION SELECT cust_id FROM customers ORDER BY 1",
@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
   // The parser.
   double bestParse = 1e30;
   size_t parseErrors = 0, bytes = 0;
+  std::string firstParseRefusal;
   for (const std::string& s : stmts) bytes += s.size();
   for (int p = 0; p < passes; ++p) {
     size_t failed = 0;
@@ -124,6 +125,11 @@ int main(int argc, char** argv) {
       char* rewritten = nullptr;
       if (sqlParse(&bc.con, &parsed, s.c_str(), &rewritten, 0) != 0) {
         ++failed;
+        if (firstParseRefusal.empty()) {
+          JxError* e = JxErrorKeeper::getLastError();
+          firstParseRefusal =
+              s + "\n    " + std::to_string(e ? e->getNumber() : 0) + " " + (e ? e->getText() : "");
+        }
         continue;
       }
       sqlParseFree(parsed);
@@ -181,6 +187,7 @@ int main(int argc, char** argv) {
   printf("%-12s %10s %14s %10s %10s\n", "", "seconds", "statements/s", "refused", "ratio");
   const double parseRate = n / bestParse;
   printf("%-12s %10.4f %14.0f %10zu %10s\n", "sqlParse", bestParse, parseRate, parseErrors, "1.00");
+  if (!firstParseRefusal.empty()) printf("first parser refusal: %s\n", firstParseRefusal.c_str());
   if (connected) {
     const double prepRate = n / bestPrepare;
     printf("%-12s %10.4f %14.0f %10zu %9.2fx\n", "SQLPrepare", bestPrepare, prepRate, prepareErrors,
