@@ -352,6 +352,20 @@ TEST(WinLibWindow, ChildrenOwnedElsewhereAreLetGoNotDeleted) {
   EXPECT_TRUE(ownedDeleted);
 }
 
+struct ProcessWindow {
+  DWORD pid;
+  HWND found;
+};
+
+BOOL CALLBACK FirstWindowOfProcess(HWND h, LPARAM param) {
+  ProcessWindow& f = *reinterpret_cast<ProcessWindow*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid != f.pid) return TRUE;
+  f.found = h;
+  return FALSE;
+}
+
 // Another program's window carrying the library's property (its own address in its own
 // process) is not taken for a window of this one.
 TEST(WinLibWindow, AnotherProcesssWindowIsNeverOneOfOurs) {
@@ -362,22 +376,10 @@ TEST(WinLibWindow, AnotherProcesssWindowIsNeverOneOfOurs) {
   PROCESS_INFORMATION pi = {};
   ASSERT_TRUE(CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
   WaitForInputIdle(pi.hProcess, 20000);
-  struct Find {
-    DWORD pid;
-    HWND found;
-  } f{pi.dwProcessId, nullptr};
+  ProcessWindow f{pi.dwProcessId, nullptr};
   DWORD start = GetTickCount();
   while (!f.found && GetTickCount() - start < 20000) {
-    EnumWindows(
-        [](HWND h, LPARAM p) -> BOOL {
-          Find& f = *reinterpret_cast<Find*>(p);
-          DWORD pid = 0;
-          GetWindowThreadProcessId(h, &pid);
-          if (pid != f.pid) return TRUE;
-          f.found = h;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&f));
+    EnumWindows(FirstWindowOfProcess, reinterpret_cast<LPARAM>(&f));
     if (!f.found) Sleep(50);
   }
   EXPECT_NE(nullptr, f.found);
