@@ -32,7 +32,8 @@ double Now() {
   return Seconds(origin, t);
 }
 
-// Lines of Basic-like source; every seventh one calls a "Widget".
+// Lines of Basic-like source; every seventh one calls a "Widget", the last names the
+// "Sentinel".
 std::vector<std::string> MakeLines(long n) {
   std::vector<std::string> lines;
   lines.reserve(n);
@@ -44,6 +45,8 @@ std::vector<std::string> MakeLines(long n) {
       std::snprintf(buf, sizeof buf, "    Total = Total + Item%ld(%ld) ' running sum", i % 500, i);
     lines.push_back(buf);
   }
+  // One line that only the rare patterns find, so that one request scans the whole text.
+  if (n > 0) lines.back() = "    Sentinel42 = 0";
   return lines;
 }
 
@@ -122,6 +125,15 @@ int main(int argc, char** argv) {
               "base ms", "ratio");
   Row("plain (strstr)", word, ec, es, pc, ps);
   Row("expr (std::regex)", expression, xc, ex, rc, rs);
+  // The same with one match at the end: the scan alone, without a command per match.
+  const char* rareWord = "Sentinel";
+  const char* rareExpression = "S[a-z]+l[0-9]+";
+  long er = EditorCount(w, rareWord, KESF_PLAIN, &es);
+  long pr = StrstrCount(lines, rareWord, &ps);
+  long xr = EditorCount(w, rareExpression, 0, &ex);
+  long rr = RegexCount(lines, rareExpression, &rs);
+  Row("plain (strstr)", rareWord, er, es, pr, ps);
+  Row("expr (std::regex)", rareExpression, xr, ex, rr, rs);
   DestroyWindow(w);
-  return ec == pc && xc == rc ? 0 : 2;
+  return ec == pc && xc == rc && er == pr && xr == rr ? 0 : 2;
 }
