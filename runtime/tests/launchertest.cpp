@@ -136,6 +136,14 @@ Launch::Launch(const std::vector<std::string>& mods, const std::string& appName,
 
 Launch::~Launch() { delete[] modules; }
 
+std::string WinePath(const std::string& hostPath) {
+  std::string p = hostPath;
+  if (!p.empty() && p[0] == '/') p = "Z:" + p;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  return p;
+}
+
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;

@@ -34,6 +34,9 @@ int NativeCallCount();
 // The folder of the running test program (the build's bin folder).
 std::string ProgramFolder();
 
+// A host path as the Wine programs see it (on drive Z:, backslashes).
+std::string WinePath(const std::string& hostPath);
+
 // A file's whole content ("" when it cannot be read).
 std::string ReadWholeFile(const std::string& path);
 

@@ -141,10 +141,7 @@ TEST(Ovapp, ABadlyStampedStubShowsOneBoxAndEndsWithOne) {
 // no arguments, shows its main form, and a click on the button runs its Basic handler.
 TEST(Ovapp, AStubStampedForTheFormSampleRunsItsClickHandler) {
   testkit::TestDataDir dir("ovapp_form");
-  std::string samples = OV_SAMPLES_DIR;
-  if (!samples.empty() && samples[0] == '/') samples = "Z:" + samples;
-  for (char& c : samples)
-    if (c == '/') c = '\\';
+  std::string samples = WinePath(OV_SAMPLES_DIR);
   ASSERT_TRUE(CopyFileA((samples + "\\formdemo.obo").c_str(), dir.File("formdemo.obo").c_str(), FALSE));
   StubCopy stub("ovapp_test_form");
   StubRecord record;
@@ -155,8 +152,8 @@ TEST(Ovapp, AStubStampedForTheFormSampleRunsItsClickHandler) {
   std::string line = "\"" + stub.Path() + "\"";
   STARTUPINFOA si = {sizeof si};
   PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &si,
-                             &pi));
+  ASSERT_TRUE(
+      CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir.Path().c_str(), &si, &pi));
   HWND form = testkit::WaitForForm("Orvanel form demo", 60000);
   EXPECT_NE(nullptr, form);
   HWND button = form ? testkit::FindButton(form, "Click me") : nullptr;

@@ -18,15 +18,6 @@ using namespace launchertest;
 
 namespace {
 
-// The sample folder of the source tree (a host path: on drive Z: under Wine).
-std::string SamplesFolder() {
-  std::string p = OV_SAMPLES_DIR;
-  if (!p.empty() && p[0] == '/') p = "Z:" + p;
-  for (char& c : p)
-    if (c == '/') c = '\\';
-  return p;
-}
-
 // The host path of a path on drive Z:, else "".
 std::string HostPath(const std::string& windowsPath) {
   if (windowsPath.size() < 3 || (windowsPath[0] != 'Z' && windowsPath[0] != 'z') || windowsPath[1] != ':')
@@ -95,8 +86,8 @@ class Launcher {
 
 TEST(OvrunForm, AClickOnTheButtonRunsItsHandlerAndClosingEndsWithTheExitCode) {
   testkit::TestDataDir dir("ovrun_form");
-  ASSERT_TRUE(
-      CopyFileA((SamplesFolder() + "\\formdemo.obo").c_str(), dir.File("formdemo.obo").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA((WinePath(OV_SAMPLES_DIR) + "\\formdemo.obo").c_str(),
+                        dir.File("formdemo.obo").c_str(), FALSE));
   Launcher run("formdemo.obo -app FormDemo", dir.Path());
   ASSERT_TRUE(run.started());
 

@@ -16,15 +16,6 @@ namespace {
 
 std::string Ovrun() { return "\"" + ProgramFolder() + "\\ovrun.exe\""; }
 
-// The sample folder of the source tree (a host path: on drive Z: under Wine).
-std::string SamplesFolder() {
-  std::string p = OV_SAMPLES_DIR;
-  if (!p.empty() && p[0] == '/') p = "Z:" + p;
-  for (char& c : p)
-    if (c == '/') c = '\\';
-  return p;
-}
-
 const DWORD kMinusOne = DWORD(-1);
 
 TEST(Ovrun, ACommandLineThatDoesNotFitShowsTheUsageBox) {
@@ -160,7 +151,7 @@ TEST(Ovrun, ADivisionByZeroInNativeCodeIsAnFPExceptionBasicCanCatch) {
 
 // The sample application, a text object file, end to end.
 TEST(Ovrun, TheHelloSampleWritesItsFileAndEndsWithItsCode) {
-  std::string samples = SamplesFolder();
+  std::string samples = WinePath(OV_SAMPLES_DIR);
   testkit::TestDataDir dir("ovrun_hello");
   ASSERT_TRUE(CopyFileA((samples + "\\hello.obo").c_str(), dir.File("hello.obo").c_str(), FALSE));
   testkit::ProcessBoxes boxes;
