@@ -20,6 +20,10 @@ set(OV_MAY_LINK_ovkored "")
 set(OV_MAY_LINK_ovrun ovutil ovole ovstore ovparse ovgui1 oviui1)
 # The stub shares the launcher's static part.
 set(OV_MAY_LINK_ovapp ovrun ovutil ovole ovstore ovparse ovgui1 oviui1)
+# The VBX emulation library, under its three file names: our own layer, links no other.
+set(OV_MAY_LINK_vbxthunk_n "")
+set(OV_MAY_LINK_vbxthunk_s "")
+set(OV_MAY_LINK_vbxthunk_c "")
 set(OV_MAY_LINK_jxmds04 "")
 set(OV_MAY_LINK_jxutl04 jxmds04)
 set(OV_MAY_LINK_jxsql04 jxutl04)
