@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything a fresh Debian 12 amd64 machine needs to build and test Orvanel:
 # the mingw-w64 cross compilers, Wine, Xvfb, unixODBC and the SQLite ODBC
-# driver, GoogleTest sources, bison, ImageMagick. Idempotent: quiet when done.
+# driver, GoogleTest sources, bison, ImageMagick, widl with Wine's IDL files (the test
+# automation server's type library). Idempotent: quiet when done.
 # PostgreSQL and its ODBC driver: the test session starts a server of its own.
 set -euo pipefail
 
@@ -22,6 +23,7 @@ PKGS=(
   libgsf-bin
   postgresql odbc-postgresql:amd64
   cups printer-driver-cups-pdf poppler-utils
+  mingw-w64-tools libwine-dev:amd64
 )
 # PostgreSQL's ODBC driver for the 32-bit loader too, where the host runs 32-bit programs
 # (elsewhere the tests run the x86_64 build, which loads the amd64 driver).

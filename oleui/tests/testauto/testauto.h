@@ -1,0 +1,32 @@
+// Names the test automation server registers, shared by the server and its tests.
+#pragma once
+
+#include <windows.h>
+
+namespace testauto {
+
+// The coclass and type library ids, as testauto.idl declares them.
+constexpr CLSID kClsid = {0x29ae2669, 0xaf6e, 0x4fb5, {0xa3, 0x23, 0xcb, 0x17, 0x72, 0xc9, 0x08, 0xe9}};
+constexpr const char* kClsidText = "{29ae2669-af6e-4fb5-a323-cb1772c908e9}";
+constexpr GUID kLibid = {0xbb732a1e, 0xf077, 0x40bd, {0x8e, 0xff, 0x4c, 0xd5, 0xcc, 0xcf, 0xef, 0x31}};
+constexpr const char* kProgId = "Orvanel.TestAuto";
+constexpr const char* kDll = "ovoletestauto.dll";
+// The source named in the exception Fail raises.
+constexpr const wchar_t* kSource = L"Orvanel.TestAuto";
+
+// Member ids, as testauto.idl gives them.
+enum Member : long {
+  kText = 1,
+  kCount = 2,
+  kAdd = 3,
+  kTwice = 4,
+  kGreet = 5,
+  kTotal = 6,
+  kMakeItem = 7,
+  kFail = 8,
+  kEcho = 9,
+  kKind = 10,
+  kSample = 11,
+};
+
+}  // namespace testauto
