@@ -274,6 +274,70 @@ TEST(RecordSource, AWrongKindOfObjectIsIgnored) {
   EXPECT_EQ(-1, s.pdGetCurrentRecordNumber());
 }
 
+// A class standing for the current row the way a Dynaset does: registered as "Dynaset"
+// here, with nothing but its row selection.
+class RowHolder : public IInterObj, public CurrentRowView {
+ public:
+  RowHolder() : IInterObj(nullptr) {}
+  TextDataIndex& rowView() override { return row; }
+  void PO_Load(IStream*) override {}
+  void PO_Save(IStream*, int) override {}
+  TextDataIndex row;
+};
+
+InterObjRep* RowHolderClass() {
+  App();
+  static InterObjRep* proto = [] {
+    ObjectStore::RegisterNativeClass("Orvanel.Dynaset", []() -> IInterObj* { return new RowHolder; });
+    Faultp<InterObjRep>* holder = ObjectStore::RegisterPublishedClass("Dynaset", nullptr);
+    return holder->get();
+  }();
+  return proto;
+}
+
+// Moving the current record moves the current-record Dynaset's row selection; with
+// the same row, without owner or without current-record Dynaset nothing moves.
+TEST(RecordSource, MovingTheCurrentRecordMovesTheRowView) {
+  InterObjRep* owner = NewObject(DatabaseClass(), "MoveOwner");
+  ASSERT_NE(nullptr, RowHolderClass());
+  InterObjRep* current = NewObject(RowHolderClass(), "CurrentRow");
+  ASSERT_NE(nullptr, current);
+  Held h(new FieldSource(owner));
+  FieldSource& s = static_cast<FieldSource&>(*h.src);
+  ASSERT_TRUE(s.setCurrentRecord(current));
+  EXPECT_EQ(current, s.pdGetCurrentRecord());
+  RowHolder* native = dynamic_cast<RowHolder*>(current->ROCDataPtr(0));
+  ASSERT_NE(nullptr, native);
+  EXPECT_EQ(static_cast<CurrentRowView*>(native), s.currentDynaset());
+  native->row = TextDataIndex(s.views(), tdParagraphs, 0, 1, s.rootView());
+  native->row.item()->stamp = 5;
+
+  s.moveCurrentRecord(3);
+  EXPECT_EQ(3, s.pdGetCurrentRecordNumber());
+  EXPECT_EQ(3, native->row.item()->first);
+  EXPECT_EQ(1, native->row.item()->second);
+  EXPECT_EQ(-1, native->row.item()->stamp);  // offsets to be computed again
+  native->row.item()->stamp = 5;
+  s.moveCurrentRecord(3);
+  EXPECT_EQ(5, native->row.item()->stamp);  // the same row: nothing happens
+
+  // Without owner: nothing moves.
+  Held bare(new FieldSource);
+  FieldSource& b = static_cast<FieldSource&>(*bare.src);
+  ASSERT_TRUE(b.setCurrentRecord(current));
+  b.moveCurrentRecord(2);
+  EXPECT_EQ(-1, b.pdGetCurrentRecordNumber());
+  EXPECT_EQ(3, native->row.item()->first);
+  ASSERT_TRUE(b.setCurrentRecord(nullptr));
+
+  // Another object of the class is accepted; a null one clears.
+  EXPECT_TRUE(s.setCurrentRecord(NewObject(RowHolderClass(), "OtherRow")));
+  EXPECT_TRUE(s.setCurrentRecord(nullptr));
+  EXPECT_EQ(nullptr, s.pdGetCurrentRecord());
+  native->row = TextDataIndex();
+  EXPECT_EQ(1u, s.views().usedCount());
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream all;

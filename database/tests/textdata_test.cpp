@@ -47,6 +47,31 @@ TEST(BlockArray, ItemLiesInItsComputedBlockAndPlace) {
   }
 }
 
+// forEach and firstThat step across blocks in index order over [lb, ub) or everything;
+// a range beyond the count is a program error.
+TEST(BlockArray, ForEachAndFirstThatCrossBlocks) {
+  struct Ints : BlockArray<int32_t> {
+    Ints() : BlockArray<int32_t>(4, 3) {}
+  } a;
+  a.ensureCount(11);
+  ASSERT_EQ(11u, a.count());
+  for (unsigned i = 0; i < a.count(); ++i) a[i] = (int32_t)i * 10;
+  std::vector<int32_t> seen;
+  auto collect = [](int32_t& v, void* arg) { static_cast<std::vector<int32_t>*>(arg)->push_back(v); };
+  a.forEach(collect, &seen, 0, 2, 9);
+  EXPECT_EQ(std::vector<int32_t>({20, 30, 40, 50, 60, 70, 80}), seen);
+  seen.clear();
+  a.forEach(collect, &seen, 1, 5, 6);  // all: the range is ignored
+  EXPECT_EQ(11u, seen.size());
+  int32_t want = 70;
+  auto equal = [](int32_t& v, void* arg) { return v == *static_cast<int32_t*>(arg) ? 1 : 0; };
+  EXPECT_EQ(&a[7], a.firstThat(equal, &want));
+  EXPECT_EQ(nullptr, a.firstThat(equal, &want, 0, 0, 7));
+  EXPECT_EQ(&a[7], a.firstThat(equal, &want, 0, 7, 8));
+  EXPECT_THROW(a.forEach(collect, &seen, 0, 0, 12), XAssert);
+  EXPECT_THROW(a.firstThat(equal, &want, 0, 0, 12), XAssert);
+}
+
 TEST(TextDataArray, TheThirtyThirdItemOpensASecondBlockOf32) {
   Probe a;
   std::vector<int32_t> got;
