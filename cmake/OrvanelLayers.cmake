@@ -28,6 +28,7 @@ set(OV_MAY_LINK_jxmds04 "")
 set(OV_MAY_LINK_jxutl04 jxmds04)
 set(OV_MAY_LINK_jxsql04 jxutl04)
 set(OV_MAY_LINK_jxlib jxsql04 jxutl04)
+set(OV_MAY_LINK_ovdb ovutil ovole ovstore ovitool jxlib)
 
 # oviui1's tests run Basic on its objects end to end.
 set(OV_TESTS_MAY_LINK_oviui1 ovparse)
