@@ -26,7 +26,8 @@ Bytes U16(uint16_t v) { return {uint8_t(v), uint8_t(v >> 8)}; }
 }  // namespace
 
 TEST(FileDialogProperties, NewObjectsRead) {
-  ASSERT_NE(nullptr, NewOpen("Fresh"));
+  iOpenDialog* fresh = NewOpen("Fresh");
+  ASSERT_NE(nullptr, fresh);
   ASSERT_NE(nullptr, NewSave("FreshSave"));
   struct Case {
     const char* expression;
@@ -49,6 +50,9 @@ TEST(FileDialogProperties, NewObjectsRead) {
   };
   for (const Case& c : cases) EXPECT_EQ(c.value, BasicValue(c.expression, c.type)) << c.expression;
   EXPECT_EQ(uint32_t(kFdInitialFlags), NewSave("FreshSave2")->Data().Flags);  // the save-as dialog's too
+  // The flag the dialog sets when the extension chosen is not the default one.
+  fresh->Data().Flags |= kFdExtensionDifferent;
+  EXPECT_EQ("-1", BasicValue("Fresh.ExtensionDifferent"));
 }
 
 // Each row: statements run on a new "OpenDialog" named D, then an expression and what
@@ -192,6 +196,17 @@ TEST(FileDialogStream, RevisionsAndBadBlocks) {
       EXPECT_NE(std::string::npos, std::string(e.what()).find(c.refusedAs)) << e.what();
     }
     EXPECT_EQ(kept, SaveBytes(*d));  // the object keeps what it had
+  }
+
+  // Every block cut short is refused whole.
+  for (size_t n = 0; n < kept.size(); ++n) {
+    SCOPED_TRACE("first " + std::to_string(n) + " bytes");
+    try {
+      LoadBytes(*d, Bytes(kept.begin(), kept.begin() + n));
+      ADD_FAILURE() << "loaded";
+    } catch (const ObjectLoadFailed&) {
+    }
+    EXPECT_EQ(kept, SaveBytes(*d));
   }
 
   // Revision 0 of either part loads and marks the object changed.
