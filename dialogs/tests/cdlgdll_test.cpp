@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "dialogs/filedialog.h"
 #include "dialogs/iopendialog.h"
 #include "store/field_comp.h"
+#include "store/interobjiter.h"
 #include "store/signature.h"
 #include "store/types.h"
 
@@ -34,6 +36,24 @@ F Export(const char* name) {
 }
 
 CLSID Id(const char* text) { return POClassId(text); }
+
+// The prototypes of the library's classes as the store lists them, as "A,B,".
+std::string Prototypes() {
+  std::string order;
+  AllObjectsIterator it;
+  while (InterObjRep* o = it())
+    if (o->isPrototype() && std::string(o->name()).find("Dialog") != std::string::npos)
+      order += std::string(o->name()) + ",";
+  return order;
+}
+
+// The names of a signature's fields in the store's order, as "A,B,".
+std::string FieldOrder(const SignatureRep* sig) {
+  std::string order;
+  SignatureFieldIterator it(sig);
+  while (Field* f = it()) order += std::string(f->name()) + ",";
+  return order;
+}
 
 struct ClassCase {
   const char* name;
@@ -175,20 +195,24 @@ TEST(CdlgRegistration, PrototypesAndTheirParents) {
     }
   }
   EXPECT_EQ(reports0, app.reports.size());
+  const std::string listed = Prototypes();
+  EXPECT_EQ(3u, std::count(listed.begin(), listed.end(), ','));
 
   // Again: every class finds its prototype, nothing new is made or reported.
   Export<void (*)()>("POD_Populate")();
+  EXPECT_EQ(listed, Prototypes());
   for (int i = 0; i < 3; ++i) EXPECT_EQ(protos[i], ObjectStore::find(kClasses[i].name)) << kClasses[i].name;
   EXPECT_EQ(base, iCommonDialog::PO_GetObject());
   EXPECT_EQ(protos[1], iOpenDialog::PO_GetObject());
   EXPECT_EQ(reports0, app.reports.size());
 
-  // The members: the base's title first, then the class's own in their order.
+  // The members: the class's own in their order, the base's title in its base part.
   InterObjRep* open = protos[1];
-  for (const char* name :
-       {"Title", "DefaultExtension", "ExtensionDifferent", "FileMustExist", "FileName", "Filter",
-        "FilterIndex", "InitialDir", "NoNetworkButton", "NoChangeDir", "PathMustExist", "Execute"})
-    EXPECT_NE(nullptr, open->findField(name)) << name;
+  EXPECT_NE(nullptr, open->findField("Title"));
+  EXPECT_EQ(
+      "DefaultExtension,ExtensionDifferent,FileMustExist,FileName,Filter,FilterIndex,InitialDir,"
+      "NoNetworkButton,NoChangeDir,PathMustExist,Execute,Title,",
+      FieldOrder(open->signature()));
   EXPECT_NE(nullptr, protos[2]->findField("PathMustExist"));
   EXPECT_EQ(nullptr, protos[2]->findField("FileMustExist"));  // the save-as dialog has none
   EXPECT_NE(nullptr, base->findField("Title"));
