@@ -42,7 +42,7 @@ void iCommonDialog::SetTitle(const char* title) {
   strduplicate(title_, title);
 }
 
-TCommonDialog* iCommonDialog::NewDialog(TWindow*) { return nullptr; }
+std::unique_ptr<TCommonDialog> iCommonDialog::NewDialog(TWindow*) { return nullptr; }
 
 // The other windows stay disabled for the whole run, whatever the dialog's owner, and
 // the store does not count the time the user spends in the dialog as busy. An
@@ -62,7 +62,7 @@ short iCommonDialog::RunModal() {
       StoreApplication::SignalBusy();
     }
   } restore{app, disabled};
-  std::unique_ptr<TCommonDialog> dialog(NewDialog(parent));
+  std::unique_ptr<TCommonDialog> dialog = NewDialog(parent);
   if (!dialog) return kCdlgCancelled;
   return dialog->Execute() == IDOK ? kCdlgConfirmed : kCdlgCancelled;
 }

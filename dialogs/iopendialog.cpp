@@ -8,6 +8,6 @@ const POClassRow& iOpenDialog::PO_Row() { return CdlgDll::Row(kCdlgOpenDialog); 
 
 iOpenDialog::iOpenDialog(IUnknown* outer) : POClass(outer) {}
 
-TCommonDialog* iOpenDialog::NewDialog(TWindow* parent) {
-  return new TFileOpenDialog(parent, Data(), 0, Title(), nullptr);
+std::unique_ptr<TCommonDialog> iOpenDialog::NewDialog(TWindow* parent) {
+  return std::make_unique<TFileOpenDialog>(parent, Data(), 0, Title(), nullptr);
 }

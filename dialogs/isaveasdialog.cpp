@@ -8,6 +8,6 @@ const POClassRow& iSaveAsDialog::PO_Row() { return CdlgDll::Row(kCdlgSaveAsDialo
 
 iSaveAsDialog::iSaveAsDialog(IUnknown* outer) : POClass(outer) {}
 
-TCommonDialog* iSaveAsDialog::NewDialog(TWindow* parent) {
-  return new TFileSaveDialog(parent, Data(), 0, Title(), nullptr);
+std::unique_ptr<TCommonDialog> iSaveAsDialog::NewDialog(TWindow* parent) {
+  return std::make_unique<TFileSaveDialog>(parent, Data(), 0, Title(), nullptr);
 }

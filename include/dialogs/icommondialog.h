@@ -13,6 +13,8 @@
 // every derived class writes it as its own last field.
 #pragma once
 
+#include <memory>
+
 #include "dialogs/ovcdlg_api.h"
 #include "store/poclass.h"
 
@@ -40,8 +42,9 @@ class OVCDLG_API iCommonDialog : public POClass<iCommonDialog> {
  protected:
   // Replaces the title (a copy; null stays null) without marking anything.
   void SetTitle(const char* title);
-  // The class's dialog over its data record, with parent (may be null) and the title.
-  virtual TCommonDialog* NewDialog(TWindow* parent);
+  // The class's dialog over its data record, with parent (may be null) and the title;
+  // null for a class without one.
+  virtual std::unique_ptr<TCommonDialog> NewDialog(TWindow* parent);
   short RunModal();
 
  private:

@@ -16,5 +16,5 @@ class OVCDLG_API iOpenDialog : public POClass<iOpenDialog, FileDialog> {
   static iOpenDialog* Native(InterObjRep* obj) { return POClass<iOpenDialog, FileDialog>::Native(obj); }
 
  protected:
-  TCommonDialog* NewDialog(TWindow* parent) override;
+  std::unique_ptr<TCommonDialog> NewDialog(TWindow* parent) override;
 };

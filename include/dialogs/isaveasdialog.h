@@ -19,5 +19,5 @@ class OVCDLG_API iSaveAsDialog : public POClass<iSaveAsDialog, FileDialog> {
   static iSaveAsDialog* Native(InterObjRep* obj) { return POClass<iSaveAsDialog, FileDialog>::Native(obj); }
 
  protected:
-  TCommonDialog* NewDialog(TWindow* parent) override;
+  std::unique_ptr<TCommonDialog> NewDialog(TWindow* parent) override;
 };
