@@ -16,6 +16,7 @@ set(OV_MAY_LINK_ovgui2 ovutil ovole ovgui1)
 # The published windows draw through the window extensions.
 list(APPEND OV_MAY_LINK_oviui1 ovgui2)
 set(OV_MAY_LINK_ovitool ovutil ovole ovstore ovgui1)
+set(OV_MAY_LINK_ovcdlg ovutil ovole ovstore ovgui1 oviui1)
 set(OV_MAY_LINK_ovkored "")
 set(OV_MAY_LINK_ovrun ovutil ovole ovstore ovparse ovgui1 oviui1)
 # The stub shares the launcher's static part.
@@ -34,6 +35,8 @@ set(OV_MAY_LINK_ovdb ovutil ovole ovstore ovitool jxlib)
 set(OV_TESTS_MAY_LINK_oviui1 ovparse)
 # ovitool's tests run Basic on its objects too.
 set(OV_TESTS_MAY_LINK_ovitool ovparse)
+# ovcdlg's tests run Basic programs that run the dialogs.
+set(OV_TESTS_MAY_LINK_ovcdlg ovparse)
 
 # Everything deliverable d may link: the table's entries and theirs, in out.
 function(ov_layer_closure out d)
