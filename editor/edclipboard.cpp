@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include "edblock.h"
 #include "edinsert.h"
 #include "edrecord.h"
 #include "edstate.h"

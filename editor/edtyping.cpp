@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "edcaret.h"
+#include "edblock.h"
 #include "edinsert.h"
 #include "edlines.h"
 #include "edlinetools.h"
