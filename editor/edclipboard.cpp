@@ -55,7 +55,11 @@ LRESULT cmd_paste(EditorRecord* rec) {
     CloseClipboard();
     return 0;
   }
-  if (rec->selection.state == SEL_COMPLETE && (rec->options.WindowsCompatibility & 1)) delete_selection(rec);
+  if (rec->selection.state == SEL_COMPLETE && (rec->options.WindowsCompatibility & 1) && !delete_selection(rec)) {
+    GlobalUnlock(data);
+    CloseClipboard();
+    return 0;
+  }
   insert_text(rec, text, rec->wParam == 1);
   GlobalUnlock(data);
   CloseClipboard();

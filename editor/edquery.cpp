@@ -289,9 +289,10 @@ LRESULT cmd_replace_sel(EditorRecord* rec) {
       if (text[i] == '\r' && text[i + 1] == '\n') continue;
       plain[n++] = text[i] == '\r' ? '\n' : text[i];
     }
-    insert_with_breaks(rec, plain, n);
+    bool inserted = insert_with_breaks(rec, plain, n);
     delete[] plain;
     rec->options.AutoIndent = autoIndent;
+    if (!inserted) return 0;  // the selection is gone (into the pick buffer), the text not in
   }
   return 1;
 }

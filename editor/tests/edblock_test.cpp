@@ -640,6 +640,21 @@ TEST_F(Blocks, UndoGivesBackTheTextAndThePickBuffer) {
   EXPECT_EQ(Send(w, KE_UNDO), 1);
   EXPECT_EQ(Body(w), "x\r\ny");
 
+  // A column block that needs a new line at the end.
+  SetText(w, "abc\r\ndef");
+  Select(w, SEL_COLUMN, {1, 1}, {2, 1});
+  ASSERT_EQ(Send(w, KE_COPY), 1);
+  SetText(w, "xy\r\nzw");
+  Place(w, {2, 1});
+  ASSERT_EQ(Send(w, KE_INSERT_PICK_ONCE), 1);
+  ASSERT_EQ(Body(w), "xy\r\nzbw\r\n e");
+  EXPECT_EQ(Send(w, KE_UNDO), 1);
+  EXPECT_EQ(Body(w), "xy\r\nzw");
+  EXPECT_EQ(Send(w, KE_REDO), 1);
+  EXPECT_EQ(Body(w), "xy\r\nzbw\r\n e");
+
+  SetText(w, "x\r\ny");
+  Place(w, {2, 0});
   Send(w, KE_COPY);  // the line "y"
   Place(w, {1, 0});
   ASSERT_EQ(Send(w, KE_INSERT_PICK_ONCE), 1);
