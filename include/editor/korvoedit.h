@@ -195,6 +195,18 @@ typedef struct KorvoSearchRequest {
 // either sets "GoFreeSpace" to 0 for its windows (KE_SET_OPTION) or steps with
 // KE_LINE_DOWN and KE_LINE_START.
 
+// Block commands share one pick buffer among all the process's windows. KE_CUT,
+// KE_CUT_APPEND and KE_COPY take the complete selection, else the marked lines, else
+// (repeat count) whole lines at the caret (not with WindowsCompatibility bit 2: then they
+// do nothing and answer 1), and put the result on the clipboard. KE_DELETE_LINE (and
+// WM_CLEAR), the delete keys, typing over a selection and EM_REPLACESEL put what they
+// delete in the pick buffer and leave the clipboard alone. KE_INSERT_PICK (repeat count)
+// and KE_INSERT_PICK_ONCE paste it: whole lines above the caret's line, a column block
+// down the lines from the caret, text at the caret; the caret stays. Each answers 1, or 0
+// when refused: a read-only window, nothing to paste, or memory exhausted, and then the
+// text and the pick buffer are as they were (pasting over a selection deletes it first,
+// as a step of its own).
+
 // First and last message numbers that run through the command wrapper.
 #define KE_COMMAND_FIRST 0x922
 #define KE_COMMAND_LAST 0x9E9
