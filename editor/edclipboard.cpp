@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include "edblock.h"
 #include "edinsert.h"
 #include "edrecord.h"
 #include "edstate.h"
@@ -54,7 +55,11 @@ LRESULT cmd_paste(EditorRecord* rec) {
     CloseClipboard();
     return 0;
   }
-  if (rec->selection.state == SEL_COMPLETE && (rec->options.WindowsCompatibility & 1)) delete_selection(rec);
+  if (rec->selection.state == SEL_COMPLETE && (rec->options.WindowsCompatibility & 1) && !delete_selection(rec)) {
+    GlobalUnlock(data);
+    CloseClipboard();
+    return 0;
+  }
   insert_text(rec, text, rec->wParam == 1);
   GlobalUnlock(data);
   CloseClipboard();

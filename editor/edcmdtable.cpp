@@ -1,5 +1,6 @@
 // The 115 command rows, sorted by message number, and their binary search.
 #include "edcommand.h"
+#include "edblock.h"
 #include "edclipboard.h"
 #include "edfile.h"
 #include "edformat.h"
@@ -8,6 +9,7 @@
 #include "edlinetools.h"
 #include "edquery.h"
 #include "edmove.h"
+#include "edownerdraw.h"
 #include "edtyping.h"
 #include "edundo.h"
 #include "edmessage.h"
@@ -22,15 +24,15 @@ const CommandRow g_commandTable[kCommandRows] = {
     {0x923, CF_EDITS, cmd_find_backward},           // find backward
     {0x924, CF_EDITS, cmd_replace_forward},           // replace forward
     {0x925, CF_EDITS, cmd_replace_backward},           // replace backward
-    {0x926, CF_EDITS, cmd_not_built},           // delete line / cut selection
+    {0x926, CF_EDITS, cmd_delete_line},           // delete line / cut selection
     {0x927, CF_EDITS, cmd_open_line_after},           // open a line after
     {0x928, CF_EDITS, cmd_open_lines_before},           // open lines before
-    {0x929, CF_EDITS, cmd_not_built},           // cut
-    {0x92A, CF_EDITS, cmd_not_built},           // cut and append
+    {0x929, CF_EDITS, cmd_cut},           // cut
+    {0x92A, CF_EDITS, cmd_cut_append},           // cut and append
     {0x92B, 0, cmd_release_selection},          // release the selection
-    {0x92C, CF_EDITS, cmd_not_built},           // copy
-    {0x92D, CF_EDITS, cmd_not_built},           // duplicate the line
-    {0x92E, CF_EDITS, cmd_not_built},           // insert the pick buffer (repeat count)
+    {0x92C, CF_EDITS, cmd_copy},           // copy
+    {0x92D, CF_EDITS, cmd_duplicate},           // duplicate the line
+    {0x92E, CF_EDITS, cmd_paste_pick},           // insert the pick buffer (repeat count)
     {0x92F, CF_EDITS, cmd_backspace},           // delete before the caret
     {0x930, CF_EDITS, cmd_delete_word},           // delete word
     {0x931, CF_EDITS, cmd_delete_char},         // delete at the caret
@@ -66,7 +68,7 @@ const CommandRow g_commandTable[kCommandRows] = {
     {0x954, 0, cmd_mark_line},                  // mark or unmark the line
     {0x955, 0, cmd_mark_to_here},                  // mark to here
     {0x956, CF_EDITS, cmd_type_char},           // type a character
-    {0x957, CF_EDITS, cmd_not_built},           // insert the pick buffer once
+    {0x957, CF_EDITS, cmd_paste_pick_once},           // insert the pick buffer once
     {0x958, 0, cmd_mark_stream},                // stream selection
     {0x959, 0, cmd_mark_column},                // column selection
     {0x95A, 0, cmd_lower_case},                  // lower case
@@ -104,7 +106,7 @@ const CommandRow g_commandTable[kCommandRows] = {
     {0x993, CF_QUERY, cmd_dump_undo},  // dump the undo records
     {0x997, 0, cmd_set_read_notify_lines},
     {0x999, CF_MOVES, cmd_goto_column},  // caret to a display column
-    {0x99B, 0, cmd_not_built},           // measure every line again
+    {0x99B, 0, cmd_measure_all},         // measure every line again
     {0x9A3, CF_QUERY, cmd_first_visible_line},    // EM_GETFIRSTVISIBLELINE
     {0x9A4, CF_QUERY, cmd_em_get_line},    // EM_GETLINE
     {0x9A5, CF_QUERY, cmd_get_line_count},

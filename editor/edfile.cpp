@@ -516,6 +516,10 @@ int write_whole_file(EditorRecord* rec, const char* path) {
 
 }  // namespace
 
+int32_t entab_text(const EditorRecord* rec, const char* text, int32_t length, char* out) {
+  return entab(rec, text, length, out);
+}
+
 HFILE find_file(const char* name, char* found, size_t size) {
   if (!name || !*name || is_untitled(name)) return HFILE_ERROR;
   HFILE file = _lopen(name, OF_READ);

@@ -56,6 +56,10 @@ void load_at_creation(EditorRecord* rec, const char* name);
 // Writes the whole document under `name` (the stored name when null).
 int save_document(EditorRecord* rec, const char* name);
 
+// The EntabLine rule: outside quotes, a run of three or more blanks that reaches a tab
+// stop becomes a tab. Writes at most `length` characters to `out`; answers how many.
+int32_t entab_text(const EditorRecord* rec, const char* text, int32_t length, char* out);
+
 // Commands 0x95D (load) and 0x95E (save).
 LRESULT cmd_load_file(EditorRecord* rec);
 LRESULT cmd_save_file(EditorRecord* rec);

@@ -14,21 +14,8 @@ namespace ked {
 
 namespace {
 
-// Makes the line's buffer hold `length` characters and a terminator; a borrowed buffer
-// is copied before it is changed.
-bool reserve(LineRecord* line, int32_t length) {
-  if (length < line->capacity && !(line->flags & LF_NOT_OWNED)) return true;
-  int32_t capacity = line_capacity(length);
-  if (capacity <= length) capacity = length + 1;
-  char* text = static_cast<char*>(alloc_zeroed(static_cast<size_t>(capacity)));
-  if (!text) return false;
-  memcpy(text, line->text, static_cast<size_t>(line->length) + 1);
-  if (!(line->flags & LF_NOT_OWNED)) free_block(line->text);
-  line->flags &= ~static_cast<uint16_t>(LF_NOT_OWNED);
-  line->text = text;
-  line->capacity = capacity;
-  return true;
-}
+// Makes the line's buffer hold `length` characters and a terminator.
+bool reserve(LineRecord* line, int32_t length) { return ensure_room(line, length - line->length); }
 
 void note_tabs(LineRecord* line) {
   if (memchr(line->text, '\t', static_cast<size_t>(line->length)))
@@ -55,13 +42,38 @@ void cut_chars(LineRecord* line, int32_t from, int32_t to) {
 
 }  // namespace
 
+int32_t room_capacity(int32_t needed) {
+  int32_t capacity = 8;
+  while (capacity <= needed && capacity < (1 << 30)) capacity <<= 1;
+  return capacity;
+}
+
+bool ensure_room(LineRecord* line, int32_t n) {
+  int32_t needed = line->length + n + 1;
+  if (needed < 8) needed = 8;
+  bool borrowed = (line->flags & LF_NOT_OWNED) != 0;
+  if (needed < line->capacity && !borrowed) return true;
+  int32_t capacity = needed < line->capacity ? line->capacity : room_capacity(needed + 1);
+  char* text = static_cast<char*>(alloc_zeroed_silent(static_cast<size_t>(capacity)));
+  if (!text) {
+    MessageBoxA(GetDesktopWindow(), "BufRealloc() - MEM_ALLOC returns NULL", "", MB_OK);
+    return false;
+  }
+  memcpy(text, line->text, static_cast<size_t>(line->length) + 1);
+  if (!borrowed) free_block(line->text);
+  line->flags &= ~static_cast<uint16_t>(LF_NOT_OWNED);
+  line->text = text;
+  line->capacity = capacity;
+  return true;
+}
+
 bool split_line(EditorRecord* rec) {
   LineRecord* line = rec->currentLine;
   int32_t at = index_of_column(rec, line, rec->caretColumn);
-  undo_record_insert(rec, rec->lineNumber, column_of_index(rec, line, at), "\n", 1, UNDO_KIND_INSERT);
   int32_t rest = line->length - at;
   LineRecord* fresh = make_line(line_capacity(rest), rec);
   if (!fresh) return false;
+  undo_record_insert(rec, rec->lineNumber, column_of_index(rec, line, at), "\n", 1, UNDO_KIND_INSERT);
   memcpy(fresh->text, line->text + at, static_cast<size_t>(rest));
   fresh->text[rest] = '\0';
   fresh->length = rest;
@@ -158,56 +170,6 @@ int insert_text(EditorRecord* rec, const char* text, bool overwrite) {
   return 1;
 }
 
-bool delete_selection(EditorRecord* rec) {
-  Selection& sel = rec->selection;
-  if (sel.state != SEL_COMPLETE || !sel.anchor.line || !sel.end.line) return false;
-  TextPosition a = sel.anchor, b = sel.end;
-  bool reversed = b.number < a.number || (b.number == a.number && b.column < a.column);
-  // The anchor is always inside the selection; the end only when it is not exclusive.
-  bool bInclusive = reversed || !(sel.kind & SEL_EXCLUSIVE);
-  if (reversed) {
-    TextPosition t = a;
-    a = b;
-    b = t;
-  }
-  bool column = (sel.kind & SEL_COLUMN) != 0;
-  sel = Selection();
-  if (column) {
-    int32_t low = a.column < b.column ? a.column : b.column;
-    int32_t high = (a.column < b.column ? b.column : a.column) + (bInclusive ? 1 : 0);
-    LineRecord* line = a.line;
-    for (int32_t n = a.number; line && n <= b.number; ++n, line = line->next) {
-      int32_t from = index_of_column(rec, line, low), to = index_of_column(rec, line, high);
-      if (to > from)
-        undo_record_delete(rec, n, column_of_index(rec, line, from), line->text + from, to - from);
-      cut_chars(line, from, to);
-    }
-    rec->currentLine = a.line;
-    rec->lineNumber = a.number;
-    rec->caretColumn = low;
-  } else {
-    int32_t from = index_of_column(rec, a.line, a.column);
-    int32_t to = index_of_column(rec, b.line, b.column) + (bInclusive ? 1 : 0);
-    if (to > b.line->length) to = b.line->length;
-    if (from > a.line->length) from = a.line->length;
-    // Characters from `from` on the first line to `to` on the last, a break counting one.
-    int32_t count = 0;
-    LineRecord* line = a.line;
-    for (int32_t n = a.number; line && n < b.number; ++n, line = line->next)
-      count += line->length - (n == a.number ? from : 0) + 1;
-    count += to - (a.line == b.line ? from : 0);
-    rec->currentLine = a.line;
-    rec->lineNumber = a.number;
-    rec->caretColumn = column_of_index(rec, a.line, from);
-    delete_from_caret(rec, count);
-    rec->caretColumn = a.column;
-  }
-  ++rec->changes;
-  ++rec->positionChanges;
-  invalidate_from_row(rec, 0);
-  return true;
-}
-
 int32_t text_from_caret(EditorRecord* rec, char* out, int32_t count) {
   LineRecord* line = rec->currentLine;
   if (!line) return 0;
@@ -236,6 +198,19 @@ int32_t delete_from_caret(EditorRecord* rec, int32_t count) {
   if (!saved) return 0;
   text_from_caret(rec, saved, available);
   int32_t at = index_of_column(rec, line, rec->caretColumn);
+  // Every line joined lands behind the caret: the buffer is grown once, before anything
+  // changes, for the longest of them, so the deletion is done whole or not at all.
+  int32_t longest = 0;
+  LineRecord* joined = line;
+  for (int32_t i = 0; i < available; ++i)
+    if (saved[i] == '\n' && joined->next) {
+      joined = joined->next;
+      if (joined->length > longest) longest = joined->length;
+    }
+  if (longest > 0 && !reserve(line, at + longest)) {
+    free_block(saved);
+    return 0;
+  }
   undo_record_delete(rec, rec->lineNumber, column_of_index(rec, line, at), saved, available);
   free_block(saved);
   int32_t left = available;
@@ -245,9 +220,8 @@ int32_t delete_from_caret(EditorRecord* rec, int32_t count) {
     cut_chars(line, at, at + take);
     left -= take;
     if (left == 0 || !line->next) break;
-    // The line break: the next line's text joins this one.
+    // The line break: the next line's text joins this one (the room was made above).
     LineRecord* next = line->next;
-    if (!reserve(line, line->length + next->length)) break;
     memcpy(line->text + line->length, next->text, static_cast<size_t>(next->length) + 1);
     line->length += next->length;
     note_tabs(line);
@@ -260,18 +234,82 @@ int32_t delete_from_caret(EditorRecord* rec, int32_t count) {
 }
 
 bool insert_with_breaks(EditorRecord* rec, const char* text, int32_t count) {
-  int32_t i = 0;
-  while (i < count) {
+  LineRecord* line = rec->currentLine;
+  if (!line) return false;
+  if (count <= 0) return true;
+  int32_t breaks = 0, firstBreak = -1, lastBreak = -1;
+  for (int32_t i = 0; i < count; ++i)
     if (text[i] == '\n') {
-      if (!split_line(rec)) return false;
-      ++i;
-      continue;
+      if (firstBreak < 0) firstBreak = i;
+      lastBreak = i;
+      ++breaks;
     }
-    int32_t run = i;
-    while (run < count && text[run] != '\n' && run - i < kUndoPiece) ++run;
-    if (!put_run(rec, text + i, run - i, false)) return false;
-    i = run;
+  int32_t length = display_length(rec, line);
+  int32_t padding = rec->caretColumn > length ? rec->caretColumn - length : 0;
+  int32_t at = padding ? line->length : index_of_column(rec, line, rec->caretColumn);
+  int32_t rest = line->length - at;
+  int32_t firstLength = breaks ? firstBreak : count;
+  // Everything that can fail comes first: the caret line's room and the new lines, which
+  // are filled while they are still off the list.
+  if (!reserve(line, line->length + padding + firstLength - (breaks ? rest : 0))) return false;
+  LineRecord* chain = nullptr;
+  LineRecord* chainLast = nullptr;
+  for (int32_t i = firstBreak; breaks && i <= lastBreak; ++i) {
+    if (text[i] != '\n') continue;
+    int32_t from = i + 1, to = from;
+    while (to < count && text[to] != '\n') ++to;
+    int32_t size = to - from + (i == lastBreak ? rest : 0);
+    LineRecord* fresh = make_line(room_capacity(size + 1), rec);
+    if (!fresh) {
+      free_chain(rec, chain);
+      return false;
+    }
+    memcpy(fresh->text, text + from, static_cast<size_t>(to - from));
+    if (i == lastBreak) memcpy(fresh->text + (to - from), line->text + at, static_cast<size_t>(rest));
+    fresh->length = size;
+    fresh->text[size] = '\0';
+    note_tabs(fresh);
+    if (chainLast)
+      chainLast->next = fresh;
+    else
+      chain = fresh;
+    fresh->previous = chainLast;
+    chainLast = fresh;
   }
+  int32_t startColumn = padding ? length : column_of_index(rec, line, at);
+  undo_record_insert(rec, rec->lineNumber, startColumn, nullptr, padding + count, UNDO_KIND_INSERT);
+  memset(line->text + line->length, ' ', static_cast<size_t>(padding));
+  line->length += padding;
+  line->text[line->length] = '\0';
+  at += padding;
+  if (!breaks) {
+    memmove(line->text + at + count, line->text + at, static_cast<size_t>(line->length - at) + 1);
+    memcpy(line->text + at, text, static_cast<size_t>(count));
+    line->length += count;
+    note_tabs(line);
+    rec->caretColumn = column_of_index(rec, line, at + count);
+    edited(rec);
+    return true;
+  }
+  memcpy(line->text + at, text, static_cast<size_t>(firstLength));
+  line->length = at + firstLength;
+  line->text[line->length] = '\0';
+  note_tabs(line);
+  int32_t oldRow = rec->caretRow;
+  LineRecord* after = line;
+  for (LineRecord* fresh = chain; fresh;) {
+    LineRecord* next = fresh->next;
+    link_after(fresh, after, rec);
+    after = fresh;
+    fresh = next;
+  }
+  rec->currentLine = after;
+  rec->lineNumber += breaks;
+  rec->caretColumn = column_of_index(rec, after, count - (lastBreak + 1));
+  if (rec->caretRow >= 0) rec->caretRow += breaks;
+  ++rec->changes;
+  ++rec->positionChanges;
+  invalidate_from_row(rec, oldRow);
   return true;
 }
 

@@ -10,6 +10,15 @@ namespace ked {
 struct EditorRecord;
 struct LineRecord;
 
+// Capacity of a line buffer for `needed` bytes: the smallest power of two above it, at
+// least 8.
+int32_t room_capacity(int32_t needed);
+// Makes room in the line's buffer for `n` more characters: when the length plus n plus 1
+// (at least 8) reaches the capacity, the text moves to a zero-filled buffer of
+// room_capacity(that + 1); a borrowed buffer is copied at its first growth. On failure
+// shows "BufRealloc() - MEM_ALLOC returns NULL" on the desktop and answers false with the
+// line as it was: the caller refuses its edit.
+bool ensure_room(LineRecord* line, int32_t n);
 // Puts `count` characters (none a line break) at the caret, padding free space with
 // blanks first; inserted, or written over the line's characters when `overwrite`. The
 // caret moves past them. False when the line cannot grow.
@@ -21,8 +30,6 @@ bool type_char(EditorRecord* rec, char c, bool overwrite);
 // Inserts `text` at the caret with AutoIndent off: cut at every character below 32 and
 // at every backslash, CR LF giving one line break. Answers 1, 0 for no or empty text.
 int insert_text(EditorRecord* rec, const char* text, bool overwrite);
-// Deletes a complete selection (stream or column); the caret goes to its start.
-bool delete_selection(EditorRecord* rec);
 // Splits the current line at the caret (the undo record is an insertion of a line feed);
 // AutoIndent applies when nothing moved to the new line and no undo replay runs.
 bool split_line(EditorRecord* rec);
@@ -30,9 +37,11 @@ bool split_line(EditorRecord* rec);
 // `out` (when not null); answers how many there were.
 int32_t text_from_caret(EditorRecord* rec, char* out, int32_t count);
 // Deletes up to `count` characters from the caret on, joining the next line for each line
-// break; the deleted text is recorded for undo. Answers the characters deleted.
+// break; the deleted text is recorded for undo. Answers the characters deleted, 0 with
+// the text untouched when the joined text has no room.
 int32_t delete_from_caret(EditorRecord* rec, int32_t count);
 // Puts text that may hold line feeds in at the caret (insert mode); the caret ends after it.
+// Done whole or not at all: false, with the text untouched, when a buffer cannot be had.
 bool insert_with_breaks(EditorRecord* rec, const char* text, int32_t count);
 // Letters, digits and "_".
 bool is_word_char(unsigned char c);

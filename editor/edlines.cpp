@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "edmem.h"
+#include "edownerdraw.h"
 #include "edrecord.h"
 #include "edstate.h"
 #include "edundo.h"
@@ -14,8 +15,9 @@ namespace {
 
 HWND box_owner(EditorRecord* rec) { return rec && rec->wnd ? rec->wnd : g_creatingWindow; }
 
-void free_line(EditorRecord*, LineRecord* line) {
-  // Owner-drawn windows will tell the parent to forget the line here.
+// Lines of a window's text tell an owner-drawn window's owner that they go.
+void free_line(EditorRecord* rec, LineRecord* line, bool ofTheText = true) {
+  if (ofTheText && rec && (rec->state & ST_OWNER_DRAWN)) forget_owner_line(rec, line);
   if (!(line->flags & LF_NOT_OWNED)) free_block(line->text);
   free_block(line);
 }
@@ -182,7 +184,7 @@ void free_list(EditorRecord* rec, LineRecord* from) {
 void free_chain(EditorRecord* rec, LineRecord* first) {
   while (first) {
     LineRecord* next = first->next;
-    free_line(rec, first);
+    free_line(rec, first, false);
     first = next;
   }
 }

@@ -5,6 +5,7 @@
 #include <ctype.h>
 #include <string.h>
 
+#include "edblock.h"
 #include "edcaret.h"
 #include "edinsert.h"
 #include "edlines.h"
@@ -402,8 +403,9 @@ LRESULT act_on_marked(EditorRecord* rec, MarkAction action) {
     invalidate_from_row(rec, 0);
     return 1;
   }
-  // Taking marked lines into the pick buffer is not built yet.
-  return 0;
+  // The delete keys leave the clipboard alone.
+  if (action == MARKS_CUT) return marked_lines_to_pick(rec, BLOCK_DELETE);
+  return marked_lines_to_pick(rec, action == MARKS_COPY ? BLOCK_COPY : BLOCK_APPEND);
 }
 
 }  // namespace ked

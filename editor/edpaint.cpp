@@ -6,6 +6,7 @@
 #include "edcaret.h"
 #include "edformat.h"
 #include "edlines.h"
+#include "edownerdraw.h"
 #include "edrecord.h"
 #include "edstate.h"
 #include "edview.h"
@@ -117,7 +118,15 @@ void draw_piece(EditorRecord* rec, HDC dc, const RowGeometry& row, int32_t from,
     fill(dc, x, row.top, right, row.top + row.height, rec->windowBrush);
   }
   bool drawn = false;
-  if (const FormatRecord* entry = line_format(rec, line)) {
+  if (rec->state & ST_OWNER_DRAWN) {
+    OwnerPiece piece = {row.line, row.number, {x, row.top, right, row.top + row.height}, from,
+                        selected || (line->flags & LF_MARKED) != 0};
+    // The owner sees the row in client coordinates.
+    OffsetRect(&piece.rect, -view->pixelOffset, 0);
+    drawn = owner_draw(rec, dc, piece);
+  }
+  if (drawn) {
+  } else if (const FormatRecord* entry = line_format(rec, line)) {
     if (entry->attributes & FA_PICTURE) {
       HBITMAP bitmap = static_cast<HBITMAP>(format_handle(*entry));
       BITMAP info;
@@ -253,6 +262,8 @@ int32_t display_length(const EditorRecord* rec, const LineRecord* line) {
 int32_t row_height(const EditorRecord* rec, const LineRecord* line) {
   int32_t height = 0;
   if (line && (rec->state & ST_OWNER_DRAWN)) {
+    // With OwnerDrawn bit 2 the owner is asked every time the height is needed.
+    if (rec->options.OwnerDrawn & 2) measure_line(const_cast<EditorRecord*>(rec), const_cast<LineRecord*>(line));
     height = line->itemHeight;
   } else if (const FormatRecord* entry = line_format(rec, line)) {
     height = format_row_height(*entry);

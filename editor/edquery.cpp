@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "edcaret.h"
+#include "edblock.h"
 #include "edinsert.h"
 #include "edlines.h"
 #include "edpaint.h"
@@ -270,7 +271,9 @@ LRESULT cmd_selected_text(EditorRecord* rec) {
 
 LRESULT cmd_replace_sel(EditorRecord* rec) {
   if (rec->state & ST_READ_ONLY) return 0;
-  if (rec->selection.state == SEL_COMPLETE) delete_selection(rec);
+  // The selection goes into the pick buffer; the clipboard is the user's and stays as it
+  // is, as with a standard edit control.
+  if (rec->selection.state == SEL_COMPLETE && !block_operation(rec, BLOCK_DELETE)) return 0;
   rec->selection = Selection();
   const char* text = reinterpret_cast<const char*>(rec->lParam);
   if (text && *text) {
@@ -286,9 +289,10 @@ LRESULT cmd_replace_sel(EditorRecord* rec) {
       if (text[i] == '\r' && text[i + 1] == '\n') continue;
       plain[n++] = text[i] == '\r' ? '\n' : text[i];
     }
-    insert_with_breaks(rec, plain, n);
+    bool inserted = insert_with_breaks(rec, plain, n);
     delete[] plain;
     rec->options.AutoIndent = autoIndent;
+    if (!inserted) return 0;  // the selection is gone (into the pick buffer), the text not in
   }
   return 1;
 }

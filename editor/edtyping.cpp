@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "edcaret.h"
+#include "edblock.h"
 #include "edinsert.h"
 #include "edlines.h"
 #include "edlinetools.h"
@@ -90,7 +91,7 @@ LRESULT cmd_type_char(EditorRecord* rec) {
   if (rec->state & ST_READ_ONLY) return 0;
   char c = static_cast<char>(rec->wParam & 0xFF);
   if (c == '\0') return 0;
-  if (windows_compatible_delete(rec)) delete_selection(rec);
+  if (windows_compatible_delete(rec) && !delete_selection(rec)) return 0;
   if (!type_char(rec, c, !rec->options.InsertMode)) return 0;
   if (c != '\r' && c != '\n' && rec->options.Wordwrap && !rec->options.AutoReformat) wrap_word(rec);
   update_after_caret_move(rec);

@@ -8,6 +8,7 @@
 #include "edkeys.h"
 #include "edlines.h"
 #include "edmem.h"
+#include "edownerdraw.h"
 #include "edoptions.h"
 #include "edrecord.h"
 #include "edstate.h"
@@ -135,6 +136,7 @@ LRESULT create_window(HWND wnd, const CREATESTRUCTA* create) {
 
   if (style & ES_KE_READONLY) rec->state |= ST_READ_ONLY;
   if ((style & ES_KE_OWNERDRAWN) && g_pickBuffer) g_pickBuffer->state |= ST_OWNER_DRAWN;
+  if (style & ES_KE_OWNERDRAWN) cmd_measure_all(rec);
   if (style & WS_VSCROLL) rec->options.ScrollBars |= 1;
   if (style & WS_HSCROLL) rec->options.ScrollBars |= 2;
   g_creatingWindow = nullptr;

@@ -156,6 +156,9 @@ LRESULT CALLBACK EditorWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   EditorRecord* rec = record_of(wnd);
   if (!rec) return DefWindowProcA(wnd, msg, wp, lp);
   MessageParams params(rec, wp, lp);
+  // Owner-draw requests reach the control itself when it is its own owner (OwnerDrawn
+  // bit 4) and no subclass took them: nothing was measured or drawn.
+  if (msg >= KE_OD_DRAW && msg <= KE_OD_MEASURE) return 0;
   if ((msg >= KE_COMMAND_FIRST && msg <= KE_COMMAND_LAST) || msg == WM_PASTE) return run_command(rec, msg);
   if (CommandHandler handler = edit_message_handler(msg)) return handler(rec);
 

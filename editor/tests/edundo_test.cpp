@@ -143,9 +143,11 @@ TEST_F(Undo, OneCommandsRecordsAreOneStep) {
   Type(w, "X");
   EXPECT_EQ(Lines(w), "aXd");
   std::vector<int32_t> types = Types(w);
-  ASSERT_EQ(types.size(), 2u);
+  // The selection is deleted through the pick buffer: its old contents are kept too.
+  ASSERT_EQ(types.size(), 3u);
   EXPECT_EQ(types[0], 'D' | UNDO_GROUPED) << "grouped with the insertion that follows";
-  EXPECT_EQ(types[1], 'I');
+  EXPECT_EQ(types[1], 'P' | UNDO_GROUPED);
+  EXPECT_EQ(types[2], 'I');
   EXPECT_EQ(Send(w, KE_UNDO), 1);
   EXPECT_EQ(Lines(w), "abcd") << "one undo takes back the whole command";
   EXPECT_EQ(Send(w, KE_REDO), 1);

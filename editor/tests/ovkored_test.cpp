@@ -237,8 +237,14 @@ TEST_F(Editor, ReadOnlyWindowRefusesEditingCommands) {
   } cases[] = {
       {KE_TYPE_CHAR, 'x', 0},     {KE_BACKSPACE, 0, 0},   {KE_DELETE_CHAR, 0, 0},
       {KE_OPEN_LINE_AFTER, 0, 0}, {KE_DELETE_LINE, 0, 0}, {KE_INSERT_TEXT, 0, (LPARAM) "new"},
-      {WM_PASTE, 0, 0},           {KE_TAB, 0, 0},
+      {WM_PASTE, 0, 0},           {KE_TAB, 0, 0},         {KE_CUT, 0, 0},
+      {KE_CUT_APPEND, 0, 0},      {KE_INSERT_PICK, 0, 0}, {KE_INSERT_PICK_ONCE, 0, 0},
+      {KE_DUPLICATE_LINE, 0, 0},  {WM_CUT, 0, 0},         {WM_CLEAR, 0, 0},
   };
+  // Something to paste, and the caret inside the text, so that each command would act.
+  EXPECT_EQ(Send(w, KE_COPY), 1) << "copying is not an edit";
+  Send(w, KE_LINE_END);
+  Send(w, KE_CHAR_LEFT);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.msg);
     EXPECT_EQ(Send(w, c.msg, c.wp, c.lp), 0);
@@ -246,6 +252,20 @@ TEST_F(Editor, ReadOnlyWindowRefusesEditingCommands) {
   EXPECT_EQ(edtest::Text(w), "fixed");
   EXPECT_EQ(Send(w, EM_GETMODIFY), 0);
   for (const edtest::Notice& n : parent_.notices) EXPECT_NE(n.code, KEN_CHANGE);
+  // The same commands do act on a window that may be edited.
+  EXPECT_EQ(Send(w, KE_EM_SETREADONLY, 0), 1);
+  for (const Case& c : cases) {
+    if (c.msg == WM_PASTE || c.msg == WM_CUT || c.msg == WM_CLEAR || c.msg == KE_INSERT_TEXT) continue;
+    SCOPED_TRACE(c.msg);
+    Send(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("fixed"));
+    Send(w, KE_LINE_END);
+    Send(w, KE_CHAR_LEFT);
+    EXPECT_EQ(Send(w, c.msg, c.wp, c.lp), 1);
+    EXPECT_NE(edtest::Text(w), "fixed");
+  }
+  Send(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("fixed"));
+  Send(w, EM_SETMODIFY, 0);
+  EXPECT_EQ(Send(w, EM_SETREADONLY, 1), 1);
 
   EXPECT_EQ(Send(w, KE_EM_SETREADONLY, 0), 1);
   EXPECT_FALSE(GetWindowLongA(w, GWL_STYLE) & ES_KE_READONLY);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <stddef.h>
 
 #if defined(OVKORED_BUILD)
 #define OVKORED_API __declspec(dllexport)
@@ -194,6 +195,18 @@ typedef struct KorvoSearchRequest {
 // either sets "GoFreeSpace" to 0 for its windows (KE_SET_OPTION) or steps with
 // KE_LINE_DOWN and KE_LINE_START.
 
+// Block commands share one pick buffer among all the process's windows. KE_CUT,
+// KE_CUT_APPEND and KE_COPY take the complete selection, else the marked lines, else
+// (repeat count) whole lines at the caret (not with WindowsCompatibility bit 2: then they
+// do nothing and answer 1), and put the result on the clipboard. KE_DELETE_LINE (and
+// WM_CLEAR), the delete keys, typing over a selection and EM_REPLACESEL put what they
+// delete in the pick buffer and leave the clipboard alone. KE_INSERT_PICK (repeat count)
+// and KE_INSERT_PICK_ONCE paste it: whole lines above the caret's line, a column block
+// down the lines from the caret, text at the caret; the caret stays. Each answers 1, or 0
+// when refused: a read-only window, nothing to paste, or memory exhausted, and then the
+// text and the pick buffer are as they were (pasting over a selection deletes it first,
+// as a step of its own).
+
 // First and last message numbers that run through the command wrapper.
 #define KE_COMMAND_FIRST 0x922
 #define KE_COMMAND_LAST 0x9E9
@@ -212,6 +225,61 @@ typedef struct KorvoLineCopy {
   int size;
   int copied;
 } KorvoLineCopy;
+
+#if !defined(_WIN64)
+static_assert(offsetof(KorvoLineCopy, buffer) == 4 && offsetof(KorvoLineCopy, size) == 8 &&
+                  offsetof(KorvoLineCopy, copied) == 12,
+              "the line-copy record keeps its 32-bit layout");
+#endif
+
+// Owner-drawn windows (style 0x4000): the control asks its owner (the parent, or the
+// window itself with OwnerDrawn bit 4) to measure, draw and forget lines. wParam is the
+// control's id, lParam one of the records below; the message numbers are KE_OD_* or, with
+// OwnerDrawn bit 8, WM_DRAWITEM, WM_DELETEITEM and WM_MEASUREITEM. Each record is the
+// platform's owner-draw structure (control type KE_ODT_EDITOR, item id 0, the line's item
+// data) followed by the control's own fields; on the 32-bit build that is a fixed layout
+// of 32-bit fields. Measure: answer non-zero after writing item.itemHeight (and, if
+// wanted, item.itemData); 0 gives the line the window's line height. Draw: answer
+// non-zero when the owner drew the row, 0 to let the control draw it. itemState holds
+// ODS_SELECTED for a marked line or a selected part, ODS_FOCUS for the caret's line.
+#define KE_OD_DRAW 0x994
+#define KE_OD_DELETE 0x995
+#define KE_OD_MEASURE 0x996
+#define KE_ODT_EDITOR 99
+
+typedef struct KorvoMeasureItem {
+  MEASUREITEMSTRUCT item;
+  const char* text;  // the line's text, terminated
+} KorvoMeasureItem;
+
+typedef struct KorvoDrawItem {
+  DRAWITEMSTRUCT item;  // rcItem: the row
+  const char* text;
+  int line;         // line number, from 1
+  int firstColumn;  // first visible column
+  int firstChar;    // first character of the part being drawn
+  int pixelOffset;  // horizontal scroll offset in pixels
+} KorvoDrawItem;
+
+typedef struct KorvoDeleteItem {
+  DELETEITEMSTRUCT item;
+  const char* text;
+} KorvoDeleteItem;
+
+#if !defined(_WIN64)
+static_assert(sizeof(KorvoMeasureItem) == 28 && offsetof(KorvoMeasureItem, item.itemHeight) == 16 &&
+                  offsetof(KorvoMeasureItem, item.itemData) == 20 && offsetof(KorvoMeasureItem, text) == 24,
+              "measure record layout");
+static_assert(offsetof(KorvoDrawItem, item.hwndItem) == 20 && offsetof(KorvoDrawItem, item.hDC) == 24 &&
+                  offsetof(KorvoDrawItem, item.rcItem) == 28 && offsetof(KorvoDrawItem, item.itemData) == 44 &&
+                  offsetof(KorvoDrawItem, text) == 48 && offsetof(KorvoDrawItem, line) == 52 &&
+                  offsetof(KorvoDrawItem, firstColumn) == 56 && offsetof(KorvoDrawItem, firstChar) == 60 &&
+                  offsetof(KorvoDrawItem, pixelOffset) == 64 && sizeof(KorvoDrawItem) == 68,
+              "draw record layout");
+static_assert(offsetof(KorvoDeleteItem, item.hwndItem) == 12 && offsetof(KorvoDeleteItem, item.itemData) == 16 &&
+                  offsetof(KorvoDeleteItem, text) == 20 && sizeof(KorvoDeleteItem) == 24,
+              "forget record layout");
+#endif
 
 // Private messages served without the command wrapper.
 #define KE_PM_SELECTION_OFFSETS 0x8BE
