@@ -141,7 +141,8 @@ JxStatus sqlXNativeSQL(sql_qry* q, char** out) {
       return 1;
     }
     bool truncated = false;
-    if (rc == SQL_SUCCESS_WITH_INFO) truncated = sqlCollectState(con, nullptr, nullptr, 0) == cmgStateNumber("01004");
+    if (rc == SQL_SUCCESS_WITH_INFO)
+      truncated = sqlCollectState(con, nullptr, nullptr, 0) == cmgStateNumber("01004");
     if (!truncated) {
       uint32_t n = got < 0 ? static_cast<uint32_t>(strlen(buffer)) : static_cast<uint32_t>(got);
       if (n >= total) n = total - 1;
@@ -188,7 +189,8 @@ JxStatus sqlColSearchable(sql_qry* q, uint16_t column) {
   if (sqlCheckHstmt(q->connection, q->hstmt,
                     SQLColAttributes(q->hstmt, column, SQL_COLUMN_SEARCHABLE, nullptr, 0, nullptr, &value)))
     return 1;
-  f->flags = (f->flags & ~SQLC_SEARCHABLE_MASK) | SQLC_SEARCHABLE_KNOWN | (static_cast<uint32_t>(value & 3) << 9);
+  f->flags =
+      (f->flags & ~SQLC_SEARCHABLE_MASK) | SQLC_SEARCHABLE_KNOWN | (static_cast<uint32_t>(value & 3) << 9);
   return 0;
 }
 
@@ -210,8 +212,9 @@ JxStatus sqlColKeySearchable(sql_qry* q, uint16_t column) {
     }
     value = -1;
   }
-  f->flags = (f->flags & ~SQLC_KEYSEARCH_MASK) |
-             (value == 1 ? SQLC_KEYSEARCH_YES : value == 0 ? SQLC_KEYSEARCH_NO : SQLC_KEYSEARCH_UNKNOWN);
+  f->flags = (f->flags & ~SQLC_KEYSEARCH_MASK) | (value == 1   ? SQLC_KEYSEARCH_YES
+                                                  : value == 0 ? SQLC_KEYSEARCH_NO
+                                                               : SQLC_KEYSEARCH_UNKNOWN);
   return 0;
 }
 

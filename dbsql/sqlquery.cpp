@@ -17,11 +17,11 @@ short g_hookAnswer;
 volatile long g_entries, g_leaves;
 
 // Every owned text field of the query, for freeing and copying.
-char* sql_qry::*const kTexts[] = {&sql_qry::text,          &sql_qry::parsedText,  &sql_qry::fromText,
-                                  &sql_qry::restriction,   &sql_qry::joins,       &sql_qry::groupByText,
-                                  &sql_qry::havingText,    &sql_qry::setOperationText,
-                                  &sql_qry::orderByText,   &sql_qry::computeText, &sql_qry::optionsText,
-                                  &sql_qry::forUpdateText, &sql_qry::databaseName, &sql_qry::keyText};
+char* sql_qry::*const kTexts[] = {
+    &sql_qry::text,         &sql_qry::parsedText,  &sql_qry::fromText,    &sql_qry::restriction,
+    &sql_qry::joins,        &sql_qry::groupByText, &sql_qry::havingText,  &sql_qry::setOperationText,
+    &sql_qry::orderByText,  &sql_qry::computeText, &sql_qry::optionsText, &sql_qry::forUpdateText,
+    &sql_qry::databaseName, &sql_qry::keyText};
 
 // A zero-filled query behind its caller area, with its row log and lock constructed.
 sql_qry* newQuery(uint16_t callerSize) {
@@ -88,9 +88,10 @@ sql_qry_fld* sqlNewColumn(uint16_t callerSize) {
 
 void sqlFreeColumn(sql_qry_fld* f, uint16_t callerSize) {
   if (!f) return;
-  for (void* p : {static_cast<void*>(f->alias), static_cast<void*>(f->selectText), static_cast<void*>(f->typeName),
-                  static_cast<void*>(f->value), static_cast<void*>(f->longValue),
-                  static_cast<void*>(f->originalValue), static_cast<void*>(f->driverName)})
+  for (void* p :
+       {static_cast<void*>(f->alias), static_cast<void*>(f->selectText), static_cast<void*>(f->typeName),
+        static_cast<void*>(f->value), static_cast<void*>(f->longValue), static_cast<void*>(f->originalValue),
+        static_cast<void*>(f->driverName)})
     ramFree(p);
   ramFree(reinterpret_cast<char*>(f) - callerSize);
 }
@@ -167,15 +168,15 @@ JxStatus sqlPrepareCursor(sql_qry* q, cmg_capabilities* con, uint16_t options) {
   if (scroll) {
     static const SQLSMALLINT kConcurrency[] = {SQL_CONCUR_READ_ONLY, SQL_CONCUR_LOCK, SQL_CONCUR_VALUES,
                                                SQL_CONCUR_ROWVER};
-    static const SQLINTEGER kKeyset[] = {SQL_SCROLL_KEYSET_DRIVEN, SQL_SCROLL_KEYSET_DRIVEN, SQL_SCROLL_DYNAMIC,
-                                         SQL_SCROLL_STATIC};
+    static const SQLINTEGER kKeyset[] = {SQL_SCROLL_KEYSET_DRIVEN, SQL_SCROLL_KEYSET_DRIVEN,
+                                         SQL_SCROLL_DYNAMIC, SQL_SCROLL_STATIC};
     static const SQLUINTEGER kCursorType[] = {SQL_CURSOR_KEYSET_DRIVEN, SQL_CURSOR_KEYSET_DRIVEN,
                                               SQL_CURSOR_DYNAMIC, SQL_CURSOR_STATIC};
     unsigned kind = (options & SQLCUR_KIND_MASK) >> 5;
     unsigned concurrency = (options & SQLCUR_CONCURRENCY_MASK) >> 7;
     SqlLock lock(&q->lock);
-    SQLRETURN rc = SQLSetScrollOptions(q->hstmt, static_cast<SQLUSMALLINT>(kConcurrency[concurrency]),
-                                       kKeyset[kind], 1);
+    SQLRETURN rc =
+        SQLSetScrollOptions(q->hstmt, static_cast<SQLUSMALLINT>(kConcurrency[concurrency]), kKeyset[kind], 1);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
       // A driver manager that finds no SQLSetScrollOptions in the driver answers IM001:
       // the same request goes through the statement options.
@@ -188,7 +189,8 @@ JxStatus sqlPrepareCursor(sql_qry* q, cmg_capabilities* con, uint16_t options) {
       rc = SQLSetStmtOption(q->hstmt, SQL_CURSOR_TYPE, kCursorType[kind]);
       if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO)
         rc = SQLSetStmtOption(q->hstmt, SQL_CONCURRENCY, static_cast<SQLULEN>(kConcurrency[concurrency]));
-      if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) rc = SQLSetStmtOption(q->hstmt, SQL_ROWSET_SIZE, 1);
+      if (rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO)
+        rc = SQLSetStmtOption(q->hstmt, SQL_ROWSET_SIZE, 1);
       if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
         // A driver that cannot scroll this way: the layer scrolls itself through the log.
         sqlCollectState(con, q->hstmt, nullptr, 0);
@@ -225,8 +227,8 @@ JxStatus parseInto(sql_qry* q) {
     ramFree(rewritten);
     return 1;
   }
-  char* sql_qry::*const fields[] = {&sql_qry::fromText,         &sql_qry::groupByText, &sql_qry::havingText,
-                                    &sql_qry::setOperationText, &sql_qry::orderByText, &sql_qry::computeText,
+  char* sql_qry::*const fields[] = {&sql_qry::fromText,         &sql_qry::groupByText,  &sql_qry::havingText,
+                                    &sql_qry::setOperationText, &sql_qry::orderByText,  &sql_qry::computeText,
                                     &sql_qry::optionsText,      &sql_qry::forUpdateText};
   for (unsigned i = 0; i < 8; ++i) {
     ramFree(q->*fields[i]);
@@ -260,10 +262,11 @@ JxStatus sqlOpenParse(sql_qry* q) {
   return parseInto(q);
 }
 
-JxStatus sqlOpen(cmg_capabilities* con, sql_qry* parent, const char* text, uint16_t options, uint16_t callerSize,
-                 uint16_t columnCallerSize, sql_qry** out) {
+JxStatus sqlOpen(cmg_capabilities* con, sql_qry* parent, const char* text, uint16_t options,
+                 uint16_t callerSize, uint16_t columnCallerSize, sql_qry** out) {
   if (out) *out = nullptr;
-  if (!con || !text || !out) return sqlMissing(!con ? "connection" : !text ? "statement" : "result", "sqlOpen");
+  if (!con || !text || !out)
+    return sqlMissing(!con ? "connection" : !text ? "statement" : "result", "sqlOpen");
   SqlQueryCall call(con->owner);
   if (call.refused()) return 1;
   sql_qry* q = newQuery(callerSize);
@@ -390,10 +393,11 @@ JxStatus sql_qry::copy(sql_qry** out) const {
   if (call.refused()) return 1;
   sql_qry* c = newQuery(callerSize);
   if (!c) return 1;
-  memcpy(reinterpret_cast<char*>(c) - callerSize, reinterpret_cast<const char*>(this) - callerSize, callerSize);
+  memcpy(reinterpret_cast<char*>(c) - callerSize, reinterpret_cast<const char*>(this) - callerSize,
+         callerSize);
   c->connection = connection;
-  c->flags = flags & ~(SQLQ_PREPARED | SQLQ_COUNT_KNOWN | SQLQ_HANDLES_DROPPED | SQLQ_ROW_CHANGED |
-                       SQLQ_INSERT_SLOT);
+  c->flags = flags &
+             ~(SQLQ_PREPARED | SQLQ_COUNT_KNOWN | SQLQ_HANDLES_DROPPED | SQLQ_ROW_CHANGED | SQLQ_INSERT_SLOT);
   bool failed = newLogPath(c) != 0;
   for (char* sql_qry::*t : kTexts) c->*t = copyText(this->*t, &failed);
   c->parsedLength = parsedLength;
@@ -436,7 +440,8 @@ JxStatus sql_qry::copy(sql_qry** out) const {
     }
   }
   if (!failed && columns) {
-    c->columns = static_cast<sql_qry_fld**>(ramAllocZ(static_cast<uint32_t>(sizeof(sql_qry_fld*)) * (columnCount + 1u)));
+    c->columns = static_cast<sql_qry_fld**>(
+        ramAllocZ(static_cast<uint32_t>(sizeof(sql_qry_fld*)) * (columnCount + 1u)));
     if (!c->columns) failed = true;
     for (uint16_t i = 0; !failed && i < columnCount; ++i) {
       const sql_qry_fld* f = columns[i];
@@ -447,8 +452,8 @@ JxStatus sql_qry::copy(sql_qry** out) const {
       }
       c->columns[i] = g;
       c->columnCount = static_cast<uint16_t>(i + 1);
-      memcpy(reinterpret_cast<char*>(g) - columnCallerSize, reinterpret_cast<const char*>(f) - columnCallerSize,
-             columnCallerSize);
+      memcpy(reinterpret_cast<char*>(g) - columnCallerSize,
+             reinterpret_cast<const char*>(f) - columnCallerSize, columnCallerSize);
       g->flags = f->flags & ~SQLC_CHANGED;
       g->layerType = f->layerType;
       g->transferLength = f->transferLength;
@@ -474,7 +479,8 @@ JxStatus sql_qry::copy(sql_qry** out) const {
     if (!failed) c->columnCount = columnCount;
   }
   if (!failed && params && paramCount) {
-    c->params = static_cast<SqlParamEntry*>(ramAllocZ(static_cast<uint32_t>(sizeof(SqlParamEntry)) * paramCount));
+    c->params =
+        static_cast<SqlParamEntry*>(ramAllocZ(static_cast<uint32_t>(sizeof(SqlParamEntry)) * paramCount));
     if (!c->params) failed = true;
     for (uint16_t i = 0; !failed && i < paramCount; ++i) {
       c->paramCount = static_cast<uint16_t>(i + 1);

@@ -107,8 +107,8 @@ JxStatus describeOne(sql_qry* q, uint16_t number) {
   SQLULEN precision = 0;
   SqlLock lock(&q->lock);
   if (sqlCheckHstmt(con, h,
-                    SQLDescribeCol(h, number, reinterpret_cast<SQLCHAR*>(name), sizeof name, &nameLength, &type,
-                                   &precision, &scale, &nullable)))
+                    SQLDescribeCol(h, number, reinterpret_cast<SQLCHAR*>(name), sizeof name, &nameLength,
+                                   &type, &precision, &scale, &nullable)))
     return 1;
   name[sizeof name - 1] = 0;
   SQLLEN updatable, length, money, searchable, isUnsigned, autoIncrement, keySearchable;
@@ -134,8 +134,8 @@ JxStatus describeOne(sql_qry* q, uint16_t number) {
   SQLSMALLINT typeNameLength = 0;
   SQLLEN unused = 0;
   if (sqlCheckHstmt(con, h,
-                    SQLColAttributes(h, number, SQL_COLUMN_TYPE_NAME, typeName, sizeof typeName, &typeNameLength,
-                                     &unused)))
+                    SQLColAttributes(h, number, SQL_COLUMN_TYPE_NAME, typeName, sizeof typeName,
+                                     &typeNameLength, &unused)))
     return 1;
   typeName[sizeof typeName - 1] = 0;
 
@@ -144,7 +144,9 @@ JxStatus describeOne(sql_qry* q, uint16_t number) {
   f->flags |= static_cast<uint32_t>((updatable < 0 || updatable > 2 ? 2 : updatable) + 1) << 14;
   f->flags |= static_cast<uint32_t>((nullable < 0 || nullable > 2 ? 2 : nullable) + 1) << 12;
   if (money) f->flags |= SQLC_MONEY;
-  f->flags |= keySearchable == 1 ? SQLC_KEYSEARCH_YES : keySearchable == 0 ? SQLC_KEYSEARCH_NO : SQLC_KEYSEARCH_UNKNOWN;
+  f->flags |= keySearchable == 1   ? SQLC_KEYSEARCH_YES
+              : keySearchable == 0 ? SQLC_KEYSEARCH_NO
+                                   : SQLC_KEYSEARCH_UNKNOWN;
   if (isUnsigned) f->flags |= SQLC_UNSIGNED;
   if (autoIncrement) f->flags |= SQLC_AUTO_INCREMENT;
 
@@ -286,7 +288,8 @@ void sqlNormaliseSelectText(char* text, char quoteChar) {
 }
 
 sql_qry_fld* sqlColumnOf(sql_qry* q, uint16_t column) {
-  if (column >= 1 && column <= q->columnCount && q->columns && q->columns[column - 1]) return q->columns[column - 1];
+  if (column >= 1 && column <= q->columnCount && q->columns && q->columns[column - 1])
+    return q->columns[column - 1];
   JxError* e = sqlErrorById(4522);
   if (e) *e << static_cast<unsigned long>(column);
   return nullptr;
@@ -300,7 +303,8 @@ int32_t sqlXferLen(int16_t type, int32_t length, int32_t precision, int16_t scal
     case SQL_BIGINT:
     case SQL_NUMERIC:
     case SQL_DECIMAL:
-      return static_cast<int32_t>((static_cast<uint32_t>(scale) & 0xFF) * 65536u + static_cast<uint32_t>(precision));
+      return static_cast<int32_t>((static_cast<uint32_t>(scale) & 0xFF) * 65536u +
+                                  static_cast<uint32_t>(precision));
     case SQL_DATE:
       return 9;
     case SQL_TIME:
@@ -370,7 +374,8 @@ JxStatus sqlSetupColumnInfo(sql_qry* q) {
     if (sqlCheckHstmt(q->connection, q->hstmt, SQLNumResultCols(q->hstmt, &count))) return 1;
   }
   if (count < 1) count = 0;
-  q->columns = static_cast<sql_qry_fld**>(ramAllocZ(static_cast<uint32_t>(sizeof(sql_qry_fld*)) * (count + 1u)));
+  q->columns =
+      static_cast<sql_qry_fld**>(ramAllocZ(static_cast<uint32_t>(sizeof(sql_qry_fld*)) * (count + 1u)));
   if (!q->columns) return 1;
   q->columnCount = static_cast<uint16_t>(count);
   q->tableCount = 1;
@@ -395,7 +400,8 @@ SqlTableList* sqlTableList(sql_qry* q) {
   uint16_t count = 0;
   SqlTableList* list = static_cast<SqlTableList*>(ramAllocZ(sizeof(SqlTableList)));
   if (!list) return nullptr;
-  for (;;) {
+  // Another statement than a SELECT keeps its whole text as its FROM text: no tables.
+  for (; !(q->flags & SQL_PARSE_NOT_SELECT);) {
     if (from.nextTable(&name, &alias)) {
       sqlFreeTableList(list);
       return nullptr;
@@ -436,10 +442,11 @@ SqlTableList* sqlTableList(sql_qry* q) {
       char column[128] = "";
       SQLSMALLINT length = 0, type = 0, scale = 0, nullable = 0;
       SQLULEN precision = 0;
-      failed = sqlCheckHstmt(con, h,
-                             SQLDescribeCol(h, static_cast<SQLUSMALLINT>(c), reinterpret_cast<SQLCHAR*>(column),
-                                            sizeof column, &length, &type, &precision, &scale, &nullable)) ||
-               names.concat(column, static_cast<uint32_t>(strlen(column)) + 1);
+      failed =
+          sqlCheckHstmt(con, h,
+                        SQLDescribeCol(h, static_cast<SQLUSMALLINT>(c), reinterpret_cast<SQLCHAR*>(column),
+                                       sizeof column, &length, &type, &precision, &scale, &nullable)) ||
+          names.concat(column, static_cast<uint32_t>(strlen(column)) + 1);
     }
     sqlDropHstmt(con, h, SQL_DROP);
     if (!failed) {

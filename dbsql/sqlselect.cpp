@@ -103,8 +103,10 @@ bool nameInTable(const cmg_capabilities* con, const SqlTableList* list, uint16_t
   if (sqlNameEqual(con, label, static_cast<uint32_t>(strlen(label)), q.getPtr(), q.getLength())) return true;
   if (n.count == 3) {
     // owner.table.column: the table's own name may carry the owner.
-    uint32_t length = static_cast<uint32_t>(n.parts[1].getPtr() + n.parts[1].getLength() - n.parts[0].getPtr());
-    return !e.alias && sqlNameEqual(con, e.name, static_cast<uint32_t>(strlen(e.name)), n.parts[0].getPtr(), length);
+    uint32_t length =
+        static_cast<uint32_t>(n.parts[1].getPtr() + n.parts[1].getLength() - n.parts[0].getPtr());
+    return !e.alias &&
+           sqlNameEqual(con, e.name, static_cast<uint32_t>(strlen(e.name)), n.parts[0].getPtr(), length);
   }
   return false;
 }
@@ -192,7 +194,8 @@ JxStatus sqlBuildColumns(sql_qry* q, const char* text, const parsed_sql* parse) 
   for (uint16_t c = 0; c < q->columnCount; ++c)
     if (!q->columns[c] && !(q->columns[c] = sqlNewColumn(q->columnCallerSize))) return 1;
   bool star = false;
-  if (parse && text) {
+  // The parse of another statement than a SELECT has no select list.
+  if (parse && text && !(parse->flags & SQL_PARSE_NOT_SELECT)) {
     const char* alias = parse->aliases;
     const char quote = static_cast<char>(con->quoteChar);
     uint32_t c = 0;
@@ -243,7 +246,8 @@ JxStatus sqlBuildColumns(sql_qry* q, const char* text, const parsed_sql* parse) 
           ramFree(f->alias);
           if (!(f->alias = ramAllocStr(itemAlias))) return 1;
           char first = itemAlias[0];
-          if (con->identifierCase != SQL_IC_SENSITIVE && first != '\'' && first != '"' && !(quote && first == quote))
+          if (con->identifierCase != SQL_IC_SENSITIVE && first != '\'' && first != '"' &&
+              !(quote && first == quote))
             for (char* p = f->alias; *p; ++p)
               if (*p >= 'a' && *p <= 'z') *p = static_cast<char>(*p - 32);
         }
@@ -287,7 +291,8 @@ JxStatus sqlBuildColumns(sql_qry* q, const char* text, const parsed_sql* parse) 
     for (uint16_t j = static_cast<uint16_t>(i + 1); j < q->columnCount; ++j) {
       const char* a = q->columns[i]->selectText;
       const char* b = q->columns[j]->selectText;
-      if (a && b && sqlNameEqual(con, a, static_cast<uint32_t>(strlen(a)), b, static_cast<uint32_t>(strlen(b))))
+      if (a && b &&
+          sqlNameEqual(con, a, static_cast<uint32_t>(strlen(a)), b, static_cast<uint32_t>(strlen(b))))
         qualify[i] = qualify[j] = true;
     }
   for (uint16_t i = 0; i < q->columnCount; ++i)
@@ -449,10 +454,12 @@ JxStatus sqlJoinExpressions(sql_qry* q, cmg_capabilities* con, char* condition, 
       continue;
     }
     while (r < length && static_cast<unsigned char>(condition[r]) == 0xFF) ++r;
-    if (w && r < length && !isBlankOrParen(condition[w - 1]) && !isBlankOrParen(condition[r])) condition[w++] = ' ';
+    if (w && r < length && !isBlankOrParen(condition[w - 1]) && !isBlankOrParen(condition[r]))
+      condition[w++] = ' ';
   }
   condition[w] = 0;
-  for (char* p = dropped ? strstr(condition, "()") : nullptr; p; p = strstr(condition, "()")) memmove(p, p + 2, strlen(p + 2) + 1);
+  for (char* p = dropped ? strstr(condition, "()") : nullptr; p; p = strstr(condition, "()"))
+    memmove(p, p + 2, strlen(p + 2) + 1);
   uint32_t n = static_cast<uint32_t>(strlen(condition));
   while (n && (condition[n - 1] == ' ' || condition[n - 1] == '\n')) condition[--n] = 0;
   uint32_t lead = 0;

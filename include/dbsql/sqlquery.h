@@ -32,7 +32,7 @@ enum SqlQueryFlags : uint32_t {
   SQLQ_HANDLES_DROPPED = 0x100000,
   SQLQ_LOCK_OPTION1 = 0x200000,
   SQLQ_LOCK_OPTION2 = 0x400000,
-  SQLQ_COUNT_KNOWN = 0x800000,      // the result row count is known (the end was reached)
+  SQLQ_COUNT_KNOWN = 0x800000,       // the result row count is known (the end was reached)
   SQLQ_PARAMS_IN_PLACE = 0x1000000,  // parameter values are single blocks bound in place
   SQLQ_ANALYSED = 0x2000000,         // column analysis finished
   SQLQ_READ_ONLY = 0x80000000u
@@ -83,9 +83,9 @@ enum SqlCursorWord : uint16_t {
   SQLCUR_MOTION_MASK = 0x7,  // 1 forward only, 2 random (a scrollable cursor)
   SQLCUR_FORWARD = 1,
   SQLCUR_RANDOM = 2,
-  SQLCUR_LOG = 0x8,      // rows go to the row log
-  SQLCUR_NO_LOG = 0x10,  // without SQLCUR_LOG: no row log
-  SQLCUR_KIND_MASK = 0x60,  // scrollable cursor kind: 0x20 keyset, 0x40 dynamic, 0x60 static
+  SQLCUR_LOG = 0x8,                // rows go to the row log
+  SQLCUR_NO_LOG = 0x10,            // without SQLCUR_LOG: no row log
+  SQLCUR_KIND_MASK = 0x60,         // scrollable cursor kind: 0x20 keyset, 0x40 dynamic, 0x60 static
   SQLCUR_CONCURRENCY_MASK = 0x180  // 0 read-only, 0x80 lock, 0x100 values, 0x180 row versions
 };
 
@@ -105,12 +105,12 @@ struct SqlTableList {
 
 // The column record.
 struct sql_qry_fld {
-  uint32_t flags;         // SqlColumnFlags
-  uint16_t layerType;     // sqlODBCtoSQLdatatype
+  uint32_t flags;          // SqlColumnFlags
+  uint16_t layerType;      // sqlODBCtoSQLdatatype
   int32_t transferLength;  // sqlXferLen
-  int16_t odbcType;       // as SQLDescribeCol reported it
-  int32_t length;         // SQL_COLUMN_LENGTH, replaced for some types
-  uint16_t tableNumber;   // 1-based in the FROM list; 0 = none found
+  int16_t odbcType;        // as SQLDescribeCol reported it
+  int32_t length;          // SQL_COLUMN_LENGTH, replaced for some types
+  uint16_t tableNumber;    // 1-based in the FROM list; 0 = none found
   char* alias;
   char* selectText;
   char* typeName;
