@@ -280,6 +280,8 @@ JxStatus Parser::selectList(bool* intoFound) {
         }
         complete = true;
       } else if ((c >= '0' && c <= '9') || isPrefixed(tok_) || (c == '.' && tok_.getLength() > 1)) {
+        // A number or literal ends an operand as a name does: a word after it is an alias.
+        complete = true;
       } else if (equalCi(tok_, "NULL")) {
         kind |= SQL_ITEM_EXPRESSION;
       } else if (isReserved(tok_, CLAUSE_COLUMN)) {

@@ -49,6 +49,8 @@ typedef struct Result {
   int columnCount;
   char* names[FAKE_MAX_COLS];
   int types[FAKE_MAX_COLS];
+  long precisions[FAKE_MAX_COLS]; /* 0: the type's default */
+  int scales[FAKE_MAX_COLS];
   Row* rows;
 } Result;
 
@@ -64,6 +66,7 @@ typedef struct Script {
   Outcome* outcomes;
   Result* results;
   char* nativeSql;
+  int nativeRepeat; /* the native text is nativeSql this many times */
   int missing[100];
   int enforceOne;
 } Script;
@@ -165,6 +168,7 @@ static char* word(char** p) {
 }
 
 static int sqlTypeCode(const char* name) {
+  if (isdigit((unsigned char)*name) || *name == '-') return atoi(name);
   if (!strcmp(name, "int")) return SQL_INTEGER;
   if (!strcmp(name, "short")) return SQL_SMALLINT;
   return SQL_VARCHAR;
@@ -226,6 +230,8 @@ static void readScript(Dbc* dbc, const char* path) {
     } else if (!strcmp(verb, "nativesql")) {
       free(dbc->script.nativeSql);
       dbc->script.nativeSql = strdup(p);
+    } else if (!strcmp(verb, "nativerepeat")) {
+      dbc->script.nativeRepeat = atoi(p);
     } else if (!strcmp(verb, "onestatement")) {
       dbc->script.enforceOne = 1;
     } else if (!strcmp(verb, "result")) {
@@ -236,10 +242,19 @@ static void readScript(Dbc* dbc, const char* path) {
     } else if (!strcmp(verb, "columns") && current) {
       /* columns name:type name:type ...  (type int, short or text) */
       while (*p && current->columnCount < FAKE_MAX_COLS) {
+        /* name:type[:precision[:scale]]; type may be an SQL type code */
         char* spec = word(&p);
         char* colon = strchr(spec, ':');
+        char* more = NULL;
         if (colon) *colon++ = 0;
+        if (colon && (more = strchr(colon, ':'))) *more++ = 0;
         current->names[current->columnCount] = strdup(spec);
+        if (more) {
+          char* scale = strchr(more, ':');
+          if (scale) *scale++ = 0;
+          current->precisions[current->columnCount] = atol(more);
+          current->scales[current->columnCount] = scale ? atoi(scale) : 0;
+        }
         current->types[current->columnCount++] = sqlTypeCode(colon ? colon : "text");
       }
     } else if (!strcmp(verb, "row") && current) {
@@ -541,16 +556,33 @@ SQLRETURN SQL_API SQLNativeSql(SQLHDBC handle, SQLCHAR* in, SQLINTEGER inLength,
                                SQLINTEGER size, SQLINTEGER* length) {
   Dbc* dbc = handle;
   char text[FAKE_MAX_LINE];
+  char* answer = text;
   size_t n = inLength == SQL_NTS ? strlen((char*)in) : (size_t)inLength;
+  SQLRETURN rc;
   if (n >= sizeof text) n = sizeof text - 1;
   memcpy(text, in, n);
   text[n] = 0;
   clearMessages(&dbc->messages);
   logLine(dbc, "SQLNativeSql %s", text);
-  if (dbc->script.nativeSql) snprintf(text, sizeof text, "%s", dbc->script.nativeSql);
-  if (length) *length = (SQLINTEGER)strlen(text);
-  if (out && size > 0) snprintf((char*)out, (size_t)size, "%s", text);
-  return outcome(dbc, &dbc->messages, "SQLNativeSql", SQL_SUCCESS);
+  if (dbc->script.nativeSql) {
+    int times = dbc->script.nativeRepeat > 1 ? dbc->script.nativeRepeat : 1, i;
+    size_t one = strlen(dbc->script.nativeSql);
+    answer = malloc(one * (size_t)times + 1);
+    if (!answer) return SQL_ERROR;
+    for (i = 0; i < times; ++i) memcpy(answer + one * (size_t)i, dbc->script.nativeSql, one);
+    answer[one * (size_t)times] = 0;
+  }
+  if (length) *length = (SQLINTEGER)strlen(answer);
+  if (out && size > 0) snprintf((char*)out, (size_t)size, "%s", answer);
+  rc = outcome(dbc, &dbc->messages, "SQLNativeSql", SQL_SUCCESS);
+  /* An answer cut to the caller's buffer says so, as the standard asks. */
+  if (rc == SQL_SUCCESS && out && (SQLINTEGER)strlen(answer) >= size) {
+    pushMessage(&dbc->messages, "01004", 0, "[fake] data truncated");
+    logLine(dbc, "SQLNativeSql truncated at %d", (int)size);
+    rc = SQL_SUCCESS_WITH_INFO;
+  }
+  if (answer != text) free(answer);
+  return rc;
 }
 
 SQLRETURN SQL_API SQLAllocStmt(SQLHDBC handle, SQLHSTMT* out) {
@@ -650,8 +682,10 @@ SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT handle, SQLUSMALLINT column, SQLCHAR* 
   }
   putText(r->names[column - 1], name, size, length);
   if (type) *type = (SQLSMALLINT)r->types[column - 1];
-  if (precision) *precision = r->types[column - 1] == SQL_VARCHAR ? 255 : 10;
-  if (scale) *scale = 0;
+  if (precision)
+    *precision = r->precisions[column - 1] ? (SQLULEN)r->precisions[column - 1]
+                 : r->types[column - 1] == SQL_VARCHAR ? 255 : 10;
+  if (scale) *scale = (SQLSMALLINT)r->scales[column - 1];
   if (nullable) *nullable = SQL_NULLABLE;
   return SQL_SUCCESS;
 }
@@ -763,4 +797,93 @@ SQLRETURN SQL_API SQLProcedures(SQLHSTMT handle, SQLCHAR* q, SQLSMALLINT ql, SQL
                                 SQLCHAR* p, SQLSMALLINT pl) {
   (void)q, (void)ql, (void)o, (void)ol, (void)p, (void)pl;
   return openResult(handle, "SQLProcedures", "PROCEDURES");
+}
+
+/* Statements prepared and described: the canned result chosen by the text's prefix. */
+SQLRETURN SQL_API SQLPrepare(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER length) {
+  Stmt* stmt = handle;
+  char copy[FAKE_MAX_LINE];
+  size_t n = length == SQL_NTS ? strlen((char*)text) : (size_t)length;
+  if (n >= sizeof copy) n = sizeof copy - 1;
+  memcpy(copy, text, n);
+  copy[n] = 0;
+  logLine(stmt->dbc, "SQLPrepare stmt%d %s", stmt->id, copy);
+  return openResult(stmt, "SQLPrepare", copy);
+}
+
+SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
+  Stmt* stmt = handle;
+  logLine(stmt->dbc, "SQLExecute stmt%d", stmt->id);
+  return outcome(stmt->dbc, &stmt->messages, "SQLExecute", SQL_SUCCESS);
+}
+
+static const char* typeNameOf(int type) {
+  switch (type) {
+    case SQL_INTEGER: return "INTEGER";
+    case SQL_SMALLINT: return "SMALLINT";
+    case SQL_VARCHAR: return "VARCHAR";
+    default: return "UNKNOWN";
+  }
+}
+
+/* Column attributes: the standard ones from the column's type; the driver-specific
+ * 1002 answers 1 unless a script line "return SQLColAttributes:1002 ..." says
+ * otherwise; any other attribute fails with S1091. */
+SQLRETURN SQL_API SQLColAttributes(SQLHSTMT handle, SQLUSMALLINT column, SQLUSMALLINT type, SQLPOINTER text,
+                                   SQLSMALLINT size, SQLSMALLINT* length, SQLLEN* number) {
+  Stmt* stmt = handle;
+  Result* r = stmt->result;
+  char call[64];
+  SQLRETURN rc;
+  int sqlType;
+  SQLLEN value = 0;
+  clearMessages(&stmt->messages);
+  if (!r || column < 1 || column > r->columnCount) {
+    pushMessage(&stmt->messages, "S1002", 0, "[fake] invalid column number");
+    return SQL_ERROR;
+  }
+  snprintf(call, sizeof call, "SQLColAttributes:%u", (unsigned)type);
+  rc = outcome(stmt->dbc, &stmt->messages, call, SQL_SUCCESS);
+  if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return rc;
+  sqlType = r->types[column - 1];
+  switch (type) {
+    case SQL_COLUMN_TYPE_NAME:
+      putText(typeNameOf(sqlType), text, size, length);
+      return rc;
+    case SQL_COLUMN_LENGTH:
+      if (r->precisions[column - 1]) {
+        value = r->precisions[column - 1];
+        break;
+      }
+      value = sqlType == SQL_VARCHAR ? 255 : sqlType == SQL_SMALLINT ? 2 : sqlType == SQL_INTEGER ? 4 : 10;
+      break;
+    case SQL_COLUMN_UPDATABLE:
+      value = SQL_ATTR_READWRITE_UNKNOWN;
+      break;
+    case SQL_COLUMN_SEARCHABLE:
+      value = SQL_SEARCHABLE;
+      break;
+    case SQL_COLUMN_MONEY:
+    case SQL_COLUMN_UNSIGNED:
+    case SQL_COLUMN_AUTO_INCREMENT:
+      value = 0;
+      break;
+    case 1002:
+      value = 1;
+      break;
+    default:
+      pushMessage(&stmt->messages, "S1091", 0, "[fake] descriptor type out of range");
+      return SQL_ERROR;
+  }
+  if (number) *number = value;
+  return rc;
+}
+
+SQLRETURN SQL_API SQLSetStmtOption(SQLHSTMT handle, SQLUSMALLINT option, SQLULEN value) {
+  Stmt* stmt = handle;
+  char call[64];
+  clearMessages(&stmt->messages);
+  logLine(stmt->dbc, "SQLSetStmtOption stmt%d %u %lu", stmt->id, (unsigned)option, (unsigned long)value);
+  snprintf(call, sizeof call, "SQLSetStmtOption:%u", (unsigned)option);
+  return outcome(stmt->dbc, &stmt->messages, call, SQL_SUCCESS);
 }
