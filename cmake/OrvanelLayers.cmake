@@ -15,6 +15,7 @@ set(OV_MAY_LINK_oviui1 ovutil ovole ovstore ovgui1)
 set(OV_MAY_LINK_ovgui2 ovutil ovole ovgui1)
 # The published windows draw through the window extensions.
 list(APPEND OV_MAY_LINK_oviui1 ovgui2)
+set(OV_MAY_LINK_oviui2 ovutil ovole ovstore ovgui1 ovgui2 oviui1)
 set(OV_MAY_LINK_ovitool ovutil ovole ovstore ovgui1)
 set(OV_MAY_LINK_ovkored "")
 set(OV_MAY_LINK_ovrun ovutil ovole ovstore ovparse ovgui1 oviui1)
@@ -29,6 +30,8 @@ set(OV_MAY_LINK_jxlib jxsql04 jxutl04)
 set(OV_TESTS_MAY_LINK_oviui1 ovparse)
 # ovitool's tests run Basic on its objects too.
 set(OV_TESTS_MAY_LINK_ovitool ovparse)
+# oviui2's tests run Basic on its controls end to end.
+set(OV_TESTS_MAY_LINK_oviui2 ovparse)
 
 # Everything deliverable d may link: the table's entries and theirs, in out.
 function(ov_layer_closure out d)
