@@ -30,8 +30,8 @@ set(OV_MAY_LINK_jxlib jxsql04 jxutl04)
 set(OV_TESTS_MAY_LINK_oviui1 ovparse)
 # ovitool's tests run Basic on its objects too.
 set(OV_TESTS_MAY_LINK_ovitool ovparse)
-# oviui2's tests run Basic on its controls end to end.
-set(OV_TESTS_MAY_LINK_oviui2 ovparse)
+# oviui2's tests run Basic on its controls end to end, and the sample through ovrun.
+set(OV_TESTS_MAY_LINK_oviui2 ovparse ovrun)
 
 # Everything deliverable d may link: the table's entries and theirs, in out.
 function(ov_layer_closure out d)
