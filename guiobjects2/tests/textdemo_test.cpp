@@ -27,23 +27,24 @@ std::string WinePath(std::string p) {
   return p;
 }
 
+struct ChildSearch {
+  const char* cls;
+  HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND h, LPARAM p) {
+  auto* s = reinterpret_cast<ChildSearch*>(p);
+  char name[64] = "";
+  GetClassNameA(h, name, sizeof name);
+  if (lstrcmpiA(name, s->cls) != 0) return TRUE;
+  s->found = h;
+  return FALSE;
+}
+
 // The first child window of class cls at any depth, or null.
 HWND FindChild(HWND parent, const char* cls) {
-  struct Search {
-    const char* cls;
-    HWND found;
-  } s = {cls, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        char name[64] = "";
-        GetClassNameA(h, name, sizeof name);
-        if (lstrcmpiA(name, s->cls) != 0) return TRUE;
-        s->found = h;
-        return FALSE;
-      },
-      (LPARAM)&s);
+  ChildSearch s = {cls, nullptr};
+  EnumChildWindows(parent, MatchClass, (LPARAM)&s);
   return s.found;
 }
 
