@@ -3,6 +3,7 @@
 
 #include "guiobjects1/iwcontrol.h"
 #include "guiobjects2/iwedit.h"
+#include "guiobjects2/iwframe.h"
 #include "guiobjects2/iwstatic.h"
 #include "olecls/oclclassfactory.h"
 #include "store/popublish.h"
@@ -22,7 +23,8 @@ namespace {
 const POClassRow kClasses[kOviui2RowCount] = {
     {OVIUI2_ID("40"), "Ole", nullptr, nullptr, nullptr},
     {OVIUI2_ID("41"), "Automation", nullptr, nullptr, nullptr},
-    {OVIUI2_ID("42"), "Frame", nullptr, nullptr, nullptr},
+    {OVIUI2_ID("42"), "Frame", &IWControl::PO_GetObject, &OCLClassFactory<IWFrame>::Make,
+     &IWFrame::PO_InitObject},
     {OVIUI2_ID("43"), "CheckBox", nullptr, nullptr, nullptr},
     {OVIUI2_ID("44"), "OptionButton", nullptr, nullptr, nullptr},
     {OVIUI2_ID("45"), "ScrollBar", nullptr, nullptr, nullptr},
