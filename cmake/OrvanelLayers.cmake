@@ -15,6 +15,7 @@ set(OV_MAY_LINK_oviui1 ovutil ovole ovstore ovgui1)
 set(OV_MAY_LINK_ovgui2 ovutil ovole ovgui1)
 # The published windows draw through the window extensions.
 list(APPEND OV_MAY_LINK_oviui1 ovgui2)
+set(OV_MAY_LINK_oviui2 ovutil ovole ovstore ovgui1 ovgui2 oviui1)
 set(OV_MAY_LINK_ovitool ovutil ovole ovstore ovgui1)
 set(OV_MAY_LINK_ovcdlg ovutil ovole ovstore ovgui1 oviui1)
 set(OV_MAY_LINK_ovkored "")
@@ -37,6 +38,8 @@ set(OV_TESTS_MAY_LINK_oviui1 ovparse)
 set(OV_TESTS_MAY_LINK_ovitool ovparse)
 # ovcdlg's tests run Basic programs that run the dialogs.
 set(OV_TESTS_MAY_LINK_ovcdlg ovparse)
+# oviui2's tests run Basic on its controls end to end, and the sample through ovrun.
+set(OV_TESTS_MAY_LINK_oviui2 ovparse ovrun)
 
 # Everything deliverable d may link: the table's entries and theirs, in out.
 function(ov_layer_closure out d)
