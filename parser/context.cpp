@@ -1,6 +1,8 @@
 // The parser context: entity stream and block table of one parse.
 #include "context.h"
 
+#include <memory>
+
 #include "driver.h"
 #include "parseexcept.h"
 #include "store/block.h"
@@ -28,10 +30,9 @@ void ParserContext::reset(int full) {
     blocks_.clear();
   dropConstScope();
   GrammarReset(grammar, lexer, full);
-  if (full) {
-    pending_.reset();
-    state_ = 0;
-  }
+  // What the grammar handed over and nobody took (a compile that failed) goes with it.
+  pending_.reset();
+  state_ = 0;
   text_ = nullptr;
 }
 
@@ -43,12 +44,14 @@ PEntity* ParserContext::fetch() {
       if (!out) {
         // Nothing accepted: an unrepaired error carries its syntax error, anything
         // else is the end of the text.
-        if (aborted && grammar.lastError())
-          out = new PSyntaxError(new SyntaxError(*grammar.lastError()));
-        else if (aborted)
-          out = new PSyntaxError(new SyntaxError(lexer.absLineNumber(), (short)lexer.lastToken(), 0,
-                                                 lexer.readPos(), lexer.lineText()));
-        else
+        if (aborted) {
+          std::unique_ptr<SyntaxError> error(
+              grammar.lastError() ? new SyntaxError(*grammar.lastError())
+                                  : new SyntaxError(lexer.absLineNumber(), (short)lexer.lastToken(), 0,
+                                                    lexer.readPos(), lexer.lineText()));
+          out = new PSyntaxError(error.get());
+          error.release();
+        } else
           out = new InterCons(PE_END_OF_TEXT, lexer.lineNumber());
         out->addRef();
       }

@@ -124,13 +124,15 @@ InterProcField* FuncDecl::build(ParserContext& ctx, DeadSourceList* ds) {
 }
 
 InterProcField* FuncDecl::uncompilable(const char* text, ParserContext& ctx) {
-  Field* result = nullptr;
+  std::unique_ptr<Field> result;
   try {
-    result = resultField(ctx);
+    result.reset(resultField(ctx));
   } catch (ParserException&) {
-    result = InterDataField::make("", DT_LONG, 2, nullptr);
+    result.reset(InterDataField::make("", DT_LONG, 2, nullptr));
   }
-  return new InterFuncField(name_.c_str(), result, text);
+  InterProcField* proc = new InterFuncField(name_.c_str(), result.get(), text);
+  result.release();
+  return proc;
 }
 
 Field* FuncDecl::nativeField(const MemberFn& member, ParserContext&) {

@@ -169,15 +169,7 @@ std::string DeclTypeName(ParserContext& ctx, ExprNode* expr) {
 }
 
 ValueRefDeclInfo::ValueRefDeclInfo(ParserContext& ctx, ExprNode* typeExpr, int kind)
-    : VarDeclInfo(DT_OBJECT), kind_(kind) {
-  try {
-    name_ = DeclTypeName(ctx, typeExpr);
-  } catch (...) {
-    delete typeExpr;
-    throw;
-  }
-  delete typeExpr;
-}
+    : VarDeclInfo(DT_OBJECT), name_(DeclTypeName(ctx, typeExpr)), kind_(kind) {}
 
 ValueRefDeclInfo::ValueRefDeclInfo(const char* typeName, int kind)
     : VarDeclInfo(DT_OBJECT), name_(typeName ? typeName : ""), kind_(kind) {}
@@ -355,7 +347,6 @@ void ConstDecl::declareOnto(InterObjRep& obj, ParserContext& ctx) {
 ComplexVarDecl::ComplexVarDecl(ParserContext& ctx, int line, const char* text, ExprNode* nameExpr,
                                ExprNode* baseExpr, int objectDecl)
     : MemberDecl(line, text) {
-  std::unique_ptr<ExprNode> n(nameExpr), b(baseExpr);
   if (objectDecl) throw ParserException(PMSG_OBJECT_DECL_ILLEGAL, ctx.currentLine(), nullptr);
   if (nameExpr) typeName_ = DeclTypeName(ctx, nameExpr);
   if (baseExpr) baseName_ = DeclTypeName(ctx, baseExpr);

@@ -82,7 +82,7 @@ class FixedStringDeclInfo : public VarDeclInfo {
 class ValueRefDeclInfo : public VarDeclInfo {
  public:
   enum Kind { OBJECT_REF = 0, STRICT_REF = 1, NEW_OBJECT = 2 };
-  // The name text is taken from the identifier or dotted expression (which is deleted);
+  // The name text is taken from the identifier or dotted expression (the caller's);
   // an illegal expression throws PMSG_OBJECT_DECL_ILLEGAL or PMSG_ME_IN_DECLARATION with the current line.
   ValueRefDeclInfo(ParserContext& ctx, ExprNode* typeExpr, int kind);
   ValueRefDeclInfo(const char* typeName, int kind);
@@ -224,7 +224,7 @@ class ConstDecl : public MemberDecl {
 // Type name [From base] ... End Type: an embedded object type.
 class ComplexVarDecl : public MemberDecl {
  public:
-  // The name expressions are named at once (and deleted); objectDecl non-zero throws
+  // The name expressions (the caller's) are named at once; objectDecl non-zero throws
   // PMSG_OBJECT_DECL_ILLEGAL (the grammar marks a declaration of an object this way).
   ComplexVarDecl(ParserContext& ctx, int line, const char* text, ExprNode* nameExpr, ExprNode* baseExpr,
                  int objectDecl);

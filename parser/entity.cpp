@@ -30,8 +30,8 @@ const char* StmtList::name() const { return "Statements"; }
 
 void StmtList::add(PEntity* stmt) {
   if (!stmt) return;
-  stmt->addRef();
   items_.push_back(stmt);
+  stmt->addRef();
 }
 
 PEntity* StmtList::removeFirst() {

@@ -43,7 +43,7 @@ static void yyerror(GrammarEnv* env, const char* message);
 /* The parser's values are freed when an exception passes through it (ParseStackGuard).
    The guard must live as long as the parse: the block bison puts around this code is
    closed before it and opened again after it. */
-%initial-action { GUARD_SCOPE_END ParseStackGuard stackGuard(yychar, yylval, yyvs, yyvsp, yylen, YYEMPTY); GUARD_SCOPE_BEGIN }
+%initial-action { GUARD_SCOPE_END ParseStackGuard stackGuard(yychar, yylval, yyvs, yyvsp, YYEMPTY); GUARD_SCOPE_BEGIN }
 
 /* Literals and names (the lexer's tokens). */
 %token T_INTEGER 257 T_LONG 258 T_HEXINT 259 T_OCTINT 260 T_SINGLE 261 T_DOUBLE 262
@@ -93,9 +93,9 @@ static void yyerror(GrammarEnv* env, const char* message);
    frees when it accepts); $$ is always set, since the error token's value is not ours. */
 parsable_entity
   : %empty                              { Deliver(env, Entity(new InterCons(PE_END_OF_TEXT, Line(env)))); $$ = None(); }
-  | parsable_entity1 error              { SemFree($1); DeliverSyntaxError(env); $$ = None(); }
+  | parsable_entity1 error              { $2 = None(); SemFree($1); DeliverSyntaxError(env); $$ = None(); }
   | parsable_entity1 optional_comment   { Deliver(env, $1); $$ = None(); }
-  | error                               { DeliverSyntaxError(env); $$ = None(); }
+  | error                               { $1 = None(); DeliverSyntaxError(env); $$ = None(); }
   ;
 
 optional_comment
@@ -106,7 +106,7 @@ optional_comment
 parsable_entity1
   : var_decl_line
   | KType T_IDENT                       { GUARD($$ = MakeTypeDecl(env, $2, nullptr)); }
-  | KType T_IDENT KFrom variable_ref    { GUARD($$ = MakeTypeDecl(env, $2, X($4))); }
+  | KType T_IDENT KFrom variable_ref    { GUARD($$ = MakeTypeDecl(env, $2, &$4)); }
   | KEnd KType                          { $$ = Terminator(env, PE_END_TYPE); }
   | KBegin KCode                        { $$ = Terminator(env, PE_BEGIN_CODE); }
   | KEnd KCode                          { $$ = Terminator(env, PE_END_CODE); }
@@ -129,7 +129,7 @@ var_decl_line
   ;
 
 var_decl_list
-  : var_decl_group                      { $$ = AddGroup(Value(SV_VARGROUPS, new VarGroupList), $1); }
+  : var_decl_group                      { $$ = FirstOf(Value(SV_VARGROUPS, new VarGroupList), [&](SemVal l) { return AddGroup(l, $1); }); }
   | var_decl_list ',' var_decl_group    { $$ = AddGroup($1, $3); }
   ;
 
@@ -138,7 +138,7 @@ var_decl_group
   ;
 
 variable_names
-  : variable_name                       { $$ = AddName(Value(SV_VARNAMES, new VarNameList), $1); }
+  : variable_name                       { $$ = FirstOf(Value(SV_VARNAMES, new VarNameList), [&](SemVal l) { return AddName(l, $1); }); }
   | variable_names ',' variable_name    { $$ = AddName($1, $3); }
   ;
 
@@ -153,7 +153,7 @@ subscript_list
   ;
 
 subscript_comps
-  : subscript_comp                      { $$ = AddBound(Value(SV_PAIRLIST, new BoundsList), $1); }
+  : subscript_comp                      { $$ = FirstOf(Value(SV_PAIRLIST, new BoundsList), [&](SemVal l) { return AddBound(l, $1); }); }
   | subscript_comps ',' subscript_comp  { $$ = AddBound($1, $3); }
   ;
 
@@ -166,9 +166,9 @@ decl_type
   : %empty                              { $$ = Info(new VarDeclInfo(DT_NONE)); }
   | KAs type_keyword                    { $$ = Info(new VarDeclInfo((unsigned char)$2.i)); }
   | KAs KString '*' T_INTEGER           { $$ = Info(new FixedStringDeclInfo($4.i)); }
-  | KAs variable_ref                    { GUARD($$ = Info(new ValueRefDeclInfo(Ctx(env), X($2), ValueRefDeclInfo::OBJECT_REF))); }
-  | KStrict KAs variable_ref            { GUARD($$ = Info(new ValueRefDeclInfo(Ctx(env), X($3), ValueRefDeclInfo::STRICT_REF))); }
-  | KAs KNew variable_ref               { GUARD($$ = Info(new ValueRefDeclInfo(Ctx(env), X($3), ValueRefDeclInfo::NEW_OBJECT))); }
+  | KAs variable_ref                    { GUARD($$ = Info(new ValueRefDeclInfo(Ctx(env), X($2), ValueRefDeclInfo::OBJECT_REF)); SemFree($2)); }
+  | KStrict KAs variable_ref            { GUARD($$ = Info(new ValueRefDeclInfo(Ctx(env), X($3), ValueRefDeclInfo::STRICT_REF)); SemFree($3)); }
+  | KAs KNew variable_ref               { GUARD($$ = Info(new ValueRefDeclInfo(Ctx(env), X($3), ValueRefDeclInfo::NEW_OBJECT)); SemFree($3)); }
   ;
 
 simple_decl_type
@@ -192,7 +192,7 @@ const_decl_line
   ;
 
 const_decl_list
-  : T_IDENT '=' Expression              { $$ = AddConst(env, Value(SV_CONSTLIST, new ConstDeclList), $1, $3); }
+  : T_IDENT '=' Expression              { $$ = FirstOf(Value(SV_CONSTLIST, new ConstDeclList), [&](SemVal l) { return AddConst(env, l, $1, $3); }); }
   | const_decl_list ',' T_IDENT '=' Expression { $$ = AddConst(env, $1, $3, $5); }
   ;
 
@@ -245,7 +245,7 @@ arg_decl_list
   ;
 
 arg_groups
-  : arg_group                           { $$ = AddGroup(Value(SV_VARGROUPS, new VarGroupList), $1); }
+  : arg_group                           { $$ = FirstOf(Value(SV_VARGROUPS, new VarGroupList), [&](SemVal l) { return AddGroup(l, $1); }); }
   | arg_groups ',' arg_group            { $$ = AddGroup($1, $3); }
   ;
 
@@ -254,7 +254,7 @@ arg_group
   ;
 
 arg_var_list
-  : arg_var                             { $$ = AddName(Value(SV_VARNAMES, new VarNameList), $1); }
+  : arg_var                             { $$ = FirstOf(Value(SV_VARNAMES, new VarNameList), [&](SemVal l) { return AddName(l, $1); }); }
   | arg_var_list ',' arg_var            { $$ = AddName($1, $3); }
   ;
 
@@ -267,7 +267,7 @@ arg_var
 /* ---- Statements ---------------------------------------------------------------------- */
 
 stmt_list
-  : stmt                                { $$ = AddStmt(Entity(new StmtList), $1); }
+  : stmt                                { $$ = FirstStmt($1); }
   | stmt_list ':' stmt                  { $$ = AddStmt($1, $3); }
   ;
 
@@ -280,7 +280,7 @@ stmt
 /* The body of a one-line If and of an Else/ElseIf line: simple statements only, since
    they become a block at once. */
 simple_stmt_list
-  : simple_stmt                         { $$ = AddStmt(Entity(new StmtList), $1); }
+  : simple_stmt                         { $$ = FirstStmt($1); }
   | simple_stmt_list ':' simple_stmt    { $$ = AddStmt($1, $3); }
   ;
 
@@ -291,23 +291,23 @@ simple_stmt
   | variable_ref KDeepAssign Expression { $$ = Assign(env, 4, $1, $3); }
   | KLet variable_ref KDeepAssign Expression { $$ = Assign(env, 5, $2, $4); }
   | KSet variable_ref KDeepAssign Expression { $$ = Assign(env, 6, $2, $4); }
-  | KPrint                              { $$ = MakePrint(env, Value(SV_EXPR, nullptr), None()); }
-  | KPrint print_list                   { $$ = MakePrint(env, Value(SV_EXPR, nullptr), $2); }
-  | variable_ref '.' KPrint             { $$ = MakePrint(env, $1, None()); }
-  | variable_ref '.' KPrint print_list  { $$ = MakePrint(env, $1, $4); }
-  | variable_ref Arguments              { $$ = CallStmt(env, 1, $1, $2); }
-  | KCall variable_ref                  { $$ = CallStmt(env, 2, $2, None()); }
-  | KRaiseEvent variable_ref            { $$ = CallStmt(env, 4, $2, None()); }
-  | KStop                               { $$ = Entity(new PStopStmt(Line(env), new StopStmt(Line(env)))); }
-  | exit_stmt                           { $$ = Entity(new PExiter(Line(env), new ExitStmt(Line(env), $1.i))); }
+  | KPrint                              { $$ = MakePrint(env, nullptr, nullptr); }
+  | KPrint print_list                   { $$ = MakePrint(env, nullptr, &$2); }
+  | variable_ref '.' KPrint             { $$ = MakePrint(env, &$1, nullptr); }
+  | variable_ref '.' KPrint print_list  { $$ = MakePrint(env, &$1, &$4); }
+  | variable_ref Arguments              { $$ = CallStmt(env, 1, $1, &$2); }
+  | KCall variable_ref                  { $$ = CallStmt(env, 2, $2, nullptr); }
+  | KRaiseEvent variable_ref            { $$ = CallStmt(env, 4, $2, nullptr); }
+  | KStop                               { $$ = WrapStmt<PStopStmt>(env, new StopStmt(Line(env))); }
+  | exit_stmt                           { $$ = WrapStmt<PExiter>(env, new ExitStmt(Line(env), $1.i)); }
   | KRem                                { $$ = MakeComment(env, None(), 1); }
   | KRem T_STRING                       { $$ = MakeComment(env, $2, 1); }
   | KReDim optional_KPreserve Variable '(' subscript_list ')'
       { $$ = MakeRedim(env, $2.i, $3, $5); }
-  | KRandomize                          { $$ = Entity(new PRandomizeStmt(Line(env), new RandomizeStmt(Line(env), nullptr))); }
-  | KRandomize Expression               { $$ = Entity(new PRandomizeStmt(Line(env), new RandomizeStmt(Line(env), X($2)))); }
-  | KThrow                              { $$ = Entity(new PThrowStmt(Line(env), new ThrowStmt(Line(env), nullptr))); }
-  | KThrow Identifier                   { $$ = Entity(new PThrowStmt(Line(env), new ThrowStmt(Line(env), X($2)))); }
+  | KRandomize                          { $$ = WrapStmt<PRandomizeStmt>(env, new RandomizeStmt(Line(env), nullptr)); }
+  | KRandomize Expression               { $$ = WrapStmt<PRandomizeStmt>(env, new RandomizeStmt(Line(env), TakeX($2))); }
+  | KThrow                              { $$ = WrapStmt<PThrowStmt>(env, new ThrowStmt(Line(env), nullptr)); }
+  | KThrow Identifier                   { $$ = WrapStmt<PThrowStmt>(env, new ThrowStmt(Line(env), TakeX($2))); }
   ;
 
 exit_stmt
@@ -332,7 +332,7 @@ print_list
   ;
 
 print_items
-  : print_component                     { $$ = AddPrintItem(NewPrintList(), -1, $1); }
+  : print_component                     { $$ = FirstOf(NewPrintList(), [&](SemVal l) { return AddPrintItem(l, -1, $1); }); }
   | print_items print_sep print_component { $$ = AddPrintItem($1, $2.i, $3); }
   ;
 
@@ -350,9 +350,9 @@ print_component
 complex_stmt
   : KIf Expression KThen                { $$ = Entity(new PComplexIfThen(Line(env), X($2))); }
   | KIf Expression KThen simple_stmt_list
-      { $$ = MakeSimpleIf(env, $2, $4, None()); }
+      { $$ = MakeSimpleIf(env, $2, $4, nullptr); }
   | KIf Expression KThen simple_stmt_list KElse simple_stmt_list
-      { $$ = MakeSimpleIf(env, $2, $4, $6); }
+      { $$ = MakeSimpleIf(env, $2, $4, &$6); }
   | KSelect KCase Expression            { $$ = Entity(new PSelectCase(Line(env), X($3))); }
   | loop_head
   | KFor variable_ref '=' Expression KTo Expression
@@ -404,7 +404,7 @@ case_line
   ;
 
 case_expr_list
-  : case_expr_component                 { $$ = AddCase(Value(SV_CASELIST, new PtrList<ECaseClauseBase>), $1); }
+  : case_expr_component                 { $$ = FirstOf(Value(SV_CASELIST, new PtrList<ECaseClauseBase>), [&](SemVal l) { return AddCase(l, $1); }); }
   | case_expr_list ',' case_expr_component { $$ = AddCase($1, $3); }
   ;
 
@@ -426,10 +426,10 @@ case_comparison
   ;
 
 if_tail
-  : KElseIf Expression KThen            { $$ = MakeElse(env, $2, None()); }
-  | KElseIf Expression KThen simple_stmt_list { $$ = MakeElse(env, $2, $4); }
-  | KElse                               { $$ = MakeElse(env, None(), None()); }
-  | KElse simple_stmt_list              { $$ = MakeElse(env, None(), $2); }
+  : KElseIf Expression KThen            { $$ = MakeElse(env, &$2, nullptr); }
+  | KElseIf Expression KThen simple_stmt_list { $$ = MakeElse(env, &$2, &$4); }
+  | KElse                               { $$ = MakeElse(env, nullptr, nullptr); }
+  | KElse simple_stmt_list              { $$ = MakeElse(env, nullptr, &$2); }
   ;
 
 /* ---- Expressions --------------------------------------------------------------------- */

@@ -81,6 +81,7 @@ void GrammarStart(GrammarState& gs, Lexer& lex, std::istream* in) {
 
 void GrammarReset(GrammarState& gs, Lexer& lex, int full) {
   gs.inUse = false;
+  gs.lastError_.reset();  // thrown by now, if it was to be
   lex.reset(full);
 }
 
@@ -111,10 +112,12 @@ void Deliver(GrammarEnv* env, SemVal entity) {
 // Recovery reduces "error" once per token it skips; every time the entity is the first
 // error of the parse.
 void DeliverSyntaxError(GrammarEnv* env) {
-  SyntaxError* error = env->error ? new SyntaxError(*env->error)
-                                  : new SyntaxError(env->lex->absLineNumber(), 0, -1, env->lex->readPos(),
-                                                    env->lex->lineText());
-  Deliver(env, Entity(new PSyntaxError(error)));
+  std::unique_ptr<SyntaxError> error(env->error ? new SyntaxError(*env->error)
+                                                : new SyntaxError(env->lex->absLineNumber(), 0, -1,
+                                                                  env->lex->readPos(), env->lex->lineText()));
+  PEntity* e = new PSyntaxError(error.get());
+  error.release();
+  Deliver(env, Entity(e));
 }
 
 void Stash(GrammarEnv* env, const XException& e) {
@@ -138,60 +141,96 @@ SemVal AddStmt(SemVal list, SemVal stmt) {
   return list;
 }
 
-SemVal Assign(GrammarEnv* env, int kind, SemVal target, SemVal value) {
+SemVal FirstStmt(SemVal stmt) {
+  return FirstOf(Entity(new StmtList), [&](SemVal list) { return AddStmt(list, stmt); });
+}
+
+SemVal Assign(GrammarEnv* env, int kind, SemVal& target, SemVal& value) {
   int line = Line(env);
-  return Entity(new PAssignment(line, new Assignment(line, kind, X(target), X(value))));
+  return WrapStmt<PAssignment>(env, new Assignment(line, kind, TakeX(target), TakeX(value)));
 }
 
 // "name args": the reference becomes a call carrying the arguments; with none it stays as
 // it is and the statement calls it without arguments.
-SemVal CallStmt(GrammarEnv* env, int kind, SemVal ref, SemVal args) {
+SemVal CallStmt(GrammarEnv* env, int kind, SemVal& ref, SemVal* args) {
+  Cid* cid = args && args->kind == SV_CID ? ArgList(*args) : nullptr;
   ExprNode* node = X(ref);
-  Cid* cid = args.kind == SV_CID ? ArgList(args) : nullptr;
-  if (cid && cid->argCount() > 0)
-    node = node->convertToComplex(cid);
-  else
-    delete cid;
-  int line = Line(env);
-  return Entity(new PFunctionCallStmt(line, new FunctionCallStmt(line, node, (unsigned char)kind)));
+  if (cid && cid->argCount() > 0) {
+    node = node->convertToComplex(cid);  // the arguments join the reference
+    Take(*args);
+  }
+  Take(ref);
+  std::unique_ptr<ExprNode> hold(node);
+  FunctionCallStmt* call = new FunctionCallStmt(Line(env), node, (unsigned char)kind);
+  hold.release();
+  SemVal e = WrapStmt<PFunctionCallStmt>(env, call);
+  if (args) SemFree(*args);  // an empty argument list
+  return e;
 }
 
-SemVal MakePrint(GrammarEnv* env, SemVal target, SemVal list) {
-  PrintListValue* pl = list.kind == SV_PRINTLIST ? static_cast<PrintListValue*>(list.p) : nullptr;
-  PtrList<PrintItem>* items = pl ? pl->items : new PtrList<PrintItem>;
-  int last = pl ? pl->last : PRINT_END_OF_LINE;
-  delete pl;
-  return Entity(new PPrint(Line(env), X(target), last, items));
+SemVal MakePrint(GrammarEnv* env, SemVal* target, SemVal* list) {
+  PrintListValue* pl = list && list->kind == SV_PRINTLIST ? static_cast<PrintListValue*>(list->p) : nullptr;
+  std::unique_ptr<PtrList<PrintItem>> empty(pl ? nullptr : new PtrList<PrintItem>);
+  PEntity* e = new PPrint(Line(env), target ? X(*target) : nullptr, pl ? pl->last : PRINT_END_OF_LINE,
+                          pl ? pl->items : empty.release());
+  if (target) Take(*target);
+  if (pl) {
+    delete static_cast<PrintListValue*>(Take(*list));  // its items are the statement's now
+  }
+  return Entity(e);
 }
 
-SemVal MakeRedim(GrammarEnv* env, int preserve, SemVal var, SemVal bounds) {
+SemVal MakeRedim(GrammarEnv* env, int preserve, SemVal& var, SemVal& bounds) {
   Sid* name = static_cast<Sid*>(var.p);
   UTILS_ASSERT(var.kind == SV_SID && name);
   int line = Line(env);
-  return Entity(new PRedimStmt(line, new RedimStmt(line, *name, Bounds(bounds), preserve)));
+  RedimStmt* redim = new RedimStmt(line, *name, Bounds(bounds), preserve);  // copies the name
+  Take(bounds);
+  SemFree(var);
+  return WrapStmt<PRedimStmt>(env, redim);
 }
 
-// A one-line If: its statements become blocks at once.
-SemVal MakeSimpleIf(GrammarEnv* env, SemVal cond, SemVal thenList, SemVal elseList) {
-  BlockBuildRep* thenBlock = static_cast<StmtList*>(thenList.p)->toBlock(Ctx(env));
-  SemFree(thenList);
-  BlockBuildRep* elseBlock = nullptr;
-  if (elseList.kind == SV_ENTITY) {
-    elseBlock = static_cast<StmtList*>(elseList.p)->toBlock(Ctx(env));
-    SemFree(elseList);
+namespace {
+
+// A one-line If's or an Else line's statements as a block (null without a list).
+struct ListBlock {
+  BlockBuildRep* block = nullptr;
+  ListBlock(GrammarEnv* env, SemVal* list) {
+    if (list && list->kind == SV_ENTITY) block = static_cast<StmtList*>(list->p)->toBlock(Ctx(env));
   }
-  UTILS_ASSERT(X(cond) && thenBlock);
-  return Entity(new PSimpleIfThen(Line(env), X(cond), thenBlock, elseBlock));
+  ~ListBlock() {
+    if (block) block->unref();
+  }
+  BlockBuildRep* release() {
+    BlockBuildRep* b = block;
+    block = nullptr;
+    return b;
+  }
+};
+
+}  // namespace
+
+// A one-line If: its statements become blocks at once.
+SemVal MakeSimpleIf(GrammarEnv* env, SemVal& cond, SemVal& thenList, SemVal* elseList) {
+  ListBlock thenBlock(env, &thenList), elseBlock(env, elseList);
+  UTILS_ASSERT(X(cond) && thenBlock.block);
+  PEntity* e = new PSimpleIfThen(Line(env), X(cond), thenBlock.block, elseBlock.block);
+  Take(cond);
+  thenBlock.release();
+  elseBlock.release();
+  SemFree(thenList);
+  if (elseList) SemFree(*elseList);
+  return Entity(e);
 }
 
 // ElseIf cond Then [statements], or Else [statements] (no condition).
-SemVal MakeElse(GrammarEnv* env, SemVal cond, SemVal list) {
-  BlockBuildRep* block = nullptr;
-  if (list.kind == SV_ENTITY) {
-    block = static_cast<StmtList*>(list.p)->toBlock(Ctx(env));
-    SemFree(list);
-  }
-  return Entity(new PElseIf(Line(env), X(cond), block));
+SemVal MakeElse(GrammarEnv* env, SemVal* cond, SemVal* list) {
+  ListBlock block(env, list);
+  PEntity* e = new PElseIf(Line(env), cond ? X(*cond) : nullptr, block.block);
+  if (cond) Take(*cond);
+  block.release();
+  if (list) SemFree(*list);
+  return Entity(e);
 }
 
 SemVal MakeCatch(GrammarEnv* env, SemVal var, SemVal args) {
@@ -200,9 +239,12 @@ SemVal MakeCatch(GrammarEnv* env, SemVal var, SemVal args) {
 
 // ---- declarations ----------------------------------------------------------------------
 
-SemVal MakeTypeDecl(GrammarEnv* env, SemVal name, ExprNode* base) {
-  ExprNode* nameExpr = new Sid(name.id.index, name.id.suffix);
-  return Entity(new ComplexVarDecl(Ctx(env), Line(env), LineText(env), nameExpr, base, 0));
+SemVal MakeTypeDecl(GrammarEnv* env, SemVal name, SemVal* base) {
+  std::unique_ptr<ExprNode> nameExpr(new Sid(name.id.index, name.id.suffix));
+  SemVal e = Entity(
+      new ComplexVarDecl(Ctx(env), Line(env), LineText(env), nameExpr.get(), base ? X(*base) : nullptr, 0));
+  if (base) SemFree(*base);
+  return e;
 }
 
 SemVal MakeVar(GrammarEnv* env, SemVal ident, unsigned flags, BoundsList* bounds) {
@@ -268,6 +310,7 @@ SemVal MakeProperty(GrammarEnv* env, SemVal ident, SemVal get, SemVal set, SemVa
 // The event keeps its header text (its parameters are read from it); kind is the type
 // of an As clause, 0 without one.
 SemVal MakeEvent(GrammarEnv* env, SemVal ident, SemVal args, int kind) {
+  SemVal e = Entity(new EventDecl(Line(env), LineText(env), IdText(env, ident), kind));
   SemFree(args);
-  return Entity(new EventDecl(Line(env), LineText(env), IdText(env, ident), kind));
+  return e;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "context.h"
@@ -73,32 +74,29 @@ struct GrammarEnv {
 void SemFree(SemVal& v);
 
 // Frees the parse's values when an exception (an allocation failure, say) leaves the
-// parser from inside an action or the lexer: the values on the stack and a lookahead
-// token read but not yet shifted. The inputs of the action that failed are left to it,
-// as when an action aborts the parse: the action has taken them over. Made at the start
-// of the parse, over the parser's own stack, lookahead and rule length; on a normal
-// return (accept, abort, overflow) the parser has cleaned up itself and this does
-// nothing.
-// The grammar's start-up code runs in a block of its own; the guard must outlive it, so
-// that code ends the block before the guard and opens another after it.
+// parser from inside an action or the lexer: every value on the stack, the inputs of the
+// action that failed included, and a lookahead token read but not yet shifted. So an
+// action that throws must leave its inputs as they were, or clear the slot of one it has
+// taken over (Take); what it made itself it frees (SemHold). Made at the start of the
+// parse, over the parser's own stack and lookahead; on a normal return (accept, abort,
+// overflow) the parser has cleaned up itself and this does nothing.
 #define GUARD_SCOPE_END }
 #define GUARD_SCOPE_BEGIN {
 
 class ParseStackGuard {
  public:
   ParseStackGuard(const int& lookaheadToken, SemVal& lookahead, SemVal* const& bottom, SemVal* const& top,
-                  const int& ruleLength, int emptyToken)
+                  int emptyToken)
       : token_(lookaheadToken),
         lookahead_(lookahead),
         bottom_(bottom),
         top_(top),
-        ruleLength_(ruleLength),
         empty_(emptyToken),
         exceptions_(std::uncaught_exceptions()) {}
   ~ParseStackGuard() {
     if (std::uncaught_exceptions() <= exceptions_) return;
     if (token_ != empty_) SemFree(lookahead_);
-    for (SemVal* v = top_ - ruleLength_; v > bottom_; --v) SemFree(*v);
+    for (SemVal* v = top_; v > bottom_; --v) SemFree(*v);
   }
   ParseStackGuard(const ParseStackGuard&) = delete;
   ParseStackGuard& operator=(const ParseStackGuard&) = delete;
@@ -108,7 +106,6 @@ class ParseStackGuard {
   SemVal& lookahead_;
   SemVal* const& bottom_;
   SemVal* const& top_;
-  const int& ruleLength_;
   int empty_;
   int exceptions_;
 };
@@ -139,6 +136,47 @@ inline PtrList<ECaseClauseBase>* CaseList(const SemVal& v) {
 }
 inline SemVal Info(VarDeclInfo* info) { return Value(SV_DECLINFO, info); }
 
+// An action's input it takes over: its stack slot no longer owns it.
+inline void* Take(SemVal& slot) {
+  void* p = slot.p;
+  slot = None();
+  return p;
+}
+
+inline ExprNode* TakeX(SemVal& slot) { return static_cast<ExprNode*>(Take(slot)); }
+
+// A value an action made itself, freed unless the action hands it on.
+class SemHold {
+ public:
+  explicit SemHold(SemVal v) : v_(v) {}
+  ~SemHold() { SemFree(v_); }
+  SemVal get() const { return v_; }
+  SemVal release() {
+    SemVal v = v_;
+    v_ = None();
+    return v;
+  }
+  SemHold(const SemHold&) = delete;
+  SemHold& operator=(const SemHold&) = delete;
+
+ private:
+  SemVal v_;
+};
+
+// A list made for its first item: freed again when adding the item fails.
+template <typename Add>
+SemVal FirstOf(SemVal list, Add add) {
+  SemHold hold(list);
+  SemVal result = add(list);
+  hold.release();
+  return result;
+}
+
+// The inputs of the action running (its rule's symbols) freed before it gives up the parse.
+inline void FreeRuleInputs(SemVal* top, int length) {
+  for (int i = 0; i < length; ++i) SemFree(top[-i]);
+}
+
 // ---- the parse ----
 int Line(GrammarEnv* env);
 const char* LineText(GrammarEnv* env);  // the current line without its line end
@@ -156,6 +194,7 @@ void Stash(GrammarEnv* env, const XException& e);
     stmt;                         \
   } catch (const XException& e) { \
     Stash(env, e);                \
+    FreeRuleInputs(yyvsp, yylen); \
     YYABORT;                      \
   }
 
@@ -176,14 +215,25 @@ SemVal EndPrintList(SemVal list, int sep);
 SemVal Terminator(GrammarEnv* env, PEType type);
 SemVal MakeComment(GrammarEnv* env, SemVal text, int keywordForm);
 SemVal AddStmt(SemVal list, SemVal stmt);
-SemVal Assign(GrammarEnv* env, int kind, SemVal target, SemVal value);
-SemVal CallStmt(GrammarEnv* env, int kind, SemVal ref, SemVal args);
-SemVal MakePrint(GrammarEnv* env, SemVal target, SemVal list);
-SemVal MakeRedim(GrammarEnv* env, int preserve, SemVal var, SemVal bounds);
-SemVal MakeSimpleIf(GrammarEnv* env, SemVal cond, SemVal thenList, SemVal elseList);
-SemVal MakeElse(GrammarEnv* env, SemVal cond, SemVal list);
+SemVal FirstStmt(SemVal stmt);
+SemVal Assign(GrammarEnv* env, int kind, SemVal& target, SemVal& value);
+SemVal CallStmt(GrammarEnv* env, int kind, SemVal& ref, SemVal* args);
+SemVal MakePrint(GrammarEnv* env, SemVal* target, SemVal* list);
+SemVal MakeRedim(GrammarEnv* env, int preserve, SemVal& var, SemVal& bounds);
+SemVal MakeSimpleIf(GrammarEnv* env, SemVal& cond, SemVal& thenList, SemVal* elseList);
+SemVal MakeElse(GrammarEnv* env, SemVal* cond, SemVal* list);
 SemVal MakeCatch(GrammarEnv* env, SemVal var, SemVal args);
-SemVal MakeTypeDecl(GrammarEnv* env, SemVal name, ExprNode* base);
+SemVal MakeTypeDecl(GrammarEnv* env, SemVal name, SemVal* base);
+// A statement node inside its entity: the node is freed again when the entity cannot be
+// made. Give it its expression with TakeX, so that the slot lets go of it only once the
+// node holds it.
+template <typename E, typename S>
+SemVal WrapStmt(GrammarEnv* env, S* stmt) {
+  std::unique_ptr<S> hold(stmt);
+  E* e = new E(Line(env), stmt);
+  hold.release();
+  return Entity(e);
+}
 SemVal MakeVar(GrammarEnv* env, SemVal ident, unsigned flags, BoundsList* bounds);
 SemVal AddName(SemVal list, SemVal var);
 SemVal MakeGroup(SemVal names, SemVal info);

@@ -186,7 +186,7 @@ void* ValueStack::take(size_t bytes) {
 
 // --- FrameScope ------------------------------------------------------------------------------
 
-FrameScope::FrameScope(StackFrame& frame, ProcCode& code)
+FrameScope::FrameScope(StackFrame& frame, ProcCode& code, Entry entry)
     : frame_(frame), n_(code.slotCount()), mark_(ValueStack::mark()) {
   if (g_depth >= kMaxCallDepth)
     throw StoreException("Out of stack space: procedure calls nested too deeply.");
@@ -217,6 +217,11 @@ FrameScope::FrameScope(StackFrame& frame, ProcCode& code)
       throw;
     }
   }
+  if (entry == kEnterNow) enter();
+}
+
+void FrameScope::enter() {
+  StackFrame& frame = frame_;
   frame.caller = g_top;
   if (!g_top) {
     busy_ = true;
@@ -224,6 +229,7 @@ FrameScope::FrameScope(StackFrame& frame, ProcCode& code)
   }
   g_top = &frame;
   ++g_depth;
+  entered_ = true;
   if (g_execHookFlags && g_hook && frame.kind != FRM_BLOCK) {
     // No destructor runs for a constructor that throws: a failing hook pops the frame here.
     try {
@@ -236,7 +242,7 @@ FrameScope::FrameScope(StackFrame& frame, ProcCode& code)
 }
 
 FrameScope::~FrameScope() {
-  if (g_execHookFlags && g_hook && frame_.kind != FRM_BLOCK) {
+  if (entered_ && g_execHookFlags && g_hook && frame_.kind != FRM_BLOCK) {
     try {
       g_hook->procedureLeft(frame_);
     } catch (...) {
@@ -246,9 +252,15 @@ FrameScope::~FrameScope() {
 }
 
 void FrameScope::pop() {
-  g_top = frame_.caller;
-  --g_depth;
+  if (entered_) {
+    g_top = frame_.caller;
+    --g_depth;
+    entered_ = false;
+  }
   for (int i = 0; i < n_; ++i) cells_[i].clear();
   ValueStack::release(mark_);
-  if (busy_) StoreApplication::SignalNotBusy();
+  if (busy_) {
+    busy_ = false;
+    StoreApplication::SignalNotBusy();
+  }
 }

@@ -229,7 +229,13 @@ void Cid::eval(StackFrame& frame, ValueCell& out) {
     case BIND_NAME: {
       InterObjRep* owner = NameOwner(frame, *this);
       if (!owner) throw StoreException(kMsgNotFound, s->name);
-      MemberGetField(frame, owner, CachedField(*s, owner), s->name, this, out);
+      Field* f = CachedField(*s, owner);
+      if (s->memberKind == MEMBER_PROC) {
+        out.clear();
+        out.type = kTypeNoValue;
+        if (static_cast<InterProcField*>(f)->callDirect(frame, owner, this, &out)) return;
+      }
+      MemberGetField(frame, owner, f, s->name, this, out);
       return;
     }
     default:

@@ -50,20 +50,25 @@ class ValueStack {
 // Pushes frame on the execution stack for its scope (and reports it to the debugger).
 class FrameScope {
  public:
-  FrameScope(StackFrame& frame, ProcCode& code);
+  enum Entry { kEnterNow, kEnterLater };
+  // kEnterLater makes the frame's cells (so that a caller can fill the arguments in) and
+  // leaves the frame off the stack until enter().
+  FrameScope(StackFrame& frame, ProcCode& code, Entry entry = kEnterNow);
   ~FrameScope();
   FrameScope(const FrameScope&) = delete;
   FrameScope& operator=(const FrameScope&) = delete;
   ValueCell* cells() { return cells_; }
+  void enter();
 
  private:
-  void pop();  // takes the frame off the stack and clears its cells
+  void pop();  // takes the frame off the stack (when on it) and clears its cells
 
   StackFrame& frame_;
   int n_;
   ValueCell* cells_;
   ValueStack::Mark mark_;
   bool busy_ = false;
+  bool entered_ = false;
 };
 
 // Flags tested before every statement: a debugger hook is attached / enabled.
@@ -131,7 +136,8 @@ void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* n
 enum MemberKind : unsigned char {
   MEMBER_OTHER = 0,  // anything: the general path
   MEMBER_PLAIN = 1,  // a plain data field: the object's own cell is read and written in place
-  MEMBER_EMBED = 2   // an embedded object
+  MEMBER_EMBED = 2,  // an embedded object
+  MEMBER_PROC = 3    // a procedure with Basic source (InterProcField): called directly
 };
 // Bumped whenever any signature changes (store/signature.cpp).
 extern uint32_t g_generation;

@@ -157,6 +157,7 @@ void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call,
   // Methods with Basic source of their own are this library's procedure fields.
   if (m->hasSource()) {
     InterProcField* ip = static_cast<InterProcField*>(m);
+    if (ip->callDirect(frame, self, call, result)) return;
     ArgCells a(n);
     for (size_t i = 0; i < n; ++i) {
       ExprNode* e = call->arg(i);
@@ -297,6 +298,7 @@ Field* CachedFieldLookup(Sid& s, InterObjRep* obj) {
   s.memberKind = !f                                     ? MEMBER_OTHER
                  : typeid(*f) == typeid(InterDataField) ? MEMBER_PLAIN
                  : f->isEmbedObjField()                 ? MEMBER_EMBED
+                 : f->isMethod() && f->hasSource()      ? MEMBER_PROC
                                                         : MEMBER_OTHER;
   return f;
 }

@@ -71,6 +71,7 @@ void ProcCode::link(const std::vector<Field*>* args, Field* result, const char* 
       SlotInfo info;
       info.type = FieldCellType(a);
       info.name = a->name();
+      info.byValue = FieldByValue(a);
       addSlot(info);
     }
   }

@@ -25,6 +25,7 @@ struct SlotInfo {
   ArrayField* array = nullptr;  // declared array: the field with its dimensions
   int statik = -1;              // index of the persistent cell, or -1
   const char* name = "";
+  bool byValue = false;  // an argument passed by value
 };
 
 class ProcCode {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "interp.h"
+#include "proccode.h"
 #include "store/field_array.h"
 #include "store/interobj.h"
 #include "store/types.h"
@@ -102,6 +103,81 @@ void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, 
           CellStore(dst, src);
       }
     }
+  } catch (StoreException& e) {
+    AnnotateException(e, f);
+    throw;
+  } catch (const std::bad_alloc&) {
+    OutOfMemory e;
+    AnnotateException(e, f);
+    throw e;
+  }
+  run(f, result);
+}
+
+bool InterProcField::callDirect(StackFrame& caller, InterObjRep* self, Cid* call, ValueCell* result) {
+  enum { kMaxDirect = 16 };
+  const int n = call ? (int)call->argCount() : 0;
+  if (!code_ || !code_->linked() || n != (int)args_.size() || n > kMaxDirect) return false;
+  // By-reference arguments that are local variables of the parameter's type are passed
+  // as themselves; anything that would need writing back after the call (a variable of
+  // another type, a member, an element) takes the general path.
+  ValueCell* alias[kMaxDirect];
+  for (int i = 0; i < n; ++i) {
+    alias[i] = nullptr;
+    ExprNode* e = call->arg((size_t)i);
+    const SlotInfo& param = code_->slot(i);
+    if (param.byValue || e->isParenthesised()) continue;
+    switch (e->type()) {
+      case EXPR_SID: {
+        Sid* s = static_cast<Sid*>(e);
+        if (s->bind != BIND_SLOT) return false;
+        ValueCell* v = caller.vars[s->slot];
+        if (v->type != param.type && !IsArrayType(v->type)) return false;
+        alias[i] = v;
+        break;
+      }
+      case EXPR_CID:
+      case EXPR_MID:
+        return false;
+      default:
+        break;  // a value: the callee works on a copy
+    }
+  }
+  StackFrame f;
+  f.kind = frameKind();
+  f.me = self;
+  f.proc = this;
+  f.procName = name();
+  // The arguments are evaluated in the caller's frame, straight into the new frame's
+  // cells, before the new frame goes on the stack.
+  FrameScope scope(f, *code_, FrameScope::kEnterLater);
+  for (int i = 0; i < n; ++i) {
+    if (alias[i]) {
+      f.vars[i] = alias[i];
+      continue;
+    }
+    ValueCell& dst = *f.vars[i];
+    ValueCellVar v;
+    call->arg((size_t)i)->eval(caller, v.c);
+    if (code_->slot(i).byValue) {
+      if (v.c.type == dst.type && !v.c.holdsCount())
+        dst = v.c;
+      else
+        CellStore(dst, v.c);
+    } else {
+      CellConvertForParam(v.c, args_[(size_t)i]);
+      dst.moveFrom(v.c);
+    }
+  }
+  scope.enter();
+  // self lives while its method runs: the caller's own object is kept by the caller.
+  Faultp<InterObjRep> keep(self == caller.me ? nullptr : self, tIndirectReference);
+  run(f, result);
+  return true;
+}
+
+void InterProcField::run(StackFrame& f, ValueCell* result) {
+  try {
     if (code_->outer()) code_->outer()->exec(f);
   } catch (StoreException& e) {
     AnnotateException(e, f);

@@ -7,7 +7,8 @@
 # run counts, so that a busy machine disturbs less. The sieve's line also gives the peak
 # resident memory of each process (MB).
 # Then the start-up: an empty Basic program's whole basicrun.exe run against a bare
-# hello.exe under the same Wine (best wall-clock time of the runs).
+# hello.exe under the same Wine (best wall-clock time of the runs). Last the compile of a
+# generated 10,000-line file against Gambas's compiler.
 # Installs gambas3-scripter with apt-get when gbs3 is missing (only here, never in tests).
 # Usage: bash bench/basic/run.sh [-n RUNS] [build dir] [program...]
 set -euo pipefail
@@ -83,3 +84,41 @@ done
 se=$(echo "$se" | best)
 sh=$(echo "$sh" | best)
 awk -v e="$se" -v h="$sh" 'BEGIN { printf "start-up   empty program %d ms, hello.exe %d ms, ratio %.2f (goal 1.5)\n", e, h, e / h }'
+
+# Compile: 10,000 lines of procedures (1,000 Functions of 10 lines, the same in both
+# dialects). Ours: the compile alone, timed inside basicrun. Gambas: its compiler run by
+# the scripter without the cache (-b -c), less the same run on a one-procedure script,
+# so that neither side counts its process start.
+gen() {  # gen ours|gambas count file
+  awk -v side="$1" -v n="$2" 'BEGIN {
+    t = side == "ours" ? "Long" : "Integer"
+    for (k = 1; k <= n; k++) {
+      printf "Function F%d(a As %s, b As %s) As %s\n", k, t, t, t
+      printf "  Dim i As %s, s As %s\n", t, t
+      printf "  s = a\n"
+      printf "  For i = 1 To b\n"
+      printf "    s = s + i * 2 - (a Mod 7)\n"
+      printf side == "ours" ? "  Next i\n" : "  Next\n"
+      printf "  If s > 100 Then s = s - 100\n"
+      printf side == "ours" ? "  F%d = s\n" : "  Return s\n", k
+      printf side == "ours" ? "End Function\n" : "End\n"
+      printf "\n"
+    }
+    if (side == "ours") printf "Function Main() As Long\n  Main = F1(1, 2)\nEnd Function\n"
+    else printf "Public Sub Main()\n  Print \"result \"; F1(1, 2)\nEnd\n"
+  }' >"$3"
+}
+gen ours 1000 "$tmp/big.bas"
+gen gambas 1000 "$tmp/big.gbs"
+gen gambas 1 "$tmp/small.gbs"
+oc= gc= gs=
+for ((run = 1; run <= runs; run++)); do
+  oc="$oc $("$OV_WINE" "$runner" -time "$tmp/big.bas" Main 2>&1 | field compile_ms)"
+  t=$(now); gbs3 -b -c "$tmp/big.gbs" >/dev/null 2>&1; gc="$gc $((($(now) - t) / 1000000))"
+  t=$(now); gbs3 -b -c "$tmp/small.gbs" >/dev/null 2>&1; gs="$gs $((($(now) - t) / 1000000))"
+done
+oc=$(echo "$oc" | best)
+gc=$(echo "$gc" | best)
+gs=$(echo "$gs" | best)
+awk -v o="$oc" -v g="$gc" -v s="$gs" 'BEGIN { d = g - s; if (d < 1) d = 1;
+  printf "compile    10,000 lines: ours %d ms, Gambas %d ms (%d - %d), ratio %.2f (goal 1)\n", o, d, g, s, o / d }'

@@ -34,6 +34,7 @@ struct StackFrame;
 class IdDynamicVector;
 class BlockDynamicVector;
 class ExprNode;
+class Cid;
 
 // How one argument reaches a procedure called from Basic.
 struct ArgPass {
@@ -77,12 +78,19 @@ class OVSTORE_API InterProcField : public MethodField {
   // The interpreter's call: args already evaluated (count n); result gets a function's
   // value (may be null for a Sub or when the caller drops it).
   void call(StackFrame* caller, InterObjRep* self, ArgPass* args, int n, ValueCell* result);
+  // The interpreter's call from Basic code: the arguments of call (may be null) are
+  // evaluated in caller straight into the new frame. False, with nothing evaluated, when
+  // the call needs call() instead (not linked yet, a wrong count, or a by-reference
+  // argument that is written back afterwards).
+  bool callDirect(StackFrame& caller, InterObjRep* self, Cid* call, ValueCell* result);
 
  protected:
   InterProcField(const char* name, IdDynamicVector& ids, BlockDynamicVector& blocks, Field* resultField,
                  DeadSource& dead);
   InterProcField(const char* name, Field* resultField, const char* text);
   virtual int frameKind() const;
+  // Runs the body in the frame made for it; the result moves to result (may be null).
+  void run(StackFrame& f, ValueCell* result);
   // A procedure read from a module: compiles its text now (throws the parser's error).
   void compileFromText();
 
