@@ -6,7 +6,9 @@
 #include <cmath>
 #include <vector>
 
+#include "guiobjects1/controlgroup.h"
 #include "guiobjects1/dllinstance.h"
+#include "guiobjects1/imenubar.h"
 #include "guiobjects1/formclient.h"
 #include "guiobjects1/iwscreen.h"
 #include "oviui1res.h"
@@ -77,12 +79,13 @@ const POClassRow& IWForm::PO_Row() { return DllInstance::Row(kOviui1Form); }
 const char* IWForm::HiddenMarkName() { return kHiddenMark; }
 
 // Own entries first, then the window layer's search.
-// TODO(menus): WM_ENTERMENULOOP, WM_EXITMENULOOP; TODO(drawing): the palette and the
-// non-client painting entries.
+// TODO(drawing): the palette and the non-client painting entries.
 DEFINE_RESPONSE_TABLE1(IWForm, IWWindow)
 EV_WM_PAINT, EV_WM_ERASEBKGND, EV_WM_QUERYDRAGICON, EV_WM_ACTIVATE, EV_WM_CLOSE, EV_WM_SIZE, EV_WM_SETFOCUS,
     WL_MSG(WM_KILLFOCUS, HandleW, EvKillFocus), EV_WM_INITMENUPOPUP, EV_WM_SYSCOMMAND,
-    EV_MESSAGE(WM_NCCALCSIZE, EvNCCalcSize), EV_WM_LBUTTONUP, EV_WM_GETMINMAXINFO, END_RESPONSE_TABLE;
+    EV_MESSAGE(WM_NCCALCSIZE, EvNCCalcSize), EV_WM_LBUTTONUP, EV_WM_GETMINMAXINFO,
+    EV_MESSAGE(WM_ENTERMENULOOP, EvEnterMenuLoop), EV_MESSAGE(WM_EXITMENULOOP, EvExitMenuLoop),
+    END_RESPONSE_TABLE;
 
 IWForm::IWForm(IUnknown* outer) : POClass(outer) {
   TFrameWindow::Init(new TFormClient(this), false);
@@ -109,6 +112,9 @@ IWForm::~IWForm() {
     if (o->HWindow) o->Destroy();
     o->SetParent(nullptr);
   }
+  if (iMenuBar* bar = menuBar_.isNull() ? nullptr : iMenuBar::Native(menuBar_.get())) bar->RemoveForm(storeObj());
+  if (ControlGroup* group = controls_.isNull() ? nullptr : ControlGroup::Native(controls_.get()))
+    group->SetForm(nullptr);
   try {
     Destroy();
   } catch (...) {  // the form's object is going: nothing can be told any more
@@ -153,6 +159,18 @@ void IWForm::PO_DeclareFields(SignatureRep& sig) {
   PO_Event(sig, "Event KeyDown(keyCode As Integer, ByVal shift As Integer)");
   PO_Event(sig, "Event KeyUp(keyCode As Integer, ByVal shift As Integer)");
   PO_Event(sig, "Event KeyPress(keyAscii As Integer)");
+  PO_Property(sig, "MenuBar", kTypeObject, &IWForm::pdSetMenuBar, &IWForm::pdGetMenuBar, "MenuBar");
+  PO_Property(sig, "PopupMenu", kTypeObject, &IWForm::pdSetPopupMenu, &IWForm::pdGetPopupMenu, "PopupMenu");
+  PO_Property(sig, "AccelForm", kTypeObject, &IWForm::pdSetAccelForm, &IWForm::pdGetAccelForm, "Form");
+  PO_EnumProperty(sig, "KeyPreview", "Boolean", &IWForm::pdSetKeyPreview, &IWForm::pdGetKeyPreview);
+  PO_Property(sig, "DefaultButton", kTypeObject, &IWForm::pdSetDefaultButton, &IWForm::pdGetDefaultButton,
+              "Button");
+  PO_Property(sig, "CancelButton", kTypeObject, &IWForm::pdSetCancelButton, &IWForm::pdGetCancelButton,
+              "Button");
+  PO_Property(sig, "Controls", kTypeObject, nullptr, &IWForm::pdGetControls, "ControlGroup");
+  PO_Event(sig,
+           "Event InPlaceMenu(ByVal WhichMenuGroup As Integer, ByVal MenuHandle As Long, "
+           "ByVal SubMenuIndex As Long, ByVal NumberOfSubMenus As Long)");
 }
 
 void IWForm::PO_Load(IStream* stream) {
@@ -166,8 +184,6 @@ void IWForm::PO_Load(IStream* stream) {
 // ---- window slots ----
 
 TFormClient* IWForm::Client() const { return dynamic_cast<TFormClient*>(ClientWnd); }
-
-bool IWForm::PreProcessMsg(MSG& msg) { return IWWindow::PreProcessMsg(msg); }
 
 ScaleRect* IWForm::ContainerScale() {
   if (!IsEmbedded()) return nullptr;
@@ -190,6 +206,9 @@ int IWForm::nextChildId() const {
 void IWForm::embedChild(IWWindow* child, bool newcomer) {
   if (!child || child == this || !ClientWnd) return;
   if (IWWindow::IsAForm(child->storeObj())) {
+    // An embedded form shows no menu bar.
+    if (IWForm* form = dynamic_cast<IWForm*>(child))
+      if (form->pdGetMenuBar()) form->pdSetMenuBar(nullptr);
     if (child->HWindow) child->Destroy();
     child->Attr.Style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_GROUP;
   }
@@ -260,6 +279,7 @@ HWND IWForm::PerformCreate(INT_PTR menuOrId) {
 void IWForm::SetupWindow() {
   TFrameWindow::SetupWindow();
   IWWindow::SetupWindow();
+  showMenuBar();
   GetHWndState();
   const double tx = IWScreen::TwipsPerPixelX(), ty = IWScreen::TwipsPerPixelY();
   left_ = (int32_t)(Attr.X * tx);
@@ -273,7 +293,13 @@ void IWForm::SetupWindow() {
   }
 }
 
-void IWForm::CleanupWindow() { IWWindow::CleanupWindow(); }
+// The menu bar's menu belongs to its object: taken off before the window goes, which
+// would destroy it. An object active in place is deactivated.
+void IWForm::CleanupWindow() {
+  DeactivateInPlaceObject();
+  RemoveMenuBar();
+  IWWindow::CleanupWindow();
+}
 
 void IWForm::Destroy(int retVal) {
   if (!HWindow) return;
@@ -346,8 +372,8 @@ void IWForm::imLoad() {
   Create();
 }
 
-// TODO(in-place OLE): the active in-place object is deactivated first.
 void IWForm::imUnload() {
+  DeactivateInPlaceObject();
   if (HWindow) Destroy();
 }
 
