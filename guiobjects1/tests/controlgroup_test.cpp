@@ -67,6 +67,14 @@ TEST(ControlGroup, CountsAndIndexesTheWindowsInEmbeddingOrder) {
   const std::string name = f->storeObj()->fullName();
   EXPECT_EQ("2", windowkit::RunBasicValue(name + ".Controls.Count"));
   EXPECT_EQ("2", windowkit::RunBasicValue(name + ".Controls.EvalRequires"));
+  // Indexed from Basic.
+  windowkit::RunBasic(name + ".A.Caption = \"first\"\n" + name + ".B.Caption = \"second\"");
+  EXPECT_EQ("first", windowkit::RunBasicValue(name + ".Controls(0).Caption", "String"));
+  EXPECT_EQ("second", windowkit::RunBasicValue(name + ".Controls(1).Caption", "String"));
+  BasicOutcome out = BasicRunner::CompileAndRun(
+      "Function F() As String\n  F = " + name + ".Controls(2).Caption\nEnd Function\n", "F");
+  EXPECT_FALSE(out.ok);
+  EXPECT_EQ((unsigned)kMsgIndexOutOfRange, out.errorId) << out.error;
 }
 
 // The bounds reported are 0 and Count - 1, with the index, on both sides and for an
