@@ -132,9 +132,30 @@ void IWForm::PO_DeclareFields(SignatureRep& sig) {
                  {"Millimeter", 6},
                  {"Centimeter", 7},
                  {"Proportional", 8}});
+  PO_EnsureEnum(*this, "FormBorderStyle", {{"None", 0}, {"Fixed Single", 1}, {"Sizable", 2}, {"Fixed Double", 3}});
   PO_Property(sig, "Parent", kTypeObject, &IWForm::pdSetParent, &IWWindow::pdGetParent, "Form");
+  PO_EnumProperty(sig, "KeyPreview", "Boolean", &IWForm::pdSetKeyPreview, &IWForm::pdGetKeyPreview);
   PO_EnumProperty(sig, "Visible", "Boolean", &IWForm::pdSetVisible, &IWForm::pdGetVisible);
+  PO_EnumProperty(sig, "ScaleMode", "ScaleMode", &IWForm::pdSetScaleMode, &IWForm::pdGetScaleMode);
+  PO_Property(sig, "ScaleTop", kTypeFloat, &IWForm::pdSetScaleTop, &IWForm::pdGetScaleTop);
+  PO_Property(sig, "ScaleLeft", kTypeFloat, &IWForm::pdSetScaleLeft, &IWForm::pdGetScaleLeft);
+  PO_Property(sig, "ScaleHeight", kTypeFloat, &IWForm::pdSetScaleHeight, &IWForm::pdGetScaleHeight);
+  PO_Property(sig, "ScaleWidth", kTypeFloat, &IWForm::pdSetScaleWidth, &IWForm::pdGetScaleWidth);
+  PO_Property(sig, "DefaultButton", kTypeObject, &IWForm::pdSetDefaultButton, &IWForm::pdGetDefaultButton,
+              "Button");
+  PO_Property(sig, "CancelButton", kTypeObject, &IWForm::pdSetCancelButton, &IWForm::pdGetCancelButton,
+              "Button");
+  PO_Property(sig, "MenuBar", kTypeObject, &IWForm::pdSetMenuBar, &IWForm::pdGetMenuBar, "MenuBar");
+  PO_Property(sig, "PopupMenu", kTypeObject, &IWForm::pdSetPopupMenu, &IWForm::pdGetPopupMenu, "PopupMenu");
+  PO_Property(sig, "AccelForm", kTypeObject, &IWForm::pdSetAccelForm, &IWForm::pdGetAccelForm, "Form");
+  PO_Property(sig, "Controls", kTypeObject, nullptr, &IWForm::pdGetControls, "ControlGroup");
+  PO_Property(sig, "ClientHWnd", kTypeLong, nullptr, &IWForm::pdGetClientHWnd);
+  PO_EnumProperty(sig, "FileDrop", "Boolean", &IWForm::pdSetFileDrop, &IWForm::pdGetFileDrop);
   PO_EnumProperty(sig, "ShownModal", "Boolean", nullptr, &IWForm::pdGetShownModal);
+  PO_EnumProperty(sig, "BorderStyle", "FormBorderStyle", &IWForm::pdSetBorderStyle, &IWForm::pdGetBorderStyle);
+  PO_EnumProperty(sig, "MaxButton", "Boolean", &IWForm::pdSetMaxButton, &IWForm::pdGetMaxButton);
+  PO_EnumProperty(sig, "MinButton", "Boolean", &IWForm::pdSetMinButton, &IWForm::pdGetMinButton);
+  PO_EnumProperty(sig, "ControlBox", "Boolean", &IWForm::pdSetControlBox, &IWForm::pdGetControlBox);
   PO_Event(sig, "Event Paint()");
   PO_Method(sig, "Sub Show()", &IWForm::imShow);
   PO_Method(sig, "Sub Hide()", &IWForm::imHide);
@@ -144,14 +165,21 @@ void IWForm::PO_DeclareFields(SignatureRep& sig) {
   PO_Method(sig, "Function ShowModal() As Long", &IWForm::imShowModal);
   PO_Method(sig, "Sub ModalResult(ByVal result As Long)", &IWForm::imModalResult);
   PO_Method(sig, "Sub BringToTop()", &IWForm::imBringToTop);
+  PO_Method(sig, "Sub Scale(ByVal x1 as Single, ByVal y1 as Single, ByVal x2 as Single, ByVal y2 as Single)",
+            &IWForm::imScale);
   PO_Method(sig, "Sub LoadForm()", &IWForm::imLoad);
   PO_Method(sig, "Sub UnloadForm()", &IWForm::imUnload);
+  PO_Method(sig, "Function TextUnload(ByVal indent As String, cmds As String) As Integer",
+            &IWForm::imFormTextUnload);
   PO_Method(sig, "Sub Center()", &IWForm::imCenter);
   PO_Event(sig, "Event Load()");
   PO_Event(sig, "Event Unload()");
   PO_Event(sig, "Event Activate()");
   PO_Event(sig, "Event Deactivate()");
   PO_Event(sig, "Event Resize()");
+  PO_Event(sig,
+           "Event InPlaceMenu(WhichMenuGroup as integer, MenuHandle as long, SubMenuIndex as long, "
+           "NumberOfSubMenus as long)");
   PO_Event(sig, "Event Click()");
   PO_Event(sig, "Event DblClick()");
   PO_Event(sig, "Event GotFocus()");
@@ -159,18 +187,6 @@ void IWForm::PO_DeclareFields(SignatureRep& sig) {
   PO_Event(sig, "Event KeyDown(keyCode As Integer, ByVal shift As Integer)");
   PO_Event(sig, "Event KeyUp(keyCode As Integer, ByVal shift As Integer)");
   PO_Event(sig, "Event KeyPress(keyAscii As Integer)");
-  PO_Property(sig, "MenuBar", kTypeObject, &IWForm::pdSetMenuBar, &IWForm::pdGetMenuBar, "MenuBar");
-  PO_Property(sig, "PopupMenu", kTypeObject, &IWForm::pdSetPopupMenu, &IWForm::pdGetPopupMenu, "PopupMenu");
-  PO_Property(sig, "AccelForm", kTypeObject, &IWForm::pdSetAccelForm, &IWForm::pdGetAccelForm, "Form");
-  PO_EnumProperty(sig, "KeyPreview", "Boolean", &IWForm::pdSetKeyPreview, &IWForm::pdGetKeyPreview);
-  PO_Property(sig, "DefaultButton", kTypeObject, &IWForm::pdSetDefaultButton, &IWForm::pdGetDefaultButton,
-              "Button");
-  PO_Property(sig, "CancelButton", kTypeObject, &IWForm::pdSetCancelButton, &IWForm::pdGetCancelButton,
-              "Button");
-  PO_Property(sig, "Controls", kTypeObject, nullptr, &IWForm::pdGetControls, "ControlGroup");
-  PO_Event(sig,
-           "Event InPlaceMenu(ByVal WhichMenuGroup As Integer, ByVal MenuHandle As Long, "
-           "ByVal SubMenuIndex As Long, ByVal NumberOfSubMenus As Long)");
 }
 
 void IWForm::PO_Load(IStream* stream) {

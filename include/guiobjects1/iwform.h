@@ -159,6 +159,37 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   LRESULT EvEnterMenuLoop(WPARAM, LPARAM);
   LRESULT EvExitMenuLoop(WPARAM, LPARAM);
 
+  // ---- scale, frame style, client handle, dropped files (iwformprops.cpp) ----
+  long pdGetScaleMode() { return scale_.mode(); }
+  void pdSetScaleMode(long mode);
+  float pdGetScaleLeft() { return scale_.ScaleLeft; }
+  float pdGetScaleTop() { return scale_.ScaleTop; }
+  float pdGetScaleWidth();
+  float pdGetScaleHeight();
+  void pdSetScaleLeft(float v);
+  void pdSetScaleTop(float v);
+  void pdSetScaleWidth(float v);
+  void pdSetScaleHeight(float v);
+  // Scale(x1, y1, x2, y2): the scale from corner to corner; zero extents are refused
+  // (32712) and change nothing.
+  void imScale(float x1, float y1, float x2, float y2);
+  long pdGetBorderStyle();
+  void pdSetBorderStyle(long style);
+  long pdGetMaxButton() { return (Attr.Style & WS_MAXIMIZEBOX) ? -1 : 0; }
+  void pdSetMaxButton(long on) { setFrameBit(WS_MAXIMIZEBOX, on != 0); }
+  long pdGetMinButton() { return (Attr.Style & WS_MINIMIZEBOX) ? -1 : 0; }
+  void pdSetMinButton(long on) { setFrameBit(WS_MINIMIZEBOX, on != 0); }
+  long pdGetControlBox() { return (Attr.Style & WS_SYSMENU) ? -1 : 0; }
+  void pdSetControlBox(long on) { setFrameBit(WS_SYSMENU, on != 0); }
+  long pdGetClientHWnd();
+  long pdGetFileDrop() { return fileDrop_ ? -1 : 0; }
+  void pdSetFileDrop(long on);
+  short imFormTextUnload(const char* indent, ValString* cmds);
+  // The form's own stream data after the window's block: the drawable's block, the
+  // scale rectangle, Controls, MenuBar, PopupMenu, AccelForm, FileDrop.
+  void PO_Read(OCLStream& s, unsigned revision);
+  void PO_Write(OCLStream& s);
+
   // ---- in-place OLE frame services ----
   // Raises "InPlaceMenu"(WhichMenuGroup, MenuHandle, SubMenuIndex, NumberOfSubMenus);
   // a failing handler propagates.
@@ -203,6 +234,12 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   void threadWindowStep(bool hide);
   // Shows the menu bar's menu on the window (when both exist).
   void showMenuBar();
+  // The client size in pixels (the window's size without a client window).
+  TSize clientPixels();
+  // A coordinate of the scale was set: Custom unless Proportional.
+  void scaleCoordinateSet();
+  void refreshUnitExtent(const TSize& size);
+  void setFrameBit(uint32_t bit, bool on);
   // Evaluates a menu item's member ("<item>_Click", "<item>_Enable") on the form.
   Value* evalMenuMember(const char* item, const char* suffix, int* found);
   // The application object agrees to close: the message loop ends with its exit code.
@@ -215,6 +252,7 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   Faultp<InterObjRep> popupMenu_;  // counted
   Faultp<InterObjRep> accelForm_;  // uncounted
   Faultp<InterObjRep> controls_;   // counted: the control group, made on first read
+  uint32_t fileDrop_ = 0;
 
   DECLARE_RESPONSE_TABLE(IWForm);
 };
