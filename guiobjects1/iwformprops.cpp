@@ -183,7 +183,7 @@ void ReadRef(OCLStream& s, unsigned char module, InterObjRep* proto, Faultp<Inte
 
 void IWForm::PO_Read(OCLStream& s, unsigned) {
   const unsigned char module = storeObj() ? storeObj()->module() : (unsigned char)ObjectStore::kTempModule;
-  // Everything is read before anything changes: a damaged block leaves the form as it was.
+  // The form's own values change only once all of them were read.
   TDrawable::read(s, "Form");
   ScaleRect scale = scale_;
   scale.Read(s, "Form");

@@ -34,8 +34,12 @@
 // PopupMenu. Controls answers the form's control group (controlgroup.h), made on the
 // first read and kept.
 //
-// Stream block (revision 1): the window's block. A damaged block or a revision above 1
-// fails with ObjectLoadFailed("Form").
+// Stream block (revision 1): the window's block, then the drawable's block, the scale
+// rectangle, the references to Controls, MenuBar, PopupMenu and AccelForm (a reference
+// of another class loads as none), FileDrop (ULONG). A damaged block or a revision
+// above 1 fails with ObjectLoadFailed("Form"); the scale, references and FileDrop change
+// only once all of them were read (the window's and the drawable's blocks before them
+// take effect as each is read).
 #pragma once
 
 #include <cstdint>
