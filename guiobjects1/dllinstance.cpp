@@ -1,6 +1,7 @@
 // oviui1.dll: its server and table, the entry point and the exports.
 #include "guiobjects1/dllinstance.h"
 
+#include "guiobjects1/controlgroup.h"
 #include "guiobjects1/imenu.h"
 #include "guiobjects1/imenubar.h"
 #include "guiobjects1/ipopupmenu.h"
@@ -39,7 +40,8 @@ const POClassRow kClasses[kOviui1RowCount] = {
     {"{785a0288-acda-11ce-8d9a-0040900071a7}", "Font", nullptr, &OCLClassFactory<IWFont>::Make,
      &IWFont::PO_InitObject},
     {"{785a0289-acda-11ce-8d9a-0040900071a7}", "XferData", nullptr, nullptr, nullptr},
-    {"{785a028a-acda-11ce-8d9a-0040900071a7}", "ControlGroup", nullptr, nullptr, nullptr},
+    {"{785a028a-acda-11ce-8d9a-0040900071a7}", "ControlGroup", nullptr, &OCLClassFactory<ControlGroup>::Make,
+     &ControlGroup::PO_InitObject},
     {"{785a028b-acda-11ce-8d9a-0040900071a7}", "Menu", nullptr, &OCLClassFactory<iMenu>::Make,
      &iMenu::PO_InitObject},
     {"{785a028c-acda-11ce-8d9a-0040900071a7}", "MenuBar", &iMenu::PO_GetObject,

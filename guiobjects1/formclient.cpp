@@ -13,7 +13,7 @@
 DEFINE_RESPONSE_TABLE1(TFormClient, TWindow)
 EV_WM_CLOSE, EV_WM_DESTROY, EV_WM_CTLCOLOR, EV_WM_MOUSEMOVE, EV_WM_ERASEBKGND, EV_WM_KEYDOWN, EV_WM_KEYUP,
     EV_WM_CHAR, EV_WM_CHARTOITEM, EV_WM_VKEYTOITEM, EV_WM_LBUTTONDOWN, EV_WM_RBUTTONDOWN, EV_WM_LBUTTONDBLCLK,
-    EV_WM_SIZE, END_RESPONSE_TABLE;
+    EV_WM_SIZE, EV_MESSAGE(DM_GETDEFID, EvGetDefId), END_RESPONSE_TABLE;
 
 TFormClient::TFormClient(IWForm*) : TWindow(nullptr, nullptr, DllInstance::Module()) {
   Attr.Style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
@@ -115,9 +115,26 @@ void TFormClient::EvLButtonDown(uint keyFlags, TPoint& point) {
   if (IWForm* f = Form()) f->LButtonDown(keyFlags, point);
 }
 
-// TODO(menus): the form's popup menu opens here when the menus land.
 void TFormClient::EvRButtonDown(uint keyFlags, TPoint& point) {
-  if (IWForm* f = Form()) f->EvRButtonDown(keyFlags, point);
+  IWForm* f = Form();
+  if (f && !f->TrackPopup(point)) f->EvRButtonDown(keyFlags, point);
+}
+
+LRESULT TFormClient::EvCommand(uint id, HWND hWndCtl, uint notifyCode) {
+  if ((id == IDOK || id == IDCANCEL) && notifyCode == BN_CLICKED) {
+    TWindow* button = ChildWithId((int)id);
+    HWND target = button ? button->HWindow : nullptr;
+    if (hWndCtl != target) {
+      if (!target || !::IsWindowEnabled(target)) return 0;
+      return TWindow::EvCommand(id, target, BN_CLICKED);
+    }
+  }
+  return TWindow::EvCommand(id, hWndCtl, notifyCode);
+}
+
+LRESULT TFormClient::EvGetDefId(WPARAM, LPARAM) {
+  TWindow* button = ChildWithId(IDOK);
+  return button && button->HWindow ? MAKELRESULT(IDOK, DC_HASDEFID) : 0;
 }
 
 void TFormClient::EvLButtonDblClk(uint, TPoint&) {

@@ -6,7 +6,9 @@
 #include <cmath>
 #include <vector>
 
+#include "guiobjects1/controlgroup.h"
 #include "guiobjects1/dllinstance.h"
+#include "guiobjects1/imenubar.h"
 #include "guiobjects1/formclient.h"
 #include "guiobjects1/iwscreen.h"
 #include "oviui1res.h"
@@ -77,12 +79,13 @@ const POClassRow& IWForm::PO_Row() { return DllInstance::Row(kOviui1Form); }
 const char* IWForm::HiddenMarkName() { return kHiddenMark; }
 
 // Own entries first, then the window layer's search.
-// TODO(menus): WM_ENTERMENULOOP, WM_EXITMENULOOP; TODO(drawing): the palette and the
-// non-client painting entries.
+// TODO(drawing): the palette and the non-client painting entries.
 DEFINE_RESPONSE_TABLE1(IWForm, IWWindow)
 EV_WM_PAINT, EV_WM_ERASEBKGND, EV_WM_QUERYDRAGICON, EV_WM_ACTIVATE, EV_WM_CLOSE, EV_WM_SIZE, EV_WM_SETFOCUS,
     WL_MSG(WM_KILLFOCUS, HandleW, EvKillFocus), EV_WM_INITMENUPOPUP, EV_WM_SYSCOMMAND,
-    EV_MESSAGE(WM_NCCALCSIZE, EvNCCalcSize), EV_WM_LBUTTONUP, EV_WM_GETMINMAXINFO, END_RESPONSE_TABLE;
+    EV_MESSAGE(WM_NCCALCSIZE, EvNCCalcSize), EV_WM_LBUTTONUP, EV_WM_GETMINMAXINFO,
+    EV_MESSAGE(WM_ENTERMENULOOP, EvEnterMenuLoop), EV_MESSAGE(WM_EXITMENULOOP, EvExitMenuLoop),
+    END_RESPONSE_TABLE;
 
 IWForm::IWForm(IUnknown* outer) : POClass(outer) {
   TFrameWindow::Init(new TFormClient(this), false);
@@ -109,6 +112,9 @@ IWForm::~IWForm() {
     if (o->HWindow) o->Destroy();
     o->SetParent(nullptr);
   }
+  if (iMenuBar* bar = menuBar_.isNull() ? nullptr : iMenuBar::Native(menuBar_.get())) bar->RemoveForm(storeObj());
+  if (ControlGroup* group = controls_.isNull() ? nullptr : ControlGroup::Native(controls_.get()))
+    group->SetForm(nullptr);
   try {
     Destroy();
   } catch (...) {  // the form's object is going: nothing can be told any more
@@ -126,9 +132,30 @@ void IWForm::PO_DeclareFields(SignatureRep& sig) {
                  {"Millimeter", 6},
                  {"Centimeter", 7},
                  {"Proportional", 8}});
+  PO_EnsureEnum(*this, "FormBorderStyle", {{"None", 0}, {"Fixed Single", 1}, {"Sizable", 2}, {"Fixed Double", 3}});
   PO_Property(sig, "Parent", kTypeObject, &IWForm::pdSetParent, &IWWindow::pdGetParent, "Form");
+  PO_EnumProperty(sig, "KeyPreview", "Boolean", &IWForm::pdSetKeyPreview, &IWForm::pdGetKeyPreview);
   PO_EnumProperty(sig, "Visible", "Boolean", &IWForm::pdSetVisible, &IWForm::pdGetVisible);
+  PO_EnumProperty(sig, "ScaleMode", "ScaleMode", &IWForm::pdSetScaleMode, &IWForm::pdGetScaleMode);
+  PO_Property(sig, "ScaleTop", kTypeFloat, &IWForm::pdSetScaleTop, &IWForm::pdGetScaleTop);
+  PO_Property(sig, "ScaleLeft", kTypeFloat, &IWForm::pdSetScaleLeft, &IWForm::pdGetScaleLeft);
+  PO_Property(sig, "ScaleHeight", kTypeFloat, &IWForm::pdSetScaleHeight, &IWForm::pdGetScaleHeight);
+  PO_Property(sig, "ScaleWidth", kTypeFloat, &IWForm::pdSetScaleWidth, &IWForm::pdGetScaleWidth);
+  PO_Property(sig, "DefaultButton", kTypeObject, &IWForm::pdSetDefaultButton, &IWForm::pdGetDefaultButton,
+              "Button");
+  PO_Property(sig, "CancelButton", kTypeObject, &IWForm::pdSetCancelButton, &IWForm::pdGetCancelButton,
+              "Button");
+  PO_Property(sig, "MenuBar", kTypeObject, &IWForm::pdSetMenuBar, &IWForm::pdGetMenuBar, "MenuBar");
+  PO_Property(sig, "PopupMenu", kTypeObject, &IWForm::pdSetPopupMenu, &IWForm::pdGetPopupMenu, "PopupMenu");
+  PO_Property(sig, "AccelForm", kTypeObject, &IWForm::pdSetAccelForm, &IWForm::pdGetAccelForm, "Form");
+  PO_Property(sig, "Controls", kTypeObject, nullptr, &IWForm::pdGetControls, "ControlGroup");
+  PO_Property(sig, "ClientHWnd", kTypeLong, nullptr, &IWForm::pdGetClientHWnd);
+  PO_EnumProperty(sig, "FileDrop", "Boolean", &IWForm::pdSetFileDrop, &IWForm::pdGetFileDrop);
   PO_EnumProperty(sig, "ShownModal", "Boolean", nullptr, &IWForm::pdGetShownModal);
+  PO_EnumProperty(sig, "BorderStyle", "FormBorderStyle", &IWForm::pdSetBorderStyle, &IWForm::pdGetBorderStyle);
+  PO_EnumProperty(sig, "MaxButton", "Boolean", &IWForm::pdSetMaxButton, &IWForm::pdGetMaxButton);
+  PO_EnumProperty(sig, "MinButton", "Boolean", &IWForm::pdSetMinButton, &IWForm::pdGetMinButton);
+  PO_EnumProperty(sig, "ControlBox", "Boolean", &IWForm::pdSetControlBox, &IWForm::pdGetControlBox);
   PO_Event(sig, "Event Paint()");
   PO_Method(sig, "Sub Show()", &IWForm::imShow);
   PO_Method(sig, "Sub Hide()", &IWForm::imHide);
@@ -138,14 +165,21 @@ void IWForm::PO_DeclareFields(SignatureRep& sig) {
   PO_Method(sig, "Function ShowModal() As Long", &IWForm::imShowModal);
   PO_Method(sig, "Sub ModalResult(ByVal result As Long)", &IWForm::imModalResult);
   PO_Method(sig, "Sub BringToTop()", &IWForm::imBringToTop);
+  PO_Method(sig, "Sub Scale(ByVal x1 as Single, ByVal y1 as Single, ByVal x2 as Single, ByVal y2 as Single)",
+            &IWForm::imScale);
   PO_Method(sig, "Sub LoadForm()", &IWForm::imLoad);
   PO_Method(sig, "Sub UnloadForm()", &IWForm::imUnload);
+  PO_Method(sig, "Function TextUnload(ByVal indent As String, cmds As String) As Integer",
+            &IWForm::imFormTextUnload);
   PO_Method(sig, "Sub Center()", &IWForm::imCenter);
   PO_Event(sig, "Event Load()");
   PO_Event(sig, "Event Unload()");
   PO_Event(sig, "Event Activate()");
   PO_Event(sig, "Event Deactivate()");
   PO_Event(sig, "Event Resize()");
+  PO_Event(sig,
+           "Event InPlaceMenu(WhichMenuGroup as integer, MenuHandle as long, SubMenuIndex as long, "
+           "NumberOfSubMenus as long)");
   PO_Event(sig, "Event Click()");
   PO_Event(sig, "Event DblClick()");
   PO_Event(sig, "Event GotFocus()");
@@ -166,8 +200,6 @@ void IWForm::PO_Load(IStream* stream) {
 // ---- window slots ----
 
 TFormClient* IWForm::Client() const { return dynamic_cast<TFormClient*>(ClientWnd); }
-
-bool IWForm::PreProcessMsg(MSG& msg) { return IWWindow::PreProcessMsg(msg); }
 
 ScaleRect* IWForm::ContainerScale() {
   if (!IsEmbedded()) return nullptr;
@@ -190,6 +222,9 @@ int IWForm::nextChildId() const {
 void IWForm::embedChild(IWWindow* child, bool newcomer) {
   if (!child || child == this || !ClientWnd) return;
   if (IWWindow::IsAForm(child->storeObj())) {
+    // An embedded form shows no menu bar.
+    if (IWForm* form = dynamic_cast<IWForm*>(child))
+      if (form->pdGetMenuBar()) form->pdSetMenuBar(nullptr);
     if (child->HWindow) child->Destroy();
     child->Attr.Style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_GROUP;
   }
@@ -260,6 +295,7 @@ HWND IWForm::PerformCreate(INT_PTR menuOrId) {
 void IWForm::SetupWindow() {
   TFrameWindow::SetupWindow();
   IWWindow::SetupWindow();
+  showMenuBar();
   GetHWndState();
   const double tx = IWScreen::TwipsPerPixelX(), ty = IWScreen::TwipsPerPixelY();
   left_ = (int32_t)(Attr.X * tx);
@@ -273,7 +309,13 @@ void IWForm::SetupWindow() {
   }
 }
 
-void IWForm::CleanupWindow() { IWWindow::CleanupWindow(); }
+// The menu bar's menu belongs to its object: taken off before the window goes, which
+// would destroy it. An object active in place is deactivated.
+void IWForm::CleanupWindow() {
+  DeactivateInPlaceObject();
+  RemoveMenuBar();
+  IWWindow::CleanupWindow();
+}
 
 void IWForm::Destroy(int retVal) {
   if (!HWindow) return;
@@ -346,8 +388,8 @@ void IWForm::imLoad() {
   Create();
 }
 
-// TODO(in-place OLE): the active in-place object is deactivated first.
 void IWForm::imUnload() {
+  DeactivateInPlaceObject();
   if (HWindow) Destroy();
 }
 

@@ -6,6 +6,7 @@
 #include "store/field.h"
 #include "store/field_array.h"
 #include "store/field_data.h"
+#include "store/iinterobj.h"
 #include "store/interobj.h"
 #include "store/procfield.h"
 #include "store/signature.h"
@@ -286,7 +287,34 @@ void MemberGetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* n
       CellViewArray(out, d, af->elementType());
     return;
   }
-  if (call && call->argCount() > 0) throw StoreException(kMsgInvalidArgument, name);
+  if (call && call->argCount() > 0) {
+    // obj.Prop(args): an object-valued property whose object has a use with arguments
+    // (a collection's index) answers through it.
+    DataField* df = static_cast<DataField*>(f);
+    ValuePtr held;
+    if (df->isObjectRef()) held.adopt(df->get(*obj));
+    InterObj o;
+    if (held) held->get(o);
+    IInterObj* native = o.is() ? o->ROCDataPtr(0) : nullptr;
+    if (!native) throw StoreException(kMsgInvalidArgument, name);
+    ValueList* list = BuildArgList(frame, call);
+    int found = 0;
+    Value* v = nullptr;
+    try {
+      v = native->eval(list, &found);
+    } catch (...) {
+      list->unref();
+      throw;
+    }
+    list->unref();
+    if (!found) {
+      if (v) v->unref();
+      throw StoreException(kMsgInvalidArgument, name);
+    }
+    CellFromValue(out, v);
+    if (v) v->unref();
+    return;
+  }
   static_cast<DataField*>(f)->getCell(*obj, out);
 }
 

@@ -64,6 +64,7 @@ TEST(Library, LoadsWithItsResourcesAndServesItsTable) {
       {"{785a0284-acda-11ce-8d9a-0040900071a7}", S_OK},    // Control
       {"{785a0285-acda-11ce-8d9a-0040900071a7}", S_OK},    // Button
       {"{785a0288-acda-11ce-8d9a-0040900071a7}", S_OK},    // Font
+      {"{785a028a-acda-11ce-8d9a-0040900071a7}", S_OK},    // ControlGroup
       {"{785a028b-acda-11ce-8d9a-0040900071a7}", S_OK},    // Menu
       {"{785a028c-acda-11ce-8d9a-0040900071a7}", S_OK},    // MenuBar
       {"{785a028d-acda-11ce-8d9a-0040900071a7}", S_OK},    // PopupMenu
@@ -76,9 +77,9 @@ TEST(Library, LoadsWithItsResourcesAndServesItsTable) {
     EXPECT_EQ(r.result, getClassObject(ClassId(r.clsid), IID_IClassFactory, (void**)&f));
     if (f) f->Release();
   }
-  // The factories of Screen, Window, Form, Control, Button and Font, and the three menu
-  // classes'.
-  EXPECT_EQ(9, DllInstance::TheDll()->ObjectCount());
+  // The factories of Screen, Window, Form, Control, Button, Font and ControlGroup, and
+  // the three menu classes'.
+  EXPECT_EQ(10, DllInstance::TheDll()->ObjectCount());
   EXPECT_STREQ("Printer", DllInstance::Row(kOviui1Printer).name);
 }
 

@@ -5,6 +5,11 @@
 // client does nothing. When its window goes, its children are marked to be created
 // again with it, in their current Z order, so that unloading and loading a form again
 // brings its controls back.
+//
+// It is the dialog window of the form's controls (the form's PreProcessMsg hands it to
+// IsDialogMessage): it names the child with id 1 as its default button, and a dialog
+// command for IDOK or IDCANCEL reaches the button with that id (none: nothing), never
+// the focused control. The right button shows the form's popup menu when it has one.
 #pragma once
 
 #include "guiobjects1/oviui1_api.h"
@@ -22,6 +27,8 @@ class OVIUI1_API TFormClient : public TWindow {
   void GetWindowClass(WNDCLASSA& wc) override;
   void Paint(TDC& dc, bool erase, TRect& rect) override;
   void* GetAsInterObjRep(TPoint& point) override;
+  LRESULT EvCommand(uint id, HWND hWndCtl, uint notifyCode) override;
+  LRESULT EvGetDefId(WPARAM, LPARAM);
 
   void EvClose();
   void EvDestroy();

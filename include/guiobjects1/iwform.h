@@ -23,8 +23,23 @@
 // marks each with a window property of its own; restoring shows exactly those again.
 // No other data of those windows is touched.
 //
-// Stream block (revision 1): the window's block. A damaged block or a revision above 1
-// fails with ObjectLoadFailed("Form").
+// Menus and keys (iwformrouting.cpp): a menu command (no control window) calls the
+// form's "<item>_Click"; before a menu drops down, "<item>_Enable" answers whether the
+// item is enabled (no such member: enabled). Keys go to the accelerator tables of the
+// menu bar, then of the popup menu, then of AccelForm; with KeyPreview the form sees
+// the keys of its controls first ("KeyDown", "KeyUp", "KeyPress"; a key set to 0 is
+// swallowed). Tab, the arrows, Enter and Escape have their dialog meaning among the
+// controls: Enter presses the default button, Escape the cancel button, which are the
+// buttons of the client window with the control ids 1 and 2. The right button shows the
+// PopupMenu. Controls answers the form's control group (controlgroup.h), made on the
+// first read and kept.
+//
+// Stream block (revision 1): the window's block, then the drawable's block, the scale
+// rectangle, the references to Controls, MenuBar, PopupMenu and AccelForm (a reference
+// of another class loads as none), FileDrop (ULONG). A damaged block or a revision
+// above 1 fails with ObjectLoadFailed("Form"); the scale, references and FileDrop change
+// only once all of them were read (the window's and the drawable's blocks before them
+// take effect as each is read).
 #pragma once
 
 #include <cstdint>
@@ -38,6 +53,7 @@
 #include "winlib/framewin.h"
 
 class TFormClient;
+class TCommandEnabler;
 
 // The drawing surface (TDrawable, shared with the printable part) draws on the client
 // window: positions are in the form's scale, and Print goes to the client.
@@ -49,6 +65,10 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
  public:
   // The form's own state bits.
   enum : uint8_t { kShownModal = 1, kEditMode = 2, kMinimized = 4, kCreating = 0x80 };
+  // The window flag word's KeyPreview bit (saved with the window's block).
+  enum : uint32_t { kKeyPreview = 0x1000 };
+  // The control ids of the default and cancel buttons.
+  enum : int { kDefaultButtonId = IDOK, kCancelButtonId = IDCANCEL };
 
   explicit IWForm(IUnknown* outer);
   ~IWForm() override;
@@ -110,6 +130,78 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   long pdGetShownModal() { return (state_ & kShownModal) ? -1 : 0; }
   void pdSetParent(InterObjRep* parent);
 
+  // ---- menus, keys and command routing (iwformrouting.cpp) ----
+  LRESULT EvCommand(uint id, HWND hWndCtl, uint notifyCode) override;
+  void EvCommandEnable(TCommandEnabler& enabler) override;
+  // True when an accelerator table translated msg (a nested check: asked by another
+  // form, so that AccelForm chains do not loop).
+  bool HandleAccelerator(MSG& msg, bool nested);
+  void getExtEventList(RWCString& out) override;
+  int getExtEventProto(const char* event, RWCString& proto, int& resultType) override;
+  InterObjRep* pdGetMenuBar();
+  void pdSetMenuBar(InterObjRep* bar);
+  InterObjRep* pdGetPopupMenu();
+  void pdSetPopupMenu(InterObjRep* popup);
+  InterObjRep* pdGetAccelForm();
+  void pdSetAccelForm(InterObjRep* form);
+  long pdGetKeyPreview() { return IsFlagSet(kKeyPreview) ? -1 : 0; }
+  void pdSetKeyPreview(long on);
+  InterObjRep* pdGetDefaultButton() { return GetDefBtn(kDefaultButtonId); }
+  void pdSetDefaultButton(InterObjRep* button) { SetDefBtn(button, kDefaultButtonId); }
+  InterObjRep* pdGetCancelButton() { return GetDefBtn(kCancelButtonId); }
+  void pdSetCancelButton(InterObjRep* button) { SetDefBtn(button, kCancelButtonId); }
+  InterObjRep* pdGetControls();
+  // Takes the menu off the window (the menu bar no longer serves the form).
+  void RemoveMenuBar();
+  // Gives id to button (a button of this form; null: to none); the button holding it
+  // before gets the smallest free id from 100. Anything else changes nothing.
+  void SetDefBtn(InterObjRep* button, int id);
+  InterObjRep* GetDefBtn(int id);
+  // The right button on the client window at point (client pixels): shows the popup
+  // menu and answers true; false without one.
+  bool TrackPopup(TPoint& point);
+  LRESULT EvEnterMenuLoop(WPARAM, LPARAM);
+  LRESULT EvExitMenuLoop(WPARAM, LPARAM);
+
+  // ---- scale, frame style, client handle, dropped files (iwformprops.cpp) ----
+  long pdGetScaleMode() { return scale_.mode(); }
+  void pdSetScaleMode(long mode);
+  float pdGetScaleLeft() { return scale_.ScaleLeft; }
+  float pdGetScaleTop() { return scale_.ScaleTop; }
+  float pdGetScaleWidth();
+  float pdGetScaleHeight();
+  void pdSetScaleLeft(float v);
+  void pdSetScaleTop(float v);
+  void pdSetScaleWidth(float v);
+  void pdSetScaleHeight(float v);
+  // Scale(x1, y1, x2, y2): the scale from corner to corner; zero extents are refused
+  // (32712) and change nothing.
+  void imScale(float x1, float y1, float x2, float y2);
+  long pdGetBorderStyle();
+  void pdSetBorderStyle(long style);
+  long pdGetMaxButton() { return (Attr.Style & WS_MAXIMIZEBOX) ? -1 : 0; }
+  void pdSetMaxButton(long on) { setFrameBit(WS_MAXIMIZEBOX, on != 0); }
+  long pdGetMinButton() { return (Attr.Style & WS_MINIMIZEBOX) ? -1 : 0; }
+  void pdSetMinButton(long on) { setFrameBit(WS_MINIMIZEBOX, on != 0); }
+  long pdGetControlBox() { return (Attr.Style & WS_SYSMENU) ? -1 : 0; }
+  void pdSetControlBox(long on) { setFrameBit(WS_SYSMENU, on != 0); }
+  long pdGetClientHWnd();
+  long pdGetFileDrop() { return fileDrop_ ? -1 : 0; }
+  void pdSetFileDrop(long on);
+  short imFormTextUnload(const char* indent, ValString* cmds);
+  // The form's own stream data after the window's block: the drawable's block, the
+  // scale rectangle, Controls, MenuBar, PopupMenu, AccelForm, FileDrop.
+  void PO_Read(OCLStream& s, unsigned revision);
+  void PO_Write(OCLStream& s);
+
+  // ---- in-place OLE frame services ----
+  // Raises "InPlaceMenu"(WhichMenuGroup, MenuHandle, SubMenuIndex, NumberOfSubMenus);
+  // a failing handler propagates.
+  void CallInsertMenuEvent(short group, HMENU menu, long subMenuIndex, long subMenuCount) override;
+  HRESULT GetOleFrameInfo(IOleInPlaceFrame** frame, OLEINPLACEFRAMEINFO* info);
+  HWND FrameWindow() override { return HWindow; }
+  void RestoreFrameMenu() override { showMenuBar(); }
+
   bool IsEmbedded() const { return (Attr.Style & WS_CHILD) != 0; }
   TFormClient* Client() const;
   uint8_t State() const { return state_; }
@@ -144,12 +236,27 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   int nextChildId() const;
   // Hides (minimised) or shows again (restored) the thread's other top-level windows.
   void threadWindowStep(bool hide);
+  // Shows the menu bar's menu on the window (when both exist).
+  void showMenuBar();
+  // The client size in pixels (the window's size without a client window).
+  TSize clientPixels();
+  // A coordinate of the scale was set: Custom unless Proportional.
+  void scaleCoordinateSet();
+  void refreshUnitExtent(const TSize& size);
+  void setFrameBit(uint32_t bit, bool on);
+  // Evaluates a menu item's member ("<item>_Click", "<item>_Enable") on the form.
+  Value* evalMenuMember(const char* item, const char* suffix, int* found);
   // The application object agrees to close: the message loop ends with its exit code.
   void closeApplication();
 
   uint8_t state_ = 0;
   ScaleRect scale_;
   int16_t savedLoop_ = 0;
+  Faultp<InterObjRep> menuBar_;    // counted
+  Faultp<InterObjRep> popupMenu_;  // counted
+  Faultp<InterObjRep> accelForm_;  // uncounted
+  Faultp<InterObjRep> controls_;   // counted: the control group, made on first read
+  uint32_t fileDrop_ = 0;
 
   DECLARE_RESPONSE_TABLE(IWForm);
 };
