@@ -170,7 +170,8 @@ void TButtonGadget::Paint(TDC& dc) {
   TRect r = Bounds;
   if (r.IsEmpty()) return;
   bool sunken = Pressed || State == Down;
-  HBRUSH faceBrush = ::CreateSolidBrush(::GetSysColor(State == Indeterminate ? COLOR_3DLIGHT : COLOR_BTNFACE));
+  HBRUSH faceBrush =
+      ::CreateSolidBrush(::GetSysColor(State == Indeterminate ? COLOR_3DLIGHT : COLOR_BTNFACE));
   ::FillRect(dc, &r, faceBrush);
   ::DeleteObject(faceBrush);
   uint edge = ShadowStyle == SingleShadow ? (sunken ? BDR_SUNKENOUTER : BDR_RAISEDINNER)

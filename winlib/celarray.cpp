@@ -8,9 +8,7 @@ TCelArray::TCelArray(TBitmap* bitmap, int numCels, const TSize& celSize)
 
 TCelArray::~TCelArray() { delete bitmap_; }
 
-TRect TCelArray::CelRect(int cel) const {
-  return TRect(TPoint(cel * celSize_.cx, 0), celSize_);
-}
+TRect TCelArray::CelRect(int cel) const { return TRect(TPoint(cel * celSize_.cx, 0), celSize_); }
 
 bool TCelArray::BitBlt(int cel, TDC& dc, int x, int y) const {
   if (cel < 0 || cel >= numCels_) return false;

@@ -9,8 +9,8 @@
 
 DEFINE_RESPONSE_TABLE1(TGadgetWindow, TWindow)
 EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_LBUTTONDBLCLK, EV_WM_MOUSEMOVE, EV_WM_TIMER, EV_WM_SIZE,
-    EV_MESSAGE(WM_MOUSELEAVE, EvMouseLeave), EV_MESSAGE(WM_CAPTURECHANGED, EvCaptureChanged),
-    END_RESPONSE_TABLE;
+    EV_MESSAGE(WM_MOUSELEAVE, EvMouseLeave),
+    EV_MESSAGE(WM_CAPTURECHANGED, EvCaptureChanged), END_RESPONSE_TABLE;
 
 void TMargins::GetPixels(int& left, int& right, int& top, int& bottom) const {
   int xUnit = 1, yUnit = 1, div = 1;
@@ -210,7 +210,8 @@ TRect TGadgetWindow::TileGadgets() {
     PositionGadget(previous, g, origin);
     TSize s;
     g->GetDesiredSize(s);
-    TRect bounds = Direction == Horizontal ? TRect(origin, TSize(s.cx, maxHeight)) : TRect(origin, TSize(maxWidth, s.cy));
+    TRect bounds = Direction == Horizontal ? TRect(origin, TSize(s.cx, maxHeight))
+                                           : TRect(origin, TSize(maxWidth, s.cy));
     g->SetBounds(bounds);
     covered = covered | bounds;
     if (Direction == Horizontal)
@@ -225,7 +226,8 @@ void TGadgetWindow::LayoutSession() {
   if (!HWindow) return;
   TileGadgets();
   Invalidate(true);
-  if ((ShrinkWrapWidth || ShrinkWrapHeight) && Parent && Parent->HWindow && Parent->IsFlagSet(wfShrinkToClient))
+  if ((ShrinkWrapWidth || ShrinkWrapHeight) && Parent && Parent->HWindow &&
+      Parent->IsFlagSet(wfShrinkToClient))
     Parent->SendMessage(WM_SIZE, WPARAM(HWindow), 0);
 }
 

@@ -151,7 +151,8 @@ TRect TLayoutWindow::CurrentRect(const TWindow& child) const {
 
 void TLayoutWindow::Unsolvable() const {
   char text[512];
-  std::snprintf(text, sizeof text, TXOwl::ResourceIdToString(IDS_WLLAYOUTUNSOLVABLE).c_str(), Title ? Title : "");
+  std::snprintf(text, sizeof text, TXOwl::ResourceIdToString(IDS_WLLAYOUTUNSOLVABLE).c_str(),
+                Title ? Title : "");
   throw TXOwl(text, IDS_WLLAYOUTUNSOLVABLE);
 }
 
@@ -219,13 +220,20 @@ void TLayoutWindow::Layout() {
     if (!value(e, edge, axis, v1) || !value(e, size, axis, v2)) return false;
     int lo = 0, len = 0;
     auto pair = [&](TPart a, int va, TPart b, int vb) {
-      if (a == PartLow && b == PartSize) lo = va, len = vb;
-      else if (a == PartHigh && b == PartSize) lo = va - vb, len = vb;
-      else if (a == PartMid && b == PartSize) lo = va - vb / 2, len = vb;
-      else if (a == PartLow && b == PartHigh) lo = va, len = vb - va;
-      else if (a == PartLow && b == PartMid) lo = va, len = 2 * (vb - va);
-      else if (a == PartMid && b == PartHigh) lo = 2 * va - vb, len = vb - lo;
-      else return false;
+      if (a == PartLow && b == PartSize)
+        lo = va, len = vb;
+      else if (a == PartHigh && b == PartSize)
+        lo = va - vb, len = vb;
+      else if (a == PartMid && b == PartSize)
+        lo = va - vb / 2, len = vb;
+      else if (a == PartLow && b == PartHigh)
+        lo = va, len = vb - va;
+      else if (a == PartLow && b == PartMid)
+        lo = va, len = 2 * (vb - va);
+      else if (a == PartMid && b == PartHigh)
+        lo = 2 * va - vb, len = vb - lo;
+      else
+        return false;
       return true;
     };
     if (!pair(p1, v1, p2, v2) && !pair(p2, v2, p1, v1)) Unsolvable();

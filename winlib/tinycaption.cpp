@@ -4,9 +4,9 @@
 #include <algorithm>
 
 DEFINE_RESPONSE_TABLE(TTinyCaption)
-EV_MESSAGE(WM_NCCALCSIZE, EvNCCalcSize), EV_MESSAGE(WM_NCHITTEST, EvNCHitTest), EV_MESSAGE(WM_NCPAINT, EvNCPaint),
-    EV_MESSAGE(WM_NCACTIVATE, EvNCActivate), EV_MESSAGE(WM_NCLBUTTONDOWN, EvNCLButtonDown),
-    EV_MESSAGE(WM_SETTEXT, EvSetText), END_RESPONSE_TABLE;
+EV_MESSAGE(WM_NCCALCSIZE, EvNCCalcSize), EV_MESSAGE(WM_NCHITTEST, EvNCHitTest),
+    EV_MESSAGE(WM_NCPAINT, EvNCPaint), EV_MESSAGE(WM_NCACTIVATE, EvNCActivate),
+    EV_MESSAGE(WM_NCLBUTTONDOWN, EvNCLButtonDown), EV_MESSAGE(WM_SETTEXT, EvSetText), END_RESPONSE_TABLE;
 
 TTinyCaption::TTinyCaption() = default;
 
@@ -20,8 +20,9 @@ void TTinyCaption::EnableTinyCaption(int captionHeight, bool popupPalette) {
   CaptionHeight = std::max(6, ::GetSystemMetrics(SM_CYCAPTION) * captionHeight / 100);
   Border = std::max(1, ::GetSystemMetrics(SM_CXBORDER));
   if (CaptionFont) ::DeleteObject(CaptionFont);
-  CaptionFont = ::CreateFontA(-(CaptionHeight - 2), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
+  CaptionFont =
+      ::CreateFontA(-(CaptionHeight - 2), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
   // The system draws no caption or frame of its own.
   Attr.Style &= ~(WS_CAPTION | WS_THICKFRAME | WS_DLGFRAME | WS_BORDER);
 }
@@ -133,7 +134,8 @@ bool TTinyCaption::DoCommand(uint id, HWND, uint, LRESULT& result) {
 
 LRESULT TTinyCaption::EvNCCalcSize(WPARAM calcValid, LPARAM params) {
   if (!TCEnabled) return DefaultProcessing();
-  RECT* r = calcValid ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(params)->rgrc[0] : reinterpret_cast<RECT*>(params);
+  RECT* r =
+      calcValid ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(params)->rgrc[0] : reinterpret_cast<RECT*>(params);
   DoNCCalcSize(*r);
   return 0;
 }
@@ -168,8 +170,8 @@ LRESULT TTinyCaption::EvNCLButtonDown(WPARAM hitTest, LPARAM point) {
       TRect w = GetWindowRect();
       TRect box = GetSysMenuBoxRect();
       WaitingForSysCmd = true;
-      ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, w.left + box.left, w.top + box.bottom, 0,
-                       HWindow, nullptr);
+      ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, w.left + box.left,
+                       w.top + box.bottom, 0, HWindow, nullptr);
     }
     return 0;
   }

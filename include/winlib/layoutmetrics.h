@@ -22,7 +22,16 @@ class TWindow;
 enum TEdge { lmLeft, lmTop, lmRight, lmBottom, lmCenter };
 enum TWidthHeight { lmWidth = lmCenter + 1, lmHeight };
 enum TMeasurementUnits { lmPixels, lmLayoutUnits };
-enum TRelationship { lmAsIs = 0, lmPercentOf, lmAbove, lmLeftOf = lmAbove, lmBelow, lmRightOf = lmBelow, lmSameAs, lmAbsolute };
+enum TRelationship {
+  lmAsIs = 0,
+  lmPercentOf,
+  lmAbove,
+  lmLeftOf = lmAbove,
+  lmBelow,
+  lmRightOf = lmBelow,
+  lmSameAs,
+  lmAbsolute
+};
 
 struct OVGUI1_API TLayoutConstraint {
   TWindow* RelWin = lmParent;  // the other window; lmParent: the parent's client area

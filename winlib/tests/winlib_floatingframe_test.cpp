@@ -183,7 +183,8 @@ TEST(FloatingFrame, CloseBoxAndSystemCommands) {
   auto* palette = new TFloatingFrame(&host, "Palette", NewBox(1), true, 60, true);
   ASSERT_TRUE(palette->Create());
   TRect wr = palette->GetWindowRect(), close = palette->GetCloseBoxRect();
-  palette->SendMessage(WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(wr.left + close.left + 2, wr.top + close.top + 2));
+  palette->SendMessage(WM_NCLBUTTONDOWN, HTCLOSE,
+                       MAKELPARAM(wr.left + close.left + 2, wr.top + close.top + 2));
   testkit::PumpUntil([&] { return palette->HWindow == nullptr; });
   EXPECT_EQ(palette->HWindow, nullptr);
 
@@ -239,7 +240,7 @@ TEST(FloatingFrame, DraggingTheCaptionMovesTheFrame) {
   ASSERT_NE(to.x, from.x);
   TPoint want(start.left + (to.x - from.x), start.top + (to.y - from.y));
   EXPECT_TRUE(testkit::PumpUntil([&] { return frame->GetWindowRect().TopLeft() == want; }, 5000))
-      << "frame at " << frame->GetWindowRect().left << "," << frame->GetWindowRect().top << ", want " << want.x
-      << "," << want.y;
+      << "frame at " << frame->GetWindowRect().left << "," << frame->GetWindowRect().top << ", want "
+      << want.x << "," << want.y;
   EXPECT_EQ(frame->GetWindowRect().Size(), start.Size());
 }

@@ -20,7 +20,7 @@ TApplication& App() {
 }
 
 struct TGadgetSpec {
-  int w, h;       // desired size; w < 0: a separator of size -w
+  int w, h;  // desired size; w < 0: a separator of size -w
 };
 
 struct TLineCase {
@@ -140,7 +140,8 @@ TEST(GadgetWindow, TilesInOneLineByTable) {
     EXPECT_EQ(gw->GetWindowRect().Size(), c.desired);
     gw->LayoutSession();
     ASSERT_EQ(gadgets.size(), c.bounds.size());
-    for (size_t i = 0; i < gadgets.size(); ++i) EXPECT_EQ(gadgets[i]->GetBounds(), c.bounds[i]) << "gadget " << i;
+    for (size_t i = 0; i < gadgets.size(); ++i)
+      EXPECT_EQ(gadgets[i]->GetBounds(), c.bounds[i]) << "gadget " << i;
     TSize after;
     gw->GetDesiredSize(after);
     EXPECT_EQ(after, c.desired);
@@ -193,8 +194,8 @@ TEST(GadgetWindow, RefusesGadgetsAndSiblingsThatAreNotThere) {
   gw->Insert(*a);
   other->Insert(*elsewhere);
   TSizedGadget loose(9, 10, 10);
-  EXPECT_THROW(gw->Insert(*a), TXOwl);                                   // already in
-  EXPECT_THROW(gw->Insert(*elsewhere), TXOwl);                           // in another window
+  EXPECT_THROW(gw->Insert(*a), TXOwl);                                       // already in
+  EXPECT_THROW(gw->Insert(*elsewhere), TXOwl);                               // in another window
   EXPECT_THROW(gw->Insert(loose, TGadgetWindow::Before, elsewhere), TXOwl);  // sibling elsewhere
   EXPECT_EQ(gw->NumGadgets(), 1);
   EXPECT_EQ(gw->Remove(*elsewhere), nullptr);
@@ -241,9 +242,27 @@ struct TGridCase {
 TEST(ToolBox, GridByTable) {
   App();
   const std::vector<TGridCase> cases = {
-      {"horizontal, 2 columns", TGadgetWindow::Horizontal, 2, -1, 2, 3, {{0, 0}, {1, 0}, {0, 1}, {1, 1}, {0, 2}}},
-      {"horizontal, 2 rows", TGadgetWindow::Horizontal, -1, 2, 3, 2, {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}}},
-      {"horizontal, one line", TGadgetWindow::Horizontal, -1, -1, 5, 1, {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}}},
+      {"horizontal, 2 columns",
+       TGadgetWindow::Horizontal,
+       2,
+       -1,
+       2,
+       3,
+       {{0, 0}, {1, 0}, {0, 1}, {1, 1}, {0, 2}}},
+      {"horizontal, 2 rows",
+       TGadgetWindow::Horizontal,
+       -1,
+       2,
+       3,
+       2,
+       {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}}},
+      {"horizontal, one line",
+       TGadgetWindow::Horizontal,
+       -1,
+       -1,
+       5,
+       1,
+       {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}}},
       {"horizontal, more columns than gadgets",
        TGadgetWindow::Horizontal,
        10,
@@ -329,8 +348,8 @@ TEST(GadgetWindow, HitTestingAtGadgetEdges) {
     int x, y;
     TGadget* want;
   } points[] = {
-      {2, 2, a},       {21, 17, a},     {21, 2, a},      {22, 2, b},     {51, 17, b},   {1, 10, nullptr},
-      {52, 10, nullptr}, {30, 18, nullptr}, {30, 1, nullptr}, {-5, -5, nullptr},
+      {2, 2, a},        {21, 17, a},       {21, 2, a},        {22, 2, b},       {51, 17, b},
+      {1, 10, nullptr}, {52, 10, nullptr}, {30, 18, nullptr}, {30, 1, nullptr}, {-5, -5, nullptr},
   };
   for (auto& p : points) EXPECT_EQ(gw->GadgetFromPoint(TPoint(p.x, p.y)), p.want) << p.x << "," << p.y;
 }

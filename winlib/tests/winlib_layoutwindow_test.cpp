@@ -66,7 +66,8 @@ TEST(LayoutWindow, MetricsByTable) {
   App();
   LONG base = GetDialogBaseUnits();
   const std::vector<TMetricsCase> cases = {
-      {"absolute", [](TFixture& f, TWindow** k) { f.lw.SetChildLayoutMetrics(*k[0], Abs(10, 20, 100, 50)); },
+      {"absolute",
+       [](TFixture& f, TWindow** k) { f.lw.SetChildLayoutMetrics(*k[0], Abs(10, 20, 100, 50)); },
        {{0, {10, 20, 110, 70}}}},
       {"margins from the parent's edges",
        [](TFixture& f, TWindow** k) {
