@@ -6,6 +6,7 @@
 
 #include "winlib/dc.h"
 #include "winlib/except.h"
+#include "winlib/floatingframe.h"
 
 DEFINE_RESPONSE_TABLE1(TGadgetWindow, TWindow)
 EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_LBUTTONDBLCLK, EV_WM_MOUSEMOVE, EV_WM_TIMER, EV_WM_SIZE,
@@ -226,8 +227,10 @@ void TGadgetWindow::LayoutSession() {
   if (!HWindow) return;
   TileGadgets();
   Invalidate(true);
+  // A floating frame that shrinks to its client fits this window again (a plain frame
+  // would stretch the client to its own size instead).
   if ((ShrinkWrapWidth || ShrinkWrapHeight) && Parent && Parent->HWindow &&
-      Parent->IsFlagSet(wfShrinkToClient))
+      Parent->IsFlagSet(wfShrinkToClient) && dynamic_cast<TFloatingFrame*>(Parent))
     Parent->SendMessage(WM_SIZE, WPARAM(HWindow), 0);
 }
 

@@ -70,8 +70,8 @@ class OVGUI1_API TGadgetWindow : public virtual TWindow {
   virtual void GetDesiredSize(TSize& size);
   // The client area inside the margins.
   virtual void GetInnerRect(TRect& rect);
-  // Tiles the gadgets and repaints; a shrink-wrapped window inside a shrink-to-client
-  // frame asks the frame to fit it again.
+  // Tiles the gadgets and repaints; a shrink-wrapped window inside a floating frame that
+  // shrinks to its client asks the frame to fit it again.
   virtual void LayoutSession();
   // Places every gadget (PositionGadget may adjust each step); answers the rectangle
   // the gadgets cover.
