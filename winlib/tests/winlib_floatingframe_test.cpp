@@ -213,34 +213,68 @@ TEST(FloatingFrame, DraggingTheCaptionMovesTheFrame) {
   TPoint grab(start.left + b + 4, start.top + b + ch / 2);
   ASSERT_EQ(frame->SendMessage(WM_NCHITTEST, 0, MAKELPARAM(grab.x, grab.y)), LRESULT(HTCAPTION));
 
-  int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-  auto move = [&](int x, int y, DWORD extra) {
+  // The input goes in one step per timer tick: the system's move loop, which runs inside
+  // the dispatch of the press, takes each before the next comes (it dispatches timers).
+  static int step;
+  static TPoint origin;
+  static POINT from, to;
+  step = 0;
+  origin = grab;
+  auto send = [](DWORD flags, int x, int y) {
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
     INPUT in = {};
     in.type = INPUT_MOUSE;
     in.mi.dx = LONG((x * 65536 + sw / 2) / sw);
     in.mi.dy = LONG((y * 65536 + sh / 2) / sh);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | extra;
+    in.mi.dwFlags = flags;
     SendInput(1, &in, sizeof in);
   };
-  auto button = [](DWORD flag) {
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = flag;
-    SendInput(1, &in, sizeof in);
-  };
-  move(grab.x, grab.y, 0);
+  // Should the system's move loop still miss the release, end it rather than wait forever.
+  UINT_PTR watchdog = SetTimer(nullptr, 0, 8000, [](HWND, UINT, UINT_PTR, DWORD) {
+    INPUT up = {};
+    up.type = INPUT_MOUSE;
+    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &up, sizeof up);
+    ReleaseCapture();
+  });
+  send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, grab.x, grab.y);
   Pump();
-  POINT from;
   GetCursorPos(&from);
-  button(MOUSEEVENTF_LEFTDOWN);
-  for (int step = 1; step <= 4; ++step) move(grab.x + 15 * step, grab.y + 10 * step, 0);
-  button(MOUSEEVENTF_LEFTUP);
-  POINT to;
-  GetCursorPos(&to);
+  UINT_PTR feeder = SetTimer(nullptr, 0, 60, [](HWND, UINT, UINT_PTR id, DWORD) {
+    auto sendNow = [](DWORD flags, int x, int y) {
+      int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+      INPUT in = {};
+      in.type = INPUT_MOUSE;
+      in.mi.dx = LONG((x * 65536 + sw / 2) / sw);
+      in.mi.dy = LONG((y * 65536 + sh / 2) / sh);
+      in.mi.dwFlags = flags;
+      SendInput(1, &in, sizeof in);
+    };
+    ++step;
+    if (step <= 4) {
+      sendNow(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, origin.x + 15 * step, origin.y + 10 * step);
+    } else if (step == 5) {
+      GetCursorPos(&to);
+      INPUT up = {};
+      up.type = INPUT_MOUSE;
+      up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+      SendInput(1, &up, sizeof up);
+    } else {
+      KillTimer(nullptr, id);
+    }
+  });
+  INPUT down = {};
+  down.type = INPUT_MOUSE;
+  down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &down, sizeof down);
+  ASSERT_TRUE(testkit::PumpUntil([&] { return step > 5; }, 6000));
+  KillTimer(nullptr, feeder);
+  (void)send;
   ASSERT_NE(to.x, from.x);
   TPoint want(start.left + (to.x - from.x), start.top + (to.y - from.y));
   EXPECT_TRUE(testkit::PumpUntil([&] { return frame->GetWindowRect().TopLeft() == want; }, 5000))
       << "frame at " << frame->GetWindowRect().left << "," << frame->GetWindowRect().top << ", want "
       << want.x << "," << want.y;
   EXPECT_EQ(frame->GetWindowRect().Size(), start.Size());
+  KillTimer(nullptr, watchdog);
 }

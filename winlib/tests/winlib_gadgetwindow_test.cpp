@@ -475,6 +475,10 @@ TEST(ButtonGadget, RepeatButtonFiresWhileHeldAndStopsOnRelease) {
   gw->LayoutSession();
   TRect b = button->GetBounds();
   int x = (b.left + b.right) / 2, y = (b.top + b.bottom) / 2;
+  // While the window holds the capture, the display's own mouse reports moves too: keep
+  // it over the button.
+  TPoint screen = gw->ClientToScreen(TPoint(x, y));
+  SetCursorPos(screen.x, screen.y);
   gw->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
   Pump();
   EXPECT_EQ(host.commands.size(), 1u);  // fires on the press
