@@ -199,6 +199,47 @@ TEST(FloatingFrame, CloseBoxAndSystemCommands) {
             LRESULT(HTSYSMENU));
 }
 
+namespace {
+
+// The drag's state, shared with the timer callbacks below.
+int step;
+TPoint origin;
+POINT from, to;
+
+void CALLBACK EndDrag(HWND, UINT, UINT_PTR, DWORD) {
+  INPUT up = {};
+  up.type = INPUT_MOUSE;
+  up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &up, sizeof up);
+  ReleaseCapture();
+}
+
+void CALLBACK FeedDrag(HWND, UINT, UINT_PTR id, DWORD) {
+  auto sendNow = [](DWORD flags, int x, int y) {
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = LONG((x * 65536 + sw / 2) / sw);
+    in.mi.dy = LONG((y * 65536 + sh / 2) / sh);
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof in);
+  };
+  ++step;
+  if (step <= 4) {
+    sendNow(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, origin.x + 15 * step, origin.y + 10 * step);
+  } else if (step == 5) {
+    GetCursorPos(&to);
+    INPUT up = {};
+    up.type = INPUT_MOUSE;
+    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &up, sizeof up);
+  } else {
+    KillTimer(nullptr, id);
+  }
+}
+
+}  // namespace
+
 TEST(FloatingFrame, DraggingTheCaptionMovesTheFrame) {
   App();
   THost host(200, 150);
@@ -215,9 +256,6 @@ TEST(FloatingFrame, DraggingTheCaptionMovesTheFrame) {
 
   // The input goes in one step per timer tick: the system's move loop, which runs inside
   // the dispatch of the press, takes each before the next comes (it dispatches timers).
-  static int step;
-  static TPoint origin;
-  static POINT from, to;
   step = 0;
   origin = grab;
   auto send = [](DWORD flags, int x, int y) {
@@ -230,39 +268,11 @@ TEST(FloatingFrame, DraggingTheCaptionMovesTheFrame) {
     SendInput(1, &in, sizeof in);
   };
   // Should the system's move loop still miss the release, end it rather than wait forever.
-  UINT_PTR watchdog = SetTimer(nullptr, 0, 8000, [](HWND, UINT, UINT_PTR, DWORD) {
-    INPUT up = {};
-    up.type = INPUT_MOUSE;
-    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &up, sizeof up);
-    ReleaseCapture();
-  });
+  UINT_PTR watchdog = SetTimer(nullptr, 0, 8000, EndDrag);
   send(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, grab.x, grab.y);
   Pump();
   GetCursorPos(&from);
-  UINT_PTR feeder = SetTimer(nullptr, 0, 60, [](HWND, UINT, UINT_PTR id, DWORD) {
-    auto sendNow = [](DWORD flags, int x, int y) {
-      int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-      INPUT in = {};
-      in.type = INPUT_MOUSE;
-      in.mi.dx = LONG((x * 65536 + sw / 2) / sw);
-      in.mi.dy = LONG((y * 65536 + sh / 2) / sh);
-      in.mi.dwFlags = flags;
-      SendInput(1, &in, sizeof in);
-    };
-    ++step;
-    if (step <= 4) {
-      sendNow(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, origin.x + 15 * step, origin.y + 10 * step);
-    } else if (step == 5) {
-      GetCursorPos(&to);
-      INPUT up = {};
-      up.type = INPUT_MOUSE;
-      up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-      SendInput(1, &up, sizeof up);
-    } else {
-      KillTimer(nullptr, id);
-    }
-  });
+  UINT_PTR feeder = SetTimer(nullptr, 0, 60, FeedDrag);
   INPUT down = {};
   down.type = INPUT_MOUSE;
   down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
