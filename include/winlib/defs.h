@@ -24,6 +24,11 @@ enum {
   IDS_WLPRINTERUNAVAILABLE = 32746,  // one %s: the device
   IDS_WLPRINTDIALOGERROR = 32747,    // one %X: the dialog's error code
   IDS_WLPRINTJOBERROR = 32748,       // one %s: the device
+  IDS_WLGLYPHNOTFOUND = 32749,       // one %d: a button gadget's glyph resource
+  IDS_WLLAYOUTUNSOLVABLE = 32750,    // one %s: the layout window's title
+  IDS_WLGADGETNOTHERE = 32751,       // a gadget or sibling that is not in the window
+  IDS_WLGADGETINUSE = 32752,         // a gadget that is already in a window
+  IDS_WLNOTLAYOUTCHILD = 32753,      // layout metrics for a window that is not a child
   IDS_WLEXCEPTIONCAPTION = 32764,    // caption of unhandled-exception boxes
   IDS_WLOKTORESUME = 32765,          // prompt: continue after an exception?
   IDS_WLUNKNOWNEXCEPTION = 32766,
