@@ -2,6 +2,7 @@
 #include "guiobjects2/dllinstance.h"
 
 #include "guiobjects1/iwcontrol.h"
+#include "guiobjects2/iwcombobox.h"
 #include "guiobjects2/iwedit.h"
 #include "guiobjects2/iwframe.h"
 #include "guiobjects2/iwlistbox.h"
@@ -36,7 +37,8 @@ const POClassRow kClasses[kOviui2RowCount] = {
      &IWEdit::PO_InitObject},
     {OVIUI2_ID("49"), "ListBox", &IWControl::PO_GetObject, &OCLClassFactory<IWListBox>::Make,
      &IWListBox::PO_InitObject},
-    {OVIUI2_ID("4a"), "ComboBox", nullptr, nullptr, nullptr},
+    {OVIUI2_ID("4a"), "ComboBox", &IWControl::PO_GetObject, &OCLClassFactory<IWComboBox>::Make,
+     &IWComboBox::PO_InitObject},
     {OVIUI2_ID("4b"), "FileListBox", nullptr, nullptr, nullptr},
     {OVIUI2_ID("4c"), "FileComboBox", nullptr, nullptr, nullptr},
     {OVIUI2_ID("4d"), "ObjectList", nullptr, nullptr, nullptr},

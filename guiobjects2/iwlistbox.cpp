@@ -223,6 +223,7 @@ long IWListBox::pdGetMultiSelect() {
 }
 
 void IWListBox::pdSetMultiSelect(long option) {
+  if (!AllowsMultiSelect()) return;
   if (option == pdGetMultiSelect()) return;
   uint32_t bits = option == kSelectStandard   ? uint32_t(kMultiple)
                   : option == kSelectExtended ? uint32_t(kExtended)

@@ -73,6 +73,9 @@ class OVIUI2_API IWListBox : public POClass<IWListBox, IWControl>, public TListB
 
   // Whether the list selects many items (never for a combo box).
   virtual bool IsMultiSelect() const { return (Attr.Style & (kMultiple | kExtended)) != 0; }
+  // Whether MultiSelect may change the style (a combo box, which shares these members,
+  // has other bits there).
+  virtual bool AllowsMultiSelect() const { return true; }
 
   // Reflected notifications.
   void LbnSelChange() { NotifyClick(); }
