@@ -2,8 +2,10 @@
 #include "guiobjects2/dllinstance.h"
 
 #include "guiobjects1/iwcontrol.h"
+#include "guiobjects2/iwcombobox.h"
 #include "guiobjects2/iwedit.h"
 #include "guiobjects2/iwframe.h"
+#include "guiobjects2/iwlistbox.h"
 #include "guiobjects2/iwstatic.h"
 #include "olecls/oclclassfactory.h"
 #include "store/popublish.h"
@@ -33,8 +35,10 @@ const POClassRow kClasses[kOviui2RowCount] = {
      &IWStatic::PO_InitObject},
     {OVIUI2_ID("48"), "TextBox", &IWStatic::PO_GetObject, &OCLClassFactory<IWEdit>::Make,
      &IWEdit::PO_InitObject},
-    {OVIUI2_ID("49"), "ListBox", nullptr, nullptr, nullptr},
-    {OVIUI2_ID("4a"), "ComboBox", nullptr, nullptr, nullptr},
+    {OVIUI2_ID("49"), "ListBox", &IWControl::PO_GetObject, &OCLClassFactory<IWListBox>::Make,
+     &IWListBox::PO_InitObject},
+    {OVIUI2_ID("4a"), "ComboBox", &IWControl::PO_GetObject, &OCLClassFactory<IWComboBox>::Make,
+     &IWComboBox::PO_InitObject},
     {OVIUI2_ID("4b"), "FileListBox", nullptr, nullptr, nullptr},
     {OVIUI2_ID("4c"), "FileComboBox", nullptr, nullptr, nullptr},
     {OVIUI2_ID("4d"), "ObjectList", nullptr, nullptr, nullptr},
