@@ -37,7 +37,10 @@ const char* const kNames[] = {
 static_assert(sizeof kNames / sizeof kNames[0] == kOviui2RowCount, "one name a row");
 
 // The rows whose classes are built: they have factories and prototypes.
-bool Built(unsigned i) { return i == kOviui2Frame || i == kOviui2Label || i == kOviui2TextBox; }
+bool Built(unsigned i) {
+  return i == kOviui2Frame || i == kOviui2Label || i == kOviui2TextBox || i == kOviui2CheckBox ||
+         i == kOviui2OptionButton || i == kOviui2ScrollBar || i == kOviui2Gauge;
+}
 
 TEST(Server, TheTableHoldsTheClassIdsAndNamesInOrder) {
   ASSERT_NE(nullptr, Oviui2());
