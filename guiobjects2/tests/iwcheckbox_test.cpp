@@ -121,4 +121,39 @@ TEST(CheckBox, TheBlockIsTheControlsAndKeepsNoState) {
   EXPECT_EQ("Bold", ValString(copy->pdGetCaption()).str());
 }
 
+// The background: the button face, or nothing at all with the no-background marker;
+// erased either way. Painted into a bitmap first filled with a colour of its own.
+TEST(CheckBox, ErasesWithTheButtonFaceUnlessTheMarkerAsksForNone) {
+  IWForm* f = FormWith("CheckBack", "CheckBox", "C", {});
+  ASSERT_NE(nullptr, f);
+  Place(f, "C");
+  f->imShow();
+  IWCheckBox* c = Embedded<IWCheckBox>(f, "C");
+  ASSERT_NE(nullptr, c->HWindow);
+  const COLORREF green = RGB(0, 200, 0);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 200, 100);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  struct Case {
+    uint32_t back;
+    bool face;
+  } cases[] = {{0xFFFFFFFFu, true}, {IWCheckBox::kNoBackground, false}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.back);
+    RECT all = {0, 0, 200, 100};
+    HBRUSH fill = CreateSolidBrush(green);
+    FillRect(mem, &all, fill);
+    DeleteObject(fill);
+    c->BkgndColor = TColor((COLORREF)k.back);
+    EXPECT_EQ(1, SendMessageA(c->HWindow, WM_ERASEBKGND, (WPARAM)mem, 0));
+    EXPECT_EQ(k.face ? GetNearestColor(mem, GetSysColor(COLOR_BTNFACE)) : green, GetPixel(mem, 3, 3));
+  }
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  f->imUnload();
+}
+
 }  // namespace
