@@ -2,10 +2,14 @@
 #include "guiobjects2/dllinstance.h"
 
 #include "guiobjects1/iwcontrol.h"
+#include "guiobjects2/iwcheckbox.h"
 #include "guiobjects2/iwcombobox.h"
 #include "guiobjects2/iwedit.h"
 #include "guiobjects2/iwframe.h"
+#include "guiobjects2/iwgauge.h"
 #include "guiobjects2/iwlistbox.h"
+#include "guiobjects2/iwoptionbutton.h"
+#include "guiobjects2/iwscrollbar.h"
 #include "guiobjects2/iwstatic.h"
 #include "olecls/oclclassfactory.h"
 #include "store/popublish.h"
@@ -27,10 +31,14 @@ const POClassRow kClasses[kOviui2RowCount] = {
     {OVIUI2_ID("41"), "Automation", nullptr, nullptr, nullptr},
     {OVIUI2_ID("42"), "Frame", &IWControl::PO_GetObject, &OCLClassFactory<IWFrame>::Make,
      &IWFrame::PO_InitObject},
-    {OVIUI2_ID("43"), "CheckBox", nullptr, nullptr, nullptr},
-    {OVIUI2_ID("44"), "OptionButton", nullptr, nullptr, nullptr},
-    {OVIUI2_ID("45"), "ScrollBar", nullptr, nullptr, nullptr},
-    {OVIUI2_ID("46"), "Gauge", nullptr, nullptr, nullptr},
+    {OVIUI2_ID("43"), "CheckBox", &IWControl::PO_GetObject, &OCLClassFactory<IWCheckBox>::Make,
+     &IWCheckBox::PO_InitObject},
+    {OVIUI2_ID("44"), "OptionButton", &IWControl::PO_GetObject, &OCLClassFactory<IWOptionButton>::Make,
+     &IWOptionButton::PO_InitObject},
+    {OVIUI2_ID("45"), "ScrollBar", &IWControl::PO_GetObject, &OCLClassFactory<IWScrollBar>::Make,
+     &IWScrollBar::PO_InitObject},
+    {OVIUI2_ID("46"), "Gauge", &IWControl::PO_GetObject, &OCLClassFactory<IWGauge>::Make,
+     &IWGauge::PO_InitObject},
     {OVIUI2_ID("47"), "Label", &IWControl::PO_GetObject, &OCLClassFactory<IWStatic>::Make,
      &IWStatic::PO_InitObject},
     {OVIUI2_ID("48"), "TextBox", &IWStatic::PO_GetObject, &OCLClassFactory<IWEdit>::Make,

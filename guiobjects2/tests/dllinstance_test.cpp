@@ -38,8 +38,9 @@ static_assert(sizeof kNames / sizeof kNames[0] == kOviui2RowCount, "one name a r
 
 // The rows whose classes are built: they have factories and prototypes.
 bool Built(unsigned i) {
-  return i == kOviui2Frame || i == kOviui2Label || i == kOviui2TextBox ||
-         i == kOviui2ListBox || i == kOviui2ComboBox;
+  return i == kOviui2Frame || i == kOviui2Label || i == kOviui2TextBox || i == kOviui2ListBox ||
+         i == kOviui2ComboBox || i == kOviui2CheckBox || i == kOviui2OptionButton ||
+         i == kOviui2ScrollBar || i == kOviui2Gauge;
 }
 
 TEST(Server, TheTableHoldsTheClassIdsAndNamesInOrder) {
