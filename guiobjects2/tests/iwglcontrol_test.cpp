@@ -150,6 +150,45 @@ TEST(GLControl, ClearsAndDrawsATriangleReadBack) {
   f->imUnload();
 }
 
+const char kGlDeclares[] =
+    "  Declare Sub glClearColor Lib \"opengl32\" (ByVal r As Single, ByVal g As Single, ByVal b As Single, "
+    "ByVal a As Single)\n"
+    "  Declare Sub glClear Lib \"opengl32\" (ByVal mask As Long)\n"
+    "  Declare Sub glBegin Lib \"opengl32\" (ByVal mode As Long)\n"
+    "  Declare Sub glVertex2f Lib \"opengl32\" (ByVal x As Single, ByVal y As Single)\n"
+    "  Declare Sub glEnd Lib \"opengl32\" ()\n"
+    "  Declare Sub glFinish Lib \"opengl32\" ()\n"
+    "  Declare Function SwapBuffers Lib \"gdi32\" (ByVal dc As Long) As Long\n";
+
+// Basic draws through declared OpenGL functions in its Paint handler; the clear colour is
+// read back from the control's buffer. A window resized after its context was made keeps
+// a drawable of its first size here, so only the corner pixel is read, which the small
+// triangle in the upper right does not cover.
+TEST(GLControl, BasicDrawsThroughDeclaredFunctionsOnPaint) {
+  Published();
+  IWForm* f = FormWith("GlBasic", "GLControl", "G", {},
+                       std::string(kGlDeclares) +
+                           "  Sub G_Paint()\n"
+                           "    glClearColor 0, 1, 0, 1\n"
+                           "    glClear &H4000\n"
+                           "    glBegin 4\n    glVertex2f 0.5, 0.5\n    glVertex2f 0.9, 0.5\n"
+                           "    glVertex2f 0.7, 0.9\n    glEnd\n    glFinish\n"
+                           "    Events = Events & \"Drawn,\"\n"
+                           "  End Sub\n");
+  ASSERT_NE(nullptr, f);
+  f->imShow();
+  IWGlControl* g = Embedded<IWGlControl>(f, "G");
+  ASSERT_NE(nullptr, g->Context());
+  g->imMove(0, 0, 1500, 1500);
+  ClearLog(f);
+  InvalidateRect(g->HWindow, nullptr, FALSE);
+  UpdateWindow(g->HWindow);
+  EXPECT_EQ("Drawn,", Events(f));
+  EXPECT_EQ(g->Context(), wglGetCurrentContext());
+  EXPECT_EQ(0x00FF00u, BackPixel(0, 0));
+  f->imUnload();
+}
+
 TEST(GLControl, ComponentFromIndexFollowsItsBitTables) {
   struct Case {
     unsigned index, bits, shift;
