@@ -37,7 +37,8 @@ const char* const kNames[] = {
 static_assert(sizeof kNames / sizeof kNames[0] == kOviui2RowCount, "one name a row");
 
 // The rows whose classes are built: they have factories and prototypes.
-bool Built(unsigned i) { return i == kOviui2Frame || i == kOviui2Label || i == kOviui2TextBox; }
+bool Built(unsigned i) { return i == kOviui2Frame || i == kOviui2Label || i == kOviui2TextBox ||
+                                 i == kOviui2GLControl; }
 
 TEST(Server, TheTableHoldsTheClassIdsAndNamesInOrder) {
   ASSERT_NE(nullptr, Oviui2());
