@@ -7,6 +7,7 @@
 #include "guiobjects2/iwedit.h"
 #include "guiobjects2/iwframe.h"
 #include "guiobjects2/iwgauge.h"
+#include "guiobjects2/iwglcontrol.h"
 #include "guiobjects2/iwlistbox.h"
 #include "guiobjects2/iwoptionbutton.h"
 #include "guiobjects2/iwscrollbar.h"
@@ -63,7 +64,8 @@ const POClassRow kClasses[kOviui2RowCount] = {
     {OVIUI2_ID("58"), "PictureBox", nullptr, nullptr, nullptr},
     {OVIUI2_ID("59"), "ObjectHierarchy", nullptr, nullptr, nullptr},
     {OVIUI2_ID("5a"), "IndentedList", nullptr, nullptr, nullptr},
-    {OVIUI2_ID("5b"), "GLControl", nullptr, nullptr, nullptr},
+    {OVIUI2_ID("5b"), "GLControl", &IWControl::PO_GetObject, &OCLClassFactory<IWGlControl>::Make,
+     &IWGlControl::PO_InitObject},
     {OVIUI2_ID("5c"), "Vbx", nullptr, nullptr, nullptr},
 };
 #undef OVIUI2_ID
