@@ -217,7 +217,7 @@ void IWGlControl::imWglMakeCurrent() {
   makeCurrent();
 }
 
-long IWGlControl::pdGethDC() { return HWindow ? HandleToLong(::GetDC(HWindow)) : 0; }
+long IWGlControl::pdGethDC() { return HWindow ? HandleAsLong(::GetDC(HWindow)) : 0; }
 
 // ---- messages ----
 

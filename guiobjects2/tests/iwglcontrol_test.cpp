@@ -61,7 +61,7 @@ TEST(GLControl, DrawsWithItsOwnContextAndFormat) {
   long first = std::stol(RunBasicValue("GlBox.G.hDC"));
   long second = std::stol(RunBasicValue("GlBox.G.hDC"));
   EXPECT_EQ(first, second);
-  EXPECT_EQ(dc, IWGlControl::HandleFromLong<HDC>(first));
+  EXPECT_EQ(dc, IWGlControl::LongAsHandle<HDC>(first));
   ReleaseDC(g->HWindow, dc);
 
   int format = GetPixelFormat(dc);
@@ -72,7 +72,7 @@ TEST(GLControl, DrawsWithItsOwnContextAndFormat) {
   EXPECT_EQ(nullptr, g->Palette()) << "no palette on a true-colour display";
 
   ASSERT_NE(nullptr, g->Context());
-  EXPECT_EQ(g->Context(), IWGlControl::HandleFromLong<HGLRC>(std::stol(RunBasicValue("GlBox.G.hRC"))));
+  EXPECT_EQ(g->Context(), IWGlControl::LongAsHandle<HGLRC>(std::stol(RunBasicValue("GlBox.G.hRC"))));
   AppPump();
   wglMakeCurrent(nullptr, nullptr);
   RunBasic("GlBox.G.WglMakeCurrent");

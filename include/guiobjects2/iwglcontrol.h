@@ -11,7 +11,7 @@
 //
 // Handles reach Basic as Long. Window and GDI handles carry 32 significant bits on both
 // builds, so the 64-bit build passes them sign-extended and a value read from hDC or hRC
-// goes back to a declared function unchanged (see HandleFromLong).
+// goes back to a declared function unchanged (see LongAsHandle).
 //
 // Stream block (revision 1): the control's block, nothing of OpenGL. A damaged block or a
 // revision above 1 fails with ObjectLoadFailed naming "GLControl".
@@ -63,7 +63,7 @@ class OVIUI2_API IWGlControl : public POClass<IWGlControl, IWControl> {
   void makeCurrent();
 
   long pdGethDC();
-  long pdGethRC() { return HandleToLong(context_); }
+  long pdGethRC() { return HandleAsLong(context_); }
   void imWglMakeCurrent();
 
   HGLRC Context() const { return context_; }
@@ -89,9 +89,9 @@ class OVIUI2_API IWGlControl : public POClass<IWGlControl, IWControl> {
   typedef int(WINAPI* ChooseFormatFn)(HDC, const PIXELFORMATDESCRIPTOR*);
   static void SetChooseFormat(ChooseFormatFn fn);
 
-  static long HandleToLong(const void* h) { return (long)(LONG_PTR)h; }
+  static long HandleAsLong(const void* h) { return (long)(LONG_PTR)h; }
   template <class H>
-  static H HandleFromLong(long v) {
+  static H LongAsHandle(long v) {
     return (H)(LONG_PTR)v;
   }
 
