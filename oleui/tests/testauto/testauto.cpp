@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "serverkit.h"
+
 #include "testauto_h.h"
 
 using namespace testauto;
@@ -352,49 +354,7 @@ class Auto : public Dispatch<ITestAuto> {
   std::wstring why_;       // and its description
 };
 
-class Factory : public IClassFactory {
- public:
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = this;
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    Auto* a = new Auto;
-    HRESULT hr = a->QueryInterface(iid, out);
-    a->Release();
-    return hr;
-  }
-  STDMETHODIMP LockServer(BOOL lock) override {
-    if (lock)
-      InterlockedIncrement(&g_locks);
-    else
-      InterlockedDecrement(&g_locks);
-    return S_OK;
-  }
-};
-
-Factory g_factory;
-
-bool SetValue(const std::string& key, const char* name, const std::string& value) {
-  HKEY k;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  LONG rc = RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           DWORD(value.size() + 1));
-  RegCloseKey(k);
-  return rc == ERROR_SUCCESS;
-}
+serverkit::Factory<Auto> g_factory(g_locks);
 
 }  // namespace
 
@@ -426,12 +386,13 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
   wsprintfA(libid, "{%08lx-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x}", kLibid.Data1, kLibid.Data2,
             kLibid.Data3, kLibid.Data4[0], kLibid.Data4[1], kLibid.Data4[2], kLibid.Data4[3], kLibid.Data4[4],
             kLibid.Data4[5], kLibid.Data4[6], kLibid.Data4[7]);
-  bool ok = SetValue(cls, nullptr, "Orvanel test automation object") &&
-            SetValue(cls + "\\InprocServer32", nullptr, path) &&
-            SetValue(cls + "\\InprocServer32", "ThreadingModel", "Apartment") &&
-            SetValue(cls + "\\ProgID", nullptr, kProgId) && SetValue(cls + "\\TypeLib", nullptr, libid) &&
-            SetValue(kProgId, nullptr, "Orvanel test automation object") &&
-            SetValue(std::string(kProgId) + "\\CLSID", nullptr, kClsidText);
+  bool ok = serverkit::SetClassesRootValue(cls, nullptr, "Orvanel test automation object") &&
+            serverkit::SetClassesRootValue(cls + "\\InprocServer32", nullptr, path) &&
+            serverkit::SetClassesRootValue(cls + "\\InprocServer32", "ThreadingModel", "Apartment") &&
+            serverkit::SetClassesRootValue(cls + "\\ProgID", nullptr, kProgId) &&
+            serverkit::SetClassesRootValue(cls + "\\TypeLib", nullptr, libid) &&
+            serverkit::SetClassesRootValue(kProgId, nullptr, "Orvanel test automation object") &&
+            serverkit::SetClassesRootValue(std::string(kProgId) + "\\CLSID", nullptr, kClsidText);
   if (!ok) return SELFREG_E_CLASS;
   ITypeLib* lib = nullptr;
   HRESULT hr = LoadOwnTypeLib(REGKIND_REGISTER, &lib);

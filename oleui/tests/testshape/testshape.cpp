@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "serverkit.h"
+
 using namespace testshape;
 
 namespace {
@@ -392,38 +394,7 @@ class Shape : public IOleObject,
   IAdviseSink* viewSink_ = nullptr;
 };
 
-class Factory : public IClassFactory {
- public:
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *out = this;
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    Shape* s = new Shape;
-    HRESULT hr = s->QueryInterface(iid, out);
-    s->Release();
-    return hr;
-  }
-  STDMETHODIMP LockServer(BOOL lock) override {
-    if (lock)
-      InterlockedIncrement(&g_locks);
-    else
-      InterlockedDecrement(&g_locks);
-    return S_OK;
-  }
-};
-
-Factory g_factory;
+serverkit::Factory<Shape> g_factory(g_locks);
 
 // One registry value under HKCR: key, value name (null: default), text.
 struct Entry {
@@ -431,17 +402,6 @@ struct Entry {
   const char* name;
   std::string value;
 };
-
-bool setValue(const Entry& e) {
-  HKEY k;
-  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, e.key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  LONG rc = RegSetValueExA(k, e.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(e.value.c_str()),
-                           DWORD(e.value.size() + 1));
-  RegCloseKey(k);
-  return rc == ERROR_SUCCESS;
-}
 
 }  // namespace
 
@@ -493,7 +453,7 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
       {prog + "\\Insertable", nullptr, ""},
   };
   for (const Entry& e : entries)
-    if (!setValue(e)) return SELFREG_E_CLASS;
+    if (!serverkit::SetClassesRootValue(e.key, e.name, e.value)) return SELFREG_E_CLASS;
   return S_OK;
 }
 
