@@ -12,6 +12,7 @@
 
 #include "database/dbdll.h"
 #include "database/idbase.h"
+#include "testkit/storekit.h"
 #include "store/idstring.h"
 #include "store/interobj.h"
 #include "store/objectstore.h"
@@ -21,7 +22,11 @@
 
 namespace dbkit {
 
-typedef std::vector<uint8_t> Bytes;
+using storekit::Bytes;
+using storekit::Contents;
+using storekit::LoadBytes;
+using storekit::NewStream;
+using storekit::SaveBytes;
 
 class RecordingApp : public StoreApplication {
  public:
@@ -32,17 +37,7 @@ class RecordingApp : public StoreApplication {
   std::vector<std::string> reports;
 };
 
-inline RecordingApp& App() {
-  static RecordingApp* app = [] {
-    CoInitialize(nullptr);
-    IdString::Initialize();
-    auto* a = new RecordingApp;
-    StoreApplication::HandleExceptions(1);
-    ObjectStore::Initialize();
-    return a;
-  }();
-  return *app;
-}
+inline RecordingApp& App() { return storekit::StartStore<RecordingApp>(); }
 
 // A "Database" native made by the library's own class factory.
 inline IInterObj* MakeDatabaseNative() {
@@ -76,33 +71,7 @@ inline unsigned char TestModule() {
 
 // A named object of class proto in the test module (kept for the process).
 inline InterObjRep* NewObject(InterObjRep* proto, const char* name) {
-  if (!proto) return nullptr;
-  OpenModuleResource open(TestModule());
-  static std::vector<Faultp<InterObjRep>>* kept = new std::vector<Faultp<InterObjRep>>;
-  PrimInterObj o(proto, name, 0);
-  kept->push_back(o);
-  return o.get();
-}
-
-inline IStream* NewStream(const Bytes& b = {}) {
-  IStream* s = nullptr;
-  CreateStreamOnHGlobal(nullptr, TRUE, &s);
-  ULONG n = 0;
-  if (!b.empty()) s->Write(b.data(), (ULONG)b.size(), &n);
-  LARGE_INTEGER zero = {};
-  s->Seek(zero, STREAM_SEEK_SET, nullptr);
-  return s;
-}
-
-inline Bytes Contents(IStream* s) {
-  LARGE_INTEGER zero = {};
-  ULARGE_INTEGER end = {};
-  s->Seek(zero, STREAM_SEEK_END, &end);
-  s->Seek(zero, STREAM_SEEK_SET, nullptr);
-  Bytes b((size_t)end.QuadPart);
-  ULONG n = 0;
-  if (!b.empty()) s->Read(b.data(), (ULONG)b.size(), &n);
-  return b;
+  return storekit::KeptObject(TestModule(), proto, name);
 }
 
 // The text of a getter's new string (released here).

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "basicrunner.h"
+#include "testkit/storekit.h"
 #include "store/idstring.h"
 #include "store/interobj.h"
 #include "store/objectstore.h"
@@ -19,7 +20,11 @@
 
 namespace cdlgkit {
 
-typedef std::vector<uint8_t> Bytes;
+using storekit::Bytes;
+using storekit::Contents;
+using storekit::LoadBytes;
+using storekit::NewStream;
+using storekit::SaveBytes;
 
 class RecordingApp : public StoreApplication {
  public:
@@ -45,17 +50,7 @@ class RecordingApp : public StoreApplication {
 };
 
 // The store without any library published yet.
-inline RecordingApp& App() {
-  static RecordingApp* app = [] {
-    CoInitialize(nullptr);
-    IdString::Initialize();
-    auto* a = new RecordingApp;
-    StoreApplication::HandleExceptions(1);
-    ObjectStore::Initialize();
-    return a;
-  }();
-  return *app;
-}
+inline RecordingApp& App() { return storekit::StartStore<RecordingApp>(); }
 
 inline void Publish() {
   static bool done = [] {
@@ -75,56 +70,7 @@ inline unsigned char TestModule() {
 inline InterObjRep* NewObject(const char* className, const char* name) {
   Publish();
   InterObjRep* proto = ObjectStore::find(className);
-  if (!proto) return nullptr;
-  OpenModuleResource open(TestModule());
-  static std::vector<Faultp<InterObjRep>>* kept = new std::vector<Faultp<InterObjRep>>;
-  PrimInterObj o(proto, name, 0);
-  kept->push_back(o);
-  return o.get();
-}
-
-inline IStream* NewStream(const Bytes& b = {}) {
-  IStream* s = nullptr;
-  CreateStreamOnHGlobal(nullptr, TRUE, &s);
-  ULONG n = 0;
-  if (!b.empty()) s->Write(b.data(), (ULONG)b.size(), &n);
-  LARGE_INTEGER zero = {};
-  s->Seek(zero, STREAM_SEEK_SET, nullptr);
-  return s;
-}
-
-inline Bytes Contents(IStream* s) {
-  LARGE_INTEGER zero = {};
-  ULARGE_INTEGER end = {};
-  s->Seek(zero, STREAM_SEEK_END, &end);
-  s->Seek(zero, STREAM_SEEK_SET, nullptr);
-  Bytes b((size_t)end.QuadPart);
-  ULONG n = 0;
-  if (!b.empty()) s->Read(b.data(), (ULONG)b.size(), &n);
-  return b;
-}
-
-// The block o's persist-stream Save writes.
-template <class T>
-Bytes SaveBytes(T& o, BOOL clearDirty = FALSE) {
-  IStream* s = NewStream();
-  HRESULT hr = o.Save(s, clearDirty);
-  Bytes b = SUCCEEDED(hr) ? Contents(s) : Bytes();
-  s->Release();
-  return b;
-}
-
-// Loads b through the object's block loader; the store's error passes through.
-template <class T>
-void LoadBytes(T& o, const Bytes& b) {
-  IStream* s = NewStream(b);
-  try {
-    o.PO_Load(s);
-  } catch (...) {
-    s->Release();
-    throw;
-  }
-  s->Release();
+  return storekit::KeptObject(TestModule(), proto, name);
 }
 
 inline Bytes Text(const char* s) {  // a typed-stream string: length with the NUL, bytes
@@ -142,14 +88,10 @@ inline Bytes Cat(std::initializer_list<Bytes> parts) {
   return b;
 }
 
-inline BasicOutcome RunBasic(const std::string& statements) {
-  return BasicRunner::CompileAndRun("Sub S()\n" + statements + "\nEnd Sub\n", "S");
-}
+inline BasicOutcome RunBasic(const std::string& statements) { return BasicRunner::RunStatements(statements); }
 
 inline std::string BasicValue(const std::string& expression, const char* type = "Long") {
-  BasicOutcome out = BasicRunner::CompileAndRun(
-      "Function F() As " + std::string(type) + "\n  F = " + expression + "\nEnd Function\n", "F");
-  return out.ok ? out.result : "error: " + out.error;
+  return BasicRunner::ValueOf(expression, type);
 }
 
 }  // namespace cdlgkit

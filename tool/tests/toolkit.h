@@ -12,6 +12,7 @@
 
 #include "basicrunner.h"
 #include "capturedprint.h"
+#include "testkit/storekit.h"
 #include "store/idstring.h"
 #include "store/interobj.h"
 #include "store/objectstore.h"
@@ -20,7 +21,11 @@
 
 namespace toolkit {
 
-typedef std::vector<uint8_t> Bytes;
+using storekit::Bytes;
+using storekit::Contents;
+using storekit::LoadBytes;
+using storekit::NewStream;
+using storekit::SaveBytes;
 
 class RecordingApp : public StoreApplication {
  public:
@@ -34,17 +39,7 @@ class RecordingApp : public StoreApplication {
 };
 
 // The store without any library published yet.
-inline void StoreUp() {
-  static bool done = [] {
-    CoInitialize(nullptr);
-    IdString::Initialize();
-    new RecordingApp;
-    StoreApplication::HandleExceptions(1);
-    ObjectStore::Initialize();
-    return true;
-  }();
-  (void)done;
-}
+inline void StoreUp() { storekit::StartStore<RecordingApp>(); }
 
 inline void Publish() {
   static bool done = [] {
@@ -65,67 +60,14 @@ inline unsigned char TestModule() {
 inline InterObjRep* NewObject(const char* className, const char* name) {
   Publish();
   InterObjRep* proto = ObjectStore::find(className);
-  if (!proto) return nullptr;
-  OpenModuleResource open(TestModule());
-  static std::vector<Faultp<InterObjRep>>* kept = new std::vector<Faultp<InterObjRep>>;
-  PrimInterObj o(proto, name, 0);
-  kept->push_back(o);
-  return o.get();
-}
-
-inline IStream* NewStream(const Bytes& b = {}) {
-  IStream* s = nullptr;
-  CreateStreamOnHGlobal(nullptr, TRUE, &s);
-  ULONG n = 0;
-  if (!b.empty()) s->Write(b.data(), (ULONG)b.size(), &n);
-  LARGE_INTEGER zero = {};
-  s->Seek(zero, STREAM_SEEK_SET, nullptr);
-  return s;
-}
-
-inline Bytes Contents(IStream* s) {
-  LARGE_INTEGER zero = {};
-  ULARGE_INTEGER end = {};
-  s->Seek(zero, STREAM_SEEK_END, &end);
-  s->Seek(zero, STREAM_SEEK_SET, nullptr);
-  Bytes b((size_t)end.QuadPart);
-  ULONG n = 0;
-  if (!b.empty()) s->Read(b.data(), (ULONG)b.size(), &n);
-  return b;
-}
-
-// The block o's persist-stream Save writes (the complete class's).
-template <class T>
-Bytes SaveBytes(T& o) {
-  IStream* s = NewStream();
-  HRESULT hr = o.Save(s, FALSE);
-  Bytes b = SUCCEEDED(hr) ? Contents(s) : Bytes();
-  s->Release();
-  return b;
-}
-
-// Loads b through the object's block loader; the store's error passes through.
-template <class T>
-void LoadBytes(T& o, const Bytes& b) {
-  IStream* s = NewStream(b);
-  try {
-    o.PO_Load(s);
-  } catch (...) {
-    s->Release();
-    throw;
-  }
-  s->Release();
+  return storekit::KeptObject(TestModule(), proto, name);
 }
 
 // Runs statements as a Sub; the outcome (ok, error text) is answered.
-inline BasicOutcome RunBasic(const std::string& statements) {
-  return BasicRunner::CompileAndRun("Sub S()\n" + statements + "\nEnd Sub\n", "S");
-}
+inline BasicOutcome RunBasic(const std::string& statements) { return BasicRunner::RunStatements(statements); }
 
 inline std::string BasicValue(const std::string& expression, const char* type = "Long") {
-  BasicOutcome out = BasicRunner::CompileAndRun(
-      "Function F() As " + std::string(type) + "\n  F = " + expression + "\nEnd Function\n", "F");
-  return out.ok ? out.result : "error: " + out.error;
+  return BasicRunner::ValueOf(expression, type);
 }
 
 }  // namespace toolkit

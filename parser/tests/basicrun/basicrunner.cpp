@@ -233,3 +233,13 @@ BasicOutcome BasicRunner::CompileAndRun(const std::string& text, const std::stri
   if (!r.compile(text, out)) return out;
   return r.run(name, args);
 }
+
+BasicOutcome BasicRunner::RunStatements(const std::string& statements) {
+  return CompileAndRun("Sub S()\n" + statements + "\nEnd Sub\n", "S");
+}
+
+std::string BasicRunner::ValueOf(const std::string& expression, const char* type) {
+  BasicOutcome out =
+      CompileAndRun("Function F() As " + std::string(type) + "\n  F = " + expression + "\nEnd Function\n", "F");
+  return out.ok ? out.result : "error: " + out.error;
+}

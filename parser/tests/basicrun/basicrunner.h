@@ -36,6 +36,11 @@ class BasicRunner {
   // Both in one.
   static BasicOutcome CompileAndRun(const std::string& text, const std::string& name,
                                     const std::vector<long>& args = {});
+  // Runs statements as the body of a Sub.
+  static BasicOutcome RunStatements(const std::string& statements);
+  // The value of expression as text (as a Function of the given type), or "error: " and
+  // the error's text.
+  static std::string ValueOf(const std::string& expression, const char* type = "Long");
 
   InterObjRep* object() const { return obj_; }
 
