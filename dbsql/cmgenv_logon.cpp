@@ -100,6 +100,7 @@ void cmgFreeRecord(cmg_capabilities* con) {
                     &con->whereTerminators, &con->pseudoColumns,      &con->cacheFile,
                     &con->currentDirectory, &con->databaseName};
   for (char** t : texts) freeText(t);
+  freeText(&con->delimiters);
   if (con->reservedWords) {
     for (uint16_t i = 0; i < con->reservedCount; ++i) ramFree(con->reservedWords[i]);
     ramFree(con->reservedWords);

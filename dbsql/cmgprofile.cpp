@@ -525,7 +525,8 @@ JxStatus readSettings(cmg_capabilities* con, SQLHDBC hdbc) {
   } sets[] = {{"jxColumnFirstChars", CMG_INFO_COLUMN_FIRST, &con->columnFirstChars},
               {"jxColumnMiddleChars", CMG_INFO_COLUMN_MIDDLE, &con->columnChars},
               {"jxTableFirstChars", CMG_INFO_TABLE_FIRST, &con->tableFirstChars},
-              {"jxTableMiddleChars", CMG_INFO_TABLE_MIDDLE, &con->tableChars}};
+              {"jxTableMiddleChars", CMG_INFO_TABLE_MIDDLE, &con->tableChars},
+              {"jxDelimiters", CMG_INFO_DELIMITERS, &con->delimiters}};
   for (const CharSet& s : sets) {
     if (settings.text(s.key, s.info, &text)) return 1;
     if (text[0]) {

@@ -7,6 +7,7 @@
 #include "dbsql/cmgdriveropt.h"
 #include "dbsql/sqlmessages.h"
 #include "dbsql/sqlscanner.h"
+#include "sqlfrom_internal.h"
 #include "dbutil/jxmemory.h"
 
 #include <stddef.h>
@@ -66,6 +67,18 @@ bool equalCi(const JxToken& t, const char* word) {
   return true;
 }
 
+// The token against n bytes of a word, both without regard to case.
+bool equalCiN(const JxToken& t, const char* word, size_t n) {
+  if (t.getLength() != n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    char a = t.getPtr()[i], b = word[i];
+    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 32);
+    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 32);
+    if (a != b) return false;
+  }
+  return true;
+}
+
 bool isOneOf(const JxToken& t, const char* const* words) {
   for (; *words; ++words)
     if (equalCi(t, *words)) return true;
@@ -98,7 +111,7 @@ class Parser {
   JxString& text() { return text_; }
 
  private:
-  JxStatus next() { return sqlNextToken(&scanner_, &tok_, SEARCH_IDENTIFIER); }
+  JxStatus next() { return sqlNextToken(&scanner_, &tok_, search_); }
   bool end() const { return tok_.getType() == TOK_END; }
   bool isWord(const JxToken& t) const;
   bool isReserved(const JxToken& t, short clause) const {
@@ -109,7 +122,13 @@ class Parser {
   JxStatus addAlias(const char* text, uint32_t length);
   JxStatus cutBeforeCurrent(uint32_t at, uint32_t length);
   JxStatus selectList(bool* intoFound);
+  JxStatus readPhrase(bool* matched);
   JxStatus fromClause();
+  JxStatus fromGroup();
+  JxStatus joinCondition();
+  JxStatus names(bool tables) {
+    return sqlInstallNameChars(&scanner_, con_, tables, &firstChars_, &middleChars_, &delimiters_, &search_);
+  }
   JxStatus clauseScan();
   JxStatus startClause(int clause, uint32_t keywordAt, uint32_t contentAt);
   JxStatus closeClause(uint32_t end);
@@ -127,6 +146,9 @@ class Parser {
   JxString text_;
   SqlScanner scanner_;
   JxToken tok_;
+  unsigned short search_ = SEARCH_IDENTIFIER;
+  JxString firstChars_, middleChars_, delimiters_;  // the name characters the scanner views
+  uint32_t markerEnd_ = 0;             // where the last marker (with its name) ends
   parsed_sql* parsed_ = nullptr;
   uint16_t itemRoom_ = 0;
   bool select_ = false;
@@ -245,6 +267,13 @@ JxStatus Parser::selectList(bool* intoFound) {
       const char c = tok_.getPtr()[0];
       const uint32_t before = asAt;
       asAt = 0xFFFFFFFFu;
+      bool phrase = false;
+      if (depth == 0 && readPhrase(&phrase)) return 1;
+      if (phrase) {
+        // A whole multi-word phrase of the profile changes nothing in the item.
+        if (next()) return 1;
+        continue;
+      }
       if (isOp(tok_, '?')) {
         // A marker is a complete operand of its own.
         kind |= SQL_ITEM_EXPRESSION;
@@ -330,22 +359,124 @@ JxStatus Parser::selectList(bool* intoFound) {
   }
 }
 
+// A multi-word phrase of the profile (its pseudo columns written with blanks, such as
+// "CURRENT DATE") starting at the current token: matched, the current token is its last
+// word; not matched, the words read ahead are given back.
+JxStatus Parser::readPhrase(bool* matched) {
+  *matched = false;
+  if (!con_ || !con_->pseudoColumns || tok_.getType() == TOK_QUOTED || !isWord(tok_)) return 0;
+  const uint32_t start = tok_.getPosition();
+  for (const char* item = con_->pseudoColumns; *item; item += strlen(item) + 1) {
+    const char* w = strchr(item, ' ');
+    if (!w || !equalCiN(tok_, item, static_cast<size_t>(w - item))) continue;
+    bool all = true;
+    for (;;) {
+      while (*w == ' ') ++w;
+      if (!*w) break;
+      const char* e = w;
+      while (*e && *e != ' ') ++e;
+      if (next()) return 1;
+      if (end() || tok_.getType() == TOK_QUOTED || !equalCiN(tok_, w, static_cast<size_t>(e - w))) {
+        all = false;
+        break;
+      }
+      w = e;
+    }
+    if (all) {
+      *matched = true;
+      return 0;
+    }
+    scanner_.setPosition(start);
+    if (next()) return 1;
+  }
+  return 0;
+}
+
+// A parenthesised group in FROM (a table's hints, a query, a nested join) comes in
+// whole; its markers are counted.
+JxStatus Parser::fromGroup() {
+  const uint32_t at = tok_.getPosition();
+  int depth = 0;
+  do {
+    if (isOp(tok_, '?')) {
+      if (marker()) return 1;
+      continue;
+    }
+    if (isOp(tok_, '(')) ++depth;
+    if (isOp(tok_, ')')) --depth;
+    if (next()) return 1;
+  } while (depth > 0 && !end());
+  if (depth > 0) return fail(SQLMSG_UNEXPECTED_TEXT, text_.getPtr() + at, text_.getLength() - at);
+  const uint32_t stop = end() ? text_.getLength() : tok_.getPosition();
+  uint32_t n = stop - at;
+  while (n && isBlank(text_.getPtr()[at + n - 1])) --n;
+  return sqlAppendText(&from_, &fromUsed_, &fromCap_, text_.getPtr() + at, n, 0);
+}
+
+// "ON condition" or "USING (columns)" after a joined table: the keyword and the text up
+// to the next join, comma or clause keyword.
+JxStatus Parser::joinCondition() {
+  static const char* const kEnds[] = {"WHERE", "GROUP", "HAVING", "ORDER", "FOR", "COMPUTE", "OPTIONS", nullptr};
+  if (sqlAppendText(&from_, &fromUsed_, &fromCap_, tok_.getPtr(), tok_.getLength(), 0) || next()) return 1;
+  const uint32_t at = tok_.getPosition();
+  uint32_t stop = at;
+  int depth = 0;
+  while (!end()) {
+    if (isOp(tok_, '?')) {
+      if (marker()) return 1;
+      stop = markerEnd_;
+      continue;
+    }
+    if (depth == 0) {
+      if (isOp(tok_, ',') || isOp(tok_, ')')) break;
+      if (tok_.getType() != TOK_QUOTED &&
+          (isOneOf(tok_, kEnds) || (isOneOf(tok_, kSetOps) && isReserved(tok_, CLAUSE_COLUMN))))
+        break;
+      if (sqlIsJoinWord(con_, tok_)) {
+        const uint32_t word = tok_.getPosition();
+        bool join;
+        uint32_t runEnd;
+        if (sqlReadJoin(&scanner_, &tok_, con_, search_, &join, &runEnd)) return 1;
+        if (join) {
+          // The join is the caller's: read its first word again.
+          scanner_.setPosition(word);
+          if (next()) return 1;
+          break;
+        }
+      }
+    }
+    if (isOp(tok_, '(')) ++depth;
+    if (isOp(tok_, ')')) --depth;
+    stop = tok_.getPosition() + tok_.getLength();
+    if (next()) return 1;
+  }
+  if (stop == at) return fail(SQLMSG_EMPTY_CLAUSE, nullptr, 0);
+  return sqlAppendText(&from_, &fromUsed_, &fromCap_, text_.getPtr() + at, stop - at, 0);
+}
+
 JxStatus Parser::fromClause() {
   static const char* const kClauseWords[] = {"WHERE", "GROUP",   "HAVING",  "ORDER",
                                              "FOR",   "COMPUTE", "OPTIONS", nullptr};
-  bool any = false, comma = false;
+  bool any = false, comma = false, joined = false;
   // The separating comma goes in before the next table that is not an escape.
-  auto table = [&]() -> JxStatus {
-    if (comma && from_ && sqlAppendText(&from_, &fromUsed_, &fromCap_, ",", 1, 1)) return 1;
+  auto separate = [&]() -> JxStatus {
+    const bool put = comma && from_;
     comma = false;
-    return sqlAppendText(&from_, &fromUsed_, &fromCap_, tok_.getPtr(), tok_.getLength(), 0) || next();
+    return put ? sqlAppendText(&from_, &fromUsed_, &fromCap_, ",", 1, 1) : 0;
+  };
+  auto table = [&]() -> JxStatus {
+    return separate() || sqlAppendText(&from_, &fromUsed_, &fromCap_, tok_.getPtr(), tok_.getLength(), 0) ||
+           next();
   };
   for (;;) {
-    if (con_ && (con_->outerJoinSyntax & CMG_OJ_OUTER) && equalCi(tok_, "OUTER")) {
+    // A table that follows a written-out join ("t LEFT JOIN u ON ...").
+    const bool joinedTable = joined;
+    joined = false;
+    if (!joinedTable && con_ && (con_->outerJoinSyntax & CMG_OJ_OUTER) && equalCi(tok_, "OUTER")) {
       if (table()) return 1;
     }
     if (end() || isOneOf(tok_, kClauseWords) || isOp(tok_, ',')) break;
-    if (tok_.getPtr()[0] == '{') {
+    if (!joinedTable && tok_.getPtr()[0] == '{') {
       short found;
       char *tables, *cond;
       if (sqlOuterJoinConvert(tok_.getPtr(), tok_.getLength(), &found, &tables, &cond)) return 1;
@@ -370,36 +501,45 @@ JxStatus Parser::fromClause() {
         goto alias;
       }
     }
-    if (table()) return 1;
-    any = true;
-    // owner.table, table@link: the parts go in without blanks.
-    while ((isOp(tok_, '.') || isOp(tok_, '@')) && !end()) {
-      if (sqlAppendText(&from_, &fromUsed_, &fromCap_, tok_.getPtr(), tok_.getLength(), 1) || next())
-        return 1;
-      if (end()) break;
-      if (sqlAppendText(&from_, &fromUsed_, &fromCap_, tok_.getPtr(), tok_.getLength(), 1) || next())
-        return 1;
-    }
     if (isOp(tok_, '(')) {
-      // The parenthesised group comes in whole, as one token.
-      const uint32_t at = tok_.getPosition();
-      int depth = 0;
-      do {
-        if (isOp(tok_, '(')) ++depth;
-        if (isOp(tok_, ')')) --depth;
-        if (next()) return 1;
-      } while (depth > 0 && !end());
-      if (depth > 0) return fail(SQLMSG_UNEXPECTED_TEXT, text_.getPtr() + at, text_.getLength() - at);
-      const uint32_t stop = end() ? text_.getLength() : tok_.getPosition();
-      uint32_t n = stop - at;
-      while (n && isBlank(text_.getPtr()[at + n - 1])) --n;
-      if (sqlAppendText(&from_, &fromUsed_, &fromCap_, text_.getPtr() + at, n, 0)) return 1;
+      // A table in parentheses: a query or a nested join.
+      if (separate() || fromGroup()) return 1;
+    } else {
+      if (table()) return 1;
+      // owner.table, table@link: the parts go in without blanks.
+      while ((isOp(tok_, '.') || isOp(tok_, '@')) && !end()) {
+        if (sqlAppendText(&from_, &fromUsed_, &fromCap_, tok_.getPtr(), tok_.getLength(), 1) || next())
+          return 1;
+        if (end()) break;
+        if (sqlAppendText(&from_, &fromUsed_, &fromCap_, tok_.getPtr(), tok_.getLength(), 1) || next())
+          return 1;
+      }
+      // The parenthesised group after the name comes in whole, as one token.
+      if (isOp(tok_, '(') && fromGroup()) return 1;
     }
+    any = true;
   alias:
     if (!end() && isWord(tok_) && !isOneOf(tok_, kClauseWords) && !isReserved(tok_, CLAUSE_FROM) &&
-        !isReserved(tok_, CLAUSE_COLUMN)) {
+        !isReserved(tok_, CLAUSE_COLUMN) && !sqlIsJoinWord(con_, tok_) &&
+        !(tok_.getType() != TOK_QUOTED && (equalCi(tok_, "ON") || equalCi(tok_, "USING")))) {
       if (sqlAppendText(&from_, &fromUsed_, &fromCap_, tok_.getPtr(), tok_.getLength(), 0) || next())
         return 1;
+    }
+    if (joinedTable && tok_.getType() != TOK_QUOTED && (equalCi(tok_, "ON") || equalCi(tok_, "USING")) &&
+        joinCondition())
+      return 1;
+    // A join written out: its words go in as they stand, and the next table follows.
+    if (!end()) {
+      const uint32_t runAt = tok_.getPosition();
+      bool join;
+      uint32_t runEnd;
+      if (sqlReadJoin(&scanner_, &tok_, con_, search_, &join, &runEnd)) return 1;
+      if (join) {
+        if (sqlAppendText(&from_, &fromUsed_, &fromCap_, text_.getPtr() + runAt, runEnd - runAt, 0)) return 1;
+        joined = true;
+        any = false;
+        continue;
+      }
     }
     if (!isOp(tok_, ',')) break;
     if (next()) return 1;
@@ -461,6 +601,7 @@ JxStatus Parser::marker() {
     ramFree(parsed_->params);
     parsed_->params = grown;
   }
+  markerEnd_ = at + 1 + nameLength;
   SqlParamEntry& entry = parsed_->params[parsed_->paramCount];
   if (nameLength) {
     entry.name = ramAllocStr(text_.getPtr() + at + 1, nameLength);
@@ -632,9 +773,8 @@ JxStatus Parser::run() {
   bool into = false;
   if (select_) {
     scanner_.setQuoteChars('\'', '"', con_ ? static_cast<char>(con_->quoteChar) : 0);
-    if (con_ && con_->columnFirstChars) scanner_.setWordChars(JxSubString(con_->columnFirstChars));
-    if (con_ && con_->columnChars) scanner_.setContinuationChars(JxSubString(con_->columnChars));
-    if (next()) return 1;
+    // The connection's name characters and delimiters: the next token is read with them.
+    if (names(false) || next()) return 1;
     if (equalCi(tok_, "ALL")) {
       if (next()) return 1;
     } else if (equalCi(tok_, "DISTINCT")) {
@@ -643,7 +783,8 @@ JxStatus Parser::run() {
     }
     if (selectList(&into)) return 1;
     if (!into && equalCi(tok_, "FROM")) {
-      if (next() || fromClause()) return 1;
+      // Table names have their own extra characters.
+      if (names(true) || next() || fromClause() || names(false)) return 1;
     }
   }
   if (!select_ || into) {

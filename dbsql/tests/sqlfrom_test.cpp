@@ -46,6 +46,19 @@ const WalkCase kWalks[] = {
     {"t averyveryverylongalias", 0, {}, SQLMSG_TABLE_NAME_TOO_LONG},
     {"averyveryverylongtable", 0, {}, SQLMSG_TABLE_NAME_TOO_LONG},
     {"", 0, {}, 0},
+    // Joins written out: the tables on both sides, conditions and join words skipped.
+    {"customers c LEFT JOIN orders o ON c.cust_id = o.cust_id",
+     0,
+     {{"customers", "c"}, {"orders", "o"}},
+     0},
+    {"t INNER JOIN u ON t.k = u.k AND LEFT(u.n, 1) = 'x' JOIN v USING (k), w z",
+     0,
+     {{"t", ""}, {"u", ""}, {"v", ""}, {"w", "z"}},
+     0},
+    {"t natural join u, v cross join owner.w x", 0, {{"t", ""}, {"u", ""}, {"v", ""}, {"owner.w", "x"}}, 0},
+    {"t LEFT OUTER JOIN (u JOIN v ON u.k = v.k) ON t.k = u.k", 0, {{"t", ""}, {"(u JOIN v ON u.k = v.k)", ""}}, 0},
+    // A query in parentheses is taken whole; its length is not a table name's.
+    {"(SELECT a FROM averyverylongtable) s", 0, {{"(SELECT a FROM averyverylongtable)", "s"}}, 0},
 };
 
 TEST(SqlFrom, WalkTable) {
@@ -106,6 +119,65 @@ TEST(SqlFrom, AddAliasAndChangeName) {
   EXPECT_STREQ(name.c_str(), "v");
   EXPECT_STREQ(alias.c_str(), "c");
   ramFree(from);
+}
+
+// The alias goes in after the table's name (and before its join condition).
+TEST(SqlFrom, AddAliasAcrossJoins) {
+  FromConnection fc;
+  ThreadErrors errors;
+  char* from = ramAllocStr("t LEFT JOIN u ON t.k = u.k JOIN v USING (k)");
+  SqlFrom walk;
+  ASSERT_EQ(walk.initialize(&fc.con, &from, SQLFROM_COPY), 0);
+  ASSERT_EQ(walk.addTableAlias(1, "b"), 0);
+  EXPECT_STREQ(from, "t LEFT JOIN u b ON t.k = u.k JOIN v USING (k)");
+  ASSERT_EQ(walk.addTableAlias(0, "a"), 0);
+  EXPECT_STREQ(from, "t a LEFT JOIN u b ON t.k = u.k JOIN v USING (k)");
+  ASSERT_EQ(walk.addTableAlias(2, "c"), 0);
+  EXPECT_STREQ(from, "t a LEFT JOIN u b ON t.k = u.k JOIN v c USING (k)");
+  ASSERT_EQ(walk.initialize(&fc.con, &from, SQLFROM_KEEP_NAME), 0);
+  JxString name, alias;
+  ASSERT_EQ(walk.nextTable(&name, &alias), 0);
+  ASSERT_EQ(walk.nextTable(&name, &alias), 0);
+  EXPECT_STREQ(name.c_str(), "u");
+  EXPECT_STREQ(alias.c_str(), "b");
+  ASSERT_EQ(walk.changeTableName("owner.u2"), 0);
+  EXPECT_STREQ(walk.text(), "t a LEFT JOIN owner.u2 b ON t.k = u.k JOIN v c USING (k)");
+  ramFree(from);
+}
+
+// With the profile's delimiters a name runs to the next delimiter; the table characters
+// of the profile let a name go on over them.
+TEST(SqlFrom, DelimitersAndTableCharacters) {
+  ThreadErrors errors;
+  struct Case {
+    const char* delimiters;
+    const char* tableChars;
+    const char* from;
+    std::vector<std::pair<std::string, std::string>> tables;
+  } cases[] = {
+      {",()=<>", nullptr, "c:\\data\\t-1.dbf x, u", {{"c:\\data\\t-1.dbf", "x"}, {"u", ""}}},
+      {nullptr, "-", "t-1 x, u", {{"t-1", "x"}, {"u", ""}}},
+      {nullptr, nullptr, "t x, u", {{"t", "x"}, {"u", ""}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.from);
+    FromConnection fc;
+    fc.con.maxTableName = 40;
+    fc.con.delimiters = const_cast<char*>(c.delimiters);
+    fc.con.tableChars = const_cast<char*>(c.tableChars);
+    char* from = ramAllocStr(c.from);
+    SqlFrom walk;
+    ASSERT_EQ(walk.initialize(&fc.con, &from, SQLFROM_IN_PLACE), 0);
+    std::vector<std::pair<std::string, std::string>> got;
+    JxString name, alias;
+    for (int guard = 0; guard < 10; ++guard) {
+      ASSERT_EQ(walk.nextTable(&name, &alias), 0) << errors.lastText();
+      if (!name.getLength()) break;
+      got.emplace_back(name.c_str(), alias.c_str());
+    }
+    EXPECT_EQ(got, c.tables);
+    ramFree(from);
+  }
 }
 
 }  // namespace

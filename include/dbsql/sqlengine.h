@@ -275,4 +275,8 @@ struct cmg_capabilities {
   uint8_t escapeChar;
   uint8_t ownsHdbc;    // the record connected the handle and disconnects it
   uint8_t driverBits;  // the driver capability byte (information type 1025)
+  // Characters that end a name in SQL text besides white space ("jxDelimiters",
+  // information type 1017); when set, any run of other characters reads as one name.
+  // Null when none.
+  char* delimiters;
 };

@@ -1,6 +1,7 @@
-// SqlFrom walks the tables of a parsed FROM clause ("t a, owner.t2, (...) b"): each
-// table's name and alias in order; it can add an alias after a table, storing the
-// changed clause back in its owner's field, and rename the table just read.
+// SqlFrom walks the tables of a parsed FROM clause ("t a, owner.t2, (...) b", also
+// joins written out: "t a LEFT OUTER JOIN u b ON a.k = b.k"): each table's name and
+// alias in order; it can add an alias after a table, storing the changed clause back in
+// its owner's field, and rename the table just read.
 #pragma once
 
 #include "dbsql/sqlengine.h"
@@ -37,6 +38,9 @@ class JXSQL04_API SqlFrom : public SqlScanner {
 
  private:
   JxStatus tooLong(uint32_t length);
+  JxStatus read(JxToken* tok) { return sqlNextToken(this, tok, search_); }
+  JxStatus skipGroup(JxToken* tok);
+  JxStatus skipSeparator(JxToken* tok);
 
   cmg_capabilities* con_;
   char** fromText_;
@@ -44,4 +48,6 @@ class JXSQL04_API SqlFrom : public SqlScanner {
   JxString copy_;
   uint32_t nameAt_, nameLength_;  // the kept name
   uint16_t count_;                // tables read
+  unsigned short search_ = SEARCH_IDENTIFIER;
+  JxString first_, middle_, delimiters_;  // the name characters the scanner views
 };
