@@ -55,7 +55,8 @@ std::string mutate(std::mt19937& rng, std::string s) {
                                      "?",       "=",
                                      ",",       "(",
                                      ")",       " LEFT OUTER JOIN ",
-                                     " ON "};
+                                     " ON ",    " JOIN ",
+                                     " USING ", " NUMBER "};
         s.insert(at, words[rng() % (sizeof words / sizeof words[0])]);
       }
     }
@@ -65,25 +66,19 @@ std::string mutate(std::mt19937& rng, std::string s) {
 
 bool allowed(unsigned short n) { return (n >= 4500 && n <= 4505) || n == 30190; }
 
-TEST(SqlParseMutation, SeededRun) {
-  cmg_capabilities con;
-  memset(&con, 0, sizeof con);
-  const char* words[] = {"AND", "AS", "BY", "FROM", "NULL", "OR", "SELECT", "UNION", "WHERE"};
-  con.reservedWords = const_cast<char**>(words);
-  con.reservedCount = sizeof words / sizeof words[0];
-  con.quoteChar = '"';
-  con.identifierCase = SQL_IC_UPPER;
-  con.outerJoinSyntax = CMG_OJ_OUTER;
+// Runs rounds mutated texts of the corpus through sqlParse over the connection.
+void runMutations(cmg_capabilities* con, const char* const* corpus, size_t corpusSize, unsigned seed,
+                  int rounds) {
   ThreadErrors errors;
   const uint32_t before = [] {
     uint32_t n = 0;
     for (jxram::Block* b = jxram::firstBlock(); b; b = b->next) n += b->inUse;
     return n;
   }();
-  std::mt19937 rng(20261211);
+  std::mt19937 rng(seed);
   int accepted = 0, refused = 0;
-  for (int round = 0; round < 6000; ++round) {
-    std::string text = mutate(rng, kCorpus[round % (sizeof kCorpus / sizeof kCorpus[0])]);
+  for (int round = 0; round < rounds; ++round) {
+    std::string text = mutate(rng, corpus[round % corpusSize]);
     // The parser reads a zero-terminated text: the terminator is the buffer's last byte.
     const size_t size = text.size() + 1;
     char* page =
@@ -95,7 +90,7 @@ TEST(SqlParseMutation, SeededRun) {
     memcpy(at, text.c_str(), size);
     parsed_sql* p = nullptr;
     char* out = nullptr;
-    if (sqlParse(&con, &p, at, &out, 0) == 0) {
+    if (sqlParse(con, &p, at, &out, 0) == 0) {
       ++accepted;
       ASSERT_NE(p, nullptr);
       for (uint16_t i = 0; i < p->itemCount; ++i)
@@ -116,6 +111,51 @@ TEST(SqlParseMutation, SeededRun) {
   }
   EXPECT_GT(accepted, 100);
   EXPECT_GT(refused, 100);
+}
+
+TEST(SqlParseMutation, SeededRun) {
+  cmg_capabilities con;
+  memset(&con, 0, sizeof con);
+  const char* words[] = {"AND", "AS", "BY", "FROM", "NULL", "OR", "SELECT", "UNION", "WHERE"};
+  con.reservedWords = const_cast<char**>(words);
+  con.reservedCount = sizeof words / sizeof words[0];
+  con.quoteChar = '"';
+  con.identifierCase = SQL_IC_UPPER;
+  con.outerJoinSyntax = CMG_OJ_OUTER;
+  runMutations(&con, kCorpus, sizeof kCorpus / sizeof kCorpus[0], 20261211, 6000);
+}
+
+// Joins written out, queries in FROM and multi-word phrases, over a profile with FROM
+// words, phrases, delimiters or extra name characters (the read-ahead of joins and
+// phrases gives tokens back to the scanner).
+TEST(SqlParseMutation, JoinsPhrasesAndDelimiters) {
+  const char* const corpus[] = {
+      "SELECT c.name, o.total FROM customers c LEFT OUTER JOIN orders o ON c.k = o.k AND LEFT(o.n, 1) = ?a "
+      "INNER JOIN d USING (k) WHERE o.total > ?",
+      "SELECT ROW NUMBER, sys date time x, ROW y FROM t CROSS JOIN u NATURAL JOIN v, (SELECT a FROM w WHERE "
+      "b = ?) s ORDER BY y",
+      "SELECT my-col, [D'1995-03-01'] FROM c:\\data\\t-1.dbf x STRAIGHT_JOIN u ON x.k = u.k -- end",
+  };
+  const char* words[] = {"AND", "AS", "BY", "FROM", "JOIN", "LEFT", "NULL", "ON", "OR", "SELECT", "WHERE"};
+  for (int variant = 0; variant < 3; ++variant) {
+    SCOPED_TRACE(variant);
+    cmg_capabilities con;
+    memset(&con, 0, sizeof con);
+    con.reservedWords = const_cast<char**>(words);
+    con.reservedCount = sizeof words / sizeof words[0];
+    con.quoteChar = '"';
+    con.identifierCase = SQL_IC_UPPER;
+    con.fromReserved = const_cast<char*>("STRAIGHT_JOIN\0HOLDLOCK\0\0");
+    con.pseudoColumns = const_cast<char*>("ROWID\0ROW NUMBER\0SYS DATE TIME\0\0");
+    if (variant == 1) con.delimiters = const_cast<char*>(",()=<>;");
+    if (variant == 2) {
+      con.columnChars = const_cast<char*>("-");
+      con.tableChars = const_cast<char*>("-:\\.");
+      con.flagsB = CMG_B_REMOVE_COMMENTS;
+    }
+    runMutations(&con, corpus, sizeof corpus / sizeof corpus[0], 52000u + static_cast<unsigned>(variant),
+                 3000);
+  }
 }
 
 }  // namespace
