@@ -2,12 +2,15 @@
 // clause, joins, set operations, parameter markers, inserts, updates, deletes) over
 // the tables of the test database, against SQLPrepare of the same texts by the SQLite
 // ODBC driver through the DSN "OrvanelTest", in one process:
-//   sqlParse      sqlParse then sqlParseFree and ramFree of the rewritten text;
+//   sqlParse      sqlParse then sqlParseFree and ramFree of the rewritten text, over a
+//                 profile the bench builds, and again over the profile of a logon to
+//                 the DSN (the built-in reserved words, the driver's literal prefixes);
 //   SQLPrepare    one statement handle, prepared again for each text. A statement the
 //                 driver refuses still counts as prepared work; the refusals are shown.
 // Each side runs the whole list several times and keeps its best pass.
 //
 //   sqlparse_bench [statements] [passes]
+#include "dbsql/cmgenv.h"
 #include "dbsql/sqlparse.h"
 #include "dbutil/jxerror.h"
 #include "dbutil/jxmemory.h"
@@ -83,6 +86,9 @@ std::vector<std::string> makeStatements(size_t n) {
       "DELETE FROM unkeyed WHERE qty = %d",
       "SELECT \"label\", \"amount\" FROM \"numbered\" WHERE \"id\" = %d",
       "SELECT id, body FROM longtext WHERE id = %d",
+      "SELECT c.name, o.total FROM customers c LEFT JOIN orders o ON c.cust_id = o.cust_id "
+      "WHERE o.total > %d OR o.total IS NULL",
+      "SELECT c.name, o.item FROM customers c INNER JOIN orders o USING (cust_id) WHERE o.total < %d",
   };
   const size_t shapes = sizeof kShapes / sizeof kShapes[0];
   std::mt19937 rng(4003);
@@ -112,34 +118,47 @@ int main(int argc, char** argv) {
   const std::vector<std::string> stmts = makeStatements(n);
   BenchConnection bc;
 
-  // The parser.
-  double bestParse = 1e30;
-  size_t parseErrors = 0, bytes = 0;
-  std::string firstParseRefusal;
+  // The parser, over a connection's profile: the best pass, the refusals of the last.
+  size_t bytes = 0;
   for (const std::string& s : stmts) bytes += s.size();
-  for (int p = 0; p < passes; ++p) {
-    size_t failed = 0;
-    double t0 = seconds();
-    for (const std::string& s : stmts) {
-      parsed_sql* parsed = nullptr;
-      char* rewritten = nullptr;
-      if (sqlParse(&bc.con, &parsed, s.c_str(), &rewritten, 0) != 0) {
-        ++failed;
-        if (firstParseRefusal.empty()) {
-          JxError* e = JxErrorKeeper::getLastError();
-          firstParseRefusal =
-              s + "\n    " + std::to_string(e ? e->getNumber() : 0) + " " + (e ? e->getText() : "");
+  auto timeParse = [&](cmg_capabilities* con, size_t* refused, std::string* firstRefusal) {
+    double best = 1e30;
+    for (int p = 0; p < passes; ++p) {
+      size_t failed = 0;
+      double t0 = seconds();
+      for (const std::string& s : stmts) {
+        parsed_sql* parsed = nullptr;
+        char* rewritten = nullptr;
+        if (sqlParse(con, &parsed, s.c_str(), &rewritten, 0) != 0) {
+          ++failed;
+          if (firstRefusal->empty()) {
+            JxError* e = JxErrorKeeper::getLastError();
+            *firstRefusal =
+                s + "\n    " + std::to_string(e ? e->getNumber() : 0) + " " + (e ? e->getText() : "");
+          }
+          continue;
         }
-        continue;
+        sqlParseFree(parsed);
+        ramFree(rewritten);
       }
-      sqlParseFree(parsed);
-      ramFree(rewritten);
+      double t = seconds() - t0;
+      best = std::min(best, t);
+      *refused = failed;
+      errors.deleteNodes();
     }
-    double t = seconds() - t0;
-    bestParse = std::min(bestParse, t);
-    parseErrors = failed;
-    errors.deleteNodes();
-  }
+    return best;
+  };
+  size_t parseErrors = 0;
+  std::string firstParseRefusal;
+  const double bestParse = timeParse(&bc.con, &parseErrors, &firstParseRefusal);
+  double bestDsnParse = 0;
+  size_t dsnParseErrors = 0;
+  std::string firstDsnRefusal;
+  cmgInfo* cmg = cmgInit(CMG_API_CALLER);
+  cmg_capabilities* dsn = cmg ? cmgLogon(cmg, nullptr, "DSN=OrvanelTest", 0) : nullptr;
+  if (dsn) bestDsnParse = timeParse(dsn, &dsnParseErrors, &firstDsnRefusal);
+  if (cmg) cmgTerm(cmg);
+  errors.deleteNodes();
 
   // The driver.
   SQLHENV env = nullptr;
@@ -188,6 +207,11 @@ int main(int argc, char** argv) {
   const double parseRate = n / bestParse;
   printf("%-12s %10.4f %14.0f %10zu %10s\n", "sqlParse", bestParse, parseRate, parseErrors, "1.00");
   if (!firstParseRefusal.empty()) printf("first parser refusal: %s\n", firstParseRefusal.c_str());
+  if (dsn) {
+    printf("%-12s %10.4f %14.0f %10zu %9.2fx\n", "sqlParse DSN", bestDsnParse, n / bestDsnParse, dsnParseErrors,
+           bestDsnParse / bestParse);
+    if (!firstDsnRefusal.empty()) printf("first refusal over the DSN's profile: %s\n", firstDsnRefusal.c_str());
+  }
   if (connected) {
     const double prepRate = n / bestPrepare;
     printf("%-12s %10.4f %14.0f %10zu %9.2fx\n", "SQLPrepare", bestPrepare, prepRate, prepareErrors,
@@ -199,5 +223,5 @@ int main(int argc, char** argv) {
   }
   JxErrorKeeper::giveUpErrorList();
   errors.deleteNodes();
-  return parseErrors ? 1 : 0;
+  return parseErrors || dsnParseErrors ? 1 : 0;
 }
