@@ -44,7 +44,8 @@ bool sqlTokenIs(const JxSubString& t, const char* word) {
 }
 
 bool sqlIsJoinWord(const cmg_capabilities* con, const JxToken& t) {
-  static const char* const kJoinWords[] = {"NATURAL", "INNER", "LEFT", "RIGHT", "FULL", "OUTER", "CROSS", "JOIN"};
+  static const char* const kJoinWords[] = {"NATURAL", "INNER", "LEFT",  "RIGHT",
+                                           "FULL",    "OUTER", "CROSS", "JOIN"};
   if (!isPlainWord(t)) return false;
   for (const char* w : kJoinWords)
     if (sqlTokenIs(t, w)) return true;
@@ -87,7 +88,8 @@ JxStatus sqlInstallNameChars(SqlScanner* scanner, const cmg_capabilities* con, b
     *search = SEARCH_IDENTIFIER;
     return 0;
   }
-  if (first->initialize("#") || (f && first->concat(f)) || middle->initialize("#$") || (m && middle->concat(m)))
+  if (first->initialize("#") || (f && first->concat(f)) || middle->initialize("#$") ||
+      (m && middle->concat(m)))
     return 1;
   if (d && *d) {
     if (delimiters->initialize(" \t\r\n") || delimiters->concat(d)) return 1;
@@ -179,7 +181,8 @@ JxStatus SqlFrom::nextTable(JxString* name, JxString* alias) {
     // A table in parentheses (a nested join or a query) is taken whole.
     if (skipGroup(&tok)) return 1;
     end = tok.getType() == TOK_END ? getLength() : tok.getPosition();
-    while (end > at && (getText()[end - 1] == ' ' || (getText()[end - 1] >= '\t' && getText()[end - 1] <= '\r')))
+    while (end > at &&
+           (getText()[end - 1] == ' ' || (getText()[end - 1] >= '\t' && getText()[end - 1] <= '\r')))
       --end;
   } else {
     // owner.table, qualifier.owner.table, table@link.

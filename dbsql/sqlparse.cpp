@@ -148,7 +148,7 @@ class Parser {
   JxToken tok_;
   unsigned short search_ = SEARCH_IDENTIFIER;
   JxString firstChars_, middleChars_, delimiters_;  // the name characters the scanner views
-  uint32_t markerEnd_ = 0;             // where the last marker (with its name) ends
+  uint32_t markerEnd_ = 0;                          // where the last marker (with its name) ends
   parsed_sql* parsed_ = nullptr;
   uint16_t itemRoom_ = 0;
   bool select_ = false;
@@ -416,7 +416,8 @@ JxStatus Parser::fromGroup() {
 // "ON condition" or "USING (columns)" after a joined table: the keyword and the text up
 // to the next join, comma or clause keyword.
 JxStatus Parser::joinCondition() {
-  static const char* const kEnds[] = {"WHERE", "GROUP", "HAVING", "ORDER", "FOR", "COMPUTE", "OPTIONS", nullptr};
+  static const char* const kEnds[] = {"WHERE", "GROUP",   "HAVING",  "ORDER",
+                                      "FOR",   "COMPUTE", "OPTIONS", nullptr};
   if (sqlAppendText(&from_, &fromUsed_, &fromCap_, tok_.getPtr(), tok_.getLength(), 0) || next()) return 1;
   const uint32_t at = tok_.getPosition();
   uint32_t stop = at;

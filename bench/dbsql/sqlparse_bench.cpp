@@ -208,9 +208,10 @@ int main(int argc, char** argv) {
   printf("%-12s %10.4f %14.0f %10zu %10s\n", "sqlParse", bestParse, parseRate, parseErrors, "1.00");
   if (!firstParseRefusal.empty()) printf("first parser refusal: %s\n", firstParseRefusal.c_str());
   if (dsn) {
-    printf("%-12s %10.4f %14.0f %10zu %9.2fx\n", "sqlParse DSN", bestDsnParse, n / bestDsnParse, dsnParseErrors,
-           bestDsnParse / bestParse);
-    if (!firstDsnRefusal.empty()) printf("first refusal over the DSN's profile: %s\n", firstDsnRefusal.c_str());
+    printf("%-12s %10.4f %14.0f %10zu %9.2fx\n", "sqlParse DSN", bestDsnParse, n / bestDsnParse,
+           dsnParseErrors, bestDsnParse / bestParse);
+    if (!firstDsnRefusal.empty())
+      printf("first refusal over the DSN's profile: %s\n", firstDsnRefusal.c_str());
   }
   if (connected) {
     const double prepRate = n / bestPrepare;

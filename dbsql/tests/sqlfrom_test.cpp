@@ -47,16 +47,16 @@ const WalkCase kWalks[] = {
     {"averyveryverylongtable", 0, {}, SQLMSG_TABLE_NAME_TOO_LONG},
     {"", 0, {}, 0},
     // Joins written out: the tables on both sides, conditions and join words skipped.
-    {"customers c LEFT JOIN orders o ON c.cust_id = o.cust_id",
-     0,
-     {{"customers", "c"}, {"orders", "o"}},
-     0},
+    {"customers c LEFT JOIN orders o ON c.cust_id = o.cust_id", 0, {{"customers", "c"}, {"orders", "o"}}, 0},
     {"t INNER JOIN u ON t.k = u.k AND LEFT(u.n, 1) = 'x' JOIN v USING (k), w z",
      0,
      {{"t", ""}, {"u", ""}, {"v", ""}, {"w", "z"}},
      0},
     {"t natural join u, v cross join owner.w x", 0, {{"t", ""}, {"u", ""}, {"v", ""}, {"owner.w", "x"}}, 0},
-    {"t LEFT OUTER JOIN (u JOIN v ON u.k = v.k) ON t.k = u.k", 0, {{"t", ""}, {"(u JOIN v ON u.k = v.k)", ""}}, 0},
+    {"t LEFT OUTER JOIN (u JOIN v ON u.k = v.k) ON t.k = u.k",
+     0,
+     {{"t", ""}, {"(u JOIN v ON u.k = v.k)", ""}},
+     0},
     // A query in parentheses is taken whole; its length is not a table name's.
     {"(SELECT a FROM averyverylongtable) s", 0, {{"(SELECT a FROM averyverylongtable)", "s"}}, 0},
 };

@@ -118,9 +118,10 @@ TEST(SqlParse, PlainJoinWithFromWords) {
   ThreadErrors errors;
   parsed_sql* p;
   char* out;
-  ASSERT_EQ(sqlParse(&tc.con, &p, "SELECT * FROM customers LEFT JOIN orders ON customers.cust_id = orders.cust_id",
-                     &out, 0),
-            0)
+  ASSERT_EQ(
+      sqlParse(&tc.con, &p, "SELECT * FROM customers LEFT JOIN orders ON customers.cust_id = orders.cust_id",
+               &out, 0),
+      0)
       << errors.lastText();
   EXPECT_STREQ(p->from, "customers LEFT JOIN orders ON customers.cust_id = orders.cust_id");
   EXPECT_EQ(p->where, nullptr);
@@ -128,7 +129,8 @@ TEST(SqlParse, PlainJoinWithFromWords) {
   ramFree(out);
   // A profile FROM word ending in JOIN is a join of its own.
   tc.con.fromReserved = const_cast<char*>("STRAIGHT_JOIN\0\0");
-  ASSERT_EQ(sqlParse(&tc.con, &p, "SELECT a FROM t STRAIGHT_JOIN u WHERE b = 1", &out, 0), 0) << errors.lastText();
+  ASSERT_EQ(sqlParse(&tc.con, &p, "SELECT a FROM t STRAIGHT_JOIN u WHERE b = 1", &out, 0), 0)
+      << errors.lastText();
   EXPECT_STREQ(p->from, "t STRAIGHT_JOIN u");
   EXPECT_STREQ(p->where, "b = 1");
   sqlParseFree(p);
@@ -149,7 +151,10 @@ TEST(SqlParse, MultiWordPhrases) {
   } cases[] = {
       {"SELECT ROW NUMBER FROM t", {{"ROW NUMBER", 0}}, {}, "SELECT ROW NUMBER FROM t"},
       {"SELECT a, row  number, b FROM t", {{"a", 0}, {"row  number", 0}, {"b", 0}}, {}, nullptr},
-      {"SELECT sys date time, ROWID r FROM t", {{"sys date time", 0}, {"ROWID", A}}, {"r"}, "SELECT sys date time, ROWID  FROM t"},
+      {"SELECT sys date time, ROWID r FROM t",
+       {{"sys date time", 0}, {"ROWID", A}},
+       {"r"},
+       "SELECT sys date time, ROWID  FROM t"},
       // Mismatches: the first word is a name and the next one its alias.
       {"SELECT ROW x FROM t", {{"ROW", A}}, {"x"}, "SELECT ROW  FROM t"},
       {"SELECT SYS DATE FROM t", {{"SYS", A}}, {"DATE"}, nullptr},
@@ -193,10 +198,22 @@ TEST(SqlParse, DelimitersAndExtraCharacters) {
     const char* from;
     const char* where;
   } cases[] = {
-      {",()=<>;", nullptr, nullptr, "SELECT my-col, b FROM c:\\data\\t-1.dbf x WHERE my-col = 1", 0,
-       {{"my-col", 0}, {"b", 0}}, "c:\\data\\t-1.dbf x", "my-col = 1"},
-      {nullptr, "-", "-:", "SELECT my-col, b FROM c:t-1 x WHERE my-col = 1", 0,
-       {{"my-col", 0}, {"b", 0}}, "c:t-1 x", "my-col = 1"},
+      {",()=<>;",
+       nullptr,
+       nullptr,
+       "SELECT my-col, b FROM c:\\data\\t-1.dbf x WHERE my-col = 1",
+       0,
+       {{"my-col", 0}, {"b", 0}},
+       "c:\\data\\t-1.dbf x",
+       "my-col = 1"},
+      {nullptr,
+       "-",
+       "-:",
+       "SELECT my-col, b FROM c:t-1 x WHERE my-col = 1",
+       0,
+       {{"my-col", 0}, {"b", 0}},
+       "c:t-1 x",
+       "my-col = 1"},
       // Without them the same text is an expression and the FROM clause ends at ":".
       {nullptr, nullptr, nullptr, "SELECT my-col FROM t", 0, {{"my-col", E}}, "t", nullptr},
       {nullptr, nullptr, nullptr, "SELECT a FROM c:t-1 x", SQLMSG_UNEXPECTED_TEXT, {}, nullptr, nullptr},
