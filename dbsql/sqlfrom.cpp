@@ -92,7 +92,8 @@ JxStatus sqlInstallNameChars(SqlScanner* scanner, const cmg_capabilities* con, b
       (m && middle->concat(m)))
     return 1;
   if (d && *d) {
-    if (delimiters->initialize(" \t\r\n") || delimiters->concat(d)) return 1;
+    // White space and the parameter mark always end a name ("?name" is a named marker).
+    if (delimiters->initialize(" \t\r\n?") || delimiters->concat(d)) return 1;
     scanner->setDelimiters(JxSubString(delimiters->c_str(), delimiters->getLength()));
   }
   scanner->setWordChars(JxSubString(first->c_str(), first->getLength()));

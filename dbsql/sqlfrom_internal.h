@@ -21,7 +21,8 @@ JxStatus sqlReadJoin(SqlScanner* scanner, JxToken* token, const cmg_capabilities
 // names) and its delimiters in the scanner and sets *search to the search type to read
 // with: identifiers as usual, or the ordinary search when the profile has extra
 // characters or delimiters, so that they govern where a name ends ("#" and "$" stay
-// name characters as in the identifier search; white space always ends a name). first,
+// name characters as in the identifier search; white space and "?" always end a
+// name). first,
 // middle and delimiters keep the sets the scanner then views. JxStatus.
 JxStatus sqlInstallNameChars(SqlScanner* scanner, const cmg_capabilities* con, bool tables, JxString* first,
                              JxString* middle, JxString* delimiters, unsigned short* search);

@@ -243,6 +243,19 @@ TEST(SqlParse, DelimitersAndExtraCharacters) {
     sqlParseFree(p);
     ramFree(out);
   }
+  // "?" ends a name whatever the delimiters: the named marker keeps its name apart.
+  TestConnection tc;
+  tc.con.delimiters = const_cast<char*>(",()=<>;");
+  parsed_sql* p;
+  char* out;
+  ASSERT_EQ(sqlParse(&tc.con, &p, "SELECT a FROM t WHERE b = ?bee AND c-1 = ?", &out, 0), 0)
+      << errors.lastText();
+  EXPECT_STREQ(out, "SELECT a FROM t WHERE b = ? AND c-1 = ?");
+  ASSERT_EQ(p->paramCount, 2);
+  EXPECT_STREQ(p->params[0].name, "bee");
+  EXPECT_EQ(p->params[1].name, nullptr);
+  sqlParseFree(p);
+  ramFree(out);
 }
 
 // Failures half-way through (every heap allocation failing in turn) leave nothing
