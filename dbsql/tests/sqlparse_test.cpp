@@ -263,29 +263,39 @@ TEST(SqlParse, DelimitersAndExtraCharacters) {
 TEST(SqlParse, AllocationFailuresLeakNothing) {
   TestConnection tc;
   ThreadErrors errors;
-  const char* sql =
-      "SELECT total = a+b, c x, t.* FROM t, {oj T1 LEFT OUTER JOIN T2 ON T1.f = T2.f} WHERE b = ?n AND "
-      "d = [D'1995-03-01'] GROUP BY a HAVING 1 = 1 ORDER BY x COMPUTE SUM(a)";
-  const uint32_t before = chunksInUse();
-  bool succeeded = false;
-  for (int skip = 0; skip < 400 && !succeeded; ++skip) {
-    parsed_sql* p = nullptr;
-    char* out = nullptr;
-    jxram::failHeapAllocs(skip, 1);
-    const JxStatus st = sqlParse(&tc.con, &p, sql, &out, 0);
-    jxram::failHeapAllocs(0, 0);
-    if (st == 0) {
-      succeeded = true;
-      sqlParseFree(p);
-      ramFree(out);
-    } else {
-      EXPECT_EQ(p, nullptr);
-      EXPECT_EQ(out, nullptr);
+  // The second: joins written out, a query in FROM and a phrase, with extra table
+  // characters.
+  for (const char* sql :
+       {"SELECT total = a+b, c x, t.* FROM t, {oj T1 LEFT OUTER JOIN T2 ON T1.f = T2.f} WHERE b = ?n AND "
+        "d = [D'1995-03-01'] GROUP BY a HAVING 1 = 1 ORDER BY x COMPUTE SUM(a)",
+        "SELECT ROW NUMBER, c.name n FROM t-1 c LEFT JOIN u ON c.k = u.k AND u.m = ?m CROSS JOIN (SELECT a "
+        "FROM v WHERE b = ?) s ORDER BY n"}) {
+    SCOPED_TRACE(sql);
+    if (strstr(sql, "ROW NUMBER")) {
+      tc.con.pseudoColumns = const_cast<char*>("ROW NUMBER\0\0");
+      tc.con.tableChars = const_cast<char*>("-");
     }
-    errors.clear();
-    EXPECT_EQ(chunksInUse(), before) << "skip " << skip;
+    const uint32_t before = chunksInUse();
+    bool succeeded = false;
+    for (int skip = 0; skip < 400 && !succeeded; ++skip) {
+      parsed_sql* p = nullptr;
+      char* out = nullptr;
+      jxram::failHeapAllocs(skip, 1);
+      const JxStatus st = sqlParse(&tc.con, &p, sql, &out, 0);
+      jxram::failHeapAllocs(0, 0);
+      if (st == 0) {
+        succeeded = true;
+        sqlParseFree(p);
+        ramFree(out);
+      } else {
+        EXPECT_EQ(p, nullptr);
+        EXPECT_EQ(out, nullptr);
+      }
+      errors.clear();
+      EXPECT_EQ(chunksInUse(), before) << "skip " << skip;
+    }
+    EXPECT_TRUE(succeeded);
   }
-  EXPECT_TRUE(succeeded);
 }
 
 struct SplitCase {
