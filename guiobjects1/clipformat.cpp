@@ -9,9 +9,10 @@
 ClipFormat* ClipFormat::Formats = nullptr;
 
 const char* const ClipFormat::names[kCfRowCount] = {
-    "Metafile Picture", "DIB Bitmap",         "Bitmap",    "Text",         "Embedded Object",
-    "Object Descriptor", "Link Source",       "Link Source Descriptor",    "FileName",
-    "Enhanced Metafile", "OEM Text",          "Unicode Text",              "Palette"};
+    "Metafile Picture", "DIB Bitmap",        "Bitmap",      "Text",
+    "Embedded Object",  "Object Descriptor", "Link Source", "Link Source Descriptor",
+    "FileName",         "Enhanced Metafile", "OEM Text",    "Unicode Text",
+    "Palette"};
 
 ClipFormat::ClipFormat(const char* n, unsigned long tymed, unsigned short cf) : next(Formats), name(n) {
   format.cfFormat = cf ? cf : (CLIPFORMAT)::RegisterClipboardFormatA(n);
@@ -74,17 +75,30 @@ ProcessFormat::ProcessFormat() : ClipFormat(buffer_, TYMED_HGLOBAL, 0xFFFF) {
 }
 
 // The order of these definitions is the registry's order (see the header).
-template <> ClipFormat CfMetafilePict::s_fmt{ClipFormat::names[kCfMetafilePict], TYMED_MFPICT, CF_METAFILEPICT};
-template <> ClipFormat CfDib::s_fmt{ClipFormat::names[kCfDib], TYMED_HGLOBAL, CF_DIB};
-template <> ClipFormat CfBitmap::s_fmt{ClipFormat::names[kCfBitmap], TYMED_GDI, CF_BITMAP};
-template <> ClipFormat CfText::s_fmt{ClipFormat::names[kCfText], TYMED_HGLOBAL, CF_TEXT};
-template <> ClipFormat CfEmbeddedObject::s_fmt{ClipFormat::names[kCfEmbeddedObject], TYMED_ISTORAGE, 0};
-template <> ClipFormat CfObjectDescriptor::s_fmt{ClipFormat::names[kCfObjectDescriptor], TYMED_HGLOBAL, 0};
-template <> ClipFormat CfLinkSource::s_fmt{ClipFormat::names[kCfLinkSource], TYMED_ISTREAM, 0};
-template <> ClipFormat CfLinkSourceDescriptor::s_fmt{ClipFormat::names[kCfLinkSourceDescriptor], TYMED_HGLOBAL, 0};
-template <> ClipFormat CfFileName::s_fmt{ClipFormat::names[kCfFileName], TYMED_HGLOBAL, 0};
+template <>
+ClipFormat CfMetafilePict::s_fmt{ClipFormat::names[kCfMetafilePict], TYMED_MFPICT, CF_METAFILEPICT};
+template <>
+ClipFormat CfDib::s_fmt{ClipFormat::names[kCfDib], TYMED_HGLOBAL, CF_DIB};
+template <>
+ClipFormat CfBitmap::s_fmt{ClipFormat::names[kCfBitmap], TYMED_GDI, CF_BITMAP};
+template <>
+ClipFormat CfText::s_fmt{ClipFormat::names[kCfText], TYMED_HGLOBAL, CF_TEXT};
+template <>
+ClipFormat CfEmbeddedObject::s_fmt{ClipFormat::names[kCfEmbeddedObject], TYMED_ISTORAGE, 0};
+template <>
+ClipFormat CfObjectDescriptor::s_fmt{ClipFormat::names[kCfObjectDescriptor], TYMED_HGLOBAL, 0};
+template <>
+ClipFormat CfLinkSource::s_fmt{ClipFormat::names[kCfLinkSource], TYMED_ISTREAM, 0};
+template <>
+ClipFormat CfLinkSourceDescriptor::s_fmt{ClipFormat::names[kCfLinkSourceDescriptor], TYMED_HGLOBAL, 0};
+template <>
+ClipFormat CfFileName::s_fmt{ClipFormat::names[kCfFileName], TYMED_HGLOBAL, 0};
 ProcessFormat ProcessFormat::s_fmt;
-template <> ClipFormat CfEnhMetafile::s_fmt{ClipFormat::names[kCfEnhMetafile], TYMED_ENHMF, CF_ENHMETAFILE};
-template <> ClipFormat CfOemText::s_fmt{ClipFormat::names[kCfOemText], TYMED_HGLOBAL, CF_OEMTEXT};
-template <> ClipFormat CfUnicodeText::s_fmt{ClipFormat::names[kCfUnicodeText], TYMED_HGLOBAL, CF_UNICODETEXT};
-template <> ClipFormat CfPalette::s_fmt{ClipFormat::names[kCfPalette], TYMED_GDI, CF_PALETTE};
+template <>
+ClipFormat CfEnhMetafile::s_fmt{ClipFormat::names[kCfEnhMetafile], TYMED_ENHMF, CF_ENHMETAFILE};
+template <>
+ClipFormat CfOemText::s_fmt{ClipFormat::names[kCfOemText], TYMED_HGLOBAL, CF_OEMTEXT};
+template <>
+ClipFormat CfUnicodeText::s_fmt{ClipFormat::names[kCfUnicodeText], TYMED_HGLOBAL, CF_UNICODETEXT};
+template <>
+ClipFormat CfPalette::s_fmt{ClipFormat::names[kCfPalette], TYMED_GDI, CF_PALETTE};

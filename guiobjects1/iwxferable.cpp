@@ -60,14 +60,22 @@ bool IsProcessFormat(const FORMATETC& f) {
 bool Usable(const STGMEDIUM& m, DWORD asked) {
   if (m.tymed == TYMED_NULL || !(m.tymed & asked)) return false;
   switch (m.tymed) {
-    case TYMED_HGLOBAL: return m.hGlobal != nullptr;
-    case TYMED_FILE: return m.lpszFileName != nullptr;
-    case TYMED_ISTREAM: return m.pstm != nullptr;
-    case TYMED_ISTORAGE: return m.pstg != nullptr;
-    case TYMED_GDI: return m.hBitmap != nullptr;
-    case TYMED_MFPICT: return m.hMetaFilePict != nullptr;
-    case TYMED_ENHMF: return m.hEnhMetaFile != nullptr;
-    default: return false;
+    case TYMED_HGLOBAL:
+      return m.hGlobal != nullptr;
+    case TYMED_FILE:
+      return m.lpszFileName != nullptr;
+    case TYMED_ISTREAM:
+      return m.pstm != nullptr;
+    case TYMED_ISTORAGE:
+      return m.pstg != nullptr;
+    case TYMED_GDI:
+      return m.hBitmap != nullptr;
+    case TYMED_MFPICT:
+      return m.hMetaFilePict != nullptr;
+    case TYMED_ENHMF:
+      return m.hEnhMetaFile != nullptr;
+    default:
+      return false;
   }
 }
 
@@ -162,7 +170,8 @@ void IWAnyGetable::FreeMedium(const FORMATETC& format, STGMEDIUM& medium) {
 HRESULT IWAnyGetable::duplicate(STGMEDIUM& out) const {
   out = STGMEDIUM{};
   switch (medium_.tymed) {
-    case TYMED_NULL: return S_OK;
+    case TYMED_NULL:
+      return S_OK;
     case TYMED_ISTREAM:
     case TYMED_ISTORAGE:
       out.tymed = medium_.tymed;
@@ -186,7 +195,8 @@ HRESULT IWAnyGetable::duplicate(STGMEDIUM& out) const {
       out.pUnkForRelease = holder;
       return S_OK;
     }
-    default: break;
+    default:
+      break;
   }
   HANDLE copy = ::OleDuplicateData(medium_.hGlobal, format_.cfFormat, 0);
   if (!copy) return E_OUTOFMEMORY;
@@ -234,14 +244,16 @@ HRESULT IWAnyGetable::SetMedium(STGMEDIUM& medium, BOOL release, IDataObject*) {
   copy.tymed = medium.tymed;
   copy.hGlobal = medium.hGlobal;
   switch (medium.tymed) {
-    case TYMED_NULL: break;
+    case TYMED_NULL:
+      break;
     case TYMED_ISTREAM:
       if (copy.pstm) copy.pstm->AddRef();
       break;
     case TYMED_ISTORAGE:
       if (copy.pstg) copy.pstg->AddRef();
       break;
-    case TYMED_FILE: return DV_E_TYMED;  // a name the caller keeps cannot be kept here
+    case TYMED_FILE:
+      return DV_E_TYMED;  // a name the caller keeps cannot be kept here
     default:
       copy.hGlobal = static_cast<HGLOBAL>(::OleDuplicateData(medium.hGlobal, format_.cfFormat, 0));
       if (!copy.hGlobal) return E_OUTOFMEMORY;

@@ -84,7 +84,8 @@ void IWXferables::InitFwds(IEnumFORMATETC* e) {
 void IWXferables::InitCopy(IDataObject* source, IEnumFORMATETC* e, IUnknown* owner) {
   if (!e) return;
   FORMATETC f;
-  while (count_ < kMaxCount && NextFormat(e, f)) AddXferable(new (std::nothrow) IWAnyGetable(source, f, owner));
+  while (count_ < kMaxCount && NextFormat(e, f))
+    AddXferable(new (std::nothrow) IWAnyGetable(source, f, owner));
 }
 
 void IWXferables::InitOle(IDataObject* object, IEnumFORMATETC* e) {

@@ -44,7 +44,9 @@ IWXferObj::~IWXferObj() {
 
 long IWXferObj::Live() { return g_objects; }
 
-void IWXferObj::FreeMedium(const FORMATETC& format, STGMEDIUM& medium) { IWAnyGetable::FreeMedium(format, medium); }
+void IWXferObj::FreeMedium(const FORMATETC& format, STGMEDIUM& medium) {
+  IWAnyGetable::FreeMedium(format, medium);
+}
 
 HRESULT STDMETHODCALLTYPE IWXferObj::QueryInterface(REFIID iid, void** out) {
   if (!out) return E_POINTER;
@@ -89,7 +91,8 @@ bool IWXferObj::CopyOle(IDataObject* source) {
   ILockBytes* bytes = nullptr;
   IStorage* stg = nullptr;
   if (::CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes) == S_OK && bytes)
-    if (::StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg) != S_OK)
+    if (::StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg) !=
+        S_OK)
       stg = nullptr;
   if (!stg) {
     OCLStorage temp(nullptr, 1, STGM_READWRITE | STGM_SHARE_EXCLUSIVE);

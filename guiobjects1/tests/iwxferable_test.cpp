@@ -166,17 +166,20 @@ TEST_F(Xferable, ForeignMediaOfTheWrongKindOrWithoutHandleAreRefused) {
     const char* what;
     std::function<HRESULT(STGMEDIUM&)> make;
   } cases[] = {
-      {"bitmap for a global", [](STGMEDIUM& m) {
+      {"bitmap for a global",
+       [](STGMEDIUM& m) {
          m.tymed = TYMED_GDI;
          m.hBitmap = CreateBitmap(2, 2, 1, 1, nullptr);
          return S_OK;
        }},
-      {"null global", [](STGMEDIUM& m) {
+      {"null global",
+       [](STGMEDIUM& m) {
          m.tymed = TYMED_HGLOBAL;
          m.hGlobal = nullptr;
          return S_OK;
        }},
-      {"empty kind", [](STGMEDIUM& m) {
+      {"empty kind",
+       [](STGMEDIUM& m) {
          m.tymed = TYMED_NULL;
          return S_OK;
        }},
@@ -212,7 +215,8 @@ TEST_F(Xferable, AFetchTakesTheKindReceived) {
 
 // Without an owner, the receiver gets a duplicate: freeing it leaves the entry's data.
 TEST_F(Xferable, WithoutAnOwnerTheReceiverFreesADuplicate) {
-  IWAnyGetable entry(Format(CF_TEXT, TYMED_HGLOBAL), *std::make_unique<STGMEDIUM>(TextMedium("kept")), nullptr);
+  IWAnyGetable entry(Format(CF_TEXT, TYMED_HGLOBAL), *std::make_unique<STGMEDIUM>(TextMedium("kept")),
+                     nullptr);
   for (int round = 0; round < 3; ++round) {
     STGMEDIUM got = {};
     ASSERT_EQ(S_OK, entry.GetMedium(got, nullptr));
@@ -255,7 +259,8 @@ TEST_F(Xferable, WithAnOwnerTheOwnerIsCounted) {
 }
 
 TEST_F(Xferable, SetMediumKeepsADuplicateWhenTheCallerKeepsItsMedium) {
-  IWAnyGetable entry(Format(CF_TEXT, TYMED_HGLOBAL), *std::make_unique<STGMEDIUM>(TextMedium("old")), nullptr);
+  IWAnyGetable entry(Format(CF_TEXT, TYMED_HGLOBAL), *std::make_unique<STGMEDIUM>(TextMedium("old")),
+                     nullptr);
   STGMEDIUM mine = TextMedium("new");
   ASSERT_EQ(S_OK, entry.SetMedium(mine, FALSE, nullptr));
   EXPECT_NE(mine.hGlobal, entry.medium().hGlobal);
@@ -341,8 +346,9 @@ class OleFormats : public Ole {
                                      reinterpret_cast<void**>(&shape_)));
     IPersistStorage* ps = nullptr;
     ASSERT_EQ(S_OK, shape_->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&ps)));
-    ASSERT_EQ(S_OK, StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE |
-                                                  STGM_DELETEONRELEASE, 0, &home_));
+    ASSERT_EQ(S_OK, StgCreateDocfile(
+                        nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE,
+                        0, &home_));
     EXPECT_EQ(S_OK, ps->InitNew(home_));
     ps->Release();
   }
@@ -389,8 +395,9 @@ TEST_F(OleFormats, EmbeddedObjectIsSavedIntoANewStorageOrTheCallers) {
   ReleaseStgMedium(&m);
 
   IStorage* mine = nullptr;
-  ASSERT_EQ(S_OK, StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE |
-                                                STGM_DELETEONRELEASE, 0, &mine));
+  ASSERT_EQ(S_OK, StgCreateDocfile(nullptr,
+                                   STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE,
+                                   0, &mine));
   STGMEDIUM here = {};
   EXPECT_EQ(DV_E_TYMED, entry.GetOnMedium(here, source));  // no storage given
   here.tymed = TYMED_ISTORAGE;
@@ -433,7 +440,9 @@ TEST_F(OleFormats, DescriptorsNameTheShape) {
     ReleaseStgMedium(&m);
     c.entry->extent = {300, 200};
     ASSERT_EQ(S_OK, c.entry->GetMedium(m, source));
-    std::memcpy(&od, ReadGlobal(m.hGlobal).data(), sizeof od);
+    bytes = ReadGlobal(m.hGlobal);
+    ASSERT_GE(bytes.size(), sizeof od);
+    std::memcpy(&od, bytes.data(), sizeof od);
     EXPECT_EQ(300, od.sizel.cx);
     ReleaseStgMedium(&m);
     delete c.entry;
@@ -468,10 +477,14 @@ std::string Kinds(IWXferables& list) {
   for (int i = 0; i < list.Count(); ++i) {
     IWXferable* e = list[i];
     if (i) s += ",";
-    if (dynamic_cast<IWEOXferable*>(e)) s += "EO";
-    else if (dynamic_cast<IWLDXferable*>(e)) s += "LD";
-    else if (dynamic_cast<IWEDXferable*>(e)) s += "ED";
-    else if (dynamic_cast<IWLSXferable*>(e)) s += "LS";
+    if (dynamic_cast<IWEOXferable*>(e))
+      s += "EO";
+    else if (dynamic_cast<IWLDXferable*>(e))
+      s += "LD";
+    else if (dynamic_cast<IWEDXferable*>(e))
+      s += "ED";
+    else if (dynamic_cast<IWLSXferable*>(e))
+      s += "LS";
     else {
       FORMATETC f = {};
       e->GetFormat(f);

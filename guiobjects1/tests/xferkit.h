@@ -46,7 +46,7 @@ inline FORMATETC Format(CLIPFORMAT cf, DWORD tymed, DWORD aspect = DVASPECT_CONT
 }
 
 // A counted enumerator over a fixed list of formats (or endless: CF_TEXT for ever).
-class ListEnum : public IEnumFORMATETC {
+class ListEnum final : public IEnumFORMATETC {
  public:
   explicit ListEnum(std::vector<FORMATETC> formats, bool endless = false)
       : formats_(std::move(formats)), endless_(endless) {}
@@ -122,7 +122,7 @@ class Source : public IDataObject {
   };
 
   Source() = default;
-  ~Source() {
+  virtual ~Source() {
     if (inner) inner->Release();
     if (link) link->Release();
   }
@@ -193,7 +193,7 @@ class Source : public IDataObject {
 
 // A link in front of an object: IOleLink of its own (source moniker: a file moniker of
 // `path`), every other interface the object's (or none, when object is null).
-class Link : public IOleLink {
+class Link final : public IOleLink {
  public:
   Link(IUnknown* object, const wchar_t* path) : object_(object), path_(path) {
     if (object_) object_->AddRef();

@@ -24,13 +24,13 @@
 
 // The rows of the fixed table, in ClipFormat::names order.
 enum ClipFormatRow : int {
-  kCfMetafilePict = 0,   // "Metafile Picture"
-  kCfDib = 1,            // "DIB Bitmap"
-  kCfBitmap = 2,         // "Bitmap"
-  kCfText = 3,           // "Text"
-  kCfEmbeddedObject = 4,  // "Embedded Object", registered by name
-  kCfObjectDescriptor = 5,  // "Object Descriptor", registered by name
-  kCfLinkSource = 6,         // "Link Source", registered by name
+  kCfMetafilePict = 0,          // "Metafile Picture"
+  kCfDib = 1,                   // "DIB Bitmap"
+  kCfBitmap = 2,                // "Bitmap"
+  kCfText = 3,                  // "Text"
+  kCfEmbeddedObject = 4,        // "Embedded Object", registered by name
+  kCfObjectDescriptor = 5,      // "Object Descriptor", registered by name
+  kCfLinkSource = 6,            // "Link Source", registered by name
   kCfLinkSourceDescriptor = 7,  // "Link Source Descriptor", registered by name
   kCfFileName = 8,              // "FileName", registered by name
   kCfEnhMetafile = 9,           // "Enhanced Metafile"
@@ -100,19 +100,32 @@ using CfPalette = tClipFormat<kCfPalette, TYMED_GDI, CF_PALETTE>;
 
 // Defined (in this order) in clipformat.cpp only: the rows are never instantiated
 // implicitly, which keeps their construction order fixed.
-template <> OVIUI1_API ClipFormat CfMetafilePict::s_fmt;
-template <> OVIUI1_API ClipFormat CfDib::s_fmt;
-template <> OVIUI1_API ClipFormat CfBitmap::s_fmt;
-template <> OVIUI1_API ClipFormat CfText::s_fmt;
-template <> OVIUI1_API ClipFormat CfEmbeddedObject::s_fmt;
-template <> OVIUI1_API ClipFormat CfObjectDescriptor::s_fmt;
-template <> OVIUI1_API ClipFormat CfLinkSource::s_fmt;
-template <> OVIUI1_API ClipFormat CfLinkSourceDescriptor::s_fmt;
-template <> OVIUI1_API ClipFormat CfFileName::s_fmt;
-template <> OVIUI1_API ClipFormat CfEnhMetafile::s_fmt;
-template <> OVIUI1_API ClipFormat CfOemText::s_fmt;
-template <> OVIUI1_API ClipFormat CfUnicodeText::s_fmt;
-template <> OVIUI1_API ClipFormat CfPalette::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfMetafilePict::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfDib::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfBitmap::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfText::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfEmbeddedObject::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfObjectDescriptor::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfLinkSource::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfLinkSourceDescriptor::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfFileName::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfEnhMetafile::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfOemText::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfUnicodeText::s_fmt;
+template <>
+OVIUI1_API ClipFormat CfPalette::s_fmt;
 
 class OVIUI1_API ProcessFormat : public ClipFormat {
  public:
