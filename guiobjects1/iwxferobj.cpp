@@ -10,17 +10,16 @@
 namespace {
 
 volatile LONG g_objects = 0;
-IWXferables g_none;  // the empty lists the constructors start from (left empty)
 
 }  // namespace
 
-IWXferObj::IWXferObj(IDataObject* source) : IWXferTmp(g_none, g_none, nullptr, nullptr), medium_() {
+IWXferObj::IWXferObj(IDataObject* source) : IWXferTmp(nullptr, nullptr), medium_() {
   ::InterlockedIncrement(&g_objects);
   Init(source);
 }
 
 IWXferObj::IWXferObj(const FORMATETC& format, STGMEDIUM& medium, IDataObject* source)
-    : IWXferTmp(g_none, g_none, nullptr, nullptr), medium_() {
+    : IWXferTmp(nullptr, nullptr), medium_() {
   ::InterlockedIncrement(&g_objects);
   IWAnyGetable* own = new (std::nothrow) IWAnyGetable(format, medium, static_cast<IDataObject*>(this));
   if (!own) {
@@ -33,7 +32,17 @@ IWXferObj::IWXferObj(const FORMATETC& format, STGMEDIUM& medium, IDataObject* so
 }
 
 IWXferObj::~IWXferObj() {
-  if (fwd_) fwd_->Release();
+  if (fwd_) {
+    // The object made here is closed without saving: a server in another process
+    // would otherwise stay up for it.
+    IOleObject* object = nullptr;
+    if (HoldsOleObject() && fwd_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object)) == S_OK &&
+        object) {
+      object->Close(OLECLOSE_NOSAVE);
+      object->Release();
+    }
+    fwd_->Release();
+  }
   fwd_ = nullptr;
   // The entries go before the storage their object lives in.
   getables_.Clear();

@@ -10,6 +10,10 @@ IWXferTmp::IWXferTmp(IWXferables& getables, IWXferables& setables, IDataObject* 
   setables_.TakeFrom(setables);
 }
 
+IWXferTmp::IWXferTmp(IDataObject* forward, OCL_AGG* aggregate) : fwd_(forward), aggregate_(aggregate) {
+  if (fwd_) fwd_->AddRef();
+}
+
 IWXferTmp::~IWXferTmp() {
   if (fwd_) fwd_->Release();
 }

@@ -292,6 +292,19 @@ TEST_F(Xferable, AnObjectReferenceDuplicateTakesACountOfItsOwn) {
   EXPECT_EQ(before, rep->count());
 }
 
+// A block of the process format too short to hold a reference is freed, not read.
+TEST_F(Xferable, AShortObjectReferenceBlockIsFreedUnread) {
+  for (size_t size : {size_t(1), sizeof(Faultp<InterObjRep>) - 1}) {
+    std::string junk(size, '\xA5');
+    STGMEDIUM m = GlobalMedium(junk.data(), junk.size());
+    SCOPED_TRACE(size);
+    IWAnyGetable entry(ProcessFormat::s_fmt.format, m, nullptr);
+    STGMEDIUM got = {};
+    EXPECT_EQ(S_OK, entry.GetMedium(got, nullptr));  // a plain copy
+    IWAnyGetable::FreeMedium(ProcessFormat::s_fmt.format, got);
+  }
+}
+
 TEST_F(Xferable, ForwardingEntriesAskTheForwardObject) {
   Source* target = new Source;
   target->offerText(CF_TEXT, "forwarded");

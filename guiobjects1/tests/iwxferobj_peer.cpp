@@ -61,7 +61,11 @@ int ReadText(IDataObject* data, const char* text, const char* registered) {
   }
   Check(foreign, 8, "the sender's process format listed under its own name");
   // A copy made here offers no reference either, yet the text.
-  IWXferObj* copy = new IWXferObj(data);
+  // Called as any receiver calls it: through the interface (a call bound directly to
+  // the class's member would need the member's decorated name, which the 32-bit DLL
+  // exports plain).
+  IDataObject* copy = new IWXferObj(data);
+  asm volatile("" : "+r"(copy));
   Check(copy->QueryGetData(&own) != S_OK, 16, "copy offers no object reference");
   Check(TextOf(copy, CF_TEXT) == text, 32, "copy's text");
   copy->Release();

@@ -12,6 +12,14 @@
 
 namespace xferkit {
 
+// Forgets what the compiler knows of p's dynamic type, so that calls through it go
+// through the object's table as a receiver's do. (A call bound directly to an exported
+// COM member needs the member's decorated name, which the 32-bit DLL exports plain.)
+template <class T>
+void Hide(T*& p) {
+  asm volatile("" : "+r"(p));
+}
+
 // A global-memory medium holding bytes (no release owner).
 inline STGMEDIUM GlobalMedium(const void* bytes, size_t size) {
   STGMEDIUM m = {};

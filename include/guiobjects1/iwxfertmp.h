@@ -18,6 +18,8 @@ class OVIUI1_API IWXferTmp : public IWDataObject {
  public:
   // Takes over the entries of both lists (they are left empty) and counts forward up.
   IWXferTmp(IWXferables& getables, IWXferables& setables, IDataObject* forward, OCL_AGG* aggregate);
+  // Empty lists.
+  IWXferTmp(IDataObject* forward, OCL_AGG* aggregate);
   IWXferTmp(const IWXferTmp&) = delete;
   IWXferTmp& operator=(const IWXferTmp&) = delete;
 
