@@ -591,6 +591,18 @@ TEST_F(Clipboard, AnEmbeddedShapeInASecondProcess) {
   source->Release();
   ASSERT_TRUE(d->HoldsOleObject());
   ASSERT_EQ(S_OK, OleSetClipboard(d));
+  // In this process first, through the clipboard's own data object.
+  IDataObject* back = nullptr;
+  ASSERT_EQ(S_OK, OleGetClipboard(&back));
+  FORMATETC eo = CfEmbeddedObject::s_fmt.format;
+  STGMEDIUM m = {};
+  ASSERT_EQ(S_OK, back->GetData(&eo, &m));
+  ASSERT_EQ(DWORD(TYMED_ISTORAGE), m.tymed);
+  CLSID clsid = CLSID_NULL;
+  EXPECT_EQ(S_OK, ReadClassStg(m.pstg, &clsid));
+  EXPECT_TRUE(IsEqualCLSID(testshape::kClsid, clsid));
+  ReleaseStgMedium(&m);
+  back->Release();
   EXPECT_EQ(0u, RunPeer("shape"));
   ASSERT_EQ(S_OK, OleSetClipboard(nullptr));
   d->Release();

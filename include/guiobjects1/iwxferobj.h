@@ -15,7 +15,14 @@
 //
 // Classes built on it (a picture's data object, say) add entries to getables_ or
 // setables_ in their constructors, may point fwd_ elsewhere, and override the
-// IDataObject operations they convert; the destructor is virtual and protected.
+// IDataObject operations they convert; the destructor is virtual and protected. In the
+// 32-bit build the DLL exports its stdcall members under plain names, so such classes
+// belong in this library: a class derived in another module (or a call the compiler
+// binds directly to a member) would need the decorated names.
+//
+// Receivers of a medium that it hands out free it with ReleaseStgMedium as usual: held
+// data goes out with the object as release owner (counted), never bare.
+
 #pragma once
 
 #include <windows.h>
