@@ -15,6 +15,8 @@ set(OV_MAY_LINK_oviui1 ovutil ovole ovstore ovgui1)
 set(OV_MAY_LINK_ovgui2 ovutil ovole ovgui1)
 # The published windows draw through the window extensions.
 list(APPEND OV_MAY_LINK_oviui1 ovgui2)
+# The data objects make object and link-source descriptors with the OLE-UI helpers.
+list(APPEND OV_MAY_LINK_oviui1 ovoleui)
 set(OV_MAY_LINK_oviui2 ovutil ovole ovstore ovgui1 ovgui2 oviui1)
 set(OV_MAY_LINK_ovitool ovutil ovole ovstore ovgui1)
 set(OV_MAY_LINK_ovcdlg ovutil ovole ovstore ovgui1 oviui1)

@@ -1,31 +1,60 @@
-// IWXferObj: one offered format over a medium the object owns.
+// IWXferObj: the counted data object; copies or embeds what a foreign source offers.
 #include "guiobjects1/iwxferobj.h"
-
-#include <shlobj.h>
 
 #include <new>
 
 #include "guiobjects1/clipformat.h"
-#include "store/interobj.h"
+#include "olecls/oclstorage.h"
+#include "olefromdata.h"
 
-IWXferObj::IWXferObj(const FORMATETC& format, STGMEDIUM& medium, IDataObject*)
-    : format_(format), medium_(medium) {
-  medium = STGMEDIUM{};
+namespace {
+
+volatile LONG g_objects = 0;
+
+}  // namespace
+
+IWXferObj::IWXferObj(IDataObject* source) : IWXferTmp(nullptr, nullptr), medium_() {
+  ::InterlockedIncrement(&g_objects);
+  Init(source);
 }
 
-IWXferObj::~IWXferObj() { FreeMedium(format_, medium_); }
+IWXferObj::IWXferObj(const FORMATETC& format, STGMEDIUM& medium, IDataObject* source)
+    : IWXferTmp(nullptr, nullptr), medium_() {
+  ::InterlockedIncrement(&g_objects);
+  IWAnyGetable* own = new (std::nothrow) IWAnyGetable(format, medium, static_cast<IDataObject*>(this));
+  if (!own) {
+    FreeMedium(format, medium);  // the medium is the object's in any case
+    ::InterlockedDecrement(&g_objects);
+    throw std::bad_alloc();
+  }
+  getables_.AddXferable(own);
+  Init(source);
+}
+
+IWXferObj::~IWXferObj() {
+  if (fwd_) {
+    // The object made here is closed without saving: a server in another process
+    // would otherwise stay up for it.
+    IOleObject* object = nullptr;
+    if (HoldsOleObject() && fwd_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object)) == S_OK &&
+        object) {
+      object->Close(OLECLOSE_NOSAVE);
+      object->Release();
+    }
+    fwd_->Release();
+  }
+  fwd_ = nullptr;
+  // The entries go before the storage their object lives in.
+  getables_.Clear();
+  setables_.Clear();
+  if (medium_.tymed != TYMED_NULL) ::ReleaseStgMedium(&medium_);
+  ::InterlockedDecrement(&g_objects);
+}
+
+long IWXferObj::Live() { return g_objects; }
 
 void IWXferObj::FreeMedium(const FORMATETC& format, STGMEDIUM& medium) {
-  const FORMATETC& refs = ProcessFormat::s_fmt.format;
-  if (!medium.pUnkForRelease && medium.tymed == TYMED_HGLOBAL && medium.hGlobal &&
-      format.cfFormat == refs.cfFormat && (format.tymed & refs.tymed) &&
-      ::GlobalSize(medium.hGlobal) >= sizeof(Faultp<InterObjRep>))
-    if (void* at = ::GlobalLock(medium.hGlobal)) {
-      static_cast<Faultp<InterObjRep>*>(at)->~Faultp();
-      ::GlobalUnlock(medium.hGlobal);
-    }
-  if (medium.tymed != TYMED_NULL) ::ReleaseStgMedium(&medium);
-  medium = STGMEDIUM{};
+  IWAnyGetable::FreeMedium(format, medium);
 }
 
 HRESULT STDMETHODCALLTYPE IWXferObj::QueryInterface(REFIID iid, void** out) {
@@ -47,45 +76,49 @@ ULONG STDMETHODCALLTYPE IWXferObj::Release() {
   return (ULONG)n;
 }
 
-// The format number equal, aspects sharing a bit (or equal), medium bits sharing one.
-bool IWXferObj::answers(const FORMATETC* w) const {
-  return w && w->cfFormat == format_.cfFormat &&
-         ((w->dwAspect & format_.dwAspect) || w->dwAspect == format_.dwAspect) && (w->tymed & format_.tymed);
+void IWXferObj::Init(IDataObject* source) {
+  if (medium_.tymed != TYMED_NULL) ::ReleaseStgMedium(&medium_);
+  medium_ = STGMEDIUM{};
+  if (!source) return;
+  IEnumFORMATETC* e = nullptr;
+  HRESULT hr = source->EnumFormatEtc(DATADIR_GET, &e);
+  if (hr != S_OK || !e) {
+    OleResult::Check(FAILED(hr) ? hr : S_OK, "EnumFormatEtc");
+    if (e) e->Release();
+    return;
+  }
+  if (CopyOle(source))
+    getables_.InitOle(fwd_, e);
+  else
+    getables_.InitCopy(source, e, static_cast<IDataObject*>(this));
+  e->Release();
 }
 
-// The medium is handed out as it is, with this object as its release owner: the
-// receiver's ReleaseStgMedium only counts this object down.
-HRESULT STDMETHODCALLTYPE IWXferObj::GetData(FORMATETC* format, STGMEDIUM* medium) {
-  if (!medium) return E_POINTER;
-  if (!answers(format) || medium_.tymed == TYMED_NULL) return DV_E_FORMATETC;
-  *medium = medium_;
-  medium->pUnkForRelease = static_cast<IDataObject*>(this);
-  AddRef();
-  return S_OK;
+bool IWXferObj::CopyOle(IDataObject* source) {
+  FORMATETC file = CfFileName::s_fmt.format;
+  if (source->QueryGetData(&file) == S_OK) return false;  // dropped files are copied, not embedded
+  ILockBytes* bytes = nullptr;
+  IStorage* stg = nullptr;
+  if (::CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes) == S_OK && bytes)
+    if (::StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg) !=
+        S_OK)
+      stg = nullptr;
+  if (!stg) {
+    OCLStorage temp(nullptr, 1, STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    if (temp.is()) (stg = temp.storage())->AddRef();
+  }
+  if (bytes) bytes->Release();  // the storage keeps its own reference
+  if (!stg) return false;
+  medium_.tymed = TYMED_ISTORAGE;
+  medium_.pstg = stg;
+  medium_.pUnkForRelease = nullptr;
+  IDataObject* object = nullptr;
+  if (OleFromData(source, IID_IDataObject, stg, reinterpret_cast<void**>(&object)) != S_OK || !object) {
+    ::ReleaseStgMedium(&medium_);
+    medium_ = STGMEDIUM{};
+    return false;
+  }
+  if (fwd_) fwd_->Release();
+  fwd_ = object;
+  return true;
 }
-
-HRESULT STDMETHODCALLTYPE IWXferObj::GetDataHere(FORMATETC*, STGMEDIUM*) { return DV_E_FORMATETC; }
-
-HRESULT STDMETHODCALLTYPE IWXferObj::QueryGetData(FORMATETC* format) {
-  return answers(format) ? S_OK : DV_E_FORMATETC;
-}
-
-HRESULT STDMETHODCALLTYPE IWXferObj::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
-  if (out) out->ptd = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE IWXferObj::SetData(FORMATETC*, STGMEDIUM*, BOOL) { return DV_E_FORMATETC; }
-
-HRESULT STDMETHODCALLTYPE IWXferObj::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (direction != DATADIR_GET) return E_NOTIMPL;
-  return ::SHCreateStdEnumFmtEtc(1, &format_, out);
-}
-
-HRESULT STDMETHODCALLTYPE IWXferObj::DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) {
-  return OLE_E_ADVISENOTSUPPORTED;
-}
-HRESULT STDMETHODCALLTYPE IWXferObj::DUnadvise(DWORD) { return OLE_E_ADVISENOTSUPPORTED; }
-HRESULT STDMETHODCALLTYPE IWXferObj::EnumDAdvise(IEnumSTATDATA**) { return OLE_E_ADVISENOTSUPPORTED; }
