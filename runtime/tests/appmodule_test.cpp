@@ -58,8 +58,8 @@ std::string CountStream(const std::string& path) {
 std::vector<std::string> ControlStorages(const std::string& path) {
   std::vector<std::string> names;
   OCLStorage file(path.c_str(), 0, STGM_READ | STGM_SHARE_DENY_WRITE);
-  OCLStorage store(file.is() ? file.storage() : nullptr, "OleControlStore", 0,
-                   STGM_READ | STGM_SHARE_EXCLUSIVE);
+  if (!file.is()) return names;
+  OCLStorage store(file.storage(), "OleControlStore", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
   if (!store.is()) return names;
   IEnumSTATSTG* e = nullptr;
   if (FAILED(store->EnumElements(0, nullptr, 0, &e))) return names;
