@@ -204,8 +204,8 @@ void* AppBase::ReadResource(const char* file, long id, long& length, long kind) 
   return data;
 }
 
-// A text object file read while another one is read or written (a Code block loading a
-// module) has its own side file; the outer one's comes back when it is done.
+// A text object file read or written while another one is (a Code block loading or
+// saving a module) has its own side file; the outer one's comes back when it is done.
 struct AppBase::SideFileScope {
   explicit SideFileScope(AppBase& base) : base(base) {
     std::swap(handle, base.handle_);
@@ -258,6 +258,7 @@ int AppBase::ReadTextObjects(const char* file, InterObjRep* target) {
 int AppBase::WriteTextObjects(const char* file, int module) {
   PrimInterObj group(iGroup::PO_GetObject(), ObjectStore::kTempModule, 1);
   ObjectStore::GetStaticObjects((unsigned char)module, group.get(), 1);
+  SideFileScope outer(*this);
   SetSideFile(file);
   try {
     // The writer puts the text in place only when it was written whole; the old text

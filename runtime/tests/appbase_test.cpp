@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <algorithm>
 #include <functional>
@@ -396,6 +397,33 @@ TEST(TextResources, AFailingWriteLeavesTheTextAndTheSideFileAsTheyWere) {
   EXPECT_EQ("new one", Memo("MemoOne")->text);
   EXPECT_EQ("old two", Memo("MemoTwo")->text);
   ObjectStore::UnloadModule(loaded, 1);
+}
+
+TEST(TextResources, AModuleReadWhileAnotherIsReadHasItsOwnSideFile) {
+  TheApp();
+  testkit::TestDataDir dir("appbase_nested");
+  std::ofstream(dir.File("inner.obo"), std::ios::binary)
+      << "Type InnerMemo From MemoText\nEnd Type\n\n"
+         "Begin Code\nWith InnerMemo\n"
+         "  .LoadText(\"inner.oro\", 0)\nEnd With\nEnd Code\n";
+  PutFile(dir.File("inner.oro"), Record(MemoText::kKind, "inner text"));
+  std::ofstream(dir.File("outer.obo"), std::ios::binary)
+      << "Begin Code\n  ModuleManager.PublishObjectDLL(\"ovrun_testmemo\")\n"
+         "  ModuleManager.LoadModule(\""
+      << dir.File("inner.obo")
+      << "\")\nEnd Code\n\n"
+         "Type OuterMemo From MemoText\nEnd Type\n\n"
+         "Begin Code\nWith OuterMemo\n  .LoadText(\"outer.oro\", 0)\nEnd With\nEnd Code\n";
+  PutFile(dir.File("outer.oro"), Record(MemoText::kKind, "outer text"));
+  unsigned char outer = ObjectStore::LoadModule(dir.File("outer.obo").c_str());
+  ASSERT_NE(nullptr, Memo("OuterMemo"));
+  ASSERT_NE(nullptr, Memo("InnerMemo"));
+  EXPECT_EQ("outer text", Memo("OuterMemo")->text);
+  EXPECT_EQ("inner text", Memo("InnerMemo")->text);
+  EXPECT_EQ(nullptr, TheApp().GetTextResourceFileV());
+  unsigned char inner = ObjectStore::FindModule("inner.obo");
+  ObjectStore::UnloadModule(outer, 1);
+  if (inner != 255) ObjectStore::UnloadModule(inner, 1);
 }
 
 }  // namespace
