@@ -22,8 +22,11 @@ set(OV_MAY_LINK_ovitool ovutil ovole ovstore ovgui1)
 set(OV_MAY_LINK_ovcdlg ovutil ovole ovstore ovgui1 oviui1)
 set(OV_MAY_LINK_ovkored "")
 set(OV_MAY_LINK_ovrun ovutil ovole ovstore ovparse ovgui1 oviui1)
+# The launcher keeps each module's OLE control store (oviui2's container).
+list(APPEND OV_MAY_LINK_ovrun oviui2)
 # The stub shares the launcher's static part.
 set(OV_MAY_LINK_ovapp ovrun ovutil ovole ovstore ovparse ovgui1 oviui1)
+list(APPEND OV_MAY_LINK_ovapp oviui2)
 # The VBX emulation library, under its three file names: our own layer, links no other.
 set(OV_MAY_LINK_vbxthunk_n "")
 set(OV_MAY_LINK_vbxthunk_s "")

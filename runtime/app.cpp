@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "runtime/appmodule.h"
 #include "runtime/cmdline.h"
 #include "runtime/mainguard.h"
 #include "runtime/splash.h"
@@ -346,4 +347,18 @@ InterObjRep* App::ActiveWindowObject() {
   TWindow* w = TWindow::GetWindowPtr(GetActiveWindow());
   TPoint none;
   return w ? static_cast<InterObjRep*>(w->GetAsInterObjRep(none)) : nullptr;
+}
+
+ObjectStore* App::NewModuleStore(OCLStorage* storage) { return new AppModule(storage); }
+
+int App::ReadTextObjectFile(const char* file, InterObjRep* target) { return ReadTextObjects(file, target); }
+
+int App::WriteTextObjectFile(const char* file, int module) { return WriteTextObjects(file, module); }
+
+const char* App::GetTextResourceFileV() { return TextResourceFile(); }
+
+int App::WriteTextResourceV(const void* data, long len, int kind) { return int(WriteResource(data, len, kind)); }
+
+void* App::ReadTextResourceV(const char* file, long id, long& len, int kind) {
+  return ReadResource(file, id, len, kind);
 }

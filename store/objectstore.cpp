@@ -40,7 +40,25 @@ ModuleRec* StoreModule(unsigned char m) {
 
 // --- storage object ---------------------------------------------------------------------
 
-ObjectStore::ObjectStore(OCLStorage* storage) : storage_(storage) {}
+namespace {
+
+// The number the next storage object is made for (StoreNewModuleStore).
+unsigned char g_newStoreModule = ObjectStore::kTempModule;
+
+}  // namespace
+
+ObjectStore::ObjectStore(OCLStorage* storage) : storage_(storage), module_(g_newStoreModule) {}
+
+ObjectStore* StoreNewModuleStore(unsigned char m, OCLStorage* stg) {
+  struct Numbering {
+    explicit Numbering(unsigned char m) { g_newStoreModule = m; }
+    ~Numbering() { g_newStoreModule = ObjectStore::kTempModule; }
+  } numbering(m);
+  StoreApplication* app = StoreApplication::App();
+  ObjectStore* store = app ? app->NewModuleStore(stg) : new ObjectStore(stg);
+  store->setModuleNumber(m);
+  return store;
+}
 ObjectStore::~ObjectStore() {}
 int ObjectStore::moduleLoaded(unsigned char) { return 1; }
 int ObjectStore::writeModule(unsigned char m) { return StoreWriteModule(m, storage_); }

@@ -272,7 +272,6 @@ int ObjectStore::SaveModule(unsigned char m, const char* path) {
     DeleteFileA(temp);
     throw ModuleSaveFailed(target.c_str(), OleReason(hr));
   }
-  StoreApplication* app = StoreApplication::App();
   ObjectStore* store = nullptr;
   ObjectStore* oldStore = r->store;
   OCLStorage* oldStorage = r->storage;
@@ -283,8 +282,7 @@ int ObjectStore::SaveModule(unsigned char m, const char* path) {
       HRESULT hr = oldStorage->storage()->CopyTo(0, nullptr, nullptr, stg->storage());
       if (FAILED(hr)) throw OleException(hr, "copying the module's storage");
     }
-    store = app ? app->NewModuleStore(stg) : new ObjectStore(stg);
-    store->setModuleNumber(m);
+    store = StoreNewModuleStore(m, stg);
     // Writers that reach the module's storage through the record find the new one.
     r->store = store;
     r->storage = stg;
@@ -324,8 +322,7 @@ int ObjectStore::SaveModule(unsigned char m, const char* path) {
     throw ModuleOpenFailed(target.c_str(), "It was saved but could not be opened again: " + OleReason(hr));
   }
   r->storage = stg;
-  r->store = app ? app->NewModuleStore(stg) : new ObjectStore(stg);
-  r->store->setModuleNumber(m);
+  r->store = StoreNewModuleStore(m, stg);
   r->dirty = false;
   // Saved whole under the new name: the module is a compound file from now on.
   r->text = false;
@@ -573,6 +570,14 @@ unsigned char ObjectStore::LoadModule(const char* path) {
     OpenModule(prev);
     UnloadModule(m, 1);
   };
+  // The storage object comes first: what the objects' classes keep beside the module's
+  // streams (the OLE controls' storages) is registered before they load.
+  try {
+    r->store = StoreNewModuleStore(m, stg);
+  } catch (...) {
+    unload();
+    throw;
+  }
   try {
     ReadModuleStreams(m, stg);
   } catch (const XAssert&) {
@@ -592,8 +597,6 @@ unsigned char ObjectStore::LoadModule(const char* path) {
     throw;
   }
   OpenModule(prev);
-  r->store = app ? app->NewModuleStore(stg) : new ObjectStore(stg);
-  r->store->setModuleNumber(m);
   r->store->moduleLoaded(m);
   r->dirty = false;
   for (InterObjRep* o : r->slots)

@@ -28,5 +28,9 @@ extern ModuleRec* g_modules[256];
 ModuleRec* StoreModule(unsigned char m);
 // Writes module m into stg (see objectstore.h for the layout); non-zero on success.
 int StoreWriteModule(unsigned char m, OCLStorage* stg);
+// Module m's storage object over stg, made by the application: the number is the
+// object's from its constructor on, so that a host's storage object can register the
+// module there.
+ObjectStore* StoreNewModuleStore(unsigned char m, OCLStorage* stg);
 // Puts obj into slot index of module m (module loading).
 void StorePlaceInSlot(InterObjRep* obj, unsigned char m, unsigned index);

@@ -2,6 +2,9 @@
 // (start-up, main window, message loops) and the store's application interface (the
 // store's way back into the launcher: boxes, busy signalling, loops, idle callbacks).
 //
+// Module files: each module's storage object is an AppModule, and modules read or
+// written as text object files keep their long texts in a side file (AppBase).
+//
 // Start-up (InitApplication): the store's identifiers and own classes, the preloaded
 // modules (which then cannot be unloaded), the Basic application object named on the
 // command line, its command line (SetInfo) and its "Startup" event. InitInstance takes
@@ -23,6 +26,7 @@
 
 #include <vector>
 
+#include "runtime/appbase.h"
 #include "store/faultp.h"
 #include "store/storeapp.h"
 #include "winlib/applicat.h"
@@ -37,7 +41,7 @@ class XNoMainForm {};
 // Thrown past the loops between a loop's end and the loop requested to go on.
 class GotoRequestedLoop {};
 
-class App : public TApplication, public StoreApplication {
+class App : public TApplication, public StoreApplication, public AppBase {
  public:
   // The six values of the command line (or the stub's start-up record); module list and
   // names stay the caller's. A null module list or application name throws XException
@@ -76,7 +80,15 @@ class App : public TApplication, public StoreApplication {
   int GetBusyThreshold() override;
   void PollUserBreak() override;
   int MessageBoxV(HWND owner, const char* text, const char* caption, unsigned style) override;
+  // Module storage objects register the module's OLE control store (runtime/appmodule.h).
+  ObjectStore* NewModuleStore(OCLStorage* storage) override;
   int Unnamed1() override { return 1; }
+  // Text object files and their side files (runtime/appbase.h).
+  int ReadTextObjectFile(const char* file, InterObjRep* target) override;
+  int WriteTextObjectFile(const char* file, int module) override;
+  const char* GetTextResourceFileV() override;
+  int WriteTextResourceV(const void* data, long len, int kind) override;
+  void* ReadTextResourceV(const char* file, long id, long& len, int kind) override;
   void PumpMessages() override;
   void SetIdleCallbackV(void (*fn)()) override;
   void SetIdleCallbackHWND(HWND w) override;

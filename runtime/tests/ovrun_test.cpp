@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "launchertest.h"
+#include "olecls/oclstorage.h"
+#include "olecls/oclstream.h"
 #include "runtime/cmdline.h"
 #include "testkit/testkit.h"
 
@@ -164,6 +166,120 @@ TEST(Ovrun, TheHelloSampleWritesItsFileAndEndsWithItsCode) {
   EXPECT_EQ(120u, out.exitCode);  // 376, the sum of the first twelve, modulo 256
   EXPECT_EQ("Hello from Orvanel. Fibonacci: 1 1 2 3 5 8 13 21 34 55 89 144\r\nSum: 376\r\n",
             ReadWholeFile(dir.File("hello.txt")));
+}
+
+// The control store's count stream, as hex ("" when there is none).
+std::string ControlCount(const std::string& path) {
+  OCLStorage file(path.c_str(), 0, STGM_READ | STGM_SHARE_DENY_WRITE);
+  if (!file.is()) return "no file";
+  OCLStorage store(file.storage(), "OleControlStore", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  if (!store.is()) return "";
+  OCLStream s(store.storage(), "NumberOfOleControls", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  if (!s.is()) return "";
+  std::string hex;
+  for (ULONG i = 0, n = s.size(); i < n; ++i) {
+    UCHAR c = 0;
+    s.read(&c);
+    char two[4];
+    snprintf(two, sizeof two, "%02x", c);
+    hex += two;
+  }
+  return hex;
+}
+
+// The "Contents" text of control storage name in a module file ("" when missing).
+std::string ControlContents(const std::string& path, const char* name) {
+  OCLStorage file(path.c_str(), 0, STGM_READ | STGM_SHARE_DENY_WRITE);
+  if (!file.is()) return "";
+  OCLStorage store(file.storage(), "OleControlStore", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  if (!store.is()) return "";
+  OCLStorage control(store.storage(), name, 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  if (!control.is()) return "";
+  OCLStream s(control.storage(), "Contents", 0, STGM_READ | STGM_SHARE_EXCLUSIVE);
+  if (!s.is()) return "";
+  char* text = nullptr;
+  s.read(&text);
+  std::string out = text ? text : "";
+  delete[] text;
+  return out;
+}
+
+// A module file changed by its application is saved when ovrun ends; the OLE controls'
+// storages in it stay, with their count.
+TEST(Ovrun, ACompoundModuleIsSavedWithItsOleControlStorage) {
+  testkit::TestDataDir dir("ovrun_olestore_proc");
+  std::string path = dir.File("main.obo");
+  WriteAppModule(
+      path, "main", "Main",
+      {"Dim Counter As Integer", "Sub Startup()\n Counter = Counter + 1\n ExitCode = Counter\nEnd Sub\n"});
+  {
+    OCLStorage file(path.c_str(), 0, STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    ASSERT_TRUE(file.is());
+    OCLStorage store(file.storage(), "OleControlStore", 1, STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    ASSERT_TRUE(store.is());
+    for (const char* name : {"1", "2"}) {
+      OCLStorage control(store.storage(), name, 1, STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+      OCLStream contents(control.storage(), "Contents", 1, STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+      contents.write((std::string("object ") + name).c_str());
+    }
+    OCLStream count(store.storage(), "NumberOfOleControls", 1, STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    count.write((ULONG)1);
+    count.write((ULONG)2);
+  }
+  for (unsigned run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    testkit::ProcessBoxes boxes;
+    testkit::ProcessOutcome out = boxes.Run(Ovrun() + " main.obo -app Main", 60000, dir.Path().c_str());
+    ASSERT_TRUE(out.finished);
+    EXPECT_TRUE(out.boxes.empty()) << out.boxes[0].caption << ": " << out.boxes[0].text;
+    EXPECT_EQ(run, out.exitCode) << "the counter was saved";
+    EXPECT_EQ("0100000002000000", ControlCount(path));
+    EXPECT_EQ("object 1", ControlContents(path, "1"));
+    EXPECT_EQ("object 2", ControlContents(path, "2"));
+  }
+}
+
+// A text module whose object keeps its text in the side file: changed by the
+// application, ovrun writes both files back, and the next run reads the new text.
+TEST(Ovrun, ATextModuleIsSavedWithItsTextResources) {
+  testkit::TestDataDir dir("ovrun_textres_proc");
+  std::ofstream(dir.File("main.obo"), std::ios::binary)
+      << "Begin Code\n"
+         "  ModuleManager.PublishObjectDLL(\"ovrun_testmemo\")\n"
+         "End Code\n\n"
+         "Type Main From Application\n"
+         "  Sub Startup()\n"
+         "    Memo1.Text = Memo1.Text & \" and more\"\n"
+         "    ExitCode = Len(Memo1.Text)\n"
+         "  End Sub\n"
+         "End Type\n\n"
+         "Type Memo1 From MemoText\n"
+         "End Type\n\n"
+         "Begin Code\n"
+         "With Memo1\n"
+         "  .LoadText(\"main.oro\", 0)\n"
+         "End With\n"
+         "End Code\n";
+  std::string record = std::string("\x04\x03\x02\x01MEMO\x0a\0\0\0", 12) + "first text";
+  std::ofstream(dir.File("main.oro"), std::ios::binary) << record;
+  const unsigned lengths[] = {19, 28};
+  for (unsigned expected : lengths) {
+    SCOPED_TRACE(expected);
+    testkit::ProcessBoxes boxes;
+    testkit::ProcessOutcome out = boxes.Run(Ovrun() + " main.obo -app Main", 60000, dir.Path().c_str());
+    ASSERT_TRUE(out.finished);
+    EXPECT_TRUE(out.boxes.empty()) << out.boxes[0].caption << ": " << out.boxes[0].text;
+    EXPECT_EQ(expected, out.exitCode);
+  }
+  // The class published while the module was read belongs to it and is written too,
+  // its empty text first.
+  std::string text = ReadWholeFile(dir.File("main.obo"));
+  EXPECT_NE(std::string::npos, text.find("With Memo1\n    .LoadText(\"main.oro\", 12)")) << text;
+  std::string side = ReadWholeFile(dir.File("main.oro"));
+  EXPECT_EQ(std::string("\x04\x03\x02\x01MEMO\0\0\0\0", 12) +
+                std::string("\x04\x03\x02\x01MEMO\x1c\0\0\0", 12) + "first text and more and more",
+            side)
+      << text;
 }
 
 }  // namespace
