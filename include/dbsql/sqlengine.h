@@ -275,4 +275,11 @@ struct cmg_capabilities {
   uint8_t escapeChar;
   uint8_t ownsHdbc;    // the record connected the handle and disconnects it
   uint8_t driverBits;  // the driver capability byte (information type 1025)
+  // Statement parameters and execution: the length up to which a character parameter
+  // goes as ordinary character data (0: 254); parameter values are written into the
+  // statement text instead of being handed to the driver; the driver returns several
+  // results from one statement (the "JxMultipleResults" setting, read for kind 5).
+  uint16_t paramCharLength;
+  uint8_t substituteParams;
+  uint8_t severalResults;
 };
