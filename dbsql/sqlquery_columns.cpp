@@ -152,6 +152,11 @@ JxStatus describeOne(sql_qry* q, uint16_t number) {
 
   f->odbcType = type;
   f->layerType = sqlODBCtoSQLdatatype(type);
+  // On kind 5 connections whose environment keeps its setting of 1, fixed-length text is
+  // read as variable-length text.
+  if (f->layerType == BCV_CHAR && q->connection->databaseKind == CMG_DB_SS && q->connection->owner &&
+      q->connection->owner->one == 1)
+    f->layerType = BCV_VARCHAR;
   f->bindType = sqlBindCType(type);
   f->paramType = sqlParamCType(type);
   f->length = static_cast<int32_t>(length);

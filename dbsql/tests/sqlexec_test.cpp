@@ -707,6 +707,24 @@ TEST(SqlExecute, SeveralResultsOnPostgres) {
   }
 }
 
+// Fixed-length text of a kind 5 connection is described as variable-length text.
+TEST(SqlExecute, KindFiveReadsFixedTextAsVariable) {
+  REQUIRE_POSTGRES();
+  ThreadErrors errors;
+  for (bool kindFive : {false, true}) {
+    SCOPED_TRACE(kindFive ? "kind 5" : "kind 19");
+    OdbcIniKeys keys("OrvanelPostgres");
+    if (kindFive) keys.set("JxDatabaseDriver", "5");
+    Logon l(POSTGRES_DSN);
+    ASSERT_TRUE(l.con) << errors.lastText();
+    Query q(l.con, "SELECT c_char, c_varchar FROM alltypes");
+    ASSERT_EQ(sqlSetupColumnInfo(q.q), 0) << errors.lastText();
+    EXPECT_EQ(q->columns[0]->odbcType, SQL_CHAR);
+    EXPECT_EQ(q->columns[0]->layerType, kindFive ? BCV_VARCHAR : BCV_CHAR);
+    EXPECT_EQ(q->columns[1]->layerType, BCV_VARCHAR);
+  }
+}
+
 // --- the database switch, on the scripted driver (neither real driver has "USE")
 
 TEST(SqlUseDatabase, SwitchQuotesAndRefuses) {
