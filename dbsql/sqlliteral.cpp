@@ -332,8 +332,11 @@ char* sqlSubstitute(sql_qry* q, const char* text) {
   uint32_t size = static_cast<uint32_t>(strlen(text)) + 1;
   for (uint16_t i = 0; i < q->paramCount; ++i) size += literalRoom(q->params[i]) - 1;
   if (size >= SQL_SUBSTITUTE_LIMIT) {
-    JxError* e = sqlErrorById(1503);
-    if (e) *e << static_cast<unsigned long>(size);
+    // The string table holds no text for this number (and a text there would shadow the
+    // utilities' messages of the same block of sixteen): the text is given here.
+    JxError* e = new JxError(
+        1503, "The statement with its parameter values is too long (65436 bytes or more).", JX_ERROR);
+    if (e) JxErrorKeeper::addError(e);
     return nullptr;
   }
   char* out = static_cast<char*>(ramAlloc(size));
