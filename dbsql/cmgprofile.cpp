@@ -555,6 +555,8 @@ JxStatus readSettings(cmg_capabilities* con, SQLHDBC hdbc) {
   if (value) con->flagsA |= CMG_A_ACCESS_CONFLICTS;
   if (settings.number("JxRemoveComments", 0, 0, &value)) return 1;
   if (value) con->flagsB |= CMG_B_REMOVE_COMMENTS;
+  if (settings.number("JxMultipleResults", 0, 0, &value)) return 1;
+  con->severalResults = value == 1;
   con->outerJoinSyntax = CMG_OJ_NONE;
   return 0;
 }

@@ -3,6 +3,7 @@
 // search condition that identifies the current row.
 #include "cmgenv_internal.h"
 #include "dbsql/cmgdriver.h"
+#include "dbsql/sqlexec.h"
 #include "dbsql/sqlfrom.h"
 #include "dbsql/sqlhstmt.h"
 #include "dbsql/sqltypemap.h"
@@ -34,67 +35,16 @@ JxStatus currentRowKeys(sql_qry*, uint16_t* state, RowKey** keys, uint16_t* coun
   return 0;
 }
 
-const CmgLiteral* literalOf(const cmg_capabilities* con, int16_t type) {
-  for (uint16_t i = 0; i < con->literalCount; ++i)
-    if (con->literals[i].sqlType == type) return &con->literals[i];
-  return nullptr;
+// Appends text to the growing condition.
+JxStatus appendText(SqlTextBuffer* b, const char* text, uint32_t n) {
+  if (sqlTextReserve(b, n + 1)) return 1;
+  memcpy(b->write, text, n);
+  b->write += n;
+  *b->write = 0;
+  return 0;
 }
-
-// The value (length or -1, then the bytes) of a column as an SQL literal.
-JxStatus appendLiteral(JxString* out, const cmg_capabilities* con, const sql_qry_fld* f, int32_t length,
-                       const uint8_t* data) {
-  const CmgLiteral* lit = literalOf(con, f->odbcType);
-  char text[400];
-  text[0] = 0;
-  switch (f->layerType) {
-    case BCV_CHAR:
-    case BCV_VARCHAR: {
-      if (f->flags & SQLC_BINARY) break;
-      uint32_t n = length < 0 ? 0 : static_cast<uint32_t>(length);
-      if (n > f->valueSize) n = f->valueSize;
-      if (out->concat('\'')) return 1;
-      for (uint32_t i = 0; i < n && data[i]; ++i)
-        if ((data[i] == '\'' && out->concat('\'')) || out->concat(static_cast<char>(data[i]))) return 1;
-      return out->concat('\'');
-    }
-    case BCV_SHORT:
-      snprintf(text, sizeof text, "%d", *reinterpret_cast<const int16_t*>(data));
-      break;
-    case BCV_LONG:
-      snprintf(text, sizeof text, "%ld", static_cast<long>(*reinterpret_cast<const int32_t*>(data)));
-      break;
-    case BCV_FLOAT:
-      snprintf(text, sizeof text, "%.9g", static_cast<double>(*reinterpret_cast<const float*>(data)));
-      break;
-    case BCV_DOUBLE:
-      snprintf(text, sizeof text, "%.17g", *reinterpret_cast<const double*>(data));
-      break;
-    case BCV_DECIMAL:
-      if (!sqlDecimalToText(data, f->transferLength, text, sizeof text)) return 1;
-      break;
-    case BCV_DATETIME: {
-      uint32_t from = f->odbcType == SQL_TIME ? 11 : 0;
-      uint32_t n = f->odbcType == SQL_DATE ? 10 : f->odbcType == SQL_TIME ? 8 : 26;
-      memcpy(text, data + from, n);
-      text[n] = 0;
-      return out->concat(lit && lit->prefix ? lit->prefix : "'") || out->concat(text) ||
-             out->concat(lit && lit->suffix ? lit->suffix : "'");
-    }
-    default:
-      break;
-  }
-  if (f->flags & SQLC_BINARY) {
-    static const char kHex[] = "0123456789ABCDEF";
-    if (out->concat(lit && lit->prefix ? lit->prefix : "X'")) return 1;
-    for (int32_t i = 0; i < length && i < f->valueSize; ++i)
-      if (out->concat(kHex[data[i] >> 4]) || out->concat(kHex[data[i] & 15])) return 1;
-    return out->concat(lit && lit->suffix ? lit->suffix : "'");
-  }
-  if (!text[0]) {
-    sqlErrorById(SQLMSG_INTERNAL_01);
-    return 1;
-  }
-  return out->concat(text);
+JxStatus appendText(SqlTextBuffer* b, const char* text) {
+  return appendText(b, text, static_cast<uint32_t>(strlen(text)));
 }
 
 }  // namespace
@@ -104,18 +54,31 @@ JxStatus sqlXPrepare(sql_qry* q) {
   SqlQueryCall call(q);
   if (call.refused()) return 1;
   cmg_capabilities* con = q->connection;
-  // Connections that substitute parameter values into the text are not among those the
-  // record describes yet: the plain text is prepared, once.
-  if (q->flags & SQLQ_PREPARED) return 0;
-  if (!q->hstmt && sqlPrepareCursor(q, con, q->cursorOptions)) return 1;
-  // One active statement per connection and no connection of its own: the statement's
-  // key columns are chosen later, when it is first edited.
-  if ((con->flagsA & CMG_A_ONE_STATEMENT) && !q->insertHstmt && sqlEnsureParsed(q)) return 1;
-  const char* text = q->parsedText ? q->parsedText : q->text;
-  SqlLock lock(&q->lock);
-  if (sqlCheckHstmt(con, q->hstmt, SQLPrepare(q->hstmt, (SQLCHAR*)text, SQL_NTS))) return 1;
-  q->flags |= SQLQ_PREPARED;
-  return 0;
+  const bool substitute = con->substituteParams || (q->flags & SQLQ_TEXT_PARAMS);
+  char* substituted = nullptr;
+  if (substitute) {
+    // The values are written into the text: prepared again for every new value.
+    if (sqlEnsureParsed(q)) return 1;
+    if (q->paramCount && !(substituted = sqlSubstitute(q, q->parsedText ? q->parsedText : q->text))) return 1;
+  } else if (q->flags & SQLQ_PREPARED) {
+    return 0;
+  }
+  const char* text = substituted ? substituted : q->parsedText ? q->parsedText : q->text;
+  JxStatus st = [&]() -> JxStatus {
+    if (!q->hstmt && sqlSetupHstmt(q)) return 1;
+    // One active statement per connection and no connection of its own: a query that
+    // may be edited by keys of several columns gets its statement set up now.
+    if ((con->flagsA & CMG_A_ONE_STATEMENT) && !q->insertHstmt) {
+      if (sqlEnsureParsed(q)) return 1;
+      if (!(q->flags & SQLQ_READ_ONLY) && q->keyText && strchr(q->keyText, ',') && sqlSetupHstmt(q)) return 1;
+    }
+    if (q->databaseName && q->databaseName[0] && sqlUseDatabase(con, q->databaseName)) return 1;
+    SqlLock lock(&q->lock);
+    return sqlCheckHstmt(con, q->hstmt, SQLPrepare(q->hstmt, (SQLCHAR*)text, SQL_NTS)) ? 1 : 0;
+  }();
+  ramFree(substituted);
+  if (!st) q->flags |= SQLQ_PREPARED;
+  return st;
 }
 
 JxStatus sqlXNativeSQL(sql_qry* q, char** out) {
@@ -288,46 +251,59 @@ JxStatus sqlUniqueWhere(sql_qry* q, char** out) {
     f->originalValue = captured;
     f->flags |= SQLC_CHANGED;
   }
-  JxString text;
-  if (text.initialize("")) return 1;
-  SqlFrom from;
-  char* fromText = q->fromText;
-  if (from.initialize(con, &fromText, SQLFROM_COPY)) return 1;
-  const char quote = static_cast<char>(con->quoteChar);
-  bool first = true;
-  JxString name;
-  for (uint16_t t = 1; t <= q->tableCount; ++t) {
-    if (from.nextTable(&name, nullptr)) return 1;
-    if (name.getLength() > 80) name.truncate(80);
-    for (int pass = 0; pass < 2; ++pass) {
-      bool found = false;
-      for (uint16_t i = 0; i < q->columnCount; ++i) {
-        sql_qry_fld* f = q->columns[i];
-        if (f->tableNumber != t || !(f->flags & SQLC_KEY)) continue;
-        found = true;
-        if (!first && text.concat(" AND ")) return 1;
-        first = false;
-        if (q->tableCount > 1 && (text.concat(name.c_str()) || text.concat('.'))) return 1;
-        if (quote && text.concat(quote)) return 1;
-        for (const char* c = f->driverName ? f->driverName : ""; *c; ++c)
-          if ((quote && *c == quote && text.concat(quote)) || text.concat(*c)) return 1;
-        if (quote && text.concat(quote)) return 1;
-        int32_t length = f->valueLength;
-        const uint8_t* data = f->value;
-        if ((f->flags & SQLC_CHANGED) && f->originalValue) {
-          memcpy(&length, f->originalValue, 4);
-          data = f->originalValue + 4;
+  SqlTextBuffer text{};
+  JxStatus st = [&]() -> JxStatus {
+    if (sqlTextReserve(&text, 1)) return 1;
+    SqlFrom from;
+    char* fromText = q->fromText;
+    if (from.initialize(con, &fromText, SQLFROM_COPY)) return 1;
+    const char quote = static_cast<char>(con->quoteChar);
+    bool first = true;
+    JxString name;
+    for (uint16_t t = 1; t <= q->tableCount; ++t) {
+      if (from.nextTable(&name, nullptr)) return 1;
+      if (name.getLength() > 80) name.truncate(80);
+      for (int pass = 0; pass < 2; ++pass) {
+        bool found = false;
+        for (uint16_t i = 0; i < q->columnCount; ++i) {
+          sql_qry_fld* f = q->columns[i];
+          if (f->tableNumber != t || !(f->flags & SQLC_KEY)) continue;
+          found = true;
+          if (!first && appendText(&text, " AND ")) return 1;
+          first = false;
+          if (q->tableCount > 1 && (appendText(&text, name.c_str()) || appendText(&text, "."))) return 1;
+          if (quote && appendText(&text, &quote, 1)) return 1;
+          for (const char* c = f->driverName ? f->driverName : ""; *c; ++c)
+            if ((quote && *c == quote && appendText(&text, &quote, 1)) || appendText(&text, c, 1)) return 1;
+          if (quote && appendText(&text, &quote, 1)) return 1;
+          int32_t length = f->valueLength;
+          const uint8_t* data = f->value;
+          if ((f->flags & SQLC_CHANGED) && f->originalValue) {
+            memcpy(&length, f->originalValue, 4);
+            data = f->originalValue + 4;
+          }
+          if (length == SQL_NULL_DATA) {
+            if (appendText(&text, " IS NULL")) return 1;
+          } else if (appendText(&text, " = ") || sqlAppendLiteral(&text, f, length, data, con)) {
+            return 1;
+          }
         }
-        if (length == SQL_NULL_DATA) {
-          if (text.concat(" IS NULL")) return 1;
-        } else if (text.concat(" = ") || appendLiteral(&text, con, f, length, data)) {
-          return 1;
-        }
+        if (found || pass == 1) break;
+        if (sqlChooseKeyColumns(q, t)) return 1;
       }
-      if (found || pass == 1) break;
-      if (sqlChooseKeyColumns(q, t)) return 1;
     }
+    return 0;
+  }();
+  if (st) {
+    ramFree(text.start);
+    return 1;
   }
-  *out = ramAllocStr(text.c_str());
-  return *out ? 0 : 1;
+  // Shrunk to its size.
+  const uint32_t size = static_cast<uint32_t>(text.write - text.start) + 1;
+  if (ramResize(reinterpret_cast<void**>(&text.start), size)) {
+    ramFree(text.start);
+    return 1;
+  }
+  *out = text.start;
+  return 0;
 }

@@ -151,8 +151,9 @@ JxStatus sqlFreeQuery(sql_qry* q) {
   sqlFreeColumns(q);
   for (char* sql_qry::*t : kTexts) ramFree(q->*t);
   sqlParseFree(q->parse);
-  freeParams(q->params, q->paramCount);
+  sqlFreeParamSlots(q->params, q->paramCount);
   sqlFreeTableList(q->tableList);
+  sqlFreeTableList(q->names);
   ramFree(q->logIndexPath);
   char* base = reinterpret_cast<char*>(q) - q->callerSize;
   q->~sql_qry();
@@ -221,7 +222,8 @@ JxStatus parseInto(sql_qry* q) {
                    copyText(parse->having, &failed),  copyText(parse->setOperation, &failed),
                    copyText(parse->orderBy, &failed), copyText(parse->compute, &failed),
                    copyText(parse->options, &failed), copyText(parse->forUpdate, &failed)};
-  if (failed) {
+  // The markers become the query's parameter slots (their names taken over).
+  if (failed || (parse->paramCount && sqlMakeParamSlots(q, parse->params, parse->paramCount))) {
     for (char* t : texts) ramFree(t);
     sqlParseFree(parse);
     ramFree(rewritten);
@@ -240,14 +242,6 @@ JxStatus parseInto(sql_qry* q) {
   sqlParseFree(q->parse);
   q->parse = parse;
   q->flags |= parse->flags | SQLQ_PARSED;
-  if (parse->paramCount) {
-    // The parameter entries pass to the query.
-    freeParams(q->params, q->paramCount);
-    q->params = parse->params;
-    q->markerCount = q->paramCount = parse->paramCount;
-    parse->params = nullptr;
-    parse->paramCount = 0;
-  }
   return 0;
 }
 
@@ -480,7 +474,7 @@ JxStatus sql_qry::copy(sql_qry** out) const {
   }
   if (!failed && params && paramCount) {
     c->params =
-        static_cast<SqlParamEntry*>(ramAllocZ(static_cast<uint32_t>(sizeof(SqlParamEntry)) * paramCount));
+        static_cast<SqlParamSlot*>(ramAllocZ(static_cast<uint32_t>(sizeof(SqlParamSlot)) * paramCount));
     if (!c->params) failed = true;
     for (uint16_t i = 0; !failed && i < paramCount; ++i) {
       c->paramCount = static_cast<uint16_t>(i + 1);

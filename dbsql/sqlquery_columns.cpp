@@ -152,6 +152,11 @@ JxStatus describeOne(sql_qry* q, uint16_t number) {
 
   f->odbcType = type;
   f->layerType = sqlODBCtoSQLdatatype(type);
+  // On kind 5 connections whose environment keeps its setting of 1, fixed-length text is
+  // read as variable-length text.
+  if (f->layerType == BCV_CHAR && q->connection->databaseKind == CMG_DB_SS && q->connection->owner &&
+      q->connection->owner->one == 1)
+    f->layerType = BCV_VARCHAR;
   f->bindType = sqlBindCType(type);
   f->paramType = sqlParamCType(type);
   f->length = static_cast<int32_t>(length);
@@ -354,12 +359,11 @@ JxStatus sqlSetupColumnInfo(sql_qry* q) {
     bool missing = (q->flags & SQLQ_PARAMS_IN_PLACE) != 0;
     if (!missing && (q->openOptions & SQLOPEN_CHECK_PARAMS)) {
       for (uint16_t i = 0; i < q->paramCount && !missing; ++i) {
-        const SqlParamEntry& p = q->params[i];
+        const SqlParamSlot& p = q->params[i];
         bool repeated = false;
         for (uint16_t j = 0; p.name && j < i && !repeated; ++j)
           repeated = q->params[j].name && strcmp(q->params[j].name, p.name) == 0;
-        // Bit 0 of the entry's flags: the parameter has a value.
-        if (!repeated && !(p.a & 1)) missing = true;
+        if (!repeated && !(p.flags & SQLP_HAS_VALUE)) missing = true;
       }
     }
     if (missing) {

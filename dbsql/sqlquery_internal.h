@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dbsql/sqlmessages.h"
+#include "dbsql/sqlparam.h"
 #include "dbsql/sqlquery.h"
 
 // Brackets an exported operation of the query object with the connection's entry and
@@ -54,3 +55,24 @@ int sqlNameEqual(const cmg_capabilities* con, const char* a, uint32_t an, const 
 // The driver's SQLSTATE of a failed or informative call on a statement (or, with hstmt
 // null, on the connection), as a base-36 number; its messages are collected into text.
 int32_t sqlCollectState(cmg_capabilities* con, SQLHSTMT hstmt, char* text, uint32_t size);
+
+// Parameter slots: every slot's value handed to the query's statement (the first
+// driver error stops it); the statement of a query without one (allocated, cursor set
+// up, values bound); freeing the slots with their chains (a shared chain once); the
+// slots of a parse's markers (names taken over); the character length up to which a
+// parameter is ordinary character data.
+JxStatus sqlRebindParams(sql_qry* query);
+JxStatus sqlSetupHstmt(sql_qry* query);
+void sqlFreeParamSlots(SqlParamSlot* slots, uint16_t count);
+JxStatus sqlMakeParamSlots(sql_qry* query, SqlParamEntry* entries, uint16_t count);
+uint16_t sqlParamCharLimit(const cmg_capabilities* con);
+// Slots without a value.
+uint16_t sqlParamsMissing(const sql_qry* query);
+// The parameters' values made ready for execution: bound values read from the caller's
+// variables, decimals made text, dates made the driver's record.
+JxStatus sqlReadBoundValues(sql_qry* query);
+// SQLExecute (or SQLExecDirect of text) under the query's lock, sending the values
+// given in pieces when the driver asks for them. JxStatus.
+JxStatus sqlExecuteWithData(sql_qry* query, const char* text);
+// The query's row state made empty for a new result: row log, positions, counters.
+void sqlResetRows(sql_qry* query);

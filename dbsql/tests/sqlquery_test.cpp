@@ -3,6 +3,7 @@
 // answer (attribute 1002 refused, unknown column types, native text retries).
 #include "dbsql/cmgenv.h"
 #include "dbsql/sqlmessages.h"
+#include "dbsql/sqlparam.h"
 #include "dbsql/sqlquery.h"
 #include "dbutil/jxmemory.h"
 #include "fake_driver.h"
@@ -327,7 +328,7 @@ TEST(QueryColumns, NoResultColumnsAndMissingParameters) {
     // A parameter with a value (bit 0 of its flags) passes; repeated names count once.
     Query p;
     ASSERT_EQ(sqlOpen(l.con, nullptr, "SELECT id FROM numbered WHERE id = ?", 5, 0, 0, &p.q), 0);
-    p->params[0].a |= 1;
+    p->params[0].flags |= 1;
     EXPECT_EQ(sqlSetupColumnInfo(p.q), 0) << errors.lastText();
     EXPECT_EQ(p->columnCount, 1);
   }

@@ -279,4 +279,11 @@ struct cmg_capabilities {
   // information type 1017); when set, any run of other characters reads as one name.
   // Null when none.
   char* delimiters;
+  // Statement parameters and execution: the length up to which a character parameter
+  // goes as ordinary character data (0: 254); parameter values are written into the
+  // statement text instead of being handed to the driver; the driver returns several
+  // results from one statement (the "JxMultipleResults" setting, read for kind 5).
+  uint16_t paramCharLength;
+  uint8_t substituteParams;
+  uint8_t severalResults;
 };

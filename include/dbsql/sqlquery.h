@@ -20,10 +20,12 @@ enum SqlQueryFlags : uint32_t {
   SQLQ_KEYS_GIVEN = 0x8,      // the key columns were given explicitly
   SQLQ_AGGREGATES = 0x10,     // the aggregates are valid
   SQLQ_LOGGING = 0x20,        // fetched rows are written to the row log
+  SQLQ_SINGLE_TABLE = 0x40,   // the result comes from one updatable table
   SQLQ_ALL_READ_ONLY = 0x80,  // every column is read-only
   SQLQ_TRUNCATE_LOG = 0x200,  // the row log's file is truncated when the log is emptied
   SQLQ_PARSED = 0x400,
   SQLQ_PREPARED = 0x800,  // the statement was prepared on the driver
+  SQLQ_EXECUTED = 0x1000,
   SQLQ_AUTO_UPDATE = 0x2000,
   SQLQ_DEFERRED_UPDATE = 0x4000,  // the connection's second auto-update mode
   SQLQ_ROW_CHANGED = 0x8000,
@@ -35,6 +37,7 @@ enum SqlQueryFlags : uint32_t {
   SQLQ_COUNT_KNOWN = 0x800000,       // the result row count is known (the end was reached)
   SQLQ_PARAMS_IN_PLACE = 0x1000000,  // parameter values are single blocks bound in place
   SQLQ_ANALYSED = 0x2000000,         // column analysis finished
+  SQLQ_TEXT_PARAMS = 0x4000000,      // parameter values given as text: substituted into the text
   SQLQ_READ_ONLY = 0x80000000u
 };
 
@@ -104,6 +107,8 @@ struct SqlTableList {
 };
 
 // The column record.
+struct SqlParamSlot;
+
 struct sql_qry_fld {
   uint32_t flags;          // SqlColumnFlags
   uint16_t layerType;      // sqlODBCtoSQLdatatype
@@ -172,7 +177,7 @@ struct sql_qry {
   void* lockTree;
   sql_qry_fld** columns;
   void* groupAggregates;
-  SqlParamEntry* params;
+  SqlParamSlot* params;  // paramCount of them, one per marker
   uint32_t longValuePosition;
   JxTmpFile rowLog{8192};
   void* pendingTree;
@@ -199,6 +204,8 @@ struct sql_qry {
   uint16_t insertParamCount;
   uint16_t cursorOptions;
   uint16_t cursorOptions2;
+  uint32_t rowsAffected;    // by the last execution: the sum over results without columns
+  SqlTableList* names;      // sqlNames' list, kept for later calls
 
   // A new query with the same texts, clauses, columns and parameters, not executed: no
   // statement handles, no rows. JxStatus; *out is null on failure.

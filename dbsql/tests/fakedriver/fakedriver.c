@@ -659,6 +659,28 @@ SQLRETURN SQL_API SQLGetTypeInfo(SQLHSTMT handle, SQLSMALLINT type) {
   return openResult(stmt, "SQLGetTypeInfo", "TYPEINFO");
 }
 
+static const char* part(SQLCHAR* text, SQLSMALLINT length, char* copy, size_t size) {
+  size_t n;
+  if (!text) return "-";
+  n = length == SQL_NTS ? strlen((char*)text) : (size_t)length;
+  if (n >= size) n = size - 1;
+  memcpy(copy, text, n);
+  copy[n] = 0;
+  return copy;
+}
+
+/* Logs the parts it was given ("-" for none); the result is scripted as "COLUMNS". */
+SQLRETURN SQL_API SQLColumns(SQLHSTMT handle, SQLCHAR* qualifier, SQLSMALLINT qualifierLength, SQLCHAR* owner,
+                             SQLSMALLINT ownerLength, SQLCHAR* table, SQLSMALLINT tableLength, SQLCHAR* column,
+                             SQLSMALLINT columnLength) {
+  Stmt* stmt = handle;
+  char q[256], o[256], t[256], c[256];
+  logLine(stmt->dbc, "SQLColumns stmt%d %s %s %s %s", stmt->id, part(qualifier, qualifierLength, q, sizeof q),
+          part(owner, ownerLength, o, sizeof o), part(table, tableLength, t, sizeof t),
+          part(column, columnLength, c, sizeof c));
+  return openResult(stmt, "SQLColumns", "COLUMNS");
+}
+
 SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
   Stmt* stmt = handle;
   *count = stmt->result ? (SQLSMALLINT)stmt->result->columnCount : 0;
