@@ -263,8 +263,7 @@ void IWForm::BeginEdit() {
       if (host != this) host->editedChild_ = this;
   drawEditorMarks();
   DeactivateInPlaceObject();
-  if (!ClientWnd) utilsAssert("ClientWnd", __FILE__, __LINE__);
-  ClientWnd->SetStyleTo(WS_CLIPCHILDREN, false);
+  if (ClientWnd) ClientWnd->SetStyleTo(WS_CLIPCHILDREN, false);
 }
 
 void IWForm::EndEdit() {
