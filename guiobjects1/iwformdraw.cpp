@@ -20,8 +20,16 @@ TDC* IWForm::getDC() {
   if (!CachedDC) {
     SetCachedDC(new TClientDC(ClientWnd->HWindow));
     configureDC();
+  } else {
+    // BackColor may have changed since (the window layer's setter does not tell).
+    CachedDC->SetBkColor(TColor((COLORREF)getBkColor()));
   }
   return CachedDC;
+}
+
+uint32_t IWForm::getBkColor() {
+  if (BkgndColor.GetValue() == 0xFFFFFFFFu) return ::GetSysColor(COLOR_BTNFACE);
+  return BkgndColor.Resolved();
 }
 
 void IWForm::drawableChanged(int repaint) {

@@ -111,6 +111,24 @@ TEST(FormDraw, BasicDrawingLandsOnTheClientWindow) {
   f->imUnload();
 }
 
+// Text goes out on the form's background colour; a form that names none has its client
+// class's button face.
+TEST(FormDraw, TextOutUsesTheFormsBackgroundColour) {
+  IWForm* f = MakeForm(Unique("Texted"));
+  ASSERT_NE(nullptr, f);
+  f->imShow();
+  f->pdSetScaleMode(kScalePixel);
+  Pump(150);
+  const std::string n = f->storeObj()->fullName();
+  formkit::RunBasic("  " + n + ".CurrentX = 10\n  " + n + ".CurrentY = 10\n  " + n + ".TextOut \"..\"");
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), Grab(f->Client()->HWindow, true).At(10, 10));
+  f->pdSetBackColor(0x00FFFF);
+  Pump(100);
+  formkit::RunBasic("  " + n + ".TextOut \"..\"");
+  EXPECT_EQ(RGB(255, 255, 0), Grab(f->Client()->HWindow, true).At(10, 10));
+  f->imUnload();
+}
+
 TEST(FormDraw, PaintHandlerDrawsEveryTimeTheClientIsPainted) {
   IWForm* f =
       MakeForm(Unique("Painted"),

@@ -106,7 +106,9 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   // A client DC of the client window, made on first use (configured by the surface) and
   // kept until the client window goes; none while the client window has no handle.
   TDC* getDC() override;
-  uint32_t getBkColor() override { return (uint32_t)pdGetBackColor(); }
+  // The background colour as an RGB (the client class's button face when the form names
+  // none).
+  uint32_t getBkColor() override;
   // Marks the form changed; with repaint and a window, the client and its children are
   // invalidated (InvalidateAll(false)).
   void drawableChanged(int repaint) override;
