@@ -42,12 +42,35 @@ void TFormClient::GetWindowClass(WNDCLASSA& wc) {
   wc.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
 }
 
-// TODO(editing): an embedded form in edit mode draws its editing marks again here.
 void TFormClient::Paint(TDC& dc, bool, TRect&) {
   IWForm* f = Form();
   if (!f) return;
   f->drawBorder(*this, dc);
   PO_RaiseEventNoThrow(f->storeObj(), "Paint");
+  // The marks of an embedded form in edit mode lie on this window: drawn again.
+  IWForm* edited = f->EditedChild();
+  if (edited && edited->Parent == this && edited->IsEditing()) edited->drawEditorMarks();
+}
+
+void TFormClient::InvalidateAll(bool erase) {
+  if (!HWindow) utilsAssert("HWindow", __FILE__, __LINE__);
+  const bool clip = (GetStyle() & WS_CLIPCHILDREN) != 0;
+  if (clip) SetStyleTo(WS_CLIPCHILDREN, false);
+  ::InvalidateRect(HWindow, nullptr, TRUE);
+  if (clip) SetStyleTo(WS_CLIPCHILDREN, true);
+  TWindow* first = GetFirstChild();
+  if (!first) return;
+  TWindow* w = first;
+  do {
+    if (IWWindow* iw = dynamic_cast<IWWindow*>(w)) {
+      IWForm* form = dynamic_cast<IWForm*>(iw);
+      if (form && form->Client() && form->Client()->HWindow)
+        form->Client()->InvalidateAll(erase);
+      else if (iw->HWindow)
+        ::InvalidateRect(iw->HWindow, nullptr, erase);
+    }
+    w = w->Next();
+  } while (w != first);
 }
 
 void* TFormClient::GetAsInterObjRep(TPoint&) {
@@ -65,6 +88,7 @@ void TFormClient::EvDestroy() {
     } while (w != GetFirstChild());
   }
   AssignZOrder();
+  if (IWForm* f = Form()) f->DropDrawableDC();  // the surface's DC was this window's
   TWindow::EvDestroy();
 }
 

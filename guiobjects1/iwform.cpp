@@ -79,13 +79,13 @@ const POClassRow& IWForm::PO_Row() { return DllInstance::Row(kOviui1Form); }
 const char* IWForm::HiddenMarkName() { return kHiddenMark; }
 
 // Own entries first, then the window layer's search.
-// TODO(drawing): the palette and the non-client painting entries.
 DEFINE_RESPONSE_TABLE1(IWForm, IWWindow)
 EV_WM_PAINT, EV_WM_ERASEBKGND, EV_WM_QUERYDRAGICON, EV_WM_ACTIVATE, EV_WM_CLOSE, EV_WM_SIZE, EV_WM_SETFOCUS,
     WL_MSG(WM_KILLFOCUS, HandleW, EvKillFocus), EV_WM_INITMENUPOPUP, EV_WM_SYSCOMMAND,
     EV_MESSAGE(WM_NCCALCSIZE, EvNCCalcSize), EV_WM_LBUTTONUP, EV_WM_GETMINMAXINFO,
     EV_MESSAGE(WM_ENTERMENULOOP, EvEnterMenuLoop), EV_MESSAGE(WM_EXITMENULOOP, EvExitMenuLoop),
-    END_RESPONSE_TABLE;
+    EV_MESSAGE(WM_PALETTECHANGED, EvPaletteChanged), EV_MESSAGE(WM_QUERYNEWPALETTE, EvQueryNewPalette),
+    EV_MESSAGE(WM_NCPAINT, EvNCPaint), EV_MESSAGE(WM_NCACTIVATE, EvNCActivate), END_RESPONSE_TABLE;
 
 IWForm::IWForm(IUnknown* outer) : POClass(outer) {
   TFrameWindow::Init(new TFormClient(this), false);
@@ -98,6 +98,10 @@ IWForm::IWForm(IUnknown* outer) : POClass(outer) {
 }
 
 IWForm::~IWForm() {
+  try {
+    EndEdit();
+  } catch (...) {  // the editor's marks are only a picture
+  }
   // Forms owned by this one (their window objects are children of the frame, not of the
   // client) lose their windows and their owner.
   std::vector<IWWindow*> owned;
@@ -134,6 +138,9 @@ void IWForm::PO_DeclareFields(SignatureRep& sig) {
                  {"Proportional", 8}});
   PO_EnsureEnum(*this, "FormBorderStyle", {{"None", 0}, {"Fixed Single", 1}, {"Sizable", 2}, {"Fixed Double", 3}});
   PO_Property(sig, "Parent", kTypeObject, &IWForm::pdSetParent, &IWWindow::pdGetParent, "Form");
+  PO_Property(sig, "Font", kTypeObject, &IWForm::pdSetFont, &IWWindow::pdGetFont, "Font");
+  PO_EnumProperty(sig, "MousePointer", "MousePointerSelector", &IWForm::pdSetMousePointer,
+                  &IWWindow::pdGetMousePointer);
   PO_EnumProperty(sig, "KeyPreview", "Boolean", &IWForm::pdSetKeyPreview, &IWForm::pdGetKeyPreview);
   PO_EnumProperty(sig, "Visible", "Boolean", &IWForm::pdSetVisible, &IWForm::pdGetVisible);
   PO_EnumProperty(sig, "ScaleMode", "ScaleMode", &IWForm::pdSetScaleMode, &IWForm::pdGetScaleMode);
@@ -156,6 +163,52 @@ void IWForm::PO_DeclareFields(SignatureRep& sig) {
   PO_EnumProperty(sig, "MaxButton", "Boolean", &IWForm::pdSetMaxButton, &IWForm::pdGetMaxButton);
   PO_EnumProperty(sig, "MinButton", "Boolean", &IWForm::pdSetMinButton, &IWForm::pdGetMinButton);
   PO_EnumProperty(sig, "ControlBox", "Boolean", &IWForm::pdSetControlBox, &IWForm::pdGetControlBox);
+  // The drawing surface's properties and methods.
+  PO_EnumProperty(sig, "BevelInner", "BevelStyle", &TBevelBorder::pdSetBevelInner, &TBevelBorder::pdGetBevelInner);
+  PO_EnumProperty(sig, "BevelOuter", "BevelStyle", &TBevelBorder::pdSetBevelOuter, &TBevelBorder::pdGetBevelOuter);
+  PO_Property(sig, "BevelWidth", kTypeShort, &TBevelBorder::pdSetBevelWidth, &TBevelBorder::pdGetBevelWidth);
+  PO_Property(sig, "BorderWidth", kTypeShort, &TBevelBorder::pdSetBorderWidth, &TBevelBorder::pdGetBorderWidth);
+  PO_EnumProperty(sig, "Outlined", "Boolean", &TBevelBorder::pdSetOutlined, &TBevelBorder::pdGetOutlined);
+  PO_Property(sig, "hDC", kTypeLong, nullptr, &TDrawable::pdGethDC);
+  PO_Property(sig, "CurrentX", kTypeFloat, &TDrawable::pdSetCurrentX, &TDrawable::pdGetCurrentX);
+  PO_Property(sig, "CurrentY", kTypeFloat, &TDrawable::pdSetCurrentY, &TDrawable::pdGetCurrentY);
+  PO_Property(sig, "DrawColor", kTypeLong, &TDrawable::pdSetDrawColor, &TDrawable::pdGetDrawColor);
+  PO_Property(sig, "DrawWidth", kTypeShort, &TDrawable::pdSetDrawWidth, &TDrawable::pdGetDrawWidth);
+  PO_Property(sig, "FillColor", kTypeLong, &TDrawable::pdSetFillColor, &TDrawable::pdGetFillColor);
+  PO_EnumProperty(sig, "DrawMode", "DrawModeType", &TDrawable::pdSetDrawMode, &TDrawable::pdGetDrawMode);
+  PO_EnumProperty(sig, "DrawStyle", "PenStyleType", &TDrawable::pdSetDrawStyle, &TDrawable::pdGetDrawStyle);
+  PO_EnumProperty(sig, "FillStyle", "FillStyleType", &TDrawable::pdSetFillStyle, &TDrawable::pdGetFillStyle);
+  PO_Method(sig, "Sub MoveTo(ByVal x As Single, ByVal y As Single)", &TDrawable::imMoveTo);
+  PO_Method(sig, "Sub LineTo(ByVal x As Single, ByVal y As Single)", &TDrawable::imLineTo);
+  PO_Method(sig, "Sub Cls()", &TDrawable::imCls);
+  PO_Method(sig, "Sub TextOut(ByVal s as String)", &TDrawable::imTextOut);
+  PO_Method(sig, "Sub Rectangle(ByVal x1 As Single, ByVal y1 As Single, ByVal x2 As Single, ByVal y2 As Single)",
+            &TDrawable::imRectangle);
+  PO_Method(sig, "Sub Ellipse(ByVal x1 As Single, ByVal y1 As Single, ByVal x2 As Single, ByVal y2 As Single)",
+            &TDrawable::imEllipse);
+  PO_Method(sig,
+            "Sub RoundRect(ByVal x1 As Single, ByVal y1 As Single, ByVal x2 As Single, ByVal y2 As Single, "
+            "ByVal x3 As Single, ByVal y3 As Single)",
+            &TDrawable::imRoundRect);
+  PO_Method(sig, "Sub Polyline(x() As Single, y() As Single, ByVal count As Long)", &IWForm::imPolylineArgs);
+  PO_Method(sig, "Sub Polygon(x() As Single, y() As Single, ByVal count As Long)", &IWForm::imPolygonArgs);
+  PO_Method(sig, "Sub PolyBezier(x() As Single, y() As Single, ByVal count As Long)", &IWForm::imPolyBezierArgs);
+  PO_Method(sig,
+            "Sub AngleArc(ByVal cx As Single, ByVal cy As Single, ByVal radius As Single, ByVal startAngle As "
+            "Single, ByVal sweepAngle As Single)",
+            &TDrawable::imAngleArc);
+  PO_Method(sig,
+            "Sub Arc(ByVal x1 As Single, ByVal y1 As Single, ByVal x2 As Single, ByVal y2 As Single, ByVal x3 As "
+            "Single, ByVal y3 As Single, ByVal x4 As Single, ByVal y4 As Single)",
+            &TDrawable::imArc);
+  PO_Method(sig,
+            "Sub Chord(ByVal x1 As Single, ByVal y1 As Single, ByVal x2 As Single, ByVal y2 As Single, ByVal x3 As "
+            "Single, ByVal y3 As Single, ByVal x4 As Single, ByVal y4 As Single)",
+            &TDrawable::imChord);
+  PO_Method(sig,
+            "Sub Pie(ByVal x1 As Single, ByVal y1 As Single, ByVal x2 As Single, ByVal y2 As Single, ByVal x3 As "
+            "Single, ByVal y3 As Single, ByVal x4 As Single, ByVal y4 As Single)",
+            &TDrawable::imPie);
   PO_Event(sig, "Event Paint()");
   PO_Method(sig, "Sub Show()", &IWForm::imShow);
   PO_Method(sig, "Sub Hide()", &IWForm::imHide);
@@ -167,6 +220,7 @@ void IWForm::PO_DeclareFields(SignatureRep& sig) {
   PO_Method(sig, "Sub BringToTop()", &IWForm::imBringToTop);
   PO_Method(sig, "Sub Scale(ByVal x1 as Single, ByVal y1 as Single, ByVal x2 as Single, ByVal y2 as Single)",
             &IWForm::imScale);
+  PO_Method(sig, "Sub PrintForm()", &IWForm::imPrintForm);
   PO_Method(sig, "Sub LoadForm()", &IWForm::imLoad);
   PO_Method(sig, "Sub UnloadForm()", &IWForm::imUnload);
   PO_Method(sig, "Function TextUnload(ByVal indent As String, cmds As String) As Integer",
@@ -176,6 +230,7 @@ void IWForm::PO_DeclareFields(SignatureRep& sig) {
   PO_Event(sig, "Event Unload()");
   PO_Event(sig, "Event Activate()");
   PO_Event(sig, "Event Deactivate()");
+  PO_Event(sig, "Event Paint()");  // again, in the place the form's own events give it
   PO_Event(sig, "Event Resize()");
   PO_Event(sig,
            "Event InPlaceMenu(WhichMenuGroup as integer, MenuHandle as long, SubMenuIndex as long, "
@@ -243,6 +298,7 @@ void IWForm::embedChild(IWWindow* child, bool newcomer) {
 void IWForm::ChildEmbedded(IWWindow* child) { embedChild(child, true); }
 
 void IWForm::ChildUnembedded(IWWindow* child) {
+  if (child && child == editedChild_) editedChild_ = nullptr;
   if (!child || child->Parent != ClientWnd) return;
   if (child->HWindow) child->Destroy();
   child->SetParent(nullptr);

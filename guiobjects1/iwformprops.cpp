@@ -162,6 +162,87 @@ void IWForm::pdSetFileDrop(long on) {
   changed();
 }
 
+// ---- font and pointer ----
+
+namespace {
+
+// Refreshes the published windows among client's children; an embedded form passes the
+// refresh on to its own client's children.
+void RefreshChildren(TWindow* client) {
+  if (!client) return;
+  TWindow* first = client->GetFirstChild();
+  if (!first) return;
+  TWindow* w = first;
+  do {
+    if (IWWindow* iw = dynamic_cast<IWWindow*>(w)) {
+      iw->imRefresh();
+      if (IWForm* form = dynamic_cast<IWForm*>(iw)) RefreshChildren(form->GetClientWindow());
+    }
+    w = w->Next();
+  } while (w != first);
+}
+
+}  // namespace
+
+void IWForm::pdSetFont(InterObjRep* font) {
+  IWWindow::pdSetFont(font);
+  if (!ClientWnd) utilsAssert("ClientWnd", __FILE__, __LINE__);
+  RefreshChildren(ClientWnd);
+}
+
+void IWForm::pdSetMousePointer(long pointer) {
+  IWWindow::pdSetMousePointer(pointer);
+  if (!ClientWnd) utilsAssert("ClientWnd", __FILE__, __LINE__);
+  const unsigned long id = IWScreen::CursorID(pointer);
+  ClientWnd->SetCursor(nullptr, id ? MAKEINTRESOURCEA(id) : nullptr);
+}
+
+// ---- copying ----
+
+void IWForm::clone(const IInterObj& source) {
+  const IWForm* src = dynamic_cast<const IWForm*>(&source);
+  if (!src) return;
+  IWWindow::clone(source);
+  if (src->IsEmbedded()) Attr.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  IWForm& from = const_cast<IWForm&>(*src);
+  pdSetMousePointer(from.pdGetMousePointer());
+  scale_ = src->scale_;
+  pdSetMenuBar(from.pdGetMenuBar());
+  pdSetPopupMenu(from.pdGetPopupMenu());
+  pdSetAccelForm(from.pdGetAccelForm());
+  fileDrop_ = src->fileDrop_;
+  TDrawable::operator=(*src);
+}
+
+void IWForm::construct(const IInterObj& source) {
+  const IWForm* src = dynamic_cast<const IWForm*>(&source);
+  if (!src || !storeObj() || !src->storeObj()) return;
+  IWWindow::construct(source);
+  IWForm& from = const_cast<IWForm&>(*src);
+  // What referred to one of the source's own objects now refers to the copy's.
+  Faultp<InterObjRep> bar(from.pdGetMenuBar()), popup(from.pdGetPopupMenu()), accel(from.pdGetAccelForm());
+  fixupCopiedReferenceToEmbed(bar, source);
+  fixupCopiedReferenceToEmbed(popup, source);
+  fixupCopiedReferenceToEmbed(accel, source);
+  if (bar.get() != pdGetMenuBar()) pdSetMenuBar(bar.get());
+  if (popup.get() != pdGetPopupMenu()) pdSetPopupMenu(popup.get());
+  if (accel.get() != pdGetAccelForm()) pdSetAccelForm(accel.get());
+  Faultp<InterObjRep> def(from.pdGetDefaultButton()), cancel(from.pdGetCancelButton());
+  fixupCopiedReferenceToEmbed(def, source);
+  fixupCopiedReferenceToEmbed(cancel, source);
+  if (def.get()) pdSetDefaultButton(def.get());
+  if (cancel.get()) pdSetCancelButton(cancel.get());
+}
+
+void IWForm::attach(unsigned char module) {
+  // A reference whose object has gone since it was taken counts as none.
+  for (Faultp<InterObjRep>* ref : {&controls_, &menuBar_, &popupMenu_, &accelForm_})
+    if (ref->raw() && ref->isNull()) ref->clear();
+  if (ControlGroup* group = controls_.isNull() ? nullptr : ControlGroup::Native(controls_.get()))
+    group->attach(module);
+  IWWindow::attach(module);
+}
+
 // ---- stream ----
 
 namespace {
@@ -244,6 +325,15 @@ short IWForm::imFormTextUnload(const char* indent, ValString* cmds) {
   IWWindow::imTextUnload(indent, cmds);
   InterObjRep* me = storeObj();
   if (!me) return -1;
+  // The surface's enumerations by value, as the form's own (their texts are no names).
+  appendNumberLine(indent, "BevelInner", pdGetBevelInner(), cmds);
+  appendNumberLine(indent, "BevelOuter", pdGetBevelOuter(), cmds);
+  static const char* const kDrawing[] = {"BevelWidth", "BorderWidth", "Outlined",  "CurrentX", "CurrentY",
+                                         "DrawColor",  "DrawWidth",   "FillColor", nullptr};
+  me->textFieldsUnload(kDrawing, indent, *cmds);
+  appendNumberLine(indent, "DrawMode", pdGetDrawMode(), cmds);
+  appendNumberLine(indent, "DrawStyle", pdGetDrawStyle(), cmds);
+  appendNumberLine(indent, "FillStyle", pdGetFillStyle(), cmds);
   static const char* const kFirst[] = {"KeyPreview", nullptr};
   me->textFieldsUnload(kFirst, indent, *cmds);
   appendNumberLine(indent, "ScaleMode", scale_.mode(), cmds);

@@ -3,6 +3,8 @@
 // damaged blocks) and its text unload.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "formkit.h"
 #include "guiobjects1/iwscreen.h"
 #include "imenu_kit.h"
@@ -226,6 +228,210 @@ TEST(FormProps, TextUnloadWritesTheScaleAndVisibleOnlyForEmbeddedForms) {
   EXPECT_EQ(kScaleCustom, read->pdGetScaleMode());
   EXPECT_FLOAT_EQ(200.0f, read->pdGetScaleWidth());
   EXPECT_FLOAT_EQ(100.0f, read->pdGetScaleHeight());
+}
+
+// ---- golden bytes of the form's own data ----
+
+std::string Hex(const windowkit::Bytes& b) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (uint8_t v : b) {
+    out += digits[v >> 4];
+    out += digits[v & 15];
+    out += ' ';
+  }
+  return out;
+}
+
+void Put32(windowkit::Bytes& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back((uint8_t)(v >> (8 * i)));
+}
+void PutFloat(windowkit::Bytes& b, float f) {
+  uint32_t v;
+  std::memcpy(&v, &f, 4);
+  Put32(b, v);
+}
+
+TEST(FormProps, GoldenBytesOfTheFormsOwnData) {
+  IWForm* f = MakeForm(Unique("Golden"));
+  ASSERT_NE(nullptr, f);
+  f->pdSetDrawStyle(PS_DOT);
+  f->pdSetDrawWidth(3);
+  f->pdSetDrawColor(0x112233);
+  f->pdSetFillColor(0x445566);
+  f->pdSetBevelInner(1);
+  f->pdSetBevelOuter(2);
+  f->pdSetBevelWidth(3);
+  f->pdSetBorderWidth(4);
+  f->pdSetOutlined(-1);
+  f->pdSetDrawMode(R2_XORPEN);
+  f->imScale(-10, 20, 90, 70);
+  f->pdSetFileDrop(-1);
+  windowkit::Bytes golden;
+  // The drawable: pen (style, width, colour), brush (style, colour, hatch), the border's
+  // five bytes, the draw mode.
+  for (uint32_t v : {(uint32_t)PS_DOT, 3u, 0x112233u, (uint32_t)BS_SOLID, 0x445566u, 0u}) Put32(golden, v);
+  for (uint8_t v : {1, 2, 3, 4, 1}) golden.push_back(v);
+  Put32(golden, R2_XORPEN);
+  // The scale rectangle: left, top, width, height, the mode, the two pixel words.
+  for (float v : {-10.0f, 20.0f, 100.0f, 50.0f}) PutFloat(golden, v);
+  golden.push_back(kScaleCustom);
+  Put32(golden, (uint32_t)f->Scale()->pixelWidth());
+  Put32(golden, (uint32_t)f->Scale()->pixelHeight());
+  // Controls, MenuBar, PopupMenu, AccelForm: none; FileDrop.
+  for (int i = 0; i < 4; ++i) golden.push_back(0);
+  Put32(golden, 1);
+  ASSERT_EQ(66u, golden.size());
+  const windowkit::Bytes block = windowkit::SaveBlock(*f);
+  ASSERT_GT(block.size(), golden.size() + 2);
+  EXPECT_EQ(1, block[0]);  // the form's revision
+  const windowkit::Bytes tail(block.end() - golden.size(), block.end());
+  EXPECT_EQ(Hex(golden), Hex(tail));
+  // The window's complete block sits between the revision and the form's data.
+  IWForm* plain = MakeForm(Unique("Plain"));
+  ASSERT_NE(nullptr, plain);
+  windowkit::LoadBlock(*plain, block);
+  EXPECT_EQ(Hex(block), Hex(windowkit::SaveBlock(*plain)));
+  EXPECT_EQ(R2_XORPEN, plain->pdGetDrawMode());
+  EXPECT_EQ(0x112233, plain->pdGetDrawColor());
+  EXPECT_EQ(-1, plain->pdGetOutlined());
+}
+
+// ---- copies ----
+
+TEST(FormProps, ACopysDefaultAndCancelButtonsAreItsOwn) {
+  const std::string name = Unique("Copied");
+  IWForm* f = MakeForm(name, "  Type Ok From Button\n  End Type\n  Type Quit From Button\n  End Type\n");
+  ASSERT_NE(nullptr, f);
+  InterObjRep* ok = f->storeObj()->findEmbed("Ok");
+  InterObjRep* quit = f->storeObj()->findEmbed("Quit");
+  ASSERT_TRUE(ok && quit);
+  f->pdSetDefaultButton(ok);
+  f->pdSetCancelButton(quit);
+  f->imScale(0, 0, 40, 30);
+  f->pdSetDrawColor(0x0000FF);
+  ASSERT_EQ(ok, f->pdGetDefaultButton());
+  Faultp<InterObjRep> copy = f->storeObj()->copy(Unique("CopyOf").c_str(), windowkit::TestModule());
+  ASSERT_FALSE(copy.isNull());
+  IWForm* c = IWForm::Native(copy.get());
+  ASSERT_NE(nullptr, c);
+  InterObjRep* ownOk = copy->findEmbed("Ok");
+  InterObjRep* ownQuit = copy->findEmbed("Quit");
+  ASSERT_TRUE(ownOk && ownQuit);
+  EXPECT_EQ(ownOk, c->pdGetDefaultButton());
+  EXPECT_EQ(ownQuit, c->pdGetCancelButton());
+  // The source keeps its own.
+  EXPECT_EQ(ok, f->pdGetDefaultButton());
+  EXPECT_EQ(quit, f->pdGetCancelButton());
+  EXPECT_EQ(kScaleCustom, c->pdGetScaleMode());
+  EXPECT_FLOAT_EQ(40.0f, c->pdGetScaleWidth());
+  EXPECT_EQ(0x0000FF, c->pdGetDrawColor());
+}
+
+TEST(FormProps, ACopyOfAnEmbeddedFormIsTopLevel) {
+  IWForm* host = MakeForm(Unique("CopyHost"), "  Type Inner From Form\n  End Type\n");
+  ASSERT_NE(nullptr, host);
+  InterObjRep* inner = host->storeObj()->findEmbed("Inner");
+  ASSERT_NE(nullptr, inner);
+  ASSERT_TRUE(IWForm::Native(inner)->IsEmbedded());
+  Faultp<InterObjRep> copy = inner->copy(Unique("Freed").c_str(), windowkit::TestModule());
+  ASSERT_FALSE(copy.isNull());
+  IWForm* c = IWForm::Native(copy.get());
+  ASSERT_NE(nullptr, c);
+  EXPECT_FALSE(c->IsEmbedded());
+  EXPECT_EQ(0x02CF0000u, (uint32_t)c->Attr.Style);
+}
+
+// ---- Font and MousePointer reach the client and the controls ----
+
+TEST(FormProps, FontAndMousePointerReachTheClientAndItsWindows) {
+  IWForm* f = MakeForm(Unique("Fonted"),
+                       "  Type Child From Button\n  End Type\n  Type Sub1 From Form\n"
+                       "    Type Deep From Button\n    End Type\n  End Type\n");
+  ASSERT_NE(nullptr, f);
+  f->imLoad();
+  IWWindow* child = formkit::Embedded<IWWindow>(f, "Child");
+  IWForm* sub = formkit::Embedded<IWForm>(f, "Sub1");
+  ASSERT_TRUE(child && sub && child->HWindow);
+  IWWindow* deep = formkit::Embedded<IWWindow>(sub, "Deep");
+  ASSERT_TRUE(deep && deep->HWindow);
+  const std::string n = f->storeObj()->fullName();
+  const std::string fontName = Unique("BigFont");
+  std::string error;
+  ASSERT_TRUE(
+      formkit::ReadObjects("Type " + fontName + " From Font\nEnd Type\nBegin Code\n  With " + fontName +
+                               "\n    .FaceName = \"Courier New\"\n    .Size = 15\n  End With\nEnd Code\n",
+                           &error))
+      << error;
+  formkit::RunBasic("  Set " + n + ".Font = " + fontName);
+  HFONT font = f->GetEffectiveFont();
+  ASSERT_NE(nullptr, font);
+  EXPECT_EQ((LRESULT)font, SendMessageA(child->HWindow, WM_GETFONT, 0, 0));
+  EXPECT_EQ((LRESULT)font, SendMessageA(deep->HWindow, WM_GETFONT, 0, 0));
+  formkit::RunBasic("  " + n + ".MousePointer = 3");  // the I-beam
+  EXPECT_EQ(3, f->pdGetMousePointer());
+  EXPECT_EQ(LoadCursorA(nullptr, IDC_IBEAM), f->Client()->GetCursorHandle());
+  f->imUnload();
+}
+
+// ---- the signature ----
+
+TEST(FormProps, TheSignatureListsTheDrawingMembersInOrder) {
+  IWForm* f = MakeForm(Unique("Sig"));
+  ASSERT_NE(nullptr, f);
+  const std::string n = f->storeObj()->fullName();
+  // Each property and method answers from Basic.
+  formkit::RunBasic("  " + n + ".BevelInner = 2\n  " + n + ".BevelWidth = 4\n  " + n + ".DrawMode = 7\n  " +
+                    n + ".FillStyle = 6\n  " + n + ".CurrentX = 12\n  " + n + ".MoveTo 3, 4\n  " + n +
+                    ".LineTo 5, 6\n  " + n + ".TextOut \"x\"");
+  EXPECT_EQ(2, f->pdGetBevelInner());
+  EXPECT_EQ(4, f->pdGetBevelWidth());
+  EXPECT_EQ(7, f->pdGetDrawMode());
+  EXPECT_EQ(6, f->pdGetFillStyle());
+  EXPECT_EQ(5.0f, f->pdGetCurrentX());
+  // A bad value is refused with the store's error.
+  BasicOutcome out = BasicRunner::CompileAndRun("Sub S()\n  " + n + ".DrawMode = 40\nEnd Sub\n", "S");
+  EXPECT_FALSE(out.ok);
+  // Polyline takes arrays, which native methods do not get yet: refused, nothing drawn.
+  out = BasicRunner::CompileAndRun(
+      "Sub S()\n  Dim x(3) As Single\n  Dim y(3) As Single\n  " + n + ".Polyline x, y, 3\nEnd Sub\n", "S");
+  EXPECT_FALSE(out.ok);
+}
+
+TEST(FormProps, TextUnloadWritesTheDrawingStateAndReadsBack) {
+  IWForm* f = MakeForm(Unique("Drawn"));
+  ASSERT_NE(nullptr, f);
+  f->pdSetBevelOuter(3);
+  f->pdSetDrawColor(0x0000FF);
+  f->pdSetDrawMode(R2_NOTCOPYPEN);
+  f->pdSetFillStyle(5);
+  const std::string text = TextUnload(f);
+  for (const char* line : {".BevelOuter = 3", ".DrawColor = 255", ".DrawMode = 4", ".FillStyle = 5"})
+    EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
+  // BevelInner .. FillStyle come before KeyPreview.
+  EXPECT_LT(text.find(".BevelInner"), text.find(".FillStyle"));
+  EXPECT_LT(text.find(".FillStyle"), text.find(".KeyPreview"));
+  const std::string again = Unique("DrawnAgain");
+  std::string obo = "Type " + again + " From Form\nEnd Type\nBegin Code\n  With " + again + "\n";
+  std::string line;
+  for (char ch : text) {
+    if (ch != '\n') {
+      line += ch;
+      continue;
+    }
+    for (const char* keep : {".Bevel", ".Draw", ".Fill", ".Outlined", ".Current", ".BorderWidth"})
+      if (line.rfind(keep, 0) == 0) obo += "    " + line + "\n";
+    line.clear();
+  }
+  obo += "  End With\nEnd Code\n";
+  std::string error;
+  ASSERT_TRUE(formkit::ReadObjects(obo, &error)) << error << "\n" << obo;
+  IWForm* read = IWForm::Native(ObjectStore::find(again.c_str()));
+  ASSERT_NE(nullptr, read);
+  EXPECT_EQ(3, read->pdGetBevelOuter());
+  EXPECT_EQ(0x0000FF, read->pdGetDrawColor());
+  EXPECT_EQ(R2_NOTCOPYPEN, read->pdGetDrawMode());
+  EXPECT_EQ(5, read->pdGetFillStyle());
 }
 
 }  // namespace

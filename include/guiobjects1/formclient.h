@@ -26,6 +26,10 @@ class OVIUI1_API TFormClient : public TWindow {
   const char* GetClassName() override { return "OrvanelFormClient"; }
   void GetWindowClass(WNDCLASSA& wc) override;
   void Paint(TDC& dc, bool erase, TRect& rect) override;
+  // Invalidates the whole client with erasing (the controls included, WS_CLIPCHILDREN
+  // lifted meanwhile), then every published child window: erase is theirs; an embedded
+  // form passes it on to its own client.
+  void InvalidateAll(bool erase);
   void* GetAsInterObjRep(TPoint& point) override;
   LRESULT EvCommand(uint id, HWND hWndCtl, uint notifyCode) override;
   LRESULT EvGetDefId(WPARAM, LPARAM);

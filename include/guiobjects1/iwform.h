@@ -43,6 +43,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "guiobjects1/iwoleinplaceframe.h"
 #include "guiobjects1/iwwindow.h"
@@ -99,9 +100,27 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   void ChildUnembedded(IWWindow* child) override;
   void TakeChild(IWWindow* child) override;
 
-  // ---- the drawing surface and Print ----
+  // ---- the drawing surface and Print (iwformdraw.cpp) ----
   void* getObject() override { return storeObj(); }
   void DrawUnits2Pixels(float x, float y, TPoint& out) override { Units2Pixels(x, y, out); }
+  // A client DC of the client window, made on first use (configured by the surface) and
+  // kept until the client window goes; none while the client window has no handle.
+  TDC* getDC() override;
+  // The background colour as an RGB (the client class's button face when the form names
+  // none).
+  uint32_t getBkColor() override;
+  // Marks the form changed; with repaint and a window, the client and its children are
+  // invalidated (InvalidateAll(false)).
+  void drawableChanged(int repaint) override;
+  void drawableCls() override;  // the client erased whole, children included
+  void InvalidateAll(bool erase);
+  // The poly methods as Basic declares them. The store hands a native method no array
+  // yet: what arrives is one Single each, and a count above 1 is refused by the surface.
+  void imPolylineArgs(float* x, float* y, long count) { drawPoly(kPolyline, {x, 1}, {y, 1}, count); }
+  void imPolygonArgs(float* x, float* y, long count) { drawPoly(kPolygon, {x, 1}, {y, 1}, count); }
+  void imPolyBezierArgs(float* x, float* y, long count) { drawPoly(kPolyBezier, {x, 1}, {y, 1}, count); }
+  // Forgets the kept DC (the client window is going).
+  void DropDrawableDC() { SetCachedDC(nullptr); }
   Printable* printable() override { return this; }
   void Print(short v) override { WPPrint(this, CurrentX, CurrentY, v); }
   void Print(long v) override { WPPrint(this, CurrentX, CurrentY, v); }
@@ -112,6 +131,46 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   void PrintTab(int n) override { WPPrintTab(this, CurrentX, CurrentY, n); }
   void PrintSeparator(PrintSepType sep) override { WPPrintSeparator(this, CurrentX, CurrentY, sep); }
   void PrintDone(PrintSepType sep) override { WPPrintDone(this, CurrentX, CurrentY, sep); }
+
+  // ---- Font and MousePointer reach the client window ----
+  // The window layer's font, then every published window among the client's children is
+  // refreshed (through embedded forms, to any depth).
+  void pdSetFont(InterObjRep* font);
+  // The window layer's pointer, and the same cursor on the client window.
+  void pdSetMousePointer(long pointer);
+
+  // ---- copying ----
+  // A copy of an embedded form is a top-level form; the scale, menus, AccelForm, the
+  // pointer and the drawing state come along.
+  void clone(const IInterObj& source) override;
+  // References to the source's own embedded objects (menus, AccelForm, DefaultButton,
+  // CancelButton) are pointed at the copy's objects of the same names.
+  void construct(const IInterObj& source) override;
+  void attach(unsigned char module) override;
+
+  // ---- PrintForm (iwformdraw.cpp) ----
+  // Prints a snapshot of the whole window (frame included) on one page, scaled so that
+  // it takes the page's share that it takes of the screen. The job is titled with the
+  // caption, or the form's name when the caption is empty. No printer, or a failing
+  // job, is a Basic error.
+  void imPrintForm();
+  // The title PrintForm gives its job.
+  std::string PrintJobTitle();
+
+  // ---- edit mode (iwformdraw.cpp) ----
+  // BeginEdit shows the form, marks it edited (an embedded form becomes its containing
+  // form's edited child), draws red marks on the sizing frame and lets drawing on the
+  // client cover the controls (WS_CLIPCHILDREN off). EndEdit undoes each step; whatever
+  // has gone (the client's window, the containing form) is skipped without complaint.
+  void BeginEdit();
+  void EndEdit();
+  bool IsEditing() const { return (state_ & kEditMode) != 0; }
+  IWForm* EditedChild() const { return editedChild_; }
+  // Draws the marks (in edit mode) or paints them over (outside it).
+  void drawEditorMarks();
+  // The twelve rectangles of the marks for the frame rectangle r (left, top, right,
+  // bottom) with the frame (fx, fy) and caption-box (bx, by) sizes.
+  static void BorderMarkRects(const TRect& r, int fx, int fy, int bx, int by, TRect out[12]);
 
   // ---- Basic ----
   void imShow();
@@ -227,8 +286,13 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   LRESULT EvNCCalcSize(WPARAM calcValid, LPARAM params);
   void EvLButtonUp(uint keyFlags, TPoint& point);
   void EvGetMinMaxInfo(MINMAXINFO& info);
+  LRESULT EvPaletteChanged(WPARAM, LPARAM);
+  LRESULT EvQueryNewPalette(WPARAM, LPARAM);
+  LRESULT EvNCPaint(WPARAM, LPARAM);
+  LRESULT EvNCActivate(WPARAM, LPARAM);
 
  private:
+  void drawBorderMarks(HDC dc, const TRect& r);
   void showAs(int command);
   // Gives a window child its place under the client: parent, a free id from 100, the
   // auto-create flag; created and shown at once when the form has a window.
@@ -257,6 +321,7 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   Faultp<InterObjRep> accelForm_;  // uncounted
   Faultp<InterObjRep> controls_;   // counted: the control group, made on first read
   uint32_t fileDrop_ = 0;
+  IWForm* editedChild_ = nullptr;  // an embedded form of this one in edit mode
 
   DECLARE_RESPONSE_TABLE(IWForm);
 };
