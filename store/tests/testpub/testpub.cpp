@@ -101,6 +101,11 @@ class TestObj : public POClass<TestObj> {
     // Declarations read by the parser library, as the product's classes give them.
     ParseCppField("Function Twice(ByVal n as long, s As String) As Long", sig, &TestObj::imTwice);
     ParseCppEvent("Event Pinged()", sig);
+    // Parameters and results typed by enumerations reach the native side as Longs.
+    ParseCppField(
+        "Function Pick(ByVal on As Boolean, ByVal n As Integer, ByVal l As Long, flag As Boolean) As String",
+        sig, &TestObj::imPick);
+    ParseCppField("Function Truth(ByVal v As Long) As Boolean", sig, &TestObj::imTruth);
   }
 
   void PO_Read(OCLStream& s, unsigned) {
@@ -172,6 +177,14 @@ class TestObj : public POClass<TestObj> {
     *s = ValString((std::string(s->c_str()) + std::to_string(n)).c_str());
     return 2 * n;
   }
+  // The arguments as the native side got them; the by-reference flag turned over.
+  ValStringRep* imPick(long on, short n, long l, long* flag) {
+    std::string text =
+        std::to_string(on) + "," + std::to_string(n) + "," + std::to_string(l) + "," + std::to_string(*flag);
+    *flag = *flag ? 0 : 1;
+    return new ValStringRep(text.c_str());
+  }
+  long imTruth(long v) { return v; }
   ValStringRep* imJoin(const char* a, double d) {
     return new ValStringRep((std::string(a ? a : "") + ":" + std::to_string((int)d)).c_str());
   }
