@@ -191,9 +191,7 @@ void CompProcEnumField::setCell(InterObjRep& self, const ValueCell& c) {
 bool CompProcEnumField::textValue(InterObjRep& self, RWCString& out) {
   ValueCellVar c;
   getCell(self, c.c);
-  int32_t v = CellToLong(c.c);
-  const char* text = enum_ ? enum_->textOf(v) : nullptr;
-  std::string line = "." + name_ + " = " + (text ? std::string(text) : std::to_string(v));
+  std::string line = "." + name_ + " = " + StoreEnumLiteral(enum_, CellToLong(c.c));
   out = RWCString(line.c_str());
   return true;
 }

@@ -55,6 +55,17 @@ class TestObj : public POClass<TestObj> {
                                          &TestObj::pdGetEnabled),
                  nullptr, 0);
     sig.addField(CompDataField::make("Raw", 2, offsetof(TestObj, raw_)), nullptr, 0);
+    // An enumeration whose entry texts are no Basic words: spaces, operators, quotes.
+    EnumRep* edge = EnumRep::find("TestEdge");
+    if (!edge) {
+      OpenModuleResource open(store_ ? store_->module() : ObjectStore::OpenModule());
+      edge = new EnumRep("TestEdge", 1);
+      edge->addEntry("None", 0);
+      edge->addEntry("Fixed Single", 1);
+      edge->addEntry("Left+Top", 6);
+      edge->addEntry("Say \"Hi\"", 7);
+    }
+    sig.addField(CompProcEnumField::make("Edge", edge, &TestObj::pdSetEdge, &TestObj::pdGetEdge), nullptr, 0);
     CppFuncField* add = new CppFuncField("Add", &TestObj::imAdd, 2);
     add->addParam("a", 2, false);
     add->addParam("b", 2, false);
@@ -147,6 +158,8 @@ class TestObj : public POClass<TestObj> {
   InterObjRep* pdGetPeer() { return peer_.get(); }
   void pdSetPeer(InterObjRep* p) { peer_.set(p, tIndirectReference); }
   long pdGetSerial() { return 4711; }
+  long pdGetEdge() { return edge_; }
+  void pdSetEdge(long v) { edge_ = v; }
   long pdGetEnabled() { return enabled_ ? -1 : 0; }
   void pdSetEnabled(long v) { enabled_ = v != 0; }
 
@@ -209,6 +222,7 @@ class TestObj : public POClass<TestObj> {
   float ratio_ = 0;
   short small_ = 0;
   bool enabled_ = false;
+  long edge_ = 0;
   Faultp<InterObjRep> peer_;
 };
 
