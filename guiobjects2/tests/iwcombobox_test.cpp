@@ -353,6 +353,43 @@ TEST(ComboBox, MouseAndKeysOfItsChildWindowsRaiseItsEvents) {
   EXPECT_TRUE(c->ChildAliases().empty() || c->ChildAliases().front()->HWindow == nullptr);
 }
 
+// Typing into the edit part and pressing a row of the simple style's list, with real
+// messages: "Change" reads ListIndex -1 and "Click" reads the new item as Text.
+TEST(ComboBox, TypingAndPressingARowRaiseChangeAndClickUnderTheirGuards) {
+  IWForm* f =
+      FormWith("ComboReal", "ComboBox", "C", {},
+               "  Sub C_Change()\n    Events = Events & \"Change:\" & C.ListIndex & \":\" & C.Text & \",\"\n"
+               "  End Sub\n"
+               "  Sub C_Click()\n    Events = Events & \"Click:\" & C.ListIndex & \":\" & C.Text & \",\"\n"
+               "  End Sub\n");
+  ASSERT_NE(nullptr, f);
+  f->imShow();
+  IWComboBox* c = Embedded<IWComboBox>(f, "C");
+  RunBasic(
+      "ComboReal.C.Move 0, 0, 2400, 1800\nComboReal.C.Style = 1\nComboReal.C.AddItem \"one\"\n"
+      "ComboReal.C.AddItem \"two\"\nComboReal.C.ListIndex = 0");
+  HWND edit = ChildOfClass(c->HWindow, "Edit"), list = ChildOfClass(c->HWindow, "ComboLBox");
+  ASSERT_NE(nullptr, edit);
+  ASSERT_NE(nullptr, list);
+  SetFocus(edit);
+  SendMessageA(edit, EM_SETSEL, 3, 3);
+  ClearLog(f);
+  PostMessageA(edit, WM_CHAR, 'x', 1);
+  AppPump();
+  EXPECT_EQ("Change:-1:onex,", Events(f));
+  EXPECT_EQ("onex", Value("ComboReal.C.Text", "String"));
+  ClearLog(f);
+  int row = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+  ASSERT_GT(row, 0);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, row + row / 2));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(5, row + row / 2));
+  AppPump();
+  EXPECT_EQ("Click:1:two,", Events(f));
+  EXPECT_EQ("1", Value("ComboReal.C.ListIndex"));
+  EXPECT_EQ("two", Value("ComboReal.C.Text", "String"));
+  f->imUnload();
+}
+
 // ItemData and TopIndex of the combo box reach its own list.
 TEST(ComboBox, ItemDataAndTopIndex) {
   IWForm* f = FormWith("ComboData", "ComboBox", "C", {});
