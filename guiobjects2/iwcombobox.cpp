@@ -12,6 +12,7 @@
 #include "store/poevent.h"
 #include "store/storeexcept.h"
 #include "store/valstring.h"
+#include "winlib/applicat.h"
 #include "winlib/module.h"
 
 Faultp<InterObjRep>* IWComboBox::PO_Object = nullptr;
@@ -58,6 +59,78 @@ class ReCreating {
 
 const uint32_t kStyleBits = 0x3;
 
+// A child window of the system's combo box (its edit part or the simple style's list),
+// passing its mouse and key messages on to the published window it sits in.
+class ComboChild : public TWindow {
+ public:
+  explicit ComboChild(HWND handle) : TWindow(handle, DllInstance::Module()) {}
+
+  // The published window of the parent, when it is one.
+  IWWindow* Published() const { return dynamic_cast<IWWindow*>(Parent); }
+
+  // The point in the parent's client coordinates.
+  TPoint InParent(const TPoint& point) const {
+    POINT p = {point.x, point.y};
+    ::MapWindowPoints(HWindow, Parent ? Parent->HWindow : nullptr, &p, 1);
+    return TPoint(p.x, p.y);
+  }
+
+  // The left button and the moves: the child's own handling first.
+  void EvLButtonDown(uint keyFlags, TPoint& point) {
+    DefaultProcessing();
+    TPoint at = InParent(point);
+    if (IWWindow* w = Published()) w->LButtonDown(keyFlags, at);
+  }
+  void EvLButtonUp(uint keyFlags, TPoint& point) {
+    DefaultProcessing();
+    TPoint at = InParent(point);
+    if (IWWindow* w = Published()) w->LButtonUp(keyFlags, at);
+  }
+  void EvMouseMove(uint keyFlags, TPoint& point) {
+    DefaultProcessing();
+    TPoint at = InParent(point);
+    if (IWWindow* w = Published()) w->EvMouseMove(keyFlags, at);
+  }
+  // The other buttons go to the published window alone.
+  void EvMButtonDown(uint keyFlags, TPoint& point) { Mouse(&IWWindow::EvMButtonDown, keyFlags, point); }
+  void EvMButtonUp(uint keyFlags, TPoint& point) { Mouse(&IWWindow::EvMButtonUp, keyFlags, point); }
+  void EvRButtonDown(uint keyFlags, TPoint& point) { Mouse(&IWWindow::EvRButtonDown, keyFlags, point); }
+  void EvRButtonUp(uint keyFlags, TPoint& point) { Mouse(&IWWindow::EvRButtonUp, keyFlags, point); }
+  void EvKeyDown(uint key, uint, uint) { Key(WM_KEYDOWN, key); }
+  void EvKeyUp(uint key, uint, uint) { Key(WM_KEYUP, key); }
+  void EvChar(uint key, uint, uint) { Key(WM_CHAR, key); }
+
+  DECLARE_RESPONSE_TABLE(ComboChild);
+
+ private:
+  void Mouse(void (IWWindow::*handler)(uint, TPoint&), uint keyFlags, TPoint& point) {
+    IWWindow* w = Published();
+    if (!w) {
+      DefaultProcessing();
+      return;
+    }
+    TPoint at = InParent(point);
+    (w->*handler)(keyFlags, at);
+  }
+
+  // The key events with the message's own parameters; a handler that changed the key
+  // changes what the child gets, one that set 0 swallows it.
+  void Key(unsigned message, unsigned key) {
+    TCurrentEvent* ev = TApplication::GetCurrentEvent();
+    bool mine = ev && ev->Win == this && ev->Message == message;
+    unsigned wParam = mine ? (unsigned)ev->Param1 : key;
+    if (IWWindow* w = Published())
+      if (w->NotifyKey(message, key, wParam)) return;
+    if (mine) ev->Param1 = wParam;
+    DefaultProcessing();
+  }
+};
+
+DEFINE_RESPONSE_TABLE1(ComboChild, TWindow)
+EV_WM_LBUTTONDOWN, EV_WM_LBUTTONUP, EV_WM_MOUSEMOVE, WL_MSG(WM_MBUTTONDOWN, Mouse, EvMButtonDown),
+    WL_MSG(WM_MBUTTONUP, Mouse, EvMButtonUp), EV_WM_RBUTTONDOWN, EV_WM_RBUTTONUP, EV_WM_KEYDOWN, EV_WM_KEYUP,
+    EV_WM_CHAR, END_RESPONSE_TABLE;
+
 }  // namespace
 
 // The library combo box's initialisation starts the window again as a child: a
@@ -70,7 +143,7 @@ IWComboBox::IWComboBox(IUnknown* outer)
   if (DllInstance::Module()) SetModule(DllInstance::Module());
 }
 
-IWComboBox::~IWComboBox() = default;
+IWComboBox::~IWComboBox() { DeleteChildAliases(); }
 
 void IWComboBox::PO_DeclareFields(SignatureRep& sig) {
   PO_EnsureEnum(*this, "ComboBoxStyle", {{"DropdownCombo", 0}, {"SimpleCombo", 1}, {"DropdownList", 2}});
@@ -125,7 +198,19 @@ void IWComboBox::clone(const IInterObj& source) {
   dropHeight_ = from->dropHeight_;
 }
 
+void IWComboBox::MakeChildAliases() {
+  DeleteChildAliases();  // those of a window gone before
+  for (HWND h = ::GetWindow(HWindow, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
+    if (!GetWindowPtr(h)) childAliases_.push_back(new ComboChild(h));
+}
+
+void IWComboBox::DeleteChildAliases() {
+  for (TWindow* w : childAliases_) delete w;
+  childAliases_.clear();
+}
+
 void IWComboBox::SetupWindow() {
+  MakeChildAliases();
   TComboBox::SetupWindow();
   IWControl::SetupWindow();
 }
@@ -139,6 +224,7 @@ void* IWComboBox::DataForReCreate() {
     TakeItems(*data);
     data->Selection = WindowText();
     IWWindow::DataForReCreate();  // keeps the Z order, destroys the window
+    DeleteChildAliases();
   } catch (...) {
     delete data;
     throw;
@@ -360,6 +446,24 @@ void IWComboBox::pdSetSelText(const char* text) {
   WORD caret = (WORD)(from + put.size());
   SendMessage(CB_SETEDITSEL, 0, MAKELPARAM(caret, caret));
   if (now != old) NotifyChange();
+}
+
+namespace {
+HWND ListOf(HWND combo) {
+  COMBOBOXINFO info = {};
+  info.cbSize = sizeof info;
+  return combo && ::GetComboBoxInfo(combo, &info) ? info.hwndList : nullptr;
+}
+}  // namespace
+
+int IWComboBox::ListTopIndex() const {
+  if (HWND list = ListOf(HWindow)) return (int)::SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+  return (int)::SendMessageA(HWindow, CB_GETTOPINDEX, 0, 0);
+}
+
+int IWComboBox::SetListTopIndex(int index) {
+  if (HWND list = ListOf(HWindow)) return (int)::SendMessageA(list, LB_SETTOPINDEX, (WPARAM)index, 0);
+  return (int)::SendMessageA(HWindow, CB_SETTOPINDEX, (WPARAM)index, 0);
 }
 
 short IWComboBox::imTextUnload(const char* indent, ValString* cmds) {

@@ -85,9 +85,11 @@ void IWListBox::PO_DeclareFields(SignatureRep& sig) {
                   &IWListBox::pdGetMultiSelect);
   PO_Property(sig, "Text", 6, nullptr, &IWControl::pdGetText);
   PO_Property(sig, "SelCount", 1, nullptr, &IWListBox::pdGetSelCount);
-  // Native members take and answer True and False as Integers (-1 and 0).
-  PO_Method(sig, "Function Selected(ByVal index as Integer) as Integer", &IWListBox::imSelected);
-  PO_Method(sig, "Sub SetSelected(ByVal index as Integer, ByVal sel As Integer)", &IWListBox::imSetSelected);
+  PO_Method(sig, "Function Selected(ByVal index as Integer) as Boolean", &IWListBox::imSelected);
+  PO_Method(sig, "Sub SetSelected(ByVal index as Integer, ByVal sel As Boolean)", &IWListBox::imSetSelected);
+  PO_Method(sig, "Function ItemData(ByVal index as Integer) as Long", &IWListBox::imItemData);
+  PO_Method(sig, "Sub SetItemData(ByVal index as Integer, ByVal data as Long)", &IWListBox::imSetItemData);
+  PO_Property(sig, "TopIndex", 1, &IWListBox::pdSetTopIndex, &IWListBox::pdGetTopIndex);
 }
 
 void IWListBox::PO_Load(IStream* stream) {
@@ -286,13 +288,13 @@ short IWListBox::imTextUnload(const char* indent, ValString* cmds) {
   return -1;
 }
 
-short IWListBox::imSelected(short index) {
+long IWListBox::imSelected(short index) {
   if (!HWindow) return 0;
   if (IsMultiSelect()) return SendMessage(LB_GETSEL, Index16(index), 0) > 0 ? -1 : 0;
   return index >= 0 && index == GetSelIndex() ? -1 : 0;
 }
 
-void IWListBox::imSetSelected(short index, short sel) {
+void IWListBox::imSetSelected(short index, long sel) {
   if (!HWindow) return;
   if (IsMultiSelect()) {
     SendMessage(LB_SETSEL, (WPARAM)(sel ? TRUE : FALSE), (LPARAM)(uint16_t)index);
@@ -302,4 +304,21 @@ void IWListBox::imSetSelected(short index, short sel) {
     pdSetListIndex(index);
   else if (index == GetSelIndex())
     pdSetListIndex(-1);
+}
+
+long IWListBox::imItemData(short index) {
+  if (!HWindow || index < 0 || index >= GetCount()) return -1;
+  return (long)(int32_t)GetItemData(index);
+}
+
+void IWListBox::imSetItemData(short index, long data) {
+  if (!HWindow || index < 0 || index >= GetCount()) return;
+  SetItemData(index, (LPARAM)(int32_t)data);
+}
+
+short IWListBox::pdGetTopIndex() { return HWindow ? (short)ListTopIndex() : -1; }
+
+void IWListBox::pdSetTopIndex(short index) {
+  if (!HWindow || index < 0 || index >= GetCount()) return;
+  SetListTopIndex(index);
 }

@@ -68,6 +68,13 @@ std::string StoreCellLiteral(const ValueCell& c) {
   }
 }
 
+std::string StoreEnumLiteral(const EnumRep* e, int32_t value) {
+  const char* text = e ? e->textOf(value) : nullptr;
+  if (!text) return std::to_string(value);
+  if (e == EnumRep::Boolean()) return text;  // Basic's own True and False
+  return MakePrintableString(text);
+}
+
 // --- Field ----------------------------------------------------------------------------
 
 Field::Field(const char* name, uint16_t flags) : name_(name ? name : ""), flags_(flags) {}

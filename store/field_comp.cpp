@@ -69,6 +69,24 @@ void CellFromResult(ValueCell& out, unsigned char type, const DynValue& r) {
   }
 }
 
+// The enumeration a declared type names: a plain object type whose class name is an
+// enumeration's (the store makes Boolean on first use).
+EnumRep* DeclaredEnumeration(unsigned char type, const char* className) {
+  if (type != kTypeObject || !className || !*className) return nullptr;
+  EnumRep* e = EnumRep::find(className);
+  if (!e && StrEqualNoCase(className, "Boolean")) e = EnumRep::Boolean();
+  return e;
+}
+
+// An argument for an enumerated parameter: an entry's text or a number; a Boolean is
+// -1 or 0 whatever non-zero number it was given.
+int32_t EnumArgument(const ValueCell& c, const EnumRep* e) {
+  int32_t n = 0;
+  if (!(c.type == kTypeString && e->valueOf(c.text(), n))) n = CellToLong(c);
+  if (e == EnumRep::Boolean()) n = n ? -1 : 0;
+  return n;
+}
+
 // Adds a by-value argument of type from cell c; keep holds strings for the call.
 void PushByValue(DynArgs& a, unsigned char type, const ValueCell& c, ValString& keep) {
   switch (type & 0x1F) {
@@ -173,9 +191,7 @@ void CompProcEnumField::setCell(InterObjRep& self, const ValueCell& c) {
 bool CompProcEnumField::textValue(InterObjRep& self, RWCString& out) {
   ValueCellVar c;
   getCell(self, c.c);
-  int32_t v = CellToLong(c.c);
-  const char* text = enum_ ? enum_->textOf(v) : nullptr;
-  std::string line = "." + name_ + " = " + (text ? std::string(text) : std::to_string(v));
+  std::string line = "." + name_ + " = " + StoreEnumLiteral(enum_, CellToLong(c.c));
   out = RWCString(line.c_str());
   return true;
 }
@@ -263,7 +279,9 @@ CppProcField::CppProcField(const char* name, MemberFn member)
     : MethodField(name, 0, "", kCompiled), member_(member) {}
 
 void CppProcField::addParam(const char* name, unsigned char type, bool byRef, const char* className) {
-  params_.push_back(ParamDecl{name ? name : "", type, byRef, className ? className : ""});
+  EnumRep* e = DeclaredEnumeration(type, className);
+  params_.push_back(
+      ParamDecl{name ? name : "", e ? (unsigned char)kTypeLong : type, byRef, className ? className : "", e});
 }
 
 RWCString CppProcField::paramText() const {
@@ -273,7 +291,8 @@ RWCString CppProcField::paramText() const {
     if (i) t += ", ";
     if (!p.byRef) t += "ByVal ";
     t += p.name + " As ";
-    t += (p.type == kTypeObject && !p.className.empty()) ? p.className : IdTypeString(p.type).string();
+    t += ((p.type == kTypeObject || p.enumeration) && !p.className.empty()) ? p.className
+                                                                            : IdTypeString(p.type).string();
   }
   t += ")";
   return RWCString(t.c_str());
@@ -304,6 +323,14 @@ Value* CppProcField::invoke(InterObjRep& self, ValueList* args, int) {
     ValueCellVar c;
     (*args)[(int)i]->getCell(c.c);
     unsigned char t = p.type & 0x1F;
+    if (p.enumeration) {
+      scalars[i].l = EnumArgument(c.c, p.enumeration);
+      if (p.byRef)
+        a.addPtr(&scalars[i].l);
+      else
+        a.addInt32(scalars[i].l);
+      continue;
+    }
     if (!p.byRef) {
       PushByValue(a, p.type, c.c, strings[i]);
       continue;
@@ -341,10 +368,11 @@ Value* CppProcField::invoke(InterObjRep& self, ValueList* args, int) {
     }
   }
   DynValue r = DynCallMember(member_.target(n), member_.member(), a, ResultKind(resultType_));
-  // Write by-reference results back through the caller's values.
+  // Write by-reference results back through the caller's values (a Boolean as -1 or 0).
   for (size_t i = 0; i < np; ++i) {
     const ParamDecl& p = params_[i];
     if (!p.byRef) continue;
+    if (p.enumeration == EnumRep::Boolean()) scalars[i].l = scalars[i].l ? -1 : 0;
     Value* v = (*args)[(int)i];
     switch (p.type & 0x1F) {
       case kTypeShort:
@@ -372,13 +400,15 @@ Value* CppProcField::invoke(InterObjRep& self, ValueList* args, int) {
   }
   if (!resultType_) return nullptr;
   ValueCellVar out;
+  if (resultEnum_ == EnumRep::Boolean()) r.i32 = r.i32 ? -1 : 0;
   CellFromResult(out.c, resultType_, r);
   return CountedResult(StoreValueFromCell(out.c));
 }
 
 CppFuncField::CppFuncField(const char* name, MemberFn member, unsigned char returnType, const char* className)
     : CppProcField(name, member) {
-  resultType_ = returnType;
+  resultEnum_ = DeclaredEnumeration(returnType, className);
+  resultType_ = resultEnum_ ? (unsigned char)kTypeLong : returnType;
   class_ = className ? className : "";
 }
 

@@ -91,9 +91,7 @@ void InterEnumField::setCell(InterObjRep& self, const ValueCell& c) {
 bool InterEnumField::textValue(InterObjRep& self, RWCString& out) {
   ValueCellVar c;
   getCell(self, c);
-  int32_t v = CellToLong(c.c);
-  const char* text = enum_ ? enum_->textOf(v) : nullptr;
-  std::string line = "." + name_ + " = " + (text ? std::string(text) : std::to_string(v));
+  std::string line = "." + name_ + " = " + StoreEnumLiteral(enum_, CellToLong(c.c));
   out = RWCString(line.c_str());
   return true;
 }

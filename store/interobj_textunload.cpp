@@ -1,6 +1,7 @@
 // Text unload: property assignments as Basic lines, "<indent>.<Name> = <value>\n".
 // Numbers in Basic's literal form, strings quoted (control characters as Chr$),
-// enumerated values by their entry text, objects by full name (Nothing for none).
+// enumerated values by their entry text as a string (Booleans as True and False),
+// objects by full name (Nothing for none).
 #include "interobj_util.h"
 #include "store/field.h"
 #include "store/interobj.h"

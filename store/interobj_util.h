@@ -32,6 +32,11 @@ Value* StoreValueFromCell(const ValueCell& c);
 void StoreDefaultCell(ValueCell& c, unsigned char type);
 // The Basic literal of a cell for text unload.
 std::string StoreCellLiteral(const ValueCell& c);
+class EnumRep;
+// The Basic literal of an enumerated value for text unload, one that reading the line
+// back assigns again: True or False for a Boolean, else the entry's text as a string
+// (enumerated properties take their entries' texts), the number when no entry has it.
+std::string StoreEnumLiteral(const EnumRep* e, int32_t value);
 // A new object derived from proto in module, named name, with its native object (made
 // through the class's factory) attached and constructed from the prototype's native.
 // The result holds the one count on the new object.

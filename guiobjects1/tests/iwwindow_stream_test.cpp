@@ -283,10 +283,10 @@ TEST(TextUnload, EveryListedPropertyAndTheMoveLine) {
       "  .Caption = \"Hello\"\n"
       "  .BackColor = 255\n"
       "  .ForeColor = 65280\n"
-      "  .MousePointer = Crosshair\n"
+      "  .MousePointer = \"Crosshair\"\n"
       "  .Enabled = False\n"
       "  .Font = Nothing\n"
-      "  .DragMode = LeftMouse+Control\n"
+      "  .DragMode = \"LeftMouse+Control\"\n"
       "  .ZOrder = 0\n"
       "  .Move(150, 300, 1500, 751)\n",
       text);

@@ -144,46 +144,25 @@ TEST(ControlText, UnloadReadsBackIntoEqualControls) {
   IWStatic* l = Embedded<IWStatic>(from, "L");
   IWEdit* t = Embedded<IWEdit>(from, "T");
   Dress(l, t);
+  l->pdSetMousePointer(kPointerCrosshair);
+  t->pdSetDragMode(9);
   std::string lt = Unload("TextFrom.L"), tt = Unload("TextFrom.T");
-  ExpectInOrder(
-      lt, {"    .Caption = \"Name:\"", ".Visible", ".TabStop", ".TabGroup", "    .BorderStyle = Fixed Single",
-           "    .Alignment = Center", "    .WordWrap = True", "    .Ctrl3d = False"});
-  ExpectInOrder(tt, {"    .Caption = \"Ada\"", ".TabGroup", "    .BorderStyle = Fixed Single",
-                     "    .Alignment = Right", "    .Ctrl3d = True", "    .MaxLength = 300",
-                     "    .MultiLine = True", "    .ReadOnly = True", "    .ScrollBars = Vertical"});
-  // The store writes an enumerated value as its entry's text, which Basic does not read
-  // as a value ("Fixed Single", "Center"): those lines go back as numbers.
-  auto readable = [](const std::string& text) {
-    const std::pair<const char*, const char*> enums[] = {{".BorderStyle = ", "BorderStyle"},
-                                                         {".Alignment = ", "ControlAlignmentEnum"},
-                                                         {".ScrollBars = ", "ScrollBarsState"}};
-    std::string out;
-    size_t at = 0;
-    while (at < text.size()) {
-      size_t end = text.find('\n', at);
-      std::string line = text.substr(at, end - at);
-      for (const auto& e : enums) {
-        size_t p = line.find(e.first);
-        int32_t v = 0;
-        if (p != std::string::npos && EnumRep::find(e.second)->valueOf(line.c_str() + p + strlen(e.first), v))
-          line = line.substr(0, p + strlen(e.first)) + std::to_string(v);
-      }
-      out += line + "\n";
-      at = end == std::string::npos ? text.size() : end + 1;
-    }
-    return out;
-  };
+  ExpectInOrder(lt, {"    .MousePointer = \"Crosshair\""});
+  ExpectInOrder(tt, {"    .DragMode = \"LeftMouse+Control\""});
+  ExpectInOrder(lt, {"    .Caption = \"Name:\"", ".Visible", ".TabStop", ".TabGroup",
+                     "    .BorderStyle = \"Fixed Single\"", "    .Alignment = \"Center\"",
+                     "    .WordWrap = True", "    .Ctrl3d = False"});
+  ExpectInOrder(tt, {"    .Caption = \"Ada\"", ".TabGroup", "    .BorderStyle = \"Fixed Single\"",
+                     "    .Alignment = \"Right\"", "    .Ctrl3d = True", "    .MaxLength = 300",
+                     "    .MultiLine = True", "    .ReadOnly = True", "    .ScrollBars = \"Vertical\""});
   std::string error;
   ASSERT_TRUE(
       ReadObjects("Type TextTo From Form\n  Type L From Label\n  End Type\n  Type T From TextBox\n"
                   "  End Type\nEnd Type\n",
                   &error))
       << error;
-  // The lines of the label and the text box themselves (the window base's lines before
-  // them name enumeration entries the interpreter does not know as values).
-  auto own = [](const std::string& text) { return text.substr(text.find("    .BorderStyle")); };
-  RunBasic("TextTo.L.Caption = \"Name:\"\nTextTo.T.Caption = \"Ada\"\nWith TextTo.L\n" + readable(own(lt)) +
-           "End With\nWith TextTo.T\n" + readable(own(tt)) + "End With");
+  // The whole text of each, the window base's lines (MousePointer, DragMode) included.
+  RunBasic("With TextTo.L\n" + lt + "End With\nWith TextTo.T\n" + tt + "End With");
   IWForm* to = IWForm::Native(ObjectStore::find("TextTo"));
   ASSERT_NE(nullptr, to);
   IWStatic* l2 = Embedded<IWStatic>(to, "L");
@@ -194,6 +173,8 @@ TEST(ControlText, UnloadReadsBackIntoEqualControls) {
   EXPECT_EQ(0, l2->pdGetCtrl3d());
   EXPECT_EQ(300, t2->pdGetMaxLength());
   EXPECT_EQ(IWEdit::kScrollVertical, t2->pdGetScrollBars());
+  EXPECT_EQ(kPointerCrosshair, l2->pdGetMousePointer());
+  EXPECT_EQ(9, t2->pdGetDragMode());
   EXPECT_EQ(l->Attr.Style, l2->Attr.Style);
   EXPECT_EQ(t->Attr.Style, t2->Attr.Style);
 }

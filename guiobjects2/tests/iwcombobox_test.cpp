@@ -239,4 +239,189 @@ TEST(ComboBox, TextUnloadWritesTheListBoxFieldsThenDropHeightAndStyle) {
   f->imUnload();
 }
 
+// Handlers of the combo box C that log every mouse and key event with its arguments;
+// KeyPress swallows "x" and turns "a" into "B".
+const char kMouseAndKeyLog[] =
+    "  Sub C_MouseDown(button As Integer, shift As Integer, x As Single, y As Single)\n"
+    "    Events = Events & \"Down:\" & button & \":\" & x & \":\" & y & \",\"\n  End Sub\n"
+    "  Sub C_MouseUp(button As Integer, shift As Integer, x As Single, y As Single)\n"
+    "    Events = Events & \"Up:\" & button & \":\" & x & \":\" & y & \",\"\n  End Sub\n"
+    "  Sub C_MouseMove(button As Integer, shift As Integer, x As Single, y As Single)\n"
+    "    Events = Events & \"Move:\" & button & \":\" & x & \":\" & y & \",\"\n  End Sub\n"
+    "  Sub C_KeyDown(keyCode As Integer, ByVal shift As Integer)\n"
+    "    Events = Events & \"KeyDown:\" & keyCode & \",\"\n  End Sub\n"
+    "  Sub C_KeyUp(keyCode As Integer, ByVal shift As Integer)\n"
+    "    Events = Events & \"KeyUp:\" & keyCode & \",\"\n  End Sub\n"
+    "  Sub C_KeyPress(keyAscii As Integer)\n"
+    "    Events = Events & \"KeyPress:\" & keyAscii & \",\"\n"
+    "    If keyAscii = 120 Then keyAscii = 0\n"
+    "    If keyAscii = 97 Then keyAscii = 66\n  End Sub\n";
+
+HWND ChildOfClass(HWND parent, const char* cls) {
+  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    char name[32] = "";
+    GetClassNameA(h, name, sizeof name);
+    if (lstrcmpiA(name, cls) == 0) return h;
+  }
+  return nullptr;
+}
+
+// "x:y" of a point of a child window as the combo box's events give it.
+std::string InComboUnits(IWComboBox* c, HWND child, int x, int y) {
+  POINT p = {x, y};
+  MapWindowPoints(child, c->HWindow, &p, 1);
+  float ux = 0, uy = 0;
+  c->Pixels2Units(TPoint(p.x, p.y), ux, uy);
+  return RunBasicValue(std::to_string(ux), "Single") + ":" + RunBasicValue(std::to_string(uy), "Single");
+}
+
+// Real mouse and key messages posted into the edit part and the simple style's list
+// reach the combo box's events, the points in the combo box's coordinates.
+TEST(ComboBox, MouseAndKeysOfItsChildWindowsRaiseItsEvents) {
+  IWForm* f = FormWith("ComboKids", "ComboBox", "C", {}, kMouseAndKeyLog);
+  ASSERT_NE(nullptr, f);
+  f->imShow();
+  IWComboBox* c = Embedded<IWComboBox>(f, "C");
+  ASSERT_NE(nullptr, c->HWindow);
+  RunBasic("ComboKids.C.Move 0, 0, 2400, 1800\nComboKids.C.AddItem \"one\"\nComboKids.C.AddItem \"two\"");
+  struct StyleCase {
+    long style;
+    size_t aliases;
+  } styles[] = {{0, 1}, {1, 2}, {2, 0}, {0, 1}};
+  for (const StyleCase& sc : styles) {
+    SCOPED_TRACE(sc.style);
+    RunBasic("ComboKids.C.Style = " + std::to_string(sc.style));
+    // One alias per child window of this window, each wrapping its child.
+    ASSERT_EQ(sc.aliases, c->ChildAliases().size());
+    for (TWindow* a : c->ChildAliases()) {
+      ASSERT_NE(nullptr, a->HWindow);
+      EXPECT_EQ(c->HWindow, GetParent(a->HWindow));
+      EXPECT_EQ(a, TWindow::GetWindowPtr(a->HWindow));
+    }
+  }
+  HWND edit = ChildOfClass(c->HWindow, "Edit");
+  ASSERT_NE(nullptr, edit);
+  SetFocus(edit);
+  ClearLog(f);
+  // The buttons: left, right, middle; then a move with the left button down.
+  struct Press {
+    UINT down, up;
+    WPARAM keys;
+    int button;
+  } presses[] = {{WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, 1},
+                 {WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, 2},
+                 {WM_MBUTTONDOWN, WM_MBUTTONUP, MK_MBUTTON, 4}};
+  for (const Press& p : presses) {
+    SCOPED_TRACE(p.button);
+    ClearLog(f);
+    PostMessageA(edit, p.down, p.keys, MAKELPARAM(5, 3));
+    PostMessageA(edit, p.up, 0, MAKELPARAM(7, 4));
+    AppPump();
+    std::string b = std::to_string(p.button);
+    EXPECT_EQ("Down:" + b + ":" + InComboUnits(c, edit, 5, 3) + ",Up:" + b + ":" +
+                  InComboUnits(c, edit, 7, 4) + ",",
+              Events(f));
+  }
+  EXPECT_EQ(nullptr, GetCapture());
+  ClearLog(f);
+  PostMessageA(edit, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(9, 2));
+  AppPump();
+  EXPECT_EQ("Move:1:" + InComboUnits(c, edit, 9, 2) + ",", Events(f));
+  // Keys: "KeyDown" and "KeyUp" with the code; "KeyPress" may swallow or change the
+  // character the edit part gets.
+  RunBasic("ComboKids.C.Text = \"\"");
+  ClearLog(f);
+  PostMessageA(edit, WM_KEYDOWN, VK_HOME, 1);  // a key without a character
+  PostMessageA(edit, WM_KEYUP, VK_HOME, 0xC0000001);
+  for (char ch : std::string("zxa")) PostMessageA(edit, WM_CHAR, (WPARAM)ch, 1);
+  AppPump();
+  EXPECT_EQ("KeyDown:36,KeyUp:36,KeyPress:122,KeyPress:120,KeyPress:97,", Events(f));
+  EXPECT_EQ("zB", Value("ComboKids.C.Text", "String"));
+  // The simple style's list: a press on its first row selects it and is reported in
+  // the combo box's coordinates.
+  RunBasic("ComboKids.C.Style = 1\nComboKids.C.ListIndex = -1");
+  HWND list = ChildOfClass(c->HWindow, "ComboLBox");
+  ASSERT_NE(nullptr, list);
+  ClearLog(f);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 2));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(6, 2));
+  AppPump();
+  std::string at = InComboUnits(c, list, 6, 2);
+  EXPECT_EQ("Down:1:" + at + ",Up:1:" + at + ",", Events(f));
+  EXPECT_EQ("0", Value("ComboKids.C.ListIndex"));
+  f->imUnload();
+  EXPECT_TRUE(c->ChildAliases().empty() || c->ChildAliases().front()->HWindow == nullptr);
+}
+
+// Typing into the edit part and pressing a row of the simple style's list, with real
+// messages: "Change" reads ListIndex -1 and "Click" reads the new item as Text.
+TEST(ComboBox, TypingAndPressingARowRaiseChangeAndClickUnderTheirGuards) {
+  IWForm* f =
+      FormWith("ComboReal", "ComboBox", "C", {},
+               "  Sub C_Change()\n    Events = Events & \"Change:\" & C.ListIndex & \":\" & C.Text & \",\"\n"
+               "  End Sub\n"
+               "  Sub C_Click()\n    Events = Events & \"Click:\" & C.ListIndex & \":\" & C.Text & \",\"\n"
+               "  End Sub\n");
+  ASSERT_NE(nullptr, f);
+  f->imShow();
+  IWComboBox* c = Embedded<IWComboBox>(f, "C");
+  RunBasic(
+      "ComboReal.C.Move 0, 0, 2400, 1800\nComboReal.C.Style = 1\nComboReal.C.AddItem \"one\"\n"
+      "ComboReal.C.AddItem \"two\"\nComboReal.C.ListIndex = 0");
+  HWND edit = ChildOfClass(c->HWindow, "Edit"), list = ChildOfClass(c->HWindow, "ComboLBox");
+  ASSERT_NE(nullptr, edit);
+  ASSERT_NE(nullptr, list);
+  SetFocus(edit);
+  SendMessageA(edit, EM_SETSEL, 3, 3);
+  ClearLog(f);
+  PostMessageA(edit, WM_CHAR, 'x', 1);
+  AppPump();
+  EXPECT_EQ("Change:-1:onex,", Events(f));
+  EXPECT_EQ("onex", Value("ComboReal.C.Text", "String"));
+  ClearLog(f);
+  int row = (int)SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
+  ASSERT_GT(row, 0);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, row + row / 2));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(5, row + row / 2));
+  AppPump();
+  EXPECT_EQ("Click:1:two,", Events(f));
+  EXPECT_EQ("1", Value("ComboReal.C.ListIndex"));
+  EXPECT_EQ("two", Value("ComboReal.C.Text", "String"));
+  f->imUnload();
+}
+
+// ItemData and TopIndex of the combo box reach its own list.
+TEST(ComboBox, ItemDataAndTopIndex) {
+  IWForm* f = FormWith("ComboData", "ComboBox", "C", {});
+  ASSERT_NE(nullptr, f);
+  EXPECT_EQ("-1", Value("ComboData.C.ItemData(0)"));
+  EXPECT_EQ("-1", Value("ComboData.C.TopIndex"));
+  f->imShow();
+  IWComboBox* c = Embedded<IWComboBox>(f, "C");
+  RunBasic("ComboData.C.Style = 1\nComboData.C.Move 0, 0, 2000, 900");
+  for (int i = 0; i < 30; ++i)
+    RunBasic("ComboData.C.AddItem \"item" + std::to_string(100 + i) + "\"\nComboData.C.SetItemData " +
+             std::to_string(i) + ", " + std::to_string(1000 * i - 70000));
+  EXPECT_EQ("-70000", Value("ComboData.C.ItemData(0)"));
+  EXPECT_EQ("-41000", Value("ComboData.C.ItemData(29)"));
+  EXPECT_EQ("-1", Value("ComboData.C.ItemData(30)"));
+  EXPECT_EQ((LRESULT)-69000, (LRESULT)(int32_t)SendMessageA(c->HWindow, CB_GETITEMDATA, 1, 0));
+  EXPECT_EQ("0", Value("ComboData.C.TopIndex"));
+
+  RunBasic("ComboData.C.TopIndex = 12");
+  EXPECT_EQ("12", Value("ComboData.C.TopIndex"));
+  EXPECT_EQ(12, (int)SendMessageA(ChildOfClass(c->HWindow, "ComboLBox"), LB_GETTOPINDEX, 0, 0));
+  RunBasic("ComboData.C.TopIndex = 99");  // no such item: nothing
+  EXPECT_EQ("12", Value("ComboData.C.TopIndex"));
+  // A sorted re-creation keeps every item's data with its item.
+  RunBasic(
+      "ComboData.C.SetItemData 0, 5\nComboData.C.InsertItem \"aaa\", 3\nComboData.C.SetItemData 3, 77\n"
+      "ComboData.C.Sorted = True");
+  EXPECT_EQ("aaa", Value("ComboData.C.List(0)", "String"));
+  EXPECT_EQ("77", Value("ComboData.C.ItemData(0)"));
+  EXPECT_EQ("item100", Value("ComboData.C.List(1)", "String"));
+  EXPECT_EQ("5", Value("ComboData.C.ItemData(1)"));
+  f->imUnload();
+}
+
 }  // namespace

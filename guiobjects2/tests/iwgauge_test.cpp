@@ -181,7 +181,7 @@ TEST(Gauge, TheTextUnloadOfAVerticalGaugeEndsWithItsMove) {
   ASSERT_NE(nullptr, f);
   RunBasic("GaugeText.G.Margin = 3\nGaugeText.G.LEDStep = 4");
   std::string horizontal = Unload("GaugeText.G");
-  for (const char* line : {".Margin = 3", ".LEDStep = 4", ".Orientation = Horizontal"})
+  for (const char* line : {".Margin = 3", ".LEDStep = 4", ".Orientation = \"Horizontal\""})
     EXPECT_NE(std::string::npos, horizontal.find(line)) << line << " in\n" << horizontal;
   EXPECT_EQ(1u, Moves(horizontal)) << horizontal;
   RunBasic("GaugeText.G.Orientation = 0");

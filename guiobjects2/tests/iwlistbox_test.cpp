@@ -6,6 +6,7 @@
 
 #include "controlkit.h"
 #include "guiobjects2/iwlistbox.h"
+#include "store/field.h"
 
 namespace {
 
@@ -19,9 +20,10 @@ TEST(ListBox, IsPublishedUnderControlWithItsMembers) {
   ASSERT_NE(nullptr, proto);
   EXPECT_STREQ("Orvanel.ListBox", proto->progId());
   EXPECT_EQ(ObjectStore::find("Control"), proto->parent());
-  for (const char* f : {"Ctrl3d", "ItemHeight", "ListCount", "ListIndex", "Sorted", "AddItem", "Clear",
-                        "FindString", "InsertItem", "ItemIndex", "List", "RemoveItem", "TextUnload",
-                        "MultiSelect", "Text", "SelCount", "Selected", "SetSelected"})
+  for (const char* f :
+       {"Ctrl3d",     "ItemHeight", "ListCount", "ListIndex",   "Sorted",     "AddItem",     "Clear",
+        "FindString", "InsertItem", "ItemIndex", "List",        "RemoveItem", "TextUnload",  "MultiSelect",
+        "Text",       "SelCount",   "Selected",  "SetSelected", "ItemData",   "SetItemData", "TopIndex"})
     EXPECT_NE(nullptr, proto->findField(f)) << f;
   for (const char* e : {"Click", "DblClick", "GotFocus", "LostFocus", "KeyDown", "KeyUp", "KeyPress"})
     EXPECT_NE(nullptr, proto->findEventDef(e)) << e;
@@ -52,6 +54,8 @@ TEST(ListBox, AnswersFixedValuesBeforeItsWindowExists) {
       {"ListEarly.L.ItemIndex(\"a\")", "-1"},
       {"ListEarly.L.FindString(\"a\", -1)", "-1"},
       {"ListEarly.L.Selected(0)", "0"},
+      {"ListEarly.L.ItemData(0)", "-1"},
+      {"ListEarly.L.TopIndex", "-1"},
       {"ListEarly.L.Sorted", "0"},
       {"ListEarly.L.MultiSelect", "0"},
   };
@@ -59,7 +63,9 @@ TEST(ListBox, AnswersFixedValuesBeforeItsWindowExists) {
   EXPECT_EQ("", Value("ListEarly.L.Text", "String"));
   EXPECT_EQ("", Value("ListEarly.L.List(0)", "String"));
   EXPECT_EQ("0", Value("ListEarly.L.ItemHeight", "Single"));
-  RunBasic("ListEarly.L.ListIndex = 0\nListEarly.L.SetSelected 0, True\nListEarly.L.Clear");
+  RunBasic(
+      "ListEarly.L.ListIndex = 0\nListEarly.L.SetSelected 0, True\nListEarly.L.Clear\n"
+      "ListEarly.L.SetItemData 0, 5\nListEarly.L.TopIndex = 0");
   EXPECT_EQ("", Events(f));
   f->imShow();
   ASSERT_NE(nullptr, l->HWindow);
@@ -315,6 +321,83 @@ TEST(ListBox, TextUnloadWritesCtrl3dAndSortedButNotMultiSelect) {
   EXPECT_EQ(text.size(), sorted + strlen("  .Sorted = True\n")) << text;  // the last line
   EXPECT_EQ(std::string::npos, text.find("MultiSelect")) << text;
   EXPECT_EQ(std::string::npos, text.find("item")) << text;
+  f->imUnload();
+}
+
+// Selected answers a Boolean and SetSelected takes one: True, False and numbers from
+// Basic, in both kinds of list.
+TEST(ListBox, SelectedAndSetSelectedAreBooleans) {
+  IWForm* f = FormWith("ListBool", "ListBox", "L", {});
+  ASSERT_NE(nullptr, f);
+  f->imShow();
+  InterObjRep* proto = ObjectStore::find("ListBox");
+  EXPECT_EQ("(ByVal index As Integer, ByVal sel As Boolean)",
+            std::string(static_cast<MethodField*>(proto->findField("SetSelected"))->paramText().data()));
+  RunBasic("ListBool.L.AddItem \"a\"\nListBool.L.AddItem \"b\"\nListBool.L.AddItem \"c\"");
+  for (long option : {0L, 1L}) {
+    SCOPED_TRACE(option);
+    RunBasic("ListBool.L.MultiSelect = " + std::to_string(option) + "\nListBool.L.ListIndex = -1");
+    struct Step {
+      const char* sel;  // SetSelected 1's flag
+      const char* selected;
+    } steps[] = {{"True", "-1"}, {"False", "0"},   {"1", "-1"},       {"0", "0"},
+                 {"-5", "-1"},   {"(2 < 1)", "0"}, {"\"True\"", "-1"}};
+    for (const Step& s : steps) {
+      SCOPED_TRACE(s.sel);
+      BasicOutcome out = BasicRunner::CompileAndRun(
+          std::string("Function F() As String\n  Dim b As Boolean\n  ListBool.L.SetSelected 1, ") + s.sel +
+              "\n  b = ListBool.L.Selected(1)\n  F = b\n  If ListBool.L.Selected(1) Then F = F & \",on\"\n"
+              "  If Not ListBool.L.Selected(0) Then F = F & \",0 off\"\nEnd Function\n",
+          "F");
+      ASSERT_TRUE(out.ok) << out.error;
+      EXPECT_EQ(std::string(s.selected) + (std::string(s.selected) == "-1" ? ",on" : "") + ",0 off",
+                out.result);
+    }
+  }
+  f->imUnload();
+}
+
+// Every item keeps a 32-bit value, also through a re-creation that sorts the items;
+// TopIndex scrolls the list.
+TEST(ListBox, ItemDataAndTopIndex) {
+  IWForm* f = FormWith("ListData", "ListBox", "L", {"Click"});
+  ASSERT_NE(nullptr, f);
+  f->imShow();
+  IWListBox* l = Embedded<IWListBox>(f, "L");
+  RunBasic("ListData.L.Move 0, 0, 2000, 900");
+  for (int i = 0; i < 40; ++i)
+    RunBasic("ListData.L.AddItem \"row" + std::to_string(100 - i) + "\"\nListData.L.SetItemData " +
+             std::to_string(i) + ", " + std::to_string(i * 100000 - 2000000));
+  const std::pair<const char*, const char*> reads[] = {
+      {"ListData.L.ItemData(0)", "-2000000"}, {"ListData.L.ItemData(39)", "1900000"},
+      {"ListData.L.ItemData(40)", "-1"},      {"ListData.L.ItemData(-1)", "-1"},
+      {"ListData.L.ItemData(32767)", "-1"},   {"ListData.L.TopIndex", "0"},
+  };
+  for (const auto& r : reads) EXPECT_EQ(r.second, Value(r.first)) << r.first;
+  RunBasic("ListData.L.SetItemData 40, 9\nListData.L.SetItemData -1, 9");  // outside: nothing
+  EXPECT_EQ("1900000", Value("ListData.L.ItemData(39)"));
+  EXPECT_EQ("-2000000", Value("ListData.L.ItemData(0)"));
+  EXPECT_EQ(-1900000, (int32_t)SendMessageA(l->HWindow, LB_GETITEMDATA, 1, 0));
+  // TopIndex: the first row shown, without a Click.
+  ClearLog(f);
+  RunBasic("ListData.L.TopIndex = 25");
+  EXPECT_EQ("25", Value("ListData.L.TopIndex"));
+  EXPECT_EQ(25, (int)SendMessageA(l->HWindow, LB_GETTOPINDEX, 0, 0));
+  RunBasic("ListData.L.TopIndex = 40\nListData.L.TopIndex = -1");
+  EXPECT_EQ("25", Value("ListData.L.TopIndex"));
+  EXPECT_EQ("", Events(f));
+  // Sorted: "row100" (data -2000000) first, then "row61" (data 1900000), "row62"...
+  RunBasic("ListData.L.ListIndex = 39\nListData.L.Sorted = True");
+  EXPECT_EQ("row100", Value("ListData.L.List(0)", "String"));
+  EXPECT_EQ("-2000000", Value("ListData.L.ItemData(0)"));
+  EXPECT_EQ("row61", Value("ListData.L.List(1)", "String"));
+  for (int i = 0; i < 40; ++i) {
+    std::string text = Value("ListData.L.List(" + std::to_string(i) + ")", "String");
+    int row = 100 - std::stoi(text.substr(3));
+    EXPECT_EQ(std::to_string(row * 100000 - 2000000), Value("ListData.L.ItemData(" + std::to_string(i) + ")"))
+        << text;
+  }
+  EXPECT_EQ("row61", Value("ListData.L.Text", "String"));
   f->imUnload();
 }
 

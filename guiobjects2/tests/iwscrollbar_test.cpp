@@ -120,7 +120,7 @@ TEST(ScrollBar, TheTextUnloadOfAHorizontalBarEndsWithItsMove) {
   ASSERT_NE(nullptr, f);
   RunBasic("Lines.S.Min = 5\nLines.S.Max = 50\nLines.S.LargeChange = 9");
   std::string text = Unload("Lines.S");
-  for (const char* line : {".LargeChange = 9", ".Min = 5", ".Max = 50", ".Orientation = Horizontal"})
+  for (const char* line : {".LargeChange = 9", ".Min = 5", ".Max = 50", ".Orientation = \"Horizontal\""})
     EXPECT_NE(std::string::npos, text.find(line)) << line << " in\n" << text;
   size_t last = text.rfind("  .Move(");
   ASSERT_NE(std::string::npos, last) << text;
@@ -131,7 +131,7 @@ TEST(ScrollBar, TheTextUnloadOfAHorizontalBarEndsWithItsMove) {
   size_t moves = 0;
   for (size_t at = 0; (at = vertical.find(".Move(", at)) != std::string::npos; ++at) ++moves;
   EXPECT_EQ(1u, moves) << vertical;  // the control's own only
-  EXPECT_NE(std::string::npos, vertical.find(".Orientation = Vertical")) << vertical;
+  EXPECT_NE(std::string::npos, vertical.find(".Orientation = \"Vertical\"")) << vertical;
   f->imUnload();
 }
 

@@ -12,9 +12,17 @@
 // (the edit part does not show it yet); while "Change" runs after typing, ListIndex
 // answers -1.
 //
+// The system's child windows inside the combo box (its edit part, and the list of the
+// simple style) are wrapped at set-up in alias objects that pass their mouse and key
+// messages on to the combo box's "MouseDown", "MouseUp", "MouseMove", "KeyDown", "KeyUp"
+// and "KeyPress", with the point in the combo box's coordinates; a key handler that
+// sets the key to 0 swallows the key. The combo box owns the aliases.
+//
 // Stream block (revision 1): the list box's complete block, then DropHeight (32 bits).
 // A damaged block or a revision above 1 fails with ObjectLoadFailed naming "ComboBox".
 #pragma once
+
+#include <vector>
 
 #include "guiobjects2/iwlistbox.h"
 #include "winlib/combobox.h"
@@ -44,6 +52,10 @@ class OVIUI2_API IWComboBox : public POClass<IWComboBox, IWListBox>, public TCom
   void pdSetText(const char* text) override;
   bool IsMultiSelect() const override { return false; }
   bool AllowsMultiSelect() const override { return false; }
+  // Through the combo box's own list window (the combo box's top-index messages do not
+  // reach it on every platform).
+  int ListTopIndex() const override;
+  int SetListTopIndex(int index) override;
 
   const char* GetClassName() override { return TComboBox::GetClassName(); }
   bool Create() override { return IWControl::Create(); }
@@ -111,6 +123,9 @@ class OVIUI2_API IWComboBox : public POClass<IWComboBox, IWListBox>, public TCom
 
   static IWComboBox* Native(InterObjRep* obj) { return POClass<IWComboBox, IWListBox>::Native(obj); }
 
+  // The alias objects of the child windows (their handles still or no longer there).
+  const std::vector<TWindow*>& ChildAliases() const { return childAliases_; }
+
   DECLARE_RESPONSE_TABLE(IWComboBox);
 
  private:
@@ -119,8 +134,12 @@ class OVIUI2_API IWComboBox : public POClass<IWComboBox, IWListBox>, public TCom
   // The edit selection of the combo box's edit part.
   void EditSel(int& start, int& end) const;
   std::string WindowText() const;
+  // Wraps each child window without a library object; deletes the aliases.
+  void MakeChildAliases();
+  void DeleteChildAliases();
 
   int32_t dropHeight_ = kDefaultDropHeight;
   bool inSelChange_ = false;   // "Click" after a change of selection runs
   bool inEditChange_ = false;  // "Change" after typing runs
+  std::vector<TWindow*> childAliases_;
 };

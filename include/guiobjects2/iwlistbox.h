@@ -68,14 +68,25 @@ class OVIUI2_API IWListBox : public POClass<IWListBox, IWControl>, public TListB
   ValStringRep* imList(short index);
   short imRemoveItem(short index);
   short imTextUnload(const char* indent, ValString* cmds);
-  short imSelected(short index);
-  void imSetSelected(short index, short sel);
+  long imSelected(short index);
+  void imSetSelected(short index, long sel);
+  // The 32-bit value kept with an item; -1 without a window or outside the list (where
+  // SetItemData changes nothing).
+  long imItemData(short index);
+  void imSetItemData(short index, long data);
+  // The first item shown; -1 without a window. Setting an index outside the list does
+  // nothing.
+  short pdGetTopIndex();
+  void pdSetTopIndex(short index);
 
   // Whether the list selects many items (never for a combo box).
   virtual bool IsMultiSelect() const { return (Attr.Style & (kMultiple | kExtended)) != 0; }
   // Whether MultiSelect may change the style (a combo box, which shares these members,
   // has other bits there).
   virtual bool AllowsMultiSelect() const { return true; }
+  // The first item shown, through the list's own messages (a combo box has others).
+  virtual int ListTopIndex() const { return GetTopIndex(); }
+  virtual int SetListTopIndex(int index) { return SetTopIndex(index); }
 
   // Reflected notifications.
   void LbnSelChange() { NotifyClick(); }

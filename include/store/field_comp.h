@@ -124,12 +124,15 @@ class OVSTORE_API CompDataField : public DataField {
   size_t offset_;
 };
 
-// One declared parameter of a native (or Basic) method.
+// One declared parameter of a native (or Basic) method. A parameter typed by an
+// enumeration ("As Boolean", "As ComboBoxStyle") is a Long to the native side: it takes
+// numbers and the entry texts, and a Boolean reaches it as -1 or 0.
 struct ParamDecl {
   std::string name;
   unsigned char type;  // type code 1-7 (0: untyped, passed as Long)
   bool byRef;
-  std::string className;
+  std::string className;           // the object class or the enumeration named
+  EnumRep* enumeration = nullptr;  // when className names one (type is then Long)
 };
 
 class OVSTORE_API CppProcField : public MethodField {
@@ -145,10 +148,13 @@ class OVSTORE_API CppProcField : public MethodField {
  protected:
   MemberFn member_;
   std::vector<ParamDecl> params_;
+  EnumRep* resultEnum_ = nullptr;  // the result's enumeration (result type Long)
 };
 
 class OVSTORE_API CppFuncField : public CppProcField {
  public:
+  // A result typed by an enumeration is the native side's Long (a Boolean one answers
+  // True for any value but 0).
   CppFuncField(const char* name, MemberFn member, unsigned char returnType, const char* className = "");
 };
 

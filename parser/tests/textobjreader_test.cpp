@@ -372,3 +372,62 @@ TEST_F(TextObjectReading, ChangedTextModuleIsSavedAsText) {
   m = ObjectStore::LoadModule(other.c_str());
   EXPECT_EQ(7, LongOf(ObjectStore::find("Saved")->evalIMember("N", nullptr)));
 }
+
+// Enumerated values written by the text unload read back through the reader as the
+// same values: entry texts with spaces, operators and quotes, Booleans, and values no
+// entry names; for native properties and for fields declared in Basic.
+TEST_F(TextObjectReading, UnloadedEnumeratedValuesReadBackTheSame) {
+  testkit::TestDataDir dir("textobj_enums");
+  std::string path = dir.File("enums.txt");
+  unsigned char m = ObjectStore::CreateModule("enums");
+  OpenModuleResource open(m);
+  Boxes boxes;
+  InterObj none;
+  WriteFile(path,
+            "Begin Code\n  ModuleManager.PublishObjectDLL(\"ovstore_testpub\")\nEnd Code\n"
+            "Type Holder From Test\n  Dim Side As TestEdge\n  Dim Shown As Boolean\nEnd Type\n");
+  ASSERT_EQ(TextObjectReader::kComplete, ParserReadTextObjectFile(path.c_str(), none, 1));
+  InterObjRep* holder = ObjectStore::find("Holder");
+  ASSERT_NE(nullptr, holder);
+  struct Case {
+    const char* set;   // Basic assigned to all four
+    long value;        // what Edge and Side hold
+    const char* edge;  // the line of Edge
+    bool shown;
+  } cases[] = {
+      {"1", 1, "  .Edge = \"Fixed Single\"", true},
+      {"6", 6, "  .Edge = \"Left+Top\"", true},
+      {"7", 7, "  .Edge = \"Say \"\"Hi\"\"\"", true},
+      {"0", 0, "  .Edge = \"None\"", false},
+      {"3", 3, "  .Edge = 3", true},  // no entry: the number
+      {"\"fixed single\"", 1, "  .Edge = \"Fixed Single\"", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.set);
+    std::string set = std::string(c.set);
+    std::string boolean = c.shown ? "True" : "False";
+    WriteFile(path, "Begin Code\n  Holder.Edge = " + set + "\n  Holder.Side = " + set +
+                        "\n  Holder.Shown = " + boolean + "\n  Holder.Enabled = " + boolean + "\nEnd Code\n");
+    ASSERT_EQ(TextObjectReader::kComplete, ParserReadTextObjectFile(path.c_str(), none, 1));
+    ASSERT_EQ(c.value, LongOf(holder->evalIMember("Edge", nullptr)));
+    ASSERT_EQ(c.value, LongOf(holder->evalIMember("Side", nullptr)));
+    RWCString lines;
+    for (const char* name : {"Edge", "Side", "Shown", "Enabled"}) holder->textFieldUnload(name, "  ", lines);
+    std::string text(lines.data(), lines.length());
+    std::string side = std::string(c.edge).replace(3, 4, "Side");
+    EXPECT_EQ(
+        std::string(c.edge) + "\n" + side + "\n  .Shown = " + boolean + "\n  .Enabled = " + boolean + "\n",
+        text);
+    // Other values first, then the unloaded lines read back.
+    WriteFile(path,
+              "Begin Code\n  Holder.Edge = 2\n  Holder.Side = 2\n  Holder.Shown = Not Holder.Shown\n"
+              "  Holder.Enabled = Not Holder.Enabled\nEnd Code\nBegin Code\n  With Holder\n" +
+                  text + "  End With\nEnd Code\n");
+    ASSERT_EQ(TextObjectReader::kComplete, ParserReadTextObjectFile(path.c_str(), none, 1));
+    EXPECT_EQ(c.value, LongOf(holder->evalIMember("Edge", nullptr)));
+    EXPECT_EQ(c.value, LongOf(holder->evalIMember("Side", nullptr)));
+    EXPECT_EQ(c.shown ? -1 : 0, LongOf(holder->evalIMember("Shown", nullptr)));
+    EXPECT_EQ(c.shown ? -1 : 0, LongOf(holder->evalIMember("Enabled", nullptr)));
+  }
+  EXPECT_TRUE(boxes.Seen().empty());
+}

@@ -265,12 +265,12 @@ TEST(ObjectModel, EveryStoreFieldKind) {
   obj->textUnload("  ", cmds);
   EXPECT_NE(std::string::npos, std::string(cmds.data()).find("  .Count = 2\n"));
   EXPECT_NE(std::string::npos, std::string(cmds.data()).find("  .Name = \"sq\"\n"));
-  EXPECT_NE(std::string::npos, std::string(cmds.data()).find("  .Colour = Green\n"));
+  EXPECT_NE(std::string::npos, std::string(cmds.data()).find("  .Colour = \"Green\"\n"));
   EXPECT_NE(std::string::npos, std::string(cmds.data()).find("  .Any = Shape\n"));
   const char* names[] = {"Size", "Colour", nullptr};
   RWCString two;
   obj->textFieldsUnload(names, "\t", two);
-  EXPECT_STREQ("\t.Size = 0\n\t.Colour = Green\n", two.data());
+  EXPECT_STREQ("\t.Size = 0\n\t.Colour = \"Green\"\n", two.data());
 }
 
 TEST(ObjectModel, AccessControlAndClassFailures) {

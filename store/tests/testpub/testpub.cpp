@@ -55,6 +55,17 @@ class TestObj : public POClass<TestObj> {
                                          &TestObj::pdGetEnabled),
                  nullptr, 0);
     sig.addField(CompDataField::make("Raw", 2, offsetof(TestObj, raw_)), nullptr, 0);
+    // An enumeration whose entry texts are no Basic words: spaces, operators, quotes.
+    EnumRep* edge = EnumRep::find("TestEdge");
+    if (!edge) {
+      OpenModuleResource open(store_ ? store_->module() : ObjectStore::OpenModule());
+      edge = new EnumRep("TestEdge", 1);
+      edge->addEntry("None", 0);
+      edge->addEntry("Fixed Single", 1);
+      edge->addEntry("Left+Top", 6);
+      edge->addEntry("Say \"Hi\"", 7);
+    }
+    sig.addField(CompProcEnumField::make("Edge", edge, &TestObj::pdSetEdge, &TestObj::pdGetEdge), nullptr, 0);
     CppFuncField* add = new CppFuncField("Add", &TestObj::imAdd, 2);
     add->addParam("a", 2, false);
     add->addParam("b", 2, false);
@@ -101,6 +112,11 @@ class TestObj : public POClass<TestObj> {
     // Declarations read by the parser library, as the product's classes give them.
     ParseCppField("Function Twice(ByVal n as long, s As String) As Long", sig, &TestObj::imTwice);
     ParseCppEvent("Event Pinged()", sig);
+    // Parameters and results typed by enumerations reach the native side as Longs.
+    ParseCppField(
+        "Function Pick(ByVal on As Boolean, ByVal n As Integer, ByVal l As Long, flag As Boolean) As String",
+        sig, &TestObj::imPick);
+    ParseCppField("Function Truth(ByVal v As Long) As Boolean", sig, &TestObj::imTruth);
   }
 
   void PO_Read(OCLStream& s, unsigned) {
@@ -142,6 +158,8 @@ class TestObj : public POClass<TestObj> {
   InterObjRep* pdGetPeer() { return peer_.get(); }
   void pdSetPeer(InterObjRep* p) { peer_.set(p, tIndirectReference); }
   long pdGetSerial() { return 4711; }
+  long pdGetEdge() { return edge_; }
+  void pdSetEdge(long v) { edge_ = v; }
   long pdGetEnabled() { return enabled_ ? -1 : 0; }
   void pdSetEnabled(long v) { enabled_ = v != 0; }
 
@@ -172,6 +190,14 @@ class TestObj : public POClass<TestObj> {
     *s = ValString((std::string(s->c_str()) + std::to_string(n)).c_str());
     return 2 * n;
   }
+  // The arguments as the native side got them; the by-reference flag turned over.
+  ValStringRep* imPick(long on, short n, long l, long* flag) {
+    std::string text =
+        std::to_string(on) + "," + std::to_string(n) + "," + std::to_string(l) + "," + std::to_string(*flag);
+    *flag = *flag ? 0 : 1;
+    return new ValStringRep(text.c_str());
+  }
+  long imTruth(long v) { return v; }
   ValStringRep* imJoin(const char* a, double d) {
     return new ValStringRep((std::string(a ? a : "") + ":" + std::to_string((int)d)).c_str());
   }
@@ -196,6 +222,7 @@ class TestObj : public POClass<TestObj> {
   float ratio_ = 0;
   short small_ = 0;
   bool enabled_ = false;
+  long edge_ = 0;
   Faultp<InterObjRep> peer_;
 };
 
