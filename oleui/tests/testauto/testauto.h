@@ -13,6 +13,8 @@ constexpr const char* kProgId = "Orvanel.TestAuto";
 constexpr const char* kDll = "ovoletestauto.dll";
 // The source named in the exception Fail raises.
 constexpr const wchar_t* kSource = L"Orvanel.TestAuto";
+// Files of this extension open as a test object (IPersistFile): their text becomes Text.
+constexpr const char* kFileExtension = ".ovtestauto";
 
 // Member ids, as testauto.idl gives them.
 enum Member : long {
@@ -27,6 +29,10 @@ enum Member : long {
   kEcho = 9,
   kKind = 10,
   kSample = 11,
+  kCell = 12,
+  kGather = 13,
+  kScale = 14,
+  kShout = 15,
 };
 
 }  // namespace testauto
