@@ -52,9 +52,9 @@ int main(int argc, char** argv) {
   BasicOutcome out;
   if (!runner.compile("Function B(n As Long) As Long\n"
                       "  Dim t As Object\n"
+                      "  Dim i As Long, s As Long\n"
                       "  Set t = Automation.CreateObject(\"Orvanel.TestAuto\")\n"
                       "  t.Count = 3\n"
-                      "  Dim i As Long, s As Long\n"
                       "  For i = 1 To n\n"
                       "    s = s + t.Count\n"
                       "  Next i\n"
