@@ -246,6 +246,39 @@ TEST(Automation, ServerExceptionsAreCaughtWithTheirText) {
   }
 }
 
+// A server that fills its exception later: the client calls the fill-in function.
+class DeferredServer : public NoInfoServer {
+ public:
+  static HRESULT STDAPICALLTYPE Fill(EXCEPINFO* e) {
+    e->bstrDescription = SysAllocString(L"filled later");
+    e->bstrSource = SysAllocString(L"Deferred");
+    e->scode = E_ACCESSDENIED;
+    return S_OK;
+  }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* e, UINT*) override {
+    if (!e) return E_ACCESSDENIED;
+    memset(e, 0, sizeof *e);
+    e->pfnDeferredFillIn = &Fill;
+    return DISP_E_EXCEPTION;
+  }
+};
+
+TEST(Automation, DeferredExceptionInformationIsFilledIn) {
+  Ready();
+  DeferredServer* server = new DeferredServer;
+  ValuePtr obj = Bound(server);
+  server->Release();
+  try {
+    Member(ObjectOf(obj), "Ping");
+    ADD_FAILURE() << "no exception";
+  } catch (const OleException& e) {
+    EXPECT_EQ(E_ACCESSDENIED, e.hresult());
+    EXPECT_EQ("filled later", e.description());
+    EXPECT_EQ("Deferred", e.source());
+    EXPECT_STREQ("OLE error 0x80070005 in Deferred. filled later", e.what());
+  }
+}
+
 // Unknown names, wrong argument counts and types and bad indexes are Basic errors.
 TEST(Automation, BadCallsAreBasicErrors) {
   Ready();

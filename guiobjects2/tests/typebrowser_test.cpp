@@ -142,6 +142,103 @@ TEST(TypeBrowser, AServerWithoutInformationAnswersNothing) {
   EXPECT_STREQ("before", none.data());
 }
 
+// An object answering the test library's DTestProps: Width and Label are properties
+// (variables), Clear a method.
+class PropsServer : public IDispatch {
+ public:
+  PropsServer() {
+    ITypeLib* lib = nullptr;
+    if (SUCCEEDED(LoadRegTypeLib(testauto::kLibid, 1, 0, 0, &lib))) {
+      lib->GetTypeInfoOfGuid(testauto::kPropsIid, &info_);
+      lib->Release();
+    }
+  }
+  virtual ~PropsServer() {
+    if (info_) info_->Release();
+  }
+  bool ok() const { return info_ != nullptr; }
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IDispatch) {
+      *out = this;
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ULONG(++refs_); }
+  STDMETHODIMP_(ULONG) Release() override {
+    long n = --refs_;
+    if (n == 0) delete this;
+    return ULONG(n);
+  }
+  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
+    *n = 1;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
+    info_->AddRef();
+    *out = info_;
+    return S_OK;
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT n, LCID, DISPID* ids) override {
+    return DispGetIDsOfNames(info_, names, n, ids);
+  }
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT* result, EXCEPINFO*,
+                      UINT*) override {
+    if (id != 1) return DISP_E_MEMBERNOTFOUND;
+    if (flags & DISPATCH_PROPERTYPUT) {
+      VARIANT v;
+      VariantInit(&v);
+      if (p->cArgs != 1 || FAILED(VariantChangeType(&v, &p->rgvarg[0], 0, VT_I4))) return DISP_E_TYPEMISMATCH;
+      width = V_I4(&v);
+      return S_OK;
+    }
+    if (result) {
+      V_VT(result) = VT_I4;
+      V_I4(result) = width;
+    }
+    return S_OK;
+  }
+  long width = 0;
+
+ private:
+  long refs_ = 1;
+  ITypeInfo* info_ = nullptr;
+};
+
+TEST(TypeBrowser, PropertiesOfADispatchInterface) {
+  Ready();
+  PropsServer* server = new PropsServer;
+  ASSERT_TRUE(server->ok());
+  ValuePtr v = Bound(server);
+  IWAutomation* a = IWAutomation::Native(ObjectOf(v));
+  EXPECT_EQ(2, a->getExtPropertyCount());
+  struct Case {
+    int index;
+    const char* name;
+  } cases[] = {{0, "Width"}, {1, "Label"}, {2, "before"}, {-1, "before"}};
+  for (const Case& c : cases) {
+    RWCString name("before");
+    a->getExtPropertyName(c.index, name);
+    EXPECT_STREQ(c.name, name.data()) << c.index;
+  }
+  RWCString list;
+  a->getExtMethodList(list);
+  std::vector<std::string> lines = Lines(list);
+  EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "Clear")) << list.data();
+  int kind = -1;
+  EXPECT_EQ("()", Proto(a, "Clear", kind));
+  EXPECT_EQ(0, kind);
+  // The property through the store's entry: put, then get.
+  int found = 0;
+  Member(ObjectOf(v), "Width", {new DirectValue<long, kTypeLong>(640)}, &found, InterObjRep::kEvalSet);
+  EXPECT_EQ(1, found);
+  EXPECT_EQ(640, server->width);
+  EXPECT_EQ("640", Text(*Member(ObjectOf(v), "Width")));
+  server->Release();
+}
+
 TEST(TypeBrowser, VtNamesAndTypeTexts) {
   struct Name {
     unsigned vt;
