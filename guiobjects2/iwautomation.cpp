@@ -356,6 +356,18 @@ Value* IWAutomation::evalBinding(const char* name, const ValueList* args, int* f
   return Bound(d);
 }
 
+void IWAutomation::getExtEventList(RWCString& out) {
+  TypeBrowser b(*this, TypeBrowser::kEvents);
+  RWCString names;
+  b.methodList(names);
+  if (names.length()) out = (std::string(out.data(), out.length()) + names.data()).c_str();
+}
+
+int IWAutomation::getExtEventProto(const char* event, RWCString& proto, int& resultType) {
+  TypeBrowser b(*this, TypeBrowser::kEvents);
+  return b.methodProto(event, proto, resultType) ? 1 : 0;
+}
+
 void IWAutomation::getExtMethodList(RWCString& out) {
   TypeBrowser b(*this);
   b.methodList(out);

@@ -1,6 +1,8 @@
 // TypeBrowser: an automation server's type information as the developer tools show it.
 #include "guiobjects2/typebrowser.h"
 
+#include <ocidl.h>
+
 #include <cstdlib>
 
 #include "guiobjects2/iwautomation.h"
@@ -131,10 +133,10 @@ std::string TypeBrowser::TypeText(const TYPEDESC& t) {
   return s;
 }
 
-TypeBrowser::TypeBrowser(const IWAutomation& obj) : lcid_(GetUserDefaultLCID()) {
+TypeBrowser::TypeBrowser(const IWAutomation& obj, Part part) : lcid_(GetUserDefaultLCID()) {
   IDispatch* d = obj.Dispatch();
   try {
-    open(d);
+    open(d, part);
   } catch (...) {
     if (d) d->Release();
     throw;
@@ -142,10 +144,11 @@ TypeBrowser::TypeBrowser(const IWAutomation& obj) : lcid_(GetUserDefaultLCID()) 
   if (d) d->Release();
 }
 
-TypeBrowser::TypeBrowser(IDispatch* d) : lcid_(GetUserDefaultLCID()) { open(d); }
+TypeBrowser::TypeBrowser(IDispatch* d, Part part) : lcid_(GetUserDefaultLCID()) { open(d, part); }
 
-void TypeBrowser::open(IDispatch* d) {
+void TypeBrowser::open(IDispatch* d, Part part) {
   if (!d) return;
+  if (part == kEvents) return openEvents(d);
   UINT count = 0;
   OleException::Check(d->GetTypeInfoCount(&count), nullptr);
   if (count == 0) return;
@@ -157,6 +160,32 @@ void TypeBrowser::open(IDispatch* d) {
     info_ = nullptr;
     attr_ = nullptr;
     OleException::Check(hr, nullptr);
+  }
+}
+
+void TypeBrowser::openEvents(IDispatch* d) {
+  IProvideClassInfo* pci = nullptr;
+  if (FAILED(d->QueryInterface(IID_IProvideClassInfo, reinterpret_cast<void**>(&pci))) || !pci) return;
+  ITypeInfo* cls = nullptr;
+  HRESULT hr = pci->GetClassInfo(&cls);
+  pci->Release();
+  if (FAILED(hr) || !cls) return;
+  TYPEATTR* ca = nullptr;
+  if (SUCCEEDED(cls->GetTypeAttr(&ca))) {
+    for (UINT i = 0; i < ca->cImplTypes && !info_; ++i) {
+      INT flags = 0;
+      HREFTYPE ref = 0;
+      const INT source = IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE;
+      if (FAILED(cls->GetImplTypeFlags(i, &flags)) || (flags & source) != source) continue;
+      if (SUCCEEDED(cls->GetRefTypeOfImplType(i, &ref))) cls->GetRefTypeInfo(ref, &info_);
+    }
+    cls->ReleaseTypeAttr(ca);
+  }
+  cls->Release();
+  if (info_ && FAILED(info_->GetTypeAttr(&attr_))) {
+    info_->Release();
+    info_ = nullptr;
+    attr_ = nullptr;
   }
 }
 
@@ -184,8 +213,8 @@ void TypeBrowser::methodList(RWCString& out) {
   out = text.c_str();
 }
 
-void TypeBrowser::methodProto(const char* name, RWCString& out, int& kind) {
-  if (!info_ || !name) return;
+bool TypeBrowser::methodProto(const char* name, RWCString& out, int& kind) {
+  if (!info_ || !name) return false;
   BSTR wanted = TextToBstr(name, strlen(name));
   std::string text;
   bool any = false;
@@ -209,6 +238,7 @@ void TypeBrowser::methodProto(const char* name, RWCString& out, int& kind) {
   }
   SysFreeString(wanted);
   if (any) out = text.c_str();
+  return any;
 }
 
 std::string TypeBrowser::paramList(const FUNCDESC& f) {

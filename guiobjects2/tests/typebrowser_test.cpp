@@ -239,6 +239,39 @@ TEST(TypeBrowser, PropertiesOfADispatchInterface) {
   server->Release();
 }
 
+// Events come from the coclass's default source interface; they are appended.
+TEST(TypeBrowser, EventsOfTheSourceInterface) {
+  Ready();
+  Bound_ t = TestServer();
+  RWCString events("Old\n");
+  t.a->getExtEventList(events);
+  EXPECT_STREQ("Old\nChanged\nClosing\n", events.data());
+  struct Case {
+    const char* name;
+    int known;
+    const char* proto;
+    int kind;
+  } cases[] = {
+      {"Changed", 1, "(ByVal Count As Long)", 0},  // spelt as the property
+      {"Closing", 1, "(ByRef cancel As Variant)", 0},
+      {"Add", 0, "before", -1},  // a method, not an event
+  };
+  for (const Case& c : cases) {
+    RWCString proto("before");
+    int kind = -1;
+    EXPECT_EQ(c.known, t.a->getExtEventProto(c.name, proto, kind)) << c.name;
+    EXPECT_STREQ(c.proto, proto.data()) << c.name;
+    EXPECT_EQ(c.kind, kind) << c.name;
+  }
+  // Servers that name no class have no events.
+  NoInfoServer* plain = new NoInfoServer;
+  ValuePtr p = Bound(plain);
+  plain->Release();
+  RWCString none("before");
+  IWAutomation::Native(ObjectOf(p))->getExtEventList(none);
+  EXPECT_STREQ("before", none.data());
+}
+
 TEST(TypeBrowser, VtNamesAndTypeTexts) {
   struct Name {
     unsigned vt;

@@ -48,6 +48,9 @@ class OVIUI2_API IWAutomation : public POClass<IWAutomation> {
   static const VARIANT& GetVariant(const InterObj& obj);
 
   Value* eval(const char* name, unsigned char kind, const ValueList* args, int* found) override;
+  // The events of the server's default source interface (see typebrowser.h).
+  void getExtEventList(RWCString& out) override;
+  int getExtEventProto(const char* event, RWCString& proto, int& resultType) override;
   void getExtMethodList(RWCString& out) override;
   void getExtMethodProto(const char* method, RWCString& proto, int& resultType) override;
   int getExtPropertyCount() override;

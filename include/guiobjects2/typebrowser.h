@@ -28,9 +28,14 @@ class IWAutomation;
 
 class OVIUI2_API TypeBrowser {
  public:
-  explicit TypeBrowser(const IWAutomation& obj);
+  // Which description to read: the object's own interface, or its default source
+  // (event) interface, found through the coclass IProvideClassInfo gives (a server
+  // without one has no events: nothing is thrown for it).
+  enum Part { kMembers, kEvents };
+
+  explicit TypeBrowser(const IWAutomation& obj, Part part = kMembers);
   // Over a server's interface directly (null: no information); takes no reference.
-  explicit TypeBrowser(IDispatch* d);
+  explicit TypeBrowser(IDispatch* d, Part part = kMembers);
   ~TypeBrowser();
   TypeBrowser(const TypeBrowser&) = delete;
   TypeBrowser& operator=(const TypeBrowser&) = delete;
@@ -39,8 +44,9 @@ class OVIUI2_API TypeBrowser {
   // Function names, each followed by "\n".
   void methodList(RWCString& out);
   // The parameter lists of every function named name, one after the other; kind 0 when
-  // the (last) one returns nothing, else 9. Both unchanged when none is named so.
-  void methodProto(const char* name, RWCString& out, int& kind);
+  // the (last) one returns nothing, else 9. Both unchanged (and false) when none is
+  // named so.
+  bool methodProto(const char* name, RWCString& out, int& kind);
   // The number of variable descriptions; 0 without information.
   int propertyCount();
   // Variable i's name; out unchanged outside the range.
@@ -54,7 +60,8 @@ class OVIUI2_API TypeBrowser {
   static const char* VtName(unsigned vt);
 
  private:
-  void open(IDispatch* d);
+  void open(IDispatch* d, Part part);
+  void openEvents(IDispatch* d);
   std::string memberName(MEMBERID id);
 
   LCID lcid_;

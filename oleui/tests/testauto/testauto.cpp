@@ -139,7 +139,7 @@ const KindName kKinds[] = {
     {VT_VARIANT, L"Variant"}, {VT_UNKNOWN, L"Unknown"}, {VT_DECIMAL, L"Decimal"}, {VT_UI1, L"Byte"},
 };
 
-class Auto : public Dispatch<ITestAuto>, public IPersistFile {
+class Auto : public Dispatch<ITestAuto>, public IPersistFile, public IProvideClassInfo {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     if (out && (iid == IID_IPersistFile || iid == IID_IPersist)) {
@@ -147,7 +147,17 @@ class Auto : public Dispatch<ITestAuto>, public IPersistFile {
       AddRef();
       return S_OK;
     }
+    if (out && iid == IID_IProvideClassInfo) {
+      *out = static_cast<IProvideClassInfo*>(this);
+      AddRef();
+      return S_OK;
+    }
     return Dispatch<ITestAuto>::QueryInterface(iid, out);
+  }
+  // IProvideClassInfo: the coclass, which names the source interface.
+  STDMETHODIMP GetClassInfo(ITypeInfo** info) override {
+    if (!info) return E_POINTER;
+    return TypeInfoOf(kClsid, info);
   }
   STDMETHODIMP_(ULONG) AddRef() override { return Dispatch<ITestAuto>::AddRef(); }
   STDMETHODIMP_(ULONG) Release() override { return Dispatch<ITestAuto>::Release(); }
