@@ -45,6 +45,8 @@ set(OV_TESTS_MAY_LINK_ovitool ovparse)
 set(OV_TESTS_MAY_LINK_ovcdlg ovparse)
 # oviui2's tests run Basic on its controls end to end, and the sample through ovrun.
 set(OV_TESTS_MAY_LINK_oviui2 ovparse ovrun)
+# Its automation tests call the test automation server of oleui's tests (built, not linked).
+list(APPEND OV_TESTS_MAY_LINK_oviui2 ovoleui)
 
 # Everything deliverable d may link: the table's entries and theirs, in out.
 function(ov_layer_closure out d)

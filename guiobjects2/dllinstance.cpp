@@ -2,6 +2,7 @@
 #include "guiobjects2/dllinstance.h"
 
 #include "guiobjects1/iwcontrol.h"
+#include "guiobjects2/iwautomation.h"
 #include "guiobjects2/iwcheckbox.h"
 #include "guiobjects2/iwcombobox.h"
 #include "guiobjects2/iwedit.h"
@@ -29,7 +30,7 @@ namespace {
 #define OVIUI2_ID(n) "{a27602" n "-acd9-11ce-b4db-08001708e3c6}"
 const POClassRow kClasses[kOviui2RowCount] = {
     {OVIUI2_ID("40"), "Ole", nullptr, nullptr, nullptr},
-    {OVIUI2_ID("41"), "Automation", nullptr, nullptr, nullptr},
+    {OVIUI2_ID("41"), "Automation", nullptr, &OCLClassFactory<IWAutomation>::Make, &IWAutomation::PO_InitObject},
     {OVIUI2_ID("42"), "Frame", &IWControl::PO_GetObject, &OCLClassFactory<IWFrame>::Make,
      &IWFrame::PO_InitObject},
     {OVIUI2_ID("43"), "CheckBox", &IWControl::PO_GetObject, &OCLClassFactory<IWCheckBox>::Make,

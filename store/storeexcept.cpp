@@ -188,6 +188,21 @@ std::string oleText(long hr, const char* context) {
 }  // namespace
 
 OleException::OleException(long hr, const char* context) : StoreException(oleText(hr, context)), hr_(hr) {}
+
+namespace {
+
+std::string serverText(long hr, const std::string& description, const std::string& source) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", (unsigned long)hr);
+  std::string t = StoreException::Format(kMsgOleError, code, source.empty() ? "the server" : source.c_str(), nullptr);
+  if (!description.empty()) t += " " + description;
+  return t;
+}
+
+}  // namespace
+
+OleException::OleException(long hr, const std::string& description, const std::string& source)
+    : StoreException(serverText(hr, description, source)), hr_(hr), description_(description), source_(source) {}
 OV_STORE_EXCEPTION_BODY(OleException, "OleException")
 
 long OleException::Check(long hr, const char* context) {

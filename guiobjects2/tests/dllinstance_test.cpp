@@ -40,7 +40,7 @@ static_assert(sizeof kNames / sizeof kNames[0] == kOviui2RowCount, "one name a r
 bool Built(unsigned i) {
   return i == kOviui2Frame || i == kOviui2Label || i == kOviui2TextBox || i == kOviui2ListBox ||
          i == kOviui2ComboBox || i == kOviui2CheckBox || i == kOviui2OptionButton ||
-         i == kOviui2ScrollBar || i == kOviui2Gauge || i == kOviui2GLControl;
+         i == kOviui2ScrollBar || i == kOviui2Gauge || i == kOviui2GLControl || i == kOviui2Automation;
 }
 
 TEST(Server, TheTableHoldsTheClassIdsAndNamesInOrder) {

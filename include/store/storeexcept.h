@@ -276,15 +276,23 @@ class OVSTORE_API TypeMismatch : public StoreException {
 
 // An OLE call that failed: Check throws for failure codes (FAILED(hr)) and returns hr
 // otherwise. The text names the context and the code (with the system's text for it).
+//
+// A server's own exception carries its description and source: the text is the code,
+// the source as the context, then the description in place of the system's text.
 class OVSTORE_API OleException : public StoreException {
  public:
   OleException(long hr, const char* context);
+  OleException(long hr, const std::string& description, const std::string& source);
   OV_STORE_EXCEPTION_KIND(OleException);
   long hresult() const { return hr_; }
+  const std::string& description() const { return description_; }
+  const std::string& source() const { return source_; }
   static long Check(long hr, const char* context);
 
  private:
   long hr_;
+  std::string description_;
+  std::string source_;
 };
 
 // A failed system call: code (0 = GetLastError()) and a context text (may be null).

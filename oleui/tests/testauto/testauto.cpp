@@ -2,13 +2,16 @@
 // client. "Orvanel.TestAuto" has properties with get and put, methods with by-value,
 // by-reference, optional and variable argument lists, a method returning another dispatch
 // object, one failing with DISP_E_EXCEPTION and a filled EXCEPINFO, and methods that echo,
-// name and make variants of every kind the client converts. IDispatch answers from the type
-// library bound into this DLL (compiled from testauto.idl by widl).
+// name and make variants of every kind the client converts, an indexed property whose put
+// leaves its parameters unnamed, and IPersistFile for files of its own extension.
+// IDispatch answers from the type library bound into this DLL (compiled from testauto.idl
+// by widl).
 #include "testauto/testauto.h"
 
 #include <olectl.h>
 #include <oleauto.h>
 
+#include <cwctype>
 #include <string>
 
 #include "serverkit.h"
@@ -136,8 +139,61 @@ const KindName kKinds[] = {
     {VT_VARIANT, L"Variant"}, {VT_UNKNOWN, L"Unknown"}, {VT_DECIMAL, L"Decimal"}, {VT_UI1, L"Byte"},
 };
 
-class Auto : public Dispatch<ITestAuto> {
+class Auto : public Dispatch<ITestAuto>, public IPersistFile, public IProvideClassInfo {
  public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (out && (iid == IID_IPersistFile || iid == IID_IPersist)) {
+      *out = static_cast<IPersistFile*>(this);
+      AddRef();
+      return S_OK;
+    }
+    if (out && iid == IID_IProvideClassInfo) {
+      *out = static_cast<IProvideClassInfo*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return Dispatch<ITestAuto>::QueryInterface(iid, out);
+  }
+  // IProvideClassInfo: the coclass, which names the source interface.
+  STDMETHODIMP GetClassInfo(ITypeInfo** info) override {
+    if (!info) return E_POINTER;
+    return TypeInfoOf(kClsid, info);
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return Dispatch<ITestAuto>::AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return Dispatch<ITestAuto>::Release(); }
+
+  // IPersistFile: a linked file's text (its bytes as ANSI) becomes Text.
+  STDMETHODIMP GetClassID(CLSID* id) override {
+    if (!id) return E_POINTER;
+    *id = kClsid;
+    return S_OK;
+  }
+  STDMETHODIMP IsDirty() override { return S_FALSE; }
+  STDMETHODIMP Load(LPCOLESTR file, DWORD) override {
+    if (!file) return E_POINTER;
+    HANDLE h = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return STG_E_FILENOTFOUND;
+    char buf[4096];
+    DWORD n = 0;
+    BOOL ok = ReadFile(h, buf, sizeof buf, &n, nullptr);
+    CloseHandle(h);
+    if (!ok) return STG_E_READFAULT;
+    text_.assign(buf, buf + n);
+    file_ = file;
+    return S_OK;
+  }
+  STDMETHODIMP Save(LPCOLESTR, BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP SaveCompleted(LPCOLESTR) override { return S_OK; }
+  STDMETHODIMP GetCurFile(LPOLESTR* file) override {
+    if (!file) return E_POINTER;
+    *file = nullptr;
+    if (file_.empty()) return S_FALSE;
+    *file = static_cast<LPOLESTR>(CoTaskMemAlloc((file_.size() + 1) * sizeof(wchar_t)));
+    if (!*file) return E_OUTOFMEMORY;
+    memcpy(*file, file_.c_str(), (file_.size() + 1) * sizeof(wchar_t));
+    return S_OK;
+  }
+
   STDMETHODIMP get_Text(BSTR* value) override {
     if (!value) return E_POINTER;
     *value = SysAllocString(text_.c_str());
@@ -296,13 +352,53 @@ class Auto : public Dispatch<ITestAuto> {
     return S_OK;
   }
 
+  STDMETHODIMP get_Cell(LONG index, BSTR* value) override {
+    if (!value) return E_POINTER;
+    if (index < 0 || index >= kCells) return Failed(DISP_E_BADINDEX);
+    *value = SysAllocString(cells_[index].c_str());
+    return *value ? S_OK : E_OUTOFMEMORY;
+  }
+  STDMETHODIMP put_Cell(LONG index, BSTR value) override {
+    if (index < 0 || index >= kCells) return Failed(DISP_E_BADINDEX);
+    cells_[index].assign(value ? value : L"", value ? SysStringLen(value) : 0);
+    return S_OK;
+  }
+  STDMETHODIMP Gather(SAFEARRAY** values, double* total) override {
+    return Total(values ? *values : nullptr, total);
+  }
+  STDMETHODIMP Scale(LONG x, VARIANT y, LONG* result) override {
+    if (!result) return E_POINTER;
+    LONG by = 1;
+    if (!(V_VT(&y) == VT_ERROR && V_ERROR(&y) == DISP_E_PARAMNOTFOUND)) {
+      VARIANT l;
+      VariantInit(&l);
+      HRESULT hr = VariantChangeType(&l, &y, 0, VT_I4);
+      if (FAILED(hr)) return Failed(hr);
+      by = V_I4(&l);
+    }
+    *result = x * by;
+    return S_OK;
+  }
+  // Upper-cases the caller's string in place and appends "!".
+  STDMETHODIMP Shout(BSTR* s) override {
+    if (!s) return E_POINTER;
+    std::wstring t(*s ? *s : L"", *s ? SysStringLen(*s) : 0);
+    for (wchar_t& c : t) c = towupper(c);
+    t += L"!";
+    BSTR n = SysAllocStringLen(t.data(), UINT(t.size()));
+    if (!n) return E_OUTOFMEMORY;
+    SysFreeString(*s);
+    *s = n;
+    return S_OK;
+  }
+
   // A method that fails answers DISP_E_EXCEPTION with its code in the EXCEPINFO, and its
   // error information's source and description (Fail sets them; the others fail plainly).
   STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* excep, UINT* argErr) override {
     failed_ = S_OK;
     why_.clear();
-    HRESULT hr = id == kTotal && (flags & DISPATCH_METHOD)
+    HRESULT hr = (id == kTotal || id == kGather) && (flags & DISPATCH_METHOD)
                      ? InvokeTotal(params, result)
                      : Dispatch<ITestAuto>::Invoke(id, iid, lcid, flags, params, result, excep, argErr);
     if (FAILED(failed_)) {
@@ -348,7 +444,10 @@ class Auto : public Dispatch<ITestAuto> {
     return hr;
   }
 
+  static const LONG kCells = 8;
   std::wstring text_;
+  std::wstring file_;  // the file Load read
+  std::wstring cells_[kCells];
   long count_ = 0;
   HRESULT failed_ = S_OK;  // the failure of the method Invoke is running
   std::wstring why_;       // and its description
@@ -392,7 +491,8 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllRegisterServer() {
             serverkit::SetClassesRootValue(cls + "\\ProgID", nullptr, kProgId) &&
             serverkit::SetClassesRootValue(cls + "\\TypeLib", nullptr, libid) &&
             serverkit::SetClassesRootValue(kProgId, nullptr, "Orvanel test automation object") &&
-            serverkit::SetClassesRootValue(std::string(kProgId) + "\\CLSID", nullptr, kClsidText);
+            serverkit::SetClassesRootValue(std::string(kProgId) + "\\CLSID", nullptr, kClsidText) &&
+            serverkit::SetClassesRootValue(kFileExtension, nullptr, kProgId);
   if (!ok) return SELFREG_E_CLASS;
   ITypeLib* lib = nullptr;
   HRESULT hr = LoadOwnTypeLib(REGKIND_REGISTER, &lib);
@@ -405,5 +505,6 @@ extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllUnregisterServer() {
   UnRegisterTypeLib(kLibid, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
   RegDeleteTreeA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + kClsidText).c_str());
   RegDeleteTreeA(HKEY_CLASSES_ROOT, kProgId);
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, kFileExtension);
   return S_OK;
 }
