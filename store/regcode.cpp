@@ -5,6 +5,7 @@
 
 #include "store/field.h"
 #include "store/execnode.h"
+#include "store/field_array.h"
 #include "store/interobj.h"
 
 namespace {
@@ -15,6 +16,7 @@ enum RegOp : unsigned char {
   OP_LDL,  // d := Long local slot
   OP_LDD,  // d := Double local slot
   OP_LDM,  // d := plain member slot (members_), of its compiled type
+  OP_LDA,  // d := element a of the one-dimensional array local slot (element type in b)
   OP_K,    // d := k
   OP_CVD,  // d.d := a.l
   OP_ADDS,
@@ -79,6 +81,8 @@ class RegCompiler {
         if (!RegCode::memberTarget(frame_, e, m)) return false;
         return member(m, reg, type);
       }
+      case EXPR_CID:
+        return element(static_cast<Cid*>(e), reg, type);
       case EXPR_BINARY:
         return binary(static_cast<BinaryOp*>(e), reg, type);
       case EXPR_UNARY:
@@ -114,6 +118,23 @@ class RegCompiler {
     code_.code_.push_back(in);
     type = t;
     return true;
+  }
+
+  // a(i) of a local array of Integers, Longs or Doubles with an integer index.
+  bool element(Cid* c, int& reg, unsigned char& type) {
+    if (c->meFirst() || !c->head() || c->head()->type() != EXPR_SID || c->argCount() != 1) return false;
+    Sid* s = static_cast<Sid*>(c->head());
+    if (s->bind != BIND_SLOT || !frame_.code || s->slot < 0 || s->slot >= frame_.code->slotCount())
+      return false;
+    const unsigned char t = frame_.code->slot(s->slot).type;
+    if (!(t & kTypeArrayFlag) || !IsRegType(t & 0x1F)) return false;
+    int i;
+    unsigned char ti;
+    if (!expr(c->arg(0), i, ti) || ti == kTypeDouble) return false;
+    reg = newReg();
+    if (reg < 0) return false;
+    type = (unsigned char)(t & 0x1F);
+    return emit(OP_LDA, reg, i, type, s->slot);
   }
 
   bool cellConstant(const ValueCell& c, int& reg, unsigned char& type) {
@@ -488,6 +509,22 @@ bool RegCode::run(StackFrame& frame, Reg& out) {
           d.l = c->l;
         else
           d.l = c->s;
+        break;
+      }
+      case OP_LDA: {
+        const ArrayData* arr = CellArray(*vars[p->slot]);
+        if (!arr || arr->elementType() != p->b || arr->bounds().size() != 1) return false;
+        const ArrayBound& bd = arr->bounds()[0];
+        if (a.l < bd.lower || a.l > bd.upper) return false;
+        ValueCell c;
+        c.init();
+        arr->getCell(a.l - bd.lower, c);
+        if (c.type == kTypeDouble)
+          d.d = c.d;
+        else if (c.type == kTypeLong)
+          d.l = c.l;
+        else
+          d.l = c.s;
         break;
       }
       case OP_K:
