@@ -339,7 +339,10 @@ void BinaryOp::link(LinkScope& scope) {
 
 void BinaryOp::eval(StackFrame& frame, ValueCell& out) {
   if (typed_ != RegCode::none()) {
-    if (!typed_) typed_ = RegCode::compile(frame, this);
+    if (!typed_) {
+      typed_ = RegCode::compile(frame, this);
+      if (typed_ != RegCode::none() && !typed_->pays()) RegCode::reset(typed_), typed_ = RegCode::none();
+    }
     Reg r;
     if (typed_ != RegCode::none() && typed_->run(frame, r)) {
       typed_->toCell(r, out);

@@ -353,6 +353,12 @@ RegCode* RegCode::compile(StackFrame& frame, ExprNode* e) {
     if (c.expr(e, reg, type) && c.emit(OP_END, 0, reg, 0)) {
       code->type_ = type;
       code->foldConstants();
+      int ops = 0;
+      for (const Instr& in : code->code_) {
+        if (in.op == OP_LDM || in.op == OP_LDA) code->pays_ = true;
+        if (in.op >= OP_CVD) ++ops;
+      }
+      if (ops > 1) code->pays_ = true;
       code->code_.shrink_to_fit();
       return code;
     }

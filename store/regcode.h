@@ -56,10 +56,13 @@ class RegCode {
   // must run the statement).
   bool assign(StackFrame& frame, ExprNode* target, int kind);
   unsigned char type() const { return type_; }
+  // Worth running in place of a tree that already reads locals and constants in place:
+  // more than one operation, or a member or element read.
+  bool pays() const { return pays_; }
   // The result as a cell of type().
   void toCell(const Reg& r, ValueCell& out) const;
 
-  enum { kMaxRegs = 32 };
+  enum { kMaxRegs = 16 };
   struct Instr {
     unsigned char op;
     unsigned char d, a, b;
@@ -74,6 +77,7 @@ class RegCode {
   std::vector<Instr> code_;
   std::vector<MemberRef> members_;
   unsigned char type_ = 0;
+  bool pays_ = false;
   // An assignment's target: a frame slot, or (slot -1) the member target_.
   int targetSlot_ = -1;
   MemberRef target_{};
