@@ -5,19 +5,13 @@
 #include <strings.h>
 
 #include "interp.h"
+#include "regcode.h"
 #include "store/basicexcept.h"
 #include "store/field_array.h"
 #include "store/interobj.h"
 #include "store/value.h"
 
 namespace {
-
-bool Test(StackFrame& frame, ExprNode* cond) {
-  ValueCellVar c;
-  cond->eval(frame, c.c);
-  if (c.c.type == kTypeShort) return c.c.s != 0;
-  return CellIsTrue(c.c);
-}
 
 int MinLine(int a, int b) { return a < 0 ? b : (b < 0 ? a : (a < b ? a : b)); }
 
@@ -35,7 +29,10 @@ struct WithRestore {
 // --- If ---------------------------------------------------------------------------------------
 
 IfClause::IfClause(ExprNode* cond, int line, int block) : cond_(cond), line_(line), block_(block) {}
-IfClause::~IfClause() { delete cond_; }
+IfClause::~IfClause() {
+  delete cond_;
+  RegCode::reset(typed_);
+}
 void* IfClause::operator new(size_t size) { return ::operator new(size); }
 void IfClause::operator delete(void* p) { ::operator delete(p); }
 
@@ -50,6 +47,7 @@ void ComplexIfThen::link(LinkScope& scope) {
   for (size_t i = 0; i < clauses_.entries(); ++i) {
     IfClause* c = clauses_.at(i);
     c->cond_->link(scope);
+    RegCode::reset(c->typed_);
     c->rep_ = scope.block(c->block_);
     if (c->rep_) c->rep_->link(scope);
   }
@@ -61,7 +59,7 @@ int ComplexIfThen::exec(StackFrame& frame) {
   for (size_t i = 0; i < clauses_.entries(); ++i) {
     IfClause* c = clauses_.at(i);
     if (i) frame.line = c->line_;
-    if (Test(frame, c->cond_)) return c->rep_ ? c->rep_->exec(frame) : EXEC_NEXT;
+    if (TypedTest(frame, c->cond_, c->typed_)) return c->rep_ ? c->rep_->exec(frame) : EXEC_NEXT;
   }
   return else_ ? else_->exec(frame) : EXEC_NEXT;
 }
@@ -78,10 +76,14 @@ int ComplexIfThen::lineAtOrAfter(int line) const {
 
 SimpleIfThen::SimpleIfThen(int line, ExprNode* cond, int thenBlock, int elseBlock)
     : ExecNode(line), cond_(cond), thenNo_(thenBlock), elseNo_(elseBlock) {}
-SimpleIfThen::~SimpleIfThen() { delete cond_; }
+SimpleIfThen::~SimpleIfThen() {
+  delete cond_;
+  RegCode::reset(typed_);
+}
 
 void SimpleIfThen::link(LinkScope& scope) {
   cond_->link(scope);
+  RegCode::reset(typed_);
   then_ = scope.block(thenNo_);
   if (then_) then_->link(scope);
   else_ = scope.block(elseNo_);
@@ -89,7 +91,7 @@ void SimpleIfThen::link(LinkScope& scope) {
 }
 
 int SimpleIfThen::exec(StackFrame& frame) {
-  BlockRep* b = Test(frame, cond_) ? then_ : else_;
+  BlockRep* b = TypedTest(frame, cond_, typed_) ? then_ : else_;
   return b ? b->exec(frame) : EXEC_NEXT;
 }
 
@@ -181,10 +183,14 @@ int SelectCase::lineAtOrAfter(int line) const {
 
 DoLoop::DoLoop(int line, int kind, int block, ExprNode* cond)
     : ExecNode(line), kind_(kind), blockNo_(block), cond_(cond) {}
-DoLoop::~DoLoop() { delete cond_; }
+DoLoop::~DoLoop() {
+  delete cond_;
+  RegCode::reset(typed_);
+}
 
 void DoLoop::link(LinkScope& scope) {
   if (cond_) cond_->link(scope);
+  RegCode::reset(typed_);
   body_ = scope.block(blockNo_);
   if (body_) body_->link(scope);
 }
@@ -195,10 +201,10 @@ int DoLoop::exec(StackFrame& frame) {
     switch (kind_) {
       case LOOP_WHILE:
       case LOOP_WEND:
-        if (!Test(frame, cond_)) return EXEC_NEXT;
+        if (!TypedTest(frame, cond_, typed_)) return EXEC_NEXT;
         break;
       case LOOP_UNTIL:
-        if (Test(frame, cond_)) return EXEC_NEXT;
+        if (TypedTest(frame, cond_, typed_)) return EXEC_NEXT;
         break;
       default:
         break;
@@ -211,8 +217,8 @@ int DoLoop::exec(StackFrame& frame) {
       if (r != EXEC_NEXT) return r;
     }
     frame.line = line();
-    if (kind_ == LOOP_WHILE_AFTER && !Test(frame, cond_)) return EXEC_NEXT;
-    if (kind_ == LOOP_UNTIL_AFTER && Test(frame, cond_)) return EXEC_NEXT;
+    if (kind_ == LOOP_WHILE_AFTER && !TypedTest(frame, cond_, typed_)) return EXEC_NEXT;
+    if (kind_ == LOOP_UNTIL_AFTER && TypedTest(frame, cond_, typed_)) return EXEC_NEXT;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <strings.h>
 
 #include "interp.h"
+#include "regcode.h"
 #include "store/basicexcept.h"
 #include "store/field_array.h"
 #include "store/interobj.h"
@@ -62,11 +63,13 @@ Assignment::Assignment(int line, int kind, ExprNode* target, ExprNode* value)
 Assignment::~Assignment() {
   delete target_;
   delete value_;
+  RegCode::reset(typed_);
 }
 
 void Assignment::link(LinkScope& scope) {
   target_->link(scope);
   value_->link(scope);
+  RegCode::reset(typed_);
   // Spot "s = s & a & b ..." (a local on both sides) so exec can grow s in place.
   appendCount_ = 0;
   if (target_->type() != EXPR_SID || kind_ > 1) return;
@@ -133,6 +136,10 @@ int Assignment::execAppend(StackFrame& frame, ValueCell* dst) {
 }
 
 int Assignment::exec(StackFrame& frame) {
+  if (typed_ != RegCode::none()) {
+    if (!typed_) typed_ = RegCode::compileAssign(frame, target_, value_, kind_);
+    if (typed_ != RegCode::none() && typed_->assign(frame, target_, kind_)) return EXEC_NEXT;
+  }
   if (target_->type() == EXPR_SID) {
     Sid* s = static_cast<Sid*>(target_);
     if (s->bind == BIND_SLOT && kind_ <= 2) {

@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "interp.h"
+#include "regcode.h"
 #include "store/interobj.h"
 
 // --- ExprNode --------------------------------------------------------------------------
@@ -201,6 +202,7 @@ BinaryOp::BinaryOp(int op, ExprNode* left, ExprNode* right)
 BinaryOp::~BinaryOp() {
   delete left_;
   delete right_;
+  RegCode::reset(typed_);
 }
 
 namespace {
@@ -319,6 +321,7 @@ inline bool TypedOp(int op, ValueCell& out, const ValueCell& a, const ValueCell&
 void BinaryOp::link(LinkScope& scope) {
   if (left_) left_->link(scope);
   if (right_) right_->link(scope);
+  RegCode::reset(typed_);
   leftSlot_ = rightSlot_ = -1;
   rightConst_.init();
   direct_ = false;
@@ -335,6 +338,17 @@ void BinaryOp::link(LinkScope& scope) {
 }
 
 void BinaryOp::eval(StackFrame& frame, ValueCell& out) {
+  if (typed_ != RegCode::none()) {
+    if (!typed_) {
+      typed_ = RegCode::compile(frame, this);
+      if (typed_ != RegCode::none() && !typed_->pays()) RegCode::reset(typed_), typed_ = RegCode::none();
+    }
+    Reg r;
+    if (typed_ != RegCode::none() && typed_->run(frame, r)) {
+      typed_->toCell(r, out);
+      return;
+    }
+  }
   if (direct_) {
     // Locals are read in place (out may be one of them: CellOp allows that).
     ValueCellVar ta, tb;

@@ -74,6 +74,18 @@ int32_t Find(const Text& s, const Text& find, int32_t start, bool nocase) {
   if (start < 1) throw StoreException(kMsgInvalidArgument, "start");
   if ((size_t)start > s.n + 1) return 0;
   if (find.n == 0) return start;
+  if (find.n > s.n) return 0;
+  if (!nocase) {
+    // Binary: look for the first byte, then compare the rest.
+    const char* end = s.p + s.n - find.n + 1;  // one past the last possible match
+    for (const char* q = s.p + start - 1; q < end;) {
+      q = static_cast<const char*>(memchr(q, find.p[0], (size_t)(end - q)));
+      if (!q) return 0;
+      if (memcmp(q + 1, find.p + 1, find.n - 1) == 0) return (int32_t)(q - s.p) + 1;
+      ++q;
+    }
+    return 0;
+  }
   for (size_t i = (size_t)start - 1; i + find.n <= s.n; ++i)
     if (CompareText(s.p + i, find.n, find.p, find.n, nocase) == 0) return (int32_t)i + 1;
   return 0;

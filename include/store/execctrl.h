@@ -45,6 +45,7 @@ class OVSTORE_API IfClause {
   int line_;
   int block_;
   BlockRep* rep_ = nullptr;
+  RegCode* typed_ = nullptr;  // the condition's typed code (compiled when first run)
 };
 
 class OVSTORE_API ComplexIfThen : public ExecNode {
@@ -76,6 +77,7 @@ class OVSTORE_API SimpleIfThen : public ExecNode {
   int thenNo_, elseNo_;
   BlockRep* then_ = nullptr;
   BlockRep* else_ = nullptr;
+  RegCode* typed_ = nullptr;  // the condition's typed code (compiled when first run)
 };
 
 class OVSTORE_API SelectCase : public ExecNode {
@@ -112,6 +114,7 @@ class OVSTORE_API DoLoop : public ExecNode {
   int blockNo_;
   BlockRep* body_ = nullptr;
   ExprNode* cond_;
+  RegCode* typed_ = nullptr;  // the condition's typed code (compiled when first run)
 };
 
 // For/Next and For Each; loopType is a ForLoopType.

@@ -6,6 +6,7 @@
 #include "store/ptrlist.h"
 
 class BlockRep;
+class RegCode;
 
 enum ExecResult {
   EXEC_NEXT = 0,
@@ -90,6 +91,7 @@ class OVSTORE_API Assignment : public ExecNode {
   // "s = s & a & b": the appended operands, left to right (0: not that form).
   int appendCount_ = 0;
   ExprNode* appendParts_[kMaxAppend];
+  RegCode* typed_ = nullptr;  // typed code of the whole statement (compiled when first run)
 };
 
 // A call as a statement; kind is a CallStmtKind.

@@ -31,6 +31,7 @@ struct StackFrame;
 class LinkScope;
 class Cid;
 class Field;
+class RegCode;
 
 enum ExprKind {
   EXPR_SID = 1,
@@ -297,6 +298,7 @@ class OVSTORE_API BinaryOp : public ExprNode {
   // A numeric literal right operand, evaluated once at link (type kTypeNone: none).
   ValueCell rightConst_;
   bool direct_ = false;  // any of the three above applies
+  RegCode* typed_ = nullptr;  // the typed code of the whole operation (compiled when first run)
 };
 
 // The operators of a UnaryOp.

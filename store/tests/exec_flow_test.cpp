@@ -443,4 +443,105 @@ TEST(ExecFlow, NativeExceptionCaughtInBasicAndBasicThrowCaughtInCpp) {
   }
 }
 
+
+// Statements of a typed loop (Long and Double locals, a Long member, Mod, comparisons)
+// still go through the debugger's hook one by one: the hook sees every statement in
+// order, can stop the run at any of them, and errors in them carry their own lines.
+struct LineHook : DebugHook {
+  std::vector<int> lines;
+  int stopAt = -1, stopVisit = 0;
+  void statement(StackFrame&, int line) override {
+    lines.push_back(line);
+    if (line == stopAt && --stopVisit == 0) throw StoreException("stopped");
+  }
+};
+
+// n = 0 / For i = 1 To 3 / If i Mod 2 = 0 Then n = n + i / x = x * 2 + i, m = m + n / F = n
+InterFuncField* TypedLoop(Prog& p) {
+  int then = p.block({p.let("n", Add(p.id("n"), p.id("i")), 4)});
+  int body = p.block({new SimpleIfThen(3, Cmp(BinaryOp::EQ, Bin(BinaryOp::MOD, p.id("i"), I(2)), I(0)), then, -1),
+                      p.let("x", Add(Mul(p.id("x"), D(2)), p.id("i")), 5), p.let("m", Add(p.id("m"), p.id("n")), 6)});
+  return p.func("F", kTypeLong,
+                {p.let("n", I(0), 1), new ForNext(2, body, p.id("i"), I(1), I(3), nullptr, 1, FOR_NUMERIC),
+                 p.let("F", Add(Mul(p.id("n"), I(100)), p.id("x")), 7)},
+                {Var("i", kTypeLong), Var("n", kTypeLong), Var("x", kTypeDouble)});
+}
+
+TEST(ExecFlow, HookSeesEveryStatementOfTypedCode) {
+  Prog p;
+  Obj o;
+  o.add(Var("m", kTypeLong));
+  o.add(TypedLoop(p));
+  LineHook hook;
+  ExecutionStack::setHook(&hook);
+  std::string r = CallMember(o.rep, "F").text;
+  ExecutionStack::setHook(nullptr);
+  // x: 1, 4, 11; n: 0, 2, 2.
+  EXPECT_EQ("211", r);
+  EXPECT_EQ((std::vector<int>{1, 2, 3, 5, 6, 3, 4, 5, 6, 3, 5, 6, 7}), hook.lines);
+  EXPECT_EQ("4", CallMember(o.rep, "m").text);
+  // Without the hook the same code gives the same result.
+  EXPECT_EQ("211", CallMember(o.rep, "F").text);
+  EXPECT_EQ("8", CallMember(o.rep, "m").text);
+}
+
+TEST(ExecFlow, HookStopsTypedCodeAtAnyStatement) {
+  // Stopping before each statement in turn: the run ends there, and only the statements
+  // before it had their effect (m counts the passes through line 6).
+  const int stops[][3] = {{1, 1, 0}, {3, 1, 0}, {4, 1, 0}, {5, 3, 2}, {6, 3, 2}, {7, 1, 4}};
+  for (const auto& s : stops) {
+    Prog p;
+    Obj o;
+    o.add(Var("m", kTypeLong));
+    o.add(TypedLoop(p));
+    LineHook hook;
+    hook.stopAt = s[0];
+    hook.stopVisit = s[1];
+    ExecutionStack::setHook(&hook);
+    EXPECT_THROW(CallMember(o.rep, "F"), StoreException) << "line " << s[0];
+    ExecutionStack::setHook(nullptr);
+    EXPECT_EQ(s[0], hook.lines.back());
+    EXPECT_EQ(std::to_string(s[2]), CallMember(o.rep, "m").text) << "line " << s[0];
+  }
+}
+
+TEST(ExecFlow, ErrorsInTypedCodeCarryTheirLines) {
+  // Long overflow, Integer overflow, division by zero, Mod by zero, overflow of a member,
+  // a Double result too large: each in the third pass of a loop, on its own line.
+  struct Case {
+    int op;
+    unsigned char type;
+    ExprNode* (*right)();
+    unsigned id;
+  };
+  const Case cases[] = {
+      {BinaryOp::MUL, kTypeLong, [] { return (ExprNode*)new LongConstant(1000000000, 0); }, kMsgIntegerOverflow},
+      {BinaryOp::MUL, kTypeShort, [] { return I(10000); }, kMsgIntegerOverflow},
+      {BinaryOp::IDIV, kTypeLong, [] { return I(0); }, kMsgIntDivisionByZero},
+      {BinaryOp::MOD, kTypeShort, [] { return I(0); }, kMsgIntDivisionByZero},
+      {BinaryOp::MUL, kTypeDouble, [] { return D(1e300); }, 0},
+  };
+  for (const Case& c : cases) {
+    Prog p;
+    Obj o("Typed");
+    // v = 1 / For i = 1 To 3 / v = v + step / If i = 3 Then v = v op k / Next
+    int then = p.block({p.let("v", Bin(c.op, p.id("v"), c.right()), 9)});
+    ExprNode* step = c.type == kTypeDouble ? D(1e300) : I(1);
+    int body = p.block({p.let("v", Add(p.id("v"), step), 7),
+                        new SimpleIfThen(8, Cmp(BinaryOp::EQ, p.id("i"), I(3)), then, -1)});
+    o.add(p.func("F", kTypeLong,
+                 {p.let("v", I(1), 1), new ForNext(2, body, p.id("i"), I(1), I(3), nullptr, 1, FOR_NUMERIC)},
+                 {Var("i", kTypeLong), Var("v", c.type)}));
+    try {
+      CallMember(o.rep, "F");
+      ADD_FAILURE() << "no error for op " << c.op << " type " << (int)c.type;
+    } catch (StoreException& e) {
+      EXPECT_EQ(9, e.line()) << c.op;
+      if (c.id) {
+        EXPECT_EQ(c.id, e.id()) << c.op;
+      }
+    }
+  }
+}
+
 }  // namespace
