@@ -385,6 +385,11 @@ RegCode* RegCode::compileAssign(StackFrame& frame, ExprNode* target, ExprNode* v
   }
   RegCode* code = compile(frame, value);
   if (code == none()) return code;
+  // Into a local, one operation over locals and constants is no faster than the tree.
+  if (slot >= 0 && !code->pays()) {
+    delete code;
+    return none();
+  }
   code->targetSlot_ = slot;
   code->target_ = m;
   return code;
@@ -652,7 +657,11 @@ bool RegCode::run(StackFrame& frame, Reg& out) {
 
 bool TypedTest(StackFrame& frame, ExprNode* cond, RegCode*& code) {
   if (code != RegCode::none()) {
-    if (!code) code = RegCode::compile(frame, cond);
+    if (!code) {
+      // A lone comparison of locals and constants is cheaper through the tree's direct path.
+      code = RegCode::compile(frame, cond);
+      if (code != RegCode::none() && !code->pays()) RegCode::reset(code), code = RegCode::none();
+    }
     Reg r;
     if (code != RegCode::none() && code->run(frame, r))
       return code->type() == kTypeDouble ? r.d != 0 : r.l != 0;
