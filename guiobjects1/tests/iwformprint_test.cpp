@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "formkit.h"
-#include "pdfkit.h"
+#include "testkit/pdfkit.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// The rig's PDF printer as tests see it: the CUPS queue "PDF" writes each job as a PDF
+// The rig's PDF printer as the printing tests see it: the CUPS queue "PDF" writes each job as a PDF
 // file into $OV_PDF_DIR, which poppler's tools (run as Unix programs from Wine) read.
 #pragma once
 
