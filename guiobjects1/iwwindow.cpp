@@ -35,23 +35,6 @@ CtlColorExFn g_ctlColorEx = nullptr;
 
 const char kCtl3dLibrary[] = "ctl3d32.dll";
 
-// Sets a flag of a window for a scope and puts back what was there, also when an
-// exception passes.
-class FlagScope {
- public:
-  FlagScope(TWindow& w, uint32_t flag) : w_(w), flag_(flag), was_(w.IsFlagSet(flag)) { w.SetFlag(flag); }
-  ~FlagScope() {
-    if (!was_) w_.ClearFlag(flag_);
-  }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  TWindow& w_;
-  uint32_t flag_;
-  bool was_;
-};
-
 double TwipsX() { return IWScreen::TwipsPerPixelX(); }
 double TwipsY() { return IWScreen::TwipsPerPixelY(); }
 
@@ -909,7 +892,7 @@ void IWWindow::makeControl3d() {
 
 void IWWindow::unmakeControl3d() {
   if (!HWindow) return;
-  FlagScope setup(*this, kInSetup);
+  WindowFlagScope setup(*this, kInSetup);
   DoReCreate(DataForReCreate());
 }
 
@@ -961,7 +944,7 @@ void IWWindow::SetupWindow() {
   IWDndWindow::SetupWindow();
   if (HFONT f = GetEffectiveFont()) SendMessage(WM_SETFONT, (WPARAM)f, TRUE);
   if (!IsFlagSet(kInSetup)) {
-    FlagScope setup(*this, kInSetup);
+    WindowFlagScope setup(*this, kInSetup);
     try {
       PO_RaiseEventNoThrow(storeObj(), "Setup");
     } catch (const StoreException&) {  // reported or not, the window is made

@@ -40,23 +40,6 @@ class Guard {
   bool was_;
 };
 
-// Holds the window base's re-creating flag for a scope.
-class ReCreating {
- public:
-  explicit ReCreating(TWindow& w) : w_(w), was_(w.IsFlagSet(IWWindow::kInSetup)) {
-    w.SetFlag(IWWindow::kInSetup);
-  }
-  ~ReCreating() {
-    if (!was_) w_.ClearFlag(IWWindow::kInSetup);
-  }
-  ReCreating(const ReCreating&) = delete;
-  ReCreating& operator=(const ReCreating&) = delete;
-
- private:
-  TWindow& w_;
-  bool was_;
-};
-
 const uint32_t kStyleBits = 0x3;
 
 // A child window of the system's combo box (its edit part or the simple style's list),

@@ -22,24 +22,6 @@ EV_LBN_SELCHANGE(LbnSelChange), EV_LBN_DBLCLK(LbnDblClk), EV_NOTIFY_AT_CHILD(LBN
 
 namespace {
 
-// Holds the window base's re-creating flag for a scope (so that "Setup" is not raised
-// again), also when an exception passes.
-class ReCreating {
- public:
-  explicit ReCreating(TWindow& w) : w_(w), was_(w.IsFlagSet(IWWindow::kInSetup)) {
-    w.SetFlag(IWWindow::kInSetup);
-  }
-  ~ReCreating() {
-    if (!was_) w_.ClearFlag(IWWindow::kInSetup);
-  }
-  ReCreating(const ReCreating&) = delete;
-  ReCreating& operator=(const ReCreating&) = delete;
-
- private:
-  TWindow& w_;
-  bool was_;
-};
-
 // List-box indexes travel as unsigned 16-bit values: -1 becomes 65535, no item.
 WPARAM Index16(short index) { return (WPARAM)(uint16_t)index; }
 
@@ -164,7 +146,7 @@ void IWListBox::DoReCreate(void* arg) {
 }
 
 void IWListBox::ReCreateWithStyle(uint32_t mask, uint32_t bits) {
-  ReCreating flag(*this);
+  WindowFlagScope flag(*this, IWWindow::kInSetup);  // no "Setup" again
   void* data = DataForReCreate();
   Attr.Style = (Attr.Style & ~mask) | (bits & mask);
   DoReCreate(data);

@@ -20,28 +20,6 @@ DEFINE_RESPONSE_TABLE2(IWScrollBar, IWControl, TScrollBar)
 EV_WM_HSCROLL, EV_WM_VSCROLL, WL_MSG(WM_SETFOCUS, HandleW, EvSetFocus),
     WL_MSG(WM_KILLFOCUS, HandleW, EvKillFocus), END_RESPONSE_TABLE;
 
-namespace {
-
-// Holds the window base's re-creating flag for a scope (so that "Setup" is not raised
-// again), also when an exception passes.
-class ReCreating {
- public:
-  explicit ReCreating(TWindow& w) : w_(w), was_(w.IsFlagSet(IWWindow::kInSetup)) {
-    w.SetFlag(IWWindow::kInSetup);
-  }
-  ~ReCreating() {
-    if (!was_) w_.ClearFlag(IWWindow::kInSetup);
-  }
-  ReCreating(const ReCreating&) = delete;
-  ReCreating& operator=(const ReCreating&) = delete;
-
- private:
-  TWindow& w_;
-  bool was_;
-};
-
-}  // namespace
-
 // The library bar starts the window again as a horizontal child bar without a place.
 IWScrollBar::IWScrollBar(IUnknown* outer) : POClass(outer), TScrollBar(nullptr, 0, 0, 0, 0, 0, true) {
   if (DllInstance::Module()) SetModule(DllInstance::Module());
@@ -185,7 +163,7 @@ long IWScrollBar::pdGetOrientation() { return (Attr.Style & SBS_VERT) ? kVertica
 void IWScrollBar::pdSetOrientation(long orientation) {
   if ((orientation != kVertical && orientation != kHorizontal) || orientation == pdGetOrientation()) return;
   bool had = HWindow != nullptr;
-  ReCreating flag(*this);
+  WindowFlagScope flag(*this, IWWindow::kInSetup);  // no "Setup" again
   void* data = had ? DataForReCreate() : nullptr;
   std::swap(width_, height_);
   Attr.W = width_ / IWScreen::TwipsPerPixelX();

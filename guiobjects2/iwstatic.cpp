@@ -20,28 +20,6 @@ DEFINE_RESPONSE_TABLE2(IWStatic, IWControl, TStatic)
 EV_MESSAGE(WM_NCHITTEST, EvNcHitTest), EV_WM_LBUTTONDBLCLK, EV_WM_KEYDOWN, EV_WM_KEYUP, EV_WM_CHAR,
     END_RESPONSE_TABLE;
 
-namespace {
-
-// Holds the window base's re-creating flag for a scope (so that "Setup" is not raised
-// again), also when an exception passes.
-class ReCreating {
- public:
-  explicit ReCreating(TWindow& w) : w_(w), was_(w.IsFlagSet(IWWindow::kInSetup)) {
-    w.SetFlag(IWWindow::kInSetup);
-  }
-  ~ReCreating() {
-    if (!was_) w_.ClearFlag(IWWindow::kInSetup);
-  }
-  ReCreating(const ReCreating&) = delete;
-  ReCreating& operator=(const ReCreating&) = delete;
-
- private:
-  TWindow& w_;
-  bool was_;
-};
-
-}  // namespace
-
 IWStatic::IWStatic(IUnknown* outer) : POClass(outer) {
   // The library static's initialisation: left-aligned text, not a tab stop.
   Attr.Style = (Attr.Style | SS_LEFT) & ~uint32_t(WS_TABSTOP);
@@ -144,7 +122,7 @@ void IWStatic::DoReCreate(void* arg) {
 }
 
 void IWStatic::ReCreateWithStyle(uint32_t mask, uint32_t bits) {
-  ReCreating flag(*this);
+  WindowFlagScope flag(*this, IWWindow::kInSetup);  // no "Setup" again
   void* data = DataForReCreate();
   Attr.Style = (Attr.Style & ~mask) | (bits & mask);
   DoReCreate(data);

@@ -53,6 +53,24 @@ class IWFontHandle {
   virtual ~IWFontHandle() = default;
 };
 
+// Sets a flag of a window for a scope and puts back what was there, also when an
+// exception passes (for example kInSetup around a re-creation, so that "Setup" is not
+// raised again).
+class WindowFlagScope {
+ public:
+  WindowFlagScope(TWindow& w, uint32_t flag) : w_(w), flag_(flag), was_(w.IsFlagSet(flag)) { w.SetFlag(flag); }
+  ~WindowFlagScope() {
+    if (!was_) w_.ClearFlag(flag_);
+  }
+  WindowFlagScope(const WindowFlagScope&) = delete;
+  WindowFlagScope& operator=(const WindowFlagScope&) = delete;
+
+ private:
+  TWindow& w_;
+  uint32_t flag_;
+  bool was_;
+};
+
 class OVIUI1_API IWWindow : public POClass<IWWindow>, public IWDndWindow {
  public:
   enum : uint32_t { kMoving = 0x0800, kCtrl3d = 0x2000, kInSetup = 0x4000 };
