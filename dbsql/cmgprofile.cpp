@@ -557,6 +557,12 @@ JxStatus readSettings(cmg_capabilities* con, SQLHDBC hdbc) {
   if (value) con->flagsB |= CMG_B_REMOVE_COMMENTS;
   if (settings.number("JxMultipleResults", 0, 0, &value)) return 1;
   con->severalResults = value == 1;
+  // Parameters: the length up to which a character value is ordinary character data (a
+  // length outside 1-65535 keeps the layer's 254), and values written into the text.
+  if (settings.number("JxParamCharLength", 0, 0, &value)) return 1;
+  con->paramCharLength = value >= 1 && value <= 65535 ? static_cast<uint16_t>(value) : 0;
+  if (settings.number("JxSubstituteParams", 0, 0, &value)) return 1;
+  con->substituteParams = value != 0;
   con->outerJoinSyntax = CMG_OJ_NONE;
   return 0;
 }

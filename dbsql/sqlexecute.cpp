@@ -45,10 +45,13 @@ JxStatus describeResult(sql_qry* q, SQLSMALLINT count, bool first) {
 // The WHERE conditions of a query over several tables, split into the join conditions
 // and the rest.
 JxStatus splitWhere(sql_qry* q) {
+  // Without the parse (freed after the first execution, or a copy of an executed query)
+  // the split made before stays.
+  if (!q->parse) return 0;
   ramFree(q->restriction);
   ramFree(q->joins);
   q->restriction = q->joins = nullptr;
-  if (!q->parse || !q->parse->where || q->tableCount < 2) return 0;
+  if (!q->parse->where || q->tableCount < 2) return 0;
   char* rest = ramAllocStr(q->parse->where);
   char* joins = static_cast<char*>(ramAlloc(static_cast<uint32_t>(strlen(q->parse->where)) + 1));
   char* unused = nullptr;
@@ -78,7 +81,28 @@ void markExecuted(sql_qry* q) {
   q->rowCount = 0xFFFFFFFFu;
 }
 
+SqlPendingReceiver g_pendingReceiver;
+
+// The changes still pending on the old result's rows go to the transaction code before
+// the result is replaced; the receiver sees the old rows still in the log. Without a
+// receiver the list stays with the query.
+JxStatus handOverPending(sql_qry* q) {
+  void* pending = q->pendingTree;
+  if (!pending || !g_pendingReceiver) return 0;
+  if (g_pendingReceiver(q->connection, q, pending)) return 1;
+  q->pendingTree = nullptr;
+  return 0;
+}
+
+// The parse is needed only up to the first description of the result.
+void dropParse(sql_qry* q) {
+  sqlParseFree(q->parse);
+  q->parse = nullptr;
+}
+
 }  // namespace
+
+void sqlSetPendingReceiver(SqlPendingReceiver receiver) { g_pendingReceiver = receiver; }
 
 void sqlResetRows(sql_qry* q) {
   sqlLogIndexReset(q);  // empties the old path in place when memory fails
@@ -193,7 +217,10 @@ JxStatus sqlXExecute(sql_qry* q, uint32_t* rows) {
     } else if ((q->flags & SQLQ_EXECUTED) && closeCursor(q, false)) {
       return 1;
     }
-    if (q->flags & SQLQ_EXECUTED) sqlResetRows(q);
+    if (q->flags & SQLQ_EXECUTED) {
+      if (handOverPending(q)) return 1;
+      sqlResetRows(q);
+    }
     if (sqlReadBoundValues(q) || sqlRebindParams(q)) return 1;
     if (sqlExecuteWithData(q, nullptr)) return 1;
     const bool several = con->databaseKind == CMG_DB_SS && con->severalResults == 1;
@@ -213,6 +240,7 @@ JxStatus sqlXExecute(sql_qry* q, uint32_t* rows) {
           q->flags |= SQLQ_SINGLE_TABLE;
         else
           q->flags &= ~SQLQ_SINGLE_TABLE;
+        dropParse(q);
         return 0;
       }
       SQLLEN n = 0;
@@ -221,6 +249,7 @@ JxStatus sqlXExecute(sql_qry* q, uint32_t* rows) {
         if (sqlCheckHstmt(con, q->hstmt, SQLRowCount(q->hstmt, &n))) return 1;
       }
       if (n > 0) affected += static_cast<uint32_t>(n);
+      dropParse(q);
       if (!several) return 0;
       SQLRETURN rc;
       {
@@ -246,11 +275,15 @@ JxStatus sqlXExecute(sql_qry* q, uint32_t* rows) {
 
 short sqlNotAQuery(const cmg_capabilities* con, const char* text) {
   if (!con) return 0;
-  switch (con->cursorOptions & 0xC00) {
-    case 0:
-    case 0x400:
+  const uint16_t choice = con->cursorOptions & SQL_CHOICE_MASK;
+  if (!choice) return 0;
+  // A driver of capability flag 32 takes every one-off statement as not a query once the
+  // choice's second bit is set (0x10 of the one-statement options as programs give them).
+  if ((con->flagsB & CMG_B_DRIVER_BIT4) && (choice & SQL_CHOICE_NOT_QUERY)) return 1;
+  switch (choice) {
+    case SQL_CHOICE_QUERY:
       return 0;
-    case 0x800:
+    case SQL_CHOICE_NOT_QUERY:
       return 1;
     default:
       break;
@@ -281,6 +314,7 @@ JxStatus sqlReExecute(sql_qry* q) {
     return 1;
   }
   cmg_capabilities* con = q->connection;
+  if ((q->flags & SQLQ_EXECUTED) && handOverPending(q)) return 1;
   if (q->hstmt) {
     SQLHSTMT h = q->hstmt;
     q->hstmt = nullptr;

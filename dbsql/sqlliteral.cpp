@@ -322,6 +322,12 @@ int sqlNameCompareCounted(const cmg_capabilities* con, uint32_t an, const char* 
   return sqlNameEqual(con, a, an, b, bn) ? 0 : 1;
 }
 
+int sqlNameCompareToken(const cmg_capabilities* con, const JxToken* token, const char* name) {
+  if (!token || !name) return !token != !name;
+  return sqlNameCompareCounted(con, token->getLength(), token->getPtr(), static_cast<uint32_t>(strlen(name)),
+                               name);
+}
+
 char* sqlSubstitute(sql_qry* q, const char* text) {
   if (!q || !text) {
     sqlMissing(q ? "text" : "query", "sqlSubstitute");

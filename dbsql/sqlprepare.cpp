@@ -47,6 +47,18 @@ JxStatus appendText(SqlTextBuffer* b, const char* text) {
   return appendText(b, text, static_cast<uint32_t>(strlen(text)));
 }
 
+// The key columns of every table of the query that has columns described, tables in
+// FROM order (nothing before the columns are known).
+JxStatus chooseRowIdentifiers(sql_qry* q) {
+  for (uint16_t t = 1; t <= q->tableCount; ++t) {
+    bool described = false;
+    for (uint16_t i = 0; i < q->columnCount && !described; ++i)
+      described = q->columns[i] && q->columns[i]->tableNumber == t;
+    if (described && sqlChooseKeyColumns(q, t)) return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 JxStatus sqlXPrepare(sql_qry* q) {
@@ -67,10 +79,13 @@ JxStatus sqlXPrepare(sql_qry* q) {
   JxStatus st = [&]() -> JxStatus {
     if (!q->hstmt && sqlSetupHstmt(q)) return 1;
     // One active statement per connection and no connection of its own: a query that
-    // may be edited by keys of several columns gets its statement set up now.
+    // may be edited by keys of several columns has its row identifiers chosen now, while
+    // the connection has no active statement, and its statement set up.
     if ((con->flagsA & CMG_A_ONE_STATEMENT) && !q->insertHstmt) {
       if (sqlEnsureParsed(q)) return 1;
-      if (!(q->flags & SQLQ_READ_ONLY) && q->keyText && strchr(q->keyText, ',') && sqlSetupHstmt(q)) return 1;
+      if (!(q->flags & SQLQ_READ_ONLY) && q->keyText && strchr(q->keyText, ',') &&
+          (chooseRowIdentifiers(q) || sqlSetupHstmt(q)))
+        return 1;
     }
     if (q->databaseName && q->databaseName[0] && sqlUseDatabase(con, q->databaseName)) return 1;
     SqlLock lock(&q->lock);

@@ -10,6 +10,7 @@
 #include "dbsql/sqlmessages.h"
 #include "dbsql/sqlparam.h"
 #include "dbsql/sqlquery.h"
+#include "dbsql/sqlscanner.h"
 #include "dbutil/jxmemory.h"
 #include "fake_driver.h"
 #include "pg_support.h"
@@ -234,9 +235,25 @@ TEST(SqlNameCompare, ByIdentifierCase) {
     con.identifierCase = c.rule;
     EXPECT_EQ(sqlNameCompare(&con, c.a, c.b), c.expected) << c.rule << " " << c.a << " " << c.b;
     EXPECT_EQ(sqlNameCompareCounted(&con, len(c.a), c.a, len(c.b), c.b), c.expected);
+    // The token form: the name as the scanner hands it out of a statement.
+    const std::string statement = std::string(c.a) + ".col = 1";
+    SqlScanner scanner(statement.c_str(), static_cast<uint32_t>(statement.size()));
+    JxToken token;
+    ASSERT_EQ(sqlNextToken(&scanner, &token, SEARCH_IDENTIFIER), 0);
+    ASSERT_EQ(token.getLength(), strlen(c.a));
+    EXPECT_EQ(sqlNameCompareToken(&con, &token, c.b), c.expected) << c.rule << " " << c.a << " " << c.b;
   }
   con.identifierCase = SQL_IC_SENSITIVE;
   EXPECT_EQ(sqlNameCompareCounted(&con, 3, "abcdef", 3, "abcxyz"), 0);
+  // A token is compared over its own length only: a longer or shorter name differs.
+  const char* statement = "Name,Names";
+  SqlScanner scanner(statement, 10);
+  JxToken token;
+  ASSERT_EQ(sqlNextToken(&scanner, &token, SEARCH_IDENTIFIER), 0);
+  EXPECT_EQ(sqlNameCompareToken(&con, &token, "Name"), 0);
+  EXPECT_EQ(sqlNameCompareToken(&con, &token, "Names"), 1);
+  EXPECT_EQ(sqlNameCompareToken(&con, &token, "Nam"), 1);
+  EXPECT_EQ(sqlNameCompareToken(&con, nullptr, "Name"), 1);
 }
 
 // --- substitution
@@ -642,6 +659,30 @@ TEST(SqlExecute, QueryNowAndDirect) {
     con.cursorOptions = c.bits;
     EXPECT_EQ(sqlNotAQuery(&con, c.text), c.expected) << c.bits << " " << c.text;
   }
+  // A driver of capability flag 32 takes every statement as not a query once the second
+  // choice bit is set; without choice bits, or with the first alone, nothing changes.
+  struct DriverCase {
+    uint32_t flagsB;
+    uint16_t bits;
+    const char* text;
+    short expected;
+  } kDriverCases[] = {
+      {CMG_B_DRIVER_BIT4, 0xC00, "SELECT a FROM t", 1},
+      {CMG_B_DRIVER_BIT4, 0x800, "SELECT a FROM t", 1},
+      {CMG_B_DRIVER_BIT4, 0x400, "UPDATE t SET a = 1", 0},
+      {CMG_B_DRIVER_BIT4, 0, "UPDATE t SET a = 1", 0},
+      {CMG_B_DRIVER_BIT4 | CMG_B_DRIVER_BIT5 | CMG_B_DRIVER_BIT6, 0xC00, "select a from t", 1},
+      {CMG_B_DRIVER_BIT5 | CMG_B_DRIVER_BIT6 | CMG_B_DRIVER_BIT3 | CMG_B_DRIVER_BIT7, 0xC00,
+       "select a from t", 0},
+      {CMG_B_DRIVER_BIT4, 0xC00 | 0x2100, "SELECT a FROM t", 1},
+      {0, 0xC00 | 0x2100, "SELECT a FROM t", 0},
+  };
+  for (const DriverCase& c : kDriverCases) {
+    con.flagsB = c.flagsB;
+    con.cursorOptions = c.bits;
+    EXPECT_EQ(sqlNotAQuery(&con, c.text), c.expected)
+        << std::hex << c.flagsB << " " << c.bits << " " << c.text;
+  }
 }
 
 // PostgreSQL as a driver of kind 5 that returns several results from one statement.
@@ -723,6 +764,336 @@ TEST(SqlExecute, KindFiveReadsFixedTextAsVariable) {
     EXPECT_EQ(q->columns[0]->layerType, kindFive ? BCV_VARCHAR : BCV_CHAR);
     EXPECT_EQ(q->columns[1]->layerType, BCV_VARCHAR);
   }
+}
+
+// --- execution again: the parse, the pending changes
+
+// The parse serves the first description of the result and is freed then; the WHERE
+// split made from it stays with the query through later executions and copies.
+TEST(SqlExecute, ParseFreedAfterTheFirstResultKeepsTheSplit) {
+  ThreadErrors errors;
+  Logon l(kSqlite);
+  ASSERT_TRUE(l.con) << errors.lastText();
+  Query q(
+      l.con,
+      "SELECT c.name AS who, o.item FROM customers c, orders o WHERE c.cust_id = o.cust_id AND o.total > ?");
+  ASSERT_EQ(q.status, 0) << errors.lastText();
+  ASSERT_TRUE(q->parse);
+  const int32_t ten = 10, four = 4;
+  ASSERT_EQ(sqlBindSetParam(q.q, 0, 0, &ten, BCV_LONG, &four, 0), 0) << errors.lastText();
+  uint32_t rows = 0;
+  ASSERT_EQ(sqlXExecute(q.q, &rows), 0) << errors.lastText();
+  EXPECT_EQ(q->parse, nullptr);
+  EXPECT_TRUE(q->flags & SQLQ_PARSED);
+  ASSERT_EQ(q->columnCount, 2);
+  ASSERT_TRUE(q->joins);
+  ASSERT_TRUE(q->restriction);
+  const std::string joins = q->joins, restriction = q->restriction;
+  EXPECT_NE(joins.find("cust_id"), std::string::npos) << joins;
+  EXPECT_NE(restriction.find("total"), std::string::npos) << restriction;
+  const std::string alias = q->columns[0]->alias ? q->columns[0]->alias : "";
+  EXPECT_EQ(alias, "who");
+  for (int again = 0; again < 2; ++again) {
+    ASSERT_EQ(sqlXExecute(q.q, &rows), 0) << errors.lastText();
+    ASSERT_TRUE(q->joins);
+    ASSERT_TRUE(q->restriction);
+    EXPECT_EQ(joins, q->joins);
+    EXPECT_EQ(restriction, q->restriction);
+    EXPECT_EQ(q->columns[0]->alias ? std::string(q->columns[0]->alias) : "", alias);
+  }
+  // A copy of the executed query runs with the same split.
+  sql_qry* copy = nullptr;
+  ASSERT_EQ(q->copy(&copy), 0) << errors.lastText();
+  ASSERT_EQ(sqlBindSetParam(copy, 0, 0, &ten, BCV_LONG, &four, 0), 0) << errors.lastText();
+  EXPECT_EQ(sqlXExecute(copy, &rows), 0) << errors.lastText();
+  ASSERT_TRUE(copy->joins);
+  EXPECT_EQ(joins, copy->joins);
+  ASSERT_TRUE(copy->restriction);
+  EXPECT_EQ(restriction, copy->restriction);
+  EXPECT_EQ(sqlFreeQuery(copy), 0);
+  // A statement without columns frees it too.
+  ASSERT_TRUE(exec(l.con, "CREATE TEMP TABLE parsed(a INTEGER)"));
+  Query ins(l.con, "INSERT INTO parsed VALUES(1)");
+  ASSERT_TRUE(ins->parse);
+  ASSERT_EQ(sqlXExecute(ins.q, &rows), 0) << errors.lastText();
+  EXPECT_EQ(ins->parse, nullptr);
+  ASSERT_EQ(sqlXExecute(ins.q, &rows), 0) << errors.lastText();
+  EXPECT_EQ(scalar(l.con, "SELECT count(*) FROM parsed"), "2");
+}
+
+struct Received {
+  sql_qry* query = nullptr;
+  void* pending = nullptr;
+  int calls = 0;
+  JxStatus answer = 0;
+  uint32_t rowsInLog = 0;
+};
+Received g_received;
+
+JxStatus receivePending(cmg_capabilities*, sql_qry* q, void* pending) {
+  ++g_received.calls;
+  g_received.query = q;
+  g_received.pending = pending;
+  g_received.rowsInLog = q->rowsInLog;
+  if (g_received.answer) sqlErrorById(SQLMSG_DRIVER_ERROR);
+  return g_received.answer;
+}
+
+// The changes pending on a query's rows go to the receiver when the query runs again
+// (before its rows are dropped); a refusal fails the execution and keeps them.
+TEST(SqlExecute, PendingChangesHandedOverAtReExecution) {
+  ThreadErrors errors;
+  Logon l(kSqlite);
+  ASSERT_TRUE(l.con) << errors.lastText();
+  g_received = Received();
+  sqlSetPendingReceiver(receivePending);
+  struct Restore {
+    ~Restore() { sqlSetPendingReceiver(nullptr); }
+  } restore;
+  Query q(l.con, "SELECT id, label FROM numbered WHERE id < ?");
+  const int32_t five = 5, four = 4;
+  ASSERT_EQ(sqlBindSetParam(q.q, 0, 0, &five, BCV_LONG, &four, 0), 0) << errors.lastText();
+  int changes = 0;
+  q->pendingTree = &changes;
+  uint32_t rows = 0;
+  // The first execution has no old rows: nothing is handed over.
+  ASSERT_EQ(sqlXExecute(q.q, &rows), 0) << errors.lastText();
+  EXPECT_EQ(g_received.calls, 0);
+  EXPECT_EQ(q->pendingTree, &changes);
+  // Again: handed over while the old rows are still counted, then the rows dropped.
+  q->rowsInLog = 3;
+  q->currentRow = 2;
+  ASSERT_EQ(sqlXExecute(q.q, &rows), 0) << errors.lastText();
+  EXPECT_EQ(g_received.calls, 1);
+  EXPECT_EQ(g_received.query, q.q);
+  EXPECT_EQ(g_received.pending, &changes);
+  EXPECT_EQ(g_received.rowsInLog, 3u);
+  EXPECT_EQ(q->pendingTree, nullptr);
+  EXPECT_EQ(q->rowsInLog, 0u);
+  EXPECT_EQ(q->currentRow, 0xFFFFFFFFu);
+  // Nothing pending: the receiver is not asked.
+  ASSERT_EQ(sqlXExecute(q.q, &rows), 0) << errors.lastText();
+  EXPECT_EQ(g_received.calls, 1);
+  // Refused: the execution fails before anything is dropped, the list stays.
+  q->pendingTree = &changes;
+  q->rowsInLog = 3;
+  g_received.answer = 1;
+  errors.clear();
+  EXPECT_EQ(sqlXExecute(q.q, &rows), 1);
+  EXPECT_EQ(errors.last(), SQLMSG_DRIVER_ERROR);
+  EXPECT_EQ(g_received.calls, 2);
+  EXPECT_EQ(q->pendingTree, &changes);
+  EXPECT_EQ(q->rowsInLog, 3u);
+  EXPECT_EQ(sqlReExecute(q.q), 1);
+  EXPECT_EQ(q->pendingTree, &changes);
+  EXPECT_TRUE(q->hstmt);
+  // sqlReExecute hands over the same way.
+  g_received.answer = 0;
+  ASSERT_EQ(sqlReExecute(q.q), 0) << errors.lastText();
+  EXPECT_EQ(g_received.calls, 4);
+  EXPECT_EQ(q->pendingTree, nullptr);
+  // Without a receiver the list stays with the query.
+  sqlSetPendingReceiver(nullptr);
+  q->pendingTree = &changes;
+  ASSERT_EQ(sqlXExecute(q.q, &rows), 0) << errors.lastText();
+  EXPECT_EQ(g_received.calls, 4);
+  EXPECT_EQ(q->pendingTree, &changes);
+  q->pendingTree = nullptr;
+}
+
+// --- preparing on a driver with one active statement
+
+// A query that may be edited by keys of several columns has the key columns of each of
+// its tables chosen when it is prepared, while the connection is still free.
+TEST(SqlPrepare, OneStatementDriverChoosesRowIdentifiers) {
+  ThreadErrors errors;
+  Logon l(kSqlite);
+  ASSERT_TRUE(l.con) << errors.lastText();
+  ASSERT_TRUE(exec(l.con, "CREATE TEMP TABLE blobs(id INTEGER, b BLOB)"));
+  const uint32_t oneStatement = CMG_A_ONE_STATEMENT | CMG_A_ONE_CONNECTION;
+  struct Case {
+    bool oneStatementDriver;
+    const char* keyText;
+    bool readOnly;
+    bool chosen;
+  } kCases[] = {
+      {true, "cust_id,order_id", false, true},
+      {true, "cust_id", false, false},
+      {true, nullptr, false, false},
+      {true, "cust_id,order_id", true, false},
+      {false, "cust_id,order_id", false, false},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << c.oneStatementDriver << " " << (c.keyText ? c.keyText : "-") << " "
+                                    << c.readOnly);
+    Query q(l.con,
+            "SELECT c.cust_id, c.name, o.order_id, o.item FROM customers c, orders o WHERE c.cust_id = "
+            "o.cust_id");
+    ASSERT_EQ(sqlSetupColumnInfo(q.q), 0) << errors.lastText();
+    ASSERT_EQ(q->tableCount, 2);
+    for (uint16_t i = 0; i < q->columnCount; ++i) q->columns[i]->flags &= ~SQLC_KEY;
+    if (c.keyText) q->keyText = ramAllocStr(c.keyText);
+    if (c.readOnly) q->flags |= SQLQ_READ_ONLY;
+    if (c.oneStatementDriver) l.con->flagsA |= oneStatement;
+    q->flags &= ~SQLQ_PREPARED;
+    EXPECT_EQ(sqlXPrepare(q.q), 0) << errors.lastText();
+    l.con->flagsA &= ~oneStatement;
+    EXPECT_TRUE(q->flags & SQLQ_PREPARED);
+    for (uint16_t i = 0; i < q->columnCount; ++i) {
+      SCOPED_TRACE(q->columns[i]->driverName ? q->columns[i]->driverName : "?");
+      EXPECT_EQ((q->columns[i]->flags & SQLC_KEY) != 0, c.chosen);
+    }
+    // Prepared on the driver: it runs.
+    uint32_t rows = 0;
+    EXPECT_EQ(sqlXExecute(q.q, &rows), 0) << errors.lastText();
+  }
+  // Given keys are kept as they are.
+  {
+    Query q(l.con, "SELECT cust_id, name FROM customers");
+    ASSERT_EQ(sqlSetupColumnInfo(q.q), 0) << errors.lastText();
+    q->columns[0]->flags &= ~SQLC_KEY;
+    q->columns[1]->flags |= SQLC_KEY;
+    q->flags = (q->flags | SQLQ_KEYS_GIVEN) & ~SQLQ_PREPARED;
+    q->keyText = ramAllocStr("name,city");
+    l.con->flagsA |= oneStatement;
+    EXPECT_EQ(sqlXPrepare(q.q), 0) << errors.lastText();
+    l.con->flagsA &= ~oneStatement;
+    EXPECT_FALSE(q->columns[0]->flags & SQLC_KEY);
+    EXPECT_TRUE(q->columns[1]->flags & SQLC_KEY);
+  }
+  // A table with no column usable as a key: 4506, and the query stays unprepared.
+  {
+    Query q(l.con, "SELECT b FROM blobs");
+    ASSERT_EQ(sqlSetupColumnInfo(q.q), 0) << errors.lastText();
+    q->flags &= ~SQLQ_PREPARED;
+    q->keyText = ramAllocStr("id,b");
+    l.con->flagsA |= oneStatement;
+    errors.clear();
+    EXPECT_EQ(sqlXPrepare(q.q), 1);
+    l.con->flagsA &= ~oneStatement;
+    EXPECT_EQ(errors.last(), 4506);
+    EXPECT_FALSE(q->flags & SQLQ_PREPARED);
+  }
+  // Before its columns are described there is nothing to choose from.
+  {
+    Query q(l.con, "SELECT cust_id, name FROM customers");
+    q->keyText = ramAllocStr("cust_id,name");
+    l.con->flagsA |= oneStatement;
+    EXPECT_EQ(sqlXPrepare(q.q), 0) << errors.lastText();
+    l.con->flagsA &= ~oneStatement;
+    EXPECT_EQ(q->columnCount, 0);
+  }
+}
+
+// --- the data source's parameter settings
+
+// "JxParamCharLength" and "JxSubstituteParams" of the data source's section.
+TEST(SqlParams, ProfileSettingsOfTheDataSource) {
+  ThreadErrors errors;
+  struct Case {
+    const char *length, *substitute;
+    uint16_t paramCharLength;
+    uint8_t substituteParams;
+    uint16_t limit;
+  } kCases[] = {
+      {nullptr, nullptr, 0, 0, 254}, {"100", "1", 100, 1, 100}, {"65535", "7", 65535, 1, 65535},
+      {"-5", "0", 0, 0, 254},        {"70000", "", 0, 0, 254},  {"1", "", 1, 0, 10},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << (c.length ? c.length : "-") << " "
+                                    << (c.substitute ? c.substitute : "-"));
+    OdbcIniKeys keys("OrvanelTest");
+    if (c.length) keys.set("JxParamCharLength", c.length);
+    if (c.substitute) keys.set("JxSubstituteParams", c.substitute);
+    Logon l(kSqlite);
+    ASSERT_TRUE(l.con) << errors.lastText();
+    EXPECT_EQ(l.con->paramCharLength, c.paramCharLength);
+    EXPECT_EQ(l.con->substituteParams, c.substituteParams);
+    // The declared size of a short character parameter is the length in force.
+    Query q(l.con, "SELECT ?");
+    ASSERT_EQ(sqlInitParam(q.q, 0, BCV_VARCHAR, 10, 0), 0) << errors.lastText();
+    EXPECT_EQ(q->params[0].size, c.limit);
+  }
+  {
+    // A length of 100: a value of 150 characters goes as long character data and must
+    // be declared so; it arrives whole.
+    OdbcIniKeys keys("OrvanelTest");
+    keys.set("JxParamCharLength", "100");
+    Logon l(kSqlite);
+    ASSERT_TRUE(l.con) << errors.lastText();
+    ASSERT_TRUE(exec(l.con, "CREATE TEMP TABLE longer(body TEXT)"));
+    Query q(l.con, "INSERT INTO longer VALUES(?)");
+    const std::string value(150, 'x');
+    const int32_t n = 150;
+    ASSERT_EQ(sqlInitParam(q.q, 0, BCV_VARCHAR, 10, 0), 0);
+    errors.clear();
+    EXPECT_EQ(sqlBindSetParam(q.q, 0, 1, value.c_str(), BCV_VARCHAR, &n, 0), 1);
+    EXPECT_EQ(errors.last(), 4534);
+    Query fresh(l.con, "INSERT INTO longer VALUES(?)");
+    ASSERT_EQ(sqlBindSetParam(fresh.q, 0, 0, value.c_str(), BCV_VARCHAR, &n, 0), 0) << errors.lastText();
+    EXPECT_EQ(fresh->params[0].size, 150u);
+    uint32_t rows = 0;
+    ASSERT_EQ(sqlXExecute(fresh.q, &rows), 0) << errors.lastText();
+    EXPECT_EQ(scalar(l.con, "SELECT body FROM longer"), value);
+  }
+  {
+    // Substituting: the values are written into the text the driver prepares.
+    OdbcIniKeys keys("OrvanelTest");
+    keys.set("JxSubstituteParams", "1");
+    Logon l(kSqlite);
+    ASSERT_TRUE(l.con) << errors.lastText();
+    ASSERT_TRUE(exec(l.con, "CREATE TEMP TABLE written(body TEXT, n INTEGER)"));
+    Query q(l.con, "INSERT INTO written VALUES(?, ?)");
+    const int32_t seven = 7, four = 4, n = 42;
+    ASSERT_EQ(sqlBindSetParam(q.q, 0, 0, "O'Brien", BCV_VARCHAR, &seven, 0), 0) << errors.lastText();
+    ASSERT_EQ(sqlBindSetParam(q.q, 1, 0, &n, BCV_LONG, &four, 0), 0) << errors.lastText();
+    uint32_t rows = 0;
+    ASSERT_EQ(sqlXExecute(q.q, &rows), 0) << errors.lastText();
+    EXPECT_EQ(scalar(l.con, "SELECT body || ':' || n FROM written"), "O'Brien:42");
+  }
+  if (FakeDriver::available()) {
+    // The text the driver was given, on the scripted driver.
+    OdbcIniKeys keys("OrvanelFake");
+    keys.set("JxSubstituteParams", "1");
+    FakeDriver fake("substitute", "");
+    Logon l(fake.connect());
+    ASSERT_TRUE(l.con) << errors.lastText();
+    EXPECT_EQ(l.con->substituteParams, 1);
+    Query q(l.con, "SELECT a FROM t WHERE a = ? AND b = '?'");
+    ASSERT_EQ(q.status, 0) << errors.lastText();
+    const int32_t four = 4;
+    ASSERT_EQ(sqlBindSetParam(q.q, 0, 0, "it's", BCV_VARCHAR, &four, 0), 0) << errors.lastText();
+    ASSERT_EQ(sqlXPrepare(q.q), 0) << errors.lastText();
+    std::vector<std::string> lines = fake.logLines("SQLPrepare");
+    ASSERT_FALSE(lines.empty());
+    const std::string sent = "SELECT a FROM t WHERE a = 'it''s' AND b = '?'";
+    EXPECT_EQ(lines.back().substr(lines.back().size() - sent.size()), sent) << lines.back();
+  }
+}
+
+// --- catalogue failures
+
+TEST(SqlCatalog, TypeInfoFailureDropsTheHandle) {
+  REQUIRE_FAKE_DRIVER();
+  ThreadErrors errors;
+  // The profile reads the types at logon; afterwards a statement with an open result
+  // keeps the driver of one active statement busy, so the type listing is refused.
+  FakeDriver failing("typeinfobusy", "onestatement\nresult SELECT\ncolumns A:int\nrow 1\n");
+  Logon l(failing.connect());
+  ASSERT_TRUE(l.con) << errors.lastText();
+  SQLHSTMT busy = nullptr;
+  ASSERT_EQ(SQLAllocStmt(l.con->hdbc, &busy), SQL_SUCCESS);
+  ASSERT_EQ(SQLExecDirect(busy, (SQLCHAR*)"SELECT A", SQL_NTS), SQL_SUCCESS);
+  const uint32_t before = sqlHstmtCount(l.con);
+  const size_t frees = failing.count("SQLFreeStmt");
+  SQLHSTMT h = reinterpret_cast<SQLHSTMT>(1);
+  errors.clear();
+  EXPECT_EQ(sqlOpenTypeInfo(l.con, &h), 1);
+  EXPECT_EQ(h, nullptr);
+  EXPECT_NE(errors.lastText().find("busy"), std::string::npos) << errors.lastText();
+  EXPECT_EQ(sqlHstmtCount(l.con), before);
+  EXPECT_EQ(failing.count("SQLFreeStmt"), frees + 1);
+  SQLFreeStmt(busy, SQL_DROP);
 }
 
 // --- the database switch, on the scripted driver (neither real driver has "USE")

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "dbsql/sqlquery.h"
+#include "dbutil/jxscanner.h"
 
 // A growable SQL text: start, write position and capacity. Growth is in 512-byte steps
 // up to 65000 bytes.
@@ -25,7 +26,24 @@ inline int32_t sqlDateTimeWord(uint16_t last, uint16_t timeAt = 0) {
   return static_cast<int32_t>(static_cast<uint32_t>(last) | (static_cast<uint32_t>(timeAt) << 16));
 }
 
+// The statement-choice bits of a connection's cursor options (its one-statement options
+// shifted by 7): how a one-off statement is taken when a statement handle is chosen for it.
+enum SqlStatementChoice : uint16_t {
+  SQL_CHOICE_QUERY = 0x400,      // alone: every statement as a query
+  SQL_CHOICE_NOT_QUERY = 0x800,  // alone: every statement as not a query
+  SQL_CHOICE_MASK = 0xC00        // both: by the statement's first word
+};
+
+// Takes over a query's list of pending changes when the query is executed again (the
+// transaction code's entry). 0 when it took the list (it then owns it), else 1 with an
+// error, and the execution fails with the list still on the query.
+typedef JxStatus (*SqlPendingReceiver)(cmg_capabilities* con, sql_qry* query, void* pending);
+
 extern "C" {
+
+// The receiver of pending changes at re-execution (null: none; the lists stay with
+// their queries).
+JXSQL04_API void sqlSetPendingReceiver(SqlPendingReceiver receiver);
 
 // Executes the query (parsed, prepared and bound first as needed); *rows gets the sum of
 // the row counts of the results without columns. JxStatus; after a failure the cursor
@@ -34,7 +52,9 @@ JXSQL04_API JxStatus sqlXExecute(sql_qry* query, uint32_t* rows);
 // Executes text once on a statement of its own.
 JXSQL04_API JxStatus sqlXExecDirect(cmg_capabilities* con, const char* text);
 // Whether sqlXExecDirect takes text as not a query (1) from the connection's
-// statement-choice bits (0x400, 0x800 of its cursor options).
+// statement-choice bits (SqlStatementChoice): none 0, the first 0, the second 1, both by
+// whether text begins with "SELECT" and white space; a driver of capability flag 32
+// (CMG_B_DRIVER_BIT4) takes 1 whenever the second bit is set.
 JXSQL04_API short sqlNotAQuery(const cmg_capabilities* con, const char* text);
 // text with every marker outside quotes replaced by its parameter's literal; a plain
 // copy when neither the connection nor the query substitutes. The caller frees it
@@ -63,6 +83,8 @@ JXSQL04_API JxStatus sqlAppendLiteral(SqlTextBuffer* buffer, const sql_qry_fld* 
 JXSQL04_API int sqlNameCompare(const cmg_capabilities* con, const char* a, const char* b);
 JXSQL04_API int sqlNameCompareCounted(const cmg_capabilities* con, uint32_t an, const char* a, uint32_t bn,
                                       const char* b);
+// A scanned token against a name (the token's text as it stands in the statement).
+JXSQL04_API int sqlNameCompareToken(const cmg_capabilities* con, const JxToken* token, const char* name);
 
 // Makes name the connection's current database with "USE " and the name (quoted with
 // the identifier quote when it is not a plain name). Nothing is done for an empty name,
