@@ -512,7 +512,7 @@ TEST_F(Picture, ABitmapQueriesWithoutEnhancedMetafileButConvertsToOne) {
     FORMATETC f = Request(cf);
     EXPECT_EQ(S_OK, d->QueryGetData(&f)) << cf;
   }
-  FORMATETC emf = Request(CF_ENHMETAFILE);
+  FORMATETC emf = Request(CF_ENHMETAFILE), dib0 = Request(CF_DIB);
   EXPECT_EQ(DV_E_FORMATETC, d->QueryGetData(&emf));
   STGMEDIUM m = {};
   ASSERT_EQ(S_OK, d->GetData(&emf, &m));
@@ -529,6 +529,17 @@ TEST_F(Picture, ABitmapQueriesWithoutEnhancedMetafileButConvertsToOne) {
     EXPECT_EQ(DV_E_FORMATETC, d->GetData(f, &m));
     EXPECT_EQ(DWORD(TYMED_NULL), m.tymed);
   }
+  // The forwarding entries forward to the picture itself, which converts.
+  IWXferPicture* p = static_cast<IWXferPicture*>(d);
+  IWDataObject* w = p;
+  Hide(w);
+  EXPECT_EQ(static_cast<IDataObject*>(p), w->FwdTo());
+  IWXferable* dibEntry = w->Getables()->FindXferable(&dib0);
+  ASSERT_NE(nullptr, dibEntry);
+  ASSERT_EQ(S_OK, dibEntry->GetMedium(m, w->FwdTo()));
+  EXPECT_EQ(DWORD(TYMED_HGLOBAL), m.tymed);
+  EXPECT_EQ(nullptr, m.pUnkForRelease);
+  ReleaseStgMedium(&m);
   // Pictures are never written onto the caller's medium (a forwarded format once
   // recursed through the picture itself).
   STGMEDIUM here = {};
