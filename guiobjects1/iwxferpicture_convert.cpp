@@ -1,4 +1,4 @@
-// The conversions of picture transfer. GetData works with one State and a Reader per
+// The conversions of picture transfer. GetData works with one State and a PictureReader per
 // source format; a reader has six operations: make a palette, a DIB, a bitmap, a
 // metafile picture, an enhanced metafile, and fetch its own format from the picture.
 // A failed fetch puts the null reader in the reader's place.
@@ -385,10 +385,10 @@ HRESULT PaletteFromEnhMetafile(HENHMETAFILE metafile, HRESULT fetched, STGMEDIUM
 
 // ---- the readers ----
 
-class Reader {
+class PictureReader {
  public:
-  explicit Reader(const ClipFormat* format) : format_(format) {}
-  virtual ~Reader() = default;
+  explicit PictureReader(const ClipFormat* format) : format_(format) {}
+  virtual ~PictureReader() = default;
 
   virtual HRESULT MakePalette(State& s, STGMEDIUM& out) = 0;
   virtual HRESULT MakeDib(State& s, STGMEDIUM& out) = 0;
@@ -397,7 +397,7 @@ class Reader {
   virtual HRESULT MakeEnhMetafile(State& s, STGMEDIUM& out) = 0;
   // Reads the reader's format from the picture's own offers into the state; answers the
   // reader to go on with (the null reader when the read failed).
-  virtual Reader* Fetch(State& s, IWDataObject* picture);
+  virtual PictureReader* Fetch(State& s, IWDataObject* picture);
 
  protected:
   // Moves the fetched medium (handle, kind, release owner) to out.
@@ -410,15 +410,15 @@ class Reader {
   const ClipFormat* format_;
 };
 
-class NullReader final : public Reader {
+class NullReader final : public PictureReader {
  public:
-  NullReader() : Reader(nullptr) {}
+  NullReader() : PictureReader(nullptr) {}
   HRESULT MakePalette(State&, STGMEDIUM& out) override { return StockPalette(out); }
   HRESULT MakeDib(State&, STGMEDIUM&) override { return own_.hr; }
   HRESULT MakeBitmap(State&, STGMEDIUM&) override { return own_.hr; }
   HRESULT MakeMetafilePict(State&, STGMEDIUM&) override { return own_.hr; }
   HRESULT MakeEnhMetafile(State&, STGMEDIUM&) override { return own_.hr; }
-  Reader* Fetch(State& s, IWDataObject*) override {
+  PictureReader* Fetch(State& s, IWDataObject*) override {
     s.hr = own_.hr;
     return this;
   }
@@ -433,7 +433,7 @@ class NullReader final : public Reader {
 
 NullReader g_null;
 
-Reader* Reader::Fetch(State& s, IWDataObject* picture) {
+PictureReader* PictureReader::Fetch(State& s, IWDataObject* picture) {
   Release(s.fetched);
   FORMATETC f = format_->format;
   s.hr = picture->IWDataObject::GetData(&f, &s.fetched);
@@ -442,9 +442,9 @@ Reader* Reader::Fetch(State& s, IWDataObject* picture) {
   return g_null.Fetch(s, picture);
 }
 
-class PaletteReader final : public Reader {
+class PaletteReader final : public PictureReader {
  public:
-  PaletteReader() : Reader(&CfPalette::s_fmt) {}
+  PaletteReader() : PictureReader(&CfPalette::s_fmt) {}
   HRESULT MakePalette(State& s, STGMEDIUM& out) override { return HandOver(s, out); }
   HRESULT MakeDib(State&, STGMEDIUM&) override { return DV_E_FORMATETC; }
   HRESULT MakeBitmap(State&, STGMEDIUM&) override { return DV_E_FORMATETC; }
@@ -453,9 +453,9 @@ class PaletteReader final : public Reader {
 };
 
 // The fetched DIB, locked while a conversion reads it.
-class DibReader final : public Reader {
+class DibReader final : public PictureReader {
  public:
-  DibReader() : Reader(&CfDib::s_fmt) {}
+  DibReader() : PictureReader(&CfDib::s_fmt) {}
   HRESULT MakePalette(State& s, STGMEDIUM& out) override {
     return WithDib(s, [&](const DibView& dib) { return PaletteFromDib(dib, out); });
   }
@@ -495,9 +495,9 @@ HRESULT WithOwnDib(Owned& block, F convert) {
   return convert(dib);
 }
 
-class BitmapReader final : public Reader {
+class BitmapReader final : public PictureReader {
  public:
-  BitmapReader() : Reader(&CfBitmap::s_fmt) {}
+  BitmapReader() : PictureReader(&CfBitmap::s_fmt) {}
   HRESULT MakePalette(State&, STGMEDIUM& out) override { return StockPalette(out); }
   HRESULT MakeDib(State& s, STGMEDIUM& out) override {
     Owned dib;
@@ -525,9 +525,9 @@ class BitmapReader final : public Reader {
   }
 };
 
-class MetafilePictReader final : public Reader {
+class MetafilePictReader final : public PictureReader {
  public:
-  MetafilePictReader() : Reader(&CfMetafilePict::s_fmt) {}
+  MetafilePictReader() : PictureReader(&CfMetafilePict::s_fmt) {}
   HRESULT MakePalette(State&, STGMEDIUM& out) override { return StockPalette(out); }
   HRESULT MakeDib(State& s, STGMEDIUM& out) override {
     METAFILEPICT picture;
@@ -560,9 +560,9 @@ class MetafilePictReader final : public Reader {
   }
 };
 
-class EnhMetafileReader final : public Reader {
+class EnhMetafileReader final : public PictureReader {
  public:
-  EnhMetafileReader() : Reader(&CfEnhMetafile::s_fmt) {}
+  EnhMetafileReader() : PictureReader(&CfEnhMetafile::s_fmt) {}
   HRESULT MakePalette(State& s, STGMEDIUM& out) override {
     HENHMETAFILE metafile = Metafile(s);
     return metafile ? PaletteFromEnhMetafile(metafile, s.hr, out) : DV_E_FORMATETC;
@@ -603,7 +603,7 @@ BitmapReader g_bitmap;
 MetafilePictReader g_metafilePict;
 EnhMetafileReader g_enhMetafile;
 
-Reader* ReaderOf(unsigned bit) {
+PictureReader* ReaderOf(unsigned bit) {
   switch (bit) {
     case IWXferPicture::kGotPalette:
       return &g_palette;
@@ -621,13 +621,13 @@ Reader* ReaderOf(unsigned bit) {
 }
 
 // The first reader of order whose format is held; the null reader if none is.
-Reader* FirstHeld(unsigned held, const unsigned (&order)[4]) {
+PictureReader* FirstHeld(unsigned held, const unsigned (&order)[4]) {
   for (unsigned bit : order)
     if (held & bit) return ReaderOf(bit);
   return &g_null;
 }
 
-using Operation = HRESULT (Reader::*)(State&, STGMEDIUM&);
+using Operation = HRESULT (PictureReader::*)(State&, STGMEDIUM&);
 
 struct Row {
   const ClipFormat* request;
@@ -650,20 +650,22 @@ HRESULT Convert(IWDataObject* picture, unsigned held, const FORMATETC& request, 
   const Row rows[] = {
       {&CfEnhMetafile::s_fmt,
        {P::kGotEnhMetafile, P::kGotMetafilePict, P::kGotDib, P::kGotBitmap},
-       &Reader::MakeEnhMetafile},
+       &PictureReader::MakeEnhMetafile},
       {&CfMetafilePict::s_fmt,
        {P::kGotMetafilePict, P::kGotEnhMetafile, P::kGotDib, P::kGotBitmap},
-       &Reader::MakeMetafilePict},
-      {&CfDib::s_fmt, {P::kGotDib, P::kGotBitmap, P::kGotEnhMetafile, P::kGotMetafilePict}, &Reader::MakeDib},
+       &PictureReader::MakeMetafilePict},
+      {&CfDib::s_fmt,
+       {P::kGotDib, P::kGotBitmap, P::kGotEnhMetafile, P::kGotMetafilePict},
+       &PictureReader::MakeDib},
       {&CfBitmap::s_fmt,
        {P::kGotBitmap, P::kGotDib, P::kGotEnhMetafile, P::kGotMetafilePict},
-       &Reader::MakeBitmap},
+       &PictureReader::MakeBitmap},
   };
   static const unsigned kPaletteSources[4] = {P::kGotPalette, P::kGotDib, P::kGotEnhMetafile,
                                               P::kGotMetafilePict};
 
   State s;
-  Reader* source = FirstHeld(held, kPaletteSources)->Fetch(s, picture);
+  PictureReader* source = FirstHeld(held, kPaletteSources)->Fetch(s, picture);
   HRESULT hr;
   if (Matches(CfPalette::s_fmt.format, request)) {
     hr = source->MakePalette(s, out);
@@ -677,7 +679,7 @@ HRESULT Convert(IWDataObject* picture, unsigned held, const FORMATETC& request, 
         break;
       }
     if (hr == S_OK && row) {
-      Reader* reader = FirstHeld(held, row->order)->Fetch(s, picture);
+      PictureReader* reader = FirstHeld(held, row->order)->Fetch(s, picture);
       hr = (reader->*(row->make))(s, out);
     } else if (!row) {
       hr = DV_E_FORMATETC;
