@@ -11,6 +11,7 @@
 #include "guiobjects1/iwform.h"
 #include "guiobjects1/iwscreen.h"
 #include "guiobjects1/iwwindow.h"
+#include "guiobjects1/iwxferpicture.h"
 #include "olecls/oclclassfactory.h"
 #include "store/popublish.h"
 #include "utils/dllutils.h"
@@ -68,6 +69,7 @@ extern "C" OVIUI1_API BOOL WINAPI DllEntryPoint(HINSTANCE instance, DWORD reason
     DLLUtils::ModuleAttached(instance);
     g_module = new TModule(nullptr, instance);
   }
+  if (reason == DLL_PROCESS_DETACH) IWXferPicture::ReleaseNullReader();
   return TRUE;
 }
 
