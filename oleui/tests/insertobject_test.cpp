@@ -14,18 +14,43 @@
 
 namespace {
 
+// Child-window visitors (stdcall callbacks, so no lambdas).
+BOOL CALLBACK collectListBox(HWND child, LPARAM lp) {
+  char cls[32] = "";
+  GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpiA(cls, "ListBox") == 0) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(child);
+  return TRUE;
+}
+
+struct TextSearch {
+  const char* text;
+  HWND found;
+};
+
+BOOL CALLBACK findByText(HWND child, LPARAM lp) {
+  auto* f = reinterpret_cast<TextSearch*>(lp);
+  char t[128] = "";
+  GetWindowTextA(child, t, sizeof t);
+  std::string plain;
+  for (const char* p = t; *p; ++p)
+    if (*p != '&') plain += *p;
+  if (plain.rfind(f->text, 0) != 0) return TRUE;
+  f->found = child;
+  return FALSE;
+}
+
+BOOL CALLBACK findEdit(HWND child, LPARAM lp) {
+  char cls[32] = "";
+  GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Edit") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(lp) = child;
+  return FALSE;
+}
+
 // The dialog's list boxes, in creation order.
 std::vector<HWND> listBoxes(HWND box) {
   std::vector<HWND> found;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM lp) -> BOOL {
-        char cls[32] = "";
-        GetClassNameA(child, cls, sizeof cls);
-        if (lstrcmpiA(cls, "ListBox") == 0) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(box, collectListBox, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
@@ -105,6 +130,81 @@ TEST_F(InsertObject, ListsAndCreatesTheShape) {
     if (pict) DeleteMetaFile(pict->hMF);
     GlobalUnlock(io.hMetaPict);
     GlobalFree(io.hMetaPict);
+  }
+  stg->Release();
+}
+
+// The dialog's child control whose text starts with text (accelerator marks ignored).
+HWND controlByText(HWND box, const char* text) {
+  TextSearch f = {text, nullptr};
+  EnumChildWindows(box, findByText, reinterpret_cast<LPARAM>(&f));
+  return f.found;
+}
+
+HWND firstEdit(HWND box) {
+  HWND found = nullptr;
+  EnumChildWindows(box, findEdit, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// Create from a file, linked: "Create From File" chosen, the file's name typed, "Link"
+// checked where there is one. The platform's dialog has no "Link" check box, embeds the
+// file's object and leaves the selection flags as they came: a platform that changes
+// either shows up here. Containers that need links to files make them with
+// OvOleCreateLinkToFile.
+TEST_F(InsertObject, FromAFileThroughTheDialog) {
+  testkit::TestDataDir dir("oleui-insert");
+  std::string path = dir.File("dialog.ovshape");
+  testshape::Contents c = {testshape::kMagic, DWORD(RGB(0, 0, 255)), testshape::kWidth, testshape::kHeight};
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  DWORD n = 0;
+  WriteFile(h, &c, sizeof c, &n, nullptr);
+  CloseHandle(h);
+  IStorage* stg = nullptr;
+  ASSERT_EQ(S_OK, StgCreateDocfile(nullptr,
+                                   STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE,
+                                   0, &stg));
+  IOleObject* obj = nullptr;
+  char file[256] = "";
+  OLEUIINSERTOBJECTA io = {};
+  io.cbStruct = sizeof io;
+  io.dwFlags = IOF_SELECTCREATENEW | IOF_CREATENEWOBJECT | IOF_CREATEFILEOBJECT | IOF_CREATELINKOBJECT;
+  io.lpszCaption = "Insert Object";
+  io.iid = IID_IOleObject;
+  io.oleRender = OLERENDER_DRAW;
+  io.lpIStorage = stg;
+  io.ppvObj = reinterpret_cast<void**>(&obj);
+  io.lpszFile = file;
+  io.cchFile = sizeof file;
+  testkit::BoxAnswerer answerer;
+  bool fromFileFound = false, linkFound = true;
+  answerer.Script(IDOK, [&](HWND box) {
+    HWND fromFile = controlByText(box, "Create From File");
+    fromFileFound = fromFile != nullptr;
+    if (fromFile) SendMessageA(fromFile, BM_CLICK, 0, 0);
+    HWND edit = firstEdit(box);
+    if (edit) testkit::SetItemText(box, GetDlgCtrlID(edit), path.c_str());
+    HWND link = controlByText(box, "Link");
+    linkFound = link != nullptr;
+    if (link) testkit::CheckItem(box, GetDlgCtrlID(link), true);
+    return 0;
+  });
+  UINT result = OleUIInsertObjectA(&io);
+  EXPECT_EQ(1u, answerer.Boxes().size());
+  EXPECT_TRUE(fromFileFound);
+  EXPECT_FALSE(linkFound);
+  // The object is made from the file, but the returned flags still say "create new": a
+  // caller cannot tell from them what was chosen.
+  ASSERT_EQ(UINT(OLEUI_OK), result);
+  EXPECT_EQ(path, std::string(file));
+  EXPECT_TRUE(io.dwFlags & IOF_SELECTCREATENEW);
+  EXPECT_FALSE(io.dwFlags & IOF_SELECTCREATEFROMFILE);
+  ASSERT_NE(nullptr, obj);
+  expectShape(obj, RGB(0, 0, 255));
+  if (obj) {
+    obj->Close(OLECLOSE_NOSAVE);
+    obj->Release();
   }
   stg->Release();
 }
