@@ -28,5 +28,22 @@ struct Contents {
 static_assert(sizeof(Contents) == 16, "stored layout");
 constexpr DWORD kMagic = 0x5048534F;  // "OSHP"
 constexpr const wchar_t* kStream = L"Contents";
+// A linked shape's storage also holds its source moniker, in this stream.
+constexpr const wchar_t* kLinkStream = L"Link";
+
+// Its file type: a file holding one Contents record, whose extension the server
+// registers so that the class of a file is found by its name.
+constexpr const char* kExtension = ".ovshape";
+
+// In place: the popup the server merges into the container's menu (object group),
+// the command of its one item, the accelerator key for it, and the colour the
+// command gives the shape.
+constexpr const char* kMenuText = "&Shape";
+constexpr const char* kRecolourText = "&Recolour\tF2";
+constexpr UINT kRecolourCommand = 0x4F01;
+constexpr UINT kRecolourKey = VK_F2;
+constexpr COLORREF kRecolour = RGB(0, 0, 255);
+// The tool space it asks the container for along the frame's top edge, in pixels.
+constexpr LONG kToolSpace = 24;
 
 }  // namespace testshape
