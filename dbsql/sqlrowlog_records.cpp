@@ -554,3 +554,48 @@ JxStatus sqlLogWriteLongValue(sql_qry* q, SQLHSTMT hstmt, sql_qry_fld* f, uint16
   f->valueLength = static_cast<int32_t>(total);
   return 0;
 }
+
+// --- aggregate prefixes
+
+JxStatus sqlLogDropAggregates(JxTmpFile* file, uint32_t* offset, uint16_t* count) {
+  if (!file || !offset || !count) return sqlMissing("log", "sqlLogDropAggregates");
+  LogCursor c(file, *offset);
+  uint16_t word = 0;
+  if (c.readU16(&word)) return 1;
+  uint16_t remaining = word & SQLLOG_COUNT_MASK;
+  // The pieces passed so far: freed once the walk has gone past them.
+  uint32_t pieceStart = *offset;
+  for (int hop = 0; hop < kMaxChain * 16; ++hop) {
+    const uint32_t at = c.offset();
+    uint8_t m = 0;
+    if (remaining == 0) {
+      file->tmpFreeSpace(pieceStart, at - pieceStart);
+      *offset = SQLLOG_PLACEHOLDER;
+      *count = 0;
+      return 0;
+    }
+    if (c.readU8(&m)) return 1;
+    m &= 127;
+    if (m == SQLLOG_CONTINUE) {
+      uint32_t next = 0;
+      if (c.readU32(&next)) return 1;
+      if (!next || next == SQLLOG_PLACEHOLDER) return sqlLogDamaged();
+      file->tmpFreeSpace(pieceStart, c.offset() - pieceStart);
+      pieceStart = next;
+      c.seek(next);
+      continue;
+    }
+    if (m != SQLLOG_AGGREGATE) {
+      // The first column entry: what lies before it in this piece is freed.
+      file->tmpFreeSpace(pieceStart, at - pieceStart);
+      *offset = at;
+      *count = remaining;
+      return 0;
+    }
+    uint16_t length = 0;
+    if (c.readU16(&length)) return 1;
+    c.skip(length);
+    --remaining;
+  }
+  return sqlLogDamaged();
+}

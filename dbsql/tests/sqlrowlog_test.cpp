@@ -361,6 +361,35 @@ TEST(RowLogFormat, EditedValues) {
   EXPECT_EQ(b.col(1)->valueLength, 65000);
 }
 
+TEST(RowLogFormat, DroppingAnAggregatePrefix) {
+  ThreadErrors errors;
+  JxTmpFile file;
+  uint32_t head = 0, tail = 0;
+  ASSERT_EQ(file.tmpFindSpace(300, &head), 0);
+  ASSERT_EQ(file.tmpFindSpace(300, &tail), 0);
+  // Two aggregate items, the second behind a continuation, then one column entry.
+  std::vector<uint8_t> first = {3, 0x80, SQLLOG_AGGREGATE, 2, 0, 'a', 'b', SQLLOG_CONTINUE};
+  for (int i = 0; i < 4; ++i) first.push_back(static_cast<uint8_t>(tail >> (8 * i)));
+  const uint8_t second[] = {SQLLOG_AGGREGATE, 1, 0, 'c', 2, 'x', 'y'};
+  ASSERT_EQ(file.tmpWrite(head, first.data(), static_cast<uint32_t>(first.size())), 0);
+  ASSERT_EQ(file.tmpWrite(tail, second, sizeof second), 0);
+  uint32_t at = head;
+  uint16_t count = 0;
+  ASSERT_EQ(sqlLogDropAggregates(&file, &at, &count), 0) << errors.lastText();
+  EXPECT_EQ(at, tail + 4);
+  EXPECT_EQ(count, 1);
+  // Aggregate items only, at the end of the file: freed whole.
+  uint32_t only = 0;
+  const uint8_t items[] = {1, 0, SQLLOG_AGGREGATE, 1, 0, 'z'};
+  ASSERT_EQ(file.tmpFindSpace(sizeof items, &only), 0);
+  ASSERT_EQ(file.tmpWrite(only, items, sizeof items), 0);
+  at = only;
+  ASSERT_EQ(sqlLogDropAggregates(&file, &at, &count), 0);
+  EXPECT_EQ(at, SQLLOG_PLACEHOLDER);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(file.getEndOffset(), only);
+}
+
 // The golden log: a handful of rows of every entry kind, a rewritten version and an
 // edited value, byte for byte. One file serves both builds: the layout has no pointer or
 // long in it. OV_WRITE_GOLDEN=1 writes the file instead of comparing.

@@ -114,6 +114,12 @@ JXSQL04_API JxStatus sqlLogRewriteRow(sql_qry* query, uint32_t row);
 // logging on and write set, logs them as row r's new version.
 JXSQL04_API JxStatus sqlLogRereadRow(sql_qry* query, uint32_t row, SQLHSTMT hstmt, short write);
 
+// Skips the aggregate prefix of the record at *offset (following continuations) and
+// frees the space it passed: *offset becomes the first column entry's offset and *count
+// the column entries left; a record of aggregate items only is freed whole and *offset
+// becomes SQLLOG_PLACEHOLDER.
+JXSQL04_API JxStatus sqlLogDropAggregates(JxTmpFile* file, uint32_t* offset, uint16_t* count);
+
 // The pending changes laid over row r: there is no pending-change map yet, so every
 // row answers "no pending changes" (0).
 JXSQL04_API short sqlLogRowHasPendingChanges(const sql_qry* query, uint32_t row);
