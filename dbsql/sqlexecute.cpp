@@ -6,6 +6,7 @@
 #include "dbsql/cmgdriver.h"
 #include "dbsql/sqlexec.h"
 #include "dbsql/sqlhstmt.h"
+#include "dbsql/sqllogindex.h"
 #include "dbsql/sqlparam.h"
 #include "dbsql/sqltypemap.h"
 #include "sqlquery_internal.h"
@@ -80,13 +81,7 @@ void markExecuted(sql_qry* q) {
 }  // namespace
 
 void sqlResetRows(sql_qry* q) {
-  void* path = ramAllocZ(SQL_LOG_PATH_SIZE);
-  if (path) {
-    ramFree(q->logIndexPath);
-    q->logIndexPath = path;
-  } else if (q->logIndexPath) {
-    memset(q->logIndexPath, 0, SQL_LOG_PATH_SIZE);
-  }
+  sqlLogIndexReset(q);  // empties the old path in place when memory fails
   if (q->flags & SQLQ_TRUNCATE_LOG) q->rowLog.tmpTruncate();
   q->firstRow = 1;
   q->rowsInLog = 0;

@@ -3,6 +3,7 @@
 #include "cmgenv_internal.h"
 #include "dbsql/cmgdriver.h"
 #include "dbsql/sqlhstmt.h"
+#include "dbsql/sqllogindex.h"
 #include "sqlquery_internal.h"
 #include "dbutil/jxmemory.h"
 #include "dbutil/jxsubstring.h"
@@ -40,10 +41,7 @@ sql_qry* newQuery(uint16_t callerSize) {
 
 // A fresh row-log index path: one zeroed leaf level (the node format is the row log's).
 JxStatus newLogPath(sql_qry* q) {
-  void* path = ramAllocZ(SQL_LOG_PATH_SIZE);
-  if (!path) return 1;
-  ramFree(q->logIndexPath);
-  q->logIndexPath = path;
+  if (sqlLogIndexReset(q)) return 1;
   q->firstRow = 1;
   return 0;
 }
@@ -155,6 +153,7 @@ JxStatus sqlFreeQuery(sql_qry* q) {
   sqlFreeTableList(q->tableList);
   sqlFreeTableList(q->names);
   ramFree(q->logIndexPath);
+  ramFree(q->logJournal);
   char* base = reinterpret_cast<char*>(q) - q->callerSize;
   q->~sql_qry();
   ramFree(base);

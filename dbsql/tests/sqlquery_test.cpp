@@ -426,7 +426,8 @@ TEST(QueryObject, LogOptionsAndLogInit) {
     EXPECT_EQ(x->totalWeight, 0u);
     EXPECT_EQ(x->firstRow, 1u);
     ASSERT_TRUE(x->logIndexPath);
-    EXPECT_EQ(static_cast<uint8_t*>(x->logIndexPath)[0], 0);
+    EXPECT_EQ(static_cast<uint8_t*>(x->logIndexPath)[0], 1);  // an empty leaf as the root
+    EXPECT_EQ(x->logDepth, 1);
   }
   EXPECT_EQ(q->rowCount, 9u);
   EXPECT_EQ(parent->rowCount, 0u);

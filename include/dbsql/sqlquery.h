@@ -175,7 +175,7 @@ struct sql_qry {
   char* keyText;
   sql_qry* parent;
   sql_qry* next;
-  void* logIndexPath;  // SQL_LOG_PATH_SIZE bytes
+  void* logIndexPath;  // SQL_LOG_PATH_SIZE bytes per level
   void* conditions;
   SqlTableList* tableList;
   void* lockTree;
@@ -210,6 +210,15 @@ struct sql_qry {
   uint16_t cursorOptions2;
   uint32_t rowsAffected;    // by the last execution: the sum over results without columns
   SqlTableList* names;      // sqlNames' list, kept for later calls
+  // The row-log index path (logIndexPath holds logLevels levels) and the undo journal
+  // of log changes (sqllogindex.h).
+  uint16_t logDepth;            // levels in use; 1 when the root is a leaf
+  uint16_t logLevels;           // levels allocated
+  uint32_t logLoadedRow;        // the row whose path is loaded; 0xFFFFFFFF when none
+  uint32_t logNodeReads;        // nodes read from the file (diagnostics)
+  uint8_t* logJournal;          // 9-byte entries
+  uint32_t logJournalCount;     // entries in use
+  uint32_t logJournalCapacity;  // entries the block holds
 
   // The row log's fetch state: its option word (SqlLogOptions in sqlrowlog.h), and the
   // cursor left standing on the row after the last one read because that row's columns
