@@ -4,6 +4,7 @@
 // driver the column reads that fail or warn: the row is not counted and reads again.
 #include "dbsql/cmgenv.h"
 #include "dbsql/sqlexec.h"
+#include "dbsql/sqllogindex.h"
 #include "dbsql/sqlmessages.h"
 #include "dbsql/sqlquery.h"
 #include "dbsql/sqlrowlog.h"
@@ -168,6 +169,42 @@ TEST(RowLogOdbc, LongTextGoesStraightIntoTheLog) {
     EXPECT_TRUE(std::string(reinterpret_cast<char*>(e.col(0)->longValue), kept) == expected.substr(0, kept));
     EXPECT_EQ(e.col(0)->longValue[kept], 0);
   }
+}
+
+// Row changes on logged rows: a new version of an edited row, an inserted and a removed
+// row, each journalled, and the journal taking them back newest first.
+TEST(RowLogOdbc, ChangesAreJournalledAndTakenBack) {
+  ThreadErrors errors;
+  Logon l(kSqlite);
+  ASSERT_TRUE(l.con) << errors.lastText();
+  Executed e(l.con, "SELECT id, label FROM numbered ORDER BY id", 3);
+  ASSERT_EQ(e.status, 0) << errors.lastText();
+  ASSERT_EQ(sqlLogPosition(e.q, 10), 0) << errors.lastText();
+  auto label = [&](uint32_t r) {
+    return sqlLogReadRow(e.q, r) ? std::string("<failed>") : e.text(1);
+  };
+  // Row 3 edited: its label changed, its id referred to.
+  ASSERT_EQ(sqlLogPosition(e.q, 3), 0);
+  e.col(1)->flags |= SQLC_CHANGED;
+  ASSERT_EQ(sqlLogStoreValue("third", 5, e.col(1), e.q), 0) << errors.lastText();
+  ASSERT_EQ(sqlLogRewriteRow(e.q, 3), 0) << errors.lastText();
+  e.col(1)->flags &= ~SQLC_CHANGED;
+  EXPECT_EQ(label(3), "third");
+  EXPECT_EQ(e.integer(0), 3);
+  // A new row before row 5, and row 2 removed.
+  ASSERT_EQ(sqlLogStoreValue("inserted", 8, e.col(1), e.q), 0);
+  ASSERT_EQ(sqlLogInsertRow(e.q, 5), 0) << errors.lastText();
+  EXPECT_EQ(e.q->rowsInLog, 11u);
+  EXPECT_EQ(label(5), "inserted");
+  EXPECT_EQ(label(6), "row 5");
+  ASSERT_EQ(sqlLogDeleteRow(e.q, 2), 0) << errors.lastText();
+  EXPECT_EQ(e.q->rowsInLog, 10u);
+  EXPECT_EQ(label(2), "third");
+  EXPECT_EQ(label(4), "inserted");
+  EXPECT_EQ(e.q->logJournalCount, 3u);
+  // Taken back: the rows as they were fetched.
+  ASSERT_EQ(sqlLogJournalReplay(e.q), 0) << errors.lastText();
+  for (uint32_t r = 1; r <= 10; ++r) EXPECT_EQ(label(r), "row " + std::to_string(r)) << r;
 }
 
 // The scripted driver: column 2 of the first row fails once, or warns.
