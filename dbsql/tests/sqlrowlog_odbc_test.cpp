@@ -39,7 +39,6 @@ struct Logon {
 // A query opened, executed and set to log (mode 3) or not (mode 1).
 struct Executed {
   Executed(cmg_capabilities* con, const char* text, uint16_t logMode) {
-    if (!con) return;
     status = sqlOpen(con, nullptr, text, SQLOPEN_PARSE, 22, 26, &q);
     uint32_t rows = 0;
     if (!status) status = sqlLogOptions(q, logMode) || sqlXExecute(q, &rows) || sqlLogInit(q);
@@ -181,7 +180,9 @@ TEST(RowLogOdbc, ChangesAreJournalledAndTakenBack) {
   Executed e(l.con, "SELECT id, label FROM numbered ORDER BY id", 3);
   ASSERT_EQ(e.status, 0) << errors.lastText();
   ASSERT_EQ(sqlLogPosition(e.q, 10), 0) << errors.lastText();
-  auto label = [&](uint32_t r) { return sqlLogReadRow(e.q, r) ? std::string("<failed>") : e.text(1); };
+  auto label = [&](uint32_t r) {
+    return sqlLogReadRow(e.q, r) ? std::string("<failed>") : e.text(1);
+  };
   // Row 3 edited: its label changed, its id referred to.
   ASSERT_EQ(sqlLogPosition(e.q, 3), 0);
   e.col(1)->flags |= SQLC_CHANGED;
@@ -204,38 +205,6 @@ TEST(RowLogOdbc, ChangesAreJournalledAndTakenBack) {
   // Taken back: the rows as they were fetched.
   ASSERT_EQ(sqlLogJournalReplay(e.q), 0) << errors.lastText();
   for (uint32_t r = 1; r <= 10; ++r) EXPECT_EQ(label(r), "row " + std::to_string(r)) << r;
-}
-
-// Without a log, a scrollable cursor moves by absolute fetches; past the end the row
-// count is searched for and the query lands on the last row.
-TEST(RowLogOdbc, AbsoluteFetchesOnAScrollableCursor) {
-  ThreadErrors errors;
-  Logon l(kSqlite);
-  ASSERT_TRUE(l.con) << errors.lastText();
-  sql_qry* q = nullptr;
-  ASSERT_EQ(sqlOpen(l.con, nullptr, "SELECT id, label FROM numbered ORDER BY id", SQLOPEN_PARSE, 22, 26, &q),
-            0);
-  Executed e(nullptr, nullptr, 0);
-  e.q = q;
-  ASSERT_EQ(sqlLogOptions(q, 1), 0);
-  ASSERT_EQ(sqlXPrepare(q), 0) << errors.lastText();
-  if (SQLSetStmtOption(q->hstmt, SQL_CURSOR_TYPE, SQL_CURSOR_STATIC) != SQL_SUCCESS)
-    GTEST_SKIP() << "the driver has no static cursor";
-  q->flags |= SQLQ_SCROLLABLE;
-  uint32_t rows = 0;
-  ASSERT_EQ(sqlXExecute(q, &rows), 0) << errors.lastText();
-  for (uint32_t r : {10u, 5u, 300u, 1u, 150u}) {
-    ASSERT_EQ(sqlLogPosition(q, r), 0) << r << errors.lastText();
-    EXPECT_EQ(q->currentRow, r);
-    EXPECT_EQ(e.integer(0), static_cast<int32_t>(r));
-    EXPECT_EQ(e.text(1), "row " + std::to_string(r));
-  }
-  ASSERT_EQ(sqlLogPosition(q, 5000), 0) << errors.lastText();
-  EXPECT_TRUE(q->flags & SQLQ_COUNT_KNOWN);
-  EXPECT_EQ(q->rowCount, 300u);
-  EXPECT_EQ(q->currentRow, 300u);
-  EXPECT_EQ(e.integer(0), 300);
-  EXPECT_EQ(q->rowsInLog, 0u);
 }
 
 // The scripted driver: column 2 of the first row fails once, or warns.
