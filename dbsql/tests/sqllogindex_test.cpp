@@ -2,6 +2,8 @@
 // whose row log is a real temporary file. Every index is checked against a vector model
 // and walked node by node from the file: leaf and branch limits, running totals, the
 // path in memory equal to the nodes it copies.
+#include "dbsql/cmgenv.h"
+#include "dbsql/sqlhstmt.h"
 #include "dbsql/sqllogindex.h"
 #include "dbsql/sqlmessages.h"
 #include "dbutil/jxmemory.h"
@@ -246,6 +248,18 @@ TEST(LogIndex, NinetySeventhInsertMakesTwoLevelsOf48And49) {
     const uint32_t at = position - half * 48;
     EXPECT_EQ(leaf[SQLLOG_LEAF_OFFSETS + at], 0xABC0u);
     expectModel(q, m);
+    // The right leaf as stored: little-endian words, kind, count, offsets, then the
+    // running child counts (all 0 here), unused words 0.
+    uint8_t bytes[SQLLOG_NODE_BYTES];
+    ASSERT_EQ(q->rowLog.tmpRead(root[SQLLOG_BRANCH_CHILDREN + 1], bytes, sizeof bytes), 0);
+    std::vector<uint8_t> golden(SQLLOG_NODE_BYTES, 0);
+    golden[0] = 1;
+    golden[4] = 49;
+    for (uint32_t i = 0; i < 49; ++i) {
+      const uint32_t off = m[48 + i].offset;
+      for (uint32_t b = 0; b < 4; ++b) golden[8 + i * 4 + b] = static_cast<uint8_t>(off >> (8 * b));
+    }
+    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + sizeof bytes), golden);
   }
 }
 
@@ -625,6 +639,40 @@ TEST(LogJournal, SizeLimitAndDiscard) {
   EXPECT_EQ(q->thirdHstmt, nullptr);
   EXPECT_EQ(sqlLogJournalAdd(q, SQLLOG_REMOVED, 7, 1), 0);
   EXPECT_EQ(q->logJournalCapacity, 100u);
+}
+
+// With a connection, discarding and replaying drop the statements kept for a pending
+// edit through the driver.
+TEST(LogJournal, DropsThePendingEditStatements) {
+  ThreadErrors errors;
+  cmgInfo* env = cmgInit(CMG_API_CALLER);
+  ASSERT_TRUE(env);
+  cmg_capabilities* con = cmgLogon(env, nullptr, "DSN=OrvanelTest", 0);
+  ASSERT_TRUE(con) << errors.lastText();
+  sql_qry* q = nullptr;
+  ASSERT_EQ(sqlOpen(con, nullptr, "SELECT 1", 0, 0, 0, &q), 0) << errors.lastText();
+  EXPECT_EQ(q->logDepth, 1) << "an opened query has a fresh index";
+  for (int replay = 0; replay < 2; ++replay) {
+    SCOPED_TRACE(replay);
+    ASSERT_EQ(sqlAllocHstmt(con, &q->insertHstmt, SQL_HSTMT_ANY), 0) << errors.lastText();
+    ASSERT_EQ(sqlAllocHstmt(con, &q->thirdHstmt, SQL_HSTMT_ANY), 0) << errors.lastText();
+    ASSERT_EQ(sqlLogIndexInsert(q, 0x40, 0), 0);
+    ASSERT_EQ(sqlLogJournalAdd(q, SQLLOG_INSERTED, 0, 1), 0);
+    if (replay) {
+      EXPECT_EQ(sqlLogJournalReplay(q), 0) << errors.lastText();
+      EXPECT_EQ(sqlLogIndexCount(q), 0u);
+    } else {
+      sqlLogJournalDiscard(q);
+      EXPECT_EQ(sqlLogIndexCount(q), 1u);
+      ASSERT_EQ(sqlLogIndexDelete(q, 1, nullptr), 0);
+    }
+    EXPECT_EQ(q->insertHstmt, nullptr);
+    EXPECT_EQ(q->thirdHstmt, nullptr);
+    EXPECT_EQ(q->logJournalCount, 0u);
+  }
+  EXPECT_TRUE(errors.numbers().empty()) << errors.lastText();
+  EXPECT_EQ(sqlFreeQuery(q), 0);
+  EXPECT_EQ(cmgTerm(env), 0);
 }
 
 // Every allocation of a change fails in turn: each failure answers 1 and leaves the
