@@ -137,6 +137,10 @@ struct sql_qry_fld {
   // From SQLDescribeCol: the precision and scale the buffers were sized from.
   int32_t precision;
   int16_t scale;
+
+  // The row log: the offset of an out-of-line copy of the current value in the log
+  // (a long-value or edited-value record, or an entry of an older row record); 0 = none.
+  uint32_t valueRecord;
 };
 
 // The query object.
@@ -215,6 +219,12 @@ struct sql_qry {
   uint8_t* logJournal;          // 9-byte entries
   uint32_t logJournalCount;     // entries in use
   uint32_t logJournalCapacity;  // entries the block holds
+
+  // The row log's fetch state: its option word (SqlLogOptions in sqlrowlog.h), and the
+  // cursor left standing on the row after the last one read because that row's columns
+  // could not be read (the next fetch reads them again without moving the cursor).
+  uint16_t logOptions;
+  uint8_t logCursorAhead;
 
   // A new query with the same texts, clauses, columns and parameters, not executed: no
   // statement handles, no rows. JxStatus; *out is null on failure.

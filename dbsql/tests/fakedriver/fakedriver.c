@@ -36,6 +36,8 @@ typedef struct Outcome {
   char state[6];
   long native;
   char* message;
+  int once; /* "once": used by the first matching call only */
+  int used;
 } Outcome;
 
 typedef struct Row {
@@ -214,10 +216,11 @@ static void readScript(Dbc* dbc, const char* path) {
     } else if (!strcmp(verb, "missing")) {
       int id = atoi(word(&p));
       if (id > 0 && id < 100) dbc->script.missing[id] = 1;
-    } else if (!strcmp(verb, "return")) {
+    } else if (!strcmp(verb, "return") || !strcmp(verb, "once")) {
       /* return CALL CODE [STATE NATIVE MESSAGE...]  or  once CALL CODE ... */
       Outcome* o = calloc(1, sizeof *o);
       Outcome** end = &dbc->script.outcomes;
+      o->once = !strcmp(verb, "once");
       snprintf(o->call, sizeof o->call, "%s", word(&p));
       o->code = atoi(word(&p));
       if (*p) {
@@ -307,6 +310,10 @@ static SQLRETURN outcome(Dbc* dbc, Message** list, const char* call, SQLRETURN n
   if (!dbc) return normal;
   for (o = dbc->script.outcomes; o; o = o->next) {
     if (strcmp(o->call, call)) continue;
+    if (o->once) {
+      if (o->used) continue;
+      o->used = 1;
+    }
     if (first) code = (SQLRETURN)o->code;
     first = 0;
     if (o->message) pushMessage(list, o->state, o->native, o->message);
@@ -780,8 +787,16 @@ SQLRETURN SQL_API SQLGetData(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT c
     pushMessage(&stmt->messages, "S1002", 0, "[fake] invalid column number");
     return SQL_ERROR;
   }
-  putValue(stmt->row->values[column - 1], stmt->result->types[column - 1], cType, target, size, indicator);
-  return SQL_SUCCESS;
+  {
+    /* A scripted failure or warning of one column ("SQLGetData:N"). */
+    char call[32];
+    SQLRETURN code;
+    snprintf(call, sizeof call, "SQLGetData:%d", (int)column);
+    code = outcome(stmt->dbc, &stmt->messages, call, SQL_SUCCESS);
+    if (code != SQL_SUCCESS && code != SQL_SUCCESS_WITH_INFO) return code;
+    putValue(stmt->row->values[column - 1], stmt->result->types[column - 1], cType, target, size, indicator);
+    return code;
+  }
 }
 
 SQLRETURN SQL_API SQLCancel(SQLHSTMT handle) {
