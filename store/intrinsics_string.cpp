@@ -47,7 +47,9 @@ struct Text {
   Text& operator=(const Text&) = delete;
 
   // Whether the bytes are the whole of the string that hold keeps.
-  bool wholeString() const { return hold.c.type == kTypeString && p == hold.c.text() && n == hold.c.textLength(); }
+  bool wholeString() const {
+    return hold.c.type == kTypeString && p == hold.c.text() && n == hold.c.textLength();
+  }
 
   const char* p = "";
   size_t n = 0;
