@@ -133,3 +133,68 @@ function(ov_test target)
     set_tests_properties(${target} PROPERTIES LABELS "${labels}")
   endif()
 endfunction()
+
+# ov_delay_load(<target> <dll>...): target loads the named system DLLs (user32, ole32...)
+# at its first call into each, not when it is loaded: under Wine loading user32 or ole32
+# costs more than a whole small program's start, and a Basic program that opens no window
+# and makes no OLE call never needs them. The delay-import library of a DLL is made once,
+# at configure time, from the functions of the toolchain's import library (these DLLs
+# export no data the product imports; a data import cannot be delayed). The library takes
+# the place of the DLL in target's own links, or comes after them, ahead of the
+# compiler's default libraries.
+function(ov_delay_load target)
+  get_target_property(links ${target} LINK_LIBRARIES)
+  if(NOT links)
+    set(links)
+  endif()
+  foreach(dll ${ARGN})
+    set(lib ${CMAKE_BINARY_DIR}/lib/lib${dll}_delay.a)
+    if(NOT EXISTS ${lib})
+      set(import /usr/${OV_TRIPLE}/lib/lib${dll}.a)
+      if(NOT EXISTS ${import})
+        message(FATAL_ERROR "ov_delay_load: no import library ${import}")
+      endif()
+      execute_process(COMMAND ${OV_TRIPLE}-nm -g ${import} OUTPUT_VARIABLE symbols
+                      ERROR_QUIET RESULT_VARIABLE failed)
+      if(failed)
+        message(FATAL_ERROR "ov_delay_load: cannot list ${import}")
+      endif()
+      # "I __imp_Name" (x86_64) or "I __imp__Name@n" (i686, stdcall); fastcall names
+      # (@Name@n) are left out.
+      string(REGEX MATCHALL " I __imp_[^\r\n]+" entries "${symbols}")
+      set(def "LIBRARY ${dll}.dll\nEXPORTS\n")
+      set(seen)
+      foreach(e ${entries})
+        string(REGEX REPLACE "^ I __imp_" "" name "${e}")
+        if(OV_ARCH STREQUAL "i686")
+          string(REGEX REPLACE "^_" "" name "${name}")
+        endif()
+        if(name MATCHES "^@" OR name IN_LIST seen)
+          continue()
+        endif()
+        list(APPEND seen ${name})
+        string(APPEND def "  ${name}\n")
+      endforeach()
+      file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+      file(WRITE ${CMAKE_BINARY_DIR}/lib/${dll}_delay.def "${def}")
+      set(kill)
+      if(OV_ARCH STREQUAL "i686")
+        set(kill --kill-at)
+      endif()
+      execute_process(COMMAND ${OV_TRIPLE}-dlltool ${kill} --input-def
+                              ${CMAKE_BINARY_DIR}/lib/${dll}_delay.def --output-delaylib ${lib}
+                      RESULT_VARIABLE failed)
+      if(failed OR NOT EXISTS ${lib})
+        message(FATAL_ERROR "ov_delay_load: dlltool could not make ${lib}")
+      endif()
+    endif()
+    list(FIND links ${dll} at)
+    if(at EQUAL -1)
+      list(APPEND links ${lib})
+    else()
+      list(REMOVE_AT links ${at})
+      list(INSERT links ${at} ${lib})
+    endif()
+  endforeach()
+  set_property(TARGET ${target} PROPERTY LINK_LIBRARIES ${links})
+endfunction()

@@ -41,8 +41,29 @@ size_t CheckedCellCount(const std::vector<ArrayBound>& bounds) {
 ArrayData::ArrayData(unsigned char elementType) : type_(elementType) {}
 
 ArrayData::~ArrayData() {
+  releaseRange(0, count_);
   std::free(raw_);
   for (ValueCell& c : cells_) c.clear();
+}
+
+// Strings and objects are kept as one counted pointer each (null: "" or Nothing).
+void ArrayData::releaseRange(size_t from, size_t to) {
+  if (!raw_) return;
+  if (type_ == kTypeString) {
+    ValStringRep** r = static_cast<ValStringRep**>(raw_);
+    for (size_t i = from; i < to; ++i)
+      if (ValStringRep* rep = r[i]) {
+        r[i] = nullptr;
+        rep->unref();
+      }
+  } else if (type_ == kTypeObject) {
+    InterObjRep** r = static_cast<InterObjRep**>(raw_);
+    for (size_t i = from; i < to; ++i)
+      if (InterObjRep* rep = r[i]) {
+        r[i] = nullptr;
+        static_cast<CountedObject*>(rep)->unref();
+      }
+  }
 }
 
 ArrayData* NewArrayData(unsigned char type) { return new ArrayData((unsigned char)(type & 0x1F)); }
@@ -59,6 +80,10 @@ size_t ArrayData::RawSize(unsigned char type) {
       return sizeof(double);
     case kTypeCurrency:
       return sizeof(int64_t);
+    case kTypeString:
+      return sizeof(ValStringRep*);
+    case kTypeObject:
+      return sizeof(InterObjRep*);
     default:
       return 0;
   }
@@ -112,22 +137,39 @@ void ArrayData::redim(const std::vector<ArrayBound>& bounds, bool preserve) {
         int64_t idx = bounds_[last].lower + j;
         if (idx < bounds[last].lower || idx > bounds[last].upper) continue;
         size_t to = (size_t)(r * newLast + (idx - bounds[last].lower)), from = (size_t)(r * oldLast + j);
-        if (raw)
+        if (raw) {
           std::memcpy(static_cast<char*>(newRaw) + to * raw, static_cast<char*>(raw_) + from * raw, raw);
-        else
+          if (HoldsCounts(type_)) std::memset(static_cast<char*>(raw_) + from * raw, 0, raw);  // moved
+        } else
           cells[to].moveFrom(cells_[from]);
       }
   }
-  std::free(raw_);
+  // The elements left behind; the array has its new shape before their counts go, so
+  // that an object dropped here sees it whole.
+  void* oldRaw = raw_;
+  size_t oldCount = count_;
   raw_ = newRaw;
-  for (ValueCell& c : cells_) c.clear();
   cells_.swap(cells);
   count_ = total;
   bounds_ = bounds;
+  if (oldRaw && HoldsCounts(type_)) {
+    ArrayData old(type_);
+    old.raw_ = oldRaw;
+    old.count_ = oldCount;
+    return;  // old's destructor releases and frees them
+  }
+  std::free(oldRaw);
+  for (ValueCell& c : cells) c.clear();
 }
 
 void ArrayData::getCellOther(int32_t off, ValueCell& out) const {
   switch (type_) {
+    case kTypeString:
+      out.setString(static_cast<ValStringRep* const*>(raw_)[off]);
+      return;
+    case kTypeObject:
+      out.setObject(static_cast<InterObjRep* const*>(raw_)[off]);
+      return;
     case kTypeFloat:
       out.setFloat(static_cast<const float*>(raw_)[off]);
       return;
@@ -165,6 +207,22 @@ void ArrayData::setCellOther(int32_t off, const ValueCell& c) {
     case kTypeCurrency:
       static_cast<int64_t*>(raw_)[off] = v.c.cy;
       return;
+    case kTypeString: {  // v's count moves into the array
+      ValStringRep*& slot = static_cast<ValStringRep**>(raw_)[off];
+      ValStringRep* old = slot;
+      slot = v.c.str;
+      v.c.type = kTypeNone;
+      if (old) old->unref();
+      return;
+    }
+    case kTypeObject: {
+      InterObjRep*& slot = static_cast<InterObjRep**>(raw_)[off];
+      InterObjRep* old = slot;
+      slot = v.c.obj.rep;
+      v.c.type = kTypeNone;
+      if (old) static_cast<CountedObject*>(old)->unref();
+      return;
+    }
     default:
       cells_[(size_t)off].moveFrom(v.c);
       return;
@@ -178,7 +236,22 @@ ArrayData* ArrayData::clone() const {
     if (count_) {
       d->raw_ = std::malloc(count_ * raw);
       if (!d->raw_) throw std::bad_alloc();
-      std::memcpy(d->raw_, raw_, count_ * raw);
+      d->count_ = count_;
+      if (!HoldsCounts(type_)) {
+        std::memcpy(d->raw_, raw_, count_ * raw);
+      } else {
+        // One count per element, taken in turn: those not reached yet stay null.
+        std::memset(d->raw_, 0, count_ * raw);
+        for (size_t i = 0; i < count_; ++i) {
+          if (type_ == kTypeString) {
+            if (ValStringRep* r = static_cast<ValStringRep**>(raw_)[i])
+              static_cast<ValStringRep**>(d->raw_)[i] = ValStringRep::Share(r);
+          } else if (InterObjRep* r = static_cast<InterObjRep**>(raw_)[i]) {
+            static_cast<CountedObject*>(r)->ref();
+            static_cast<InterObjRep**>(d->raw_)[i] = r;
+          }
+        }
+      }
     }
   } else {
     d->cells_.resize(cells_.size());

@@ -27,9 +27,37 @@ const char* StrName(int type) {
   return "?";
 }
 
-// Text of a cell without a copy when it is a string already.
+int32_t Long(StackFrame& frame, ExprNode* e);
+
+// Left, Right and Mid of a text are slices of their first argument: where only the bytes
+// are read (InStr, StrComp, Len, Asc, another slice) they are not copied.
+bool IsSlice(ExprNode* e) {
+  if (e->type() != EXPR_INTRINSIC) return false;
+  // The string functions' numbers are their own among the intrinsics.
+  int fn = static_cast<IntrinsicNode*>(e)->function();
+  return fn == STR_LEFT || fn == STR_RIGHT || fn == STR_MID;
+}
+
+// The bytes of a text: of a string cell without a copy, else of its conversion. Made
+// from an expression, it holds the value it reads (a slice holds its source).
 struct Text {
-  Text(const ValueCell& c) {
+  explicit Text(const ValueCell& c) { view(c); }
+  Text(StackFrame& frame, ExprNode* e) { load(frame, e); }
+  Text(const Text&) = delete;
+  Text& operator=(const Text&) = delete;
+
+  // Whether the bytes are the whole of the string that hold keeps.
+  bool wholeString() const {
+    return hold.c.type == kTypeString && p == hold.c.text() && n == hold.c.textLength();
+  }
+
+  const char* p = "";
+  size_t n = 0;
+  std::string own;
+  ValueCellVar hold;
+
+ private:
+  void view(const ValueCell& c) {
     if (c.type == kTypeString) {
       p = c.text();
       n = c.textLength();
@@ -39,9 +67,41 @@ struct Text {
       n = own.size();
     }
   }
-  const char* p;
-  size_t n;
-  std::string own;
+  // The arguments in their written order: the text, then start and length.
+  void load(StackFrame& frame, ExprNode* e) {
+    if (!IsSlice(e)) {
+      e->eval(frame, hold.c);
+      view(hold.c);
+      return;
+    }
+    IntrinsicNode* f = static_cast<IntrinsicNode*>(e);
+    load(frame, f->arg(0));
+    switch (f->function()) {
+      case STR_LEFT:
+      case STR_RIGHT: {
+        int32_t k = Long(frame, f->arg(1));
+        if (k < 0) throw StoreException(kMsgInvalidArgument, f->function() == STR_LEFT ? "Left" : "Right");
+        size_t m = (size_t)k < n ? (size_t)k : n;
+        if (f->function() == STR_RIGHT) p += n - m;
+        n = m;
+        return;
+      }
+      default: {  // Mid(s, start[, n])
+        int32_t start = Long(frame, f->arg(1));
+        if (start < 1) throw StoreException(kMsgInvalidArgument, "start");
+        size_t b = (size_t)start - 1 < n ? (size_t)start - 1 : n;
+        size_t m = n - b;
+        if (f->arg(2)) {
+          int32_t k = Long(frame, f->arg(2));
+          if (k < 0) throw StoreException(kMsgInvalidArgument, "Mid");
+          if ((size_t)k < m) m = (size_t)k;
+        }
+        p += b;
+        n = m;
+        return;
+      }
+    }
+  }
 };
 
 int32_t Long(StackFrame& frame, ExprNode* e) {
@@ -170,19 +230,16 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
       int32_t start = 1;
       int k = 0;
       if (n >= 3) start = Long(frame, args_[k++]);
-      ValueCellVar s, f;
-      args_[k++]->eval(frame, s.c);
-      args_[k++]->eval(frame, f.c);
+      Text s(frame, args_[k++]);
+      Text f(frame, args_[k++]);
       bool nocase = k < n && Long(frame, args_[k]) == 1;
-      out.setLong(Find(Text(s.c), Text(f.c), start, nocase));
+      out.setLong(Find(s, f, start, nocase));
       return;
     }
     case STR_STRCOMP: {  // StrComp(a, b[, compare])
-      ValueCellVar s, t;
-      args_[0]->eval(frame, s.c);
-      args_[1]->eval(frame, t.c);
+      Text x(frame, args_[0]);
+      Text y(frame, args_[1]);
       bool nocase = args_[2] && Long(frame, args_[2]) == 1;
-      Text x(s.c), y(t.c);
       out.setShort((int16_t)CompareText(x.p, x.n, y.p, y.n, nocase));
       return;
     }
@@ -246,19 +303,33 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
       ValOf(copy.c_str(), out);
       return;
     }
+    case STR_LEFT:
+    case STR_RIGHT:
+    case STR_MID: {  // the slice; the whole string is shared, not copied
+      Text t(frame, this);
+      if (t.wholeString())
+        out.copyFrom(t.hold.c);
+      else
+        SetText(out, t.p, t.n);
+      return;
+    }
+    case STR_LEN: {  // Len
+      Text t(frame, args_[0]);
+      out.setLong((int32_t)t.n);
+      return;
+    }
+    case STR_ASC: {  // Asc
+      Text t(frame, args_[0]);
+      if (t.n == 0) throw StoreException(kMsgInvalidArgument, "Asc");
+      out.setShort((int16_t)(unsigned char)t.p[0]);
+      return;
+    }
     default:
       break;
   }
   args_[0]->eval(frame, a.c);
   Text s(a.c);
   switch (fn_) {
-    case STR_LEN:  // Len
-      out.setLong((int32_t)s.n);
-      return;
-    case STR_ASC:  // Asc
-      if (s.n == 0) throw StoreException(kMsgInvalidArgument, "Asc");
-      out.setShort((int16_t)(unsigned char)s.p[0]);
-      return;
     case STR_LCASE:
     case STR_UCASE: {  // LCase, UCase
       ValStringRep* r = ValStringRep::makeBuffer(s.n);
@@ -280,27 +351,6 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
         out.copyFrom(a.c);
       else
         SetText(out, s.p + b, e - b);
-      return;
-    }
-    case STR_LEFT:
-    case STR_RIGHT: {  // Left, Right
-      int32_t n = Long(frame, args_[1]);
-      CheckLength(n, fn_ == STR_LEFT ? "Left" : "Right");
-      size_t k = (size_t)n < s.n ? (size_t)n : s.n;
-      SetText(out, fn_ == STR_LEFT ? s.p : s.p + (s.n - k), k);
-      return;
-    }
-    case STR_MID: {  // Mid(s, start[, n])
-      int32_t start = Long(frame, args_[1]);
-      if (start < 1) throw StoreException(kMsgInvalidArgument, "start");
-      size_t b = (size_t)start - 1 < s.n ? (size_t)start - 1 : s.n;
-      size_t k = s.n - b;
-      if (args_[2]) {
-        int32_t n = Long(frame, args_[2]);
-        CheckLength(n, "Mid");
-        if ((size_t)n < k) k = (size_t)n;
-      }
-      SetText(out, s.p + b, k);
       return;
     }
     default:

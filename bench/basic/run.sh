@@ -7,15 +7,19 @@
 # run counts, so that a busy machine disturbs less. The sieve's line also gives the peak
 # resident memory of each process (MB).
 # Then the start-up: an empty Basic program's whole basicrun.exe run against a bare
-# hello.exe under the same Wine (best wall-clock time of the runs). Last the compile of a
-# generated 10,000-line file against Gambas's compiler.
+# hello.exe under the same Wine (best wall-clock time of the runs), and the same for an
+# empty application started by the launcher (ovrun.exe). Last the compile of a generated
+# 10,000-line file against Gambas's compiler.
 # Installs gambas3-scripter with apt-get when gbs3 is missing (only here, never in tests).
-# Usage: bash bench/basic/run.sh [-n RUNS] [build dir] [program...]
+# Usage: bash bench/basic/run.sh [-n RUNS] [-startup] [build dir] [program...]
+# -startup measures the start-up alone.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 runs=5
 if [ "${1:-}" = -n ]; then runs=$2; shift 2; fi
+startup_only=0
+if [ "${1:-}" = -startup ]; then startup_only=1; shift; fi
 source "$root/scripts/wine-env.sh"
 build=${1:-$OV_BUILD_DIR}
 [ $# -gt 0 ] && shift
@@ -38,6 +42,7 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"; ov_session_stop' EXIT
 
 printf '%-11s %9s %9s %7s %5s  %s\n' program ours_ms gb_ms ratio goal results
+[ $startup_only = 0 ] || programs=()
 for name in "${programs[@]}"; do
   oms= gms= omem= gmem=
   for ((run = 1; run <= runs; run++)); do
@@ -75,15 +80,26 @@ cc=x86_64-w64-mingw32-gcc
 [ "$OV_ARCH" = i686 ] && cc=i686-w64-mingw32-gcc
 $cc -O2 -o "$tmp/hello.exe" "$tmp/hello.c"
 printf 'Function Main() As Long\n  Main = 0\nEnd Function\n' >"$tmp/empty.bas"
+printf 'Type Empty From Application\n  Sub Startup()\n  End Sub\nEnd Type\n' >"$tmp/empty.obo"
+launcher=$build/bin/ovrun.exe
 now() { date +%s%N; }
-se= sh=
+se= sh= sl=
 for ((run = 1; run <= runs * 2; run++)); do
   t=$(now); "$OV_WINE" "$runner" "$tmp/empty.bas" Main >/dev/null 2>&1; se="$se $((($(now) - t) / 1000000))"
   t=$(now); "$OV_WINE" "$tmp/hello.exe" >/dev/null 2>&1; sh="$sh $((($(now) - t) / 1000000))"
+  if [ -f "$launcher" ]; then
+    t=$(now); (cd "$tmp" && "$OV_WINE" "$launcher" empty.obo -app Empty >/dev/null 2>&1) || true
+    sl="$sl $((($(now) - t) / 1000000))"
+  fi
 done
 se=$(echo "$se" | best)
 sh=$(echo "$sh" | best)
 awk -v e="$se" -v h="$sh" 'BEGIN { printf "start-up   empty program %d ms, hello.exe %d ms, ratio %.2f (goal 1.5)\n", e, h, e / h }'
+if [ -n "$sl" ]; then
+  sl=$(echo "$sl" | best)
+  awk -v e="$sl" -v h="$sh" 'BEGIN { printf "start-up   empty application (ovrun) %d ms, hello.exe %d ms, ratio %.2f\n", e, h, e / h }'
+fi
+[ $startup_only = 0 ] || exit 0
 
 # Compile: 10,000 lines of procedures (1,000 Functions of 10 lines, the same in both
 # dialects). Ours: the compile alone, timed inside basicrun. Gambas: its compiler run by

@@ -29,7 +29,8 @@ struct ArrayBound {
 
 // One object's elements of one array field, the first index varying slowest. Numbers
 // (Integer, Long, Single, Double, Currency) are kept raw and contiguous in their own
-// width, zero-filled when made; texts, objects and Variants as cells.
+// width, texts and objects as one counted pointer each (null: "" or Nothing), all made
+// by one zero fill; Variants as cells.
 class OVSTORE_API ArrayData : public Allocator {
  public:
   explicit ArrayData(unsigned char elementType);
@@ -94,6 +95,10 @@ class OVSTORE_API ArrayData : public Allocator {
   void setCellOther(int32_t off, const ValueCell& c);
   // Bytes per element of the raw types, 0 for cells.
   static size_t RawSize(unsigned char type);
+  // Raw elements that hold counts (strings, objects).
+  static bool HoldsCounts(unsigned char type) { return type == kTypeString || type == kTypeObject; }
+  // Releases the counted elements [from, to) and nulls them.
+  void releaseRange(size_t from, size_t to);
 
   unsigned char type_;
   std::vector<ArrayBound> bounds_;

@@ -142,3 +142,35 @@ Function T()
  T = a(2)
 End Function
 ' expect: 42
+
+' Texts in an array: both ends, Redim Preserve keeping them, a ByRef element changed in place.
+Sub Twice(s As String)
+ s = s & s
+End Sub
+Function T() As String
+ Dim a(-2 To 2) As String, i As Long, r As String
+ For i = -2 To 2
+  a(i) = "e" & i
+ Next i
+ Twice a(2)
+ ReDim Preserve a(-2 To 4)
+ a(4) = "z"
+ For i = LBound(a) To UBound(a)
+  r = r & a(i) & ";"
+ Next i
+ ReDim Preserve a(-2 To -1)
+ T = r & UBound(a) & a(-1)
+End Function
+' expect: e-2;e-1;e0;e1;e2e2;;z;-1e-1
+
+Function T() As String
+ Dim a(1 To 3) As String
+ T = a(4)
+End Function
+' error: 32736
+
+Function T() As String
+ Dim a(1 To 3) As String
+ T = a(0)
+End Function
+' error: 32736

@@ -166,3 +166,46 @@ Function T()
  T = String(3000, "a") & "b" Like "*a*a*a*a*a*a*a*a*a*a*b"
 End Function
 ' expect: -1
+
+' Slices read in place (InStr, StrComp, Len, Asc, a slice of a slice) give what the
+' copied slice gives, at every edge.
+Function T() As String
+ Dim s As String, r As String
+ s = "the quick brown fox"
+ r = InStr(s, Mid$(s, 5, 5)) & " " & InStr(Mid$(s, 3), Left$(s, 1)) & " " & InStr(4, s, Right$(s, 3))
+ r = r & " " & InStr(s, Mid$(s, 30)) & " " & InStr(Left$(s, 0), "t") & " " & InStr(Mid$(s, 17, 10), "ox")
+ r = r & " " & Len(Mid$(s, 5)) & " " & Len(Left$(s, 100)) & " " & Len(Right$(s, 0)) & " " & Len(Mid$(s, 25, 2))
+ r = r & " " & Asc(Mid$(s, 5, 1)) & " " & StrComp(Left$(s, 3), Mid$(s, 1, 3)) & " " & StrComp(Mid$(s, 5, 1), Right$(s, 1))
+ r = r & " " & Mid$(Left$(Right$(s, 9), 5), 2, 3) & "|" & Left$(Mid$(s, 11), 20) & "|" & Mid$(12345, 2, 2)
+ T = r
+End Function
+' expect: 5 0 17 1 0 2 15 19 0 0 113 0 -1 row|brown fox|23
+
+Function T() As String
+ Dim s As String, u As String
+ s = "abc"
+ u = Mid$(s, 1)
+ s = s & "d"
+ T = u & " " & s & " " & Left$(s, 4) & " " & Right$(s, 9)
+End Function
+' expect: abc abcd abcd abcd
+
+Function T() As Long
+ T = InStr("abc", Mid$("abc", 2, -1))
+End Function
+' error: Invalid
+
+Function T() As Long
+ T = Len(Left$("abc", -2))
+End Function
+' error: Invalid
+
+Function T() As Long
+ T = Asc(Mid$("abc", 4))
+End Function
+' error: Invalid
+
+Function T() As Long
+ T = InStr("abc", Mid$("abc", 0, 1))
+End Function
+' error: Invalid
