@@ -16,6 +16,7 @@
 
 #include "interp.h"
 
+class BlockRep;
 class ExecNode;
 
 class InterObjRep;
@@ -62,6 +63,9 @@ class RegCode {
   // loops and Ifs inline, other statements run as trees from it), or none() when the
   // loop's head cannot be typed or nothing in it would run typed.
   static RegCode* compileLoop(StackFrame& frame, ExecNode* loop);
+  // The typed code of a procedure's outer block (its statements as in loop code), or
+  // none() when nothing in it would run typed.
+  static RegCode* compileBlock(StackFrame& frame, BlockRep* block);
   // Runs loop code in place of the loop node's exec; answers what the node's exec would.
   int execLoop(StackFrame& frame);
 

@@ -13,10 +13,13 @@ class LoopCompiler {
  public:
   LoopCompiler(StackFrame& frame, RegCode& code) : rc_(frame, code), code_(code) {}
 
-  // Compiles the loop n as the whole code; false when that is not worth it.
-  bool root(ExecNode* n) {
+  // Compiles the loop n (or with n null the block b) as the whole code; false when that
+  // is not worth it.
+  bool root(ExecNode* n, BlockRep* b = nullptr) {
     bool ok = false;
-    if (typeid(*n) == typeid(ForNext))
+    if (!n)
+      block(b), ok = true;
+    else if (typeid(*n) == typeid(ForNext))
       ok = forLoop(static_cast<ForNext*>(n));
     else if (typeid(*n) == typeid(DoLoop))
       ok = doLoop(static_cast<DoLoop*>(n));
@@ -301,6 +304,18 @@ RegCode* RegCode::compileLoop(StackFrame& frame, ExecNode* loop) {
   try {
     LoopCompiler c(frame, *code);
     if (c.root(loop)) return code;
+  } catch (...) {
+  }
+  delete code;
+  return none();
+}
+
+RegCode* RegCode::compileBlock(StackFrame& frame, BlockRep* block) {
+  if (!frame.code || !block) return none();
+  RegCode* code = new RegCode;
+  try {
+    LoopCompiler c(frame, *code);
+    if (c.root(nullptr, block)) return code;
   } catch (...) {
   }
   delete code;
