@@ -186,16 +186,22 @@ DoLoop::DoLoop(int line, int kind, int block, ExprNode* cond)
 DoLoop::~DoLoop() {
   delete cond_;
   RegCode::reset(typed_);
+  RegCode::reset(loop_);
 }
 
 void DoLoop::link(LinkScope& scope) {
   if (cond_) cond_->link(scope);
   RegCode::reset(typed_);
+  RegCode::reset(loop_);
   body_ = scope.block(blockNo_);
   if (body_) body_->link(scope);
 }
 
 int DoLoop::exec(StackFrame& frame) {
+  if (loop_ != RegCode::none()) {
+    if (!loop_) loop_ = RegCode::compileLoop(frame, this);
+    if (loop_ != RegCode::none()) return loop_->execLoop(frame);
+  }
   const bool empty = !body_ || body_->nodeCount() == 0;
   for (;;) {
     switch (kind_) {
@@ -244,9 +250,11 @@ ForNext::~ForNext() {
   delete start_;
   delete end_;
   delete step_;
+  RegCode::reset(loop_);
 }
 
 void ForNext::link(LinkScope& scope) {
+  RegCode::reset(loop_);
   var_->link(scope);
   if (start_) start_->link(scope);
   if (end_) end_->link(scope);
@@ -260,6 +268,10 @@ int ForNext::lineAtOrAfter(int line) const {
 }
 
 int ForNext::exec(StackFrame& frame) {
+  if (loopType_ == FOR_NUMERIC && loop_ != RegCode::none()) {
+    if (!loop_) loop_ = RegCode::compileLoop(frame, this);
+    if (loop_ != RegCode::none()) return loop_->execLoop(frame);
+  }
   return loopType_ == FOR_NUMERIC ? execNumeric(frame) : execEach(frame);
 }
 

@@ -43,6 +43,8 @@ std::vector<InterObjRep*>& Condemned() {
 
 }  // namespace
 
+uint32_t g_cellLayout = 0;
+
 bool StoreObjectIsLive(InterObjRep* obj) { return Live().count(obj) != 0; }
 void StoreLiveObjects(std::vector<InterObjRep*>& out) { out.assign(Live().begin(), Live().end()); }
 
@@ -61,6 +63,7 @@ InterObjRep::~InterObjRep() {
     parent_ = nullptr;
   }
   for (InterObjRep* c : children_) c->parent_ = nullptr;  // cannot happen: children count us
+  ++g_cellLayout;
   delete values_;
   delete sig_;
 }
@@ -134,6 +137,7 @@ std::string InterObjRep::uniqueName(const char* pattern) const {
 
 void InterObjRep::renameObject(const char* newName) {
   std::string n = newName ? newName : "";
+  ++g_cellLayout;
   if (StrEqualNoCase(n.c_str(), name_.c_str())) {
     name_ = n;
     return;
@@ -200,6 +204,7 @@ void InterObjRep::addEmbed(InterObjRep* child, const Field* field) {
   child->ref();
   if (child->container_) child->container_->removeEmbed(child);
   if (child->isTopLevel()) ObjectStore::unregisterTopLevel(child);
+  ++g_cellLayout;
   embeds_.push_back(child);
   child->container_ = this;
   child->containerField_ = field;
@@ -216,6 +221,7 @@ void InterObjRep::addEmbed(InterObjRep* child, const Field* field) {
 void InterObjRep::removeEmbed(InterObjRep* child) {
   auto it = std::find(embeds_.begin(), embeds_.end(), child);
   if (it == embeds_.end()) return;
+  ++g_cellLayout;
   embeds_.erase(it);
   child->container_ = nullptr;
   child->containerField_ = nullptr;
@@ -278,6 +284,7 @@ ValueCell& InterObjRep::makeOwnCellAt(const DataField* field, uint32_t& hint) {
 ValueCell& InterObjRep::makeOwnCell(const DataField* field) {
   if (ValueCell* c = ownCell(field)) return *c;
   if (!values_) values_ = new Values;
+  ++g_cellLayout;
   values_->cells.push_back(Values::Slot{field, ValueCell()});
   ValueCell& c = values_->cells.back().cell;
   c.init();
@@ -289,6 +296,7 @@ void InterObjRep::dropOwnCell(const DataField* field) {
   auto& v = values_->cells;
   for (size_t i = 0; i < v.size(); ++i)
     if (v[i].field == field) {
+      ++g_cellLayout;
       v[i].cell.clear();
       v.erase(v.begin() + (long)i);
       return;
@@ -343,6 +351,7 @@ void StoreForgetField(const Field* field) {
     if (!v) continue;
     for (size_t i = 0; i < v->cells.size();)
       if (v->cells[i].field == field) {
+        ++g_cellLayout;
         cells.emplace_back();
         cells.back().c.moveFrom(v->cells[i].cell);
         v->cells.erase(v->cells.begin() + (long)i);
@@ -416,6 +425,7 @@ void InterObjRep::drop() {
     c->Destroy();
     c->unref();
   }
+  ++g_cellLayout;
   delete values_;
   values_ = nullptr;
 }

@@ -1,6 +1,7 @@
 // Internal helpers shared by the object model's sources (not exported).
 #pragma once
 
+#include <stdint.h>
 #include <string.h>
 
 #include <string>
@@ -17,6 +18,11 @@ inline std::string NameKey(const char* s) {
     if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
   return k;
 }
+
+// Bumped whenever an object's own cells may have moved or gone (a cell made or dropped,
+// values freed) or an object was embedded, taken out or renamed: a cell address kept by
+// the interpreter holds while this and the signature generation stay the same.
+extern uint32_t g_cellLayout;
 
 // Whether obj is a live (not yet freed) store object.
 bool StoreObjectIsLive(InterObjRep* obj);

@@ -1,6 +1,8 @@
 // ProcCode: the compiled form of a procedure, evaluable block or expression.
 #include "proccode.h"
 
+#include "regcode.h"
+
 #include "interp.h"
 #include "store/block.h"
 #include "store/field.h"
@@ -26,7 +28,7 @@ ProcCode::ProcCode(IdDynamicVector& ids, BlockDynamicVector* blocks) {
   }
 }
 
-ProcCode::~ProcCode() {}
+ProcCode::~ProcCode() { RegCode::reset(typed_); }
 
 const char* ProcCode::idText(int index) const {
   if (index < 0 || (size_t)index >= ids_.size()) return "";
@@ -61,6 +63,7 @@ ValueCell* ProcCode::addConstant(Value* v) {
 
 void ProcCode::link(const std::vector<Field*>* args, Field* result, const char* procName) {
   if (linked_) return;
+  RegCode::reset(typed_);
   slots_.clear();
   statics_.clear();
   constants_.clear();
@@ -88,6 +91,7 @@ void ProcCode::link(const std::vector<Field*>* args, Field* result, const char* 
 
 void ProcCode::linkExpr(ExprNode* node) {
   if (linked_) return;
+  RegCode::reset(typed_);
   LinkScope scope(*this, nullptr, nullptr, nullptr);
   node->link(scope);
   makeTemplate();

@@ -17,6 +17,7 @@ class BlockRep;
 class ExprNode;
 class Field;
 class IdDynamicVector;
+class RegCode;
 class Value;
 
 // How a frame slot starts.
@@ -56,6 +57,9 @@ class ProcCode {
   // The starting cells of a frame when every slot starts as a plain empty value (no
   // arrays, no statics): a frame then starts as one copy of these. Null otherwise.
   const ValueCell* frameTemplate() const { return plainFrame_ ? template_.data() : nullptr; }
+  // The typed code of the outer block (made when first run; RegCode::none() when the
+  // trees run it).
+  RegCode*& typed() { return typed_; }
 
  private:
   void makeTemplate();
@@ -69,4 +73,5 @@ class ProcCode {
   bool plainFrame_ = false;
   int resultSlot_ = -1;
   bool linked_ = false;
+  RegCode* typed_ = nullptr;
 };

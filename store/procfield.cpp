@@ -6,6 +6,7 @@
 
 #include "interp.h"
 #include "proccode.h"
+#include "regcode.h"
 #include "store/field_array.h"
 #include "store/interobj.h"
 #include "store/types.h"
@@ -165,7 +166,7 @@ bool InterProcField::callDirect(StackFrame& caller, InterObjRep* self, Cid* call
       else
         CellStore(dst, v.c);
     } else {
-      CellConvertForParam(v.c, args_[(size_t)i]);
+      if (v.c.type != code_->slot(i).type) CellConvertForParam(v.c, args_[(size_t)i]);
       dst.moveFrom(v.c);
     }
   }
@@ -178,7 +179,14 @@ bool InterProcField::callDirect(StackFrame& caller, InterObjRep* self, Cid* call
 
 void InterProcField::run(StackFrame& f, ValueCell* result) {
   try {
-    if (code_->outer()) code_->outer()->exec(f);
+    if (BlockRep* outer = code_->outer()) {
+      RegCode*& typed = code_->typed();
+      if (!typed) typed = RegCode::compileBlock(f, outer);
+      if (typed != RegCode::none())
+        typed->execLoop(f);
+      else
+        outer->exec(f);
+    }
   } catch (StoreException& e) {
     AnnotateException(e, f);
     throw;

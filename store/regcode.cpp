@@ -6,275 +6,17 @@
 #include "store/field.h"
 #include "store/execnode.h"
 #include "store/field_array.h"
+#include "store/execctrl.h"
 #include "store/interobj.h"
+
+#include "interobj_util.h"
+#include "regcompiler.h"
 
 namespace {
 
-enum RegOp : unsigned char {
-  OP_END,  // the result is register a
-  OP_LDS,  // d := Integer local slot
-  OP_LDL,  // d := Long local slot
-  OP_LDD,  // d := Double local slot
-  OP_LDM,  // d := plain member slot (members_), of its compiled type
-  OP_LDA,  // d := element a of the one-dimensional array local slot (element type in b)
-  OP_K,    // d := k
-  OP_CVD,  // d.d := a.l
-  OP_ADDS,
-  OP_SUBS,
-  OP_MULS,
-  OP_ADDL,
-  OP_SUBL,
-  OP_MULL,
-  OP_IDIV,  // Integer or Long \ (the result fits the operands' type)
-  OP_MOD,
-  OP_ADDD,
-  OP_SUBD,
-  OP_MULD,
-  OP_DIVD,
-  OP_EQL,
-  OP_NEL,
-  OP_GTL,
-  OP_LTL,
-  OP_GEL,
-  OP_LEL,
-  OP_EQD,
-  OP_NED,
-  OP_GTD,
-  OP_LTD,
-  OP_GED,
-  OP_LED,
-  OP_AND,
-  OP_OR,
-  OP_XOR,
-  OP_NOT,
-  OP_NEGS,
-  OP_NEGL,
-  OP_NEGD
-};
-
 RegCode g_none;
 
-bool IsRegType(unsigned char t) { return t == kTypeShort || t == kTypeLong || t == kTypeDouble; }
-
 }  // namespace
-
-// Compiles a tree into registers; any node it does not know fails the whole expression.
-class RegCompiler {
- public:
-  RegCompiler(StackFrame& frame, RegCode& code) : frame_(frame), code_(code) {}
-
-  // The register holding e's value and its type; false: not compilable.
-  bool expr(ExprNode* e, int& reg, unsigned char& type) {
-    switch (e->type()) {
-      case EXPR_LONG:
-      case EXPR_DOUBLE: {
-        // Literals read nothing from the frame.
-        StackFrame none;
-        ValueCellVar c;
-        e->eval(none, c.c);
-        return cellConstant(c.c, reg, type);
-      }
-      case EXPR_SID:
-        return sid(static_cast<Sid*>(e), reg, type);
-      case EXPR_MID: {
-        MemberRef m;
-        if (!RegCode::memberTarget(frame_, e, m)) return false;
-        return member(m, reg, type);
-      }
-      case EXPR_CID:
-        return element(static_cast<Cid*>(e), reg, type);
-      case EXPR_BINARY:
-        return binary(static_cast<BinaryOp*>(e), reg, type);
-      case EXPR_UNARY:
-        return unary(static_cast<UnaryOp*>(e), reg, type);
-      default:
-        return false;
-    }
-  }
-
-  bool emit(unsigned char op, int d, int a, int b, int32_t slot = 0) {
-    RegCode::Instr in{};
-    in.op = op;
-    in.d = (unsigned char)d;
-    in.a = (unsigned char)a;
-    in.b = (unsigned char)b;
-    in.slot = slot;
-    code_.code_.push_back(in);
-    return true;
-  }
-  int newReg() { return next_ < RegCode::kMaxRegs ? next_++ : -1; }
-
- private:
-  bool constant(int& reg, unsigned char& type, unsigned char t, double v) {
-    reg = newReg();
-    if (reg < 0) return false;
-    RegCode::Instr in{};
-    in.op = OP_K;
-    in.d = (unsigned char)reg;
-    if (t == kTypeDouble)
-      in.k.d = v;
-    else
-      in.k.l = (int32_t)v;
-    code_.code_.push_back(in);
-    type = t;
-    return true;
-  }
-
-  // a(i) of a local array of Integers, Longs or Doubles with an integer index.
-  bool element(Cid* c, int& reg, unsigned char& type) {
-    if (c->meFirst() || !c->head() || c->head()->type() != EXPR_SID || c->argCount() != 1) return false;
-    Sid* s = static_cast<Sid*>(c->head());
-    if (s->bind != BIND_SLOT || !frame_.code || s->slot < 0 || s->slot >= frame_.code->slotCount())
-      return false;
-    const unsigned char t = frame_.code->slot(s->slot).type;
-    if (!(t & kTypeArrayFlag) || !IsRegType(t & 0x1F)) return false;
-    int i;
-    unsigned char ti;
-    if (!expr(c->arg(0), i, ti) || ti == kTypeDouble) return false;
-    reg = newReg();
-    if (reg < 0) return false;
-    type = (unsigned char)(t & 0x1F);
-    return emit(OP_LDA, reg, i, type, s->slot);
-  }
-
-  bool cellConstant(const ValueCell& c, int& reg, unsigned char& type) {
-    if (c.type == kTypeShort) return constant(reg, type, kTypeShort, c.s);
-    if (c.type == kTypeLong) return constant(reg, type, kTypeLong, c.l);
-    if (c.type == kTypeDouble) return constant(reg, type, kTypeDouble, c.d);
-    return false;
-  }
-
-  bool sid(Sid* s, int& reg, unsigned char& type) {
-    switch (s->bind) {
-      case BIND_SLOT: {
-        if (!frame_.code || s->slot < 0 || s->slot >= frame_.code->slotCount()) return false;
-        unsigned char t = frame_.code->slot(s->slot).type;
-        if (!IsRegType(t)) return false;
-        reg = newReg();
-        if (reg < 0) return false;
-        type = t;
-        return emit(t == kTypeShort ? OP_LDS : t == kTypeLong ? OP_LDL : OP_LDD, reg, 0, 0, s->slot);
-      }
-      case BIND_CONST:
-        return cellConstant(*static_cast<const ValueCell*>(s->cache), reg, type);
-      case BIND_TRUE:
-        return constant(reg, type, kTypeShort, -1);
-      case BIND_FALSE:
-        return constant(reg, type, kTypeShort, 0);
-      case BIND_NAME: {
-        MemberRef m;
-        if (!RegCode::memberTarget(frame_, s, m)) return false;
-        return member(m, reg, type);
-      }
-      default:
-        return false;
-    }
-  }
-
-  bool member(const MemberRef& m, int& reg, unsigned char& type) {
-    reg = newReg();
-    if (reg < 0) return false;
-    type = m.type;
-    code_.members_.push_back(m);
-    return emit(OP_LDM, reg, 0, 0, (int32_t)code_.members_.size() - 1);
-  }
-
-  // Register a as a Double (a new register when it held an integer).
-  bool toDouble(int& a, unsigned char& t) {
-    if (t == kTypeDouble) return true;
-    int d = newReg();
-    if (d < 0) return false;
-    emit(OP_CVD, d, a, 0);
-    a = d;
-    t = kTypeDouble;
-    return true;
-  }
-
-  bool binary(BinaryOp* e, int& reg, unsigned char& type) {
-    const int op = e->op();
-    switch (op) {
-      case BinaryOp::ADD:
-      case BinaryOp::SUB:
-      case BinaryOp::MUL:
-      case BinaryOp::DIV:
-      case BinaryOp::IDIV:
-      case BinaryOp::MOD:
-      case BinaryOp::EQ:
-      case BinaryOp::NE:
-      case BinaryOp::GT:
-      case BinaryOp::LT:
-      case BinaryOp::GE:
-      case BinaryOp::LE:
-      case BinaryOp::AND:
-      case BinaryOp::OR:
-      case BinaryOp::XOR:
-        break;
-      default:
-        return false;
-    }
-    int a, b;
-    unsigned char ta, tb;
-    if (!expr(e->left(), a, ta) || !expr(e->right(), b, tb)) return false;
-    const bool ints = ta != kTypeDouble && tb != kTypeDouble;
-    const bool shorts = ta == kTypeShort && tb == kTypeShort;
-    reg = newReg();
-    if (reg < 0) return false;
-    switch (op) {
-      case BinaryOp::ADD:
-      case BinaryOp::SUB:
-      case BinaryOp::MUL: {
-        const int k = op == BinaryOp::ADD ? 0 : op == BinaryOp::SUB ? 1 : 2;
-        if (ints) {
-          type = shorts ? kTypeShort : kTypeLong;
-          return emit((unsigned char)((shorts ? OP_ADDS : OP_ADDL) + k), reg, a, b);
-        }
-        if (!toDouble(a, ta) || !toDouble(b, tb)) return false;
-        type = kTypeDouble;
-        return emit((unsigned char)(OP_ADDD + k), reg, a, b);
-      }
-      case BinaryOp::DIV:
-        if (!toDouble(a, ta) || !toDouble(b, tb)) return false;
-        type = kTypeDouble;
-        return emit(OP_DIVD, reg, a, b);
-      case BinaryOp::IDIV:
-      case BinaryOp::MOD:
-      case BinaryOp::AND:
-      case BinaryOp::OR:
-      case BinaryOp::XOR:
-        if (!ints) return false;  // floating operands are rounded: the general path
-        type = shorts ? kTypeShort : kTypeLong;
-        return emit(op == BinaryOp::IDIV  ? OP_IDIV
-                    : op == BinaryOp::MOD ? OP_MOD
-                    : op == BinaryOp::AND ? OP_AND
-                    : op == BinaryOp::OR  ? OP_OR
-                                          : OP_XOR,
-                    reg, a, b);
-      default: {
-        const int k = op - BinaryOp::EQ;
-        type = kTypeShort;
-        if (ints) return emit((unsigned char)(OP_EQL + k), reg, a, b);
-        if (!toDouble(a, ta) || !toDouble(b, tb)) return false;
-        return emit((unsigned char)(OP_EQD + k), reg, a, b);
-      }
-    }
-  }
-
-  bool unary(UnaryOp* e, int& reg, unsigned char& type) {
-    int a;
-    unsigned char t;
-    if (!expr(e->operand(), a, t)) return false;
-    if (e->op() == UNARY_NOT && t == kTypeDouble) return false;
-    reg = newReg();
-    if (reg < 0) return false;
-    type = t;
-    if (e->op() == UNARY_NOT) return emit(OP_NOT, reg, a, 0);
-    return emit(t == kTypeShort ? OP_NEGS : t == kTypeLong ? OP_NEGL : OP_NEGD, reg, a, 0);
-  }
-
-  StackFrame& frame_;
-  RegCode& code_;
-  int next_ = 0;
-};
 
 RegCode* RegCode::none() { return &g_none; }
 
@@ -323,6 +65,16 @@ bool RegCode::memberTarget(StackFrame& frame, ExprNode* e, MemberRef& out) {
 ValueCell* PlainMemberCell(StackFrame& frame, MemberRef& m, bool write, InterObjRep** owner) {
   InterObjRep* o = frame.me;
   if (!o) return nullptr;
+  if (m.cell && m.me == o && m.generation == g_generation && m.layout == g_cellLayout) {
+    ValueCell* c = m.cell;
+    if (write) {
+      if (c->type != m.type && c->type != kTypeNone) return nullptr;
+      *owner = m.owner;
+    } else if (c->type != m.type) {
+      return nullptr;
+    }
+    return c;
+  }
   if (m.embed) {
     o = EmbeddedForPlainAccess(o, *m.embed, *m.name);
     if (!o) return nullptr;
@@ -340,6 +92,11 @@ ValueCell* PlainMemberCell(StackFrame& frame, MemberRef& m, bool write, InterObj
     c = o->ownCellAt(df, m.name->memberHint);
     if (!c || c->type != m.type) return nullptr;
   }
+  m.me = frame.me;
+  m.owner = o;
+  m.cell = c;
+  m.generation = g_generation;
+  m.layout = g_cellLayout;
   return c;
 }
 
@@ -431,12 +188,13 @@ bool RegCode::assign(StackFrame& frame, ExprNode* target, int kind) {
 
 // Constants become operands of the instructions that use them: a conversion of a
 // constant is done here, a constant right operand is read from the instruction, and the
-// loads of constants nobody reads any more go. Registers are written once, so a
-// register's constant holds wherever it is read.
-void RegCode::foldConstants() {
+// loads of constants nobody reads any more go. Within one expression registers are
+// written once, so a register's constant holds wherever it is read.
+void RegCode::foldRange(size_t from, int keep) {
   bool isK[kMaxRegs] = {};
   Reg k[kMaxRegs];
-  for (Instr& in : code_) {
+  for (size_t i = from; i < code_.size(); ++i) {
+    Instr& in = code_[i];
     if (in.op == OP_CVD && isK[in.a]) {
       in.op = OP_K;
       in.k.d = k[in.a].l;
@@ -454,16 +212,18 @@ void RegCode::foldConstants() {
   }
   // Which registers are still read.
   bool used[kMaxRegs] = {};
-  for (const Instr& in : code_) {
+  if (keep >= 0) used[keep] = true;
+  for (size_t i = from; i < code_.size(); ++i) {
+    const Instr& in = code_[i];
     if (in.op == OP_K || in.op == OP_LDS || in.op == OP_LDL || in.op == OP_LDD || in.op == OP_LDM) continue;
     used[in.a] = true;
     const bool binary = in.op >= OP_ADDS && in.op <= OP_XOR && in.op != OP_NOT;
     if (binary && !in.bk) used[in.b] = true;
   }
-  std::vector<Instr> kept;
-  for (const Instr& in : code_)
-    if (in.op != OP_K || used[in.d]) kept.push_back(in);
-  code_.swap(kept);
+  size_t w = from;
+  for (size_t i = from; i < code_.size(); ++i)
+    if (code_[i].op != OP_K || used[code_[i].d]) code_[w++] = code_[i];
+  code_.resize(w);
 }
 
 void RegCode::toCell(const Reg& r, ValueCell& out) const {
@@ -481,179 +241,349 @@ inline bool FitsShort(int32_t v) { return v >= -32768 && v <= 32767; }
 
 }  // namespace
 
-bool RegCode::run(StackFrame& frame, Reg& out) {
+int RegCode::exec(StackFrame& frame, Reg* out) {
   Reg r[kMaxRegs];
   ValueCell** const vars = frame.vars;
-  for (const Instr* p = code_.data();; ++p) {
-    Reg& d = r[p->d];
-    const Reg& a = r[p->a];
-    const Reg& b = p->bk ? p->k : r[p->b];
-    switch (p->op) {
-      case OP_END:
-        out = a;
-        return true;
-      case OP_LDS: {
-        const ValueCell* c = vars[p->slot];
-        if (c->type != kTypeShort) return false;
-        d.l = c->s;
-        break;
-      }
-      case OP_LDL: {
-        const ValueCell* c = vars[p->slot];
-        if (c->type != kTypeLong) return false;
-        d.l = c->l;
-        break;
-      }
-      case OP_LDD: {
-        const ValueCell* c = vars[p->slot];
-        if (c->type != kTypeDouble) return false;
-        d.d = c->d;
-        break;
-      }
-      case OP_LDM: {
-        MemberRef& m = members_[(size_t)p->slot];
-        const ValueCell* c = PlainMemberCell(frame, m, false, nullptr);
-        if (!c) return false;
-        if (m.type == kTypeDouble)
-          d.d = c->d;
-        else if (m.type == kTypeLong)
-          d.l = c->l;
-        else
+  const Instr* const base = code_.data();
+  const Unit* cur = nullptr;
+  for (const Instr* p = base;; ++p) {
+    {
+      Reg& d = r[p->d];
+      const Reg& a = r[p->a];
+      const Reg& b = p->bk ? p->k : r[p->b];
+      switch (p->op) {
+        case OP_END:
+          *out = a;
+          return 0;
+        case OP_LDS: {
+          const ValueCell* c = vars[p->slot];
+          if (c->type != kTypeShort) goto fail;
           d.l = c->s;
-        break;
+          break;
+        }
+        case OP_LDL: {
+          const ValueCell* c = vars[p->slot];
+          if (c->type != kTypeLong) goto fail;
+          d.l = c->l;
+          break;
+        }
+        case OP_LDD: {
+          const ValueCell* c = vars[p->slot];
+          if (c->type != kTypeDouble) goto fail;
+          d.d = c->d;
+          break;
+        }
+        case OP_LDM: {
+          MemberRef& m = members_[(size_t)p->slot];
+          const ValueCell* c = PlainMemberCell(frame, m, false, nullptr);
+          if (!c) goto fail;
+          if (m.type == kTypeDouble)
+            d.d = c->d;
+          else if (m.type == kTypeLong)
+            d.l = c->l;
+          else
+            d.l = c->s;
+          break;
+        }
+        case OP_LDA: {
+          const ArrayData* arr = CellArray(*vars[p->slot]);
+          if (!arr || arr->elementType() != p->b || arr->bounds().size() != 1) goto fail;
+          const ArrayBound& bd = arr->bounds()[0];
+          if (a.l < bd.lower || a.l > bd.upper) goto fail;
+          ValueCell c;
+          c.init();
+          arr->getCell(a.l - bd.lower, c);
+          if (c.type == kTypeDouble)
+            d.d = c.d;
+          else if (c.type == kTypeLong)
+            d.l = c.l;
+          else
+            d.l = c.s;
+          break;
+        }
+        case OP_K:
+          d = p->k;
+          break;
+        case OP_CVD:
+          d.d = a.l;
+          break;
+        case OP_ADDS:
+          d.l = a.l + b.l;
+          if (!FitsShort(d.l)) goto fail;
+          break;
+        case OP_SUBS:
+          d.l = a.l - b.l;
+          if (!FitsShort(d.l)) goto fail;
+          break;
+        case OP_MULS:
+          d.l = a.l * b.l;  // two 16-bit factors fit 32 bits
+          if (!FitsShort(d.l)) goto fail;
+          break;
+        case OP_ADDL:
+          if (__builtin_add_overflow(a.l, b.l, &d.l)) goto fail;
+          break;
+        case OP_SUBL:
+          if (__builtin_sub_overflow(a.l, b.l, &d.l)) goto fail;
+          break;
+        case OP_MULL:
+          if (__builtin_mul_overflow(a.l, b.l, &d.l)) goto fail;
+          break;
+        case OP_IDIV:
+          if (b.l == 0 || b.l == -1) goto fail;
+          d.l = a.l / b.l;
+          break;
+        case OP_MOD:
+          if (b.l == 0 || b.l == -1) goto fail;
+          d.l = a.l % b.l;
+          break;
+        case OP_ADDD:
+          d.d = a.d + b.d;
+          if (!std::isfinite(d.d)) goto fail;
+          break;
+        case OP_SUBD:
+          d.d = a.d - b.d;
+          if (!std::isfinite(d.d)) goto fail;
+          break;
+        case OP_MULD:
+          d.d = a.d * b.d;
+          if (!std::isfinite(d.d)) goto fail;
+          break;
+        case OP_DIVD:
+          if (b.d == 0) goto fail;
+          d.d = a.d / b.d;
+          if (!std::isfinite(d.d)) goto fail;
+          break;
+        case OP_EQL:
+          d.l = a.l == b.l ? -1 : 0;
+          break;
+        case OP_NEL:
+          d.l = a.l != b.l ? -1 : 0;
+          break;
+        case OP_GTL:
+          d.l = a.l > b.l ? -1 : 0;
+          break;
+        case OP_LTL:
+          d.l = a.l < b.l ? -1 : 0;
+          break;
+        case OP_GEL:
+          d.l = a.l >= b.l ? -1 : 0;
+          break;
+        case OP_LEL:
+          d.l = a.l <= b.l ? -1 : 0;
+          break;
+        case OP_EQD:
+          d.l = a.d == b.d ? -1 : 0;
+          break;
+        case OP_NED:
+          d.l = a.d != b.d ? -1 : 0;
+          break;
+        case OP_GTD:
+          d.l = a.d > b.d ? -1 : 0;
+          break;
+        case OP_LTD:
+          d.l = a.d < b.d ? -1 : 0;
+          break;
+        case OP_GED:
+          d.l = a.d >= b.d ? -1 : 0;
+          break;
+        case OP_LED:
+          d.l = a.d <= b.d ? -1 : 0;
+          break;
+        case OP_AND:
+          d.l = a.l & b.l;
+          break;
+        case OP_OR:
+          d.l = a.l | b.l;
+          break;
+        case OP_XOR:
+          d.l = a.l ^ b.l;
+          break;
+        case OP_NOT:
+          d.l = ~a.l;
+          break;
+        case OP_NEGS:
+          if (a.l == -32768) goto fail;
+          d.l = -a.l;
+          break;
+        case OP_NEGL:
+          if (a.l == INT32_MIN) goto fail;
+          d.l = -a.l;
+          break;
+        case OP_NEGD:
+          d.d = -a.d;
+          break;
+        // --- loop code ---
+        case OP_STMT:
+          cur = &units_[(size_t)p->slot];
+          frame.line = cur->line;
+          ExecPoll();
+          if (g_execHookFlags) ExecHookStatement(frame, cur->line);
+          break;
+        case OP_UNIT:
+          cur = &units_[(size_t)p->slot];
+          if (cur->line) frame.line = cur->line;
+          break;
+        case OP_EXEC:
+        case OP_FAIL:
+          goto fail;
+        case OP_STS: {
+          ValueCell* c = vars[p->slot];
+          if (c->type != kTypeShort || !FitsShort(a.l)) goto fail;
+          c->s = (int16_t)a.l;
+          break;
+        }
+        case OP_STL: {
+          ValueCell* c = vars[p->slot];
+          if (c->type != kTypeLong) goto fail;
+          c->l = a.l;
+          break;
+        }
+        case OP_STD: {
+          ValueCell* c = vars[p->slot];
+          if (c->type != kTypeDouble) goto fail;
+          c->d = a.d;
+          break;
+        }
+        case OP_STM: {
+          MemberRef& m = members_[(size_t)p->slot];
+          if (m.type == kTypeShort && !FitsShort(a.l)) goto fail;
+          InterObjRep* owner = nullptr;
+          ValueCell* c = PlainMemberCell(frame, m, true, &owner);
+          if (!c) goto fail;
+          c->type = m.type;
+          if (m.type == kTypeDouble)
+            c->d = p->b == kTypeDouble ? a.d : (double)a.l;
+          else if (m.type == kTypeLong)
+            c->l = a.l;
+          else
+            c->s = (int16_t)a.l;
+          owner->changed();
+          break;
+        }
+        case OP_MOV:
+          d = a;
+          break;
+        case OP_JMP:
+          p = base + p->slot - 1;
+          break;
+        case OP_JF:
+          if (!a.l) p = base + p->slot - 1;
+          break;
+        case OP_JT:
+          if (a.l) p = base + p->slot - 1;
+          break;
+        case OP_JFD:
+          if (a.d == 0) p = base + p->slot - 1;
+          break;
+        case OP_JTD:
+          if (a.d != 0) p = base + p->slot - 1;
+          break;
+        case OP_FORINIT: {
+          ValueCell* c = vars[p->k.l];
+          if (c->type != p->b) goto fail;
+          if (p->b == kTypeLong)
+            c->l = a.l;
+          else
+            c->s = (int16_t)a.l;
+          break;
+        }
+        case OP_FORTEST: {
+          const ValueCell* c = vars[p->k.l];
+          if (c->type != p->b) throw TypeMismatch("For");
+          const int32_t x = c->type == kTypeLong ? c->l : c->s;
+          const int32_t step = r[p->a + 1].l;
+          if (step < 0 ? x < a.l : x > a.l) p = base + p->slot - 1;
+          break;
+        }
+        case OP_FORNEXT: {
+          ValueCell* c = vars[p->k.l];
+          if (c->type != p->b) throw TypeMismatch("For");
+          const int32_t step = r[p->a + 1].l;
+          int32_t x;
+          if (c->type == kTypeLong) {
+            if (__builtin_add_overflow(c->l, step, &x)) throw FPException(kMsgIntegerOverflow);
+            c->l = x;
+          } else {
+            x = c->s + step;
+            if (!FitsShort(x)) throw FPException(kMsgIntegerOverflow);
+            c->s = (int16_t)x;
+          }
+          if (!(step < 0 ? x < a.l : x > a.l)) p = base + p->slot - 1;
+          break;
+        }
+        case OP_LINE:
+          frame.line = p->slot;
+          break;
+        case OP_POLL:
+          ExecPoll();
+          break;
+        case OP_RET:
+          return EXEC_NEXT;
+        default:
+          goto fail;
       }
-      case OP_LDA: {
-        const ArrayData* arr = CellArray(*vars[p->slot]);
-        if (!arr || arr->elementType() != p->b || arr->bounds().size() != 1) return false;
-        const ArrayBound& bd = arr->bounds()[0];
-        if (a.l < bd.lower || a.l > bd.upper) return false;
-        ValueCell c;
-        c.init();
-        arr->getCell(a.l - bd.lower, c);
-        if (c.type == kTypeDouble)
-          d.d = c.d;
-        else if (c.type == kTypeLong)
-          d.l = c.l;
-        else
-          d.l = c.s;
-        break;
-      }
-      case OP_K:
-        d = p->k;
-        break;
-      case OP_CVD:
-        d.d = a.l;
-        break;
-      case OP_ADDS:
-        d.l = a.l + b.l;
-        if (!FitsShort(d.l)) return false;
-        break;
-      case OP_SUBS:
-        d.l = a.l - b.l;
-        if (!FitsShort(d.l)) return false;
-        break;
-      case OP_MULS:
-        d.l = a.l * b.l;  // two 16-bit factors fit 32 bits
-        if (!FitsShort(d.l)) return false;
-        break;
-      case OP_ADDL:
-        if (__builtin_add_overflow(a.l, b.l, &d.l)) return false;
-        break;
-      case OP_SUBL:
-        if (__builtin_sub_overflow(a.l, b.l, &d.l)) return false;
-        break;
-      case OP_MULL:
-        if (__builtin_mul_overflow(a.l, b.l, &d.l)) return false;
-        break;
-      case OP_IDIV:
-        if (b.l == 0 || b.l == -1) return false;
-        d.l = a.l / b.l;
-        break;
-      case OP_MOD:
-        if (b.l == 0 || b.l == -1) return false;
-        d.l = a.l % b.l;
-        break;
-      case OP_ADDD:
-        d.d = a.d + b.d;
-        if (!std::isfinite(d.d)) return false;
-        break;
-      case OP_SUBD:
-        d.d = a.d - b.d;
-        if (!std::isfinite(d.d)) return false;
-        break;
-      case OP_MULD:
-        d.d = a.d * b.d;
-        if (!std::isfinite(d.d)) return false;
-        break;
-      case OP_DIVD:
-        if (b.d == 0) return false;
-        d.d = a.d / b.d;
-        if (!std::isfinite(d.d)) return false;
-        break;
-      case OP_EQL:
-        d.l = a.l == b.l ? -1 : 0;
-        break;
-      case OP_NEL:
-        d.l = a.l != b.l ? -1 : 0;
-        break;
-      case OP_GTL:
-        d.l = a.l > b.l ? -1 : 0;
-        break;
-      case OP_LTL:
-        d.l = a.l < b.l ? -1 : 0;
-        break;
-      case OP_GEL:
-        d.l = a.l >= b.l ? -1 : 0;
-        break;
-      case OP_LEL:
-        d.l = a.l <= b.l ? -1 : 0;
-        break;
-      case OP_EQD:
-        d.l = a.d == b.d ? -1 : 0;
-        break;
-      case OP_NED:
-        d.l = a.d != b.d ? -1 : 0;
-        break;
-      case OP_GTD:
-        d.l = a.d > b.d ? -1 : 0;
-        break;
-      case OP_LTD:
-        d.l = a.d < b.d ? -1 : 0;
-        break;
-      case OP_GED:
-        d.l = a.d >= b.d ? -1 : 0;
-        break;
-      case OP_LED:
-        d.l = a.d <= b.d ? -1 : 0;
-        break;
-      case OP_AND:
-        d.l = a.l & b.l;
-        break;
-      case OP_OR:
-        d.l = a.l | b.l;
-        break;
-      case OP_XOR:
-        d.l = a.l ^ b.l;
-        break;
-      case OP_NOT:
-        d.l = ~a.l;
-        break;
-      case OP_NEGS:
-        if (a.l == -32768) return false;
-        d.l = -a.l;
-        break;
-      case OP_NEGL:
-        if (a.l == INT32_MIN) return false;
-        d.l = -a.l;
-        break;
-      case OP_NEGD:
-        d.d = -a.d;
-        break;
-      default:
-        return false;
+      continue;
+    }
+  fail:
+    if (!cur) return kFail;
+    const int32_t to = fallback(frame, *cur, r);
+    if (to < 0) return -1 - to;
+    p = base + to - 1;
+  }
+}
+
+int32_t RegCode::landing(const Unit& u, int result) const {
+  int32_t to = -1;
+  switch (result) {
+    case EXEC_NEXT:
+      return u.next;
+    case EXEC_EXIT_FOR:
+      to = u.exitFor;
+      break;
+    case EXEC_EXIT_DO:
+      to = u.exitDo;
+      break;
+    case EXEC_EXIT_LOOP:
+      to = u.exitLoop;
+      break;
+    default:
+      break;
+  }
+  return to >= 0 ? to : -1 - result;
+}
+
+int32_t RegCode::fallback(StackFrame& frame, const Unit& u, Reg* regs) {
+  switch (u.kind) {
+    case UNIT_STMT:
+      return landing(u, u.node->exec(frame));
+    case UNIT_COND: {
+      ValueCellVar c;
+      u.cond->eval(frame, c.c);
+      const bool truth = c.c.type == kTypeShort ? c.c.s != 0 : CellIsTrue(c.c);
+      return truth == (u.jumpWhen != 0) ? u.jump : u.next;
+    }
+    default: {
+      // The For head as the tree runs it: start, end and step, the variable set to the
+      // start, end and step made the variable's type.
+      ForNext* f = static_cast<ForNext*>(u.node);
+      ValueCellVar start, end, step;
+      f->start()->eval(frame, start.c);
+      f->end()->eval(frame, end.c);
+      if (f->step())
+        f->step()->eval(frame, step.c);
+      else
+        step.c.setShort(1);
+      f->var()->assign(frame, start.c, 0);
+      CellConvert(end.c, u.type);
+      CellConvert(step.c, u.type);
+      regs[u.reg].l = u.type == kTypeLong ? end.c.l : end.c.s;
+      regs[u.reg + 1].l = u.type == kTypeLong ? step.c.l : step.c.s;
+      return u.next;
     }
   }
 }
+
+int RegCode::execLoop(StackFrame& frame) { return exec(frame, nullptr); }
 
 bool TypedTest(StackFrame& frame, ExprNode* cond, RegCode*& code) {
   if (code != RegCode::none()) {

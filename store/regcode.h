@@ -16,6 +16,9 @@
 
 #include "interp.h"
 
+class BlockRep;
+class ExecNode;
+
 class InterObjRep;
 
 union Reg {
@@ -25,10 +28,16 @@ union Reg {
 
 // A plain data member read or written by the code: of the current object (embed null)
 // or of the current object's embedded object named embed.
+// The cell last found is kept with what it was found for (the current object, the
+// signature generation and the cell layout) and used again while they stay the same.
 struct MemberRef {
   Sid* name;
   Sid* embed;
   unsigned char type;  // the member's type when compiled (kTypeShort, kTypeLong, kTypeDouble)
+  InterObjRep* me = nullptr;
+  InterObjRep* owner = nullptr;
+  ValueCell* cell = nullptr;
+  uint32_t generation = 0, layout = 0;
 };
 
 // The own cell of a plain data member when it holds m.type (null: take the general path).
@@ -50,8 +59,18 @@ class RegCode {
   // Integer, Long or Double local or plain data member and value compiles; else none().
   static RegCode* compileAssign(StackFrame& frame, ExprNode* target, ExprNode* value, int kind);
 
+  // The typed code of a whole numeric For loop or Do loop (its body included, nested
+  // loops and Ifs inline, other statements run as trees from it), or none() when the
+  // loop's head cannot be typed or nothing in it would run typed.
+  static RegCode* compileLoop(StackFrame& frame, ExecNode* loop);
+  // The typed code of a procedure's outer block (its statements as in loop code), or
+  // none() when nothing in it would run typed.
+  static RegCode* compileBlock(StackFrame& frame, BlockRep* block);
+  // Runs loop code in place of the loop node's exec; answers what the node's exec would.
+  int execLoop(StackFrame& frame);
+
   // Runs; false: the tree must be evaluated instead.
-  bool run(StackFrame& frame, Reg& out);
+  bool run(StackFrame& frame, Reg& out) { return exec(frame, &out) == 0; }
   // Runs an assignment's code and stores the result (false: nothing was done, the tree
   // must run the statement).
   bool assign(StackFrame& frame, ExprNode* target, int kind);
@@ -62,7 +81,7 @@ class RegCode {
   // The result as a cell of type().
   void toCell(const Reg& r, ValueCell& out) const;
 
-  enum { kMaxRegs = 16 };
+  enum { kMaxRegs = 32 };
   struct Instr {
     unsigned char op;
     unsigned char d, a, b;
@@ -71,9 +90,42 @@ class RegCode {
     Reg k;
   };
 
+  // A piece of loop code and its way back to the tree: when one of its typed
+  // instructions cannot go on (nothing has been changed by then), the unit runs as a tree.
+  enum UnitKind : unsigned char {
+    UNIT_STMT,    // a statement: node->exec, then on after it
+    UNIT_COND,    // a loop's or If's condition: the tree's value decides the jump
+    UNIT_FORHEAD  // a For head: start, end and step as the tree evaluates them
+  };
+  struct Unit {
+    unsigned char kind = UNIT_STMT;
+    unsigned char jumpWhen = 0;  // COND: the truth value that jumps
+    unsigned char reg = 0;       // FORHEAD: the end register (the step is in reg + 1)
+    unsigned char type = 0;      // FORHEAD: the variable's type
+    int line = 0;                // STMT: the statement's line; others: frame.line (0: kept)
+    ExecNode* node = nullptr;    // STMT, FORHEAD: the statement
+    ExprNode* cond = nullptr;    // COND
+    int32_t next = -1;           // pc after the unit (FORHEAD: the loop test)
+    int32_t jump = -1;           // COND: where the jump goes
+    // STMT: where the exits a statement answers land (-1: out of the code with it).
+    int32_t exitFor = -1, exitDo = -1, exitLoop = -1;
+  };
+
  private:
   friend class RegCompiler;
-  void foldConstants();
+  friend class LoopCompiler;
+  enum { kFail = -1 };
+  // Runs expression code (out gets the result; kFail: evaluate the tree) or loop code
+  // (out null; answers an ExecResult).
+  int exec(StackFrame& frame, Reg* out);
+  // Where the tree's run of unit u goes on (a pc), or (as -1 - result) the exit it answers.
+  int32_t fallback(StackFrame& frame, const Unit& u, Reg* regs);
+  int32_t landing(const Unit& u, int result) const;
+  void foldConstants() { foldRange(0, -1); }
+  // Folds the constants of the instructions from on (one expression); keep: a register
+  // read after them.
+  void foldRange(size_t from, int keep);
+  std::vector<Unit> units_;
   std::vector<Instr> code_;
   std::vector<MemberRef> members_;
   unsigned char type_ = 0;

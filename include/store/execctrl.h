@@ -38,6 +38,7 @@ class OVSTORE_API IfClause {
   ExprNode* cond() const { return cond_; }
   int line() const { return line_; }
   int block() const { return block_; }
+  BlockRep* rep() const { return rep_; }
 
  private:
   friend class ComplexIfThen;
@@ -56,6 +57,9 @@ class OVSTORE_API ComplexIfThen : public ExecNode {
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
+  size_t clauseCount() const { return clauses_.entries(); }
+  IfClause* clause(size_t i) const { return clauses_.at(i); }
+  BlockRep* elseRep() const { return else_; }
 
  private:
   int elseLine_;
@@ -71,6 +75,9 @@ class OVSTORE_API SimpleIfThen : public ExecNode {
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
+  ExprNode* cond() const { return cond_; }
+  BlockRep* thenRep() const { return then_; }
+  BlockRep* elseRep() const { return else_; }
 
  private:
   ExprNode* cond_;
@@ -108,6 +115,8 @@ class OVSTORE_API DoLoop : public ExecNode {
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
+  ExprNode* cond() const { return cond_; }
+  BlockRep* body() const { return body_; }
 
  private:
   int kind_;
@@ -115,6 +124,7 @@ class OVSTORE_API DoLoop : public ExecNode {
   BlockRep* body_ = nullptr;
   ExprNode* cond_;
   RegCode* typed_ = nullptr;  // the condition's typed code (compiled when first run)
+  RegCode* loop_ = nullptr;   // typed code of the whole loop (compiled when first run)
 };
 
 // For/Next and For Each; loopType is a ForLoopType.
@@ -126,6 +136,12 @@ class OVSTORE_API ForNext : public ExecNode {
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
   int lineAtOrAfter(int line) const override;
+  int loopType() const { return loopType_; }
+  ExprNode* var() const { return var_; }
+  ExprNode* start() const { return start_; }
+  ExprNode* end() const { return end_; }
+  ExprNode* step() const { return step_; }
+  BlockRep* body() const { return body_; }
 
  private:
   int execNumeric(StackFrame& frame);
@@ -138,6 +154,7 @@ class OVSTORE_API ForNext : public ExecNode {
   ExprNode* step_;
   int nextNamed_;
   int loopType_;
+  RegCode* loop_ = nullptr;  // typed code of the whole loop (compiled when first run)
 };
 
 class OVSTORE_API CatchClause {

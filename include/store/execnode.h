@@ -81,6 +81,8 @@ class OVSTORE_API Assignment : public ExecNode {
   int kind() const { return kind_; }
   int exec(StackFrame& frame) override;
   void link(LinkScope& scope) override;
+  ExprNode* target() const { return target_; }
+  ExprNode* value() const { return value_; }
 
  private:
   enum { kMaxAppend = 4 };

@@ -545,3 +545,103 @@ TEST(ExecFlow, ErrorsInTypedCodeCarryTheirLines) {
 }
 
 }  // namespace
+
+namespace {
+
+// n = 0 / Do While n < 5 / n = n + 1 / If n = 2 Then k = k + 10 / ElseIf n = 4 Then Exit Do /
+// Loop / F = n * 100 + k
+InterFuncField* TypedDoLoop(Prog& p) {
+  int b1 = p.block({p.let("k", Add(p.id("k"), I(10)), 5)});
+  int b2 = p.block({new ExitStmt(7, EXIT_DO)});
+  PtrList<IfClause> clauses;
+  clauses.append(new IfClause(Cmp(BinaryOp::EQ, p.id("n"), I(2)), 4, b1));
+  clauses.append(new IfClause(Cmp(BinaryOp::EQ, p.id("n"), I(4)), 6, b2));
+  int body = p.block({p.let("n", Add(p.id("n"), I(1)), 3), new ComplexIfThen(4, -1, -1, clauses)});
+  return p.func("F", kTypeLong,
+                {p.let("n", I(0), 1), new DoLoop(2, LOOP_WHILE, body, Cmp(BinaryOp::LT, p.id("n"), I(5))),
+                 p.let("F", Add(Mul(p.id("n"), I(100)), p.id("k")), 10)},
+                {Var("n", kTypeLong)});
+}
+
+}  // namespace
+
+TEST(ExecFlow, HookSeesEveryStatementOfATypedDoLoopWithElseIfAndExit) {
+  Prog p;
+  Obj o;
+  o.add(Var("k", kTypeLong));
+  o.add(TypedDoLoop(p));
+  LineHook hook;
+  ExecutionStack::setHook(&hook);
+  EXPECT_EQ("410", CallMember(o.rep, "F").text);
+  ExecutionStack::setHook(nullptr);
+  EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 3, 4, 5, 3, 4, 3, 4, 7, 10}), hook.lines);
+  // Stopping at the ElseIf's body in the first and only pass that reaches it.
+  LineHook stop;
+  stop.stopAt = 7;
+  stop.stopVisit = 1;
+  ExecutionStack::setHook(&stop);
+  EXPECT_THROW(CallMember(o.rep, "F"), StoreException);
+  ExecutionStack::setHook(nullptr);
+  EXPECT_EQ(7, stop.lines.back());
+  EXPECT_EQ(20, MemberLong(o.rep, "k"));  // 10 from the first run, 10 from this one
+}
+
+// A loop's typed code keeps the cell of a member it reads and writes between runs: the
+// cell must be found again when the object, the signature or the object's cells change.
+TEST(ExecFlow, TypedLoopFindsItsMemberAgainAfterChanges) {
+  // For i = 1 To 3 / m = m + i / Next / F = m
+  auto sum = [](Prog& p) {
+    int body = p.block({p.let("m", Add(p.id("m"), p.id("i")), 3)});
+    return p.func("F", kTypeDouble,
+                  {new ForNext(2, body, p.id("i"), I(1), I(3), nullptr, 1, FOR_NUMERIC), p.let("F", p.id("m"), 4)},
+                  {Var("i", kTypeLong)});
+  };
+  Prog p;
+  Obj proto("Proto");
+  proto.add(Var("m", kTypeLong));
+  proto.add(sum(p));
+  Prog q;
+  proto.add(q.sub("Half", {q.let("m", D(0.5), 1)}));
+  // Two objects of the class run the same code, each on its own member.
+  InterObjRep* a = new InterObjRep(proto.rep, "A", 254);
+  a->ref();
+  InterObjRep* b = new InterObjRep(proto.rep, "B", 254);
+  b->ref();
+  EXPECT_EQ("6", CallMember(a, "F").text);
+  EXPECT_EQ("6", CallMember(b, "F").text);
+  EXPECT_EQ("12", CallMember(a, "F").text);
+  EXPECT_EQ(6, MemberLong(b, "m"));
+  EXPECT_EQ(0, MemberLong(proto.rep, "m"));
+  // Another member in front of it and other cells made: the same member still.
+  proto.add(Var("other", kTypeLong));
+  Prog r;
+  proto.add(r.sub("SetOther", {r.let("other", I(1), 1)}));
+  CallMember(a, "SetOther");
+  EXPECT_EQ("18", CallMember(a, "F").text);
+  // The member removed and declared again as a Double: the code reads and writes the new
+  // one with its own type (the typed code, made for a Long, leaves it to the tree).
+  proto.rep->removeField("m");
+  proto.add(Var("m", kTypeDouble));
+  CallMember(a, "Half");
+  EXPECT_EQ("6.5", CallMember(a, "F").text);
+  EXPECT_EQ("6", CallMember(b, "F").text);
+  a->unref();
+  b->unref();
+}
+
+TEST(ExecFlow, DeepRecursionThroughTypedLoopsIsAnError) {
+  // Sub R / For i = 1 To 2 / n = n + i / R / Next
+  Prog p;
+  Obj o;
+  o.add(Var("n", kTypeLong));
+  int body = p.block({p.let("n", Add(p.id("n"), p.id("i")), 3), new FunctionCallStmt(4, p.call("R", {}), 2)});
+  o.add(p.sub("R", {new ForNext(2, body, p.id("i"), I(1), I(2), nullptr, 1, FOR_NUMERIC)}, {Var("i", kTypeLong)}));
+  try {
+    CallMember(o.rep, "R");
+    FAIL() << "no error";
+  } catch (StoreException& e) {
+    EXPECT_NE(std::string::npos, std::string(e.what()).find("nested too deeply"));
+    EXPECT_EQ(4, e.line());
+  }
+  EXPECT_EQ(nullptr, ExecutionStack::top());
+}

@@ -1,0 +1,293 @@
+// The typed register code's instruction set and its compiler from linked trees (shared
+// by the expression and the loop compilers).
+#pragma once
+
+#include "regcode.h"
+#include "store/execnode.h"
+
+enum RegOp : unsigned char {
+  OP_END,  // the result is register a
+  OP_LDS,  // d := Integer local slot
+  OP_LDL,  // d := Long local slot
+  OP_LDD,  // d := Double local slot
+  OP_LDM,  // d := plain member slot (members_), of its compiled type
+  OP_LDA,  // d := element a of the one-dimensional array local slot (element type in b)
+  OP_K,    // d := k
+  OP_CVD,  // d.d := a.l
+  OP_ADDS,
+  OP_SUBS,
+  OP_MULS,
+  OP_ADDL,
+  OP_SUBL,
+  OP_MULL,
+  OP_IDIV,  // Integer or Long \ (the result fits the operands' type)
+  OP_MOD,
+  OP_ADDD,
+  OP_SUBD,
+  OP_MULD,
+  OP_DIVD,
+  OP_EQL,
+  OP_NEL,
+  OP_GTL,
+  OP_LTL,
+  OP_GEL,
+  OP_LEL,
+  OP_EQD,
+  OP_NED,
+  OP_GTD,
+  OP_LTD,
+  OP_GED,
+  OP_LED,
+  OP_AND,
+  OP_OR,
+  OP_XOR,
+  OP_NOT,
+  OP_NEGS,
+  OP_NEGL,
+  OP_NEGD,
+  // Loop code (RegCode::compileLoop). Jump targets are in slot; a failing instruction
+  // hands the current unit back to the tree (see RegCode::Unit).
+  OP_STMT,  // a statement starts: cur := unit slot, its line, poll and statement hook
+  OP_UNIT,  // cur := unit slot (a condition or a For head), its line when not 0
+  OP_EXEC,  // the current unit's statement runs as a tree
+  OP_FAIL,  // the current unit runs as a tree
+  OP_STS,   // Integer local slot := a (range checked)
+  OP_STL,   // Long local slot := a
+  OP_STD,   // Double local slot := a
+  OP_STM,   // plain member slot (members_) := a (a holds a value of type b)
+  OP_MOV,   // d := a
+  OP_JMP,   // go to slot
+  OP_JF,    // go to slot when the integer a is 0
+  OP_JT,    // go to slot when the integer a is not 0
+  OP_JFD,   // the same for a Double a
+  OP_JTD,
+  OP_FORINIT,  // variable (local k.l, type b) := a
+  OP_FORTEST,  // leave to slot when the variable is past the end a (step in a + 1)
+  OP_FORNEXT,  // variable += step; back to slot unless past the end a
+  OP_LINE,     // frame.line := slot
+  OP_POLL,     // the per-statement poll of an empty loop body
+  OP_RET       // the loop is done: EXEC_NEXT
+};
+
+inline bool IsRegType(unsigned char t) { return t == kTypeShort || t == kTypeLong || t == kTypeDouble; }
+
+// Compiles a tree into registers; any node it does not know fails the whole expression.
+class RegCompiler {
+ public:
+  RegCompiler(StackFrame& frame, RegCode& code) : frame_(frame), code_(code) {}
+
+  // The register holding e's value and its type; false: not compilable.
+  bool expr(ExprNode* e, int& reg, unsigned char& type) {
+    switch (e->type()) {
+      case EXPR_LONG:
+      case EXPR_DOUBLE: {
+        // Literals read nothing from the frame.
+        StackFrame none;
+        ValueCellVar c;
+        e->eval(none, c.c);
+        return cellConstant(c.c, reg, type);
+      }
+      case EXPR_SID:
+        return sid(static_cast<Sid*>(e), reg, type);
+      case EXPR_MID: {
+        MemberRef m;
+        if (!RegCode::memberTarget(frame_, e, m)) return false;
+        return member(m, reg, type);
+      }
+      case EXPR_CID:
+        return element(static_cast<Cid*>(e), reg, type);
+      case EXPR_BINARY:
+        return binary(static_cast<BinaryOp*>(e), reg, type);
+      case EXPR_UNARY:
+        return unary(static_cast<UnaryOp*>(e), reg, type);
+      default:
+        return false;
+    }
+  }
+
+  bool emit(unsigned char op, int d, int a, int b, int32_t slot = 0) {
+    RegCode::Instr in{};
+    in.op = op;
+    in.d = (unsigned char)d;
+    in.a = (unsigned char)a;
+    in.b = (unsigned char)b;
+    in.slot = slot;
+    code_.code_.push_back(in);
+    return true;
+  }
+  int newReg() { return next_ < RegCode::kMaxRegs ? next_++ : -1; }
+  // Expressions of loop code take their registers from base on.
+  void setRegBase(int base) { next_ = base; }
+  StackFrame& frame() { return frame_; }
+
+ private:
+  bool constant(int& reg, unsigned char& type, unsigned char t, double v) {
+    reg = newReg();
+    if (reg < 0) return false;
+    RegCode::Instr in{};
+    in.op = OP_K;
+    in.d = (unsigned char)reg;
+    if (t == kTypeDouble)
+      in.k.d = v;
+    else
+      in.k.l = (int32_t)v;
+    code_.code_.push_back(in);
+    type = t;
+    return true;
+  }
+
+  // a(i) of a local array of Integers, Longs or Doubles with an integer index.
+  bool element(Cid* c, int& reg, unsigned char& type) {
+    if (c->meFirst() || !c->head() || c->head()->type() != EXPR_SID || c->argCount() != 1) return false;
+    Sid* s = static_cast<Sid*>(c->head());
+    if (s->bind != BIND_SLOT || !frame_.code || s->slot < 0 || s->slot >= frame_.code->slotCount())
+      return false;
+    const unsigned char t = frame_.code->slot(s->slot).type;
+    if (!(t & kTypeArrayFlag) || !IsRegType(t & 0x1F)) return false;
+    int i;
+    unsigned char ti;
+    if (!expr(c->arg(0), i, ti) || ti == kTypeDouble) return false;
+    reg = newReg();
+    if (reg < 0) return false;
+    type = (unsigned char)(t & 0x1F);
+    return emit(OP_LDA, reg, i, type, s->slot);
+  }
+
+  bool cellConstant(const ValueCell& c, int& reg, unsigned char& type) {
+    if (c.type == kTypeShort) return constant(reg, type, kTypeShort, c.s);
+    if (c.type == kTypeLong) return constant(reg, type, kTypeLong, c.l);
+    if (c.type == kTypeDouble) return constant(reg, type, kTypeDouble, c.d);
+    return false;
+  }
+
+  bool sid(Sid* s, int& reg, unsigned char& type) {
+    switch (s->bind) {
+      case BIND_SLOT: {
+        if (!frame_.code || s->slot < 0 || s->slot >= frame_.code->slotCount()) return false;
+        unsigned char t = frame_.code->slot(s->slot).type;
+        if (!IsRegType(t)) return false;
+        reg = newReg();
+        if (reg < 0) return false;
+        type = t;
+        return emit(t == kTypeShort ? OP_LDS : t == kTypeLong ? OP_LDL : OP_LDD, reg, 0, 0, s->slot);
+      }
+      case BIND_CONST:
+        return cellConstant(*static_cast<const ValueCell*>(s->cache), reg, type);
+      case BIND_TRUE:
+        return constant(reg, type, kTypeShort, -1);
+      case BIND_FALSE:
+        return constant(reg, type, kTypeShort, 0);
+      case BIND_NAME: {
+        MemberRef m;
+        if (!RegCode::memberTarget(frame_, s, m)) return false;
+        return member(m, reg, type);
+      }
+      default:
+        return false;
+    }
+  }
+
+  bool member(const MemberRef& m, int& reg, unsigned char& type) {
+    reg = newReg();
+    if (reg < 0) return false;
+    type = m.type;
+    code_.members_.push_back(m);
+    return emit(OP_LDM, reg, 0, 0, (int32_t)code_.members_.size() - 1);
+  }
+
+  // Register a as a Double (a new register when it held an integer).
+  bool toDouble(int& a, unsigned char& t) {
+    if (t == kTypeDouble) return true;
+    int d = newReg();
+    if (d < 0) return false;
+    emit(OP_CVD, d, a, 0);
+    a = d;
+    t = kTypeDouble;
+    return true;
+  }
+
+  bool binary(BinaryOp* e, int& reg, unsigned char& type) {
+    const int op = e->op();
+    switch (op) {
+      case BinaryOp::ADD:
+      case BinaryOp::SUB:
+      case BinaryOp::MUL:
+      case BinaryOp::DIV:
+      case BinaryOp::IDIV:
+      case BinaryOp::MOD:
+      case BinaryOp::EQ:
+      case BinaryOp::NE:
+      case BinaryOp::GT:
+      case BinaryOp::LT:
+      case BinaryOp::GE:
+      case BinaryOp::LE:
+      case BinaryOp::AND:
+      case BinaryOp::OR:
+      case BinaryOp::XOR:
+        break;
+      default:
+        return false;
+    }
+    int a, b;
+    unsigned char ta, tb;
+    if (!expr(e->left(), a, ta) || !expr(e->right(), b, tb)) return false;
+    const bool ints = ta != kTypeDouble && tb != kTypeDouble;
+    const bool shorts = ta == kTypeShort && tb == kTypeShort;
+    reg = newReg();
+    if (reg < 0) return false;
+    switch (op) {
+      case BinaryOp::ADD:
+      case BinaryOp::SUB:
+      case BinaryOp::MUL: {
+        const int k = op == BinaryOp::ADD ? 0 : op == BinaryOp::SUB ? 1 : 2;
+        if (ints) {
+          type = shorts ? kTypeShort : kTypeLong;
+          return emit((unsigned char)((shorts ? OP_ADDS : OP_ADDL) + k), reg, a, b);
+        }
+        if (!toDouble(a, ta) || !toDouble(b, tb)) return false;
+        type = kTypeDouble;
+        return emit((unsigned char)(OP_ADDD + k), reg, a, b);
+      }
+      case BinaryOp::DIV:
+        if (!toDouble(a, ta) || !toDouble(b, tb)) return false;
+        type = kTypeDouble;
+        return emit(OP_DIVD, reg, a, b);
+      case BinaryOp::IDIV:
+      case BinaryOp::MOD:
+      case BinaryOp::AND:
+      case BinaryOp::OR:
+      case BinaryOp::XOR:
+        if (!ints) return false;  // floating operands are rounded: the general path
+        type = shorts ? kTypeShort : kTypeLong;
+        return emit(op == BinaryOp::IDIV  ? OP_IDIV
+                    : op == BinaryOp::MOD ? OP_MOD
+                    : op == BinaryOp::AND ? OP_AND
+                    : op == BinaryOp::OR  ? OP_OR
+                                          : OP_XOR,
+                    reg, a, b);
+      default: {
+        const int k = op - BinaryOp::EQ;
+        type = kTypeShort;
+        if (ints) return emit((unsigned char)(OP_EQL + k), reg, a, b);
+        if (!toDouble(a, ta) || !toDouble(b, tb)) return false;
+        return emit((unsigned char)(OP_EQD + k), reg, a, b);
+      }
+    }
+  }
+
+  bool unary(UnaryOp* e, int& reg, unsigned char& type) {
+    int a;
+    unsigned char t;
+    if (!expr(e->operand(), a, t)) return false;
+    if (e->op() == UNARY_NOT && t == kTypeDouble) return false;
+    reg = newReg();
+    if (reg < 0) return false;
+    type = t;
+    if (e->op() == UNARY_NOT) return emit(OP_NOT, reg, a, 0);
+    return emit(t == kTypeShort ? OP_NEGS : t == kTypeLong ? OP_NEGL : OP_NEGD, reg, a, 0);
+  }
+
+  StackFrame& frame_;
+  RegCode& code_;
+  int next_ = 0;
+};
