@@ -7,6 +7,7 @@
 #include "guiobjects1/dllinstance.h"
 #include "guiobjects1/formclient.h"
 #include "guiobjects1/iwform.h"
+#include "store/field_comp.h"
 #include "store/storeexcept.h"
 #include "winlib/dc.h"
 #include "winlib/printer.h"
@@ -45,6 +46,42 @@ void IWForm::InvalidateAll(bool erase) {
   TFormClient* client = Client();
   if (!client) utilsAssert("client", __FILE__, __LINE__);
   client->InvalidateAll(erase);
+}
+
+// ---- the poly methods ----
+
+namespace {
+
+// The first count elements of a one-dimensional array from its lower bound, or all it has
+// when that is fewer (the surface then refuses the count).
+std::vector<float> PolyCoordinates(const NativeArray* a, long count, const char* name) {
+  std::vector<float> out;
+  if (!a || a->dimensions() != 1) throw StoreException(kMsgInvalidArgument, name);
+  const int32_t lower = a->lbound(0);
+  const long n = std::min<long>(std::max<long>(count, 0), (long)a->count());
+  out.reserve((size_t)n);
+  for (long i = 0; i < n; ++i) out.push_back((float)a->number(lower + (int32_t)i));
+  return out;
+}
+
+}  // namespace
+
+void IWForm::drawPolyArrays(PolyKind kind, const NativeArray* x, const NativeArray* y, long count) {
+  if (!IsPolyCount(kind, count)) throw StoreException(kMsgInvalidArgument, "count");
+  std::vector<float> xs = PolyCoordinates(x, count, "x"), ys = PolyCoordinates(y, count, "y");
+  drawPoly(kind, {xs.data(), (long)xs.size()}, {ys.data(), (long)ys.size()}, count);
+}
+
+void IWForm::imPolylineArgs(const NativeArray* x, const NativeArray* y, long count) {
+  drawPolyArrays(kPolyline, x, y, count);
+}
+
+void IWForm::imPolygonArgs(const NativeArray* x, const NativeArray* y, long count) {
+  drawPolyArrays(kPolygon, x, y, count);
+}
+
+void IWForm::imPolyBezierArgs(const NativeArray* x, const NativeArray* y, long count) {
+  drawPolyArrays(kPolyBezier, x, y, count);
 }
 
 // ---- palette ----

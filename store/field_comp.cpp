@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include "interobj_util.h"
+#include "interp.h"
 #include "parserlink.h"
 #include "store/enum.h"
+#include "store/field_array.h"
 #include "store/interobj.h"
 #include "store/signature.h"
 #include "store/storeexcept.h"
@@ -273,6 +275,39 @@ void CompDataField::set(InterObjRep& self, const Value& v) {
   setCell(self, c.c);
 }
 
+// --- array arguments ---------------------------------------------------------------------
+
+unsigned char NativeArray::elementType() const { return data_ ? data_->elementType() : 0; }
+
+int NativeArray::dimensions() const { return data_ ? (int)data_->bounds().size() : 0; }
+
+namespace {
+const ArrayBound& BoundOf(const ArrayData* d, int dim) {
+  if (!d || dim < 0 || dim >= (int)d->bounds().size())
+    throw StoreException("The array has no dimension " + std::to_string(dim + 1) + ".");
+  return d->bounds()[(size_t)dim];
+}
+}  // namespace
+
+int32_t NativeArray::lbound(int dim) const { return BoundOf(data_, dim).lower; }
+
+int32_t NativeArray::ubound(int dim) const { return BoundOf(data_, dim).upper; }
+
+int32_t NativeArray::count() const { return data_ ? data_->total() : 0; }
+
+void NativeArray::element(int32_t index, ValueCell& out) const {
+  if (!data_) throw StoreException("The array has no elements.");
+  data_->getCell(data_->offsetOf1(index), out);
+}
+
+double NativeArray::number(int32_t index) const {
+  unsigned char t = elementType();
+  if (t < kTypeShort || t > kTypeCurrency) throw TypeMismatch("array element");
+  ValueCellVar c;
+  element(index, c.c);
+  return CellToDouble(c.c);
+}
+
 // --- native methods ------------------------------------------------------------------------
 
 CppProcField::CppProcField(const char* name, MemberFn member)
@@ -289,10 +324,12 @@ RWCString CppProcField::paramText() const {
   for (size_t i = 0; i < params_.size(); ++i) {
     const ParamDecl& p = params_[i];
     if (i) t += ", ";
-    if (!p.byRef) t += "ByVal ";
-    t += p.name + " As ";
-    t += ((p.type == kTypeObject || p.enumeration) && !p.className.empty()) ? p.className
-                                                                            : IdTypeString(p.type).string();
+    const bool array = IsArrayType(p.type);
+    if (!p.byRef && !array) t += "ByVal ";
+    t += p.name + (array ? "() As " : " As ");
+    unsigned char et = ElementType(p.type);
+    t += ((et == kTypeObject || p.enumeration) && !p.className.empty()) ? p.className
+                                                                        : IdTypeString(et).string();
   }
   t += ")";
   return RWCString(t.c_str());
@@ -317,12 +354,24 @@ Value* CppProcField::invoke(InterObjRep& self, ValueList* args, int) {
     int64_t cy;
   };
   std::vector<Scalar> scalars(np);
+  // Array arguments: the caller's array held for the call, and the view handed over.
+  std::vector<ValueCellVar> arrayCells(np);
+  std::vector<NativeArray> arrays(np);
   DynArgs a;
   for (size_t i = 0; i < np; ++i) {
     const ParamDecl& p = params_[i];
     ValueCellVar c;
     (*args)[(int)i]->getCell(c.c);
     unsigned char t = p.type & 0x1F;
+    if (IsArrayType(p.type)) {
+      // Only an array of the declared element type: the native side reads it as such.
+      const ArrayData* d = CellArray(c.c);
+      if (!d || d->elementType() != t) throw TypeMismatch(p.name.c_str());
+      arrayCells[i].c.moveFrom(c.c);
+      arrays[i] = NativeArray(d);
+      a.addPtr(&arrays[i]);
+      continue;
+    }
     if (p.enumeration) {
       scalars[i].l = EnumArgument(c.c, p.enumeration);
       if (p.byRef)
@@ -371,7 +420,7 @@ Value* CppProcField::invoke(InterObjRep& self, ValueList* args, int) {
   // Write by-reference results back through the caller's values (a Boolean as -1 or 0).
   for (size_t i = 0; i < np; ++i) {
     const ParamDecl& p = params_[i];
-    if (!p.byRef) continue;
+    if (!p.byRef || IsArrayType(p.type)) continue;  // an array was read in place
     if (p.enumeration == EnumRep::Boolean()) scalars[i].l = scalars[i].l ? -1 : 0;
     Value* v = (*args)[(int)i];
     switch (p.type & 0x1F) {

@@ -22,6 +22,22 @@ class LocalArray : public CountedObject {
   bool owned_;
 };
 
+// An array as a value: an object's array given as an argument to a native method (a
+// local array goes as a reference to its variable). Reading it gives the array again.
+class ArrayCellValue : public Value {
+ public:
+  explicit ArrayCellValue(const ValueCell& c) {
+    c_.init();
+    c_.copyFrom(c);
+  }
+  ~ArrayCellValue() override { c_.clear(); }
+  unsigned char type() const override { return c_.type; }
+  void getCell(ValueCell& out) override { out.copyFrom(c_); }
+
+ private:
+  ValueCell c_;
+};
+
 void CellInitType(ValueCell& c, unsigned char type, ArrayField* array) {
   if (!IsArrayType(type)) {
     DataField::DefaultCell(c, type);
@@ -92,6 +108,7 @@ Value* CellToValue(const ValueCell& c) {
     empty.c.type = kTypeNoValue;
     return Value::FromCell(empty.c);
   }
+  if (IsArrayType(c.type)) return new ArrayCellValue(c);
   return ValueFromCell<InterObj>(c);
 }
 

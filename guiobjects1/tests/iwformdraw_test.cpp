@@ -111,6 +111,90 @@ TEST(FormDraw, BasicDrawingLandsOnTheClientWindow) {
   f->imUnload();
 }
 
+// Polygon, Polyline and PolyBezier take the points from Basic arrays of Singles: local
+// arrays, and the form's own arrays from its own code.
+TEST(FormDraw, PolyMethodsDrawThePointsOfBasicArrays) {
+  IWForm* f = MakeForm(Unique("Poly"),
+                       "  Dim px(2) As Single\n  Dim py(2) As Single\n"
+                       "  Sub Triangle()\n    px(0) = 150: py(0) = 20: px(1) = 190: py(1) = 20\n"
+                       "    px(2) = 150: py(2) = 60\n    Me.FillColor = &HFF00\n    Me.Polygon px, py, 3\n"
+                       "  End Sub\n");
+  ASSERT_NE(nullptr, f);
+  f->pdSetBackColor(0xFFFFFF);
+  f->imShow();
+  f->pdSetScaleMode(kScalePixel);
+  Pump(150);
+  const std::string n = f->storeObj()->fullName();
+  formkit::RunBasic(
+      "  Dim x(1 To 4) As Single, y(1 To 4) As Single\n"
+      "  x(1) = 20: y(1) = 20: x(2) = 100: y(2) = 20: x(3) = 100: y(3) = 80: x(4) = 20: y(4) = 80\n  " +
+      n + ".DrawColor = &HFF\n  " + n + ".DrawWidth = 3\n  " + n + ".FillColor = &HFF0000\n  " + n +
+      ".FillStyle = 0\n  " + n +
+      ".Polygon x, y, 4\n"
+      "  y(1) = 110: y(2) = 110: x(3) = 20: y(3) = 130\n  " +
+      n + ".Polyline x, y, 2\n  " + n +
+      ".Polyline x, y, 3\n"
+      "  x(1) = 20: y(1) = 160: x(2) = 40: y(2) = 140: x(3) = 80: y(3) = 140: x(4) = 100: y(4) = 160\n  " +
+      n + ".PolyBezier x, y, 4");
+  formkit::RunBasic("  " + n + ".Triangle");
+  Grab g(f->Client()->HWindow, true);
+  testkit::Screenshot("oviui1_formdraw_poly.png");  // an artefact for a look by eye
+  EXPECT_EQ(RGB(0, 0, 255), g.At(60, 50));          // inside the polygon: the brush
+  EXPECT_EQ(RGB(255, 0, 0), g.At(20, 50));          // its left edge: the pen
+  EXPECT_EQ(RGB(255, 0, 0), g.At(100, 50));         // its right edge, the fourth point's x
+  EXPECT_EQ(RGB(255, 255, 255), g.At(110, 50));     // outside it
+  EXPECT_EQ(RGB(255, 0, 0), g.At(60, 110));         // the line between the first two points
+  EXPECT_EQ(RGB(255, 0, 0), g.At(60, 120));         // the third point's segment, back to (20, 130)
+  EXPECT_EQ(RGB(255, 255, 255), g.At(60, 100));     // a poly-line is not filled
+  EXPECT_EQ(RGB(255, 0, 0), g.At(21, 159));         // the curve starts at the first point
+  EXPECT_EQ(RGB(255, 0, 0), g.At(99, 159));         // and ends at the fourth
+  EXPECT_EQ(RGB(255, 255, 255), g.At(60, 160));     // it bends away between them
+  EXPECT_EQ(RGB(0, 255, 0), g.At(160, 30));         // the form's own arrays
+  EXPECT_EQ(RGB(255, 255, 255), g.At(185, 55));
+  f->imUnload();
+}
+
+// Counts the call cannot draw, more points than the arrays hold, arrays of another type
+// or shape, and no arrays at all are Basic errors; nothing is drawn.
+TEST(FormDraw, PolyMethodsRefuseBadArraysAndCountsWithBasicErrors) {
+  IWForm* f = ShownForm("PolyBad");
+  ASSERT_NE(nullptr, f);
+  const std::string n = f->storeObj()->fullName();
+  formkit::RunBasic("  " + n + ".FillColor = &HFF0000\n  " + n + ".FillStyle = 0");
+  struct Case {
+    const char* call;  // after the arrays; "F." is the form
+    unsigned errorId;  // 0: any error
+  } cases[] = {
+      {"F.Polygon x, y, 5", kMsgInvalidArgument},   // more than the arrays hold
+      {"F.Polygon x, y3, 4", kMsgInvalidArgument},  // more than the second holds
+      {"F.Polyline x, y, 1", kMsgInvalidArgument},  // too few points
+      {"F.Polygon x, y, 0", kMsgInvalidArgument},
+      {"F.Polygon x, y, -4", kMsgInvalidArgument},
+      {"F.PolyBezier x, y, 3", kMsgInvalidArgument},  // a curve needs 1 + 3n points
+      {"F.Polygon x, m, 4", kMsgInvalidArgument},     // two dimensions
+      {"F.Polygon x, l, 4", kMsgTypeMismatch},        // Longs, not Singles
+      {"F.Polygon x, 5, 4", 0},                       // no array
+      {"F.Polygon x, y", 0},                          // no count
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.call);
+    std::string call = c.call;
+    call.replace(0, 1, n);
+    BasicOutcome out = BasicRunner::CompileAndRun(
+        "Sub S()\n  Dim x(3) As Single, y(3) As Single, y3(2) As Single, m(3, 1) As Single, l(3) As Long\n"
+        "  x(0) = 10: x(1) = 90: x(2) = 90: x(3) = 10: y(0) = 10: y(1) = 10: y(2) = 90: y(3) = 90\n  " +
+            call + "\nEnd Sub\n",
+        "S");
+    EXPECT_FALSE(out.ok);
+    if (c.errorId) {
+      EXPECT_EQ(c.errorId, out.errorId) << out.error;
+    }
+  }
+  Grab g(f->Client()->HWindow, true);
+  EXPECT_EQ(RGB(255, 255, 255), g.At(50, 50));
+  f->imUnload();
+}
+
 // Text goes out on the form's background colour; a form that names none has its client
 // class's button face.
 TEST(FormDraw, TextOutUsesTheFormsBackgroundColour) {

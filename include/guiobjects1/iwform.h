@@ -53,6 +53,7 @@
 #include "owlext/drawable.h"
 #include "winlib/framewin.h"
 
+class NativeArray;
 class TFormClient;
 class TCommandEnabler;
 
@@ -114,11 +115,14 @@ class OVIUI1_API IWForm : public POClass<IWForm, IWWindow>,
   void drawableChanged(int repaint) override;
   void drawableCls() override;  // the client erased whole, children included
   void InvalidateAll(bool erase);
-  // The poly methods as Basic declares them. The store hands a native method no array
-  // yet: what arrives is one Single each, and a count above 1 is refused by the surface.
-  void imPolylineArgs(float* x, float* y, long count) { drawPoly(kPolyline, {x, 1}, {y, 1}, count); }
-  void imPolygonArgs(float* x, float* y, long count) { drawPoly(kPolygon, {x, 1}, {y, 1}, count); }
-  void imPolyBezierArgs(float* x, float* y, long count) { drawPoly(kPolyBezier, {x, 1}, {y, 1}, count); }
+  // The poly methods as Basic declares them: the points are the first count elements of
+  // the two Single arrays, from their lower bounds. A count the call cannot draw, or more
+  // than either array holds, is refused with 32712 ("count"); an array of several
+  // dimensions with 32712 naming it ("x" or "y").
+  void imPolylineArgs(const NativeArray* x, const NativeArray* y, long count);
+  void imPolygonArgs(const NativeArray* x, const NativeArray* y, long count);
+  void imPolyBezierArgs(const NativeArray* x, const NativeArray* y, long count);
+  void drawPolyArrays(PolyKind kind, const NativeArray* x, const NativeArray* y, long count);
   // Forgets the kept DC (the client window is going).
   void DropDrawableDC() { SetCachedDC(nullptr); }
   Printable* printable() override { return this; }

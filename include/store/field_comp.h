@@ -26,8 +26,9 @@
 //                    parameter types. Parameter kinds: by value 1 short, 2 long,
 //                    3 float, 4 double, 6 const char*, 7 InterObjRep*; by reference a
 //                    pointer to a short/long/float/double (written back after the call),
-//                    ValString* for strings and InterObj* for objects. Results as the
-//                    getters above.
+//                    ValString* for strings and InterObj* for objects. An array
+//                    parameter ("x() As Single") is a const NativeArray* (below).
+//                    Results as the getters above.
 #pragma once
 
 #include <string>
@@ -133,6 +134,32 @@ struct ParamDecl {
   bool byRef;
   std::string className;           // the object class or the enumeration named
   EnumRep* enumeration = nullptr;  // when className names one (type is then Long)
+};
+
+class ArrayData;
+
+// An array argument as a native method sees it: the caller's array for the length of the
+// call, read element by element through the store. The caller's array has the element
+// type the parameter declares ("x() As Single": Single); an argument that is no array, or
+// an array of another type, is refused (Type mismatch) before the native member runs.
+// Reading an index outside the bounds raises RangeError 32736, and a one-index read of an
+// array of several dimensions a StoreException: Basic errors both.
+class OVSTORE_API NativeArray {
+ public:
+  explicit NativeArray(const ArrayData* data = nullptr) : data_(data) {}
+  unsigned char elementType() const;  // the type code, 1-7
+  int dimensions() const;
+  // The bounds of dimension dim (0 the first); StoreException for a dimension it lacks.
+  int32_t lbound(int dim = 0) const;
+  int32_t ubound(int dim = 0) const;
+  int32_t count() const;  // every element, over all dimensions
+  // Element index of a one-dimensional array, as it is (out: an initialised cell), or
+  // converted to a Double (numbers only: a text or object element is a Type mismatch).
+  void element(int32_t index, ValueCell& out) const;
+  double number(int32_t index) const;
+
+ private:
+  const ArrayData* data_;
 };
 
 class OVSTORE_API CppProcField : public MethodField {

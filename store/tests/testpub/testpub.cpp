@@ -117,6 +117,15 @@ class TestObj : public POClass<TestObj> {
         "Function Pick(ByVal on As Boolean, ByVal n As Integer, ByVal l As Long, flag As Boolean) As String",
         sig, &TestObj::imPick);
     ParseCppField("Function Truth(ByVal v As Long) As Boolean", sig, &TestObj::imTruth);
+    // Arrays reach the native side as NativeArray views of the caller's arrays.
+    ParseCppField("Function Shape(a() As Single) As String", sig, &TestObj::imShape);
+    ParseCppField("Function At(a() As Long, ByVal i As Long) As Double", sig, &TestObj::imAt);
+    ParseCppField("Function Word(t() As String, ByVal i As Long) As String", sig, &TestObj::imWord);
+    ParseCppField(
+        "Function Spread(ByVal s As Integer, a() As Double, ByVal f As Single, b() As Long, ByVal d As "
+        "Double, "
+        "c() As Currency) As String",
+        sig, &TestObj::imSpread);
   }
 
   void PO_Read(OCLStream& s, unsigned) {
@@ -198,6 +207,31 @@ class TestObj : public POClass<TestObj> {
     return new ValStringRep(text.c_str());
   }
   long imTruth(long v) { return v; }
+  // "dimensions;bounds;count;elements" (elements of a one-dimensional array only).
+  ValStringRep* imShape(const NativeArray* a) {
+    std::string t = std::to_string(a->dimensions()) + ";";
+    for (int d = 0; d < a->dimensions(); ++d)
+      t += (d ? "," : "") + std::to_string(a->lbound(d)) + ".." + std::to_string(a->ubound(d));
+    t += ";" + std::to_string(a->count()) + ";";
+    if (a->dimensions() == 1)
+      for (int32_t i = a->lbound(); i <= a->ubound(); ++i)
+        t += (i > a->lbound() ? "," : "") + std::to_string((int)(a->number(i) * 10));
+    return new ValStringRep(t.c_str());
+  }
+  double imAt(const NativeArray* a, long i) { return a->number((int32_t)i); }
+  ValStringRep* imWord(const NativeArray* t, long i) {
+    ValueCellVar c;
+    t->element((int32_t)i, c.c);
+    return new ValStringRep((std::to_string(t->elementType()) + ":" + c.c.text()).c_str());
+  }
+  // Arrays among arguments of every kind, in registers and on the stack.
+  ValStringRep* imSpread(short s, const NativeArray* a, float f, const NativeArray* b, double d,
+                         const NativeArray* c) {
+    std::string t = std::to_string(s) + "|" + std::to_string((int)a->number(a->lbound())) + "|" +
+                    std::to_string((int)f) + "|" + std::to_string((int)b->number(b->ubound())) + "|" +
+                    std::to_string((int)d) + "|" + std::to_string((int)(c->number(0) * 100));
+    return new ValStringRep(t.c_str());
+  }
   ValStringRep* imJoin(const char* a, double d) {
     return new ValStringRep((std::string(a ? a : "") + ":" + std::to_string((int)d)).c_str());
   }
