@@ -62,14 +62,7 @@ class LoopCompiler {
   }
   void bind(int label) { labels_[(size_t)label] = (int32_t)code_.code_.size(); }
   void emit(unsigned char op, int d = 0, int a = 0, int b = 0, int32_t slot = 0, int32_t k = 0) {
-    RegCode::Instr in{};
-    in.op = op;
-    in.d = (unsigned char)d;
-    in.a = (unsigned char)a;
-    in.b = (unsigned char)b;
-    in.slot = slot;
-    in.k.l = k;
-    code_.code_.push_back(in);
+    code_.code_.push_back(MakeInstr(op, d, a, b, slot, k));
   }
   int newUnit(unsigned char kind, int line, ExecNode* node) {
     RegCode::Unit u;

@@ -69,6 +69,18 @@ enum RegOp : unsigned char {
   OP_RET       // the loop is done: EXEC_NEXT
 };
 
+// One instruction: operation, destination and operand registers, a slot and a constant.
+inline RegCode::Instr MakeInstr(unsigned char op, int d, int a, int b, int32_t slot, int32_t k = 0) {
+  RegCode::Instr in{};
+  in.op = op;
+  in.d = (unsigned char)d;
+  in.a = (unsigned char)a;
+  in.b = (unsigned char)b;
+  in.slot = slot;
+  in.k.l = k;
+  return in;
+}
+
 inline bool IsRegType(unsigned char t) { return t == kTypeShort || t == kTypeLong || t == kTypeDouble; }
 
 // Compiles a tree into registers; any node it does not know fails the whole expression.
@@ -106,13 +118,7 @@ class RegCompiler {
   }
 
   bool emit(unsigned char op, int d, int a, int b, int32_t slot = 0) {
-    RegCode::Instr in{};
-    in.op = op;
-    in.d = (unsigned char)d;
-    in.a = (unsigned char)a;
-    in.b = (unsigned char)b;
-    in.slot = slot;
-    code_.code_.push_back(in);
+    code_.code_.push_back(MakeInstr(op, d, a, b, slot));
     return true;
   }
   int newReg() { return next_ < RegCode::kMaxRegs ? next_++ : -1; }

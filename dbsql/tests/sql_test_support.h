@@ -1,9 +1,12 @@
 // Shared by the engine's tests: an error list installed on the calling thread for one
-// scope, and the texts of its entries.
+// scope, and the texts of its entries; a logon to a data source for one scope.
 #pragma once
 
+#include "dbsql/cmgenv.h"
 #include "dbutil/jxerror.h"
 #include "dbutil/jxpertask.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -34,4 +37,19 @@ struct ThreadErrors {
   void clear() { list.deleteNodes(); }
 
   JxErrorList list;
+};
+
+// An environment and one connection for one scope (con is null when the logon failed);
+// the environment ends with the scope.
+struct Logon {
+  explicit Logon(const std::string& connect) : env(cmgInit(CMG_API_CALLER)) {
+    if (env) con = cmgLogon(env, nullptr, connect.c_str(), 0);
+  }
+  ~Logon() {
+    if (env) {
+      EXPECT_EQ(cmgTerm(env), 0);
+    }
+  }
+  cmgInfo* env;
+  cmg_capabilities* con = nullptr;
 };

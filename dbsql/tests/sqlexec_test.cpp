@@ -27,19 +27,6 @@ namespace {
 
 const char* const kSqlite = "DSN=OrvanelTest";
 
-struct Logon {
-  explicit Logon(const std::string& connect) : env(cmgInit(CMG_API_CALLER)) {
-    if (env) con = cmgLogon(env, nullptr, connect.c_str(), 0);
-  }
-  ~Logon() {
-    if (env) {
-      EXPECT_EQ(cmgTerm(env), 0);
-    }
-  }
-  cmgInfo* env;
-  cmg_capabilities* con = nullptr;
-};
-
 struct Query {
   Query() = default;
   Query(cmg_capabilities* con, const char* text, uint16_t options = SQLOPEN_PARSE) {

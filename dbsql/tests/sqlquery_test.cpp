@@ -19,19 +19,6 @@
 
 namespace {
 
-struct Logon {
-  explicit Logon(const std::string& connect) : env(cmgInit(CMG_API_CALLER)) {
-    if (env) con = cmgLogon(env, nullptr, connect.c_str(), 0);
-  }
-  ~Logon() {
-    if (env) {
-      EXPECT_EQ(cmgTerm(env), 0);
-    }
-  }
-  cmgInfo* env;
-  cmg_capabilities* con = nullptr;
-};
-
 // A query freed at the end of the scope.
 struct Query {
   ~Query() {

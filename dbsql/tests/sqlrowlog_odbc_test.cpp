@@ -23,19 +23,6 @@ namespace {
 
 const char* const kSqlite = "DSN=OrvanelTest";
 
-struct Logon {
-  explicit Logon(const std::string& connect) : env(cmgInit(CMG_API_CALLER)) {
-    if (env) con = cmgLogon(env, nullptr, connect.c_str(), 0);
-  }
-  ~Logon() {
-    if (env) {
-      EXPECT_EQ(cmgTerm(env), 0);
-    }
-  }
-  cmgInfo* env;
-  cmg_capabilities* con = nullptr;
-};
-
 // A query opened, executed and set to log (mode 3) or not (mode 1).
 struct Executed {
   Executed(cmg_capabilities* con, const char* text, uint16_t logMode) {
