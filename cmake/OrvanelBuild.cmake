@@ -142,7 +142,12 @@ endfunction()
 # export no data the product imports; a data import cannot be delayed). The library takes
 # the place of the DLL in target's own links, or comes after them, ahead of the
 # compiler's default libraries.
+# The 32-bit build keeps ordinary imports: there the delay-import thunks dlltool makes
+# jumped into nowhere at the first call (every OLE and Basic-error path of the 32-bit lane).
 function(ov_delay_load target)
+  if(OV_ARCH STREQUAL "i686")
+    return()
+  endif()
   get_target_property(links ${target} LINK_LIBRARIES)
   if(NOT links)
     set(links)
