@@ -120,6 +120,18 @@ JXSQL04_API JxStatus sqlLogRereadRow(sql_qry* query, uint32_t row, SQLHSTMT hstm
 // becomes SQLLOG_PLACEHOLDER.
 JXSQL04_API JxStatus sqlLogDropAggregates(JxTmpFile* file, uint32_t* offset, uint16_t* count);
 
+// Control-break levels in the log. Every level above the base query that does not yet
+// cover the base query's current row gets an empty group row after its current row;
+// every level is moved onto the group row that holds the current row of the level
+// below; one level is positioned on the group row holding base row b (save: write the
+// level's aggregates into its current group row first); a level's aggregate values are
+// written into the record of its row r; a record's aggregate items are read into the
+// level's aggregate list (the reading state is the record's offset and count word).
+JXSQL04_API JxStatus sqlLogAddBreakPlaceholders(sql_qry* base);
+JXSQL04_API JxStatus sqlLogSyncBreaks(sql_qry* base);
+JXSQL04_API JxStatus sqlLogBreakSeek(sql_qry* level, uint32_t baseRow, short save);
+JXSQL04_API JxStatus sqlLogSaveAggregates(sql_qry* level, uint32_t row);
+
 // The pending changes laid over row r: there is no pending-change map yet, so every
 // row answers "no pending changes" (0).
 JXSQL04_API short sqlLogRowHasPendingChanges(const sql_qry* query, uint32_t row);
