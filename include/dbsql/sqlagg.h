@@ -64,3 +64,60 @@ JXSQL04_API JxStatus sqlBreakRemoveAll(sql_qry* query);
 JXSQL04_API JxStatus sqlMaskSet(sql_qry* query, uint16_t column, const char* mask);
 
 }  // extern "C"
+
+// An aggregate node: one per column, kind and break level, on the column's list
+// (sql_qry_fld::aggregates) and, for a break level, on the level's list
+// (sql_qry::groupAggregates, in the order its group rows store them). In memory only;
+// a group row of the level's row log stores each node's area: the 32-bit count and the
+// value bytes.
+struct SqlAggregate {
+  SqlAggregate* next;         // next on the column
+  SqlAggregate* nextOfGroup;  // next of the same break level
+  sql_qry* group;             // the break level; null = the whole result
+  uint16_t kind;              // SqlAggKind
+  uint8_t flag;               // the caller's flag byte
+  uint16_t areaSize;          // count and value: 4 for a count, 12 for a number, else width + 5
+  uint16_t column;            // 0-based
+  uint16_t valueLength;       // bytes of the value taken (binary and date/time values)
+  uint32_t count;             // rows taken in
+  uint8_t value[1];           // areaSize - 4 bytes: a double for numbers, sums and averages
+};
+
+// The break mark of a column (sql_qry_fld::breakRecord): the level it was set for, then
+// the column's value at the previous row (its length, -1 = NULL, and valueSize bytes).
+#pragma pack(push, 1)
+struct SqlBreakRecord {
+  uint16_t level;
+  int32_t length;
+  uint8_t value[1];
+};
+#pragma pack(pop)
+const uint32_t SQLBREAK_RECORD_HEAD = 6;
+
+// A column value as the aggregates take it: a double for numbers, a zero-terminated
+// text of at most 255 characters, the 26 bytes of a date/time, or the raw bytes.
+struct SqlAggOperand {
+  uint16_t length;  // bytes of bytes[] that count (the terminator included for text)
+  union {
+    double number;
+    uint8_t bytes[256];
+  };
+};
+
+extern "C" {
+
+// The operand of a value of the column (length -1 = NULL): 0 when there is none (NULL),
+// else 1.
+JXSQL04_API short sqlAggColumnValue(const sql_qry_fld* field, const void* value, int32_t length,
+                                    SqlAggOperand* out);
+// The level number of a break level (1 for the level at the top of the chain).
+JXSQL04_API uint16_t sqlBreakLevelNumber(const sql_qry* level);
+// The current values of the break columns copied into their marks (before the next row
+// is read).
+JXSQL04_API void sqlBreakSaveValues(sql_qry* query);
+// The level that did not break on the current row: the level count when no break column
+// differs from its mark, else the lowest differing column's level - 1. Columns with a
+// format mask are compared by their stored bytes (the values are not formatted).
+JXSQL04_API uint16_t sqlBreakCurrentLevel(sql_qry* query);
+
+}  // extern "C"
