@@ -1,8 +1,9 @@
 // Control-break levels in the row log: a level holds one group row per group, whose
-// weight in the index is the number of base rows in the group, and whose record starts
-// with the level's aggregate values. Finding the group row of a base row, adding the
-// group row of a new group, keeping every level on the group of the base query's
-// current row, and saving and loading a group row's aggregates.
+// weight in the index is the number of rows of the level below (the query's rows for
+// the nearest level) in the group, and whose record starts with the level's aggregate
+// values. Finding the group row of a row below, adding the group rows of new groups,
+// keeping every level on the group of the current row below it, and saving and loading
+// a group row's aggregates.
 #include "dbsql/sqlagg.h"
 #include "dbsql/sqllogindex.h"
 #include "dbsql/sqlrowlog.h"
@@ -31,7 +32,7 @@ uint32_t leftmostReaching(const uint32_t* totals, uint32_t n, uint32_t b) {
   return lo;
 }
 
-// The group row (1-based) whose running weight first reaches base row b (1..total).
+// The group row (1-based) whose running weight first reaches row b below (1..total).
 JxStatus groupRowOf(sql_qry* level, uint32_t b, uint32_t* row) {
   static_assert(SQLLOG_NODE_BYTES == SQLLOG_NODE_WORDS * 4, "node size");
   uint32_t scratch[SQLLOG_LEVEL_WORDS];
@@ -152,21 +153,26 @@ JxStatus sqlLogBreakSeek(sql_qry* level, uint32_t baseRow, short save) {
 
 JxStatus sqlLogSyncBreaks(sql_qry* base) {
   if (!base) return sqlMissing("query", "sqlLogSyncBreaks");
+  // From the level nearest the query upwards: each onto the group row that holds the
+  // current row of the level below it.
+  const sql_qry* below = base;
   sql_qry* level = base->parent;
-  for (uint16_t i = 0; level && i < base->breakLevels; ++i, level = level->parent)
-    if (sqlLogBreakSeek(level, base->currentRow, 1)) return 1;
+  for (uint16_t i = 0; level && i < base->breakLevels; ++i, below = level, level = level->parent)
+    if (sqlLogBreakSeek(level, below->currentRow, 1)) return 1;
   return 0;
 }
 
 JxStatus sqlLogAddBreakPlaceholders(sql_qry* base) {
   if (!base) return sqlMissing("query", "sqlLogAddBreakPlaceholders");
+  const sql_qry* below = base;
   sql_qry* level = base->parent;
-  for (uint16_t i = 0; level && i < base->breakLevels; ++i, level = level->parent) {
-    // Only the levels that broke on this row start a group, and only once: a level
-    // whose groups already cover the row has its group.
+  for (uint16_t i = 0; level && i < base->breakLevels; ++i, below = level, level = level->parent) {
+    // Only the levels that broke on this row start a group (the levels are numbered
+    // from the top, the nearest has the highest number), and only once: a level whose
+    // groups already hold the current row of the level below has its group.
     const bool empty = sqlLogIndexCount(level) == 0;
-    if (!empty && sqlBreakLevelNumber(level) <= base->currentBreak) continue;
-    if (level->totalWeight >= base->currentRow) continue;
+    if (!empty && sqlBreakLevelNumber(level) <= base->currentBreak) break;
+    if (level->totalWeight >= below->currentRow) break;
     if (level->currentRow && sqlLogSaveAggregates(level, level->currentRow)) return 1;
     if (sqlLogIndexInsert(level, SQLLOG_PLACEHOLDER, level->currentRow)) return 1;
     ++level->rowsInLog;

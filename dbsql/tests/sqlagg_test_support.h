@@ -53,15 +53,20 @@ inline sql_qry* levelNumber(sql_qry* q, uint16_t n) {
 // What a fetch does once row r's values are in the columns and row r is current (the
 // caller saved the previous row's break values with sqlBreakSaveValues before loading
 // it): align the levels, find the level that did not break, add group rows, count the
-// row into one group of every level and take it into the aggregates.
+// new rows into the groups above them (the nearest level gains the query's row; every
+// level that broke gives the level above a new child) and take the row into the
+// aggregates.
 inline JxStatus takeRowAsFetch(sql_qry* q, uint32_t r) {
   q->currentRow = r;
   if (sqlLogSyncBreaks(q)) return 1;
   q->currentBreak = r == 1 ? 0 : sqlBreakCurrentLevel(q);
   if (q->breakLevels && q->currentBreak < q->breakLevels && sqlLogAddBreakPlaceholders(q)) return 1;
-  sql_qry* level = q->parent;
-  for (uint16_t i = 0; level && i < q->breakLevels; ++i, level = level->parent)
-    if (level->totalWeight < r && sqlLogIndexAddWeight(level)) return 1;
+  if (q->parent && q->parent->totalWeight < r) {
+    const uint32_t levels = static_cast<uint32_t>(q->breakLevels) - q->currentBreak + 1;
+    sql_qry* level = q->parent;
+    for (uint32_t i = 0; level && i < levels; ++i, level = level->parent)
+      if (sqlLogIndexAddWeight(level)) return 1;
+  }
   if (q->rowsAggregated != 0xFFFFFFFFu && q->rowsAggregated < r) return sqlAggAccumulate(q);
   return 0;
 }

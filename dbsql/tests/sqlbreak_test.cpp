@@ -137,10 +137,11 @@ struct Group {
   uint32_t rows;
   double sum;
   uint32_t firstRow;
+  uint32_t children;  // rows of the level below in the group
 };
 
 // Two levels (region, then city within region) over rows read forwards: every level
-// keeps one group row per run of equal values, weighted by the rows of the run, and the
+// keeps one group row per run of equal values, weighted by the rows below it, and the
 // level's aggregates follow its group; reading backwards and forwards again moves each
 // level onto the group of the current row with that group's saved values.
 TEST(Breaks, GroupRowsKeptPerLevel) {
@@ -177,8 +178,10 @@ TEST(Breaks, GroupRowsKeptPerLevel) {
   for (size_t i = 0; i < rows.size(); ++i) {
     const bool newRegion = i == 0 || strcmp(rows[i].region, rows[i - 1].region) != 0;
     const bool newCity = newRegion || strcmp(rows[i].city, rows[i - 1].city) != 0;
-    if (newRegion) modelRegion.push_back({0, 0, static_cast<uint32_t>(i + 1)});
-    if (newCity) modelCity.push_back({0, 0, static_cast<uint32_t>(i + 1)});
+    if (newRegion) modelRegion.push_back({0, 0, static_cast<uint32_t>(i + 1), 0});
+    if (newCity) modelCity.push_back({0, 0, static_cast<uint32_t>(i + 1), 0});
+    if (newCity) modelRegion.back().children++;
+    modelCity.back().children++;
     modelRegion.back().rows++;
     modelRegion.back().sum += rows[i].amount;
     modelCity.back().rows++;
@@ -209,15 +212,17 @@ TEST(Breaks, GroupRowsKeptPerLevel) {
   EXPECT_DOUBLE_EQ(aggValue(a.q, nullptr, 2, SQLAGG_SUM).number(), whole);
   EXPECT_EQ(a.q->rowsAggregated, rows.size());
 
-  // The index of each level: one row per group, weighted by the group's rows.
+  // The index of each level: one row per group, weighted by the rows of the level below
+  // in the group (the query's rows for the cities, the city groups for the regions).
+  EXPECT_EQ(cities->totalWeight, rows.size());
+  EXPECT_EQ(regions->totalWeight, modelCity.size());
   for (auto level : {std::make_pair(regions, &modelRegion), std::make_pair(cities, &modelCity)}) {
     sql_qry* l = level.first;
     const std::vector<Group>& model = *level.second;
     ASSERT_EQ(sqlLogIndexCount(l), model.size());
     EXPECT_EQ(l->rowsInLog, model.size());
     EXPECT_EQ(l->rowCount, model.size());
-    EXPECT_EQ(l->totalWeight, rows.size());
-    for (uint32_t g = 0; g < model.size(); ++g) ASSERT_EQ(sqlLogIndexWeight(l, g + 1), model[g].rows) << g;
+    for (uint32_t g = 0; g < model.size(); ++g) ASSERT_EQ(sqlLogIndexWeight(l, g + 1), model[g].children) << g;
   }
 
   // Backwards through every row, then a few jumps: each level moves onto its group and
