@@ -62,10 +62,10 @@ JxStatus groupRowOf(sql_qry* level, uint32_t b, uint32_t* row) {
   return sqlLogDamaged();
 }
 
-// Reads the aggregate items at the head of row r's record into the level's aggregates,
-// in list order; aggregates without an item (a placeholder row, a shorter record)
-// start from no rows.
-JxStatus loadAggregates(sql_qry* level, uint32_t row) {
+}  // namespace
+
+JxStatus sqlLogReadAggregates(sql_qry* level, uint32_t row) {
+  if (!level) return sqlMissing("break level", "sqlLogReadAggregates");
   SqlAggregate* n = aggregatesOf(level);
   if (!n) return 0;
   uint32_t offset = SQLLOG_PLACEHOLDER;
@@ -106,8 +106,6 @@ JxStatus loadAggregates(sql_qry* level, uint32_t row) {
   return 0;
 }
 
-}  // namespace
-
 JxStatus sqlLogSaveAggregates(sql_qry* level, uint32_t row) {
   if (!level) return sqlMissing("break level", "sqlLogSaveAggregates");
   SqlAggregate* list = aggregatesOf(level);
@@ -145,7 +143,7 @@ JxStatus sqlLogBreakSeek(sql_qry* level, uint32_t baseRow, short save) {
   uint32_t row = 0;
   if (groupRowOf(level, b, &row)) return 1;
   if (row == level->currentRow) return 0;
-  if (sqlLogReadRow(level, row) || loadAggregates(level, row)) return 1;
+  if (sqlLogReadRow(level, row) || sqlLogReadAggregates(level, row)) return 1;
   level->currentRow = row;
   level->rowsFetched = row;
   return 0;

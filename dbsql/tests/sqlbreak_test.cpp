@@ -7,6 +7,7 @@
 #include "dbsql/sqlagg.h"
 #include "sql_test_support.h"
 #include "sqlagg_test_support.h"
+#include "sqlrowlog_internal.h"
 
 #include <gtest/gtest.h>
 
@@ -264,7 +265,8 @@ TEST(Breaks, GroupRowsKeptPerLevel) {
 }
 
 // A group row's record: the aggregate items first, then the record's column entries,
-// which survive the aggregates being saved again.
+// which survive the aggregates being saved again and again; the items read back into
+// the level's aggregates.
 TEST(Breaks, SavedAggregatesLeadTheRecord) {
   ThreadErrors errors;
   AggQuery a({doubleColumn("amount")});
@@ -272,17 +274,21 @@ TEST(Breaks, SavedAggregatesLeadTheRecord) {
   sql_qry* level = a.q->parent;
   ASSERT_EQ(sqlAggCreate(a.q, level, 0, SQLAGG_SUM, 0), 0);
   ASSERT_EQ(sqlAggCreate(a.q, level, 0, SQLAGG_MIN, 0), 0);
-  // A group row with a record of its own (no columns on the level: an empty record).
+  // Row 1: a record with one column entry, "abc" inline; row 2: a placeholder.
   uint32_t at = 0;
-  ASSERT_EQ(level->rowLog.tmpFindSpace(2, &at), 0);
-  const uint8_t empty[2] = {0, 0};
-  ASSERT_EQ(level->rowLog.tmpWrite(at, empty, 2), 0);
+  const uint8_t record[] = {1, 0, 3, 'a', 'b', 'c'};
+  ASSERT_EQ(level->rowLog.tmpFindSpace(sizeof record, &at), 0);
+  ASSERT_EQ(level->rowLog.tmpWrite(at, record, sizeof record), 0);
   ASSERT_EQ(sqlLogIndexInsert(level, at, 0), 0);
-  level->rowsInLog = 1;
+  ASSERT_EQ(sqlLogIndexInsert(level, SQLLOG_PLACEHOLDER, 1), 0);
+  level->rowsInLog = 2;
   level->currentRow = 1;
-  a.setDouble(0, 4.5);
-  a.q->currentBreak = 0;
-  ASSERT_EQ(sqlAggAccumulate(a.q), 0);
+  // The first row starts the group (no level stays), the second joins it.
+  for (double v : {4.5, 2.0}) {
+    a.q->currentBreak = v == 4.5 ? 0 : 1;
+    a.setDouble(0, v);
+    ASSERT_EQ(sqlAggAccumulate(a.q), 0);
+  }
   for (int round = 0; round < 3; ++round) {
     ASSERT_EQ(sqlLogSaveAggregates(level, 1), 0) << errors.lastText();
     uint32_t offset = 0;
@@ -291,7 +297,7 @@ TEST(Breaks, SavedAggregatesLeadTheRecord) {
     ASSERT_EQ(level->rowLog.tmpRead(offset, head, 2 + 2 * 15 + 5), 0);
     uint16_t count = 0;
     memcpy(&count, head, 2);
-    EXPECT_EQ(count, 2);  // two aggregate items, no column entries
+    EXPECT_EQ(count, 3);  // two aggregate items and the column entry
     // In the level's list order (newest first): the minimum, then the sum.
     EXPECT_EQ(head[2], SQLLOG_AGGREGATE);
     uint16_t length = 0;
@@ -299,14 +305,38 @@ TEST(Breaks, SavedAggregatesLeadTheRecord) {
     EXPECT_EQ(length, 12);
     uint32_t rowsIn = 0;
     memcpy(&rowsIn, head + 5, 4);
-    EXPECT_EQ(rowsIn, 1u);
+    EXPECT_EQ(rowsIn, 2u);
     double v = 0;
     memcpy(&v, head + 9, 8);
-    EXPECT_DOUBLE_EQ(v, 4.5);
+    EXPECT_DOUBLE_EQ(v, 2.0);
     EXPECT_EQ(head[17], SQLLOG_AGGREGATE);
-    // The record still reads: no columns.
-    ASSERT_EQ(sqlLogReadRow(level, 1), 0) << errors.lastText();
+    memcpy(&v, head + 24, 8);
+    EXPECT_DOUBLE_EQ(v, 6.5);
+    EXPECT_EQ(head[32], SQLLOG_CONTINUE);
+    // The column entry reads as before, behind the continuation.
+    LogValue value;
+    ASSERT_EQ(sqlLogRecordValue(level, offset, 1, &value), 0) << errors.lastText();
+    EXPECT_EQ(value.kind, LOG_VALUE_INLINE);
+    ASSERT_EQ(value.length, 3u);
+    char text[4] = {};
+    ASSERT_EQ(sqlLogReadBytes(level, value.dataOffset, 3, text), 0);
+    EXPECT_STREQ(text, "abc");
   }
+  // The placeholder row reads as no rows; row 1 gives its values back.
+  ASSERT_EQ(sqlLogReadAggregates(level, 2), 0);
+  EXPECT_EQ(aggValue(a.q, level, 0, SQLAGG_SUM).length, -1);
+  EXPECT_EQ(aggValue(a.q, level, 0, SQLAGG_MIN).length, -1);
+  ASSERT_EQ(sqlLogReadAggregates(level, 1), 0) << errors.lastText();
+  EXPECT_DOUBLE_EQ(aggValue(a.q, level, 0, SQLAGG_SUM).number(), 6.5);
+  EXPECT_DOUBLE_EQ(aggValue(a.q, level, 0, SQLAGG_MIN).number(), 2.0);
+  // Saving the placeholder gives it a record of aggregate items only.
+  ASSERT_EQ(sqlLogSaveAggregates(level, 2), 0);
+  uint32_t offset = 0;
+  ASSERT_EQ(sqlLogIndexGetOffset(level, 2, &offset), 0);
+  EXPECT_NE(offset, SQLLOG_PLACEHOLDER);
+  ASSERT_EQ(sqlLogReadRow(level, 2), 0) << errors.lastText();
+  ASSERT_EQ(sqlLogReadAggregates(level, 2), 0);
+  EXPECT_DOUBLE_EQ(aggValue(a.q, level, 0, SQLAGG_SUM).number(), 6.5);
 }
 
 }  // namespace

@@ -65,6 +65,10 @@ JXSQL04_API JxStatus sqlMaskSet(sql_qry* query, uint16_t column, const char* mas
 
 }  // extern "C"
 
+// sqlAggGetValue's buffer must hold the largest value an aggregate keeps: 256 bytes (a
+// text of 255 characters and its terminator).
+const uint32_t SQLAGG_VALUE_MAX = 256;
+
 // An aggregate node: one per column, kind and break level, on the column's list
 // (sql_qry_fld::aggregates) and, for a break level, on the level's list
 // (sql_qry::groupAggregates, in the order its group rows store them). In memory only;

@@ -131,6 +131,9 @@ JXSQL04_API JxStatus sqlLogAddBreakPlaceholders(sql_qry* base);
 JXSQL04_API JxStatus sqlLogSyncBreaks(sql_qry* base);
 JXSQL04_API JxStatus sqlLogBreakSeek(sql_qry* level, uint32_t baseRow, short save);
 JXSQL04_API JxStatus sqlLogSaveAggregates(sql_qry* level, uint32_t row);
+// The aggregate items at the head of row r's record read into the level's aggregates in
+// list order; aggregates without an item (a placeholder row) start from no rows.
+JXSQL04_API JxStatus sqlLogReadAggregates(sql_qry* level, uint32_t row);
 
 // The pending changes laid over row r: there is no pending-change map yet, so every
 // row answers "no pending changes" (0).
