@@ -264,6 +264,51 @@ TEST(Breaks, GroupRowsKeptPerLevel) {
   }
 }
 
+// A row of the query deleted from its log: its group loses it, and a group left empty
+// is removed, so that the level above loses a child in turn.
+TEST(Breaks, DeletedRowLeavesItsGroups) {
+  ThreadErrors errors;
+  AggQuery a({charColumn("region", 8), charColumn("city", 8)});
+  ASSERT_EQ(sqlBreak(a.q), 0);
+  ASSERT_EQ(sqlBreakField(a.q, 0), 0);
+  ASSERT_EQ(sqlBreak(a.q), 0);
+  ASSERT_EQ(sqlBreakField(a.q, 1), 0);
+  sql_qry* regions = levelNumber(a.q, 1);
+  sql_qry* cities = levelNumber(a.q, 2);
+  const char* rows[][2] = {{"A", "x"}, {"A", "y"}, {"A", "y"}, {"B", "z"}};
+  for (uint32_t r = 1; r <= 4; ++r) {
+    // The query's own log holds the rows (their records do not matter here).
+    ASSERT_EQ(sqlLogIndexInsert(a.q, 100 + r, r - 1), 0);
+    sqlBreakSaveValues(a.q);
+    a.setText(0, rows[r - 1][0]);
+    a.setText(1, rows[r - 1][1]);
+    ASSERT_EQ(takeRowAsFetch(a.q, r), 0) << errors.lastText();
+  }
+  ASSERT_EQ(sqlLogIndexCount(cities), 3u);
+  ASSERT_EQ(sqlLogIndexCount(regions), 2u);
+  EXPECT_EQ(sqlLogIndexWeight(regions, 1), 2u);
+  // Row 1 is alone in its city group.
+  a.q->currentRow = 1;
+  ASSERT_EQ(sqlLogSyncBreaks(a.q), 0);
+  uint32_t old = 0;
+  ASSERT_EQ(sqlLogIndexDelete(a.q, 1, &old), 0) << errors.lastText();
+  EXPECT_EQ(old, 101u);
+  ASSERT_EQ(sqlLogIndexCount(cities), 2u);
+  EXPECT_EQ(sqlLogIndexWeight(cities, 1), 2u);
+  EXPECT_EQ(sqlLogIndexWeight(cities, 2), 1u);
+  EXPECT_EQ(cities->totalWeight, 3u);
+  EXPECT_EQ(sqlLogIndexWeight(regions, 1), 1u);
+  EXPECT_EQ(regions->totalWeight, 2u);
+  // The rows now numbered 1-3 still find their groups.
+  const uint32_t cityOf[] = {1, 1, 2}, regionOf[] = {1, 1, 2};
+  for (uint32_t r = 1; r <= 3; ++r) {
+    a.q->currentRow = r;
+    ASSERT_EQ(sqlLogSyncBreaks(a.q), 0);
+    EXPECT_EQ(cities->currentRow, cityOf[r - 1]) << r;
+    EXPECT_EQ(regions->currentRow, regionOf[r - 1]) << r;
+  }
+}
+
 // A group row's record: the aggregate items first, then the record's column entries,
 // which survive the aggregates being saved again and again; the items read back into
 // the level's aggregates.
