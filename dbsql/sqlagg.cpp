@@ -83,7 +83,8 @@ int compareValues(const sql_qry_fld* f, const SqlAggregate* n, const SqlAggOpera
     return v < op.number ? -1 : v > op.number ? 1 : 0;
   }
   if (characterColumn(f))
-    return compareTextTrimmed(reinterpret_cast<const char*>(n->value), reinterpret_cast<const char*>(op.bytes));
+    return compareTextTrimmed(reinterpret_cast<const char*>(n->value),
+                              reinterpret_cast<const char*>(op.bytes));
   uint32_t len = op.length < n->valueLength ? op.length : n->valueLength;
   int c = memcmp(n->value, op.bytes, len);
   if (c) return c;
@@ -304,7 +305,8 @@ JxStatus sqlAggCreate(sql_qry* q, sql_qry* group, uint16_t column, uint16_t kind
   sql_qry_fld* f = sqlColumnOf(q, static_cast<uint16_t>(column + 1));
   if (!f) return 1;
   if (kind > SQLAGG_AVERAGE) {
-    if (JxError* e = sqlErrorById(SQLMSG_INVALID_VALUE)) *e << "aggregate kind" << static_cast<unsigned long>(kind);
+    if (JxError* e = sqlErrorById(SQLMSG_INVALID_VALUE))
+      *e << "aggregate kind" << static_cast<unsigned long>(kind);
     return 1;
   }
   for (SqlAggregate* n = listOf(f); n; n = n->next)
@@ -398,7 +400,8 @@ JxStatus sqlAggReplaceValue(sql_qry* q, uint16_t column, const void* oldValue, i
   if (call.refused()) return 1;
   sql_qry_fld* f = fieldAt(q, column);
   if (!f || !f->aggregates) return 0;
-  if (q->rowsAggregated == kAggregatesOff || q->currentRow == 0 || q->currentRow > q->rowsAggregated) return 0;
+  if (q->rowsAggregated == kAggregatesOff || q->currentRow == 0 || q->currentRow > q->rowsAggregated)
+    return 0;
   SqlAggOperand oldOp, newOp;
   const short hadOld = sqlAggColumnValue(f, oldValue, oldLength, &oldOp);
   const short hasNew = sqlAggColumnValue(f, newValue, newLength, &newOp);
@@ -412,7 +415,8 @@ JxStatus sqlAggReplaceValue(sql_qry* q, uint16_t column, const void* oldValue, i
   return 0;
 }
 
-short sqlAggGetValue(sql_qry* q, sql_qry* level, uint16_t column, uint16_t kind, void* buffer, int32_t* length) {
+short sqlAggGetValue(sql_qry* q, sql_qry* level, uint16_t column, uint16_t kind, void* buffer,
+                     int32_t* length) {
   if (!q || !buffer || !length) {
     sqlMissing(!q ? "query" : !buffer ? "buffer" : "length", "sqlAggGetValue");
     return 0;

@@ -17,7 +17,9 @@ namespace {
 const int kMaxDepth = 32;
 const int kMaxHops = 64;
 
-SqlAggregate* aggregatesOf(const sql_qry* level) { return static_cast<SqlAggregate*>(level->groupAggregates); }
+SqlAggregate* aggregatesOf(const sql_qry* level) {
+  return static_cast<SqlAggregate*>(level->groupAggregates);
+}
 
 // Leftmost of the n running totals that reaches b; n when none does.
 uint32_t leftmostReaching(const uint32_t* totals, uint32_t n, uint32_t b) {

@@ -85,13 +85,15 @@ TEST(AggregatesOdbc, LevelsMatchGroupBy) {
   ThreadErrors errors;
   Logon l(kSqlite);
   ASSERT_TRUE(l.con) << errors.lastText();
-  const auto bigGroups = referenceOf(
-      l.con, "SELECT id / 50, SUM(amount), MIN(amount), MAX(amount), AVG(amount), COUNT(amount) FROM numbered GROUP BY 1",
-      1);
-  const auto smallGroups = referenceOf(l.con,
-                                       "SELECT id / 50, id / 10, SUM(amount), MIN(amount), MAX(amount), AVG(amount), "
-                                       "COUNT(amount) FROM numbered GROUP BY 1, 2",
-                                       2);
+  const auto bigGroups = referenceOf(l.con,
+                                     "SELECT id / 50, SUM(amount), MIN(amount), MAX(amount), AVG(amount), "
+                                     "COUNT(amount) FROM numbered GROUP BY 1",
+                                     1);
+  const auto smallGroups =
+      referenceOf(l.con,
+                  "SELECT id / 50, id / 10, SUM(amount), MIN(amount), MAX(amount), AVG(amount), "
+                  "COUNT(amount) FROM numbered GROUP BY 1, 2",
+                  2);
   const auto whole = referenceOf(
       l.con, "SELECT 0, SUM(amount), MIN(amount), MAX(amount), AVG(amount), COUNT(amount) FROM numbered", 1);
   ASSERT_EQ(bigGroups.size(), 7u);

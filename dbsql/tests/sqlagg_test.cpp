@@ -165,7 +165,9 @@ TEST(Aggregates, PackedDecimalOperands) {
   createAll(a.q, nullptr, 0);
   for (const char* text : {"12.50", "-3.25", "1000.01"}) {
     uint8_t packed[16] = {};
-    ASSERT_EQ(bcvNumberTextToDecimal(text, static_cast<int32_t>(strlen(text)), bcvDecimalWord(10, 2), packed), 0) << errors.lastText();
+    ASSERT_EQ(bcvNumberTextToDecimal(text, static_cast<int32_t>(strlen(text)), bcvDecimalWord(10, 2), packed),
+              0)
+        << errors.lastText();
     a.setBytes(0, packed, 6);
     ASSERT_EQ(sqlAggAccumulate(a.q), 0);
   }
@@ -178,7 +180,8 @@ TEST(Aggregates, DateTimeValuesCompareAsText) {
   ThreadErrors errors;
   AggQuery a({dateColumn("stamp")});
   createAll(a.q, nullptr, 0);
-  for (const char* v : {"1999-07-04 12:30:15.250000", "1998-01-01 00:00:00.000000", "2001-12-31 23:59:59.000000"}) {
+  for (const char* v :
+       {"1999-07-04 12:30:15.250000", "1998-01-01 00:00:00.000000", "2001-12-31 23:59:59.000000"}) {
     a.setBytes(0, v, 26);
     ASSERT_EQ(sqlAggAccumulate(a.q), 0);
   }
@@ -344,7 +347,8 @@ TEST(Aggregates, LevelsThatBreakStartAgain) {
   ASSERT_TRUE(one && two);
   EXPECT_EQ(a.q->parent, two);
   EXPECT_EQ(two->parent, one);
-  for (sql_qry* g : {static_cast<sql_qry*>(nullptr), one, two}) ASSERT_EQ(sqlAggCreate(a.q, g, 0, SQLAGG_SUM, 0), 0);
+  for (sql_qry* g : {static_cast<sql_qry*>(nullptr), one, two})
+    ASSERT_EQ(sqlAggCreate(a.q, g, 0, SQLAGG_SUM, 0), 0);
   struct Step {
     double value;
     uint16_t currentBreak;

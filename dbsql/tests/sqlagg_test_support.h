@@ -103,7 +103,8 @@ struct AggQuery {
     q->rowsAggregated = 0xFFFFFFFFu;
     q->firstRow = 1;
     EXPECT_EQ(sqlLogIndexReset(q), 0);
-    q->columns = static_cast<sql_qry_fld**>(ramAllocZ(static_cast<uint32_t>(sizeof(sql_qry_fld*) * (specs.size() + 1))));
+    q->columns = static_cast<sql_qry_fld**>(
+        ramAllocZ(static_cast<uint32_t>(sizeof(sql_qry_fld*) * (specs.size() + 1))));
     for (const ColumnSpec& s : specs) {
       sql_qry_fld* f = sqlNewColumn(0);
       f->layerType = s.layerType;

@@ -15,7 +15,9 @@
 
 namespace {
 
-const SqlBreakRecord* markOf(const sql_qry_fld* f) { return static_cast<const SqlBreakRecord*>(f->breakRecord); }
+const SqlBreakRecord* markOf(const sql_qry_fld* f) {
+  return static_cast<const SqlBreakRecord*>(f->breakRecord);
+}
 
 TEST(Breaks, ChainAndLevelNumbers) {
   ThreadErrors errors;
@@ -223,7 +225,8 @@ TEST(Breaks, GroupRowsKeptPerLevel) {
     ASSERT_EQ(sqlLogIndexCount(l), model.size());
     EXPECT_EQ(l->rowsInLog, model.size());
     EXPECT_EQ(l->rowCount, model.size());
-    for (uint32_t g = 0; g < model.size(); ++g) ASSERT_EQ(sqlLogIndexWeight(l, g + 1), model[g].children) << g;
+    for (uint32_t g = 0; g < model.size(); ++g)
+      ASSERT_EQ(sqlLogIndexWeight(l, g + 1), model[g].children) << g;
   }
 
   // Backwards through every row, then a few jumps: each level moves onto its group and
