@@ -2,6 +2,7 @@
 #include "store/intrinsics.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ostream>
@@ -212,6 +213,23 @@ int CompareText(const char* a, size_t an, const char* b, size_t bn, bool nocase)
   return an == bn ? 0 : (an < bn ? -1 : 1);
 }
 
+// The first c in [p, end), or null: eight bytes at a time (a word whose bytes, xored
+// with c, has a zero byte holds a c), then byte by byte.
+const char* FindByte(const char* p, const char* end, char c) {
+  const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+  const uint64_t pattern = ones * (unsigned char)c;
+  while (end - p >= 8) {
+    uint64_t w;
+    memcpy(&w, p, 8);
+    w ^= pattern;
+    if ((w - ones) & ~w & highs) break;
+    p += 8;
+  }
+  for (; p < end; ++p)
+    if (*p == c) return p;
+  return nullptr;
+}
+
 // Position (1-based) of find in s at or after start, 0 when absent.
 int32_t Find(const Text& s, const Text& find, int32_t start, bool nocase) {
   if (start < 1) throw StoreException(kMsgInvalidArgument, "start");
@@ -223,8 +241,7 @@ int32_t Find(const Text& s, const Text& find, int32_t start, bool nocase) {
     // mostly short, and the C library's search functions are slow to call under Wine.
     const char* const end = s.p + s.n - find.n + 1;  // one past the last possible match
     const char first = find.p[0];
-    for (const char* q = s.p + start - 1; q < end; ++q) {
-      if (*q != first) continue;
+    for (const char* q = s.p + start - 1; (q = FindByte(q, end, first)) != nullptr; ++q) {
       size_t j = 1;
       while (j < find.n && q[j] == find.p[j]) ++j;
       if (j == find.n) return (int32_t)(q - s.p) + 1;

@@ -132,3 +132,13 @@ Function T() As String
  T = Mid(s, 1 + Change(s) * 0, 3) & Mid(s, Change(s)) & StrComp(s, Left(s, Change(s)))
 End Function
 ' expect: abcz0
+
+Function T() As String
+ Dim s As String, i As Long, r As String
+ s = String(40, "a") & Chr(200) & "b" & Chr(0) & "c" & String(20, "x") & "y"
+ For i = 1 To 70 Step 7
+  r = r & InStr(i, s, "a") & ","
+ Next i
+ T = r & InStr(s, Chr(200) & "b") & InStr(s, Chr(0) & "c") & "|" & InStr(s, "y") & InStr(s, "xy") & InStr(s, "z") & InStr(9, s, String(32, "a"))
+End Function
+' expect: 1,8,15,22,29,36,0,0,0,0,4143|656409
