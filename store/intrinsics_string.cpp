@@ -2,12 +2,14 @@
 #include "store/intrinsics.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ostream>
 #include <string>
 
 #include "interp.h"
+#include "linkscope.h"
 
 namespace {
 
@@ -27,90 +29,172 @@ const char* StrName(int type) {
   return "?";
 }
 
-int32_t Long(StackFrame& frame, ExprNode* e);
-
-// Left, Right and Mid of a text are slices of their first argument: where only the bytes
-// are read (InStr, StrComp, Len, Asc, another slice) they are not copied.
-bool IsSlice(ExprNode* e) {
-  if (e->type() != EXPR_INTRINSIC) return false;
-  // The string functions' numbers are their own among the intrinsics.
-  int fn = static_cast<IntrinsicNode*>(e)->function();
-  return fn == STR_LEFT || fn == STR_RIGHT || fn == STR_MID;
-}
-
-// The bytes of a text: of a string cell without a copy, else of its conversion. Made
-// from an expression, it holds the value it reads (a slice holds its source).
-struct Text {
-  explicit Text(const ValueCell& c) { view(c); }
-  Text(StackFrame& frame, ExprNode* e) { load(frame, e); }
-  Text(const Text&) = delete;
-  Text& operator=(const Text&) = delete;
-
-  // Whether the bytes are the whole of the string that hold keeps.
-  bool wholeString() const {
-    return hold.c.type == kTypeString && p == hold.c.text() && n == hold.c.textLength();
-  }
-
-  const char* p = "";
-  size_t n = 0;
-  std::string own;
-  ValueCellVar hold;
-
- private:
-  void view(const ValueCell& c) {
-    if (c.type == kTypeString) {
-      p = c.text();
-      n = c.textLength();
-    } else {
-      own = CellToText(c);
-      p = own.c_str();
-      n = own.size();
-    }
-  }
-  // The arguments in their written order: the text, then start and length.
-  void load(StackFrame& frame, ExprNode* e) {
-    if (!IsSlice(e)) {
-      e->eval(frame, hold.c);
-      view(hold.c);
-      return;
-    }
-    IntrinsicNode* f = static_cast<IntrinsicNode*>(e);
-    load(frame, f->arg(0));
-    switch (f->function()) {
-      case STR_LEFT:
-      case STR_RIGHT: {
-        int32_t k = Long(frame, f->arg(1));
-        if (k < 0) throw StoreException(kMsgInvalidArgument, f->function() == STR_LEFT ? "Left" : "Right");
-        size_t m = (size_t)k < n ? (size_t)k : n;
-        if (f->function() == STR_RIGHT) p += n - m;
-        n = m;
-        return;
-      }
-      default: {  // Mid(s, start[, n])
-        int32_t start = Long(frame, f->arg(1));
-        if (start < 1) throw StoreException(kMsgInvalidArgument, "start");
-        size_t b = (size_t)start - 1 < n ? (size_t)start - 1 : n;
-        size_t m = n - b;
-        if (f->arg(2)) {
-          int32_t k = Long(frame, f->arg(2));
-          if (k < 0) throw StoreException(kMsgInvalidArgument, "Mid");
-          if ((size_t)k < m) m = (size_t)k;
-        }
-        p += b;
-        n = m;
-        return;
-      }
-    }
-  }
-};
-
 int32_t Long(StackFrame& frame, ExprNode* e) {
   ValueCellVar c;
   e->eval(frame, c.c);
   return c.c.type == kTypeShort ? c.c.s : c.c.type == kTypeLong ? c.c.l : CellToLong(c.c);
 }
 
-void SetText(ValueCell& out, const char* p, size_t n) { out.setString(new ValStringRep(p, n)); }
+// Argument i of f as a Long: a literal as link() found it, a local read in place (at
+// the moment its evaluation would read it), else evaluated.
+int32_t ArgLong(StackFrame& frame, const IntrString* f, int i) {
+  switch (f->argKind(i)) {
+    case IntrString::kArgLong:
+      return f->argValue(i);
+    case IntrString::kArgLocal: {
+      const ValueCell& c = *frame.vars[f->argValue(i)];
+      return c.type == kTypeLong ? c.l : c.type == kTypeShort ? c.s : CellToLong(c);
+    }
+    default:
+      return Long(frame, f->arg(i));
+  }
+}
+
+// Left, Right and Mid of a text are slices of their first argument: where only the bytes
+// are read (InStr, StrComp, Len, Asc, another slice) they are not copied.
+bool IsSlice(const ExprNode* e) {
+  if (!e || e->type() != EXPR_INTRINSIC) return false;
+  // The string functions' numbers are their own among the intrinsics.
+  int fn = static_cast<const IntrinsicNode*>(e)->function();
+  return fn == STR_LEFT || fn == STR_RIGHT || fn == STR_MID;
+}
+
+// Whether evaluating e can run Basic code (a call, a property, an event): locals,
+// constants, and operators and built-in functions over them cannot.
+bool RunsNoCode(const ExprNode* e) {
+  if (!e) return true;
+  switch (e->type()) {
+    case EXPR_LONG:
+    case EXPR_DOUBLE:
+    case EXPR_STRING:
+    case EXPR_NULLOBJ:
+      return true;
+    case EXPR_SID: {
+      unsigned char b = static_cast<const Sid*>(e)->bind;
+      return b == BIND_SLOT || b == BIND_CONST || b == BIND_TRUE || b == BIND_FALSE;
+    }
+    case EXPR_BINARY: {
+      const BinaryOp* o = static_cast<const BinaryOp*>(e);
+      return o->op() != BinaryOp::TYPEOF && RunsNoCode(o->left()) && RunsNoCode(o->right());
+    }
+    case EXPR_UNARY:
+      return RunsNoCode(static_cast<const UnaryOp*>(e)->operand());
+    case EXPR_INTRINSIC: {
+      const IntrinsicNode* f = static_cast<const IntrinsicNode*>(e);
+      for (int i = 0; i < 4; ++i)
+        if (!RunsNoCode(f->arg(i))) return false;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// The bytes of a text: of a string cell without a copy, else of its conversion. Loaded
+// from an argument, it reads a local or a literal in place when nothing can change them
+// while it is in use, and otherwise holds the value it reads (a slice holds its source).
+struct Text {
+  Text() = default;
+  explicit Text(const ValueCell& c) { view(c); }
+  Text(const Text&) = delete;
+  Text& operator=(const Text&) = delete;
+
+  // Whether the bytes are the whole of the string cell or literal viewed.
+  bool wholeString() const {
+    if (cell) return p == cell->text() && n == cell->textLength();
+    return literal && p == literal->text() && n == literalLength;
+  }
+  // out := the bytes: the whole string shared, else a new text.
+  void store(StackFrame& frame, ValueCell& out) {
+    if (cell && wholeString())
+      out.copyFrom(*cell);
+    else if (literal && wholeString())
+      literal->eval(frame, out);
+    else
+      out.setString(ValStringRep::Make(p, n));
+  }
+  void view(const ValueCell& c) {
+    if (c.type == kTypeString) {
+      p = c.text();
+      n = c.textLength();
+      cell = &c;
+    } else {
+      own = CellToText(c);
+      p = own.c_str();
+      n = own.size();
+    }
+  }
+
+  const char* p = "";
+  size_t n = 0;
+  const ValueCell* cell = nullptr;    // the string cell viewed
+  StringConstant* literal = nullptr;  // or the literal viewed
+  size_t literalLength = 0;
+  std::string own;
+  ValueCellVar hold;
+};
+
+void LoadSlice(Text& t, StackFrame& frame, IntrString* f, bool inPlace);
+
+// Loads argument i of f (the arguments are taken in their written order). inPlace:
+// nothing that runs while t is in use can change a local.
+void LoadArg(Text& t, StackFrame& frame, IntrString* f, int i, bool inPlace) {
+  ExprNode* e = f->arg(i);
+  inPlace = inPlace && f->quietAfter(i);
+  switch (f->argKind(i)) {
+    case IntrString::kArgLocal:
+      if (inPlace) {
+        t.view(*frame.vars[f->argValue(i)]);
+        return;
+      }
+      break;
+    case IntrString::kArgText:
+      t.literal = static_cast<StringConstant*>(e);
+      t.p = t.literal->text();
+      t.n = t.literalLength = (size_t)f->argValue(i);
+      return;
+    default:
+      break;
+  }
+  if (IsSlice(e)) {
+    LoadSlice(t, frame, static_cast<IntrString*>(e), inPlace);
+    return;
+  }
+  e->eval(frame, t.hold.c);
+  t.view(t.hold.c);
+}
+
+// The slice f of its first argument: the text, then start and length.
+void LoadSlice(Text& t, StackFrame& frame, IntrString* f, bool inPlace) {
+  LoadArg(t, frame, f, 0, inPlace);
+  switch (f->function()) {
+    case STR_LEFT:
+    case STR_RIGHT: {
+      int32_t k = ArgLong(frame, f, 1);
+      if (k < 0) throw StoreException(kMsgInvalidArgument, f->function() == STR_LEFT ? "Left" : "Right");
+      size_t m = (size_t)k < t.n ? (size_t)k : t.n;
+      if (f->function() == STR_RIGHT) t.p += t.n - m;
+      t.n = m;
+      return;
+    }
+    default: {  // Mid(s, start[, n])
+      int32_t start = ArgLong(frame, f, 1);
+      if (start < 1) throw StoreException(kMsgInvalidArgument, "start");
+      size_t b = (size_t)start - 1 < t.n ? (size_t)start - 1 : t.n;
+      size_t m = t.n - b;
+      if (f->arg(2)) {
+        int32_t k = ArgLong(frame, f, 2);
+        if (k < 0) throw StoreException(kMsgInvalidArgument, "Mid");
+        if ((size_t)k < m) m = (size_t)k;
+      }
+      t.p += b;
+      t.n = m;
+      return;
+    }
+  }
+}
+
+void SetText(ValueCell& out, const char* p, size_t n) { out.setString(ValStringRep::Make(p, n)); }
 
 void CheckLength(int32_t n, const char* what) {
   if (n < 0) throw StoreException(kMsgInvalidArgument, what);
@@ -129,6 +213,23 @@ int CompareText(const char* a, size_t an, const char* b, size_t bn, bool nocase)
   return an == bn ? 0 : (an < bn ? -1 : 1);
 }
 
+// The first c in [p, end), or null: eight bytes at a time (a word whose bytes, xored
+// with c, has a zero byte holds a c), then byte by byte.
+const char* FindByte(const char* p, const char* end, char c) {
+  const uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+  const uint64_t pattern = ones * (unsigned char)c;
+  while (end - p >= 8) {
+    uint64_t w;
+    memcpy(&w, p, 8);
+    w ^= pattern;
+    if ((w - ones) & ~w & highs) break;
+    p += 8;
+  }
+  for (; p < end; ++p)
+    if (*p == c) return p;
+  return nullptr;
+}
+
 // Position (1-based) of find in s at or after start, 0 when absent.
 int32_t Find(const Text& s, const Text& find, int32_t start, bool nocase) {
   if (start < 1) throw StoreException(kMsgInvalidArgument, "start");
@@ -136,13 +237,14 @@ int32_t Find(const Text& s, const Text& find, int32_t start, bool nocase) {
   if (find.n == 0) return start;
   if (find.n > s.n) return 0;
   if (!nocase) {
-    // Binary: look for the first byte, then compare the rest.
-    const char* end = s.p + s.n - find.n + 1;  // one past the last possible match
-    for (const char* q = s.p + start - 1; q < end;) {
-      q = static_cast<const char*>(memchr(q, find.p[0], (size_t)(end - q)));
-      if (!q) return 0;
-      if (memcmp(q + 1, find.p + 1, find.n - 1) == 0) return (int32_t)(q - s.p) + 1;
-      ++q;
+    // Binary: look for the first byte, then compare the rest. Plain loops: the texts are
+    // mostly short, and the C library's search functions are slow to call under Wine.
+    const char* const end = s.p + s.n - find.n + 1;  // one past the last possible match
+    const char first = find.p[0];
+    for (const char* q = s.p + start - 1; (q = FindByte(q, end, first)) != nullptr; ++q) {
+      size_t j = 1;
+      while (j < find.n && q[j] == find.p[j]) ++j;
+      if (j == find.n) return (int32_t)(q - s.p) + 1;
     }
     return 0;
   }
@@ -222,29 +324,60 @@ void IntrString::print(std::ostream& os, const ProcCode* names) const {
   printCall(os, names, n.c_str());
 }
 
+void IntrString::link(LinkScope& scope) {
+  IntrinsicNode::link(scope);
+  quietAfter_ = 0;
+  bool quiet = true;  // the arguments after i run no code
+  for (int i = 3; i >= 0; --i) {
+    if (quiet) quietAfter_ = (unsigned char)(quietAfter_ | (1 << i));
+    argKind_[i] = kArgEval;
+    argValue_[i] = 0;
+    ExprNode* e = args_[i];
+    if (!e) continue;
+    if (!RunsNoCode(e)) quiet = false;
+    if (e->type() == EXPR_SID && static_cast<Sid*>(e)->bind == BIND_SLOT && static_cast<Sid*>(e)->slot >= 0) {
+      argKind_[i] = kArgLocal;
+      argValue_[i] = static_cast<Sid*>(e)->slot;
+    } else if (e->type() == EXPR_LONG) {
+      // Integer literals read nothing from the frame: their value is taken once.
+      StackFrame none;
+      ValueCellVar c;
+      e->eval(none, c.c);
+      if (c.c.type == kTypeShort || c.c.type == kTypeLong) {
+        argKind_[i] = kArgLong;
+        argValue_[i] = c.c.type == kTypeShort ? c.c.s : c.c.l;
+      }
+    } else if (StringConstant* k = dynamic_cast<StringConstant*>(e)) {
+      argKind_[i] = kArgText;
+      argValue_[i] = (int32_t)strlen(k->text());
+    }
+  }
+}
+
 void IntrString::eval(StackFrame& frame, ValueCell& out) {
-  ValueCellVar a;
   switch (fn_) {
     case STR_INSTR: {  // InStr([start,] s, find[, compare])
       int n = argCount();
       int32_t start = 1;
       int k = 0;
-      if (n >= 3) start = Long(frame, args_[k++]);
-      Text s(frame, args_[k++]);
-      Text f(frame, args_[k++]);
-      bool nocase = k < n && Long(frame, args_[k]) == 1;
+      if (n >= 3) start = ArgLong(frame, this, k++);
+      Text s, f;
+      LoadArg(s, frame, this, k++, true);
+      LoadArg(f, frame, this, k++, true);
+      bool nocase = k < n && ArgLong(frame, this, k) == 1;
       out.setLong(Find(s, f, start, nocase));
       return;
     }
     case STR_STRCOMP: {  // StrComp(a, b[, compare])
-      Text x(frame, args_[0]);
-      Text y(frame, args_[1]);
-      bool nocase = args_[2] && Long(frame, args_[2]) == 1;
+      Text x, y;
+      LoadArg(x, frame, this, 0, true);
+      LoadArg(y, frame, this, 1, true);
+      bool nocase = args_[2] && ArgLong(frame, this, 2) == 1;
       out.setShort((int16_t)CompareText(x.p, x.n, y.p, y.n, nocase));
       return;
     }
     case STR_STRING: {  // String(n, c)
-      int32_t n = Long(frame, args_[0]);
+      int32_t n = ArgLong(frame, this, 0);
       CheckLength(n, "String");
       ValueCellVar c;
       args_[1]->eval(frame, c.c);
@@ -263,22 +396,23 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
       return;
     }
     case STR_SPACE: {  // Space(n)
-      int32_t n = Long(frame, args_[0]);
+      int32_t n = ArgLong(frame, this, 0);
       CheckLength(n, "Space");
       ValStringRep* r = ValStringRep::makeBuffer((size_t)n);
       memset(r->buffer(), ' ', (size_t)n);
       out.setString(r);
       return;
     }
-    case STR_CHR: {  // Chr(n)
-      int32_t n = Long(frame, args_[0]);
+    case STR_CHR: {  // Chr(n): the shared one-byte text
+      int32_t n = ArgLong(frame, this, 0);
       if (n < 0 || n > 255) throw RangeError(kMsgValueOutOfRange, 0, 255, n);
       char ch = (char)n;
-      SetText(out, &ch, 1);
+      out.setString(ValStringRep::Shared(&ch, 1));
       return;
     }
     case STR_HEX:
     case STR_OCT: {  // Hex, Oct
+      ValueCellVar a;
       args_[0]->eval(frame, a.c);
       char buf[24];
       if (a.c.type == kTypeShort)
@@ -289,6 +423,7 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
       return;
     }
     case STR_STR: {  // Str: a leading blank for non-negative numbers
+      ValueCellVar a;
       args_[0]->eval(frame, a.c);
       if (a.c.type == kTypeString) throw TypeMismatch("Str");
       std::string t = CellToText(a.c);
@@ -297,8 +432,8 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
       return;
     }
     case STR_VAL: {  // Val
-      args_[0]->eval(frame, a.c);
-      Text t(a.c);
+      Text t;
+      LoadArg(t, frame, this, 0, true);
       std::string copy(t.p, t.n);
       ValOf(copy.c_str(), out);
       return;
@@ -306,20 +441,27 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
     case STR_LEFT:
     case STR_RIGHT:
     case STR_MID: {  // the slice; the whole string is shared, not copied
-      Text t(frame, this);
-      if (t.wholeString())
-        out.copyFrom(t.hold.c);
-      else
-        SetText(out, t.p, t.n);
+      Text t;
+      LoadSlice(t, frame, this, true);
+      t.store(frame, out);
       return;
     }
     case STR_LEN: {  // Len
-      Text t(frame, args_[0]);
+      if (argKind_[0] == kArgLocal) {
+        const ValueCell& c = *frame.vars[argValue_[0]];
+        if (c.type == kTypeString) {
+          out.setLong((int32_t)c.textLength());
+          return;
+        }
+      }
+      Text t;
+      LoadArg(t, frame, this, 0, true);
       out.setLong((int32_t)t.n);
       return;
     }
     case STR_ASC: {  // Asc
-      Text t(frame, args_[0]);
+      Text t;
+      LoadArg(t, frame, this, 0, true);
       if (t.n == 0) throw StoreException(kMsgInvalidArgument, "Asc");
       out.setShort((int16_t)(unsigned char)t.p[0]);
       return;
@@ -327,8 +469,8 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
     default:
       break;
   }
-  args_[0]->eval(frame, a.c);
-  Text s(a.c);
+  Text s;
+  LoadArg(s, frame, this, 0, true);
   switch (fn_) {
     case STR_LCASE:
     case STR_UCASE: {  // LCase, UCase
@@ -347,10 +489,9 @@ void IntrString::eval(StackFrame& frame, ValueCell& out) {
         while (b < e && s.p[b] == ' ') ++b;
       if (fn_ != STR_LTRIM)
         while (e > b && s.p[e - 1] == ' ') --e;
-      if (b == 0 && e == s.n && a.c.type == kTypeString)
-        out.copyFrom(a.c);
-      else
-        SetText(out, s.p + b, e - b);
+      s.p += b;
+      s.n = e - b;
+      s.store(frame, out);
       return;
     }
     default:

@@ -7,14 +7,36 @@
 
 #include "utils/xexception.h"
 
-// The text buffer comes from the pooled allocator like the rep itself: short strings
-// are the common case and the pools serve them without the heap.
+namespace {
+
+// memcpy for the few bytes most texts have: the C library's is a call away (and slow to
+// reach under Wine). The loop is kept a loop (the compiler would make it a memcpy call).
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-tree-loop-distribute-patterns")))
+#endif
+inline void CopyBytes(char* to, const char* from, size_t n) {
+  if (n > 32) {
+    std::memcpy(to, from, n);
+    return;
+  }
+  for (size_t i = 0; i < n; ++i) to[i] = from[i];
+}
+
+}  // namespace
+
+// Short texts live in the rep's own block; a longer buffer comes from the pooled
+// allocator like the rep itself (the pools serve up to a couple of hundred bytes without
+// the heap).
+void ValStringRep::allocate(size_t capacity) {
+  data_ = capacity <= kInlineCapacity ? inline_ : static_cast<char*>(PoolAllocator::operator new(capacity + 1));
+  capacity_ = capacity;
+}
+
 void ValStringRep::assign(const char* bytes, size_t length) {
-  data_ = static_cast<char*>(PoolAllocator::operator new(length + 1));
-  if (length) std::memcpy(data_, bytes, length);
+  allocate(length);
+  CopyBytes(data_, bytes, length);
   data_[length] = 0;
   length_ = length;
-  capacity_ = length;
 }
 
 ValStringRep::ValStringRep() { assign("", 0); }
@@ -27,7 +49,9 @@ ValStringRep::ValStringRep(const char* bytes, size_t length) {
   assign(bytes, length);
 }
 ValStringRep::ValStringRep(const std::string& text) { assign(text.data(), text.size()); }
-ValStringRep::~ValStringRep() { PoolAllocator::operator delete(data_); }
+ValStringRep::~ValStringRep() {
+  if (data_ != inline_) PoolAllocator::operator delete(data_);
+}
 
 ValStringRep::ValStringRep(size_t length, size_t capacity, Uninitialized) {
   // No string passes 2 GB: its length stays a valid count on every target.
@@ -35,10 +59,35 @@ ValStringRep::ValStringRep(size_t length, size_t capacity, Uninitialized) {
   if (length > kMaxLength) throw std::bad_alloc();
   if (capacity > kMaxLength) capacity = kMaxLength;
   if (capacity < length) capacity = length;
-  data_ = static_cast<char*>(PoolAllocator::operator new(capacity + 1));
+  allocate(capacity);
   data_[length] = 0;
   length_ = length;
-  capacity_ = capacity;
+}
+
+namespace {
+
+// The shared reps of the empty text and of each byte: built in place in static storage
+// when the library loads (no pooled block, so nothing of theirs is ever counted as in
+// use) and never destroyed; each holds one count of its own.
+alignas(ValStringRep) unsigned char sharedStore[257][sizeof(ValStringRep)];
+ValStringRep* sharedReps[257];
+
+struct SharedInit {
+  SharedInit() {
+    for (int i = 0; i <= 256; ++i) {
+      char b = (char)i;
+      ValStringRep* r = i == 256 ? new (sharedStore[i]) ValStringRep("", 0) : new (sharedStore[i]) ValStringRep(&b, 1);
+      r->ref();
+      sharedReps[i] = r;
+    }
+  }
+} sharedInit;
+
+}  // namespace
+
+ValStringRep* ValStringRep::Shared(const char* bytes, size_t length) {
+  if (!bytes || length == 0) return sharedReps[256];
+  return sharedReps[(unsigned char)bytes[0]];
 }
 
 ValStringRep* ValStringRep::makeUninitialized(size_t length, size_t capacity) {
@@ -47,7 +96,7 @@ ValStringRep* ValStringRep::makeUninitialized(size_t length, size_t capacity) {
 
 void ValStringRep::appendInPlace(const char* bytes, size_t n) {
   UTILS_ASSERT(length_ + n <= capacity_);
-  std::memcpy(data_ + length_, bytes, n);
+  CopyBytes(data_ + length_, bytes, n);
   length_ += n;
   data_[length_] = 0;
 }

@@ -125,9 +125,23 @@ class OVSTORE_API IntrString : public IntrinsicNode {
   int dollar() const { return dollar_; }
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
+  void link(LinkScope& scope) override;
+
+  // How argument i is read, as link() found it: evaluated, a local read in place
+  // (argValue: its frame slot), an integer literal (argValue: its value) or a text
+  // literal read in place (argValue: its length).
+  enum ArgKind : unsigned char { kArgEval, kArgLocal, kArgLong, kArgText };
+  unsigned char argKind(int i) const { return argKind_[i]; }
+  int32_t argValue(int i) const { return argValue_[i]; }
+  // Whether evaluating the arguments after argument i runs no Basic code (so a text
+  // read in place at i cannot change under the function).
+  bool quietAfter(int i) const { return (quietAfter_ >> i) & 1; }
 
  private:
   int dollar_;
+  unsigned char argKind_[4] = {};
+  unsigned char quietAfter_ = 0;
+  int32_t argValue_[4] = {};
 };
 
 // One item of a Print statement; type is a PrintItemKind. sep is the separator that

@@ -5,6 +5,11 @@
 // ValStringRep (count 0); whoever wraps it in a ValString takes the first count.
 // ValString is the counted handle; a default ValString is the null string, which reads
 // as "" (c_str() never answers null) but isNull() tells it apart.
+//
+// A text of up to kInlineCapacity bytes is kept inside the rep itself (one pooled block,
+// no second allocation); a longer one in a buffer of its own. The empty text and the 256
+// one-byte texts exist once each for the whole process (Shared), held by a count of
+// their own that never goes, so Chr and one-byte slices allocate nothing.
 #pragma once
 
 #include <cstddef>
@@ -36,6 +41,14 @@ class OVSTORE_API ValStringRep : public CountedObject {
   // A new string of length bytes left for the caller to fill at once, with room to grow
   // to capacity bytes (at least length) by appendInPlace.
   static ValStringRep* makeUninitialized(size_t length, size_t capacity);
+  // The process-wide rep of a text of at most one byte (bytes null or length 0: the
+  // empty text). Its count is never 0; wrapping it takes one more like any other rep.
+  static ValStringRep* Shared(const char* bytes, size_t length);
+  // A new rep of the bytes, or the shared one when length is 0 or 1.
+  static ValStringRep* Make(const char* bytes, size_t length) {
+    return length <= 1 ? Shared(bytes, length) : new ValStringRep(bytes, length);
+  }
+  enum : size_t { kInlineCapacity = 23 };
   char* buffer() { return data_; }
   size_t capacity() const { return capacity_; }
   // Appends within the capacity; only for a string nobody else can see yet or any more
@@ -46,9 +59,11 @@ class OVSTORE_API ValStringRep : public CountedObject {
   struct Uninitialized {};
   ValStringRep(size_t length, size_t capacity, Uninitialized);
   void assign(const char* bytes, size_t length);
-  char* data_;
+  void allocate(size_t capacity);
+  char* data_;  // inline_ or a block of its own
   size_t length_;
   size_t capacity_;
+  char inline_[kInlineCapacity + 1];
 };
 
 class OVSTORE_API ValString {
