@@ -159,6 +159,11 @@ void MemberSetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* n
 // obj.name [args] = v.
 void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, const ValueCell& v,
                int kind);
+// The result a typed unit's direct call already gave for site, while that unit runs again
+// as a tree in frame (regcode_call.cpp); false: call as usual.
+class CallReplay;
+extern CallReplay* g_callReplay;
+bool CallReplayTake(StackFrame& frame, const Cid* site, ValueCell& out);
 // Calls method m on self with the arguments of call (may be null); result may be null.
 void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call, ValueCell* result);
 // Raises event name on obj with the arguments of call (by reference: handlers' changes
