@@ -152,6 +152,102 @@ bool RegCompiler::call(Cid* c, int& reg, unsigned char& type) {
 
 // --- running -----------------------------------------------------------------------------
 
+namespace {
+
+// Puts the argument registers into the new frame's cells (aliases: the caller's cells).
+inline void PassArguments(StackFrame& caller, StackFrame& f, const RegCode::Instr* args, int n, const Reg* r) {
+  for (int i = 0; i < n; ++i) {
+    const RegCode::Instr& a = args[i];
+    if (a.d == CARG_ALIAS) {
+      f.vars[i] = caller.vars[a.slot];
+      continue;
+    }
+    ValueCell& c = *f.vars[i];
+    const Reg& v = r[a.a];
+    switch ((unsigned char)a.k.l) {
+      case kTypeShort:
+        c.type = kTypeShort;
+        c.s = (int16_t)v.l;
+        break;
+      case kTypeLong:
+        c.type = kTypeLong;
+        c.l = v.l;
+        break;
+      default:
+        c.type = kTypeDouble;
+        c.d = a.b == kTypeDouble ? v.d : (double)v.l;
+        break;
+    }
+  }
+}
+
+// Runs the body in its frame (on the stack); errors get the frame's line.
+void RunBody(ProcCode* code, StackFrame& f) {
+  try {
+    if (BlockRep* outer = code->outer()) {
+      RegCode*& typed = code->typed();
+      if (!typed) typed = RegCode::compileBlock(f, outer);
+      if (typed != RegCode::none())
+        typed->execLoop(f);
+      else
+        outer->exec(f);
+    }
+  } catch (StoreException& e) {
+    AnnotateException(e, f);
+    throw;
+  } catch (const std::bad_alloc&) {
+    OutOfMemory e;
+    AnnotateException(e, f);
+    throw e;
+  }
+}
+
+// A number cell of type t into register out.
+inline void CellToReg(const ValueCell& c, unsigned char t, Reg& out) {
+  if (t == kTypeDouble)
+    out.d = c.d;
+  else if (t == kTypeLong)
+    out.l = c.l;
+  else
+    out.l = c.s;
+}
+
+// A result cell keeps the declared type; anything else converts as an assignment would.
+void ConvertResult(const ValueCell& res, unsigned char t, Reg& out) {
+  ValueCellVar c;
+  c.c.copyFrom(res);
+  CellConvert(c.c, t);
+  CellToReg(c.c, t, out);
+}
+
+// The function's result cell into register out, as type t.
+inline void TakeResult(const ValueCell& res, unsigned char t, Reg& out) {
+  if (res.type == t)
+    CellToReg(res, t, out);
+  else
+    ConvertResult(res, t, out);
+}
+
+// A frame of plain empty cells made from the template and taken off the stack again: no
+// per-cell set-up, and no clearing when every cell is a number.
+struct LeanFrame {
+  StackFrame& f;
+  ValueCell* cells;
+  int n;
+  bool clear;
+  ValueStack::Mark mark;
+  ~LeanFrame() {
+    if (g_execHookFlags) FrameLeftHook(f);
+    g_frameTop = f.caller;
+    --g_frameDepth;
+    if (clear)
+      for (int i = 0; i < n; ++i) cells[i].clear();
+    ValueStack::release(mark);
+  }
+};
+
+}  // namespace
+
 bool RegCallRun(StackFrame& caller, const RegCode::Instr* p, Reg* r) {
   const RegCode::Instr& in = p[0];
   const RegCode::Instr* args = p + 2;
@@ -180,63 +276,32 @@ bool RegCallRun(StackFrame& caller, const RegCode::Instr* p, Reg* r) {
   f.me = me;  // the caller's own object: the caller keeps it
   f.proc = fn;
   f.procName = fn->name();
+  if (const ValueCell* tmpl = code->frameTemplate()) {
+    if (g_frameDepth >= kMaxCallDepth || StackLow()) ThrowCallsTooDeep();
+    const int ns = code->slotCount();
+    const ValueStack::Mark mark = ValueStack::mark();
+    ValueCell* cells = static_cast<ValueCell*>(ValueStack::take((size_t)ns * (sizeof(ValueCell) + sizeof(ValueCell*))));
+    ValueCell** vars = reinterpret_cast<ValueCell**>(cells + ns);
+    for (int i = 0; i < ns; ++i) {
+      cells[i] = tmpl[i];  // plain empty values: copies of the bytes
+      vars[i] = &cells[i];
+    }
+    f.vars = vars;
+    f.code = code;
+    PassArguments(caller, f, args, n, r);
+    f.caller = g_frameTop;
+    g_frameTop = &f;
+    ++g_frameDepth;
+    LeanFrame lean{f, cells, ns, !code->numericFrame(), mark};
+    RunBody(code, f);
+    TakeResult(*f.vars[code->resultSlot()], in.b, r[in.d]);
+    return true;
+  }
   FrameScope scope(f, *code, FrameScope::kEnterLater);
-  for (int i = 0; i < n; ++i) {
-    const RegCode::Instr& a = args[i];
-    if (a.d == CARG_ALIAS) {
-      f.vars[i] = caller.vars[a.slot];
-      continue;
-    }
-    ValueCell& c = *f.vars[i];
-    const Reg& v = r[a.a];
-    switch ((unsigned char)a.k.l) {
-      case kTypeShort:
-        c.type = kTypeShort;
-        c.s = (int16_t)v.l;
-        break;
-      case kTypeLong:
-        c.type = kTypeLong;
-        c.l = v.l;
-        break;
-      default:
-        c.type = kTypeDouble;
-        c.d = a.b == kTypeDouble ? v.d : (double)v.l;
-        break;
-    }
-  }
+  PassArguments(caller, f, args, n, r);
   scope.enter();
-  try {
-    if (BlockRep* outer = code->outer()) {
-      RegCode*& typed = code->typed();
-      if (!typed) typed = RegCode::compileBlock(f, outer);
-      if (typed != RegCode::none())
-        typed->execLoop(f);
-      else
-        outer->exec(f);
-    }
-  } catch (StoreException& e) {
-    AnnotateException(e, f);
-    throw;
-  } catch (const std::bad_alloc&) {
-    OutOfMemory e;
-    AnnotateException(e, f);
-    throw e;
-  }
-  const ValueCell* res = f.vars[code->resultSlot()];
-  ValueCellVar conv;
-  if (res->type != in.b) {
-    // A result cell keeps the declared type; anything else converts as an assignment would.
-    conv.c.copyFrom(*res);
-    CellConvert(conv.c, in.b);
-    res = &conv.c;
-  }
-  Reg& out = r[in.d];
-  if (in.b == kTypeDouble)
-    out.d = res->d;
-  else if (in.b == kTypeLong)
-    out.l = res->l;
-  else
-    out.l = res->s;
+  RunBody(code, f);
+  TakeResult(*f.vars[code->resultSlot()], in.b, r[in.d]);
   return true;
 }
 
