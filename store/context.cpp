@@ -185,7 +185,7 @@ void* ValueStack::takeChunk(size_t bytes) {
 // --- FrameScope ------------------------------------------------------------------------------
 
 FrameScope::FrameScope(StackFrame& frame, ProcCode& code, Entry entry)
-    : frame_(frame), n_(code.slotCount()), mark_(ValueStack::mark()) {
+    : frame_(frame), n_(code.slotCount()), mark_(ValueStack::mark()), numeric_(code.numericFrame()) {
   if (g_frameDepth >= kMaxCallDepth || StackLow()) ThrowCallsTooDeep();
   cells_ = static_cast<ValueCell*>(ValueStack::take((size_t)n_ * (sizeof(ValueCell) + sizeof(ValueCell*))));
   ValueCell** vars = reinterpret_cast<ValueCell**>(cells_ + n_);
@@ -248,7 +248,8 @@ void FrameScope::pop() {
     --g_frameDepth;
     entered_ = false;
   }
-  for (int i = 0; i < n_; ++i) cells_[i].clear();
+  if (!numeric_)
+    for (int i = 0; i < n_; ++i) cells_[i].clear();
   ValueStack::release(mark_);
   if (busy_) {
     busy_ = false;

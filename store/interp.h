@@ -114,6 +114,7 @@ class FrameScope {
   ValueStack::Mark mark_;
   bool busy_ = false;
   bool entered_ = false;
+  bool numeric_ = false;  // every cell a number: nothing to clear
 };
 
 // Flags tested before every statement: a debugger hook is attached / enabled.
