@@ -15,46 +15,19 @@
 
 namespace {
 
-StackFrame* g_top = nullptr;
-int g_depth = 0;
 DebugHook* g_hook = nullptr;
 int g_enablers = 0;
 unsigned long long g_statements = 0;
 
 // The lowest usable address of this thread's stack (0 when the system cannot tell).
 uintptr_t StackFloor() {
-  // Basic runs on one thread; the floor is found again when another thread runs it (a
-  // thread is told by its stack's base in its information block: no system call).
-  static void* base = nullptr;
-  static uintptr_t floor = 0;
-  NT_TIB* tib;
-#if defined(__x86_64__)
-  __asm__("movq %%gs:0x30, %0" : "=r"(tib));
-#else
-  __asm__("movl %%fs:0x18, %0" : "=r"(tib));
-#endif
-  void* b = tib->StackBase;
-  if (b != base) {
-    base = b;
-    floor = 0;
-    typedef void(WINAPI * Limits)(PULONG_PTR, PULONG_PTR);
-    Limits fn =
-        (Limits)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCurrentThreadStackLimits");
-    if (fn) {
-      ULONG_PTR low = 0, high = 0;
-      fn(&low, &high);
-      floor = (uintptr_t)low;
-    }
-  }
-  return floor;
-}
-
-// Basic recursion ends with an error while enough stack is left to report it.
-void CheckStack() {
-  char probe;
-  uintptr_t floor = StackFloor();
-  if (floor && (uintptr_t)&probe < floor + 256 * 1024)
-    throw StoreException("Out of stack space: procedure calls nested too deeply.");
+  typedef void(WINAPI * Limits)(PULONG_PTR, PULONG_PTR);
+  static Limits fn =
+      (Limits)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetCurrentThreadStackLimits");
+  if (!fn) return 0;
+  ULONG_PTR low = 0, high = 0;
+  fn(&low, &high);
+  return (uintptr_t)low;
 }
 
 void UpdateHookFlags() { g_execHookFlags = g_hook && (!g_hook->onlyWhenEnabled() || g_enablers > 0) ? 1 : 0; }
@@ -62,6 +35,34 @@ void UpdateHookFlags() { g_execHookFlags = g_hook && (!g_hook->onlyWhenEnabled()
 }  // namespace
 
 int g_execHookFlags = 0;
+StackFrame* g_frameTop = nullptr;
+int g_frameDepth = 0;
+uintptr_t g_stackBase = 0, g_stackLimit = 0;
+
+// Basic recursion ends with an error while enough stack is left to report it: 256 KB.
+bool StackLowSlow() {
+  uintptr_t base;
+#if defined(__x86_64__)
+  __asm__("movq %%gs:0x08, %0" : "=r"(base));
+#else
+  __asm__("movl %%fs:0x04, %0" : "=r"(base));
+#endif
+  const uintptr_t floor = StackFloor();
+  g_stackBase = base;
+  g_stackLimit = floor ? floor + 256 * 1024 : 0;
+  return (uintptr_t)__builtin_frame_address(0) < g_stackLimit;
+}
+
+void ThrowCallsTooDeep() { throw StoreException("Out of stack space: procedure calls nested too deeply."); }
+
+void FrameLeftHook(StackFrame& frame) {
+  if (g_execHookFlags && g_hook && frame.kind != FRM_BLOCK) {
+    try {
+      g_hook->procedureLeft(frame);
+    } catch (...) {
+    }
+  }
+}
 
 // --- Context ---------------------------------------------------------------------------
 
@@ -81,11 +82,11 @@ Context::~Context() {
 
 // --- ExecutionStack -----------------------------------------------------------------------
 
-StackFrame* ExecutionStack::top() { return g_top; }
-int ExecutionStack::activeFrames() { return g_depth; }
+StackFrame* ExecutionStack::top() { return g_frameTop; }
+int ExecutionStack::activeFrames() { return g_frameDepth; }
 
 StackFrame* ExecutionStack::activeFrame(int kind) {
-  for (StackFrame* f = g_top; f; f = f->caller)
+  for (StackFrame* f = g_frameTop; f; f = f->caller)
     if (f->kind == kind) return f;
   return nullptr;
 }
@@ -139,34 +140,30 @@ namespace {
 struct Chunk {
   char* base;
   size_t size;
-  size_t used;
+  size_t used;  // of the chunks before the one in use
 };
 std::vector<Chunk> g_chunks;
-size_t g_chunk = 0;
 const size_t kChunkBytes = 256 * 1024;
 
 }  // namespace
 
-ValueStack::Mark ValueStack::mark() { return Mark{g_chunk, g_chunks.empty() ? 0 : g_chunks[g_chunk].used}; }
+char* ValueStack::base_ = nullptr;
+size_t ValueStack::size_ = 0;
+size_t ValueStack::used_ = 0;
+size_t ValueStack::chunk_ = 0;
 
-void ValueStack::release(const Mark& m) {
+void ValueStack::releaseChunk(const Mark& m) {
   if (g_chunks.empty()) return;
-  g_chunk = m.chunk;
-  g_chunks[g_chunk].used = m.used;
+  chunk_ = m.chunk;
+  base_ = g_chunks[chunk_].base;
+  size_ = g_chunks[chunk_].size;
+  used_ = m.used;
 }
 
-void* ValueStack::take(size_t bytes) {
-  bytes = (bytes + 15) & ~(size_t)15;
-  if (!g_chunks.empty()) {
-    Chunk& c = g_chunks[g_chunk];
-    if (c.size - c.used >= bytes) {
-      void* p = c.base + c.used;
-      c.used += bytes;
-      return p;
-    }
-  }
+void* ValueStack::takeChunk(size_t bytes) {
   // On to the next chunk (chunks after the current one are unused), made or made larger.
-  size_t next = g_chunks.empty() ? 0 : g_chunk + 1;
+  if (!g_chunks.empty()) g_chunks[chunk_].used = used_;
+  size_t next = g_chunks.empty() ? 0 : chunk_ + 1;
   if (next < g_chunks.size() && g_chunks[next].size < bytes) {
     for (size_t i = next; i < g_chunks.size(); ++i) std::free(g_chunks[i].base);
     g_chunks.erase(g_chunks.begin() + (long)next, g_chunks.end());
@@ -178,19 +175,18 @@ void* ValueStack::take(size_t bytes) {
     if (!base) throw std::bad_alloc();
     g_chunks.push_back(Chunk{base, size, 0});
   }
-  g_chunk = next;
-  Chunk& c = g_chunks[g_chunk];
-  c.used = bytes;
-  return c.base;
+  chunk_ = next;
+  base_ = g_chunks[next].base;
+  size_ = g_chunks[next].size;
+  used_ = bytes;
+  return base_;
 }
 
 // --- FrameScope ------------------------------------------------------------------------------
 
 FrameScope::FrameScope(StackFrame& frame, ProcCode& code, Entry entry)
-    : frame_(frame), n_(code.slotCount()), mark_(ValueStack::mark()) {
-  if (g_depth >= kMaxCallDepth)
-    throw StoreException("Out of stack space: procedure calls nested too deeply.");
-  CheckStack();
+    : frame_(frame), n_(code.slotCount()), mark_(ValueStack::mark()), numeric_(code.numericFrame()) {
+  if (g_frameDepth >= kMaxCallDepth || StackLow()) ThrowCallsTooDeep();
   cells_ = static_cast<ValueCell*>(ValueStack::take((size_t)n_ * (sizeof(ValueCell) + sizeof(ValueCell*))));
   ValueCell** vars = reinterpret_cast<ValueCell**>(cells_ + n_);
   frame.vars = vars;
@@ -222,13 +218,13 @@ FrameScope::FrameScope(StackFrame& frame, ProcCode& code, Entry entry)
 
 void FrameScope::enter() {
   StackFrame& frame = frame_;
-  frame.caller = g_top;
-  if (!g_top) {
+  frame.caller = g_frameTop;
+  if (!g_frameTop) {
     busy_ = true;
     StoreApplication::SignalBusy();
   }
-  g_top = &frame;
-  ++g_depth;
+  g_frameTop = &frame;
+  ++g_frameDepth;
   entered_ = true;
   if (g_execHookFlags && g_hook && frame.kind != FRM_BLOCK) {
     // No destructor runs for a constructor that throws: a failing hook pops the frame here.
@@ -242,22 +238,18 @@ void FrameScope::enter() {
 }
 
 FrameScope::~FrameScope() {
-  if (entered_ && g_execHookFlags && g_hook && frame_.kind != FRM_BLOCK) {
-    try {
-      g_hook->procedureLeft(frame_);
-    } catch (...) {
-    }
-  }
+  if (entered_ && g_execHookFlags) FrameLeftHook(frame_);
   pop();
 }
 
 void FrameScope::pop() {
   if (entered_) {
-    g_top = frame_.caller;
-    --g_depth;
+    g_frameTop = frame_.caller;
+    --g_frameDepth;
     entered_ = false;
   }
-  for (int i = 0; i < n_; ++i) cells_[i].clear();
+  if (!numeric_)
+    for (int i = 0; i < n_; ++i) cells_[i].clear();
   ValueStack::release(mark_);
   if (busy_) {
     busy_ = false;

@@ -178,6 +178,7 @@ void Cid::link(LinkScope& scope) {
 }
 
 void Cid::eval(StackFrame& frame, ValueCell& out) {
+  if (g_callReplay && CallReplayTake(frame, this, out)) return;
   if (meFirst_ || !head_) {
     // Me(args): the native object's use with arguments, when it has one.
     if (!frame.me) throw StoreException(kMsgNotFound, "Me");

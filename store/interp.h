@@ -3,6 +3,7 @@
 // FrameScope: pushes a StackFrame for its lifetime, initialising the slots.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,11 +42,55 @@ class ValueStack {
     size_t chunk;
     size_t used;
   };
-  static Mark mark();
-  static void release(const Mark& m);
+  static Mark mark() { return Mark{chunk_, used_}; }
+  static void release(const Mark& m) {
+    if (m.chunk == chunk_)
+      used_ = m.used;
+    else
+      releaseChunk(m);
+  }
   // bytes of memory aligned for any cell, valid until the mark before it is released.
-  static void* take(size_t bytes);
+  static void* take(size_t bytes) {
+    bytes = (bytes + 15) & ~(size_t)15;
+    if (size_ - used_ >= bytes) {
+      void* p = base_ + used_;
+      used_ += bytes;
+      return p;
+    }
+    return takeChunk(bytes);
+  }
+
+ private:
+  static void* takeChunk(size_t bytes);
+  static void releaseChunk(const Mark& m);
+  // The chunk in use: its memory, size and the bytes taken of it.
+  static char* base_;
+  static size_t size_, used_, chunk_;
 };
+
+// The execution stack: the newest frame and the number of frames on it (context.cpp).
+extern StackFrame* g_frameTop;
+extern int g_frameDepth;
+
+// Whether less stack is left to this thread than a Basic call needs to report an error.
+// The limit is worked out once per thread (a thread is told by its stack's base in its
+// information block).
+extern uintptr_t g_stackBase, g_stackLimit;
+bool StackLowSlow();
+inline bool StackLow() {
+  uintptr_t base;
+#if defined(__x86_64__)
+  __asm__("movq %%gs:0x08, %0" : "=r"(base));
+#else
+  __asm__("movl %%fs:0x04, %0" : "=r"(base));
+#endif
+  if (base != g_stackBase) return StackLowSlow();
+  return (uintptr_t)__builtin_frame_address(0) < g_stackLimit;
+}
+// The error of a call nested too deeply.
+[[noreturn]] void ThrowCallsTooDeep();
+// Reports a procedure's frame leaving to the debugger hook, when one is attached.
+void FrameLeftHook(StackFrame& frame);
 
 // Pushes frame on the execution stack for its scope (and reports it to the debugger).
 class FrameScope {
@@ -69,6 +114,7 @@ class FrameScope {
   ValueStack::Mark mark_;
   bool busy_ = false;
   bool entered_ = false;
+  bool numeric_ = false;  // every cell a number: nothing to clear
 };
 
 // Flags tested before every statement: a debugger hook is attached / enabled.
@@ -159,6 +205,11 @@ void MemberSetField(StackFrame& frame, InterObjRep* obj, Field* f, const char* n
 // obj.name [args] = v.
 void MemberSet(StackFrame& frame, InterObjRep* obj, const char* name, Cid* call, const ValueCell& v,
                int kind);
+// The result a typed unit's direct call already gave for site, while that unit runs again
+// as a tree in frame (regcode_call.cpp); false: call as usual.
+class CallReplay;
+extern CallReplay* g_callReplay;
+bool CallReplayTake(StackFrame& frame, const Cid* site, ValueCell& out);
 // Calls method m on self with the arguments of call (may be null); result may be null.
 void CallMethod(StackFrame& frame, InterObjRep* self, MethodField* m, Cid* call, ValueCell* result);
 // Raises event name on obj with the arguments of call (by reference: handlers' changes

@@ -101,11 +101,13 @@ void ProcCode::linkExpr(ExprNode* node) {
 void ProcCode::makeTemplate() {
   // Empty numbers, the null string and Nothing hold no counts: their cells copy as bytes.
   plainFrame_ = true;
+  numericFrame_ = true;
   template_.assign(slots_.size(), ValueCell());
   for (size_t i = 0; i < slots_.size(); ++i) {
     const SlotInfo& s = slots_[i];
     ValueCell& c = template_[i];
     c.init();
+    if (!IsNumericType(s.type)) numericFrame_ = false;
     if (s.statik >= 0 || IsArrayType(s.type)) {
       plainFrame_ = false;
       continue;
@@ -116,6 +118,7 @@ void ProcCode::makeTemplate() {
       c.clear();
     }
   }
+  if (!plainFrame_) numericFrame_ = false;
 }
 
 int ProcCode::lineAtOrAfter(int line) const { return outer_ ? outer_->lineAtOrAfter(line) : -1; }

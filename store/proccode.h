@@ -57,6 +57,9 @@ class ProcCode {
   // The starting cells of a frame when every slot starts as a plain empty value (no
   // arrays, no statics): a frame then starts as one copy of these. Null otherwise.
   const ValueCell* frameTemplate() const { return plainFrame_ ? template_.data() : nullptr; }
+  // A plain frame whose every slot is a number: its cells never hold counts, and need no
+  // clearing when the frame goes.
+  bool numericFrame() const { return numericFrame_; }
   // The typed code of the outer block (made when first run; RegCode::none() when the
   // trees run it).
   RegCode*& typed() { return typed_; }
@@ -71,6 +74,7 @@ class ProcCode {
   std::vector<std::unique_ptr<ValueCell, void (*)(ValueCell*)>> constants_;
   std::vector<ValueCell> template_;
   bool plainFrame_ = false;
+  bool numericFrame_ = false;
   int resultSlot_ = -1;
   bool linked_ = false;
   RegCode* typed_ = nullptr;

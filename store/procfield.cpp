@@ -84,7 +84,8 @@ void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, 
     if (caller) AnnotateException(e, *caller);
     throw e;
   }
-  Faultp<InterObjRep> keep(self, tIndirectReference);  // self lives while its method runs
+  // self lives while its method runs: the caller's own object is kept by the caller.
+  Faultp<InterObjRep> keep(caller && self == caller->me ? nullptr : self, tIndirectReference);
   StackFrame f;
   f.kind = frameKind();
   f.me = self;

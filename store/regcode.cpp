@@ -11,6 +11,7 @@
 
 #include "interobj_util.h"
 #include "regcompiler.h"
+#include "regcode_call.h"
 
 namespace {
 
@@ -246,6 +247,7 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
   ValueCell** const vars = frame.vars;
   const Instr* const base = code_.data();
   const Unit* cur = nullptr;
+  const Instr* unitStart = base;
   for (const Instr* p = base;; ++p) {
     {
       Reg& d = r[p->d];
@@ -415,12 +417,14 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         // --- loop code ---
         case OP_STMT:
           cur = &units_[(size_t)p->slot];
+          unitStart = p;
           frame.line = cur->line;
           ExecPoll();
           if (g_execHookFlags) ExecHookStatement(frame, cur->line);
           break;
         case OP_UNIT:
           cur = &units_[(size_t)p->slot];
+          unitStart = p;
           if (cur->line) frame.line = cur->line;
           break;
         case OP_EXEC:
@@ -517,6 +521,10 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         case OP_POLL:
           ExecPoll();
           break;
+        case OP_CALL:
+          if (!RegCallRun(frame, p, r)) goto fail;
+          p += p->a + 1;  // its data
+          break;
         case OP_RET:
           return EXEC_NEXT;
         default:
@@ -526,7 +534,11 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
     }
   fail:
     if (!cur) return kFail;
-    const int32_t to = fallback(frame, *cur, r);
+    int32_t to;
+    {
+      CallReplay replay(frame, unitStart, p, r);  // calls the unit made are not made again
+      to = fallback(frame, *cur, r);
+    }
     if (to < 0) return -1 - to;
     p = base + to - 1;
   }

@@ -66,6 +66,8 @@ enum RegOp : unsigned char {
   OP_FORNEXT,  // variable += step; back to slot unless past the end a
   OP_LINE,     // frame.line := slot
   OP_POLL,     // the per-statement poll of an empty loop body
+  OP_CALL,     // d := a Basic Function of the current object (regcode_call.h)
+  OP_CARG,     // the data of an OP_CALL (never run)
   OP_RET       // the loop is done: EXEC_NEXT
 };
 
@@ -107,6 +109,7 @@ class RegCompiler {
         return member(m, reg, type);
       }
       case EXPR_CID:
+        if (isCall(static_cast<Cid*>(e))) return call(static_cast<Cid*>(e), reg, type);
         return element(static_cast<Cid*>(e), reg, type);
       case EXPR_BINARY:
         return binary(static_cast<BinaryOp*>(e), reg, type);
@@ -127,6 +130,9 @@ class RegCompiler {
   StackFrame& frame() { return frame_; }
 
  private:
+  // A call of a Basic Function of the current object (regcode_call.cpp).
+  bool isCall(const Cid* c) const;
+  bool call(Cid* c, int& reg, unsigned char& type);
   bool constant(int& reg, unsigned char& type, unsigned char t, double v) {
     reg = newReg();
     if (reg < 0) return false;

@@ -61,6 +61,8 @@ class OVSTORE_API InterProcField : public MethodField {
   int parmCount() const override { return (int)args_.size(); }
   Field* argument(int i) const { return args_[(size_t)i]; }
   int compiles() const override { return code_ != nullptr; }
+  // The compiled code (null: a text that did not compile yet).
+  ProcCode* procCode() const { return code_; }
   int hasSource() const override { return 1; }
   const char* sourceText() const override { return text_.c_str(); }
   // The text the editor shows for a compiled procedure (the parser keeps it elsewhere).
