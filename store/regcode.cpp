@@ -21,8 +21,10 @@ RegCode g_none;
 
 RegCode* RegCode::none() { return &g_none; }
 
+RegCode::~RegCode() { reset(plain_); }
+
 void RegCode::reset(RegCode*& code) {
-  if (code != &g_none) delete code;
+  if (code && code != &g_none) delete code;
   code = nullptr;
 }
 
@@ -110,7 +112,7 @@ RegCode* RegCode::compile(StackFrame& frame, ExprNode* e) {
     unsigned char type;
     if (c.expr(e, reg, type) && c.emit(OP_END, 0, reg, 0)) {
       code->type_ = type;
-      code->foldConstants();
+      c.fold(0, -1);
       int ops = 0;
       for (const Instr& in : code->code_) {
         if (in.op == OP_LDM || in.op == OP_LDA) code->pays_ = true;
@@ -187,46 +189,6 @@ bool RegCode::assign(StackFrame& frame, ExprNode* target, int kind) {
   return true;
 }
 
-// Constants become operands of the instructions that use them: a conversion of a
-// constant is done here, a constant right operand is read from the instruction, and the
-// loads of constants nobody reads any more go. Within one expression registers are
-// written once, so a register's constant holds wherever it is read.
-void RegCode::foldRange(size_t from, int keep) {
-  bool isK[kMaxRegs] = {};
-  Reg k[kMaxRegs];
-  for (size_t i = from; i < code_.size(); ++i) {
-    Instr& in = code_[i];
-    if (in.op == OP_CVD && isK[in.a]) {
-      in.op = OP_K;
-      in.k.d = k[in.a].l;
-    }
-    if (in.op == OP_K) {
-      isK[in.d] = true;
-      k[in.d] = in.k;
-      continue;
-    }
-    const bool binary = in.op >= OP_ADDS && in.op <= OP_XOR && in.op != OP_NOT;
-    if (binary && isK[in.b] && !in.bk) {
-      in.bk = 1;
-      in.k = k[in.b];
-    }
-  }
-  // Which registers are still read.
-  bool used[kMaxRegs] = {};
-  if (keep >= 0) used[keep] = true;
-  for (size_t i = from; i < code_.size(); ++i) {
-    const Instr& in = code_[i];
-    if (in.op == OP_K || in.op == OP_LDS || in.op == OP_LDL || in.op == OP_LDD || in.op == OP_LDM) continue;
-    used[in.a] = true;
-    const bool binary = in.op >= OP_ADDS && in.op <= OP_XOR && in.op != OP_NOT;
-    if (binary && !in.bk) used[in.b] = true;
-  }
-  size_t w = from;
-  for (size_t i = from; i < code_.size(); ++i)
-    if (code_[i].op != OP_K || used[code_[i].d]) code_[w++] = code_[i];
-  code_.resize(w);
-}
-
 void RegCode::toCell(const Reg& r, ValueCell& out) const {
   if (type_ == kTypeDouble)
     out.setDouble(r.d);
@@ -240,19 +202,84 @@ namespace {
 
 inline bool FitsShort(int32_t v) { return v >= -32768 && v <= 32767; }
 
+enum { kRaiseOverflow, kRaiseMismatch };
+
 }  // namespace
+
+void RegCode::load(StackFrame& frame, Reg* r) const {
+  ValueCell** const vars = frame.vars;
+  for (const Held& h : held_) {
+    const ValueCell* c = vars[h.slot];
+    if (h.type == kTypeDouble)
+      r[h.reg].d = c->d;
+    else if (h.type == kTypeLong)
+      r[h.reg].l = c->l;
+    else
+      r[h.reg].l = c->s;
+  }
+  for (const Held& h : arrays_) {
+    ArrayData* a = CellArray(*vars[h.slot]);
+    Reg& elements = r[h.reg];
+    Reg& bounds = r[h.reg + 1];
+    if (a && a->elementType() == (h.type & 0x1F) && a->bounds().size() == 1 && a->rawElements()) {
+      elements.p = a->rawElements();
+      bounds.bounds.lower = a->bounds()[0].lower;
+      bounds.bounds.count = (uint32_t)a->total();
+    } else {
+      elements.p = nullptr;
+      bounds.bounds.lower = 0;
+      bounds.bounds.count = 0;
+    }
+  }
+}
+
+void RegCode::flush(StackFrame& frame, const Reg* r) const {
+  ValueCell** const vars = frame.vars;
+  for (const Held& h : held_) {
+    ValueCell* c = vars[h.slot];
+    if (h.type == kTypeDouble)
+      c->d = r[h.reg].d;
+    else if (h.type == kTypeLong)
+      c->l = r[h.reg].l;
+    else
+      c->s = (int16_t)r[h.reg].l;
+  }
+}
+
+bool RegCode::canHold(StackFrame& frame) const {
+  for (const Held& h : held_)
+    if (frame.vars[h.slot]->type != h.type) return false;
+  return true;
+}
+
+void RegCode::raise(StackFrame& frame, const Reg* r, int mode, size_t pc, int what) const {
+  flush(frame, r);
+  const int32_t u = pc < unitAt_[mode].size() ? unitAt_[mode][pc] : -1;
+  if (u >= 0) frame.line = units_[(size_t)u].line;
+  if (what == kRaiseOverflow) throw FPException(kMsgIntegerOverflow);
+  throw TypeMismatch("For");
+}
 
 int RegCode::exec(StackFrame& frame, Reg* out) {
   Reg r[kMaxRegs];
+  for (const PoolEntry& e : pool_) r[e.reg] = e.k;
   ValueCell** const vars = frame.vars;
-  const Instr* const base = code_.data();
-  const Unit* cur = nullptr;
-  const Instr* unitStart = base;
+  // Loop code runs in the fast form (0) or, while a statement hook is set, the stepping
+  // form (1).
+  int mode = 0;
+  const Instr* base = code_.data();
+  if (!out) {
+    load(frame, r);
+    if (g_execHookFlags) {
+      mode = 1;
+      base = step_.data();
+    }
+  }
   for (const Instr* p = base;; ++p) {
     {
       Reg& d = r[p->d];
       const Reg& a = r[p->a];
-      const Reg& b = p->bk ? p->k : r[p->b];
+      const Reg& b = r[p->b];
       switch (p->op) {
         case OP_END:
           *out = a;
@@ -309,27 +336,42 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         case OP_CVD:
           d.d = a.l;
           break;
-        case OP_ADDS:
-          d.l = a.l + b.l;
-          if (!FitsShort(d.l)) goto fail;
+        case OP_ADDS: {
+          const int32_t x = a.l + b.l;
+          if (!FitsShort(x)) goto fail;
+          d.l = x;
           break;
-        case OP_SUBS:
-          d.l = a.l - b.l;
-          if (!FitsShort(d.l)) goto fail;
+        }
+        case OP_SUBS: {
+          const int32_t x = a.l - b.l;
+          if (!FitsShort(x)) goto fail;
+          d.l = x;
           break;
-        case OP_MULS:
-          d.l = a.l * b.l;  // two 16-bit factors fit 32 bits
-          if (!FitsShort(d.l)) goto fail;
+        }
+        case OP_MULS: {
+          const int32_t x = a.l * b.l;  // two 16-bit factors fit 32 bits
+          if (!FitsShort(x)) goto fail;
+          d.l = x;
           break;
-        case OP_ADDL:
-          if (__builtin_add_overflow(a.l, b.l, &d.l)) goto fail;
+        }
+        case OP_ADDL: {
+          int32_t x;
+          if (__builtin_add_overflow(a.l, b.l, &x)) goto fail;
+          d.l = x;
           break;
-        case OP_SUBL:
-          if (__builtin_sub_overflow(a.l, b.l, &d.l)) goto fail;
+        }
+        case OP_SUBL: {
+          int32_t x;
+          if (__builtin_sub_overflow(a.l, b.l, &x)) goto fail;
+          d.l = x;
           break;
-        case OP_MULL:
-          if (__builtin_mul_overflow(a.l, b.l, &d.l)) goto fail;
+        }
+        case OP_MULL: {
+          int32_t x;
+          if (__builtin_mul_overflow(a.l, b.l, &x)) goto fail;
+          d.l = x;
           break;
+        }
         case OP_IDIV:
           if (b.l == 0 || b.l == -1) goto fail;
           d.l = a.l / b.l;
@@ -338,23 +380,31 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
           if (b.l == 0 || b.l == -1) goto fail;
           d.l = a.l % b.l;
           break;
-        case OP_ADDD:
-          d.d = a.d + b.d;
-          if (!std::isfinite(d.d)) goto fail;
+        case OP_ADDD: {
+          const double x = a.d + b.d;
+          if (!std::isfinite(x)) goto fail;
+          d.d = x;
           break;
-        case OP_SUBD:
-          d.d = a.d - b.d;
-          if (!std::isfinite(d.d)) goto fail;
+        }
+        case OP_SUBD: {
+          const double x = a.d - b.d;
+          if (!std::isfinite(x)) goto fail;
+          d.d = x;
           break;
-        case OP_MULD:
-          d.d = a.d * b.d;
-          if (!std::isfinite(d.d)) goto fail;
+        }
+        case OP_MULD: {
+          const double x = a.d * b.d;
+          if (!std::isfinite(x)) goto fail;
+          d.d = x;
           break;
-        case OP_DIVD:
+        }
+        case OP_DIVD: {
           if (b.d == 0) goto fail;
-          d.d = a.d / b.d;
-          if (!std::isfinite(d.d)) goto fail;
+          const double x = a.d / b.d;
+          if (!std::isfinite(x)) goto fail;
+          d.d = x;
           break;
+        }
         case OP_EQL:
           d.l = a.l == b.l ? -1 : 0;
           break;
@@ -415,18 +465,29 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
           d.d = -a.d;
           break;
         // --- loop code ---
-        case OP_STMT:
-          cur = &units_[(size_t)p->slot];
-          unitStart = p;
-          frame.line = cur->line;
-          ExecPoll();
-          if (g_execHookFlags) ExecHookStatement(frame, cur->line);
+        case OP_STMT: {
+          // The stepping form only: the statement's line, the poll and the hook.
+          const Unit& u = units_[(size_t)p->slot];
+          frame.line = u.line;
+          if (--g_pollCountdown <= 0) {
+            flush(frame, r);
+            ExecPollNow();
+            load(frame, r);
+          }
+          if (g_execHookFlags) {
+            flush(frame, r);
+            ExecHookStatement(frame, u.line);
+            load(frame, r);
+          }
+          if (!g_execHookFlags) {
+            // The hook is gone: the fast form from this statement on.
+            const size_t pc = (size_t)(p - base);
+            mode = 0;
+            base = code_.data();
+            p = base + alt_[1][pc] - 1;
+          }
           break;
-        case OP_UNIT:
-          cur = &units_[(size_t)p->slot];
-          unitStart = p;
-          if (cur->line) frame.line = cur->line;
-          break;
+        }
         case OP_EXEC:
         case OP_FAIL:
           goto fail;
@@ -467,6 +528,10 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         case OP_MOV:
           d = a;
           break;
+        case OP_MOVS:
+          if (!FitsShort(a.l)) goto fail;
+          d.l = a.l;
+          break;
         case OP_JMP:
           p = base + p->slot - 1;
           break;
@@ -482,6 +547,70 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         case OP_JTD:
           if (a.d != 0) p = base + p->slot - 1;
           break;
+        case OP_JEQL:
+          if (a.l == b.l) p = base + p->slot - 1;
+          break;
+        case OP_JNEL:
+          if (a.l != b.l) p = base + p->slot - 1;
+          break;
+        case OP_JGTL:
+          if (a.l > b.l) p = base + p->slot - 1;
+          break;
+        case OP_JLTL:
+          if (a.l < b.l) p = base + p->slot - 1;
+          break;
+        case OP_JGEL:
+          if (a.l >= b.l) p = base + p->slot - 1;
+          break;
+        case OP_JLEL:
+          if (a.l <= b.l) p = base + p->slot - 1;
+          break;
+        case OP_JMPB:
+          if ((g_pollCountdown -= p->w) <= 0) goto poll;
+          p = base + p->slot - 1;
+          break;
+        case OP_LDAS: {
+          const Reg& bd = r[p->slot + 1];
+          const uint32_t i = (uint32_t)a.l - (uint32_t)bd.bounds.lower;
+          if (i >= bd.bounds.count) goto fail;
+          d.l = static_cast<const int16_t*>(r[p->slot].p)[i];
+          break;
+        }
+        case OP_LDAL: {
+          const Reg& bd = r[p->slot + 1];
+          const uint32_t i = (uint32_t)a.l - (uint32_t)bd.bounds.lower;
+          if (i >= bd.bounds.count) goto fail;
+          d.l = static_cast<const int32_t*>(r[p->slot].p)[i];
+          break;
+        }
+        case OP_LDAD: {
+          const Reg& bd = r[p->slot + 1];
+          const uint32_t i = (uint32_t)a.l - (uint32_t)bd.bounds.lower;
+          if (i >= bd.bounds.count) goto fail;
+          d.d = static_cast<const double*>(r[p->slot].p)[i];
+          break;
+        }
+        case OP_STAS: {
+          const Reg& bd = r[p->slot + 1];
+          const uint32_t i = (uint32_t)a.l - (uint32_t)bd.bounds.lower;
+          if (i >= bd.bounds.count || !FitsShort(b.l)) goto fail;
+          static_cast<int16_t*>(r[p->slot].p)[i] = (int16_t)b.l;
+          break;
+        }
+        case OP_STAL: {
+          const Reg& bd = r[p->slot + 1];
+          const uint32_t i = (uint32_t)a.l - (uint32_t)bd.bounds.lower;
+          if (i >= bd.bounds.count) goto fail;
+          static_cast<int32_t*>(r[p->slot].p)[i] = b.l;
+          break;
+        }
+        case OP_STAD: {
+          const Reg& bd = r[p->slot + 1];
+          const uint32_t i = (uint32_t)a.l - (uint32_t)bd.bounds.lower;
+          if (i >= bd.bounds.count) goto fail;
+          static_cast<double*>(r[p->slot].p)[i] = b.d;
+          break;
+        }
         case OP_FORINIT: {
           ValueCell* c = vars[p->k.l];
           if (c->type != p->b) goto fail;
@@ -493,7 +622,7 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         }
         case OP_FORTEST: {
           const ValueCell* c = vars[p->k.l];
-          if (c->type != p->b) throw TypeMismatch("For");
+          if (c->type != p->b) raise(frame, r, mode, (size_t)(p - base), kRaiseMismatch);
           const int32_t x = c->type == kTypeLong ? c->l : c->s;
           const int32_t step = r[p->a + 1].l;
           if (step < 0 ? x < a.l : x > a.l) p = base + p->slot - 1;
@@ -501,46 +630,102 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         }
         case OP_FORNEXT: {
           ValueCell* c = vars[p->k.l];
-          if (c->type != p->b) throw TypeMismatch("For");
+          if (c->type != p->b) raise(frame, r, mode, (size_t)(p - base), kRaiseMismatch);
           const int32_t step = r[p->a + 1].l;
           int32_t x;
           if (c->type == kTypeLong) {
-            if (__builtin_add_overflow(c->l, step, &x)) throw FPException(kMsgIntegerOverflow);
+            if (__builtin_add_overflow(c->l, step, &x)) raise(frame, r, mode, (size_t)(p - base), kRaiseOverflow);
             c->l = x;
           } else {
             x = c->s + step;
-            if (!FitsShort(x)) throw FPException(kMsgIntegerOverflow);
+            if (!FitsShort(x)) raise(frame, r, mode, (size_t)(p - base), kRaiseOverflow);
             c->s = (int16_t)x;
           }
-          if (!(step < 0 ? x < a.l : x > a.l)) p = base + p->slot - 1;
+          if (step < 0 ? x < a.l : x > a.l) break;
+          if ((g_pollCountdown -= p->w) <= 0) goto poll;
+          p = base + p->slot - 1;
           break;
         }
-        case OP_LINE:
-          frame.line = p->slot;
+        case OP_FORTESTR: {
+          const int32_t step = r[p->a + 1].l;
+          if (step < 0 ? d.l < a.l : d.l > a.l) p = base + p->slot - 1;
           break;
-        case OP_POLL:
-          ExecPoll();
+        }
+        case OP_FORNEXTR: {
+          const int32_t step = r[p->a + 1].l;
+          int32_t x;
+          if (p->b == kTypeLong) {
+            if (__builtin_add_overflow(d.l, step, &x)) raise(frame, r, mode, (size_t)(p - base), kRaiseOverflow);
+          } else {
+            x = d.l + step;
+            if (!FitsShort(x)) raise(frame, r, mode, (size_t)(p - base), kRaiseOverflow);
+          }
+          d.l = x;
+          if (step < 0 ? x < a.l : x > a.l) break;
+          if ((g_pollCountdown -= p->w) <= 0) goto poll;
+          p = base + p->slot - 1;
           break;
-        case OP_CALL:
+        }
+        case OP_CALL: {
+          // The callee may see (and change by reference) the held locals: they go to
+          // their cells around the call. A call that cannot be made directly leaves the
+          // registers as they were and the unit runs as a tree.
+          flush(frame, r);
+          frame.line = units_[(size_t)unitAt_[mode][(size_t)(p - base)]].line;
           if (!RegCallRun(frame, p, r)) goto fail;
+          load(frame, r);
           p += p->a + 1;  // its data
           break;
+        }
         case OP_RET:
+          flush(frame, r);
           return EXEC_NEXT;
         default:
           goto fail;
       }
       continue;
     }
-  fail:
-    if (!cur) return kFail;
+  poll : {
+    // A backward jump whose turn it is to poll (with the cells up to date: the poll may
+    // stop the run or attach a debugger, which then steps on from the jump's target).
+    const size_t pc = (size_t)(p - base);
+    flush(frame, r);
+    frame.line = units_[(size_t)unitAt_[mode][pc]].line;
+    ExecPollNow();
+    load(frame, r);
+    const int want = g_execHookFlags ? 1 : 0;
+    if (want != mode) {
+      const int32_t to = alt_[mode][pc];
+      mode = want;
+      base = mode ? step_.data() : code_.data();
+      p = base + to - 1;
+    } else {
+      p = base + p->slot - 1;
+    }
+    continue;
+  }
+  fail : {
+    // The unit runs as a tree (on the cells), then the code goes on where it lands; the
+    // calls the unit already made give their results again instead of being made twice.
+    if (out) return kFail;
+    const size_t pc = (size_t)(p - base);
+    const int32_t unit = unitAt_[mode][pc];
+    size_t first = pc;
+    while (first > 0 && unitAt_[mode][first - 1] == unit) --first;
+    const Unit& u = units_[(size_t)unit];
+    flush(frame, r);
+    frame.line = u.line;
     int32_t to;
     {
-      CallReplay replay(frame, unitStart, p, r);  // calls the unit made are not made again
-      to = fallback(frame, *cur, r);
+      CallReplay replay(frame, base + first, p, r);
+      to = fallback(frame, u, r);
     }
     if (to < 0) return -1 - to;
-    p = base + to - 1;
+    load(frame, r);
+    mode = g_execHookFlags ? 1 : 0;
+    base = mode ? step_.data() : code_.data();
+    p = base + rawTo_[mode][(size_t)to] - 1;
+  }
   }
 }
 
@@ -595,7 +780,16 @@ int32_t RegCode::fallback(StackFrame& frame, const Unit& u, Reg* regs) {
   }
 }
 
-int RegCode::execLoop(StackFrame& frame) { return exec(frame, nullptr); }
+int RegCode::execLoop(StackFrame& frame) {
+  if (!held_.empty() && !canHold(frame)) {
+    // A held local's cell holds another type: the same code on the cells.
+    if (!plain_) plain_ = compileRoot(frame, rootNode_, rootBlock_, false, true);
+    if (plain_ != none()) return plain_->execLoop(frame);
+    if (rootBlock_) return rootBlock_->exec(frame);
+    throw TypeMismatch("For");
+  }
+  return exec(frame, nullptr);
+}
 
 bool TypedTest(StackFrame& frame, ExprNode* cond, RegCode*& code) {
   if (code != RegCode::none()) {

@@ -9,6 +9,20 @@
 // a member that is not a plain own cell, an overflow, a division by zero, a result that
 // is not finite) abandons the run: the caller then evaluates the tree, which gives the
 // general rules and raises the errors with their usual texts and lines.
+//
+// Loop code (a whole loop or procedure block) goes further: the Integer, Long and Double
+// locals it uses live in registers from its start to its end (held locals), and the
+// one-dimensional arrays it indexes are reached through a cache of their elements and
+// bounds kept in registers. The cells are written back (flushed) before anything else
+// can look at them: a statement run as a tree, the statement hook, the poll, an error,
+// the end of the code; and read again afterwards. Constants sit in registers loaded once
+// at the start. The code exists in two forms with the same registers: the fast form,
+// which polls for a user break only at its backward jumps and has no per-statement work,
+// and the stepping form, which starts every statement with its line, the poll and the
+// debugger's statement hook. The fast form runs while no hook is set; the code moves to
+// the stepping form at the next backward jump, tree statement or poll after a hook is
+// set (and back when it is gone), so a debugger still sees every statement. The line of
+// a failing or erring instruction comes from a table (the unit of each instruction).
 #pragma once
 
 #include <cstdint>
@@ -24,6 +38,11 @@ class InterObjRep;
 union Reg {
   int32_t l;  // Integer and Long values (Integer results stay in the 16-bit range)
   double d;
+  void* p;    // an array cache: the elements
+  struct {
+    int32_t lower;
+    uint32_t count;  // 0: no usable array (every access takes the tree)
+  } bounds;          // an array cache: the one dimension (the register after the elements)
 };
 
 // A plain data member read or written by the code: of the current object (embed null)
@@ -68,6 +87,7 @@ class RegCode {
   static RegCode* compileBlock(StackFrame& frame, BlockRep* block);
   // Runs loop code in place of the loop node's exec; answers what the node's exec would.
   int execLoop(StackFrame& frame);
+  ~RegCode();
 
   // Runs; false: the tree must be evaluated instead.
   bool run(StackFrame& frame, Reg& out) { return exec(frame, &out) == 0; }
@@ -81,28 +101,30 @@ class RegCode {
   // The result as a cell of type().
   void toCell(const Reg& r, ValueCell& out) const;
 
-  enum { kMaxRegs = 32 };
+  enum { kMaxRegs = 64 };
   struct Instr {
     unsigned char op;
     unsigned char d, a, b;
-    unsigned char bk;  // b is the constant k
-    int32_t slot;      // a frame slot, or an index into members_
+    unsigned char w;  // a backward jump: the statements of one pass (the poll's count)
+    int32_t slot;     // a frame slot, an index into members_, a jump target or a register
     Reg k;
   };
 
   // A piece of loop code and its way back to the tree: when one of its typed
   // instructions cannot go on (nothing has been changed by then), the unit runs as a tree.
   enum UnitKind : unsigned char {
-    UNIT_STMT,    // a statement: node->exec, then on after it
-    UNIT_COND,    // a loop's or If's condition: the tree's value decides the jump
-    UNIT_FORHEAD  // a For head: start, end and step as the tree evaluates them
+    UNIT_STMT,     // a statement: node->exec, then on after it
+    UNIT_COND,     // a loop's or If's condition: the tree's value decides the jump
+    UNIT_FORHEAD,  // a For head: start, end and step as the tree evaluates them
+    UNIT_LOOP      // a loop's step and backward jump (never runs as a tree; gives the line)
   };
+  // Positions in units are those of the code as compiled (both forms map them: rawTo_).
   struct Unit {
     unsigned char kind = UNIT_STMT;
     unsigned char jumpWhen = 0;  // COND: the truth value that jumps
     unsigned char reg = 0;       // FORHEAD: the end register (the step is in reg + 1)
     unsigned char type = 0;      // FORHEAD: the variable's type
-    int line = 0;                // STMT: the statement's line; others: frame.line (0: kept)
+    int line = 0;                // the line the tree has in frame.line there
     ExecNode* node = nullptr;    // STMT, FORHEAD: the statement
     ExprNode* cond = nullptr;    // COND
     int32_t next = -1;           // pc after the unit (FORHEAD: the loop test)
@@ -110,24 +132,52 @@ class RegCode {
     // STMT: where the exits a statement answers land (-1: out of the code with it).
     int32_t exitFor = -1, exitDo = -1, exitLoop = -1;
   };
+  // A local held in a register for the whole loop code: an Integer, Long or Double
+  // (type), or a one-dimensional array (type: kTypeArrayFlag | element) whose cache
+  // takes reg and reg + 1.
+  struct Held {
+    int32_t slot;
+    unsigned char reg, type;
+  };
 
  private:
   friend class RegCompiler;
   friend class LoopCompiler;
   enum { kFail = -1 };
+  // Loop code of a loop node or (node null) a block; hold: keep locals in registers;
+  // force: even when nothing in it would run typed.
+  static RegCode* compileRoot(StackFrame& frame, ExecNode* node, BlockRep* block, bool hold, bool force);
   // Runs expression code (out gets the result; kFail: evaluate the tree) or loop code
   // (out null; answers an ExecResult).
   int exec(StackFrame& frame, Reg* out);
   // Where the tree's run of unit u goes on (a pc), or (as -1 - result) the exit it answers.
   int32_t fallback(StackFrame& frame, const Unit& u, Reg* regs);
   int32_t landing(const Unit& u, int result) const;
-  void foldConstants() { foldRange(0, -1); }
-  // Folds the constants of the instructions from on (one expression); keep: a register
-  // read after them.
-  void foldRange(size_t from, int keep);
+  // Held locals: registers from the cells (and array caches made again), and back.
+  void load(StackFrame& frame, Reg* r) const;
+  void flush(StackFrame& frame, const Reg* r) const;
+  // Whether the frame's cells of the held locals are the frame's own and of their types.
+  bool canHold(StackFrame& frame) const;
+  [[noreturn]] void raise(StackFrame& frame, const Reg* r, int mode, size_t pc, int what) const;
   std::vector<Unit> units_;
-  std::vector<Instr> code_;
+  std::vector<Instr> code_;  // expression code, or the fast form of loop code
   std::vector<MemberRef> members_;
+  // Loop code: the stepping form; for each form the unit of every instruction, the pc
+  // in the other form of every jump's target, and the pc of every compiled position.
+  std::vector<Instr> step_;
+  std::vector<int32_t> unitAt_[2], alt_[2], rawTo_[2];
+  std::vector<Held> held_;     // Integer, Long and Double locals
+  std::vector<Held> arrays_;   // array caches
+  struct PoolEntry {
+    unsigned char reg;
+    Reg k;
+  };
+  std::vector<PoolEntry> pool_;  // constants, loaded into their registers at the start
+  // Loop code: what was compiled, and the same code without held locals (made when the
+  // frame's cells cannot be held).
+  ExecNode* rootNode_ = nullptr;
+  BlockRep* rootBlock_ = nullptr;
+  RegCode* plain_ = nullptr;
   unsigned char type_ = 0;
   bool pays_ = false;
   // An assignment's target: a frame slot, or (slot -1) the member target_.

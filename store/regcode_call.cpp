@@ -124,6 +124,9 @@ bool RegCompiler::call(Cid* c, int& reg, unsigned char& type) {
         break;
       case OP_LDM:
       case OP_LDA:
+      case OP_LDAS:
+      case OP_LDAL:
+      case OP_LDAD:
         return false;
       case OP_LDS:
       case OP_LDL:
@@ -135,6 +138,15 @@ bool RegCompiler::call(Cid* c, int& reg, unsigned char& type) {
       default:
         break;
     }
+  }
+  // Held locals are read without an instruction: the same rules from the reads recorded
+  // for this unit (a held local read before the call would otherwise give the value the
+  // call left, not the one the tree reads).
+  for (const HeldRead& hr : heldReads_) {
+    if (hr.units != code_.units_.size()) continue;
+    if (frame_.code->slot(hr.slot).statik >= 0) return false;
+    for (int k = 0; k < n; ++k)
+      if (args[k].d == CARG_ALIAS && args[k].slot == hr.slot) return false;
   }
   if (calls + 1 >= CallReplay::kMaxCalls) return false;
   reg = newReg();

@@ -2,8 +2,11 @@
 // by the expression and the loop compilers).
 #pragma once
 
+#include <cstring>
+
 #include "regcode.h"
 #include "store/execnode.h"
+#include "store/field.h"
 
 enum RegOp : unsigned char {
   OP_END,  // the result is register a
@@ -64,12 +67,81 @@ enum RegOp : unsigned char {
   OP_FORINIT,  // variable (local k.l, type b) := a
   OP_FORTEST,  // leave to slot when the variable is past the end a (step in a + 1)
   OP_FORNEXT,  // variable += step; back to slot unless past the end a
-  OP_LINE,     // frame.line := slot
-  OP_POLL,     // the per-statement poll of an empty loop body
-  OP_CALL,     // d := a Basic Function of the current object (regcode_call.h)
-  OP_CARG,     // the data of an OP_CALL (never run)
-  OP_RET       // the loop is done: EXEC_NEXT
+  OP_LINE,     // (no longer made: lines come from the units)
+  OP_POLL,     // (no longer made: backward jumps poll)
+  OP_RET,      // the loop is done: EXEC_NEXT
+  // Held locals and array caches (loop code; see RegCode::Held).
+  OP_MOVS,      // d := a, a Long made Integer (range checked)
+  OP_LDAS,      // d := element a of the Integer array cached in registers slot, slot + 1
+  OP_LDAL,      // the same, Long
+  OP_LDAD,      // the same, Double
+  OP_STAS,      // element a of the Integer array cached in registers slot, slot + 1 := b
+  OP_STAL,      // the same, Long
+  OP_STAD,      // the same, Double
+  OP_FORTESTR,  // leave to slot when the variable in register d (type b) is past the end a
+  OP_FORNEXTR,  // register d += step (a + 1); back to slot unless past the end a
+  OP_JMPB,      // back to slot (a loop's backward jump: polls)
+  OP_JEQL,      // go to slot when a = b (integers)
+  OP_JNEL,
+  OP_JGTL,
+  OP_JLTL,
+  OP_JGEL,
+  OP_JLEL,
+  // Direct calls (regcode_call.h).
+  OP_CALL,  // d := a Basic Function of the current object
+  OP_CARG   // the data of an OP_CALL (never run)
 };
+
+// Which operand registers an instruction reads (the For instructions read their end and
+// step registers besides; those are never constants).
+inline bool ReadsA(unsigned char op) {
+  switch (op) {
+    case OP_LDS:
+    case OP_LDL:
+    case OP_LDD:
+    case OP_LDM:
+    case OP_K:
+    case OP_STMT:
+    case OP_UNIT:
+    case OP_EXEC:
+    case OP_FAIL:
+    case OP_JMP:
+    case OP_JMPB:
+    case OP_LINE:
+    case OP_POLL:
+    case OP_RET:
+    case OP_FORTEST:
+    case OP_FORNEXT:
+    case OP_FORTESTR:
+    case OP_FORNEXTR:
+    case OP_CALL:  // a counts its OP_CARGs
+      return false;
+    default:
+      return true;
+  }
+}
+inline bool ReadsB(unsigned char op) {
+  return (op >= OP_ADDS && op <= OP_XOR) || (op >= OP_STAS && op <= OP_STAD) || (op >= OP_JEQL && op <= OP_JLEL);
+}
+inline bool IsJump(unsigned char op) {
+  switch (op) {
+    case OP_JMP:
+    case OP_JF:
+    case OP_JT:
+    case OP_JFD:
+    case OP_JTD:
+    case OP_FORTEST:
+    case OP_FORNEXT:
+    case OP_FORTESTR:
+    case OP_FORNEXTR:
+    case OP_JMPB:
+      return true;
+    default:
+      return op >= OP_JEQL && op <= OP_JLEL;
+  }
+}
+// The instructions that jump backwards (and poll).
+inline bool IsBackJump(unsigned char op) { return op == OP_FORNEXT || op == OP_FORNEXTR || op == OP_JMPB; }
 
 // One instruction: operation, destination and operand registers, a slot and a constant.
 inline RegCode::Instr MakeInstr(unsigned char op, int d, int a, int b, int32_t slot, int32_t k = 0) {
@@ -124,10 +196,102 @@ class RegCompiler {
     code_.code_.push_back(MakeInstr(op, d, a, b, slot));
     return true;
   }
-  int newReg() { return next_ < RegCode::kMaxRegs ? next_++ : -1; }
+  // Temporaries count up from 0 (or a loop's base); held locals and constants take
+  // registers from the top down, above every temporary ever used.
+  int newReg() {
+    if (next_ >= high_) return -1;
+    if (next_ > maxTemp_) maxTemp_ = next_;
+    return next_++;
+  }
+  int highRegs(int n) {
+    if (high_ - n <= maxTemp_) return -1;
+    high_ -= n;
+    return high_;
+  }
   // Expressions of loop code take their registers from base on.
   void setRegBase(int base) { next_ = base; }
   StackFrame& frame() { return frame_; }
+
+  // Loop code keeps its locals in registers.
+  void holdLocals() {
+    hold_ = true;
+    const int n = frame_.code ? frame_.code->slotCount() : 0;
+    heldReg_.assign((size_t)n, -1);
+    // By-reference arguments are other frames' cells: they stay in their cells.
+    const int args = frame_.proc ? frame_.proc->parmCount() : 0;
+    for (int i = 0; i < n && i < args; ++i)
+      if (!frame_.code->slot(i).byValue) heldReg_[(size_t)i] = -2;
+  }
+  // The register holding local slot (typed scalar or array), made on first use; -1: none.
+  int held(int slot) {
+    if (!hold_ || slot < 0 || (size_t)slot >= heldReg_.size()) return -1;
+    int& h = heldReg_[(size_t)slot];
+    if (h != -1) return h < 0 ? -1 : h;
+    const unsigned char t = frame_.code->slot(slot).type;
+    const bool array = (t & kTypeArrayFlag) && IsRegType(t & 0x1F);
+    if (!array && (!IsRegType(t) || heldCount_ >= kMaxHeld)) return -1;
+    const int r = highRegs(array ? 2 : 1);
+    if (r < 0) return -1;  // no room: stays in its cell
+    h = r;
+    RegCode::Held e{slot, (unsigned char)r, t};
+    if (array) {
+      code_.arrays_.push_back(e);
+    } else {
+      code_.held_.push_back(e);
+      ++heldCount_;
+    }
+    return r;
+  }
+
+  // Constants become registers loaded once at the start: the loads of the instructions
+  // from on (one expression, whose registers are written once) go, and their readers
+  // read the constant's register; keep: a register read after them (its load stays).
+  void fold(size_t from, int keep) {
+    std::vector<RegCode::Instr>& code = code_.code_;
+    bool isK[RegCode::kMaxRegs] = {};
+    Reg k[RegCode::kMaxRegs];
+    auto pooled = [&](int reg) {
+      for (const RegCode::PoolEntry& e : code_.pool_)
+        if (std::memcmp(&e.k, &k[reg], sizeof(Reg)) == 0) return (int)e.reg;
+      const int r = highRegs(1);
+      if (r >= 0) code_.pool_.push_back(RegCode::PoolEntry{(unsigned char)r, k[reg]});
+      return r;
+    };
+    for (size_t i = from; i < code.size(); ++i) {
+      RegCode::Instr& in = code[i];
+      if (in.op == OP_CVD && isK[in.a]) {
+        const int32_t v = k[in.a].l;
+        in.op = OP_K;
+        in.k = Reg{};
+        in.k.d = v;
+      }
+      if (in.op == OP_K) {
+        isK[in.d] = true;
+        k[in.d] = in.k;
+        continue;
+      }
+      if (ReadsA(in.op) && isK[in.a]) {
+        const int r = pooled(in.a);
+        if (r >= 0) in.a = (unsigned char)r;
+      }
+      if (ReadsB(in.op) && isK[in.b]) {
+        const int r = pooled(in.b);
+        if (r >= 0) in.b = (unsigned char)r;
+      }
+    }
+    // The loads still read.
+    bool used[RegCode::kMaxRegs] = {};
+    if (keep >= 0) used[keep] = true;
+    for (size_t i = from; i < code.size(); ++i) {
+      const RegCode::Instr& in = code[i];
+      if (ReadsA(in.op)) used[in.a] = true;
+      if (ReadsB(in.op)) used[in.b] = true;
+    }
+    size_t w = from;
+    for (size_t i = from; i < code.size(); ++i)
+      if (code[i].op != OP_K || used[code[i].d]) code[w++] = code[i];
+    code.resize(w);
+  }
 
  private:
   // A call of a Basic Function of the current object (regcode_call.cpp).
@@ -159,12 +323,36 @@ class RegCompiler {
     int i;
     unsigned char ti;
     if (!expr(c->arg(0), i, ti) || ti == kTypeDouble) return false;
+    const int cache = held(s->slot);
     reg = newReg();
     if (reg < 0) return false;
     type = (unsigned char)(t & 0x1F);
+    if (cache >= 0)
+      return emit(type == kTypeShort ? OP_LDAS : type == kTypeLong ? OP_LDAL : OP_LDAD, reg, i, 0, cache);
     return emit(OP_LDA, reg, i, type, s->slot);
   }
 
+ public:
+  // The array cache register of target a(i) (a one-dimensional array of Integers, Longs
+  // or Doubles held by loop code) and the index register; false: not one.
+  bool elementTarget(ExprNode* e, int& cache, int& index, unsigned char& type) {
+    if (e->type() != EXPR_CID) return false;
+    Cid* c = static_cast<Cid*>(e);
+    if (c->meFirst() || !c->head() || c->head()->type() != EXPR_SID || c->argCount() != 1) return false;
+    Sid* s = static_cast<Sid*>(c->head());
+    if (s->bind != BIND_SLOT || !frame_.code || s->slot < 0 || s->slot >= frame_.code->slotCount())
+      return false;
+    const unsigned char t = frame_.code->slot(s->slot).type;
+    if (!(t & kTypeArrayFlag) || !IsRegType(t & 0x1F)) return false;
+    cache = held(s->slot);
+    if (cache < 0) return false;
+    unsigned char ti;
+    if (!expr(c->arg(0), index, ti) || ti == kTypeDouble) return false;
+    type = (unsigned char)(t & 0x1F);
+    return true;
+  }
+
+ private:
   bool cellConstant(const ValueCell& c, int& reg, unsigned char& type) {
     if (c.type == kTypeShort) return constant(reg, type, kTypeShort, c.s);
     if (c.type == kTypeLong) return constant(reg, type, kTypeLong, c.l);
@@ -178,6 +366,14 @@ class RegCompiler {
         if (!frame_.code || s->slot < 0 || s->slot >= frame_.code->slotCount()) return false;
         unsigned char t = frame_.code->slot(s->slot).type;
         if (!IsRegType(t)) return false;
+        const int h = held(s->slot);
+        if (h >= 0) {
+          // No instruction reads a held local: a call later in the unit must know.
+          heldReads_.push_back(HeldRead{s->slot, code_.units_.size()});
+          reg = h;
+          type = t;
+          return true;
+        }
         reg = newReg();
         if (reg < 0) return false;
         type = t;
@@ -299,7 +495,19 @@ class RegCompiler {
     return emit(t == kTypeShort ? OP_NEGS : t == kTypeLong ? OP_NEGL : OP_NEGD, reg, a, 0);
   }
 
+  enum { kMaxHeld = 24 };
   StackFrame& frame_;
   RegCode& code_;
   int next_ = 0;
+  int high_ = RegCode::kMaxRegs, maxTemp_ = -1;
+  bool hold_ = false;
+  std::vector<int> heldReg_;  // per slot: its register, -1 not yet, -2 never
+  // The held locals read so far, with the number of units made when they were read (a
+  // unit's reads carry its number + 1).
+  struct HeldRead {
+    int slot;
+    size_t units;
+  };
+  std::vector<HeldRead> heldReads_;
+  int heldCount_ = 0;
 };

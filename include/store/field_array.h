@@ -41,6 +41,9 @@ class OVSTORE_API ArrayData : public Allocator {
   unsigned char elementType() const { return type_; }
   const std::vector<ArrayBound>& bounds() const { return bounds_; }
   int32_t total() const { return (int32_t)count_; }
+  // The raw elements of the number types (Integer: int16_t, Long: int32_t, Double: double,
+  // ...), valid until the next Redim or Erase; null for the other types and when empty.
+  void* rawElements() const { return raw_; }
   // Offset of the element at indexes; throws RangeError(32736) when out of bounds, and
   // StoreException when the number of indexes is wrong.
   int32_t offsetOf(const int32_t* idx, int n) const;
