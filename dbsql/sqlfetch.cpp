@@ -140,7 +140,11 @@ JxStatus sqlFetchRow(sql_qry* q, uint32_t n) {
     if (q->breakLevels) sqlBreakSaveValues(q);
     if (moveTo(q, r)) return 1;
     if (q->currentRow != r) {
-      // The result ended before row n: its last row stays current.
+      // The result ended before row n: its last row becomes current (the cursor may have
+      // passed it while another row of the log was current).
+      if ((q->flags & SQLQ_COUNT_KNOWN) && q->rowCount && q->currentRow != q->rowCount &&
+          q->rowCount < r && moveTo(q, q->rowCount))
+        return 1;
       if (q->currentRow == kNoRow) q->currentRow = 0;
       q->rowsFetched = q->currentRow;
       return 0;

@@ -212,7 +212,7 @@ TEST(Memo, RefusalsAndEditedValues) {
     ramFree(whole);
     length = 3;
     EXPECT_EQ(sqlGetSomeMemo(m.q, 2, buffer, &length, 4), SQLMEMO_MORE);
-    EXPECT_EQ(std::string(buffer, length), " te");
+    EXPECT_EQ(std::string(buffer, length), "tex");
   }
 }
 
