@@ -2,6 +2,7 @@
 // of its statement, the logging and auto-update switches, the deep copy and freeing.
 #include "cmgenv_internal.h"
 #include "dbsql/cmgdriver.h"
+#include "dbsql/sqlfetch.h"
 #include "dbsql/sqlhstmt.h"
 #include "dbsql/sqllogindex.h"
 #include "sqlquery_internal.h"
@@ -84,15 +85,7 @@ sql_qry_fld* sqlNewColumn(uint16_t callerSize) {
   return base ? reinterpret_cast<sql_qry_fld*>(base + callerSize) : nullptr;
 }
 
-void sqlFreeColumn(sql_qry_fld* f, uint16_t callerSize) {
-  if (!f) return;
-  for (void* p :
-       {static_cast<void*>(f->alias), static_cast<void*>(f->selectText), static_cast<void*>(f->typeName),
-        static_cast<void*>(f->value), static_cast<void*>(f->longValue), static_cast<void*>(f->originalValue),
-        static_cast<void*>(f->driverName)})
-    ramFree(p);
-  ramFree(reinterpret_cast<char*>(f) - callerSize);
-}
+void sqlFreeColumn(sql_qry_fld* f, uint16_t callerSize) { sqlFreeSqlfld(f, callerSize); }
 
 void sqlFreeColumns(sql_qry* q) {
   if (q->columns) {

@@ -4,6 +4,7 @@
 // stay where they were and the next attempt reads the same row again.
 #include "dbsql/bcvconvert.h"
 #include "dbsql/cmgdriver.h"
+#include "dbsql/sqlfetch.h"
 #include "dbsql/sqlhstmt.h"
 #include "dbsql/sqllogindex.h"
 #include "dbsql/sqltypemap.h"
@@ -212,29 +213,6 @@ JxStatus fetchNext(sql_qry* q) {
   return 0;
 }
 
-// The result's row count by a binary search of absolute fetches.
-JxStatus countRows(sql_qry* q, SQLHSTMT h, uint32_t* count) {
-  uint32_t low = 1, high = 2147483647u;
-  while (low <= high) {
-    const uint32_t mid = low + (high - low) / 2;
-    SQLULEN rows = 0;
-    SQLUSMALLINT status[1] = {0};
-    SQLRETURN rc = SQLExtendedFetch(h, SQL_FETCH_ABSOLUTE, static_cast<SQLLEN>(mid), &rows, status);
-    if (rc == SQL_NO_DATA_FOUND) {
-      high = mid - 1;
-    } else if (succeeded(rc)) {
-      low = mid + 1;
-    } else {
-      sqlCheckHstmt(q->connection, h, rc);
-      return 1;
-    }
-  }
-  *count = high;
-  q->rowCount = high;
-  q->flags |= SQLQ_COUNT_KNOWN;
-  return 0;
-}
-
 // Logging off, a scrollable cursor: row r straight from the driver.
 JxStatus fetchAbsolute(sql_qry* q, uint32_t r) {
   if (!q->hstmt) {
@@ -249,7 +227,7 @@ JxStatus fetchAbsolute(sql_qry* q, uint32_t r) {
     SQLRETURN rc = SQLExtendedFetch(h, SQL_FETCH_ABSOLUTE, static_cast<SQLLEN>(r), &rows, status);
     if (rc == SQL_NO_DATA_FOUND) {
       uint32_t total = 0;
-      if (countRows(q, h, &total)) return 1;
+      if (sqlResultRowCountLocked(q, &total)) return 1;
       if (total == 0) {
         q->currentRow = 0;
         return 0;

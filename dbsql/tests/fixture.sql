@@ -47,3 +47,15 @@ CREATE TABLE orders(order_id INTEGER PRIMARY KEY, cust_id INTEGER REFERENCES cus
 INSERT INTO customers VALUES(1, 'Avery', 'Leeds'), (2, 'Blake', 'York'), (3, 'Casey', 'Bath');
 INSERT INTO orders VALUES(10, 1, 'lamp', 25.00), (11, 1, 'desk', 120.50),
   (12, 2, 'chair', 45.99), (13, 4, 'orphan', 1.00);
+
+-- Long values read whole and in pieces: 1000 bytes, NULL, a short text, and a text
+-- longer than 64 KB (70000 characters), each of a repeated pattern.
+CREATE TABLE memos(id INTEGER PRIMARY KEY, body TEXT);
+INSERT INTO memos VALUES(1, substr(replace(hex(zeroblob(500)), '00', '0123456789'), 1, 1000)),
+  (2, NULL), (3, 'a short memo'),
+  (4, substr(replace(hex(zeroblob(7000)), '00', 'abcdefghij'), 1, 70000));
+
+-- A thousand rows with a number to add up.
+CREATE TABLE thousand(id INTEGER PRIMARY KEY, amount INTEGER);
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)
+INSERT INTO thousand SELECT i, (i * 37) % 101 FROM n;

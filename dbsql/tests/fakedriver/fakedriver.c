@@ -924,3 +924,73 @@ SQLRETURN SQL_API SQLSetStmtOption(SQLHSTMT handle, SQLUSMALLINT option, SQLULEN
   snprintf(call, sizeof call, "SQLSetStmtOption:%u", (unsigned)option);
   return outcome(stmt->dbc, &stmt->messages, call, SQL_SUCCESS);
 }
+
+/* The rows of the statement's result (0 without one). */
+static long resultRows(const Stmt* stmt) {
+  long n = 0;
+  const Row* r;
+  if (!stmt->result) return 0;
+  for (r = stmt->result->rows; r; r = r->next) ++n;
+  return n;
+}
+
+/* One row at a time: SQL_FETCH_NEXT, or SQL_FETCH_ABSOLUTE to row N (from 1); a row
+ * outside the result answers 100 and leaves the cursor before the first row. Other
+ * fetch types fail with S1106. Logged as "SQLExtendedFetch stmtN TYPE N"; scripted as
+ * "SQLExtendedFetch". */
+SQLRETURN SQL_API SQLExtendedFetch(SQLHSTMT handle, SQLUSMALLINT type, SQLLEN row, SQLULEN* count,
+                                   SQLUSMALLINT* status) {
+  Stmt* stmt = handle;
+  SQLRETURN rc;
+  int c;
+  clearMessages(&stmt->messages);
+  logLine(stmt->dbc, "SQLExtendedFetch stmt%d %u %ld", stmt->id, (unsigned)type, (long)row);
+  rc = outcome(stmt->dbc, &stmt->messages, "SQLExtendedFetch", SQL_SUCCESS);
+  if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return rc;
+  if (count) *count = 0;
+  if (type == SQL_FETCH_NEXT) {
+    stmt->row = stmt->started ? (stmt->row ? stmt->row->next : NULL) : (stmt->result ? stmt->result->rows : NULL);
+  } else if (type == SQL_FETCH_ABSOLUTE) {
+    Row* r = stmt->result && row >= 1 ? stmt->result->rows : NULL;
+    long i;
+    for (i = 1; r && i < row; ++i) r = r->next;
+    stmt->row = r;
+  } else {
+    pushMessage(&stmt->messages, "S1106", 0, "[fake] fetch type out of range");
+    return SQL_ERROR;
+  }
+  stmt->started = 1;
+  if (!stmt->row) {
+    /* Past either end: the next SQL_FETCH_NEXT starts again at the first row. */
+    stmt->started = 0;
+    return SQL_NO_DATA_FOUND;
+  }
+  for (c = 0; c < stmt->result->columnCount; ++c) {
+    Binding* b = &stmt->bindings[c];
+    if (b->target || b->indicator)
+      putValue(stmt->row->values[c], stmt->result->types[c], b->cType, b->target, b->size, b->indicator);
+  }
+  if (count) *count = 1;
+  if (status) status[0] = SQL_ROW_SUCCESS;
+  return rc;
+}
+
+/* The private statement option 1047: the number of rows of the statement's result.
+ * Other options fail with S1092. Logged as "SQLGetStmtOption stmtN OPTION"; scripted
+ * as "SQLGetStmtOption:OPTION". */
+SQLRETURN SQL_API SQLGetStmtOption(SQLHSTMT handle, SQLUSMALLINT option, SQLPOINTER value) {
+  Stmt* stmt = handle;
+  char call[64];
+  SQLRETURN rc;
+  clearMessages(&stmt->messages);
+  logLine(stmt->dbc, "SQLGetStmtOption stmt%d %u", stmt->id, (unsigned)option);
+  snprintf(call, sizeof call, "SQLGetStmtOption:%u", (unsigned)option);
+  rc = outcome(stmt->dbc, &stmt->messages, call, SQL_SUCCESS);
+  if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return rc;
+  if (option != 1047) {
+    pushMessage(&stmt->messages, "S1092", 0, "[fake] option type out of range");
+    return SQL_ERROR;
+  }
+  if (value) *(SQLULEN*)value = (SQLULEN)resultRows(stmt);
+  return rc;
+}
