@@ -41,12 +41,7 @@ uintptr_t g_stackBase = 0, g_stackLimit = 0;
 
 // Basic recursion ends with an error while enough stack is left to report it: 256 KB.
 bool StackLowSlow() {
-  uintptr_t base;
-#if defined(__x86_64__)
-  __asm__("movq %%gs:0x08, %0" : "=r"(base));
-#else
-  __asm__("movl %%fs:0x04, %0" : "=r"(base));
-#endif
+  const uintptr_t base = ThreadStackBase();
   const uintptr_t floor = StackFloor();
   g_stackBase = base;
   g_stackLimit = floor ? floor + 256 * 1024 : 0;

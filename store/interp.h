@@ -77,13 +77,18 @@ extern int g_frameDepth;
 // information block).
 extern uintptr_t g_stackBase, g_stackLimit;
 bool StackLowSlow();
-inline bool StackLow() {
+// The top of the running thread's stack, from its thread information block.
+inline uintptr_t ThreadStackBase() {
   uintptr_t base;
 #if defined(__x86_64__)
   __asm__("movq %%gs:0x08, %0" : "=r"(base));
 #else
   __asm__("movl %%fs:0x04, %0" : "=r"(base));
 #endif
+  return base;
+}
+inline bool StackLow() {
+  const uintptr_t base = ThreadStackBase();
   if (base != g_stackBase) return StackLowSlow();
   return (uintptr_t)__builtin_frame_address(0) < g_stackLimit;
 }

@@ -79,3 +79,7 @@ class ProcCode {
   bool linked_ = false;
   RegCode* typed_ = nullptr;
 };
+
+struct StackFrame;
+// Runs code's body in frame f (typed when it compiles); errors carry f's line.
+void RunProcBody(ProcCode* code, StackFrame& f);

@@ -178,10 +178,12 @@ bool InterProcField::callDirect(StackFrame& caller, InterObjRep* self, Cid* call
   return true;
 }
 
-void InterProcField::run(StackFrame& f, ValueCell* result) {
+// Runs a procedure's body in its frame, as typed code when it compiles; errors get the
+// frame's line.
+void RunProcBody(ProcCode* code, StackFrame& f) {
   try {
-    if (BlockRep* outer = code_->outer()) {
-      RegCode*& typed = code_->typed();
+    if (BlockRep* outer = code->outer()) {
+      RegCode*& typed = code->typed();
       if (!typed) typed = RegCode::compileBlock(f, outer);
       if (typed != RegCode::none())
         typed->execLoop(f);
@@ -196,6 +198,10 @@ void InterProcField::run(StackFrame& f, ValueCell* result) {
     AnnotateException(e, f);
     throw e;
   }
+}
+
+void InterProcField::run(StackFrame& f, ValueCell* result) {
+  RunProcBody(code_, f);
   if (result) {
     int rs = code_->resultSlot();
     if (rs >= 0)

@@ -193,26 +193,6 @@ inline void PassArguments(StackFrame& caller, StackFrame& f, const RegCode::Inst
   }
 }
 
-// Runs the body in its frame (on the stack); errors get the frame's line.
-void RunBody(ProcCode* code, StackFrame& f) {
-  try {
-    if (BlockRep* outer = code->outer()) {
-      RegCode*& typed = code->typed();
-      if (!typed) typed = RegCode::compileBlock(f, outer);
-      if (typed != RegCode::none())
-        typed->execLoop(f);
-      else
-        outer->exec(f);
-    }
-  } catch (StoreException& e) {
-    AnnotateException(e, f);
-    throw;
-  } catch (const std::bad_alloc&) {
-    OutOfMemory e;
-    AnnotateException(e, f);
-    throw e;
-  }
-}
 
 // A number cell of type t into register out.
 inline void CellToReg(const ValueCell& c, unsigned char t, Reg& out) {
@@ -305,14 +285,14 @@ bool RegCallRun(StackFrame& caller, const RegCode::Instr* p, Reg* r) {
     g_frameTop = &f;
     ++g_frameDepth;
     LeanFrame lean{f, cells, ns, !code->numericFrame(), mark};
-    RunBody(code, f);
+    RunProcBody(code, f);
     TakeResult(*f.vars[code->resultSlot()], in.b, r[in.d]);
     return true;
   }
   FrameScope scope(f, *code, FrameScope::kEnterLater);
   PassArguments(caller, f, args, n, r);
   scope.enter();
-  RunBody(code, f);
+  RunProcBody(code, f);
   TakeResult(*f.vars[code->resultSlot()], in.b, r[in.d]);
   return true;
 }
