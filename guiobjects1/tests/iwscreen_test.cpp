@@ -174,8 +174,12 @@ TEST(Screen, FontFamilies) {
   EXPECT_EQ("", Basic("Screen.Fonts(-1)", "String"));
 }
 
-BOOL CALLBACK CountWindow(HWND, LPARAM n) {
-  ++*reinterpret_cast<int*>(n);
+// Counts this process's top-level windows: the tests run side by side on one desktop, so
+// other processes' windows come and go while a walk runs.
+BOOL CALLBACK CountWindow(HWND h, LPARAM n) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid == GetCurrentProcessId()) ++*reinterpret_cast<int*>(n);
   return TRUE;
 }
 
@@ -215,7 +219,7 @@ TEST(Screen, EnumWindowsCallsABasicMemberPerWindow) {
     EXPECT_EQ(r.result, native->imEnumWindows(&target, r.member));
     long calls = LongOf(walker.object()->evalIMember("calls", nullptr));
     if (r.calls < 0)
-      EXPECT_GE(calls, windows - 1);  // the walk lists the windows when it starts
+      EXPECT_GE(calls, windows);  // at least each of our own windows
     else
       EXPECT_EQ(r.calls, calls);
   }
