@@ -232,6 +232,16 @@ void sqlAggRemoveEvery(sql_qry* q) {
   q->rowsAggregated = kAggregatesOff;
 }
 
+namespace {
+// A number as the column stores it (unaligned), as a double.
+template <typename T>
+double storedNumber(const uint8_t* p) {
+  T v;
+  memcpy(&v, p, sizeof v);
+  return static_cast<double>(v);
+}
+}  // namespace
+
 short sqlAggColumnValue(const sql_qry_fld* f, const void* value, int32_t length, SqlAggOperand* out) {
   if (!f || !out || length < 0 || !value) return 0;
   const uint8_t* p = static_cast<const uint8_t*>(value);
@@ -252,35 +262,21 @@ short sqlAggColumnValue(const sql_qry_fld* f, const void* value, int32_t length,
       out->number = packedToDouble(
           p, static_cast<uint32_t>(length) > f->valueSize ? static_cast<uint32_t>(length) : f->valueSize,
           decimalWord(f));
-      out->length = sizeof(double);
-      return 1;
-    case BCV_LONG: {
-      int32_t v;
-      memcpy(&v, p, sizeof v);
-      out->number = v;
-      out->length = sizeof(double);
-      return 1;
-    }
+      break;
+    case BCV_LONG:
+      out->number = storedNumber<int32_t>(p);
+      break;
     case BCV_SHORT:
     case API_TINYINT:
-    case API_BIT: {
-      int16_t v;
-      memcpy(&v, p, sizeof v);
-      out->number = v;
-      out->length = sizeof(double);
-      return 1;
-    }
-    case BCV_FLOAT: {
-      float v;
-      memcpy(&v, p, sizeof v);
-      out->number = v;
-      out->length = sizeof(double);
-      return 1;
-    }
+    case API_BIT:
+      out->number = storedNumber<int16_t>(p);
+      break;
+    case BCV_FLOAT:
+      out->number = storedNumber<float>(p);
+      break;
     case BCV_DOUBLE:
-      memcpy(&out->number, p, sizeof(double));
-      out->length = sizeof(double);
-      return 1;
+      out->number = storedNumber<double>(p);
+      break;
     case BCV_DATETIME:
     case BCV_DATE:
     case BCV_TIME:
@@ -296,6 +292,8 @@ short sqlAggColumnValue(const sql_qry_fld* f, const void* value, int32_t length,
       return 1;
     }
   }
+  out->length = sizeof(double);  // the numeric kinds
+  return 1;
 }
 
 JxStatus sqlAggCreate(sql_qry* q, sql_qry* group, uint16_t column, uint16_t kind, uint8_t flag) {

@@ -9,6 +9,7 @@
 #include "dbutil/jxmemory.h"
 #include "sqlquery_internal.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string.h>
 
@@ -78,25 +79,13 @@ void adjustBranches(sql_qry* q, uint32_t belowLevel, uint32_t dRows, uint32_t dW
   }
 }
 
-// The leftmost child whose running row total reaches r. Appending starts at the last
-// child and moves back over equal totals (children emptied by removals).
+// The leftmost child whose running row total reaches r: among children emptied by
+// removals (equal totals) the first, where appending goes on.
 uint32_t chooseChild(const uint32_t* n, uint32_t r) {
   const uint32_t* rows = n + SQLLOG_BRANCH_ROWS;
   uint32_t count = n[SQLLOG_COUNT];
   if (r > rows[count - 1]) return 0;  // only an insertion into an index without rows
-  uint32_t lo = 0, hi = count - 1;
-  if (r == rows[hi]) {
-    while (hi > 0 && rows[hi - 1] == r) --hi;
-    return hi;
-  }
-  while (lo < hi) {
-    uint32_t mid = lo + (hi - lo) / 2;
-    if (rows[mid] >= r)
-      hi = mid;
-    else
-      lo = mid + 1;
-  }
-  return lo;
+  return (uint32_t)(std::lower_bound(rows, rows + count, r) - rows);
 }
 
 // Loads the path to the leaf that holds row r (r >= 1) and answers r's position in it.

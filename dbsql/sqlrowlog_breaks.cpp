@@ -10,6 +10,7 @@
 #include "sqlquery_internal.h"
 #include "sqlrowlog_internal.h"
 
+#include <algorithm>
 #include <string.h>
 
 namespace {
@@ -23,15 +24,7 @@ SqlAggregate* aggregatesOf(const sql_qry* level) {
 
 // Leftmost of the n running totals that reaches b; n when none does.
 uint32_t leftmostReaching(const uint32_t* totals, uint32_t n, uint32_t b) {
-  uint32_t lo = 0, hi = n;
-  while (lo < hi) {
-    uint32_t mid = lo + (hi - lo) / 2;
-    if (totals[mid] >= b)
-      hi = mid;
-    else
-      lo = mid + 1;
-  }
-  return lo;
+  return (uint32_t)(std::lower_bound(totals, totals + n, b) - totals);
 }
 
 // The group row (1-based) whose running weight first reaches row b below (1..total).

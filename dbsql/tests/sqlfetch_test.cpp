@@ -12,6 +12,7 @@
 #include "dbsql/sqlrowlog.h"
 #include "dbutil/jxmemory.h"
 #include "fake_driver.h"
+#include "sql_executed.h"
 #include "sql_test_support.h"
 
 #include <gtest/gtest.h>
@@ -25,52 +26,6 @@
 namespace {
 
 const char* const kSqlite = "DSN=OrvanelTest";
-
-enum Cursor { LOGGED, FORWARD, SCROLLABLE };
-
-const char* name(Cursor c) { return c == LOGGED ? "logged" : c == FORWARD ? "forward only" : "scrollable"; }
-
-// A query opened with a row log, a forward-only cursor without one, or a scrollable
-// cursor, and executed.
-struct Executed {
-  Executed(cmg_capabilities* con, const char* text, Cursor cursor) {
-    const uint16_t saved = con->cursorOptions;
-    const uint32_t flagsA = con->flagsA;
-    if (cursor == SCROLLABLE) {
-      con->flagsA |= CMG_A_RANDOM_FETCH;
-      con->cursorOptions = SQLCUR_RANDOM | 0x60;  // static
-    }
-    status = sqlOpen(con, nullptr, text, SQLOPEN_PARSE, 0, 0, &q);
-    con->cursorOptions = saved;
-    con->flagsA = flagsA;
-    uint32_t rows = 0;
-    if (!status && cursor != SCROLLABLE) status = sqlLogOptions(q, cursor == LOGGED ? 3 : 1);
-    if (!status) status = sqlXExecute(q, &rows);
-  }
-  ~Executed() {
-    if (q) {
-      EXPECT_EQ(sqlClose(q), 0);
-    }
-  }
-  int32_t integer(uint16_t i) const {
-    int32_t v = 0;
-    memcpy(&v, q->columns[i]->value, 4);
-    return v;
-  }
-  std::string text(uint16_t i) const {
-    const sql_qry_fld* f = q->columns[i];
-    if (f->valueLength < 0) return "<NULL>";
-    return std::string(reinterpret_cast<const char*>(f->value), f->valueLength < 255 ? f->valueLength : 255);
-  }
-  sql_qry* q = nullptr;
-  JxStatus status = 1;
-};
-
-std::string pattern(const char* unit, size_t length) {
-  std::string s;
-  while (s.size() < length) s += unit;
-  return s.substr(0, length);
-}
 
 // The road of a query: opened, executed, fetched forward to row 10, back to row 3 (from
 // the row log), to its last row, its long text read whole and in pieces, its rows
@@ -144,7 +99,7 @@ TEST(Fetch, PastTheEndByCursorKind) {
   Logon l(kSqlite);
   ASSERT_TRUE(l.con) << errors.lastText();
   for (Cursor c : {LOGGED, FORWARD, SCROLLABLE}) {
-    SCOPED_TRACE(name(c));
+    SCOPED_TRACE(cursorName(c));
     Executed e(l.con, "SELECT id, label FROM numbered WHERE id <= 5 ORDER BY id", c);
     ASSERT_EQ(e.status, 0) << errors.lastText();
     ASSERT_EQ(sqlXFetch(e.q, 10), 0) << errors.lastText();
@@ -207,7 +162,7 @@ TEST(Fetch, ReadAhead) {
   Logon l(kSqlite);
   ASSERT_TRUE(l.con) << errors.lastText();
   for (Cursor c : {LOGGED, SCROLLABLE}) {
-    SCOPED_TRACE(name(c));
+    SCOPED_TRACE(cursorName(c));
     Executed e(l.con, "SELECT id, label FROM numbered ORDER BY id", c);
     ASSERT_EQ(e.status, 0) << errors.lastText();
     ASSERT_EQ(sqlXFetch(e.q, 4), 0) << errors.lastText();
@@ -266,7 +221,7 @@ TEST(Fetch, RowCountSearch) {
       EXPECT_TRUE(e.q->flags & SQLQ_COUNT_KNOWN);
     }
     for (Cursor c : {SCROLLABLE, LOGGED, FORWARD}) {
-      SCOPED_TRACE(name(c));
+      SCOPED_TRACE(cursorName(c));
       Executed e(l.con, text.c_str(), c);
       ASSERT_EQ(e.status, 0) << errors.lastText();
       ASSERT_EQ(sqlXFetch(e.q, 5000), 0) << errors.lastText();
@@ -414,7 +369,7 @@ TEST(Fetch, EachRowIsAggregatedOnce) {
       {FORWARD, {1, 2, 10, 11, 500, 999, 5000}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(name(c.cursor));
+    SCOPED_TRACE(cursorName(c.cursor));
     Executed e(l.con, "SELECT id, amount FROM thousand ORDER BY id", c.cursor);
     ASSERT_EQ(e.status, 0) << errors.lastText();
     ASSERT_EQ(sqlAggCreate(e.q, nullptr, 1, SQLAGG_SUM, 0), 0) << errors.lastText();

@@ -9,6 +9,7 @@
 #include "dbsql/sqlmessages.h"
 #include "dbsql/sqlquery.h"
 #include "dbutil/jxmemory.h"
+#include "sql_executed.h"
 #include "sql_test_support.h"
 
 #include <gtest/gtest.h>
@@ -22,39 +23,10 @@ namespace {
 
 const char* const kSqlite = "DSN=OrvanelTest";
 
-enum Cursor { LOGGED, FORWARD, SCROLLABLE };
-
-const char* name(Cursor c) { return c == LOGGED ? "logged" : c == FORWARD ? "forward only" : "scrollable"; }
-
-struct Memos {
-  Memos(cmg_capabilities* con, Cursor cursor) {
-    const uint16_t saved = con->cursorOptions;
-    const uint32_t flagsA = con->flagsA;
-    if (cursor == SCROLLABLE) {
-      con->flagsA |= CMG_A_RANDOM_FETCH;
-      con->cursorOptions = SQLCUR_RANDOM | 0x60;
-    }
-    status = sqlOpen(con, nullptr, "SELECT id, body FROM memos ORDER BY id", SQLOPEN_PARSE, 0, 0, &q);
-    con->cursorOptions = saved;
-    con->flagsA = flagsA;
-    uint32_t rows = 0;
-    if (!status && cursor != SCROLLABLE) status = sqlLogOptions(q, cursor == LOGGED ? 3 : 1);
-    if (!status) status = sqlXExecute(q, &rows);
-  }
-  ~Memos() {
-    if (q) {
-      EXPECT_EQ(sqlClose(q), 0);
-    }
-  }
-  sql_qry* q = nullptr;
-  JxStatus status = 1;
+// The memos table's rows.
+struct Memos : Executed {
+  Memos(cmg_capabilities* con, Cursor cursor) : Executed(con, "SELECT id, body FROM memos ORDER BY id", cursor) {}
 };
-
-std::string pattern(const char* unit, size_t length) {
-  std::string s;
-  while (s.size() < length) s += unit;
-  return s.substr(0, length);
-}
 
 // Every piece of column 2 from offset 0 with a buffer of size bytes: the codes, the
 // sizes and the bytes.
@@ -86,7 +58,7 @@ TEST(Memo, PiecesOfAThousandBytes) {
   ASSERT_TRUE(l.con) << errors.lastText();
   const std::string body = pattern("0123456789", 1000);
   for (Cursor c : {LOGGED, SCROLLABLE, FORWARD}) {
-    SCOPED_TRACE(name(c));
+    SCOPED_TRACE(cursorName(c));
     Memos m(l.con, c);
     ASSERT_EQ(m.status, 0) << errors.lastText();
     ASSERT_EQ(sqlXFetch(m.q, 1), 0) << errors.lastText();
@@ -111,7 +83,7 @@ TEST(Memo, NullAndShortValues) {
   Logon l(kSqlite);
   ASSERT_TRUE(l.con) << errors.lastText();
   for (Cursor c : {LOGGED, SCROLLABLE, FORWARD}) {
-    SCOPED_TRACE(name(c));
+    SCOPED_TRACE(cursorName(c));
     Memos m(l.con, c);
     ASSERT_EQ(m.status, 0) << errors.lastText();
     ASSERT_EQ(sqlXFetch(m.q, 2), 0) << errors.lastText();
@@ -142,7 +114,7 @@ TEST(Memo, LongerThan64K) {
   ASSERT_TRUE(l.con) << errors.lastText();
   const std::string body = pattern("abcdefghij", 70000);
   for (Cursor c : {LOGGED, SCROLLABLE}) {
-    SCOPED_TRACE(name(c));
+    SCOPED_TRACE(cursorName(c));
     Memos m(l.con, c);
     ASSERT_EQ(m.status, 0) << errors.lastText();
     ASSERT_EQ(sqlXFetch(m.q, 4), 0) << errors.lastText();
@@ -180,7 +152,7 @@ TEST(Memo, RefusalsAndEditedValues) {
   Logon l(kSqlite);
   ASSERT_TRUE(l.con) << errors.lastText();
   for (Cursor c : {LOGGED, FORWARD}) {
-    SCOPED_TRACE(name(c));
+    SCOPED_TRACE(cursorName(c));
     Memos m(l.con, c);
     ASSERT_EQ(m.status, 0) << errors.lastText();
     ASSERT_EQ(sqlXFetch(m.q, 1), 0) << errors.lastText();
