@@ -2,6 +2,7 @@
 #include "regcode.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "store/field.h"
 #include "store/execnode.h"
@@ -28,7 +29,7 @@ void RegCode::reset(RegCode*& code) {
   code = nullptr;
 }
 
-bool RegCode::memberTarget(StackFrame& frame, ExprNode* e, MemberRef& out) {
+bool RegCode::memberTarget(StackFrame& frame, ExprNode* e, MemberRef& out, InterObjRep** objOut, Field** fieldOut) {
   InterObjRep* me = frame.me;
   if (!me) return false;
   Sid* name = nullptr;
@@ -62,6 +63,8 @@ bool RegCode::memberTarget(StackFrame& frame, ExprNode* e, MemberRef& out) {
   out.name = name;
   out.embed = embed;
   out.type = t;
+  if (objOut) *objOut = obj;
+  if (fieldOut) *fieldOut = f;
   return true;
 }
 
@@ -206,7 +209,68 @@ enum { kRaiseOverflow, kRaiseMismatch };
 
 }  // namespace
 
-void RegCode::load(StackFrame& frame, Reg* r) const {
+namespace {
+
+inline void CellToReg(const ValueCell& c, unsigned char t, Reg& out) {
+  if (t == kTypeDouble)
+    out.d = c.d;
+  else if (t == kTypeLong)
+    out.l = c.l;
+  else
+    out.l = c.s;
+}
+
+inline bool SameValue(const ValueCell& c, unsigned char t, const Reg& v) {
+  if (t == kTypeDouble) return std::memcmp(&c.d, &v.d, sizeof(double)) == 0;
+  if (t == kTypeLong) return c.l == v.l;
+  return c.s == (int16_t)v.l;
+}
+
+// The value a held member has now into v, and the object and field it names (false: it
+// cannot be held: not a plain data member of its type any more, or no value of the type).
+// A member without an own cell has the value the general read gives (a prototype's or
+// the type's default); its cell is made only when the code writes it.
+bool HeldMemberValue(StackFrame& frame, MemberRef& m, Reg& v, InterObjRep*& obj, Field*& field) {
+  if (ValueCell* c = PlainMemberCell(frame, m, false, nullptr)) {
+    CellToReg(*c, m.type, v);
+    obj = m.owner;
+    field = CachedField(*m.name, m.owner);
+    return true;
+  }
+  InterObjRep* o = frame.me;
+  if (!o) return false;
+  if (m.embed) {
+    o = EmbeddedForPlainAccess(o, *m.embed, *m.name);
+    if (!o) return false;
+  }
+  Field* f = CachedField(*m.name, o);
+  if (m.name->memberKind != MEMBER_PLAIN || (f->typeCode() & 0x1F) != m.type) return false;
+  DataField* df = static_cast<DataField*>(f);
+  if (o->ownCellAt(df, m.name->memberHint)) return false;  // an own cell of another type
+  ValueCellVar c;
+  df->getCell(*o, c.c);
+  if (c.c.type != m.type) return false;
+  CellToReg(c.c, m.type, v);
+  obj = o;
+  field = f;
+  return true;
+}
+
+}  // namespace
+
+bool RegCode::findMembers(StackFrame& frame, Reg* values) {
+  const size_t n = heldMembers_.size();
+  InterObjRep* objs[kMaxRegs];
+  Field* fields[kMaxRegs];
+  for (size_t i = 0; i < n; ++i) {
+    if (!HeldMemberValue(frame, heldMembers_[i].m, values[i], objs[i], fields[i])) return false;
+    for (size_t j = 0; j < i; ++j)
+      if (objs[j] == objs[i] && fields[j] == fields[i]) return false;  // two names of one member
+  }
+  return true;
+}
+
+bool RegCode::load(StackFrame& frame, Reg* r, bool members) {
   ValueCell** const vars = frame.vars;
   for (const Held& h : held_) {
     const ValueCell* c = vars[h.slot];
@@ -231,9 +295,14 @@ void RegCode::load(StackFrame& frame, Reg* r) const {
       bounds.bounds.count = 0;
     }
   }
+  if (!members || heldMembers_.empty()) return true;
+  Reg values[kMaxRegs];
+  if (!findMembers(frame, values)) return false;
+  for (size_t i = 0; i < heldMembers_.size(); ++i) r[heldMembers_[i].reg] = values[i];
+  return true;
 }
 
-void RegCode::flush(StackFrame& frame, const Reg* r) const {
+void RegCode::flush(StackFrame& frame, const Reg* r, bool members) {
   ValueCell** const vars = frame.vars;
   for (const Held& h : held_) {
     ValueCell* c = vars[h.slot];
@@ -244,16 +313,52 @@ void RegCode::flush(StackFrame& frame, const Reg* r) const {
     else
       c->s = (int16_t)r[h.reg].l;
   }
+  if (!members) return;
+  // A member's cell is written (and its object marked changed, once) only when the
+  // register differs from the member's value: only the code changes it while it is held.
+  InterObjRep* marked = nullptr;
+  for (HeldMember& h : heldMembers_) {
+    const Reg& v = r[h.reg];
+    ValueCell* c = PlainMemberCell(frame, h.m, false, nullptr);
+    if (!c) {
+      // No own cell yet: made when the value differs from the general read's.
+      Reg now;
+      InterObjRep* obj;
+      Field* field;
+      if (!HeldMemberValue(frame, h.m, now, obj, field)) continue;  // never written elsewhere
+      if (h.m.type == kTypeDouble ? std::memcmp(&now.d, &v.d, sizeof(double)) == 0
+                                  : (h.m.type == kTypeLong ? now.l == v.l : (int16_t)now.l == (int16_t)v.l))
+        continue;
+      InterObjRep* owner = nullptr;
+      c = PlainMemberCell(frame, h.m, true, &owner);
+      if (!c) continue;
+      c->type = h.m.type;
+    } else if (SameValue(*c, h.m.type, v)) {
+      continue;
+    }
+    if (h.m.type == kTypeDouble)
+      c->d = v.d;
+    else if (h.m.type == kTypeLong)
+      c->l = v.l;
+    else
+      c->s = (int16_t)v.l;
+    if (h.m.owner != marked) {
+      marked = h.m.owner;
+      marked->changed();
+    }
+  }
 }
 
-bool RegCode::canHold(StackFrame& frame) const {
+bool RegCode::canHold(StackFrame& frame) {
   for (const Held& h : held_)
     if (frame.vars[h.slot]->type != h.type) return false;
-  return true;
+  if (heldMembers_.empty()) return true;
+  Reg values[kMaxRegs];
+  return findMembers(frame, values);
 }
 
-void RegCode::raise(StackFrame& frame, const Reg* r, int mode, size_t pc, int what) const {
-  flush(frame, r);
+void RegCode::raise(StackFrame& frame, const Reg* r, bool members, int mode, size_t pc, int what) {
+  flush(frame, r, members);
   const int32_t u = pc < unitAt_[mode].size() ? unitAt_[mode][pc] : -1;
   if (u >= 0) frame.line = units_[(size_t)u].line;
   if (what == kRaiseOverflow) throw FPException(kMsgIntegerOverflow);
@@ -268,12 +373,28 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
   // form (1).
   int mode = 0;
   const Instr* base = code_.data();
+  // The forms being run: the code's own, or (held members given up) the detached twin.
+  const Instr* forms[2] = {code_.data(), step_.data()};
+  bool members = !heldMembers_.empty();
+  // The object the unheld member stores last marked changed (none after anything else ran).
+  InterObjRep* marked = nullptr;
+// Held members that cannot be loaded again: the same place in the detached twin.
+#define OV_RELOAD()                                   \
+  do {                                                \
+    if (!load(frame, r, members)) {                   \
+      const ptrdiff_t at = p - base;                  \
+      members = false;                                \
+      forms[0] = detached_[0].data();                 \
+      forms[1] = detached_[1].data();                 \
+      base = forms[mode];                             \
+      p = base + at;                                  \
+    }                                                 \
+  } while (0)
   if (!out) {
-    load(frame, r);
-    if (g_execHookFlags) {
-      mode = 1;
-      base = step_.data();
-    }
+    if (g_execHookFlags) mode = 1;
+    const Instr* p = base = forms[mode];
+    OV_RELOAD();
+    base = p;
   }
   for (const Instr* p = base;; ++p) {
     {
@@ -304,8 +425,12 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         }
         case OP_LDM: {
           MemberRef& m = members_[(size_t)p->slot];
-          const ValueCell* c = PlainMemberCell(frame, m, false, nullptr);
-          if (!c) goto fail;
+          const ValueCell* c = m.cell;
+          if (!c || m.me != frame.me || m.generation != g_generation || m.layout != g_cellLayout ||
+              c->type != m.type) {
+            c = PlainMemberCell(frame, m, false, nullptr);
+            if (!c) goto fail;
+          }
           if (m.type == kTypeDouble)
             d.d = c->d;
           else if (m.type == kTypeLong)
@@ -470,20 +595,22 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
           const Unit& u = units_[(size_t)p->slot];
           frame.line = u.line;
           if (--g_pollCountdown <= 0) {
-            flush(frame, r);
+            flush(frame, r, members);
+            marked = nullptr;
             ExecPollNow();
-            load(frame, r);
+            OV_RELOAD();
           }
           if (g_execHookFlags) {
-            flush(frame, r);
+            flush(frame, r, members);
+            marked = nullptr;
             ExecHookStatement(frame, u.line);
-            load(frame, r);
+            OV_RELOAD();
           }
           if (!g_execHookFlags) {
             // The hook is gone: the fast form from this statement on.
             const size_t pc = (size_t)(p - base);
             mode = 0;
-            base = code_.data();
+            base = forms[0];
             p = base + alt_[1][pc] - 1;
           }
           break;
@@ -512,9 +639,13 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         case OP_STM: {
           MemberRef& m = members_[(size_t)p->slot];
           if (m.type == kTypeShort && !FitsShort(a.l)) goto fail;
-          InterObjRep* owner = nullptr;
-          ValueCell* c = PlainMemberCell(frame, m, true, &owner);
-          if (!c) goto fail;
+          ValueCell* c = m.cell;
+          InterObjRep* owner = m.owner;
+          if (!c || m.me != frame.me || m.generation != g_generation || m.layout != g_cellLayout ||
+              (c->type != m.type && c->type != kTypeNone)) {
+            c = PlainMemberCell(frame, m, true, &owner);
+            if (!c) goto fail;
+          }
           c->type = m.type;
           if (m.type == kTypeDouble)
             c->d = p->b == kTypeDouble ? a.d : (double)a.l;
@@ -522,7 +653,11 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
             c->l = a.l;
           else
             c->s = (int16_t)a.l;
-          owner->changed();
+          // Nothing but this code runs until marked is cleared: one mark is enough.
+          if (owner != marked) {
+            owner->changed();
+            marked = owner;
+          }
           break;
         }
         case OP_MOV:
@@ -622,7 +757,7 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         }
         case OP_FORTEST: {
           const ValueCell* c = vars[p->k.l];
-          if (c->type != p->b) raise(frame, r, mode, (size_t)(p - base), kRaiseMismatch);
+          if (c->type != p->b) raise(frame, r, members, mode, (size_t)(p - base), kRaiseMismatch);
           const int32_t x = c->type == kTypeLong ? c->l : c->s;
           const int32_t step = r[p->a + 1].l;
           if (step < 0 ? x < a.l : x > a.l) p = base + p->slot - 1;
@@ -630,15 +765,15 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
         }
         case OP_FORNEXT: {
           ValueCell* c = vars[p->k.l];
-          if (c->type != p->b) raise(frame, r, mode, (size_t)(p - base), kRaiseMismatch);
+          if (c->type != p->b) raise(frame, r, members, mode, (size_t)(p - base), kRaiseMismatch);
           const int32_t step = r[p->a + 1].l;
           int32_t x;
           if (c->type == kTypeLong) {
-            if (__builtin_add_overflow(c->l, step, &x)) raise(frame, r, mode, (size_t)(p - base), kRaiseOverflow);
+            if (__builtin_add_overflow(c->l, step, &x)) raise(frame, r, members, mode, (size_t)(p - base), kRaiseOverflow);
             c->l = x;
           } else {
             x = c->s + step;
-            if (!FitsShort(x)) raise(frame, r, mode, (size_t)(p - base), kRaiseOverflow);
+            if (!FitsShort(x)) raise(frame, r, members, mode, (size_t)(p - base), kRaiseOverflow);
             c->s = (int16_t)x;
           }
           if (step < 0 ? x < a.l : x > a.l) break;
@@ -655,10 +790,10 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
           const int32_t step = r[p->a + 1].l;
           int32_t x;
           if (p->b == kTypeLong) {
-            if (__builtin_add_overflow(d.l, step, &x)) raise(frame, r, mode, (size_t)(p - base), kRaiseOverflow);
+            if (__builtin_add_overflow(d.l, step, &x)) raise(frame, r, members, mode, (size_t)(p - base), kRaiseOverflow);
           } else {
             x = d.l + step;
-            if (!FitsShort(x)) raise(frame, r, mode, (size_t)(p - base), kRaiseOverflow);
+            if (!FitsShort(x)) raise(frame, r, members, mode, (size_t)(p - base), kRaiseOverflow);
           }
           d.l = x;
           if (step < 0 ? x < a.l : x > a.l) break;
@@ -670,15 +805,17 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
           // The callee may see (and change by reference) the held locals: they go to
           // their cells around the call. A call that cannot be made directly leaves the
           // registers as they were and the unit runs as a tree.
-          flush(frame, r);
+          if (p->w) goto fail;  // the detached twin: it would read a held member's register
+          flush(frame, r, members);
+          marked = nullptr;
           frame.line = units_[(size_t)unitAt_[mode][(size_t)(p - base)]].line;
           if (!RegCallRun(frame, p, r)) goto fail;
-          load(frame, r);
+          OV_RELOAD();
           p += p->a + 1;  // its data
           break;
         }
         case OP_RET:
-          flush(frame, r);
+          flush(frame, r, members);
           return EXEC_NEXT;
         default:
           goto fail;
@@ -689,15 +826,16 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
     // A backward jump whose turn it is to poll (with the cells up to date: the poll may
     // stop the run or attach a debugger, which then steps on from the jump's target).
     const size_t pc = (size_t)(p - base);
-    flush(frame, r);
+    flush(frame, r, members);
+    marked = nullptr;
     frame.line = units_[(size_t)unitAt_[mode][pc]].line;
     ExecPollNow();
-    load(frame, r);
+    OV_RELOAD();
     const int want = g_execHookFlags ? 1 : 0;
     if (want != mode) {
       const int32_t to = alt_[mode][pc];
       mode = want;
-      base = mode ? step_.data() : code_.data();
+      base = forms[mode];
       p = base + to - 1;
     } else {
       p = base + p->slot - 1;
@@ -713,7 +851,8 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
     size_t first = pc;
     while (first > 0 && unitAt_[mode][first - 1] == unit) --first;
     const Unit& u = units_[(size_t)unit];
-    flush(frame, r);
+    flush(frame, r, members);
+    marked = nullptr;
     frame.line = u.line;
     int32_t to;
     {
@@ -721,12 +860,13 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
       to = fallback(frame, u, r);
     }
     if (to < 0) return -1 - to;
-    load(frame, r);
     mode = g_execHookFlags ? 1 : 0;
-    base = mode ? step_.data() : code_.data();
+    base = forms[mode];
     p = base + rawTo_[mode][(size_t)to] - 1;
+    OV_RELOAD();
   }
   }
+#undef OV_RELOAD
 }
 
 int32_t RegCode::landing(const Unit& u, int result) const {

@@ -13,9 +13,14 @@
 // Loop code (a whole loop or procedure block) goes further: the Integer, Long and Double
 // locals it uses live in registers from its start to its end (held locals), and the
 // one-dimensional arrays it indexes are reached through a cache of their elements and
-// bounds kept in registers. The cells are written back (flushed) before anything else
-// can look at them: a statement run as a tree, the statement hook, the poll, an error,
-// the end of the code; and read again afterwards. Constants sit in registers loaded once
+// bounds kept in registers. The plain data members it uses are held the same way (held
+// members: each found once when the code starts, deduplicated by the cell it names). The
+// cells are written back (flushed) before anything else can look at them: a statement
+// run as a tree, the statement hook, the poll, a call, an error, the end of the code;
+// and read again afterwards. A held member that cannot be found again then (its object
+// or its cell went, its type changed) is given up for the rest of the run: the code
+// goes on in its detached twin, in which every instruction that touches a held
+// member's register hands its unit to the tree. Constants sit in registers loaded once
 // at the start. The code exists in two forms with the same registers: the fast form,
 // which polls for a user break only at its backward jumps and has no per-statement work,
 // and the stepping form, which starts every statement with its line, the poll and the
@@ -67,8 +72,10 @@ class RegCode {
  public:
   // The code of e for the frame's procedure, or none() when e is not of that kind.
   static RegCode* compile(StackFrame& frame, ExprNode* e);
-  // A member place for a plain data member target (false: not one).
-  static bool memberTarget(StackFrame& frame, ExprNode* e, MemberRef& out);
+  // A member place for a plain data member target (false: not one); obj and field (when
+  // given) get the object and field it names now.
+  static bool memberTarget(StackFrame& frame, ExprNode* e, MemberRef& out, InterObjRep** obj = nullptr,
+                           Field** field = nullptr);
   // Marks a node that was tried and cannot be compiled.
   static RegCode* none();
   // Clears a node's code (at link: slots may have moved).
@@ -105,7 +112,9 @@ class RegCode {
   struct Instr {
     unsigned char op;
     unsigned char d, a, b;
-    unsigned char w;  // a backward jump: the statements of one pass (the poll's count)
+    // A backward jump: the statements of one pass (the poll's count); an OP_CALL of the
+    // detached twin: not 0 when it reads a held member's register (it fails).
+    unsigned char w;
     int32_t slot;     // a frame slot, an index into members_, a jump target or a register
     Reg k;
   };
@@ -139,6 +148,11 @@ class RegCode {
     int32_t slot;
     unsigned char reg, type;
   };
+  // A plain data member held in a register (of its type m.type) for the whole loop code.
+  struct HeldMember {
+    MemberRef m;
+    unsigned char reg;
+  };
 
  private:
   friend class RegCompiler;
@@ -153,12 +167,18 @@ class RegCode {
   // Where the tree's run of unit u goes on (a pc), or (as -1 - result) the exit it answers.
   int32_t fallback(StackFrame& frame, const Unit& u, Reg* regs);
   int32_t landing(const Unit& u, int result) const;
-  // Held locals: registers from the cells (and array caches made again), and back.
-  void load(StackFrame& frame, Reg* r) const;
-  void flush(StackFrame& frame, const Reg* r) const;
-  // Whether the frame's cells of the held locals are the frame's own and of their types.
-  bool canHold(StackFrame& frame) const;
-  [[noreturn]] void raise(StackFrame& frame, const Reg* r, int mode, size_t pc, int what) const;
+  // Held locals: registers from the cells (and array caches made again), and back; with
+  // members, the held members too (load: false when one of them cannot be held now, its
+  // register then means nothing).
+  bool load(StackFrame& frame, Reg* r, bool members);
+  void flush(StackFrame& frame, const Reg* r, bool members);
+  // The held members' values now, in their order (false: one of them cannot be held, or
+  // two name one member).
+  bool findMembers(StackFrame& frame, Reg* values);
+  // Whether the frame's cells of the held locals are the frame's own and of their types,
+  // and the held members can be held.
+  bool canHold(StackFrame& frame);
+  [[noreturn]] void raise(StackFrame& frame, const Reg* r, bool members, int mode, size_t pc, int what);
   std::vector<Unit> units_;
   std::vector<Instr> code_;  // expression code, or the fast form of loop code
   std::vector<MemberRef> members_;
@@ -168,6 +188,10 @@ class RegCode {
   std::vector<int32_t> unitAt_[2], alt_[2], rawTo_[2];
   std::vector<Held> held_;     // Integer, Long and Double locals
   std::vector<Held> arrays_;   // array caches
+  std::vector<HeldMember> heldMembers_;
+  // With held members: the fast and stepping forms detached from them (the same
+  // instructions at the same places, those that touch a held member's register failing).
+  std::vector<Instr> detached_[2];
   struct PoolEntry {
     unsigned char reg;
     Reg k;

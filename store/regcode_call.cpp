@@ -144,6 +144,7 @@ bool RegCompiler::call(Cid* c, int& reg, unsigned char& type) {
   // call left, not the one the tree reads).
   for (const HeldRead& hr : heldReads_) {
     if (hr.units != code_.units_.size()) continue;
+    if (hr.slot < 0) return false;  // a held member: a call may change it
     if (frame_.code->slot(hr.slot).statik >= 0) return false;
     for (int k = 0; k < n; ++k)
       if (args[k].d == CARG_ALIAS && args[k].slot == hr.slot) return false;

@@ -130,13 +130,16 @@ class LoopCompiler {
     rc_.setRegBase(base_);
     int slot = -1, held = -1, cache = -1, index = -1;
     MemberRef m{};
+    InterObjRep* mobj = nullptr;
+    Field* mfield = nullptr;
     unsigned char tt = localType(a->target(), slot);
     if (tt) {
       held = rc_.held(slot);
     } else if (rc_.elementTarget(a->target(), cache, index, tt)) {
       // a(i) = value: the index first, then the value after it
-    } else if (RegCode::memberTarget(rc_.frame(), a->target(), m)) {
+    } else if (RegCode::memberTarget(rc_.frame(), a->target(), m, &mobj, &mfield)) {
       tt = m.type;
+      held = rc_.heldMember(m, mobj, mfield);  // written as a held local is
     } else {
       return false;
     }
@@ -189,7 +192,33 @@ class LoopCompiler {
       if (h.reg == reg || h.reg + 1 == reg) return false;
     for (const RegCode::PoolEntry& e : code_.pool_)
       if (e.reg == reg) return false;
+    for (const RegCode::HeldMember& h : code_.heldMembers_)
+      if (h.reg == reg) return false;
     return true;
+  }
+
+  // The detached twin of a form: what touches a held member's register fails instead
+  // (an OP_CALL keeps its place and data, marked: the replay must still see it).
+  std::vector<RegCode::Instr> detach(const std::vector<RegCode::Instr>& form) const {
+    bool member[RegCode::kMaxRegs] = {};
+    for (const RegCode::HeldMember& h : code_.heldMembers_) member[h.reg] = true;
+    std::vector<RegCode::Instr> out = form;
+    for (size_t i = 0; i < out.size(); ++i) {
+      RegCode::Instr& in = out[i];
+      if (in.op == OP_CALL) {
+        const size_t n = (size_t)in.a;
+        bool reads = false;
+        for (size_t k = i + 2; k < i + 2 + n && k < out.size(); ++k) reads = reads || member[out[k].a];
+        in.w = reads ? 1 : 0;
+        i += n + 1;
+        continue;
+      }
+      const bool d = WritesD(in.op) || in.op == OP_FORTESTR || in.op == OP_FORNEXTR;
+      if ((d && member[in.d]) || (ReadsA(in.op) && member[in.a]) || (ReadsB(in.op) && member[in.b])) {
+        in = MakeInstr(OP_FAIL, 0, 0, 0, 0);
+      }
+    }
+    return out;
   }
 
   // Goes to label jump when cond's truth is jumpWhen (line: the statement's, for errors).
@@ -387,6 +416,10 @@ class LoopCompiler {
     }
     code_.code_.swap(forms[0]);
     code_.step_.swap(forms[1]);
+    if (!code_.heldMembers_.empty()) {
+      code_.detached_[0] = detach(code_.code_);
+      code_.detached_[1] = detach(code_.step_);
+    }
   }
 
   RegCompiler rc_;

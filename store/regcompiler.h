@@ -177,8 +177,10 @@ class RegCompiler {
         return sid(static_cast<Sid*>(e), reg, type);
       case EXPR_MID: {
         MemberRef m;
-        if (!RegCode::memberTarget(frame_, e, m)) return false;
-        return member(m, reg, type);
+        InterObjRep* obj;
+        Field* f;
+        if (!RegCode::memberTarget(frame_, e, m, &obj, &f)) return false;
+        return member(m, obj, f, reg, type);
       }
       case EXPR_CID:
         if (isCall(static_cast<Cid*>(e))) return call(static_cast<Cid*>(e), reg, type);
@@ -240,6 +242,23 @@ class RegCompiler {
       code_.held_.push_back(e);
       ++heldCount_;
     }
+    return r;
+  }
+
+  // The register holding the member m names (obj's field f now), made on first use;
+  // -1: none. Every name of one member in the code gets its one register.
+  int heldMember(const MemberRef& m, InterObjRep* obj, Field* f) {
+    if (!hold_) return -1;
+    for (const HeldKey& k : heldKeys_)
+      if (k.obj == obj && k.field == f) return k.reg;
+    if (heldKeys_.size() >= kMaxHeldMembers) return -1;
+    const int r = highRegs(1);
+    if (r < 0) return -1;
+    heldKeys_.push_back(HeldKey{obj, f, r});
+    RegCode::HeldMember h;
+    h.m = m;
+    h.reg = (unsigned char)r;
+    code_.heldMembers_.push_back(h);
     return r;
   }
 
@@ -387,15 +406,25 @@ class RegCompiler {
         return constant(reg, type, kTypeShort, 0);
       case BIND_NAME: {
         MemberRef m;
-        if (!RegCode::memberTarget(frame_, s, m)) return false;
-        return member(m, reg, type);
+        InterObjRep* obj;
+        Field* f;
+        if (!RegCode::memberTarget(frame_, s, m, &obj, &f)) return false;
+        return member(m, obj, f, reg, type);
       }
       default:
         return false;
     }
   }
 
-  bool member(const MemberRef& m, int& reg, unsigned char& type) {
+  bool member(const MemberRef& m, InterObjRep* obj, Field* f, int& reg, unsigned char& type) {
+    const int h = heldMember(m, obj, f);
+    if (h >= 0) {
+      // Read without an instruction, as a held local (a call later in the unit must know).
+      heldReads_.push_back(HeldRead{-1, code_.units_.size()});
+      reg = h;
+      type = m.type;
+      return true;
+    }
     reg = newReg();
     if (reg < 0) return false;
     type = m.type;
@@ -495,7 +524,13 @@ class RegCompiler {
     return emit(t == kTypeShort ? OP_NEGS : t == kTypeLong ? OP_NEGL : OP_NEGD, reg, a, 0);
   }
 
-  enum { kMaxHeld = 24 };
+  enum { kMaxHeld = 24, kMaxHeldMembers = 12 };
+  struct HeldKey {
+    InterObjRep* obj;
+    Field* field;
+    int reg;
+  };
+  std::vector<HeldKey> heldKeys_;
   StackFrame& frame_;
   RegCode& code_;
   int next_ = 0;
@@ -503,7 +538,7 @@ class RegCompiler {
   bool hold_ = false;
   std::vector<int> heldReg_;  // per slot: its register, -1 not yet, -2 never
   // The held locals read so far, with the number of units made when they were read (a
-  // unit's reads carry its number + 1).
+  // unit's reads carry its number + 1); slot -1: a held member.
   struct HeldRead {
     int slot;
     size_t units;
