@@ -10,6 +10,7 @@
 
 #include "interp.h"
 #include "linkscope.h"
+#include "regcode_string.h"
 
 namespace {
 
@@ -236,18 +237,7 @@ int32_t Find(const Text& s, const Text& find, int32_t start, bool nocase) {
   if ((size_t)start > s.n + 1) return 0;
   if (find.n == 0) return start;
   if (find.n > s.n) return 0;
-  if (!nocase) {
-    // Binary: look for the first byte, then compare the rest. Plain loops: the texts are
-    // mostly short, and the C library's search functions are slow to call under Wine.
-    const char* const end = s.p + s.n - find.n + 1;  // one past the last possible match
-    const char first = find.p[0];
-    for (const char* q = s.p + start - 1; (q = FindByte(q, end, first)) != nullptr; ++q) {
-      size_t j = 1;
-      while (j < find.n && q[j] == find.p[j]) ++j;
-      if (j == find.n) return (int32_t)(q - s.p) + 1;
-    }
-    return 0;
-  }
+  if (!nocase) return FindBytes(s.p, s.n, find.p, find.n, (size_t)start);
   for (size_t i = (size_t)start - 1; i + find.n <= s.n; ++i)
     if (CompareText(s.p + i, find.n, find.p, find.n, nocase) == 0) return (int32_t)i + 1;
   return 0;
@@ -314,6 +304,22 @@ void ValOf(const char* p, ValueCell& out) {
 }
 
 }  // namespace
+
+int32_t FindBytes(const char* s, size_t sn, const char* f, size_t fn, size_t start) {
+  if (start < 1 || start > sn + 1) return 0;
+  if (fn == 0) return (int32_t)start;
+  if (fn > sn) return 0;
+  // Look for the first byte, then compare the rest. Plain loops: the texts are mostly
+  // short, and the C library's search functions are slow to call under Wine.
+  const char* const end = s + sn - fn + 1;  // one past the last possible match
+  const char first = f[0];
+  for (const char* q = s + start - 1; (q = FindByte(q, end, first)) != nullptr; ++q) {
+    size_t j = 1;
+    while (j < fn && q[j] == f[j]) ++j;
+    if (j == fn) return (int32_t)(q - s) + 1;
+  }
+  return 0;
+}
 
 IntrString::IntrString(int type, int dollar, ExprNode* a, ExprNode* b, ExprNode* c, ExprNode* d)
     : IntrinsicNode(type, a, b, c, d), dollar_(dollar) {}

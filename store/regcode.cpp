@@ -13,6 +13,7 @@
 #include "interobj_util.h"
 #include "regcompiler.h"
 #include "regcode_call.h"
+#include "regcode_string.h"
 
 namespace {
 
@@ -814,6 +815,14 @@ int RegCode::exec(StackFrame& frame, Reg* out) {
           p += p->a + 1;  // its data
           break;
         }
+        case OP_STRFN:
+          if (!RegStringFunction(frame, p, r)) goto fail;
+          p += p->a;  // its data
+          break;
+        case OP_SSTORE:
+          if (!RegStringStore(frame, p, r)) goto fail;
+          p += p->a;
+          break;
         case OP_RET:
           flush(frame, r, members);
           return EXEC_NEXT;

@@ -105,8 +105,15 @@ class LoopCompiler {
     const size_t from = code_.code_.size(), members = code_.members_.size(), units = code_.units_.size();
     const std::type_info& t = typeid(*n);
     bool done = false;
-    if (t == typeid(Assignment))
+    if (t == typeid(Assignment)) {
       done = assign(static_cast<Assignment*>(n));
+      if (!done) {  // a String local's (regcode_string.cpp)
+        code_.code_.resize(from);
+        code_.members_.resize(members);
+        rc_.setRegBase(base_);
+        if ((done = rc_.stringAssign(static_cast<Assignment*>(n)))) ++typed_;
+      }
+    }
     else if (t == typeid(SimpleIfThen))
       done = simpleIf(static_cast<SimpleIfThen*>(n));
     else if (t == typeid(ComplexIfThen))

@@ -89,7 +89,12 @@ enum RegOp : unsigned char {
   OP_JLEL,
   // Direct calls (regcode_call.h).
   OP_CALL,  // d := a Basic Function of the current object
-  OP_CARG   // the data of an OP_CALL (never run)
+  OP_CARG,  // the data of an OP_CALL (never run)
+  // String functions and String locals (regcode_string.h).
+  OP_STRFN,   // d := Len, InStr or Asc of texts (a counts the data after it)
+  OP_SSTORE,  // String local slot := a concatenation of texts (a counts the data)
+  OP_STXT,    // the data of a text: a String local, a literal, a slice of one, a Chr
+  OP_SREG     // the data of an integer argument: register a
 };
 
 // Which operand registers an instruction reads (the For instructions read their end and
@@ -115,6 +120,9 @@ inline bool ReadsA(unsigned char op) {
     case OP_FORTESTR:
     case OP_FORNEXTR:
     case OP_CALL:  // a counts its OP_CARGs
+    case OP_STRFN:
+    case OP_SSTORE:
+    case OP_STXT:
       return false;
     default:
       return true;
@@ -189,10 +197,15 @@ class RegCompiler {
         return binary(static_cast<BinaryOp*>(e), reg, type);
       case EXPR_UNARY:
         return unary(static_cast<UnaryOp*>(e), reg, type);
+      case EXPR_INTRINSIC:
+        return stringFunction(e, reg, type);
       default:
         return false;
     }
   }
+
+  // "local = text & text ...", the target a String local (regcode_string.cpp).
+  bool stringAssign(Assignment* a);
 
   bool emit(unsigned char op, int d, int a, int b, int32_t slot = 0) {
     code_.code_.push_back(MakeInstr(op, d, a, b, slot));
@@ -316,6 +329,9 @@ class RegCompiler {
   // A call of a Basic Function of the current object (regcode_call.cpp).
   bool isCall(const Cid* c) const;
   bool call(Cid* c, int& reg, unsigned char& type);
+  // Len, InStr or Asc of String locals, literals and slices of them (regcode_string.cpp).
+  bool stringFunction(ExprNode* e, int& reg, unsigned char& type);
+  bool textOperand(ExprNode* e, bool chr, std::vector<RegCode::Instr>& data);
   bool constant(int& reg, unsigned char& type, unsigned char t, double v) {
     reg = newReg();
     if (reg < 0) return false;

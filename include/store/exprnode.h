@@ -233,6 +233,7 @@ class OVSTORE_API StringConstant : public ExprNode {
   explicit StringConstant(const char* text);
   ~StringConstant() override;
   const char* text() const;
+  ValStringRep* rep() const { return rep_; }  // lives as long as the node
   void eval(StackFrame& frame, ValueCell& out) override;
   void print(std::ostream& os, const ProcCode* names) const override;
 
