@@ -239,6 +239,36 @@ struct LeanFrame {
   }
 };
 
+// The body, as RunProcBody runs it: the typed code straight away when it is made.
+inline void RunBody(ProcCode* code, StackFrame& f) {
+  RegCode* typed = code->typed();
+  if (!typed || typed == RegCode::none() || !code->outer()) {
+    RunProcBody(code, f);
+    return;
+  }
+  try {
+    typed->execLoop(f);
+  } catch (StoreException& e) {
+    AnnotateException(e, f);
+    throw;
+  } catch (const std::bad_alloc&) {
+    OutOfMemory e;
+    AnnotateException(e, f);
+    throw e;
+  }
+}
+
+// A callee whose frame needs more than copies of its template (arrays, statics, strings).
+__attribute__((noinline)) void CallWithScope(StackFrame& caller, StackFrame& f, ProcCode* code,
+                                             const RegCode::Instr* p, Reg* r) {
+  const RegCode::Instr& in = p[0];
+  FrameScope scope(f, *code, FrameScope::kEnterLater);
+  PassArguments(caller, f, p + 2, in.a, r);
+  scope.enter();
+  RunProcBody(code, f);
+  TakeResult(*f.vars[code->resultSlot()], in.b, r[in.d]);
+}
+
 }  // namespace
 
 bool RegCallRun(StackFrame& caller, const RegCode::Instr* p, Reg* r) {
@@ -247,53 +277,65 @@ bool RegCallRun(StackFrame& caller, const RegCode::Instr* p, Reg* r) {
   const int n = in.a;
   InterObjRep* me = caller.me;
   if (!me || g_execHookFlags) return false;  // the debugger sees calls through the general path
-  Sid& s = *static_cast<Sid*>(InstrPtr<Cid>(p[1])->head());
-  Field* field = CachedField(s, me);
   InterFuncField* fn = InstrPtr<InterFuncField>(in);
-  if (field != fn || (uint32_t)in.slot != g_generation) {
-    // A signature changed since the call was checked: bind again when it still fits.
-    InterFuncField* now = CachedFunction(field, s);
-    if (!now || !Fits(now, args, n, in.b)) return false;
-    RegCode::Instr& w = const_cast<RegCode::Instr&>(in);
-    SetInstrPtr(w, now);
-    w.slot = (int32_t)g_generation;
-    fn = now;
+  Sid& s = *static_cast<Sid*>(InstrPtr<Cid>(p[1])->head());
+  // The binding holds while no signature changed and the name still finds it on this
+  // object (the name's cache answers without a look-up then).
+  if ((uint32_t)in.slot != g_generation || s.memberObj != me || s.memberGen != g_generation ||
+      s.memberField != fn) {
+    Field* field = CachedField(s, me);
+    if (field != fn || (uint32_t)in.slot != g_generation) {
+      // A signature changed since the call was checked: bind again when it still fits.
+      InterFuncField* now = CachedFunction(field, s);
+      if (!now || !Fits(now, args, n, in.b)) return false;
+      RegCode::Instr& w = const_cast<RegCode::Instr&>(in);
+      SetInstrPtr(w, now);
+      w.slot = (int32_t)g_generation;
+      fn = now;
+    }
   }
   ProcCode* code = fn->procCode();
   if (!code->linked() || fn->parmCount() != n) return false;
   for (int i = 0; i < n; ++i)
     if (args[i].d == CARG_ALIAS && caller.vars[args[i].slot]->type != (unsigned char)args[i].k.l) return false;
 
-  StackFrame f;
+  // Every field set here in turn: a default-made frame is cleared first as a whole, with
+  // a string instruction slow to start.
+  alignas(StackFrame) unsigned char raw[sizeof(StackFrame)];
+  StackFrame& f = *reinterpret_cast<StackFrame*>(raw);
   f.kind = FRM_FUNCTION;
   f.me = me;  // the caller's own object: the caller keeps it
   f.proc = fn;
   f.procName = fn->name();
-  if (const ValueCell* tmpl = code->frameTemplate()) {
-    if (g_frameDepth >= kMaxCallDepth || StackLow()) ThrowCallsTooDeep();
-    const int ns = code->slotCount();
-    const ValueStack::Mark mark = ValueStack::mark();
-    ValueCell* cells = static_cast<ValueCell*>(ValueStack::take((size_t)ns * (sizeof(ValueCell) + sizeof(ValueCell*))));
-    ValueCell** vars = reinterpret_cast<ValueCell**>(cells + ns);
-    for (int i = 0; i < ns; ++i) {
-      cells[i] = tmpl[i];  // plain empty values: copies of the bytes
-      vars[i] = &cells[i];
-    }
-    f.vars = vars;
-    f.code = code;
-    PassArguments(caller, f, args, n, r);
-    f.caller = g_frameTop;
-    g_frameTop = &f;
-    ++g_frameDepth;
-    LeanFrame lean{f, cells, ns, !code->numericFrame(), mark};
-    RunProcBody(code, f);
-    TakeResult(*f.vars[code->resultSlot()], in.b, r[in.d]);
+  f.code = code;
+  f.result = nullptr;
+  f.with = nullptr;
+  f.line = 0;
+  f.firstLine = 0;
+  f.pending = nullptr;
+  const ValueCell* tmpl = code->frameTemplate();
+  if (!tmpl) {
+    f.caller = nullptr;
+    f.vars = nullptr;
+    CallWithScope(caller, f, code, p, r);
     return true;
   }
-  FrameScope scope(f, *code, FrameScope::kEnterLater);
+  if (g_frameDepth >= kMaxCallDepth || StackLow()) ThrowCallsTooDeep();
+  const int ns = code->slotCount();
+  const ValueStack::Mark mark = ValueStack::mark();
+  ValueCell* cells = static_cast<ValueCell*>(ValueStack::take((size_t)ns * (sizeof(ValueCell) + sizeof(ValueCell*))));
+  ValueCell** vars = reinterpret_cast<ValueCell**>(cells + ns);
+  for (int i = 0; i < ns; ++i) {
+    cells[i] = tmpl[i];  // plain empty values: copies of the bytes
+    vars[i] = &cells[i];
+  }
+  f.vars = vars;
   PassArguments(caller, f, args, n, r);
-  scope.enter();
-  RunProcBody(code, f);
+  f.caller = g_frameTop;
+  g_frameTop = &f;
+  ++g_frameDepth;
+  LeanFrame lean{f, cells, ns, !code->numericFrame(), mark};
+  RunBody(code, f);
   TakeResult(*f.vars[code->resultSlot()], in.b, r[in.d]);
   return true;
 }
