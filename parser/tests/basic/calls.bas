@@ -208,3 +208,35 @@ Function T() As String
  Next i
 End Function
 ' expect: caughtcaught
+
+' Each call of a recursive Function has locals of its own: a local set before the inner
+' call still holds its value after it, in frames of numbers, of a String and of an array.
+Function Depth(ByVal n As Long) As Long
+ Dim mine As Long, d As Double
+ mine = n * 10
+ d = n / 2
+ If n > 0 Then Depth = Depth(n - 1)
+ Depth = Depth + mine + d * 2
+End Function
+Function Named(ByVal n As Long) As Long
+ Dim t As String
+ t = "n" & n
+ If n > 0 Then Named = Named(n - 1)
+ Named = Named + Len(t) * 100 + n
+End Function
+Function Boxed(ByVal n As Long) As Long
+ Dim a(2) As Long
+ a(1) = n
+ If n > 0 Then Boxed = Boxed(n - 1)
+ Boxed = Boxed + a(1)
+End Function
+Function T() As String
+ Dim i As Long, s As Long, u As Long, v As Long
+ For i = 1 To 1
+  s = Depth(4)
+  u = Named(11)
+  v = Boxed(5)
+ Next i
+ T = s & " " & u & " " & v
+End Function
+' expect: 110 2666 15

@@ -30,7 +30,7 @@ struct EntryHook : DebugHook {
 
 }  // namespace
 
-TEST(ExecCall, ACalleeReplacedAfterTheCallWasBoundIsCalledAsItIsNow) {
+TEST(RegCodeCall, ACalleeReplacedAfterTheCallWasBoundIsCalledAsItIsNow) {
   Prog p, q;
   Obj o;
   o.add(Caller(p));
@@ -66,7 +66,7 @@ TEST(ExecCall, ACalleeReplacedAfterTheCallWasBoundIsCalledAsItIsNow) {
   EXPECT_EQ(0, ExecutionStack::activeFrames());
 }
 
-TEST(ExecCall, TheDebuggerSeesEveryCallMadeFromTypedCode) {
+TEST(RegCodeCall, TheDebuggerSeesEveryCallMadeFromTypedCode) {
   Prog p, q;
   Obj o;
   o.add(Caller(p));
@@ -79,7 +79,7 @@ TEST(ExecCall, TheDebuggerSeesEveryCallMadeFromTypedCode) {
   EXPECT_EQ((std::vector<std::string>{"F", "G", "G", "G"}), hook.names);
 }
 
-TEST(ExecCall, AnErrorInTheCalleeCarriesItsLineAndLeavesTheStackAsItWas) {
+TEST(RegCodeCall, AnErrorInTheCalleeCarriesItsLineAndLeavesTheStackAsItWas) {
   // G(a, b) = a \ (b - a + 2): a division by zero in the third pass, inside G.
   Prog p, q;
   Obj o;
@@ -102,7 +102,7 @@ TEST(ExecCall, AnErrorInTheCalleeCarriesItsLineAndLeavesTheStackAsItWas) {
   EXPECT_EQ(0, ExecutionStack::activeFrames());
 }
 
-TEST(ExecCall, ObjectsOfOneClassEachCallTheirOwn) {
+TEST(RegCodeCall, ObjectsOfOneClassEachCallTheirOwn) {
   // The prototype's F calls G; two objects of it run the same typed code on themselves.
   Prog p, q;
   Obj proto("Proto");
