@@ -14,13 +14,15 @@
 // locals it uses live in registers from its start to its end (held locals), and the
 // one-dimensional arrays it indexes are reached through a cache of their elements and
 // bounds kept in registers. The plain data members it uses are held the same way (held
-// members: each found once when the code starts, deduplicated by the cell it names). The
+// members: one register for every name of one member; the code runs without held
+// locals or members when two of them name one member then, or one cannot be held). The
 // cells are written back (flushed) before anything else can look at them: a statement
 // run as a tree, the statement hook, the poll, a call, an error, the end of the code;
-// and read again afterwards. A held member that cannot be found again then (its object
-// or its cell went, its type changed) is given up for the rest of the run: the code
-// goes on in its detached twin, in which every instruction that touches a held
-// member's register hands its unit to the tree. Constants sit in registers loaded once
+// and read again afterwards. A member's cell is written back only when its value
+// changed (then its object is marked changed). A held member that cannot be found again
+// after such a stop (its object or its cell went, its cell's type changed) is given up
+// for the rest of the run: the code goes on in its detached twin, in which every
+// instruction that touches a held member's register hands its unit to the tree. Constants sit in registers loaded once
 // at the start. The code exists in two forms with the same registers: the fast form,
 // which polls for a user break only at its backward jumps and has no per-statement work,
 // and the stepping form, which starts every statement with its line, the poll and the
