@@ -220,6 +220,17 @@ class LoopCompiler {
         i += n + 1;
         continue;
       }
+      if (in.op == OP_STRFN || in.op == OP_SSTORE) {
+        // Its integer arguments are in its data (OP_SREG): the whole instruction fails
+        // when one of them is a held member's register.
+        const size_t n = (size_t)in.a;
+        bool reads = false;
+        for (size_t k = i + 1; k < i + 1 + n && k < out.size(); ++k)
+          reads = reads || (out[k].op == OP_SREG && member[out[k].a]);
+        if (reads) in = MakeInstr(OP_FAIL, 0, 0, 0, 0);
+        i += n;
+        continue;
+      }
       const bool d = WritesD(in.op) || in.op == OP_FORTESTR || in.op == OP_FORNEXTR;
       if ((d && member[in.d]) || (ReadsA(in.op) && member[in.a]) || (ReadsB(in.op) && member[in.b])) {
         in = MakeInstr(OP_FAIL, 0, 0, 0, 0);

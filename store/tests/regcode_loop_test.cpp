@@ -172,6 +172,45 @@ TEST(RegCodeLoop, MemberThatCannotBeHeldAnyMoreGoesOnThroughTheTrees) {
   }
 }
 
+// The same when the member given up is an integer argument of a text function (Mid$'s
+// start inside InStr): the function then runs as a tree too, with the member's value.
+TEST(RegCodeLoop, MemberGivenUpAsATextArgumentGoesOnThroughTheTrees) {
+  struct Hook : DebugHook {
+    std::function<void(StackFrame&, int)> act;
+    void statement(StackFrame& f, int line) override {
+      if (f.procName && std::string(f.procName) == "F") act(f, line);
+    }
+  };
+  for (int at : {1, 4, 9}) {
+    SCOPED_TRACE(at);
+    // F: s = "abcdefghij" (1) / For i = 1 To 10 (2) / n = n + 1 (3) /
+    // k = k + InStr(s, Mid$(s, n, 1)) (4) / Next / F = k (5). Slots: 0 F, 1 i, 2 k, 3 s.
+    Prog p;
+    Obj o;
+    o.add(Var("n", kTypeLong));
+    ExprNode* find = new IntrString(STR_INSTR, 0, p.id("s"), new IntrString(STR_MID, 1, p.id("s"), p.id("n"), L(1)));
+    int body = p.block({p.let("n", Add(p.id("n"), L(1)), 3), p.let("k", Add(p.id("k"), find), 4)});
+    o.add(p.func("F", kTypeLong,
+                 {p.let("s", S("abcdefghij"), 1), new ForNext(2, body, p.id("i"), I(1), L(10), nullptr, 1, FOR_NUMERIC),
+                  p.let("F", p.id("k"), 5)},
+                 {Var("i", kTypeLong), Var("k", kTypeLong), Var("s", kTypeString)}));
+    SumObj::set(o.rep, "n", 0);
+    Hook hook;
+    hook.act = [&o, at](StackFrame& f, int line) {
+      if (line != 3 || f.vars[1]->l != at) return;
+      ValueCell* c = o.rep->ownCell(static_cast<DataField*>(o.rep->findField("n")));
+      ASSERT_NE(nullptr, c);
+      c->setDouble(0.25);
+      ExecutionStack::setHook(nullptr);
+    };
+    ExecutionStack::setHook(&hook);
+    // Passes before at find their own letter; from at on n counts again from 1.
+    EXPECT_EQ(std::to_string(SumTo(at - 1) + SumTo(11 - at)), CallMember(o.rep, "F").text);
+    ExecutionStack::setHook(nullptr);
+    EXPECT_EQ(11 - at, MemberLong(o.rep, "n"));
+  }
+}
+
 // Loop code that writes a member marks its object changed; one that only reads it, or
 // writes back the value it had, does not.
 TEST(RegCodeLoop, MemberWrittenByLoopCodeMarksItsObjectChanged) {
