@@ -53,16 +53,7 @@ Value* EvalableExpr::eval(Context& context, int) {
   f.me = context.object();
   FrameScope scope(f, *code_);
   ValueCellVar v;
-  try {
-    node_->eval(f, v.c);
-  } catch (StoreException& e) {
-    AnnotateException(e, f);
-    throw;
-  } catch (const std::bad_alloc&) {
-    OutOfMemory e;
-    AnnotateException(e, f);
-    throw e;
-  }
+  RunAnnotated(f, [this, &f, &v] { node_->eval(f, v.c); });
   return CountedResult(CellToValue(v.c));
 }
 
@@ -84,14 +75,5 @@ void EvalableBlock::eval(Context& context, int) {
   f.kind = FRM_BLOCK;
   f.me = context.object();
   FrameScope scope(f, *code_);
-  try {
-    code_->outer()->exec(f);
-  } catch (StoreException& e) {
-    AnnotateException(e, f);
-    throw;
-  } catch (const std::bad_alloc&) {
-    OutOfMemory e;
-    AnnotateException(e, f);
-    throw e;
-  }
+  RunAnnotated(f, [this, &f] { code_->outer()->exec(f); });
 }

@@ -164,6 +164,21 @@ void CellConvertForParam(ValueCell& c, Field* param);
 
 // Adds the frame's line, object and member to e when they are not set yet.
 void AnnotateException(StoreException& e, const StackFrame& frame);
+// Runs body; a store error or an allocation failure leaving it carries f's line, object
+// and member.
+template <class Body>
+inline void RunAnnotated(const StackFrame& f, Body&& body) {
+  try {
+    body();
+  } catch (StoreException& e) {
+    AnnotateException(e, f);
+    throw;
+  } catch (const std::bad_alloc&) {
+    OutOfMemory e;
+    AnnotateException(e, f);
+    throw e;
+  }
+}
 [[noreturn]] void ThrowRuntime(const char* text);
 [[noreturn]] void ThrowRuntime(unsigned id, const char* arg);
 

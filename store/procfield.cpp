@@ -92,7 +92,7 @@ void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, 
   f.proc = this;
   f.procName = name();
   FrameScope scope(f, *code_);
-  try {
+  RunAnnotated(f, [&] {
     for (int i = 0; i < n; ++i) {
       if (args[i].byRef) {
         f.vars[i] = args[i].cell;
@@ -105,14 +105,7 @@ void InterProcField::call(StackFrame* caller, InterObjRep* self, ArgPass* args, 
           CellStore(dst, src);
       }
     }
-  } catch (StoreException& e) {
-    AnnotateException(e, f);
-    throw;
-  } catch (const std::bad_alloc&) {
-    OutOfMemory e;
-    AnnotateException(e, f);
-    throw e;
-  }
+  });
   run(f, result);
 }
 
@@ -181,7 +174,7 @@ bool InterProcField::callDirect(StackFrame& caller, InterObjRep* self, Cid* call
 // Runs a procedure's body in its frame, as typed code when it compiles; errors get the
 // frame's line.
 void RunProcBody(ProcCode* code, StackFrame& f) {
-  try {
+  RunAnnotated(f, [code, &f] {
     if (BlockRep* outer = code->outer()) {
       RegCode*& typed = code->typed();
       if (!typed) typed = RegCode::compileBlock(f, outer);
@@ -190,14 +183,7 @@ void RunProcBody(ProcCode* code, StackFrame& f) {
       else
         outer->exec(f);
     }
-  } catch (StoreException& e) {
-    AnnotateException(e, f);
-    throw;
-  } catch (const std::bad_alloc&) {
-    OutOfMemory e;
-    AnnotateException(e, f);
-    throw e;
-  }
+  });
 }
 
 void InterProcField::run(StackFrame& f, ValueCell* result) {

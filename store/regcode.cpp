@@ -212,15 +212,6 @@ enum { kRaiseOverflow, kRaiseMismatch };
 
 namespace {
 
-inline void CellToReg(const ValueCell& c, unsigned char t, Reg& out) {
-  if (t == kTypeDouble)
-    out.d = c.d;
-  else if (t == kTypeLong)
-    out.l = c.l;
-  else
-    out.l = c.s;
-}
-
 inline bool SameValue(const ValueCell& c, unsigned char t, const Reg& v) {
   if (t == kTypeDouble) return std::memcmp(&c.d, &v.d, sizeof(double)) == 0;
   if (t == kTypeLong) return c.l == v.l;

@@ -16,19 +16,6 @@ namespace {
 
 enum { kMaxCallArgs = 8 };
 
-template <class T>
-T* InstrPtr(const RegCode::Instr& in) {
-  T* p;
-  std::memcpy(static_cast<void*>(&p), &in.k, sizeof p);
-  return p;
-}
-
-template <class T>
-void SetInstrPtr(RegCode::Instr& in, T* p) {
-  static_assert(sizeof p <= sizeof in.k, "a pointer fits the constant");
-  std::memcpy(static_cast<void*>(&in.k), &p, sizeof p);
-}
-
 // A register of type from given to a parameter of type to as the general path would
 // convert it, without any check: the same type or a widening.
 bool Widens(unsigned char from, unsigned char to) {
@@ -195,16 +182,6 @@ inline void PassArguments(StackFrame& caller, StackFrame& f, const RegCode::Inst
 }
 
 
-// A number cell of type t into register out.
-inline void CellToReg(const ValueCell& c, unsigned char t, Reg& out) {
-  if (t == kTypeDouble)
-    out.d = c.d;
-  else if (t == kTypeLong)
-    out.l = c.l;
-  else
-    out.l = c.s;
-}
-
 // A result cell keeps the declared type; anything else converts as an assignment would.
 void ConvertResult(const ValueCell& res, unsigned char t, Reg& out) {
   ValueCellVar c;
@@ -246,16 +223,7 @@ inline void RunBody(ProcCode* code, StackFrame& f) {
     RunProcBody(code, f);
     return;
   }
-  try {
-    typed->execLoop(f);
-  } catch (StoreException& e) {
-    AnnotateException(e, f);
-    throw;
-  } catch (const std::bad_alloc&) {
-    OutOfMemory e;
-    AnnotateException(e, f);
-    throw e;
-  }
+  RunAnnotated(f, [typed, &f] { typed->execLoop(f); });
 }
 
 // A callee whose frame needs more than copies of its template (arrays, statics, strings).

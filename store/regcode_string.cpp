@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "copybytes.h"
 #include "regcompiler.h"
 #include "store/intrinsics.h"
 
@@ -11,19 +12,6 @@ namespace {
 
 enum { kMaxTexts = 8 };
 const size_t kMaxLength = 0x7FFFFFF0;  // as ValStringRep allows
-
-template <class T>
-T* InstrPtr(const RegCode::Instr& in) {
-  T* p;
-  std::memcpy(static_cast<void*>(&p), &in.k, sizeof p);
-  return p;
-}
-
-template <class T>
-void SetInstrPtr(RegCode::Instr& in, T* p) {
-  static_assert(sizeof p <= sizeof in.k, "a pointer fits the constant");
-  std::memcpy(static_cast<void*>(&in.k), &p, sizeof p);
-}
 
 // The frame slot of a String local the code may read and write in its cell (-1: none):
 // not a Static (another call could change it between a unit's reads) nor a by-reference
@@ -105,18 +93,6 @@ inline bool ReadText(ValueCell* const* vars, const Reg* r, const RegCode::Instr*
       return true;
     }
   }
-}
-
-// memcpy for the few bytes most texts have (the C library's is slow to reach under Wine).
-#if defined(__GNUC__) && !defined(__clang__)
-__attribute__((optimize("no-tree-loop-distribute-patterns")))
-#endif
-inline void CopyBytes(char* to, const char* from, size_t n) {
-  if (n > 32) {
-    std::memcpy(to, from, n);
-    return;
-  }
-  for (size_t i = 0; i < n; ++i) to[i] = from[i];
 }
 
 }  // namespace

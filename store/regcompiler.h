@@ -165,6 +165,30 @@ inline RegCode::Instr MakeInstr(unsigned char op, int d, int a, int b, int32_t s
 
 inline bool IsRegType(unsigned char t) { return t == kTypeShort || t == kTypeLong || t == kTypeDouble; }
 
+// A number cell of type t (kTypeShort, kTypeLong or kTypeDouble) into register out.
+inline void CellToReg(const ValueCell& c, unsigned char t, Reg& out) {
+  if (t == kTypeDouble)
+    out.d = c.d;
+  else if (t == kTypeLong)
+    out.l = c.l;
+  else
+    out.l = c.s;
+}
+
+// A pointer kept in an instruction's constant (the data of calls and text functions).
+template <class T>
+T* InstrPtr(const RegCode::Instr& in) {
+  T* p;
+  std::memcpy(static_cast<void*>(&p), &in.k, sizeof p);
+  return p;
+}
+
+template <class T>
+void SetInstrPtr(RegCode::Instr& in, T* p) {
+  static_assert(sizeof p <= sizeof in.k, "a pointer fits the constant");
+  std::memcpy(static_cast<void*>(&in.k), &p, sizeof p);
+}
+
 // Compiles a tree into registers; any node it does not know fails the whole expression.
 class RegCompiler {
  public:

@@ -6,23 +6,7 @@
 #include <cstring>
 
 #include "utils/xexception.h"
-
-namespace {
-
-// memcpy for the few bytes most texts have: the C library's is a call away (and slow to
-// reach under Wine). The loop is kept a loop (the compiler would make it a memcpy call).
-#if defined(__GNUC__) && !defined(__clang__)
-__attribute__((optimize("no-tree-loop-distribute-patterns")))
-#endif
-inline void CopyBytes(char* to, const char* from, size_t n) {
-  if (n > 32) {
-    std::memcpy(to, from, n);
-    return;
-  }
-  for (size_t i = 0; i < n; ++i) to[i] = from[i];
-}
-
-}  // namespace
+#include "copybytes.h"
 
 // Short texts live in the rep's own block; a longer buffer comes from the pooled
 // allocator like the rep itself (the pools serve up to a couple of hundred bytes without
