@@ -287,7 +287,10 @@ bool RegCode::load(StackFrame& frame, Reg* r, bool members) {
       bounds.bounds.count = 0;
     }
   }
-  if (!members || heldMembers_.empty()) return true;
+  return !members || heldMembers_.empty() || loadMembers(frame, r);
+}
+
+bool RegCode::loadMembers(StackFrame& frame, Reg* r) {
   Reg values[kMaxRegs];
   if (!findMembers(frame, values)) return false;
   for (size_t i = 0; i < heldMembers_.size(); ++i) r[heldMembers_[i].reg] = values[i];
@@ -305,7 +308,10 @@ void RegCode::flush(StackFrame& frame, const Reg* r, bool members) {
     else
       c->s = (int16_t)r[h.reg].l;
   }
-  if (!members) return;
+  if (members && !heldMembers_.empty()) flushMembers(frame, r);
+}
+
+void RegCode::flushMembers(StackFrame& frame, const Reg* r) {
   // A member's cell is written (and its object marked changed, once) only when the
   // register differs from the member's value: only the code changes it while it is held.
   InterObjRep* marked = nullptr;
@@ -344,7 +350,10 @@ void RegCode::flush(StackFrame& frame, const Reg* r, bool members) {
 bool RegCode::canHold(StackFrame& frame) {
   for (const Held& h : held_)
     if (frame.vars[h.slot]->type != h.type) return false;
-  if (heldMembers_.empty()) return true;
+  return heldMembers_.empty() || canHoldMembers(frame);
+}
+
+bool RegCode::canHoldMembers(StackFrame& frame) {
   Reg values[kMaxRegs];
   return findMembers(frame, values);
 }

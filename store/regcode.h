@@ -177,6 +177,11 @@ class RegCode {
   // The held members' values now, in their order (false: one of them cannot be held, or
   // two name one member).
   bool findMembers(StackFrame& frame, Reg* values);
+  // The held members' parts of load, flush and canHold (kept out of the paths of code
+  // that holds none: calls enter and leave those on every call).
+  __attribute__((noinline)) bool loadMembers(StackFrame& frame, Reg* r);
+  __attribute__((noinline)) void flushMembers(StackFrame& frame, const Reg* r);
+  __attribute__((noinline)) bool canHoldMembers(StackFrame& frame);
   // Whether the frame's cells of the held locals are the frame's own and of their types,
   // and the held members can be held.
   bool canHold(StackFrame& frame);
