@@ -371,14 +371,22 @@ class RegCompiler {
     return true;
   }
 
-  // a(i) of a local array of Integers, Longs or Doubles with an integer index.
-  bool element(Cid* c, int& reg, unsigned char& type) {
+  // c is a(i) with one index of a local array of Integers, Longs or Doubles: s the
+  // local, t its slot type (kTypeArrayFlag | element).
+  bool arrayLocal(Cid* c, Sid*& s, unsigned char& t) const {
     if (c->meFirst() || !c->head() || c->head()->type() != EXPR_SID || c->argCount() != 1) return false;
-    Sid* s = static_cast<Sid*>(c->head());
+    s = static_cast<Sid*>(c->head());
     if (s->bind != BIND_SLOT || !frame_.code || s->slot < 0 || s->slot >= frame_.code->slotCount())
       return false;
-    const unsigned char t = frame_.code->slot(s->slot).type;
-    if (!(t & kTypeArrayFlag) || !IsRegType(t & 0x1F)) return false;
+    t = frame_.code->slot(s->slot).type;
+    return (t & kTypeArrayFlag) && IsRegType(t & 0x1F);
+  }
+
+  // a(i) of a local array of Integers, Longs or Doubles with an integer index.
+  bool element(Cid* c, int& reg, unsigned char& type) {
+    Sid* s;
+    unsigned char t;
+    if (!arrayLocal(c, s, t)) return false;
     int i;
     unsigned char ti;
     if (!expr(c->arg(0), i, ti) || ti == kTypeDouble) return false;
@@ -397,12 +405,9 @@ class RegCompiler {
   bool elementTarget(ExprNode* e, int& cache, int& index, unsigned char& type) {
     if (e->type() != EXPR_CID) return false;
     Cid* c = static_cast<Cid*>(e);
-    if (c->meFirst() || !c->head() || c->head()->type() != EXPR_SID || c->argCount() != 1) return false;
-    Sid* s = static_cast<Sid*>(c->head());
-    if (s->bind != BIND_SLOT || !frame_.code || s->slot < 0 || s->slot >= frame_.code->slotCount())
-      return false;
-    const unsigned char t = frame_.code->slot(s->slot).type;
-    if (!(t & kTypeArrayFlag) || !IsRegType(t & 0x1F)) return false;
+    Sid* s;
+    unsigned char t;
+    if (!arrayLocal(c, s, t)) return false;
     cache = held(s->slot);
     if (cache < 0) return false;
     unsigned char ti;
